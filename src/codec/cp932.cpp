@@ -1,0 +1,95 @@
+#include "codec/cp932.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+namespace cp932 {
+namespace {
+
+// One iconv descriptor per direction, kept for the life of the program.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+    if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv: code page 932 is not available");
+  }
+  ~Converter() { iconv_close(cd_); }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  // Converts in; an invalid or unconvertible input sequence of `skip` bytes is
+  // replaced by `repl`. Returns false when anything had to be replaced.
+  bool run(std::string_view in, std::string& out, std::string_view repl, bool utf8_in) {
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    out.clear();
+    bool clean = true;
+    char* src = const_cast<char*>(in.data());
+    std::size_t src_left = in.size();
+    char buf[4096];
+    while (src_left > 0) {
+      char* dst = buf;
+      std::size_t dst_left = sizeof buf;
+      std::size_t r = iconv(cd_, &src, &src_left, &dst, &dst_left);
+      out.append(buf, dst - buf);
+      if (r == static_cast<std::size_t>(-1)) {
+        if (errno == E2BIG) continue;
+        clean = false;
+        out.append(repl);
+        // Skip one character of the input: a whole UTF-8 sequence, or one byte
+        // (two for a lead byte) of Shift_JIS.
+        std::size_t skip = 1;
+        unsigned char c = static_cast<unsigned char>(*src);
+        if (utf8_in) {
+          if (c >= 0xC0) {
+            skip = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+            if (skip > src_left) skip = src_left;
+          }
+        } else if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && src_left >= 2) {
+          skip = 2;
+        }
+        src += skip;
+        src_left -= skip;
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+      } else if (r > 0) {
+        // glibc counts irreversible conversions here; they still converted.
+      }
+    }
+    return clean;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+Converter& to_sjis() {
+  static Converter c("CP932", "UTF-8");
+  return c;
+}
+Converter& from_sjis() {
+  static Converter c("UTF-8", "CP932");
+  return c;
+}
+
+}  // namespace
+
+std::string from_utf8(std::string_view utf8) {
+  std::string out;
+  to_sjis().run(utf8, out, "?", true);
+  return out;
+}
+
+std::string to_utf8(std::string_view sjis) {
+  std::string out;
+  from_sjis().run(sjis, out, "\xEF\xBF\xBD", false);
+  return out;
+}
+
+bool round_trips(std::string_view sjis) {
+  std::string u, back;
+  if (!from_sjis().run(sjis, u, "", false)) return false;
+  to_sjis().run(u, back, "", true);
+  return back == sjis;
+}
+
+}  // namespace cp932

@@ -1,0 +1,180 @@
+#include "codec/sjis_text.h"
+
+#include <cstring>
+
+namespace sjis {
+namespace {
+
+unsigned char lower_ascii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
+unsigned char upper_ascii(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 32 : c; }
+
+template <class Fold>
+std::string fold(std::string_view s, Fold f) {
+  std::string out(s);
+  for (std::size_t i = 0; i < out.size();) {
+    std::size_t n = char_len(out, i);
+    if (n == 1) out[i] = static_cast<char>(f(static_cast<unsigned char>(out[i])));
+    i += n;
+  }
+  return out;
+}
+
+template <class Eq>
+std::size_t find_impl(std::string_view hay, std::string_view needle, std::size_t from, Eq eq) {
+  if (needle.empty()) return from <= hay.size() ? from : std::string_view::npos;
+  if (needle.size() > hay.size()) return std::string_view::npos;
+  const std::size_t last = hay.size() - needle.size();
+  for (std::size_t i = 0; i <= last; i += char_len(hay, i)) {
+    if (i < from) continue;
+    std::size_t k = 0;
+    while (k < needle.size() && eq(static_cast<unsigned char>(hay[i + k]), static_cast<unsigned char>(needle[k]))) ++k;
+    // A match must also end on a character boundary of hay.
+    if (k == needle.size()) {
+      std::size_t j = i;
+      while (j < i + needle.size()) j += char_len(hay, j);
+      if (j == i + needle.size()) return i;
+    }
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace
+
+std::size_t length(std::string_view s) {
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < s.size(); i += char_len(s, i)) ++n;
+  return n;
+}
+
+std::size_t byte_offset(std::string_view s, std::size_t chars) {
+  std::size_t i = 0;
+  while (chars > 0 && i < s.size()) {
+    i += char_len(s, i);
+    --chars;
+  }
+  return i;
+}
+
+std::size_t find(std::string_view hay, std::string_view needle, std::size_t from) {
+  return find_impl(hay, needle, from, [](unsigned char a, unsigned char b) { return a == b; });
+}
+
+std::size_t find_nocase(std::string_view hay, std::string_view needle, std::size_t from) {
+  return find_impl(hay, needle, from,
+                   [](unsigned char a, unsigned char b) { return lower_ascii(a) == lower_ascii(b); });
+}
+
+std::size_t find_char(std::string_view hay, char c, std::size_t from) {
+  for (std::size_t i = 0; i < hay.size(); i += char_len(hay, i))
+    if (i >= from && hay[i] == c && char_len(hay, i) == 1) return i;
+  return std::string_view::npos;
+}
+
+std::size_t rfind_char(std::string_view hay, char c) {
+  std::size_t found = std::string_view::npos;
+  for (std::size_t i = 0; i < hay.size(); i += char_len(hay, i))
+    if (hay[i] == c && char_len(hay, i) == 1) found = i;
+  return found;
+}
+
+std::string to_lower(std::string_view s) { return fold(s, lower_ascii); }
+std::string to_upper(std::string_view s) { return fold(s, upper_ascii); }
+
+bool starts_with_nocase(std::string_view s, std::string_view prefix) {
+  // prefix is ASCII: every matched byte of s is then a single-byte character,
+  // so the comparison stays on character boundaries by itself.
+  if (s.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i)
+    if (lower_ascii(static_cast<unsigned char>(s[i])) != lower_ascii(static_cast<unsigned char>(prefix[i])))
+      return false;
+  return true;
+}
+
+// A trail byte is never 0x20, so trimming spaces byte-wise is character-safe.
+std::string_view ltrim(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size() && s[i] == ' ') ++i;
+  return s.substr(i);
+}
+std::string_view rtrim(std::string_view s) {
+  std::size_t n = s.size();
+  while (n > 0 && s[n - 1] == ' ') --n;
+  return s.substr(0, n);
+}
+std::string_view trim(std::string_view s) { return rtrim(ltrim(s)); }
+
+std::string_view left(std::string_view s, std::size_t n) { return s.substr(0, byte_offset(s, n)); }
+
+std::string_view right(std::string_view s, std::size_t n) {
+  std::size_t total = length(s);
+  if (n >= total) return s;
+  return s.substr(byte_offset(s, total - n));
+}
+
+std::string_view mid(std::string_view s, std::size_t start, std::size_t n) {
+  std::size_t b = byte_offset(s, start);
+  std::string_view rest = s.substr(b);
+  if (n == std::string_view::npos) return rest;
+  return rest.substr(0, byte_offset(rest, n));
+}
+
+int compare_nocase(std::string_view a, std::string_view b) {
+  std::size_t i = 0;
+  const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+  while (i < n) {
+    unsigned char x = static_cast<unsigned char>(a[i]);
+    unsigned char y = static_cast<unsigned char>(b[i]);
+    bool dbl = char_len(a, i) == 2 || char_len(b, i) == 2;
+    if (!dbl) {
+      x = lower_ascii(x);
+      y = lower_ascii(y);
+    }
+    if (x != y) return x < y ? -1 : 1;
+    ++i;
+    if (dbl) {
+      // Both begin a double-byte character with the same lead byte.
+      if (i >= n) break;
+      x = static_cast<unsigned char>(a[i]);
+      y = static_cast<unsigned char>(b[i]);
+      if (x != y) return x < y ? -1 : 1;
+      ++i;
+    }
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+std::string narrow_lower(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    std::size_t n = char_len(s, i);
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    if (n == 1) {
+      out += static_cast<char>(lower_ascii(c));
+    } else {
+      unsigned char t = static_cast<unsigned char>(s[i + 1]);
+      unsigned code = (c << 8) | t;
+      if (code >= 0x8260 && code <= 0x8279) out += static_cast<char>('a' + (code - 0x8260));       // Ａ-Ｚ
+      else if (code >= 0x8281 && code <= 0x829A) out += static_cast<char>('a' + (code - 0x8281));  // ａ-ｚ
+      else if (code >= 0x824F && code <= 0x8258) out += static_cast<char>('0' + (code - 0x824F));  // ０-９
+      else if (code == 0x8146) out += ':';                                                        // ：
+      else if (code == 0x8140) out += ' ';                                                        // ideographic space
+      else out.append(s.substr(i, 2));
+    }
+    i += n;
+  }
+  return out;
+}
+
+long long parse_digits(std::string_view s) {
+  if (s.empty() || s.size() > 18) return -1;
+  long long v = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') return -1;
+    v = v * 10 + (c - '0');
+  }
+  return v;
+}
+
+}  // namespace sjis

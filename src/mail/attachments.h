@@ -1,0 +1,36 @@
+// Attachment parts: collecting their lines, decoding them and saving them
+// into the output folder.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+struct Workspace;
+
+// Reduces a decoded (Shift_JIS) attachment name to a plain file name that is
+// safe to create in the output folder and to link from a page: no folder
+// parts, drive, control characters or characters that break a link; never
+// "." or ".."; "attach" when nothing is left.
+std::string Plain_Attach_Name(const std::string& name);
+
+// Saves data under folder, guarding the archive's own names ("t_" prefix)
+// and taking a free name (number before the extension). name comes back as
+// the name used. The file on disk is named by the UTF-8 form of name.
+// Throws VbError when the file cannot be written.
+void Save_Attach(const std::string& folder, std::string& name, const std::string& data);
+
+// Collector state; lives for one mailbox file.
+struct AttachCollector {
+  std::string name;
+  int encoding = 0;        // 0 none, 1 Base64, 2 uuencode, 9 other
+  long long blank_count = 0;
+  std::string data;
+  bool uu_ended = false;   // the uuencode closing lines have been seen
+};
+
+// Handles lines[i] in attachment mode; may advance i over continuation lines
+// of a file name. Saved names are appended to attach_list.
+void Collect_Attach(Workspace& ws, AttachCollector& c, const std::string& boundary,
+                    const std::vector<std::string>& lines, std::size_t& i, const std::string& folder,
+                    std::vector<std::string>& attach_list);

@@ -1,0 +1,46 @@
+// Header lines and the collectors that turn a message's header fields into
+// the values of its work_list line.
+//
+// All text is Shift_JIS. Collectors that may take continuation lines get the
+// walk's line store and index and advance the index past what they consume.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "mail/message_values.h"
+#include "run/line_lists.h"
+
+// True when the line starts a known header field ("X-...:" or one of the
+// listed names, at the very start of the line).
+bool Header_Check(const std::string& line);
+// True when the line ends a header block: blank after trimming spaces, or, in
+// an input file whose path ends in "txt", the line "--------".
+bool Check_Honbun(const std::string& path, const std::string& line);
+// True when next continues the current header field.
+bool Check_NextSubj(const std::string& next, const std::string& path);
+
+// "from:" and "subject:" lines, with their continuation lines.
+void Get_From(const std::vector<std::string>& lines, std::size_t& i, const std::string& path, MessageValues& m);
+void Get_Subject(const std::vector<std::string>& lines, std::size_t& i, const std::string& path, MessageValues& m);
+// "date:" line: stored as "yyyy-mm-dd hh:mm:ss" in Japan time when readable,
+// else as its text.
+void Get_Date(const std::string& line, MessageValues& m);
+// "message-id:" line, with the duplicate check against work_list: a message
+// whose id is already listed takes over that entry's page.
+void Get_MessageID(const std::string& line, WorkList& work_list, MessageValues& m);
+// "in-reply-to:" and "references:" lines.
+void Get_Parent(const std::vector<std::string>& lines, std::size_t& i, MessageValues& m);
+
+// The seven fields of a work_list line. sender has its double quotes removed;
+// page is the last 12 characters of the page field.
+struct WorkFields {
+  std::string date, subject, sender, message_id, parent_id, page, origin;
+};
+// Throws VbError(9) for a line of fewer than seven fields.
+WorkFields Split_Work_Line(const std::string& line);
+
+// Menu subject clean-up by the settings SBJ_KAK and SBJ_RES; subj comes back
+// with its leading spaces removed.
+std::string Del_Subj_Opt(std::string& subj, bool SBJ_KAK, bool SBJ_RES);

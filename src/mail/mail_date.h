@@ -1,0 +1,25 @@
+// Dates: reading the texts that mail Date fields and stored dates hold, and
+// rendering a date by a display pattern.
+#pragma once
+
+#include <optional>
+#include <string>
+
+struct DateTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// Reads a date and time text (RFC 822/2822 forms without the weekday and
+// zone, ISO and the usual numeric forms); nothing when it is no date.
+std::optional<DateTime> Parse_Date(const std::string& text);
+// The date plus a number of hours (negative allowed), calendar-correct.
+DateTime Add_Hours(const DateTime& d, int hours);
+// "yyyy-mm-dd hh:mm:ss".
+std::string Stamp_Date(const DateTime& d);
+// Renders by a pattern of the tokens yyyy yy m mm mmm mmmm d dd ddd dddd h hh
+// n nn s ss AM/PM (other characters literal; "m" right after an hour token
+// means minutes).
+std::string Format_Date(const DateTime& d, const std::string& pattern);
+// A stored date field rendered by the pattern; a text that is no date is
+// returned as it is.
+std::string Render_Date(const std::string& stored, const std::string& pattern);

@@ -1,0 +1,203 @@
+#include "run/file_ops.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+int vb_code_from_errno(int err) {
+  switch (err) {
+    case ENOENT: return 53;
+    case ENOTDIR: return 76;
+    case EACCES:
+    case EPERM:
+    case EROFS: return 70;
+    case ENOSPC:
+    case EDQUOT: return 61;
+    case EIO: return 57;
+    case EEXIST: return 58;
+    case ENAMETOOLONG: return 52;
+    default: return 75;
+  }
+}
+
+namespace {
+
+[[noreturn]] void fail(const std::string& what, int err) {
+  throw VbError(vb_code_from_errno(err), what + ": " + std::strerror(err));
+}
+
+void write_all(int fd, std::string_view data, const std::string& path) {
+  const char* p = data.data();
+  std::size_t left = data.size();
+  while (left > 0) {
+    ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int e = errno;
+      ::close(fd);
+      fail(path, e);
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+}
+
+}  // namespace
+
+std::string join_path(std::string_view dir, std::string_view name) {
+  std::string s(dir);
+  s += '/';
+  s.append(name);
+  return s;
+}
+
+std::string read_file(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) fail(path, errno);
+  std::string data;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) data.reserve(static_cast<std::size_t>(st.st_size));
+  char buf[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int e = errno;
+      ::close(fd);
+      fail(path, e);
+    }
+    if (n == 0) break;
+    data.append(buf, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return data;
+}
+
+std::vector<std::string> read_lines(const std::string& path) {
+  std::string data = read_file(path);
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  const std::size_t n = data.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    char c = data[i];
+    if (c == '\r' || c == '\n') {
+      lines.emplace_back(data, start, i - start);
+      if (c == '\r' && i + 1 < n && data[i + 1] == '\n') ++i;
+      start = i + 1;
+    }
+  }
+  if (start < n) lines.emplace_back(data, start, n - start);
+  return lines;
+}
+
+long long file_size(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) fail(path, errno);
+  return static_cast<long long>(st.st_size);
+}
+
+void write_file(const std::string& path, std::string_view data) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) fail(path, errno);
+  write_all(fd, data, path);
+  if (::close(fd) != 0) fail(path, errno);
+}
+
+std::string make_scratch_file(const std::string& dir, std::string_view stem) {
+  std::string tmpl = join_path(dir, ".");
+  tmpl.append(stem);
+  tmpl += ".XXXXXX";
+  int fd = ::mkstemp(tmpl.data());
+  if (fd < 0) fail(dir, errno);
+  ::close(fd);
+  return tmpl;
+}
+
+void write_file_atomic(const std::string& path, std::string_view data) {
+  std::string dir = ".";
+  std::string base = path;
+  std::size_t slash = path.rfind('/');
+  if (slash != std::string::npos) {
+    dir = path.substr(0, slash == 0 ? 1 : slash);
+    base = path.substr(slash + 1);
+  }
+  std::string tmpl = join_path(dir, "." + base + ".XXXXXX");
+  int fd = ::mkstemp(tmpl.data());
+  if (fd < 0) fail(path, errno);
+  ::fchmod(fd, 0644);
+  write_all(fd, data, tmpl);
+  if (::close(fd) != 0) {
+    int e = errno;
+    ::unlink(tmpl.c_str());
+    fail(path, e);
+  }
+  if (::rename(tmpl.c_str(), path.c_str()) != 0) {
+    int e = errno;
+    ::unlink(tmpl.c_str());
+    fail(path, e);
+  }
+}
+
+bool exists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool is_directory(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool is_regular_file(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::vector<std::string> list_files(const std::string& dir) {
+  std::vector<std::string> names;
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) fail(dir, errno);
+  while (dirent* e = ::readdir(d)) {
+    if (e->d_name[0] == '.') continue;
+    std::string name = e->d_name;
+    if (is_regular_file(join_path(dir, name))) names.push_back(std::move(name));
+  }
+  ::closedir(d);
+  return names;
+}
+
+bool folder_is_empty(const std::string& dir) {
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) fail(dir, errno);
+  bool empty = true;
+  while (dirent* e = ::readdir(d)) {
+    if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) {
+      empty = false;
+      break;
+    }
+  }
+  ::closedir(d);
+  return empty;
+}
+
+void remove_file(const std::string& path) {
+  if (::unlink(path.c_str()) != 0) fail(path, errno);
+}
+
+void make_directory(const std::string& path) {
+  if (::mkdir(path.c_str(), 0755) != 0) {
+    int e = errno;
+    throw VbError(e == ENOENT ? 76 : vb_code_from_errno(e), path + ": " + std::strerror(e));
+  }
+}
+
+void copy_file(const std::string& from, const std::string& to) { write_file(to, read_file(from)); }
+
+void rename_file(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) fail(from, errno);
+}

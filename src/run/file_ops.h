@@ -1,0 +1,69 @@
+// File services of the run, and the error every step reports.
+//
+// A failing operation throws VbError with the numeric code the step shows in
+// its message: 5 invalid argument, 6 overflow, 9 index out of range,
+// 53 file not found, 57 device I/O error, 61 disk full, 70 permission denied,
+// 75 path/file access error, 76 path not found.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct VbError : std::runtime_error {
+  VbError(int number, const std::string& what) : std::runtime_error(what), number(number) {}
+  int number;
+};
+
+// Maps an errno value to the codes above.
+int vb_code_from_errno(int err);
+
+// "dir" + "/" + "name".
+std::string join_path(std::string_view dir, std::string_view name);
+
+// Reads a whole text file and splits it into lines. A line ends at CR LF, at
+// a lone CR or at a lone LF; the terminator is not part of the line, and a
+// final terminator does not start another line.
+std::vector<std::string> read_lines(const std::string& path);
+// Reads a whole file as bytes.
+std::string read_file(const std::string& path);
+// The file's size in bytes.
+long long file_size(const std::string& path);
+
+// Collects lines, each ended by CR LF, and writes them in one go.
+class TextOut {
+ public:
+  void line(std::string_view s) {
+    buf_.append(s);
+    buf_.append("\r\n");
+  }
+  void part(std::string_view s) { buf_.append(s); }
+  void end_line() { buf_.append("\r\n"); }
+  const std::string& data() const { return buf_; }
+  void clear() { buf_.clear(); }
+
+ private:
+  std::string buf_;
+};
+
+// Replaces path with data (the old file is truncated first).
+void write_file(const std::string& path, std::string_view data);
+// Writes data to a unique temporary file in the same folder and renames it
+// over path, so that readers see either the old or the new file whole.
+void write_file_atomic(const std::string& path, std::string_view data);
+// Creates a unique empty file in dir (for scratch data) and returns its path.
+std::string make_scratch_file(const std::string& dir, std::string_view stem);
+
+bool exists(const std::string& path);          // anything by that name
+bool is_directory(const std::string& path);
+bool is_regular_file(const std::string& path);
+// Ordinary files of a folder: no folders, no hidden files (names beginning
+// with "."). Names only, in the order the folder lists them.
+std::vector<std::string> list_files(const std::string& dir);
+// True when the folder holds no entry at all, folders and hidden files included.
+bool folder_is_empty(const std::string& dir);
+void remove_file(const std::string& path);     // throws when it cannot
+void make_directory(const std::string& path);  // one level; throws when it cannot
+void copy_file(const std::string& from, const std::string& to);
+void rename_file(const std::string& from, const std::string& to);

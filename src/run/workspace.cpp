@@ -1,0 +1,13 @@
+#include "run/workspace.h"
+
+void Workspace::Report_Error(std::string_view proc, int number, std::string_view extra) {
+  std::string text = "エラーが発生しました。(";
+  text.append(proc);
+  text += ":" + std::to_string(number) + ") 処理を中断します。";
+  if (!extra.empty()) {
+    text += "\r\n";
+    text.append(extra);
+  }
+  ui->message("エラー", text, RunUi::Icon::Critical);
+  ui->clear_progress();
+}

@@ -1,0 +1,46 @@
+// The run workspace: the line lists and values that the steps of a
+// conversion run hand to one another. One Workspace lives as long as the
+// front end that runs conversions; a run empties what it uses before use.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "run/line_lists.h"
+#include "run/run_ui.h"
+#include "settings/settings.h"
+
+struct Workspace {
+  explicit Workspace(RunUi& ui) : ui(&ui) {}
+
+  // Message index, one line per message (date TAB subject TAB sender TAB
+  // message id TAB parent id TAB page TAB origin), in date order.
+  WorkList work_list;
+  // Thread keys, "Z" + 7 digits per tree level, TAB, position in work_list.
+  SortedLines syo_list;
+  SortedLines syo_list_w;
+  // Sender texts, and "count:sender" lines for the ranking page.
+  SortedLines ml_work;
+  SortedLines ml_count;
+  // Lines of the message being converted, and of the mailbox being read.
+  std::vector<std::string> out_buf;
+  std::vector<std::string> lstData;
+
+  Settings set;
+  std::int64_t Mail_No = 0;   // highest page number used
+  std::string Auto_Answer;    // "y" append, "n" rebuild, empty = ask
+  std::string Step_Msg;       // file operation under way in Check_Dir
+  std::string App_Dir;        // folder of the program, without a final "/"
+
+  RunUi* ui;
+
+  void Syori_no(std::int64_t num, std::int64_t total) { ui->progress(RunUi::Label::Syori_no, num, total); }
+  void Syosai_no(std::int64_t num, std::int64_t total) { ui->progress(RunUi::Label::Syosai_no, num, total); }
+
+  // The error box of a step: "エラーが発生しました。(proc:number) 処理を中断します。",
+  // followed by a line break and extra when extra is not empty; then both
+  // progress labels are cleared.
+  void Report_Error(std::string_view proc, int number, std::string_view extra = {});
+};

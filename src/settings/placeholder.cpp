@@ -1,0 +1,1 @@
+// Removed once the folder holds its first source file.

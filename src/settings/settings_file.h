@@ -1,0 +1,17 @@
+// The settings file "vorn_htm.ini" in the program folder: Shift_JIS text,
+// CR LF line ends; a line "KEY_XXX=value" sets a key (recognised by its first
+// seven characters, case-sensitive; the last occurrence wins); every other
+// line is ignored.
+#pragma once
+
+#include <string>
+
+#include "settings/settings.h"
+
+// The run reader: run defaults for every key but KB_THRE (which keeps its
+// value), then the keys found in App_Dir + "/vorn_htm.ini" when it exists.
+// Throws VbError when the file exists but cannot be read.
+void Load_Ini(Settings& run, const std::string& App_Dir);
+
+// Writes the default file (the "new file" lines) over whatever is there.
+void Ini_Make(const std::string& App_Dir);
