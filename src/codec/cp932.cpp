@@ -79,6 +79,12 @@ std::string from_utf8(std::string_view utf8) {
   return out;
 }
 
+std::optional<std::string> from_utf8_exact(std::string_view utf8) {
+  std::string out;
+  if (!to_sjis().run(utf8, out, "?", true)) return std::nullopt;
+  return out;
+}
+
 std::string to_utf8(std::string_view sjis) {
   std::string out;
   from_sjis().run(sjis, out, "\xEF\xBF\xBD", false);
