@@ -8,6 +8,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <stdexcept>
+
+int vb_error_number(const std::exception& e) {
+  if (auto* v = dynamic_cast<const VbError*>(&e)) return v->number;
+  if (dynamic_cast<const std::out_of_range*>(&e)) return 9;
+  if (dynamic_cast<const std::bad_alloc*>(&e)) return 7;
+  return 5;
+}
 
 int vb_code_from_errno(int err) {
   switch (err) {

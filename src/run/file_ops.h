@@ -16,6 +16,10 @@ struct VbError : std::runtime_error {
   int number;
 };
 
+// The code a step shows for a caught exception: a VbError's own number,
+// 9 for an index out of range, 7 for memory exhausted, 5 for anything else.
+int vb_error_number(const std::exception& e);
+
 // Maps an errno value to the codes above.
 int vb_code_from_errno(int err);
 
