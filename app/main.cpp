@@ -1,1 +1,71 @@
-int main() { return 0; }
+// vorn_htm: mailbox files of Japanese mail into a static HTML archive.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <string>
+
+#include "run/command_line.h"
+#include "run/console_ui.h"
+#include "run/workspace.h"
+
+namespace {
+
+const char kUsage[] =
+    "使い方: vorn_htm -i 入力ファイル -o 出力先フォルダ [-d Y|N]\n"
+    "Usage:  vorn_htm -i MAILBOX-OR-PATTERN -o OUTPUT-FOLDER [-d Y|N]\n"
+    "\n"
+    "  -i  メールボックスファイル (*.mbx *.eml *.alm *.kml *.bmf *.txt)、ワイルドカード可\n"
+    "      mailbox file, or a quoted pattern such as 'mail/*.mbx'\n"
+    "  -o  出力先フォルダ (なければ作成します)\n"
+    "      output folder (created when missing; its parent must exist)\n"
+    "  -d  Y: 出力先のファイルを削除して作り直す / N (既定): 追加する\n"
+    "      Y: delete the folder's files and rebuild / N (default): append\n"
+    "\n"
+    "設定ファイル vorn_htm.ini はプログラムと同じフォルダに置きます。\n"
+    "The settings file vorn_htm.ini is read from the program's folder.\n"
+    "Exit status: 0 archive written, 2 invalid options, 1 any other stop.\n";
+
+// The folder of the running program, without a final "/".
+std::string program_folder() {
+  char buf[4096];
+  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return ".";
+  std::string path(buf, static_cast<std::size_t>(n));
+  std::size_t slash = path.rfind('/');
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::puts("vorn_htm Version 2.24.0000");
+    return 0;
+  }
+
+  std::string command_line;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) command_line += ' ';
+    command_line += argv[i];
+  }
+
+  ConsoleUi ui;
+  try {
+    Workspace ws(ui);
+    ws.App_Dir = program_folder();
+    if (command_line.empty()) {
+      std::fputs(kUsage, stderr);
+      return 2;
+    }
+    return Check_Option(ws, command_line);
+  } catch (const std::exception& e) {
+    ui.message("エラー", std::string("エラーが発生しました。") + e.what(), RunUi::Icon::Critical);
+    return 1;
+  }
+}

@@ -1,0 +1,40 @@
+// The unattended run from the command line.
+//
+// The command line is the program's arguments joined by single blanks. It is
+// read as a sequence of options "-i VALUE", "-o VALUE", "-d VALUE" in any
+// order; the letter may be written in either case and the value may follow it
+// with or without a blank ("-ifile" is "-i file"); any word that merely
+// begins with "-i", "-o" or "-d" is taken as that option. A value ends at the
+// next blank, so paths with blanks cannot be given, and quotation marks are
+// ordinary characters. A later occurrence of an option replaces the earlier
+// one. Reading stops at the first word that is no option; the rest is
+// ignored, except that words right after the -i value which name existing
+// files are further input files (what a shell makes of an unquoted pattern).
+// An option with nothing after it gets an empty value.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct Workspace;
+
+struct Options {
+  std::vector<std::string> inputs;  // -i value, then further input words
+  std::string output;               // -o
+  std::string Auto_Answer;          // from -d: "y" append, "n" rebuild, else invalid
+  bool valid = false;
+};
+
+Options Parse_Options(const std::string& command_line);
+
+// Input files of one input word: the word itself when it has no "*" or "?"
+// and names an ordinary file; otherwise the ordinary, non-hidden files of its
+// folder whose names match its last component, sorted by name.
+std::vector<std::string> Expand_Input(const std::string& spec);
+
+// Reads the command line and performs the run. Returns the exit status:
+// 0 the archive was written, 2 invalid options, 1 any other stop.
+int Check_Option(Workspace& ws, const std::string& command_line);
+
+// The run itself; true when the archive was written.
+bool jidou_Jikkou(Workspace& ws, const std::vector<std::string>& inputs, const std::string& output);

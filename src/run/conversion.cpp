@@ -1,0 +1,32 @@
+#include "run/conversion.h"
+
+#include "archive/index_page.h"
+#include "archive/menu_page.h"
+#include "mail/mailbox.h"
+#include "run/check_dir.h"
+#include "run/workspace.h"
+
+bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<std::string>& files) {
+  ws.Mail_No = 0;
+  ws.work_list.clear();
+  const std::int64_t n = static_cast<std::int64_t>(files.size());
+  const std::int64_t total = n + 4 + (ws.set.KB_THRE ? 1 : 0);
+
+  if (!Check_Dir(ws, folder)) return false;
+
+  std::int64_t step = 0;
+  for (const std::string& file : files) {
+    ws.Syori_no(++step, total);
+    if (!File_Syori(ws, folder, file)) return false;
+  }
+
+  ws.Syori_no(n + 1, total);
+  if (!Syosai_Make(ws)) return false;
+  ws.Syori_no(n + 2, total);
+  if (!Make_Index(ws, folder)) return false;
+  ws.Syori_no(n + 3, total);
+  ws.Syori_no(n + 4, total);
+  if (!Make_Menu(ws, folder)) return false;
+  if (ws.set.KB_THRE) ws.Syori_no(n + 5, total);
+  return true;
+}

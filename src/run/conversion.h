@@ -1,0 +1,13 @@
+// The conversion sequence that every run performs once its inputs are known.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct Workspace;
+
+// Resets the run state, prepares the folder (append or rebuild), reads every
+// file in order and writes the archive. The run settings must be loaded.
+// Each step reports its own failure; the result is true when the archive was
+// written.
+bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<std::string>& files);
