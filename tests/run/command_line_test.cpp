@@ -1,0 +1,86 @@
+#include "run/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace {
+
+struct OptionRow {
+  const char* name;
+  const char* line;
+  bool valid;
+  std::vector<std::string> inputs;
+  const char* output;
+  const char* answer;
+};
+
+const OptionRow kRows[] = {
+    {"plain", "-i /m/a.mbx -o /w/ml", true, {"/m/a.mbx"}, "/w/ml", "y"},
+    {"any_order_delete", "-o /w/ml -d Y -i /m/*.mbx", true, {"/m/*.mbx"}, "/w/ml", "n"},
+    {"d_no_appends", "-i a -o b -d n", true, {"a"}, "b", "y"},
+    {"d_bad_value", "-i a -o b -d x", false, {"a"}, "b", "x"},
+    {"d_yes_is_bad", "-i a -o b -d yes", false, {"a"}, "b", "yes"},
+    {"only_input", "-i a", false, {"a"}, "", "y"},
+    {"only_output", "-o b", false, {}, "b", "y"},
+    {"extra_words_ignored", "-i a -o b extra words", true, {"a"}, "b", "y"},
+    {"letters_any_case_paths_keep_case", "-I /Mail/A.MBX -O /Web", true, {"/Mail/A.MBX"}, "/Web", "y"},
+    {"value_without_blank", "-ia.mbx -oout", true, {"a.mbx"}, "out", "y"},
+    {"word_beginning_with_option", "-input x -o o", true, {"nput"}, "o", "y"},
+    {"option_last_without_value", "-o c -i", false, {""}, "c", "y"},
+    {"d_last_without_value", "-i a -o b -d", true, {"a"}, "b", "y"},
+    {"later_occurrence_wins", "-i a -o b -o c -i d", true, {"d"}, "c", "y"},
+    {"colour_word_is_no_option", "/col", false, {}, "", "y"},
+    {"surrounding_blanks", "   -i a   -o   b  ", true, {"a"}, "b", "y"},
+    {"quotes_are_ordinary", "-i \"a\" -o b", true, {"\"a\""}, "b", "y"},
+    {"stops_at_unknown_word", "-i a x -o b", false, {"a"}, "", "y"},
+};
+
+TEST(ParseOptions, Table) {
+  for (const OptionRow& r : kRows) {
+    SCOPED_TRACE(r.name);
+    Options o = Parse_Options(r.line);
+    EXPECT_EQ(o.valid, r.valid);
+    EXPECT_EQ(o.inputs, r.inputs);
+    EXPECT_EQ(o.output, r.output);
+    EXPECT_EQ(o.Auto_Answer, r.answer);
+  }
+}
+
+TEST(ParseOptions, ShellExpandedWordsAfterInputAreFiles) {
+  TempDir d;
+  std::string a = d.write("a.mbx", "x"), b = d.write("b.mbx", "x"), c = d.write("c.mbx", "x");
+  Options o = Parse_Options("-i " + a + " " + b + " " + c + " -o " + d.path() + "/out");
+  EXPECT_TRUE(o.valid);
+  EXPECT_EQ(o.inputs, (std::vector<std::string>{a, b, c}));
+  EXPECT_EQ(o.output, d.path() + "/out");
+}
+
+TEST(ExpandInput, MatchesOrdinaryVisibleFilesSortedByName) {
+  TempDir d;
+  d.write("b.mbx", "x");
+  d.write("a.mbx", "x");
+  d.write("a.txt", "x");
+  d.write(".hidden.mbx", "x");
+  d.write("sub.mbx/inner", "x");  // a folder whose name matches
+  const std::string f = d.path() + "/";
+  EXPECT_EQ(Expand_Input(f + "*.mbx"), (std::vector<std::string>{f + "a.mbx", f + "b.mbx"}));
+  EXPECT_EQ(Expand_Input(f + "?.*"), (std::vector<std::string>{f + "a.mbx", f + "a.txt", f + "b.mbx"}));
+  EXPECT_EQ(Expand_Input(f + "a.txt"), (std::vector<std::string>{f + "a.txt"}));
+  EXPECT_TRUE(Expand_Input(f + "*.eml").empty());
+  EXPECT_TRUE(Expand_Input(f + "missing.mbx").empty());
+  EXPECT_TRUE(Expand_Input(f + "sub.mbx").empty());
+  // Brackets are ordinary characters in a pattern.
+  d.write("[x].mbx", "x");
+  EXPECT_EQ(Expand_Input(f + "[x]*"), (std::vector<std::string>{f + "[x].mbx"}));
+}
+
+TEST(ExpandInput, NoFixedLimitOnMatches) {
+  TempDir d;
+  for (int i = 0; i < 1500; ++i) d.write("f" + std::to_string(i) + ".mbx", "");
+  EXPECT_EQ(Expand_Input(d.path() + "/*.mbx").size(), 1500u);
+}
+
+}  // namespace
