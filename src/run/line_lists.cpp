@@ -8,6 +8,10 @@
 bool SortedLines::Less::operator()(const Entry& a, const Entry& b) const {
   int c = sjis::compare_nocase(a.text, b.text);
   if (c != 0) return c < 0;
+  // Lines equal but for letter case: the exact bytes decide, so that equal
+  // lines always stand together.
+  c = a.text.compare(b.text);
+  if (c != 0) return c < 0;
   return a.seq < b.seq;
 }
 

@@ -1,8 +1,8 @@
 // The sorted line lists of a run.
 //
 // A sorted list keeps its lines in ascending order, letter case ignored
-// (sjis::compare_nocase); lines that compare equal keep the order in which
-// they were added. Adding and removing cost O(log n); reading line i costs
+// (sjis::compare_nocase); lines equal but for case follow their exact bytes,
+// and identical lines keep the order in which they were added. Adding and removing cost O(log n); reading line i costs
 // O(1) once the list has not changed since the last read, so the usual
 // pattern (fill, then walk from 0 to count-1) is O(n log n) overall.
 #pragma once
