@@ -1,0 +1,131 @@
+// menu.html: the message list drawn as a thread tree, one link per message,
+// each with the hidden comment that lets a later run read the list back.
+
+#include "archive/menu_page.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "archive/menu_comment.h"
+#include "codec/sjis_text.h"
+#include "mail/header_fields.h"
+#include "mail/mail_date.h"
+#include "run/common_text.h"
+#include "run/file_ops.h"
+#include "run/workspace.h"
+
+namespace {
+
+// The sender column: "[" name " " address "]" or a part of it by the
+// settings. The name is the text before the first "<", the address the text
+// after it without its last character (the closing ">"); a sender without
+// "<" is all address.
+std::string Sender_Column(const std::string& sender, const Settings& set) {
+  std::string name;
+  std::string address(sjis::trim(sender));
+  const std::size_t lt = sjis::find_char(sender, '<');
+  if (lt != std::string::npos) {
+    name = std::string(sjis::trim(std::string_view(sender).substr(0, lt)));
+    std::string_view after = sjis::trim(std::string_view(sender).substr(lt + 1));
+    const std::size_t chars = sjis::length(after);
+    address = std::string(sjis::left(after, chars == 0 ? 0 : chars - 1));
+  }
+  if (set.MN_HASN && set.MN_ADRS) return "[" + name + " " + address + "]";
+  if (set.MN_HASN) return "[" + name + "]";
+  if (set.MN_ADRS) return "[" + address + "]";
+  return {};
+}
+
+std::string Entry(const WorkFields& f, std::size_t depth, const Settings& set) {
+  static const std::string kBranch = sj("└");
+  static const std::string kIndent = sj("　");
+  std::string line;
+  if (depth >= 1) {
+    for (std::size_t d = 1; d < depth; ++d) line += kIndent;
+    line += kBranch;
+  }
+  line += "<A HREF=\"" + f.page + "\" target=\"frame2\" title=\"" + f.sender + "\">";
+
+  // Visible text: every value from the message is escaped, so nothing in it
+  // can open a tag or end the link's comment early.
+  if (set.MN_SUBJ) {
+    std::string subject = f.subject;
+    line += Html_Esc(Del_Subj_Opt(subject, set.SBJ_KAK, set.SBJ_RES));
+  }
+  if (set.MN_DATE) line += "(" + Html_Esc(Render_Date(f.date, set.DAT_FMT)) + ")";
+  line += Html_Esc(Sender_Column(f.sender, set));
+
+  const std::string subject = menu_comment::escape(f.subject);
+  line += menu_comment::kStart;
+  line += menu_comment::escape(f.message_id);
+  line += menu_comment::kParent;
+  line += menu_comment::escape(f.parent_id);
+  line += menu_comment::kSubjectLen;
+  line += std::to_string(sjis::length(subject));
+  line += menu_comment::kSender;
+  line += menu_comment::escape(f.sender);
+  line += menu_comment::kDate;
+  line += menu_comment::escape(f.date);
+  line += menu_comment::kSubject;
+  line += subject;
+  line += menu_comment::kEnd;
+  line += "</A>";
+  return line;
+}
+
+}  // namespace
+
+bool Make_Menu(Workspace& ws, const std::string& folder) {
+  try {
+    const Settings& set = ws.set;
+    const std::size_t n = ws.syo_list.count();
+    ws.Syosai_no(0, static_cast<std::int64_t>(n));
+
+    TextOut out;
+    out.line("<HTML>");
+    out.line("<HEAD>");
+    out.line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">");
+    out.line("<TITLE> MENU");
+    out.line("</TITLE>");
+    out.line("</HEAD>");
+    out.line("<BODY BGCOLOR=\"" + set.BGR_COL + "\" TEXT=\"" + set.TXT_COL + "\" LINK=\"" + set.LNK_COL +
+             "\" VLINK=\"" + set.VLK_COL + "\" ALINK=\"#000000\">");
+    out.line("<PRE>");
+    out.line("<FONT SIZE=" + std::to_string(set.FT_SIZE) + ">");
+    if (set.ML_RANK) {
+      static const std::string kRank =
+          sj("<A HREF=\"rank_hyo.htm\" target=\"frame2\" title=\"発信者ランキング\">発信者、発信数ランキング</A><BR>");
+      out.line(kRank);
+    }
+
+    for (std::size_t k = 0; k < n; ++k) {
+      ws.Syosai_no(static_cast<std::int64_t>(k), static_cast<std::int64_t>(n));
+      const std::string& row = ws.syo_list.at(k);
+      const std::size_t tab = row.find('\t');
+      if (tab == std::string::npos) throw VbError(5, "thread line without a number");
+      const long long number = sjis::parse_digits(std::string_view(row).substr(tab + 1));
+      if (number < 0) throw VbError(13, "thread line with a bad number");
+      const std::size_t depth = tab / 8 == 0 ? 0 : tab / 8 - 1;
+
+      const WorkFields f = Split_Work_Line(ws.work_list.at(static_cast<std::size_t>(number)));
+      // An empty line before every thread but the first.
+      if (depth == 0 && k > 0) out.end_line();
+      out.line(Entry(f, depth, set));
+    }
+
+    out.line("</FONT>");
+    out.line("</PRE>");
+    out.line("</BODY>");
+    out.line("</HTML>");
+    // Written beside the old list and renamed over it, so that a run that
+    // stops half-way never leaves a cut-off list behind.
+    write_file_atomic(join_path(folder, "menu.html"), out.data());
+    return true;
+  } catch (const std::exception& e) {
+    ws.Report_Error("Make_Menu", vb_error_number(e));
+  } catch (...) {
+    ws.Report_Error("Make_Menu", 5);
+  }
+  return false;
+}

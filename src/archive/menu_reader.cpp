@@ -1,0 +1,123 @@
+// Reading menu.html back into work_list.
+//
+// Grammar of an entry line (any other line is skipped):
+//   {tree marks} <A HREF="{page}" target="frame2" title="{sender}">{visible}
+//   <!-- Message-ID:{id} / In-Reply-To:{parent} / Subject_Len:{L} /
+//   From_Data:{sender} / Date_Data:{date} / Subj_Data:{subject}--></A>
+// (one line). A line is an entry when it holds `<A HREF="m`; the 12
+// characters after `<A HREF="` are the page name "m" + 7 digits + ".htm".
+// The sender in the title attribute starts at the 47th character of the link
+// and holds no double quote; the visible text starts after the `">` that
+// follows it.
+//
+// The comment is found by its opening "<!-- Message-ID:" after the visible
+// text, and every label is looked for only after the one before it, so a
+// visible text that happens to hold label words does not misplace them. Each
+// value runs up to the " / " of the next label, the date included (it may be
+// empty or a raw date text); the subject is the Subject_Len characters after
+// "Subj_Data:", so it may hold " / " or "-->". Values are unescaped as the
+// writer escaped them (menu_comment.h). TAB characters, which no work_list
+// field may hold, are dropped from the values.
+//
+// Tolerated: tree marks of any kind before the link, any text after the
+// subject. An entry whose page number is not a number, whose link is too
+// short, or whose comment lacks a label or Subject_Len characters of subject
+// is an error: the lines read so far stay in work_list, and the reader stops.
+//
+// State: Mail_No is raised to the highest page number read.
+
+#include "archive/menu_reader.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "archive/menu_comment.h"
+#include "codec/sjis_text.h"
+#include "run/file_ops.h"
+#include "run/workspace.h"
+
+namespace {
+
+constexpr std::string_view kLink = "<A HREF=\"m";
+
+[[noreturn]] void Malformed(const char* what) { throw VbError(5, std::string("menu entry: ") + what); }
+
+// The label's position at or after from, or an error.
+std::size_t Label(std::string_view r, std::string_view label, std::size_t from) {
+  const std::size_t p = sjis::find(r, label, from);
+  if (p == std::string_view::npos) Malformed("comment label missing");
+  return p;
+}
+
+std::string Value(std::string_view written) {
+  std::string v = menu_comment::unescape(written);
+  std::erase(v, '\t');
+  return v;
+}
+
+std::string Read_Entry(Workspace& ws, std::string_view line, std::size_t at) {
+  const std::string_view link = line.substr(at);
+  const std::string_view page = sjis::mid(link, 9, 12);
+  if (sjis::length(page) != 12) Malformed("page name cut short");
+  const long long number = sjis::parse_digits(sjis::mid(page, 1, 7));
+  if (number < 0) throw VbError(13, "menu entry: page number is no number");
+  if (number > ws.Mail_No) ws.Mail_No = number;
+
+  // The title attribute, then the visible text after its closing quote.
+  const std::string_view title = sjis::mid(link, 46);
+  if (title.empty()) Malformed("link cut short");
+  const std::size_t quote = sjis::find_char(title, '"');
+  if (quote == std::string_view::npos) Malformed("title attribute not closed");
+  const std::string_view r = sjis::mid(title.substr(quote), 2);
+
+  std::size_t pos = Label(r, menu_comment::kStart, 0) + menu_comment::kStart.size();
+  const std::size_t p_parent = Label(r, menu_comment::kParent, pos);
+  const std::string_view id = r.substr(pos, p_parent - pos);
+  pos = p_parent + menu_comment::kParent.size();
+  const std::size_t p_len = Label(r, menu_comment::kSubjectLen, pos);
+  const std::string_view parent = r.substr(pos, p_len - pos);
+  pos = p_len + menu_comment::kSubjectLen.size();
+  const std::size_t p_sender = Label(r, menu_comment::kSender, pos);
+  const long long subject_len = sjis::parse_digits(r.substr(pos, p_sender - pos));
+  if (subject_len < 0) throw VbError(13, "menu entry: Subject_Len is no number");
+  pos = p_sender + menu_comment::kSender.size();
+  const std::size_t p_date = Label(r, menu_comment::kDate, pos);
+  const std::string_view sender = r.substr(pos, p_date - pos);
+  pos = p_date + menu_comment::kDate.size();
+  const std::size_t p_subject = Label(r, menu_comment::kSubject, pos);
+  const std::string_view date = r.substr(pos, p_subject - pos);
+  pos = p_subject + menu_comment::kSubject.size();
+  const std::string_view subject = sjis::left(r.substr(pos), static_cast<std::size_t>(subject_len));
+  if (sjis::length(subject) != static_cast<std::size_t>(subject_len)) Malformed("subject shorter than Subject_Len");
+
+  std::string out = Value(date);
+  for (std::string_view field : {subject, sender, id, parent}) {
+    out += '\t';
+    out += Value(field);
+  }
+  out += '\t';
+  out.append(page);
+  out += "\t1";
+  return out;
+}
+
+}  // namespace
+
+bool Read_Menu(Workspace& ws, const std::string& folder) {
+  try {
+    const std::string path = join_path(folder, "menu.html");
+    if (!exists(path)) return true;
+    for (const std::string& line : read_lines(path)) {
+      const std::size_t at = sjis::find(line, kLink);
+      if (at == std::string::npos) continue;
+      ws.work_list.add(Read_Entry(ws, line, at));
+    }
+    return true;
+  } catch (const std::exception& e) {
+    ws.Report_Error("Read_Menu", vb_error_number(e));
+  } catch (...) {
+    ws.Report_Error("Read_Menu", 5);
+  }
+  return false;
+}

@@ -1,0 +1,127 @@
+#include "archive/message_page.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "codec/sjis_text.h"
+#include "mail/mail_date.h"
+#include "run/common_text.h"
+#include "run/file_ops.h"
+#include "run/workspace.h"
+
+namespace {
+
+// The lines of out_buf that form the page body, as [first, last] (empty
+// when first > last). A line beginning "content-" (any case) marks a MIME
+// part header; the body then starts two lines after the last such line (the
+// blank separator is skipped). A "content-type: text/html;" line ends the
+// text part: the body stops before the line in front of it (the boundary).
+struct BodyRange {
+  std::ptrdiff_t first = 0, last = -1;
+};
+
+BodyRange Body_Lines(const std::vector<std::string>& buf) {
+  std::ptrdiff_t last = static_cast<std::ptrdiff_t>(buf.size()) - 1;
+  std::ptrdiff_t header = -1;
+  for (std::size_t i = 0; i < buf.size(); ++i) {
+    const std::string& line = buf[i];
+    if (sjis::to_lower(sjis::left(line, 24)) == "content-type: text/html;") {
+      last = static_cast<std::ptrdiff_t>(i) - 1;
+      break;
+    }
+    if (sjis::to_lower(sjis::left(line, 8)) == "content-") header = static_cast<std::ptrdiff_t>(i);
+  }
+  if (header >= 0) return {header + 2, last - 1};
+  return {0, last};
+}
+
+// An attachment name as the target of a relative link: characters that a
+// URL or the quoted attribute would read otherwise are written as escapes,
+// so that the link names exactly the saved file.
+std::string Link_Target(std::string_view name) {
+  std::string out;
+  for (std::size_t i = 0; i < name.size();) {
+    std::size_t n = sjis::char_len(name, i);
+    char c = name[i];
+    if (n == 1 && c == '%') out += "%25";
+    else if (n == 1 && c == '#') out += "%23";
+    else if (n == 1 && c == '?') out += "%3F";
+    else if (n == 1 && c == '"') out += "%22";
+    else if (n == 1 && c == '&') out += "&amp;";
+    else out.append(name.substr(i, n));
+    i += n;
+  }
+  return out;
+}
+
+}  // namespace
+
+bool Check_Reply(const std::string& line, const std::string& REP_MRK) {
+  std::string_view t = sjis::ltrim(line);
+  if (t.empty() || t[0] == '<') return false;
+  std::string_view first = t.substr(0, sjis::char_len(t, 0));
+  for (std::size_t i = 0; i < REP_MRK.size();) {
+    std::size_t n = sjis::char_len(REP_MRK, i);
+    if (std::string_view(REP_MRK).substr(i, n) == first) return true;
+    i += n;
+  }
+  return false;
+}
+
+void Make_Page(Workspace& ws, const std::string& page_path, const std::string& subject, const std::string& date,
+               const std::string& sender, const std::vector<std::string>& attachments) {
+  // A message without body lines still gets its page (header block only), so
+  // that the link in the menu never points at a missing file.
+  if (sjis::trim(page_path).empty()) return;
+  const Settings& set = ws.set;
+
+  TextOut out;
+  out.line("<HTML>");
+  out.line("<HEAD>");
+  out.line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">");
+  out.line("<TITLE>" + Html_Esc(subject));
+  out.line("</TITLE>");
+  out.line("</HEAD>");
+  out.line("<BODY BGCOLOR=\"" + set.BGR_COL + "\" TEXT=\"" + set.TXT_COL + "\" LINK=\"" + set.LNK_COL +
+           "\" VLINK=\"" + set.VLK_COL + "\" ALINK=\"#000000\">");
+  out.line("<PRE>");
+  out.line("<FONT SIZE=" + std::to_string(set.FT_SIZE) + ">");
+  if (set.KB_SUBJ) out.line("TITLE: " + Html_Esc(subject));
+  if (set.KB_FROM) out.line("FROM : " + Html_Esc(sender));
+  if (set.KB_DATE) out.line("DATE : " + Html_Esc(Render_Date(date, set.DAT_FMT)));
+  if (set.KB_SUBJ || set.KB_FROM || set.KB_DATE) out.line(std::string(50, '-'));
+
+  const BodyRange body = Body_Lines(ws.out_buf);
+  bool quoting = false;
+  for (std::ptrdiff_t i = body.first; i <= body.last; ++i) {
+    const std::string& line = ws.out_buf[static_cast<std::size_t>(i)];
+    const bool q = Check_Reply(line, set.REP_MRK);
+    if (q && !quoting) out.part("<FONT COLOR=\"" + set.REP_COL + "\">");
+    else if (!q && quoting) out.part("</FONT>");
+    quoting = q;
+    out.line(Html_Esc(line));
+  }
+
+  if (set.TE_FILE && attachments.size() > 1) {
+    static const std::string kGap = sj("　");
+    for (std::size_t k = 1; k < attachments.size(); ++k) {
+      if (k % 3 == 1) out.end_line();
+      out.part("<A HREF=\"" + Link_Target(attachments[k]) + "\" target=\"_new\">[" + Html_Esc(attachments[k]) +
+               "]</A>" + kGap);
+    }
+    out.end_line();
+  }
+
+  out.line("</FONT>");
+  out.line("</PRE>");
+  out.line("</BODY>");
+  out.line("</HTML>");
+
+  // Removing the old file first replaces a link of that name instead of
+  // writing through it.
+  if (exists(page_path)) remove_file(page_path);
+  write_file(page_path, out.data());
+  ws.out_buf.clear();
+}

@@ -1,0 +1,143 @@
+// The thread order: one syo_list line per message, thread key TAB number.
+//
+// A message's number is its position in work_list. Its key is its parent's
+// key followed by its own step "Z" + 7 digits; a message without a parent is
+// a root with the key of its own step. Messages are placed in number order:
+//
+// - The parent by reply is the first message (in work_list order, the
+//   message itself excepted) whose Message-ID equals the In-Reply-To.
+// - Otherwise, with subject threading on, the parent by subject is the last
+//   earlier message with the same reduced subject (Trim_Subj), unless the
+//   reduced subject occurs in the excluded titles (an empty one always does).
+//   Such a message hangs directly under the root of its parent's thread.
+// - A reply whose parent comes later (it is older than its parent) takes a
+//   key under the parent's own step for now; when the parent is placed, every
+//   key that starts with the parent's step gets the parent's path put in
+//   front, so the whole subtree moves under the parent's position.
+//
+// Keys are built in memory: the parent lookups go through hash maps, and the
+// keys waiting for a message are kept in buckets by their first step, so the
+// whole order costs time near linear in the number of messages (and in the
+// length of the keys written).
+
+#include <cstddef>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "archive/menu_page.h"
+#include "codec/sjis_text.h"
+#include "mail/header_fields.h"
+#include "run/common_text.h"
+#include "run/file_ops.h"
+#include "run/workspace.h"
+
+namespace {
+
+// Numbers have seven digits in keys and page names.
+constexpr std::size_t kMaxMessages = 10000000;
+constexpr std::size_t kStep = 8;
+
+std::string Step(std::size_t number) {
+  std::string s = std::to_string(number);
+  return "Z" + std::string(7 - s.size(), '0') + s;
+}
+
+// The message number named by the first step of a key.
+std::size_t First_Step(const std::string& key) {
+  return static_cast<std::size_t>(sjis::parse_digits(std::string_view(key).substr(1, 7)));
+}
+
+// The first two message numbers that carry an id; the second one stands in
+// when the first is the message asking.
+struct IdHolders {
+  std::size_t first;
+  std::size_t second;
+};
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+}  // namespace
+
+bool Syosai_Make(Workspace& ws) {
+  try {
+    ws.syo_list.clear();
+    ws.syo_list_w.clear();
+    const std::size_t n = ws.work_list.count();
+    if (n > kMaxMessages) throw VbError(6, "more messages than seven-digit numbers can name");
+    ws.Syosai_no(0, static_cast<std::int64_t>(n));
+
+    std::vector<std::string> subjects(n), parent_ids(n);
+    std::unordered_map<std::string, IdHolders> by_id;
+    by_id.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      WorkFields f = Split_Work_Line(ws.work_list.at(i));
+      auto [it, added] = by_id.try_emplace(f.message_id, IdHolders{i, kNone});
+      if (!added && it->second.second == kNone) it->second.second = i;
+      subjects[i] = std::move(f.subject);
+      parent_ids[i] = std::move(f.parent_id);
+    }
+
+    std::vector<std::string> keys(n);                 // empty until placed
+    std::vector<std::vector<std::size_t>> waiting(n);  // placed numbers by first step
+    std::unordered_map<std::string, std::size_t> last_by_subject;
+
+    for (std::size_t i = 0; i < n; ++i) {
+      ws.Syosai_no(static_cast<std::int64_t>(i + 1), static_cast<std::int64_t>(n));
+
+      std::size_t parent = kNone;
+      bool by_subject = false;
+      if (!sjis::trim(parent_ids[i]).empty()) {
+        auto it = by_id.find(parent_ids[i]);
+        if (it != by_id.end()) parent = it->second.first != i ? it->second.first : it->second.second;
+      }
+      if (ws.set.S_TITLE) {
+        std::string reduced = subjects[i];
+        Trim_Subj(reduced);
+        if (parent == kNone && !sjis::contains(ws.set.TITLE_D, reduced)) {
+          auto it = last_by_subject.find(reduced);
+          if (it != last_by_subject.end()) {
+            parent = it->second;
+            by_subject = true;
+          }
+        }
+        last_by_subject[std::move(reduced)] = i;
+      }
+
+      if (parent == kNone) {
+        keys[i] = Step(i);
+        waiting[i].push_back(i);
+        continue;
+      }
+
+      // The parent's key once it is placed (always so for a parent by
+      // subject, which comes earlier), else its bare step.
+      std::string path = keys[parent].empty() ? Step(parent) : keys[parent];
+      if (by_subject) path.resize(kStep);
+      keys[i] = path + Step(i);
+      const std::size_t root = First_Step(path);
+      waiting[root].push_back(i);
+
+      // Keys that waited for this message (its own included when its path
+      // leads back to itself) move under its path.
+      if (!waiting[i].empty() && root != i) {
+        std::vector<std::size_t> moved = std::move(waiting[i]);
+        waiting[i].clear();
+        for (std::size_t m : moved) keys[m].insert(0, path);
+        std::vector<std::size_t>& into = waiting[root];
+        if (into.size() < moved.size()) into.swap(moved);
+        into.insert(into.end(), moved.begin(), moved.end());
+      } else if (root == i) {
+        for (std::size_t m : waiting[i]) keys[m].insert(0, path);
+      }
+    }
+
+    for (std::size_t i = 0; i < n; ++i) ws.syo_list.add(keys[i] + "\t" + std::to_string(i));
+    return true;
+  } catch (const std::exception& e) {
+    ws.Report_Error("Syosai_Make", vb_error_number(e));
+  } catch (...) {
+    ws.Report_Error("Syosai_Make", 5);
+  }
+  return false;
+}
