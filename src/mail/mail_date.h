@@ -14,6 +14,8 @@ struct DateTime {
 std::optional<DateTime> Parse_Date(const std::string& text);
 // The date plus a number of hours (negative allowed), calendar-correct.
 DateTime Add_Hours(const DateTime& d, int hours);
+// The same in minutes (for zones such as +0530).
+DateTime Add_Minutes(const DateTime& d, long long minutes);
 // "yyyy-mm-dd hh:mm:ss".
 std::string Stamp_Date(const DateTime& d);
 // Renders by a pattern of the tokens yyyy yy m mm mmm mmmm d dd ddd dddd h hh
