@@ -136,7 +136,7 @@ bool jidou_Jikkou(Workspace& ws, const std::vector<std::string>& inputs, const s
 
     if (!exists(folder)) make_directory(folder);
 
-    return Run_Conversion(ws, folder, files);
+    return Run_Conversion(ws, folder, files, "jidou_Jikkou");
   } catch (const std::exception& e) {
     ws.Report_Error("jidou_Jikkou", vb_error_number(e));
     return false;

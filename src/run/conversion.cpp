@@ -1,12 +1,19 @@
 #include "run/conversion.h"
 
+#include <exception>
+
 #include "archive/index_page.h"
 #include "archive/menu_page.h"
+#include "archive/rank_page.h"
+#include "archive/restyle_pages.h"
+#include "archive/thread_lists.h"
 #include "mail/mailbox.h"
 #include "run/check_dir.h"
+#include "run/file_ops.h"
 #include "run/workspace.h"
 
-bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<std::string>& files) {
+bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<std::string>& files,
+                    const char* run_name) {
   ws.Mail_No = 0;
   ws.work_list.clear();
   const std::int64_t n = static_cast<std::int64_t>(files.size());
@@ -20,13 +27,23 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
     if (!File_Syori(ws, folder, file)) return false;
   }
 
+  if (ws.set.ML_RANK && !Address_Count(ws, folder)) return false;
   ws.Syori_no(n + 1, total);
   if (!Syosai_Make(ws)) return false;
   ws.Syori_no(n + 2, total);
   if (!Make_Index(ws, folder)) return false;
   ws.Syori_no(n + 3, total);
+  if (!Update_Text(ws, folder)) return false;
   ws.Syori_no(n + 4, total);
   if (!Make_Menu(ws, folder)) return false;
-  if (ws.set.KB_THRE) ws.Syori_no(n + 5, total);
+  if (ws.set.KB_THRE) {
+    try {
+      Make_ThreadList(ws, folder);
+    } catch (const std::exception& e) {
+      ws.Report_Error(run_name, vb_error_number(e));
+      return false;
+    }
+    ws.Syori_no(n + 5, total);
+  }
   return true;
 }

@@ -1,0 +1,103 @@
+#include "archive/rank_page.h"
+
+#include <cstdio>
+#include <exception>
+
+#include "mail/header_fields.h"
+#include "run/common_text.h"
+#include "run/file_ops.h"
+#include "run/workspace.h"
+
+namespace {
+
+std::string count_line(long long count, const std::string& sender) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%09lld:", count);
+  return buf + sender;
+}
+
+// Single precision, one decimal, at least one digit before the point.
+std::string share_text(float v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.1f", static_cast<double>(v));
+  return buf;
+}
+
+// Single precision in general form: up to seven significant digits, no
+// trailing zeros.
+std::string bar_text(float v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.7g", static_cast<double>(v));
+  return buf;
+}
+
+}  // namespace
+
+bool Address_Count(Workspace& ws, const std::string& folder) {
+  try {
+    ws.ml_count.clear();
+    ws.ml_work.clear();
+    const std::size_t n = ws.work_list.count();
+    for (std::size_t i = 0; i < n; ++i) ws.ml_work.add(Split_Work_Line(ws.work_list.at(i)).sender);
+
+    // Equal senders stand together in ml_work; count each run of them.
+    long long top = 0;
+    const std::size_t total = ws.ml_work.count();
+    if (total > 0) {
+      std::string current = ws.ml_work.at(0);
+      long long count = 0;
+      for (std::size_t i = 0; i < total; ++i) {
+        const std::string& s = ws.ml_work.at(i);
+        if (s == current) {
+          ++count;
+          continue;
+        }
+        ws.ml_count.add(count_line(count, current));
+        if (count > top) top = count;
+        current = s;
+        count = 1;
+      }
+      ws.ml_count.add(count_line(count, current));
+      if (count > top) top = count;
+    }
+
+    const Settings& st = ws.set;
+    TextOut out;
+    out.line("<HTML>");
+    out.line("<HEAD>");
+    static const std::string title = sj("<TITLE>発信数ランキング</TITLE>");
+    out.line(title);
+    out.line("</HEAD>");
+    out.line("<BODY BGCOLOR=\"" + st.BGR_COL + "\" TEXT=\"" + st.TXT_COL + "\" LINK=\"" + st.LNK_COL + "\" VLINK=\"" +
+             st.VLK_COL + "\" ALINK=\"#000000\">");
+    out.line("<FONT SIZE=" + std::to_string(st.FT_SIZE) + ">");
+    out.line("<TABLE BORDER=1>");
+    out.line("  <TR>");
+    static const std::string heads[] = {sj("    <TD ALIGN=center>発信者</TD>"), sj("    <TD ALIGN=center>発言数</TD>"),
+                                        sj("    <TD ALIGN=center>割合</TD>"), sj("    <TD ALIGN=center>グラフ</TD>")};
+    for (const std::string& h : heads) out.line(h);
+    out.line("  </TR>");
+
+    // Largest count first; equal counts in descending text order.
+    for (std::size_t k = ws.ml_count.count(); k-- > 0;) {
+      const std::string& line = ws.ml_count.at(k);
+      long long c = std::stoll(line.substr(0, 9));
+      std::string sender = line.substr(10);
+      float share = static_cast<float>(c) / static_cast<float>(total) * 100.0f;
+      float bar = static_cast<float>(c) / static_cast<float>(top) * 100.0f;
+      out.line("  <TR>");
+      out.line("    <TD WIDTH=5%>" + Html_Esc(sender) + "</TD>");
+      out.line("    <TD><DIV ALIGN=right>" + std::to_string(c) + "</DIV></TD>");
+      out.line("    <TD><DIV ALIGN=right>" + share_text(share) + "</DIV></TD>");
+      out.line("    <TD WIDTH=95%><HR noshade ALIGN=left SIZE=8 WIDTH=" + bar_text(bar) + "%></TD>");
+      out.line("  </TR>");
+    }
+    out.line("</TABLE>");
+    out.line("</HTML>");
+    write_file_atomic(join_path(folder, "rank_hyo.htm"), out.data());
+    return true;
+  } catch (const std::exception& e) {
+    ws.Report_Error("Address_Count", vb_error_number(e));
+    return false;
+  }
+}

@@ -1,0 +1,77 @@
+#include "archive/restyle_pages.h"
+
+#include <exception>
+
+#include "codec/sjis_text.h"
+#include "mail/header_fields.h"
+#include "run/file_ops.h"
+#include "run/workspace.h"
+
+namespace {
+
+// Calls f on each line of text; lines end at CR LF, CR or LF.
+template <class F>
+void for_each_line(const std::string& text, F f) {
+  std::size_t start = 0;
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      f(std::string_view(text).substr(start, i - start));
+      if (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
+      start = i + 1;
+    }
+  }
+  if (start < n) f(std::string_view(text).substr(start));
+}
+
+}  // namespace
+
+std::string Restyle_Page(const std::string& page, const Workspace& ws) {
+  const Settings& st = ws.set;
+  const std::string body = "<BODY BGCOLOR=\"" + st.BGR_COL + "\" TEXT=\"" + st.TXT_COL + "\" LINK=\"" + st.LNK_COL +
+                           "\" VLINK=\"" + st.VLK_COL + "\" ALINK=\"#000000\">";
+  const std::string size = "<FONT SIZE=" + std::to_string(st.FT_SIZE) + ">";
+  const std::string colour = "<FONT COLOR=\"" + st.REP_COL + "\">";
+  TextOut out;
+  for_each_line(page, [&](std::string_view line) {
+    if (sjis::starts_with_nocase(line, "<BODY")) {
+      out.line(body);
+    } else if (sjis::starts_with_nocase(line, "<FONT SIZE")) {
+      out.line(size);
+    } else if (sjis::starts_with_nocase(line, "<FONT COLOR")) {
+      // The old opening tag ends at its first ">", whatever the length of
+      // the colour text in it; the quoted text after it stays whole.
+      std::size_t close = line.find('>');
+      out.part(colour);
+      if (close != std::string_view::npos) out.part(line.substr(close + 1));
+      out.end_line();
+    } else {
+      out.line(line);
+    }
+  });
+  return out.data();
+}
+
+bool Update_Text(Workspace& ws, const std::string& folder) {
+  try {
+    const std::size_t n = ws.work_list.count();
+    for (std::size_t i = 0; i < n; ++i) {
+      ws.Syosai_no(static_cast<std::int64_t>(i) + 1, static_cast<std::int64_t>(n));
+      WorkFields f = Split_Work_Line(ws.work_list.at(i));
+      if (f.origin != "1") continue;
+      const std::string path = join_path(folder, f.page);
+      if (!is_regular_file(path)) {
+        ws.ui->warn("警告: " + path + " がありません。このページの更新を飛ばします。");
+        continue;
+      }
+      const std::string old_page = read_file(path);
+      std::string new_page = Restyle_Page(old_page, ws);
+      // A page that already looks right is left alone: no write, no new mtime.
+      if (new_page != old_page) write_file_atomic(path, new_page);
+    }
+    return true;
+  } catch (const std::exception& e) {
+    ws.Report_Error("Update_Text", vb_error_number(e));
+    return false;
+  }
+}

@@ -1,0 +1,162 @@
+#include "archive/thread_lists.h"
+
+#include "codec/sjis_text.h"
+#include "run/file_ops.h"
+#include "run/workspace.h"
+
+namespace {
+
+const std::string kRule(30, '-');
+const char kLinkStart[] = "<A HREF=\"m";
+const char kBranch[] = "\x84\xA4";         // └
+const char kIdeographicSpace[] = "\x81\x40";  // 　
+
+std::vector<std::string> split_lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      lines.emplace_back(text, start, i - start);
+      if (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
+      start = i + 1;
+    }
+  }
+  if (start < n) lines.emplace_back(text, start, n - start);
+  return lines;
+}
+
+bool blank(const std::string& s) { return sjis::trim(s).empty(); }
+
+std::string_view strip_marks(std::string_view s) {
+  for (;;) {
+    if (s.substr(0, 2) == kBranch || s.substr(0, 2) == kIdeographicSpace) s.remove_prefix(2);
+    else return s;
+  }
+}
+
+// 1 for a linked entry line of a thread list, 0 for a plain one, -1 for a
+// line that is no entry. Visible texts never hold "<": they are escaped.
+int entry_kind(const std::string& line) {
+  std::string_view s = strip_marks(line);
+  if (s.substr(0, 10) == kLinkStart) {
+    // <A HREF="mNNNNNNN.htm">text</A>
+    if (s.size() < 24 + 4 || s.substr(9, 12).size() != 12) return -1;
+    std::string_view page = s.substr(9, 12);
+    if (sjis::parse_digits(page.substr(1, 7)) < 0 || page.substr(8) != ".htm" || s.substr(21, 2) != "\">")
+      return -1;
+    std::string_view text = s.substr(23);
+    if (text.size() < 4 || text.substr(text.size() - 4) != "</A>") return -1;
+    text.remove_suffix(4);
+    return sjis::find_char(text, '<') == std::string_view::npos ? 1 : -1;
+  }
+  return sjis::find_char(s, '<') == std::string_view::npos ? 0 : -1;
+}
+
+// Start of an earlier thread list that ends right before line `end`: the index
+// of its empty line, or npos.
+std::size_t earlier_list(const std::vector<std::string>& lines, std::size_t end, const std::string& own_text) {
+  std::size_t k = end;
+  std::size_t plain = 0, linked = 0;
+  bool own_seen = false;
+  while (k > 0 && lines[k - 1] != kRule) {
+    int kind = entry_kind(lines[k - 1]);
+    if (kind < 0) return std::string::npos;
+    if (kind == 0) {
+      ++plain;
+      own_seen = lines[k - 1] == own_text;
+    } else {
+      ++linked;
+    }
+    --k;
+  }
+  if (k < 2 || !blank(lines[k - 2])) return std::string::npos;
+  // Exactly one unlinked entry, the page's own; a list of that one entry alone
+  // must read as this run draws it, so that a body merely ending in a rule
+  // and a line of text is never taken for a list.
+  if (plain != 1) return std::string::npos;
+  if (linked == 0 && !own_seen) return std::string::npos;
+  return k - 2;
+}
+
+}  // namespace
+
+std::string With_Thread_List(const std::string& page, const std::vector<ThreadEntry>& thread, std::size_t own) {
+  std::vector<std::string> lines = split_lines(page);
+  std::size_t cut = std::string::npos;
+  for (std::size_t k = lines.size(); k-- > 0;) {
+    if (sjis::trim(lines[k]) == "</FONT>") {
+      cut = k;
+      break;
+    }
+  }
+  if (cut == std::string::npos) return page;
+  std::size_t old = earlier_list(lines, cut, thread[own].text);
+  if (old != std::string::npos) cut = old;
+  while (cut > 0 && blank(lines[cut - 1])) --cut;
+
+  TextOut out;
+  for (std::size_t k = 0; k < cut; ++k) out.line(lines[k]);
+  out.line("");
+  out.line(kRule);
+  for (std::size_t c = 0; c < thread.size(); ++c) out.line(c == own ? thread[c].text : thread[c].link);
+  out.line("</FONT>");
+  out.line("</PRE>");
+  out.line("</BODY>");
+  out.line("</HTML>");
+  return out.data();
+}
+
+void Put_ThreadList(Workspace& ws, const std::string& folder, const std::vector<ThreadEntry>& thread) {
+  for (std::size_t i = 0; i < thread.size(); ++i) {
+    const std::string path = join_path(folder, thread[i].page);
+    if (!is_regular_file(path)) {
+      ws.ui->warn("警告: " + path + " がありません。このページのスレッド一覧を飛ばします。");
+      continue;
+    }
+    const std::string old_page = read_file(path);
+    std::string new_page = With_Thread_List(old_page, thread, i);
+    if (new_page != old_page) write_file_atomic(path, new_page);
+  }
+}
+
+void Make_ThreadList(Workspace& ws, const std::string& folder) {
+  const std::string menu = join_path(folder, "menu.html");
+  if (!is_regular_file(menu)) return;
+  const std::string data = read_file(menu);
+  const std::int64_t size = static_cast<std::int64_t>(data.size());
+  std::int64_t done = 0;
+  ws.Syosai_no(0, size);
+
+  std::vector<ThreadEntry> thread;
+  for (const std::string& line : split_lines(data)) {
+    done += static_cast<std::int64_t>(line.size()) + 2;
+    ws.Syosai_no(done, size);
+    std::size_t u = sjis::find(line, kLinkStart);
+    if (u == std::string::npos) continue;
+    if (line.rfind("<A HREF", 0) == 0) {
+      Put_ThreadList(ws, folder, thread);
+      thread.clear();
+    }
+    if (line.size() < u + 21) continue;
+    ThreadEntry e;
+    e.page = line.substr(u + 9, 12);
+    // The start tag ends at the ">" that balances its "<"; a sender in the
+    // title attribute may hold "<" and ">" of its own.
+    std::size_t k = u + 1;
+    int depth = 1;
+    for (; k < line.size(); k += sjis::char_len(line, k)) {
+      if (line[k] == '<') ++depth;
+      else if (line[k] == '>' && --depth == 0) break;
+    }
+    if (k >= line.size()) continue;  // an entry whose link never closes is no entry
+    std::string visible = line.substr(k + 1);
+    std::size_t comment = sjis::find(visible, "<!--");
+    if (comment != std::string::npos) visible.resize(comment);
+    const std::string marks = line.substr(0, u);
+    e.link = marks + "<A HREF=\"" + e.page + "\">" + visible + "</A>";
+    e.text = marks + visible;
+    thread.push_back(std::move(e));
+  }
+  Put_ThreadList(ws, folder, thread);
+}

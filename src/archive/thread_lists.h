@@ -1,0 +1,33 @@
+// Thread lists at the end of message pages.
+//
+// Every page of a thread ends with the list of the whole thread, drawn as in
+// menu.html: an empty line, a rule of 30 hyphens, one line per entry (a link
+// to the entry's page, except the page's own entry, which is plain text), and
+// the page's four closing lines. A page that already carries such a list from
+// an earlier run gets it replaced, not a second one.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct Workspace;
+
+// One entry of the thread being collected.
+struct ThreadEntry {
+  std::string page;  // "m" + 7 digits + ".htm"
+  std::string link;  // tree marks, <A HREF="page">, visible text, </A>
+  std::string text;  // tree marks and visible text
+};
+
+// Reads menu.html of folder and hands each thread to Put_ThreadList. Does
+// nothing when there is no menu.html. Throws on failure.
+void Make_ThreadList(Workspace& ws, const std::string& folder);
+
+// Rewrites the pages of the thread's entries with the thread list at their
+// end. A page that is missing is skipped with a warning; a page that would
+// not change is not written.
+void Put_ThreadList(Workspace& ws, const std::string& folder, const std::vector<ThreadEntry>& thread);
+
+// The page text with the thread list for entry own put at its end; the page
+// unchanged when it has no closing "</FONT>" line.
+std::string With_Thread_List(const std::string& page, const std::vector<ThreadEntry>& thread, std::size_t own);

@@ -1,1 +1,0 @@
-// Removed once the folder holds its first source file.
