@@ -1,0 +1,62 @@
+#include <cstddef>
+
+#include "codec/group_chars.h"
+#include "codec/transfer_codings.h"
+
+namespace {
+
+// Alphabet value of one character: 0-63, 64 for "=", -1 when outside the
+// alphabet (every double-byte character), 0 for a missing character.
+int b64_value(std::string_view ch) {
+  if (ch.empty()) return 0;
+  if (ch.size() != 1) return -1;
+  std::size_t p = kBase64Alphabet.find(ch[0]);
+  return p == std::string_view::npos ? -1 : static_cast<int>(p);
+}
+
+struct Values {
+  int a, b, c, d;
+};
+
+Values b64_values(const codec_detail::GroupChars& g) {
+  return {b64_value(g.chars[0]), b64_value(g.chars[1]), b64_value(g.chars[2]), b64_value(g.chars[3])};
+}
+
+}  // namespace
+
+GroupBytes B64_Text_Group(std::string_view group) {
+  const codec_detail::GroupChars g = codec_detail::split_group(group);
+  const Values v = b64_values(g);
+  // Values are taken as their low 8 bits where halves of a byte are joined, so
+  // -1 contributes set bits; d joins unreduced and -1 there makes the byte -1.
+  const int first = ((v.a & 63) << 2) | ((v.b & 0xFF) >> 4);
+  const int second = ((v.b & 15) << 4) | ((v.c & 0xFF) >> 2);
+  const int third = ((v.c & 3) << 6) | v.d;
+  GroupBytes r;
+  for (int byte : {first, second, third})
+    if (byte > 0) r.bytes += static_cast<char>(byte);
+  r.count = codec_detail::group_byte_count(g);
+  return r;
+}
+
+GroupBytes B64_Bin_Group(std::string_view group) {
+  const codec_detail::GroupChars g = codec_detail::split_group(group);
+  const Values v = b64_values(g);
+  const int a = v.a & 63, b = v.b & 63, c = v.c & 63, d = v.d & 63;
+  GroupBytes r;
+  r.bytes += static_cast<char>((a << 2) | (b >> 4));
+  r.bytes += static_cast<char>(((b & 15) << 4) | (c >> 2));
+  r.bytes += static_cast<char>(((c & 3) << 6) | d);
+  r.count = codec_detail::group_byte_count(g);
+  return r;
+}
+
+std::string B64_Line(std::string_view line) {
+  std::string out;
+  out.reserve(line.size() / 4 * 3 + 3);
+  for (std::size_t pos = 0; pos < line.size();) {
+    GroupBytes gb = B64_Bin_Group(codec_detail::next_group(line, pos));
+    out.append(gb.bytes, 0, static_cast<std::size_t>(gb.count));
+  }
+  return out;
+}

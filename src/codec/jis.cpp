@@ -1,0 +1,85 @@
+#include "codec/jis.h"
+
+#include <cstddef>
+
+namespace {
+
+constexpr unsigned char kEsc = 0x1B;
+
+enum class Charset { Ascii, Kanji, Supplement, Kana };
+
+// One JIS X 0208 pair to its Shift_JIS bytes; false when they do not fit a byte.
+bool jis_pair_to_sjis(unsigned j1, unsigned j2, std::string& out) {
+  unsigned s2 = (j1 % 2 == 1) ? j2 + 31 : j2 + 125;
+  if (s2 > 126) ++s2;
+  unsigned s1 = (j1 + 1) / 2 + (j1 <= 94 ? 112 : 176);
+  if (s1 > 255 || s2 > 255) return false;
+  out += static_cast<char>(s1);
+  out += static_cast<char>(s2);
+  return true;
+}
+
+// True when tail (the bytes up to the end of the line) is a proper beginning
+// of the complete sequence full.
+bool cut_off(std::string_view tail, std::string_view full) {
+  return tail.size() < full.size() && full.substr(0, tail.size()) == tail;
+}
+
+}  // namespace
+
+std::string Jis_To_Sjis(std::string_view line) {
+  std::string out;
+  out.reserve(line.size());
+  Charset set = Charset::Ascii;
+  const std::size_t n = line.size();
+  auto at = [&](std::size_t k) { return static_cast<unsigned char>(line[k]); };
+
+  std::size_t i = 0;
+  while (i < n) {
+    // Escape sequences; an ESC with fewer than two bytes after it is text.
+    while (i < n && at(i) == kEsc && n - i > 2) {
+      const unsigned char b1 = at(i + 1);
+      const unsigned char b2 = at(i + 2);
+      std::string_view rest = line.substr(i);
+      if (b1 == '$' && (b2 == 'B' || b2 == '@')) {
+        set = Charset::Kanji;
+        i += 3;
+      } else if (b1 == '(' && (b2 == 'B' || b2 == 'J')) {
+        set = Charset::Ascii;
+        i += 3;
+      } else if (b1 == '(' && b2 == 'I') {
+        set = Charset::Kana;
+        i += 3;
+      } else if (rest.starts_with("\x1B$(D")) {
+        set = Charset::Supplement;
+        i += 4;
+      } else if (rest.starts_with("\x1B&@\x1B$B")) {
+        set = Charset::Kanji;
+        i += 6;
+      } else if (cut_off(rest, "\x1B$(D") || cut_off(rest, "\x1B&@\x1B$B")) {
+        // The line ends inside the sequence: keep the remnant as it stands.
+        out.append(rest);
+        return out;
+      } else {
+        ++i;  // unknown or malformed: drop the ESC, the rest is text
+      }
+    }
+    if (i >= n) break;
+
+    if (set == Charset::Kanji || set == Charset::Supplement) {
+      if (i + 1 >= n) break;  // lone last byte of a cut pair: dropped
+      if (set == Charset::Kanji) {
+        jis_pair_to_sjis(at(i), at(i + 1), out);
+      } else {
+        out += "\x81\xAC";  // geta mark
+      }
+      i += 2;
+    } else {
+      unsigned char c = at(i);
+      if (set == Charset::Kana && c >= 0x21 && c <= 0x5F) c += 0x80;
+      out += static_cast<char>(c);
+      ++i;
+    }
+  }
+  return out;
+}

@@ -1,0 +1,28 @@
+// ISO-2022-JP to Shift_JIS, one line at a time.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Converts one line (no line terminator) of ISO-2022-JP text to Shift_JIS.
+//
+// Accepted escape sequences (ESC = 0x1B):
+//   ESC $ B, ESC $ @        JIS X 0208 pairs follow
+//   ESC & @ ESC $ B         the same, with the revision prefix
+//   ESC $ ( D               JIS X 0212 pairs follow; Shift_JIS has no room for
+//                           them, so each pair becomes the geta mark 0x81 0xAC
+//   ESC ( B, ESC ( J        single-byte text follows
+//   ESC ( I                 7-bit half-width katakana follows: 0x21-0x5F become
+//                           the Shift_JIS bytes 0xA1-0xDF, other bytes pass as is
+// Malformed input that is tolerated:
+//   - any other ESC with at least two bytes after it is dropped and the bytes
+//     after it are taken as text;
+//   - an ESC with fewer than two bytes after it is an ordinary byte;
+//   - ESC $ ( and ESC & @ (with or without part of its ESC $ B) cut off by the
+//     end of the line are copied unchanged, as they stand;
+//   - a line that ends inside a pair drops its lone last byte;
+//   - a JIS X 0208 pair whose Shift_JIS bytes fall outside 0-255 is dropped.
+// Text without ESC bytes comes back unchanged, so Shift_JIS input is safe too.
+// State: the current character set, which starts as single-byte text on every
+// call; nothing is kept between calls.
+std::string Jis_To_Sjis(std::string_view line);

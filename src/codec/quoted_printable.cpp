@@ -1,0 +1,45 @@
+#include <cstddef>
+
+#include "codec/jis.h"
+#include "codec/sjis_text.h"
+#include "codec/transfer_codings.h"
+
+namespace {
+
+int hex_digit(std::string_view ch) {
+  if (ch.size() != 1) return -1;
+  const char c = ch[0];
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::string QP_Line(std::string_view line) {
+  std::string decoded;
+  decoded.reserve(line.size());
+  for (std::size_t pos = 0; pos < line.size();) {
+    const std::size_t len = sjis::char_len(line, pos);
+    if (len != 1 || line[pos] != '=') {
+      decoded.append(line.substr(pos, len));
+      pos += len;
+      continue;
+    }
+    ++pos;
+    // The two characters after "=", as far as the line holds them; their
+    // leading hexadecimal digits give the byte.
+    int value = 0;
+    bool digits = true;
+    for (int k = 0; k < 2 && pos < line.size(); ++k) {
+      const std::size_t clen = sjis::char_len(line, pos);
+      const int d = hex_digit(line.substr(pos, clen));
+      if (d < 0) digits = false;
+      if (digits) value = value * 16 + d;
+      pos += clen;
+    }
+    decoded += static_cast<char>(value);
+  }
+  return Jis_To_Sjis(decoded);
+}

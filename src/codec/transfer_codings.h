@@ -1,0 +1,82 @@
+// Decoders for the transfer encodings of mail: MIME encoded words in header
+// text, quoted-printable body lines, Base64 and uuencoded attachment lines.
+//
+// All are plain functions without state between calls. None rejects input:
+// every malformed text decodes to something, as described on each function.
+// Text is walked in Shift_JIS characters: a double-byte character counts as one
+// character of a group and is never part of an alphabet.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The bytes of one group of (up to) four encoded characters, and the number of
+// bytes the group stands for: 3 when its fourth character is not "=", else 2
+// when its third is not "=", else 1 (a group shorter than four counts 3).
+struct GroupBytes {
+  std::string bytes;
+  int count = 0;
+};
+
+// Base64 alphabet; "=" is value 64. A character outside it has value -1, a
+// missing character (a group shorter than four) value 0.
+inline constexpr std::string_view kBase64Alphabet =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=";
+
+// Header-text group decoder. With values a, b, c, d:
+//   first  = ((a mod 64) * 4) OR (low 8 bits of b) / 16
+//   second = ((b mod 16) * 16) OR (low 8 bits of c) / 4
+//   third  = ((c mod 4) * 64) OR d      (d unreduced: -1 makes the byte -1)
+// Only the bytes greater than 0 are kept, in that order. For valid Base64 with
+// correct "=" endings this is the standard bytes without zero bytes.
+GroupBytes B64_Text_Group(std::string_view group);
+
+// Attachment group decoder: each value reduced to its low six bits (so -1
+// acts as 63 and "=" as 0), then the standard three bytes, zero bytes kept.
+// bytes always holds three bytes; count is the group byte count.
+GroupBytes B64_Bin_Group(std::string_view group);
+
+// Uuencode group decoder: a character's value is its code minus 32, reduced to
+// six bits (so "`" and " " are both 0; a missing character is 0); then the
+// standard three bytes. bytes always holds three bytes, count is always 3.
+GroupBytes UU_Group(std::string_view group);
+
+// The 8 binary digits of value's low 8 bits, most significant first.
+std::string Byte_To_Bits(int value);
+
+// The value of a text of binary digits: each "1" at 1-based position k of a
+// text of length L adds 2^(L-k); other characters add nothing. Only the low
+// 64 bits of longer texts are kept.
+std::uint64_t Bits_To_Num(std::string_view bits);
+
+// Decodes the MIME encoded words of a header text, B encoding only, for the
+// charsets ISO-2022-JP and SHIFT_JIS (charset and encoding letters in any case).
+// Grammar: text outside words is kept as it stands; "=?ISO-2022-JP?B?" or
+// "=?SHIFT_JIS?B?" opens a word, whose Base64 text is decoded four characters
+// at a time by B64_Text_Group until "?=" stands where a group would begin.
+// Tolerated: Base64 text whose length is no multiple of four runs past its
+// "?=" and decodes the rest of the text as Base64; a word without an end
+// marker keeps what it decoded, appended at the end of the result; Q words and
+// other charsets stay unchanged. When an ISO-2022-JP word was present the
+// whole result goes through Jis_To_Sjis.
+std::string Decode_Header(std::string_view text);
+
+// Decodes one quoted-printable line (soft line breaks already joined by the
+// caller): "=" and the two characters after it become the byte that their
+// leading hexadecimal digits spell (none spells 0, so a lone "=" at the end
+// gives the byte 0); other characters are copied. The result goes through
+// Jis_To_Sjis, so escaped ISO-2022-JP text comes out as Shift_JIS.
+std::string QP_Line(std::string_view line);
+
+// Decodes one line of Base64 attachment data, four characters at a time with
+// B64_Bin_Group, appending each group's first count bytes. Characters outside
+// the alphabet, spaces included, are not skipped: they decode as 63.
+std::string B64_Line(std::string_view line);
+
+// Decodes the characters of one uuencoded line (without its length character)
+// four at a time with UU_Group. A full group gives three bytes; a shorter last
+// group of k characters gives only the bytes its 6k bits hold (k - 1 bytes),
+// so the result never holds more than the line encodes. The caller cuts it to
+// the line's length character.
+std::string UU_Line(std::string_view line);

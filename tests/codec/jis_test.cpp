@@ -1,0 +1,102 @@
+#include "codec/jis.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// ESC, and the Shift_JIS bytes used below.
+#define ESC "\x1B"
+const std::string kA = "\x82\xA0";     // あ (JIS 0x24 0x22)
+const std::string kGeta = "\x81\xAC";  // 〓
+
+struct Row {
+  const char* name;
+  std::string in;
+  std::string want;
+};
+
+TEST(JisToSjis, Table) {
+  const Row rows[] = {
+      {"plain ASCII unchanged", "Subject: hello [x] \\ |", "Subject: hello [x] \\ |"},
+      {"Shift_JIS double-byte unchanged", "\x95\x5C\x81\x5B\x83\x7C", "\x95\x5C\x81\x5B\x83\x7C"},
+      {"8-bit half-width kana pass", "\xB1\xB2 x", "\xB1\xB2 x"},
+      {"letter a between escapes", ESC "$B\x24\x22" ESC "(B", kA},
+      {"pair 48 33", ESC "$B\x30\x21" ESC "(B", "\x88\x9F"},
+      {"pair 33 33", ESC "$B\x21\x21" ESC "(J", "\x81\x40"},
+      {"ESC $ @ selects JIS X 0208", ESC "$@\x24\x22" ESC "(B.", kA + "."},
+      {"ESC & @ ESC $ B selects JIS X 0208", "x" ESC "&@" ESC "$B\x24\x22" ESC "(By", "x" + kA + "y"},
+      {"text around the kanji", "ab" ESC "$B\x24\x22\x24\x24" ESC "(Bcd", "ab" + kA + "\x82\xA2" "cd"},
+      {"line ends in two-byte mode", ESC "$B\x24\x22", kA},
+      {"lone last byte dropped", ESC "$B\x24\x22\x24", kA},
+      {"pair outside a byte dropped", ESC "$B\xA0\x21\x24\x22" ESC "(B", kA},
+      // Unknown escapes drop the ESC only; the line is kept.
+      {"ESC K drops only the ESC", "ab" ESC "Kcd", "abKcd"},
+      {"ESC K after kanji text", ESC "$B\x24\x22" ESC "(Bx" ESC "Ky", kA + "xKy"},
+      {"ESC ( other drops the ESC", "a" ESC "(Xb", "a(Xb"},
+      {"ESC $ other drops the ESC", "a" ESC "$Zb", "a$Zb"},
+      {"ESC $ ( other drops the ESC", "a" ESC "$(Xb", "a$(Xb"},
+      {"ESC & other drops the ESC", "a" ESC "&Xb", "a&Xb"},
+      {"ESC & @ without ESC $ B drops the ESC", "a" ESC "&@xyz", "a&@xyz"},
+      // Remnants at the end of the line.
+      {"ESC last byte copied", "ab" ESC, "ab" ESC},
+      {"ESC and one byte copied", "ab" ESC "K", "ab" ESC "K"},
+      {"cut-off ESC $ ( copied", "ab" ESC "$(", "ab" ESC "$("},
+      {"cut-off ESC $ ( in kanji mode copied", ESC "$B\x24\x22" ESC "$(", kA + ESC "$("},
+      {"cut-off ESC & @ copied", "ab" ESC "&@", "ab" ESC "&@"},
+      {"cut-off ESC & @ ESC copied", "ab" ESC "&@" ESC, "ab" ESC "&@" ESC},
+      {"cut-off ESC & @ ESC $ copied", "ab" ESC "&@" ESC "$", "ab" ESC "&@" ESC "$"},
+      // Half-width katakana designation.
+      {"ESC ( I maps 7-bit kana", ESC "(I\x31\x32" ESC "(Bx", "\xB1\xB2x"},
+      {"ESC ( I range ends", ESC "(I\x21\x5F\x60 ", "\xA1\xDF\x60 "},
+      {"ESC ( J ends kana", ESC "(I\x31" ESC "(J\x31", "\xB1\x31"},
+      {"two-byte escape ends kana", ESC "(I\x31" ESC "$B\x24\x22" ESC "(B\x31", "\xB1" + kA + "\x31"},
+      {"kana after kanji", ESC "$B\x24\x22" ESC "(I\x31", kA + "\xB1"},
+      // JIS X 0212 has no Shift_JIS form: one geta mark per pair.
+      {"JIS X 0212 pairs become geta", ESC "$(D\x30\x21\x30\x22" ESC "(Ba", kGeta + kGeta + "a"},
+      {"JIS X 0212 then JIS X 0208", ESC "$(D\x30\x21" ESC "$B\x24\x22" ESC "(B", kGeta + kA},
+      {"JIS X 0212 lone last byte dropped", ESC "$(D\x30\x21\x30", kGeta},
+      {"empty line", "", ""},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(Jis_To_Sjis(r.in), r.want);
+  }
+}
+
+TEST(JisToSjis, ModeStartsOffOnEveryLine) {
+  EXPECT_EQ(Jis_To_Sjis(ESC "$B\x24\x22"), kA);
+  EXPECT_EQ(Jis_To_Sjis("\x24\x22"), "\x24\x22");
+  EXPECT_EQ(Jis_To_Sjis(ESC "(I\x31"), "\xB1");
+  EXPECT_EQ(Jis_To_Sjis("\x31"), "\x31");
+}
+
+TEST(JisToSjis, EveryJisX0208PairMatchesShiftJisArithmetic) {
+  // Row/cell to Shift_JIS by the usual table layout, checked over the whole set.
+  for (int j1 = 0x21; j1 <= 0x7E; ++j1) {
+    for (int j2 = 0x21; j2 <= 0x7E; ++j2) {
+      int row = j1 - 0x21;
+      int s1 = row / 2 + (row < 62 ? 0x81 : 0xC1);
+      int s2 = (row % 2 == 0) ? j2 + (j2 < 0x60 ? 0x1F : 0x20) : j2 + 0x7E;
+      std::string in = std::string(ESC "$B") + char(j1) + char(j2);
+      std::string want{char(s1), char(s2)};
+      ASSERT_EQ(Jis_To_Sjis(in), want) << "pair " << j1 << "," << j2;
+    }
+  }
+}
+
+TEST(JisToSjis, LongLinesHaveNoLimit) {
+  std::string in = ESC "$B";
+  std::string want;
+  for (int k = 0; k < 40000; ++k) {
+    in += "\x24\x22";
+    want += kA;
+  }
+  in += ESC "(B";
+  in += std::string(40000, 'x');
+  want += std::string(40000, 'x');
+  EXPECT_EQ(Jis_To_Sjis(in), want);
+}
+
+}  // namespace

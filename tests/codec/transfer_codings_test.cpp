@@ -1,0 +1,218 @@
+#include "codec/transfer_codings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using namespace std::string_literals;
+
+const std::string kA = "\x82\xA0";  // あ
+const std::string kI = "\x82\xA2";  // い
+
+struct TextRow {
+  const char* name;
+  std::string in;
+  std::string want;
+};
+
+struct GroupRow {
+  const char* name;
+  std::string in;
+  std::string bytes;
+  int count;
+};
+
+void check_groups(const GroupRow* begin, const GroupRow* end, GroupBytes (*decode)(std::string_view)) {
+  for (const GroupRow* r = begin; r != end; ++r) {
+    SCOPED_TRACE(r->name);
+    GroupBytes got = decode(r->in);
+    EXPECT_EQ(got.bytes, r->bytes);
+    EXPECT_EQ(got.count, r->count);
+  }
+}
+
+TEST(DecodeHeader, Table) {
+  const TextRow rows[] = {
+      // "GyRCJCIbKEI=" is ESC $ B 0x24 0x22 ESC ( B, "GyRCJCQbKEI=" the same for い.
+      {"ISO-2022-JP word gives a", "=?ISO-2022-JP?B?GyRCJCIbKEI=?=", kA},
+      {"two words keep the space between", "=?ISO-2022-JP?B?GyRCJCIbKEI=?= =?ISO-2022-JP?B?GyRCJCQbKEI=?=",
+       kA + " " + kI},
+      {"text around a word stays", "Re: [ml 12] =?ISO-2022-JP?B?GyRCJCIbKEI=?= (fwd)", "Re: [ml 12] " + kA + " (fwd)"},
+      {"charset letters in any case", "=?iso-2022-jp?b?GyRCJCIbKEI=?=", kA},
+      {"SHIFT_JIS word read as Shift_JIS", "x =?SHIFT_JIS?B?lVyBWw==?= y", "x \x95\x5C\x81\x5B y"},
+      {"shift_jis word in lower case", "=?shift_jis?b?lVyBWw==?=", "\x95\x5C\x81\x5B"},
+      // "G0tBQg==" is ESC K A B: JIS conversion would drop the ESC.
+      {"SHIFT_JIS word not JIS-converted", "=?SHIFT_JIS?B?G0tBQg==?=", "\x1B" "KAB"},
+      {"other charset unchanged", "=?UTF-8?B?44GC?= x", "=?UTF-8?B?44GC?= x"},
+      {"Q encoding unchanged", "=?ISO-2022-JP?Q?=1B$B$\"=1B(B?=", "=?ISO-2022-JP?Q?=1B$B$\"=1B(B?="},
+      {"plain Shift_JIS text unchanged", "\x95\x5C\x81\x5B [x]", "\x95\x5C\x81\x5B [x]"},
+      {"empty", "", ""},
+      // The end marker is looked for only where a group starts.
+      {"end marker inside a group not seen", "=?SHIFT_JIS?B?QUI?=", "AB"},
+      // A word the text ends inside keeps what it decoded.
+      {"word without end marker kept", "abc =?ISO-2022-JP?B?GyRCJCIbKEI=", "abc " + kA},
+      {"unterminated word after a complete one", "=?ISO-2022-JP?B?GyRCJCIbKEI=?= =?ISO-2022-JP?B?GyRCJCQ",
+       kA + " " + kI},
+      {"unterminated SHIFT_JIS word", "s: =?SHIFT_JIS?B?lVyBWw", "s: \x95\x5C\x81\x5B"},
+      {"opening only", "x=?ISO-2022-JP?B?", "x"},
+  };
+  for (const TextRow& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(Decode_Header(r.in), r.want);
+  }
+}
+
+TEST(DecodeHeader, LongTextHasNoLimit) {
+  std::string in, want;
+  for (int k = 0; k < 3000; ++k) {
+    in += "=?ISO-2022-JP?B?GyRCJCIbKEI=?= ";
+    want += kA + " ";
+  }
+  EXPECT_EQ(Decode_Header(in), want);
+}
+
+TEST(QpLine, Table) {
+  const TextRow rows[] = {
+      {"=41 is A", "=41", "A"},
+      {"=3D is the equals sign", "a=3Db", "a=b"},
+      {"lower-case digits", "=3d=4a", "=J"},
+      {"lone = at the end is code 0", "ab=", "ab\0"s},
+      {"one digit then the end", "x=4", "x\x04"},
+      {"one digit then other", "=4Gz", "\x04z"},
+      {"two non-digits give 0", "=GGz", "\0z"s},
+      {"plain text copied", "hello [world]", "hello [world]"},
+      {"escaped ISO-2022-JP becomes Shift_JIS", "=1B$B$\"=1B(B!", kA + "!"},
+      {"Shift_JIS text passes", "\x95\x5C\x81\x5B", "\x95\x5C\x81\x5B"},
+      // A double-byte character after "=" is one of its two characters.
+      {"double-byte character after =", "=\x82\xA0x.", "\0."s},
+      {"empty", "", ""},
+  };
+  for (const TextRow& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(QP_Line(r.in), r.want);
+  }
+}
+
+TEST(B64TextGroup, Table) {
+  const GroupRow rows[] = {
+      {"three bytes", "QUJD", "ABC", 3},
+      {"one = counts 2", "QUI=", "AB@", 2},
+      {"two = count 1", "QQ==", "A\x10@", 1},
+      {"zero bytes left out", "AAEC", "\x01\x02", 3},
+      {"invalid fourth character drops the third byte", "QUI*", "AB", 3},
+      {"invalid first character", "*QJD", "\xFD\x02\x43", 3},
+      {"short group counts 3", "QQ", "A", 3},
+      {"double-byte character is invalid", "QU\x82\xA0*", "A\x7F", 3},
+  };
+  check_groups(std::begin(rows), std::end(rows), B64_Text_Group);
+}
+
+TEST(B64BinGroup, Table) {
+  const GroupRow rows[] = {
+      {"three bytes", "QUJD", "ABC", 3},
+      {"one = counts 2", "QUI=", "AB\0"s, 2},
+      {"two = count 1", "QQ==", "A\0\0"s, 1},
+      {"zero bytes kept", "AAAA", "\0\0\0"s, 3},
+      {"invalid character is 63", "QUI*", "AB?", 3},
+      {"short group", "QQ", "A\0\0"s, 3},
+  };
+  check_groups(std::begin(rows), std::end(rows), B64_Bin_Group);
+}
+
+TEST(B64Line, Table) {
+  const TextRow rows[] = {
+      {"group without = gives three", "QUJD", "ABC"},
+      {"group with one = gives two", "QUI=", "AB"},
+      {"group with two = gives one", "QQ==", "A"},
+      {"several groups", "SGVsbG8sIHdvcmxk", "Hello, world"},
+      {"binary bytes", "AP8Q/w==", "\0\xFF\x10\xFF"s},
+      {"space is not skipped", "QUJD QUJD", "ABC\xFD\x05\x09\x0C\0\0"s},
+      {"empty", "", ""},
+  };
+  for (const TextRow& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(B64_Line(r.in), r.want);
+  }
+}
+
+TEST(B64Line, LongLineHasNoLimit) {
+  std::string in;
+  for (int k = 0; k < 20000; ++k) in += "QUJD";
+  std::string out = B64_Line(in);
+  ASSERT_EQ(out.size(), 60000u);
+  EXPECT_EQ(out.substr(59997), "ABC");
+}
+
+TEST(UuGroup, Table) {
+  const GroupRow rows[] = {
+      {"Cat", "0V%T", "Cat", 3},
+      {"grave accent is 0", "````", "\0\0\0"s, 3},
+      {"space is 0", "    ", "\0\0\0"s, 3},
+      {"grave and space mix", "` `8", "\0\0\x18"s, 3},
+      {"short group", "0V", "C`\0"s, 3},
+  };
+  check_groups(std::begin(rows), std::end(rows), UU_Group);
+}
+
+TEST(UuLine, Table) {
+  const TextRow rows[] = {
+      {"one group", "0V%T", "Cat"},
+      {"four groups", "2&5L;&\\L('=O<FQD", "Hello, world"},
+      {"grave accents", "````", "\0\0\0"s},
+      // A short last group gives only the whole bytes its characters hold.
+      {"last group of three", "0V%T0V%", "CatCa"},
+      {"last group of two", "0V%T0V", "CatC"},
+      {"last group of one", "0V%T0", "Cat"},
+      {"single character", "0", ""},
+      {"empty", "", ""},
+      {"high bytes are safe", "\xFF\xFE\xFD", "\x7D\xE7"},
+  };
+  for (const TextRow& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(UU_Line(r.in), r.want);
+  }
+}
+
+TEST(UuLine, NeverYieldsMoreThanTheCharactersHold) {
+  std::string in;
+  for (int n = 0; n < 70; ++n) {
+    SCOPED_TRACE(n);
+    EXPECT_EQ(UU_Line(in).size(), static_cast<std::size_t>(n * 6 / 8));
+    in += static_cast<char>(' ' + (n * 7) % 64);
+  }
+}
+
+TEST(BitText, ByteToBits) {
+  const struct {
+    const char* name;
+    int value;
+    const char* want;
+  } rows[] = {
+      {"zero", 0, "00000000"}, {"five", 5, "00000101"},    {"255", 255, "11111111"},
+      {"128", 128, "10000000"}, {"256 keeps low 8 bits", 256, "00000000"}, {"-1", -1, "11111111"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(Byte_To_Bits(r.value), r.want);
+  }
+}
+
+TEST(BitText, BitsToNum) {
+  const struct {
+    const char* name;
+    const char* bits;
+    std::uint64_t want;
+  } rows[] = {
+      {"empty", "", 0},        {"one", "1", 1},   {"leading zeros", "00000101", 5},
+      {"six bits", "111111", 63}, {"twelve bits", "100000000001", 2049},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(Bits_To_Num(r.bits), r.want);
+  }
+  for (int v = 0; v < 256; ++v) ASSERT_EQ(Bits_To_Num(Byte_To_Bits(v)), static_cast<std::uint64_t>(v));
+}
+
+}  // namespace
