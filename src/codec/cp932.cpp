@@ -36,17 +36,21 @@ class Converter {
         if (errno == E2BIG) continue;
         clean = false;
         out.append(repl);
-        // Skip one character of the input: a whole UTF-8 sequence, or one byte
-        // (two for a lead byte) of Shift_JIS.
+        // Skip one character of the input: a UTF-8 sequence (its lead byte and
+        // the continuation bytes that follow, at most as many as the lead byte
+        // announces), or one byte of Shift_JIS, two when a lead byte is followed
+        // by a byte that can be its second. A byte that cannot belong to the
+        // broken character (an ASCII byte after it) is kept for the next round.
         std::size_t skip = 1;
         unsigned char c = static_cast<unsigned char>(*src);
         if (utf8_in) {
           if (c >= 0xC0) {
-            skip = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
-            if (skip > src_left) skip = src_left;
+            const std::size_t len = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+            while (skip < len && skip < src_left && (static_cast<unsigned char>(src[skip]) & 0xC0) == 0x80) ++skip;
           }
         } else if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && src_left >= 2) {
-          skip = 2;
+          const unsigned char t = static_cast<unsigned char>(src[1]);
+          if ((t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFC)) skip = 2;
         }
         src += skip;
         src_left -= skip;

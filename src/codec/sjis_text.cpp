@@ -26,14 +26,22 @@ std::size_t find_impl(std::string_view hay, std::string_view needle, std::size_t
   const std::size_t last = hay.size() - needle.size();
   for (std::size_t i = 0; i <= last; i += char_len(hay, i)) {
     if (i < from) continue;
+    // Walk hay character by character: single-byte characters compare through
+    // eq, both bytes of a double-byte character exactly (its second byte may
+    // be an ASCII letter that must not be folded), and the match must end on
+    // a character boundary of hay.
     std::size_t k = 0;
-    while (k < needle.size() && eq(static_cast<unsigned char>(hay[i + k]), static_cast<unsigned char>(needle[k]))) ++k;
-    // A match must also end on a character boundary of hay.
-    if (k == needle.size()) {
-      std::size_t j = i;
-      while (j < i + needle.size()) j += char_len(hay, j);
-      if (j == i + needle.size()) return i;
+    while (k < needle.size()) {
+      const std::size_t n = char_len(hay, i + k);
+      if (k + n > needle.size()) break;
+      if (n == 1) {
+        if (!eq(static_cast<unsigned char>(hay[i + k]), static_cast<unsigned char>(needle[k]))) break;
+      } else if (hay.compare(i + k, 2, needle, k, 2) != 0) {
+        break;
+      }
+      k += n;
     }
+    if (k == needle.size()) return i;
   }
   return std::string_view::npos;
 }
@@ -81,13 +89,12 @@ std::string to_lower(std::string_view s) { return fold(s, lower_ascii); }
 std::string to_upper(std::string_view s) { return fold(s, upper_ascii); }
 
 bool starts_with_nocase(std::string_view s, std::string_view prefix) {
-  // prefix is ASCII: every matched byte of s is then a single-byte character,
-  // so the comparison stays on character boundaries by itself.
-  if (s.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i)
-    if (lower_ascii(static_cast<unsigned char>(s[i])) != lower_ascii(static_cast<unsigned char>(prefix[i])))
-      return false;
-  return true;
+  // Compared character-wise, so a double-byte character's second byte is
+  // never folded; the prefix must also end where a character of s ends.
+  if (s.size() < prefix.size() || find_nocase(s.substr(0, prefix.size()), prefix) != 0) return false;
+  std::size_t i = 0;
+  while (i < prefix.size()) i += char_len(s, i);
+  return i == prefix.size();
 }
 
 // A trail byte is never 0x20, so trimming spaces byte-wise is character-safe.

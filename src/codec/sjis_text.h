@@ -42,7 +42,8 @@ std::size_t find_nocase(std::string_view hay, std::string_view needle, std::size
 std::string to_lower(std::string_view s);
 std::string to_upper(std::string_view s);
 
-// True when s begins with the ASCII text prefix, ASCII letters compared without case.
+// True when s begins with prefix, ASCII letters of single-byte characters
+// compared without case.
 bool starts_with_nocase(std::string_view s, std::string_view prefix);
 
 // Blanks are the space character only, as the mail formats use them.

@@ -1,0 +1,68 @@
+#include "codec/cp932.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(Cp932, JapaneseRoundTrip) {
+  const struct {
+    const char* name;
+    std::string utf8, sjis;
+  } rows[] = {
+      {"hiragana", "あい", "\x82\xA0\x82\xA2"},
+      {"trail bytes that look like ASCII", "表ーポ", "\x95\x5C\x81\x5B\x83\x7C"},
+      {"half-width katakana", "ｱｲ", "\xB1\xB2"},
+      {"mixed with ASCII", "件名: テスト [1]", "\x8C\x8F\x96\xBC: \x83\x65\x83\x58\x83\x67 [1]"},
+      {"geta mark", "〓", "\x81\xAC"},
+      {"empty", "", ""},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(cp932::from_utf8(r.utf8), r.sjis);
+    EXPECT_EQ(cp932::to_utf8(r.sjis), r.utf8);
+    EXPECT_TRUE(cp932::round_trips(r.sjis));
+  }
+}
+
+TEST(Cp932, LongTextConverts) {
+  std::string utf8, sjis;
+  for (int k = 0; k < 5000; ++k) {
+    utf8 += "日本";
+    sjis += "\x93\xFA\x96\x7B";
+  }
+  EXPECT_EQ(cp932::from_utf8(utf8), sjis);
+  EXPECT_EQ(cp932::to_utf8(sjis), utf8);
+}
+
+TEST(Cp932, UnconvertibleInput) {
+  const std::string kReplacement = "\xEF\xBF\xBD";
+  const struct {
+    const char* name;
+    std::string sjis, utf8;
+  } to_rows[] = {
+      {"byte that forms no character", "a\xA0" "b", "a" + kReplacement + "b"},
+      {"lone lead byte at the end", "ab\x82", "ab" + kReplacement},
+      {"lead byte before a space keeps the space", "a\x82 b", "a" + kReplacement + " b"},
+  };
+  for (const auto& r : to_rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(cp932::to_utf8(r.sjis), r.utf8);
+    EXPECT_FALSE(cp932::round_trips(r.sjis));
+  }
+  const struct {
+    const char* name;
+    std::string utf8, sjis;
+  } from_rows[] = {
+      {"emoji", "a\xF0\x9F\x98\x80" "b", "a?b"},
+      {"Hangul", "x\xED\x95\x9C", "x?"},
+      {"broken UTF-8 byte", "a\xC3" "b", "a?b"},
+  };
+  for (const auto& r : from_rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(cp932::from_utf8(r.utf8), r.sjis);
+  }
+}
+
+}  // namespace

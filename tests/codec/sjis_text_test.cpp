@@ -1,0 +1,179 @@
+#include "codec/sjis_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+constexpr auto npos = std::string_view::npos;
+
+// Double-byte characters whose second byte is an ASCII character.
+const std::string kChoon = "\x81\x5B";  // ー, second byte "["
+const std::string kHyo = "\x95\x5C";    // 表, second byte "\"
+const std::string kPo = "\x83\x7C";     // ポ, second byte "|"
+const std::string kKaA = "\x83\x41";    // ア, second byte "A"
+const std::string kKaSmallTsu = "\x83\x62";  // ッ, second byte "b"
+const std::string kKaTsu = "\x83\x63";  // ツ, second byte "c"
+const std::string kKaXa = "\x83\x61";   // ヂ, second byte "a"
+
+TEST(SjisFind, Table) {
+  const struct {
+    const char* name;
+    std::string hay, needle;
+    std::size_t from;
+    std::size_t want;
+  } rows[] = {
+      {"[ not in choon", "a" + kChoon + "b", "[", 0, npos},
+      {"[ after choon", kChoon + "[", "[", 0, 2},
+      {"backslash not in hyo", kHyo + "x", "\\", 0, npos},
+      {"backslash after hyo", kHyo + "\\", "\\", 0, 2},
+      {"bar not in po", kPo + kPo, "|", 0, npos},
+      {"bar after po", kPo + "|", "|", 0, 2},
+      {"letter not in a trail", kKaA, "A", 0, npos},
+      {"two-char needle across a trail", kChoon + "]", "[]", 0, npos},
+      {"double-byte needle found", "ab" + kHyo + "c", kHyo, 0, 2},
+      {"needle ending in a lead byte", kHyo, "\x95", 0, npos},
+      {"trail plus lead not found", kHyo + kHyo, "\x5C\x95", 0, npos},
+      {"from skips earlier match", "a]b]", "]", 2, 3},
+      {"from past the end", "ab", "b", 5, npos},
+      {"empty needle", "ab", "", 1, 1},
+      {"lone lead at the end", "ab\x81", "\x81", 0, 2},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(sjis::find(r.hay, r.needle, r.from), r.want);
+    EXPECT_EQ(sjis::contains(r.hay, r.needle), sjis::find(r.hay, r.needle) != npos);
+  }
+}
+
+TEST(SjisFindNocase, TrailBytesAreNotFolded) {
+  const struct {
+    const char* name;
+    std::string hay, needle;
+    std::size_t want;
+  } rows[] = {
+      {"ascii letters fold", "Re: X", "re:", 0},
+      {"a not found in trail A", kKaA, "a", npos},
+      {"trail a not found as trail A", kKaA, kKaXa, npos},
+      {"trail A found as itself", "x" + kKaA, kKaA, 1},
+      {"folded needle after double-byte char", kKaTsu + "RE", "re", 2},
+      {"folded letter then double-byte char", "X" + kKaA, "x" + kKaA, 0},
+      {"folded letter then unfolded trail", "X" + kKaA, "x" + kKaXa, npos},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(sjis::find_nocase(r.hay, r.needle), r.want);
+  }
+}
+
+TEST(SjisFindChar, Table) {
+  EXPECT_EQ(sjis::find_char(kChoon + "x[", '['), 3u);
+  EXPECT_EQ(sjis::find_char(kChoon, '['), npos);
+  EXPECT_EQ(sjis::rfind_char("]" + kChoon, ']'), 0u);
+  EXPECT_EQ(sjis::rfind_char("]" + kPo + "]" + kChoon, ']'), 3u);
+  EXPECT_EQ(sjis::rfind_char("\x81\x5D", ']'), npos);  // ］'s second byte is "]"
+}
+
+TEST(SjisCase, FoldsSingleBytesOnly) {
+  EXPECT_EQ(sjis::to_lower("ABC" + kKaA + "Z"), "abc" + kKaA + "z");
+  EXPECT_EQ(sjis::to_upper("abc" + kKaXa + kKaSmallTsu + "z"), "ABC" + kKaXa + kKaSmallTsu + "Z");
+  EXPECT_EQ(sjis::to_lower("A\x83"), "a\x83");  // lone lead byte at the end
+}
+
+TEST(SjisStartsWithNocase, Table) {
+  const struct {
+    const char* name;
+    std::string s, prefix;
+    bool want;
+  } rows[] = {
+      {"case ignored", "RE: x", "re:", true},
+      {"shorter text", "re", "re:", false},
+      {"empty prefix", "x", "", true},
+      {"double-byte prefix exact", kKaA + "x", kKaA, true},
+      {"double-byte prefix not folded", kKaA + "x", kKaXa, false},
+      {"prefix ends inside a character", "a" + kHyo, "a\x95", false},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(sjis::starts_with_nocase(r.s, r.prefix), r.want);
+  }
+}
+
+TEST(SjisCompareNocase, Table) {
+  const struct {
+    const char* name;
+    std::string a, b;
+    int sign;
+  } rows[] = {
+      {"equal", "abc", "abc", 0},
+      {"case ignored", "ABC", "abc", 0},
+      {"shorter first", "ab", "abc", -1},
+      {"longer second", "abc", "ab", 1},
+      {"letter order", "abd", "ABC", 1},
+      {"trail bytes not folded", kKaA, kKaXa, -1},
+      {"same double-byte chars", "x" + kHyo, "X" + kHyo, 0},
+      {"double-byte after single", "a" + kChoon, "a[", 1},
+      {"lone lead before full char", "\x81", kChoon, -1},
+      {"both lone leads", "a\x81", "A\x81", 0},
+      {"first byte decides double-byte order", kHyo, kPo, 1},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    int got = sjis::compare_nocase(r.a, r.b);
+    EXPECT_EQ((got > 0) - (got < 0), r.sign);
+    int back = sjis::compare_nocase(r.b, r.a);
+    EXPECT_EQ((back > 0) - (back < 0), -r.sign);
+  }
+}
+
+TEST(SjisNarrowLower, Table) {
+  const struct {
+    const char* name;
+    std::string in, want;
+  } rows[] = {
+      {"full-width capital", "\x82\x60\x82\x79", "az"},      // ＡＺ
+      {"full-width small", "\x82\x81\x82\x9A", "az"},        // ａｚ
+      {"full-width digits", "\x82\x4F\x82\x58", "09"},       // ０９
+      {"full-width colon and space", "\x81\x46\x81\x40", ": "},
+      {"ascii folded", "Re:X", "re:x"},
+      {"other double-byte kept", kKaA + kHyo, kKaA + kHyo},
+      {"lone lead at the end", "A\x82", "a\x82"},
+      {"Re full-width", "\x82\x71\x82\x85\x81\x46", "re:"},  // Ｒｅ：
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::string got = sjis::narrow_lower(r.in);
+    EXPECT_EQ(got, r.want);
+    EXPECT_EQ(sjis::length(got), sjis::length(r.in));
+  }
+}
+
+TEST(SjisSlices, LeftRightMid) {
+  const std::string s = "a" + kHyo + "b" + kChoon + "\x81";  // a表bー + lone lead
+  EXPECT_EQ(sjis::length(s), 5u);
+  EXPECT_EQ(sjis::left(s, 2), "a" + kHyo);
+  EXPECT_EQ(sjis::left(s, 0), "");
+  EXPECT_EQ(sjis::left(s, 99), s);
+  EXPECT_EQ(sjis::right(s, 2), kChoon + "\x81");
+  EXPECT_EQ(sjis::right(s, 1), "\x81");
+  EXPECT_EQ(sjis::right(s, 99), s);
+  EXPECT_EQ(sjis::mid(s, 1, 1), kHyo);
+  EXPECT_EQ(sjis::mid(s, 1), kHyo + "b" + kChoon + "\x81");
+  EXPECT_EQ(sjis::mid(s, 3, 5), kChoon + "\x81");
+  EXPECT_EQ(sjis::mid(s, 9, 1), "");
+  EXPECT_EQ(sjis::byte_offset(s, 3), 4u);
+  EXPECT_EQ(sjis::byte_offset(s, 99), s.size());
+}
+
+TEST(SjisTrimAndDigits, Table) {
+  EXPECT_EQ(sjis::trim("  a b  "), "a b");
+  EXPECT_EQ(sjis::ltrim("  " + kHyo + " "), kHyo + " ");
+  EXPECT_EQ(sjis::rtrim("   "), "");
+  EXPECT_EQ(sjis::parse_digits("0000012"), 12);
+  EXPECT_EQ(sjis::parse_digits(""), -1);
+  EXPECT_EQ(sjis::parse_digits("12a"), -1);
+  EXPECT_EQ(sjis::parse_digits("-1"), -1);
+}
+
+}  // namespace
