@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "run/workspace.h"
 #include "support/temp_dir.h"
 
