@@ -5,7 +5,8 @@
 // any of 0x40-0x7E or 0x80-0xFC and so may equal "[", "]", "\", "|" or an ASCII
 // letter. Every search, position, length and case fold here walks characters,
 // so such a trail byte never matches an ASCII search. A lead byte at the very
-// end of a text stands alone and counts as one character.
+// end of a text, or before a byte outside 0x40-0x7E and 0x80-0xFC, stands
+// alone and counts as one character.
 //
 // Positions handed in and out are byte offsets that always fall on character
 // boundaries; counts named "chars" are in characters.
@@ -18,10 +19,16 @@
 namespace sjis {
 
 inline bool is_lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+inline bool is_trail(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
 
-// Byte length of the character starting at byte offset pos.
+// Byte length of the character starting at byte offset pos. A lead byte
+// followed by a byte that cannot be a second byte (a space, "<", "/", a
+// digit...) stands alone, so that byte is still seen as itself.
 inline std::size_t char_len(std::string_view s, std::size_t pos) {
-  return (is_lead(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size()) ? 2 : 1;
+  return (is_lead(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size() &&
+          is_trail(static_cast<unsigned char>(s[pos + 1])))
+             ? 2
+             : 1;
 }
 
 std::size_t length(std::string_view s);                 // in characters

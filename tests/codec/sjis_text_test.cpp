@@ -39,6 +39,10 @@ TEST(SjisFind, Table) {
       {"from past the end", "ab", "b", 5, npos},
       {"empty needle", "ab", "", 1, 1},
       {"lone lead at the end", "ab\x81", "\x81", 0, 2},
+      // A lead byte before a byte that cannot be a second byte stands alone.
+      {"< after a broken lead byte", "\x81<b>", "<", 0, 1},
+      {"slash after a broken lead byte", "a\x82/x", "/", 0, 2},
+      {"space after a broken lead byte", "\xE0 x", " x", 0, 1},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
@@ -164,6 +168,8 @@ TEST(SjisSlices, LeftRightMid) {
   EXPECT_EQ(sjis::mid(s, 9, 1), "");
   EXPECT_EQ(sjis::byte_offset(s, 3), 4u);
   EXPECT_EQ(sjis::byte_offset(s, 99), s.size());
+  EXPECT_EQ(sjis::length("\x81<\x81\x5B"), 3u);
+  EXPECT_EQ(sjis::left("\x81<\x81\x5B", 2), "\x81<");
 }
 
 TEST(SjisTrimAndDigits, Table) {
