@@ -14,9 +14,11 @@ struct Workspace;
 // "." or ".."; "attach" when nothing is left.
 std::string Plain_Attach_Name(const std::string& name);
 
-// Saves data under folder, guarding the archive's own names ("t_" prefix)
-// and taking a free name (number before the extension). name comes back as
-// the name used. The file on disk is named by the UTF-8 form of name.
+// Saves data under folder: the name is first reduced by Plain_Attach_Name,
+// the archive's own names get the prefix "t_", and a taken name gets the first
+// free number before its extension. The file is created exclusively, so no
+// existing file is ever replaced. name comes back as the name used (Shift_JIS,
+// for the page's link); the file on disk is named by its UTF-8 form.
 // Throws VbError when the file cannot be written.
 void Save_Attach(const std::string& folder, std::string& name, const std::string& data);
 

@@ -1,0 +1,283 @@
+// The mailbox walk.
+//
+// Input: a text file of lines (CR LF, lone CR or lone LF end a line), each
+// converted to Shift_JIS on reading. Messages are found by a three-state
+// machine over the line store ws.lstData:
+//
+//   Header  -- a blank line (or "--------" in a .txt file) -------> Body
+//   Body    -- a line "." (spaces trimmed) -----------------------> Between
+//   Between -- a known header line: the message before is done --> Header
+//
+// The file starts in Header. A header line met in Header does not start a new
+// message; in Body it is body text; lines in Between belong to no message.
+// A file without "." lines is therefore one message whose body runs to the end.
+//
+// Each message's page is written when the next message's body starts, or at
+// the end of the file; its work_list line is added when the next message
+// starts, or at the end of the file. Every message that gets a work_list line
+// also gets its page, written with its own subject, date, sender and
+// attachments, even when it has no body lines or the file ends inside its
+// header block.
+//
+// Malformed input is tolerated: lines of any length and content (NUL bytes,
+// binary data), any number of lines, attachment parts that never end. What
+// cannot be handled ends in the single error report of File_Syori.
+#include "mail/mailbox.h"
+
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "archive/message_page.h"
+#include "codec/jis.h"
+#include "codec/sjis_text.h"
+#include "codec/transfer_codings.h"
+#include "mail/attachments.h"
+#include "mail/header_fields.h"
+#include "mail/message_values.h"
+#include "run/common_text.h"
+#include "run/file_ops.h"
+#include "run/workspace.h"
+
+namespace {
+
+// A work_list field never holds the line's separator or a line break.
+std::string Field(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (char c : s)
+    if (c != '\t' && c != '\r' && c != '\n') out += c;
+  return out;
+}
+
+std::string Work_Line(const MessageValues& m, const std::string& page) {
+  return Field(m.date) + '\t' + Field(m.subject) + '\t' + Field(m.from) + '\t' + Field(m.message_id) + '\t' +
+         Field(m.parent_id) + '\t' + Field(page) + "\t0";
+}
+
+// The boundary parameter of a multipart Content-Type field: on the line
+// itself or on one of its folded continuation lines (starting with a space or
+// TAB). A quoted value runs to its closing quote; a bare one to ";" or the end
+// of the text. Empty when there is none.
+std::string Boundary_Of(const std::vector<std::string>& lines, std::size_t i) {
+  for (std::size_t k = i; k < lines.size(); ++k) {
+    const std::string& line = lines[k];
+    if (k > i && (line.empty() || (line[0] != ' ' && line[0] != '\t'))) break;
+    std::size_t p = sjis::find_nocase(line, "boundary=");
+    if (p == std::string::npos) continue;
+    std::string_view v = sjis::trim(std::string_view(line).substr(p + 9));
+    if (!v.empty() && v[0] == '"') {
+      v.remove_prefix(1);
+      v = v.substr(0, v.find('"'));  // '"' is never a trail byte
+    } else {
+      v = v.substr(0, v.find(';'));  // nor is ';'
+    }
+    std::string b;
+    for (char c : sjis::trim(v))
+      if (c != '"') b += c;
+    return b;
+  }
+  return {};
+}
+
+// Part and encoding lines: tested on every line that no header-field
+// collector took, in the header and in the body alike.
+void Part_Line(const std::vector<std::string>& lines, std::size_t i, MessageValues& m, std::string& boundary) {
+  const std::string& line = lines[i];
+  if (sjis::starts_with_nocase(line, "content-type: application") || sjis::starts_with_nocase(line, "content-type: image") ||
+      sjis::starts_with_nocase(line, "content-type: text/html; name=\"")) {
+    m.attach_mode = true;
+  } else if (sjis::starts_with_nocase(line, "content-type: multipart/mixed")) {
+    std::string b = Boundary_Of(lines, i);
+    if (!b.empty()) boundary = std::move(b);
+  } else if (sjis::starts_with_nocase(line, "content-transfer-encoding:")) {
+    std::size_t colon = line.find(':');
+    if (sjis::to_lower(sjis::trim(std::string_view(line).substr(colon + 1))) == "quoted-printable")
+      m.quoted_printable = true;
+  }
+}
+
+// Byte length of s without its trailing spaces and its final "=" when the
+// last character of s (spaces trimmed) is "=": a quoted-printable soft line
+// break. npos when s does not end in one.
+std::size_t Soft_Break_Keep(std::string_view s) {
+  std::string_view t = sjis::rtrim(s);
+  if (t.empty()) return std::string_view::npos;
+  std::size_t last = 0;
+  for (std::size_t k = 0; k < t.size(); k += sjis::char_len(t, k)) last = k;
+  if (last + 1 == t.size() && t[last] == '=') return last;
+  return std::string_view::npos;
+}
+
+bool Is_Field(const std::string& line, std::string_view name) { return sjis::starts_with_nocase(line, name); }
+
+struct PageValues {
+  std::string subject, date, from;
+};
+
+class Walk {
+ public:
+  Walk(Workspace& ws, const std::string& folder, const std::string& path)
+      : ws_(ws), folder_(folder), path_(path), lines_(ws.lstData) {}
+
+  void run();
+
+ private:
+  void count_through(std::size_t i);
+  void body_line(std::size_t& i);
+  std::string new_page(const MessageValues& m);
+
+  Workspace& ws_;
+  const std::string& folder_;
+  const std::string& path_;
+  std::vector<std::string>& lines_;
+  std::int64_t bytes_ = 0;
+  std::int64_t total_ = 0;
+  std::size_t counted_ = 0;  // lines [0, counted_) of the walk are in bytes_
+};
+
+void Walk::count_through(std::size_t i) {
+  for (; counted_ <= i && counted_ < lines_.size(); ++counted_)
+    bytes_ += static_cast<std::int64_t>(lines_[counted_].size()) + 2;
+  ws_.Syosai_no(bytes_, total_);
+}
+
+std::string Walk::new_page(const MessageValues& m) {
+  if (m.duplicate) return join_path(folder_, m.reused_page);
+  return join_path(folder_, Page_Name(++ws_.Mail_No));
+}
+
+// A body line for the page. Quoted-printable text has its soft line breaks
+// joined first: the joined lines are consumed here and take no other step.
+void Walk::body_line(std::size_t& i) {
+  std::string text = lines_[i];
+  for (;;) {
+    std::size_t keep = Soft_Break_Keep(text);
+    if (keep == std::string::npos) break;
+    text.resize(keep);
+    if (i + 1 >= lines_.size()) break;  // a soft break at the end of the file joins nothing
+    ++i;
+    text += lines_[i];
+  }
+  count_through(i);
+  ws_.out_buf.push_back(QP_Line(text));
+}
+
+void Walk::run() {
+  ws_.out_buf.clear();
+  const long long length = file_size(path_);
+  if (length == 0) return;
+  total_ = 2 * static_cast<std::int64_t>(length);
+  ws_.Syosai_no(0, total_);
+
+  MessageValues m;
+  ws_.lstData.clear();
+  lines_ = read_lines(path_);
+  for (std::string& line : lines_) {
+    bytes_ += static_cast<std::int64_t>(line.size()) + 2;
+    line = Jis_To_Sjis(line);
+    ws_.Syosai_no(bytes_, total_);
+  }
+
+  std::string cur_page;       // page of the message whose body started last
+  bool own_page = false;      // cur_page belongs to m (its body has started)
+  PageValues pending;         // values of the message whose page is pending
+  std::vector<std::string> cur_attach{""};
+  std::vector<std::string> pending_attach{""};
+  std::string boundary;
+  AttachCollector collector;
+
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    count_through(i);
+    const std::string& line = lines_[i];
+
+    // A known header line in Between: the message before is complete.
+    if (!m.header_mode && !m.body_mode && Header_Check(line)) {
+      pending = {m.subject, m.date, m.from};
+      pending_attach = std::move(cur_attach);
+      cur_attach = {""};
+      ws_.work_list.add(Work_Line(m, cur_page));
+      m = MessageValues{};
+      own_page = false;
+      // An attachment left unfinished by the message before is dropped, so
+      // that no line of this message is decoded into it.
+      collector = AttachCollector{};
+    }
+
+    // Header fields and the terminator take no further step.
+    if (!m.body_mode && Is_Field(line, "from:")) {
+      Get_From(lines_, i, path_, m);
+      continue;
+    }
+    if (sjis::trim(line) == ".") {
+      m.body_mode = false;
+      continue;
+    }
+    if (!m.body_mode) {
+      if (Is_Field(line, "date:")) {
+        Get_Date(line, m);
+        continue;
+      }
+      if (Is_Field(line, "subject:")) {
+        Get_Subject(lines_, i, path_, m);
+        continue;
+      }
+      if (Is_Field(line, "message-id:")) {
+        Get_MessageID(line, ws_.work_list, m);
+        continue;
+      }
+      if (Is_Field(line, "in-reply-to:") || Is_Field(line, "references:")) {
+        Get_Parent(lines_, i, m);
+        continue;
+      }
+    }
+    Part_Line(lines_, i, m, boundary);
+
+    if (m.body_mode && !m.attach_mode) {
+      if (m.quoted_printable) body_line(i);
+      else ws_.out_buf.push_back(line);
+    }
+    if (m.attach_mode) Collect_Attach(ws_, collector, boundary, lines_, i, folder_, cur_attach);
+
+    if (m.header_mode && !m.body_mode && Check_Honbun(path_, line)) {
+      // The page of the message before is complete now.
+      if (!cur_page.empty()) Make_Page(ws_, cur_page, pending.subject, pending.date, pending.from, pending_attach);
+      pending_attach = {""};
+      m.body_mode = true;
+      m.header_mode = false;
+      cur_page = new_page(m);
+      own_page = true;
+    }
+  }
+  count_through(lines_.size());
+
+  if (own_page) {
+    Make_Page(ws_, cur_page, m.subject, m.date, m.from, cur_attach);
+    ws_.work_list.add(Work_Line(m, cur_page));
+    return;
+  }
+  // The file ended inside the last message's header block: the page still
+  // pending is that of the message before, with its own values; the last
+  // message gets a page of its own with its header block only.
+  if (!cur_page.empty()) Make_Page(ws_, cur_page, pending.subject, pending.date, pending.from, pending_attach);
+  ws_.out_buf.clear();
+  const std::string page = new_page(m);
+  Make_Page(ws_, page, m.subject, m.date, m.from, cur_attach);
+  ws_.work_list.add(Work_Line(m, page));
+}
+
+}  // namespace
+
+bool File_Syori(Workspace& ws, const std::string& folder, const std::string& path) {
+  try {
+    Walk(ws, folder, path).run();
+    return true;
+  } catch (const std::exception& e) {
+    ws.Report_Error("File_Syori", vb_error_number(e));
+  } catch (...) {
+    ws.Report_Error("File_Syori", 5);
+  }
+  return false;
+}
