@@ -1,0 +1,251 @@
+// The collectors of the header fields that a work_list line keeps.
+//
+// Every value they store is free of TAB, CR and LF: a work_list line uses TAB
+// between its fields, and the pages and the menu write a field on one line.
+#include <optional>
+#include <string_view>
+
+#include "codec/sjis_text.h"
+#include "codec/transfer_codings.h"
+#include "mail/header_fields.h"
+#include "mail/mail_date.h"
+
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+// Blanks around folded lines: spaces and TABs.
+std::string_view trim_blanks(std::string_view s) {
+  std::size_t b = 0, e = s.size();
+  while (b < e && is_blank(s[b])) ++b;
+  while (e > b && is_blank(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
+// s without the single-byte characters listed in drop.
+std::string without(std::string_view s, std::string_view drop) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t n = sjis::char_len(s, i);
+    if (!(n == 1 && drop.find(s[i]) != std::string_view::npos)) out.append(s.substr(i, n));
+    i += n;
+  }
+  return out;
+}
+
+// s with every TAB turned into a space (neither can be a trail byte).
+std::string tabs_to_spaces(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c == '\t') c = ' ';
+  return out;
+}
+
+// From and Subject: the decoded value after the field name, then every
+// continuation line (Check_NextSubj) decoded with its blanks trimmed,
+// appended with nothing between.
+std::string collect_folded(const std::vector<std::string>& lines, std::size_t& i, const std::string& path,
+                           std::size_t name_chars) {
+  std::string value = Decode_Header(sjis::mid(lines[i], name_chars));
+  while (i + 1 < lines.size() && Check_NextSubj(lines[i + 1], path)) {
+    ++i;
+    value += Decode_Header(trim_blanks(lines[i]));
+  }
+  return value;
+}
+
+// ---------------------------------------------------------------------------
+// Date zones.
+
+bool same_letters(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && sjis::starts_with_nocase(a, b);
+}
+
+// Offset from UTC in minutes of a zone text: "+hhmm"/"-hhmm" (also without
+// sign), "+h"/"+hh", the names of RFC 822 (UT, GMT, Z, EST, EDT, CST, CDT,
+// MST, MDT, PST, PDT) and UTC and JST, also in parentheses. An unknown name
+// is UTC. Anything else counts its first three characters as signed hours
+// ("+09x" is 9), nothing readable being 0.
+long long zone_minutes(std::string_view z) {
+  auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  std::size_t i = 0;
+  int sign = 1;
+  if (i < z.size() && (z[i] == '+' || z[i] == '-')) sign = z[i++] == '-' ? -1 : 1;
+  std::size_t nd = 0;
+  while (i + nd < z.size() && digit(z[i + nd])) ++nd;
+  if (nd == 4) {
+    const std::string_view d = z.substr(i, 4);
+    return sign * ((d[0] - '0') * 600 + (d[1] - '0') * 60 + (d[2] - '0') * 10 + (d[3] - '0'));
+  }
+  if (nd >= 1 && nd <= 2 && i == 1) {
+    int h = 0;
+    for (std::size_t k = 0; k < nd; ++k) h = h * 10 + (z[i + k] - '0');
+    return sign * h * 60;
+  }
+  if (nd == 0 && i == 0) {
+    std::size_t b = (!z.empty() && z[0] == '(') ? 1 : 0, e = b;
+    while (e < z.size() && ((z[e] >= 'a' && z[e] <= 'z') || (z[e] >= 'A' && z[e] <= 'Z'))) ++e;
+    const std::string_view word = z.substr(b, e - b);
+    static const struct {
+      const char* name;
+      int hours;
+    } names[] = {{"UT", 0},   {"UTC", 0},  {"GMT", 0},  {"Z", 0},    {"EST", -5}, {"EDT", -4}, {"CST", -6},
+                 {"CDT", -5}, {"MST", -7}, {"MDT", -6}, {"PST", -8}, {"PDT", -7}, {"JST", 9}};
+    for (const auto& n : names)
+      if (same_letters(word, n.name)) return n.hours * 60;
+    return 0;
+  }
+  // The leading sign and digits of the first three characters, as hours.
+  const std::string_view three = z.substr(0, 3);
+  std::size_t k = (!three.empty() && (three[0] == '+' || three[0] == '-')) ? 1 : 0;
+  long long h = 0;
+  for (; k < three.size() && digit(three[k]); ++k) h = h * 10 + (three[k] - '0');
+  return sign * h * 60;
+}
+
+// The zone of a date text starts at the leftmost space after the last colon
+// (the end of the time) that does not follow a colon ("12: 00" is still the
+// time), or without a colon at the first space. An "AM"/"PM" word there still
+// belongs to the time. Returns npos when there is none.
+std::size_t zone_start(std::string_view d) {
+  const std::size_t colon = sjis::rfind_char(d, ':');
+  for (std::size_t k = colon == std::string_view::npos ? 0 : colon + 1; k < d.size(); k += sjis::char_len(d, k)) {
+    if (d[k] != ' ' || (k > 0 && d[k - 1] == ':')) continue;
+    const std::string_view next = d.substr(k + 1);
+    const bool ampm = (sjis::starts_with_nocase(next, "am") || sjis::starts_with_nocase(next, "pm")) &&
+                      (next.size() == 2 || next[2] == ' ');
+    if (!ampm) return k;
+  }
+  return std::string_view::npos;
+}
+
+// ---------------------------------------------------------------------------
+// Ids.
+
+// The first "<" through the first ">" after it, or nothing.
+std::optional<std::string_view> first_id(std::string_view s) {
+  const std::size_t lt = sjis::find_char(s, '<');
+  if (lt == std::string_view::npos) return std::nullopt;
+  const std::size_t gt = sjis::find_char(s, '>', lt);
+  if (gt == std::string_view::npos) return std::nullopt;
+  return s.substr(lt, gt - lt + 1);
+}
+
+// The last complete "<...>" of s, or nothing.
+std::optional<std::string_view> last_id(std::string_view s) {
+  std::optional<std::string_view> found;
+  std::size_t from = 0;
+  while (auto id = first_id(s.substr(from))) {
+    found = id;
+    from = static_cast<std::size_t>(id->data() - s.data()) + id->size();
+  }
+  return found;
+}
+
+// A line that may join a parent field whose own line holds no "<": a
+// continuation line by Check_NextSubj that is neither blank nor a separator.
+bool joins_parent(const std::string& next) {
+  return Check_NextSubj(next, std::string()) && sjis::trim(next) != "--------";
+}
+
+// A line whose first character after blanks is "<": more ids of the field.
+bool continues_ids(const std::string& next) {
+  const std::string_view t = trim_blanks(next);
+  return !t.empty() && t[0] == '<';
+}
+
+}  // namespace
+
+void Get_From(const std::vector<std::string>& lines, std::size_t& i, const std::string& path, MessageValues& m) {
+  m.from = without(collect_folded(lines, i, path, 5), "\t\r\n");
+}
+
+void Get_Subject(const std::vector<std::string>& lines, std::size_t& i, const std::string& path,
+                 MessageValues& m) {
+  m.subject = without(collect_folded(lines, i, path, 8), "\t\r\n");
+}
+
+// Value grammar: [weekday ","] date [zone], the date as Parse_Date reads it
+// and the zone as zone_minutes reads it (no zone: Japan time). TABs count as
+// spaces. Readable dates are stored as "yyyy-mm-dd hh:mm:ss" in Japan time,
+// also when the zone is written in a way of its own; a value that does not
+// read as a date, whatever its zone, is stored as its text (trimmed, TABs as
+// spaces).
+void Get_Date(const std::string& line, MessageValues& m) {
+  const std::string value(sjis::trim(tabs_to_spaces(sjis::mid(line, 5))));
+  std::string_view d = value;
+  const std::size_t comma = sjis::find_char(d, ',');
+  if (comma != std::string_view::npos) d = d.substr(comma + 1);
+
+  std::optional<DateTime> when;
+  long long zone = 9 * 60;
+  const std::size_t z = zone_start(d);
+  if (z != std::string_view::npos) {
+    when = Parse_Date(std::string(d.substr(0, z)));
+    if (when) zone = zone_minutes(sjis::trim(d.substr(z + 1)));
+  }
+  if (!when) {
+    // A zone split in the wrong place ("1 Jan 2001" has no time): the whole.
+    when = Parse_Date(std::string(d));
+    zone = 9 * 60;
+  }
+  if (!when) {
+    m.date = value;
+    return;
+  }
+  if (zone != 9 * 60) *when = Add_Minutes(*when, 9 * 60 - zone);
+  m.date = Stamp_Date(*when);
+}
+
+void Get_MessageID(const std::string& line, WorkList& work_list, MessageValues& m) {
+  const std::size_t lt = sjis::find_char(line, '<');
+  const std::size_t gt = sjis::find_char(line, '>');
+  std::string_view id;
+  if (lt != std::string::npos && gt != std::string::npos && lt < gt)
+    id = std::string_view(line).substr(lt, gt - lt + 1);
+  else  // No brackets, or ">" before "<": the rest of the line.
+    id = sjis::mid(line, 11);
+  m.message_id = without(trim_blanks(id), "\t");
+
+  // A message whose id is already listed takes over that entry's page. An
+  // empty id never matches: WorkList does not index empty ids.
+  m.duplicate = false;
+  m.reused_page.clear();
+  if (m.message_id.empty()) return;
+  if (std::optional<std::string> earlier = work_list.take_by_id(m.message_id)) {
+    m.duplicate = true;
+    m.reused_page = Split_Work_Line(*earlier).page;
+  }
+}
+
+// In-Reply-To is always taken, References only while no parent is known, so
+// In-Reply-To wins in either order. The field's text is its line plus, when
+// that holds no "<", the next continuation line, plus every following line
+// that starts (after blanks) with "<"; TABs count as spaces. The parent is the
+// id at its end: the tail from the last space, "<" or colon; when that tail
+// holds no "<...>" (an id followed by a comment) the last "<...>" of the text,
+// and when there is none the tail from its 13th character on, trimmed.
+void Get_Parent(const std::vector<std::string>& lines, std::size_t& i, MessageValues& m) {
+  const bool in_reply_to = sjis::starts_with_nocase(lines[i], "in-reply-to:");
+  if (!in_reply_to && !m.parent_id.empty()) return;
+
+  std::string t(sjis::trim(tabs_to_spaces(lines[i])));
+  if (sjis::find_char(t, '<') == std::string::npos && i + 1 < lines.size() && joins_parent(lines[i + 1])) {
+    ++i;
+    t += trim_blanks(tabs_to_spaces(lines[i]));
+  }
+  while (i + 1 < lines.size() && continues_ids(lines[i + 1])) {
+    ++i;
+    t += tabs_to_spaces(lines[i]);
+  }
+
+  std::size_t cut = 0;
+  for (std::size_t k = 0; k < t.size(); k += sjis::char_len(t, k))
+    if (sjis::char_len(t, k) == 1 && (t[k] == ' ' || t[k] == '<' || t[k] == ':')) cut = k;
+  const std::string_view tail = std::string_view(t).substr(cut);
+
+  if (auto id = first_id(tail)) m.parent_id = *id;
+  else if (auto id2 = last_id(t)) m.parent_id = *id2;
+  else m.parent_id = sjis::trim(sjis::mid(tail, 12));
+}
