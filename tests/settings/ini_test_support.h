@@ -2,8 +2,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,20 +9,13 @@
 #include <string>
 
 #include "codec/cp932.h"
+#include "support/temp_dir.h"
 
 namespace ini_test {
 
 // A fresh folder standing in for the program folder; removed afterwards.
 class ProgramDir : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "vorn_ini.XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl;
-    ini = dir + "/vorn_htm.ini";
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
-
   // Writes the settings file from UTF-8 text, converted to Shift_JIS.
   void write_ini(const std::string& utf8) const { write_bytes(ini, cp932::from_utf8(utf8)); }
 
@@ -46,8 +37,9 @@ class ProgramDir : public ::testing::Test {
     return n;
   }
 
-  std::string dir;
-  std::string ini;
+  TempDir tmp;
+  std::string dir = tmp.path();
+  std::string ini = dir + "/vorn_htm.ini";
 };
 
 inline std::string sj(const std::string& utf8) { return cp932::from_utf8(utf8); }
