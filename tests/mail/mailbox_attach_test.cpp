@@ -1,0 +1,116 @@
+// Attachments through the whole walk: which files are saved, under which
+// names, with which bytes, and what the page links.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "mailbox_fixture.h"
+#include "run/common_text.h"
+
+namespace {
+
+struct Saved {
+  std::string name;  // UTF-8 name on disk
+  std::string bytes;
+};
+struct AttachCase {
+  std::string file;
+  std::vector<Saved> saved;            // besides the page m0000001.htm
+  std::vector<std::string> page_has, page_lacks;
+};
+
+std::string Report_Bytes() {
+  std::string b;
+  for (int k = 0; k < 2; ++k)
+    for (int c = 0; c < 256; ++c) b += static_cast<char>(c);
+  return b;
+}
+std::string Fox() {
+  std::string s;
+  for (int k = 0; k < 2; ++k) s += "The quick brown fox jumps over the lazy dog, twice: ";
+  return s;
+}
+
+const std::vector<AttachCase> kAttach = {
+    {"multipart_base64.mbx",
+     {{"report.pdf", Report_Bytes()}},
+     {"see the report", "<A HREF=\"report.pdf\" target=\"_new\">[report.pdf]</A>"},
+     {}},
+    {"reserved_names.mbx", {{"t_index.html", "first"}, {"t_index1.html", "second"}}, {"HREF=\"t_index1.html\""}, {}},
+    {"jis_name_two_lines.mbx", {{"添付ファイル.txt", "japanese name"}}, {"HREF=\"添付ファイル.txt\""}, {}},
+    {"text_after_attachment.mbx", {{"a.png", "\x89PNG"}}, {"see the report"}, {"late text part"}},
+    // The second name line resets the encoding found before it.
+    {"disposition_resets_encoding.mbx", {}, {"see the report"}, {"HREF"}},
+    {"attach_name_path.mbx",
+     {{"_.", "four"}, {"a_b__c_d_e_.txt", "three"}, {"evil.txt", "one"}, {"x.bin", "two"}},
+     {"HREF=\"evil.txt\"", "HREF=\"a_b__c_d_e_.txt\""},
+     {"..\\", "C:"}},
+    // The closing lines "`" and "end" end the data.
+    {"uuencode_closing.mbx", {{"fox.txt", Fox()}}, {"HREF=\"fox.txt\""}, {}},
+    // Its data never reach a closing line: no file, but the page is there.
+    {"never_ending_attachment.mbx", {}, {"see the report"}, {"HREF"}},
+    {"truncated_encoded_word.mbx", {{"attach", "ABC"}}, {}, {}},
+};
+
+}  // namespace
+
+TEST(FileSyoriAttachments, SavesDecodedPartsUnderPlainNames) {
+  for (const AttachCase& c : kAttach) {
+    SCOPED_TRACE(c.file);
+    MailboxRun r;
+    ASSERT_TRUE(r.run_sample(c.file)) << (r.ui.messages.empty() ? "" : r.ui.messages[0]);
+    r.expect_pages_exist();
+    ASSERT_EQ(r.ws.work_list.count(), 1u);
+    std::vector<std::string> want = {"m0000001.htm"};
+    for (const Saved& s : c.saved) {
+      want.push_back(s.name);
+      EXPECT_EQ(r.tmp.read("out/" + s.name), s.bytes) << s.name;
+    }
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(r.files(), want);
+    const std::string page = r.file("m0000001.htm");
+    for (const std::string& s : c.page_has) EXPECT_TRUE(Contains(page, s)) << s;
+    for (const std::string& s : c.page_lacks) EXPECT_FALSE(Contains(page, s)) << s;
+    // Nothing is written beside the output folder.
+    EXPECT_EQ(list_files(r.tmp.path()), std::vector<std::string>{});
+  }
+}
+
+TEST(FileSyoriAttachments, NoFilesWhenSavingIsOff) {
+  MailboxRun r;
+  r.ws.set.TE_FILE = false;
+  ASSERT_TRUE(r.run_sample("multipart_base64.mbx"));
+  EXPECT_EQ(r.files(), std::vector<std::string>{"m0000001.htm"});
+  const std::string page = r.file("m0000001.htm");
+  EXPECT_TRUE(Contains(page, "see the report"));
+  EXPECT_FALSE(Contains(page, "HREF"));
+}
+
+TEST(FileSyoriAttachments, SameMailboxTwiceNumbersTheSecondCopies) {
+  MailboxRun r;
+  ASSERT_TRUE(r.run_sample("reserved_names.mbx"));
+  ASSERT_TRUE(r.run_sample("multipart_base64.mbx"));
+  ASSERT_TRUE(r.run_sample("multipart_base64.mbx"));
+  EXPECT_EQ(r.tmp.read("out/report1.pdf"), Report_Bytes());
+  EXPECT_EQ(r.tmp.read("out/t_index.html"), "first");
+  // Same Message-ID each time: one entry, its page names the latest copy.
+  EXPECT_EQ(r.ws.work_list.count(), 1u);
+  EXPECT_TRUE(Contains(r.file("m0000001.htm"), "HREF=\"report1.pdf\""));
+}
+
+TEST(FileSyoriAttachments, AttachmentOfAMessageCutOffInItsHeaderIsLinkedFromItsOwnPage) {
+  // The second message's part header and data stand in its header block
+  // (boundary lines count as blank lines), and the file ends there.
+  const std::string mbox =
+      "From: a@x\r\nSubject: first\r\n\r\nfirst body\r\n.\r\n"
+      "From: b@x\r\nSubject: second\r\nContent-Type: multipart/mixed; boundary=Q\r\n"
+      "Content-Type: application/octet-stream; name=late.bin\r\nContent-Transfer-Encoding: base64\r\n"
+      "--Q\r\nQUJD\r\n--Q--\r\n";
+  MailboxRun r;
+  ASSERT_TRUE(r.run_bytes("late.mbx", mbox));
+  r.expect_pages_exist();
+  EXPECT_EQ(r.tmp.read("out/late.bin"), "ABC");
+  EXPECT_FALSE(Contains(r.file("m0000001.htm"), "late.bin"));
+  EXPECT_TRUE(Contains(r.file("m0000002.htm"), "HREF=\"late.bin\""));
+}

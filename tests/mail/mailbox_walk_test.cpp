@@ -1,0 +1,152 @@
+// The mailbox walk end to end: messages found, pages written, work_list lines.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "mailbox_fixture.h"
+
+namespace {
+
+struct PageCheck {
+  std::string page;
+  std::vector<std::string> has, lacks;
+};
+struct WalkCase {
+  std::string file;
+  std::vector<std::string> entries;  // subject TAB page, in work_list order
+  std::vector<PageCheck> pages;
+};
+
+const std::vector<WalkCase> kWalk = {
+    {"one_message.eml", {" hello\tm0000001.htm"}, {{"m0000001.htm", {"TITLE:  hello", "line one\r\nline two\r\n"}, {}}}},
+    {"between_text.mbx",
+     {" first\tm0000001.htm", " second\tm0000002.htm"},
+     {{"m0000001.htm", {"TITLE:  first", "body one"}, {"stray", "body two"}},
+      {"m0000002.htm", {"TITLE:  second", "body two"}, {"stray", "body one"}}}},
+    {"separator.txt", {" sep\tm0000001.htm"}, {{"m0000001.htm", {"body after rule", "after blank"}, {}}}},
+    {"separator.eml", {" sep\tm0000001.htm"}, {{"m0000001.htm", {"after blank"}, {"body after rule"}}}},
+    {"header_in_body.mbx",
+     {" outer\tm0000001.htm"},
+     {{"m0000001.htm", {"&gt; Subject: quoted", "From: not a new message", "body end"}, {}}}},
+    {"image_in_body.mbx", {" img\tm0000001.htm"}, {{"m0000001.htm", {"visible"}, {"hidden", "IMAGE"}}}},
+    // Soft breaks joined; the one on the file's last line joins nothing.
+    {"qp_soft_break.mbx",
+     {" qp\tm0000001.htm"},
+     {{"m0000001.htm", {"\njoined line=\r\nlast soft break\r\n"}, {std::string(1, '\0')}}}},
+    {"duplicate_id.mbx", {" second\tm0000001.htm"}, {{"m0000001.htm", {"TITLE:  second", "second body"}, {"first"}}}},
+    // A message without body lines still has its page.
+    {"no_body_lines.mbx",
+     {" empty\tm0000001.htm", " full\tm0000002.htm"},
+     {{"m0000001.htm", {"TITLE:  empty"}, {"\ntext\r\n", "full"}}, {"m0000002.htm", {"TITLE:  full", "text"}, {}}}},
+    // The file ends inside the last header: each message heads its own page.
+    {"ends_in_header.mbx",
+     {" complete\tm0000001.htm", " cut off\tm0000002.htm"},
+     {{"m0000001.htm", {"TITLE:  complete", "DATE : 2001-01-01 12:00:00", "complete body"}, {"cut off"}},
+      {"m0000002.htm", {"TITLE:  cut off", "DATE : 2001-01-02 12:00:00"}, {"complete"}}}},
+    {"ends_in_header_duplicate.mbx", {" again\tm0000001.htm"}, {{"m0000001.htm", {"TITLE:  again"}, {"complete"}}}},
+    {"header_only.mbx", {" lonely\tm0000001.htm"}, {{"m0000001.htm", {"TITLE:  lonely"}, {}}}},
+};
+
+std::string With_Line_Ends(const std::string& crlf, const std::string& end) {
+  std::string out;
+  for (std::size_t i = 0; i < crlf.size(); ++i) {
+    if (crlf.compare(i, 2, "\r\n") == 0) {
+      out += end;
+      ++i;
+    } else {
+      out += crlf[i];
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(FileSyori, WalksSampleMailboxesWithAnyLineEnds) {
+  const std::vector<std::pair<std::string, std::string>> ends = {{"CR LF", "\r\n"}, {"LF", "\n"}, {"CR", "\r"}};
+  for (const WalkCase& c : kWalk) {
+    for (const auto& [end_name, end] : ends) {
+      SCOPED_TRACE(c.file + " with " + end_name);
+      MailboxRun r;
+      ASSERT_TRUE(r.run_bytes(c.file, With_Line_Ends(read_file(MailboxRun::data(c.file)), end)));
+      EXPECT_EQ(r.entries(), c.entries);
+      EXPECT_EQ(r.ws.Mail_No, static_cast<std::int64_t>(c.entries.size()));
+      r.expect_pages_exist();
+      std::vector<std::string> pages;
+      for (const PageCheck& p : c.pages) {
+        pages.push_back(p.page);
+        const std::string text = r.file(p.page);
+        for (const std::string& s : p.has) EXPECT_TRUE(Contains(text, s)) << p.page << " lacks " << s;
+        for (const std::string& s : p.lacks) EXPECT_FALSE(Contains(text, s)) << p.page << " has " << s;
+      }
+      EXPECT_EQ(r.files(), pages);
+      EXPECT_TRUE(r.ui.messages.empty());
+    }
+  }
+}
+
+TEST(FileSyori, WorkListLineHoldsTheSevenFields) {
+  MailboxRun r;
+  ASSERT_TRUE(r.run_sample("one_message.eml"));
+  ASSERT_EQ(r.ws.work_list.count(), 1u);
+  EXPECT_EQ(r.ws.work_list.at(0), "2001-01-01 12:00:00\t hello\t Alpha <alpha@example.jp>\t<one@example.jp>\t\t" +
+                                       r.out + "/m0000001.htm\t0");
+}
+
+TEST(FileSyori, EmptyFileAddsNothing) {
+  MailboxRun r;
+  EXPECT_TRUE(r.run_bytes("empty.mbx", ""));
+  EXPECT_EQ(r.ws.work_list.count(), 0u);
+  EXPECT_EQ(r.ws.Mail_No, 0);
+  EXPECT_TRUE(r.files().empty());
+}
+
+TEST(FileSyori, FilesShareThePageCounterAndKeepEarlierPages) {
+  MailboxRun r;
+  ASSERT_TRUE(r.run_sample("one_message.eml"));
+  // The second file's first body start has no pending page to write.
+  ASSERT_TRUE(r.run_sample("between_text.mbx"));
+  EXPECT_EQ(r.ws.Mail_No, 3);
+  EXPECT_EQ(r.files(), (std::vector<std::string>{"m0000001.htm", "m0000002.htm", "m0000003.htm"}));
+  EXPECT_TRUE(Contains(r.file("m0000001.htm"), "line two"));
+  EXPECT_TRUE(Contains(r.file("m0000002.htm"), "body one"));
+  r.expect_pages_exist();
+}
+
+TEST(FileSyori, DuplicateOfAnEarlierFileTakesItsPage) {
+  MailboxRun r;
+  ASSERT_TRUE(r.run_sample("duplicate_id.mbx"));
+  ASSERT_TRUE(r.run_sample("ends_in_header_duplicate.mbx"));
+  ASSERT_TRUE(r.run_sample("duplicate_id.mbx"));
+  // <same@x> twice more on page 1; <d@x> complete on page 2, then cut off.
+  EXPECT_EQ(r.entries(), (std::vector<std::string>{" again\tm0000002.htm", " second\tm0000001.htm"}));
+  EXPECT_EQ(r.ws.Mail_No, 2);
+  r.expect_pages_exist();
+}
+
+TEST(FileSyori, UnreadableFileIsReported) {
+  MailboxRun r;
+  EXPECT_FALSE(r.run(r.tmp / "missing.mbx"));
+  ASSERT_EQ(r.ui.messages.size(), 1u);
+  EXPECT_TRUE(Contains(r.ui.messages[0], "(File_Syori:53)")) << r.ui.messages[0];
+}
+
+namespace {
+struct LastProgress : SilentUi {
+  void progress(Label label, std::int64_t num, std::int64_t total) override {
+    if (label == Label::Syosai_no) last = {num, total};
+  }
+  std::pair<std::int64_t, std::int64_t> last;
+};
+}  // namespace
+
+TEST(FileSyori, ProgressEndsAtTwiceTheFileLength) {
+  LastProgress ui;
+  Workspace ws(ui);
+  TempDir tmp;
+  const std::string path = MailboxRun::data("multipart_base64.mbx");
+  ASSERT_TRUE(File_Syori(ws, tmp.path(), path));
+  EXPECT_EQ(ui.last.first, 2 * file_size(path));
+  EXPECT_EQ(ui.last.second, 2 * file_size(path));
+}
