@@ -13,5 +13,9 @@
 // Throws VbError when the file exists but cannot be read.
 void Load_Ini(Settings& run, const std::string& App_Dir);
 
-// Writes the default file (the "new file" lines) over whatever is there.
+// Writes the default file (the "new file" lines) over whatever is there,
+// through a temporary file renamed over the old one. Throws VbError.
 void Ini_Make(const std::string& App_Dir);
+
+// The settings screen's load and save: settings/ini_screen.h; the colour
+// values of its samples: settings/color_conv.h.
