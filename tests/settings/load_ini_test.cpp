@@ -166,16 +166,6 @@ TEST_F(LoadIni, FontSizeIsTheLeadingNumberRounded) {
   }
 }
 
-TEST_F(LoadIni, ValuesKeepDoubleByteText) {
-  // 表 and ソ end in 0x5C, the byte of "\"; ポ in 0x7C, the byte of "|".
-  write_ini("TITLE_D=表示,ソフト\r\nREP_MRK=ポ>\r\nDAT_FMT=yyyy年mm月dd日\r\n");
-  Settings s;
-  Load_Ini(s, dir);
-  EXPECT_EQ(s.TITLE_D, sj("表示,ソフト"));
-  EXPECT_EQ(s.REP_MRK, sj("ポ>"));
-  EXPECT_EQ(s.DAT_FMT, sj("yyyy年mm月dd日"));
-}
-
 TEST_F(LoadIni, UnreadableFileIsAnError) {
   std::filesystem::create_directory(ini);
   Settings s;
@@ -200,15 +190,6 @@ TEST_F(IniMake, ReplacesAnExistingFileWhole) {
   Ini_Make(dir);
   EXPECT_EQ(read_bytes(ini), data_file("new_file.ini"));
   EXPECT_EQ(other_entries(), 0u);
-}
-
-TEST_F(IniMake, MissingFolderIsPathNotFound) {
-  try {
-    Ini_Make(dir + "/no such folder");
-    FAIL() << "no error";
-  } catch (const VbError& e) {
-    EXPECT_EQ(e.number, 76);
-  }
 }
 
 TEST_F(IniMake, FailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
