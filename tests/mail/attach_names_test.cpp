@@ -1,0 +1,80 @@
+// Attachment names reduced to plain file names.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "codec/cp932.h"
+#include "mail/attachments.h"
+#include "run/common_text.h"
+
+namespace {
+
+struct NameCase {
+  const char* what;
+  std::string in, out;  // Shift_JIS
+};
+
+const std::vector<NameCase> kNames = {
+    {"plain name", "report.pdf", "report.pdf"},
+    {"unix folders", "../../evil.txt", "evil.txt"},
+    {"windows folders", "..\\..\\evil.txt", "evil.txt"},
+    {"absolute path with drive", "C:\\Users\\x\\doc.txt", "doc.txt"},
+    {"drive without folder", "c:doc.txt", "doc.txt"},
+    {"drive alone", "C:", "attach"},
+    {"trail byte 0x5C is no separator", sj("表示.txt"), sj("表示.txt")},
+    {"trail byte 0x5C in katakana", sj("ソフト\\予定表.txt"), sj("予定表.txt")},
+    {"half-width katakana", "\xB1\xB2.txt", "\xB1\xB2.txt"},
+    {"dot", ".", "_"},
+    {"dot dot", "..", "_."},
+    {"hidden file", ".htaccess", "_htaccess"},
+    {"empty", "", "attach"},
+    {"spaces only", "   ", "attach"},
+    {"folder only", "dir/", "attach"},
+    {"spaces around", "  a b.txt  ", "a b.txt"},
+    {"control characters", "a\x01" "b\tc\x7f.txt", "a_b_c_.txt"},
+    {"NUL byte", std::string("a\0b.txt", 7), "a_b.txt"},
+    {"link breakers", "x\"<>&#%?.txt", "x_______.txt"},
+    {"other systems' reserved", "ab:c*d|e.txt", "ab_c_d_e.txt"},
+    {"bytes that are no characters", "\x80\xA0\xFD\xFE\xFF.txt", "_____.txt"},
+    {"lead byte at the end", "ab\x82", "ab_"},
+    {"unassigned double-byte code", "a\x85\x40.txt", "a_.txt"},
+    {"lead byte before a quote", "a\x82\x22.txt", "a__.txt"},
+};
+
+std::size_t Utf8_Size(const std::string& sjis) { return cp932::to_utf8(sjis).size(); }
+
+}  // namespace
+
+TEST(PlainAttachName, ReducesToAPlainFileName) {
+  for (const NameCase& c : kNames) {
+    SCOPED_TRACE(c.what);
+    const std::string got = Plain_Attach_Name(c.in);
+    EXPECT_EQ(got, c.out);
+    EXPECT_EQ(Plain_Attach_Name(got), got) << "not stable";
+    EXPECT_TRUE(cp932::round_trips(got));
+  }
+}
+
+TEST(PlainAttachName, LongNamesKeepTheirExtension) {
+  std::string jp;
+  for (int k = 0; k < 300; ++k) jp += sj("あ");
+  const struct {
+    const char* what;
+    std::string in, ext;
+  } cases[] = {
+      {"ASCII", std::string(1000, 'a') + ".pdf", ".pdf"},
+      {"double-byte", jp + sj(".テキスト"), sj(".テキスト")},
+      {"a megabyte without a dot", std::string(1 << 20, 'z'), ""},
+      {"an over-long tail is no extension", "a." + std::string(300, 'b'), ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string got = Plain_Attach_Name(c.in);
+    EXPECT_LE(Utf8_Size(got), 200u);
+    EXPECT_GE(Utf8_Size(got), 190u);
+    EXPECT_EQ(got.substr(got.size() - c.ext.size()), c.ext);
+    EXPECT_EQ(got.substr(0, 2), c.in.substr(0, 2));
+    EXPECT_EQ(Plain_Attach_Name(got), got);
+  }
+}
