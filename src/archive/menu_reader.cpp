@@ -20,9 +20,10 @@
 // field may hold, are dropped from the values.
 //
 // Tolerated: tree marks of any kind before the link, any text after the
-// subject. An entry whose page number is not a number, whose link is too
-// short, or whose comment lacks a label or Subject_Len characters of subject
-// is an error: the lines read so far stay in work_list, and the reader stops.
+// comment. An entry whose page number is not a number, whose link is too
+// short, whose comment lacks a label, or whose subject does not end with the
+// comment after Subject_Len characters is an error: the lines read so far
+// stay in work_list, and the reader stops.
 //
 // State: Mail_No is raised to the highest page number read.
 
@@ -89,7 +90,9 @@ std::string Read_Entry(Workspace& ws, std::string_view line, std::size_t at) {
   const std::string_view date = r.substr(pos, p_subject - pos);
   pos = p_subject + menu_comment::kSubject.size();
   const std::string_view subject = sjis::left(r.substr(pos), static_cast<std::size_t>(subject_len));
-  if (sjis::length(subject) != static_cast<std::size_t>(subject_len)) Malformed("subject shorter than Subject_Len");
+  if (sjis::length(subject) != static_cast<std::size_t>(subject_len) ||
+      !r.substr(pos + subject.size()).starts_with(menu_comment::kEnd))
+    Malformed("subject does not match Subject_Len");
 
   std::string out = Value(date);
   for (std::string_view field : {subject, sender, id, parent}) {

@@ -14,6 +14,10 @@
 //   key under the parent's own step for now; when the parent is placed, every
 //   key that starts with the parent's step gets the parent's path put in
 //   front, so the whole subtree moves under the parent's position.
+// - A message whose parent's path starts with the message's own step (the
+//   parent waits for it, as two messages that name each other do) is placed
+//   as the root of that thread: no message becomes its own ancestor, and
+//   every thread has a root line.
 //
 // Keys are built in memory: the parent lookups go through hash maps, and the
 // keys waiting for a message are kept in buckets by their first step, so the
@@ -104,31 +108,35 @@ bool Syosai_Make(Workspace& ws) {
         last_by_subject[std::move(reduced)] = i;
       }
 
-      if (parent == kNone) {
+      // The parent's key once it is placed (always so for a parent by
+      // subject, which comes earlier), else its bare step.
+      std::string path;
+      if (parent != kNone) {
+        path = keys[parent].empty() ? Step(parent) : keys[parent];
+        if (by_subject) path.resize(kStep);
+      }
+      // A path that starts with this message's own step leads back to it:
+      // the parent already hangs in this message's thread (it waits for this
+      // message through a chain of replies). The message is that thread's
+      // root, instead of becoming its own ancestor with no root line drawn.
+      if (parent == kNone || First_Step(path) == i) {
         keys[i] = Step(i);
         waiting[i].push_back(i);
         continue;
       }
 
-      // The parent's key once it is placed (always so for a parent by
-      // subject, which comes earlier), else its bare step.
-      std::string path = keys[parent].empty() ? Step(parent) : keys[parent];
-      if (by_subject) path.resize(kStep);
       keys[i] = path + Step(i);
       const std::size_t root = First_Step(path);
       waiting[root].push_back(i);
 
-      // Keys that waited for this message (its own included when its path
-      // leads back to itself) move under its path.
-      if (!waiting[i].empty() && root != i) {
+      // Keys that waited for this message move under its path.
+      if (!waiting[i].empty()) {
         std::vector<std::size_t> moved = std::move(waiting[i]);
         waiting[i].clear();
         for (std::size_t m : moved) keys[m].insert(0, path);
         std::vector<std::size_t>& into = waiting[root];
         if (into.size() < moved.size()) into.swap(moved);
         into.insert(into.end(), moved.begin(), moved.end());
-      } else if (root == i) {
-        for (std::size_t m : waiting[i]) keys[m].insert(0, path);
       }
     }
 

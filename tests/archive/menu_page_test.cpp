@@ -1,0 +1,178 @@
+#include "archive/menu_page.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "archive_fixture.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct MenuFixture : ArchiveFixture {
+  MenuFixture() { ws.set.ML_RANK = false; }
+  // Threads and writes the menu for UTF-8 work_list lines; its lines.
+  Lines menu(const std::vector<Lines>& work) {
+    for (const Lines& w : work) ws.work_list.add(Work_Line(w));
+    EXPECT_TRUE(Syosai_Make(ws));
+    EXPECT_TRUE(Make_Menu(ws, out.path()));
+    return lines("menu.html");
+  }
+  // The entry lines only (those holding a page link).
+  Lines entries(const std::vector<Lines>& work) {
+    Lines all = menu(work), e;
+    for (const std::string& l : all)
+      if (l.find("<A HREF=\"m") != std::string::npos) e.push_back(l);
+    return e;
+  }
+};
+
+// The visible text of an entry: after the `">` that closes the title
+// attribute (a sender never holds a double quote), before "<!--".
+std::string Visible(const std::string& entry) {
+  std::size_t p = entry.find("\" title=\"");
+  if (p == std::string::npos) return "(no title)";
+  p = entry.find("\">", p + 9);
+  if (p == std::string::npos) return "(title not closed)";
+  std::string rest = entry.substr(p + 2);
+  return rest.substr(0, rest.find("<!--"));
+}
+
+std::string Comment(const std::string& entry) {
+  std::size_t p = entry.find("<!-- Message-ID:");
+  return p == std::string::npos ? "(no comment)" : entry.substr(p);
+}
+
+TEST(MakeMenu, WholeFileMatchesCheckedInList) {
+  MenuFixture f;
+  f.ws.set.ML_RANK = true;
+  f.ws.set.MN_SUBJ = f.ws.set.MN_DATE = f.ws.set.MN_HASN = f.ws.set.MN_ADRS = true;
+  f.ws.set.DAT_FMT = "yyyy/mm/dd hh:nn";
+  f.menu({
+      {"2004-05-06 07:00:00", "test", "\"Beta\" <beta@example.jp>", "<a1>", "", "/out/m0000001.htm", "0"},
+      {"2004-05-06 07:08:09", "Re: test", "Alpha <alpha>", "<b1>", "<a1>", "/out/m0000002.htm", "0"},
+      {"2004-05-07 10:00:00", "Re: Re: test", "Gamma <gamma@example.jp>", "<c1>", "<b1>", "m0000003.htm", "1"},
+      {"2004-05-08 11:00:00", "日本語の件名 <b>", "テスト太郎 <taro@example.jp>", "<d1>", "", "/out/m0000004.htm", "0"},
+      {"sometime", "a --> b", "nobody", "", "", "/out/m0000005.htm", "0"},
+  });
+  EXPECT_EQ(f.out.read("menu.html"),
+            read_file(std::string(VORN_SOURCE_DIR) + "/tests/archive/data/menu_expected.html"));
+}
+
+TEST(MakeMenu, VisibleColumns) {
+  struct Row {
+    const char* name;
+    bool subj, date, hasn, adrs;
+    const char* subject;
+    const char* sender;
+    const char* date_field;
+    const char* visible;
+  } rows[] = {
+      {"all_off_empty", false, false, false, false, "s", "a <b>", "2004-05-06 07:08:09", ""},
+      {"name_without_lt_is_empty", false, false, true, false, "s", " nobody ", "", "[]"},
+      {"address_without_lt_is_whole_sender", false, false, false, true, "s", "  nobody  ", "", "[nobody]"},
+      {"both_columns", false, false, true, true, "s", "Alpha  <alpha@x> ", "", "[Alpha alpha@x]"},
+      {"lt_with_nothing_after_gives_empty_address", false, false, true, true, "s", "Name <", "", "[Name ]"},
+      {"lt_with_spaces_after_gives_empty_address", false, false, false, true, "s", "Name <   ", "", "[]"},
+      {"last_character_removed_whole", false, false, true, true, "s", "ポ <x表", "", "[ポ x]"},
+      {"trail_bytes_in_address", false, false, true, true, "s", "ソ表 <表ー>", "", "[ソ表 表ー]"},
+      {"sender_column_escaped", false, false, true, true, "s", "x<y> <z>", "", "[x y&gt; &lt;z]"},
+      {"subject_escaped", true, false, false, false, "<b>x</b>", "a", "", "&lt;b&gt;x&lt;/b&gt;"},
+      {"subject_trail_bytes_near_lt", true, false, false, false, "表<ー>]ゾ", "a", "", "表&lt;ー&gt;]ゾ"},
+      {"date_rendered", false, true, false, false, "s", "a", "2004-05-06 07:08:09", "(2004/05/06)"},
+      {"raw_date_as_it_is", false, true, false, false, "s", "a", "someday <x>", "(someday &lt;x&gt;)"},
+      {"empty_date", false, true, false, false, "s", "a", "", "()"},
+      {"columns_in_order", true, true, true, false, "s", "N <a>", "2004-05-06 07:08:09", "s(2004/05/06)[N]"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    MenuFixture f;
+    f.ws.set.MN_SUBJ = r.subj;
+    f.ws.set.MN_DATE = r.date;
+    f.ws.set.MN_HASN = r.hasn;
+    f.ws.set.MN_ADRS = r.adrs;
+    f.ws.set.DAT_FMT = "yyyy/mm/dd";
+    Lines e = f.entries({{r.date_field, r.subject, r.sender, "<i>", "", "m0000001.htm", "1"}});
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(Visible(e[0]), r.visible);
+    EXPECT_TRUE(f.ui.messages.empty());
+  }
+}
+
+TEST(MakeMenu, SubjectCleanedForTheListOnly) {
+  MenuFixture f;
+  f.ws.set.MN_SUBJ = true;
+  f.ws.set.MN_DATE = f.ws.set.MN_HASN = false;
+  f.ws.set.SBJ_KAK = false;
+  Lines e = f.entries({{"", "[ml:1] Re: hello", "a", "<i>", "", "m0000001.htm", "1"}});
+  EXPECT_EQ(Visible(e[0]), " Re: hello");
+  EXPECT_TRUE(e[0].ends_with(" / Subject_Len:16 / From_Data:a / Date_Data: / Subj_Data:[ml:1] Re: hello--></A>"));
+}
+
+TEST(MakeMenu, CommentValuesCannotCloseTheComment) {
+  MenuFixture f;
+  Lines e = f.entries({{"when-->", "a-->b--!>c--&gt;d->e", "s--> <x@y>", "<i-->", "<p--!>", "m0000001.htm", "1"}});
+  ASSERT_EQ(e.size(), 1u);
+  EXPECT_EQ(Comment(e[0]),
+            "<!-- Message-ID:<i--&gt; / In-Reply-To:<p--!&gt; / Subject_Len:30 / From_Data:s--&gt; <x@y> / "
+            "Date_Data:when--&gt; / Subj_Data:a--&gt;b--!&gt;c--&amp;gt;d->e--></A>");
+  // Only the comment's own end closes it.
+  const std::string c = Comment(e[0]);
+  EXPECT_EQ(c.find("-->"), c.size() - 7);
+  EXPECT_EQ(c.find("--!>"), std::string::npos);
+}
+
+TEST(MakeMenu, TreeMarksAndGapsBetweenThreads) {
+  MenuFixture f;
+  f.ws.set.MN_SUBJ = true;
+  f.ws.set.MN_DATE = f.ws.set.MN_HASN = false;
+  Lines all = f.menu({
+      {"2004-01-01 00:00:00", "r1", "a", "<1>", "", "m0000001.htm", "1"},
+      {"2004-01-01 00:00:01", "d1", "a", "<2>", "<1>", "m0000002.htm", "1"},
+      {"2004-01-01 00:00:02", "d2", "a", "<3>", "<2>", "m0000003.htm", "1"},
+      {"2004-01-01 00:00:03", "d3", "a", "<4>", "<3>", "m0000004.htm", "1"},
+      {"2004-01-01 00:00:04", "r2", "a", "<5>", "", "m0000005.htm", "1"},
+      {"2004-01-01 00:00:05", "r3", "a", "<6>", "", "m0000006.htm", "1"},
+  });
+  Lines drawn;  // each body line cut at its link
+  for (std::size_t i = 9; i + 4 < all.size(); ++i) {
+    std::size_t p = all[i].find("<A HREF=");
+    drawn.push_back(p == std::string::npos ? all[i] : all[i].substr(0, p) + Visible(all[i]));
+  }
+  EXPECT_EQ(drawn, (Lines{"r1", "└d1", "　└d2", "　　└d3", "", "r2", "", "r3"}));
+}
+
+TEST(MakeMenu, ReplacesListWithoutLeavingScratchFiles) {
+  MenuFixture f;
+  f.out.write("menu.html", "old list\r\n");
+  f.menu({{"", "s", "a", "", "", "m0000001.htm", "1"}});
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(f.out.path())) names.push_back(e.path().filename());
+  EXPECT_EQ(names, (Lines{"menu.html"}));
+  EXPECT_EQ(f.lines("menu.html").front(), "<HTML>");
+}
+
+TEST(MakeMenu, FailuresReported) {
+  struct Row {
+    const char* name;
+    std::string folder_suffix;
+    const char* syo_line;
+    std::string message;
+  } rows[] = {
+      {"missing_folder", "/no/such", nullptr, "(Make_Menu:53)"},
+      {"number_outside_work_list", "", "Z0000005\t5", "(Make_Menu:9)"},
+      {"line_without_number", "", "Z0000000", "(Make_Menu:5)"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    MenuFixture f;
+    if (r.syo_line) f.ws.syo_list.add(r.syo_line);
+    EXPECT_FALSE(Make_Menu(f.ws, f.out.path() + r.folder_suffix));
+    ASSERT_EQ(f.ui.messages.size(), 1u);
+    EXPECT_EQ(f.ui.messages[0], "エラー: エラーが発生しました。" + r.message + " 処理を中断します。");
+    EXPECT_FALSE(std::filesystem::exists(f.out / "menu.html"));
+  }
+}
+
+}  // namespace
