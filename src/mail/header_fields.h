@@ -18,19 +18,22 @@ bool Header_Check(const std::string& line);
 // True when the line ends a header block: blank after trimming spaces, or, in
 // an input file whose path ends in "txt", the line "--------".
 bool Check_Honbun(const std::string& path, const std::string& line);
-// True when next continues the current header field.
+// True when next continues the current header field: it is no header line,
+// does not open another field ("Cc: ...") and does not end the header block;
+// a line with an encoded word continues unless it opens a field.
 bool Check_NextSubj(const std::string& next, const std::string& path);
 
 // "from:" and "subject:" lines, with their continuation lines.
 void Get_From(const std::vector<std::string>& lines, std::size_t& i, const std::string& path, MessageValues& m);
 void Get_Subject(const std::vector<std::string>& lines, std::size_t& i, const std::string& path, MessageValues& m);
 // "date:" line: stored as "yyyy-mm-dd hh:mm:ss" in Japan time when readable,
-// else as its text.
+// else as its text (never an error).
 void Get_Date(const std::string& line, MessageValues& m);
 // "message-id:" line, with the duplicate check against work_list: a message
 // whose id is already listed takes over that entry's page.
 void Get_MessageID(const std::string& line, WorkList& work_list, MessageValues& m);
-// "in-reply-to:" and "references:" lines.
+// "in-reply-to:" and "references:" lines (told apart by the line's start);
+// In-Reply-To wins over References in either order.
 void Get_Parent(const std::vector<std::string>& lines, std::size_t& i, MessageValues& m);
 
 // The seven fields of a work_list line. sender has its double quotes removed;
@@ -41,6 +44,7 @@ struct WorkFields {
 // Throws VbError(9) for a line of fewer than seven fields.
 WorkFields Split_Work_Line(const std::string& line);
 
-// Menu subject clean-up by the settings SBJ_KAK and SBJ_RES; subj comes back
-// with its leading spaces removed.
+// Menu subject clean-up by the settings SBJ_KAK and SBJ_RES (off: "re:"
+// prefixes, or "[...]" parts, are removed); subj comes back with its leading
+// spaces removed.
 std::string Del_Subj_Opt(std::string& subj, bool SBJ_KAK, bool SBJ_RES);

@@ -9,8 +9,9 @@ struct DateTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 
-// Reads a date and time text (RFC 822/2822 forms without the weekday and
-// zone, ISO and the usual numeric forms); nothing when it is no date.
+// Reads a date and time text (RFC 822/2822 forms without the zone, an
+// optional weekday in front, ISO and the usual numeric forms with the year
+// first); nothing when it is no date. The grammar is in mail_date.cpp.
 std::optional<DateTime> Parse_Date(const std::string& text);
 // The date plus a number of hours (negative allowed), calendar-correct.
 DateTime Add_Hours(const DateTime& d, int hours);
