@@ -51,6 +51,7 @@ const std::vector<AttachCase> kAttach = {
     // Its data never reach a closing line: no file, but the page is there.
     {"never_ending_attachment.mbx", {}, {"see the report"}, {"HREF"}},
     {"truncated_encoded_word.mbx", {{"attach", "ABC"}}, {}, {}},
+    {"nul_bytes.mbx", {{"a_b.bin", "ABC"}}, {std::string("body\0line", 9), "HREF=\"a_b.bin\""}, {}},
 };
 
 }  // namespace

@@ -52,6 +52,13 @@ TEST(FileSyoriLimits, LongRunsOfBlankLinesInAnAttachment) {
   EXPECT_EQ(r.files(), (std::vector<std::string>{"b.bin", "m0000001.htm"}));
 }
 
+TEST(FileSyoriLimits, RandomBytes) {
+  MailboxRun r;
+  EXPECT_TRUE(r.run_sample("binary_garbage.mbx")) << (r.ui.messages.empty() ? "" : r.ui.messages[0]);
+  EXPECT_EQ(r.ws.work_list.count(), 1u);
+  r.expect_pages_exist();
+}
+
 TEST(FileSyoriLimits, BinaryGarbageAndBrokenStructure) {
   // Random mixtures of the lines that drive the walk and the collector, and
   // of raw bytes (NUL, ESC, lone CR and LF, Shift_JIS lead bytes).

@@ -132,6 +132,13 @@ TEST(FileSyori, UnreadableFileIsReported) {
   EXPECT_TRUE(Contains(r.ui.messages[0], "(File_Syori:53)")) << r.ui.messages[0];
 }
 
+TEST(FileSyori, UnwritableOutputIsReported) {
+  MailboxRun r;
+  EXPECT_FALSE(File_Syori(r.ws, r.tmp / "no/such/folder", MailboxRun::data("one_message.eml")));
+  ASSERT_EQ(r.ui.messages.size(), 1u);
+  EXPECT_TRUE(Contains(r.ui.messages[0], "(File_Syori:")) << r.ui.messages[0];
+}
+
 namespace {
 struct LastProgress : SilentUi {
   void progress(Label label, std::int64_t num, std::int64_t total) override {

@@ -4,6 +4,7 @@
 Run from this folder; the files it writes are committed beside it."""
 import base64
 import binascii
+import random
 
 
 def jis_word(text):
@@ -100,3 +101,11 @@ write("ends_in_header.mbx", ["From: a@x", "Subject: complete", "Date: Mon, 1 Jan
 write("ends_in_header_duplicate.mbx", ["From: a@x", "Subject: complete", "Message-ID: <d@x>", "",
                                        "complete body", ".", "From: b@x", "Subject: again", "Message-ID: <d@x>"])
 write("header_only.mbx", ["From: a@x", "Subject: lonely"])
+
+# Bytes no mail should hold.
+write("nul_bytes.mbx", ["From: a\0b@x", "Subject: nul\0here", 'Content-Type: multipart/mixed; boundary="BND"', "",
+                        "--BND", "", "body\0line"] +
+      attach_part('Content-Type: application/octet-stream; name="a\0b.bin"', b"ABC") + ["--BND--", "."])
+random.seed(7)
+with open("binary_garbage.mbx", "wb") as f:
+    f.write(bytes(random.randrange(256) for _ in range(6000)))
