@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "archive_fixture.h"
@@ -143,14 +144,19 @@ TEST(MakeMenu, TreeMarksAndGapsBetweenThreads) {
   EXPECT_EQ(drawn, (Lines{"r1", "└d1", "　└d2", "　　└d3", "", "r2", "", "r3"}));
 }
 
-TEST(MakeMenu, ReplacesListWithoutLeavingScratchFiles) {
+TEST(MakeMenu, ListReplacedByRenameNeverRewrittenInPlace) {
   MenuFixture f;
   f.out.write("menu.html", "old list\r\n");
+  // A second name for the old file: a list written in place would change
+  // it too; a new file renamed over the name leaves it whole.
+  std::filesystem::create_hard_link(f.out / "menu.html", f.out / "old_name");
   f.menu({{"", "s", "a", "", "", "m0000001.htm", "1"}});
+  EXPECT_EQ(f.out.read("old_name"), "old list\r\n");
+  EXPECT_EQ(f.lines("menu.html").front(), "<HTML>");
   std::vector<std::string> names;
   for (const auto& e : std::filesystem::directory_iterator(f.out.path())) names.push_back(e.path().filename());
-  EXPECT_EQ(names, (Lines{"menu.html"}));
-  EXPECT_EQ(f.lines("menu.html").front(), "<HTML>");
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (Lines{"menu.html", "old_name"}));  // no scratch file left
 }
 
 TEST(MakeMenu, FailuresReported) {

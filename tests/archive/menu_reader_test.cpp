@@ -48,6 +48,9 @@ TEST(ReadMenu, WrittenMenuReadsBackToTheSameLines) {
       {"2004-05-07 00:00:03", "表示<ー>]ソ / ゾ-->", "ポ太郎 <pota@example.jp>", "<k1>", "<j1>", "m0000012.htm", "1"},
       {"2004-05-07 00:00:04", "", "", "", "", "m0000013.htm", "1"},
       {"2004-05-07 00:00:05", "dash-", "e--", "<l1->", "--", "m0000014.htm", "1"},
+      // Longer than a 16-bit position.
+      {"2004-05-07 00:00:06", std::string(40000, 'x') + "表", std::string(40000, 's'), "<m1>", "", "m0000006.htm",
+       "1"},
   };
   struct Row {
     const char* name;

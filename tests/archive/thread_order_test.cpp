@@ -133,11 +133,11 @@ TEST(SyosaiMake, ShortWorkLineReportedAsError) {
             (Lines{"エラー: エラーが発生しました。(Syosai_Make:9) 処理を中断します。"}));
 }
 
-// A generated archive of 20,000 messages: a random forest of replies whose
-// dates are shuffled, so that many replies sort before their parents, plus
-// messages that join a thread by subject only.
+// A generated archive of 33,000 messages (more than a 16-bit count): a
+// random forest of replies whose dates are shuffled, so that many replies
+// sort before their parents, plus messages that join a thread by subject.
 TEST(SyosaiMake, LargeArchiveEveryMessageUnderItsParent) {
-  constexpr std::size_t n = 20000;
+  constexpr std::size_t n = 33000;
   std::mt19937 rng(12345);
   std::vector<std::size_t> reply_to(n, SIZE_MAX);  // by creation order
   std::vector<std::string> subject(n);
