@@ -83,8 +83,10 @@ bool Address_Count(Workspace& ws, const std::string& folder) {
       const std::string& line = ws.ml_count.at(k);
       long long c = std::stoll(line.substr(0, 9));
       std::string sender = line.substr(10);
-      float share = static_cast<float>(c) / static_cast<float>(total) * 100.0f;
-      float bar = static_cast<float>(c) / static_cast<float>(top) * 100.0f;
+      // Worked out in double and kept in single precision, as the page has
+      // always shown them (a third of the top count reads 33.33333).
+      float share = static_cast<float>(static_cast<double>(c) / static_cast<double>(total) * 100.0);
+      float bar = static_cast<float>(static_cast<double>(c) / static_cast<double>(top) * 100.0);
       out.line("  <TR>");
       out.line("    <TD WIDTH=5%>" + Html_Esc(sender) + "</TD>");
       out.line("    <TD><DIV ALIGN=right>" + std::to_string(c) + "</DIV></TD>");

@@ -69,7 +69,9 @@ TEST(CheckDir, WindowQuestionAnswers) {
     ASSERT_FALSE(f.ui.messages.empty());
     EXPECT_EQ(f.ui.messages[0].rfind("確認: " + f.out.path() + "配下に既にファイルが存在します。\r", 0), 0u);
     EXPECT_EQ(fs::exists(f.app / "vorn_htm.his"), r.ok);
-    if (!r.ok) EXPECT_EQ(f.ui.messages.back(), "情報: 処理を中断します。");
+    if (!r.ok) {
+      EXPECT_EQ(f.ui.messages.back(), "情報: 処理を中断します。");
+    }
   }
 }
 

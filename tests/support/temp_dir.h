@@ -6,13 +6,16 @@
 
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 
 class TempDir {
  public:
   TempDir() {
     char tmpl[] = "/tmp/vorn_test.XXXXXX";
-    path_ = ::mkdtemp(tmpl);
+    const char* made = ::mkdtemp(tmpl);
+    if (!made) throw std::runtime_error("mkdtemp failed");
+    path_ = made;
   }
   ~TempDir() {
     std::error_code ec;
