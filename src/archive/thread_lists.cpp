@@ -141,15 +141,25 @@ void Make_ThreadList(Workspace& ws, const std::string& folder) {
     if (line.size() < u + 21) continue;
     ThreadEntry e;
     e.page = line.substr(u + 9, 12);
-    // The start tag ends at the ">" that balances its "<"; a sender in the
-    // title attribute may hold "<" and ">" of its own.
-    std::size_t k = u + 1;
-    int depth = 1;
-    for (; k < line.size(); k += sjis::char_len(line, k)) {
-      if (line[k] == '<') ++depth;
-      else if (line[k] == '>' && --depth == 0) break;
+    // The start tag ends at the ">" after its title attribute, whose value
+    // (the sender) never holds a double quote but may hold "<" or ">" of any
+    // balance. A tag without a title ends at the ">" that balances its "<".
+    std::size_t k = std::string::npos;
+    std::size_t title = sjis::find(line, "\" title=\"", u);
+    if (title != std::string::npos) {
+      std::size_t quote = line.find('"', title + 9);
+      if (quote != std::string::npos) k = line.find('>', quote);
+    } else {
+      int depth = 1;
+      for (std::size_t j = u + 1; j < line.size(); j += sjis::char_len(line, j)) {
+        if (line[j] == '<') ++depth;
+        else if (line[j] == '>' && --depth == 0) {
+          k = j;
+          break;
+        }
+      }
     }
-    if (k >= line.size()) continue;  // an entry whose link never closes is no entry
+    if (k == std::string::npos) continue;  // an entry whose link never closes is no entry
     std::string visible = line.substr(k + 1);
     std::size_t comment = sjis::find(visible, "<!--");
     if (comment != std::string::npos) visible.resize(comment);

@@ -88,6 +88,18 @@ TEST(ThreadLists, QuoteBlockEndLineIsNotThePageEnd) {
                                         "</FONT>\r\n\r\n" + kRule + "\r\ns\r\n" + kClose);
 }
 
+TEST(ThreadLists, SenderWithUnbalancedBracketsInTitle) {
+  Fixture f;
+  f.out.write("m0000001.htm", page("b\r\n"));
+  f.out.write("m0000002.htm", page("c\r\n"));
+  std::string m1 = menu_line("", 1, "one"), m2 = menu_line(kBranch, 2, "two");
+  for (std::string* m : {&m1, &m2}) m->replace(m->find("A <a@x>"), 7, m == &m1 ? "Name <" : "a>b <c>");
+  f.menu({m1, m2});
+  Make_ThreadList(f.ws, f.out.path());
+  EXPECT_NE(f.out.read("m0000002.htm").find(kRule + "\r\n<A HREF=\"m0000001.htm\">one</A>\r\n" + kBranch + "two\r\n"),
+            std::string::npos);
+}
+
 TEST(ThreadLists, MissingPageIsSkippedWithAWarning) {
   Fixture f;
   f.out.write("m0000002.htm", page("b\r\n"));
