@@ -144,8 +144,20 @@ void Walk::count_through(std::size_t i) {
   ws_.Syosai_no(bytes_, total_);
 }
 
+// "m" + 7 digits + ".htm".
+bool Is_Page_Name(const std::string& name) {
+  if (name.size() != 12 || name[0] != 'm' || name.compare(8, 4, ".htm") != 0) return false;
+  for (std::size_t k = 1; k < 8; ++k)
+    if (name[k] < '0' || name[k] > '9') return false;
+  return true;
+}
+
+// The page of a message whose body starts: the page of the entry it replaces,
+// or the next page number. A replaced entry read back from an existing
+// archive may name anything; only a page file name is taken over, so a page
+// is never written outside the output folder.
 std::string Walk::new_page(const MessageValues& m) {
-  if (m.duplicate) return join_path(folder_, m.reused_page);
+  if (m.duplicate && Is_Page_Name(m.reused_page)) return join_path(folder_, m.reused_page);
   return join_path(folder_, Page_Name(++ws_.Mail_No));
 }
 

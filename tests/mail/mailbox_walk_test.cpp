@@ -125,6 +125,17 @@ TEST(FileSyori, DuplicateOfAnEarlierFileTakesItsPage) {
   r.expect_pages_exist();
 }
 
+TEST(FileSyori, ReplacedEntryNamingNoPageGetsANewPage) {
+  MailboxRun r;
+  // As read back from a tampered menu.html: the page field's last 12
+  // characters lead out of the output folder.
+  r.ws.work_list.add("\told\tf\t<same@x>\t\t/../evil.htm\t1");
+  ASSERT_TRUE(r.run_sample("duplicate_id.mbx"));
+  EXPECT_EQ(r.entries(), std::vector<std::string>{" second\tm0000001.htm"});
+  EXPECT_EQ(r.files(), std::vector<std::string>{"m0000001.htm"});
+  EXPECT_EQ(list_files(r.tmp.path()), std::vector<std::string>{});
+}
+
 TEST(FileSyori, UnreadableFileIsReported) {
   MailboxRun r;
   EXPECT_FALSE(r.run(r.tmp / "missing.mbx"));
