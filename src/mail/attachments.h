@@ -22,7 +22,8 @@ std::string Plain_Attach_Name(const std::string& name);
 // Throws VbError when the file cannot be written.
 void Save_Attach(const std::string& folder, std::string& name, const std::string& data);
 
-// Collector state; lives for one mailbox file.
+// Collector state. The mailbox walk starts it afresh with every message, so an
+// attachment that one message leaves unfinished never takes lines of the next.
 struct AttachCollector {
   std::string name;
   int encoding = 0;        // 0 none, 1 Base64, 2 uuencode, 9 other
@@ -31,8 +32,10 @@ struct AttachCollector {
   bool uu_ended = false;   // the uuencode closing lines have been seen
 };
 
-// Handles lines[i] in attachment mode; may advance i over continuation lines
-// of a file name. Saved names are appended to attach_list.
+// Handles lines[i] in attachment mode (nothing when the setting TE_FILE is
+// off); may advance i over continuation lines of a file name. A line holding
+// "--" + boundary counts as a blank line (an empty boundary is none). Saved
+// names are appended to attach_list.
 void Collect_Attach(Workspace& ws, AttachCollector& c, const std::string& boundary,
                     const std::vector<std::string>& lines, std::size_t& i, const std::string& folder,
                     std::vector<std::string>& attach_list);
