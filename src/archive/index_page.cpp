@@ -32,7 +32,7 @@ std::string Frame_Share(std::string_view iti_per) {
   if (digits == 0 || i != t.size() || t.size() > 32) return "50";
   double value = 0;
   std::from_chars(t.data(), t.data() + t.size(), value);  // independent of the locale
-  const double share = std::nearbyint(value);  // half to even
+  const double share = std::nearbyint(value);             // half to even
   if (share < 1 || share > 99) return "50";
   return std::string(t);
 }

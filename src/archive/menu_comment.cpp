@@ -21,8 +21,10 @@ std::string escape(std::string_view value) {
   for (std::size_t i = 0; i < value.size();) {
     const std::size_t n = sjis::char_len(value, i);
     const char c = value[i];
-    if (n == 1 && (c == '>' || c == '&') && after_dashes(value.substr(0, i))) out += c == '>' ? "&gt;" : "&amp;";
-    else out.append(value.substr(i, n));
+    if (n == 1 && (c == '>' || c == '&') && after_dashes(value.substr(0, i)))
+      out += c == '>' ? "&gt;" : "&amp;";
+    else
+      out.append(value.substr(i, n));
     i += n;
   }
   return out;

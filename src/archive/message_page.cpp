@@ -45,12 +45,18 @@ std::string Link_Target(std::string_view name) {
   for (std::size_t i = 0; i < name.size();) {
     std::size_t n = sjis::char_len(name, i);
     char c = name[i];
-    if (n == 1 && c == '%') out += "%25";
-    else if (n == 1 && c == '#') out += "%23";
-    else if (n == 1 && c == '?') out += "%3F";
-    else if (n == 1 && c == '"') out += "%22";
-    else if (n == 1 && c == '&') out += "&amp;";
-    else out.append(name.substr(i, n));
+    if (n == 1 && c == '%')
+      out += "%25";
+    else if (n == 1 && c == '#')
+      out += "%23";
+    else if (n == 1 && c == '?')
+      out += "%3F";
+    else if (n == 1 && c == '"')
+      out += "%22";
+    else if (n == 1 && c == '&')
+      out += "&amp;";
+    else
+      out.append(name.substr(i, n));
     i += n;
   }
   return out;
@@ -84,8 +90,8 @@ void Make_Page(Workspace& ws, const std::string& page_path, const std::string& s
   out.line("<TITLE>" + Html_Esc(subject));
   out.line("</TITLE>");
   out.line("</HEAD>");
-  out.line("<BODY BGCOLOR=\"" + set.BGR_COL + "\" TEXT=\"" + set.TXT_COL + "\" LINK=\"" + set.LNK_COL +
-           "\" VLINK=\"" + set.VLK_COL + "\" ALINK=\"#000000\">");
+  out.line("<BODY BGCOLOR=\"" + set.BGR_COL + "\" TEXT=\"" + set.TXT_COL + "\" LINK=\"" + set.LNK_COL + "\" VLINK=\"" +
+           set.VLK_COL + "\" ALINK=\"#000000\">");
   out.line("<PRE>");
   out.line("<FONT SIZE=" + std::to_string(set.FT_SIZE) + ">");
   if (set.KB_SUBJ) out.line("TITLE: " + Html_Esc(subject));
@@ -98,8 +104,10 @@ void Make_Page(Workspace& ws, const std::string& page_path, const std::string& s
   for (std::ptrdiff_t i = body.first; i <= body.last; ++i) {
     const std::string& line = ws.out_buf[static_cast<std::size_t>(i)];
     const bool q = Check_Reply(line, set.REP_MRK);
-    if (q && !quoting) out.part("<FONT COLOR=\"" + set.REP_COL + "\">");
-    else if (!q && quoting) out.part("</FONT>");
+    if (q && !quoting)
+      out.part("<FONT COLOR=\"" + set.REP_COL + "\">");
+    else if (!q && quoting)
+      out.part("</FONT>");
     quoting = q;
     out.line(Html_Esc(line));
   }

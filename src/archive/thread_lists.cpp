@@ -8,7 +8,7 @@ namespace {
 
 const std::string kRule(30, '-');
 const char kLinkStart[] = "<A HREF=\"m";
-const char kBranch[] = "\x84\xA4";         // └
+const char kBranch[] = "\x84\xA4";            // └
 const char kIdeographicSpace[] = "\x81\x40";  // 　
 
 std::vector<std::string> split_lines(const std::string& text) {
@@ -30,8 +30,10 @@ bool blank(const std::string& s) { return sjis::trim(s).empty(); }
 
 std::string_view strip_marks(std::string_view s) {
   for (;;) {
-    if (s.substr(0, 2) == kBranch || s.substr(0, 2) == kIdeographicSpace) s.remove_prefix(2);
-    else return s;
+    if (s.substr(0, 2) == kBranch || s.substr(0, 2) == kIdeographicSpace)
+      s.remove_prefix(2);
+    else
+      return s;
   }
 }
 
@@ -43,8 +45,7 @@ int entry_kind(const std::string& line) {
     // <A HREF="mNNNNNNN.htm">text</A>
     if (s.size() < 24 + 4 || s.substr(9, 12).size() != 12) return -1;
     std::string_view page = s.substr(9, 12);
-    if (sjis::parse_digits(page.substr(1, 7)) < 0 || page.substr(8) != ".htm" || s.substr(21, 2) != "\">")
-      return -1;
+    if (sjis::parse_digits(page.substr(1, 7)) < 0 || page.substr(8) != ".htm" || s.substr(21, 2) != "\">") return -1;
     std::string_view text = s.substr(23);
     if (text.size() < 4 || text.substr(text.size() - 4) != "</A>") return -1;
     text.remove_suffix(4);
@@ -152,7 +153,8 @@ void Make_ThreadList(Workspace& ws, const std::string& folder) {
     } else {
       int depth = 1;
       for (std::size_t j = u + 1; j < line.size(); j += sjis::char_len(line, j)) {
-        if (line[j] == '<') ++depth;
+        if (line[j] == '<')
+          ++depth;
         else if (line[j] == '>' && --depth == 0) {
           k = j;
           break;

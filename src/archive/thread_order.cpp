@@ -82,7 +82,7 @@ bool Syosai_Make(Workspace& ws) {
       parent_ids[i] = std::move(f.parent_id);
     }
 
-    std::vector<std::string> keys(n);                 // empty until placed
+    std::vector<std::string> keys(n);                  // empty until placed
     std::vector<std::vector<std::size_t>> waiting(n);  // placed numbers by first step
     std::unordered_map<std::string, std::size_t> last_by_subject;
 

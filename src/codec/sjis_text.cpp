@@ -162,12 +162,18 @@ std::string narrow_lower(std::string_view s) {
     } else {
       unsigned char t = static_cast<unsigned char>(s[i + 1]);
       unsigned code = (c << 8) | t;
-      if (code >= 0x8260 && code <= 0x8279) out += static_cast<char>('a' + (code - 0x8260));       // Ａ-Ｚ
-      else if (code >= 0x8281 && code <= 0x829A) out += static_cast<char>('a' + (code - 0x8281));  // ａ-ｚ
-      else if (code >= 0x824F && code <= 0x8258) out += static_cast<char>('0' + (code - 0x824F));  // ０-９
-      else if (code == 0x8146) out += ':';                                                        // ：
-      else if (code == 0x8140) out += ' ';                                                        // ideographic space
-      else out.append(s.substr(i, 2));
+      if (code >= 0x8260 && code <= 0x8279)
+        out += static_cast<char>('a' + (code - 0x8260));  // Ａ-Ｚ
+      else if (code >= 0x8281 && code <= 0x829A)
+        out += static_cast<char>('a' + (code - 0x8281));  // ａ-ｚ
+      else if (code >= 0x824F && code <= 0x8258)
+        out += static_cast<char>('0' + (code - 0x824F));  // ０-９
+      else if (code == 0x8146)
+        out += ':';  // ：
+      else if (code == 0x8140)
+        out += ' ';  // ideographic space
+      else
+        out.append(s.substr(i, 2));
     }
     i += n;
   }

@@ -31,7 +31,7 @@ inline std::size_t char_len(std::string_view s, std::size_t pos) {
              : 1;
 }
 
-std::size_t length(std::string_view s);                 // in characters
+std::size_t length(std::string_view s);                          // in characters
 std::size_t byte_offset(std::string_view s, std::size_t chars);  // offset of character n (clamped)
 
 // Character-aligned search; returns a byte offset or npos.

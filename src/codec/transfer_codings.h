@@ -21,8 +21,7 @@ struct GroupBytes {
 
 // Base64 alphabet; "=" is value 64. A character outside it has value -1, a
 // missing character (a group shorter than four) value 0.
-inline constexpr std::string_view kBase64Alphabet =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=";
+inline constexpr std::string_view kBase64Alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=";
 
 // Header-text group decoder. With values a, b, c, d:
 //   first  = ((a mod 64) * 4) OR (low 8 bits of b) / 16

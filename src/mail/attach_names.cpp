@@ -19,19 +19,27 @@
 
 namespace {
 
-constexpr std::size_t kMaxBytes = 200;     // UTF-8 bytes of the reduced name
-constexpr std::size_t kMaxExtChars = 32;   // a longer ".tail" is no extension
+constexpr std::size_t kMaxBytes = 200;    // UTF-8 bytes of the reduced name
+constexpr std::size_t kMaxExtChars = 32;  // a longer ".tail" is no extension
 
 struct Piece {
-  std::string sj;     // the character as kept, or "_"
-  std::size_t utf8;   // its length in UTF-8
+  std::string sj;    // the character as kept, or "_"
+  std::size_t utf8;  // its length in UTF-8
 };
 
 bool Breaks_Name(unsigned char c) {
   if (c < 0x20 || c == 0x7F) return true;
   switch (c) {
-    case '"': case '<': case '>': case '&': case '#': case '%': case '?':  // break the link
-    case ':': case '*': case '|':                                          // refused elsewhere
+    case '"':
+    case '<':
+    case '>':
+    case '&':
+    case '#':
+    case '%':
+    case '?':  // break the link
+    case ':':
+    case '*':
+    case '|':  // refused elsewhere
       return true;
     default:
       return false;
@@ -46,8 +54,10 @@ std::vector<Piece> Pieces(std::string_view s, std::size_t max_chars) {
     const unsigned char c = static_cast<unsigned char>(s[i]);
     if (n == 2) {
       const std::string_view ch = s.substr(i, 2);
-      if (cp932::round_trips(ch)) out.push_back({std::string(ch), cp932::to_utf8(ch).size()});
-      else out.push_back({"_", 1});
+      if (cp932::round_trips(ch))
+        out.push_back({std::string(ch), cp932::to_utf8(ch).size()});
+      else
+        out.push_back({"_", 1});
     } else if (Breaks_Name(c)) {
       out.push_back({"_", 1});
     } else if (c < 0x80) {

@@ -90,8 +90,10 @@ void Collect_Attach(Workspace& ws, AttachCollector& c, const std::string& bounda
 
   const bool blank = sjis::trim(line).empty();
   if (c.blank_count == 1 && !blank && !sjis::starts_with_nocase(line, "begin ")) {
-    if (c.encoding == 1) c.data += B64_Line(line);
-    else if (c.encoding == 2) Uu_Data(c, line);
+    if (c.encoding == 1)
+      c.data += B64_Line(line);
+    else if (c.encoding == 2)
+      Uu_Data(c, line);
   }
   if (blank) ++c.blank_count;
 

@@ -26,10 +26,10 @@ void Save_Attach(const std::string& folder, std::string& name, const std::string
 // attachment that one message leaves unfinished never takes lines of the next.
 struct AttachCollector {
   std::string name;
-  int encoding = 0;        // 0 none, 1 Base64, 2 uuencode, 9 other
+  int encoding = 0;  // 0 none, 1 Base64, 2 uuencode, 9 other
   long long blank_count = 0;
   std::string data;
-  bool uu_ended = false;   // the uuencode closing lines have been seen
+  bool uu_ended = false;  // the uuencode closing lines have been seen
 };
 
 // Handles lines[i] in attachment mode (nothing when the setting TE_FILE is

@@ -161,8 +161,7 @@ void Get_From(const std::vector<std::string>& lines, std::size_t& i, const std::
   m.from = without(collect_folded(lines, i, path, 5), "\t\r\n");
 }
 
-void Get_Subject(const std::vector<std::string>& lines, std::size_t& i, const std::string& path,
-                 MessageValues& m) {
+void Get_Subject(const std::vector<std::string>& lines, std::size_t& i, const std::string& path, MessageValues& m) {
   m.subject = without(collect_folded(lines, i, path, 8), "\t\r\n");
 }
 
@@ -245,7 +244,10 @@ void Get_Parent(const std::vector<std::string>& lines, std::size_t& i, MessageVa
     if (sjis::char_len(t, k) == 1 && (t[k] == ' ' || t[k] == '<' || t[k] == ':')) cut = k;
   const std::string_view tail = std::string_view(t).substr(cut);
 
-  if (auto id = first_id(tail)) m.parent_id = *id;
-  else if (auto id2 = last_id(t)) m.parent_id = *id2;
-  else m.parent_id = sjis::trim(sjis::mid(tail, 12));
+  if (auto id = first_id(tail))
+    m.parent_id = *id;
+  else if (auto id2 = last_id(t))
+    m.parent_id = *id2;
+  else
+    m.parent_id = sjis::trim(sjis::mid(tail, 12));
 }

@@ -7,11 +7,24 @@
 namespace {
 
 // Field names that start a message or end the field before them.
-constexpr std::array<std::string_view, 18> kHeaderNames = {
-    "RETURN-PATH:", "RECEIVED:",     "SENDER:",       "MESSAGE-ID:",  "IN-REPLY-TO:",
-    "REFERENCES:",  "PRECEDENCE:",   "LINES:",        "MIME-VERSION:", "CONTENT-TYPE:",
-    "SUBJECT:",     "FROM:",         "TO:",           "DATE:",        "REPLY-TO:",
-    "DELIVERED-TO:", "CONTENT-TRANSFER-ENCODING:", "PATH:"};
+constexpr std::array<std::string_view, 18> kHeaderNames = {"RETURN-PATH:",
+                                                           "RECEIVED:",
+                                                           "SENDER:",
+                                                           "MESSAGE-ID:",
+                                                           "IN-REPLY-TO:",
+                                                           "REFERENCES:",
+                                                           "PRECEDENCE:",
+                                                           "LINES:",
+                                                           "MIME-VERSION:",
+                                                           "CONTENT-TYPE:",
+                                                           "SUBJECT:",
+                                                           "FROM:",
+                                                           "TO:",
+                                                           "DATE:",
+                                                           "REPLY-TO:",
+                                                           "DELIVERED-TO:",
+                                                           "CONTENT-TRANSFER-ENCODING:",
+                                                           "PATH:"};
 
 // A line that opens some other field ("Cc: ...", "Organization: ..."): a
 // name of printable ASCII characters other than blank and colon at the very

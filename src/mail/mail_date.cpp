@@ -352,14 +352,20 @@ std::string Format_Date(const DateTime& d, const std::string& pattern) {
       }
     } else if (c == 'm') {
       n = run_of(p, i, 'm', 4);
-      if (n <= 2 && after_hour) put_number(out, d.minute, static_cast<int>(n));
-      else if (n <= 2) put_number(out, d.month, static_cast<int>(n));
-      else out += std::string_view(month_name(d.month)).substr(0, n == 3 ? 3 : std::string_view::npos);
+      if (n <= 2 && after_hour)
+        put_number(out, d.minute, static_cast<int>(n));
+      else if (n <= 2)
+        put_number(out, d.month, static_cast<int>(n));
+      else
+        out += std::string_view(month_name(d.month)).substr(0, n == 3 ? 3 : std::string_view::npos);
     } else if (c == 'd') {
       n = run_of(p, i, 'd', 4);
-      if (n <= 2) put_number(out, d.day, static_cast<int>(n));
-      else if (n == 3) out += std::string_view(kWeekdays[weekday(d)]).substr(0, 3);
-      else out += kWeekdays[weekday(d)];
+      if (n <= 2)
+        put_number(out, d.day, static_cast<int>(n));
+      else if (n == 3)
+        out += std::string_view(kWeekdays[weekday(d)]).substr(0, 3);
+      else
+        out += kWeekdays[weekday(d)];
     } else if (c == 'h') {
       n = run_of(p, i, 'h', 2);
       put_number(out, hour, static_cast<int>(n));

@@ -86,7 +86,8 @@ std::string Boundary_Of(const std::vector<std::string>& lines, std::size_t i) {
 // collector took, in the header and in the body alike.
 void Part_Line(const std::vector<std::string>& lines, std::size_t i, MessageValues& m, std::string& boundary) {
   const std::string& line = lines[i];
-  if (sjis::starts_with_nocase(line, "content-type: application") || sjis::starts_with_nocase(line, "content-type: image") ||
+  if (sjis::starts_with_nocase(line, "content-type: application") ||
+      sjis::starts_with_nocase(line, "content-type: image") ||
       sjis::starts_with_nocase(line, "content-type: text/html; name=\"")) {
     m.attach_mode = true;
   } else if (sjis::starts_with_nocase(line, "content-type: multipart/mixed")) {
@@ -193,9 +194,9 @@ void Walk::run() {
     ws_.Syosai_no(bytes_, total_);
   }
 
-  std::string cur_page;       // page of the message whose body started last
-  bool own_page = false;      // cur_page belongs to m (its body has started)
-  PageValues pending;         // values of the message whose page is pending
+  std::string cur_page;   // page of the message whose body started last
+  bool own_page = false;  // cur_page belongs to m (its body has started)
+  PageValues pending;     // values of the message whose page is pending
   std::vector<std::string> cur_attach{""};
   std::vector<std::string> pending_attach{""};
   std::string boundary;
@@ -248,8 +249,10 @@ void Walk::run() {
     Part_Line(lines_, i, m, boundary);
 
     if (m.body_mode && !m.attach_mode) {
-      if (m.quoted_printable) body_line(i);
-      else ws_.out_buf.push_back(line);
+      if (m.quoted_printable)
+        body_line(i);
+      else
+        ws_.out_buf.push_back(line);
     }
     if (m.attach_mode) Collect_Attach(ws_, collector, boundary, lines_, i, folder_, cur_attach);
 

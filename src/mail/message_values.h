@@ -12,7 +12,7 @@ struct MessageValues {
   bool header_mode = true;
   bool body_mode = false;
   bool attach_mode = false;
-  bool duplicate = false;        // its id replaced an earlier entry
-  std::string reused_page;       // that entry's page file name
+  bool duplicate = false;   // its id replaced an earlier entry
+  std::string reused_page;  // that entry's page file name
   bool quoted_printable = false;
 };

@@ -61,9 +61,12 @@ std::string remove_brackets(std::string_view subj) {
   bool skipping = false;
   for (std::size_t i = 0; i < subj.size();) {
     const std::size_t n = sjis::char_len(subj, i);
-    if (n == 1 && subj[i] == '[') skipping = true;
-    else if (n == 1 && subj[i] == ']') skipping = false;
-    else if (!skipping) out.append(subj.substr(i, n));
+    if (n == 1 && subj[i] == '[')
+      skipping = true;
+    else if (n == 1 && subj[i] == ']')
+      skipping = false;
+    else if (!skipping)
+      out.append(subj.substr(i, n));
     i += n;
   }
   return out;

@@ -28,10 +28,11 @@ bool Check_Dir(Workspace& ws, const std::string& folder) {
           answer = RunUi::Answer::No;
         } else {
           answer = ws.ui->ask("確認",
-                              folder + "配下に既にファイルが存在します。\r"
-                                       "[はい]：追加モードで処理を行う。\r"
-                                       "[いいえ]：ファイルを削除し、処理を行う。\r"
-                                       "[ｷｬﾝｾﾙ]：処理を中断する。",
+                              folder +
+                                  "配下に既にファイルが存在します。\r"
+                                  "[はい]：追加モードで処理を行う。\r"
+                                  "[いいえ]：ファイルを削除し、処理を行う。\r"
+                                  "[ｷｬﾝｾﾙ]：処理を中断する。",
                               RunUi::Icon::Question, RunUi::Buttons::YesNoCancel);
         }
         if (answer == RunUi::Answer::Yes) {
@@ -51,9 +52,12 @@ bool Check_Dir(Workspace& ws, const std::string& folder) {
       RunUi::Answer answer = RunUi::Answer::Cancel;
       if (ws.Auto_Answer != "y" && ws.Auto_Answer != "n") {
         answer = ws.ui->ask("確認",
-                            folder + "配下にファイルを作成する為、\r"
-                                     "ファイル：" + folder + "を削除します。\r"
-                                     "よろしいですか？",
+                            folder +
+                                "配下にファイルを作成する為、\r"
+                                "ファイル：" +
+                                folder +
+                                "を削除します。\r"
+                                "よろしいですか？",
                             RunUi::Icon::Question, RunUi::Buttons::OkCancel);
       }
       if (answer != RunUi::Answer::Ok) {

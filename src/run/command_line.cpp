@@ -92,9 +92,12 @@ Options Parse_Options(const std::string& command_line) {
     }
   }
   // -d tells whether to delete: "y" means do not append.
-  if (d_value.empty() || d_value == "n") o.Auto_Answer = "y";
-  else if (d_value == "y") o.Auto_Answer = "n";
-  else o.Auto_Answer = d_value;
+  if (d_value.empty() || d_value == "n")
+    o.Auto_Answer = "y";
+  else if (d_value == "y")
+    o.Auto_Answer = "n";
+  else
+    o.Auto_Answer = d_value;
   o.valid = !o.inputs.empty() && !o.inputs.front().empty() && !o.output.empty() &&
             (o.Auto_Answer == "y" || o.Auto_Answer == "n");
   return o;

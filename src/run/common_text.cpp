@@ -22,9 +22,12 @@ std::string Html_Esc(std::string_view text) {
   out.reserve(text.size() + 8);
   for (std::size_t i = 0; i < text.size();) {
     std::size_t n = sjis::char_len(text, i);
-    if (n == 1 && text[i] == '<') out += "&lt;";
-    else if (n == 1 && text[i] == '>') out += "&gt;";
-    else out.append(text.substr(i, n));
+    if (n == 1 && text[i] == '<')
+      out += "&lt;";
+    else if (n == 1 && text[i] == '>')
+      out += "&gt;";
+    else
+      out.append(text.substr(i, n));
     i += n;
   }
   return out;

@@ -20,17 +20,25 @@ int vb_error_number(const std::exception& e) {
 
 int vb_code_from_errno(int err) {
   switch (err) {
-    case ENOENT: return 53;
-    case ENOTDIR: return 76;
+    case ENOENT:
+      return 53;
+    case ENOTDIR:
+      return 76;
     case EACCES:
     case EPERM:
-    case EROFS: return 70;
+    case EROFS:
+      return 70;
     case ENOSPC:
-    case EDQUOT: return 61;
-    case EIO: return 57;
-    case EEXIST: return 58;
-    case ENAMETOOLONG: return 52;
-    default: return 75;
+    case EDQUOT:
+      return 61;
+    case EIO:
+      return 57;
+    case EEXIST:
+      return 58;
+    case ENAMETOOLONG:
+      return 52;
+    default:
+      return 75;
   }
 }
 

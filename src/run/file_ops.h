@@ -59,7 +59,7 @@ void write_file_atomic(const std::string& path, std::string_view data);
 // Creates a unique empty file in dir (for scratch data) and returns its path.
 std::string make_scratch_file(const std::string& dir, std::string_view stem);
 
-bool exists(const std::string& path);          // anything by that name
+bool exists(const std::string& path);  // anything by that name
 bool is_directory(const std::string& path);
 bool is_regular_file(const std::string& path);
 // Ordinary files of a folder: no folders, no hidden files (names beginning

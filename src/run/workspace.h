@@ -29,10 +29,10 @@ struct Workspace {
   std::vector<std::string> lstData;
 
   Settings set;
-  std::int64_t Mail_No = 0;   // highest page number used
-  std::string Auto_Answer;    // "y" append, "n" rebuild, empty = ask
-  std::string Step_Msg;       // file operation under way in Check_Dir
-  std::string App_Dir;        // folder of the program, without a final "/"
+  std::int64_t Mail_No = 0;  // highest page number used
+  std::string Auto_Answer;   // "y" append, "n" rebuild, empty = ask
+  std::string Step_Msg;      // file operation under way in Check_Dir
+  std::string App_Dir;       // folder of the program, without a final "/"
 
   RunUi* ui;
 

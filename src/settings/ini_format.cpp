@@ -8,10 +8,9 @@
 namespace {
 
 constexpr std::array<std::string_view, kIniKeyCount> kKeyNames = {
-    "S_TITLE", "TITLE_D", "MN_SUBJ", "MN_DATE", "MN_HASN", "MN_ADRS", "BGR_COL",
-    "TXT_COL", "LNK_COL", "VLK_COL", "FT_SIZE", "ML_RANK", "SBJ_KAK", "SBJ_RES",
-    "REP_COL", "REP_MRK", "FRM_KOU", "KB_SUBJ", "KB_DATE", "KB_FROM", "KB_TOTO",
-    "KB_THRE", "DAT_FMT", "TE_FILE", "ITI_PER",
+    "S_TITLE", "TITLE_D", "MN_SUBJ", "MN_DATE", "MN_HASN", "MN_ADRS", "BGR_COL", "TXT_COL", "LNK_COL",
+    "VLK_COL", "FT_SIZE", "ML_RANK", "SBJ_KAK", "SBJ_RES", "REP_COL", "REP_MRK", "FRM_KOU", "KB_SUBJ",
+    "KB_DATE", "KB_FROM", "KB_TOTO", "KB_THRE", "DAT_FMT", "TE_FILE", "ITI_PER",
 };
 
 // One line of the file: a fixed text (UTF-8 here, written in Shift_JIS), or a
@@ -129,8 +128,12 @@ std::string ini_file_text(const IniValues& values, bool saved) {
   for (std::size_t i = 0; i < std::size(kRows); ++i) {
     const Row& r = kRows[i];
     switch (r.kind) {
-      case Row::Text: out += rows.text[i]; break;
-      case Row::AttachComment: out += saved ? rows.attach_saved : rows.attach_new; break;
+      case Row::Text:
+        out += rows.text[i];
+        break;
+      case Row::AttachComment:
+        out += saved ? rows.attach_saved : rows.attach_new;
+        break;
       case Row::Key: {
         auto k = static_cast<std::size_t>(r.key);
         out += kKeyNames[k];

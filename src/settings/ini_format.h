@@ -19,9 +19,31 @@
 #include <string_view>
 
 enum class IniKey {
-  S_TITLE, TITLE_D, MN_SUBJ, MN_DATE, MN_HASN, MN_ADRS, BGR_COL, TXT_COL, LNK_COL,
-  VLK_COL, FT_SIZE, ML_RANK, SBJ_KAK, SBJ_RES, REP_COL, REP_MRK, FRM_KOU, KB_SUBJ,
-  KB_DATE, KB_FROM, KB_TOTO, KB_THRE, DAT_FMT, TE_FILE, ITI_PER,
+  S_TITLE,
+  TITLE_D,
+  MN_SUBJ,
+  MN_DATE,
+  MN_HASN,
+  MN_ADRS,
+  BGR_COL,
+  TXT_COL,
+  LNK_COL,
+  VLK_COL,
+  FT_SIZE,
+  ML_RANK,
+  SBJ_KAK,
+  SBJ_RES,
+  REP_COL,
+  REP_MRK,
+  FRM_KOU,
+  KB_SUBJ,
+  KB_DATE,
+  KB_FROM,
+  KB_TOTO,
+  KB_THRE,
+  DAT_FMT,
+  TE_FILE,
+  ITI_PER,
 };
 inline constexpr std::size_t kIniKeyCount = 25;
 

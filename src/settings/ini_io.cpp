@@ -19,16 +19,23 @@ namespace {
 
 int ini_error_number(int err) {
   switch (err) {
-    case ENOENT: return 53;
-    case ENOTDIR: return 76;
+    case ENOENT:
+      return 53;
+    case ENOTDIR:
+      return 76;
     case EACCES:
     case EPERM:
-    case EROFS: return 70;
+    case EROFS:
+      return 70;
     case ENOSPC:
-    case EDQUOT: return 61;
-    case EIO: return 57;
-    case ENAMETOOLONG: return 52;
-    default: return 75;
+    case EDQUOT:
+      return 61;
+    case EIO:
+      return 57;
+    case ENAMETOOLONG:
+      return 52;
+    default:
+      return 75;
   }
 }
 

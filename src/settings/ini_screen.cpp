@@ -48,31 +48,81 @@ void apply_line(IniScreen& scr, const std::string& line) {
   const bool on = ini_switch_on(line);
   const std::string_view value = ini_value(line);
   switch (*key) {
-    case IniKey::S_TITLE: scr.g_s_title = on; break;
-    case IniKey::TITLE_D: read_title_boxes(scr.g_title_d, value); break;
-    case IniKey::MN_SUBJ: scr.g_mn_subj = on; break;
-    case IniKey::MN_DATE: scr.g_mn_date = on; break;
-    case IniKey::MN_HASN: scr.g_mn_hasn = on; break;
-    case IniKey::MN_ADRS: scr.g_mn_adrs = on; break;
-    case IniKey::BGR_COL: read_colour(scr.g_bgr_col, line); break;
-    case IniKey::TXT_COL: read_colour(scr.g_txt_col, line); break;
-    case IniKey::LNK_COL: read_colour(scr.g_lnk_col, line); break;
-    case IniKey::VLK_COL: read_colour(scr.g_vlk_col, line); break;
-    case IniKey::FT_SIZE: scr.g_ft_size = value; break;
-    case IniKey::ML_RANK: scr.g_ml_rank = on; break;
-    case IniKey::SBJ_KAK: scr.g_sbj_kak = on; break;
-    case IniKey::SBJ_RES: scr.g_sbj_res = on; break;
-    case IniKey::REP_COL: read_colour(scr.g_rep_col, line); break;
-    case IniKey::REP_MRK: scr.g_rep_mrk = value; break;
-    case IniKey::FRM_KOU: scr.g_frm_sayuu = ini_frm_kou_on(line); break;
-    case IniKey::KB_SUBJ: scr.g_kob_subj = on; break;
-    case IniKey::KB_DATE: scr.g_kob_date = on; break;
-    case IniKey::KB_FROM: scr.g_kob_from = on; break;
-    case IniKey::KB_TOTO: scr.g_kob_to = on; break;
-    case IniKey::KB_THRE: scr.g_kob_thre = on; break;
-    case IniKey::DAT_FMT: scr.g_date_format = value; break;
-    case IniKey::TE_FILE: scr.g_te_file = on; break;
-    case IniKey::ITI_PER: scr.g_iti_per = value; break;
+    case IniKey::S_TITLE:
+      scr.g_s_title = on;
+      break;
+    case IniKey::TITLE_D:
+      read_title_boxes(scr.g_title_d, value);
+      break;
+    case IniKey::MN_SUBJ:
+      scr.g_mn_subj = on;
+      break;
+    case IniKey::MN_DATE:
+      scr.g_mn_date = on;
+      break;
+    case IniKey::MN_HASN:
+      scr.g_mn_hasn = on;
+      break;
+    case IniKey::MN_ADRS:
+      scr.g_mn_adrs = on;
+      break;
+    case IniKey::BGR_COL:
+      read_colour(scr.g_bgr_col, line);
+      break;
+    case IniKey::TXT_COL:
+      read_colour(scr.g_txt_col, line);
+      break;
+    case IniKey::LNK_COL:
+      read_colour(scr.g_lnk_col, line);
+      break;
+    case IniKey::VLK_COL:
+      read_colour(scr.g_vlk_col, line);
+      break;
+    case IniKey::FT_SIZE:
+      scr.g_ft_size = value;
+      break;
+    case IniKey::ML_RANK:
+      scr.g_ml_rank = on;
+      break;
+    case IniKey::SBJ_KAK:
+      scr.g_sbj_kak = on;
+      break;
+    case IniKey::SBJ_RES:
+      scr.g_sbj_res = on;
+      break;
+    case IniKey::REP_COL:
+      read_colour(scr.g_rep_col, line);
+      break;
+    case IniKey::REP_MRK:
+      scr.g_rep_mrk = value;
+      break;
+    case IniKey::FRM_KOU:
+      scr.g_frm_sayuu = ini_frm_kou_on(line);
+      break;
+    case IniKey::KB_SUBJ:
+      scr.g_kob_subj = on;
+      break;
+    case IniKey::KB_DATE:
+      scr.g_kob_date = on;
+      break;
+    case IniKey::KB_FROM:
+      scr.g_kob_from = on;
+      break;
+    case IniKey::KB_TOTO:
+      scr.g_kob_to = on;
+      break;
+    case IniKey::KB_THRE:
+      scr.g_kob_thre = on;
+      break;
+    case IniKey::DAT_FMT:
+      scr.g_date_format = value;
+      break;
+    case IniKey::TE_FILE:
+      scr.g_te_file = on;
+      break;
+    case IniKey::ITI_PER:
+      scr.g_iti_per = value;
+      break;
   }
 }
 

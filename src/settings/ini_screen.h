@@ -34,14 +34,14 @@ struct IniScreen {
   bool g_kob_from = false;
   bool g_kob_to = false;
   bool g_kob_thre = false;
-  bool g_frm_sayuu = true;     // left/right selected; false: top/bottom (g_frm_jouge)
-  std::string g_iti_per;       // list width in percent, as typed
+  bool g_frm_sayuu = true;            // left/right selected; false: top/bottom (g_frm_jouge)
+  std::string g_iti_per;              // list width in percent, as typed
   IniColour g_bgr_col{"", 0xFFFFFF};  // the swatch
-  IniColour g_txt_col;         // the labels drawn on it
+  IniColour g_txt_col;                // the labels drawn on it
   IniColour g_lnk_col;
   IniColour g_vlk_col;
   IniColour g_rep_col;
-  std::string g_rep_mrk;       // quote marker characters
+  std::string g_rep_mrk;        // quote marker characters
   std::string g_ft_size = "2";  // caption of the size display, shown unchecked
   std::string g_date_format = "yyyy-mm-dd hh:nn:ss";
   bool g_ml_rank = false;

@@ -17,8 +17,10 @@ int leading_whole_number(std::string_view v) {
   std::size_t i = 0;
   while (i < v.size() && (v[i] == ' ' || v[i] == '\t')) ++i;
   std::string num;
-  if (i < v.size() && v[i] == '-') num += v[i++];
-  else if (i < v.size() && v[i] == '+') ++i;
+  if (i < v.size() && v[i] == '-')
+    num += v[i++];
+  else if (i < v.size() && v[i] == '+')
+    ++i;
   auto digits = [&] {
     std::size_t n = 0;
     while (i < v.size() && v[i] >= '0' && v[i] <= '9') {
@@ -101,31 +103,81 @@ void Load_Ini(Settings& run, const std::string& App_Dir) {
     const bool on = ini_switch_on(line);
     const std::string value(ini_value(line));
     switch (*key) {
-      case IniKey::S_TITLE: run.S_TITLE = on; break;
-      case IniKey::TITLE_D: run.TITLE_D = value; break;
-      case IniKey::MN_SUBJ: run.MN_SUBJ = on; break;
-      case IniKey::MN_DATE: run.MN_DATE = on; break;
-      case IniKey::MN_HASN: run.MN_HASN = on; break;
-      case IniKey::MN_ADRS: run.MN_ADRS = on; break;
-      case IniKey::BGR_COL: run.BGR_COL = value; break;
-      case IniKey::TXT_COL: run.TXT_COL = value; break;
-      case IniKey::LNK_COL: run.LNK_COL = value; break;
-      case IniKey::VLK_COL: run.VLK_COL = value; break;
-      case IniKey::FT_SIZE: run.FT_SIZE = leading_whole_number(value); break;
-      case IniKey::ML_RANK: run.ML_RANK = on; break;
-      case IniKey::SBJ_KAK: run.SBJ_KAK = on; break;
-      case IniKey::SBJ_RES: run.SBJ_RES = on; break;
-      case IniKey::REP_COL: run.REP_COL = value; break;
-      case IniKey::REP_MRK: run.REP_MRK = value; break;
-      case IniKey::FRM_KOU: run.FRM_KOU = ini_frm_kou_on(line); break;
-      case IniKey::KB_SUBJ: run.KB_SUBJ = on; break;
-      case IniKey::KB_DATE: run.KB_DATE = on; break;
-      case IniKey::KB_FROM: run.KB_FROM = on; break;
-      case IniKey::KB_TOTO: run.KB_TOTO = on; break;
-      case IniKey::KB_THRE: run.KB_THRE = on; break;
-      case IniKey::DAT_FMT: run.DAT_FMT = value; break;
-      case IniKey::TE_FILE: run.TE_FILE = on; break;
-      case IniKey::ITI_PER: run.ITI_PER = value; break;
+      case IniKey::S_TITLE:
+        run.S_TITLE = on;
+        break;
+      case IniKey::TITLE_D:
+        run.TITLE_D = value;
+        break;
+      case IniKey::MN_SUBJ:
+        run.MN_SUBJ = on;
+        break;
+      case IniKey::MN_DATE:
+        run.MN_DATE = on;
+        break;
+      case IniKey::MN_HASN:
+        run.MN_HASN = on;
+        break;
+      case IniKey::MN_ADRS:
+        run.MN_ADRS = on;
+        break;
+      case IniKey::BGR_COL:
+        run.BGR_COL = value;
+        break;
+      case IniKey::TXT_COL:
+        run.TXT_COL = value;
+        break;
+      case IniKey::LNK_COL:
+        run.LNK_COL = value;
+        break;
+      case IniKey::VLK_COL:
+        run.VLK_COL = value;
+        break;
+      case IniKey::FT_SIZE:
+        run.FT_SIZE = leading_whole_number(value);
+        break;
+      case IniKey::ML_RANK:
+        run.ML_RANK = on;
+        break;
+      case IniKey::SBJ_KAK:
+        run.SBJ_KAK = on;
+        break;
+      case IniKey::SBJ_RES:
+        run.SBJ_RES = on;
+        break;
+      case IniKey::REP_COL:
+        run.REP_COL = value;
+        break;
+      case IniKey::REP_MRK:
+        run.REP_MRK = value;
+        break;
+      case IniKey::FRM_KOU:
+        run.FRM_KOU = ini_frm_kou_on(line);
+        break;
+      case IniKey::KB_SUBJ:
+        run.KB_SUBJ = on;
+        break;
+      case IniKey::KB_DATE:
+        run.KB_DATE = on;
+        break;
+      case IniKey::KB_FROM:
+        run.KB_FROM = on;
+        break;
+      case IniKey::KB_TOTO:
+        run.KB_TOTO = on;
+        break;
+      case IniKey::KB_THRE:
+        run.KB_THRE = on;
+        break;
+      case IniKey::DAT_FMT:
+        run.DAT_FMT = value;
+        break;
+      case IniKey::TE_FILE:
+        run.TE_FILE = on;
+        break;
+      case IniKey::ITI_PER:
+        run.ITI_PER = value;
+        break;
     }
   }
 }

@@ -75,8 +75,8 @@ TEST_F(MakeIndex, ListWidthThatIsNoNumberFrom1To99GivesWayTo50) {
     const char* share;
   };
   const Case cases[] = {
-      {"1", "1"},   {"99.4", "99.4"}, {"7.2", "7.2"}, {" 30 ", "30"}, {"0.5", "50"},
-      {"99.5", "50"}, {"150000", "50"}, {"", "50"},  {"abc", "50"},  {"30%,*><script>", "50"},
+      {"1", "1"},     {"99.4", "99.4"}, {"7.2", "7.2"}, {" 30 ", "30"}, {"0.5", "50"},
+      {"99.5", "50"}, {"150000", "50"}, {"", "50"},     {"abc", "50"},  {"30%,*><script>", "50"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string("ITI_PER=") + c.iti_per);

@@ -30,9 +30,10 @@ std::string Entry(const std::string& marks, const std::string& page, const std::
          "--></A>";
 }
 
-const char* const kHead[] = {"<HTML>", "<HEAD>",
-                             "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">",
-                             "<TITLE> MENU", "</TITLE>", "</HEAD>", "<BODY>", "<PRE>", "<FONT SIZE=2>"};
+const char* const kHead[] = {
+    "<HTML>",       "<HEAD>",   "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">",
+    "<TITLE> MENU", "</TITLE>", "</HEAD>",
+    "<BODY>",       "<PRE>",    "<FONT SIZE=2>"};
 
 TEST(ReadMenu, WrittenMenuReadsBackToTheSameLines) {
   // Lines of an archive read back earlier: bare page names, origin "1".
@@ -49,8 +50,7 @@ TEST(ReadMenu, WrittenMenuReadsBackToTheSameLines) {
       {"2004-05-07 00:00:04", "", "", "", "", "m0000013.htm", "1"},
       {"2004-05-07 00:00:05", "dash-", "e--", "<l1->", "--", "m0000014.htm", "1"},
       // Longer than a 16-bit position.
-      {"2004-05-07 00:00:06", std::string(40000, 'x') + "表", std::string(40000, 's'), "<m1>", "", "m0000006.htm",
-       "1"},
+      {"2004-05-07 00:00:06", std::string(40000, 'x') + "表", std::string(40000, 's'), "<m1>", "", "m0000006.htm", "1"},
   };
   struct Row {
     const char* name;
@@ -106,7 +106,8 @@ TEST(ReadMenu, HighestPageNumberWhateverTheOrder) {
 TEST(ReadMenu, EntriesAtAnyDepthAmongOtherLines) {
   ArchiveFixture f;
   Lines file(std::begin(kHead), std::end(kHead));
-  file.push_back("<A HREF=\"rank_hyo.htm\" target=\"frame2\" title=\"発信者ランキング\">発信者、発信数ランキング</A><BR>");
+  file.push_back(
+      "<A HREF=\"rank_hyo.htm\" target=\"frame2\" title=\"発信者ランキング\">発信者、発信数ランキング</A><BR>");
   file.push_back(Entry("", "m0000001.htm", "Alpha <alpha>", "test(2004-05-06 07:08:09)[Alpha]",
                        "Message-ID:<a1> / In-Reply-To: / Subject_Len:4 / From_Data:Alpha <alpha> / "
                        "Date_Data:2004-05-06 07:08:09 / Subj_Data:test"));
@@ -142,27 +143,31 @@ TEST(ReadMenu, MalformedEntryIsReportedNotCrashed) {
     std::string line;
     int number;
   } rows[] = {
-      {"no_in_reply_to", Entry("", "m0000002.htm", "a", "s",
-                               "Message-ID:<x> / Subject_Len:1 / From_Data:a / Date_Data: / Subj_Data:s"),
+      {"no_in_reply_to",
+       Entry("", "m0000002.htm", "a", "s", "Message-ID:<x> / Subject_Len:1 / From_Data:a / Date_Data: / Subj_Data:s"),
        5},
-      {"no_subj_data", Entry("", "m0000002.htm", "a", "s",
-                             "Message-ID:<x> / In-Reply-To: / Subject_Len:1 / From_Data:a / Date_Data:"),
+      {"no_subj_data",
+       Entry("", "m0000002.htm", "a", "s", "Message-ID:<x> / In-Reply-To: / Subject_Len:1 / From_Data:a / Date_Data:"),
        5},
-      {"labels_out_of_order", Entry("", "m0000002.htm", "a", "s",
-                                    "Message-ID:<x> / Subject_Len:1 / In-Reply-To: / From_Data:a / Date_Data: / "
-                                    "Subj_Data:s"),
+      {"labels_out_of_order",
+       Entry("", "m0000002.htm", "a", "s",
+             "Message-ID:<x> / Subject_Len:1 / In-Reply-To: / From_Data:a / Date_Data: / "
+             "Subj_Data:s"),
        5},
-      {"subject_len_no_number", Entry("", "m0000002.htm", "a", "s",
-                                      "Message-ID:<x> / In-Reply-To: / Subject_Len:x / From_Data:a / Date_Data: / "
-                                      "Subj_Data:s"),
+      {"subject_len_no_number",
+       Entry("", "m0000002.htm", "a", "s",
+             "Message-ID:<x> / In-Reply-To: / Subject_Len:x / From_Data:a / Date_Data: / "
+             "Subj_Data:s"),
        13},
-      {"subject_shorter_than_len", Entry("", "m0000002.htm", "a", "s",
-                                         "Message-ID:<x> / In-Reply-To: / Subject_Len:99 / From_Data:a / "
-                                         "Date_Data: / Subj_Data:s"),
+      {"subject_shorter_than_len",
+       Entry("", "m0000002.htm", "a", "s",
+             "Message-ID:<x> / In-Reply-To: / Subject_Len:99 / From_Data:a / "
+             "Date_Data: / Subj_Data:s"),
        5},
-      {"subject_len_too_small", Entry("", "m0000002.htm", "a", "sss",
-                                      "Message-ID:<x> / In-Reply-To: / Subject_Len:2 / From_Data:a / "
-                                      "Date_Data: / Subj_Data:sss"),
+      {"subject_len_too_small",
+       Entry("", "m0000002.htm", "a", "sss",
+             "Message-ID:<x> / In-Reply-To: / Subject_Len:2 / From_Data:a / "
+             "Date_Data: / Subj_Data:sss"),
        5},
       {"page_number_no_number", Entry("", "mABCDEFG.htm", "a", "s", "Message-ID:<x>"), 13},
       {"line_cut_after_page", "<A HREF=\"m0000002.htm\"", 5},
@@ -175,8 +180,8 @@ TEST(ReadMenu, MalformedEntryIsReportedNotCrashed) {
     ArchiveFixture f;
     f.out.write("menu.html", Crlf({good, r.line, good}));
     EXPECT_FALSE(Read_Menu(f.ws, f.out.path()));
-    EXPECT_EQ(f.ui.messages, (Lines{"エラー: エラーが発生しました。(Read_Menu:" + std::to_string(r.number) +
-                                     ") 処理を中断します。"}));
+    EXPECT_EQ(f.ui.messages,
+              (Lines{"エラー: エラーが発生しました。(Read_Menu:" + std::to_string(r.number) + ") 処理を中断します。"}));
     EXPECT_EQ(f.ws.work_list.count(), 1u);  // the line before the fault stays
   }
 }

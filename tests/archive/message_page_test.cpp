@@ -10,8 +10,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-const Lines kPageHead = {
-    "<HTML>", "<HEAD>", "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">"};
+const Lines kPageHead = {"<HTML>", "<HEAD>",
+                         "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">"};
 const Lines kPageTail = {"</FONT>", "</PRE>", "</BODY>", "</HTML>"};
 
 struct PageFixture : ArchiveFixture {
@@ -78,7 +78,8 @@ TEST(MakePage, BodyLinesChosenFromBuffer) {
        {"Content-Type: text/plain", "Content-Transfer-Encoding: 7bit", "", "hello", "--b",
         "Content-Type: text/html; charset=x", "", "<p>hello</p>"},
        {"hello"}},
-      {"content_line_in_body_counts_as_header", {"one", "CONTENT-lines here", "", "two", "three", "last"},
+      {"content_line_in_body_counts_as_header",
+       {"one", "CONTENT-lines here", "", "two", "three", "last"},
        {"two", "three"}},
       {"html_first_line_gives_no_body", {"content-type: text/html; x", "<p>"}, {}},
       {"header_only_gives_no_body", {"Content-Type: text/plain", ""}, {}},
@@ -145,13 +146,17 @@ TEST(MakePage, AttachmentLinksThreeToALine) {
     Lines attachments;
     Lines tail;
   } rows[] = {
-      {"four_names", true, {"", "a.txt", "b.pdf", "c.zip", "表.doc"},
+      {"four_names",
+       true,
+       {"", "a.txt", "b.pdf", "c.zip", "表.doc"},
        {"", link("a.txt") + link("b.pdf") + link("c.zip"), link("表.doc")}},
       {"one_name", true, {"", "a.txt"}, {"", link("a.txt")}},
       {"placeholder_only", true, {""}, {}},
       {"no_array", true, {}, {}},
       {"switched_off", false, {"", "a.txt"}, {}},
-      {"name_cannot_leave_attribute", true, {"", "x\"><b>#1?%&.txt"},
+      {"name_cannot_leave_attribute",
+       true,
+       {"", "x\"><b>#1?%&.txt"},
        {"", "<A HREF=\"x%22><b>%231%3F%25&amp;.txt\" target=\"_new\">[x\"&gt;&lt;b&gt;#1?%&.txt]</A>" + gap}},
   };
   for (const Row& r : rows) {

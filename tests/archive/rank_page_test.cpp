@@ -14,7 +14,8 @@ std::string work_line(const std::string& sender, int n) {
 
 std::string head() {
   return "<HTML>\r\n<HEAD>\r\n<TITLE>\x94\xAD\x90\x4D\x90\x94\x83\x89\x83\x93\x83\x4C\x83\x93\x83\x4F</TITLE>\r\n"
-         "</HEAD>\r\n<BODY BGCOLOR=\"#ffffff\" TEXT=\"#000000\" LINK=\"#0000ff\" VLINK=\"#0000ff\" ALINK=\"#000000\">\r\n"
+         "</HEAD>\r\n<BODY BGCOLOR=\"#ffffff\" TEXT=\"#000000\" LINK=\"#0000ff\" VLINK=\"#0000ff\" "
+         "ALINK=\"#000000\">\r\n"
          "<FONT SIZE=2>\r\n<TABLE BORDER=1>\r\n  <TR>\r\n"
          "    <TD ALIGN=center>\x94\xAD\x90\x4D\x8E\xD2</TD>\r\n"
          "    <TD ALIGN=center>\x94\xAD\x8C\xBE\x90\x94</TD>\r\n"
@@ -49,9 +50,8 @@ struct Fixture {
 
 TEST(RankPage, CountsSharesBarsAndTieOrder) {
   Fixture f;
-  EXPECT_EQ(f.rank({"A", "B", "A", "C", "A"}),
-            head() + row("A", 3, "60.0", "100") + row("C", 1, "20.0", "33.33333") + row("B", 1, "20.0", "33.33333") +
-                "</TABLE>\r\n</HTML>\r\n");
+  EXPECT_EQ(f.rank({"A", "B", "A", "C", "A"}), head() + row("A", 3, "60.0", "100") + row("C", 1, "20.0", "33.33333") +
+                                                   row("B", 1, "20.0", "33.33333") + "</TABLE>\r\n</HTML>\r\n");
 }
 
 TEST(RankPage, SendersDifferingInCaseAreCountedApartButEachOnce) {

@@ -14,9 +14,7 @@ const std::string kSpace = "\x81\x40";   // ideographic space
 const std::string kRule(30, '-');
 const std::string kClose = "</FONT>\r\n</PRE>\r\n</BODY>\r\n</HTML>\r\n";
 
-std::string page(const std::string& body) {
-  return "<HTML>\r\n<BODY>\r\n<PRE>\r\n<FONT SIZE=2>\r\n" + body + kClose;
-}
+std::string page(const std::string& body) { return "<HTML>\r\n<BODY>\r\n<PRE>\r\n<FONT SIZE=2>\r\n" + body + kClose; }
 
 std::string menu_line(const std::string& marks, int n, const std::string& visible) {
   std::string p = "m000000" + std::to_string(n) + ".htm";
@@ -37,7 +35,8 @@ struct Fixture {
 
 TEST(ThreadLists, EveryPageOfAThreadGetsTheListWithItsOwnEntryUnlinked) {
   Fixture f;
-  for (int n : {1, 2, 3, 4}) f.out.write("m000000" + std::to_string(n) + ".htm", page("body " + std::to_string(n) + "\r\n\r\n\r\n"));
+  for (int n : {1, 2, 3, 4})
+    f.out.write("m000000" + std::to_string(n) + ".htm", page("body " + std::to_string(n) + "\r\n\r\n\r\n"));
   f.menu({menu_line("", 1, "root"), menu_line(kBranch, 2, "re"), menu_line(kSpace + kBranch, 3, "re2"), "",
           menu_line("", 4, "alone")});
   Make_ThreadList(f.ws, f.out.path());
@@ -75,8 +74,8 @@ TEST(ThreadLists, ABodyEndingInARuleIsNeverCut) {
   f.out.write("m0000001.htm", page(body));
   f.menu({menu_line("", 1, "subject")});
   Make_ThreadList(f.ws, f.out.path());
-  EXPECT_EQ(f.out.read("m0000001.htm"), "<HTML>\r\n<BODY>\r\n<PRE>\r\n<FONT SIZE=2>\r\n" + body + "\r\n" + kRule +
-                                            "\r\nsubject\r\n" + kClose);
+  EXPECT_EQ(f.out.read("m0000001.htm"),
+            "<HTML>\r\n<BODY>\r\n<PRE>\r\n<FONT SIZE=2>\r\n" + body + "\r\n" + kRule + "\r\nsubject\r\n" + kClose);
 }
 
 TEST(ThreadLists, QuoteBlockEndLineIsNotThePageEnd) {
@@ -84,8 +83,10 @@ TEST(ThreadLists, QuoteBlockEndLineIsNotThePageEnd) {
   f.out.write("m0000001.htm", page("<FONT COLOR=\"#007f00\">&gt; q\r\n</FONT>\r\n"));
   f.menu({menu_line("", 1, "s")});
   Make_ThreadList(f.ws, f.out.path());
-  EXPECT_EQ(f.out.read("m0000001.htm"), "<HTML>\r\n<BODY>\r\n<PRE>\r\n<FONT SIZE=2>\r\n<FONT COLOR=\"#007f00\">&gt; q\r\n"
-                                        "</FONT>\r\n\r\n" + kRule + "\r\ns\r\n" + kClose);
+  EXPECT_EQ(f.out.read("m0000001.htm"),
+            "<HTML>\r\n<BODY>\r\n<PRE>\r\n<FONT SIZE=2>\r\n<FONT COLOR=\"#007f00\">&gt; q\r\n"
+            "</FONT>\r\n\r\n" +
+                kRule + "\r\ns\r\n" + kClose);
 }
 
 TEST(ThreadLists, SenderWithUnbalancedBracketsInTitle) {

@@ -26,8 +26,7 @@ Lines Thread_Keys(ArchiveFixture& f, const std::vector<Msg>& msgs) {
   for (std::size_t i = 0; i < msgs.size(); ++i) {
     char date[80];
     std::snprintf(date, sizeof date, "2004-01-01 00:00:%02zu", i);
-    f.ws.work_list.add(
-        Work_Line({date, msgs[i].subject, "a <b>", msgs[i].id, msgs[i].parent, Page_Name(i + 1), "0"}));
+    f.ws.work_list.add(Work_Line({date, msgs[i].subject, "a <b>", msgs[i].id, msgs[i].parent, Page_Name(i + 1), "0"}));
   }
   EXPECT_TRUE(Syosai_Make(f.ws));
   Lines keys;
@@ -129,8 +128,7 @@ TEST(SyosaiMake, ShortWorkLineReportedAsError) {
   ArchiveFixture f;
   f.ws.work_list.add("2004-01-01 00:00:00\tsubject only");
   EXPECT_FALSE(Syosai_Make(f.ws));
-  EXPECT_EQ(f.ui.messages,
-            (Lines{"エラー: エラーが発生しました。(Syosai_Make:9) 処理を中断します。"}));
+  EXPECT_EQ(f.ui.messages, (Lines{"エラー: エラーが発生しました。(Syosai_Make:9) 処理を中断します。"}));
 }
 
 // A generated archive of 33,000 messages (more than a 16-bit count): a
@@ -188,8 +186,10 @@ TEST(SyosaiMake, LargeArchiveEveryMessageUnderItsParent) {
     Trim_Subj(reduced);
     std::size_t parent = SIZE_MAX;
     const bool reply = !fields[i].parent_id.empty();
-    if (reply) parent = number_of.at(fields[i].parent_id);
-    else if (auto it = last_by_subject.find(reduced); it != last_by_subject.end()) parent = it->second;
+    if (reply)
+      parent = number_of.at(fields[i].parent_id);
+    else if (auto it = last_by_subject.find(reduced); it != last_by_subject.end())
+      parent = it->second;
     last_by_subject[reduced] = i;
 
     if (parent == SIZE_MAX) {

@@ -42,7 +42,10 @@ TEST(Cp932, UnconvertibleInput) {
     const char* name;
     std::string sjis, utf8;
   } to_rows[] = {
-      {"byte that forms no character", "a\xA0" "b", "a" + kReplacement + "b"},
+      {"byte that forms no character",
+       "a\xA0"
+       "b",
+       "a" + kReplacement + "b"},
       {"lone lead byte at the end", "ab\x82", "ab" + kReplacement},
       {"lead byte before a space keeps the space", "a\x82 b", "a" + kReplacement + " b"},
   };
@@ -55,9 +58,15 @@ TEST(Cp932, UnconvertibleInput) {
     const char* name;
     std::string utf8, sjis;
   } from_rows[] = {
-      {"emoji", "a\xF0\x9F\x98\x80" "b", "a?b"},
+      {"emoji",
+       "a\xF0\x9F\x98\x80"
+       "b",
+       "a?b"},
       {"Hangul", "x\xED\x95\x9C", "x?"},
-      {"broken UTF-8 byte", "a\xC3" "b", "a?b"},
+      {"broken UTF-8 byte",
+       "a\xC3"
+       "b",
+       "a?b"},
   };
   for (const auto& r : from_rows) {
     SCOPED_TRACE(r.name);

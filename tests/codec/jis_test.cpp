@@ -27,7 +27,10 @@ TEST(JisToSjis, Table) {
       {"pair 33 33", ESC "$B\x21\x21" ESC "(J", "\x81\x40"},
       {"ESC $ @ selects JIS X 0208", ESC "$@\x24\x22" ESC "(B.", kA + "."},
       {"ESC & @ ESC $ B selects JIS X 0208", "x" ESC "&@" ESC "$B\x24\x22" ESC "(By", "x" + kA + "y"},
-      {"text around the kanji", "ab" ESC "$B\x24\x22\x24\x24" ESC "(Bcd", "ab" + kA + "\x82\xA2" "cd"},
+      {"text around the kanji", "ab" ESC "$B\x24\x22\x24\x24" ESC "(Bcd",
+       "ab" + kA +
+           "\x82\xA2"
+           "cd"},
       {"line ends in two-byte mode", ESC "$B\x24\x22", kA},
       {"lone last byte dropped", ESC "$B\x24\x22\x24", kA},
       {"pair outside a byte dropped", ESC "$B\xA0\x21\x24\x22" ESC "(B", kA},

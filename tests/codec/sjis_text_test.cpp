@@ -9,13 +9,13 @@ namespace {
 constexpr auto npos = std::string_view::npos;
 
 // Double-byte characters whose second byte is an ASCII character.
-const std::string kChoon = "\x81\x5B";  // ー, second byte "["
-const std::string kHyo = "\x95\x5C";    // 表, second byte "\"
-const std::string kPo = "\x83\x7C";     // ポ, second byte "|"
-const std::string kKaA = "\x83\x41";    // ア, second byte "A"
+const std::string kChoon = "\x81\x5B";       // ー, second byte "["
+const std::string kHyo = "\x95\x5C";         // 表, second byte "\"
+const std::string kPo = "\x83\x7C";          // ポ, second byte "|"
+const std::string kKaA = "\x83\x41";         // ア, second byte "A"
 const std::string kKaSmallTsu = "\x83\x62";  // ッ, second byte "b"
-const std::string kKaTsu = "\x83\x63";  // ツ, second byte "c"
-const std::string kKaXa = "\x83\x61";   // ヂ, second byte "a"
+const std::string kKaTsu = "\x83\x63";       // ツ, second byte "c"
+const std::string kKaXa = "\x83\x61";        // ヂ, second byte "a"
 
 TEST(SjisFind, Table) {
   const struct {
@@ -136,13 +136,11 @@ TEST(SjisNarrowLower, Table) {
     const char* name;
     std::string in, want;
   } rows[] = {
-      {"full-width capital", "\x82\x60\x82\x79", "az"},      // ＡＺ
-      {"full-width small", "\x82\x81\x82\x9A", "az"},        // ａｚ
-      {"full-width digits", "\x82\x4F\x82\x58", "09"},       // ０９
-      {"full-width colon and space", "\x81\x46\x81\x40", ": "},
-      {"ascii folded", "Re:X", "re:x"},
-      {"other double-byte kept", kKaA + kHyo, kKaA + kHyo},
-      {"lone lead at the end", "A\x82", "a\x82"},
+      {"full-width capital", "\x82\x60\x82\x79", "az"},  // ＡＺ
+      {"full-width small", "\x82\x81\x82\x9A", "az"},    // ａｚ
+      {"full-width digits", "\x82\x4F\x82\x58", "09"},   // ０９
+      {"full-width colon and space", "\x81\x46\x81\x40", ": "}, {"ascii folded", "Re:X", "re:x"},
+      {"other double-byte kept", kKaA + kHyo, kKaA + kHyo},     {"lone lead at the end", "A\x82", "a\x82"},
       {"Re full-width", "\x82\x71\x82\x85\x81\x46", "re:"},  // Ｒｅ：
   };
   for (const auto& r : rows) {

@@ -40,14 +40,16 @@ TEST(DecodeHeader, Table) {
   const TextRow rows[] = {
       // "GyRCJCIbKEI=" is ESC $ B 0x24 0x22 ESC ( B, "GyRCJCQbKEI=" the same for い.
       {"ISO-2022-JP word gives a", "=?ISO-2022-JP?B?GyRCJCIbKEI=?=", kA},
-      {"two words keep the space between", "=?ISO-2022-JP?B?GyRCJCIbKEI=?= =?ISO-2022-JP?B?GyRCJCQbKEI=?=",
-       kA + " " + kI},
+      {"two words keep the space between",
+       "=?ISO-2022-JP?B?GyRCJCIbKEI=?= =?ISO-2022-JP?B?GyRCJCQbKEI=?=", kA + " " + kI},
       {"text around a word stays", "Re: [ml 12] =?ISO-2022-JP?B?GyRCJCIbKEI=?= (fwd)", "Re: [ml 12] " + kA + " (fwd)"},
       {"charset letters in any case", "=?iso-2022-jp?b?GyRCJCIbKEI=?=", kA},
       {"SHIFT_JIS word read as Shift_JIS", "x =?SHIFT_JIS?B?lVyBWw==?= y", "x \x95\x5C\x81\x5B y"},
       {"shift_jis word in lower case", "=?shift_jis?b?lVyBWw==?=", "\x95\x5C\x81\x5B"},
       // "G0tBQg==" is ESC K A B: JIS conversion would drop the ESC.
-      {"SHIFT_JIS word not JIS-converted", "=?SHIFT_JIS?B?G0tBQg==?=", "\x1B" "KAB"},
+      {"SHIFT_JIS word not JIS-converted", "=?SHIFT_JIS?B?G0tBQg==?=",
+       "\x1B"
+       "KAB"},
       {"other charset unchanged", "=?UTF-8?B?44GC?= x", "=?UTF-8?B?44GC?= x"},
       {"Q encoding unchanged", "=?ISO-2022-JP?Q?=1B$B$\"=1B(B?=", "=?ISO-2022-JP?Q?=1B$B$\"=1B(B?="},
       {"plain Shift_JIS text unchanged", "\x95\x5C\x81\x5B [x]", "\x95\x5C\x81\x5B [x]"},
@@ -193,8 +195,12 @@ TEST(BitText, ByteToBits) {
     int value;
     const char* want;
   } rows[] = {
-      {"zero", 0, "00000000"}, {"five", 5, "00000101"},    {"255", 255, "11111111"},
-      {"128", 128, "10000000"}, {"256 keeps low 8 bits", 256, "00000000"}, {"-1", -1, "11111111"},
+      {"zero", 0, "00000000"},
+      {"five", 5, "00000101"},
+      {"255", 255, "11111111"},
+      {"128", 128, "10000000"},
+      {"256 keeps low 8 bits", 256, "00000000"},
+      {"-1", -1, "11111111"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
@@ -208,8 +214,11 @@ TEST(BitText, BitsToNum) {
     const char* bits;
     std::uint64_t want;
   } rows[] = {
-      {"empty", "", 0},        {"one", "1", 1},   {"leading zeros", "00000101", 5},
-      {"six bits", "111111", 63}, {"twelve bits", "100000000001", 2049},
+      {"empty", "", 0},
+      {"one", "1", 1},
+      {"leading zeros", "00000101", 5},
+      {"six bits", "111111", 63},
+      {"twelve bits", "100000000001", 2049},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);

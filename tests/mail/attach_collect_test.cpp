@@ -43,8 +43,8 @@ struct CollectCase {
 
 const std::vector<CollectCase> kCollect = {
     {"base64 part ended by a boundary line",
-     {"Content-Type: application/x; name=\"a.bin\"", "Content-Transfer-Encoding: base64", "", "QUJD", "REVG",
-      "--B", "R0hJ", ""},
+     {"Content-Type: application/x; name=\"a.bin\"", "Content-Transfer-Encoding: base64", "", "QUJD", "REVG", "--B",
+      "R0hJ", ""},
      "B",
      {{"a.bin", "ABCDEF"}}},
     {"boundary text without its dashes is data",
@@ -57,8 +57,8 @@ const std::vector<CollectCase> kCollect = {
      {{"b.bin", "ABC"}}},
     {"uuencoded lines cut to their count; closing lines end the data",
      // "#" promises 3 bytes of 6; "M" promises 45 but the line holds 3.
-     {"name=u.txt", "Content-Transfer-Encoding: x-uuencode", "", "begin 644 u.txt", "#04)#1$5&", "M1$5&", "`",
-      "end", "after end", ""},
+     {"name=u.txt", "Content-Transfer-Encoding: x-uuencode", "", "begin 644 u.txt", "#04)#1$5&", "M1$5&", "`", "end",
+      "after end", ""},
      "",
      {{"u.txt", "ABCDEF"}}},
     {"a count of zero ends uuencoded data too",
@@ -66,7 +66,10 @@ const std::vector<CollectCase> kCollect = {
      "",
      {{"v.txt", "ABC"}}},
     {"control-character count and a lone count character",
-     {"name=w.txt", "Content-Transfer-Encoding: x-uuencode", "", "\x01" "04)#", "#", "#04)#", ""},
+     {"name=w.txt", "Content-Transfer-Encoding: x-uuencode", "",
+      "\x01"
+      "04)#",
+      "#", "#04)#", ""},
      "",
      {{"w.txt", "ABC"}}},
     {"other encodings save nothing",
@@ -109,9 +112,14 @@ TEST(CollectAttach, NameContinuesOverEncodedWordLines) {
   TempDir dir;
   // "ab" and "cd.txt" as ISO-2022-JP encoded words on two lines; a header
   // line with an encoded word does not continue the name.
-  const std::vector<std::string> lines = {"Content-Type: application/x;", " name=\"=?ISO-2022-JP?B?YWI=?=",
-                                          " =?iso-2022-jp?b?Y2QudHh0?=\"", "Subject: =?ISO-2022-JP?B?eHk=?=",
-                                          "Content-Transfer-Encoding: base64", "", "QUJD", ""};
+  const std::vector<std::string> lines = {"Content-Type: application/x;",
+                                          " name=\"=?ISO-2022-JP?B?YWI=?=",
+                                          " =?iso-2022-jp?b?Y2QudHh0?=\"",
+                                          "Subject: =?ISO-2022-JP?B?eHk=?=",
+                                          "Content-Transfer-Encoding: base64",
+                                          "",
+                                          "QUJD",
+                                          ""};
   const Collected got = Collect(lines, "", dir);
   EXPECT_EQ(got.names, std::vector<std::string>{"abcd.txt"});
   EXPECT_EQ(got.consumed, 1u);
@@ -119,8 +127,8 @@ TEST(CollectAttach, NameContinuesOverEncodedWordLines) {
 
 TEST(CollectAttach, NothingWhenSavingIsOff) {
   TempDir dir;
-  const Collected got = Collect({"name=\"=?ISO-2022-JP?B?YWI=?=", " =?ISO-2022-JP?B?Y2Q=?=", "", "QUJD", ""}, "",
-                                dir, false);
+  const Collected got =
+      Collect({"name=\"=?ISO-2022-JP?B?YWI=?=", " =?ISO-2022-JP?B?Y2Q=?=", "", "QUJD", ""}, "", dir, false);
   EXPECT_TRUE(got.names.empty());
   EXPECT_EQ(got.consumed, 0u);
   EXPECT_TRUE(list_files(dir.path()).empty());

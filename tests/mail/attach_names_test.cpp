@@ -32,7 +32,10 @@ const std::vector<NameCase> kNames = {
     {"spaces only", "   ", "attach"},
     {"folder only", "dir/", "attach"},
     {"spaces around", "  a b.txt  ", "a b.txt"},
-    {"control characters", "a\x01" "b\tc\x7f.txt", "a_b_c_.txt"},
+    {"control characters",
+     "a\x01"
+     "b\tc\x7f.txt",
+     "a_b_c_.txt"},
     {"NUL byte", std::string("a\0b.txt", 7), "a_b.txt"},
     {"link breakers", "x\"<>&#%?.txt", "x_______.txt"},
     {"other systems' reserved", "ab:c*d|e.txt", "ab_c_d_e.txt"},

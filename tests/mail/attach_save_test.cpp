@@ -17,15 +17,23 @@ TEST(SaveAttach, GuardsArchiveNamesAndNumbersTakenOnes) {
     const char* in;
     const char* out;
   } seq[] = {
-      {"menu.html", "t_menu.html"},       {"menu.html", "t_menu1.html"},
-      {"m0001234.htm", "t_m0001234.htm"}, {"M0001234.HTM", "M0001234.HTM"},
-      {"index.html", "t_index.html"},     {"m0000000.txt", "t_m0000000.txt"},
-      {"rank_hyo.htm", "t_rank_hyo.htm"}, {"m0000001.htm.txt", "m0000001.htm.txt"},
-      {"report.pdf", "report.pdf"},       {"report.pdf", "report1.pdf"},
-      {"report.pdf", "report2.pdf"},      {"readme", "readme"},
-      {"readme", "readme1"},              {"../readme", "readme2"},
+      {"menu.html", "t_menu.html"},
+      {"menu.html", "t_menu1.html"},
+      {"m0001234.htm", "t_m0001234.htm"},
+      {"M0001234.HTM", "M0001234.HTM"},
+      {"index.html", "t_index.html"},
+      {"m0000000.txt", "t_m0000000.txt"},
+      {"rank_hyo.htm", "t_rank_hyo.htm"},
+      {"m0000001.htm.txt", "m0000001.htm.txt"},
+      {"report.pdf", "report.pdf"},
+      {"report.pdf", "report1.pdf"},
+      {"report.pdf", "report2.pdf"},
+      {"readme", "readme"},
+      {"readme", "readme1"},
+      {"../readme", "readme2"},
       // A number that would make a page name is skipped.
-      {"m000000.htm", "m000000.htm"},     {"m000000.htm", "m00000010.htm"},
+      {"m000000.htm", "m000000.htm"},
+      {"m000000.htm", "m00000010.htm"},
   };
   TempDir dir;
   int k = 0;

@@ -1,8 +1,9 @@
+#include "mail/mail_date.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "mail/mail_date.h"
 #include "run/common_text.h"
 
 namespace {

@@ -16,7 +16,7 @@ struct Saved {
 };
 struct AttachCase {
   std::string file;
-  std::vector<Saved> saved;            // besides the page m0000001.htm
+  std::vector<Saved> saved;  // besides the page m0000001.htm
   std::vector<std::string> page_has, page_lacks;
 };
 

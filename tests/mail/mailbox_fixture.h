@@ -34,9 +34,7 @@ struct MailboxRun {
     s.KB_SUBJ = s.KB_FROM = s.KB_DATE = true;
   }
 
-  static std::string data(const std::string& name) {
-    return std::string(VORN_SOURCE_DIR) + "/tests/mail/data/" + name;
-  }
+  static std::string data(const std::string& name) { return std::string(VORN_SOURCE_DIR) + "/tests/mail/data/" + name; }
   bool run(const std::string& path) { return File_Syori(ws, out, path); }
   bool run_sample(const std::string& name) { return run(data(name)); }
   // A mailbox written for this test from the given bytes.

@@ -63,14 +63,37 @@ TEST(FileSyoriLimits, BinaryGarbageAndBrokenStructure) {
   // Random mixtures of the lines that drive the walk and the collector, and
   // of raw bytes (NUL, ESC, lone CR and LF, Shift_JIS lead bytes).
   const std::vector<std::string> vocabulary = {
-      "From: a@x", "Subject: =?ISO-2022-JP?B?GyRCJEI", "Date: Mon, 1 Jan 2001 25:61:00 -1200", ".", "", "--------",
-      "Message-ID: <dup@x>", "Message-ID: >broken<", "In-Reply-To: <p@x>", "References:",
-      "Content-Type: multipart/mixed; boundary=", "Content-Type: multipart/mixed; boundary=\"B\"",
-      "Content-Type: application/x; name=\"a/../b\"", "Content-Type: image/gif; name==?ISO-2022-JP?B?",
-      "Content-Transfer-Encoding: base64", "Content-Transfer-Encoding: x-uuencode",
-      "Content-Transfer-Encoding: quoted-printable", "begin 644 x", "M", "`", "end", "--B", "QUJD====",
-      "M86)C9&5F9VAI:FML;6YO<'%R<W1U=G=X>7I!0D-$149'2$E*2TQ-3D]045)35%565UA96F%B8V1E", "soft=", "=",
-      "\x1b$B$\"\x1b(B", "\x1b$(", "\x1bK", "name=\"index.html\"", "name=m0000001.htm"};
+      "From: a@x",
+      "Subject: =?ISO-2022-JP?B?GyRCJEI",
+      "Date: Mon, 1 Jan 2001 25:61:00 -1200",
+      ".",
+      "",
+      "--------",
+      "Message-ID: <dup@x>",
+      "Message-ID: >broken<",
+      "In-Reply-To: <p@x>",
+      "References:",
+      "Content-Type: multipart/mixed; boundary=",
+      "Content-Type: multipart/mixed; boundary=\"B\"",
+      "Content-Type: application/x; name=\"a/../b\"",
+      "Content-Type: image/gif; name==?ISO-2022-JP?B?",
+      "Content-Transfer-Encoding: base64",
+      "Content-Transfer-Encoding: x-uuencode",
+      "Content-Transfer-Encoding: quoted-printable",
+      "begin 644 x",
+      "M",
+      "`",
+      "end",
+      "--B",
+      "QUJD====",
+      "M86)C9&5F9VAI:FML;6YO<'%R<W1U=G=X>7I!0D-$149'2$E*2TQ-3D]045)35%565UA96F%B8V1E",
+      "soft=",
+      "=",
+      "\x1b$B$\"\x1b(B",
+      "\x1b$(",
+      "\x1bK",
+      "name=\"index.html\"",
+      "name=m0000001.htm"};
   for (unsigned seed = 1; seed <= 40; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 rng(seed);

@@ -19,7 +19,9 @@ struct WalkCase {
 };
 
 const std::vector<WalkCase> kWalk = {
-    {"one_message.eml", {" hello\tm0000001.htm"}, {{"m0000001.htm", {"TITLE:  hello", "line one\r\nline two\r\n"}, {}}}},
+    {"one_message.eml",
+     {" hello\tm0000001.htm"},
+     {{"m0000001.htm", {"TITLE:  hello", "line one\r\nline two\r\n"}, {}}}},
     {"between_text.mbx",
      {" first\tm0000001.htm", " second\tm0000002.htm"},
      {{"m0000001.htm", {"TITLE:  first", "body one"}, {"stray", "body two"}},
@@ -91,7 +93,7 @@ TEST(FileSyori, WorkListLineHoldsTheSevenFields) {
   ASSERT_TRUE(r.run_sample("one_message.eml"));
   ASSERT_EQ(r.ws.work_list.count(), 1u);
   EXPECT_EQ(r.ws.work_list.at(0), "2001-01-01 12:00:00\t hello\t Alpha <alpha@example.jp>\t<one@example.jp>\t\t" +
-                                       r.out + "/m0000001.htm\t0");
+                                      r.out + "/m0000001.htm\t0");
 }
 
 TEST(FileSyori, EmptyFileAddsNothing) {

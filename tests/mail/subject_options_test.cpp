@@ -34,7 +34,9 @@ TEST(DelSubjOpt, Table) {
       {"nothing removed keeps trailing spaces", "hi  ", true, false, "hi  "},
       {"a tag and a word", "[ml:123] hello", false, true, " hello"},
       {"lone ] inside a word dropped", "ab]cd", false, true, "abcd"},
-      {"no nesting", "[a[b]c]d", false, true, "c" "d"},
+      {"no nesting", "[a[b]c]d", false, true,
+       "c"
+       "d"},
       {"unclosed [ drops the rest", "hi [rest", false, true, "hi "},
       {"both off: re: first, then brackets", "[ml:1] Re: [x] hello", false, false, " hello"},
       // Trail bytes: ー is 81 5B ("["), ゾ is 83 5D ("]"), 表 is 95 5C.

@@ -5,8 +5,8 @@
 #include "run/file_ops.h"
 
 TEST(SplitWorkLine, ReadsTheSevenFields) {
-  const WorkFields w = Split_Work_Line(
-      "2001-01-01 12:00:00\tHello\t\"Taro\" <t@x>\t<a@x>\t<p@x>\t/out/dir/m0000012.htm\t0");
+  const WorkFields w =
+      Split_Work_Line("2001-01-01 12:00:00\tHello\t\"Taro\" <t@x>\t<a@x>\t<p@x>\t/out/dir/m0000012.htm\t0");
   EXPECT_EQ(w.date, "2001-01-01 12:00:00");
   EXPECT_EQ(w.subject, "Hello");
   EXPECT_EQ(w.sender, "Taro <t@x>");

@@ -2,7 +2,6 @@
 // compared byte for byte with the reviewed files under tests/run/expected.
 // VORN_UPDATE_EXPECTED=1 rewrites those files instead (review the diff).
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <cstdlib>

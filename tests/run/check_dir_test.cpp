@@ -100,7 +100,8 @@ TEST(CheckDir, MissingPathNamesTheOperation) {
   std::string p = f.out / "missing";
   EXPECT_FALSE(Check_Dir(f.ws, p));
   ASSERT_EQ(f.ui.messages.size(), 1u);
-  EXPECT_EQ(f.ui.messages[0], "エラー: エラーが発生しました。(Check_Dir:53) 処理を中断します。\r\nGetAttr(" + p + ") チェック中");
+  EXPECT_EQ(f.ui.messages[0],
+            "エラー: エラーが発生しました。(Check_Dir:53) 処理を中断します。\r\nGetAttr(" + p + ") チェック中");
   EXPECT_FALSE(fs::exists(f.app / "vorn_htm.his"));
 }
 
@@ -121,7 +122,8 @@ TEST(History, JapaneseFolderStoredInShiftJisAndReadBack) {
   TempDir app;
   const std::string folder = "/home/ユーザー/アーカイブ表";
   Make_HisFile(app.path(), folder);
-  EXPECT_EQ(app.read("vorn_htm.his"), "/home/\x83\x86\x81\x5B\x83\x55\x81\x5B/\x83\x41\x81\x5B\x83\x4A\x83\x43\x83\x75\x95\x5C\r\n");
+  EXPECT_EQ(app.read("vorn_htm.his"),
+            "/home/\x83\x86\x81\x5B\x83\x55\x81\x5B/\x83\x41\x81\x5B\x83\x4A\x83\x43\x83\x75\x95\x5C\r\n");
   EXPECT_EQ(Read_HisFile(app.path()), (std::vector<std::string>{folder}));
   // Repeated lines other than the folder stay; the folder stands once.
   app.write("vorn_htm.his", "/x\r\n/y\r\n/x\r\n");

@@ -1,6 +1,5 @@
 // The program run as a user runs it: exit status and what it says.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -44,11 +43,12 @@ TEST(Cli, StopsAreReportedWithTheirStatus) {
     std::string err;
   } rows[] = {
       {"invalid_options", "-i " + in, 2,
-       "エラー: オプションが不正です。\n  （-i 入力ファイル指定 -o 出力先フォルダ [-d ファイル削除Y/N]）\n処理を終了します。\n"},
+       "エラー: オプションが不正です。\n  （-i 入力ファイル指定 -o 出力先フォルダ [-d "
+       "ファイル削除Y/N]）\n処理を終了します。\n"},
       {"bad_d_value", "-i " + in + " -o " + (t / "o") + " -d x", 2,
-       "エラー: オプションが不正です。\n  （-i 入力ファイル指定 -o 出力先フォルダ [-d ファイル削除Y/N]）\n処理を終了します。\n"},
-      {"no_file_matches", "-i '" + (t / "in/*.eml") + "' -o " + (t / "o"), 1,
-       "警告: ファイルが選択されていません。\n"},
+       "エラー: オプションが不正です。\n  （-i 入力ファイル指定 -o 出力先フォルダ [-d "
+       "ファイル削除Y/N]）\n処理を終了します。\n"},
+      {"no_file_matches", "-i '" + (t / "in/*.eml") + "' -o " + (t / "o"), 1, "警告: ファイルが選択されていません。\n"},
       {"parent_folder_missing", "-i " + in + " -o " + (t / "no/such/out"), 1,
        "エラー: エラーが発生しました。(jidou_Jikkou:76) 処理を中断します。\n"},
       {"file_in_the_way", "-i " + in + " -o " + file_in_way, 1, "情報: 処理を中断します。\n"},

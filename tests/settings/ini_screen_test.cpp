@@ -1,7 +1,8 @@
 // The settings screen's load and save, and the colour values of its samples.
+#include "settings/ini_screen.h"
+
 #include "ini_test_support.h"
 #include "settings/color_conv.h"
-#include "settings/ini_screen.h"
 #include "settings/settings_file.h"
 
 namespace {
@@ -90,22 +91,23 @@ TEST_F(IniRead, TitleBoxes) {
     const char* saved;  // TITLE_D line written back
   };
   const Case cases[] = {
-      {"six titles: the sixth is dropped", "TITLE_D=a,b,c,d,e,f",
-       {"a", "b", "c", "d", "e"}, "TITLE_D=a,b,c,d,e"},
-      {"one title keeps boxes 1 and 2", "TITLE_D=x",
-       {"x", "こんにちは", "こんばんわ", "", ""}, "TITLE_D=x,こんにちは,こんばんわ"},
-      {"empty value empties box 0 only", "TITLE_D=",
-       {"", "こんにちは", "こんばんわ", "", ""}, "TITLE_D=こんにちは,こんばんわ"},
-      {"five titles and a trailing comma", "TITLE_D=a,b,c,d,e,",
-       {"a", "b", "c", "d", "e"}, "TITLE_D=a,b,c,d,e"},
-      {"empty pieces", "TITLE_D=,,c",
-       {"", "", "c", "", ""}, "TITLE_D=c"},
-      {"blanks are trimmed on save", "TITLE_D= a , ,b b ",
-       {" a ", " ", "b b ", "", ""}, "TITLE_D=a,b b"},
-      {"a second line refills from box 0", "TITLE_D=1,2,3,4,5\r\nTITLE_D=x,y",
-       {"x", "y", "3", "4", "5"}, "TITLE_D=x,y,3,4,5"},
-      {"double-byte titles", "TITLE_D=表示,ソフト,ポ",
-       {"表示", "ソフト", "ポ", "", ""}, "TITLE_D=表示,ソフト,ポ"},
+      {"six titles: the sixth is dropped", "TITLE_D=a,b,c,d,e,f", {"a", "b", "c", "d", "e"}, "TITLE_D=a,b,c,d,e"},
+      {"one title keeps boxes 1 and 2",
+       "TITLE_D=x",
+       {"x", "こんにちは", "こんばんわ", "", ""},
+       "TITLE_D=x,こんにちは,こんばんわ"},
+      {"empty value empties box 0 only",
+       "TITLE_D=",
+       {"", "こんにちは", "こんばんわ", "", ""},
+       "TITLE_D=こんにちは,こんばんわ"},
+      {"five titles and a trailing comma", "TITLE_D=a,b,c,d,e,", {"a", "b", "c", "d", "e"}, "TITLE_D=a,b,c,d,e"},
+      {"empty pieces", "TITLE_D=,,c", {"", "", "c", "", ""}, "TITLE_D=c"},
+      {"blanks are trimmed on save", "TITLE_D= a , ,b b ", {" a ", " ", "b b ", "", ""}, "TITLE_D=a,b b"},
+      {"a second line refills from box 0",
+       "TITLE_D=1,2,3,4,5\r\nTITLE_D=x,y",
+       {"x", "y", "3", "4", "5"},
+       "TITLE_D=x,y,3,4,5"},
+      {"double-byte titles", "TITLE_D=表示,ソフト,ポ", {"表示", "ソフト", "ポ", "", ""}, "TITLE_D=表示,ソフト,ポ"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -205,10 +207,22 @@ TEST(ColorConv, Values) {
     std::uint32_t value;
   };
   const Case cases[] = {
-      {"#007f00", 32512},    {"#ff0000", 255},      {"#FF0000", 255},      {"#0000ff", 0xFF0000},
-      {"#ffffff", 0xFFFFFF}, {"#FFFFFF", 0xFFFFFF}, {"#12AbEf", 0xEFAB12}, {"#000000", 0},
-      {"", 0},               {"#", 0},              {"#12", 0x1212},       {"#zz0000", 0},
-      {"#00ff0g", 0},        {"#12345g", 5},        {"abcdef", 0xEFDEBC},  {"#abcdef00", 0x00CDAB},
+      {"#007f00", 32512},
+      {"#ff0000", 255},
+      {"#FF0000", 255},
+      {"#0000ff", 0xFF0000},
+      {"#ffffff", 0xFFFFFF},
+      {"#FFFFFF", 0xFFFFFF},
+      {"#12AbEf", 0xEFAB12},
+      {"#000000", 0},
+      {"", 0},
+      {"#", 0},
+      {"#12", 0x1212},
+      {"#zz0000", 0},
+      {"#00ff0g", 0},
+      {"#12345g", 5},
+      {"abcdef", 0xEFDEBC},
+      {"#abcdef00", 0x00CDAB},
       {"#表表表", 0},
   };
   for (const Case& c : cases) {

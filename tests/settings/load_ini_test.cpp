@@ -13,14 +13,12 @@ using ini_test::sj;
 // Every run setting on one line each, for whole-struct comparisons.
 std::string Describe(const Settings& s) {
   std::ostringstream o;
-  o << "S_TITLE=" << s.S_TITLE << "\nTITLE_D=" << s.TITLE_D << "\nMN_SUBJ=" << s.MN_SUBJ
-    << "\nMN_DATE=" << s.MN_DATE << "\nMN_HASN=" << s.MN_HASN << "\nMN_ADRS=" << s.MN_ADRS
-    << "\nBGR_COL=" << s.BGR_COL << "\nTXT_COL=" << s.TXT_COL << "\nLNK_COL=" << s.LNK_COL
-    << "\nVLK_COL=" << s.VLK_COL << "\nFT_SIZE=" << s.FT_SIZE << "\nML_RANK=" << s.ML_RANK
-    << "\nSBJ_KAK=" << s.SBJ_KAK << "\nSBJ_RES=" << s.SBJ_RES << "\nREP_COL=" << s.REP_COL
-    << "\nREP_MRK=" << s.REP_MRK << "\nFRM_KOU=" << s.FRM_KOU << "\nKB_SUBJ=" << s.KB_SUBJ
-    << "\nKB_DATE=" << s.KB_DATE << "\nKB_FROM=" << s.KB_FROM << "\nKB_TOTO=" << s.KB_TOTO
-    << "\nKB_THRE=" << s.KB_THRE << "\nDAT_FMT=" << s.DAT_FMT << "\nTE_FILE=" << s.TE_FILE
+  o << "S_TITLE=" << s.S_TITLE << "\nTITLE_D=" << s.TITLE_D << "\nMN_SUBJ=" << s.MN_SUBJ << "\nMN_DATE=" << s.MN_DATE
+    << "\nMN_HASN=" << s.MN_HASN << "\nMN_ADRS=" << s.MN_ADRS << "\nBGR_COL=" << s.BGR_COL << "\nTXT_COL=" << s.TXT_COL
+    << "\nLNK_COL=" << s.LNK_COL << "\nVLK_COL=" << s.VLK_COL << "\nFT_SIZE=" << s.FT_SIZE << "\nML_RANK=" << s.ML_RANK
+    << "\nSBJ_KAK=" << s.SBJ_KAK << "\nSBJ_RES=" << s.SBJ_RES << "\nREP_COL=" << s.REP_COL << "\nREP_MRK=" << s.REP_MRK
+    << "\nFRM_KOU=" << s.FRM_KOU << "\nKB_SUBJ=" << s.KB_SUBJ << "\nKB_DATE=" << s.KB_DATE << "\nKB_FROM=" << s.KB_FROM
+    << "\nKB_TOTO=" << s.KB_TOTO << "\nKB_THRE=" << s.KB_THRE << "\nDAT_FMT=" << s.DAT_FMT << "\nTE_FILE=" << s.TE_FILE
     << "\nITI_PER=" << s.ITI_PER << "\n";
   return o.str();
 }
@@ -92,15 +90,15 @@ TEST_F(LoadIni, HandEditedFile) {
   Settings want = Run_Defaults(false);  // KB_THRE=0 in the file
   want.S_TITLE = false;
   want.MN_HASN = false;
-  want.MN_ADRS = true;             // "1x": only the ninth character counts
+  want.MN_ADRS = true;  // "1x": only the ninth character counts
   want.TITLE_D = "x";
-  want.BGR_COL = "#FFFFFF";        // colours stay text, case kept
+  want.BGR_COL = "#FFFFFF";  // colours stay text, case kept
   want.TXT_COL = "#12AbEf";
-  want.VLK_COL = "#00FF00";        // the last of two lines
+  want.VLK_COL = "#00FF00";  // the last of two lines
   want.FT_SIZE = -2;
   want.ML_RANK = false;
-  want.REP_MRK = " > ";            // values are not trimmed
-  want.FRM_KOU = false;            // "10" is not "1"
+  want.REP_MRK = " > ";  // values are not trimmed
+  want.FRM_KOU = false;  // "10" is not "1"
   want.KB_FROM = true;
   want.DAT_FMT = "yy/mm/dd";
   want.TE_FILE = false;
@@ -108,8 +106,9 @@ TEST_F(LoadIni, HandEditedFile) {
 }
 
 TEST_F(LoadIni, KeysIndentedOrInLowerCaseApplyNothing) {
-  write_ini("[vorn_htm]\r\n S_TITLE=1\r\n\tMN_ADRS=1\r\nvlk_col=#123456\r\nFt_Size=4\r\n  ITI_PER=30\r\n"
-            "#KB_FROM=1\r\nfrm_kou=0\r\n");
+  write_ini(
+      "[vorn_htm]\r\n S_TITLE=1\r\n\tMN_ADRS=1\r\nvlk_col=#123456\r\nFt_Size=4\r\n  ITI_PER=30\r\n"
+      "#KB_FROM=1\r\nfrm_kou=0\r\n");
   Settings s = Scrambled(false);
   Load_Ini(s, dir);
   EXPECT_EQ(Describe(s), Describe(Run_Defaults(false)));
@@ -152,10 +151,28 @@ TEST_F(LoadIni, FontSizeIsTheLeadingNumberRounded) {
     int size;
   };
   const Case cases[] = {
-      {"3", 3},     {"-3", -3},    {"+4", 4},  {" 4", 4},   {"2.5", 2},  {"3.5", 4},
-      {"-2.5", -2}, {"1.5", 2},    {"4abc", 4}, {"abc", 0}, {"", 0},     {".", 0},
-      {"-", 0},     {"1e1", 10},   {"2e", 2},  {"2e+", 2},  {".6", 1},   {"0.4e1", 4},
-      {"99999999999", INT_MAX},    {"-1e30", INT_MIN},      {"1e-999", 0}, {"1e999", INT_MAX},
+      {"3", 3},
+      {"-3", -3},
+      {"+4", 4},
+      {" 4", 4},
+      {"2.5", 2},
+      {"3.5", 4},
+      {"-2.5", -2},
+      {"1.5", 2},
+      {"4abc", 4},
+      {"abc", 0},
+      {"", 0},
+      {".", 0},
+      {"-", 0},
+      {"1e1", 10},
+      {"2e", 2},
+      {"2e+", 2},
+      {".6", 1},
+      {"0.4e1", 4},
+      {"99999999999", INT_MAX},
+      {"-1e30", INT_MIN},
+      {"1e-999", 0},
+      {"1e999", INT_MAX},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string("FT_SIZE=") + c.value);
