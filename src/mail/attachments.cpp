@@ -59,9 +59,8 @@ void Uu_Data(AttachCollector& c, std::string_view line) {
 
 }  // namespace
 
-void Collect_Attach(Workspace& ws, AttachCollector& c, const std::string& boundary,
-                    const std::vector<std::string>& lines, std::size_t& i, const std::string& folder,
-                    std::vector<std::string>& attach_list) {
+void Collect_Attach(Workspace& ws, AttachCollector& c, const std::string& boundary, const LineStore& lines,
+                    std::size_t& i, const std::string& folder, std::vector<std::string>& attach_list) {
   if (!ws.set.TE_FILE) return;
   std::string_view line = lines[i];
   if (!boundary.empty() && sjis::find(line, "--" + boundary) != std::string_view::npos) line = {};
@@ -69,7 +68,7 @@ void Collect_Attach(Workspace& ws, AttachCollector& c, const std::string& bounda
   const std::size_t p = sjis::find_nocase(line, "name=");
   if (p != std::string_view::npos) {
     std::string name = Decode_Header(Name_Value(line, p));
-    while (i + 1 < lines.size() && sjis::find_nocase(lines[i + 1], "=?ISO-2022-JP?B?") != std::string::npos &&
+    while (lines.has(i + 1) && sjis::find_nocase(lines[i + 1], "=?ISO-2022-JP?B?") != std::string::npos &&
            !Header_Check(lines[i + 1])) {
       ++i;
       name += sjis::trim(Decode_Header(lines[i]));

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "run/line_store.h"
+
 struct Workspace;
 
 // Reduces a decoded (Shift_JIS) attachment name to a plain file name that is
@@ -36,6 +38,5 @@ struct AttachCollector {
 // off); may advance i over continuation lines of a file name. A line holding
 // "--" + boundary counts as a blank line (an empty boundary is none). Saved
 // names are appended to attach_list.
-void Collect_Attach(Workspace& ws, AttachCollector& c, const std::string& boundary,
-                    const std::vector<std::string>& lines, std::size_t& i, const std::string& folder,
-                    std::vector<std::string>& attach_list);
+void Collect_Attach(Workspace& ws, AttachCollector& c, const std::string& boundary, const LineStore& lines,
+                    std::size_t& i, const std::string& folder, std::vector<std::string>& attach_list);

@@ -45,10 +45,9 @@ std::string tabs_to_spaces(std::string_view s) {
 // From and Subject: the decoded value after the field name, then every
 // continuation line (Check_NextSubj) decoded with its blanks trimmed,
 // appended with nothing between.
-std::string collect_folded(const std::vector<std::string>& lines, std::size_t& i, const std::string& path,
-                           std::size_t name_chars) {
+std::string collect_folded(const LineStore& lines, std::size_t& i, const std::string& path, std::size_t name_chars) {
   std::string value = Decode_Header(sjis::mid(lines[i], name_chars));
-  while (i + 1 < lines.size() && Check_NextSubj(lines[i + 1], path)) {
+  while (lines.has(i + 1) && Check_NextSubj(lines[i + 1], path)) {
     ++i;
     value += Decode_Header(trim_blanks(lines[i]));
   }
@@ -157,11 +156,11 @@ bool continues_ids(const std::string& next) {
 
 }  // namespace
 
-void Get_From(const std::vector<std::string>& lines, std::size_t& i, const std::string& path, MessageValues& m) {
+void Get_From(const LineStore& lines, std::size_t& i, const std::string& path, MessageValues& m) {
   m.from = without(collect_folded(lines, i, path, 5), "\t\r\n");
 }
 
-void Get_Subject(const std::vector<std::string>& lines, std::size_t& i, const std::string& path, MessageValues& m) {
+void Get_Subject(const LineStore& lines, std::size_t& i, const std::string& path, MessageValues& m) {
   m.subject = without(collect_folded(lines, i, path, 8), "\t\r\n");
 }
 
@@ -225,16 +224,16 @@ void Get_MessageID(const std::string& line, WorkList& work_list, MessageValues& 
 // id at its end: the tail from the last space, "<" or colon; when that tail
 // holds no "<...>" (an id followed by a comment) the last "<...>" of the text,
 // and when there is none the tail from its 13th character on, trimmed.
-void Get_Parent(const std::vector<std::string>& lines, std::size_t& i, MessageValues& m) {
+void Get_Parent(const LineStore& lines, std::size_t& i, MessageValues& m) {
   const bool in_reply_to = sjis::starts_with_nocase(lines[i], "in-reply-to:");
   if (!in_reply_to && !m.parent_id.empty()) return;
 
   std::string t(sjis::trim(tabs_to_spaces(lines[i])));
-  if (sjis::find_char(t, '<') == std::string::npos && i + 1 < lines.size() && joins_parent(lines[i + 1])) {
+  if (sjis::find_char(t, '<') == std::string::npos && lines.has(i + 1) && joins_parent(lines[i + 1])) {
     ++i;
     t += trim_blanks(tabs_to_spaces(lines[i]));
   }
-  while (i + 1 < lines.size() && continues_ids(lines[i + 1])) {
+  while (lines.has(i + 1) && continues_ids(lines[i + 1])) {
     ++i;
     t += tabs_to_spaces(lines[i]);
   }

@@ -11,6 +11,7 @@
 
 #include "mail/message_values.h"
 #include "run/line_lists.h"
+#include "run/line_store.h"
 
 // True when the line starts a known header field ("X-...:" or one of the
 // listed names, at the very start of the line).
@@ -24,8 +25,8 @@ bool Check_Honbun(const std::string& path, const std::string& line);
 bool Check_NextSubj(const std::string& next, const std::string& path);
 
 // "from:" and "subject:" lines, with their continuation lines.
-void Get_From(const std::vector<std::string>& lines, std::size_t& i, const std::string& path, MessageValues& m);
-void Get_Subject(const std::vector<std::string>& lines, std::size_t& i, const std::string& path, MessageValues& m);
+void Get_From(const LineStore& lines, std::size_t& i, const std::string& path, MessageValues& m);
+void Get_Subject(const LineStore& lines, std::size_t& i, const std::string& path, MessageValues& m);
 // "date:" line: stored as "yyyy-mm-dd hh:mm:ss" in Japan time when readable,
 // else as its text (never an error).
 void Get_Date(const std::string& line, MessageValues& m);
@@ -34,7 +35,7 @@ void Get_Date(const std::string& line, MessageValues& m);
 void Get_MessageID(const std::string& line, WorkList& work_list, MessageValues& m);
 // "in-reply-to:" and "references:" lines (told apart by the line's start);
 // In-Reply-To wins over References in either order.
-void Get_Parent(const std::vector<std::string>& lines, std::size_t& i, MessageValues& m);
+void Get_Parent(const LineStore& lines, std::size_t& i, MessageValues& m);
 
 // The seven fields of a work_list line. sender has its double quotes removed;
 // page is the last 12 characters of the page field.

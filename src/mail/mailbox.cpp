@@ -61,8 +61,8 @@ std::string Work_Line(const MessageValues& m, const std::string& page) {
 // itself or on one of its folded continuation lines (starting with a space or
 // TAB). A quoted value runs to its closing quote; a bare one to ";" or the end
 // of the text. Empty when there is none.
-std::string Boundary_Of(const std::vector<std::string>& lines, std::size_t i) {
-  for (std::size_t k = i; k < lines.size(); ++k) {
+std::string Boundary_Of(const LineStore& lines, std::size_t i) {
+  for (std::size_t k = i; lines.has(k); ++k) {
     const std::string& line = lines[k];
     if (k > i && (line.empty() || (line[0] != ' ' && line[0] != '\t'))) break;
     std::size_t p = sjis::find_nocase(line, "boundary=");
@@ -84,7 +84,7 @@ std::string Boundary_Of(const std::vector<std::string>& lines, std::size_t i) {
 
 // Part and encoding lines: tested on every line that no header-field
 // collector took, in the header and in the body alike.
-void Part_Line(const std::vector<std::string>& lines, std::size_t i, MessageValues& m, std::string& boundary) {
+void Part_Line(const LineStore& lines, std::size_t i, MessageValues& m, std::string& boundary) {
   const std::string& line = lines[i];
   if (sjis::starts_with_nocase(line, "content-type: application") ||
       sjis::starts_with_nocase(line, "content-type: image") ||
@@ -133,15 +133,17 @@ class Walk {
   Workspace& ws_;
   const std::string& folder_;
   const std::string& path_;
-  std::vector<std::string>& lines_;
+  LineStore& lines_;
   std::int64_t bytes_ = 0;
   std::int64_t total_ = 0;
   std::size_t counted_ = 0;  // lines [0, counted_) of the walk are in bytes_
 };
 
+// Each line counts twice, once for reading it and once for walking it, so
+// the caption ends at twice the file's length.
 void Walk::count_through(std::size_t i) {
-  for (; counted_ <= i && counted_ < lines_.size(); ++counted_)
-    bytes_ += static_cast<std::int64_t>(lines_[counted_].size()) + 2;
+  for (; counted_ <= i && lines_.has(counted_); ++counted_)
+    bytes_ += 2 * (static_cast<std::int64_t>(lines_[counted_].size()) + 2);
   ws_.Syosai_no(bytes_, total_);
 }
 
@@ -170,7 +172,7 @@ void Walk::body_line(std::size_t& i) {
     std::size_t keep = Soft_Break_Keep(text);
     if (keep == std::string::npos) break;
     text.resize(keep);
-    if (i + 1 >= lines_.size()) break;  // a soft break at the end of the file joins nothing
+    if (!lines_.has(i + 1)) break;  // a soft break at the end of the file joins nothing
     ++i;
     text += lines_[i];
   }
@@ -186,13 +188,7 @@ void Walk::run() {
   ws_.Syosai_no(0, total_);
 
   MessageValues m;
-  ws_.lstData.clear();
-  lines_ = read_lines(path_);
-  for (std::string& line : lines_) {
-    bytes_ += static_cast<std::int64_t>(line.size()) + 2;
-    line = Jis_To_Sjis(line);
-    ws_.Syosai_no(bytes_, total_);
-  }
+  lines_.open(path_, [](std::string&& line) { return Jis_To_Sjis(line); });
 
   std::string cur_page;   // page of the message whose body started last
   bool own_page = false;  // cur_page belongs to m (its body has started)
@@ -202,8 +198,10 @@ void Walk::run() {
   std::string boundary;
   AttachCollector collector;
 
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
+  for (std::size_t i = 0; lines_.has(i); ++i) {
     count_through(i);
+    // The walk never looks back: what lies before line i can go.
+    lines_.release_before(i);
     const std::string& line = lines_[i];
 
     // A known header line in Between: the message before is complete.
@@ -266,7 +264,7 @@ void Walk::run() {
       own_page = true;
     }
   }
-  count_through(lines_.size());
+  lines_.clear();
 
   if (own_page) {
     Make_Page(ws_, cur_page, m.subject, m.date, m.from, cur_attach);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "run/line_lists.h"
+#include "run/line_store.h"
 #include "run/run_ui.h"
 #include "settings/settings.h"
 
@@ -26,7 +27,7 @@ struct Workspace {
   SortedLines ml_count;
   // Lines of the message being converted, and of the mailbox being read.
   std::vector<std::string> out_buf;
-  std::vector<std::string> lstData;
+  LineStore lstData;
 
   Settings set;
   std::int64_t Mail_No = 0;  // highest page number used

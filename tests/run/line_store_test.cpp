@@ -1,0 +1,79 @@
+#include "run/line_store.h"
+
+#include <gtest/gtest.h>
+
+#include "run/file_ops.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+std::vector<std::string> all_lines(const std::string& path, LineStore::Convert convert = nullptr) {
+  LineStore s;
+  s.open(path, std::move(convert));
+  std::vector<std::string> out;
+  for (std::size_t i = 0; s.has(i); ++i) {
+    out.push_back(s[i]);
+    s.release_before(i);
+  }
+  return out;
+}
+
+TEST(LineStore, LineEnds) {
+  TempDir d;
+  struct Row {
+    const char* name;
+    std::string bytes;
+    std::vector<std::string> lines;
+  } rows[] = {
+      {"crlf", "a\r\nb\r\n", {"a", "b"}},
+      {"lone_cr_and_lf", "a\rb\nc", {"a", "b", "c"}},
+      {"blank_lines_kept", "a\r\n\r\n\r\nb", {"a", "", "", "b"}},
+      {"lf_cr_is_two_ends", "a\n\rb", {"a", "", "b"}},
+      {"empty_file", "", {}},
+      {"only_terminator", "\r\n", {""}},
+      {"nul_bytes", std::string("a\0b\r\n", 5), {std::string("a\0b", 3)}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(all_lines(d.write(r.name, r.bytes)), r.lines);
+    EXPECT_EQ(read_lines(d / r.name), r.lines) << "the whole-file reader splits alike";
+  }
+}
+
+TEST(LineStore, CrLfSplitAcrossReadBlocksAndLongLines) {
+  TempDir d;
+  for (std::size_t cut : {(1u << 20) - 1, 1u << 20, (1u << 20) + 1}) {
+    SCOPED_TRACE(cut);
+    std::string first(cut - 1, 'x');
+    std::string long_line(3 << 20, 'y');
+    std::string path = d.write("f", first + "\r\n" + long_line + "\r\nend");
+    std::vector<std::string> lines = all_lines(path);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], first);
+    EXPECT_EQ(lines[1], long_line);
+    EXPECT_EQ(lines[2], "end");
+  }
+}
+
+TEST(LineStore, LooksAheadConvertsAndForgets) {
+  TempDir d;
+  LineStore s;
+  s.open(d.write("f", "a\r\nb\r\nc\r\n"), [](std::string&& l) { return l + "!"; });
+  EXPECT_TRUE(s.has(2));
+  EXPECT_FALSE(s.has(3));
+  EXPECT_EQ(s[0], "a!");
+  s.release_before(2);
+  EXPECT_FALSE(s.has(1));
+  EXPECT_THROW(s[1], std::out_of_range);
+  EXPECT_EQ(s[2], "c!");
+  EXPECT_THROW(s.open(d / "missing", nullptr), VbError);
+}
+
+TEST(LineStore, FromLinesInMemory) {
+  LineStore s = std::vector<std::string>{"x", "y"};
+  EXPECT_TRUE(s.has(1));
+  EXPECT_FALSE(s.has(2));
+  EXPECT_EQ(s[1], "y");
+}
+
+}  // namespace
