@@ -48,6 +48,12 @@ namespace {
   throw VbError(vb_code_from_errno(err), what + ": " + std::strerror(err));
 }
 
+// Creating a file fails with ENOENT only when its folder is missing.
+[[noreturn]] void fail_create(const std::string& what, int err) {
+  if (err == ENOENT) throw VbError(76, what + ": " + std::strerror(err));
+  fail(what, err);
+}
+
 void write_all(int fd, std::string_view data, const std::string& path) {
   const char* p = data.data();
   std::size_t left = data.size();
@@ -120,7 +126,7 @@ long long file_size(const std::string& path) {
 
 void write_file(const std::string& path, std::string_view data) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) fail(path, errno);
+  if (fd < 0) fail_create(path, errno);
   write_all(fd, data, path);
   if (::close(fd) != 0) fail(path, errno);
 }
@@ -130,7 +136,7 @@ std::string make_scratch_file(const std::string& dir, std::string_view stem) {
   tmpl.append(stem);
   tmpl += ".XXXXXX";
   int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) fail(dir, errno);
+  if (fd < 0) fail_create(dir, errno);
   ::close(fd);
   return tmpl;
 }
@@ -145,7 +151,7 @@ void write_file_atomic(const std::string& path, std::string_view data) {
   }
   std::string tmpl = join_path(dir, "." + base + ".XXXXXX");
   int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) fail(path, errno);
+  if (fd < 0) fail_create(path, errno);
   ::fchmod(fd, 0644);
   write_all(fd, data, tmpl);
   if (::close(fd) != 0) {

@@ -1,5 +1,5 @@
 #include "settings/ini_format.h"
-#include "settings/ini_io.h"
+#include "run/file_ops.h"
 #include "settings/settings_file.h"
 
 void Ini_Make(const std::string& App_Dir) {
@@ -15,5 +15,5 @@ void Ini_Make(const std::string& App_Dir) {
   value_of(v, IniKey::REP_MRK) = ">|";
   value_of(v, IniKey::DAT_FMT) = "yyyy-mm-dd hh:nn:ss";
   value_of(v, IniKey::ITI_PER) = "50";
-  ini_write_atomic(ini_path(App_Dir), ini_file_text(v, false));
+  write_file_atomic(ini_path(App_Dir), ini_file_text(v, false));
 }

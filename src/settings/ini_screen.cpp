@@ -7,7 +7,7 @@
 #include "run/file_ops.h"  // VbError only (header-only)
 #include "settings/color_conv.h"
 #include "settings/ini_format.h"
-#include "settings/ini_io.h"
+#include "run/file_ops.h"
 #include "settings/settings_file.h"
 
 namespace {
@@ -158,7 +158,7 @@ void Shokichi_Set(IniScreen& scr) {
 std::vector<IniFault> Ini_Read(IniScreen& scr, const std::string& App_Dir) {
   std::vector<IniFault> faults;
   const std::string path = ini_path(App_Dir);
-  if (!ini_file_exists(path)) {
+  if (!exists(path)) {
     try {
       Ini_Make(App_Dir);
     } catch (const std::exception& e) {
@@ -168,9 +168,7 @@ std::vector<IniFault> Ini_Read(IniScreen& scr, const std::string& App_Dir) {
     Shokichi_Set(scr);
   }
   try {
-    auto lines = ini_read_lines(path);
-    if (!lines) throw VbError(53, path + ": file not found");
-    for (const std::string& line : *lines) apply_line(scr, line);
+    for (const std::string& line : read_lines(path)) apply_line(scr, line);
   } catch (const std::exception& e) {
     faults.push_back({"Ini_Read", fault_number(e)});
   }
@@ -212,7 +210,7 @@ std::optional<IniFault> Ini_Save(const std::string& App_Dir, const IniScreen& sc
     value_of(v, IniKey::DAT_FMT) = scr.g_date_format;
     sw(IniKey::TE_FILE, scr.g_te_file);
     value_of(v, IniKey::ITI_PER) = scr.g_iti_per;
-    ini_write_atomic(ini_path(App_Dir), ini_file_text(v, true));
+    write_file_atomic(ini_path(App_Dir), ini_file_text(v, true));
   } catch (const std::exception& e) {
     return IniFault{"保存", fault_number(e)};
   }

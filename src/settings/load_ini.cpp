@@ -4,7 +4,7 @@
 #include <string>
 
 #include "settings/ini_format.h"
-#include "settings/ini_io.h"
+#include "run/file_ops.h"
 #include "settings/settings_file.h"
 
 namespace {
@@ -95,9 +95,9 @@ void Load_Ini(Settings& run, const std::string& App_Dir) {
   run.TE_FILE = true;
   run.ITI_PER = "50";
 
-  auto lines = ini_read_lines(ini_path(App_Dir));
-  if (!lines) return;  // no file: the run defaults stand; the run never creates it
-  for (const std::string& line : *lines) {
+  const std::string path = ini_path(App_Dir);
+  if (!exists(path)) return;  // no file: the run defaults stand; the run never creates it
+  for (const std::string& line : read_lines(path)) {
     auto key = ini_key_of(line);
     if (!key) continue;
     const bool on = ini_switch_on(line);

@@ -166,7 +166,7 @@ TEST(MakeMenu, FailuresReported) {
     const char* syo_line;
     std::string message;
   } rows[] = {
-      {"missing_folder", "/no/such", nullptr, "(Make_Menu:53)"},
+      {"missing_folder", "/no/such", nullptr, "(Make_Menu:76)"},
       {"number_outside_work_list", "", "Z0000005\t5", "(Make_Menu:9)"},
       {"line_without_number", "", "Z0000000", "(Make_Menu:5)"},
   };
