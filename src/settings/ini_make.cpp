@@ -1,5 +1,5 @@
-#include "settings/ini_format.h"
 #include "run/file_ops.h"
+#include "settings/ini_format.h"
 #include "settings/settings_file.h"
 
 void Ini_Make(const std::string& App_Dir) {

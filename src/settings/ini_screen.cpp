@@ -5,9 +5,9 @@
 
 #include "codec/sjis_text.h"
 #include "run/file_ops.h"  // VbError only (header-only)
+#include "run/file_ops.h"
 #include "settings/color_conv.h"
 #include "settings/ini_format.h"
-#include "run/file_ops.h"
 #include "settings/settings_file.h"
 
 namespace {

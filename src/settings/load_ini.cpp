@@ -3,8 +3,8 @@
 #include <limits>
 #include <string>
 
-#include "settings/ini_format.h"
 #include "run/file_ops.h"
+#include "settings/ini_format.h"
 #include "settings/settings_file.h"
 
 namespace {
