@@ -103,13 +103,13 @@ Options Parse_Options(const std::string& command_line) {
   return o;
 }
 
-std::vector<std::string> Expand_Input(const std::string& spec) {
+std::vector<std::string> Expand_Input(const std::string& pattern_word) {
   std::vector<std::string> files;
-  std::size_t slash = spec.rfind('/');
-  std::string folder_part = slash == std::string::npos ? std::string() : spec.substr(0, slash + 1);
-  std::string pattern = spec.substr(folder_part.size());
+  std::size_t slash = pattern_word.rfind('/');
+  std::string folder_part = slash == std::string::npos ? std::string() : pattern_word.substr(0, slash + 1);
+  std::string pattern = pattern_word.substr(folder_part.size());
   if (pattern.find_first_of("*?") == std::string::npos) {
-    if (!pattern.empty() && is_regular_file(spec)) files.push_back(spec);
+    if (!pattern.empty() && is_regular_file(pattern_word)) files.push_back(pattern_word);
     return files;
   }
   std::vector<std::string> names = list_files(folder_part.empty() ? "." : folder_part);
@@ -124,8 +124,8 @@ bool jidou_Jikkou(Workspace& ws, const std::vector<std::string>& inputs, const s
     Load_Ini(ws.set, ws.App_Dir);
 
     std::vector<std::string> files;
-    for (const std::string& spec : inputs) {
-      std::vector<std::string> found = Expand_Input(spec);
+    for (const std::string& pattern_word : inputs) {
+      std::vector<std::string> found = Expand_Input(pattern_word);
       files.insert(files.end(), found.begin(), found.end());
     }
 

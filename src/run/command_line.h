@@ -30,7 +30,7 @@ Options Parse_Options(const std::string& command_line);
 // Input files of one input word: the word itself when it has no "*" or "?"
 // and names an ordinary file; otherwise the ordinary, non-hidden files of its
 // folder whose names match its last component, sorted by name.
-std::vector<std::string> Expand_Input(const std::string& spec);
+std::vector<std::string> Expand_Input(const std::string& pattern_word);
 
 // Reads the command line and performs the run. Returns the exit status:
 // 0 the archive was written, 2 invalid options, 1 any other stop.
