@@ -1,0 +1,155 @@
+#!/usr/bin/env python3
+"""Turns the measurements of bench/run.sh into the results table.
+
+Usage: report.py RESULTS.tsv MACHINE.txt OUT.md
+RESULTS.tsv: one line per case: id, label, group (corpus size), messages
+processed, status, run times in seconds (blank-separated), peak RSS in KB per
+run, "pages files bytes" of the folder written by the first run.
+MACHINE.txt: "key<TAB>value" lines. Prints the report and writes it to OUT.md.
+"""
+import statistics
+import sys
+
+FLOOR_MAX_DEF = 2.0  # full build, run defaults: at most this times the floor
+FLOOR_MAX_NEW = 3.0  # full build, New-file settings
+MH_MIN = 50.0  # messages/s at least this times MHonArc's
+MEM_KB_PER_MSG = 1.0
+MEM_BASE_MB = 50.0
+APPEND_MAX_SHARE = 0.05  # append of 1,000 at most this share of the full build
+
+
+def fmt_int(n):
+    return f"{n:,}"
+
+
+def main(tsv_path, meta_path, out_path):
+    meta = {}
+    for line in open(meta_path, encoding="utf-8"):
+        k, _, v = line.rstrip("\n").partition("\t")
+        meta[k] = v
+    rows = []
+    for line in open(tsv_path, encoding="utf-8"):
+        f = line.rstrip("\n").split("\t")
+        if len(f) < 8:
+            continue
+        times = [float(x) for x in f[5].split()]
+        rss = [int(x) for x in f[6].split()]
+        pages, files, size = (int(x) for x in f[7].split())
+        rows.append(dict(id=f[0], label=f[1], group=int(f[2]), msgs=int(f[3]), status=f[4], times=times,
+                         rss=rss, pages=pages, files=files, bytes=size,
+                         med=statistics.median(times) if f[4] == "ok" and times else None,
+                         peak=max(rss) if f[4] == "ok" and rss else None))
+
+    def find(case, group):
+        return next((r for r in rows if r["id"] == case and r["group"] == group and r["med"]), None)
+
+    out = []
+    w = out.append
+    w("# vorn_htm benchmark results")
+    w("")
+    if meta.get("quick") == "1":
+        w("**Quick smoke run (--quick): small corpora, one run each; not the reference numbers.**")
+        w("")
+    w(f"Written by `bash bench/run.sh` on {meta.get('date')}; median of {meta.get('reps')} runs per case "
+      f"(a case whose first run exceeded 10 minutes was run once), warm page cache, every run after a `sync`.")
+    w("")
+    w("## Machine")
+    w("")
+    dirty = meta.get("dirty", "").strip()
+    w(f"- commit: {meta.get('commit')}" + (f" plus uncommitted changes in: {dirty}" if dirty else ""))
+    w(f"- CPU: {meta.get('cpu')}, nproc {meta.get('nproc')}; memory {meta.get('memory')}")
+    w(f"- kernel: {meta.get('kernel')}; compiler: {meta.get('compiler')} (Release build)")
+    w(f"- MHonArc: {meta.get('mhonarc')}")
+    w(f"- corpora read from {meta.get('scratch')}; archives written to {meta.get('outdir')}")
+    w(f"- load average (1/5/15 min) at start -> end: {meta.get('load')}; whole run {int(meta.get('wall', 0)) // 60} min; "
+      "the machine is shared, other jobs may have run at the same time")
+    w("")
+    w("## Results")
+    w("")
+    w("| case | messages | runs | median s | messages/s | µs/message | ratio to floor | peak RSS MB | peak KB/message |")
+    w("|---|---:|---:|---:|---:|---:|---:|---:|---:|")
+    for r in rows:
+        is_append = r["id"].startswith("append")
+        msgs = fmt_int(r["msgs"]) + (f" into {fmt_int(r['group'])}" if is_append else "")
+        if not r["med"]:
+            w(f"| {r['label']} | {msgs} | {len(r['times'])} | {r['status']} | | | | | |")
+            continue
+        med = r["med"]
+        floor = find("floor", r["group"])
+        ratio = "" if is_append or not floor else f"{med / floor['med']:.2f}"
+        archived = r["pages"] or r["msgs"]
+        w(f"| {r['label']} | {msgs} | {len(r['times'])} | {med:.2f} | {r['msgs'] / med:,.0f} | "
+          f"{med / r['msgs'] * 1e6:,.0f} | {ratio} | {r['peak'] / 1024:.1f} | {r['peak'] / archived:.2f} |")
+    w("")
+    w("Messages/s and µs/message count the messages read in that run; peak KB/message divides the peak RSS "
+      "by the messages in the archive afterwards (for the appends: base plus added). Ratio to floor: "
+      "median time over the floor's median time for the same corpus (the floor writes the defaults archive's files).")
+    w("")
+    w("### Archives written")
+    w("")
+    w("| case | corpus | message pages | files | MB |")
+    w("|---|---:|---:|---:|---:|")
+    for r in rows:
+        if r["files"]:
+            w(f"| {r['label']} | {fmt_int(r['group'])} | {fmt_int(r['pages'])} | {fmt_int(r['files'])} | "
+              f"{r['bytes'] / 1048576:.1f} |")
+    w("")
+
+    w("## Targets")
+    w("")
+    def mark(ok):
+        return "**met**" if ok else "**not met**"
+    targets = []
+    groups = sorted({r["group"] for r in rows})
+    for g in groups:
+        floor = find("floor", g)
+        for case, limit, what in (("full-def", FLOOR_MAX_DEF, "run defaults"), ("full-new", FLOOR_MAX_NEW, "New-file settings")):
+            r = find(case, g)
+            if r and floor:
+                q = r["med"] / floor["med"]
+                own = find("floor-new", g) if case == "full-new" else None
+                extra = f" (against the floor of its own, larger archive: {r['med'] / own['med']:.2f}×)" if own else ""
+                targets.append(f"- full build of {fmt_int(g)}, {what}, within {limit:g}× of the floor: "
+                               f"{q:.2f}× — {mark(q <= limit)}{extra}")
+        ours, mh = find("full-def", g), find("mhonarc", g)
+        if ours and mh:
+            q = mh["med"] / ours["med"]
+            targets.append(f"- full build of {fmt_int(g)}, run defaults, ≥ {MH_MIN:g}× MHonArc's messages/s: "
+                           f"{ours['msgs'] / ours['med']:,.0f} vs {mh['msgs'] / mh['med']:,.0f} messages/s = {q:.1f}× — {mark(q >= MH_MIN)}")
+        elif ours:
+            st = next((r["status"] for r in rows if r["id"] == "mhonarc" and r["group"] == g), None)
+            if st:
+                targets.append(f"- full build of {fmt_int(g)} against MHonArc: MHonArc {st}")
+    for r in rows:
+        if r["id"].split("-")[0] in ("full", "append") and r["peak"]:
+            archived = r["pages"] or r["msgs"]
+            limit = archived * MEM_KB_PER_MSG + MEM_BASE_MB * 1024
+            targets.append(f"- peak memory of {r['label']} ({fmt_int(r['group'])}) under 1 KB × {fmt_int(archived)} "
+                           f"messages + 50 MB = {limit / 1024:.0f} MB: {r['peak'] / 1024:.1f} MB — {mark(r['peak'] <= limit)}")
+    for sfx, what in (("def", "run defaults"), ("new", "New-file settings")):
+        for r in rows:
+            if r["id"] == f"append-{sfx}" and r["med"]:
+                full = find(f"full-{sfx}", r["group"])
+                if full:
+                    share = r["med"] / full["med"]
+                    targets.append(f"- append of {fmt_int(r['msgs'])} into {fmt_int(r['group'])}, {what}, a small fraction "
+                                   f"(≤ {APPEND_MAX_SHARE:.0%}) of the full build: {r['med']:.2f} s of {full['med']:.2f} s = "
+                                   f"{share:.1%} — {mark(share <= APPEND_MAX_SHARE)}")
+    for t in targets:
+        w(t)
+    failed = [r for r in rows if r["status"] != "ok"]
+    if failed:
+        w("")
+        w("Cases without a result: " + "; ".join(f"{r['label']} ({fmt_int(r['group'])}): {r['status']}" for r in failed))
+    w("")
+
+    text = "\n".join(out)
+    print(text)
+    with open(out_path, "w", encoding="utf-8") as fh:
+        fh.write(text)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 4:
+        sys.exit(__doc__)
+    main(*sys.argv[1:])

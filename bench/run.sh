@@ -1,0 +1,305 @@
+#!/usr/bin/env bash
+# Throughput and memory benchmark of vorn_htm; see bench/README.md.
+#   bash bench/run.sh [--quick] [--reps N] [--scratch DIR] [--out-dir DIR] [--results FILE]
+#                     [--mhonarc-limit SECONDS] [--no-newfile-append] [--binary PATH]
+set -euo pipefail
+
+REPO=$(cd "$(dirname "$0")/.." && pwd)
+SCRATCH=${VORN_BENCH_SCRATCH:-/tmp/vorn-bench}
+OUTDIR=""           # where the archives are written; see README.md
+GEN=${VORN_BENCH_GEN:-/work/shared/bench/gen_corpus.py}
+REPS=""
+QUICK=0
+RESULTS=""
+MH_LIMIT=1800       # seconds allowed to one MHonArc run
+LONG_RUN=600        # a case whose first run takes longer is run only once
+NEWFILE_APPEND=1
+BINARY=""
+
+usage() { sed -n '2,4p' "$0" | sed 's/^# \{0,1\}//'; }
+while (($#)); do
+  case $1 in
+    --quick) QUICK=1 ;;
+    --reps) REPS=$2; shift ;;
+    --scratch) SCRATCH=$2; shift ;;
+    --out-dir) OUTDIR=$2; shift ;;
+    --results) RESULTS=$2; shift ;;
+    --mhonarc-limit) MH_LIMIT=$2; shift ;;
+    --no-newfile-append) NEWFILE_APPEND=0 ;;
+    --binary) BINARY=$2; shift ;;
+    -h | --help) usage; exit 0 ;;
+    *) echo "run.sh: unknown option $1" >&2; usage >&2; exit 2 ;;
+  esac
+  shift
+done
+
+if ((QUICK)); then
+  SIZES=(1000 5000); BASE=20000; REPS=${REPS:-1}
+  RESULTS=${RESULTS:-$SCRATCH/RESULTS-quick.md}
+else
+  SIZES=(10000 50000); BASE=200000; REPS=${REPS:-3}
+  RESULTS=${RESULTS:-$REPO/bench/RESULTS.md}
+fi
+ADD=1000
+[[ $REPS =~ ^[1-9][0-9]*$ ]] || { echo "run.sh: --reps needs a positive number" >&2; exit 2; }
+# Archives go to memory (tmpfs) when there is one: hundreds of thousands of
+# files are deleted between runs, which is slow on a disk mounted with
+# online discard. Every program measured writes to the same place.
+if [[ -z $OUTDIR ]]; then
+  if [[ $(stat -f -c %T /dev/shm 2>/dev/null) == tmpfs && -w /dev/shm ]]; then
+    OUTDIR=/dev/shm/vorn-bench-out
+  else
+    OUTDIR=$SCRATCH/out
+  fi
+fi
+for d in "$SCRATCH" "$OUTDIR"; do
+  case $(realpath -m "$d") in "$REPO" | "$REPO"/*) echo "run.sh: $d is inside the repository" >&2; exit 2 ;; esac
+done
+
+mkdir -p "$SCRATCH"/{corpus,bin-defaults,bin-newfile,logs} "$OUTDIR"
+SCRATCH=$(cd "$SCRATCH" && pwd)
+OUTDIR=$(cd "$OUTDIR" && pwd)
+TSV=$SCRATCH/results.tsv
+: >"$TSV"
+say() { printf '[%(%H:%M:%S)T] %s\n' -1 "$*"; }
+
+# ---------------------------------------------------------------- tools
+if [[ ! -x /usr/bin/time ]]; then
+  say "installing GNU time"
+  apt-get install -y time >/dev/null 2>&1 || { echo "run.sh: /usr/bin/time is needed (apt-get install time)" >&2; exit 1; }
+fi
+if ! command -v mhonarc >/dev/null; then
+  say "mhonarc not on PATH: trying apt-get install -y mhonarc"
+  apt-get install -y mhonarc >"$SCRATCH/logs/apt-mhonarc.log" 2>&1 || true
+fi
+HAVE_MH=0
+command -v mhonarc >/dev/null && HAVE_MH=1
+
+# ---------------------------------------------------------------- build
+if [[ -n $BINARY ]]; then
+  say "using the given binary $BINARY"
+  SRC_BIN=$BINARY
+else
+  say "building the Release binary in build-bench"
+  cmake -S "$REPO" -B "$REPO/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORN_TESTS=OFF >"$SCRATCH/logs/cmake.log" 2>&1 &&
+    cmake --build "$REPO/build-bench" --target vorn_htm >>"$SCRATCH/logs/cmake.log" 2>&1 ||
+    { tail -30 "$SCRATCH/logs/cmake.log" >&2; echo "run.sh: build failed" >&2; exit 1; }
+  SRC_BIN=$REPO/build-bench/vorn_htm
+fi
+# The settings file is read from the program's folder: one copy without it
+# (run defaults), one beside the sample file with every switch on.
+cp "$SRC_BIN" "$SCRATCH/bin-defaults/vorn_htm"
+rm -f "$SCRATCH/bin-defaults/vorn_htm.ini"
+cp "$SRC_BIN" "$SCRATCH/bin-newfile/vorn_htm"
+cp "$REPO/samples/vorn_htm.ini" "$SCRATCH/bin-newfile/vorn_htm.ini"
+DEF=$SCRATCH/bin-defaults/vorn_htm
+NEW=$SCRATCH/bin-newfile/vorn_htm
+FLOOR=$SCRATCH/floor
+g++ -O2 -std=c++20 -Wall -Wextra "$REPO/bench/floor.cpp" -o "$FLOOR"
+
+# ---------------------------------------------------------------- corpora
+# corpus N SEED FORMAT: path of the corpus, generated unless already there
+# (the generator is deterministic, so an existing file is the same corpus).
+corpus() {
+  local n=$1 seed=$2 fmt=$3 ext=mbx
+  [[ $fmt == mbox ]] && ext=mbox
+  local dir=$SCRATCH/corpus/${n}_s$seed
+  if [[ ! -s $dir/corpus.$ext || ! -e $dir/.done-$fmt ]]; then
+    say "generating $n messages (seed $seed, $fmt)" >&2
+    python3 "$GEN" --messages "$n" --seed "$seed" --format "$fmt" --out "$dir" >"$SCRATCH/logs/gen-${n}_s$seed-$fmt.log"
+    touch "$dir/.done-$fmt"
+  fi
+  echo "$dir/corpus.$ext"
+}
+
+# ---------------------------------------------------------------- measuring
+# timed LOG CMD...: runs CMD once after a sync; sets T (seconds), RSS (KB), RC.
+timed() {
+  local log=$1; shift
+  sync
+  local t0 t1
+  t0=$(date +%s%N)
+  set +e
+  /usr/bin/time -v -o "$log.time" "$@" </dev/null >"$log" 2>&1
+  RC=$?
+  set -e
+  t1=$(date +%s%N)
+  T=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", (b - a) / 1e9 }')
+  RSS=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$log.time" 2>/dev/null || true)
+  RSS=${RSS:-0}
+}
+
+# archive_stats DIR: "pages files bytes" of an archive folder.
+archive_stats() {
+  local pages files bytes
+  pages=$(find "$1" -maxdepth 1 -type f \( -name 'm[0-9][0-9][0-9][0-9][0-9][0-9][0-9].htm' -o -name 'msg[0-9]*.html' \) | wc -l)
+  files=$(find "$1" -type f | wc -l)
+  bytes=$(find "$1" -type f -printf '%s\n' | awk '{ s += $1 } END { printf "%d", s }')
+  echo "$pages $files $bytes"
+}
+
+# bench_case ID LABEL GROUP MESSAGES PREP OUT -- CMD...
+#   Runs CMD REPS times (once when the first run is longer than LONG_RUN);
+#   PREP is a shell command run before each repetition, outside the timing;
+#   OUT is the folder the command writes (its stats are taken after the first
+#   run). Appends one line to results.tsv; a failed run ends the case.
+bench_case() {
+  local id=$1 label=$2 group=$3 msgs=$4 prep=$5 out=$6
+  shift 7
+  local times="" rsss="" status=ok stats="0 0 0" r
+  for ((r = 1; r <= REPS; r++)); do
+    eval "$prep"
+    timed "$SCRATCH/logs/$id-$group-$r.log" "$@"
+    if ((RC != 0)); then
+      status="failed (exit $RC)"
+      ((RC == 124)) && status="timed out (${MH_LIMIT} s)"
+      say "  $label, $group: run $r $status; see $SCRATCH/logs/$id-$group-$r.log"
+      tail -5 "$SCRATCH/logs/$id-$group-$r.log" | sed 's/^/    /'
+      break
+    fi
+    say "  $label, $group: run $r: $T s, $RSS KB"
+    times+="$T "
+    rsss+="$RSS "
+    ((r == 1)) && [[ -n $out && -d $out ]] && stats=$(archive_stats "$out")
+    if ((r == 1)) && awk -v t="$T" -v l="$LONG_RUN" 'BEGIN { exit !(t > l) }'; then break; fi
+  done
+  printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$id" "$label" "$group" "$msgs" "$status" "${times% }" "${rsss% }" "$stats" >>"$TSV"
+  [[ $status == ok ]]
+}
+
+# ---------------------------------------------------------------- cases
+O=$OUTDIR
+OUTS=(def new floor mh copy base-def base-new)
+clean_out() { local d; for d in "${OUTS[@]}"; do rm -rf "${O:?}/$d"; done; }
+clean_out
+trap 'clean_out; rmdir "$O" 2>/dev/null || true' EXIT
+LOAD_START=$(cut -d' ' -f1-3 /proc/loadavg)
+START=$(date +%s)
+
+for n in "${SIZES[@]}"; do
+  mbx=$(corpus "$n" 1 dot)
+  say "full builds of $n messages"
+  # The floor writes the file list of the defaults archive (the last run's,
+  # the same as the first's).
+  if bench_case full-def "full build, run defaults" "$n" "$n" "rm -rf '$O/def'" "$O/def" -- \
+    "$DEF" -i "$mbx" -o "$O/def" -d y; then
+    find "$O/def" -type f -printf '%s\t%P\0' >"$SCRATCH/manifest-$n"
+    bench_case floor "floor (same files and sizes)" "$n" "$n" "rm -rf '$O/floor'" "$O/floor" -- \
+      "$FLOOR" "$mbx" "$SCRATCH/manifest-$n" "$O/floor" || true
+  else
+    printf 'floor\tfloor (same files and sizes)\t%s\t%s\tskipped (no defaults archive)\t\t\t0 0 0\n' "$n" "$n" >>"$TSV"
+  fi
+  if bench_case full-new "full build, New-file settings" "$n" "$n" "rm -rf '$O/new'" "$O/new" -- \
+    "$NEW" -i "$mbx" -o "$O/new" -d y; then
+    # The New-file archive is larger (thread lists on every page): its own floor, for comparison.
+    find "$O/new" -type f -printf '%s\t%P\0' >"$SCRATCH/manifest-new-$n"
+    rm -rf "$O/new"
+    bench_case floor-new "floor of the New-file archive" "$n" "$n" "rm -rf '$O/floor'" "$O/floor" -- \
+      "$FLOOR" "$mbx" "$SCRATCH/manifest-new-$n" "$O/floor" || true
+  fi
+  if ((HAVE_MH)); then
+    mbox=$(corpus "$n" 1 mbox)
+    bench_case mhonarc "MHonArc (-outdir DIR -quiet)" "$n" "$n" "rm -rf '$O/mh' && mkdir '$O/mh'" "$O/mh" -- \
+      timeout "$MH_LIMIT" mhonarc -outdir "$O/mh" -quiet "$mbox" || true
+  else
+    printf 'mhonarc\tMHonArc\t%s\t%s\tnot installed\t\t\t0 0 0\n' "$n" "$n" >>"$TSV"
+  fi
+  clean_out
+done
+
+# Append: a base archive of BASE messages (seed 1), then ADD new messages
+# (seed 2) appended to a fresh copy of it in every repetition.
+base=$(corpus "$BASE" 1 dot)
+add=$(corpus "$ADD" 2 dot)
+append_cases() {  # append_cases SUFFIX BINARY LABEL
+  local sfx=$1 bin=$2 label=$3 once=$REPS
+  say "append base of $BASE messages, $label"
+  REPS=1
+  if bench_case "full-$sfx" "full build, $label (append base)" "$BASE" "$BASE" "rm -rf '$O/base-$sfx'" "$O/base-$sfx" -- \
+    "$bin" -i "$base" -o "$O/base-$sfx" -d y; then
+    REPS=$once
+    if [[ $sfx == def ]]; then
+      find "$O/base-$sfx" -type f -printf '%s\t%P\0' >"$SCRATCH/manifest-$BASE"
+      bench_case floor "floor (same files and sizes)" "$BASE" "$BASE" "rm -rf '$O/floor'" "$O/floor" -- \
+        "$FLOOR" "$base" "$SCRATCH/manifest-$BASE" "$O/floor" || true
+      rm -rf "$O/floor"
+    fi
+    # A fresh copy of the base for every run, if memory allows one next to
+    # it (the archives may be in memory); otherwise one run into the base.
+    local size avail
+    size=$(du -sb "$O/base-$sfx" | cut -f1)
+    avail=$(awk '/^MemAvailable/ { print $2 * 1024 }' /proc/meminfo)
+    if awk -v s="$size" -v a="$avail" 'BEGIN { exit !(s * 1.1 + 4 * 2^30 < a) }'; then
+      bench_case "append-$sfx" "append $ADD into $BASE, $label" "$BASE" "$ADD" \
+        "rm -rf '$O/copy' && cp -a '$O/base-$sfx' '$O/copy'" "$O/copy" -- \
+        "$bin" -i "$add" -o "$O/copy" || true
+    else
+      say "  no memory for a copy of the $((size >> 20)) MB base: one run into the base itself"
+      REPS=1
+      bench_case "append-$sfx" "append $ADD into $BASE, $label (into the base, no copy)" "$BASE" "$ADD" \
+        ":" "$O/base-$sfx" -- "$bin" -i "$add" -o "$O/base-$sfx" || true
+      REPS=$once
+    fi
+  else
+    REPS=$once
+    printf 'append-%s\tappend %s into %s, %s\t%s\t%s\tskipped (no base archive)\t\t\t0 0 0\n' \
+      "$sfx" "$ADD" "$BASE" "$label" "$BASE" "$ADD" >>"$TSV"
+  fi
+  clean_out
+}
+# fits_new_base: whether a New-file archive of BASE messages, extrapolated
+# from the largest one built above, fits where the archives go. With subject
+# threading every page carries its whole thread's list, and threads grow with
+# the corpus, so the archive grows about with the square of the messages.
+fits_new_base() {
+  local last n bytes need room
+  last=$(awk -F'\t' '$1 == "full-new" && $5 == "ok" { split($8, a, " "); print $3, a[3] }' "$TSV" | tail -1)
+  [[ -n $last ]] || return 0
+  read -r n bytes <<<"$last"
+  need=$(awk -v b="$bytes" -v n="$n" -v m="$BASE" 'BEGIN { printf "%.0f", b * (m / n) ^ 2 }')
+  room=$(df -B1 --output=avail "$O" | tail -1)
+  if [[ $(stat -f -c %T "$O") == tmpfs ]]; then
+    room=$(awk -v r="$room" '/^MemAvailable/ { m = $2 * 1024; print (m < r ? m : r) }' /proc/meminfo)
+  fi
+  NEED_GB=$(awk -v b="$need" 'BEGIN { printf "%.0f", b / 2^30 }')
+  awk -v b="$need" -v r="$room" 'BEGIN { exit !(b * 1.1 + 4 * 2^30 < r) }'
+}
+append_cases def "$DEF" "run defaults"
+if ((NEWFILE_APPEND)); then
+  if fits_new_base; then
+    append_cases new "$NEW" "New-file settings"
+  else
+    say "skipping the New-file base of $BASE messages: about $NEED_GB GB expected"
+    for c in "full-new	full build, New-file settings (append base)	$BASE	$BASE" \
+      "append-new	append $ADD into $BASE, New-file settings	$BASE	$ADD"; do
+      printf '%s\tskipped (archive of about %s GB expected, more than fits)\t\t\t0 0 0\n' "$c" "$NEED_GB" >>"$TSV"
+    done
+  fi
+fi
+
+# ---------------------------------------------------------------- report
+END=$(date +%s)
+META=$SCRATCH/machine.txt
+fs_of() {  # file system type of a folder, and whether it discards on delete
+  findmnt -no FSTYPE,OPTIONS --target "$1" 2>/dev/null | head -1 |
+    awk '{ print $1 (($2 ~ /(^|,)discard(,|$)/) ? ", online discard" : "") }'
+}
+{
+  echo "date	$(date -u '+%Y-%m-%d %H:%M UTC')"
+  echo "commit	$(git -C "$REPO" rev-parse --short HEAD 2>/dev/null || echo unknown)"
+  echo "dirty	$(git -C "$REPO" status --porcelain -- src app CMakeLists.txt 2>/dev/null | awk '{ print $2 }' | tr '\n' ' ')"
+  echo "nproc	$(nproc)"
+  echo "cpu	$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)"
+  echo "memory	$(awk '/^MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo)"
+  echo "kernel	$(uname -sr)"
+  echo "compiler	$(c++ --version | head -1)"
+  echo "mhonarc	$( ((HAVE_MH)) && mhonarc -v 2>&1 | awk 'NF { print $1, $2; exit }' || echo 'not installed')"
+  echo "reps	$REPS"
+  echo "quick	$QUICK"
+  echo "load	$LOAD_START -> $(cut -d' ' -f1-3 /proc/loadavg)"
+  echo "wall	$((END - START))"
+  echo "scratch	$SCRATCH ($(fs_of "$SCRATCH"))"
+  echo "outdir	$OUTDIR ($(fs_of "$OUTDIR"))"
+} >"$META"
+python3 "$REPO/bench/report.py" "$TSV" "$META" "$RESULTS"
+say "results written to $RESULTS"
