@@ -112,7 +112,9 @@ std::vector<std::string> Expand_Input(const std::string& pattern_word) {
     if (!pattern.empty() && is_regular_file(pattern_word)) files.push_back(pattern_word);
     return files;
   }
-  std::vector<std::string> names = list_files(folder_part.empty() ? "." : folder_part);
+  const std::string folder = folder_part.empty() ? "." : folder_part;
+  if (!is_directory(folder)) return files;  // a missing folder matches nothing
+  std::vector<std::string> names = list_files(folder);
   std::sort(names.begin(), names.end());
   for (const std::string& name : names)
     if (wildcard_match(pattern.c_str(), name.c_str())) files.push_back(folder_part + name);

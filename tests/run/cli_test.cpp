@@ -49,6 +49,8 @@ TEST(Cli, StopsAreReportedWithTheirStatus) {
        "エラー: オプションが不正です。\n  （-i 入力ファイル指定 -o 出力先フォルダ [-d "
        "ファイル削除Y/N]）\n処理を終了します。\n"},
       {"no_file_matches", "-i '" + (t / "in/*.eml") + "' -o " + (t / "o"), 1, "警告: ファイルが選択されていません。\n"},
+      {"pattern_in_missing_folder", "-i '" + (t / "nowhere/*.mbx") + "' -o " + (t / "o"), 1,
+       "警告: ファイルが選択されていません。\n"},
       {"parent_folder_missing", "-i " + in + " -o " + (t / "no/such/out"), 1,
        "エラー: エラーが発生しました。(jidou_Jikkou:76) 処理を中断します。\n"},
       {"file_in_the_way", "-i " + in + " -o " + file_in_way, 1, "情報: 処理を中断します。\n"},

@@ -73,6 +73,7 @@ TEST(ExpandInput, MatchesOrdinaryVisibleFilesSortedByName) {
   EXPECT_TRUE(Expand_Input(f + "*.eml").empty());
   EXPECT_TRUE(Expand_Input(f + "missing.mbx").empty());
   EXPECT_TRUE(Expand_Input(f + "sub.mbx").empty());
+  EXPECT_TRUE(Expand_Input(f + "no/such/*.mbx").empty());
   // Brackets are ordinary characters in a pattern.
   d.write("[x].mbx", "x");
   EXPECT_EQ(Expand_Input(f + "[x]*"), (std::vector<std::string>{f + "[x].mbx"}));
