@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "archive/archive_state.h"
 #include "codec/sjis_text.h"
 #include "mail/header_fields.h"
 #include "run/file_ops.h"
@@ -55,6 +56,11 @@ std::string Restyle_Page(const std::string& page, const Workspace& ws) {
 bool Update_Text(Workspace& ws, const std::string& folder) {
   try {
     const std::size_t n = ws.work_list.count();
+    // The last finished run left every page in this style already.
+    if (ws.Old_State && ws.Old_State->style == Page_Style(ws.set)) {
+      ws.Syosai_no(static_cast<std::int64_t>(n), static_cast<std::int64_t>(n));
+      return true;
+    }
     for (std::size_t i = 0; i < n; ++i) {
       ws.Syosai_no(static_cast<std::int64_t>(i) + 1, static_cast<std::int64_t>(n));
       WorkFields f = Split_Work_Line(ws.work_list.at(i));

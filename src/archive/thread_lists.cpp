@@ -1,6 +1,10 @@
 #include "archive/thread_lists.h"
 
+#include <unordered_set>
+
+#include "archive/archive_state.h"
 #include "codec/sjis_text.h"
+#include "mail/header_fields.h"
 #include "run/file_ops.h"
 #include "run/workspace.h"
 
@@ -121,9 +125,45 @@ void Put_ThreadList(Workspace& ws, const std::string& folder, const std::vector<
   }
 }
 
+namespace {
+
+std::uint64_t List_Hash(const std::vector<ThreadEntry>& thread) {
+  std::uint64_t h = Stable_Hash("");
+  for (const ThreadEntry& e : thread) {
+    h = Stable_Hash(e.link, h);
+    h = Stable_Hash("\n", h);
+  }
+  return h;
+}
+
+// Hands a complete thread to Put_ThreadList, unless the last finished run
+// left every page of it with this very list and no page of it was written
+// since.
+void Finish_Thread(Workspace& ws, const std::string& folder, const std::vector<ThreadEntry>& thread,
+                   const std::unordered_set<std::string>& written) {
+  if (thread.empty()) return;
+  const std::uint64_t hash = List_Hash(thread);
+  ws.New_State.threads[thread.front().page] = hash;
+  if (ws.Old_State && ws.Old_State->lists) {
+    auto old = ws.Old_State->threads.find(thread.front().page);
+    bool same = old != ws.Old_State->threads.end() && old->second == hash;
+    for (std::size_t i = 0; same && i < thread.size(); ++i) same = !written.count(thread[i].page);
+    if (same) return;
+  }
+  Put_ThreadList(ws, folder, thread);
+}
+
+}  // namespace
+
 void Make_ThreadList(Workspace& ws, const std::string& folder) {
   const std::string menu = join_path(folder, "menu.html");
   if (!is_regular_file(menu)) return;
+  // Pages written by this run carry no list yet.
+  std::unordered_set<std::string> written;
+  for (std::size_t i = 0; i < ws.work_list.count(); ++i) {
+    WorkFields f = Split_Work_Line(ws.work_list.at(i));
+    if (f.origin != "1") written.insert(f.page);
+  }
   const std::string data = read_file(menu);
   const std::int64_t size = static_cast<std::int64_t>(data.size());
   std::int64_t done = 0;
@@ -136,7 +176,7 @@ void Make_ThreadList(Workspace& ws, const std::string& folder) {
     std::size_t u = sjis::find(line, kLinkStart);
     if (u == std::string::npos) continue;
     if (line.rfind("<A HREF", 0) == 0) {
-      Put_ThreadList(ws, folder, thread);
+      Finish_Thread(ws, folder, thread, written);
       thread.clear();
     }
     if (line.size() < u + 21) continue;
@@ -170,5 +210,5 @@ void Make_ThreadList(Workspace& ws, const std::string& folder) {
     e.text = marks + visible;
     thread.push_back(std::move(e));
   }
-  Put_ThreadList(ws, folder, thread);
+  Finish_Thread(ws, folder, thread, written);
 }

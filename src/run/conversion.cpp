@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "archive/archive_state.h"
 #include "archive/index_page.h"
 #include "archive/menu_page.h"
 #include "archive/rank_page.h"
@@ -20,6 +21,9 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
   const std::int64_t total = n + 4 + (ws.set.KB_THRE ? 1 : 0);
 
   if (!Check_Dir(ws, folder)) return false;
+  // Taken away before any page changes: a run that stops leaves no state.
+  ws.Old_State = Take_State(folder);
+  ws.New_State = ArchiveState{};
 
   std::int64_t step = 0;
   for (const std::string& file : files) {
@@ -44,6 +48,13 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
       return false;
     }
     ws.Syori_no(n + 5, total);
+  }
+  ws.New_State.style = Page_Style(ws.set);
+  ws.New_State.lists = ws.set.KB_THRE;
+  try {
+    Save_State(folder, ws.New_State);
+  } catch (const std::exception&) {
+    // Without a state the next run goes over every page; nothing is lost.
   }
   return true;
 }

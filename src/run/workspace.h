@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "archive/archive_state.h"
 #include "run/line_lists.h"
 #include "run/line_store.h"
 #include "run/run_ui.h"
@@ -34,6 +36,10 @@ struct Workspace {
   std::string Auto_Answer;   // "y" append, "n" rebuild, empty = ask
   std::string Step_Msg;      // file operation under way in Check_Dir
   std::string App_Dir;       // folder of the program, without a final "/"
+  // How the last finished run left the archive's pages, and how this run
+  // leaves them; lets an append run skip pages that need no change.
+  std::optional<ArchiveState> Old_State;
+  ArchiveState New_State;
 
   RunUi* ui;
 

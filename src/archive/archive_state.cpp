@@ -1,0 +1,83 @@
+#include "archive/archive_state.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+
+#include "run/file_ops.h"
+#include "settings/settings.h"
+
+namespace {
+
+const char kStateName[] = ".vorn_htm.state";
+const char kFirstLine[] = "vorn_htm state 1";
+
+std::vector<std::string> split_tabs(const std::string& line) {
+  std::vector<std::string> f;
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t t = line.find('\t', start);
+    f.push_back(line.substr(start, t == std::string::npos ? std::string::npos : t - start));
+    if (t == std::string::npos) return f;
+    start = t + 1;
+  }
+}
+
+}  // namespace
+
+std::uint64_t Stable_Hash(std::string_view data, std::uint64_t h) {
+  for (unsigned char c : data) {
+    h ^= c;
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
+std::string Page_Style(const Settings& s) {
+  return "<BODY BGCOLOR=\"" + s.BGR_COL + "\" TEXT=\"" + s.TXT_COL + "\" LINK=\"" + s.LNK_COL + "\" VLINK=\"" +
+         s.VLK_COL + "\" ALINK=\"#000000\">\t<FONT SIZE=" + std::to_string(s.FT_SIZE) + ">\t" + s.REP_COL;
+}
+
+std::optional<ArchiveState> Take_State(const std::string& folder) {
+  const std::string path = join_path(folder, kStateName);
+  if (!is_regular_file(path)) return std::nullopt;
+  std::optional<ArchiveState> state;
+  try {
+    std::vector<std::string> lines = read_lines(path);
+    remove_file(path);
+    if (lines.size() < 3 || lines[0] != kFirstLine) return std::nullopt;
+    ArchiveState s;
+    if (lines[1].rfind("style\t", 0) != 0) return std::nullopt;
+    s.style = lines[1].substr(6);
+    if (lines[2] != "lists\t1" && lines[2] != "lists\t0") return std::nullopt;
+    s.lists = lines[2] == "lists\t1";
+    for (std::size_t i = 3; i < lines.size(); ++i) {
+      std::vector<std::string> f = split_tabs(lines[i]);
+      if (f.size() != 3 || f[0] != "thread" || f[2].empty() || f[2].size() > 16) return std::nullopt;
+      std::size_t used = 0;
+      s.threads[f[1]] = std::stoull(f[2], &used, 16);
+      if (used != f[2].size()) return std::nullopt;
+    }
+    state = std::move(s);
+  } catch (const std::exception&) {
+    // An unreadable state is no state: every page is gone over.
+    return std::nullopt;
+  }
+  return state;
+}
+
+void Save_State(const std::string& folder, const ArchiveState& state) {
+  TextOut out;
+  out.line(kFirstLine);
+  out.line("style\t" + state.style);
+  out.line(state.lists ? "lists\t1" : "lists\t0");
+  // In page order, so that the same archive always gives the same file.
+  std::vector<std::pair<std::string, std::uint64_t>> threads(state.threads.begin(), state.threads.end());
+  std::sort(threads.begin(), threads.end());
+  char hex[32];
+  for (const auto& [page, hash] : threads) {
+    std::snprintf(hex, sizeof hex, "%llx", static_cast<unsigned long long>(hash));
+    out.line("thread\t" + page + "\t" + hex);
+  }
+  write_file_atomic(join_path(folder, kStateName), out.data());
+}

@@ -1,0 +1,41 @@
+// What the last finished run left the pages of an archive like, so that an
+// append run touches only what changed.
+//
+// The state is the hidden file ".vorn_htm.state" in the output folder. A run
+// reads it and removes it before it changes any page, and writes it anew only
+// when it has finished; a run that stops on the way therefore leaves no state,
+// and the next run goes over every page. Pages written by a run are always
+// gone over, whatever the state says.
+//
+// File format (Shift_JIS text, CR LF): a first line "vorn_htm state 1"; a
+// line "style" TAB the page style (the body tag, the font size tag and the
+// quote colour, TAB separated); a line "lists" TAB "1" or "0" (whether every
+// page carries the list of its thread); then one line per thread, "thread"
+// TAB the page of its first entry TAB the hash of its list in hexadecimal.
+// A file of any other form counts as no state.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+struct Settings;
+
+struct ArchiveState {
+  std::string style;
+  bool lists = false;
+  std::unordered_map<std::string, std::uint64_t> threads;  // first page -> list hash
+};
+
+// The page style of the settings, as the state records it.
+std::string Page_Style(const Settings& set);
+
+// Reads the state of folder and removes the file; nothing when there is none
+// or it is unreadable.
+std::optional<ArchiveState> Take_State(const std::string& folder);
+// Writes the state of folder. Throws VbError.
+void Save_State(const std::string& folder, const ArchiveState& state);
+
+// FNV-1a, 64 bits: a hash that stays the same from one build to the next.
+std::uint64_t Stable_Hash(std::string_view data, std::uint64_t h = 14695981039346656037ull);
