@@ -1,7 +1,10 @@
 // The least work any converter must do to produce a given archive: read the
 // mailbox once, whole, and write the same files with the same sizes into a
-// fresh folder. No parsing, no decoding, no formatting; file contents are
-// slices of the input, written with one write() per file (or per 1 MiB).
+// fresh folder. No parsing, no decoding, no formatting. The input is read in
+// 1 MiB blocks as the files are written, and the files are filled with those
+// input bytes, as if each page were its message copied through; once the
+// input is used up (an archive larger than its mailbox) the last block is
+// written again.
 //
 // Usage: floor INPUT MANIFEST OUTDIR
 //   MANIFEST holds one record per file, "size<TAB>relative path", each record
@@ -64,6 +67,58 @@ void make_parents(const std::string& root, const std::string& rel) {
   }
 }
 
+// The input, read once from start to end in blocks.
+class Input {
+ public:
+  explicit Input(const char* path) : path_(path), block_(kBlock) {
+    fd_ = ::open(path, O_RDONLY);
+    if (fd_ < 0) die(path);
+  }
+  ~Input() { ::close(fd_); }
+
+  // The unwritten bytes of the current block; reads the next block when the
+  // current one is used up, and starts the last one again at the input's end.
+  std::pair<const char*, std::size_t> next() {
+    if (pos_ == len_) {
+      if (!eof_) fill();
+      if (pos_ == len_) {  // input used up: reuse what the block holds
+        if (len_ == 0) {   // empty input
+          len_ = block_.size();
+          std::fill(block_.begin(), block_.end(), 'x');
+        }
+        pos_ = 0;
+      }
+    }
+    return {block_.data() + pos_, len_ - pos_};
+  }
+  void consume(std::size_t n) { pos_ += n; }
+  // Reads what the files did not need, so that the whole input is read.
+  void drain() {
+    while (!eof_) fill();
+  }
+
+ private:
+  static constexpr std::size_t kBlock = 1 << 20;
+  void fill() {
+    ssize_t n;
+    do n = ::read(fd_, block_.data(), block_.size());
+    while (n < 0 && errno == EINTR);
+    if (n < 0) die(path_);
+    if (n == 0) {
+      eof_ = true;
+      pos_ = len_;
+      return;
+    }
+    len_ = static_cast<std::size_t>(n);
+    pos_ = 0;
+  }
+  const char* path_;
+  std::vector<char> block_;
+  int fd_ = -1;
+  std::size_t len_ = 0, pos_ = 0;
+  bool eof_ = false;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -71,17 +126,11 @@ int main(int argc, char** argv) {
     std::fputs("usage: floor INPUT MANIFEST OUTDIR\n", stderr);
     return 1;
   }
-  const std::string input = read_whole(argv[1]);
+  Input input(argv[1]);
   const std::string manifest = read_whole(argv[2]);
   const std::string root = argv[3];
   if (::mkdir(root.c_str(), 0755) != 0) die(root);
 
-  // Source bytes for the files; an empty input still gives files of the right size.
-  const std::string filler(1 << 20, 'x');
-  const std::string& src = input.empty() ? filler : input;
-  constexpr std::size_t kChunk = 1 << 20;
-
-  std::size_t pos = 0;  // where the next file's bytes start in src
   unsigned long long files = 0, bytes = 0;
   std::size_t rec = 0;
   while (rec < manifest.size()) {
@@ -101,16 +150,17 @@ int main(int argc, char** argv) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) die(path);
     for (std::size_t left = size; left > 0;) {
-      if (pos >= src.size()) pos = 0;
-      std::size_t n = std::min({left, src.size() - pos, kChunk});
-      write_all(fd, src.data() + pos, n, path);
-      pos += n;
+      auto [p, avail] = input.next();
+      std::size_t n = std::min(left, avail);
+      write_all(fd, p, n, path);
+      input.consume(n);
       left -= n;
     }
     if (::close(fd) != 0) die(path);
     ++files;
     bytes += size;
   }
+  input.drain();
   std::printf("%llu %llu\n", files, bytes);
   return 0;
 }

@@ -4,7 +4,8 @@
 Usage: report.py RESULTS.tsv MACHINE.txt OUT.md
 RESULTS.tsv: one line per case: id, label, group (corpus size), messages
 processed, status, run times in seconds (blank-separated), peak RSS in KB per
-run, "pages files bytes" of the folder written by the first run.
+run, "pages files bytes" of the folder written by the first run, and
+"user/system" CPU seconds per run (blank-separated).
 MACHINE.txt: "key<TAB>value" lines. Prints the report and writes it to OUT.md.
 """
 import statistics
@@ -35,8 +36,11 @@ def main(tsv_path, meta_path, out_path):
         times = [float(x) for x in f[5].split()]
         rss = [int(x) for x in f[6].split()]
         pages, files, size = (int(x) for x in f[7].split())
+        cpu = [tuple(float(v) for v in x.split("/")) for x in (f[8].split() if len(f) > 8 else [])]
         rows.append(dict(id=f[0], label=f[1], group=int(f[2]), msgs=int(f[3]), status=f[4], times=times,
                          rss=rss, pages=pages, files=files, bytes=size,
+                         user=statistics.median(c[0] for c in cpu) if cpu else None,
+                         sys=statistics.median(c[1] for c in cpu) if cpu else None,
                          med=statistics.median(times) if f[4] == "ok" and times else None,
                          peak=max(rss) if f[4] == "ok" and rss else None))
 
@@ -51,7 +55,8 @@ def main(tsv_path, meta_path, out_path):
         w("**Quick smoke run (--quick): small corpora, one run each; not the reference numbers.**")
         w("")
     w(f"Written by `bash bench/run.sh` on {meta.get('date')}; median of {meta.get('reps')} runs per case "
-      f"(a case whose first run exceeded 10 minutes was run once), warm page cache, every run after a `sync`.")
+      f"(the append bases are built once, and a case whose first run exceeded 10 minutes is run once), "
+      f"warm page cache, every run after a `sync`.")
     w("")
     w("## Machine")
     w("")
@@ -66,24 +71,26 @@ def main(tsv_path, meta_path, out_path):
     w("")
     w("## Results")
     w("")
-    w("| case | messages | runs | median s | messages/s | µs/message | ratio to floor | peak RSS MB | peak KB/message |")
-    w("|---|---:|---:|---:|---:|---:|---:|---:|---:|")
+    w("| case | messages | runs | median s | messages/s | µs/message | ratio to floor | peak RSS MB | peak KB/message | CPU user / sys s |")
+    w("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
     for r in rows:
         is_append = r["id"].startswith("append")
         msgs = fmt_int(r["msgs"]) + (f" into {fmt_int(r['group'])}" if is_append else "")
         if not r["med"]:
-            w(f"| {r['label']} | {msgs} | {len(r['times'])} | {r['status']} | | | | | |")
+            w(f"| {r['label']} | {msgs} | {len(r['times'])} | {r['status']} | | | | | | |")
             continue
         med = r["med"]
         floor = find("floor", r["group"])
         ratio = "" if is_append or not floor else f"{med / floor['med']:.2f}"
         archived = r["pages"] or r["msgs"]
         w(f"| {r['label']} | {msgs} | {len(r['times'])} | {med:.2f} | {r['msgs'] / med:,.0f} | "
-          f"{med / r['msgs'] * 1e6:,.0f} | {ratio} | {r['peak'] / 1024:.1f} | {r['peak'] / archived:.2f} |")
+          f"{med / r['msgs'] * 1e6:,.0f} | {ratio} | {r['peak'] / 1024:.1f} | {r['peak'] / archived:.2f} | "
+          f"{r['user']:.2f} / {r['sys']:.2f} |")
     w("")
     w("Messages/s and µs/message count the messages read in that run; peak KB/message divides the peak RSS "
       "by the messages in the archive afterwards (for the appends: base plus added). Ratio to floor: "
-      "median time over the floor's median time for the same corpus (the floor writes the defaults archive's files).")
+      "median time over the floor's median time for the same corpus (the floor writes the defaults archive's files). "
+      "CPU: median user and system seconds of the process (a gap to the wall time is waiting or other jobs).")
     w("")
     w("### Archives written")
     w("")

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Throughput and memory benchmark of vorn_htm; see bench/README.md.
 #   bash bench/run.sh [--quick] [--reps N] [--scratch DIR] [--out-dir DIR] [--results FILE]
-#                     [--mhonarc-limit SECONDS] [--no-newfile-append] [--binary PATH]
+#                     [--mhonarc-limit SECONDS] [--no-newfile-append] [--binary PATH] [--from-head]
 set -euo pipefail
 
 REPO=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,6 +15,7 @@ MH_LIMIT=1800       # seconds allowed to one MHonArc run
 LONG_RUN=600        # a case whose first run takes longer is run only once
 NEWFILE_APPEND=1
 BINARY=""
+FROM_HEAD=0         # build the committed HEAD, not the work tree
 
 usage() { sed -n '2,4p' "$0" | sed 's/^# \{0,1\}//'; }
 while (($#)); do
@@ -27,6 +28,7 @@ while (($#)); do
     --mhonarc-limit) MH_LIMIT=$2; shift ;;
     --no-newfile-append) NEWFILE_APPEND=0 ;;
     --binary) BINARY=$2; shift ;;
+    --from-head) FROM_HEAD=1 ;;
     -h | --help) usage; exit 0 ;;
     *) echo "run.sh: unknown option $1" >&2; usage >&2; exit 2 ;;
   esac
@@ -76,15 +78,22 @@ HAVE_MH=0
 command -v mhonarc >/dev/null && HAVE_MH=1
 
 # ---------------------------------------------------------------- build
+COMMIT=$(git -C "$REPO" rev-parse --short HEAD 2>/dev/null || echo unknown)
 if [[ -n $BINARY ]]; then
   say "using the given binary $BINARY"
   SRC_BIN=$BINARY
 else
-  say "building the Release binary in build-bench"
-  cmake -S "$REPO" -B "$REPO/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORN_TESTS=OFF >"$SCRATCH/logs/cmake.log" 2>&1 &&
-    cmake --build "$REPO/build-bench" --target vorn_htm >>"$SCRATCH/logs/cmake.log" 2>&1 ||
+  src=$REPO build=$REPO/build-bench
+  if ((FROM_HEAD)); then
+    src=$SCRATCH/head-src build=$SCRATCH/build-head
+    rm -rf "$src" && mkdir -p "$src"
+    git -C "$REPO" archive "$COMMIT" | tar -x -C "$src"
+  fi
+  say "building the Release binary in $build"
+  cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORN_TESTS=OFF >"$SCRATCH/logs/cmake.log" 2>&1 &&
+    cmake --build "$build" --target vorn_htm >>"$SCRATCH/logs/cmake.log" 2>&1 ||
     { tail -30 "$SCRATCH/logs/cmake.log" >&2; echo "run.sh: build failed" >&2; exit 1; }
-  SRC_BIN=$REPO/build-bench/vorn_htm
+  SRC_BIN=$build/vorn_htm
 fi
 # The settings file is read from the program's folder: one copy without it
 # (run defaults), one beside the sample file with every switch on.
@@ -113,7 +122,8 @@ corpus() {
 }
 
 # ---------------------------------------------------------------- measuring
-# timed LOG CMD...: runs CMD once after a sync; sets T (seconds), RSS (KB), RC.
+# timed LOG CMD...: runs CMD once after a sync; sets T (seconds), RSS (KB),
+# CPU ("user/system" seconds) and RC.
 timed() {
   local log=$1; shift
   sync
@@ -127,6 +137,7 @@ timed() {
   T=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", (b - a) / 1e9 }')
   RSS=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$log.time" 2>/dev/null || true)
   RSS=${RSS:-0}
+  CPU=$(awk -F': ' '/User time/ { u = $2 } /System time/ { s = $2 } END { print u "/" s }' "$log.time" 2>/dev/null || true)
 }
 
 # archive_stats DIR: "pages files bytes" of an archive folder.
@@ -134,7 +145,7 @@ archive_stats() {
   local pages files bytes
   pages=$(find "$1" -maxdepth 1 -type f \( -name 'm[0-9][0-9][0-9][0-9][0-9][0-9][0-9].htm' -o -name 'msg[0-9]*.html' \) | wc -l)
   files=$(find "$1" -type f | wc -l)
-  bytes=$(find "$1" -type f -printf '%s\n' | awk '{ s += $1 } END { printf "%d", s }')
+  bytes=$(find "$1" -type f -printf '%s\n' | awk '{ s += $1 } END { printf "%.0f", s }')
   echo "$pages $files $bytes"
 }
 
@@ -146,7 +157,7 @@ archive_stats() {
 bench_case() {
   local id=$1 label=$2 group=$3 msgs=$4 prep=$5 out=$6
   shift 7
-  local times="" rsss="" status=ok stats="0 0 0" r
+  local times="" rsss="" cpus="" status=ok stats="0 0 0" r
   for ((r = 1; r <= REPS; r++)); do
     eval "$prep"
     timed "$SCRATCH/logs/$id-$group-$r.log" "$@"
@@ -160,10 +171,11 @@ bench_case() {
     say "  $label, $group: run $r: $T s, $RSS KB"
     times+="$T "
     rsss+="$RSS "
+    cpus+="$CPU "
     ((r == 1)) && [[ -n $out && -d $out ]] && stats=$(archive_stats "$out")
     if ((r == 1)) && awk -v t="$T" -v l="$LONG_RUN" 'BEGIN { exit !(t > l) }'; then break; fi
   done
-  printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$id" "$label" "$group" "$msgs" "$status" "${times% }" "${rsss% }" "$stats" >>"$TSV"
+  printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$id" "$label" "$group" "$msgs" "$status" "${times% }" "${rsss% }" "$stats" "${cpus% }" >>"$TSV"
   [[ $status == ok ]]
 }
 
@@ -286,8 +298,14 @@ fs_of() {  # file system type of a folder, and whether it discards on delete
 }
 {
   echo "date	$(date -u '+%Y-%m-%d %H:%M UTC')"
-  echo "commit	$(git -C "$REPO" rev-parse --short HEAD 2>/dev/null || echo unknown)"
-  echo "dirty	$(git -C "$REPO" status --porcelain -- src app CMakeLists.txt 2>/dev/null | awk '{ print $2 }' | tr '\n' ' ')"
+  echo "commit	$COMMIT"
+  if [[ -n $BINARY ]]; then
+    echo "dirty	(binary given: $BINARY)"
+  elif ((FROM_HEAD)); then
+    echo "dirty	"
+  else
+    echo "dirty	$(git -C "$REPO" status --porcelain -- src app CMakeLists.txt 2>/dev/null | awk '{ print $2 }' | tr '\n' ' ')"
+  fi
   echo "nproc	$(nproc)"
   echo "cpu	$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)"
   echo "memory	$(awk '/^MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo)"
