@@ -1,4 +1,6 @@
+#include <array>
 #include <cstddef>
+#include <cstdint>
 
 #include "codec/group_chars.h"
 #include "codec/transfer_codings.h"
@@ -7,11 +9,18 @@ namespace {
 
 // Alphabet value of one character: 0-63, 64 for "=", -1 when outside the
 // alphabet (every double-byte character), 0 for a missing character.
+constexpr std::array<std::int8_t, 256> kValues = [] {
+  std::array<std::int8_t, 256> t{};
+  t.fill(-1);
+  for (std::size_t k = 0; k < kBase64Alphabet.size(); ++k)
+    t[static_cast<unsigned char>(kBase64Alphabet[k])] = static_cast<std::int8_t>(k);
+  return t;
+}();
+
 int b64_value(std::string_view ch) {
   if (ch.empty()) return 0;
   if (ch.size() != 1) return -1;
-  std::size_t p = kBase64Alphabet.find(ch[0]);
-  return p == std::string_view::npos ? -1 : static_cast<int>(p);
+  return kValues[static_cast<unsigned char>(ch[0])];
 }
 
 struct Values {
@@ -55,6 +64,22 @@ std::string B64_Line(std::string_view line) {
   std::string out;
   out.reserve(line.size() / 4 * 3 + 3);
   for (std::size_t pos = 0; pos < line.size();) {
+    // Four single-byte characters, the usual case, are decoded in place.
+    if (pos + 4 <= line.size() && !sjis::is_lead(static_cast<unsigned char>(line[pos])) &&
+        !sjis::is_lead(static_cast<unsigned char>(line[pos + 1])) &&
+        !sjis::is_lead(static_cast<unsigned char>(line[pos + 2])) &&
+        !sjis::is_lead(static_cast<unsigned char>(line[pos + 3]))) {
+      const int a = kValues[static_cast<unsigned char>(line[pos])] & 63;
+      const int b = kValues[static_cast<unsigned char>(line[pos + 1])] & 63;
+      const int c = kValues[static_cast<unsigned char>(line[pos + 2])] & 63;
+      const int d = kValues[static_cast<unsigned char>(line[pos + 3])] & 63;
+      const char bytes[3] = {static_cast<char>((a << 2) | (b >> 4)), static_cast<char>(((b & 15) << 4) | (c >> 2)),
+                             static_cast<char>(((c & 3) << 6) | d)};
+      const int count = line[pos + 3] != '=' ? 3 : line[pos + 2] != '=' ? 2 : 1;
+      out.append(bytes, static_cast<std::size_t>(count));
+      pos += 4;
+      continue;
+    }
     GroupBytes gb = B64_Bin_Group(codec_detail::next_group(line, pos));
     out.append(gb.bytes, 0, static_cast<std::size_t>(gb.count));
   }

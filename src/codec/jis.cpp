@@ -28,6 +28,8 @@ bool cut_off(std::string_view tail, std::string_view full) {
 }  // namespace
 
 std::string Jis_To_Sjis(std::string_view line) {
+  // Without an ESC nothing switches: Shift_JIS and ASCII lines pass as they are.
+  if (line.find(static_cast<char>(kEsc)) == std::string_view::npos) return std::string(line);
   std::string out;
   out.reserve(line.size());
   Charset set = Charset::Ascii;

@@ -24,12 +24,17 @@ std::size_t find_impl(std::string_view hay, std::string_view needle, std::size_t
   if (needle.empty()) return from <= hay.size() ? from : std::string_view::npos;
   if (needle.size() > hay.size()) return std::string_view::npos;
   const std::size_t last = hay.size() - needle.size();
-  for (std::size_t i = 0; i <= last; i += char_len(hay, i)) {
-    if (i < from) continue;
-    // Walk hay character by character: single-byte characters compare through
-    // eq, both bytes of a double-byte character exactly (its second byte may
-    // be an ASCII letter that must not be folded), and the match must end on
-    // a character boundary of hay.
+  const unsigned char first = static_cast<unsigned char>(needle[0]);
+  std::size_t boundary = 0;  // a character boundary of hay, never past i
+  for (std::size_t i = from; i <= last; ++i) {
+    // Cheap test of the first byte; only a candidate is checked to stand on a
+    // character boundary, so the boundary walk stays one pass over hay.
+    if (!eq(static_cast<unsigned char>(hay[i]), first)) continue;
+    while (boundary < i) boundary += char_len(hay, boundary);
+    if (boundary != i) continue;
+    // Single-byte characters compare through eq, both bytes of a double-byte
+    // character exactly (its second byte may be an ASCII letter that must not
+    // be folded), and the match must end on a character boundary of hay.
     std::size_t k = 0;
     while (k < needle.size()) {
       const std::size_t n = char_len(hay, i + k);

@@ -188,7 +188,9 @@ void Walk::run() {
   ws_.Syosai_no(0, total_);
 
   MessageValues m;
-  lines_.open(path_, [](std::string&& line) { return Jis_To_Sjis(line); });
+  lines_.open(path_, [](std::string&& line) {
+    return line.find('\x1B') == std::string::npos ? std::move(line) : Jis_To_Sjis(line);
+  });
 
   std::string cur_page;   // page of the message whose body started last
   bool own_page = false;  // cur_page belongs to m (its body has started)
