@@ -18,6 +18,7 @@ std::string Trim_Subj(std::string& subj) {
 }
 
 std::string Html_Esc(std::string_view text) {
+  if (text.find_first_of("<>") == std::string_view::npos) return std::string(text);
   std::string out;
   out.reserve(text.size() + 8);
   for (std::size_t i = 0; i < text.size();) {
