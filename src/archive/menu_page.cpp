@@ -82,7 +82,9 @@ bool Make_Menu(Workspace& ws, const std::string& folder) {
     const std::size_t n = ws.syo_list.count();
     ws.Syosai_no(0, static_cast<std::int64_t>(n));
 
-    TextOut out;
+    // Written beside the old list and renamed over it, so that a run that
+    // stops half-way never leaves a cut-off list behind.
+    AtomicOut out(join_path(folder, "menu.html"));
     out.line("<HTML>");
     out.line("<HEAD>");
     out.line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">");
@@ -118,9 +120,7 @@ bool Make_Menu(Workspace& ws, const std::string& folder) {
     out.line("</PRE>");
     out.line("</BODY>");
     out.line("</HTML>");
-    // Written beside the old list and renamed over it, so that a run that
-    // stops half-way never leaves a cut-off list behind.
-    write_file_atomic(join_path(folder, "menu.html"), out.data());
+    out.commit();
     return true;
   } catch (const std::exception& e) {
     ws.Report_Error("Make_Menu", vb_error_number(e));

@@ -111,10 +111,13 @@ bool Read_Menu(Workspace& ws, const std::string& folder) {
   try {
     const std::string path = join_path(folder, "menu.html");
     if (!exists(path)) return true;
-    for (const std::string& line : read_lines(path)) {
+    LineStore menu;
+    menu.open(path, nullptr);
+    for (std::size_t i = 0; menu.has(i); ++i) {
+      const std::string& line = menu[i];
       const std::size_t at = sjis::find(line, kLink);
-      if (at == std::string::npos) continue;
-      ws.work_list.add(Read_Entry(ws, line, at));
+      if (at != std::string::npos) ws.work_list.add(Read_Entry(ws, line, at));
+      menu.release_before(i + 1);
     }
     return true;
   } catch (const std::exception& e) {

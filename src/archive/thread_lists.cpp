@@ -164,13 +164,15 @@ void Make_ThreadList(Workspace& ws, const std::string& folder) {
     WorkFields f = Split_Work_Line(ws.work_list.at(i));
     if (f.origin != "1") written.insert(f.page);
   }
-  const std::string data = read_file(menu);
-  const std::int64_t size = static_cast<std::int64_t>(data.size());
+  const std::int64_t size = file_size(menu);
+  LineStore lines;
+  lines.open(menu, nullptr);
   std::int64_t done = 0;
   ws.Syosai_no(0, size);
 
   std::vector<ThreadEntry> thread;
-  for (const std::string& line : split_lines(data)) {
+  for (std::size_t i = 0; lines.has(i); lines.release_before(++i)) {
+    const std::string& line = lines[i];
     done += static_cast<std::int64_t>(line.size()) + 2;
     ws.Syosai_no(done, size);
     std::size_t u = sjis::find(line, kLinkStart);

@@ -166,6 +166,43 @@ void write_file_atomic(const std::string& path, std::string_view data) {
   }
 }
 
+AtomicOut::AtomicOut(std::string path) : path_(std::move(path)) {
+  std::string dir = ".";
+  std::string base = path_;
+  std::size_t slash = path_.rfind('/');
+  if (slash != std::string::npos) {
+    dir = path_.substr(0, slash == 0 ? 1 : slash);
+    base = path_.substr(slash + 1);
+  }
+  temp_ = join_path(dir, "." + base + ".XXXXXX");
+  fd_ = ::mkstemp(temp_.data());
+  if (fd_ < 0) fail_create(path_, errno);
+  ::fchmod(fd_, 0644);
+}
+
+AtomicOut::~AtomicOut() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    ::unlink(temp_.c_str());
+  }
+}
+
+void AtomicOut::flush() {
+  write_all(fd_, buf_.data(), temp_);
+  buf_.clear();
+}
+
+void AtomicOut::commit() {
+  flush();
+  int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0 || ::rename(temp_.c_str(), path_.c_str()) != 0) {
+    int e = errno;
+    ::unlink(temp_.c_str());
+    fail(path_, e);
+  }
+}
+
 bool exists(const std::string& path) {
   struct stat st {};
   return ::lstat(path.c_str(), &st) == 0;

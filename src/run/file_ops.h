@@ -51,6 +51,33 @@ class TextOut {
   std::string buf_;
 };
 
+// A file written in pieces beside path and renamed over it by commit(), so
+// that readers see either the old or the new file whole. Lines collect in a
+// buffer that goes to the file whenever it grows past a megabyte, so a file
+// of any size is written in little memory. Without commit() the temporary
+// file is removed.
+class AtomicOut {
+ public:
+  explicit AtomicOut(std::string path);
+  ~AtomicOut();
+  AtomicOut(const AtomicOut&) = delete;
+  AtomicOut& operator=(const AtomicOut&) = delete;
+
+  void line(std::string_view s) {
+    buf_.line(s);
+    if (buf_.data().size() >= (1u << 20)) flush();
+  }
+  void end_line() { line({}); }
+  void commit();
+
+ private:
+  void flush();
+
+  std::string path_, temp_;
+  int fd_ = -1;
+  TextOut buf_;
+};
+
 // Replaces path with data (the old file is truncated first).
 void write_file(const std::string& path, std::string_view data);
 // Writes data to a unique temporary file in the same folder and renames it
