@@ -60,6 +60,8 @@ bool Address_Count(Workspace& ws, const std::string& folder) {
       ws.ml_count.add(count_line(count, current));
       if (count > top) top = count;
     }
+    // One line per message is not needed past the count; the archive may be large.
+    ws.ml_work.clear();
 
     const Settings& st = ws.set;
     TextOut out;
