@@ -27,11 +27,11 @@ BodyRange Body_Lines(const std::vector<std::string>& buf) {
   std::ptrdiff_t header = -1;
   for (std::size_t i = 0; i < buf.size(); ++i) {
     const std::string& line = buf[i];
-    if (sjis::to_lower(sjis::left(line, 24)) == "content-type: text/html;") {
+    if (sjis::starts_with_nocase(line, "content-type: text/html;")) {
       last = static_cast<std::ptrdiff_t>(i) - 1;
       break;
     }
-    if (sjis::to_lower(sjis::left(line, 8)) == "content-") header = static_cast<std::ptrdiff_t>(i);
+    if (sjis::starts_with_nocase(line, "content-")) header = static_cast<std::ptrdiff_t>(i);
   }
   if (header >= 0) return {header + 2, last - 1};
   return {0, last};

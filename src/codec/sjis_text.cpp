@@ -103,7 +103,17 @@ std::string to_upper(std::string_view s) { return fold(s, upper_ascii); }
 bool starts_with_nocase(std::string_view s, std::string_view prefix) {
   // Compared character-wise, so a double-byte character's second byte is
   // never folded; the prefix must also end where a character of s ends.
-  if (s.size() < prefix.size() || find_nocase(s.substr(0, prefix.size()), prefix) != 0) return false;
+  if (s.size() < prefix.size()) return false;
+  // An ASCII prefix matches only ASCII bytes of s, and those are characters
+  // of their own from the first byte on: a plain byte comparison is exact.
+  bool ascii = true;
+  for (std::size_t k = 0; k < prefix.size() && ascii; ++k) {
+    const unsigned char p = static_cast<unsigned char>(prefix[k]);
+    if (p >= 0x80) ascii = false;
+    else if (lower_ascii(static_cast<unsigned char>(s[k])) != lower_ascii(p)) return false;
+  }
+  if (ascii) return true;
+  if (find_nocase(s.substr(0, prefix.size()), prefix) != 0) return false;
   std::size_t i = 0;
   while (i < prefix.size()) i += char_len(s, i);
   return i == prefix.size();
