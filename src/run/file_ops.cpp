@@ -225,7 +225,11 @@ std::vector<std::string> list_files(const std::string& dir) {
   while (dirent* e = ::readdir(d)) {
     if (e->d_name[0] == '.') continue;
     std::string name = e->d_name;
-    if (is_regular_file(join_path(dir, name))) names.push_back(std::move(name));
+    // The folder says what each entry is; only where it does not (or for a
+    // link, which counts as what it points to) is the entry looked at.
+    const bool regular = e->d_type == DT_REG ||
+                         ((e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) && is_regular_file(join_path(dir, name)));
+    if (regular) names.push_back(std::move(name));
   }
   ::closedir(d);
   return names;
