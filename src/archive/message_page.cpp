@@ -129,7 +129,6 @@ void Make_Page(Workspace& ws, const std::string& page_path, const std::string& s
 
   // Removing the old file first replaces a link of that name instead of
   // writing through it.
-  if (exists(page_path)) remove_file(page_path);
-  write_file(page_path, out.data());
+  replace_file(page_path, out.data());
   ws.out_buf.clear();
 }

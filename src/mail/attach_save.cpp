@@ -38,36 +38,6 @@ std::unordered_map<std::string, std::uint64_t>& Taken_Numbers() {
   return taken;
 }
 
-// Creates path exclusively and writes data. False when the name is taken.
-bool Create_New(const std::string& path, const std::string& data) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    if (errno == EEXIST) return false;
-    const int e = errno;
-    throw VbError(vb_code_from_errno(e), path + ": " + std::strerror(e));
-  }
-  const char* p = data.data();
-  std::size_t left = data.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int e = errno;
-      ::close(fd);
-      ::unlink(path.c_str());
-      throw VbError(vb_code_from_errno(e), path + ": " + std::strerror(e));
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  if (::close(fd) != 0) {
-    const int e = errno;
-    ::unlink(path.c_str());
-    throw VbError(vb_code_from_errno(e), path + ": " + std::strerror(e));
-  }
-  return true;
-}
-
 }  // namespace
 
 void Save_Attach(const std::string& folder, std::string& name, const std::string& data) {
@@ -82,7 +52,7 @@ void Save_Attach(const std::string& folder, std::string& name, const std::string
 
   const std::string key = folder + '\0' + base + '\0' + ext;
   const std::string first = join_path(folder, cp932::to_utf8(plain));
-  if (!exists(first) && Create_New(first, data)) {
+  if (!exists(first) && create_new_file(first, data)) {
     Taken_Numbers().erase(key);
     name = plain;
     return;
@@ -95,7 +65,7 @@ void Save_Attach(const std::string& folder, std::string& name, const std::string
     const std::string candidate = base + std::to_string(n) + ext;
     if (Is_Reserved(candidate)) continue;
     const std::string path = join_path(folder, cp932::to_utf8(candidate));
-    if (exists(path) || !Create_New(path, data)) continue;
+    if (exists(path) || !create_new_file(path, data)) continue;
     name = candidate;
     return;
   }

@@ -131,6 +131,33 @@ void write_file(const std::string& path, std::string_view data) {
   if (::close(fd) != 0) fail(path, errno);
 }
 
+bool create_new_file(const std::string& path, std::string_view data) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    if (errno == EEXIST) return false;
+    fail_create(path, errno);
+  }
+  try {
+    write_all(fd, data, path);
+  } catch (...) {
+    ::unlink(path.c_str());
+    throw;
+  }
+  if (::close(fd) != 0) {
+    int e = errno;
+    ::unlink(path.c_str());
+    fail(path, e);
+  }
+  return true;
+}
+
+void replace_file(const std::string& path, std::string_view data) {
+  // The usual case, a new page, costs one open; an old one is removed first.
+  while (!create_new_file(path, data)) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) fail(path, errno);
+  }
+}
+
 std::string make_scratch_file(const std::string& dir, std::string_view stem) {
   std::string tmpl = join_path(dir, ".");
   tmpl.append(stem);

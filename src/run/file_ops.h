@@ -78,6 +78,13 @@ class AtomicOut {
   TextOut buf_;
 };
 
+// Creates path exclusively (never through a link) and writes data; false
+// when the name is taken. A file cut short by a failed write is removed.
+bool create_new_file(const std::string& path, std::string_view data);
+// Writes data as a new file named path: whatever had that name (a file, a
+// link) is removed first, so nothing is ever written through a link.
+void replace_file(const std::string& path, std::string_view data);
+
 // Replaces path with data (the old file is truncated first).
 void write_file(const std::string& path, std::string_view data);
 // Writes data to a unique temporary file in the same folder and renames it
