@@ -129,6 +129,9 @@ void Make_Page(Workspace& ws, const std::string& page_path, const std::string& s
 
   // Removing the old file first replaces a link of that name instead of
   // writing through it.
-  replace_file(page_path, out.data());
+  if (ws.page_writer)
+    ws.page_writer->write(page_path, out.data());
+  else
+    replace_file(page_path, out.data());
   ws.out_buf.clear();
 }

@@ -287,7 +287,14 @@ void Walk::run() {
 
 bool File_Syori(Workspace& ws, const std::string& folder, const std::string& path) {
   try {
+    PageWriter writer;
+    ws.page_writer = &writer;
+    struct Detach {
+      Workspace& ws;
+      ~Detach() { ws.page_writer = nullptr; }
+    } detach{ws};
     Walk(ws, folder, path).run();
+    writer.finish();
     return true;
   } catch (const std::exception& e) {
     ws.Report_Error("File_Syori", vb_error_number(e));

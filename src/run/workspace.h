@@ -12,6 +12,7 @@
 #include "archive/archive_state.h"
 #include "run/line_lists.h"
 #include "run/line_store.h"
+#include "run/page_writer.h"
 #include "run/run_ui.h"
 #include "settings/settings.h"
 
@@ -42,6 +43,9 @@ struct Workspace {
   ArchiveState New_State;
 
   RunUi* ui;
+  // While a mailbox is walked, its pages go to this writer; else they are
+  // written on the spot.
+  PageWriter* page_writer = nullptr;
 
   void Syori_no(std::int64_t num, std::int64_t total) { ui->progress(RunUi::Label::Syori_no, num, total); }
   void Syosai_no(std::int64_t num, std::int64_t total) { ui->progress(RunUi::Label::Syosai_no, num, total); }

@@ -1,0 +1,42 @@
+#include "run/page_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "run/file_ops.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+TEST(PageWriter, WritesInOrderAndFinishWaitsForAll) {
+  TempDir d;
+  PageWriter w;
+  for (int i = 0; i < 2000; ++i)
+    w.write(d / ("m" + std::to_string(i % 50) + ".htm"), std::string(5000, 'a') + std::to_string(i));
+  w.finish();
+  // The last of the forty writes of each name stands.
+  EXPECT_EQ(d.read("m7.htm"), std::string(5000, 'a') + "1957");
+  EXPECT_EQ(d.read("m49.htm"), std::string(5000, 'a') + "1999");
+}
+
+TEST(PageWriter, AFailedWriteIsReportedOnceAndLaterPagesStillWritten) {
+  TempDir d;
+  PageWriter w;
+  w.write(d / "missing/m1.htm", "x");
+  EXPECT_THROW(w.finish(), VbError);
+  w.write(d / "m2.htm", "y");
+  w.finish();
+  EXPECT_EQ(d.read("m2.htm"), "y");
+}
+
+TEST(PageWriter, PagesQueuedWhenTheWalkStopsAreStillWritten) {
+  TempDir d;
+  {
+    PageWriter w;
+    for (int i = 0; i < 100; ++i) w.write(d / ("p" + std::to_string(i)), "z");
+  }
+  EXPECT_TRUE(std::filesystem::exists(d / "p99"));
+}
+
+}  // namespace
