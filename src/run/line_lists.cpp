@@ -5,7 +5,9 @@
 
 #include "codec/sjis_text.h"
 
-bool SortedLines::Less::operator()(const Entry& a, const Entry& b) const {
+namespace line_lists_detail {
+
+bool Less::operator()(const Entry& a, const Entry& b) const {
   int c = sjis::compare_nocase(a.text, b.text);
   if (c != 0) return c < 0;
   // Lines equal but for letter case: the exact bytes decide, so that equal
@@ -15,40 +17,38 @@ bool SortedLines::Less::operator()(const Entry& a, const Entry& b) const {
   return a.seq < b.seq;
 }
 
-SortedLines::Handle SortedLines::add(std::string line) {
-  snapshot_valid_ = false;
-  return set_.insert(Entry{std::move(line), next_seq_++}).first;
-}
+}  // namespace line_lists_detail
 
-void SortedLines::index() const {
-  if (snapshot_valid_) return;
-  snapshot_.clear();
-  snapshot_.reserve(set_.size());
-  for (auto it = set_.begin(); it != set_.end(); ++it) snapshot_.push_back(it);
-  snapshot_valid_ = true;
+using line_lists_detail::Entry;
+using line_lists_detail::Less;
+
+void SortedLines::add(std::string line) { lines_.push_back(Entry{std::move(line), next_seq_++}); }
+
+void SortedLines::sort() const {
+  if (sorted_ == lines_.size()) return;
+  auto mid = lines_.begin() + static_cast<std::ptrdiff_t>(sorted_);
+  std::sort(mid, lines_.end(), Less());
+  std::inplace_merge(lines_.begin(), mid, lines_.end(), Less());
+  sorted_ = lines_.size();
 }
 
 const std::string& SortedLines::at(std::size_t i) const {
-  index();
-  if (i >= snapshot_.size()) throw std::out_of_range("line list index");
-  return snapshot_[i]->text;
+  sort();
+  if (i >= lines_.size()) throw std::out_of_range("line list index");
+  return lines_[i].text;
 }
 
 void SortedLines::remove(std::size_t i) {
-  index();
-  if (i >= snapshot_.size()) throw std::out_of_range("line list index");
-  remove(snapshot_[i]);
-}
-
-void SortedLines::remove(Handle h) {
-  set_.erase(h);
-  snapshot_valid_ = false;
+  sort();
+  if (i >= lines_.size()) throw std::out_of_range("line list index");
+  lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(i));
+  sorted_ = lines_.size();
 }
 
 void SortedLines::clear() {
-  set_.clear();
-  snapshot_.clear();
-  snapshot_valid_ = true;
+  lines_.clear();
+  lines_.shrink_to_fit();
+  sorted_ = 0;
 }
 
 std::string WorkList::id_of(const std::string& line) {
@@ -63,50 +63,62 @@ std::string WorkList::id_of(const std::string& line) {
   return line.substr(p, e == std::string::npos ? std::string::npos : e - p);
 }
 
+void WorkList::index() const {
+  if (snapshot_valid_) return;
+  snapshot_.clear();
+  snapshot_.reserve(set_.size());
+  for (auto it = set_.begin(); it != set_.end(); ++it) snapshot_.push_back(it);
+  snapshot_valid_ = true;
+}
+
 void WorkList::add(std::string line) {
   std::string id = id_of(line);
-  auto h = lines_.add(std::move(line));
+  auto h = set_.insert(Entry{std::move(line), next_seq_++}).first;
+  snapshot_valid_ = false;
   if (!id.empty()) by_id_[id].push_back(h);
 }
 
-void WorkList::forget(SortedLines::Handle h) {
+const std::string& WorkList::at(std::size_t i) const {
+  index();
+  if (i >= snapshot_.size()) throw std::out_of_range("line list index");
+  return snapshot_[i]->text;
+}
+
+void WorkList::erase(Set::const_iterator h) {
   std::string id = id_of(h->text);
-  if (id.empty()) return;
-  auto it = by_id_.find(id);
-  if (it == by_id_.end()) return;
-  auto& v = it->second;
-  v.erase(std::remove(v.begin(), v.end(), h), v.end());
-  if (v.empty()) by_id_.erase(it);
+  if (!id.empty()) {
+    auto it = by_id_.find(id);
+    if (it != by_id_.end()) {
+      auto& v = it->second;
+      v.erase(std::remove(v.begin(), v.end(), h), v.end());
+      if (v.empty()) by_id_.erase(it);
+    }
+  }
+  set_.erase(h);
+  snapshot_valid_ = false;
 }
 
 void WorkList::remove(std::size_t i) {
-  // Find the handle through a walk of the index the list keeps anyway.
-  const std::string& text = lines_.at(i);
-  for (auto it = lines_.begin(); it != lines_.end(); ++it) {
-    if (&it->text == &text) {
-      forget(it);
-      lines_.remove(it);
-      return;
-    }
-  }
+  index();
+  if (i >= snapshot_.size()) throw std::out_of_range("line list index");
+  erase(snapshot_[i]);
 }
 
 void WorkList::clear() {
-  lines_.clear();
+  set_.clear();
   by_id_.clear();
+  snapshot_.clear();
+  snapshot_valid_ = true;
 }
 
 std::optional<std::string> WorkList::take_by_id(const std::string& id) {
   if (id.empty()) return std::nullopt;
   auto it = by_id_.find(id);
   if (it == by_id_.end() || it->second.empty()) return std::nullopt;
-  auto& v = it->second;
-  auto first = std::min_element(v.begin(), v.end(),
-                                [this](SortedLines::Handle a, SortedLines::Handle b) { return lines_.less(a, b); });
-  SortedLines::Handle h = *first;
+  Set::const_iterator h =
+      *std::min_element(it->second.begin(), it->second.end(),
+                        [](Set::const_iterator a, Set::const_iterator b) { return Less()(*a, *b); });
   std::string line = h->text;
-  v.erase(first);
-  if (v.empty()) by_id_.erase(it);
-  lines_.remove(h);
+  erase(h);
   return line;
 }

@@ -2,9 +2,7 @@
 //
 // A sorted list keeps its lines in ascending order, letter case ignored
 // (sjis::compare_nocase); lines equal but for case follow their exact bytes,
-// and identical lines keep the order in which they were added. Adding and removing cost O(log n); reading line i costs
-// O(1) once the list has not changed since the last read, so the usual
-// pattern (fill, then walk from 0 to count-1) is O(n log n) overall.
+// and identical lines keep the order in which they were added.
 #pragma once
 
 #include <cstddef>
@@ -15,45 +13,48 @@
 #include <unordered_map>
 #include <vector>
 
-class SortedLines {
- public:
-  struct Entry {
-    std::string text;
-    std::uint64_t seq;
-  };
-  struct Less {
-    bool operator()(const Entry& a, const Entry& b) const;
-  };
-  using Handle = std::set<Entry, Less>::const_iterator;
+namespace line_lists_detail {
 
-  Handle add(std::string line);
-  const std::string& at(std::size_t i) const;
-  std::size_t count() const { return set_.size(); }
-  void remove(std::size_t i);
-  void remove(Handle h);
-  void clear();
-  bool less(Handle a, Handle b) const { return Less()(*a, *b); }
-
-  auto begin() const { return set_.begin(); }
-  auto end() const { return set_.end(); }
-
- private:
-  void index() const;
-
-  std::set<Entry, Less> set_;
-  std::uint64_t next_seq_ = 0;
-  mutable std::vector<Handle> snapshot_;
-  mutable bool snapshot_valid_ = true;
+struct Entry {
+  std::string text;
+  std::uint64_t seq;
+};
+struct Less {
+  bool operator()(const Entry& a, const Entry& b) const;
 };
 
-// work_list: the message index. Besides being a sorted list it finds the line
-// that holds a given message id without walking the list. An empty id is
-// never indexed, so messages without an id never replace one another.
+}  // namespace line_lists_detail
+
+// syo_list, syo_list_w, ml_work, ml_count: filled, then read. Lines are
+// appended as they come and sorted when the list is next read, so filling a
+// list of n lines and walking it costs O(n log n) in all.
+class SortedLines {
+ public:
+  void add(std::string line);
+  const std::string& at(std::size_t i) const;
+  std::size_t count() const { return lines_.size(); }
+  void remove(std::size_t i);
+  void clear();
+
+ private:
+  void sort() const;
+
+  mutable std::vector<line_lists_detail::Entry> lines_;
+  mutable std::size_t sorted_ = 0;  // lines_[0, sorted_) are in order
+  std::uint64_t next_seq_ = 0;
+};
+
+// work_list: the message index. Lines are added and removed while mailboxes
+// are read (a re-sent message replaces its earlier line), so it is kept in a
+// balanced tree: adding and removing cost O(log n), reading line i O(1) once
+// the list has not changed since the last read. It also finds the line that
+// holds a given message id without walking the list. An empty id is never
+// indexed, so messages without an id never replace one another.
 class WorkList {
  public:
   void add(std::string line);
-  const std::string& at(std::size_t i) const { return lines_.at(i); }
-  std::size_t count() const { return lines_.count(); }
+  const std::string& at(std::size_t i) const;
+  std::size_t count() const { return set_.size(); }
   void remove(std::size_t i);
   void clear();
   // Removes the first line (in list order) whose message id equals id exactly
@@ -61,9 +62,14 @@ class WorkList {
   std::optional<std::string> take_by_id(const std::string& id);
 
  private:
+  using Set = std::set<line_lists_detail::Entry, line_lists_detail::Less>;
   static std::string id_of(const std::string& line);
-  void forget(SortedLines::Handle h);
+  void index() const;
+  void erase(Set::const_iterator h);
 
-  SortedLines lines_;
-  std::unordered_map<std::string, std::vector<SortedLines::Handle>> by_id_;
+  Set set_;
+  std::uint64_t next_seq_ = 0;
+  std::unordered_map<std::string, std::vector<Set::const_iterator>> by_id_;
+  mutable std::vector<Set::const_iterator> snapshot_;
+  mutable bool snapshot_valid_ = true;
 };
