@@ -7,7 +7,8 @@ set -euo pipefail
 REPO=$(cd "$(dirname "$0")/.." && pwd)
 SCRATCH=${VORN_BENCH_SCRATCH:-/tmp/vorn-bench}
 OUTDIR=""           # where the archives are written; see README.md
-GEN=${VORN_BENCH_GEN:-/work/shared/bench/gen_corpus.py}
+# The corpus generator lives in shared/, beside the checkout.
+GEN=${VORN_BENCH_GEN:-$REPO/../shared/bench/gen_corpus.py}
 REPS=""
 QUICK=0
 RESULTS=""
