@@ -8,24 +8,7 @@
 #include "run/file_ops.h"
 #include "run/workspace.h"
 
-namespace {
-
-// Calls f on each line of text; lines end at CR LF, CR or LF.
-template <class F>
-void for_each_line(const std::string& text, F f) {
-  std::size_t start = 0;
-  const std::size_t n = text.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    if (text[i] == '\r' || text[i] == '\n') {
-      f(std::string_view(text).substr(start, i - start));
-      if (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
-      start = i + 1;
-    }
-  }
-  if (start < n) f(std::string_view(text).substr(start));
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::string Restyle_Page(const std::string& page, const Workspace& ws) {
   const Settings& st = ws.set;
@@ -34,7 +17,7 @@ std::string Restyle_Page(const std::string& page, const Workspace& ws) {
   const std::string size = "<FONT SIZE=" + std::to_string(st.FT_SIZE) + ">";
   const std::string colour = "<FONT COLOR=\"" + st.REP_COL + "\">";
   TextOut out;
-  for_each_line(page, [&](std::string_view line) {
+  for (const std::string& line : split_lines(page)) {
     if (sjis::starts_with_nocase(line, "<BODY")) {
       out.line(body);
     } else if (sjis::starts_with_nocase(line, "<FONT SIZE")) {
@@ -44,12 +27,12 @@ std::string Restyle_Page(const std::string& page, const Workspace& ws) {
       // the colour text in it; the quoted text after it stays whole.
       std::size_t close = line.find('>');
       out.part(colour);
-      if (close != std::string_view::npos) out.part(line.substr(close + 1));
+      if (close != std::string::npos) out.part(std::string_view(line).substr(close + 1));
       out.end_line();
     } else {
       out.line(line);
     }
-  });
+  }
   return out.data();
 }
 

@@ -15,21 +15,6 @@ const char kLinkStart[] = "<A HREF=\"m";
 const char kBranch[] = "\x84\xA4";            // └
 const char kIdeographicSpace[] = "\x81\x40";  // 　
 
-std::vector<std::string> split_lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  const std::size_t n = text.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    if (text[i] == '\r' || text[i] == '\n') {
-      lines.emplace_back(text, start, i - start);
-      if (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
-      start = i + 1;
-    }
-  }
-  if (start < n) lines.emplace_back(text, start, n - start);
-  return lines;
-}
-
 bool blank(const std::string& s) { return sjis::trim(s).empty(); }
 
 std::string_view strip_marks(std::string_view s) {

@@ -101,22 +101,23 @@ std::string read_file(const std::string& path) {
   return data;
 }
 
-std::vector<std::string> read_lines(const std::string& path) {
-  std::string data = read_file(path);
+std::vector<std::string> split_lines(std::string_view data) {
   std::vector<std::string> lines;
   std::size_t start = 0;
   const std::size_t n = data.size();
   for (std::size_t i = 0; i < n; ++i) {
     char c = data[i];
     if (c == '\r' || c == '\n') {
-      lines.emplace_back(data, start, i - start);
+      lines.emplace_back(data.substr(start, i - start));
       if (c == '\r' && i + 1 < n && data[i + 1] == '\n') ++i;
       start = i + 1;
     }
   }
-  if (start < n) lines.emplace_back(data, start, n - start);
+  if (start < n) lines.emplace_back(data.substr(start));
   return lines;
 }
+
+std::vector<std::string> read_lines(const std::string& path) { return split_lines(read_file(path)); }
 
 long long file_size(const std::string& path) {
   struct stat st {};

@@ -30,6 +30,8 @@ std::string join_path(std::string_view dir, std::string_view name);
 // a lone CR or at a lone LF; the terminator is not part of the line, and a
 // final terminator does not start another line.
 std::vector<std::string> read_lines(const std::string& path);
+// Splits text into lines by the same rule.
+std::vector<std::string> split_lines(std::string_view text);
 // Reads a whole file as bytes.
 std::string read_file(const std::string& path);
 // The file's size in bytes.
