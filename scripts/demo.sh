@@ -3,7 +3,7 @@
 # out/archive, then prints the path of its start page. Safe to run again: the
 # first conversion rebuilds the archive (-d y), the later ones append to it.
 #
-#   sudo bash scripts/demo.sh        (or as root: bash scripts/demo.sh)
+#   bash scripts/demo.sh     (package installs go through sudo unless run as root)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh

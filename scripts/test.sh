@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds vorn_htm with warnings as errors and runs the whole test suite.
 #
-#   sudo bash scripts/test.sh        (or as root: bash scripts/test.sh)
+#   bash scripts/test.sh     (package installs go through sudo unless run as root)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
