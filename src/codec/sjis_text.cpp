@@ -109,8 +109,10 @@ bool starts_with_nocase(std::string_view s, std::string_view prefix) {
   bool ascii = true;
   for (std::size_t k = 0; k < prefix.size() && ascii; ++k) {
     const unsigned char p = static_cast<unsigned char>(prefix[k]);
-    if (p >= 0x80) ascii = false;
-    else if (lower_ascii(static_cast<unsigned char>(s[k])) != lower_ascii(p)) return false;
+    if (p >= 0x80)
+      ascii = false;
+    else if (lower_ascii(static_cast<unsigned char>(s[k])) != lower_ascii(p))
+      return false;
   }
   if (ascii) return true;
   if (find_nocase(s.substr(0, prefix.size()), prefix) != 0) return false;
