@@ -159,41 +159,6 @@ void replace_file(const std::string& path, std::string_view data) {
   }
 }
 
-std::string make_scratch_file(const std::string& dir, std::string_view stem) {
-  std::string tmpl = join_path(dir, ".");
-  tmpl.append(stem);
-  tmpl += ".XXXXXX";
-  int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) fail_create(dir, errno);
-  ::close(fd);
-  return tmpl;
-}
-
-void write_file_atomic(const std::string& path, std::string_view data) {
-  std::string dir = ".";
-  std::string base = path;
-  std::size_t slash = path.rfind('/');
-  if (slash != std::string::npos) {
-    dir = path.substr(0, slash == 0 ? 1 : slash);
-    base = path.substr(slash + 1);
-  }
-  std::string tmpl = join_path(dir, "." + base + ".XXXXXX");
-  int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) fail_create(path, errno);
-  ::fchmod(fd, 0644);
-  write_all(fd, data, tmpl);
-  if (::close(fd) != 0) {
-    int e = errno;
-    ::unlink(tmpl.c_str());
-    fail(path, e);
-  }
-  if (::rename(tmpl.c_str(), path.c_str()) != 0) {
-    int e = errno;
-    ::unlink(tmpl.c_str());
-    fail(path, e);
-  }
-}
-
 AtomicOut::AtomicOut(std::string path) : path_(std::move(path)) {
   std::string dir = ".";
   std::string base = path_;
@@ -231,6 +196,12 @@ void AtomicOut::commit() {
   }
 }
 
+void write_file_atomic(const std::string& path, std::string_view data) {
+  AtomicOut out(path);
+  out.part(data);
+  out.commit();
+}
+
 bool exists(const std::string& path) {
   struct stat st {};
   return ::lstat(path.c_str(), &st) == 0;
@@ -263,20 +234,6 @@ std::vector<std::string> list_files(const std::string& dir) {
   return names;
 }
 
-bool folder_is_empty(const std::string& dir) {
-  DIR* d = ::opendir(dir.c_str());
-  if (!d) fail(dir, errno);
-  bool empty = true;
-  while (dirent* e = ::readdir(d)) {
-    if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) {
-      empty = false;
-      break;
-    }
-  }
-  ::closedir(d);
-  return empty;
-}
-
 void remove_file(const std::string& path) {
   if (::unlink(path.c_str()) != 0) fail(path, errno);
 }
@@ -286,10 +243,4 @@ void make_directory(const std::string& path) {
     int e = errno;
     throw VbError(e == ENOENT ? 76 : vb_code_from_errno(e), path + ": " + std::strerror(e));
   }
-}
-
-void copy_file(const std::string& from, const std::string& to) { write_file(to, read_file(from)); }
-
-void rename_file(const std::string& from, const std::string& to) {
-  if (::rename(from.c_str(), to.c_str()) != 0) fail(from, errno);
 }

@@ -70,6 +70,7 @@ class AtomicOut {
     if (buf_.data().size() >= (1u << 20)) flush();
   }
   void end_line() { line({}); }
+  void part(std::string_view s) { buf_.part(s); }
   void commit();
 
  private:
@@ -92,8 +93,6 @@ void write_file(const std::string& path, std::string_view data);
 // Writes data to a unique temporary file in the same folder and renames it
 // over path, so that readers see either the old or the new file whole.
 void write_file_atomic(const std::string& path, std::string_view data);
-// Creates a unique empty file in dir (for scratch data) and returns its path.
-std::string make_scratch_file(const std::string& dir, std::string_view stem);
 
 bool exists(const std::string& path);  // anything by that name
 bool is_directory(const std::string& path);
@@ -101,9 +100,5 @@ bool is_regular_file(const std::string& path);
 // Ordinary files of a folder: no folders, no hidden files (names beginning
 // with "."). Names only, in the order the folder lists them.
 std::vector<std::string> list_files(const std::string& dir);
-// True when the folder holds no entry at all, folders and hidden files included.
-bool folder_is_empty(const std::string& dir);
 void remove_file(const std::string& path);     // throws when it cannot
 void make_directory(const std::string& path);  // one level; throws when it cannot
-void copy_file(const std::string& from, const std::string& to);
-void rename_file(const std::string& from, const std::string& to);
