@@ -4,11 +4,19 @@
 
 namespace {
 constexpr std::size_t kMaxQueuedBytes = 8u << 20;
-}
+// A batch goes over when it holds this many pages or bytes.
+constexpr std::size_t kBatchPages = 64;
+constexpr std::size_t kBatchBytes = 256u << 10;
+}  // namespace
 
 PageWriter::PageWriter() : thread_([this] { run(); }) {}
 
 PageWriter::~PageWriter() {
+  try {
+    hand_over();
+  } catch (...) {
+    // finish() was not called: the walk failed, and its error is the one shown.
+  }
   {
     std::lock_guard<std::mutex> lock(mutex_);
     closing_ = true;
@@ -26,40 +34,65 @@ void PageWriter::rethrow_locked() {
 }
 
 void PageWriter::write(std::string path, std::string data) {
+  pending_bytes_ += data.size();
+  pending_.emplace_back(std::move(path), std::move(data));
+  if (pending_.size() >= kBatchPages || pending_bytes_ >= kBatchBytes) hand_over();
+}
+
+void PageWriter::hand_over() {
+  if (pending_.empty()) return;
   std::unique_lock<std::mutex> lock(mutex_);
+  walk_asleep_ = true;
   wake_walk_.wait(lock, [this] { return queued_bytes_ < kMaxQueuedBytes || error_; });
-  rethrow_locked();
-  queued_bytes_ += data.size();
-  queue_.emplace_back(std::move(path), std::move(data));
+  walk_asleep_ = false;
+  queued_bytes_ += pending_bytes_;
+  if (queue_.empty())
+    queue_.swap(pending_);
+  else
+    for (auto& p : pending_) queue_.push_back(std::move(p));
+  pending_.clear();
+  pending_bytes_ = 0;
+  const bool wake = writer_asleep_;
+  std::exception_ptr err = error_;
+  error_ = nullptr;
   lock.unlock();
-  wake_writer_.notify_one();
+  if (wake) wake_writer_.notify_one();
+  if (err) std::rethrow_exception(err);
 }
 
 void PageWriter::finish() {
+  hand_over();
   std::unique_lock<std::mutex> lock(mutex_);
-  wake_walk_.wait(lock, [this] { return (queue_.empty() && !busy_) || error_; });
+  walk_asleep_ = true;
+  wake_walk_.wait(lock, [this] { return queued_bytes_ == 0 || error_; });
+  walk_asleep_ = false;
   rethrow_locked();
 }
 
 void PageWriter::run() {
+  Batch batch;
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
+    writer_asleep_ = true;
     wake_writer_.wait(lock, [this] { return !queue_.empty() || closing_; });
+    writer_asleep_ = false;
     if (queue_.empty()) return;
-    auto [path, data] = std::move(queue_.front());
-    queue_.pop_front();
-    busy_ = true;
+    batch.swap(queue_);
     lock.unlock();
+    std::size_t written = 0;
     std::exception_ptr failed;
-    try {
-      replace_file(path, data);
-    } catch (...) {
-      failed = std::current_exception();
+    for (auto& [path, data] : batch) {
+      try {
+        replace_file(path, data);
+      } catch (...) {
+        if (!failed) failed = std::current_exception();
+      }
+      written += data.size();
     }
+    batch.clear();
     lock.lock();
-    busy_ = false;
-    queued_bytes_ -= data.size();
+    queued_bytes_ -= written;
     if (failed && !error_) error_ = failed;
-    wake_walk_.notify_all();
+    if (walk_asleep_) wake_walk_.notify_all();
   }
 }
