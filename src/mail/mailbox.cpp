@@ -188,8 +188,8 @@ void Walk::run() {
   ws_.Syosai_no(0, total_);
 
   MessageValues m;
-  lines_.open(path_, [](std::string&& line) {
-    return line.find('\x1B') == std::string::npos ? std::move(line) : Jis_To_Sjis(line);
+  lines_.open(path_, [](std::string& line) {
+    if (line.find('\x1B') != std::string::npos) line = Jis_To_Sjis(line);
   });
 
   std::string cur_page;   // page of the message whose body started last

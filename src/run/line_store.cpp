@@ -2,24 +2,32 @@
 
 #include <cerrno>
 #include <cstring>
-#include <stdexcept>
 
 #include "run/file_ops.h"
 
 namespace {
 constexpr std::size_t kBlock = 1 << 20;
-}
 
-LineStore::LineStore(std::vector<std::string> lines)
-    : window_(std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end())) {}
+// The first CR or LF in [p, p + n), or p + n.
+const char* find_terminator(const char* p, std::size_t n) {
+  const char* lf = static_cast<const char*>(std::memchr(p, '\n', n));
+  const std::size_t upto = lf ? static_cast<std::size_t>(lf - p) : n;
+  const char* cr = static_cast<const char*>(std::memchr(p, '\r', upto));
+  return cr ? cr : (lf ? lf : p + n);
+}
+}  // namespace
+
+LineStore::LineStore(std::vector<std::string> lines) {
+  for (auto& line : lines) next_slot() = std::move(line);
+}
 
 LineStore::~LineStore() { clear(); }
 
 void LineStore::clear() {
   if (file_) std::fclose(file_);
   file_ = nullptr;
-  window_.clear();
-  base_ = 0;
+  ring_.clear();
+  head_ = count_ = base_ = 0;
   pos_ = end_ = 0;
   eof_ = true;
   buf_.clear();
@@ -36,58 +44,69 @@ void LineStore::open(const std::string& path, Convert convert) {
   eof_ = false;
 }
 
+std::string& LineStore::next_slot() const {
+  if (count_ == ring_.size()) {
+    // Full: double the ring, keeping the lines in order from slot 0.
+    std::vector<std::unique_ptr<std::string>> bigger(ring_.empty() ? 64 : ring_.size() * 2);
+    for (std::size_t k = 0; k < ring_.size(); ++k) bigger[k] = std::move(ring_[(head_ + k) & (ring_.size() - 1)]);
+    for (auto& slot : bigger)
+      if (!slot) slot = std::make_unique<std::string>();
+    ring_.swap(bigger);
+    head_ = 0;
+  }
+  std::string& slot = *ring_[(head_ + count_) & (ring_.size() - 1)];
+  ++count_;
+  slot.clear();
+  return slot;
+}
+
+bool LineStore::refill() const {
+  end_ = std::fread(buf_.data(), 1, buf_.size(), file_);
+  pos_ = 0;
+  if (end_ == 0 && std::ferror(file_)) throw VbError(57, path_ + ": read error");
+  return end_ != 0;
+}
+
 bool LineStore::read_line() const {
   if (eof_) return false;
-  std::string line;
+  if (pos_ == end_ && !refill()) {
+    eof_ = true;  // a final terminator starts no line
+    return false;
+  }
+  std::string& line = next_slot();
   for (;;) {
-    if (pos_ == end_) {
-      end_ = std::fread(buf_.data(), 1, buf_.size(), file_);
-      pos_ = 0;
-      if (end_ == 0) {
-        if (std::ferror(file_)) throw VbError(57, path_ + ": read error");
-        eof_ = true;
-        if (line.empty()) return false;  // a final terminator starts no line
-        break;
-      }
-    }
     const char* start = buf_.data() + pos_;
-    std::size_t n = end_ - pos_;
-    std::size_t k = 0;
-    while (k < n && start[k] != '\r' && start[k] != '\n') ++k;
+    const std::size_t n = end_ - pos_;
+    const std::size_t k = static_cast<std::size_t>(find_terminator(start, n) - start);
     line.append(start, k);
     pos_ += k;
-    if (k == n) continue;  // the line goes on in the next block
-    char term = buf_[pos_++];
-    if (term == '\r') {
-      // A CR LF pair may be split between two blocks.
-      if (pos_ == end_) {
-        end_ = std::fread(buf_.data(), 1, buf_.size(), file_);
-        pos_ = 0;
-        if (end_ == 0 && std::ferror(file_)) throw VbError(57, path_ + ": read error");
-      }
-      if (pos_ < end_ && buf_[pos_] == '\n') ++pos_;
+    if (k < n) break;
+    if (!refill()) {  // the file ends inside the line
+      eof_ = true;
+      break;
     }
-    break;
   }
-  window_.push_back(convert_ ? convert_(std::move(line)) : std::move(line));
+  if (!eof_ && buf_[pos_++] == '\r') {
+    // A CR LF pair may be split between two blocks.
+    if (pos_ < end_ || refill()) {
+      if (buf_[pos_] == '\n') ++pos_;
+    }
+  }
+  if (convert_) convert_(line);
   return true;
 }
 
-bool LineStore::has(std::size_t i) const {
-  while (i >= base_ + window_.size()) {
+bool LineStore::read_up_to(std::size_t i) const {
+  while (i >= base_ + count_) {
     if (!read_line()) return false;
   }
   return i >= base_;
 }
 
-const std::string& LineStore::operator[](std::size_t i) const {
-  if (!has(i)) throw std::out_of_range("line store index");
-  return window_[i - base_];
-}
-
 void LineStore::release_before(std::size_t i) {
-  while (base_ < i && !window_.empty()) {
-    window_.pop_front();
+  while (base_ < i && count_ > 0) {
+    head_ = (head_ + 1) & (ring_.size() - 1);
+    --count_;
     ++base_;
   }
 }

@@ -5,18 +5,25 @@
 // walked in memory proportional to the longest run of lines the walk looks
 // at together, not to the file. Lines end at CR LF, a lone CR or a lone LF;
 // the terminator is not part of the line.
+//
+// The lines live in a ring of strings whose slots are reused once released,
+// so a walk over millions of lines allocates only for its longest lines. A
+// reference to a line stays valid while the store reads ahead, until the
+// line is released.
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
-#include <deque>
 #include <functional>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 class LineStore {
  public:
-  using Convert = std::function<std::string(std::string&&)>;
+  // Converts a line in place before it is kept.
+  using Convert = std::function<void(std::string&)>;
 
   LineStore() = default;
   // A store over lines already in memory (what the tests hand the collectors).
@@ -32,17 +39,29 @@ class LineStore {
   void clear();
 
   // True when line i exists (reading ahead as far as needed).
-  bool has(std::size_t i) const;
+  bool has(std::size_t i) const {
+    if (i < base_ + count_) return i >= base_;
+    return read_up_to(i);
+  }
   // Line i; has(i) must be true and i must not have been released.
-  const std::string& operator[](std::size_t i) const;
+  const std::string& operator[](std::size_t i) const {
+    if (!has(i)) throw std::out_of_range("line store index");
+    return *ring_[(head_ + (i - base_)) & (ring_.size() - 1)];
+  }
   // Lines before i will not be asked for again.
   void release_before(std::size_t i);
 
  private:
+  bool read_up_to(std::size_t i) const;
   bool read_line() const;  // appends one line; false at the end of the file
+  std::string& next_slot() const;
+  bool refill() const;  // next block into buf_; false at the end of the file
 
-  mutable std::deque<std::string> window_;
-  mutable std::size_t base_ = 0;  // index of window_.front()
+  // ring_.size() is a power of two (or zero); the lines base_ .. base_+count_-1
+  // are in the slots from head_ on.
+  mutable std::vector<std::unique_ptr<std::string>> ring_;
+  mutable std::size_t head_ = 0, count_ = 0;
+  mutable std::size_t base_ = 0;
   mutable std::FILE* file_ = nullptr;
   mutable std::vector<char> buf_;
   mutable std::size_t pos_ = 0, end_ = 0;
