@@ -22,11 +22,11 @@ struct BodyRange {
   std::ptrdiff_t first = 0, last = -1;
 };
 
-BodyRange Body_Lines(const std::vector<std::string>& buf) {
+BodyRange Body_Lines(const TextLines& buf) {
   std::ptrdiff_t last = static_cast<std::ptrdiff_t>(buf.size()) - 1;
   std::ptrdiff_t header = -1;
   for (std::size_t i = 0; i < buf.size(); ++i) {
-    const std::string& line = buf[i];
+    const std::string_view line = buf[i];
     if (sjis::starts_with_nocase(line, "content-type: text/html;")) {
       last = static_cast<std::ptrdiff_t>(i) - 1;
       break;
@@ -64,7 +64,7 @@ std::string Link_Target(std::string_view name) {
 
 }  // namespace
 
-bool Check_Reply(const std::string& line, const std::string& REP_MRK) {
+bool Check_Reply(std::string_view line, const std::string& REP_MRK) {
   std::string_view t = sjis::ltrim(line);
   if (t.empty() || t[0] == '<') return false;
   std::string_view first = t.substr(0, sjis::char_len(t, 0));
@@ -76,33 +76,27 @@ bool Check_Reply(const std::string& line, const std::string& REP_MRK) {
   return false;
 }
 
-void Make_Page(Workspace& ws, const std::string& page_path, const std::string& subject, const std::string& date,
-               const std::string& sender, const std::vector<std::string>& attachments) {
-  // A message without body lines still gets its page (header block only), so
-  // that the link in the menu never points at a missing file.
-  if (sjis::trim(page_path).empty()) return;
-  const Settings& set = ws.set;
-
+std::string Render_Page(const Settings& set, const PageContent& page) {
   TextOut out;
   out.line("<HTML>");
   out.line("<HEAD>");
   out.line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">");
-  out.line("<TITLE>" + Html_Esc(subject));
+  out.line("<TITLE>" + Html_Esc(page.subject));
   out.line("</TITLE>");
   out.line("</HEAD>");
   out.line("<BODY BGCOLOR=\"" + set.BGR_COL + "\" TEXT=\"" + set.TXT_COL + "\" LINK=\"" + set.LNK_COL + "\" VLINK=\"" +
            set.VLK_COL + "\" ALINK=\"#000000\">");
   out.line("<PRE>");
   out.line("<FONT SIZE=" + std::to_string(set.FT_SIZE) + ">");
-  if (set.KB_SUBJ) out.line("TITLE: " + Html_Esc(subject));
-  if (set.KB_FROM) out.line("FROM : " + Html_Esc(sender));
-  if (set.KB_DATE) out.line("DATE : " + Html_Esc(Render_Date(date, set.DAT_FMT)));
+  if (set.KB_SUBJ) out.line("TITLE: " + Html_Esc(page.subject));
+  if (set.KB_FROM) out.line("FROM : " + Html_Esc(page.sender));
+  if (set.KB_DATE) out.line("DATE : " + Html_Esc(Render_Date(page.date, set.DAT_FMT)));
   if (set.KB_SUBJ || set.KB_FROM || set.KB_DATE) out.line(std::string(50, '-'));
 
-  const BodyRange body = Body_Lines(ws.out_buf);
+  const BodyRange body = Body_Lines(page.lines);
   bool quoting = false;
   for (std::ptrdiff_t i = body.first; i <= body.last; ++i) {
-    const std::string& line = ws.out_buf[static_cast<std::size_t>(i)];
+    const std::string_view line = page.lines[static_cast<std::size_t>(i)];
     const bool q = Check_Reply(line, set.REP_MRK);
     if (q && !quoting)
       out.part("<FONT COLOR=\"" + set.REP_COL + "\">");
@@ -112,6 +106,7 @@ void Make_Page(Workspace& ws, const std::string& page_path, const std::string& s
     out.line(Html_Esc(line));
   }
 
+  const std::vector<std::string>& attachments = page.attachments;
   if (set.TE_FILE && attachments.size() > 1) {
     static const std::string kGap = sj("　");
     for (std::size_t k = 1; k < attachments.size(); ++k) {
@@ -126,12 +121,24 @@ void Make_Page(Workspace& ws, const std::string& page_path, const std::string& s
   out.line("</PRE>");
   out.line("</BODY>");
   out.line("</HTML>");
+  return out.take();
+}
 
+void Make_Page(Workspace& ws, const std::string& page_path, const std::string& subject, const std::string& date,
+               const std::string& sender, const std::vector<std::string>& attachments) {
+  // A message without body lines still gets its page (header block only), so
+  // that the link in the menu never points at a missing file.
+  if (sjis::trim(page_path).empty()) return;
+  PageContent page{std::move(ws.out_buf), subject, date, sender, attachments};
+  ws.out_buf = {};
   // Removing the old file first replaces a link of that name instead of
   // writing through it.
-  if (ws.page_writer)
-    ws.page_writer->write(page_path, out.data());
-  else
-    replace_file(page_path, out.data());
-  ws.out_buf.clear();
+  if (ws.page_writer) {
+    std::size_t size = 1024 + subject.size() + sender.size();
+    size += page.lines.bytes() + 8 * page.lines.size();
+    ws.page_writer->write(
+        page_path, [&set = ws.set, page = std::move(page)] { return Render_Page(set, page); }, size);
+  } else {
+    replace_file(page_path, Render_Page(ws.set, page));
+  }
 }

@@ -2,16 +2,33 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "run/text_lines.h"
+
+struct Settings;
 struct Workspace;
 
+// What a message page shows: its body lines as collected from the mailbox
+// (out_buf), the header values and the saved attachments (attachments[0] is
+// a placeholder; the saved names follow it).
+struct PageContent {
+  TextLines lines;
+  std::string subject, date, sender;
+  std::vector<std::string> attachments;
+};
+
+// The bytes of a message page.
+std::string Render_Page(const Settings& set, const PageContent& page);
+
 // True when the line is a quote line by the quote markers.
-bool Check_Reply(const std::string& line, const std::string& REP_MRK);
+bool Check_Reply(std::string_view line, const std::string& REP_MRK);
 
 // Writes the page from ws.out_buf and clears it; does nothing when the path
 // is blank. A message without body lines gets a page with its header block
 // only. attachments[0] is a placeholder; the saved names follow it. Throws
-// VbError when the page cannot be written.
+// VbError when the page cannot be written. During the mailbox walk the page
+// is rendered and written by ws.page_writer, which reports a failure later.
 void Make_Page(Workspace& ws, const std::string& page_path, const std::string& subject, const std::string& date,
                const std::string& sender, const std::vector<std::string>& attachments);

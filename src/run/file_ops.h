@@ -47,6 +47,7 @@ class TextOut {
   void part(std::string_view s) { buf_.append(s); }
   void end_line() { buf_.append("\r\n"); }
   const std::string& data() const { return buf_; }
+  std::string take() { return std::move(buf_); }
   void clear() { buf_.clear(); }
 
  private:

@@ -34,8 +34,14 @@ void PageWriter::rethrow_locked() {
 }
 
 void PageWriter::write(std::string path, std::string data) {
-  pending_bytes_ += data.size();
-  pending_.emplace_back(std::move(path), std::move(data));
+  const std::size_t size = data.size();
+  write(
+      std::move(path), [data = std::move(data)] { return data; }, size);
+}
+
+void PageWriter::write(std::string path, Render render, std::size_t size_hint) {
+  pending_bytes_ += size_hint;
+  pending_.push_back(Page{std::move(path), std::move(render), size_hint});
   if (pending_.size() >= kBatchPages || pending_bytes_ >= kBatchBytes) hand_over();
 }
 
@@ -81,13 +87,13 @@ void PageWriter::run() {
     lock.unlock();
     std::size_t written = 0;
     std::exception_ptr failed;
-    for (auto& [path, data] : batch) {
+    for (Page& page : batch) {
       try {
-        replace_file(path, data);
+        replace_file(page.path, page.render());
       } catch (...) {
         if (!failed) failed = std::current_exception();
       }
-      written += data.size();
+      written += page.size;
     }
     batch.clear();
     lock.lock();

@@ -1,4 +1,5 @@
-// Writes message pages on a second thread while the mailbox walk goes on.
+// Makes and writes message pages on a second thread while the mailbox walk
+// goes on: a page is handed over as a function that renders its bytes.
 //
 // Pages are written in the order they were handed over, so a page written
 // twice (a re-sent message) ends with its last content. The walk collects
@@ -13,6 +14,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -27,12 +29,20 @@ class PageWriter {
   PageWriter(const PageWriter&) = delete;
   PageWriter& operator=(const PageWriter&) = delete;
 
+  using Render = std::function<std::string()>;
+  // size_hint: about the bytes render() will give (it bounds the queue).
+  void write(std::string path, Render render, std::size_t size_hint);
   void write(std::string path, std::string data);
   // Returns when every page handed over is written; throws the first failure.
   void finish();
 
  private:
-  using Batch = std::vector<std::pair<std::string, std::string>>;
+  struct Page {
+    std::string path;
+    Render render;
+    std::size_t size;
+  };
+  using Batch = std::vector<Page>;
   void run();
   void hand_over();
   void rethrow_locked();

@@ -14,6 +14,7 @@
 #include "run/line_store.h"
 #include "run/page_writer.h"
 #include "run/run_ui.h"
+#include "run/text_lines.h"
 #include "settings/settings.h"
 
 struct Workspace {
@@ -29,7 +30,7 @@ struct Workspace {
   SortedLines ml_work;
   SortedLines ml_count;
   // Lines of the message being converted, and of the mailbox being read.
-  std::vector<std::string> out_buf;
+  TextLines out_buf;
   LineStore lstData;
 
   Settings set;

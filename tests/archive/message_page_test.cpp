@@ -181,7 +181,7 @@ TEST(MakePage, BlankPathWritesNothingAndKeepsBuffer) {
   PageFixture f;
   f.ws.out_buf = {"line"};
   Make_Page(f.ws, "   ", "s", "", "a", {""});
-  EXPECT_EQ(f.ws.out_buf, (Lines{"line"}));
+  EXPECT_EQ(f.ws.out_buf, (TextLines{"line"}));
   EXPECT_TRUE(std::filesystem::is_empty(f.out.path()));
 }
 

@@ -30,6 +30,26 @@ TEST(PageWriter, AFailedWriteIsReportedOnceAndLaterPagesStillWritten) {
   EXPECT_EQ(d.read("m2.htm"), "y");
 }
 
+TEST(PageWriter, RendersOnItsThreadAndReportsAFailedRender) {
+  TempDir d;
+  PageWriter w;
+  w.write(
+      d / "r1.htm", [] { return std::string("rendered"); }, 8);
+  w.write(
+      d / "r2.htm", []() -> std::string { throw VbError(7, "out of memory"); }, 8);
+  w.write(
+      d / "r3.htm", [] { return std::string("after"); }, 5);
+  try {
+    w.finish();
+    ADD_FAILURE() << "the failed render was not reported";
+  } catch (const VbError& e) {
+    EXPECT_EQ(e.number, 7);
+  }
+  EXPECT_EQ(d.read("r1.htm"), "rendered");
+  EXPECT_EQ(d.read("r3.htm"), "after");
+  EXPECT_FALSE(std::filesystem::exists(d / "r2.htm"));
+}
+
 TEST(PageWriter, PagesQueuedWhenTheWalkStopsAreStillWritten) {
   TempDir d;
   {
