@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -62,26 +63,34 @@ GroupBytes B64_Bin_Group(std::string_view group) {
 
 std::string B64_Line(std::string_view line) {
   std::string out;
-  out.reserve(line.size() / 4 * 3 + 3);
+  B64_Line_Append(line, out);
+  return out;
+}
+
+void B64_Line_Append(std::string_view line, std::string& out) {
+  const std::size_t start = out.size();
+  out.resize(start + line.size() / 4 * 3 + 3);
+  char* w = out.data() + start;
+  auto value = [](char ch) { return kValues[static_cast<unsigned char>(ch)] & 63; };
   for (std::size_t pos = 0; pos < line.size();) {
     // Four single-byte characters, the usual case, are decoded in place.
-    if (pos + 4 <= line.size() && !sjis::is_lead(static_cast<unsigned char>(line[pos])) &&
-        !sjis::is_lead(static_cast<unsigned char>(line[pos + 1])) &&
-        !sjis::is_lead(static_cast<unsigned char>(line[pos + 2])) &&
-        !sjis::is_lead(static_cast<unsigned char>(line[pos + 3]))) {
-      const int a = kValues[static_cast<unsigned char>(line[pos])] & 63;
-      const int b = kValues[static_cast<unsigned char>(line[pos + 1])] & 63;
-      const int c = kValues[static_cast<unsigned char>(line[pos + 2])] & 63;
-      const int d = kValues[static_cast<unsigned char>(line[pos + 3])] & 63;
-      const char bytes[3] = {static_cast<char>((a << 2) | (b >> 4)), static_cast<char>(((b & 15) << 4) | (c >> 2)),
-                             static_cast<char>(((c & 3) << 6) | d)};
-      const int count = line[pos + 3] != '=' ? 3 : line[pos + 2] != '=' ? 2 : 1;
-      out.append(bytes, static_cast<std::size_t>(count));
+    const char* g = line.data() + pos;
+    if (pos + 4 <= line.size() && !sjis::is_lead(static_cast<unsigned char>(g[0])) &&
+        !sjis::is_lead(static_cast<unsigned char>(g[1])) && !sjis::is_lead(static_cast<unsigned char>(g[2])) &&
+        !sjis::is_lead(static_cast<unsigned char>(g[3]))) {
+      const int a = value(g[0]), b = value(g[1]), c = value(g[2]), d = value(g[3]);
+      w[0] = static_cast<char>((a << 2) | (b >> 4));
+      w[1] = static_cast<char>(((b & 15) << 4) | (c >> 2));
+      w[2] = static_cast<char>(((c & 3) << 6) | d);
+      w += g[3] != '=' ? 3 : g[2] != '=' ? 2 : 1;
       pos += 4;
       continue;
     }
+    // A group holding a double-byte character is as long as its characters;
+    // it never decodes to more bytes than its share of the line allows.
     GroupBytes gb = B64_Bin_Group(codec_detail::next_group(line, pos));
-    out.append(gb.bytes, 0, static_cast<std::size_t>(gb.count));
+    const std::size_t n = static_cast<std::size_t>(gb.count);
+    w = std::copy_n(gb.bytes.data(), n, w);
   }
-  return out;
+  out.resize(static_cast<std::size_t>(w - out.data()));
 }

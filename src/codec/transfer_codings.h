@@ -72,6 +72,8 @@ std::string QP_Line(std::string_view line);
 // B64_Bin_Group, appending each group's first count bytes. Characters outside
 // the alphabet, spaces included, are not skipped: they decode as 63.
 std::string B64_Line(std::string_view line);
+// The same, appended to out.
+void B64_Line_Append(std::string_view line, std::string& out);
 
 // Decodes the characters of one uuencoded line (without its length character)
 // four at a time with UU_Group. A full group gives three bytes; a shorter last

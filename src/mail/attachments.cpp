@@ -63,7 +63,11 @@ void Collect_Attach(Workspace& ws, AttachCollector& c, const std::string& bounda
                     std::size_t& i, const std::string& folder, std::vector<std::string>& attach_list) {
   if (!ws.set.TE_FILE) return;
   std::string_view line = lines[i];
-  if (!boundary.empty() && sjis::find(line, "--" + boundary) != std::string_view::npos) line = {};
+  if (!boundary.empty()) {
+    if (c.marker.size() != boundary.size() + 2 || c.marker.compare(2, std::string::npos, boundary) != 0)
+      c.marker = "--" + boundary;
+    if (sjis::find(line, c.marker) != std::string_view::npos) line = {};
+  }
 
   const std::size_t p = sjis::find_nocase(line, "name=");
   if (p != std::string_view::npos) {
@@ -90,7 +94,7 @@ void Collect_Attach(Workspace& ws, AttachCollector& c, const std::string& bounda
   const bool blank = sjis::trim(line).empty();
   if (c.blank_count == 1 && !blank && !sjis::starts_with_nocase(line, "begin ")) {
     if (c.encoding == 1)
-      c.data += B64_Line(line);
+      B64_Line_Append(line, c.data);
     else if (c.encoding == 2)
       Uu_Data(c, line);
   }

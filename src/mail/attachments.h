@@ -32,6 +32,7 @@ struct AttachCollector {
   long long blank_count = 0;
   std::string data;
   bool uu_ended = false;  // the uuencode closing lines have been seen
+  std::string marker;     // "--" + the boundary it was made for
 };
 
 // Handles lines[i] in attachment mode (nothing when the setting TE_FILE is

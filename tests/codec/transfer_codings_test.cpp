@@ -150,6 +150,13 @@ TEST(B64Line, LongLineHasNoLimit) {
   EXPECT_EQ(out.substr(59997), "ABC");
 }
 
+TEST(B64Line, AppendKeepsWhatIsThere) {
+  std::string data = "xy";
+  B64_Line_Append("QUJD", data);
+  B64_Line_Append("QQ==", data);
+  EXPECT_EQ(data, "xyABCA");
+}
+
 TEST(UuGroup, Table) {
   const GroupRow rows[] = {
       {"Cat", "0V%T", "Cat", 3},
