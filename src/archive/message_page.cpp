@@ -76,6 +76,12 @@ bool Check_Reply(std::string_view line, const std::string& REP_MRK) {
   return false;
 }
 
+AttachList Attach_List(const std::vector<std::string>& names) {
+  AttachList list;
+  for (const std::string& name : names) list.push_back(std::make_shared<std::string>(name));
+  return list;
+}
+
 std::string Render_Page(const Settings& set, const PageContent& page) {
   TextOut out;
   out.line("<HTML>");
@@ -106,13 +112,13 @@ std::string Render_Page(const Settings& set, const PageContent& page) {
     out.line(Html_Esc(line));
   }
 
-  const std::vector<std::string>& attachments = page.attachments;
+  const AttachList& attachments = page.attachments;
   if (set.TE_FILE && attachments.size() > 1) {
     static const std::string kGap = sj("　");
     for (std::size_t k = 1; k < attachments.size(); ++k) {
       if (k % 3 == 1) out.end_line();
-      out.part("<A HREF=\"" + Link_Target(attachments[k]) + "\" target=\"_new\">[" + Html_Esc(attachments[k]) +
-               "]</A>" + kGap);
+      const std::string& name = *attachments[k];
+      out.part("<A HREF=\"" + Link_Target(name) + "\" target=\"_new\">[" + Html_Esc(name) + "]</A>" + kGap);
     }
     out.end_line();
   }
@@ -125,7 +131,7 @@ std::string Render_Page(const Settings& set, const PageContent& page) {
 }
 
 void Make_Page(Workspace& ws, const std::string& page_path, const std::string& subject, const std::string& date,
-               const std::string& sender, const std::vector<std::string>& attachments) {
+               const std::string& sender, const AttachList& attachments) {
   // A message without body lines still gets its page (header block only), so
   // that the link in the menu never points at a missing file.
   if (sjis::trim(page_path).empty()) return;

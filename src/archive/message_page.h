@@ -1,6 +1,7 @@
 // Message pages "m" + 7 digits + ".htm".
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,13 +11,20 @@
 struct Settings;
 struct Workspace;
 
+// The saved attachments of a message, [0] a placeholder. During the mailbox
+// walk a file is saved on the page writer's thread, which fills in its name
+// there before it renders the page that links it; until the walk ends a
+// name is read on that thread only.
+using AttachList = std::vector<std::shared_ptr<std::string>>;
+AttachList Attach_List(const std::vector<std::string>& names);
+
 // What a message page shows: its body lines as collected from the mailbox
 // (out_buf), the header values and the saved attachments (attachments[0] is
 // a placeholder; the saved names follow it).
 struct PageContent {
   TextLines lines;
   std::string subject, date, sender;
-  std::vector<std::string> attachments;
+  AttachList attachments;
 };
 
 // The bytes of a message page.
@@ -31,4 +39,4 @@ bool Check_Reply(std::string_view line, const std::string& REP_MRK);
 // VbError when the page cannot be written. During the mailbox walk the page
 // is rendered and written by ws.page_writer, which reports a failure later.
 void Make_Page(Workspace& ws, const std::string& page_path, const std::string& subject, const std::string& date,
-               const std::string& sender, const std::vector<std::string>& attachments);
+               const std::string& sender, const AttachList& attachments);

@@ -66,12 +66,13 @@ class Converter {
   iconv_t cd_;
 };
 
+// A conversion descriptor keeps state between calls, so each thread has its own.
 Converter& to_sjis() {
-  static Converter c("CP932", "UTF-8");
+  thread_local Converter c("CP932", "UTF-8");
   return c;
 }
 Converter& from_sjis() {
-  static Converter c("UTF-8", "CP932");
+  thread_local Converter c("UTF-8", "CP932");
   return c;
 }
 

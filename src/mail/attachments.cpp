@@ -54,13 +54,25 @@ void Uu_Data(AttachCollector& c, std::string_view line) {
   }
   if (n < 0 || line.size() < 2) return;
   const std::string bytes = UU_Line(line.substr(1));
-  c.data.append(bytes, 0, std::min(static_cast<std::size_t>(n), bytes.size()));
+  c.data.add_bytes(std::string_view(bytes).substr(0, static_cast<std::size_t>(n)));
 }
 
 }  // namespace
 
+std::string AttachData::decode() const {
+  std::string out;
+  out.reserve(pieces_.bytes());
+  for (std::size_t k = 0; k < pieces_.size(); ++k) {
+    if (base64_[k])
+      B64_Line_Append(pieces_[k], out);
+    else
+      out.append(pieces_[k]);
+  }
+  return out;
+}
+
 void Collect_Attach(Workspace& ws, AttachCollector& c, const std::string& boundary, const LineStore& lines,
-                    std::size_t& i, const std::string& folder, std::vector<std::string>& attach_list) {
+                    std::size_t& i, const std::string& folder, AttachList& attach_list) {
   if (!ws.set.TE_FILE) return;
   std::string_view line = lines[i];
   if (!boundary.empty()) {
@@ -79,7 +91,7 @@ void Collect_Attach(Workspace& ws, AttachCollector& c, const std::string& bounda
     }
     if (!name.empty() && name.back() == '"' && sjis::rfind_char(name, '"') == name.size() - 1) name.pop_back();
     c.name = std::move(name);
-    c.data.clear();
+    c.data = {};
     c.blank_count = 0;
     c.encoding = 0;
     c.uu_ended = false;
@@ -94,16 +106,22 @@ void Collect_Attach(Workspace& ws, AttachCollector& c, const std::string& bounda
   const bool blank = sjis::trim(line).empty();
   if (c.blank_count == 1 && !blank && !sjis::starts_with_nocase(line, "begin ")) {
     if (c.encoding == 1)
-      B64_Line_Append(line, c.data);
+      c.data.add_base64_line(line);
     else if (c.encoding == 2)
       Uu_Data(c, line);
   }
   if (blank) ++c.blank_count;
 
   if (c.blank_count == 2 && !c.data.empty()) {
-    std::string name = c.name;
-    Save_Attach(folder, name, c.data);
-    attach_list.push_back(std::move(name));
-    std::string().swap(c.data);
+    auto name = std::make_shared<std::string>(c.name);
+    attach_list.push_back(name);
+    if (ws.page_writer) {
+      const std::size_t size = c.data.encoded_size();
+      ws.page_writer->run([folder, name, data = std::move(c.data)] { Save_Attach(folder, *name, data.decode()); },
+                          size);
+    } else {
+      Save_Attach(folder, *name, c.data.decode());
+    }
+    c.data = {};
   }
 }

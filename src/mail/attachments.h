@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "archive/message_page.h"
 #include "run/line_store.h"
+#include "run/text_lines.h"
 
 struct Workspace;
 
@@ -26,11 +28,35 @@ void Save_Attach(const std::string& folder, std::string& name, const std::string
 
 // Collector state. The mailbox walk starts it afresh with every message, so an
 // attachment that one message leaves unfinished never takes lines of the next.
+// The data of an attachment part in line order: Base64 lines as they stand
+// (decoded when the file is saved, which may be on another thread) and bytes
+// already decoded from uuencoded lines.
+class AttachData {
+ public:
+  void add_base64_line(std::string_view line) {
+    pieces_.push_back(line);
+    base64_.push_back(true);
+  }
+  void add_bytes(std::string_view bytes) {
+    if (bytes.empty()) return;
+    pieces_.push_back(bytes);
+    base64_.push_back(false);
+  }
+  // A Base64 line always decodes to at least one byte.
+  bool empty() const { return pieces_.empty(); }
+  std::size_t encoded_size() const { return pieces_.bytes(); }
+  std::string decode() const;
+
+ private:
+  TextLines pieces_;
+  std::vector<bool> base64_;
+};
+
 struct AttachCollector {
   std::string name;
   int encoding = 0;  // 0 none, 1 Base64, 2 uuencode, 9 other
   long long blank_count = 0;
-  std::string data;
+  AttachData data;
   bool uu_ended = false;  // the uuencode closing lines have been seen
   std::string marker;     // "--" + the boundary it was made for
 };
@@ -38,6 +64,7 @@ struct AttachCollector {
 // Handles lines[i] in attachment mode (nothing when the setting TE_FILE is
 // off); may advance i over continuation lines of a file name. A line holding
 // "--" + boundary counts as a blank line (an empty boundary is none). Saved
-// names are appended to attach_list.
+// names are appended to attach_list. While ws.page_writer is set, the file is
+// decoded and saved on its thread and reports its errors there.
 void Collect_Attach(Workspace& ws, AttachCollector& c, const std::string& boundary, const LineStore& lines,
-                    std::size_t& i, const std::string& folder, std::vector<std::string>& attach_list);
+                    std::size_t& i, const std::string& folder, AttachList& attach_list);

@@ -195,8 +195,8 @@ void Walk::run() {
   std::string cur_page;   // page of the message whose body started last
   bool own_page = false;  // cur_page belongs to m (its body has started)
   PageValues pending;     // values of the message whose page is pending
-  std::vector<std::string> cur_attach{""};
-  std::vector<std::string> pending_attach{""};
+  AttachList cur_attach = Attach_List({""});
+  AttachList pending_attach = Attach_List({""});
   std::string boundary;
   AttachCollector collector;
 
@@ -210,7 +210,7 @@ void Walk::run() {
     if (!m.header_mode && !m.body_mode && Header_Check(line)) {
       pending = {m.subject, m.date, m.from};
       pending_attach = std::move(cur_attach);
-      cur_attach = {""};
+      cur_attach = Attach_List({""});
       ws_.work_list.add(Work_Line(m, cur_page));
       m = MessageValues{};
       own_page = false;
@@ -259,7 +259,7 @@ void Walk::run() {
     if (m.header_mode && !m.body_mode && Check_Honbun(path_, line)) {
       // The page of the message before is complete now.
       if (!cur_page.empty()) Make_Page(ws_, cur_page, pending.subject, pending.date, pending.from, pending_attach);
-      pending_attach = {""};
+      pending_attach = Attach_List({""});
       m.body_mode = true;
       m.header_mode = false;
       cur_page = new_page(m);

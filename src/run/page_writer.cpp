@@ -9,7 +9,7 @@ constexpr std::size_t kBatchPages = 64;
 constexpr std::size_t kBatchBytes = 256u << 10;
 }  // namespace
 
-PageWriter::PageWriter() : thread_([this] { run(); }) {}
+PageWriter::PageWriter() : thread_([this] { work(); }) {}
 
 PageWriter::~PageWriter() {
   try {
@@ -40,8 +40,12 @@ void PageWriter::write(std::string path, std::string data) {
 }
 
 void PageWriter::write(std::string path, Render render, std::size_t size_hint) {
+  run([path = std::move(path), render = std::move(render)] { replace_file(path, render()); }, size_hint);
+}
+
+void PageWriter::run(Job job, std::size_t size_hint) {
   pending_bytes_ += size_hint;
-  pending_.push_back(Page{std::move(path), std::move(render), size_hint});
+  pending_.push_back(Queued{std::move(job), size_hint});
   if (pending_.size() >= kBatchPages || pending_bytes_ >= kBatchBytes) hand_over();
 }
 
@@ -75,7 +79,7 @@ void PageWriter::finish() {
   rethrow_locked();
 }
 
-void PageWriter::run() {
+void PageWriter::work() {
   Batch batch;
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
@@ -87,13 +91,13 @@ void PageWriter::run() {
     lock.unlock();
     std::size_t written = 0;
     std::exception_ptr failed;
-    for (Page& page : batch) {
+    for (Queued& q : batch) {
       try {
-        replace_file(page.path, page.render());
+        q.job();
       } catch (...) {
         if (!failed) failed = std::current_exception();
       }
-      written += page.size;
+      written += q.size;
     }
     batch.clear();
     lock.lock();

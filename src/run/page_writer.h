@@ -1,8 +1,10 @@
-// Makes and writes message pages on a second thread while the mailbox walk
-// goes on: a page is handed over as a function that renders its bytes.
+// Makes and writes message pages and attachment files on a second thread
+// while the mailbox walk goes on: a page is handed over as a function that
+// renders its bytes, an attachment as a job that decodes and saves it.
 //
-// Pages are written in the order they were handed over, so a page written
-// twice (a re-sent message) ends with its last content. The walk collects
+// Jobs run in the order they were handed over, so a page written twice (a
+// re-sent message) ends with its last content, and an attachment is saved
+// before the page that links it is rendered. The walk collects
 // pages in a batch of its own and hands a whole batch over at a time, and
 // each side wakes the other only when it is asleep: one handover per few
 // dozen pages instead of a thread switch per page. A failed write is
@@ -33,17 +35,18 @@ class PageWriter {
   // size_hint: about the bytes render() will give (it bounds the queue).
   void write(std::string path, Render render, std::size_t size_hint);
   void write(std::string path, std::string data);
+  using Job = std::function<void()>;
+  void run(Job job, std::size_t size_hint);
   // Returns when every page handed over is written; throws the first failure.
   void finish();
 
  private:
-  struct Page {
-    std::string path;
-    Render render;
+  struct Queued {
+    Job job;
     std::size_t size;
   };
-  using Batch = std::vector<Page>;
-  void run();
+  using Batch = std::vector<Queued>;
+  void work();
   void hand_over();
   void rethrow_locked();
 

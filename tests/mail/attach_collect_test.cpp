@@ -23,14 +23,14 @@ Collected Collect(const std::vector<std::string>& lines, const std::string& boun
   Workspace ws(ui);
   ws.set.TE_FILE = te_file;
   AttachCollector c;
-  std::vector<std::string> list{""};
+  AttachList list = Attach_List({""});
   Collected out;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::size_t before = i;
     Collect_Attach(ws, c, boundary, lines, i, dir.path(), list);
     out.consumed += i - before;
   }
-  out.names.assign(list.begin() + 1, list.end());
+  for (std::size_t k = 1; k < list.size(); ++k) out.names.push_back(*list[k]);
   return out;
 }
 
