@@ -1,5 +1,11 @@
 #include "archive/thread_lists.h"
 
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <functional>
+#include <string_view>
+#include <thread>
 #include <unordered_set>
 
 #include "archive/archive_state.h"
@@ -15,7 +21,36 @@ const char kLinkStart[] = "<A HREF=\"m";
 const char kBranch[] = "\x84\xA4";            // └
 const char kIdeographicSpace[] = "\x81\x40";  // 　
 
-bool blank(const std::string& s) { return sjis::trim(s).empty(); }
+bool blank(std::string_view s) { return sjis::trim(s).empty(); }
+
+// The lines of a page as views into it; all_crlf tells whether every line
+// ends in CR LF, so that a prefix of the page can be copied as it stands.
+std::vector<std::string_view> line_views(std::string_view data, bool& all_crlf) {
+  std::vector<std::string_view> lines;
+  all_crlf = true;
+  std::size_t start = 0;
+  const std::size_t n = data.size();
+  while (start < n) {
+    const char* p = data.data() + start;
+    const char* lf = static_cast<const char*>(std::memchr(p, '\n', n - start));
+    const std::size_t upto = lf ? static_cast<std::size_t>(lf - p) : n - start;
+    const char* cr = static_cast<const char*>(std::memchr(p, '\r', upto));
+    if (!cr && !lf) {  // the last line has no terminator
+      lines.push_back(data.substr(start));
+      all_crlf = false;
+      break;
+    }
+    const std::size_t end = static_cast<std::size_t>((cr ? cr : lf) - data.data());
+    lines.push_back(data.substr(start, end - start));
+    if (cr && end + 1 < n && data[end + 1] == '\n') {
+      start = end + 2;
+    } else {
+      all_crlf = false;
+      start = end + 1;
+    }
+  }
+  return lines;
+}
 
 std::string_view strip_marks(std::string_view s) {
   for (;;) {
@@ -28,7 +63,7 @@ std::string_view strip_marks(std::string_view s) {
 
 // 1 for a linked entry line of a thread list, 0 for a plain one, -1 for a
 // line that is no entry. Visible texts never hold "<": they are escaped.
-int entry_kind(const std::string& line) {
+int entry_kind(std::string_view line) {
   std::string_view s = strip_marks(line);
   if (s.substr(0, 10) == kLinkStart) {
     // <A HREF="mNNNNNNN.htm">text</A>
@@ -45,7 +80,7 @@ int entry_kind(const std::string& line) {
 
 // Start of an earlier thread list that ends right before line `end`: the index
 // of its empty line, or npos.
-std::size_t earlier_list(const std::vector<std::string>& lines, std::size_t end, const std::string& own_text) {
+std::size_t earlier_list(const std::vector<std::string_view>& lines, std::size_t end, const std::string& own_text) {
   std::size_t k = end;
   std::size_t plain = 0, linked = 0;
   bool own_seen = false;
@@ -72,7 +107,8 @@ std::size_t earlier_list(const std::vector<std::string>& lines, std::size_t end,
 }  // namespace
 
 std::string With_Thread_List(const std::string& page, const std::vector<ThreadEntry>& thread, std::size_t own) {
-  std::vector<std::string> lines = split_lines(page);
+  bool all_crlf = true;
+  const std::vector<std::string_view> lines = line_views(page, all_crlf);
   std::size_t cut = std::string::npos;
   for (std::size_t k = lines.size(); k-- > 0;) {
     if (sjis::trim(lines[k]) == "</FONT>") {
@@ -86,7 +122,13 @@ std::string With_Thread_List(const std::string& page, const std::vector<ThreadEn
   while (cut > 0 && blank(lines[cut - 1])) --cut;
 
   TextOut out;
-  for (std::size_t k = 0; k < cut; ++k) out.line(lines[k]);
+  if (all_crlf && cut > 0) {
+    // Lines 0 .. cut-1 with their CR LF, as they stand in the page.
+    out.part(std::string_view(page).substr(
+        0, static_cast<std::size_t>(lines[cut - 1].data() - page.data()) + lines[cut - 1].size() + 2));
+  } else {
+    for (std::size_t k = 0; k < cut; ++k) out.line(lines[k]);
+  }
   out.line("");
   out.line(kRule);
   for (std::size_t c = 0; c < thread.size(); ++c) out.line(c == own ? thread[c].text : thread[c].link);
@@ -94,19 +136,57 @@ std::string With_Thread_List(const std::string& page, const std::vector<ThreadEn
   out.line("</PRE>");
   out.line("</BODY>");
   out.line("</HTML>");
-  return out.data();
+  return out.take();
 }
 
-void Put_ThreadList(Workspace& ws, const std::string& folder, const std::vector<ThreadEntry>& thread) {
+PageWriters::PageWriters(std::size_t count) {
+  for (std::size_t k = 0; k < std::max<std::size_t>(count, 1); ++k) writers_.push_back(std::make_unique<PageWriter>());
+}
+
+PageWriter& PageWriters::for_page(const std::string& page) {
+  return *writers_[std::hash<std::string>()(page) % writers_.size()];
+}
+
+void PageWriters::finish() {
+  std::exception_ptr first;
+  for (auto& w : writers_) {
+    try {
+      w->finish();
+    } catch (...) {
+      if (!first) first = std::current_exception();
+    }
+  }
+  if (first) std::rethrow_exception(first);
+}
+
+namespace {
+
+void Rewrite_Page(const std::string& path, const std::vector<ThreadEntry>& thread, std::size_t own) {
+  const std::string old_page = read_file(path);
+  std::string new_page = With_Thread_List(old_page, thread, own);
+  if (new_page != old_page) write_file_atomic(path, new_page);
+}
+
+}  // namespace
+
+void Put_ThreadList(Workspace& ws, const std::string& folder, const std::vector<ThreadEntry>& thread,
+                    PageWriters* writers) {
+  std::shared_ptr<const std::vector<ThreadEntry>> shared;
+  if (writers) shared = std::make_shared<const std::vector<ThreadEntry>>(thread);
   for (std::size_t i = 0; i < thread.size(); ++i) {
-    const std::string path = join_path(folder, thread[i].page);
+    std::string path = join_path(folder, thread[i].page);
     if (!is_regular_file(path)) {
       ws.ui->warn("警告: " + path + " がありません。このページのスレッド一覧を飛ばします。");
       continue;
     }
-    const std::string old_page = read_file(path);
-    std::string new_page = With_Thread_List(old_page, thread, i);
-    if (new_page != old_page) write_file_atomic(path, new_page);
+    if (writers) {
+      // About the size of a page: it bounds how many wait.
+      constexpr std::size_t kPageHint = 8 << 10;
+      writers->for_page(thread[i].page)
+          .run([path = std::move(path), shared, i] { Rewrite_Page(path, *shared, i); }, kPageHint);
+    } else {
+      Rewrite_Page(path, thread, i);
+    }
   }
 }
 
@@ -125,7 +205,7 @@ std::uint64_t List_Hash(const std::vector<ThreadEntry>& thread) {
 // left every page of it with this very list and no page of it was written
 // since.
 void Finish_Thread(Workspace& ws, const std::string& folder, const std::vector<ThreadEntry>& thread,
-                   const std::unordered_set<std::string>& written) {
+                   const std::unordered_set<std::string>& written, PageWriters& writers) {
   if (thread.empty()) return;
   const std::uint64_t hash = List_Hash(thread);
   ws.New_State.threads[thread.front().page] = hash;
@@ -135,7 +215,7 @@ void Finish_Thread(Workspace& ws, const std::string& folder, const std::vector<T
     for (std::size_t i = 0; same && i < thread.size(); ++i) same = !written.count(thread[i].page);
     if (same) return;
   }
-  Put_ThreadList(ws, folder, thread);
+  Put_ThreadList(ws, folder, thread, &writers);
 }
 
 }  // namespace
@@ -155,6 +235,9 @@ void Make_ThreadList(Workspace& ws, const std::string& folder) {
   std::int64_t done = 0;
   ws.Syosai_no(0, size);
 
+  // Pages are read and rewritten on as many threads as there are cores,
+  // while this one reads the menu.
+  PageWriters writers(std::thread::hardware_concurrency());
   std::vector<ThreadEntry> thread;
   for (std::size_t i = 0; lines.has(i); lines.release_before(++i)) {
     const std::string& line = lines[i];
@@ -163,7 +246,7 @@ void Make_ThreadList(Workspace& ws, const std::string& folder) {
     std::size_t u = sjis::find(line, kLinkStart);
     if (u == std::string::npos) continue;
     if (line.rfind("<A HREF", 0) == 0) {
-      Finish_Thread(ws, folder, thread, written);
+      Finish_Thread(ws, folder, thread, written, writers);
       thread.clear();
     }
     if (line.size() < u + 21) continue;
@@ -197,5 +280,6 @@ void Make_ThreadList(Workspace& ws, const std::string& folder) {
     e.text = marks + visible;
     thread.push_back(std::move(e));
   }
-  Finish_Thread(ws, folder, thread, written);
+  Finish_Thread(ws, folder, thread, written, writers);
+  writers.finish();
 }

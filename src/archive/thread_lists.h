@@ -7,8 +7,11 @@
 // an earlier run gets it replaced, not a second one.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "run/page_writer.h"
 
 struct Workspace;
 
@@ -23,10 +26,25 @@ struct ThreadEntry {
 // nothing when there is no menu.html. Throws on failure.
 void Make_ThreadList(Workspace& ws, const std::string& folder);
 
+// Page rewriting threads: a page always goes to the same one, so two
+// rewrites of one page keep their order.
+class PageWriters {
+ public:
+  explicit PageWriters(std::size_t count);
+  PageWriter& for_page(const std::string& page);
+  // Waits for every writer; throws the first failure.
+  void finish();
+
+ private:
+  std::vector<std::unique_ptr<PageWriter>> writers_;
+};
+
 // Rewrites the pages of the thread's entries with the thread list at their
 // end. A page that is missing is skipped with a warning; a page that would
-// not change is not written.
-void Put_ThreadList(Workspace& ws, const std::string& folder, const std::vector<ThreadEntry>& thread);
+// not change is not written. With writers, the pages are read and written
+// on their threads (and their failures reported by writers->finish()).
+void Put_ThreadList(Workspace& ws, const std::string& folder, const std::vector<ThreadEntry>& thread,
+                    PageWriters* writers = nullptr);
 
 // The page text with the thread list for entry own put at its end; the page
 // unchanged when it has no closing "</FONT>" line.

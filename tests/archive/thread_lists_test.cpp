@@ -121,6 +121,25 @@ TEST(ThreadLists, LongThreadHasNoEntryLimit) {
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 4 + 1 + 2 + 700 + 4);
 }
 
+TEST(ThreadLists, PageLineEndsComeOutAsCrLf) {
+  const std::vector<ThreadEntry> thread = {{"m0000001.htm", "<A HREF=\"m0000001.htm\">s</A>", "s"}};
+  const std::string want = "<HTML>\r\n<PRE>\r\nbody\r\n\r\n" + kRule + "\r\ns\r\n" + kClose;
+  struct Row {
+    const char* name;
+    std::string page;
+  } rows[] = {
+      {"crlf", "<HTML>\r\n<PRE>\r\nbody\r\n</FONT>\r\n</PRE>\r\n</BODY>\r\n</HTML>\r\n"},
+      {"lf_only", "<HTML>\n<PRE>\nbody\n</FONT>\n</PRE>\n</BODY>\n</HTML>\n"},
+      {"lone_cr_in_the_body", "<HTML>\r\n<PRE>\rbody\r\n</FONT>\r\n</PRE>\r\n</BODY>\r\n</HTML>"},
+      {"blank_lines_before_the_end_dropped", "<HTML>\r\n<PRE>\r\nbody\r\n \r\n\r\n</FONT>\r\n</PRE>"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(With_Thread_List(r.page, thread, 0), want);
+  }
+  EXPECT_EQ(With_Thread_List("<HTML>\r\nno end\r\n", thread, 0), "<HTML>\r\nno end\r\n");
+}
+
 TEST(ThreadLists, NoMenuDoesNothing) {
   Fixture f;
   Make_ThreadList(f.ws, f.out.path());
