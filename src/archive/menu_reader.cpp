@@ -46,15 +46,19 @@ constexpr std::string_view kLink = "<A HREF=\"m";
 
 // The label's position at or after from, or an error.
 std::size_t Label(std::string_view r, std::string_view label, std::size_t from) {
-  const std::size_t p = sjis::find(r, label, from);
+  const std::size_t p = sjis::find_after(r, label, from);
   if (p == std::string_view::npos) Malformed("comment label missing");
   return p;
 }
 
-std::string Value(std::string_view written) {
+void Append_Value(std::string& out, std::string_view written) {
+  if (written.find_first_of("&\t") == std::string_view::npos) {
+    out.append(written);  // the usual case: nothing to undo
+    return;
+  }
   std::string v = menu_comment::unescape(written);
   std::erase(v, '\t');
-  return v;
+  out += v;
 }
 
 std::string Read_Entry(Workspace& ws, std::string_view line, std::size_t at) {
@@ -94,10 +98,12 @@ std::string Read_Entry(Workspace& ws, std::string_view line, std::size_t at) {
       !r.substr(pos + subject.size()).starts_with(menu_comment::kEnd))
     Malformed("subject does not match Subject_Len");
 
-  std::string out = Value(date);
+  std::string out;
+  out.reserve(line.size());
+  Append_Value(out, date);
   for (std::string_view field : {subject, sender, id, parent}) {
     out += '\t';
-    out += Value(field);
+    Append_Value(out, field);
   }
   out += '\t';
   out.append(page);

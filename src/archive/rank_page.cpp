@@ -38,7 +38,13 @@ bool Address_Count(Workspace& ws, const std::string& folder) {
     ws.ml_count.clear();
     ws.ml_work.clear();
     const std::size_t n = ws.work_list.count();
-    for (std::size_t i = 0; i < n; ++i) ws.ml_work.add(Split_Work_Line(ws.work_list.at(i)).sender);
+    for (std::size_t i = 0; i < n; ++i) {
+      // The sender without double quotes ('"' is never the second byte of a
+      // double-byte character).
+      std::string sender(Split_Work_Views(ws.work_list.at(i)).sender);
+      std::erase(sender, '"');
+      ws.ml_work.add(std::move(sender));
+    }
 
     // Equal senders stand together in ml_work; count each run of them.
     long long top = 0;

@@ -71,15 +71,16 @@ bool Syosai_Make(Workspace& ws) {
     if (n > kMaxMessages) throw VbError(6, "more messages than seven-digit numbers can name");
     ws.Syosai_no(0, static_cast<std::int64_t>(n));
 
-    std::vector<std::string> subjects(n), parent_ids(n);
-    std::unordered_map<std::string, IdHolders> by_id;
+    // Views into work_list's lines, which stay in place while it is not changed.
+    std::vector<std::string_view> subjects(n), parent_ids(n);
+    std::unordered_map<std::string_view, IdHolders> by_id;
     by_id.reserve(n);
     for (std::size_t i = 0; i < n; ++i) {
-      WorkFields f = Split_Work_Line(ws.work_list.at(i));
+      const WorkFieldViews f = Split_Work_Views(ws.work_list.at(i));
       auto [it, added] = by_id.try_emplace(f.message_id, IdHolders{i, kNone});
       if (!added && it->second.second == kNone) it->second.second = i;
-      subjects[i] = std::move(f.subject);
-      parent_ids[i] = std::move(f.parent_id);
+      subjects[i] = f.subject;
+      parent_ids[i] = f.parent_id;
     }
 
     std::vector<std::string> keys(n);                  // empty until placed
@@ -96,7 +97,7 @@ bool Syosai_Make(Workspace& ws) {
         if (it != by_id.end()) parent = it->second.first != i ? it->second.first : it->second.second;
       }
       if (ws.set.S_TITLE) {
-        std::string reduced = subjects[i];
+        std::string reduced(subjects[i]);
         Trim_Subj(reduced);
         if (parent == kNone && !sjis::contains(ws.set.TITLE_D, reduced)) {
           auto it = last_by_subject.find(reduced);

@@ -1,5 +1,6 @@
 #include "codec/sjis_text.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace sjis {
@@ -19,18 +20,41 @@ std::string fold(std::string_view s, Fold f) {
   return out;
 }
 
-template <class Eq>
-std::size_t find_impl(std::string_view hay, std::string_view needle, std::size_t from, Eq eq) {
+// The next character boundary at or after to, walking from boundary b.
+std::size_t walk_to(std::string_view s, std::size_t b, std::size_t to) {
+  while (b < to) {
+    // Eight ASCII bytes are eight characters.
+    if (b + 8 <= to) {
+      std::uint64_t w;
+      std::memcpy(&w, s.data() + b, 8);
+      if ((w & 0x8080808080808080u) == 0) {
+        b += 8;
+        continue;
+      }
+    }
+    b += char_len(s, b);
+  }
+  return b;
+}
+
+template <bool Exact, class Eq>
+std::size_t find_impl(std::string_view hay, std::string_view needle, std::size_t from, std::size_t boundary, Eq eq) {
   if (needle.empty()) return from <= hay.size() ? from : std::string_view::npos;
   if (needle.size() > hay.size()) return std::string_view::npos;
   const std::size_t last = hay.size() - needle.size();
   const unsigned char first = static_cast<unsigned char>(needle[0]);
-  std::size_t boundary = 0;  // a character boundary of hay, never past i
+  // boundary: a character boundary of hay, never past i.
   for (std::size_t i = from; i <= last; ++i) {
     // Cheap test of the first byte; only a candidate is checked to stand on a
     // character boundary, so the boundary walk stays one pass over hay.
-    if (!eq(static_cast<unsigned char>(hay[i]), first)) continue;
-    while (boundary < i) boundary += char_len(hay, boundary);
+    if constexpr (Exact) {
+      const void* hit = std::memchr(hay.data() + i, first, last - i + 1);
+      if (!hit) break;
+      i = static_cast<std::size_t>(static_cast<const char*>(hit) - hay.data());
+    } else if (!eq(static_cast<unsigned char>(hay[i]), first)) {
+      continue;
+    }
+    boundary = walk_to(hay, boundary, i);
     if (boundary != i) continue;
     // Single-byte characters compare through eq, both bytes of a double-byte
     // character exactly (its second byte may be an ASCII letter that must not
@@ -69,7 +93,11 @@ std::size_t byte_offset(std::string_view s, std::size_t chars) {
 }
 
 std::size_t find(std::string_view hay, std::string_view needle, std::size_t from) {
-  return find_impl(hay, needle, from, [](unsigned char a, unsigned char b) { return a == b; });
+  return find_impl<true>(hay, needle, from, 0, [](unsigned char a, unsigned char b) { return a == b; });
+}
+
+std::size_t find_after(std::string_view hay, std::string_view needle, std::size_t from) {
+  return find_impl<true>(hay, needle, from, from, [](unsigned char a, unsigned char b) { return a == b; });
 }
 
 std::size_t find_nocase(std::string_view hay, std::string_view needle, std::size_t from) {
@@ -80,8 +108,8 @@ std::size_t find_nocase(std::string_view hay, std::string_view needle, std::size
     if (hay.find(c, from) == std::string_view::npos) return std::string_view::npos;
     break;
   }
-  return find_impl(hay, needle, from,
-                   [](unsigned char a, unsigned char b) { return lower_ascii(a) == lower_ascii(b); });
+  return find_impl<false>(hay, needle, from, 0,
+                          [](unsigned char a, unsigned char b) { return lower_ascii(a) == lower_ascii(b); });
 }
 
 std::size_t find_char(std::string_view hay, char c, std::size_t from) {
@@ -152,6 +180,14 @@ std::string_view mid(std::string_view s, std::size_t start, std::size_t n) {
 int compare_nocase(std::string_view a, std::string_view b) {
   std::size_t i = 0;
   const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+  // Eight equal ASCII bytes at a time first.
+  while (i + 8 <= n) {
+    std::uint64_t wa, wb;
+    std::memcpy(&wa, a.data() + i, 8);
+    std::memcpy(&wb, b.data() + i, 8);
+    if (wa != wb || (wa & 0x8080808080808080u) != 0) break;
+    i += 8;
+  }
   while (i < n) {
     unsigned char x = static_cast<unsigned char>(a[i]);
     unsigned char y = static_cast<unsigned char>(b[i]);

@@ -36,6 +36,9 @@ std::size_t byte_offset(std::string_view s, std::size_t chars);  // offset of ch
 
 // Character-aligned search; returns a byte offset or npos.
 std::size_t find(std::string_view hay, std::string_view needle, std::size_t from = 0);
+// As find, for a from the caller knows to be a character boundary (the end
+// of an earlier match, say): hay before it is not walked again.
+std::size_t find_after(std::string_view hay, std::string_view needle, std::size_t from);
 std::size_t find_char(std::string_view hay, char c, std::size_t from = 0);
 // Last character-aligned occurrence of c, or npos.
 std::size_t rfind_char(std::string_view hay, char c);

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "mail/message_values.h"
@@ -44,6 +45,13 @@ struct WorkFields {
 };
 // Throws VbError(9) for a line of fewer than seven fields.
 WorkFields Split_Work_Line(const std::string& line);
+// The seven fields as they stand in the line (the sender keeps its double
+// quotes, the page field is whole), for passes that only look at them.
+// Throws like Split_Work_Line.
+struct WorkFieldViews {
+  std::string_view date, subject, sender, message_id, parent_id, page, origin;
+};
+WorkFieldViews Split_Work_Views(std::string_view line);
 
 // Menu subject clean-up by the settings SBJ_KAK and SBJ_RES (off: "re:"
 // prefixes, or "[...]" parts, are removed); subj comes back with its leading

@@ -6,12 +6,13 @@
 
 // A work_list line is seven fields joined by TAB; fields after the seventh
 // (there are none in lines this program writes) are ignored.
-WorkFields Split_Work_Line(const std::string& line) {
+WorkFieldViews Split_Work_Views(std::string_view line) {
   std::string_view f[7];
   std::string_view rest = line;
   int n = 0;
   for (; n < 7; ++n) {
-    const std::size_t tab = sjis::find_char(rest, '\t');
+    // TAB is never the second byte of a double-byte character.
+    const std::size_t tab = rest.find('\t');
     f[n] = rest.substr(0, tab);
     if (tab == std::string_view::npos) {
       ++n;
@@ -20,6 +21,12 @@ WorkFields Split_Work_Line(const std::string& line) {
     rest = rest.substr(tab + 1);
   }
   if (n < 7) throw VbError(9, "work_list line with fewer than seven fields");
+  return {f[0], f[1], f[2], f[3], f[4], f[5], f[6]};
+}
+
+WorkFields Split_Work_Line(const std::string& line) {
+  const WorkFieldViews v = Split_Work_Views(line);
+  const std::string_view f[7] = {v.date, v.subject, v.sender, v.message_id, v.parent_id, v.page, v.origin};
 
   WorkFields w;
   w.date = f[0];

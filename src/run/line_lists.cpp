@@ -51,74 +51,97 @@ void SortedLines::clear() {
   sorted_ = 0;
 }
 
-std::string WorkList::id_of(const std::string& line) {
+std::string_view WorkList::id_of(std::string_view line) {
   // Field 3 of date TAB subject TAB sender TAB id TAB ...
   std::size_t p = 0;
   for (int f = 0; f < 3; ++f) {
     p = line.find('\t', p);
-    if (p == std::string::npos) return {};
+    if (p == std::string_view::npos) return {};
     ++p;
   }
   std::size_t e = line.find('\t', p);
-  return line.substr(p, e == std::string::npos ? std::string::npos : e - p);
-}
-
-void WorkList::index() const {
-  if (snapshot_valid_) return;
-  snapshot_.clear();
-  snapshot_.reserve(set_.size());
-  for (auto it = set_.begin(); it != set_.end(); ++it) snapshot_.push_back(it);
-  snapshot_valid_ = true;
+  return line.substr(p, e == std::string_view::npos ? std::string_view::npos : e - p);
 }
 
 void WorkList::add(std::string line) {
-  std::string id = id_of(line);
-  auto h = set_.insert(Entry{std::move(line), next_seq_++}).first;
-  snapshot_valid_ = false;
-  if (!id.empty()) by_id_[id].push_back(h);
+  const std::string_view id = id_of(line);
+  if (ids_valid_ && !id.empty()) ids_.emplace(std::hash<std::string_view>()(id), lines_.size());
+  lines_.push_back(Entry{std::move(line), next_seq_++});
+  taken_.push_back(false);
+  ++live_;
+}
+
+void WorkList::settle() const {
+  if (sorted_ == lines_.size()) return;
+  // Drop the taken lines, counting how many of the sorted ones remain.
+  std::size_t keep = 0, sorted_kept = 0;
+  for (std::size_t k = 0; k < lines_.size(); ++k) {
+    if (taken_[k]) continue;
+    if (k < sorted_) ++sorted_kept;
+    if (keep != k) lines_[keep] = std::move(lines_[k]);
+    ++keep;
+  }
+  lines_.resize(keep);
+  taken_.assign(keep, false);
+  auto mid = lines_.begin() + static_cast<std::ptrdiff_t>(sorted_kept);
+  std::sort(mid, lines_.end(), Less());
+  std::inplace_merge(lines_.begin(), mid, lines_.end(), Less());
+  sorted_ = lines_.size();
+  ids_.clear();
+  ids_valid_ = false;
+}
+
+void WorkList::index_ids() const {
+  if (ids_valid_) return;
+  ids_.clear();
+  ids_.reserve(lines_.size());
+  for (std::size_t k = 0; k < lines_.size(); ++k) {
+    const std::string_view id = id_of(lines_[k].text);
+    if (!taken_[k] && !id.empty()) ids_.emplace(std::hash<std::string_view>()(id), k);
+  }
+  ids_valid_ = true;
 }
 
 const std::string& WorkList::at(std::size_t i) const {
-  index();
-  if (i >= snapshot_.size()) throw std::out_of_range("line list index");
-  return snapshot_[i]->text;
-}
-
-void WorkList::erase(Set::const_iterator h) {
-  std::string id = id_of(h->text);
-  if (!id.empty()) {
-    auto it = by_id_.find(id);
-    if (it != by_id_.end()) {
-      auto& v = it->second;
-      v.erase(std::remove(v.begin(), v.end(), h), v.end());
-      if (v.empty()) by_id_.erase(it);
-    }
-  }
-  set_.erase(h);
-  snapshot_valid_ = false;
+  settle();
+  if (i >= lines_.size()) throw std::out_of_range("line list index");
+  return lines_[i].text;
 }
 
 void WorkList::remove(std::size_t i) {
-  index();
-  if (i >= snapshot_.size()) throw std::out_of_range("line list index");
-  erase(snapshot_[i]);
+  settle();
+  if (i >= lines_.size()) throw std::out_of_range("line list index");
+  taken_[i] = true;
+  sorted_ = 0;  // settle() drops it on the next read
+  --live_;
+  ids_valid_ = false;
 }
 
 void WorkList::clear() {
-  set_.clear();
-  by_id_.clear();
-  snapshot_.clear();
-  snapshot_valid_ = true;
+  lines_.clear();
+  lines_.shrink_to_fit();
+  taken_.clear();
+  sorted_ = 0;
+  live_ = 0;
+  ids_.clear();
+  ids_valid_ = true;
 }
 
 std::optional<std::string> WorkList::take_by_id(const std::string& id) {
   if (id.empty()) return std::nullopt;
-  auto it = by_id_.find(id);
-  if (it == by_id_.end() || it->second.empty()) return std::nullopt;
-  Set::const_iterator h =
-      *std::min_element(it->second.begin(), it->second.end(),
-                        [](Set::const_iterator a, Set::const_iterator b) { return Less()(*a, *b); });
-  std::string line = h->text;
-  erase(h);
-  return line;
+  index_ids();
+  auto [first, last] = ids_.equal_range(std::hash<std::string_view>()(id));
+  auto best = ids_.end();
+  for (auto it = first; it != last; ++it) {
+    const std::size_t k = it->second;
+    if (taken_[k] || id_of(lines_[k].text) != id) continue;
+    if (best == ids_.end() || Less()(lines_[k], lines_[best->second])) best = it;
+  }
+  if (best == ids_.end()) return std::nullopt;
+  const std::size_t k = best->second;
+  ids_.erase(best);
+  taken_[k] = true;
+  if (k < sorted_) sorted_ = 0;  // the sorted run now holds a taken line
+  --live_;
+  return std::move(lines_[k].text);
 }

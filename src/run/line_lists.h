@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <set>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -44,17 +44,19 @@ class SortedLines {
   std::uint64_t next_seq_ = 0;
 };
 
-// work_list: the message index. Lines are added and removed while mailboxes
-// are read (a re-sent message replaces its earlier line), so it is kept in a
-// balanced tree: adding and removing cost O(log n), reading line i O(1) once
-// the list has not changed since the last read. It also finds the line that
-// holds a given message id without walking the list. An empty id is never
-// indexed, so messages without an id never replace one another.
+// work_list: the message index. Lines are added while mailboxes are read,
+// and a re-sent message takes its earlier line out (take_by_id); the list is
+// read once reading is over. So lines are appended as they come, a taken
+// line is only marked, and the first read drops the marked lines and sorts
+// the rest: filling and reading n lines costs O(n log n) in all. An index of
+// message ids (by hash, pointing into the list) finds a line by its id
+// without walking the list. An empty id is never indexed, so messages
+// without an id never replace one another.
 class WorkList {
  public:
   void add(std::string line);
   const std::string& at(std::size_t i) const;
-  std::size_t count() const { return set_.size(); }
+  std::size_t count() const { return live_; }
   void remove(std::size_t i);
   void clear();
   // Removes the first line (in list order) whose message id equals id exactly
@@ -62,14 +64,16 @@ class WorkList {
   std::optional<std::string> take_by_id(const std::string& id);
 
  private:
-  using Set = std::set<line_lists_detail::Entry, line_lists_detail::Less>;
-  static std::string id_of(const std::string& line);
-  void index() const;
-  void erase(Set::const_iterator h);
+  static std::string_view id_of(std::string_view line);
+  void settle() const;  // drops taken lines, sorts; the id index is rebuilt when next needed
+  void index_ids() const;
 
-  Set set_;
+  mutable std::vector<line_lists_detail::Entry> lines_;
+  mutable std::vector<bool> taken_;  // parallel to lines_
+  mutable std::size_t sorted_ = 0;   // lines_[0, sorted_) are in order and none is taken
+  std::size_t live_ = 0;
   std::uint64_t next_seq_ = 0;
-  std::unordered_map<std::string, std::vector<Set::const_iterator>> by_id_;
-  mutable std::vector<Set::const_iterator> snapshot_;
-  mutable bool snapshot_valid_ = true;
+  // Hash of the id -> position in lines_; valid while ids_valid_.
+  mutable std::unordered_multimap<std::size_t, std::size_t> ids_;
+  mutable bool ids_valid_ = true;
 };

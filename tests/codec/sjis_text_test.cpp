@@ -43,10 +43,16 @@ TEST(SjisFind, Table) {
       {"< after a broken lead byte", "\x81<b>", "<", 0, 1},
       {"slash after a broken lead byte", "a\x82/x", "/", 0, 2},
       {"space after a broken lead byte", "\xE0 x", " x", 0, 1},
+      // Long ASCII runs are walked eight bytes at a time.
+      {"backslash in hyo after a long ASCII run", "0123456789abcdefg" + kHyo + "\\", "\\", 0, 19},
+      {"bracket after mixed runs", "01234567" + kChoon + "89abcdef" + kChoon + "[", "[", 0, 20},
+      {"from inside a long run", "0123456789abcdef]x]", "]", 17, 18},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
     EXPECT_EQ(sjis::find(r.hay, r.needle, r.from), r.want);
+    // from = 0 is a boundary, so find_after must agree there.
+    EXPECT_EQ(sjis::find_after(r.hay, r.needle, 0), sjis::find(r.hay, r.needle));
     EXPECT_EQ(sjis::contains(r.hay, r.needle), sjis::find(r.hay, r.needle) != npos);
   }
 }
@@ -121,6 +127,11 @@ TEST(SjisCompareNocase, Table) {
       {"lone lead before full char", "\x81", kChoon, -1},
       {"both lone leads", "a\x81", "A\x81", 0},
       {"first byte decides double-byte order", kHyo, kPo, 1},
+      {"long equal prefix then case", "2004-01-01 12:34:56\tABC", "2004-01-01 12:34:56\tabd", -1},
+      {"long prefix differing by case only", "2004-01-01 12:34:56\tSubject", "2004-01-01 12:34:56\tsUBJECT", 0},
+      {"double-byte char after eight ASCII", "12345678" + kKaA, "12345678" + kKaXa, -1},
+      {"double-byte char inside the first eight", "1234" + kKaA + "5678x", "1234" + kKaA + "5678Y", -1},
+      {"lead byte straddling eight", "1234567" + kHyo + "a", "1234567" + kHyo + "B", -1},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
+#include "codec/sjis_text.h"
+
 namespace {
 
 std::vector<std::string> all(const SortedLines& s) {
@@ -50,6 +55,51 @@ TEST(WorkList, TakeByIdFindsTheFirstInListOrderAndNeverAnEmptyId) {
   EXPECT_EQ(w.at(0), line("2004-01-02", "", "m2"));
   w.remove(0);
   EXPECT_EQ(w.at(0), line("2004-01-04", "", "m4"));
+}
+
+// Adds, takes, removes and reads in random order against a plain sorted
+// vector: the list must always read as the model does.
+TEST(WorkList, RandomOperationsMatchASortedModel) {
+  std::mt19937 rng(7);
+  WorkList w;
+  std::vector<std::pair<std::string, std::uint64_t>> model;
+  std::uint64_t seq = 0;
+  auto less = [](const auto& a, const auto& b) {
+    int c = sjis::compare_nocase(a.first, b.first);
+    if (c != 0) return c < 0;
+    c = a.first.compare(b.first);
+    return c != 0 ? c < 0 : a.second < b.second;
+  };
+  auto id_of = [](const std::string& l) { return l.substr(l.find('\t', l.find('\t', l.find('\t') + 1) + 1) + 1, 3); };
+  const char* dates[] = {"2004-01-01", "2004-01-02", "2004-01-03", "2004-01-01"};
+  const char* ids[] = {"<a>", "<b>", "<c>", "<A>"};
+  for (int step = 0; step < 3000; ++step) {
+    SCOPED_TRACE(step);
+    const int op = static_cast<int>(rng() % 10);
+    if (op < 5) {
+      std::string l = line(dates[rng() % 4], ids[rng() % 4], ("m" + std::to_string(rng() % 50)).c_str());
+      w.add(l);
+      model.emplace_back(l, seq++);
+      std::sort(model.begin(), model.end(), less);
+    } else if (op < 8) {
+      const std::string id = ids[rng() % 4];
+      auto it = std::find_if(model.begin(), model.end(), [&](const auto& e) { return id_of(e.first) == id; });
+      std::optional<std::string> got = w.take_by_id(id);
+      if (it == model.end()) {
+        ASSERT_FALSE(got);
+      } else {
+        ASSERT_EQ(got, it->first);
+        model.erase(it);
+      }
+    } else if (op == 8 && !model.empty()) {
+      const std::size_t i = rng() % model.size();
+      w.remove(i);
+      model.erase(model.begin() + static_cast<std::ptrdiff_t>(i));
+    } else {
+      ASSERT_EQ(w.count(), model.size());
+      for (std::size_t i = 0; i < model.size(); ++i) ASSERT_EQ(w.at(i), model[i].first);
+    }
+  }
 }
 
 }  // namespace
