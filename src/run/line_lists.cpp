@@ -7,7 +7,31 @@
 
 namespace line_lists_detail {
 
+// The order of compare_nocase is the byte order of the text with the ASCII
+// letters of its single-byte characters lowered (a double-byte character's
+// bytes stay as they are; a shorter text that is a prefix comes first). The
+// key holds the first sixteen bytes of that text, big-endian and padded with
+// zero bytes, so keys that differ order their lines; equal keys leave it to
+// the full comparison.
+Entry::Entry(std::string line, std::uint64_t seq) : text(std::move(line)), seq(seq), key{0, 0} {
+  unsigned char folded[16] = {};
+  const std::size_t n = text.size() < 16 ? text.size() : 16;
+  for (std::size_t i = 0; i < n;) {
+    const std::size_t len = sjis::char_len(text, i);
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    folded[i] = len == 1 && c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c;
+    if (len == 2 && i + 1 < n) folded[i + 1] = static_cast<unsigned char>(text[i + 1]);
+    i += len;
+  }
+  for (int w = 0; w < 2; ++w)
+    for (int k = 0; k < 8; ++k) key[w] = (key[w] << 8) | folded[w * 8 + k];
+}
+
 bool Less::operator()(const Entry& a, const Entry& b) const {
+  if (a.key[0] != b.key[0]) return a.key[0] < b.key[0];
+  if (a.key[1] != b.key[1]) return a.key[1] < b.key[1];
+  // Identical lines (the same sender many times over) need no folding.
+  if (a.text == b.text) return a.seq < b.seq;
   int c = sjis::compare_nocase(a.text, b.text);
   if (c != 0) return c < 0;
   // Lines equal but for letter case: the exact bytes decide, so that equal
@@ -81,7 +105,7 @@ void WorkList::settle() const {
     if (keep != k) lines_[keep] = std::move(lines_[k]);
     ++keep;
   }
-  lines_.resize(keep);
+  lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(keep), lines_.end());
   taken_.assign(keep, false);
   auto mid = lines_.begin() + static_cast<std::ptrdiff_t>(sorted_kept);
   std::sort(mid, lines_.end(), Less());

@@ -102,4 +102,32 @@ TEST(WorkList, RandomOperationsMatchASortedModel) {
   }
 }
 
+// The stored sort key must order lines exactly as the full comparison does:
+// texts of letters in both cases, lead and trail bytes, NUL and prefixes of
+// one another, around the sixteen bytes the key holds.
+TEST(SortedLines, OrderMatchesTheFullComparisonForTrickyBytes) {
+  std::mt19937 rng(11);
+  const std::string alphabet[] = {"a",        "A",        "z",        "Z",    "[",    "0",    std::string(1, '\0'),
+                                  "\x83\x41", "\x83\x61", "\x95\x5C", "\x81", "\xE0", "\x7F", " "};
+  std::vector<std::string> texts;
+  for (int k = 0; k < 2000; ++k) {
+    std::string t = k % 3 == 0 ? "2004-01-01 12:3" : "";
+    const std::size_t len = rng() % 14;
+    for (std::size_t c = 0; c < len; ++c) t += alphabet[rng() % std::size(alphabet)];
+    texts.push_back(t);
+  }
+  SortedLines s;
+  for (const std::string& t : texts) s.add(t);
+  std::vector<std::pair<std::string, std::size_t>> want;
+  for (std::size_t k = 0; k < texts.size(); ++k) want.emplace_back(texts[k], k);
+  std::sort(want.begin(), want.end(), [](const auto& a, const auto& b) {
+    int c = sjis::compare_nocase(a.first, b.first);
+    if (c != 0) return c < 0;
+    c = a.first.compare(b.first);
+    return c != 0 ? c < 0 : a.second < b.second;
+  });
+  ASSERT_EQ(s.count(), want.size());
+  for (std::size_t i = 0; i < want.size(); ++i) ASSERT_EQ(s.at(i), want[i].first) << i;
+}
+
 }  // namespace
