@@ -21,13 +21,13 @@ namespace {
 // settings. The name is the text before the first "<", the address the text
 // after it without its last character (the closing ">"); a sender without
 // "<" is all address.
-std::string Sender_Column(const std::string& sender, const Settings& set) {
+std::string Sender_Column(std::string_view sender, const Settings& set) {
   std::string name;
   std::string address(sjis::trim(sender));
   const std::size_t lt = sjis::find_char(sender, '<');
   if (lt != std::string::npos) {
-    name = std::string(sjis::trim(std::string_view(sender).substr(0, lt)));
-    std::string_view after = sjis::trim(std::string_view(sender).substr(lt + 1));
+    name = std::string(sjis::trim(sender.substr(0, lt)));
+    std::string_view after = sjis::trim(sender.substr(lt + 1));
     const std::size_t chars = sjis::length(after);
     address = std::string(sjis::left(after, chars == 0 ? 0 : chars - 1));
   }
@@ -37,41 +37,76 @@ std::string Sender_Column(const std::string& sender, const Settings& set) {
   return {};
 }
 
-std::string Entry(const WorkFields& f, std::size_t depth, const Settings& set) {
+// Visible text, escaped; most values need no escaping and are copied.
+void Put_Visible(std::string& line, std::string_view text) {
+  if (text.find_first_of("<>") == std::string_view::npos)
+    line.append(text);
+  else
+    line += Html_Esc(text);
+}
+
+// A comment value, escaped; "-" is needed before anything changes.
+void Put_Comment(std::string& line, std::string_view value) {
+  if (value.find('-') == std::string_view::npos)
+    line.append(value);
+  else
+    line += menu_comment::escape(value);
+}
+
+// One entry line of the list into line (cleared first).
+void Entry(std::string& line, const WorkFieldViews& f, std::size_t depth, const Settings& set) {
   static const std::string kBranch = sj("└");
   static const std::string kIndent = sj("　");
-  std::string line;
+  // The sender and page as the index reads them: no double quotes in the
+  // sender ('"' is never a second byte), the page's last twelve characters.
+  std::string unquoted;
+  std::string_view sender = f.sender;
+  if (sender.find('"') != std::string_view::npos) {
+    unquoted = sender;
+    std::erase(unquoted, '"');
+    sender = unquoted;
+  }
+  const std::string_view page = sjis::right(f.page, 12);
+
+  line.clear();
   if (depth >= 1) {
     for (std::size_t d = 1; d < depth; ++d) line += kIndent;
     line += kBranch;
   }
-  line += "<A HREF=\"" + f.page + "\" target=\"frame2\" title=\"" + f.sender + "\">";
+  line += "<A HREF=\"";
+  line += page;
+  line += "\" target=\"frame2\" title=\"";
+  line += sender;
+  line += "\">";
 
   // Visible text: every value from the message is escaped, so nothing in it
   // can open a tag or end the link's comment early.
   if (set.MN_SUBJ) {
-    std::string subject = f.subject;
-    line += Html_Esc(Del_Subj_Opt(subject, set.SBJ_KAK, set.SBJ_RES));
+    std::string subject(f.subject);
+    Put_Visible(line, Del_Subj_Opt(subject, set.SBJ_KAK, set.SBJ_RES));
   }
-  if (set.MN_DATE) line += "(" + Html_Esc(Render_Date(f.date, set.DAT_FMT)) + ")";
-  line += Html_Esc(Sender_Column(f.sender, set));
+  if (set.MN_DATE) {
+    line += '(';
+    Put_Visible(line, Render_Date(std::string(f.date), set.DAT_FMT));
+    line += ')';
+  }
+  if (set.MN_HASN || set.MN_ADRS) Put_Visible(line, Sender_Column(sender, set));
 
   const std::string subject = menu_comment::escape(f.subject);
   line += menu_comment::kStart;
-  line += menu_comment::escape(f.message_id);
+  Put_Comment(line, f.message_id);
   line += menu_comment::kParent;
-  line += menu_comment::escape(f.parent_id);
+  Put_Comment(line, f.parent_id);
   line += menu_comment::kSubjectLen;
   line += std::to_string(sjis::length(subject));
   line += menu_comment::kSender;
-  line += menu_comment::escape(f.sender);
+  Put_Comment(line, sender);
   line += menu_comment::kDate;
-  line += menu_comment::escape(f.date);
+  Put_Comment(line, f.date);
   line += menu_comment::kSubject;
   line += subject;
   line += menu_comment::kEnd;
   line += "</A>";
-  return line;
 }
 
 }  // namespace
@@ -101,6 +136,7 @@ bool Make_Menu(Workspace& ws, const std::string& folder) {
       out.line(kRank);
     }
 
+    std::string entry;
     for (std::size_t k = 0; k < n; ++k) {
       ws.Syosai_no(static_cast<std::int64_t>(k), static_cast<std::int64_t>(n));
       const std::string& row = ws.syo_list.at(k);
@@ -110,10 +146,11 @@ bool Make_Menu(Workspace& ws, const std::string& folder) {
       if (number < 0) throw VbError(13, "thread line with a bad number");
       const std::size_t depth = tab / 8 == 0 ? 0 : tab / 8 - 1;
 
-      const WorkFields f = Split_Work_Line(ws.work_list.at(static_cast<std::size_t>(number)));
+      const WorkFieldViews f = Split_Work_Views(ws.work_list.at(static_cast<std::size_t>(number)));
       // An empty line before every thread but the first.
       if (depth == 0 && k > 0) out.end_line();
-      out.line(Entry(f, depth, set));
+      Entry(entry, f, depth, set);
+      out.line(entry);
     }
 
     out.line("</FONT>");

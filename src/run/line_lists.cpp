@@ -87,9 +87,30 @@ std::string_view WorkList::id_of(std::string_view line) {
   return line.substr(p, e == std::string_view::npos ? std::string_view::npos : e - p);
 }
 
+void WorkList::put_id(std::size_t hash, std::size_t pos) const {
+  if ((ids_used_ + 1) * 2 > ids_.size()) {
+    // Grow (dropping the slots of taken lines) and put every entry back.
+    std::vector<IdSlot> old;
+    old.swap(ids_);
+    std::size_t live = 0;
+    for (const IdSlot& slot : old) live += slot.pos < kGone;
+    std::size_t size = 64;
+    while (size < (live + 1) * 4) size *= 2;
+    ids_.assign(size, IdSlot{0, kFree});
+    ids_used_ = 0;
+    for (const IdSlot& slot : old)
+      if (slot.pos < kGone) put_id(slot.hash, slot.pos);
+  }
+  const std::size_t mask = ids_.size() - 1;
+  std::size_t k = hash & mask;
+  while (ids_[k].pos != kFree) k = (k + 1) & mask;
+  ids_[k] = IdSlot{hash, pos};
+  ++ids_used_;
+}
+
 void WorkList::add(std::string line) {
   const std::string_view id = id_of(line);
-  if (ids_valid_ && !id.empty()) ids_.emplace(std::hash<std::string_view>()(id), lines_.size());
+  if (ids_valid_ && !id.empty()) put_id(std::hash<std::string_view>()(id), lines_.size());
   lines_.push_back(Entry{std::move(line), next_seq_++});
   taken_.push_back(false);
   ++live_;
@@ -112,16 +133,17 @@ void WorkList::settle() const {
   std::inplace_merge(lines_.begin(), mid, lines_.end(), Less());
   sorted_ = lines_.size();
   ids_.clear();
+  ids_used_ = 0;
   ids_valid_ = false;
 }
 
 void WorkList::index_ids() const {
   if (ids_valid_) return;
   ids_.clear();
-  ids_.reserve(lines_.size());
+  ids_used_ = 0;
   for (std::size_t k = 0; k < lines_.size(); ++k) {
     const std::string_view id = id_of(lines_[k].text);
-    if (!taken_[k] && !id.empty()) ids_.emplace(std::hash<std::string_view>()(id), k);
+    if (!taken_[k] && !id.empty()) put_id(std::hash<std::string_view>()(id), k);
   }
   ids_valid_ = true;
 }
@@ -148,22 +170,25 @@ void WorkList::clear() {
   sorted_ = 0;
   live_ = 0;
   ids_.clear();
+  ids_used_ = 0;
   ids_valid_ = true;
 }
 
 std::optional<std::string> WorkList::take_by_id(const std::string& id) {
   if (id.empty()) return std::nullopt;
   index_ids();
-  auto [first, last] = ids_.equal_range(std::hash<std::string_view>()(id));
-  auto best = ids_.end();
-  for (auto it = first; it != last; ++it) {
-    const std::size_t k = it->second;
-    if (taken_[k] || id_of(lines_[k].text) != id) continue;
-    if (best == ids_.end() || Less()(lines_[k], lines_[best->second])) best = it;
+  if (ids_.empty()) return std::nullopt;
+  const std::size_t hash = std::hash<std::string_view>()(id);
+  const std::size_t mask = ids_.size() - 1;
+  std::size_t best = kFree;  // slot of the first line in list order
+  for (std::size_t s = hash & mask; ids_[s].pos != kFree; s = (s + 1) & mask) {
+    const std::size_t k = ids_[s].pos;
+    if (k == kGone || ids_[s].hash != hash || taken_[k] || id_of(lines_[k].text) != id) continue;
+    if (best == kFree || Less()(lines_[k], lines_[ids_[best].pos])) best = s;
   }
-  if (best == ids_.end()) return std::nullopt;
-  const std::size_t k = best->second;
-  ids_.erase(best);
+  if (best == kFree) return std::nullopt;
+  const std::size_t k = ids_[best].pos;
+  ids_[best].pos = kGone;
   taken_[k] = true;
   if (k < sorted_) sorted_ = 0;  // the sorted run now holds a taken line
   --live_;

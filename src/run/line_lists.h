@@ -77,7 +77,16 @@ class WorkList {
   mutable std::size_t sorted_ = 0;   // lines_[0, sorted_) are in order and none is taken
   std::size_t live_ = 0;
   std::uint64_t next_seq_ = 0;
-  // Hash of the id -> position in lines_; valid while ids_valid_.
-  mutable std::unordered_multimap<std::size_t, std::size_t> ids_;
+  // Open-addressed table of (hash of the id, position in lines_), linear
+  // probing, at most half full; valid while ids_valid_.
+  struct IdSlot {
+    std::size_t hash;
+    std::size_t pos;  // kFree, kGone or a position in lines_
+  };
+  static constexpr std::size_t kFree = static_cast<std::size_t>(-1);
+  static constexpr std::size_t kGone = static_cast<std::size_t>(-2);
+  void put_id(std::size_t hash, std::size_t pos) const;
+  mutable std::vector<IdSlot> ids_;
+  mutable std::size_t ids_used_ = 0;  // slots not free (taken ones included)
   mutable bool ids_valid_ = true;
 };
