@@ -19,8 +19,7 @@ bool Check_Dir(Workspace& ws, const std::string& folder) {
     if (!exists(folder)) throw VbError(53, folder + ": no such file or folder");
 
     if (is_directory(folder)) {
-      std::vector<std::string> files = list_files(folder);
-      if (!files.empty()) {
+      if (has_files(folder)) {
         RunUi::Answer answer;
         if (ws.Auto_Answer == "y") {
           answer = RunUi::Answer::Yes;
@@ -40,7 +39,7 @@ bool Check_Dir(Workspace& ws, const std::string& folder) {
           if (!Read_Menu(ws, folder)) return false;
         } else if (answer == RunUi::Answer::No) {
           ws.Step_Msg = "Kill " + folder + "/*.*";
-          for (const std::string& name : files) remove_file(join_path(folder, name));
+          for (const std::string& name : list_files(folder)) remove_file(join_path(folder, name));
         } else {
           cancel_message(ws);
           return false;

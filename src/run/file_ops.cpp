@@ -217,21 +217,42 @@ bool is_regular_file(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::vector<std::string> list_files(const std::string& dir) {
-  std::vector<std::string> names;
+namespace {
+
+// Calls take(name) for each ordinary file of dir until it returns false.
+template <class Take>
+void each_file(const std::string& dir, Take take) {
   DIR* d = ::opendir(dir.c_str());
   if (!d) fail(dir, errno);
   while (dirent* e = ::readdir(d)) {
     if (e->d_name[0] == '.') continue;
-    std::string name = e->d_name;
     // The folder says what each entry is; only where it does not (or for a
     // link, which counts as what it points to) is the entry looked at.
-    const bool regular = e->d_type == DT_REG ||
-                         ((e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) && is_regular_file(join_path(dir, name)));
-    if (regular) names.push_back(std::move(name));
+    const bool regular = e->d_type == DT_REG || ((e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) &&
+                                                 is_regular_file(join_path(dir, e->d_name)));
+    if (regular && !take(e->d_name)) break;
   }
   ::closedir(d);
+}
+
+}  // namespace
+
+std::vector<std::string> list_files(const std::string& dir) {
+  std::vector<std::string> names;
+  each_file(dir, [&](const char* name) {
+    names.emplace_back(name);
+    return true;
+  });
   return names;
+}
+
+bool has_files(const std::string& dir) {
+  bool any = false;
+  each_file(dir, [&](const char*) {
+    any = true;
+    return false;
+  });
+  return any;
 }
 
 void remove_file(const std::string& path) {
