@@ -83,51 +83,64 @@ AttachList Attach_List(const std::vector<std::string>& names) {
 }
 
 std::string Render_Page(const Settings& set, const PageContent& page) {
-  TextOut out;
-  out.line("<HTML>");
-  out.line("<HEAD>");
-  out.line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">");
-  out.line("<TITLE>" + Html_Esc(page.subject));
-  out.line("</TITLE>");
-  out.line("</HEAD>");
-  out.line("<BODY BGCOLOR=\"" + set.BGR_COL + "\" TEXT=\"" + set.TXT_COL + "\" LINK=\"" + set.LNK_COL + "\" VLINK=\"" +
-           set.VLK_COL + "\" ALINK=\"#000000\">");
-  out.line("<PRE>");
-  out.line("<FONT SIZE=" + std::to_string(set.FT_SIZE) + ">");
-  if (set.KB_SUBJ) out.line("TITLE: " + Html_Esc(page.subject));
-  if (set.KB_FROM) out.line("FROM : " + Html_Esc(page.sender));
-  if (set.KB_DATE) out.line("DATE : " + Html_Esc(Render_Date(page.date, set.DAT_FMT)));
-  if (set.KB_SUBJ || set.KB_FROM || set.KB_DATE) out.line(std::string(50, '-'));
+  std::string out;
+  out.reserve(page.lines.bytes() + 8 * page.lines.size() + 1024);
+  auto line = [&out](std::string_view s) {
+    out.append(s);
+    out.append("\r\n");
+  };
+  auto escaped_line = [&out](std::string_view prefix, std::string_view text) {
+    out.append(prefix);
+    Html_Esc_To(out, text);
+    out.append("\r\n");
+  };
+  line("<HTML>");
+  line("<HEAD>");
+  line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">");
+  escaped_line("<TITLE>", page.subject);
+  line("</TITLE>");
+  line("</HEAD>");
+  line("<BODY BGCOLOR=\"" + set.BGR_COL + "\" TEXT=\"" + set.TXT_COL + "\" LINK=\"" + set.LNK_COL + "\" VLINK=\"" +
+       set.VLK_COL + "\" ALINK=\"#000000\">");
+  line("<PRE>");
+  line("<FONT SIZE=" + std::to_string(set.FT_SIZE) + ">");
+  if (set.KB_SUBJ) escaped_line("TITLE: ", page.subject);
+  if (set.KB_FROM) escaped_line("FROM : ", page.sender);
+  if (set.KB_DATE) escaped_line("DATE : ", Render_Date(page.date, set.DAT_FMT));
+  if (set.KB_SUBJ || set.KB_FROM || set.KB_DATE) line(std::string(50, '-'));
 
   const BodyRange body = Body_Lines(page.lines);
+  const std::string quote_start = "<FONT COLOR=\"" + set.REP_COL + "\">";
   bool quoting = false;
   for (std::ptrdiff_t i = body.first; i <= body.last; ++i) {
-    const std::string_view line = page.lines[static_cast<std::size_t>(i)];
-    const bool q = Check_Reply(line, set.REP_MRK);
+    const std::string_view text = page.lines[static_cast<std::size_t>(i)];
+    const bool q = Check_Reply(text, set.REP_MRK);
     if (q && !quoting)
-      out.part("<FONT COLOR=\"" + set.REP_COL + "\">");
+      out.append(quote_start);
     else if (!q && quoting)
-      out.part("</FONT>");
+      out.append("</FONT>");
     quoting = q;
-    out.line(Html_Esc(line));
+    escaped_line({}, text);
   }
 
   const AttachList& attachments = page.attachments;
   if (set.TE_FILE && attachments.size() > 1) {
     static const std::string kGap = sj("　");
     for (std::size_t k = 1; k < attachments.size(); ++k) {
-      if (k % 3 == 1) out.end_line();
+      if (k % 3 == 1) out.append("\r\n");
       const std::string& name = *attachments[k];
-      out.part("<A HREF=\"" + Link_Target(name) + "\" target=\"_new\">[" + Html_Esc(name) + "]</A>" + kGap);
+      out.append("<A HREF=\"" + Link_Target(name) + "\" target=\"_new\">[");
+      Html_Esc_To(out, name);
+      out.append("]</A>" + kGap);
     }
-    out.end_line();
+    out.append("\r\n");
   }
 
-  out.line("</FONT>");
-  out.line("</PRE>");
-  out.line("</BODY>");
-  out.line("</HTML>");
-  return out.take();
+  line("</FONT>");
+  line("</PRE>");
+  line("</BODY>");
+  line("</HTML>");
+  return out;
 }
 
 void Make_Page(Workspace& ws, const std::string& page_path, const std::string& subject, const std::string& date,

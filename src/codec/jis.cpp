@@ -1,6 +1,7 @@
 #include "codec/jis.h"
 
 #include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -28,9 +29,18 @@ bool cut_off(std::string_view tail, std::string_view full) {
 }  // namespace
 
 std::string Jis_To_Sjis(std::string_view line) {
-  // Without an ESC nothing switches: Shift_JIS and ASCII lines pass as they are.
-  if (line.find(static_cast<char>(kEsc)) == std::string_view::npos) return std::string(line);
   std::string out;
+  Jis_To_Sjis_To(line, out);
+  return out;
+}
+
+void Jis_To_Sjis_To(std::string_view line, std::string& out) {
+  out.clear();
+  // Without an ESC nothing switches: Shift_JIS and ASCII lines pass as they are.
+  if (line.find(static_cast<char>(kEsc)) == std::string_view::npos) {
+    out.append(line);
+    return;
+  }
   out.reserve(line.size());
   Charset set = Charset::Ascii;
   const std::size_t n = line.size();
@@ -61,7 +71,7 @@ std::string Jis_To_Sjis(std::string_view line) {
       } else if (cut_off(rest, "\x1B$(D") || cut_off(rest, "\x1B&@\x1B$B")) {
         // The line ends inside the sequence: keep the remnant as it stands.
         out.append(rest);
-        return out;
+        return;
       } else {
         ++i;  // unknown or malformed: drop the ESC, the rest is text
       }
@@ -76,6 +86,12 @@ std::string Jis_To_Sjis(std::string_view line) {
         out += "\x81\xAC";  // geta mark
       }
       i += 2;
+    } else if (set == Charset::Ascii && at(i) != kEsc) {
+      // A run of single-byte text up to the next ESC goes over as it is.
+      const void* esc = std::memchr(line.data() + i, kEsc, n - i);
+      const std::size_t stop = esc ? static_cast<std::size_t>(static_cast<const char*>(esc) - line.data()) : n;
+      out.append(line.substr(i, stop - i));
+      i = stop;
     } else {
       unsigned char c = at(i);
       if (set == Charset::Kana && c >= 0x21 && c <= 0x5F) c += 0x80;
@@ -83,5 +99,4 @@ std::string Jis_To_Sjis(std::string_view line) {
       ++i;
     }
   }
-  return out;
 }

@@ -26,3 +26,5 @@
 // State: the current character set, which starts as single-byte text on every
 // call; nothing is kept between calls.
 std::string Jis_To_Sjis(std::string_view line);
+// The same into out (cleared first), reusing its storage.
+void Jis_To_Sjis_To(std::string_view line, std::string& out);

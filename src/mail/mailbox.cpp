@@ -188,8 +188,12 @@ void Walk::run() {
   ws_.Syosai_no(0, total_);
 
   MessageValues m;
-  lines_.open(path_, [](std::string& line) {
-    if (line.find('\x1B') != std::string::npos) line = Jis_To_Sjis(line);
+  lines_.open(path_, [scratch = std::string()](std::string& line) mutable {
+    // Converted through a second buffer that is swapped in, so both keep
+    // their storage for the lines to come.
+    if (line.find('\x1B') == std::string::npos) return;
+    Jis_To_Sjis_To(line, scratch);
+    line.swap(scratch);
   });
 
   std::string cur_page;   // page of the message whose body started last

@@ -1,6 +1,7 @@
 #include "run/common_text.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "codec/cp932.h"
 #include "codec/sjis_text.h"
@@ -18,20 +19,30 @@ std::string Trim_Subj(std::string& subj) {
 }
 
 std::string Html_Esc(std::string_view text) {
-  if (text.find_first_of("<>") == std::string_view::npos) return std::string(text);
   std::string out;
-  out.reserve(text.size() + 8);
-  for (std::size_t i = 0; i < text.size();) {
-    std::size_t n = sjis::char_len(text, i);
-    if (n == 1 && text[i] == '<')
-      out += "&lt;";
-    else if (n == 1 && text[i] == '>')
-      out += "&gt;";
-    else
-      out.append(text.substr(i, n));
-    i += n;
-  }
+  Html_Esc_To(out, text);
   return out;
+}
+
+void Html_Esc_To(std::string& out, std::string_view text) {
+  // "<" (0x3C) and ">" (0x3E) are never the second byte of a double-byte
+  // character, and after a lead byte they stand alone: each such byte is a
+  // character of its own, so the text is searched and escaped bytewise.
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  for (;;) {
+    const std::size_t n = static_cast<std::size_t>(end - p);
+    const char* lt = static_cast<const char*>(std::memchr(p, '<', n));
+    const char* gt = static_cast<const char*>(std::memchr(p, '>', lt ? static_cast<std::size_t>(lt - p) : n));
+    const char* hit = gt ? gt : lt;
+    if (!hit) {
+      out.append(p, n);
+      return;
+    }
+    out.append(p, static_cast<std::size_t>(hit - p));
+    out += *hit == '<' ? "&lt;" : "&gt;";
+    p = hit + 1;
+  }
 }
 
 std::string Progress_Text(std::int64_t num, std::int64_t total) {

@@ -12,6 +12,8 @@ std::string Trim_Subj(std::string& subj);
 
 // "<" and ">" become "&lt;" and "&gt;"; nothing else changes ("&" stays).
 std::string Html_Esc(std::string_view text);
+// The same, appended to out.
+void Html_Esc_To(std::string& out, std::string_view text);
 
 // "(" num "／" total ")" in UTF-8, for the progress labels.
 std::string Progress_Text(std::int64_t num, std::int64_t total);
