@@ -34,80 +34,88 @@ std::string bar_text(float v) {
 }  // namespace
 
 bool Address_Count(Workspace& ws, const std::string& folder) {
+  return Put_Rank_Page(ws, folder, [&ws] { return Rank_Page(ws); });
+}
+
+bool Put_Rank_Page(Workspace& ws, const std::string& folder, const std::function<std::string()>& page) {
   try {
-    ws.ml_count.clear();
-    ws.ml_work.clear();
-    const std::size_t n = ws.work_list.count();
-    for (std::size_t i = 0; i < n; ++i) {
-      // The sender without double quotes ('"' is never the second byte of a
-      // double-byte character).
-      std::string sender(Split_Work_Views(ws.work_list.at(i)).sender);
-      std::erase(sender, '"');
-      ws.ml_work.add(std::move(sender));
-    }
-
-    // Equal senders stand together in ml_work; count each run of them.
-    long long top = 0;
-    const std::size_t total = ws.ml_work.count();
-    if (total > 0) {
-      std::string current = ws.ml_work.at(0);
-      long long count = 0;
-      for (std::size_t i = 0; i < total; ++i) {
-        const std::string& s = ws.ml_work.at(i);
-        if (s == current) {
-          ++count;
-          continue;
-        }
-        ws.ml_count.add(count_line(count, current));
-        if (count > top) top = count;
-        current = s;
-        count = 1;
-      }
-      ws.ml_count.add(count_line(count, current));
-      if (count > top) top = count;
-    }
-    // One line per message is not needed past the count; the archive may be large.
-    ws.ml_work.clear();
-
-    const Settings& st = ws.set;
-    TextOut out;
-    out.line("<HTML>");
-    out.line("<HEAD>");
-    static const std::string title = sj("<TITLE>発信数ランキング</TITLE>");
-    out.line(title);
-    out.line("</HEAD>");
-    out.line("<BODY BGCOLOR=\"" + st.BGR_COL + "\" TEXT=\"" + st.TXT_COL + "\" LINK=\"" + st.LNK_COL + "\" VLINK=\"" +
-             st.VLK_COL + "\" ALINK=\"#000000\">");
-    out.line("<FONT SIZE=" + std::to_string(st.FT_SIZE) + ">");
-    out.line("<TABLE BORDER=1>");
-    out.line("  <TR>");
-    static const std::string heads[] = {sj("    <TD ALIGN=center>発信者</TD>"), sj("    <TD ALIGN=center>発言数</TD>"),
-                                        sj("    <TD ALIGN=center>割合</TD>"), sj("    <TD ALIGN=center>グラフ</TD>")};
-    for (const std::string& h : heads) out.line(h);
-    out.line("  </TR>");
-
-    // Largest count first; equal counts in descending text order.
-    for (std::size_t k = ws.ml_count.count(); k-- > 0;) {
-      const std::string& line = ws.ml_count.at(k);
-      long long c = std::stoll(line.substr(0, 9));
-      std::string sender = line.substr(10);
-      // Worked out in double and kept in single precision, as the page has
-      // always shown them (a third of the top count reads 33.33333).
-      float share = static_cast<float>(static_cast<double>(c) / static_cast<double>(total) * 100.0);
-      float bar = static_cast<float>(static_cast<double>(c) / static_cast<double>(top) * 100.0);
-      out.line("  <TR>");
-      out.line("    <TD WIDTH=5%>" + Html_Esc(sender) + "</TD>");
-      out.line("    <TD><DIV ALIGN=right>" + std::to_string(c) + "</DIV></TD>");
-      out.line("    <TD><DIV ALIGN=right>" + share_text(share) + "</DIV></TD>");
-      out.line("    <TD WIDTH=95%><HR noshade ALIGN=left SIZE=8 WIDTH=" + bar_text(bar) + "%></TD>");
-      out.line("  </TR>");
-    }
-    out.line("</TABLE>");
-    out.line("</HTML>");
-    write_file_atomic(join_path(folder, "rank_hyo.htm"), out.data());
+    write_file_atomic(join_path(folder, "rank_hyo.htm"), page());
     return true;
   } catch (const std::exception& e) {
     ws.Report_Error("Address_Count", vb_error_number(e));
     return false;
   }
+}
+
+std::string Rank_Page(Workspace& ws) {
+  ws.ml_count.clear();
+  ws.ml_work.clear();
+  const std::size_t n = ws.work_list.count();
+  for (std::size_t i = 0; i < n; ++i) {
+    // The sender without double quotes ('"' is never the second byte of a
+    // double-byte character).
+    std::string sender(Split_Work_Views(ws.work_list.at(i)).sender);
+    std::erase(sender, '"');
+    ws.ml_work.add(std::move(sender));
+  }
+
+  // Equal senders stand together in ml_work; count each run of them.
+  long long top = 0;
+  const std::size_t total = ws.ml_work.count();
+  if (total > 0) {
+    std::string current = ws.ml_work.at(0);
+    long long count = 0;
+    for (std::size_t i = 0; i < total; ++i) {
+      const std::string& s = ws.ml_work.at(i);
+      if (s == current) {
+        ++count;
+        continue;
+      }
+      ws.ml_count.add(count_line(count, current));
+      if (count > top) top = count;
+      current = s;
+      count = 1;
+    }
+    ws.ml_count.add(count_line(count, current));
+    if (count > top) top = count;
+  }
+  // One line per message is not needed past the count; the archive may be large.
+  ws.ml_work.clear();
+
+  const Settings& st = ws.set;
+  TextOut out;
+  out.line("<HTML>");
+  out.line("<HEAD>");
+  static const std::string title = sj("<TITLE>発信数ランキング</TITLE>");
+  out.line(title);
+  out.line("</HEAD>");
+  out.line("<BODY BGCOLOR=\"" + st.BGR_COL + "\" TEXT=\"" + st.TXT_COL + "\" LINK=\"" + st.LNK_COL + "\" VLINK=\"" +
+           st.VLK_COL + "\" ALINK=\"#000000\">");
+  out.line("<FONT SIZE=" + std::to_string(st.FT_SIZE) + ">");
+  out.line("<TABLE BORDER=1>");
+  out.line("  <TR>");
+  static const std::string heads[] = {sj("    <TD ALIGN=center>発信者</TD>"), sj("    <TD ALIGN=center>発言数</TD>"),
+                                      sj("    <TD ALIGN=center>割合</TD>"), sj("    <TD ALIGN=center>グラフ</TD>")};
+  for (const std::string& h : heads) out.line(h);
+  out.line("  </TR>");
+
+  // Largest count first; equal counts in descending text order.
+  for (std::size_t k = ws.ml_count.count(); k-- > 0;) {
+    const std::string& line = ws.ml_count.at(k);
+    long long c = std::stoll(line.substr(0, 9));
+    std::string sender = line.substr(10);
+    // Worked out in double and kept in single precision, as the page has
+    // always shown them (a third of the top count reads 33.33333).
+    float share = static_cast<float>(static_cast<double>(c) / static_cast<double>(total) * 100.0);
+    float bar = static_cast<float>(static_cast<double>(c) / static_cast<double>(top) * 100.0);
+    out.line("  <TR>");
+    out.line("    <TD WIDTH=5%>" + Html_Esc(sender) + "</TD>");
+    out.line("    <TD><DIV ALIGN=right>" + std::to_string(c) + "</DIV></TD>");
+    out.line("    <TD><DIV ALIGN=right>" + share_text(share) + "</DIV></TD>");
+    out.line("    <TD WIDTH=95%><HR noshade ALIGN=left SIZE=8 WIDTH=" + bar_text(bar) + "%></TD>");
+    out.line("  </TR>");
+  }
+  out.line("</TABLE>");
+  out.line("</HTML>");
+  return out.take();
 }

@@ -1,6 +1,7 @@
 // rank_hyo.htm: the senders of the whole archive ranked by message count.
 #pragma once
 
+#include <functional>
 #include <string>
 
 struct Workspace;
@@ -8,3 +9,11 @@ struct Workspace;
 // Counts the senders of work_list through ml_work and ml_count and writes
 // the page. False after a reported error.
 bool Address_Count(Workspace& ws, const std::string& folder);
+
+// Address_Count in two halves, so that the counting can run on a thread of
+// its own beside the threading of the list: Rank_Page counts and returns the
+// page (it reads work_list, which must not change meanwhile, and uses only
+// ml_work, ml_count and the settings; it throws on failure), and
+// Put_Rank_Page writes it or reports the failure as Address_Count does.
+std::string Rank_Page(Workspace& ws);
+bool Put_Rank_Page(Workspace& ws, const std::string& folder, const std::function<std::string()>& page);

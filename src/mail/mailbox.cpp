@@ -43,18 +43,27 @@
 
 namespace {
 
-// A work_list field never holds the line's separator or a line break.
-std::string Field(std::string_view s) {
-  std::string out;
-  out.reserve(s.size());
+// A work_list field never holds the line's separator or a line break (none
+// of them is ever the second byte of a double-byte character).
+void Put_Field(std::string& out, std::string_view s) {
+  if (s.find_first_of("\t\r\n") == std::string_view::npos) {
+    out.append(s);
+    return;
+  }
   for (char c : s)
     if (c != '\t' && c != '\r' && c != '\n') out += c;
-  return out;
 }
 
 std::string Work_Line(const MessageValues& m, const std::string& page) {
-  return Field(m.date) + '\t' + Field(m.subject) + '\t' + Field(m.from) + '\t' + Field(m.message_id) + '\t' +
-         Field(m.parent_id) + '\t' + Field(page) + "\t0";
+  std::string line;
+  line.reserve(m.date.size() + m.subject.size() + m.from.size() + m.message_id.size() + m.parent_id.size() +
+               page.size() + 8);
+  for (const std::string* field : {&m.date, &m.subject, &m.from, &m.message_id, &m.parent_id, &page}) {
+    Put_Field(line, *field);
+    line += '\t';
+  }
+  line += '0';
+  return line;
 }
 
 // The boundary parameter of a multipart Content-Type field: on the line

@@ -1,6 +1,7 @@
 #include "run/conversion.h"
 
 #include <exception>
+#include <future>
 
 #include "archive/archive_state.h"
 #include "archive/index_page.h"
@@ -31,9 +32,18 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
     if (!File_Syori(ws, folder, file)) return false;
   }
 
-  if (ws.set.ML_RANK && !Address_Count(ws, folder)) return false;
+  // The ranking is counted on a thread of its own while the list is
+  // threaded (both only read work_list); it is written, or its failure
+  // reported, before anything else of the archive changes.
+  std::future<std::string> rank;
+  if (ws.set.ML_RANK) {
+    ws.work_list.settle();
+    rank = std::async(std::launch::async, [&ws] { return Rank_Page(ws); });
+  }
+  const bool threaded = Syosai_Make(ws);
+  if (rank.valid() && !Put_Rank_Page(ws, folder, [&rank] { return rank.get(); })) return false;
   ws.Syori_no(n + 1, total);
-  if (!Syosai_Make(ws)) return false;
+  if (!threaded) return false;
   ws.Syori_no(n + 2, total);
   if (!Make_Index(ws, folder)) return false;
   ws.Syori_no(n + 3, total);

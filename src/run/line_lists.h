@@ -66,10 +66,12 @@ class WorkList {
   // Removes the first line (in list order) whose message id equals id exactly
   // and returns it; nothing when there is none or id is empty.
   std::optional<std::string> take_by_id(const std::string& id);
+  // Puts the list in order now (reading does so when needed). After it, and
+  // until the list changes, reading from several threads at once is safe.
+  void settle() const;
 
  private:
   static std::string_view id_of(std::string_view line);
-  void settle() const;  // drops taken lines, sorts; the id index is rebuilt when next needed
   void index_ids() const;
 
   mutable std::vector<line_lists_detail::Entry> lines_;

@@ -27,6 +27,10 @@ class TextLines {
   std::size_t size() const { return ends_.size(); }
   bool empty() const { return ends_.empty(); }
   std::size_t bytes() const { return bytes_.size(); }
+  void reserve(std::size_t bytes, std::size_t lines) {
+    bytes_.reserve(bytes);
+    ends_.reserve(lines);
+  }
   void clear() {
     bytes_.clear();
     ends_.clear();
