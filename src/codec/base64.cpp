@@ -71,18 +71,26 @@ void B64_Line_Append(std::string_view line, std::string& out) {
   const std::size_t start = out.size();
   out.resize(start + line.size() / 4 * 3 + 3);
   char* w = out.data() + start;
-  auto value = [](char ch) { return kValues[static_cast<unsigned char>(ch)] & 63; };
-  for (std::size_t pos = 0; pos < line.size();) {
-    // Four single-byte characters, the usual case, are decoded in place.
+  // Four single-byte characters at g, decoded in place.
+  auto put_group = [&w](const char* g) {
+    auto value = [](char ch) { return kValues[static_cast<unsigned char>(ch)] & 63; };
+    const int a = value(g[0]), b = value(g[1]), c = value(g[2]), d = value(g[3]);
+    w[0] = static_cast<char>((a << 2) | (b >> 4));
+    w[1] = static_cast<char>(((b & 15) << 4) | (c >> 2));
+    w[2] = static_cast<char>(((c & 3) << 6) | d);
+    w += g[3] != '=' ? 3 : g[2] != '=' ? 2 : 1;
+  };
+  std::size_t pos = 0;
+  // No double-byte character anywhere (the usual line): every full group is
+  // four bytes, and nothing needs looking at.
+  if (sjis::is_ascii(line))
+    for (; pos + 4 <= line.size(); pos += 4) put_group(line.data() + pos);
+  while (pos < line.size()) {
     const char* g = line.data() + pos;
     if (pos + 4 <= line.size() && !sjis::is_lead(static_cast<unsigned char>(g[0])) &&
         !sjis::is_lead(static_cast<unsigned char>(g[1])) && !sjis::is_lead(static_cast<unsigned char>(g[2])) &&
         !sjis::is_lead(static_cast<unsigned char>(g[3]))) {
-      const int a = value(g[0]), b = value(g[1]), c = value(g[2]), d = value(g[3]);
-      w[0] = static_cast<char>((a << 2) | (b >> 4));
-      w[1] = static_cast<char>(((b & 15) << 4) | (c >> 2));
-      w[2] = static_cast<char>(((c & 3) << 6) | d);
-      w += g[3] != '=' ? 3 : g[2] != '=' ? 2 : 1;
+      put_group(g);
       pos += 4;
       continue;
     }

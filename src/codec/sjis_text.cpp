@@ -77,6 +77,18 @@ std::size_t find_impl(std::string_view hay, std::string_view needle, std::size_t
 
 }  // namespace
 
+bool is_ascii(std::string_view s) {
+  std::uint64_t any = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, s.data() + i, 8);
+    any |= w;
+  }
+  for (; i < s.size(); ++i) any |= static_cast<unsigned char>(s[i]);
+  return (any & 0x8080808080808080u) == 0;
+}
+
 std::size_t length(std::string_view s) {
   std::size_t n = 0;
   for (std::size_t i = 0; i < s.size(); i += char_len(s, i)) ++n;

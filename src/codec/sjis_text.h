@@ -31,6 +31,8 @@ inline std::size_t char_len(std::string_view s, std::size_t pos) {
              : 1;
 }
 
+// True when s holds no byte of 0x80 or above (every byte a character).
+bool is_ascii(std::string_view s);
 std::size_t length(std::string_view s);                          // in characters
 std::size_t byte_offset(std::string_view s, std::size_t chars);  // offset of character n (clamped)
 

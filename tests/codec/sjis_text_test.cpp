@@ -192,3 +192,18 @@ TEST(SjisTrimAndDigits, Table) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SjisIsAscii, HighByteAnywhere) {
+  EXPECT_TRUE(sjis::is_ascii(""));
+  EXPECT_TRUE(sjis::is_ascii("QUJDREVGR0hJSktMTU5PUFFSU1RVVldYWVo="));
+  for (std::size_t k = 0; k < 19; ++k) {
+    SCOPED_TRACE(k);
+    std::string s(18, 'A');
+    s.insert(k, 1, '\x80');
+    EXPECT_FALSE(sjis::is_ascii(s));
+  }
+}
+
+}  // namespace

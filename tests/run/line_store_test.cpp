@@ -40,6 +40,19 @@ TEST(LineStore, LineEnds) {
   }
 }
 
+// Line ends are looked for eight bytes at a time: put them at every offset,
+// among bytes that differ from CR and LF by the high bit only.
+TEST(LineStore, LineEndsAtEveryOffsetOfAWord) {
+  TempDir d;
+  for (std::size_t k = 0; k < 20; ++k) {
+    SCOPED_TRACE(k);
+    const std::string first = std::string(k, 'a') + "\x8D\x8A";
+    const std::string second(9 + k % 3, '\x8D');
+    std::string path = d.write("f", first + "\r" + second + "\n\r\n" + "c");
+    EXPECT_EQ(all_lines(path), (std::vector<std::string>{first, second, "", "c"}));
+  }
+}
+
 TEST(LineStore, CrLfSplitAcrossReadBlocksAndLongLines) {
   TempDir d;
   for (std::size_t cut : {(1u << 20) - 1, 1u << 20, (1u << 20) + 1}) {
