@@ -141,6 +141,7 @@ bool Syosai_Make(Workspace& ws) {
       }
     }
 
+    ws.syo_list.reserve(n);
     for (std::size_t i = 0; i < n; ++i) ws.syo_list.add(keys[i] + "\t" + std::to_string(i));
     return true;
   } catch (const std::exception& e) {

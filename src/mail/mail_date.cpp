@@ -226,10 +226,22 @@ bool read_asctime(Cursor c, DateTime& d) {
 
 // ---------------------------------------------------------------------------
 
+// v in decimal, zero-padded to width ("%0*lld").
 void put_number(std::string& out, long long v, int width) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%0*lld", width, v);
-  out += buf;
+  if (v < 0) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%0*lld", width, v);
+    out += buf;
+    return;
+  }
+  char digits[24];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v > 0);
+  for (int k = n; k < width; ++k) out += '0';
+  while (n > 0) out += digits[--n];
 }
 
 // Length of the run of letter c (either case) at s[i], at most max.

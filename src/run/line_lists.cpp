@@ -139,7 +139,9 @@ void WorkList::settle() const {
 
 void WorkList::index_ids() const {
   if (ids_valid_) return;
-  ids_.clear();
+  std::size_t size = 64;
+  while (size < (lines_.size() + 1) * 4) size *= 2;
+  ids_.assign(size, IdSlot{0, kFree});
   ids_used_ = 0;
   for (std::size_t k = 0; k < lines_.size(); ++k) {
     const std::string_view id = id_of(lines_[k].text);
@@ -171,7 +173,7 @@ void WorkList::clear() {
   live_ = 0;
   ids_.clear();
   ids_used_ = 0;
-  ids_valid_ = true;
+  ids_valid_ = false;
 }
 
 std::optional<std::string> WorkList::take_by_id(const std::string& id) {

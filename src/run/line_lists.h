@@ -35,6 +35,7 @@ struct Less {
 class SortedLines {
  public:
   void add(std::string line);
+  void reserve(std::size_t lines) { lines_.reserve(lines); }
   const std::string& at(std::size_t i) const;
   std::size_t count() const { return lines_.size(); }
   void remove(std::size_t i);
@@ -90,5 +91,7 @@ class WorkList {
   void put_id(std::size_t hash, std::size_t pos) const;
   mutable std::vector<IdSlot> ids_;
   mutable std::size_t ids_used_ = 0;  // slots not free (taken ones included)
-  mutable bool ids_valid_ = true;
+  // Built on the first take_by_id, in one go at its full size: a list read
+  // back from an archive is filled without it.
+  mutable bool ids_valid_ = false;
 };
