@@ -95,6 +95,8 @@ std::string Boundary_Of(const LineStore& lines, std::size_t i) {
 // collector took, in the header and in the body alike.
 void Part_Line(const LineStore& lines, std::size_t i, MessageValues& m, std::string& boundary) {
   const std::string& line = lines[i];
+  // Every field below starts with "c" (never a lead byte): most lines end here.
+  if (line.empty() || (line[0] | 0x20) != 'c') return;
   if (sjis::starts_with_nocase(line, "content-type: application") ||
       sjis::starts_with_nocase(line, "content-type: image") ||
       sjis::starts_with_nocase(line, "content-type: text/html; name=\"")) {
