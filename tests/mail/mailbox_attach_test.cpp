@@ -2,6 +2,7 @@
 // names, with which bytes, and what the page links.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -114,4 +115,48 @@ TEST(FileSyoriAttachments, AttachmentOfAMessageCutOffInItsHeaderIsLinkedFromItsO
   EXPECT_EQ(r.tmp.read("out/late.bin"), "ABC");
   EXPECT_FALSE(Contains(r.file("m0000001.htm"), "late.bin"));
   EXPECT_TRUE(Contains(r.file("m0000002.htm"), "HREF=\"late.bin\""));
+}
+
+// Hundreds of messages with an attachment of the same name: the files are
+// saved on the page writer's thread in batches, each taking the next free
+// number, and every page must link the file that holds its own bytes.
+TEST(FileSyoriAttachments, SameNameInManyMessagesLinksEachPageToItsOwnFile) {
+  MailboxRun r;
+  std::string box;
+  const int kMessages = 300;
+  for (int k = 0; k < kMessages; ++k) {
+    const std::string n = std::to_string(k);
+    box += "From: A <a@example.jp>\r\nSubject: s" + n + "\r\nMessage-ID: <m" + n +
+           "@example.jp>\r\nContent-Type: multipart/mixed; boundary=\"B\"\r\n\r\n"
+           "--B\r\nContent-Type: text/plain\r\n\r\nbody " +
+           n +
+           "\r\n--B\r\nContent-Type: application/octet-stream; name=\"same.txt\"\r\n"
+           "Content-Transfer-Encoding: base64\r\n\r\n";
+    // "file " + n in Base64, line by line as a mailer would write it.
+    const std::string data = "file " + n;
+    static const char* const kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string enc;
+    for (std::size_t i = 0; i < data.size(); i += 3) {
+      unsigned v = static_cast<unsigned char>(data[i]) << 16;
+      if (i + 1 < data.size()) v |= static_cast<unsigned char>(data[i + 1]) << 8;
+      if (i + 2 < data.size()) v |= static_cast<unsigned char>(data[i + 2]);
+      enc += kAlphabet[(v >> 18) & 63];
+      enc += kAlphabet[(v >> 12) & 63];
+      enc += i + 1 < data.size() ? kAlphabet[(v >> 6) & 63] : '=';
+      enc += i + 2 < data.size() ? kAlphabet[v & 63] : '=';
+    }
+    box += enc + "\r\n\r\n--B--\r\n.\r\n";
+  }
+  ASSERT_TRUE(r.run_bytes("many.mbx", box)) << (r.ui.messages.empty() ? "" : r.ui.messages[0]);
+  ASSERT_EQ(r.ws.work_list.count(), static_cast<std::size_t>(kMessages));
+  for (int k = 0; k < kMessages; ++k) {
+    SCOPED_TRACE(k);
+    const std::string name = k == 0 ? "same.txt" : "same" + std::to_string(k) + ".txt";
+    EXPECT_EQ(r.tmp.read("out/" + name), "file " + std::to_string(k));
+    char page[16];
+    std::snprintf(page, sizeof page, "m%07d.htm", k + 1);
+    const std::string text = r.file(page);
+    EXPECT_TRUE(Contains(text, "body " + std::to_string(k) + "\r\n"));
+    EXPECT_TRUE(Contains(text, "HREF=\"" + name + "\"")) << text;
+  }
 }
