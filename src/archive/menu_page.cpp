@@ -92,7 +92,9 @@ void Entry(std::string& line, const WorkFieldViews& f, std::size_t depth, const 
   }
   if (set.MN_HASN || set.MN_ADRS) Put_Visible(line, Sender_Column(sender, set));
 
-  const std::string subject = menu_comment::escape(f.subject);
+  std::string escaped;
+  std::string_view subject = f.subject;
+  if (subject.find('-') != std::string_view::npos) subject = escaped = menu_comment::escape(f.subject);
   line += menu_comment::kStart;
   Put_Comment(line, f.message_id);
   line += menu_comment::kParent;

@@ -61,6 +61,40 @@ struct IdHolders {
 };
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
+// Message id -> IdHolders, for ids that stay in place (views into
+// work_list): an open-addressed table, linear probing, at most half full.
+class IdTable {
+ public:
+  explicit IdTable(std::size_t n) {
+    std::size_t size = 16;
+    while (size < n * 2 + 2) size *= 2;
+    slots_.assign(size, Slot{{}, {kNone, kNone}});
+  }
+  // The holders of id, added with first = i when new.
+  IdHolders& at(std::string_view id, std::size_t i) {
+    Slot& slot = find(id);
+    if (slot.holders.first == kNone) slot = Slot{id, {i, kNone}};
+    return slot.holders;
+  }
+  const IdHolders* get(std::string_view id) {
+    const Slot& slot = find(id);
+    return slot.holders.first == kNone ? nullptr : &slot.holders;
+  }
+
+ private:
+  struct Slot {
+    std::string_view id;
+    IdHolders holders;
+  };
+  Slot& find(std::string_view id) {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t k = std::hash<std::string_view>()(id) & mask;
+    while (slots_[k].holders.first != kNone && slots_[k].id != id) k = (k + 1) & mask;
+    return slots_[k];
+  }
+  std::vector<Slot> slots_;
+};
+
 }  // namespace
 
 bool Syosai_Make(Workspace& ws) {
@@ -73,12 +107,11 @@ bool Syosai_Make(Workspace& ws) {
 
     // Views into work_list's lines, which stay in place while it is not changed.
     std::vector<std::string_view> subjects(n), parent_ids(n);
-    std::unordered_map<std::string_view, IdHolders> by_id;
-    by_id.reserve(n);
+    IdTable by_id(n);
     for (std::size_t i = 0; i < n; ++i) {
       const WorkFieldViews f = Split_Work_Views(ws.work_list.at(i));
-      auto [it, added] = by_id.try_emplace(f.message_id, IdHolders{i, kNone});
-      if (!added && it->second.second == kNone) it->second.second = i;
+      IdHolders& holders = by_id.at(f.message_id, i);
+      if (holders.first != i && holders.second == kNone) holders.second = i;
       subjects[i] = f.subject;
       parent_ids[i] = f.parent_id;
     }
@@ -93,8 +126,7 @@ bool Syosai_Make(Workspace& ws) {
       std::size_t parent = kNone;
       bool by_subject = false;
       if (!sjis::trim(parent_ids[i]).empty()) {
-        auto it = by_id.find(parent_ids[i]);
-        if (it != by_id.end()) parent = it->second.first != i ? it->second.first : it->second.second;
+        if (const IdHolders* h = by_id.get(parent_ids[i])) parent = h->first != i ? h->first : h->second;
       }
       if (ws.set.S_TITLE) {
         std::string reduced(subjects[i]);
