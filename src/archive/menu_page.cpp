@@ -38,12 +38,7 @@ std::string Sender_Column(std::string_view sender, const Settings& set) {
 }
 
 // Visible text, escaped; most values need no escaping and are copied.
-void Put_Visible(std::string& line, std::string_view text) {
-  if (text.find_first_of("<>") == std::string_view::npos)
-    line.append(text);
-  else
-    line += Html_Esc(text);
-}
+void Put_Visible(std::string& line, std::string_view text) { Html_Esc_To(line, text); }
 
 // A comment value, escaped; "-" is needed before anything changes.
 void Put_Comment(std::string& line, std::string_view value) {

@@ -52,7 +52,7 @@ std::size_t Label(std::string_view r, std::string_view label, std::size_t from) 
 }
 
 void Append_Value(std::string& out, std::string_view written) {
-  if (written.find_first_of("&\t") == std::string_view::npos) {
+  if (written.find('&') == std::string_view::npos && written.find('\t') == std::string_view::npos) {
     out.append(written);  // the usual case: nothing to undo
     return;
   }

@@ -19,8 +19,8 @@
 //   as the root of that thread: no message becomes its own ancestor, and
 //   every thread has a root line.
 //
-// Keys are built in memory: the parent lookups go through hash maps, and the
-// keys waiting for a message are kept in buckets by their first step, so the
+// Keys are built in memory: the parent lookups go through hash tables, and
+// the keys waiting for a message are kept in buckets by their first step, so the
 // whole order costs time near linear in the number of messages (and in the
 // length of the keys written).
 
@@ -60,6 +60,37 @@ struct IdHolders {
   std::size_t second;
 };
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+// Message numbers in buckets 0 .. n-1, each number in one bucket at a time:
+// singly linked lists in three arrays, so moving a whole bucket into
+// another costs nothing and no bucket allocates.
+class Buckets {
+ public:
+  explicit Buckets(std::size_t n) : head_(n, kNone), tail_(n, kNone), next_(n, kNone) {}
+  void push(std::size_t bucket, std::size_t item) {
+    next_[item] = kNone;
+    if (head_[bucket] == kNone)
+      head_[bucket] = item;
+    else
+      next_[tail_[bucket]] = item;
+    tail_[bucket] = item;
+  }
+  std::size_t first(std::size_t bucket) const { return head_[bucket]; }
+  std::size_t next(std::size_t item) const { return next_[item]; }
+  // Appends bucket from to bucket into and empties from.
+  void move_all(std::size_t from, std::size_t into) {
+    if (head_[from] == kNone) return;
+    if (head_[into] == kNone)
+      head_[into] = head_[from];
+    else
+      next_[tail_[into]] = head_[from];
+    tail_[into] = tail_[from];
+    head_[from] = tail_[from] = kNone;
+  }
+
+ private:
+  std::vector<std::size_t> head_, tail_, next_;
+};
 
 // Message id -> IdHolders, for ids that stay in place (views into
 // work_list): an open-addressed table, linear probing, at most half full.
@@ -116,8 +147,8 @@ bool Syosai_Make(Workspace& ws) {
       parent_ids[i] = f.parent_id;
     }
 
-    std::vector<std::string> keys(n);                  // empty until placed
-    std::vector<std::vector<std::size_t>> waiting(n);  // placed numbers by first step
+    std::vector<std::string> keys(n);  // empty until placed
+    Buckets waiting(n);                // placed numbers by first step
     std::unordered_map<std::string, std::size_t> last_by_subject;
 
     for (std::size_t i = 0; i < n; ++i) {
@@ -154,23 +185,17 @@ bool Syosai_Make(Workspace& ws) {
       // root, instead of becoming its own ancestor with no root line drawn.
       if (parent == kNone || First_Step(path) == i) {
         keys[i] = Step(i);
-        waiting[i].push_back(i);
+        waiting.push(i, i);
         continue;
       }
 
       keys[i] = path + Step(i);
       const std::size_t root = First_Step(path);
-      waiting[root].push_back(i);
+      waiting.push(root, i);
 
       // Keys that waited for this message move under its path.
-      if (!waiting[i].empty()) {
-        std::vector<std::size_t> moved = std::move(waiting[i]);
-        waiting[i].clear();
-        for (std::size_t m : moved) keys[m].insert(0, path);
-        std::vector<std::size_t>& into = waiting[root];
-        if (into.size() < moved.size()) into.swap(moved);
-        into.insert(into.end(), moved.begin(), moved.end());
-      }
+      for (std::size_t m = waiting.first(i); m != kNone; m = waiting.next(m)) keys[m].insert(0, path);
+      waiting.move_all(i, root);
     }
 
     ws.syo_list.reserve(n);
