@@ -2,7 +2,6 @@
 // names, with which bytes, and what the page links.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -153,9 +152,7 @@ TEST(FileSyoriAttachments, SameNameInManyMessagesLinksEachPageToItsOwnFile) {
     SCOPED_TRACE(k);
     const std::string name = k == 0 ? "same.txt" : "same" + std::to_string(k) + ".txt";
     EXPECT_EQ(r.tmp.read("out/" + name), "file " + std::to_string(k));
-    char page[16];
-    std::snprintf(page, sizeof page, "m%07d.htm", k + 1);
-    const std::string text = r.file(page);
+    const std::string text = r.file(Page_Name(k + 1));
     EXPECT_TRUE(Contains(text, "body " + std::to_string(k) + "\r\n"));
     EXPECT_TRUE(Contains(text, "HREF=\"" + name + "\"")) << text;
   }
