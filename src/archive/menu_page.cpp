@@ -37,9 +37,6 @@ std::string Sender_Column(std::string_view sender, const Settings& set) {
   return {};
 }
 
-// Visible text, escaped; most values need no escaping and are copied.
-void Put_Visible(std::string& line, std::string_view text) { Html_Esc_To(line, text); }
-
 // A comment value, escaped; "-" is needed before anything changes.
 void Put_Comment(std::string& line, std::string_view value) {
   if (value.find('-') == std::string_view::npos)
@@ -78,14 +75,14 @@ void Entry(std::string& line, const WorkFieldViews& f, std::size_t depth, const 
   // can open a tag or end the link's comment early.
   if (set.MN_SUBJ) {
     std::string subject(f.subject);
-    Put_Visible(line, Del_Subj_Opt(subject, set.SBJ_KAK, set.SBJ_RES));
+    Html_Esc_To(line, Del_Subj_Opt(subject, set.SBJ_KAK, set.SBJ_RES));
   }
   if (set.MN_DATE) {
     line += '(';
-    Put_Visible(line, Render_Date(std::string(f.date), set.DAT_FMT));
+    Html_Esc_To(line, Render_Date(std::string(f.date), set.DAT_FMT));
     line += ')';
   }
-  if (set.MN_HASN || set.MN_ADRS) Put_Visible(line, Sender_Column(sender, set));
+  if (set.MN_HASN || set.MN_ADRS) Html_Esc_To(line, Sender_Column(sender, set));
 
   std::string escaped;
   std::string_view subject = f.subject;

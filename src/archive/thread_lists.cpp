@@ -1,7 +1,6 @@
 #include "archive/thread_lists.h"
 
 #include <algorithm>
-#include <cstring>
 #include <exception>
 #include <functional>
 #include <string_view>
@@ -22,35 +21,6 @@ const char kBranch[] = "\x84\xA4";            // └
 const char kIdeographicSpace[] = "\x81\x40";  // 　
 
 bool blank(std::string_view s) { return sjis::trim(s).empty(); }
-
-// The lines of a page as views into it; all_crlf tells whether every line
-// ends in CR LF, so that a prefix of the page can be copied as it stands.
-std::vector<std::string_view> line_views(std::string_view data, bool& all_crlf) {
-  std::vector<std::string_view> lines;
-  all_crlf = true;
-  std::size_t start = 0;
-  const std::size_t n = data.size();
-  while (start < n) {
-    const char* p = data.data() + start;
-    const char* lf = static_cast<const char*>(std::memchr(p, '\n', n - start));
-    const std::size_t upto = lf ? static_cast<std::size_t>(lf - p) : n - start;
-    const char* cr = static_cast<const char*>(std::memchr(p, '\r', upto));
-    if (!cr && !lf) {  // the last line has no terminator
-      lines.push_back(data.substr(start));
-      all_crlf = false;
-      break;
-    }
-    const std::size_t end = static_cast<std::size_t>((cr ? cr : lf) - data.data());
-    lines.push_back(data.substr(start, end - start));
-    if (cr && end + 1 < n && data[end + 1] == '\n') {
-      start = end + 2;
-    } else {
-      all_crlf = false;
-      start = end + 1;
-    }
-  }
-  return lines;
-}
 
 std::string_view strip_marks(std::string_view s) {
   for (;;) {
@@ -108,7 +78,7 @@ std::size_t earlier_list(const std::vector<std::string_view>& lines, std::size_t
 
 std::string With_Thread_List(const std::string& page, const std::vector<ThreadEntry>& thread, std::size_t own) {
   bool all_crlf = true;
-  const std::vector<std::string_view> lines = line_views(page, all_crlf);
+  const std::vector<std::string_view> lines = split_line_views(page, &all_crlf);
   std::size_t cut = std::string::npos;
   for (std::size_t k = lines.size(); k-- > 0;) {
     if (sjis::trim(lines[k]) == "</FONT>") {

@@ -101,20 +101,37 @@ std::string read_file(const std::string& path) {
   return data;
 }
 
-std::vector<std::string> split_lines(std::string_view data) {
-  std::vector<std::string> lines;
+std::vector<std::string_view> split_line_views(std::string_view data, bool* all_crlf) {
+  std::vector<std::string_view> lines;
+  bool crlf = true;
   std::size_t start = 0;
   const std::size_t n = data.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    char c = data[i];
-    if (c == '\r' || c == '\n') {
-      lines.emplace_back(data.substr(start, i - start));
-      if (c == '\r' && i + 1 < n && data[i + 1] == '\n') ++i;
-      start = i + 1;
+  while (start < n) {
+    const char* p = data.data() + start;
+    const char* lf = static_cast<const char*>(std::memchr(p, '\n', n - start));
+    const std::size_t upto = lf ? static_cast<std::size_t>(lf - p) : n - start;
+    const char* cr = static_cast<const char*>(std::memchr(p, '\r', upto));
+    if (!cr && !lf) {  // the last line has no terminator
+      lines.push_back(data.substr(start));
+      crlf = false;
+      break;
+    }
+    const std::size_t end = static_cast<std::size_t>((cr ? cr : lf) - data.data());
+    lines.push_back(data.substr(start, end - start));
+    if (cr && end + 1 < n && data[end + 1] == '\n') {
+      start = end + 2;
+    } else {
+      crlf = false;
+      start = end + 1;
     }
   }
-  if (start < n) lines.emplace_back(data.substr(start));
+  if (all_crlf) *all_crlf = crlf;
   return lines;
+}
+
+std::vector<std::string> split_lines(std::string_view data) {
+  const std::vector<std::string_view> views = split_line_views(data);
+  return std::vector<std::string>(views.begin(), views.end());
 }
 
 std::vector<std::string> read_lines(const std::string& path) { return split_lines(read_file(path)); }

@@ -32,6 +32,9 @@ std::string join_path(std::string_view dir, std::string_view name);
 std::vector<std::string> read_lines(const std::string& path);
 // Splits text into lines by the same rule.
 std::vector<std::string> split_lines(std::string_view text);
+// The same lines as views into data; all_crlf, when given, tells whether
+// every line ends in CR LF (so a run of them can be copied as it stands).
+std::vector<std::string_view> split_line_views(std::string_view data, bool* all_crlf = nullptr);
 // Reads a whole file as bytes.
 std::string read_file(const std::string& path);
 // The file's size in bytes.

@@ -48,11 +48,20 @@ using line_lists_detail::Less;
 
 void SortedLines::add(std::string line) { lines_.push_back(Entry{std::move(line), next_seq_++}); }
 
+namespace {
+
+// Sorts lines[sorted, end) and merges it into the ordered lines before it.
+void Merge_Tail(std::vector<Entry>& lines, std::size_t sorted) {
+  auto mid = lines.begin() + static_cast<std::ptrdiff_t>(sorted);
+  std::sort(mid, lines.end(), Less());
+  std::inplace_merge(lines.begin(), mid, lines.end(), Less());
+}
+
+}  // namespace
+
 void SortedLines::sort() const {
   if (sorted_ == lines_.size()) return;
-  auto mid = lines_.begin() + static_cast<std::ptrdiff_t>(sorted_);
-  std::sort(mid, lines_.end(), Less());
-  std::inplace_merge(lines_.begin(), mid, lines_.end(), Less());
+  Merge_Tail(lines_, sorted_);
   sorted_ = lines_.size();
 }
 
@@ -128,9 +137,7 @@ void WorkList::settle() const {
   }
   lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(keep), lines_.end());
   taken_.assign(keep, false);
-  auto mid = lines_.begin() + static_cast<std::ptrdiff_t>(sorted_kept);
-  std::sort(mid, lines_.end(), Less());
-  std::inplace_merge(lines_.begin(), mid, lines_.end(), Less());
+  Merge_Tail(lines_, sorted_kept);
   sorted_ = lines_.size();
   ids_.clear();
   ids_used_ = 0;
