@@ -37,10 +37,27 @@ std::size_t walk_to(std::string_view s, std::size_t b, std::size_t to) {
   return b;
 }
 
+// A byte that can never be a second byte (a space, "<", "/", a digit...)
+// always begins a character: a lead byte before it stands alone.
+bool opens_char(unsigned char c) { return !is_trail(c); }
+
+// An ASCII needle that opens with such a byte matches only at character
+// boundaries, and each of its bytes is a single-byte character in hay, so
+// the plain byte search gives the character-wise answer.
+bool byte_search_is_exact(std::string_view needle) {
+  if (!opens_char(static_cast<unsigned char>(needle[0]))) return false;
+  for (char c : needle)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
 template <bool Exact, class Eq>
 std::size_t find_impl(std::string_view hay, std::string_view needle, std::size_t from, std::size_t boundary, Eq eq) {
   if (needle.empty()) return from <= hay.size() ? from : std::string_view::npos;
   if (needle.size() > hay.size()) return std::string_view::npos;
+  if constexpr (Exact) {
+    if (byte_search_is_exact(needle)) return hay.find(needle, from);
+  }
   const std::size_t last = hay.size() - needle.size();
   const unsigned char first = static_cast<unsigned char>(needle[0]);
   // boundary: a character boundary of hay, never past i.
@@ -125,12 +142,14 @@ std::size_t find_nocase(std::string_view hay, std::string_view needle, std::size
 }
 
 std::size_t find_char(std::string_view hay, char c, std::size_t from) {
+  if (static_cast<unsigned char>(c) < 0x80 && opens_char(static_cast<unsigned char>(c))) return hay.find(c, from);
   for (std::size_t i = 0; i < hay.size(); i += char_len(hay, i))
     if (i >= from && hay[i] == c && char_len(hay, i) == 1) return i;
   return std::string_view::npos;
 }
 
 std::size_t rfind_char(std::string_view hay, char c) {
+  if (static_cast<unsigned char>(c) < 0x80 && opens_char(static_cast<unsigned char>(c))) return hay.rfind(c);
   std::size_t found = std::string_view::npos;
   for (std::size_t i = 0; i < hay.size(); i += char_len(hay, i))
     if (hay[i] == c && char_len(hay, i) == 1) found = i;

@@ -202,7 +202,6 @@ void Walk::run() {
   lines_.open(path_, [scratch = std::string()](std::string& line) mutable {
     // Converted through a second buffer that is swapped in, so both keep
     // their storage for the lines to come.
-    if (line.find('\x1B') == std::string::npos) return;
     Jis_To_Sjis_To(line, scratch);
     line.swap(scratch);
   });

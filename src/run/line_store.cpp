@@ -10,23 +10,33 @@
 namespace {
 constexpr std::size_t kBlock = 1 << 20;
 
-// The first CR or LF in [p, p + n), or p + n. Eight bytes at a time: a byte
-// equal to CR or LF gives a zero byte after the XOR, and the lowest zero
-// byte found by the usual test is always a true one.
-const char* find_terminator(const char* p, std::size_t n) {
+// The first CR or LF in [p, p + n), or p + n; esc is set when an ESC comes
+// before it. Eight bytes at a time: a byte equal to CR, LF or ESC gives a
+// zero byte after the XOR, and the lowest zero byte found by the usual test
+// is always a true one.
+const char* find_terminator(const char* p, std::size_t n, bool& esc) {
   static_assert(std::endian::native == std::endian::little, "the first byte must be the lowest");
   constexpr std::uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
-  constexpr std::uint64_t kCr = kOnes * '\r', kLf = kOnes * '\n';
+  constexpr std::uint64_t kCr = kOnes * '\r', kLf = kOnes * '\n', kEsc = kOnes * 0x1B;
   std::size_t i = 0;
   for (; i + 8 <= n; i += 8) {
     std::uint64_t w;
     std::memcpy(&w, p + i, 8);
-    const std::uint64_t a = w ^ kCr, b = w ^ kLf;
+    const std::uint64_t a = w ^ kCr, b = w ^ kLf, e = w ^ kEsc;
     const std::uint64_t hit = (((a - kOnes) & ~a) | ((b - kOnes) & ~b)) & kHigh;
-    if (hit) return p + i + static_cast<std::size_t>(std::countr_zero(hit)) / 8;
+    const std::uint64_t esc_hit = ((e - kOnes) & ~e) & kHigh;
+    if (hit) {
+      const int at = std::countr_zero(hit);
+      // ESC bytes below the terminator; a false hit lies only above a true one.
+      if (esc_hit & ((std::uint64_t{1} << at) - 1)) esc = true;
+      return p + i + static_cast<std::size_t>(at) / 8;
+    }
+    if (esc_hit) esc = true;
   }
-  for (; i < n; ++i)
+  for (; i < n; ++i) {
     if (p[i] == '\r' || p[i] == '\n') return p + i;
+    if (p[i] == '\x1B') esc = true;
+  }
   return p + n;
 }
 }  // namespace
@@ -88,10 +98,11 @@ bool LineStore::read_line() const {
     return false;
   }
   std::string& line = next_slot();
+  bool esc = false;
   for (;;) {
     const char* start = buf_.data() + pos_;
     const std::size_t n = end_ - pos_;
-    const std::size_t k = static_cast<std::size_t>(find_terminator(start, n) - start);
+    const std::size_t k = static_cast<std::size_t>(find_terminator(start, n, esc) - start);
     line.append(start, k);
     pos_ += k;
     if (k < n) break;
@@ -106,7 +117,7 @@ bool LineStore::read_line() const {
       if (buf_[pos_] == '\n') ++pos_;
     }
   }
-  if (convert_) convert_(line);
+  if (esc && convert_) convert_(line);
   return true;
 }
 

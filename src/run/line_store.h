@@ -22,7 +22,9 @@
 
 class LineStore {
  public:
-  // Converts a line in place before it is kept.
+  // Converts a line in place before it is kept. Only lines holding an ESC
+  // byte are handed to it: ESC opens every switch of the 7-bit (JIS) form,
+  // and a line without one is kept as read.
   using Convert = std::function<void(std::string&)>;
 
   LineStore() = default;
@@ -33,7 +35,7 @@ class LineStore {
   LineStore(const LineStore&) = delete;
   LineStore& operator=(const LineStore&) = delete;
 
-  // Starts reading path; every line goes through convert before it is kept.
+  // Starts reading path; lines holding an ESC go through convert before they are kept.
   // Throws VbError when the file cannot be opened.
   void open(const std::string& path, Convert convert);
   void clear();

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -207,3 +209,54 @@ TEST(SjisIsAscii, HighByteAnywhere) {
 }
 
 }  // namespace
+
+namespace {
+
+// Reference search: the character boundaries of hay walked one by one, the
+// needle matched as a run of whole characters.
+std::size_t Reference_Find(std::string_view hay, std::string_view needle, std::size_t from) {
+  for (std::size_t i = 0; i <= hay.size(); i += i < hay.size() ? sjis::char_len(hay, i) : 1) {
+    if (i < from || i + needle.size() > hay.size()) continue;
+    std::size_t k = 0;
+    while (k < needle.size() && hay[i + k] == needle[k]) k += 1;
+    if (k != needle.size()) continue;
+    // Whole characters: the match must end on a boundary of hay.
+    std::size_t j = i;
+    while (j < i + needle.size()) j += sjis::char_len(hay, j);
+    if (j == i + needle.size()) return i;
+  }
+  return npos;
+}
+
+}  // namespace
+
+// Searches that take a plain byte search for needles opening with a byte
+// that cannot be a second byte must still agree with the character walk.
+TEST(SjisFind, RandomTextAgreesWithCharacterWalk) {
+  const std::string alphabet[] = {"a",    "Z",    "[",    " ",    "<",    "/",    "-",    ":",    "1",
+                                  "\x81", "\x95", "\xE0", "\x5C", "\x40", "\x7F", "\xFC", "\x80", "\xA0"};
+  const std::string needles[] = {" / ", "<!--", "-->", ":", "/", " ", "<A", "1:", "-", "\x7F", "a:", "["};
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<std::size_t> pick(0, std::size(alphabet) - 1);
+  for (int round = 0; round < 4000; ++round) {
+    std::string hay;
+    const std::size_t len = rng() % 40;
+    for (std::size_t i = 0; i < len; ++i) hay += alphabet[pick(rng)];
+    for (const std::string& needle : needles) {
+      // find_after needs a boundary; 0 always is one.
+      const std::size_t from = round % 3 == 0 ? rng() % (hay.size() + 1) : 0;
+      SCOPED_TRACE(testing::Message() << "round " << round << " needle '" << needle << "' from " << from);
+      EXPECT_EQ(sjis::find(hay, needle, from), Reference_Find(hay, needle, from));
+      if (from == 0) {
+        EXPECT_EQ(sjis::find_after(hay, needle, 0), Reference_Find(hay, needle, 0));
+      }
+      if (needle.size() == 1) {
+        EXPECT_EQ(sjis::find_char(hay, needle[0], from), Reference_Find(hay, needle, from));
+        std::size_t last = npos;
+        for (std::size_t p = Reference_Find(hay, needle, 0); p != npos; p = Reference_Find(hay, needle, p + 1))
+          last = p;
+        EXPECT_EQ(sjis::rfind_char(hay, needle[0]), last);
+      }
+    }
+  }
+}

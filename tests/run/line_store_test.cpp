@@ -53,6 +53,30 @@ TEST(LineStore, LineEndsAtEveryOffsetOfAWord) {
   }
 }
 
+// Only lines holding an ESC are converted. The ESC is noticed while the line
+// end is looked for, eight bytes at a time: put it at every offset, just
+// before and just after a line end, and across a read block.
+TEST(LineStore, OnlyLinesWithAnEscAreConverted) {
+  TempDir d;
+  const auto mark = [](std::string& l) { l.insert(0, "*"); };
+  for (std::size_t k = 0; k < 20; ++k) {
+    SCOPED_TRACE(k);
+    const std::string esc_line = std::string(k, 'a') + "\x1B" + std::string(k % 5, 'b');
+    const std::string plain(k + 1, '\x9B');  // ESC with the high bit set
+    const std::string path = d.write("f", esc_line + "\r\n" + plain + "\n\x1B\r" + plain);
+    EXPECT_EQ(all_lines(path, mark), (std::vector<std::string>{"*" + esc_line, plain, "*\x1B", plain}));
+  }
+  for (std::size_t cut : {(1u << 20) - 1, 1u << 20, (1u << 20) + 1}) {
+    SCOPED_TRACE(cut);
+    const std::string first(cut, 'x');  // ESC at cut, in the next read block or the last byte of this one
+    const std::string path = d.write("g", first + "\x1By\r\nplain");
+    const std::vector<std::string> lines = all_lines(path, mark);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "*" + first + "\x1By");
+    EXPECT_EQ(lines[1], "plain");
+  }
+}
+
 TEST(LineStore, CrLfSplitAcrossReadBlocksAndLongLines) {
   TempDir d;
   for (std::size_t cut : {(1u << 20) - 1, 1u << 20, (1u << 20) + 1}) {
@@ -71,14 +95,15 @@ TEST(LineStore, CrLfSplitAcrossReadBlocksAndLongLines) {
 TEST(LineStore, LooksAheadConvertsAndForgets) {
   TempDir d;
   LineStore s;
-  s.open(d.write("f", "a\r\nb\r\nc\r\n"), [](std::string& l) { l += "!"; });
+  s.open(d.write("f", "a\x1B\r\nb\r\nc\x1B\r\n"), [](std::string& l) { l += "!"; });
   EXPECT_TRUE(s.has(2));
   EXPECT_FALSE(s.has(3));
-  EXPECT_EQ(s[0], "a!");
+  EXPECT_EQ(s[0], "a\x1B!");
+  EXPECT_EQ(s[1], "b") << "a line without ESC is kept as read";
   s.release_before(2);
   EXPECT_FALSE(s.has(1));
   EXPECT_THROW(s[1], std::out_of_range);
-  EXPECT_EQ(s[2], "c!");
+  EXPECT_EQ(s[2], "c\x1B!");
   EXPECT_THROW(s.open(d / "missing", nullptr), VbError);
 }
 
