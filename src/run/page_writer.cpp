@@ -65,6 +65,8 @@ void PageWriter::hand_over() {
   const bool wake = writer_asleep_;
   std::exception_ptr err = error_;
   error_ = nullptr;
+  Batch spent;
+  spent.swap(spent_);
   lock.unlock();
   if (wake) wake_writer_.notify_one();
   if (err) std::rethrow_exception(err);
@@ -99,8 +101,14 @@ void PageWriter::work() {
       }
       written += q.size;
     }
-    batch.clear();
     lock.lock();
+    // What the jobs held was mostly allocated by the walk: it is freed
+    // there, on the next handover, not here against the walk's allocations.
+    if (spent_.empty())
+      spent_.swap(batch);
+    else
+      for (Queued& q : batch) spent_.push_back(std::move(q));
+    batch.clear();
     queued_bytes_ -= written;
     if (failed && !error_) error_ = failed;
     if (walk_asleep_) wake_walk_.notify_all();

@@ -57,6 +57,7 @@ class PageWriter {
   std::mutex mutex_;
   std::condition_variable wake_writer_, wake_walk_;
   Batch queue_;
+  Batch spent_;                   // jobs done, destroyed by the walk
   std::size_t queued_bytes_ = 0;  // queued plus being written
   bool writer_asleep_ = false;
   bool walk_asleep_ = false;
