@@ -15,9 +15,20 @@ bool after_dashes(std::string_view text) {
 
 }  // namespace
 
+bool needs_escape(std::string_view value) { return value.find("--") != std::string_view::npos; }
+
 std::string escape(std::string_view value) {
   std::string out;
-  out.reserve(value.size());
+  escape_to(out, value);
+  return out;
+}
+
+void escape_to(std::string& out, std::string_view value) {
+  if (!needs_escape(value)) {
+    out.append(value);
+    return;
+  }
+  out.reserve(out.size() + value.size());
   for (std::size_t i = 0; i < value.size();) {
     const std::size_t n = sjis::char_len(value, i);
     const char c = value[i];
@@ -27,7 +38,6 @@ std::string escape(std::string_view value) {
       out.append(value.substr(i, n));
     i += n;
   }
-  return out;
 }
 
 std::string unescape(std::string_view written) {

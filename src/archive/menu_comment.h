@@ -28,8 +28,11 @@ inline constexpr std::string_view kDate = " / Date_Data:";
 inline constexpr std::string_view kSubject = " / Subj_Data:";
 inline constexpr std::string_view kEnd = "-->";
 
-// A value as written into the comment.
+// A value as written into the comment; escape_to appends it to out. Only a
+// value holding "--" can change ("-" is never a second byte).
 std::string escape(std::string_view value);
+void escape_to(std::string& out, std::string_view value);
+bool needs_escape(std::string_view value);
 // The value as it was before escape.
 std::string unescape(std::string_view written);
 

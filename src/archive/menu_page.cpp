@@ -3,7 +3,9 @@
 
 #include "archive/menu_page.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <future>
 #include <string>
 #include <string_view>
 
@@ -35,14 +37,6 @@ std::string Sender_Column(std::string_view sender, const Settings& set) {
   if (set.MN_HASN) return "[" + name + "]";
   if (set.MN_ADRS) return "[" + address + "]";
   return {};
-}
-
-// A comment value, escaped; "-" is needed before anything changes.
-void Put_Comment(std::string& line, std::string_view value) {
-  if (value.find('-') == std::string_view::npos)
-    line.append(value);
-  else
-    line += menu_comment::escape(value);
 }
 
 // One entry line of the list into line (cleared first).
@@ -86,17 +80,17 @@ void Entry(std::string& line, const WorkFieldViews& f, std::size_t depth, const 
 
   std::string escaped;
   std::string_view subject = f.subject;
-  if (subject.find('-') != std::string_view::npos) subject = escaped = menu_comment::escape(f.subject);
+  if (menu_comment::needs_escape(subject)) subject = escaped = menu_comment::escape(f.subject);
   line += menu_comment::kStart;
-  Put_Comment(line, f.message_id);
+  menu_comment::escape_to(line, f.message_id);
   line += menu_comment::kParent;
-  Put_Comment(line, f.parent_id);
+  menu_comment::escape_to(line, f.parent_id);
   line += menu_comment::kSubjectLen;
   line += std::to_string(sjis::length(subject));
   line += menu_comment::kSender;
-  Put_Comment(line, sender);
+  menu_comment::escape_to(line, sender);
   line += menu_comment::kDate;
-  Put_Comment(line, f.date);
+  menu_comment::escape_to(line, f.date);
   line += menu_comment::kSubject;
   line += subject;
   line += menu_comment::kEnd;
@@ -130,21 +124,49 @@ bool Make_Menu(Workspace& ws, const std::string& folder) {
       out.line(kRank);
     }
 
-    std::string entry;
-    for (std::size_t k = 0; k < n; ++k) {
-      ws.Syosai_no(static_cast<std::int64_t>(k), static_cast<std::int64_t>(n));
-      const std::string& row = ws.syo_list.at(k);
-      const std::size_t tab = row.find('\t');
-      if (tab == std::string::npos) throw VbError(5, "thread line without a number");
-      const long long number = sjis::parse_digits(std::string_view(row).substr(tab + 1));
-      if (number < 0) throw VbError(13, "thread line with a bad number");
-      const std::size_t depth = tab / 8 == 0 ? 0 : tab / 8 - 1;
+    // Entry lines are rendered in rounds: a helper thread renders the second
+    // half of a round while this one renders the first, and both halves go
+    // out in order. The lists are settled first, so both threads only read.
+    if (n > 0) ws.syo_list.at(0);
+    ws.work_list.settle();
+    const auto render = [&ws, &set](std::size_t from, std::size_t to, TextOut& block) {
+      block.clear();
+      std::string entry;
+      for (std::size_t k = from; k < to; ++k) {
+        const std::string& row = ws.syo_list.at(k);
+        const std::size_t tab = row.find('\t');
+        if (tab == std::string::npos) throw VbError(5, "thread line without a number");
+        const long long number = sjis::parse_digits(std::string_view(row).substr(tab + 1));
+        if (number < 0) throw VbError(13, "thread line with a bad number");
+        const std::size_t depth = tab / 8 == 0 ? 0 : tab / 8 - 1;
 
-      const WorkFieldViews f = Split_Work_Views(ws.work_list.at(static_cast<std::size_t>(number)));
-      // An empty line before every thread but the first.
-      if (depth == 0 && k > 0) out.end_line();
-      Entry(entry, f, depth, set);
-      out.line(entry);
+        const WorkFieldViews f = Split_Work_Views(ws.work_list.at(static_cast<std::size_t>(number)));
+        // An empty line before every thread but the first.
+        if (depth == 0 && k > 0) block.end_line();
+        Entry(entry, f, depth, set);
+        block.line(entry);
+      }
+    };
+    constexpr std::size_t kRound = 8192;
+    TextOut first, second;
+    for (std::size_t from = 0; from < n; from += kRound) {
+      ws.Syosai_no(static_cast<std::int64_t>(from), static_cast<std::int64_t>(n));
+      const std::size_t to = std::min(n, from + kRound);
+      const std::size_t mid = from + (to - from) / 2;
+      std::future<void> helper;
+      if (mid > from) helper = std::async(std::launch::async, [&] { render(mid, to, second); });
+      try {
+        render(from, mid, first);
+      } catch (...) {
+        if (helper.valid()) helper.wait();
+        throw;
+      }
+      if (helper.valid())
+        helper.get();
+      else
+        render(mid, to, second);
+      out.part(first.data());
+      out.part(second.data());
     }
 
     out.line("</FONT>");

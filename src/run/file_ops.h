@@ -74,7 +74,10 @@ class AtomicOut {
     if (buf_.data().size() >= (1u << 20)) flush();
   }
   void end_line() { line({}); }
-  void part(std::string_view s) { buf_.part(s); }
+  void part(std::string_view s) {
+    buf_.part(s);
+    if (buf_.data().size() >= (1u << 20)) flush();
+  }
   void commit();
 
  private:

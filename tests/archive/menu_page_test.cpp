@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 #include "archive_fixture.h"
@@ -142,6 +143,37 @@ TEST(MakeMenu, TreeMarksAndGapsBetweenThreads) {
     drawn.push_back(p == std::string::npos ? all[i] : all[i].substr(0, p) + Visible(all[i]));
   }
   EXPECT_EQ(drawn, (Lines{"r1", "└d1", "　└d2", "　　└d3", "", "r2", "", "r3"}));
+}
+
+// Long lists are drawn in rounds of several thousand entries on two
+// threads; rounds and their halves end inside threads and between them.
+TEST(MakeMenu, LongListDrawnInOrderAcrossRounds) {
+  MenuFixture f;
+  f.ws.set.MN_SUBJ = true;
+  f.ws.set.MN_DATE = f.ws.set.MN_HASN = f.ws.set.MN_ADRS = false;
+  std::vector<Lines> work;
+  Lines want;
+  const int threads = 6700;  // 20,100 entries
+  for (int t = 0; t < threads; ++t) {
+    const std::string n = std::to_string(t);
+    char when[32];
+    std::snprintf(when, sizeof when, "2004-01-01 %02d:%02d:%02d", t / 3600, t / 60 % 60, t % 60);
+    work.push_back({when, "r" + n, "a", "<r" + n + ">", "", "m0000001.htm", "1"});
+    work.push_back({when, "a" + n, "a", "<a" + n + ">", "<r" + n + ">", "m0000001.htm", "1"});
+    work.push_back({when, "b" + n, "a", "<b" + n + ">", "<a" + n + ">", "m0000001.htm", "1"});
+    if (t > 0) want.push_back("");
+    want.insert(want.end(), {"r" + n, "└a" + n, "　└b" + n});
+  }
+  const Lines all = f.menu(work);
+  ASSERT_GT(all.size(), 13u);
+  Lines drawn;
+  for (std::size_t i = 9; i + 4 < all.size(); ++i) {
+    const std::size_t p = all[i].find("<A HREF=");
+    drawn.push_back(p == std::string::npos ? all[i] : all[i].substr(0, p) + Visible(all[i]));
+  }
+  ASSERT_EQ(drawn.size(), want.size());
+  for (std::size_t i = 0; i < want.size(); ++i) ASSERT_EQ(drawn[i], want[i]) << "line " << i;
+  EXPECT_EQ(all.back(), "</HTML>");
 }
 
 TEST(MakeMenu, ListReplacedByRenameNeverRewrittenInPlace) {
