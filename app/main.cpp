@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <string>
@@ -37,9 +38,39 @@ std::string program_folder() {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// An archive's lists hold hundreds of megabytes of small strings, and on a
+// kernel that gives transparent huge pages only on request ("madvise", the
+// Debian default) every 4 KB of them costs a page fault. glibc asks for huge
+// pages when its hugetlb tunable is set (an append of 1,000 messages into
+// 200,000 ran about a fifth faster); tunables are read only at start-up, so
+// the program starts itself once more with it set. Tunables the user set
+// are left alone, and the marker keeps the second start from a third.
+void Prefer_Huge_Pages(char** argv) {
+  constexpr const char* kMarker = "VORN_HTM_HUGE_PAGES";
+  if (std::getenv(kMarker)) {
+    ::unsetenv(kMarker);
+    ::unsetenv("GLIBC_TUNABLES");  // not handed on to programs started later
+    return;
+  }
+  if (std::getenv("GLIBC_TUNABLES")) return;
+  char mode[128] = {};
+  if (std::FILE* f = std::fopen("/sys/kernel/mm/transparent_hugepage/enabled", "r")) {
+    if (!std::fgets(mode, sizeof mode, f)) mode[0] = '\0';
+    std::fclose(f);
+  }
+  if (!std::strstr(mode, "[madvise]")) return;
+  ::setenv("GLIBC_TUNABLES", "glibc.malloc.hugetlb=1", 1);
+  ::setenv(kMarker, "1", 1);
+  ::execv("/proc/self/exe", argv);
+  // Not started again: go on as we are.
+  ::unsetenv(kMarker);
+  ::unsetenv("GLIBC_TUNABLES");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  Prefer_Huge_Pages(argv);
   if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
     std::fputs(kUsage, stdout);
     return 0;

@@ -199,7 +199,11 @@ bool Syosai_Make(Workspace& ws) {
     }
 
     ws.syo_list.reserve(n);
-    for (std::size_t i = 0; i < n; ++i) ws.syo_list.add(keys[i] + "\t" + std::to_string(i));
+    for (std::size_t i = 0; i < n; ++i) {
+      keys[i] += '\t';
+      keys[i] += std::to_string(i);
+      ws.syo_list.add(std::move(keys[i]));
+    }
     return true;
   } catch (const std::exception& e) {
     ws.Report_Error("Syosai_Make", vb_error_number(e));
