@@ -99,7 +99,9 @@ std::string Read_Entry(Workspace& ws, std::string_view line, std::size_t at) {
     Malformed("subject does not match Subject_Len");
 
   std::string out;
-  out.reserve(line.size());
+  // Room for the fields as written (unescaping only shortens them), not for
+  // the whole menu line: an archive's index is held in these strings.
+  out.reserve(date.size() + subject.size() + sender.size() + id.size() + parent.size() + page.size() + 7);
   Append_Value(out, date);
   for (std::string_view field : {subject, sender, id, parent}) {
     out += '\t';
