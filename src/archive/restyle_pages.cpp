@@ -8,8 +8,6 @@
 #include "run/file_ops.h"
 #include "run/workspace.h"
 
-namespace {}  // namespace
-
 std::string Restyle_Page(const std::string& page, const Workspace& ws) {
   const Settings& st = ws.set;
   const std::string body = "<BODY BGCOLOR=\"" + st.BGR_COL + "\" TEXT=\"" + st.TXT_COL + "\" LINK=\"" + st.LNK_COL +
@@ -46,7 +44,7 @@ bool Update_Text(Workspace& ws, const std::string& folder) {
     }
     for (std::size_t i = 0; i < n; ++i) {
       ws.Syosai_no(static_cast<std::int64_t>(i) + 1, static_cast<std::int64_t>(n));
-      WorkFields f = Split_Work_Line(ws.work_list.at(i));
+      const WorkFieldViews f = Split_Work_Views(ws.work_list.at(i));
       if (f.origin != "1") continue;
       const std::string path = join_path(folder, f.page);
       if (!is_regular_file(path)) {
