@@ -55,7 +55,7 @@ def main(tsv_path, meta_path, out_path):
         w("**Quick smoke run (--quick): small corpora, one run each; not the reference numbers.**")
         w("")
     w(f"Written by `bash bench/run.sh` on {meta.get('date')}; median of {meta.get('reps')} runs per case "
-      f"(the append bases are built once, and a case whose first run exceeded 10 minutes is run once), "
+      f"(a New-file append base is built once, and a case whose first run exceeded 10 minutes is run once), "
       f"warm page cache, every run after a `sync`.")
     w("")
     w("## Machine")
