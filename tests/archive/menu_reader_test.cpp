@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 #include "archive/menu_page.h"
 #include "archive_fixture.h"
+#include "mail/header_fields.h"
 
 namespace {
 
@@ -183,6 +186,43 @@ TEST(ReadMenu, MalformedEntryIsReportedNotCrashed) {
     EXPECT_EQ(f.ui.messages,
               (Lines{"エラー: エラーが発生しました。(Read_Menu:" + std::to_string(r.number) + ") 処理を中断します。"}));
     EXPECT_EQ(f.ws.work_list.count(), 1u);  // the line before the fault stays
+  }
+}
+
+// A long menu: every entry is read once, the highest page number counts
+// wherever it stands, and a fault anywhere keeps exactly the entries before
+// it.
+TEST(ReadMenu, LongMenuReadInOrderAndStoppedAtItsFault) {
+  auto entry = [](int k) {
+    char page[16];
+    std::snprintf(page, sizeof page, "m%07d.htm", k == 12345 ? 9000000 : k);
+    const std::string id = "<" + std::to_string(k) + ">";
+    return Entry("", page, "a", "s",
+                 "Message-ID:" + id + " / In-Reply-To: / Subject_Len:1 / From_Data:a / Date_Data: / Subj_Data:s");
+  };
+  const int total = 20000;
+  for (int bad : {-1, 3, 8196, 4100 + 8192, total - 1}) {
+    SCOPED_TRACE(bad);
+    ArchiveFixture f;
+    Lines menu(std::begin(kHead), std::end(kHead));
+    for (int k = 0; k < total; ++k) {
+      menu.push_back(k == bad ? "<A HREF=\"m00" : entry(k));
+      if (k % 3 == 2) menu.push_back("");  // lines between threads
+    }
+    f.out.write("menu.html", Crlf(menu));
+    EXPECT_EQ(Read_Menu(f.ws, f.out.path()), bad < 0);
+    const std::size_t kept = bad < 0 ? total : static_cast<std::size_t>(bad);
+    ASSERT_EQ(f.ws.work_list.count(), kept);
+    // Every entry has an id of its own, so the sorted list is in id text order.
+    Lines want;
+    for (std::size_t k = 0; k < kept; ++k) want.push_back("<" + std::to_string(k) + ">");
+    std::sort(want.begin(), want.end());
+    Lines got;
+    for (std::size_t i = 0; i < f.ws.work_list.count(); ++i)
+      got.push_back(Split_Work_Line(f.ws.work_list.at(i)).message_id);
+    std::sort(got.begin(), got.end());
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(f.ws.Mail_No, kept > 12345 ? 9000000 : static_cast<long long>(kept) - 1);
   }
 }
 
