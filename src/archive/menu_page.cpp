@@ -127,7 +127,7 @@ bool Make_Menu(Workspace& ws, const std::string& folder) {
     // Entry lines are rendered in rounds: a helper thread renders the second
     // half of a round while this one renders the first, and both halves go
     // out in order. The lists are settled first, so both threads only read.
-    if (n > 0) ws.syo_list.at(0);
+    ws.syo_list.settle();
     ws.work_list.settle();
     const auto render = [&ws, &set](std::size_t from, std::size_t to, TextOut& block) {
       block.clear();

@@ -59,20 +59,20 @@ void Merge_Tail(std::vector<Entry>& lines, std::size_t sorted) {
 
 }  // namespace
 
-void SortedLines::sort() const {
+void SortedLines::settle() const {
   if (sorted_ == lines_.size()) return;
   Merge_Tail(lines_, sorted_);
   sorted_ = lines_.size();
 }
 
 const std::string& SortedLines::at(std::size_t i) const {
-  sort();
+  settle();
   if (i >= lines_.size()) throw std::out_of_range("line list index");
   return lines_[i].text;
 }
 
 void SortedLines::remove(std::size_t i) {
-  sort();
+  settle();
   if (i >= lines_.size()) throw std::out_of_range("line list index");
   lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(i));
   sorted_ = lines_.size();

@@ -39,10 +39,11 @@ class SortedLines {
   std::size_t count() const { return lines_.size(); }
   void remove(std::size_t i);
   void clear();
+  // Puts the list in order now (reading does so when needed). After it, and
+  // until the list changes, reading from several threads at once is safe.
+  void settle() const;
 
  private:
-  void sort() const;
-
   mutable std::vector<line_lists_detail::Entry> lines_;
   mutable std::size_t sorted_ = 0;  // lines_[0, sorted_) are in order
   std::uint64_t next_seq_ = 0;
