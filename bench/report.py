@@ -28,21 +28,40 @@ def main(tsv_path, meta_path, out_path):
     for line in open(meta_path, encoding="utf-8"):
         k, _, v = line.rstrip("\n").partition("\t")
         meta[k] = v
-    rows = []
+    # A case measured one run at a time, in turn with others, has a line per
+    # run: its runs are joined, and it fails if any run failed.
+    raw = {}
     for line in open(tsv_path, encoding="utf-8"):
         f = line.rstrip("\n").split("\t")
         if len(f) < 8:
             continue
         times = [float(x) for x in f[5].split()]
         rss = [int(x) for x in f[6].split()]
-        pages, files, size = (int(x) for x in f[7].split())
+        stats = [int(x) for x in f[7].split()]
         cpu = [tuple(float(v) for v in x.split("/")) for x in (f[8].split() if len(f) > 8 else [])]
-        rows.append(dict(id=f[0], label=f[1], group=int(f[2]), msgs=int(f[3]), status=f[4], times=times,
-                         rss=rss, pages=pages, files=files, bytes=size,
+        key = (f[0], f[2])
+        if key not in raw:
+            raw[key] = dict(id=f[0], label=f[1], group=int(f[2]), msgs=int(f[3]), status=f[4], times=[], rss=[],
+                            stats=stats, cpu=[])
+        r = raw[key]
+        if r["status"] == "ok":
+            r["status"] = f[4]
+        if not any(r["stats"]):
+            r["stats"] = stats
+        r["times"] += times
+        r["rss"] += rss
+        r["cpu"] += cpu
+    rows = []
+    for r in raw.values():
+        ok = r["status"] == "ok"
+        cpu = r["cpu"]
+        pages, files, size = r["stats"]
+        rows.append(dict(id=r["id"], label=r["label"], group=r["group"], msgs=r["msgs"], status=r["status"],
+                         times=r["times"], rss=r["rss"], pages=pages, files=files, bytes=size,
                          user=statistics.median(c[0] for c in cpu) if cpu else None,
                          sys=statistics.median(c[1] for c in cpu) if cpu else None,
-                         med=statistics.median(times) if f[4] == "ok" and times else None,
-                         peak=max(rss) if f[4] == "ok" and rss else None))
+                         med=statistics.median(r["times"]) if ok and r["times"] else None,
+                         peak=max(r["rss"]) if ok and r["rss"] else None))
 
     def find(case, group):
         return next((r for r in rows if r["id"] == case and r["group"] == group and r["med"]), None)
@@ -55,7 +74,8 @@ def main(tsv_path, meta_path, out_path):
         w("**Quick smoke run (--quick): small corpora, one run each; not the reference numbers.**")
         w("")
     w(f"Written by `bash bench/run.sh` on {meta.get('date')}; median of {meta.get('reps')} runs per case "
-      f"(a New-file append base is built once, and a case whose first run exceeded 10 minutes is run once), "
+      f"(each corpus's full builds and floors run in turn, one run of each per round; a New-file append base is "
+      f"built once, and MHonArc or an append whose first run exceeded 10 minutes is run once), "
       f"warm page cache, every run after a `sync`.")
     w("")
     w("## Machine")

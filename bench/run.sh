@@ -150,31 +150,35 @@ archive_stats() {
   echo "$pages $files $bytes"
 }
 
+RUN_OFFSET=0
 # bench_case ID LABEL GROUP MESSAGES PREP OUT -- CMD...
-#   Runs CMD REPS times (once when the first run is longer than LONG_RUN);
+#   Runs CMD REPS times (once when the first run is longer than LONG_RUN),
+#   numbering the runs after RUN_OFFSET (a case measured one run at a time,
+#   in turn with others, gives one line per run; the report joins them);
 #   PREP is a shell command run before each repetition, outside the timing;
 #   OUT is the folder the command writes (its stats are taken after the first
 #   run). Appends one line to results.tsv; a failed run ends the case.
 bench_case() {
   local id=$1 label=$2 group=$3 msgs=$4 prep=$5 out=$6
   shift 7
-  local times="" rsss="" cpus="" status=ok stats="0 0 0" r
+  local times="" rsss="" cpus="" status=ok stats="0 0 0" r run
   for ((r = 1; r <= REPS; r++)); do
+    run=$((r + RUN_OFFSET))
     eval "$prep"
-    timed "$SCRATCH/logs/$id-$group-$r.log" "$@"
+    timed "$SCRATCH/logs/$id-$group-$run.log" "$@"
     if ((RC != 0)); then
       status="failed (exit $RC)"
       ((RC == 124)) && status="timed out (${MH_LIMIT} s)"
-      say "  $label, $group: run $r $status; see $SCRATCH/logs/$id-$group-$r.log"
-      tail -5 "$SCRATCH/logs/$id-$group-$r.log" | sed 's/^/    /'
+      say "  $label, $group: run $run $status; see $SCRATCH/logs/$id-$group-$run.log"
+      tail -5 "$SCRATCH/logs/$id-$group-$run.log" | sed 's/^/    /'
       break
     fi
-    say "  $label, $group: run $r: $T s, $RSS KB"
+    say "  $label, $group: run $run: $T s, $RSS KB"
     times+="$T "
     rsss+="$RSS "
     cpus+="$CPU "
-    ((r == 1)) && [[ -n $out && -d $out ]] && stats=$(archive_stats "$out")
-    if ((r == 1)) && awk -v t="$T" -v l="$LONG_RUN" 'BEGIN { exit !(t > l) }'; then break; fi
+    ((run == 1)) && [[ -n $out && -d $out ]] && stats=$(archive_stats "$out")
+    if ((run == 1)) && awk -v t="$T" -v l="$LONG_RUN" 'BEGIN { exit !(t > l) }'; then break; fi
   done
   printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$id" "$label" "$group" "$msgs" "$status" "${times% }" "${rsss% }" "$stats" "${cpus% }" >>"$TSV"
   [[ $status == ok ]]
@@ -189,27 +193,61 @@ trap 'clean_out; rmdir "$O" 2>/dev/null || true' EXIT
 LOAD_START=$(cut -d' ' -f1-3 /proc/loadavg)
 START=$(date +%s)
 
+# interleaved REPS CASE...: runs each CASE (a function name) once per
+# round, REPS rounds, so that a slow spell of the shared machine falls on
+# every case alike and the ratios between them stay fair. RUN_OFFSET numbers
+# the runs; a case function returns non-zero to be left out of later rounds.
+# (Cases run this way are not cut to one run when the first is long.)
+interleaved() {
+  local reps=$1 once=$REPS rep c
+  shift
+  local -a cases=("$@") left
+  REPS=1
+  for ((rep = 1; rep <= reps; rep++)); do
+    RUN_OFFSET=$((rep - 1))
+    left=()
+    for c in "${cases[@]}"; do "$c" && left+=("$c"); done
+    cases=("${left[@]}")
+    ((${#cases[@]})) || break
+  done
+  REPS=$once
+  RUN_OFFSET=0
+}
+
 for n in "${SIZES[@]}"; do
   mbx=$(corpus "$n" 1 dot)
-  say "full builds of $n messages"
-  # The floor writes the file list of the defaults archive (the last run's,
-  # the same as the first's).
-  if bench_case full-def "full build, run defaults" "$n" "$n" "rm -rf '$O/def'" "$O/def" -- \
-    "$DEF" -i "$mbx" -o "$O/def" -d y; then
-    find "$O/def" -type f -printf '%s\t%P\0' >"$SCRATCH/manifest-$n"
+  say "full builds of $n messages, run in turn"
+  # The floors write the file lists of the archives (taken from the first
+  # run; every run writes the same files).
+  full_def() {
+    bench_case full-def "full build, run defaults" "$n" "$n" "rm -rf '$O/def'" "$O/def" -- \
+      "$DEF" -i "$mbx" -o "$O/def" -d y || return 1
+    [[ -s $SCRATCH/manifest-$n && $RUN_OFFSET -gt 0 ]] || find "$O/def" -type f -printf '%s\t%P\0' >"$SCRATCH/manifest-$n"
+    rm -rf "$O/def"
+  }
+  floor_def() {
+    [[ -s $SCRATCH/manifest-$n ]] || return 1
     bench_case floor "floor (same files and sizes)" "$n" "$n" "rm -rf '$O/floor'" "$O/floor" -- \
-      "$FLOOR" "$mbx" "$SCRATCH/manifest-$n" "$O/floor" || true
-  else
-    printf 'floor\tfloor (same files and sizes)\t%s\t%s\tskipped (no defaults archive)\t\t\t0 0 0\n' "$n" "$n" >>"$TSV"
-  fi
-  if bench_case full-new "full build, New-file settings" "$n" "$n" "rm -rf '$O/new'" "$O/new" -- \
-    "$NEW" -i "$mbx" -o "$O/new" -d y; then
+      "$FLOOR" "$mbx" "$SCRATCH/manifest-$n" "$O/floor" || return 1
+    rm -rf "$O/floor"
+  }
+  full_new() {
+    bench_case full-new "full build, New-file settings" "$n" "$n" "rm -rf '$O/new'" "$O/new" -- \
+      "$NEW" -i "$mbx" -o "$O/new" -d y || return 1
     # The New-file archive is larger (thread lists on every page): its own floor, for comparison.
-    find "$O/new" -type f -printf '%s\t%P\0' >"$SCRATCH/manifest-new-$n"
+    [[ -s $SCRATCH/manifest-new-$n && $RUN_OFFSET -gt 0 ]] || find "$O/new" -type f -printf '%s\t%P\0' >"$SCRATCH/manifest-new-$n"
     rm -rf "$O/new"
+  }
+  floor_new() {
+    [[ -s $SCRATCH/manifest-new-$n ]] || return 1
     bench_case floor-new "floor of the New-file archive" "$n" "$n" "rm -rf '$O/floor'" "$O/floor" -- \
-      "$FLOOR" "$mbx" "$SCRATCH/manifest-new-$n" "$O/floor" || true
-  fi
+      "$FLOOR" "$mbx" "$SCRATCH/manifest-new-$n" "$O/floor" || return 1
+    rm -rf "$O/floor"
+  }
+  rm -f "$SCRATCH/manifest-$n" "$SCRATCH/manifest-new-$n"
+  interleaved "$REPS" full_def floor_def full_new floor_new
+  [[ -s $SCRATCH/manifest-$n ]] ||
+    printf 'floor\tfloor (same files and sizes)\t%s\t%s\tskipped (no defaults archive)\t\t\t0 0 0\n' "$n" "$n" >>"$TSV"
   if ((HAVE_MH)); then
     mbox=$(corpus "$n" 1 mbox)
     bench_case mhonarc "MHonArc (-outdir DIR -quiet)" "$n" "$n" "rm -rf '$O/mh' && mkdir '$O/mh'" "$O/mh" -- \
@@ -228,18 +266,29 @@ append_cases() {  # append_cases SUFFIX BINARY LABEL
   local sfx=$1 bin=$2 label=$3 once=$REPS
   say "append base of $BASE messages, $label"
   # The run-defaults base is the reference of the append case and has a
-  # floor target of its own: it is timed as often as any case (the last run
-  # leaves the base). A New-file base is built once.
-  [[ $sfx == def ]] || REPS=1
-  if bench_case "full-$sfx" "full build, $label (append base)" "$BASE" "$BASE" "rm -rf '$O/base-$sfx'" "$O/base-$sfx" -- \
-    "$bin" -i "$base" -o "$O/base-$sfx" -d y; then
-    REPS=$once
-    if [[ $sfx == def ]]; then
-      find "$O/base-$sfx" -type f -printf '%s\t%P\0' >"$SCRATCH/manifest-$BASE"
-      bench_case floor "floor (same files and sizes)" "$BASE" "$BASE" "rm -rf '$O/floor'" "$O/floor" -- \
-        "$FLOOR" "$base" "$SCRATCH/manifest-$BASE" "$O/floor" || true
-      rm -rf "$O/floor"
-    fi
+  # floor target of its own: it is timed as often as any case, in turn with
+  # its floor (the last run leaves the base). A New-file base is built once.
+  BASE_OK=0
+  base_build() {
+    bench_case "full-$sfx" "full build, $label (append base)" "$BASE" "$BASE" "rm -rf '$O/base-$sfx'" "$O/base-$sfx" -- \
+      "$bin" -i "$base" -o "$O/base-$sfx" -d y || { BASE_OK=0; return 1; }
+    BASE_OK=1
+    [[ $sfx == def ]] || return 1
+    [[ -s $SCRATCH/manifest-$BASE && $RUN_OFFSET -gt 0 ]] || find "$O/base-$sfx" -type f -printf '%s\t%P\0' >"$SCRATCH/manifest-$BASE"
+  }
+  base_floor() {
+    [[ -s $SCRATCH/manifest-$BASE ]] || return 1
+    bench_case floor "floor (same files and sizes)" "$BASE" "$BASE" "rm -rf '$O/floor'" "$O/floor" -- \
+      "$FLOOR" "$base" "$SCRATCH/manifest-$BASE" "$O/floor" || return 1
+    rm -rf "$O/floor"
+  }
+  rm -f "$SCRATCH/manifest-$BASE"
+  if [[ $sfx == def ]]; then
+    interleaved "$REPS" base_build base_floor
+  else
+    interleaved 1 base_build
+  fi
+  if ((BASE_OK)); then
     # A fresh copy of the base for every run, if memory allows one next to
     # it (the archives may be in memory); otherwise one run into the base.
     local size avail
@@ -257,7 +306,6 @@ append_cases() {  # append_cases SUFFIX BINARY LABEL
       REPS=$once
     fi
   else
-    REPS=$once
     printf 'append-%s\tappend %s into %s, %s\t%s\t%s\tskipped (no base archive)\t\t\t0 0 0\n' \
       "$sfx" "$ADD" "$BASE" "$label" "$BASE" "$ADD" >>"$TSV"
   fi
