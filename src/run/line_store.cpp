@@ -5,20 +5,39 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "run/file_ops.h"
 
 namespace {
 constexpr std::size_t kBlock = 1 << 20;
 
 // The first CR or LF in [p, p + n), or p + n; esc is set when an ESC comes
-// before it. Eight bytes at a time: a byte equal to CR, LF or ESC gives a
-// zero byte after the XOR, and the lowest zero byte found by the usual test
-// is always a true one.
+// before it. Sixteen bytes at a time with SSE2, then eight at a time: a byte
+// equal to CR, LF or ESC gives a zero byte after the XOR, and the lowest
+// zero byte found by the usual test is always a true one.
 const char* find_terminator(const char* p, std::size_t n, bool& esc) {
   static_assert(std::endian::native == std::endian::little, "the first byte must be the lowest");
   constexpr std::uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
   constexpr std::uint64_t kCr = kOnes * '\r', kLf = kOnes * '\n', kEsc = kOnes * 0x1B;
   std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), es = _mm_set1_epi8(0x1B);
+  for (; i + 16 <= n; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const unsigned hit =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
+    const unsigned esc_hit = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, es)));
+    if (hit) {
+      const int at = std::countr_zero(hit);
+      if (esc_hit & ((1u << at) - 1)) esc = true;
+      return p + i + at;
+    }
+    if (esc_hit) esc = true;
+  }
+#endif
   for (; i + 8 <= n; i += 8) {
     std::uint64_t w;
     std::memcpy(&w, p + i, 8);
