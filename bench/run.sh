@@ -317,15 +317,19 @@ append_cases() {  # append_cases SUFFIX BINARY LABEL
 # the corpus, so the archive grows about with the square of the messages.
 fits_new_base() {
   local last n bytes need room
-  last=$(awk -F'\t' '$1 == "full-new" && $5 == "ok" { split($8, a, " "); print $3, a[3] }' "$TSV" | tail -1)
-  [[ -n $last ]] || return 0
+  # (Of a case run in turn with others only the first run's line has the size.)
+  last=$(awk -F'\t' '$1 == "full-new" && $5 == "ok" { split($8, a, " "); if (a[3] > 0) print $3, a[3] }' "$TSV" | tail -1)
+  if [[ -z $last ]]; then
+    NEED_WHY="no New-file archive above to size it by"
+    return 1
+  fi
   read -r n bytes <<<"$last"
   need=$(awk -v b="$bytes" -v n="$n" -v m="$BASE" 'BEGIN { printf "%.0f", b * (m / n) ^ 2 }')
   room=$(df -B1 --output=avail "$O" | tail -1)
   if [[ $(stat -f -c %T "$O") == tmpfs ]]; then
     room=$(awk -v r="$room" '/^MemAvailable/ { m = $2 * 1024; print (m < r ? m : r) }' /proc/meminfo)
   fi
-  NEED_GB=$(awk -v b="$need" 'BEGIN { printf "%.0f", b / 2^30 }')
+  NEED_WHY="archive of about $(awk -v b="$need" 'BEGIN { printf "%.0f", b / 2^30 }') GB expected, more than fits"
   awk -v b="$need" -v r="$room" 'BEGIN { exit !(b * 1.1 + 4 * 2^30 < r) }'
 }
 append_cases def "$DEF" "run defaults"
@@ -333,10 +337,10 @@ if ((NEWFILE_APPEND)); then
   if fits_new_base; then
     append_cases new "$NEW" "New-file settings"
   else
-    say "skipping the New-file base of $BASE messages: about $NEED_GB GB expected"
+    say "skipping the New-file base of $BASE messages: $NEED_WHY"
     for c in "full-new	full build, New-file settings (append base)	$BASE	$BASE" \
       "append-new	append $ADD into $BASE, New-file settings	$BASE	$ADD"; do
-      printf '%s\tskipped (archive of about %s GB expected, more than fits)\t\t\t0 0 0\n' "$c" "$NEED_GB" >>"$TSV"
+      printf '%s\tskipped (%s)\t\t\t0 0 0\n' "$c" "$NEED_WHY" >>"$TSV"
     done
   fi
 fi
