@@ -44,7 +44,9 @@ std::string program_folder() {
 // pages when its hugetlb tunable is set (an append of 1,000 messages into
 // 200,000 ran about a fifth faster); tunables are read only at start-up, so
 // the program starts itself once more with it set. Tunables the user set
-// are left alone, and the marker keeps the second start from a third.
+// are left alone, and so is a program run under a tool that preloads its
+// libraries (valgrind, heaptrack), which a new start would leave behind. The
+// marker keeps the second start from a third.
 void Prefer_Huge_Pages(char** argv) {
   constexpr const char* kMarker = "VORN_HTM_HUGE_PAGES";
   if (std::getenv(kMarker)) {
@@ -52,7 +54,7 @@ void Prefer_Huge_Pages(char** argv) {
     ::unsetenv("GLIBC_TUNABLES");  // not handed on to programs started later
     return;
   }
-  if (std::getenv("GLIBC_TUNABLES")) return;
+  if (std::getenv("GLIBC_TUNABLES") || std::getenv("LD_PRELOAD")) return;
   char mode[128] = {};
   if (std::FILE* f = std::fopen("/sys/kernel/mm/transparent_hugepage/enabled", "r")) {
     if (!std::fgets(mode, sizeof mode, f)) mode[0] = '\0';
