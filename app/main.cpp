@@ -42,7 +42,7 @@ std::string program_folder() {
 // kernel that gives transparent huge pages only on request ("madvise", the
 // Debian default) every 4 KB of them costs a page fault. glibc asks for huge
 // pages when its hugetlb tunable is set (an append of 1,000 messages into
-// 200,000 ran about a fifth faster); tunables are read only at start-up, so
+// 200,000 took about 30% less time); tunables are read only at start-up, so
 // the program starts itself once more with it set. Tunables the user set
 // are left alone, and so is a program run under a tool that preloads its
 // libraries (valgrind, heaptrack), which a new start would leave behind. The
