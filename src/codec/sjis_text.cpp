@@ -44,6 +44,9 @@ bool opens_char(unsigned char c) { return !is_trail(c); }
 // An ASCII needle that opens with such a byte matches only at character
 // boundaries, and each of its bytes is a single-byte character in hay, so
 // the plain byte search gives the character-wise answer.
+bool byte_search_is_exact(char c) {
+  return static_cast<unsigned char>(c) < 0x80 && opens_char(static_cast<unsigned char>(c));
+}
 bool byte_search_is_exact(std::string_view needle) {
   if (!opens_char(static_cast<unsigned char>(needle[0]))) return false;
   for (char c : needle)
@@ -142,14 +145,14 @@ std::size_t find_nocase(std::string_view hay, std::string_view needle, std::size
 }
 
 std::size_t find_char(std::string_view hay, char c, std::size_t from) {
-  if (static_cast<unsigned char>(c) < 0x80 && opens_char(static_cast<unsigned char>(c))) return hay.find(c, from);
+  if (byte_search_is_exact(c)) return hay.find(c, from);
   for (std::size_t i = 0; i < hay.size(); i += char_len(hay, i))
     if (i >= from && hay[i] == c && char_len(hay, i) == 1) return i;
   return std::string_view::npos;
 }
 
 std::size_t rfind_char(std::string_view hay, char c) {
-  if (static_cast<unsigned char>(c) < 0x80 && opens_char(static_cast<unsigned char>(c))) return hay.rfind(c);
+  if (byte_search_is_exact(c)) return hay.rfind(c);
   std::size_t found = std::string_view::npos;
   for (std::size_t i = 0; i < hay.size(); i += char_len(hay, i))
     if (hay[i] == c && char_len(hay, i) == 1) found = i;
