@@ -30,10 +30,15 @@
 #include "archive/menu_reader.h"
 
 #include <cstddef>
+#include <cstdlib>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "archive/menu_comment.h"
+#include "archive/menu_index.h"
+#include "archive/old_archive.h"
 #include "codec/sjis_text.h"
 #include "run/file_ops.h"
 #include "run/workspace.h"
@@ -41,6 +46,12 @@
 namespace {
 
 constexpr std::string_view kLink = "<A HREF=\"m";
+
+// VORN_HTM_NO_INDEX=1 in the environment: always read the menu whole.
+bool no_index() {
+  const char* v = std::getenv("VORN_HTM_NO_INDEX");
+  return v != nullptr && *v != '\0' && std::string_view(v) != "0";
+}
 
 [[noreturn]] void Malformed(const char* what) { throw VbError(5, std::string("menu entry: ") + what); }
 
@@ -115,10 +126,26 @@ std::string Read_Entry(Workspace& ws, std::string_view line, std::size_t at) {
 
 }  // namespace
 
+std::string Read_Menu_Line(Workspace& ws, std::string_view line) {
+  const std::size_t at = sjis::find(line, kLink);
+  if (at == std::string_view::npos) Malformed("no link");
+  return Read_Entry(ws, line, at);
+}
+
 bool Read_Menu(Workspace& ws, const std::string& folder) {
   try {
     const std::string path = join_path(folder, "menu.html");
+    ws.Old_Archive.reset();
+    // The index the last finished run left stands in for the whole menu.
+    std::optional<MenuIndex> index = Take_Menu_Index(folder, ws.set);
     if (!exists(path)) return true;
+    if (index && !no_index()) {
+      if (index->mail_no > ws.Mail_No) ws.Mail_No = index->mail_no;
+      auto old = std::make_shared<OldArchive>(std::move(*index), path);
+      ws.work_list.take_elsewhere = [&ws, old](const std::string& id) { return old->take_by_id(ws, id); };
+      ws.Old_Archive = std::move(old);
+      return true;
+    }
     LineStore menu;
     menu.open(path, nullptr);
     for (std::size_t i = 0; menu.has(i); ++i) {

@@ -2,9 +2,13 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 struct Workspace;
 
 // True when menu.html was read to its end or does not exist; false after a
 // reported error.
 bool Read_Menu(Workspace& ws, const std::string& folder);
+// The work_list line of one entry line of menu.html; throws VbError when the
+// line is no entry or a malformed one.
+std::string Read_Menu_Line(Workspace& ws, std::string_view line);

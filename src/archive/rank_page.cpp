@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <exception>
+#include <unordered_map>
 
+#include "archive/old_archive.h"
 #include "mail/header_fields.h"
 #include "run/common_text.h"
 #include "run/file_ops.h"
@@ -47,9 +49,12 @@ bool Put_Rank_Page(Workspace& ws, const std::string& folder, const std::function
   }
 }
 
-std::string Rank_Page(Workspace& ws) {
-  ws.ml_count.clear();
-  ws.ml_work.clear();
+namespace {
+
+// ml_work and ml_count from every line of work_list; returns the total and
+// sets top.
+long long Count_Senders(Workspace& ws, long long& top) {
+  top = 0;
   const std::size_t n = ws.work_list.count();
   for (std::size_t i = 0; i < n; ++i) {
     // The sender without double quotes ('"' is never the second byte of a
@@ -60,7 +65,6 @@ std::string Rank_Page(Workspace& ws) {
   }
 
   // Equal senders stand together in ml_work; count each run of them.
-  long long top = 0;
   const std::size_t total = ws.ml_work.count();
   if (total > 0) {
     std::string current = ws.ml_work.at(0);
@@ -81,6 +85,56 @@ std::string Rank_Page(Workspace& ws) {
   }
   // One line per message is not needed past the count; the archive may be large.
   ws.ml_work.clear();
+  return static_cast<long long>(total);
+}
+
+// ml_count from the old archive's counts and this run's messages; returns
+// the total and sets top.
+long long Count_With_Archive(Workspace& ws, long long& top) {
+  std::unordered_map<std::string, long long> counts;
+  for (const auto& [sender, count] : ws.Old_Archive->index().senders) counts[sender] += count;
+  for (const std::string& sender : ws.Old_Archive->taken_senders()) --counts[sender];
+  const std::size_t n = ws.work_list.count();
+  for (std::size_t i = 0; i < n; ++i) {
+    const WorkFieldViews f = Split_Work_Views(ws.work_list.at(i));
+    if (f.origin == "1") continue;  // counted in the archive's counts
+    std::string sender(f.sender);
+    std::erase(sender, '"');
+    ++counts[sender];
+  }
+  long long total = 0;
+  top = 0;
+  for (const auto& [sender, count] : counts) {
+    if (count <= 0) continue;
+    ws.ml_count.add(count_line(count, sender));
+    total += count;
+    if (count > top) top = count;
+  }
+  return total;
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, long long>> Sender_Counts(const Workspace& ws) {
+  std::vector<std::pair<std::string, long long>> out;
+  out.reserve(ws.ml_count.count());
+  for (std::size_t k = 0; k < ws.ml_count.count(); ++k) {
+    const std::string& line = ws.ml_count.at(k);
+    out.emplace_back(line.substr(10), std::stoll(line.substr(0, 9)));
+  }
+  return out;
+}
+
+std::string Rank_Page(Workspace& ws) {
+  ws.ml_count.clear();
+  ws.ml_work.clear();
+  long long top = 0;
+  long long total = 0;
+  if (ws.Old_Archive) {
+    total = Count_With_Archive(ws, top);
+  } else {
+    total = Count_Senders(ws, top);
+  }
 
   const Settings& st = ws.set;
   TextOut out;

@@ -3,6 +3,8 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 struct Workspace;
 
@@ -15,5 +17,10 @@ bool Address_Count(Workspace& ws, const std::string& folder);
 // page (it reads work_list, which must not change meanwhile, and uses only
 // ml_work, ml_count and the settings; it throws on failure), and
 // Put_Rank_Page writes it or reports the failure as Address_Count does.
+// With an old archive kept outside work_list (old_archive.h), the counts are
+// its senders' counts, less those of the messages taken out, plus the
+// senders of this run's messages.
 std::string Rank_Page(Workspace& ws);
+// Every sender of ml_count with its count, as Rank_Page left it.
+std::vector<std::pair<std::string, long long>> Sender_Counts(const Workspace& ws);
 bool Put_Rank_Page(Workspace& ws, const std::string& folder, const std::function<std::string()>& page);

@@ -132,6 +132,7 @@ bool Syosai_Make(Workspace& ws) {
   try {
     ws.syo_list.clear();
     ws.syo_list_w.clear();
+    ws.Ids_Unique = true;
     const std::size_t n = ws.work_list.count();
     if (n > kMaxMessages) throw VbError(6, "more messages than seven-digit numbers can name");
     ws.Syosai_no(0, static_cast<std::int64_t>(n));
@@ -142,6 +143,7 @@ bool Syosai_Make(Workspace& ws) {
     for (std::size_t i = 0; i < n; ++i) {
       const WorkFieldViews f = Split_Work_Views(ws.work_list.at(i));
       IdHolders& holders = by_id.at(f.message_id, i);
+      if (holders.first != i && !f.message_id.empty()) ws.Ids_Unique = false;
       if (holders.first != i && holders.second == kNone) holders.second = i;
       subjects[i] = f.subject;
       parent_ids[i] = f.parent_id;

@@ -5,7 +5,9 @@
 
 #include "archive/archive_state.h"
 #include "archive/index_page.h"
+#include "archive/menu_index.h"
 #include "archive/menu_page.h"
+#include "archive/old_archive.h"
 #include "archive/rank_page.h"
 #include "archive/restyle_pages.h"
 #include "archive/thread_lists.h"
@@ -18,6 +20,8 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
                     const char* run_name) {
   ws.Mail_No = 0;
   ws.work_list.clear();
+  ws.Old_Archive.reset();
+  ws.New_Index.reset();
   const std::int64_t n = static_cast<std::int64_t>(files.size());
   const std::int64_t total = n + 4 + (ws.set.KB_THRE ? 1 : 0);
 
@@ -30,6 +34,15 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
   for (const std::string& file : files) {
     ws.Syori_no(++step, total);
     if (!File_Syori(ws, folder, file)) return false;
+  }
+  if (ws.Old_Archive) {
+    // The old messages of the threads this run changes join work_list.
+    try {
+      ws.Old_Archive->Recall(ws);
+    } catch (const std::exception& e) {
+      ws.Report_Error("Read_Menu", vb_error_number(e));
+      return false;
+    }
   }
 
   // The ranking is counted on a thread of its own while the list is
@@ -63,8 +76,13 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
   ws.New_State.lists = ws.set.KB_THRE;
   try {
     Save_State(folder, ws.New_State);
+    if (ws.New_Index) Save_Menu_Index(folder, *ws.New_Index);
   } catch (const std::exception&) {
-    // Without a state the next run goes over every page; nothing is lost.
+    // Without a state the next run goes over every page, and without an
+    // index it reads the menu whole; nothing is lost.
   }
+  ws.Old_Archive.reset();
+  ws.work_list.take_elsewhere = nullptr;
+  ws.New_Index.reset();
   return true;
 }

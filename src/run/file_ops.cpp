@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -199,7 +200,30 @@ AtomicOut::~AtomicOut() {
 
 void AtomicOut::flush() {
   write_all(fd_, buf_.data(), temp_);
+  written_ += static_cast<long long>(buf_.data().size());
   buf_.clear();
+}
+
+void AtomicOut::copy_from(int src, long long offset, long long length) {
+  flush();
+  off_t in = static_cast<off_t>(offset);
+  while (length > 0) {
+    ssize_t n = ::copy_file_range(src, &in, fd_, nullptr, static_cast<std::size_t>(length), 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      // No kernel copy between these files (or a short source): by hand.
+      if (n < 0 && errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) fail(temp_, errno);
+      std::string chunk(static_cast<std::size_t>(std::min<long long>(length, 1 << 20)), '\0');
+      ssize_t r = ::pread(src, chunk.data(), chunk.size(), in);
+      if (r < 0 && errno == EINTR) continue;
+      if (r <= 0) throw VbError(57, temp_ + ": source shorter than expected");
+      write_all(fd_, std::string_view(chunk).substr(0, static_cast<std::size_t>(r)), temp_);
+      n = r;
+      in += r;
+    }
+    length -= n;
+    written_ += n;
+  }
 }
 
 void AtomicOut::commit() {
@@ -217,6 +241,33 @@ void write_file_atomic(const std::string& path, std::string_view data) {
   AtomicOut out(path);
   out.part(data);
   out.commit();
+}
+
+ReadOnlyFile::ReadOnlyFile(const std::string& path) : path_(path) {
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) fail(path, errno);
+}
+
+ReadOnlyFile::~ReadOnlyFile() { ::close(fd_); }
+
+std::string ReadOnlyFile::read_at(long long offset, std::size_t length) const {
+  std::string out(length, '\0');
+  std::size_t done = 0;
+  while (done < length) {
+    ssize_t n = ::pread(fd_, out.data() + done, length - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) fail(path_, errno);
+    if (n == 0) throw VbError(62, path_ + ": shorter than expected");
+    done += static_cast<std::size_t>(n);
+  }
+  return out;
+}
+
+std::optional<FileStamp> file_stamp(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  return FileStamp{static_cast<long long>(st.st_size),
+                   static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec};
 }
 
 bool exists(const std::string& path) {

@@ -6,6 +6,7 @@
 // 75 path/file access error, 76 path not found.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -78,6 +79,11 @@ class AtomicOut {
     buf_.part(s);
     if (buf_.data().size() >= (1u << 20)) flush();
   }
+  // Appends length bytes of the open file src from offset, copied by the
+  // kernel where it can.
+  void copy_from(int src, long long offset, long long length);
+  // Bytes written so far, buffered ones included.
+  long long size() const { return written_ + static_cast<long long>(buf_.data().size()); }
   void commit();
 
  private:
@@ -85,8 +91,34 @@ class AtomicOut {
 
   std::string path_, temp_;
   int fd_ = -1;
+  long long written_ = 0;
   TextOut buf_;
 };
+
+// A file opened for reading at any offset; closed with the object.
+class ReadOnlyFile {
+ public:
+  explicit ReadOnlyFile(const std::string& path);
+  ~ReadOnlyFile();
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+  int fd() const { return fd_; }
+  // Exactly length bytes from offset; throws when the file is shorter.
+  std::string read_at(long long offset, std::size_t length) const;
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+};
+
+// Size and modification time (nanoseconds) of a file, to tell whether it
+// changed since they were taken; nothing when it cannot be read.
+struct FileStamp {
+  long long size = 0;
+  long long mtime_ns = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+std::optional<FileStamp> file_stamp(const std::string& path);
 
 // Creates path exclusively (never through a link) and writes data; false
 // when the name is taken. A file cut short by a failed write is removed.

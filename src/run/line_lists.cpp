@@ -181,12 +181,13 @@ void WorkList::clear() {
   ids_.clear();
   ids_used_ = 0;
   ids_valid_ = false;
+  take_elsewhere = nullptr;
 }
 
 std::optional<std::string> WorkList::take_by_id(const std::string& id) {
   if (id.empty()) return std::nullopt;
   index_ids();
-  if (ids_.empty()) return std::nullopt;
+  if (ids_.empty()) return take_elsewhere ? take_elsewhere(id) : std::nullopt;
   const std::size_t hash = std::hash<std::string_view>()(id);
   const std::size_t mask = ids_.size() - 1;
   std::size_t best = kFree;  // slot of the first line in list order
@@ -195,7 +196,7 @@ std::optional<std::string> WorkList::take_by_id(const std::string& id) {
     if (k == kGone || ids_[s].hash != hash || taken_[k] || id_of(lines_[k].text) != id) continue;
     if (best == kFree || Less()(lines_[k], lines_[ids_[best].pos])) best = s;
   }
-  if (best == kFree) return std::nullopt;
+  if (best == kFree) return take_elsewhere ? take_elsewhere(id) : std::nullopt;
   const std::size_t k = ids_[best].pos;
   ids_[best].pos = kGone;
   taken_[k] = true;

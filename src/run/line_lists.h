@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,8 +66,11 @@ class WorkList {
   void remove(std::size_t i);
   void clear();
   // Removes the first line (in list order) whose message id equals id exactly
-  // and returns it; nothing when there is none or id is empty.
+  // and returns it; nothing when there is none or id is empty. Without such a
+  // line, asks take_elsewhere when it is set.
   std::optional<std::string> take_by_id(const std::string& id);
+  // The messages an append run keeps outside the list (cleared by clear()).
+  std::function<std::optional<std::string>(const std::string&)> take_elsewhere;
   // Puts the list in order now (reading does so when needed). After it, and
   // until the list changes, reading from several threads at once is safe.
   void settle() const;

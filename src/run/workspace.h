@@ -4,18 +4,22 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "archive/archive_state.h"
+#include "archive/menu_index.h"
 #include "run/line_lists.h"
 #include "run/line_store.h"
 #include "run/page_writer.h"
 #include "run/run_ui.h"
 #include "run/text_lines.h"
 #include "settings/settings.h"
+
+class OldArchive;
 
 struct Workspace {
   explicit Workspace(RunUi& ui) : ui(&ui) {}
@@ -42,6 +46,15 @@ struct Workspace {
   // leaves them; lets an append run skip pages that need no change.
   std::optional<ArchiveState> Old_State;
   ArchiveState New_State;
+  // The archive this run appends to, when the index of its menu stands in
+  // for reading the menu whole; work_list then holds only the messages this
+  // run threads (old_archive.h).
+  std::shared_ptr<OldArchive> Old_Archive;
+  // The index of the menu this run wrote, saved when the run has finished.
+  std::optional<MenuIndex> New_Index;
+  // Whether no Message-ID was held by two messages of work_list when it was
+  // threaded.
+  bool Ids_Unique = true;
 
   RunUi* ui;
   // While a mailbox is walked, its pages go to this writer; else they are

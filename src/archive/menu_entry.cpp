@@ -1,0 +1,159 @@
+#include "archive/menu_entry.h"
+
+#include <algorithm>
+#include <numeric>
+#include <string_view>
+
+#include "archive/menu_comment.h"
+#include "codec/sjis_text.h"
+#include "mail/mail_date.h"
+#include "run/common_text.h"
+
+// The sender column: "[" name " " address "]" or a part of it by the
+// settings. The name is the text before the first "<", the address the text
+// after it without its last character (the closing ">"); a sender without
+// "<" is all address.
+namespace {
+
+std::string Sender_Column(std::string_view sender, const Settings& set) {
+  std::string name;
+  std::string address(sjis::trim(sender));
+  const std::size_t lt = sjis::find_char(sender, '<');
+  if (lt != std::string::npos) {
+    name = std::string(sjis::trim(sender.substr(0, lt)));
+    std::string_view after = sjis::trim(sender.substr(lt + 1));
+    const std::size_t chars = sjis::length(after);
+    address = std::string(sjis::left(after, chars == 0 ? 0 : chars - 1));
+  }
+  if (set.MN_HASN && set.MN_ADRS) return "[" + name + " " + address + "]";
+  if (set.MN_HASN) return "[" + name + "]";
+  if (set.MN_ADRS) return "[" + address + "]";
+  return {};
+}
+
+}  // namespace
+
+void Menu_Entry(std::string& line, const WorkFieldViews& f, std::size_t depth, const Settings& set) {
+  static const std::string kBranch = sj("└");
+  static const std::string kIndent = sj("　");
+  // The sender and page as the index reads them: no double quotes in the
+  // sender ('"' is never a second byte), the page's last twelve characters.
+  std::string unquoted;
+  std::string_view sender = f.sender;
+  if (sender.find('"') != std::string_view::npos) {
+    unquoted = sender;
+    std::erase(unquoted, '"');
+    sender = unquoted;
+  }
+  const std::string_view page = sjis::right(f.page, 12);
+
+  line.clear();
+  if (depth >= 1) {
+    for (std::size_t d = 1; d < depth; ++d) line += kIndent;
+    line += kBranch;
+  }
+  line += "<A HREF=\"";
+  line += page;
+  line += "\" target=\"frame2\" title=\"";
+  line += sender;
+  line += "\">";
+
+  // Visible text: every value from the message is escaped, so nothing in it
+  // can open a tag or end the link's comment early.
+  if (set.MN_SUBJ) {
+    std::string subject(f.subject);
+    Html_Esc_To(line, Del_Subj_Opt(subject, set.SBJ_KAK, set.SBJ_RES));
+  }
+  if (set.MN_DATE) {
+    line += '(';
+    Html_Esc_To(line, Render_Date(std::string(f.date), set.DAT_FMT));
+    line += ')';
+  }
+  if (set.MN_HASN || set.MN_ADRS) Html_Esc_To(line, Sender_Column(sender, set));
+
+  std::string escaped;
+  std::string_view subject = f.subject;
+  if (menu_comment::needs_escape(subject)) subject = escaped = menu_comment::escape(f.subject);
+  line += menu_comment::kStart;
+  menu_comment::escape_to(line, f.message_id);
+  line += menu_comment::kParent;
+  menu_comment::escape_to(line, f.parent_id);
+  line += menu_comment::kSubjectLen;
+  line += std::to_string(sjis::length(subject));
+  line += menu_comment::kSender;
+  menu_comment::escape_to(line, sender);
+  line += menu_comment::kDate;
+  menu_comment::escape_to(line, f.date);
+  line += menu_comment::kSubject;
+  line += subject;
+  line += menu_comment::kEnd;
+  line += "</A>";
+}
+
+void Menu_Head(AtomicOut& out, const Settings& set) {
+  out.line("<HTML>");
+  out.line("<HEAD>");
+  out.line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">");
+  out.line("<TITLE> MENU");
+  out.line("</TITLE>");
+  out.line("</HEAD>");
+  out.line("<BODY BGCOLOR=\"" + set.BGR_COL + "\" TEXT=\"" + set.TXT_COL + "\" LINK=\"" + set.LNK_COL + "\" VLINK=\"" +
+           set.VLK_COL + "\" ALINK=\"#000000\">");
+  out.line("<PRE>");
+  out.line("<FONT SIZE=" + std::to_string(set.FT_SIZE) + ">");
+  if (set.ML_RANK) {
+    static const std::string kRank =
+        sj("<A HREF=\"rank_hyo.htm\" target=\"frame2\" title=\"発信者ランキング\">発信者、発信数ランキング</A><BR>");
+    out.line(kRank);
+  }
+}
+
+void Menu_Tail(AtomicOut& out) {
+  out.line("</FONT>");
+  out.line("</PRE>");
+  out.line("</BODY>");
+  out.line("</HTML>");
+}
+
+ThreadLine Parse_Thread_Line(const std::string& row) {
+  const std::size_t tab = row.find('\t');
+  if (tab == std::string::npos) throw VbError(5, "thread line without a number");
+  const long long number = sjis::parse_digits(std::string_view(row).substr(tab + 1));
+  if (number < 0) throw VbError(13, "thread line with a bad number");
+  const long long first = tab >= 8 ? sjis::parse_digits(std::string_view(row).substr(1, 7)) : number;
+  if (first < 0) throw VbError(13, "thread key with a bad step");
+  return ThreadLine{static_cast<std::size_t>(number), tab / 8 == 0 ? 0 : tab / 8 - 1, static_cast<std::size_t>(first)};
+}
+
+std::vector<std::uint32_t> Thread_Numbers(const SortedLines& syo_list, std::size_t n) {
+  std::vector<std::uint32_t> up(n);
+  std::iota(up.begin(), up.end(), 0u);
+  const auto find = [&up](std::uint32_t x) {
+    while (up[x] != x) x = up[x] = up[up[x]];
+    return x;
+  };
+  for (std::size_t k = 0; k < syo_list.count(); ++k) {
+    const std::string& row = syo_list.at(k);
+    const ThreadLine t = Parse_Thread_Line(row);
+    if (t.number >= n) throw VbError(9, "thread line names no message");
+    std::uint32_t own = find(static_cast<std::uint32_t>(t.number));
+    for (std::size_t s = 0; s + 8 <= row.find('\t'); s += 8) {
+      const long long step = sjis::parse_digits(std::string_view(row).substr(s + 1, 7));
+      if (step < 0 || static_cast<std::size_t>(step) >= n) throw VbError(9, "thread key names no message");
+      const std::uint32_t other = find(static_cast<std::uint32_t>(step));
+      if (other == own) continue;
+      // The smaller number stays the root, so a thread's root is its first message.
+      up[std::max(other, own)] = std::min(other, own);
+      own = std::min(other, own);
+    }
+  }
+  // Dense numbers in order of each thread's smallest message.
+  std::vector<std::uint32_t> label(n, 0xffffffffu);
+  std::uint32_t next = 0;
+  for (std::uint32_t i = 0; i < n; ++i) {
+    const std::uint32_t r = find(i);
+    if (label[r] == 0xffffffffu) label[r] = next++;
+    label[i] = label[r];
+  }
+  return label;
+}

@@ -1,0 +1,34 @@
+// Pieces of menu.html shared by the writer of the whole menu and the writer
+// that splices new threads into an old one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "mail/header_fields.h"
+#include "run/file_ops.h"
+#include "run/line_lists.h"
+#include "settings/settings.h"
+
+// One entry line of the list into line (cleared first), without CR LF.
+void Menu_Entry(std::string& line, const WorkFieldViews& f, std::size_t depth, const Settings& set);
+
+// The lines before the first entry and after the last.
+void Menu_Head(AtomicOut& out, const Settings& set);
+void Menu_Tail(AtomicOut& out);
+
+// A syo_list line read: the message's number, its depth, and the number its
+// key starts with.
+struct ThreadLine {
+  std::size_t number;
+  std::size_t depth;
+  std::size_t first_step;
+};
+ThreadLine Parse_Thread_Line(const std::string& row);
+
+// For each message number below n, a number shared by exactly the messages
+// that the keys of syo_list link (every step of a key names a message linked
+// to the key's own by replies): its thread, counted from 0.
+std::vector<std::uint32_t> Thread_Numbers(const SortedLines& syo_list, std::size_t n);

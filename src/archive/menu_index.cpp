@@ -1,0 +1,178 @@
+#include "archive/menu_index.h"
+
+#include <cstring>
+#include <exception>
+
+#include "archive/archive_state.h"
+#include "settings/settings.h"
+
+namespace {
+
+const char kIndexName[] = ".vorn_htm.index";
+constexpr char kMagic[16] = "vorn_htm index";
+constexpr std::uint64_t kVersion = 1;
+constexpr std::uint64_t kByteOrder = 0x0102030405060708ull;
+
+struct Header {
+  char magic[16];
+  std::uint64_t version;
+  std::uint64_t byte_order;
+  std::uint64_t record_size;
+  std::uint64_t block_size;
+  std::uint64_t menu_size;
+  std::int64_t menu_mtime_ns;
+  std::uint64_t settings;
+  std::int64_t mail_no;
+  std::uint64_t records;
+  std::uint64_t blocks;
+  std::uint64_t ranked;
+  std::uint64_t sender_bytes;
+};
+
+// A word-at-a-time hash of the whole file, to notice a damaged index.
+std::uint64_t Body_Hash(std::string_view data) {
+  std::uint64_t h = 0x9e3779b97f4a7c15ull ^ data.size();
+  std::size_t i = 0;
+  for (; i + 8 <= data.size(); i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, data.data() + i, 8);
+    h = (h ^ w) * 0xff51afd7ed558ccdull;
+    h ^= h >> 29;
+  }
+  for (; i < data.size(); ++i) h = (h ^ static_cast<unsigned char>(data[i])) * 1099511628211ull;
+  return h;
+}
+
+template <class T>
+void Put(std::string& out, const T& value) {
+  out.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+std::optional<MenuIndex> Parse_Index(std::string_view data) {
+  if (data.size() < sizeof(Header) + 8) return std::nullopt;
+  std::uint64_t stored;
+  std::memcpy(&stored, data.data() + data.size() - 8, 8);
+  data.remove_suffix(8);
+  if (stored != Body_Hash(data)) return std::nullopt;
+  Header h;
+  std::memcpy(&h, data.data(), sizeof h);
+  if (std::memcmp(h.magic, kMagic, sizeof kMagic) != 0 || h.version != kVersion || h.byte_order != kByteOrder ||
+      h.record_size != sizeof(MenuRecord) || h.block_size != sizeof(MenuBlock))
+    return std::nullopt;
+  data.remove_prefix(sizeof h);
+  if (h.records > data.size() / sizeof(MenuRecord) || h.blocks > data.size() / sizeof(MenuBlock) ||
+      h.sender_bytes > data.size() || h.records >= 0xffffffffull ||
+      h.records * sizeof(MenuRecord) + h.blocks * sizeof(MenuBlock) + h.sender_bytes != data.size())
+    return std::nullopt;
+
+  MenuIndex index;
+  index.menu = FileStamp{static_cast<long long>(h.menu_size), h.menu_mtime_ns};
+  index.settings = h.settings;
+  index.mail_no = h.mail_no;
+  index.ranked = h.ranked != 0;
+  index.records.resize(h.records);
+  std::memcpy(index.records.data(), data.data(), h.records * sizeof(MenuRecord));
+  data.remove_prefix(h.records * sizeof(MenuRecord));
+  index.blocks.resize(h.blocks);
+  std::memcpy(index.blocks.data(), data.data(), h.blocks * sizeof(MenuBlock));
+  data.remove_prefix(h.blocks * sizeof(MenuBlock));
+
+  // Every block must cover records and bytes the index describes, in order.
+  std::uint64_t next_record = 0, next_byte = 0;
+  for (const MenuBlock& b : index.blocks) {
+    if (b.first != next_record || b.last <= b.first || b.last > h.records || b.first_step >= h.records ||
+        b.start < next_byte || b.end < b.start || b.end > h.menu_size)
+      return std::nullopt;
+    next_record = b.last;
+    next_byte = b.end;
+  }
+  if (next_record != h.records) return std::nullopt;
+  for (const MenuRecord& r : index.records)
+    if (r.offset + r.length + 2 > h.menu_size) return std::nullopt;
+
+  while (!data.empty()) {
+    const std::size_t nl = data.find('\n');
+    const std::size_t tab = data.find('\t');
+    if (nl == std::string_view::npos || tab == std::string_view::npos || tab > nl) return std::nullopt;
+    long long count = 0;
+    for (char c : data.substr(0, tab)) {
+      if (c < '0' || c > '9' || count > (1LL << 50)) return std::nullopt;
+      count = count * 10 + (c - '0');
+    }
+    index.senders.emplace_back(std::string(data.substr(tab + 1, nl - tab - 1)), count);
+    data.remove_prefix(nl + 1);
+  }
+  return index;
+}
+
+}  // namespace
+
+bool Menu_Index_Usable(const Settings& set) { return !set.S_TITLE && !set.KB_THRE; }
+
+std::uint64_t Menu_Settings_Key(const Settings& s) {
+  std::string key = Page_Style(s);
+  for (bool b : {s.S_TITLE, s.MN_SUBJ, s.MN_DATE, s.MN_HASN, s.MN_ADRS, s.ML_RANK, s.SBJ_KAK, s.SBJ_RES, s.KB_THRE})
+    key += b ? '1' : '0';
+  key += '\t' + s.DAT_FMT + '\t' + s.TITLE_D;
+  return Stable_Hash(key);
+}
+
+std::uint64_t Message_Id_Hash(std::string_view id) {
+  const std::uint64_t h = Stable_Hash(id);
+  return h == 0 ? 1 : h;
+}
+
+std::optional<MenuIndex> Take_Menu_Index(const std::string& folder, const Settings& set) {
+  const std::string path = join_path(folder, kIndexName);
+  if (!is_regular_file(path)) return std::nullopt;
+  try {
+    const std::string data = read_file(path);
+    remove_file(path);
+    if (!Menu_Index_Usable(set)) return std::nullopt;
+    std::optional<MenuIndex> index = Parse_Index(data);
+    if (!index || index->settings != Menu_Settings_Key(set) || (set.ML_RANK && !index->ranked)) return std::nullopt;
+    if (file_stamp(join_path(folder, "menu.html")) != index->menu) return std::nullopt;
+    return index;
+  } catch (const std::exception&) {
+    // An unreadable index is no index: the menu is read whole.
+    return std::nullopt;
+  }
+}
+
+void Save_Menu_Index(const std::string& folder, MenuIndex& index) {
+  const std::optional<FileStamp> menu = file_stamp(join_path(folder, "menu.html"));
+  if (!menu) throw VbError(53, "menu.html is gone");
+  index.menu = *menu;
+
+  std::string senders;
+  for (const auto& [sender, count] : index.senders) {
+    senders += std::to_string(count);
+    senders += '\t';
+    senders += sender;
+    senders += '\n';
+  }
+  Header h{};
+  std::memcpy(h.magic, kMagic, sizeof kMagic);
+  h.version = kVersion;
+  h.byte_order = kByteOrder;
+  h.record_size = sizeof(MenuRecord);
+  h.block_size = sizeof(MenuBlock);
+  h.menu_size = static_cast<std::uint64_t>(index.menu.size);
+  h.menu_mtime_ns = index.menu.mtime_ns;
+  h.settings = index.settings;
+  h.mail_no = index.mail_no;
+  h.records = index.records.size();
+  h.blocks = index.blocks.size();
+  h.ranked = index.ranked ? 1 : 0;
+  h.sender_bytes = senders.size();
+
+  std::string out;
+  out.reserve(sizeof h + index.records.size() * sizeof(MenuRecord) + index.blocks.size() * sizeof(MenuBlock) +
+              senders.size() + 8);
+  Put(out, h);
+  out.append(reinterpret_cast<const char*>(index.records.data()), index.records.size() * sizeof(MenuRecord));
+  out.append(reinterpret_cast<const char*>(index.blocks.data()), index.blocks.size() * sizeof(MenuBlock));
+  out += senders;
+  Put(out, Body_Hash(out));
+  write_file_atomic(join_path(folder, kIndexName), out);
+}

@@ -1,0 +1,12 @@
+// Writing the entries of menu.html in an append run that has the old menu's
+// index: old blocks copied as they stand, the threads of work_list drawn anew.
+#pragma once
+
+#include "archive/menu_index.h"
+#include "run/file_ops.h"
+
+struct Workspace;
+
+// Writes every entry of the new menu into out (after its head) and returns
+// the index of what it wrote: records, blocks and threads.
+MenuIndex Write_Spliced(Workspace& ws, AtomicOut& out);

@@ -1,0 +1,73 @@
+#include "archive/old_archive.h"
+
+#include <algorithm>
+
+#include "archive/menu_reader.h"
+#include "codec/sjis_text.h"
+#include "mail/header_fields.h"
+#include "run/workspace.h"
+
+void OldArchive::Table::build(const std::vector<std::pair<std::uint64_t, std::uint32_t>>& items) {
+  std::size_t size = 16;
+  while (size < items.size() * 2 + 2) size *= 2;
+  slots_.assign(size, {0, kNone});
+  const std::size_t mask = size - 1;
+  for (const auto& item : items) {
+    std::size_t k = item.first & mask;
+    while (slots_[k].second != kNone) k = (k + 1) & mask;
+    slots_[k] = item;
+  }
+}
+
+OldArchive::OldArchive(MenuIndex index, const std::string& menu_path)
+    : index_(std::move(index)), menu_(menu_path), taken_(index_.records.size(), 0) {
+  std::uint32_t threads = 0;
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> ids, waiting;
+  ids.reserve(index_.records.size());
+  for (std::uint32_t r = 0; r < index_.records.size(); ++r) {
+    const MenuRecord& rec = index_.records[r];
+    threads = std::max(threads, rec.thread + 1);
+    if (rec.id_hash != 0) ids.emplace_back(rec.id_hash, r);
+    if (rec.root && rec.parent_hash != 0) waiting.emplace_back(rec.parent_hash, r);
+  }
+  changed_.assign(threads, 0);
+  by_id_.build(ids);
+  waiting_.build(waiting);
+}
+
+std::string OldArchive::line(Workspace& ws, std::uint32_t r) const {
+  const MenuRecord& rec = index_.records.at(r);
+  return Read_Menu_Line(ws, menu_.read_at(static_cast<long long>(rec.offset), rec.length));
+}
+
+std::optional<std::string> OldArchive::take_by_id(Workspace& ws, const std::string& id) {
+  if (id.empty()) return std::nullopt;
+  std::optional<std::string> found;
+  by_id_.each(Message_Id_Hash(id), [&](std::uint32_t r) {
+    if (found || taken_[r]) return;
+    std::string l = line(ws, r);
+    if (Split_Work_Views(l).message_id != id) return;
+    taken_[r] = 1;
+    changed_[index_.records[r].thread] = 1;
+    std::string sender(Split_Work_Views(l).sender);
+    std::erase(sender, '"');
+    taken_senders_.push_back(std::move(sender));
+    found = std::move(l);
+  });
+  return found;
+}
+
+void OldArchive::Recall(Workspace& ws) {
+  const std::size_t n = ws.work_list.count();
+  for (std::size_t i = 0; i < n; ++i) {
+    const WorkFieldViews f = Split_Work_Views(ws.work_list.at(i));
+    const auto mark = [this](std::uint32_t r) {
+      if (!taken_[r]) changed_[index_.records[r].thread] = 1;
+    };
+    // Its parent among the old messages, and old roots that wait for it.
+    if (!sjis::trim(f.parent_id).empty()) by_id_.each(Message_Id_Hash(f.parent_id), mark);
+    if (!f.message_id.empty()) waiting_.each(Message_Id_Hash(f.message_id), mark);
+  }
+  for (std::uint32_t r = 0; r < index_.records.size(); ++r)
+    if (!taken_[r] && changed_[index_.records[r].thread]) ws.work_list.add(line(ws, r));
+}

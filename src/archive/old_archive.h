@@ -1,0 +1,68 @@
+// The archive an append run adds to, seen through the index of its menu.
+//
+// With an index, an append run does not read the old menu whole. work_list
+// holds the new messages and, once the mailboxes are read, the old messages
+// of every thread that the new ones change (Recall); the rest of the old
+// menu is copied block by block when the new one is written. A thread
+// changes when a new message replies to one of its messages, when one of
+// its roots replies to a new message, or when a new message takes over one
+// of its entries (a re-sent message). Hashes only pick candidates: a thread
+// recalled in vain is threaded again to the same keys, so a collision costs
+// time, never a different menu.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "archive/menu_index.h"
+#include "run/file_ops.h"
+
+struct Workspace;
+
+class OldArchive {
+ public:
+  OldArchive(MenuIndex index, const std::string& menu_path);
+
+  const MenuIndex& index() const { return index_; }
+  int menu_fd() const { return menu_.fd(); }
+  // The work_list line of record r, as reading the whole menu would give it.
+  std::string line(Workspace& ws, std::uint32_t r) const;
+  // Takes the old message whose Message-ID is id out of the archive, for a
+  // new message that replaces it; its thread changes.
+  std::optional<std::string> take_by_id(Workspace& ws, const std::string& id);
+  // Adds to work_list every old message of the threads the new messages in
+  // work_list change.
+  void Recall(Workspace& ws);
+  bool changed(std::uint32_t thread) const { return thread < changed_.size() && changed_[thread]; }
+  bool taken(std::uint32_t r) const { return taken_[r] != 0; }
+  // Senders of the old messages taken out (their counts drop).
+  const std::vector<std::string>& taken_senders() const { return taken_senders_; }
+
+ private:
+  // Hash -> records, open addressing with linear probing, at most half full.
+  class Table {
+   public:
+    void build(const std::vector<std::pair<std::uint64_t, std::uint32_t>>& items);
+    template <class F>
+    void each(std::uint64_t hash, F f) const {
+      if (slots_.empty()) return;
+      const std::size_t mask = slots_.size() - 1;
+      for (std::size_t k = hash & mask; slots_[k].second != kNone; k = (k + 1) & mask)
+        if (slots_[k].first == hash) f(slots_[k].second);
+    }
+
+   private:
+    static constexpr std::uint32_t kNone = 0xffffffffu;
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> slots_;
+  };
+
+  MenuIndex index_;
+  ReadOnlyFile menu_;
+  std::vector<char> taken_;    // by record
+  std::vector<char> changed_;  // by thread number
+  std::vector<std::string> taken_senders_;
+  Table by_id_;    // every record with a Message-ID
+  Table waiting_;  // roots with an In-Reply-To that named no message
+};
