@@ -1,0 +1,235 @@
+// An append run with the index of the old menu gives, file for file, the
+// archive that reading the old menu whole gives.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <vector>
+
+#include "run/conversion.h"
+#include "run/workspace.h"
+#include "settings/settings_file.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kIndex[] = ".vorn_htm.index";
+
+struct Mail {
+  std::string date, from, id, parent, subject;
+};
+
+// One message of a dot-separated mailbox; empty values leave the header out.
+std::string Text(const Mail& m) {
+  std::string t;
+  if (!m.date.empty()) t += "Date: " + m.date + "\n";
+  t += "From: " + m.from + "\n";
+  t += "Subject: " + m.subject + "\n";
+  if (!m.id.empty()) t += "Message-ID: " + m.id + "\n";
+  if (!m.parent.empty()) t += "In-Reply-To: " + m.parent + "\n";
+  t += "\nbody of " + m.subject + "\n.\n";
+  return t;
+}
+
+std::string Mailbox(const std::vector<Mail>& mails) {
+  std::string t;
+  for (const Mail& m : mails) t += Text(m);
+  return t;
+}
+
+std::string Day(int d, int h = 12) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "Mon, %02d Feb 2004 %02d:00:00 +0900", 1 + d % 28, h % 24);
+  return buf;
+}
+
+struct Archive {
+  TempDir app, out;
+  SilentUi ui;
+  Workspace ws{ui};
+  bool keep_index;
+  explicit Archive(bool keep) : keep_index(keep) {
+    ws.App_Dir = app.path();
+    Load_Ini(ws.set, ws.App_Dir);
+    ws.Auto_Answer = "y";
+  }
+  bool run(const std::string& mailbox) {
+    if (!keep_index) fs::remove(out / kIndex);
+    return Run_Conversion(ws, out.path(), {app.write("in.mbx", mailbox)}, "test");
+  }
+};
+
+// Every published file of both archives, compared whole.
+void Expect_Same_Files(const Archive& a, const Archive& b) {
+  std::map<std::string, std::string> fa, fb;
+  for (const auto& e : fs::directory_iterator(a.out.path()))
+    if (e.path().filename().string()[0] != '.') fa[e.path().filename()] = a.out.read(e.path().filename());
+  for (const auto& e : fs::directory_iterator(b.out.path()))
+    if (e.path().filename().string()[0] != '.') fb[e.path().filename()] = b.out.read(e.path().filename());
+  ASSERT_EQ(fa.size(), fb.size());
+  for (const auto& [name, bytes] : fa) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(fb.count(name));
+    EXPECT_EQ(bytes, fb[name]);
+  }
+}
+
+// Runs the mailboxes into an archive that keeps its index and into one that
+// reads its menu whole; after each run both hold the same files. The first
+// run also gets a thread no later run touches, so every later run that used
+// the index threaded fewer messages.
+void Expect_Same_Archives(std::vector<std::vector<Mail>> runs, bool ranking = true) {
+  runs.front().push_back({Day(0, 0), "Y <y@x>", "<bystander>", "", "bystander"});
+  Archive a(true), b(false);
+  a.ws.set.ML_RANK = b.ws.set.ML_RANK = ranking;
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    SCOPED_TRACE("run " + std::to_string(r + 1));
+    if (r > 0) {
+      ASSERT_TRUE(fs::exists(a.out / kIndex));
+    }
+    ASSERT_TRUE(a.run(Mailbox(runs[r])));
+    ASSERT_TRUE(b.run(Mailbox(runs[r])));
+    ASSERT_NO_FATAL_FAILURE(Expect_Same_Files(a, b));
+    if (r > 0) {
+      EXPECT_LT(a.ws.work_list.count(), b.ws.work_list.count()) << "the index was not used";
+    }
+  }
+}
+
+TEST(AppendIndex, GivesTheArchiveOfAWholeRead) {
+  struct Row {
+    const char* name;
+    std::vector<std::vector<Mail>> runs;
+  } rows[] = {
+      {"reply_to_an_earlier_run_and_a_new_first_thread",
+       {{{Day(5), "A <a@x>", "<a>", "", "alpha"},
+         {Day(6), "B <b@x>", "<b>", "", "beta"},
+         {Day(7), "C <c@x>", "<c>", "", "gamma"}},
+        {{Day(8), "D <d@x>", "<d>", "<b>", "Re: beta"}, {Day(1), "E <e@x>", "<e>", "", "older than all"}}}},
+      {"the_first_thread_gains_a_reply",
+       {{{Day(1), "A <a@x>", "<a>", "", "alpha"}, {Day(2), "B <b@x>", "<b>", "", "beta"}},
+        {{Day(3), "C <c@x>", "<c>", "<a>", "Re: alpha"}}}},
+      {"an_earlier_root_waits_for_its_parent",
+       {{{Day(5), "A <a@x>", "<x>", "<p>", "Re: lost"}, {Day(6), "B <b@x>", "<y>", "<x>", "Re: Re: lost"}},
+        {{Day(2), "P <p@x>", "<p>", "", "lost"}, {Day(9), "Q <q@x>", "<q>", "", "later"}}}},
+      {"a_resent_message_takes_over_its_entry",
+       {{{Day(1), "A <a@x>", "<a>", "", "root"},
+         {Day(2), "B <b@x>", "<b>", "<a>", "Re: root"},
+         {Day(3), "C <c@x>", "<c>", "<b>", "Re: Re: root"}},
+        {{Day(9), "Z <z@x>", "<b>", "", "re-sent with another date"}}}},
+      {"messages_without_ids_and_loops",
+       {{{Day(1), "A <a@x>", "", "", "no id"},
+         {Day(2), "B <b@x>", "<m>", "<n>", "loop one"},
+         {Day(3), "C <c@x>", "<n>", "<m>", "loop two"},
+         {Day(4), "D <d@x>", "<s>", "<s>", "itself"}},
+        {{Day(5), "E <e@x>", "", "", "no id again"},
+         {Day(6), "F <f@x>", "<f>", "<n>", "into the loop"},
+         {Day(7), "G <g@x>", "<g>", "<s>", "Re: itself"}}}},
+      {"senders_in_other_case_and_quotes",
+       {{{Day(1), "Alpha <al@x>", "<1>", "", "one"},
+         {Day(2), "alpha <al@x>", "<2>", "", "two"},
+         {Day(3), "\"Al \\\"pha\" <al@x>", "<3>", "", "three"}},
+        {{Day(4), "Alpha <al@x>", "<4>", "", "four"}, {Day(5), "Beta <be@x>", "<2>", "", "two re-sent"}}}},
+      {"odd_dates_and_an_empty_run",
+       {{{"", "A <a@x>", "<a>", "", "no date"}, {"someday", "B <b@x>", "<b>", "", "raw date"}},
+        {},
+        {{"", "C <c@x>", "<c>", "<a>", "Re: no date"}, {Day(3), "D <d@x>", "<d>", "<b>", "Re: raw date"}}}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    Expect_Same_Archives(r.runs);
+  }
+}
+
+TEST(AppendIndex, RandomRunsGiveTheArchiveOfAWholeRead) {
+  // Replies to any id seen or still to come, re-sent messages, messages
+  // without ids, dates out of order, a few senders.
+  for (unsigned seed = 1; seed <= 6; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 rng(seed);
+    const auto pick = [&rng](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    std::vector<std::vector<Mail>> runs(5);
+    int made = 0;
+    for (auto& run : runs)
+      for (int k = 0; k < 25; ++k) {
+        Mail m;
+        m.date = Day(pick(28), pick(24));
+        m.from = "S" + std::to_string(pick(6)) + " <s@x>";
+        const int id = pick(10) == 0 ? std::max(0, made - 1 - pick(made + 1)) : made;  // a re-sent one
+        if (pick(12) != 0) m.id = "<id" + std::to_string(id) + ">";
+        if (pick(3) != 0) m.parent = "<id" + std::to_string(pick(made + 8)) + ">";
+        m.subject = "subject " + std::to_string(made++);
+        run.push_back(m);
+      }
+    Expect_Same_Archives(runs, seed % 2 == 1);
+  }
+}
+
+TEST(AppendIndex, CountsOnlyForTheMenuAndSettingsItWasWrittenWith) {
+  const std::vector<Mail> first = {{Day(1), "A <a@x>", "<a>", "", "alpha"}, {Day(2), "B <b@x>", "<b>", "", "beta"}};
+  const std::vector<Mail> second = {{Day(3), "C <c@x>", "<c>", "<a>", "Re: alpha"}};
+  struct Row {
+    const char* name;
+    void (*change)(Archive&);
+  } rows[] = {
+      {"menu_changed", [](Archive& a) { a.out.write("menu.html", a.out.read("menu.html") + "\r\n"); }},
+      {"menu_columns_changed", [](Archive& a) { a.ws.set.MN_ADRS = true; }},
+      {"index_damaged",
+       [](Archive& a) {
+         std::string index = a.out.read(kIndex);
+         index[index.size() / 2] ^= 1;
+         a.out.write(kIndex, index);
+       }},
+      {"index_cut_short", [](Archive& a) { a.out.write(kIndex, a.out.read(kIndex).substr(0, 100)); }},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    Archive a(true), b(false);
+    ASSERT_TRUE(a.run(Mailbox(first)));
+    ASSERT_TRUE(b.run(Mailbox(first)));
+    r.change(a);
+    r.change(b);
+    ASSERT_TRUE(a.run(Mailbox(second)));
+    ASSERT_TRUE(b.run(Mailbox(second)));
+    Expect_Same_Files(a, b);
+    EXPECT_EQ(a.ws.work_list.count(), b.ws.work_list.count()) << "the index should not count";
+  }
+}
+
+TEST(AppendIndex, IsWrittenOnlyWhereItCanDescribeTheMenu) {
+  const std::vector<Mail> mails = {{Day(1), "A <a@x>", "<a>", "", "alpha"},
+                                   {Day(2), "B <b@x>", "<b>", "<a>", "Re: alpha"}};
+  struct Row {
+    const char* name;
+    void (*set)(Settings&);
+    bool written;
+  } rows[] = {{"run_defaults", [](Settings&) {}, true},
+              {"subject_threading", [](Settings& s) { s.S_TITLE = true; }, false},
+              {"thread_lists", [](Settings& s) { s.KB_THRE = true; }, false}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    Archive a(true);
+    r.set(a.ws.set);
+    ASSERT_TRUE(a.run(Mailbox(mails)));
+    EXPECT_EQ(fs::exists(a.out / kIndex), r.written);
+  }
+
+  // A hand-made menu listing one Message-ID twice: read whole, and no index.
+  Archive a(true);
+  ASSERT_TRUE(a.run(Mailbox(mails)));
+  std::string menu = a.out.read("menu.html");
+  const std::size_t at = menu.find("Message-ID:<b>");
+  ASSERT_NE(at, std::string::npos);
+  menu.replace(at, 14, "Message-ID:<a>");
+  a.out.write("menu.html", menu);
+  ASSERT_TRUE(a.run(Mailbox({{Day(3), "C <c@x>", "<c>", "", "gamma"}})));
+  EXPECT_EQ(a.ws.work_list.count(), 3u);
+  EXPECT_FALSE(fs::exists(a.out / kIndex));
+}
+
+}  // namespace
