@@ -87,8 +87,9 @@ std::optional<MenuIndex> Parse_Index(std::string_view data) {
     next_byte = b.end;
   }
   if (next_record != h.records) return std::nullopt;
+  // Thread numbers are dense, so below the number of records.
   for (const MenuRecord& r : index.records)
-    if (r.offset + r.length + 2 > h.menu_size) return std::nullopt;
+    if (r.offset + r.length + 2 > h.menu_size || r.thread >= h.records) return std::nullopt;
 
   while (!data.empty()) {
     const std::size_t nl = data.find('\n');
@@ -137,6 +138,11 @@ std::optional<MenuIndex> Take_Menu_Index(const std::string& folder, const Settin
     // An unreadable index is no index: the menu is read whole.
     return std::nullopt;
   }
+}
+
+void Drop_Menu_Index(const std::string& folder) {
+  const std::string path = join_path(folder, kIndexName);
+  if (exists(path)) remove_file(path);
 }
 
 void Save_Menu_Index(const std::string& folder, MenuIndex& index) {

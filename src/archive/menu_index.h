@@ -82,5 +82,7 @@ std::uint64_t Message_Id_Hash(std::string_view id);
 // Reads the index of folder and removes the file. Nothing when there is none,
 // when it is unreadable, or when menu.html or the settings changed since.
 std::optional<MenuIndex> Take_Menu_Index(const std::string& folder, const Settings& set);
+// Removes the index of folder, if any. Throws VbError.
+void Drop_Menu_Index(const std::string& folder);
 // Writes the index of folder's menu.html as it is now. Throws VbError.
 void Save_Menu_Index(const std::string& folder, MenuIndex& index);

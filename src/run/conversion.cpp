@@ -26,6 +26,16 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
   const std::int64_t total = n + 4 + (ws.set.KB_THRE ? 1 : 0);
 
   if (!Check_Dir(ws, folder)) return false;
+  // An index the run did not take describes a menu this run replaces; a
+  // file system with coarse times could not tell the two menus apart.
+  if (!ws.Old_Archive) {
+    try {
+      Drop_Menu_Index(folder);
+    } catch (const std::exception& e) {
+      ws.Report_Error(run_name, vb_error_number(e));
+      return false;
+    }
+  }
   // Taken away before any page changes: a run that stops leaves no state.
   ws.Old_State = Take_State(folder);
   ws.New_State = ArchiveState{};

@@ -219,6 +219,16 @@ TEST(AppendIndex, IsWrittenOnlyWhereItCanDescribeTheMenu) {
     EXPECT_EQ(fs::exists(a.out / kIndex), r.written);
   }
 
+  // A run that rebuilds the archive and stops on the way leaves no index of
+  // the menu it replaced.
+  {
+    Archive a(true);
+    ASSERT_TRUE(a.run(Mailbox(mails)));
+    a.ws.Auto_Answer = "n";
+    EXPECT_FALSE(Run_Conversion(a.ws, a.out.path(), {a.app.path()}, "test"));  // a folder is no mailbox
+    EXPECT_FALSE(fs::exists(a.out / kIndex));
+  }
+
   // A hand-made menu listing one Message-ID twice: read whole, and no index.
   Archive a(true);
   ASSERT_TRUE(a.run(Mailbox(mails)));
