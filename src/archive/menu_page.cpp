@@ -113,6 +113,15 @@ MenuIndex Index_Whole(Workspace& ws, const EntryNotes& notes, std::uint64_t star
   return index;
 }
 
+// The highest page number of the menu, as reading it back finds it.
+std::int64_t Highest_Page(const Workspace& ws, std::int64_t known) {
+  for (std::size_t i = 0; i < ws.work_list.count(); ++i) {
+    const std::string_view page = sjis::right(Split_Work_Views(ws.work_list.at(i)).page, 12);
+    known = std::max<std::int64_t>(known, sjis::parse_digits(sjis::mid(page, 1, 7)));
+  }
+  return known;
+}
+
 }  // namespace
 
 bool Make_Menu(Workspace& ws, const std::string& folder) {
@@ -143,7 +152,8 @@ bool Make_Menu(Workspace& ws, const std::string& folder) {
     out.commit();
     if (indexed) {
       index.settings = Menu_Settings_Key(set);
-      index.mail_no = ws.Mail_No;
+      // Old entries keep their pages, and a message that replaced one took its page.
+      index.mail_no = Highest_Page(ws, ws.Old_Archive ? ws.Old_Archive->index().mail_no : 0);
       index.ranked = set.ML_RANK;
       if (set.ML_RANK) index.senders = Sender_Counts(ws);
       ws.New_Index = std::move(index);
