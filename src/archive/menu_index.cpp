@@ -13,6 +13,8 @@ constexpr char kMagic[16] = "vorn_htm index";
 constexpr std::uint64_t kVersion = 1;
 constexpr std::uint64_t kByteOrder = 0x0102030405060708ull;
 
+static_assert(sizeof(MenuRecord) % 8 == 0 && sizeof(MenuBlock) % 8 == 0);
+
 struct Header {
   char magic[16];
   std::uint64_t version;
@@ -28,10 +30,12 @@ struct Header {
   std::uint64_t ranked;
   std::uint64_t sender_bytes;
 };
+static_assert(sizeof(Header) % 8 == 0);
 
-// A word-at-a-time hash of the whole file, to notice a damaged index.
-std::uint64_t Body_Hash(std::string_view data) {
-  std::uint64_t h = 0x9e3779b97f4a7c15ull ^ data.size();
+// A word-at-a-time hash, to notice a damaged index. The file's hash
+// combines those of its parts, so each part is hashed where it lies.
+std::uint64_t Part_Hash(std::string_view data, std::uint64_t h) {
+  h ^= 0x9e3779b97f4a7c15ull + data.size();
   std::size_t i = 0;
   for (; i + 8 <= data.size(); i += 8) {
     std::uint64_t w;
@@ -44,38 +48,43 @@ std::uint64_t Body_Hash(std::string_view data) {
 }
 
 template <class T>
-void Put(std::string& out, const T& value) {
-  out.append(reinterpret_cast<const char*>(&value), sizeof value);
+std::string_view Bytes(const T* data, std::size_t count) {
+  return {reinterpret_cast<const char*>(data), count * sizeof(T)};
 }
 
-std::optional<MenuIndex> Parse_Index(std::string_view data) {
+std::optional<SavedMenuIndex> Parse_Index(std::shared_ptr<const MappedFile> file) {
+  std::string_view data = file->data();
   if (data.size() < sizeof(Header) + 8) return std::nullopt;
-  std::uint64_t stored;
-  std::memcpy(&stored, data.data() + data.size() - 8, 8);
-  data.remove_suffix(8);
-  if (stored != Body_Hash(data)) return std::nullopt;
   Header h;
   std::memcpy(&h, data.data(), sizeof h);
   if (std::memcmp(h.magic, kMagic, sizeof kMagic) != 0 || h.version != kVersion || h.byte_order != kByteOrder ||
       h.record_size != sizeof(MenuRecord) || h.block_size != sizeof(MenuBlock))
     return std::nullopt;
+  std::uint64_t stored;
+  std::memcpy(&stored, data.data() + data.size() - 8, 8);
+  data.remove_suffix(8);
   data.remove_prefix(sizeof h);
   if (h.records > data.size() / sizeof(MenuRecord) || h.blocks > data.size() / sizeof(MenuBlock) ||
       h.sender_bytes > data.size() || h.records >= 0xffffffffull ||
       h.records * sizeof(MenuRecord) + h.blocks * sizeof(MenuBlock) + h.sender_bytes != data.size())
     return std::nullopt;
 
-  MenuIndex index;
+  SavedMenuIndex index;
   index.menu = FileStamp{static_cast<long long>(h.menu_size), h.menu_mtime_ns};
   index.settings = h.settings;
   index.mail_no = h.mail_no;
   index.ranked = h.ranked != 0;
-  index.records.resize(h.records);
-  std::memcpy(index.records.data(), data.data(), h.records * sizeof(MenuRecord));
+  // The mapping starts on a page and the header's size is a multiple of
+  // eight, so the records and blocks lie aligned where they are.
+  index.records = {reinterpret_cast<const MenuRecord*>(data.data()), h.records};
   data.remove_prefix(h.records * sizeof(MenuRecord));
-  index.blocks.resize(h.blocks);
-  std::memcpy(index.blocks.data(), data.data(), h.blocks * sizeof(MenuBlock));
+  index.blocks = {reinterpret_cast<const MenuBlock*>(data.data()), h.blocks};
   data.remove_prefix(h.blocks * sizeof(MenuBlock));
+  const std::string_view senders = data;
+  std::uint64_t hash = Part_Hash(Bytes(&h, 1), 0);
+  hash = Part_Hash(Bytes(index.records.data(), index.records.size()), hash);
+  hash = Part_Hash(Bytes(index.blocks.data(), index.blocks.size()), hash);
+  if (Part_Hash(senders, hash) != stored) return std::nullopt;
 
   // Every block must cover records and bytes the index describes, in order.
   std::uint64_t next_record = 0, next_byte = 0;
@@ -103,6 +112,7 @@ std::optional<MenuIndex> Parse_Index(std::string_view data) {
     index.senders.emplace_back(std::string(data.substr(tab + 1, nl - tab - 1)), count);
     data.remove_prefix(nl + 1);
   }
+  index.file = std::move(file);
   return index;
 }
 
@@ -123,14 +133,15 @@ std::uint64_t Message_Id_Hash(std::string_view id) {
   return h == 0 ? 1 : h;
 }
 
-std::optional<MenuIndex> Take_Menu_Index(const std::string& folder, const Settings& set) {
+std::optional<SavedMenuIndex> Take_Menu_Index(const std::string& folder, const Settings& set) {
   const std::string path = join_path(folder, kIndexName);
   if (!is_regular_file(path)) return std::nullopt;
   try {
-    const std::string data = read_file(path);
+    // The mapping stays readable after the file is removed.
+    auto file = std::make_shared<const MappedFile>(path);
     remove_file(path);
     if (!Menu_Index_Usable(set)) return std::nullopt;
-    std::optional<MenuIndex> index = Parse_Index(data);
+    std::optional<SavedMenuIndex> index = Parse_Index(std::move(file));
     if (!index || index->settings != Menu_Settings_Key(set) || (set.ML_RANK && !index->ranked)) return std::nullopt;
     if (file_stamp(join_path(folder, "menu.html")) != index->menu) return std::nullopt;
     return index;
@@ -172,13 +183,17 @@ void Save_Menu_Index(const std::string& folder, MenuIndex& index) {
   h.ranked = index.ranked ? 1 : 0;
   h.sender_bytes = senders.size();
 
-  std::string out;
-  out.reserve(sizeof h + index.records.size() * sizeof(MenuRecord) + index.blocks.size() * sizeof(MenuBlock) +
-              senders.size() + 8);
-  Put(out, h);
-  out.append(reinterpret_cast<const char*>(index.records.data()), index.records.size() * sizeof(MenuRecord));
-  out.append(reinterpret_cast<const char*>(index.blocks.data()), index.blocks.size() * sizeof(MenuBlock));
-  out += senders;
-  Put(out, Body_Hash(out));
-  write_file_atomic(join_path(folder, kIndexName), out);
+  const std::string_view records = Bytes(index.records.data(), index.records.size());
+  const std::string_view blocks = Bytes(index.blocks.data(), index.blocks.size());
+  std::uint64_t hash = Part_Hash(Bytes(&h, 1), 0);
+  hash = Part_Hash(records, hash);
+  hash = Part_Hash(blocks, hash);
+  hash = Part_Hash(senders, hash);
+  AtomicOut out(join_path(folder, kIndexName));
+  out.part(Bytes(&h, 1));
+  out.part(records);
+  out.part(blocks);
+  out.part(senders);
+  out.part(Bytes(&hash, 1));
+  out.commit();
 }

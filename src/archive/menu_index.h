@@ -28,7 +28,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -60,6 +62,7 @@ struct MenuBlock {
   std::uint32_t root_first;  // 1 when its first entry is a root
 };
 
+// An index as a run makes it.
 struct MenuIndex {
   FileStamp menu;
   std::uint64_t settings = 0;
@@ -68,6 +71,19 @@ struct MenuIndex {
   std::vector<MenuBlock> blocks;
   bool ranked = false;  // senders holds the count of every sender
   std::vector<std::pair<std::string, long long>> senders;
+};
+
+// An index as the last run left it: the file mapped into memory and read in
+// place, so that taking it costs no copy of its records.
+struct SavedMenuIndex {
+  FileStamp menu;
+  std::uint64_t settings = 0;
+  std::int64_t mail_no = 0;
+  std::span<const MenuRecord> records;
+  std::span<const MenuBlock> blocks;
+  bool ranked = false;
+  std::vector<std::pair<std::string, long long>> senders;
+  std::shared_ptr<const MappedFile> file;  // holds records and blocks
 };
 
 // Whether a run with these settings can use and write an index: threads by
@@ -81,7 +97,7 @@ std::uint64_t Message_Id_Hash(std::string_view id);
 
 // Reads the index of folder and removes the file. Nothing when there is none,
 // when it is unreadable, or when menu.html or the settings changed since.
-std::optional<MenuIndex> Take_Menu_Index(const std::string& folder, const Settings& set);
+std::optional<SavedMenuIndex> Take_Menu_Index(const std::string& folder, const Settings& set);
 // Removes the index of folder, if any. Throws VbError.
 void Drop_Menu_Index(const std::string& folder);
 // Writes the index of folder's menu.html as it is now. Throws VbError.

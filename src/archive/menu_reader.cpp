@@ -137,7 +137,7 @@ bool Read_Menu(Workspace& ws, const std::string& folder) {
     const std::string path = join_path(folder, "menu.html");
     ws.Old_Archive.reset();
     // The index the last finished run left stands in for the whole menu.
-    std::optional<MenuIndex> index = Take_Menu_Index(folder, ws.set);
+    std::optional<SavedMenuIndex> index = Take_Menu_Index(folder, ws.set);
     if (!exists(path)) return true;
     if (index && !no_index()) {
       if (index->mail_no > ws.Mail_No) ws.Mail_No = index->mail_no;

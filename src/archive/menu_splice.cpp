@@ -70,7 +70,7 @@ std::vector<NewBlock> Draw_Blocks(Workspace& ws) {
 void Place_Blocks(Workspace& ws, const OldArchive& old, std::vector<NewBlock>& blocks) {
   using line_lists_detail::Entry;
   using line_lists_detail::Less;
-  const std::vector<MenuBlock>& olds = old.index().blocks;
+  const std::span<const MenuBlock> olds = old.index().blocks;
   std::vector<std::optional<Entry>> lines(olds.size());
   const auto old_line = [&](std::size_t b) -> const Entry& {
     if (!lines[b]) lines[b].emplace(old.line(ws, olds[b].first_step), 0);
@@ -98,7 +98,7 @@ MenuIndex Write_Spliced(Workspace& ws, AtomicOut& out) {
   ws.syo_list.settle();
   ws.work_list.settle();
   const OldArchive& old = *ws.Old_Archive;
-  const MenuIndex& was = old.index();
+  const SavedMenuIndex& was = old.index();
   const std::size_t n = ws.work_list.count();
 
   std::vector<NewBlock> blocks = Draw_Blocks(ws);

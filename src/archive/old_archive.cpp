@@ -7,36 +7,42 @@
 #include "mail/header_fields.h"
 #include "run/workspace.h"
 
-void OldArchive::Table::build(const std::vector<std::pair<std::uint64_t, std::uint32_t>>& items) {
+void OldArchive::Table::build(const std::vector<std::uint32_t>& records, std::uint64_t (*hash_of)(const MenuRecord&),
+                              std::span<const MenuRecord> all) {
+  hash_of_ = hash_of;
+  all_ = all;
   std::size_t size = 16;
-  while (size < items.size() * 2 + 2) size *= 2;
-  slots_.assign(size, {0, kNone});
+  while (size < records.size() * 2 + 2) size *= 2;
+  slots_.assign(size, kNone);
   const std::size_t mask = size - 1;
-  for (const auto& item : items) {
-    std::size_t k = item.first & mask;
-    while (slots_[k].second != kNone) k = (k + 1) & mask;
-    slots_[k] = item;
+  for (std::uint32_t r : records) {
+    std::size_t k = hash_of(all[r]) & mask;
+    while (slots_[k] != kNone) k = (k + 1) & mask;
+    slots_[k] = r;
   }
 }
 
-OldArchive::OldArchive(MenuIndex index, const std::string& menu_path)
+OldArchive::OldArchive(SavedMenuIndex index, const std::string& menu_path)
     : index_(std::move(index)), menu_(menu_path), taken_(index_.records.size(), 0) {
   std::uint32_t threads = 0;
-  std::vector<std::pair<std::uint64_t, std::uint32_t>> ids, waiting;
+  std::vector<std::uint32_t> ids, waiting;
   ids.reserve(index_.records.size());
   for (std::uint32_t r = 0; r < index_.records.size(); ++r) {
     const MenuRecord& rec = index_.records[r];
     threads = std::max(threads, rec.thread + 1);
-    if (rec.id_hash != 0) ids.emplace_back(rec.id_hash, r);
-    if (rec.root && rec.parent_hash != 0) waiting.emplace_back(rec.parent_hash, r);
+    if (rec.id_hash != 0) ids.push_back(r);
+    if (rec.root && rec.parent_hash != 0) waiting.push_back(r);
   }
   changed_.assign(threads, 0);
-  by_id_.build(ids);
-  waiting_.build(waiting);
+  by_id_.build(
+      ids, [](const MenuRecord& r) { return r.id_hash; }, index_.records);
+  waiting_.build(
+      waiting, [](const MenuRecord& r) { return r.parent_hash; }, index_.records);
 }
 
 std::string OldArchive::line(Workspace& ws, std::uint32_t r) const {
-  const MenuRecord& rec = index_.records.at(r);
+  if (r >= index_.records.size()) throw VbError(9, "menu index names no entry");
+  const MenuRecord& rec = index_.records[r];
   return Read_Menu_Line(ws, menu_.read_at(static_cast<long long>(rec.offset), rec.length));
 }
 

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,9 +24,9 @@ struct Workspace;
 
 class OldArchive {
  public:
-  OldArchive(MenuIndex index, const std::string& menu_path);
+  OldArchive(SavedMenuIndex index, const std::string& menu_path);
 
-  const MenuIndex& index() const { return index_; }
+  const SavedMenuIndex& index() const { return index_; }
   int menu_fd() const { return menu_.fd(); }
   // The work_list line of record r, as reading the whole menu would give it.
   std::string line(Workspace& ws, std::uint32_t r) const;
@@ -41,24 +42,28 @@ class OldArchive {
   const std::vector<std::string>& taken_senders() const { return taken_senders_; }
 
  private:
-  // Hash -> records, open addressing with linear probing, at most half full.
+  // Records by a hash they hold (hash_of), open addressing with linear
+  // probing, at most half full; a slot holds only the record's number.
   class Table {
    public:
-    void build(const std::vector<std::pair<std::uint64_t, std::uint32_t>>& items);
+    void build(const std::vector<std::uint32_t>& records, std::uint64_t (*hash_of)(const MenuRecord&),
+               std::span<const MenuRecord> all);
     template <class F>
     void each(std::uint64_t hash, F f) const {
       if (slots_.empty()) return;
       const std::size_t mask = slots_.size() - 1;
-      for (std::size_t k = hash & mask; slots_[k].second != kNone; k = (k + 1) & mask)
-        if (slots_[k].first == hash) f(slots_[k].second);
+      for (std::size_t k = hash & mask; slots_[k] != kNone; k = (k + 1) & mask)
+        if (hash_of_(all_[slots_[k]]) == hash) f(slots_[k]);
     }
 
    private:
     static constexpr std::uint32_t kNone = 0xffffffffu;
-    std::vector<std::pair<std::uint64_t, std::uint32_t>> slots_;
+    std::vector<std::uint32_t> slots_;
+    std::uint64_t (*hash_of_)(const MenuRecord&) = nullptr;
+    std::span<const MenuRecord> all_;
   };
 
-  MenuIndex index_;
+  SavedMenuIndex index_;
   ReadOnlyFile menu_;
   std::vector<char> taken_;    // by record
   std::vector<char> changed_;  // by thread number

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -204,6 +205,12 @@ void AtomicOut::flush() {
   buf_.clear();
 }
 
+void AtomicOut::write_through(std::string_view s) {
+  flush();
+  write_all(fd_, s, temp_);
+  written_ += static_cast<long long>(s.size());
+}
+
 void AtomicOut::copy_from(int src, long long offset, long long length) {
   flush();
   off_t in = static_cast<off_t>(offset);
@@ -261,6 +268,32 @@ std::string ReadOnlyFile::read_at(long long offset, std::size_t length) const {
     done += static_cast<std::size_t>(n);
   }
   return out;
+}
+
+MappedFile::MappedFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) fail(path, errno);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    const int e = errno;
+    ::close(fd);
+    fail(path, e);
+  }
+  size_ = static_cast<std::size_t>(st.st_size);
+  if (size_ > 0) {
+    data_ = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (data_ == MAP_FAILED) {
+      const int e = errno;
+      data_ = nullptr;
+      ::close(fd);
+      fail(path, e);
+    }
+  }
+  ::close(fd);
+}
+
+MappedFile::~MappedFile() {
+  if (data_) ::munmap(data_, size_);
 }
 
 std::optional<FileStamp> file_stamp(const std::string& path) {

@@ -76,6 +76,7 @@ class AtomicOut {
   }
   void end_line() { line({}); }
   void part(std::string_view s) {
+    if (s.size() >= (1u << 20)) return write_through(s);
     buf_.part(s);
     if (buf_.data().size() >= (1u << 20)) flush();
   }
@@ -88,6 +89,7 @@ class AtomicOut {
 
  private:
   void flush();
+  void write_through(std::string_view s);
 
   std::string path_, temp_;
   int fd_ = -1;
@@ -109,6 +111,20 @@ class ReadOnlyFile {
  private:
   std::string path_;
   int fd_ = -1;
+};
+
+// A whole file mapped read-only into memory; unmapped with the object.
+class MappedFile {
+ public:
+  explicit MappedFile(const std::string& path);
+  ~MappedFile();
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+  std::string_view data() const { return {static_cast<const char*>(data_), size_}; }
+
+ private:
+  void* data_ = nullptr;
+  std::size_t size_ = 0;
 };
 
 // Size and modification time (nanoseconds) of a file, to tell whether it
