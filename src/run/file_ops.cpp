@@ -281,7 +281,8 @@ MappedFile::MappedFile(const std::string& path) {
   }
   size_ = static_cast<std::size_t>(st.st_size);
   if (size_ > 0) {
-    data_ = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
+    // Read in at once: the callers go over the whole file.
+    data_ = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
     if (data_ == MAP_FAILED) {
       const int e = errno;
       data_ = nullptr;

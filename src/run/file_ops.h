@@ -113,7 +113,8 @@ class ReadOnlyFile {
   int fd_ = -1;
 };
 
-// A whole file mapped read-only into memory; unmapped with the object.
+// A whole file mapped read-only into memory and read in at once; unmapped
+// with the object.
 class MappedFile {
  public:
   explicit MappedFile(const std::string& path);
