@@ -21,15 +21,16 @@
 
 namespace {
 
-// The entries of the whole menu, rendered in rounds: a helper thread renders
-// the second half of a round while this one renders the first, and both
-// halves go out in order. The lists are settled first, so both threads only
-// read. With an index to make, each entry's line length and hashes are noted.
+// What the index needs of each entry written, by its place in syo_list.
 struct EntryNotes {
   std::vector<std::uint32_t> length;
   std::vector<std::uint64_t> id_hash, parent_hash;
 };
 
+// The entries of the whole menu, rendered in rounds: a helper thread renders
+// the second half of a round while this one renders the first, and both
+// halves go out in order. The lists are settled first, so both threads only
+// read. With notes, each entry's line length and hashes are noted too.
 void Write_Whole(Workspace& ws, AtomicOut& out, EntryNotes* notes) {
   const Settings& set = ws.set;
   const std::size_t n = ws.syo_list.count();
