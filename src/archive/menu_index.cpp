@@ -4,13 +4,15 @@
 #include <exception>
 
 #include "archive/archive_state.h"
+#include "codec/sjis_text.h"
+#include "run/common_text.h"
 #include "settings/settings.h"
 
 namespace {
 
 const char kIndexName[] = ".vorn_htm.index";
 constexpr char kMagic[16] = "vorn_htm index";
-constexpr std::uint64_t kVersion = 1;
+constexpr std::uint64_t kVersion = 2;
 constexpr std::uint64_t kByteOrder = 0x0102030405060708ull;
 
 static_assert(sizeof(MenuRecord) % 8 == 0 && sizeof(MenuBlock) % 8 == 0);
@@ -118,7 +120,7 @@ std::optional<SavedMenuIndex> Parse_Index(std::shared_ptr<const MappedFile> file
 
 }  // namespace
 
-bool Menu_Index_Usable(const Settings& set) { return !set.S_TITLE && !set.KB_THRE; }
+bool Menu_Index_Usable(const Settings& set) { return !set.KB_THRE; }
 
 std::uint64_t Menu_Settings_Key(const Settings& s) {
   std::string key = Page_Style(s);
@@ -130,6 +132,15 @@ std::uint64_t Menu_Settings_Key(const Settings& s) {
 
 std::uint64_t Message_Id_Hash(std::string_view id) {
   const std::uint64_t h = Stable_Hash(id);
+  return h == 0 ? 1 : h;
+}
+
+std::uint32_t Subject_Hash(std::string_view subject, const Settings& set) {
+  if (!set.S_TITLE) return 0;
+  std::string reduced(subject);
+  Trim_Subj(reduced);
+  if (sjis::contains(set.TITLE_D, reduced)) return 0;
+  const std::uint32_t h = static_cast<std::uint32_t>(Stable_Hash(reduced));
   return h == 0 ? 1 : h;
 }
 

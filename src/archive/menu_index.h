@@ -6,7 +6,7 @@
 // more, although a night's few hundred messages touch a handful of threads.
 // The index records, for every entry of the menu as written, where its line
 // stands and what threading needs of it (hashes of its Message-ID and
-// In-Reply-To, whether it is a root, its thread), and the menu's blocks: the
+// In-Reply-To and subject, whether it is a root, its thread), and the menu's blocks: the
 // runs of entries whose thread keys share their first step. An append run
 // reads only the entries it needs from the old menu, threads the new
 // messages with the threads they join, and copies every other block of the
@@ -48,7 +48,7 @@ struct MenuRecord {
   std::uint32_t length;       // of the line, without CR LF
   std::uint32_t thread;       // messages linked by replies share this number
   std::uint32_t root;         // 1 when it has no parent
-  std::uint32_t unused;
+  std::uint32_t subject;      // with subject threading: Subject_Hash, else 0
 };
 
 // A run of entries whose keys share their first step. Only its first entry
@@ -86,14 +86,18 @@ struct SavedMenuIndex {
   std::shared_ptr<const MappedFile> file;  // holds records and blocks
 };
 
-// Whether a run with these settings can use and write an index: threads by
-// reply only, and no thread lists on the pages.
+// Whether a run with these settings can use and write an index: no thread
+// lists on the pages.
 bool Menu_Index_Usable(const Settings& set);
 // A hash of every setting that shapes menu.html, the page style and the
 // threading; an index written under other settings does not count.
 std::uint64_t Menu_Settings_Key(const Settings& set);
 // The hash an index keeps of a Message-ID or In-Reply-To; never 0.
 std::uint64_t Message_Id_Hash(std::string_view id);
+// The hash an index keeps of a subject with subject threading on: 0 when the
+// subject never links messages (its reduced form occurs in the excluded
+// titles, as an empty one always does), else that of the reduced form.
+std::uint32_t Subject_Hash(std::string_view subject, const Settings& set);
 
 // Reads the index of folder and removes the file. Nothing when there is none,
 // when it is unreadable, or when menu.html or the settings changed since.

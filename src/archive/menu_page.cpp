@@ -25,6 +25,7 @@ namespace {
 struct EntryNotes {
   std::vector<std::uint32_t> length;
   std::vector<std::uint64_t> id_hash, parent_hash;
+  std::vector<std::uint32_t> subject;
 };
 
 // The entries of the whole menu, rendered in rounds: a helper thread renders
@@ -40,6 +41,7 @@ void Write_Whole(Workspace& ws, AtomicOut& out, EntryNotes* notes) {
     notes->length.resize(n);
     notes->id_hash.resize(n);
     notes->parent_hash.resize(n);
+    notes->subject.resize(n);
   }
   const auto render = [&ws, &set, notes](std::size_t from, std::size_t to, TextOut& block) {
     block.clear();
@@ -55,6 +57,7 @@ void Write_Whole(Workspace& ws, AtomicOut& out, EntryNotes* notes) {
         notes->length[k] = static_cast<std::uint32_t>(entry.size());
         notes->id_hash[k] = f.message_id.empty() ? 0 : Message_Id_Hash(f.message_id);
         notes->parent_hash[k] = sjis::trim(f.parent_id).empty() ? 0 : Message_Id_Hash(f.parent_id);
+        notes->subject[k] = Subject_Hash(f.subject, set);
       }
     }
   };
@@ -101,8 +104,8 @@ MenuIndex Index_Whole(Workspace& ws, const EntryNotes& notes, std::uint64_t star
       first_steps.push_back(t.first_step);
       previous_step = t.first_step;
     }
-    index.records[k] = MenuRecord{notes.id_hash[k], notes.parent_hash[k],   pos, notes.length[k],
-                                  thread[t.number], t.depth == 0 ? 1u : 0u, 0};
+    index.records[k] = MenuRecord{notes.id_hash[k],       notes.parent_hash[k], pos, notes.length[k], thread[t.number],
+                                  t.depth == 0 ? 1u : 0u, notes.subject[k]};
     record_of[t.number] = static_cast<std::uint32_t>(k);
     pos += notes.length[k] + 2;
   }

@@ -132,7 +132,7 @@ MenuIndex Write_Spliced(Workspace& ws, AtomicOut& out) {
       index.records.push_back(MenuRecord{f.message_id.empty() ? 0 : Message_Id_Hash(f.message_id),
                                          sjis::trim(f.parent_id).empty() ? 0 : Message_Id_Hash(f.parent_id),
                                          start + nb.offsets[e], nb.lengths[e], next_thread + thread[nb.numbers[e]],
-                                         e == 0 && nb.root_first ? 1u : 0u, 0});
+                                         e == 0 && nb.root_first ? 1u : 0u, Subject_Hash(f.subject, ws.set)});
     }
     out.part(nb.text);
     index.blocks.push_back(MenuBlock{start, static_cast<std::uint64_t>(out.size()), first,

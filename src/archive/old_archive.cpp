@@ -25,19 +25,22 @@ void OldArchive::Table::build(const std::vector<std::uint32_t>& records, std::ui
 OldArchive::OldArchive(SavedMenuIndex index, const std::string& menu_path)
     : index_(std::move(index)), menu_(menu_path), taken_(index_.records.size(), 0) {
   std::uint32_t threads = 0;
-  std::vector<std::uint32_t> ids, waiting;
+  std::vector<std::uint32_t> ids, waiting, subjects;
   ids.reserve(index_.records.size());
   for (std::uint32_t r = 0; r < index_.records.size(); ++r) {
     const MenuRecord& rec = index_.records[r];
     threads = std::max(threads, rec.thread + 1);
     if (rec.id_hash != 0) ids.push_back(r);
     if (rec.root && rec.parent_hash != 0) waiting.push_back(r);
+    if (rec.subject != 0) subjects.push_back(r);
   }
   changed_.assign(threads, 0);
   by_id_.build(
       ids, [](const MenuRecord& r) { return r.id_hash; }, index_.records);
   waiting_.build(
       waiting, [](const MenuRecord& r) { return r.parent_hash; }, index_.records);
+  subjects_.build(
+      subjects, [](const MenuRecord& r) { return std::uint64_t{r.subject}; }, index_.records);
 }
 
 std::string OldArchive::line(Workspace& ws, std::uint32_t r) const {
@@ -73,6 +76,7 @@ void OldArchive::Recall(Workspace& ws) {
     // Its parent among the old messages, and old roots that wait for it.
     if (!sjis::trim(f.parent_id).empty()) by_id_.each(Message_Id_Hash(f.parent_id), mark);
     if (!f.message_id.empty()) waiting_.each(Message_Id_Hash(f.message_id), mark);
+    if (const std::uint32_t subject = Subject_Hash(f.subject, ws.set)) subjects_.each(subject, mark);
   }
   for (std::uint32_t r = 0; r < index_.records.size(); ++r)
     if (!taken_[r] && changed_[index_.records[r].thread]) ws.work_list.add(line(ws, r));

@@ -5,8 +5,12 @@
 // of every thread that the new ones change (Recall); the rest of the old
 // menu is copied block by block when the new one is written. A thread
 // changes when a new message replies to one of its messages, when one of
-// its roots replies to a new message, or when a new message takes over one
-// of its entries (a re-sent message). Hashes only pick candidates: a thread
+// its roots replies to a new message, when a new message takes over one of
+// its entries (a re-sent message), or, with subject threading, when a new
+// message has the reduced subject of one of its messages (a message hangs
+// under the root of the last earlier one with its subject, so within that
+// one's thread, and the new one may take that place for a later one).
+// Hashes only pick candidates: a thread
 // recalled in vain is threaded again to the same keys, so a collision costs
 // time, never a different menu.
 #pragma once
@@ -68,6 +72,7 @@ class OldArchive {
   std::vector<char> taken_;    // by record
   std::vector<char> changed_;  // by thread number
   std::vector<std::string> taken_senders_;
-  Table by_id_;    // every record with a Message-ID
-  Table waiting_;  // roots with an In-Reply-To that named no message
+  Table by_id_;     // every record with a Message-ID
+  Table waiting_;   // roots with an In-Reply-To that named no message
+  Table subjects_;  // records with a subject that links messages
 };

@@ -83,10 +83,11 @@ void Expect_Same_Files(const Archive& a, const Archive& b) {
 // reads its menu whole; after each run both hold the same files. The first
 // run also gets a thread no later run touches, so every later run that used
 // the index threaded fewer messages.
-void Expect_Same_Archives(std::vector<std::vector<Mail>> runs, bool ranking = true) {
+void Expect_Same_Archives(std::vector<std::vector<Mail>> runs, bool ranking = true, bool subjects = false) {
   runs.front().push_back({Day(0, 0), "Y <y@x>", "<bystander>", "", "bystander"});
   Archive a(true), b(false);
   a.ws.set.ML_RANK = b.ws.set.ML_RANK = ranking;
+  a.ws.set.S_TITLE = b.ws.set.S_TITLE = subjects;
   for (std::size_t r = 0; r < runs.size(); ++r) {
     SCOPED_TRACE("run " + std::to_string(r + 1));
     if (r > 0) {
@@ -143,6 +144,35 @@ TEST(AppendIndex, GivesTheArchiveOfAWholeRead) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     Expect_Same_Archives(r.runs);
+    SCOPED_TRACE("subject threading");
+    Expect_Same_Archives(r.runs, true, true);
+  }
+}
+
+TEST(AppendIndex, SubjectThreadingGivesTheArchiveOfAWholeRead) {
+  struct Row {
+    const char* name;
+    std::vector<std::vector<Mail>> runs;
+  } rows[] = {
+      {"a_new_message_between_two_of_a_subject",
+       {{{Day(1), "A <a@x>", "<a>", "", "plan"}, {Day(5), "B <b@x>", "<b>", "", "Re: plan"}},
+        {{Day(3), "C <c@x>", "<c>", "", "[ml:7] Re: plan"}}}},
+      {"a_new_last_message_of_a_subject",
+       {{{Day(1), "A <a@x>", "<a>", "", "plan"}, {Day(2), "B <b@x>", "<b>", "<a>", "Re: plan"}},
+        {{Day(9), "C <c@x>", "<c>", "", "RE: plan"}}}},
+      {"a_reply_that_also_carries_a_subject",
+       {{{Day(1), "A <a@x>", "<a>", "", "one"}, {Day(2), "B <b@x>", "<b>", "", "two"}},
+        {{Day(3), "C <c@x>", "<c>", "<a>", "Re: two"}, {Day(4), "D <d@x>", "<d>", "", "Re: two"}}}},
+      {"excluded_and_empty_subjects",
+       {{{Day(1), "A <a@x>", "<a>", "", "Re:"}, {Day(2), "B <b@x>", "<b>", "", "hello"}},
+        {{Day(3), "C <c@x>", "<c>", "", "Re: "}, {Day(4), "D <d@x>", "<d>", "", "Re: hello"}}}},
+      {"an_older_message_of_a_subject",
+       {{{Day(5), "A <a@x>", "<a>", "", "topic"}, {Day(6), "B <b@x>", "<b>", "", "Re: topic"}},
+        {{Day(1), "C <c@x>", "<c>", "", "topic"}}}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    Expect_Same_Archives(r.runs, true, true);
   }
 }
 
@@ -163,10 +193,14 @@ TEST(AppendIndex, RandomRunsGiveTheArchiveOfAWholeRead) {
         const int id = pick(10) == 0 ? std::max(0, made - 1 - pick(made + 1)) : made;  // a re-sent one
         if (pick(12) != 0) m.id = "<id" + std::to_string(id) + ">";
         if (pick(3) != 0) m.parent = "<id" + std::to_string(pick(made + 8)) + ">";
-        m.subject = "subject " + std::to_string(made++);
+        // A few subjects, with and without reply marks and list tags.
+        static const char* const kSubjects[] = {
+            "plan", "Re: plan", "[ml:1] Re: plan", "RE: RE: plan", "news", "Re: news", "Re:", "other"};
+        m.subject = pick(3) == 0 ? "subject " + std::to_string(made) : kSubjects[pick(8)];
+        ++made;
         run.push_back(m);
       }
-    Expect_Same_Archives(runs, seed % 2 == 1);
+    Expect_Same_Archives(runs, seed % 2 == 1, seed % 3 != 0);
   }
 }
 
@@ -209,7 +243,7 @@ TEST(AppendIndex, IsWrittenOnlyWhereItCanDescribeTheMenu) {
     void (*set)(Settings&);
     bool written;
   } rows[] = {{"run_defaults", [](Settings&) {}, true},
-              {"subject_threading", [](Settings& s) { s.S_TITLE = true; }, false},
+              {"subject_threading", [](Settings& s) { s.S_TITLE = true; }, true},
               {"thread_lists", [](Settings& s) { s.KB_THRE = true; }, false}};
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
