@@ -23,7 +23,7 @@ void OldArchive::Table::build(const std::vector<std::uint32_t>& records, std::ui
 }
 
 OldArchive::OldArchive(SavedMenuIndex index, const std::string& menu_path)
-    : index_(std::move(index)), menu_(menu_path), taken_(index_.records.size(), 0) {
+    : index_(std::move(index)), menu_(menu_path), menu_map_(menu_path, false), taken_(index_.records.size(), 0) {
   std::uint32_t threads = 0;
   std::vector<std::uint32_t> ids, waiting, subjects;
   ids.reserve(index_.records.size());
@@ -46,7 +46,10 @@ OldArchive::OldArchive(SavedMenuIndex index, const std::string& menu_path)
 std::string OldArchive::line(Workspace& ws, std::uint32_t r) const {
   if (r >= index_.records.size()) throw VbError(9, "menu index names no entry");
   const MenuRecord& rec = index_.records[r];
-  return Read_Menu_Line(ws, menu_.read_at(static_cast<long long>(rec.offset), rec.length));
+  const std::string_view menu = menu_map_.data();
+  if (rec.offset > menu.size() || rec.length > menu.size() - rec.offset)
+    throw VbError(62, "menu.html shorter than its index");
+  return Read_Menu_Line(ws, menu.substr(rec.offset, rec.length));
 }
 
 std::optional<std::string> OldArchive::take_by_id(Workspace& ws, const std::string& id) {

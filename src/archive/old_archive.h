@@ -68,7 +68,8 @@ class OldArchive {
   };
 
   SavedMenuIndex index_;
-  ReadOnlyFile menu_;
+  ReadOnlyFile menu_;          // copied from by blocks
+  MappedFile menu_map_;        // read from by entries, as few or as many as needed
   std::vector<char> taken_;    // by record
   std::vector<char> changed_;  // by thread number
   std::vector<std::string> taken_senders_;

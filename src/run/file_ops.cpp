@@ -270,7 +270,7 @@ std::string ReadOnlyFile::read_at(long long offset, std::size_t length) const {
   return out;
 }
 
-MappedFile::MappedFile(const std::string& path) {
+MappedFile::MappedFile(const std::string& path, bool read_now) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) fail(path, errno);
   struct stat st {};
@@ -281,8 +281,7 @@ MappedFile::MappedFile(const std::string& path) {
   }
   size_ = static_cast<std::size_t>(st.st_size);
   if (size_ > 0) {
-    // Read in at once: the callers go over the whole file.
-    data_ = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    data_ = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | (read_now ? MAP_POPULATE : 0), fd, 0);
     if (data_ == MAP_FAILED) {
       const int e = errno;
       data_ = nullptr;

@@ -113,11 +113,11 @@ class ReadOnlyFile {
   int fd_ = -1;
 };
 
-// A whole file mapped read-only into memory and read in at once; unmapped
-// with the object.
+// A whole file mapped read-only into memory; unmapped with the object. With
+// read_now, the file is read in at once; else pages are read as touched.
 class MappedFile {
  public:
-  explicit MappedFile(const std::string& path);
+  explicit MappedFile(const std::string& path, bool read_now = true);
   ~MappedFile();
   MappedFile(const MappedFile&) = delete;
   MappedFile& operator=(const MappedFile&) = delete;
