@@ -250,25 +250,12 @@ void write_file_atomic(const std::string& path, std::string_view data) {
   out.commit();
 }
 
-ReadOnlyFile::ReadOnlyFile(const std::string& path) : path_(path) {
+ReadOnlyFile::ReadOnlyFile(const std::string& path) {
   fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) fail(path, errno);
 }
 
 ReadOnlyFile::~ReadOnlyFile() { ::close(fd_); }
-
-std::string ReadOnlyFile::read_at(long long offset, std::size_t length) const {
-  std::string out(length, '\0');
-  std::size_t done = 0;
-  while (done < length) {
-    ssize_t n = ::pread(fd_, out.data() + done, length - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) fail(path_, errno);
-    if (n == 0) throw VbError(62, path_ + ": shorter than expected");
-    done += static_cast<std::size_t>(n);
-  }
-  return out;
-}
 
 MappedFile::MappedFile(const std::string& path, bool read_now) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

@@ -97,7 +97,7 @@ class AtomicOut {
   TextOut buf_;
 };
 
-// A file opened for reading at any offset; closed with the object.
+// A file opened for reading; closed with the object.
 class ReadOnlyFile {
  public:
   explicit ReadOnlyFile(const std::string& path);
@@ -105,11 +105,8 @@ class ReadOnlyFile {
   ReadOnlyFile(const ReadOnlyFile&) = delete;
   ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
   int fd() const { return fd_; }
-  // Exactly length bytes from offset; throws when the file is shorter.
-  std::string read_at(long long offset, std::size_t length) const;
 
  private:
-  std::string path_;
   int fd_ = -1;
 };
 
