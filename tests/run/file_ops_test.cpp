@@ -39,6 +39,46 @@ TEST(AtomicOut, ReplacesTheFileWholeOnlyOnCommit) {
 
 namespace {
 
+TEST(AtomicOut, MixesLinesLargePartsAndCopiedRangesInOrder) {
+  TempDir d;
+  std::string source;
+  for (int i = 0; i < 300000; ++i) source += static_cast<char>('a' + i % 26);
+  d.write("old.html", source);
+  const std::string large(3u << 20, 'L');  // goes to the file past the buffer
+  {
+    ReadOnlyFile old(d / "old.html");
+    AtomicOut out(d / "new.html");
+    out.line("head");
+    out.copy_from(old.fd(), 7, 250000);
+    EXPECT_EQ(out.size(), 6 + 250000);
+    out.part(large);
+    out.copy_from(old.fd(), 0, 3);
+    out.line("tail");
+    EXPECT_EQ(out.size(), static_cast<long long>(6 + 250000 + large.size() + 3 + 6));
+    out.commit();
+  }
+  EXPECT_EQ(d.read("new.html"), "head\r\n" + source.substr(7, 250000) + large + "abc" + "tail\r\n");
+
+  ReadOnlyFile old(d / "old.html");
+  AtomicOut out(d / "cut.html");
+  EXPECT_THROW(out.copy_from(old.fd(), 299990, 20), VbError) << "a source shorter than the range";
+}
+
+TEST(FileStamp, ChangesWithTheFileAndMappedFileReadsIt) {
+  TempDir d;
+  d.write("f", "12345");
+  const std::optional<FileStamp> a = file_stamp(d / "f");
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a->size, 5);
+  EXPECT_EQ(file_stamp(d / "f"), a);
+  d.write("f", "123456");
+  EXPECT_NE(file_stamp(d / "f"), a);
+  EXPECT_FALSE(file_stamp(d / "missing"));
+  EXPECT_FALSE(file_stamp(d.path())) << "a folder has no stamp";
+  for (bool now : {true, false}) EXPECT_EQ(MappedFile(d / "f", now).data(), "123456");
+  EXPECT_EQ(MappedFile(d.write("empty", "")).data(), "");
+}
+
 TEST(ListFiles, OnlyOrdinaryFilesCountAndHasFilesAgrees) {
   TempDir d;
   EXPECT_FALSE(has_files(d.path()));
