@@ -120,8 +120,6 @@ std::optional<SavedMenuIndex> Parse_Index(std::shared_ptr<const MappedFile> file
 
 }  // namespace
 
-bool Menu_Index_Usable(const Settings& set) { return !set.KB_THRE; }
-
 std::uint64_t Menu_Settings_Key(const Settings& s) {
   std::string key = Page_Style(s);
   for (bool b : {s.S_TITLE, s.MN_SUBJ, s.MN_DATE, s.MN_HASN, s.MN_ADRS, s.ML_RANK, s.SBJ_KAK, s.SBJ_RES, s.KB_THRE})
@@ -151,7 +149,6 @@ std::optional<SavedMenuIndex> Take_Menu_Index(const std::string& folder, const S
     // The mapping stays readable after the file is removed.
     auto file = std::make_shared<const MappedFile>(path);
     remove_file(path);
-    if (!Menu_Index_Usable(set)) return std::nullopt;
     std::optional<SavedMenuIndex> index = Parse_Index(std::move(file));
     if (!index || index->settings != Menu_Settings_Key(set) || (set.ML_RANK && !index->ranked)) return std::nullopt;
     if (file_stamp(join_path(folder, "menu.html")) != index->menu) return std::nullopt;

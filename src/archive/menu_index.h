@@ -86,9 +86,6 @@ struct SavedMenuIndex {
   std::shared_ptr<const MappedFile> file;  // holds records and blocks
 };
 
-// Whether a run with these settings can use and write an index: no thread
-// lists on the pages.
-bool Menu_Index_Usable(const Settings& set);
 // A hash of every setting that shapes menu.html, the page style and the
 // threading; an index written under other settings does not count.
 std::uint64_t Menu_Settings_Key(const Settings& set);

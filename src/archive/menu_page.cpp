@@ -134,10 +134,12 @@ bool Make_Menu(Workspace& ws, const std::string& folder) {
     const std::size_t n = ws.syo_list.count();
     ws.Syosai_no(0, static_cast<std::int64_t>(n));
     ws.New_Index.reset();
-    // An index is kept only for menus it can describe: reply threading, and
-    // no Message-ID held by two messages (a re-sent message replaces the
-    // earlier one, so only a hand-made menu has such pairs).
-    const bool indexed = Menu_Index_Usable(set) && ws.Ids_Unique && n < 0xffffffffu;
+    // An index is kept only for menus it can describe: no Message-ID held by
+    // two messages (a re-sent message replaces the earlier one, so only a
+    // hand-made menu has such pairs). Thread lists need none of it: they are
+    // drawn from the menu as written, and the archive state skips the
+    // threads that did not change.
+    const bool indexed = ws.Ids_Unique && n < 0xffffffffu;
 
     // Written beside the old list and renamed over it, so that a run that
     // stops half-way never leaves a cut-off list behind.

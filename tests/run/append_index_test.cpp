@@ -83,11 +83,13 @@ void Expect_Same_Files(const Archive& a, const Archive& b) {
 // reads its menu whole; after each run both hold the same files. The first
 // run also gets a thread no later run touches, so every later run that used
 // the index threaded fewer messages.
-void Expect_Same_Archives(std::vector<std::vector<Mail>> runs, bool ranking = true, bool subjects = false) {
+void Expect_Same_Archives(std::vector<std::vector<Mail>> runs, bool ranking = true, bool subjects = false,
+                          bool lists = false) {
   runs.front().push_back({Day(0, 0), "Y <y@x>", "<bystander>", "", "bystander"});
   Archive a(true), b(false);
   a.ws.set.ML_RANK = b.ws.set.ML_RANK = ranking;
   a.ws.set.S_TITLE = b.ws.set.S_TITLE = subjects;
+  a.ws.set.KB_THRE = b.ws.set.KB_THRE = lists;
   for (std::size_t r = 0; r < runs.size(); ++r) {
     SCOPED_TRACE("run " + std::to_string(r + 1));
     if (r > 0) {
@@ -144,8 +146,8 @@ TEST(AppendIndex, GivesTheArchiveOfAWholeRead) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     Expect_Same_Archives(r.runs);
-    SCOPED_TRACE("subject threading");
-    Expect_Same_Archives(r.runs, true, true);
+    SCOPED_TRACE("subject threading and thread lists");
+    Expect_Same_Archives(r.runs, true, true, true);
   }
 }
 
@@ -173,6 +175,7 @@ TEST(AppendIndex, SubjectThreadingGivesTheArchiveOfAWholeRead) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     Expect_Same_Archives(r.runs, true, true);
+    Expect_Same_Archives(r.runs, true, true, true);
   }
 }
 
@@ -200,7 +203,7 @@ TEST(AppendIndex, RandomRunsGiveTheArchiveOfAWholeRead) {
         ++made;
         run.push_back(m);
       }
-    Expect_Same_Archives(runs, seed % 2 == 1, seed % 3 != 0);
+    Expect_Same_Archives(runs, seed % 2 == 1, seed % 3 != 0, seed % 4 < 2);
   }
 }
 
@@ -244,7 +247,7 @@ TEST(AppendIndex, IsWrittenOnlyWhereItCanDescribeTheMenu) {
     bool written;
   } rows[] = {{"run_defaults", [](Settings&) {}, true},
               {"subject_threading", [](Settings& s) { s.S_TITLE = true; }, true},
-              {"thread_lists", [](Settings& s) { s.KB_THRE = true; }, false}};
+              {"thread_lists", [](Settings& s) { s.KB_THRE = true; }, true}};
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     Archive a(true);
