@@ -30,5 +30,5 @@ ThreadLine Parse_Thread_Line(const std::string& row);
 
 // For each message number below n, a number shared by exactly the messages
 // that the keys of syo_list link (every step of a key names a message linked
-// to the key's own by replies): its thread, counted from 0.
+// to the key's own by replies or subjects): its thread, counted from 0.
 std::vector<std::uint32_t> Thread_Numbers(const SortedLines& syo_list, std::size_t n);

@@ -5,12 +5,12 @@
 // every entry, and threading and drawing the whole list again costs two
 // more, although a night's few hundred messages touch a handful of threads.
 // The index records, for every entry of the menu as written, where its line
-// stands and what threading needs of it (hashes of its Message-ID and
-// In-Reply-To and subject, whether it is a root, its thread), and the menu's blocks: the
-// runs of entries whose thread keys share their first step. An append run
-// reads only the entries it needs from the old menu, threads the new
-// messages with the threads they join, and copies every other block of the
-// old menu as it stands.
+// stands and what threading needs of it (hashes of its Message-ID,
+// In-Reply-To and subject, whether it is a root, its thread), and the menu's
+// blocks: the runs of entries whose thread keys share their first step. An
+// append run reads only the entries it needs from the old menu, threads the
+// new messages with the threads they join, and copies every other block of
+// the old menu as it stands.
 //
 // The index is the hidden file ".vorn_htm.index" beside menu.html. Like the
 // archive state it is taken away when a run reads it and written anew only
@@ -46,7 +46,7 @@ struct MenuRecord {
   std::uint64_t parent_hash;  // of its In-Reply-To; 0 when that is blank
   std::uint64_t offset;       // where its line starts (tree marks included)
   std::uint32_t length;       // of the line, without CR LF
-  std::uint32_t thread;       // messages linked by replies share this number
+  std::uint32_t thread;       // messages linked by replies or subjects share it
   std::uint32_t root;         // 1 when it has no parent
   std::uint32_t subject;      // with subject threading: Subject_Hash, else 0
 };
