@@ -74,7 +74,8 @@ def main(tsv_path, meta_path, out_path):
         w("**Quick smoke run (--quick): small corpora, one run each; not the reference numbers.**")
         w("")
     w(f"Written by `bash bench/run.sh` on {meta.get('date')}; median of {meta.get('reps')} runs per case "
-      f"(each corpus's full builds and floors run in turn, one run of each per round; a New-file append base is "
+      f"(each corpus's full builds and floors run in turn, one run of each per round, and so do the run-defaults "
+      f"append base, its append and its floor; a New-file append base is "
       f"built once, and MHonArc or an append whose first run exceeded 10 minutes is run once), "
       f"warm page cache, every run after a `sync`.")
     w("")

@@ -282,30 +282,40 @@ append_cases() {  # append_cases SUFFIX BINARY LABEL
       "$FLOOR" "$base" "$SCRATCH/manifest-$BASE" "$O/floor" || return 1
     rm -rf "$O/floor"
   }
-  rm -f "$SCRATCH/manifest-$BASE"
-  if [[ $sfx == def ]]; then
-    interleaved "$REPS" base_build base_floor
-  else
-    interleaved 1 base_build
-  fi
-  if ((BASE_OK)); then
-    # A fresh copy of the base for every run, if memory allows one next to
-    # it (the archives may be in memory); otherwise one run into the base.
+  # An append into a fresh copy of the base just built, if memory allows one
+  # next to it (the archives may be in memory). For the run defaults it runs
+  # in turn with the base's build, so that the two are timed alike.
+  APPENDED=0
+  copy_fits() {
     local size avail
     size=$(du -sb "$O/base-$sfx" | cut -f1)
     avail=$(awk '/^MemAvailable/ { print $2 * 1024 }' /proc/meminfo)
-    if awk -v s="$size" -v a="$avail" 'BEGIN { exit !(s * 1.1 + 4 * 2^30 < a) }'; then
-      bench_case "append-$sfx" "append $ADD into $BASE, $label" "$BASE" "$ADD" \
-        "rm -rf '$O/copy' && cp -a '$O/base-$sfx' '$O/copy'" "$O/copy" -- \
-        "$bin" -i "$add" -o "$O/copy" || true
-    else
-      say "  no memory for a copy of the $((size >> 20)) MB base: one run into the base itself"
-      REPS=1
-      bench_case "append-$sfx" "append $ADD into $BASE, $label (into the base, no copy)" "$BASE" "$ADD" \
-        ":" "$O/base-$sfx" -- "$bin" -i "$add" -o "$O/base-$sfx" || true
-      REPS=$once
-    fi
+    awk -v s="$size" -v a="$avail" 'BEGIN { exit !(s * 1.1 + 4 * 2^30 < a) }'
+  }
+  base_append() {
+    ((BASE_OK)) && copy_fits || return 1
+    bench_case "append-$sfx" "append $ADD into $BASE, $label" "$BASE" "$ADD" \
+      "rm -rf '$O/copy' && cp -a '$O/base-$sfx' '$O/copy'" "$O/copy" -- \
+      "$bin" -i "$add" -o "$O/copy" || return 1
+    APPENDED=1
+    rm -rf "$O/copy"
+  }
+  rm -f "$SCRATCH/manifest-$BASE"
+  if [[ $sfx == def ]]; then
+    interleaved "$REPS" base_build base_append base_floor
   else
+    interleaved 1 base_build
+    ((BASE_OK)) && copy_fits && { bench_case "append-$sfx" "append $ADD into $BASE, $label" "$BASE" "$ADD" \
+      "rm -rf '$O/copy' && cp -a '$O/base-$sfx' '$O/copy'" "$O/copy" -- \
+      "$bin" -i "$add" -o "$O/copy" || true; APPENDED=1; }
+  fi
+  if ((BASE_OK && !APPENDED)); then
+    say "  no memory for a copy of the base: one run into the base itself"
+    REPS=1
+    bench_case "append-$sfx" "append $ADD into $BASE, $label (into the base, no copy)" "$BASE" "$ADD" \
+      ":" "$O/base-$sfx" -- "$bin" -i "$add" -o "$O/base-$sfx" || true
+    REPS=$once
+  elif ((!BASE_OK)); then
     printf 'append-%s\tappend %s into %s, %s\t%s\t%s\tskipped (no base archive)\t\t\t0 0 0\n' \
       "$sfx" "$ADD" "$BASE" "$label" "$BASE" "$ADD" >>"$TSV"
   fi
