@@ -104,11 +104,14 @@ void Expect_Same_Archives(std::vector<std::vector<Mail>> runs, bool ranking = tr
   }
 }
 
+// A named row of mailboxes, one per run.
+struct Scenario {
+  const char* name;
+  std::vector<std::vector<Mail>> runs;
+};
+
 TEST(AppendIndex, GivesTheArchiveOfAWholeRead) {
-  struct Row {
-    const char* name;
-    std::vector<std::vector<Mail>> runs;
-  } rows[] = {
+  const Scenario rows[] = {
       {"reply_to_an_earlier_run_and_a_new_first_thread",
        {{{Day(5), "A <a@x>", "<a>", "", "alpha"},
          {Day(6), "B <b@x>", "<b>", "", "beta"},
@@ -143,7 +146,7 @@ TEST(AppendIndex, GivesTheArchiveOfAWholeRead) {
         {},
         {{"", "C <c@x>", "<c>", "<a>", "Re: no date"}, {Day(3), "D <d@x>", "<d>", "<b>", "Re: raw date"}}}},
   };
-  for (const Row& r : rows) {
+  for (const Scenario& r : rows) {
     SCOPED_TRACE(r.name);
     Expect_Same_Archives(r.runs);
     SCOPED_TRACE("subject threading and thread lists");
@@ -152,10 +155,7 @@ TEST(AppendIndex, GivesTheArchiveOfAWholeRead) {
 }
 
 TEST(AppendIndex, SubjectThreadingGivesTheArchiveOfAWholeRead) {
-  struct Row {
-    const char* name;
-    std::vector<std::vector<Mail>> runs;
-  } rows[] = {
+  const Scenario rows[] = {
       {"a_new_message_between_two_of_a_subject",
        {{{Day(1), "A <a@x>", "<a>", "", "plan"}, {Day(5), "B <b@x>", "<b>", "", "Re: plan"}},
         {{Day(3), "C <c@x>", "<c>", "", "[ml:7] Re: plan"}}}},
@@ -172,7 +172,7 @@ TEST(AppendIndex, SubjectThreadingGivesTheArchiveOfAWholeRead) {
        {{{Day(5), "A <a@x>", "<a>", "", "topic"}, {Day(6), "B <b@x>", "<b>", "", "Re: topic"}},
         {{Day(1), "C <c@x>", "<c>", "", "topic"}}}},
   };
-  for (const Row& r : rows) {
+  for (const Scenario& r : rows) {
     SCOPED_TRACE(r.name);
     Expect_Same_Archives(r.runs, true, true);
     Expect_Same_Archives(r.runs, true, true, true);
