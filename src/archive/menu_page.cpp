@@ -61,7 +61,7 @@ void Write_Whole(Workspace& ws, AtomicOut& out, EntryNotes* notes) {
       }
     }
   };
-  constexpr std::size_t kRound = 8192;
+  constexpr std::size_t kRound = 2048;
   TextOut first, second;
   for (std::size_t from = 0; from < n; from += kRound) {
     ws.Syosai_no(static_cast<std::int64_t>(from), static_cast<std::int64_t>(n));
