@@ -131,16 +131,23 @@ void PageWriters::finish() {
 
 namespace {
 
-void Rewrite_Page(const std::string& path, const std::vector<ThreadEntry>& thread, std::size_t own) {
+// A page of an earlier run is replaced whole, so that a run that stops
+// never leaves it half changed; a page this run wrote only gets its tail
+// written over, where the list goes.
+void Rewrite_Page(const std::string& path, const std::vector<ThreadEntry>& thread, std::size_t own, bool fresh) {
   const std::string old_page = read_file(path);
   std::string new_page = With_Thread_List(old_page, thread, own);
-  if (new_page != old_page) write_file_atomic(path, new_page);
+  if (new_page == old_page) return;
+  if (fresh)
+    update_in_place(path, old_page, new_page);
+  else
+    write_file_atomic(path, new_page);
 }
 
 }  // namespace
 
 void Put_ThreadList(Workspace& ws, const std::string& folder, const std::vector<ThreadEntry>& thread,
-                    PageWriters* writers) {
+                    PageWriters* writers, const std::unordered_set<std::string>* fresh) {
   std::shared_ptr<const std::vector<ThreadEntry>> shared;
   if (writers) shared = std::make_shared<const std::vector<ThreadEntry>>(thread);
   for (std::size_t i = 0; i < thread.size(); ++i) {
@@ -149,13 +156,14 @@ void Put_ThreadList(Workspace& ws, const std::string& folder, const std::vector<
       ws.ui->warn("警告: " + path + " がありません。このページのスレッド一覧を飛ばします。");
       continue;
     }
+    const bool new_page = fresh && fresh->count(thread[i].page);
     if (writers) {
       // About the size of a page: it bounds how many wait.
       constexpr std::size_t kPageHint = 8 << 10;
       writers->for_page(thread[i].page)
-          .run([path = std::move(path), shared, i] { Rewrite_Page(path, *shared, i); }, kPageHint);
+          .run([path = std::move(path), shared, i, new_page] { Rewrite_Page(path, *shared, i, new_page); }, kPageHint);
     } else {
-      Rewrite_Page(path, thread, i);
+      Rewrite_Page(path, thread, i, new_page);
     }
   }
 }
@@ -185,7 +193,7 @@ void Finish_Thread(Workspace& ws, const std::string& folder, const std::vector<T
     for (std::size_t i = 0; same && i < thread.size(); ++i) same = !written.count(thread[i].page);
     if (same) return;
   }
-  Put_ThreadList(ws, folder, thread, &writers);
+  Put_ThreadList(ws, folder, thread, &writers, &written);
 }
 
 }  // namespace

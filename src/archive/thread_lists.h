@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "run/page_writer.h"
@@ -43,8 +44,9 @@ class PageWriters {
 // end. A page that is missing is skipped with a warning; a page that would
 // not change is not written. With writers, the pages are read and written
 // on their threads (and their failures reported by writers->finish()).
+// Pages named in fresh were written by this run and are changed in place.
 void Put_ThreadList(Workspace& ws, const std::string& folder, const std::vector<ThreadEntry>& thread,
-                    PageWriters* writers = nullptr);
+                    PageWriters* writers = nullptr, const std::unordered_set<std::string>* fresh = nullptr);
 
 // The page text with the thread list for entry own put at its end; the page
 // unchanged when it has no closing "</FONT>" line.

@@ -178,6 +178,31 @@ void replace_file(const std::string& path, std::string_view data) {
   }
 }
 
+void update_in_place(const std::string& path, std::string_view old_data, std::string_view new_data) {
+  const std::size_t same = static_cast<std::size_t>(
+      std::mismatch(old_data.begin(), old_data.end(), new_data.begin(), new_data.end()).first - old_data.begin());
+  if (same == new_data.size() && old_data.size() == new_data.size()) return;
+  int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) fail(path, errno);
+  std::size_t at = same;
+  while (at < new_data.size()) {
+    ssize_t n = ::pwrite(fd, new_data.data() + at, new_data.size() - at, static_cast<off_t>(at));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      int e = n < 0 ? errno : EIO;
+      ::close(fd);
+      fail(path, e);
+    }
+    at += static_cast<std::size_t>(n);
+  }
+  if (new_data.size() < old_data.size() && ::ftruncate(fd, static_cast<off_t>(new_data.size())) != 0) {
+    int e = errno;
+    ::close(fd);
+    fail(path, e);
+  }
+  if (::close(fd) != 0) fail(path, errno);
+}
+
 AtomicOut::AtomicOut(std::string path) : path_(std::move(path)) {
   std::string dir = ".";
   std::string base = path_;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "run/workspace.h"
 #include "support/temp_dir.h"
@@ -99,6 +100,24 @@ TEST(ThreadLists, SenderWithUnbalancedBracketsInTitle) {
   Make_ThreadList(f.ws, f.out.path());
   EXPECT_NE(f.out.read("m0000002.htm").find(kRule + "\r\n<A HREF=\"m0000001.htm\">one</A>\r\n" + kBranch + "two\r\n"),
             std::string::npos);
+}
+
+TEST(ThreadLists, PagesOfThisRunChangeInPlaceOlderOnesAreReplacedWhole) {
+  Fixture f;
+  f.out.write("m0000001.htm", page("old\r\n"));
+  f.out.write("m0000002.htm", page("new\r\n"));
+  // A second name for each page shows whether the file itself was written
+  // or a new file took its name.
+  std::filesystem::create_hard_link(f.out / "m0000001.htm", f.out / "old_twin");
+  std::filesystem::create_hard_link(f.out / "m0000002.htm", f.out / "new_twin");
+  f.ws.work_list.add("d\ts\tA <a@x>\t<1>\t\tm0000001.htm\t1");     // read back from the menu
+  f.ws.work_list.add("d\ts\tA <a@x>\t<2>\t<1>\tm0000002.htm\t0");  // written by this run
+  f.menu({menu_line("", 1, "root"), menu_line(kBranch, 2, "re")});
+  Make_ThreadList(f.ws, f.out.path());
+  EXPECT_NE(f.out.read("m0000001.htm").find(kRule), std::string::npos);
+  EXPECT_EQ(f.out.read("old_twin"), page("old\r\n")) << "a page of an earlier run is never half changed";
+  EXPECT_EQ(f.out.read("new_twin"), f.out.read("m0000002.htm"));
+  EXPECT_NE(f.out.read("new_twin").find(kRule), std::string::npos);
 }
 
 TEST(ThreadLists, MissingPageIsSkippedWithAWarning) {
