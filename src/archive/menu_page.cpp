@@ -61,6 +61,8 @@ void Write_Whole(Workspace& ws, AtomicOut& out, EntryNotes* notes) {
       }
     }
   };
+  // Small rounds keep the buffers in the cache, and the first round, whose
+  // memory is fresh, short.
   constexpr std::size_t kRound = 2048;
   TextOut first, second;
   for (std::size_t from = 0; from < n; from += kRound) {

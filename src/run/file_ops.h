@@ -143,10 +143,11 @@ void replace_file(const std::string& path, std::string_view data);
 
 // Changes path, whose bytes were read as old_data, into new_data in place:
 // only the bytes from the first difference on are written, and the file is
-// cut to the new length. One write, but not atomic: for files this run
-// created itself, where a reader could as well meet them half written.
-// Never writes through a link.
+// cut to the new length. Not atomic: for files this run created itself,
+// which a reader could as well meet half written. Never writes through a
+// link.
 void update_in_place(const std::string& path, std::string_view old_data, std::string_view new_data);
+
 // Replaces path with data (the old file is truncated first).
 void write_file(const std::string& path, std::string_view data);
 // Writes data to a unique temporary file in the same folder and renames it
