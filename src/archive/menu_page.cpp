@@ -122,7 +122,7 @@ MenuIndex Index_Whole(Workspace& ws, const EntryNotes& notes, std::uint64_t star
 // The highest page number of the menu, as reading it back finds it.
 std::int64_t Highest_Page(const Workspace& ws, std::int64_t known) {
   for (std::size_t i = 0; i < ws.work_list.count(); ++i) {
-    const std::string_view page = sjis::right(Split_Work_Views(ws.work_list.at(i)).page, 12);
+    const std::string_view page = sjis::right(Split_Work_Tail(ws.work_list.at(i)).page, 12);
     known = std::max<std::int64_t>(known, sjis::parse_digits(sjis::mid(page, 1, 7)));
   }
   return known;

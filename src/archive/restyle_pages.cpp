@@ -44,7 +44,7 @@ bool Update_Text(Workspace& ws, const std::string& folder) {
     }
     for (std::size_t i = 0; i < n; ++i) {
       ws.Syosai_no(static_cast<std::int64_t>(i) + 1, static_cast<std::int64_t>(n));
-      const WorkFieldViews f = Split_Work_Views(ws.work_list.at(i));
+      const WorkTail f = Split_Work_Tail(ws.work_list.at(i));
       if (f.origin != "1") continue;
       const std::string path = join_path(folder, f.page);
       if (!is_regular_file(path)) {

@@ -204,8 +204,8 @@ void Make_ThreadList(Workspace& ws, const std::string& folder) {
   // Pages written by this run carry no list yet.
   std::unordered_set<std::string> written;
   for (std::size_t i = 0; i < ws.work_list.count(); ++i) {
-    WorkFields f = Split_Work_Line(ws.work_list.at(i));
-    if (f.origin != "1") written.insert(f.page);
+    const WorkTail f = Split_Work_Tail(ws.work_list.at(i));
+    if (f.origin != "1") written.emplace(sjis::right(f.page, 12));
   }
   const std::int64_t size = file_size(menu);
   LineStore lines;

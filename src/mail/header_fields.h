@@ -52,6 +52,15 @@ struct WorkFieldViews {
   std::string_view date, subject, sender, message_id, parent_id, page, origin;
 };
 WorkFieldViews Split_Work_Views(std::string_view line);
+// The last two fields, page (whole) and origin, found from the end of the
+// line without going over the others: for passes over the whole list that
+// need nothing else. The same as Split_Work_Views for the lines this program
+// writes, which have exactly seven fields. Throws VbError(9) for a line of
+// fewer than three.
+struct WorkTail {
+  std::string_view page, origin;
+};
+WorkTail Split_Work_Tail(std::string_view line);
 
 // Menu subject clean-up by the settings SBJ_KAK and SBJ_RES (off: "re:"
 // prefixes, or "[...]" parts, are removed); subj comes back with its leading

@@ -24,6 +24,15 @@ WorkFieldViews Split_Work_Views(std::string_view line) {
   return {f[0], f[1], f[2], f[3], f[4], f[5], f[6]};
 }
 
+WorkTail Split_Work_Tail(std::string_view line) {
+  // TAB is never the second byte of a double-byte character.
+  const std::size_t last = line.rfind('\t');
+  const std::size_t before =
+      last == std::string_view::npos || last == 0 ? std::string_view::npos : line.rfind('\t', last - 1);
+  if (before == std::string_view::npos) throw VbError(9, "work_list line with fewer than three fields");
+  return {line.substr(before + 1, last - before - 1), line.substr(last + 1)};
+}
+
 WorkFields Split_Work_Line(const std::string& line) {
   const WorkFieldViews v = Split_Work_Views(line);
   const std::string_view f[7] = {v.date, v.subject, v.sender, v.message_id, v.parent_id, v.page, v.origin};

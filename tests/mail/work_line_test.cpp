@@ -33,6 +33,28 @@ TEST(SplitWorkLine, PageIsCountedInCharacters) {
   EXPECT_EQ(Split_Work_Line("d\ts\tf\ti\tp\t" + sj("表") + "x\t0").page, sj("表") + "x");
 }
 
+// The tail is read from the end of the line; on every line this program
+// writes it must give what the whole split gives.
+TEST(SplitWorkTail, AgreesWithTheWholeSplit) {
+  for (const std::string& line : {
+           std::string("2001-01-01 12:00:00\tHello\t\"Taro\" <t@x>\t<a@x>\t<p@x>\t/out/dir/m0000012.htm\t0"),
+           std::string("\t\t\t\t\tm0000001.htm\t1"),
+           "d\t" + sj("表") + "\tf\ti\tp\t" + sj("/表ー") + "/m0000003.htm\t0",
+           std::string("d\ts\tf\ti\tp\t\t"),
+       }) {
+    SCOPED_TRACE(line);
+    const WorkFieldViews v = Split_Work_Views(line);
+    const WorkTail t = Split_Work_Tail(line);
+    EXPECT_EQ(t.page, v.page);
+    EXPECT_EQ(t.origin, v.origin);
+  }
+  for (const char* line : {"", "only one", "two\tfields", "\tpage"}) {
+    SCOPED_TRACE(line);
+    EXPECT_THROW(Split_Work_Tail(line), VbError);
+  }
+  EXPECT_EQ(Split_Work_Tail("\tm1.htm\t1").page, "m1.htm");
+}
+
 TEST(SplitWorkLine, FewerThanSevenFieldsIsIndexError) {
   for (const char* line : {"", "a\tb\tc\td\te\tf", "only one"}) {
     SCOPED_TRACE(line);
