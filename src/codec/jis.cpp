@@ -1,5 +1,6 @@
 #include "codec/jis.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -9,15 +10,16 @@ constexpr unsigned char kEsc = 0x1B;
 
 enum class Charset { Ascii, Kanji, Supplement, Kana };
 
-// One JIS X 0208 pair to its Shift_JIS bytes; false when they do not fit a byte.
-bool jis_pair_to_sjis(unsigned j1, unsigned j2, std::string& out) {
+// One JIS X 0208 pair to its Shift_JIS bytes at w; nothing when they do
+// not fit a byte. Returns the end of what was written.
+char* jis_pair_to_sjis(unsigned j1, unsigned j2, char* w) {
   unsigned s2 = (j1 % 2 == 1) ? j2 + 31 : j2 + 125;
   if (s2 > 126) ++s2;
   unsigned s1 = (j1 + 1) / 2 + (j1 <= 94 ? 112 : 176);
-  if (s1 > 255 || s2 > 255) return false;
-  out += static_cast<char>(s1);
-  out += static_cast<char>(s2);
-  return true;
+  if (s1 > 255 || s2 > 255) return w;
+  w[0] = static_cast<char>(s1);
+  w[1] = static_cast<char>(s2);
+  return w + 2;
 }
 
 // True when tail (the bytes up to the end of the line) is a proper beginning
@@ -41,7 +43,11 @@ void Jis_To_Sjis_To(std::string_view line, std::string& out) {
     out.append(line);
     return;
   }
-  out.reserve(line.size());
+  // Every step writes at most the bytes it reads, so the text never
+  // outgrows the line and is written straight into place.
+  out.resize(line.size());
+  char* const start = out.data();
+  char* w = start;
   Charset set = Charset::Ascii;
   const std::size_t n = line.size();
   auto at = [&](std::size_t k) { return static_cast<unsigned char>(line[k]); };
@@ -70,8 +76,9 @@ void Jis_To_Sjis_To(std::string_view line, std::string& out) {
         i += 6;
       } else if (cut_off(rest, "\x1B$(D") || cut_off(rest, "\x1B&@\x1B$B")) {
         // The line ends inside the sequence: keep the remnant as it stands.
-        out.append(rest);
-        return;
+        w = std::copy(rest.begin(), rest.end(), w);
+        i = n;
+        break;
       } else {
         ++i;  // unknown or malformed: drop the ESC, the rest is text
       }
@@ -81,22 +88,24 @@ void Jis_To_Sjis_To(std::string_view line, std::string& out) {
     if (set == Charset::Kanji || set == Charset::Supplement) {
       if (i + 1 >= n) break;  // lone last byte of a cut pair: dropped
       if (set == Charset::Kanji) {
-        jis_pair_to_sjis(at(i), at(i + 1), out);
+        w = jis_pair_to_sjis(at(i), at(i + 1), w);
       } else {
-        out += "\x81\xAC";  // geta mark
+        *w++ = '\x81';  // geta mark
+        *w++ = '\xAC';
       }
       i += 2;
     } else if (set == Charset::Ascii && at(i) != kEsc) {
       // A run of single-byte text up to the next ESC goes over as it is.
       const void* esc = std::memchr(line.data() + i, kEsc, n - i);
       const std::size_t stop = esc ? static_cast<std::size_t>(static_cast<const char*>(esc) - line.data()) : n;
-      out.append(line.substr(i, stop - i));
+      w = std::copy(line.data() + i, line.data() + stop, w);
       i = stop;
     } else {
       unsigned char c = at(i);
       if (set == Charset::Kana && c >= 0x21 && c <= 0x5F) c += 0x80;
-      out += static_cast<char>(c);
+      *w++ = static_cast<char>(c);
       ++i;
     }
   }
+  out.resize(static_cast<std::size_t>(w - start));
 }
