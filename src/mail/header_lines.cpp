@@ -54,7 +54,9 @@ bool Header_Check(const std::string& line) {
 bool Check_Honbun(const std::string& path, const std::string& line) {
   const std::string_view t = sjis::trim(line);
   if (t.empty()) return true;
-  return sjis::to_lower(sjis::right(path, 3)) == "txt" && t == "--------";
+  // The line first: it is asked of every header line, the path's ending
+  // costs a walk over the path.
+  return t == "--------" && sjis::to_lower(sjis::right(path, 3)) == "txt";
 }
 
 // A line continues the field before it when it is no known header line and
