@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstddef>
 #include <string_view>
 
@@ -32,9 +33,11 @@ std::string Decode_Header(std::string_view text) {
         word.clear();
         pos += kSjisWord.size();
       } else {
-        const std::size_t len = sjis::char_len(text, pos);
-        result.append(text.substr(pos, len));
-        pos += len;
+        // Nothing opens a word before the next "=", which is never the
+        // second byte of a character: the text up to it goes over whole.
+        const std::size_t stop = std::min(text.find('=', pos + 1), text.size());
+        result.append(text.substr(pos, stop - pos));
+        pos = stop;
       }
     } else if (rest.starts_with(kWordEnd)) {
       pos += kWordEnd.size();

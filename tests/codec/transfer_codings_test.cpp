@@ -62,6 +62,10 @@ TEST(DecodeHeader, Table) {
        kA + " " + kI},
       {"unterminated SHIFT_JIS word", "s: =?SHIFT_JIS?B?lVyBWw", "s: \x95\x5C\x81\x5B"},
       {"opening only", "x=?ISO-2022-JP?B?", "x"},
+      // "=" is never a second byte: a word right after any character opens.
+      {"word right after a double-byte character", "\x95\x5C=?SHIFT_JIS?B?lVyBWw==?=", "\x95\x5C\x95\x5C\x81\x5B"},
+      {"word right after a lone lead byte", "\x95=?SHIFT_JIS?B?lVyBWw==?=", "\x95\x95\x5C\x81\x5B"},
+      {"equals signs that open nothing", "a = b == c=?", "a = b == c=?"},
   };
   for (const TextRow& r : rows) {
     SCOPED_TRACE(r.name);
