@@ -59,7 +59,12 @@ std::size_t find_impl(std::string_view hay, std::string_view needle, std::size_t
   if (needle.empty()) return from <= hay.size() ? from : std::string_view::npos;
   if (needle.size() > hay.size()) return std::string_view::npos;
   if constexpr (Exact) {
-    if (byte_search_is_exact(needle)) return hay.find(needle, from);
+    // A character-wise match is a byte-wise one: where the bytes match
+    // nowhere (most lines searched), one fast search answers; the first
+    // character-wise match cannot come before the first byte-wise one.
+    const std::size_t hit = hay.find(needle, from);
+    if (hit == std::string_view::npos || byte_search_is_exact(needle)) return hit;
+    from = hit;
   }
   const std::size_t last = hay.size() - needle.size();
   const unsigned char first = static_cast<unsigned char>(needle[0]);
@@ -162,7 +167,7 @@ std::size_t rfind_char(std::string_view hay, char c) {
 std::string to_lower(std::string_view s) { return fold(s, lower_ascii); }
 std::string to_upper(std::string_view s) { return fold(s, upper_ascii); }
 
-bool starts_with_nocase(std::string_view s, std::string_view prefix) {
+bool starts_with_nocase_whole(std::string_view s, std::string_view prefix) {
   // Compared character-wise, so a double-byte character's second byte is
   // never folded; the prefix must also end where a character of s ends.
   if (s.size() < prefix.size()) return false;

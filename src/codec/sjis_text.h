@@ -55,8 +55,18 @@ std::string to_lower(std::string_view s);
 std::string to_upper(std::string_view s);
 
 // True when s begins with prefix, ASCII letters of single-byte characters
-// compared without case.
-bool starts_with_nocase(std::string_view s, std::string_view prefix);
+// compared without case. Most calls (a line tested against field names) fail
+// on the first byte, which is tested here before the whole comparison.
+bool starts_with_nocase_whole(std::string_view s, std::string_view prefix);
+inline bool starts_with_nocase(std::string_view s, std::string_view prefix) {
+  if (!prefix.empty() && static_cast<unsigned char>(prefix[0]) < 0x80) {
+    if (s.empty()) return false;
+    const unsigned char p = static_cast<unsigned char>(prefix[0]) | 0x20;
+    const unsigned char c = static_cast<unsigned char>(s[0]);
+    if (p >= 'a' && p <= 'z' ? (c | 0x20) != p : c != static_cast<unsigned char>(prefix[0])) return false;
+  }
+  return starts_with_nocase_whole(s, prefix);
+}
 
 // Blanks are the space character only, as the mail formats use them.
 std::string_view trim(std::string_view s);

@@ -105,6 +105,11 @@ TEST(SjisStartsWithNocase, Table) {
       {"double-byte prefix exact", kKaA + "x", kKaA, true},
       {"double-byte prefix not folded", kKaA + "x", kKaXa, false},
       {"prefix ends inside a character", "a" + kHyo, "a\x95", false},
+      {"first letter in the other case", "From: x", "fROM:", true},
+      {"first byte no letter", "--b", "--", true},
+      {"bytes a case bit apart that are no letters", "[x", "{x", false},
+      {"at sign is no upper-case grave accent", "@x", "`x", false},
+      {"empty text", "", "a", false},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
