@@ -88,7 +88,12 @@ void Jis_To_Sjis_To(std::string_view line, std::string& out) {
     if (set == Charset::Kanji || set == Charset::Supplement) {
       if (i + 1 >= n) break;  // lone last byte of a cut pair: dropped
       if (set == Charset::Kanji) {
-        w = jis_pair_to_sjis(at(i), at(i + 1), w);
+        // The whole run of pairs up to the next ESC.
+        do {
+          w = jis_pair_to_sjis(at(i), at(i + 1), w);
+          i += 2;
+        } while (i + 1 < n && at(i) != kEsc);
+        continue;
       } else {
         *w++ = '\x81';  // geta mark
         *w++ = '\xAC';
