@@ -138,6 +138,7 @@ class Walk {
 
  private:
   void count_through(std::size_t i);
+  void report();
   void body_line(std::size_t& i);
   std::string new_page(const MessageValues& m);
 
@@ -146,15 +147,24 @@ class Walk {
   const std::string& path_;
   LineStore& lines_;
   std::int64_t bytes_ = 0;
+  std::int64_t reported_ = -1;  // bytes_ as last shown
   std::int64_t total_ = 0;
   std::size_t counted_ = 0;  // lines [0, counted_) of the walk are in bytes_
 };
 
 // Each line counts twice, once for reading it and once for walking it, so
-// the caption ends at twice the file's length.
+// the caption ends at twice the file's length. It is shown every 64 KB of
+// the count (a call per line cost as much as the walk's tests of the line)
+// and when the walk is through.
 void Walk::count_through(std::size_t i) {
   for (; counted_ <= i && lines_.has(counted_); ++counted_)
     bytes_ += 2 * (static_cast<std::int64_t>(lines_[counted_].size()) + 2);
+  if (bytes_ - reported_ >= (64 << 10)) report();
+}
+
+void Walk::report() {
+  if (bytes_ == reported_) return;
+  reported_ = bytes_;
   ws_.Syosai_no(bytes_, total_);
 }
 
@@ -280,6 +290,7 @@ void Walk::run() {
       own_page = true;
     }
   }
+  report();
   lines_.clear();
 
   if (own_page) {
