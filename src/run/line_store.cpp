@@ -1,5 +1,6 @@
 #include "run/line_store.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstdint>
@@ -148,9 +149,9 @@ bool LineStore::read_up_to(std::size_t i) const {
 }
 
 void LineStore::release_before(std::size_t i) {
-  while (base_ < i && count_ > 0) {
-    head_ = (head_ + 1) & (ring_.size() - 1);
-    --count_;
-    ++base_;
-  }
+  if (i <= base_ || count_ == 0) return;
+  const std::size_t k = std::min(i - base_, count_);
+  head_ = (head_ + k) & (ring_.size() - 1);
+  count_ -= k;
+  base_ += k;
 }
