@@ -18,6 +18,16 @@ constexpr std::array<std::int8_t, 256> kValues = [] {
   return t;
 }();
 
+// The value of a character (low six bits) already in its place among the 24
+// bits of its group: character k of four shifted by 18 - 6k.
+using Placed = std::array<std::array<std::uint32_t, 256>, 4>;
+constexpr Placed kPlaced = [] {
+  Placed t{};
+  for (std::size_t k = 0; k < 4; ++k)
+    for (std::size_t c = 0; c < 256; ++c) t[k][c] = static_cast<std::uint32_t>(kValues[c] & 63) << (18 - 6 * k);
+  return t;
+}();
+
 int b64_value(std::string_view ch) {
   if (ch.empty()) return 0;
   if (ch.size() != 1) return -1;
@@ -73,11 +83,11 @@ void B64_Line_Append(std::string_view line, std::string& out) {
   char* w = out.data() + start;
   // Four single-byte characters at g, decoded in place.
   auto put_group = [&w](const char* g) {
-    auto value = [](char ch) { return kValues[static_cast<unsigned char>(ch)] & 63; };
-    const int a = value(g[0]), b = value(g[1]), c = value(g[2]), d = value(g[3]);
-    w[0] = static_cast<char>((a << 2) | (b >> 4));
-    w[1] = static_cast<char>(((b & 15) << 4) | (c >> 2));
-    w[2] = static_cast<char>(((c & 3) << 6) | d);
+    auto at = [g](int k) { return static_cast<unsigned char>(g[k]); };
+    const std::uint32_t bits = kPlaced[0][at(0)] | kPlaced[1][at(1)] | kPlaced[2][at(2)] | kPlaced[3][at(3)];
+    w[0] = static_cast<char>(bits >> 16);
+    w[1] = static_cast<char>(bits >> 8);
+    w[2] = static_cast<char>(bits);
     w += g[3] != '=' ? 3 : g[2] != '=' ? 2 : 1;
   };
   std::size_t pos = 0;

@@ -138,6 +138,7 @@ TEST(B64Line, Table) {
       {"several groups", "SGVsbG8sIHdvcmxk", "Hello, world"},
       {"binary bytes", "AP8Q/w==", "\0\xFF\x10\xFF"s},
       {"space is not skipped", "QUJD QUJD", "ABC\xFD\x05\x09\x0C\0\0"s},
+      {"= inside the line ends only its group", "QQ==QUJD", "AABC"},
       {"empty", "", ""},
   };
   for (const TextRow& r : rows) {
