@@ -154,8 +154,7 @@ class Walk {
 
 // Each line counts twice, once for reading it and once for walking it, so
 // the caption ends at twice the file's length. It is shown every 64 KB of
-// the count (a call per line cost as much as the walk's tests of the line)
-// and when the walk is through.
+// the count and when the walk is through: no caption needs every line.
 void Walk::count_through(std::size_t i) {
   for (; counted_ <= i && lines_.has(counted_); ++counted_)
     bytes_ += 2 * (static_cast<std::int64_t>(lines_[counted_].size()) + 2);
