@@ -56,6 +56,12 @@ namespace {
   fail(what, err);
 }
 
+// Closes fd, then fails with err (taken before the close could change errno).
+[[noreturn]] void close_and_fail(int fd, const std::string& what, int err) {
+  ::close(fd);
+  fail(what, err);
+}
+
 void write_all(int fd, std::string_view data, const std::string& path) {
   const char* p = data.data();
   std::size_t left = data.size();
@@ -63,9 +69,7 @@ void write_all(int fd, std::string_view data, const std::string& path) {
     ssize_t n = ::write(fd, p, left);
     if (n < 0) {
       if (errno == EINTR) continue;
-      int e = errno;
-      ::close(fd);
-      fail(path, e);
+      close_and_fail(fd, path, errno);
     }
     p += n;
     left -= static_cast<std::size_t>(n);
@@ -92,9 +96,7 @@ std::string read_file(const std::string& path) {
     ssize_t n = ::read(fd, buf, sizeof buf);
     if (n < 0) {
       if (errno == EINTR) continue;
-      int e = errno;
-      ::close(fd);
-      fail(path, e);
+      close_and_fail(fd, path, errno);
     }
     if (n == 0) break;
     data.append(buf, static_cast<std::size_t>(n));
@@ -188,18 +190,11 @@ void update_in_place(const std::string& path, std::string_view old_data, std::st
   while (at < new_data.size()) {
     ssize_t n = ::pwrite(fd, new_data.data() + at, new_data.size() - at, static_cast<off_t>(at));
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      int e = n < 0 ? errno : EIO;
-      ::close(fd);
-      fail(path, e);
-    }
+    if (n <= 0) close_and_fail(fd, path, n < 0 ? errno : EIO);
     at += static_cast<std::size_t>(n);
   }
-  if (new_data.size() < old_data.size() && ::ftruncate(fd, static_cast<off_t>(new_data.size())) != 0) {
-    int e = errno;
-    ::close(fd);
-    fail(path, e);
-  }
+  if (new_data.size() < old_data.size() && ::ftruncate(fd, static_cast<off_t>(new_data.size())) != 0)
+    close_and_fail(fd, path, errno);
   if (::close(fd) != 0) fail(path, errno);
 }
 
@@ -286,19 +281,13 @@ MappedFile::MappedFile(const std::string& path, bool read_now) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) fail(path, errno);
   struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    const int e = errno;
-    ::close(fd);
-    fail(path, e);
-  }
+  if (::fstat(fd, &st) != 0) close_and_fail(fd, path, errno);
   size_ = static_cast<std::size_t>(st.st_size);
   if (size_ > 0) {
     data_ = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | (read_now ? MAP_POPULATE : 0), fd, 0);
     if (data_ == MAP_FAILED) {
-      const int e = errno;
       data_ = nullptr;
-      ::close(fd);
-      fail(path, e);
+      close_and_fail(fd, path, errno);
     }
   }
   ::close(fd);
