@@ -71,7 +71,7 @@ bool Make_Index(Workspace& ws, const std::string& folder) {
     ws.Syosai_no(100, 100);
     return true;
   } catch (const std::exception& e) {
-    ws.Report_Error("Make_Index", vb_error_number(e));
+    ws.Report_Error("Make_Index", e);
   } catch (...) {
     ws.Report_Error("Make_Index", 5);
   }

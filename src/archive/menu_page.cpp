@@ -169,7 +169,7 @@ bool Make_Menu(Workspace& ws, const std::string& folder) {
     ws.Syosai_no(static_cast<std::int64_t>(n), static_cast<std::int64_t>(n));
     return true;
   } catch (const std::exception& e) {
-    ws.Report_Error("Make_Menu", vb_error_number(e));
+    ws.Report_Error("Make_Menu", e);
   } catch (...) {
     ws.Report_Error("Make_Menu", 5);
   }

@@ -156,7 +156,7 @@ bool Read_Menu(Workspace& ws, const std::string& folder) {
     }
     return true;
   } catch (const std::exception& e) {
-    ws.Report_Error("Read_Menu", vb_error_number(e));
+    ws.Report_Error("Read_Menu", e);
   } catch (...) {
     ws.Report_Error("Read_Menu", 5);
   }

@@ -44,7 +44,7 @@ bool Put_Rank_Page(Workspace& ws, const std::string& folder, const std::function
     write_file_atomic(join_path(folder, "rank_hyo.htm"), page());
     return true;
   } catch (const std::exception& e) {
-    ws.Report_Error("Address_Count", vb_error_number(e));
+    ws.Report_Error("Address_Count", e);
     return false;
   }
 }

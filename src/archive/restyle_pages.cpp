@@ -58,7 +58,7 @@ bool Update_Text(Workspace& ws, const std::string& folder) {
     }
     return true;
   } catch (const std::exception& e) {
-    ws.Report_Error("Update_Text", vb_error_number(e));
+    ws.Report_Error("Update_Text", e);
     return false;
   }
 }

@@ -208,7 +208,7 @@ bool Syosai_Make(Workspace& ws) {
     }
     return true;
   } catch (const std::exception& e) {
-    ws.Report_Error("Syosai_Make", vb_error_number(e));
+    ws.Report_Error("Syosai_Make", e);
   } catch (...) {
     ws.Report_Error("Syosai_Make", 5);
   }

@@ -321,7 +321,7 @@ bool File_Syori(Workspace& ws, const std::string& folder, const std::string& pat
     writer.finish();
     return true;
   } catch (const std::exception& e) {
-    ws.Report_Error("File_Syori", vb_error_number(e));
+    ws.Report_Error("File_Syori", e);
   } catch (...) {
     ws.Report_Error("File_Syori", 5);
   }

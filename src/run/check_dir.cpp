@@ -1,5 +1,6 @@
 #include "run/check_dir.h"
 
+#include <cerrno>
 #include <exception>
 
 #include "archive/menu_reader.h"
@@ -16,7 +17,7 @@ void cancel_message(Workspace& ws) { ws.ui->message("情報", "処理を中断�
 bool Check_Dir(Workspace& ws, const std::string& folder) {
   try {
     ws.Step_Msg = "GetAttr(" + folder + ") チェック中";
-    if (!exists(folder)) throw VbError(53, folder + ": no such file or folder");
+    if (!exists(folder)) throw VbError(53, folder + ": " + error_reason(ENOENT));
 
     if (is_directory(folder)) {
       if (has_files(folder)) {
@@ -71,7 +72,7 @@ bool Check_Dir(Workspace& ws, const std::string& folder) {
     Make_HisFile(ws.App_Dir, folder);
     return true;
   } catch (const std::exception& e) {
-    ws.Report_Error("Check_Dir", vb_error_number(e), ws.Step_Msg);
+    ws.Report_Error("Check_Dir", e, ws.Step_Msg);
   }
   return false;
 }

@@ -143,7 +143,7 @@ bool jidou_Jikkou(Workspace& ws, const std::vector<std::string>& inputs, const s
 
     return Run_Conversion(ws, folder, files, "jidou_Jikkou");
   } catch (const std::exception& e) {
-    ws.Report_Error("jidou_Jikkou", vb_error_number(e));
+    ws.Report_Error("jidou_Jikkou", e);
     return false;
   }
 }

@@ -32,7 +32,7 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
     try {
       Drop_Menu_Index(folder);
     } catch (const std::exception& e) {
-      ws.Report_Error(run_name, vb_error_number(e));
+      ws.Report_Error(run_name, e);
       return false;
     }
   }
@@ -50,7 +50,7 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
     try {
       ws.Old_Archive->Recall(ws);
     } catch (const std::exception& e) {
-      ws.Report_Error("Read_Menu", vb_error_number(e));
+      ws.Report_Error("Read_Menu", e);
       return false;
     }
   }
@@ -77,7 +77,7 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
     try {
       Make_ThreadList(ws, folder);
     } catch (const std::exception& e) {
-      ws.Report_Error(run_name, vb_error_number(e));
+      ws.Report_Error(run_name, e);
       return false;
     }
     ws.Syori_no(n + 5, total);

@@ -20,6 +20,12 @@ int vb_error_number(const std::exception& e) {
   return 5;
 }
 
+std::string error_text(const std::exception& e) {
+  if (dynamic_cast<const VbError*>(&e)) return e.what();
+  if (dynamic_cast<const std::bad_alloc*>(&e)) return "メモリが足りません (out of memory)";
+  return std::string("内部エラー (") + e.what() + ")";
+}
+
 int vb_code_from_errno(int err) {
   switch (err) {
     case ENOENT:
@@ -44,15 +50,54 @@ int vb_code_from_errno(int err) {
   }
 }
 
+std::string error_reason(int err) {
+  const char* ja = nullptr;
+  switch (err) {
+    case ENOENT:
+      ja = "ファイルまたはフォルダがありません";
+      break;
+    case ENOTDIR:
+      ja = "途中の名前がフォルダではありません";
+      break;
+    case EISDIR:
+      ja = "フォルダです";
+      break;
+    case EACCES:
+    case EPERM:
+      ja = "アクセスが許可されていません";
+      break;
+    case EROFS:
+      ja = "読み取り専用のファイルシステムです";
+      break;
+    case ENOSPC:
+    case EDQUOT:
+      ja = "ディスクの空きがありません";
+      break;
+    case EIO:
+      ja = "入出力エラー";
+      break;
+    case EEXIST:
+      ja = "同じ名前のものが既にあります";
+      break;
+    case ENAMETOOLONG:
+      ja = "名前が長すぎます";
+      break;
+    default:
+      break;
+  }
+  const std::string sys = std::strerror(err);
+  return ja ? std::string(ja) + " (" + sys + ")" : sys;
+}
+
 namespace {
 
 [[noreturn]] void fail(const std::string& what, int err) {
-  throw VbError(vb_code_from_errno(err), what + ": " + std::strerror(err));
+  throw VbError(vb_code_from_errno(err), what + ": " + error_reason(err));
 }
 
 // Creating a file fails with ENOENT only when its folder is missing.
 [[noreturn]] void fail_create(const std::string& what, int err) {
-  if (err == ENOENT) throw VbError(76, what + ": " + std::strerror(err));
+  if (err == ENOENT) throw VbError(76, what + ": " + error_reason(err));
   fail(what, err);
 }
 
@@ -364,6 +409,6 @@ void remove_file(const std::string& path) {
 void make_directory(const std::string& path) {
   if (::mkdir(path.c_str(), 0755) != 0) {
     int e = errno;
-    throw VbError(e == ENOENT ? 76 : vb_code_from_errno(e), path + ": " + std::strerror(e));
+    throw VbError(e == ENOENT ? 76 : vb_code_from_errno(e), path + ": " + error_reason(e));
   }
 }

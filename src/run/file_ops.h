@@ -23,6 +23,13 @@ int vb_error_number(const std::exception& e);
 
 // Maps an errno value to the codes above.
 int vb_code_from_errno(int err);
+// The reason an errno value gives, for a person: Japanese where we have the
+// words, followed by the system's own text ("ディスクの空きがありません (No
+// space left on device)").
+std::string error_reason(int err);
+// What a caught exception tells a person: a VbError's text (the file and the
+// reason), and a plain word for the rest.
+std::string error_text(const std::exception& e);
 
 // "dir" + "/" + "name".
 std::string join_path(std::string_view dir, std::string_view name);

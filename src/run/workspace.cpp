@@ -1,5 +1,7 @@
 #include "run/workspace.h"
 
+#include "run/file_ops.h"
+
 void Workspace::Report_Error(std::string_view proc, int number, std::string_view extra) {
   std::string text = "エラーが発生しました。(";
   text.append(proc);
@@ -10,4 +12,11 @@ void Workspace::Report_Error(std::string_view proc, int number, std::string_view
   }
   ui->message("エラー", text, RunUi::Icon::Critical);
   ui->clear_progress();
+}
+
+void Workspace::Report_Error(std::string_view proc, const std::exception& e, std::string_view step) {
+  std::string extra(step);
+  if (!extra.empty()) extra += "\r\n";
+  extra += error_text(e);
+  Report_Error(proc, vb_error_number(e), extra);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
@@ -68,4 +69,7 @@ struct Workspace {
   // followed by a line break and extra when extra is not empty; then both
   // progress labels are cleared.
   void Report_Error(std::string_view proc, int number, std::string_view extra = {});
+  // The same for a caught exception: its number, then the step's own line
+  // (when given) and the file concerned with the reason, each on a line.
+  void Report_Error(std::string_view proc, const std::exception& e, std::string_view step = {});
 };

@@ -197,10 +197,12 @@ TEST(MakeMenu, FailuresReported) {
     std::string folder_suffix;
     const char* syo_line;
     std::string message;
+    std::string reason;  // the second line names the file and why
   } rows[] = {
-      {"missing_folder", "/no/such", nullptr, "(Make_Menu:76)"},
-      {"number_outside_work_list", "", "Z0000005\t5", "(Make_Menu:9)"},
-      {"line_without_number", "", "Z0000000", "(Make_Menu:5)"},
+      {"missing_folder", "/no/such", nullptr, "(Make_Menu:76)",
+       "/no/such/menu.html: ファイルまたはフォルダがありません (No such file or directory)"},
+      {"number_outside_work_list", "", "Z0000005\t5", "(Make_Menu:9)", "内部エラー (line list index)"},
+      {"line_without_number", "", "Z0000000", "(Make_Menu:5)", "thread line without a number"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -208,7 +210,8 @@ TEST(MakeMenu, FailuresReported) {
     if (r.syo_line) f.ws.syo_list.add(r.syo_line);
     EXPECT_FALSE(Make_Menu(f.ws, f.out.path() + r.folder_suffix));
     ASSERT_EQ(f.ui.messages.size(), 1u);
-    EXPECT_EQ(f.ui.messages[0], "エラー: エラーが発生しました。" + r.message + " 処理を中断します。");
+    const std::string reason = r.folder_suffix.empty() ? r.reason : f.out.path() + r.reason;
+    EXPECT_EQ(f.ui.messages[0], "エラー: エラーが発生しました。" + r.message + " 処理を中断します。\r\n" + reason);
     EXPECT_FALSE(std::filesystem::exists(f.out / "menu.html"));
   }
 }

@@ -183,8 +183,10 @@ TEST(ReadMenu, MalformedEntryIsReportedNotCrashed) {
     ArchiveFixture f;
     f.out.write("menu.html", Crlf({good, r.line, good}));
     EXPECT_FALSE(Read_Menu(f.ws, f.out.path()));
-    EXPECT_EQ(f.ui.messages,
-              (Lines{"エラー: エラーが発生しました。(Read_Menu:" + std::to_string(r.number) + ") 処理を中断します。"}));
+    ASSERT_EQ(f.ui.messages.size(), 1u);
+    EXPECT_TRUE(f.ui.messages[0].starts_with("エラー: エラーが発生しました。(Read_Menu:" + std::to_string(r.number) +
+                                             ") 処理を中断します。\r\n"))
+        << f.ui.messages[0];
     EXPECT_EQ(f.ws.work_list.count(), 1u);  // the line before the fault stays
   }
 }

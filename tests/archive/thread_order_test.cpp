@@ -128,7 +128,8 @@ TEST(SyosaiMake, ShortWorkLineReportedAsError) {
   ArchiveFixture f;
   f.ws.work_list.add("2004-01-01 00:00:00\tsubject only");
   EXPECT_FALSE(Syosai_Make(f.ws));
-  EXPECT_EQ(f.ui.messages, (Lines{"エラー: エラーが発生しました。(Syosai_Make:9) 処理を中断します。"}));
+  EXPECT_EQ(f.ui.messages, (Lines{"エラー: エラーが発生しました。(Syosai_Make:9) 処理を中断します。\r\nwork_list line "
+                                  "with fewer than seven fields"}));
 }
 
 // A generated archive of 33,000 messages (more than a 16-bit count): a

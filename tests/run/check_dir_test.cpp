@@ -100,8 +100,9 @@ TEST(CheckDir, MissingPathNamesTheOperation) {
   std::string p = f.out / "missing";
   EXPECT_FALSE(Check_Dir(f.ws, p));
   ASSERT_EQ(f.ui.messages.size(), 1u);
-  EXPECT_EQ(f.ui.messages[0],
-            "エラー: エラーが発生しました。(Check_Dir:53) 処理を中断します。\r\nGetAttr(" + p + ") チェック中");
+  EXPECT_EQ(f.ui.messages[0], "エラー: エラーが発生しました。(Check_Dir:53) 処理を中断します。\r\nGetAttr(" + p +
+                                  ") チェック中\r\n" + p +
+                                  ": ファイルまたはフォルダがありません (No such file or directory)");
   EXPECT_FALSE(fs::exists(f.app / "vorn_htm.his"));
 }
 

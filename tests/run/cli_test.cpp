@@ -52,7 +52,8 @@ TEST(Cli, StopsAreReportedWithTheirStatus) {
       {"pattern_in_missing_folder", "-i '" + (t / "nowhere/*.mbx") + "' -o " + (t / "o"), 1,
        "警告: ファイルが選択されていません。\n"},
       {"parent_folder_missing", "-i " + in + " -o " + (t / "no/such/out"), 1,
-       "エラー: エラーが発生しました。(jidou_Jikkou:76) 処理を中断します。\n"},
+       "エラー: エラーが発生しました。(jidou_Jikkou:76) 処理を中断します。\n" + (t / "no/such/out") +
+           ": ファイルまたはフォルダがありません (No such file or directory)\n"},
       {"file_in_the_way", "-i " + in + " -o " + file_in_way, 1, "情報: 処理を中断します。\n"},
   };
   for (const Row& r : rows) {
