@@ -6,6 +6,7 @@
 #include <cstring>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "run/command_line.h"
 #include "run/console_ui.h"
@@ -82,11 +83,7 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  std::string command_line;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) command_line += ' ';
-    command_line += argv[i];
-  }
+  const std::vector<std::string> words(argv + 1, argv + argc);
 
   ConsoleUi ui;
   try {
@@ -95,11 +92,11 @@ int main(int argc, char** argv) {
     // line by line (a held pointer, so leak checkers see it as reachable).
     static Workspace* const ws = new Workspace(ui);
     ws->App_Dir = program_folder();
-    if (command_line.empty()) {
+    if (words.empty()) {
       std::fputs(kUsage, stderr);
       return 2;
     }
-    return Check_Option(*ws, command_line);
+    return Check_Option(*ws, words);
   } catch (const std::exception& e) {
     ui.message("エラー", std::string("エラーが発生しました。") + e.what(), RunUi::Icon::Critical);
     return 1;

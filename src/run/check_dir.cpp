@@ -5,12 +5,42 @@
 
 #include "archive/menu_reader.h"
 #include "run/file_ops.h"
+#include "run/folder_lock.h"
 #include "run/history.h"
 #include "run/workspace.h"
 
 namespace {
 
-void cancel_message(Workspace& ws) { ws.ui->message("情報", "処理を中断します。", RunUi::Icon::Information); }
+void cancel_message(Workspace& ws, const std::string& why = {}) {
+  ws.ui->message("情報", why.empty() ? "処理を中断します。" : "処理を中断します。\r\n" + why, RunUi::Icon::Information);
+}
+
+// Takes the run's lock on folder before anything there is read or deleted,
+// and clears what stopped runs left; false (reported) when another run held
+// the folder for the whole wait.
+bool Lock_Folder(Workspace& ws, const std::string& folder) {
+  if (!ws.Folder_Lock) return true;
+  ws.Step_Msg = "Lock(" + folder + ")";
+  if (!ws.Folder_Lock->acquire(folder, Lock_Wait())) {
+    ws.Folder_Busy = true;
+    ws.Report_Error("Check_Dir", 75,
+                    folder + ": 別の vorn_htm がこのフォルダで実行中のため、処理できません (locked by another run)");
+    return false;
+  }
+  Remove_Leftovers(folder);
+  return true;
+}
+
+// A rebuild deletes every ordinary file of the folder: only where an archive
+// stands (or nothing at all), never in a folder of other files.
+bool Holds_Archive(const std::string& folder) {
+  return exists(join_path(folder, "menu.html")) || exists(join_path(folder, "index.html"));
+}
+
+void Delete_Files(Workspace& ws, const std::string& folder) {
+  ws.Step_Msg = "Kill " + folder + "/*.*";
+  for (const std::string& name : list_files(folder)) remove_file(join_path(folder, name));
+}
 
 }  // namespace
 
@@ -20,6 +50,7 @@ bool Check_Dir(Workspace& ws, const std::string& folder) {
     if (!exists(folder)) throw VbError(53, folder + ": " + error_reason(ENOENT));
 
     if (is_directory(folder)) {
+      if (!Lock_Folder(ws, folder)) return false;
       if (has_files(folder)) {
         RunUi::Answer answer;
         if (ws.Auto_Answer == "y") {
@@ -39,8 +70,16 @@ bool Check_Dir(Workspace& ws, const std::string& folder) {
           ws.Step_Msg = "Read_Menu(" + folder + ")";
           if (!Read_Menu(ws, folder)) return false;
         } else if (answer == RunUi::Answer::No) {
-          ws.Step_Msg = "Kill " + folder + "/*.*";
-          for (const std::string& name : list_files(folder)) remove_file(join_path(folder, name));
+          if (!Holds_Archive(folder)) {
+            ws.ui->message("エラー",
+                           folder +
+                               " にはアーカイブ (menu.html, index.html) がないため、ファイルを削除しません。\r\n"
+                               "処理を中断します。",
+                           RunUi::Icon::Critical);
+            ws.ui->clear_progress();
+            return false;
+          }
+          Delete_Files(ws, folder);
         } else {
           cancel_message(ws);
           return false;
@@ -50,7 +89,8 @@ bool Check_Dir(Workspace& ws, const std::string& folder) {
       // A file stands where the folder should be. The command line never
       // replaces it; the window asks first.
       RunUi::Answer answer = RunUi::Answer::Cancel;
-      if (ws.Auto_Answer != "y" && ws.Auto_Answer != "n") {
+      const bool command_line = ws.Auto_Answer == "y" || ws.Auto_Answer == "n";
+      if (!command_line) {
         answer = ws.ui->ask("確認",
                             folder +
                                 "配下にファイルを作成する為、\r"
@@ -61,12 +101,13 @@ bool Check_Dir(Workspace& ws, const std::string& folder) {
                             RunUi::Icon::Question, RunUi::Buttons::OkCancel);
       }
       if (answer != RunUi::Answer::Ok) {
-        cancel_message(ws);
+        cancel_message(ws, command_line ? folder + ": フォルダではなくファイルです" : std::string());
         return false;
       }
       ws.Step_Msg = "Kill→MkDir(" + folder + ")";
       remove_file(folder);
       make_directory(folder);
+      if (!Lock_Folder(ws, folder)) return false;
     }
 
     Make_HisFile(ws.App_Dir, folder);

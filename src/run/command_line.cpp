@@ -17,31 +17,11 @@ std::string lower_text(std::string s) {
   return s;
 }
 
-std::string ltrim_blanks(const std::string& s) {
-  std::size_t b = s.find_first_not_of(' ');
-  return b == std::string::npos ? std::string() : s.substr(b);
-}
-
-std::string trim_blanks(const std::string& s) {
-  std::size_t b = s.find_first_not_of(' ');
-  if (b == std::string::npos) return {};
-  std::size_t e = s.find_last_not_of(' ');
-  return s.substr(b, e - b + 1);
-}
-
 // 'i', 'o' or 'd' when w begins with that option, else 0.
 char option_letter(const std::string& w) {
   if (w.size() < 2 || w[0] != '-') return 0;
   char c = lower(w[1]);
   return (c == 'i' || c == 'o' || c == 'd') ? c : 0;
-}
-
-// Takes the text up to the first blank of w as a value and leaves w after it.
-std::string take_word(std::string& w) {
-  std::size_t p = w.find(' ');
-  std::string value = trim_blanks(w.substr(0, p));
-  w = (p == std::string::npos) ? std::string() : ltrim_blanks(w.substr(p + 1));
-  return value;
 }
 
 // "*" any run of characters, "?" any one character; nothing else is special.
@@ -68,23 +48,24 @@ bool wildcard_match(const char* pat, const char* name) {
 
 }  // namespace
 
-Options Parse_Options(const std::string& command_line) {
+Options Parse_Options(const std::vector<std::string>& words) {
   Options o;
   std::string d_value;
-  std::string w = trim_blanks(command_line) + " ";
-  for (;;) {
-    char letter = option_letter(w);
+  std::size_t k = 0;
+  // The option's value: the rest of its word, or else the next word whole.
+  const auto value_of = [&words, &k](const std::string& word) {
+    if (word.size() > 2) return word.substr(2);
+    return k < words.size() ? words[k++] : std::string();
+  };
+  while (k < words.size()) {
+    const std::string& word = words[k++];
+    const char letter = option_letter(word);
     if (!letter) break;
-    w = ltrim_blanks(w.substr(2));
-    std::string value = take_word(w);
+    std::string value = value_of(word);
     if (letter == 'i') {
       o.inputs.assign(1, value);
       // A shell that expanded an unquoted pattern left the other matches here.
-      while (!w.empty() && !option_letter(w)) {
-        std::string next = w.substr(0, w.find(' '));
-        if (!is_regular_file(next)) break;
-        o.inputs.push_back(take_word(w));
-      }
+      while (k < words.size() && !option_letter(words[k]) && is_regular_file(words[k])) o.inputs.push_back(words[k++]);
     } else if (letter == 'o') {
       o.output = value;
     } else {
@@ -135,7 +116,9 @@ bool jidou_Jikkou(Workspace& ws, const std::vector<std::string>& inputs, const s
     if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
 
     if (files.empty()) {
-      ws.ui->message("警告", "ファイルが選択されていません。", RunUi::Icon::Warning);
+      std::string named;
+      for (const std::string& pattern_word : inputs) named += "\r\n" + pattern_word;
+      ws.ui->message("警告", "ファイルが選択されていません。" + named, RunUi::Icon::Warning);
       return false;
     }
 
@@ -148,16 +131,18 @@ bool jidou_Jikkou(Workspace& ws, const std::vector<std::string>& inputs, const s
   }
 }
 
-int Check_Option(Workspace& ws, const std::string& command_line) {
-  Options o = Parse_Options(command_line);
+int Check_Option(Workspace& ws, const std::vector<std::string>& words) {
+  Options o = Parse_Options(words);
   if (!o.valid) {
     ws.ui->message("エラー",
                    "オプションが不正です。\r\n"
                    "  （-i 入力ファイル指定 -o 出力先フォルダ [-d ファイル削除Y/N]）\r\n"
-                   "処理を終了します。",
+                   "処理を終了します。\r\n"
+                   "詳しくは vorn_htm --help をご覧ください。",
                    RunUi::Icon::Critical);
     return 2;
   }
   ws.Auto_Answer = o.Auto_Answer;
-  return jidou_Jikkou(ws, o.inputs, o.output) ? 0 : 1;
+  if (jidou_Jikkou(ws, o.inputs, o.output)) return 0;
+  return ws.Folder_Busy ? 75 : 1;
 }

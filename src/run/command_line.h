@@ -1,16 +1,16 @@
 // The unattended run from the command line.
 //
-// The command line is the program's arguments joined by single blanks. It is
-// read as a sequence of options "-i VALUE", "-o VALUE", "-d VALUE" in any
-// order; the letter may be written in either case and the value may follow it
-// with or without a blank ("-ifile" is "-i file"); any word that merely
-// begins with "-i", "-o" or "-d" is taken as that option. A value ends at the
-// next blank, so paths with blanks cannot be given, and quotation marks are
-// ordinary characters. A later occurrence of an option replaces the earlier
-// one. Reading stops at the first word that is no option; the rest is
-// ignored, except that words right after the -i value which name existing
-// files are further input files (what a shell makes of an unquoted pattern).
-// An option with nothing after it gets an empty value.
+// The command line is the program's argument words as the shell handed them
+// over; each word is one value, blanks and quotation marks included
+// (-o "My Mail/list" is the folder "My Mail/list"). It is read as a sequence
+// of options "-i VALUE", "-o VALUE", "-d VALUE" in any order; the letter may
+// be written in either case and the value may be the rest of the option's
+// word ("-ifile" is "-i file"); any word that merely begins with "-i", "-o"
+// or "-d" is taken as that option. A later occurrence of an option replaces
+// the earlier one. Reading stops at the first word that is no option; the
+// rest is ignored, except that words right after the -i value which name
+// existing files are further input files (what a shell makes of an unquoted
+// pattern). An option with nothing after it gets an empty value.
 #pragma once
 
 #include <string>
@@ -25,7 +25,7 @@ struct Options {
   bool valid = false;
 };
 
-Options Parse_Options(const std::string& command_line);
+Options Parse_Options(const std::vector<std::string>& words);
 
 // Input files of one input word: the word itself when it has no "*" or "?"
 // and names an ordinary file; otherwise the ordinary, non-hidden files of its
@@ -34,7 +34,7 @@ std::vector<std::string> Expand_Input(const std::string& pattern_word);
 
 // Reads the command line and performs the run. Returns the exit status:
 // 0 the archive was written, 2 invalid options, 1 any other stop.
-int Check_Option(Workspace& ws, const std::string& command_line);
+int Check_Option(Workspace& ws, const std::vector<std::string>& words);
 
 // The run itself; true when the archive was written.
 bool jidou_Jikkou(Workspace& ws, const std::vector<std::string>& inputs, const std::string& output);

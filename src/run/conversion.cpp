@@ -14,7 +14,33 @@
 #include "mail/mailbox.h"
 #include "run/check_dir.h"
 #include "run/file_ops.h"
+#include "run/folder_lock.h"
 #include "run/workspace.h"
+
+namespace {
+
+// Every input file is opened before anything in the output folder changes,
+// so that an input the run cannot read never costs the old archive (a
+// rebuild deletes it first) or leaves it half appended.
+bool Inputs_Readable(Workspace& ws, const std::vector<std::string>& files) {
+  try {
+    for (const std::string& file : files) ReadOnlyFile check(file);
+    return true;
+  } catch (const std::exception& e) {
+    ws.Report_Error("File_Syori", e);
+    return false;
+  }
+}
+
+// The run's hold on its folder lock, released when the run returns.
+struct HeldLock {
+  explicit HeldLock(Workspace& ws) : ws(ws) { ws.Folder_Lock = &lock; }
+  ~HeldLock() { ws.Folder_Lock = nullptr; }
+  Workspace& ws;
+  FolderLock lock;
+};
+
+}  // namespace
 
 bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<std::string>& files,
                     const char* run_name) {
@@ -25,6 +51,9 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
   const std::int64_t n = static_cast<std::int64_t>(files.size());
   const std::int64_t total = n + 4 + (ws.set.KB_THRE ? 1 : 0);
 
+  ws.Folder_Busy = false;
+  if (!Inputs_Readable(ws, files)) return false;
+  HeldLock held(ws);
   if (!Check_Dir(ws, folder)) return false;
   // An index the run did not take describes a menu this run replaces; a
   // file system with coarse times could not tell the two menus apart.

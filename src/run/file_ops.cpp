@@ -243,6 +243,14 @@ void update_in_place(const std::string& path, std::string_view old_data, std::st
   if (::close(fd) != 0) fail(path, errno);
 }
 
+bool is_temp_name(std::string_view name) {
+  if (!name.starts_with(kTempPrefix) || name.size() < kTempPrefix.size() + 7) return false;
+  if (name[name.size() - 7] != '.') return false;
+  for (char c : name.substr(name.size() - 6))
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return false;
+  return true;
+}
+
 AtomicOut::AtomicOut(std::string path) : path_(std::move(path)) {
   std::string dir = ".";
   std::string base = path_;
@@ -251,7 +259,7 @@ AtomicOut::AtomicOut(std::string path) : path_(std::move(path)) {
     dir = path_.substr(0, slash == 0 ? 1 : slash);
     base = path_.substr(slash + 1);
   }
-  temp_ = join_path(dir, "." + base + ".XXXXXX");
+  temp_ = join_path(dir, std::string(kTempPrefix) + base + ".XXXXXX");
   fd_ = ::mkstemp(temp_.data());
   if (fd_ < 0) fail_create(path_, errno);
   ::fchmod(fd_, 0644);
@@ -346,7 +354,9 @@ std::optional<FileStamp> file_stamp(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   return FileStamp{static_cast<long long>(st.st_size),
-                   static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec};
+                   static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec,
+                   static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec,
+                   static_cast<unsigned long long>(st.st_ino)};
 }
 
 bool exists(const std::string& path) {

@@ -65,6 +65,12 @@ class TextOut {
   std::string buf_;
 };
 
+// Temporary files are named kTempPrefix + the final name + "." + six random
+// letters or digits. The name is hidden, and no attachment is saved under a
+// name that starts with "."; so a name of this shape is always one of ours.
+inline constexpr std::string_view kTempPrefix = ".vorn_htm~";
+bool is_temp_name(std::string_view name);
+
 // A file written in pieces beside path and renamed over it by commit(), so
 // that readers see either the old or the new file whole. Lines collect in a
 // buffer that goes to the file whenever it grows past a megabyte, so a file
@@ -132,11 +138,16 @@ class MappedFile {
   std::size_t size_ = 0;
 };
 
-// Size and modification time (nanoseconds) of a file, to tell whether it
-// changed since they were taken; nothing when it cannot be read.
+// Size, modification and change times (nanoseconds) and inode of a file, to
+// tell whether it changed since they were taken; nothing when it cannot be
+// read. The change time is set by the system on every write and cannot be
+// set back (as the modification time can, by touch -r), and a file renamed
+// into the place of another has another inode.
 struct FileStamp {
   long long size = 0;
   long long mtime_ns = 0;
+  long long ctime_ns = 0;
+  unsigned long long inode = 0;
   bool operator==(const FileStamp&) const = default;
 };
 std::optional<FileStamp> file_stamp(const std::string& path);

@@ -21,6 +21,7 @@
 #include "settings/settings.h"
 
 class OldArchive;
+class FolderLock;
 
 struct Workspace {
   explicit Workspace(RunUi& ui) : ui(&ui) {}
@@ -56,6 +57,13 @@ struct Workspace {
   // Whether no Message-ID was held by two messages of work_list when it was
   // threaded.
   bool Ids_Unique = true;
+
+  // The lock on the output folder that the run holds while it works there
+  // (folder_lock.h); set by the run around its steps.
+  FolderLock* Folder_Lock = nullptr;
+  // Set when the run stopped because another run held the folder too long:
+  // the command line then exits with 75 (try again later).
+  bool Folder_Busy = false;
 
   RunUi* ui;
   // While a mailbox is walked, its pages go to this writer; else they are

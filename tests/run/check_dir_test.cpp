@@ -40,6 +40,33 @@ TEST(CheckDir, RebuildDeletesOrdinaryFilesKeepsSubfolders) {
   EXPECT_TRUE(fs::exists(f.out / "sub/keep.txt"));
 }
 
+// A rebuild deletes every ordinary file of the folder, so it is done only
+// where an archive stands: a folder of someone's other files stays whole.
+TEST(CheckDir, RebuildOnlyWhereAnArchiveStands) {
+  struct Row {
+    const char* name;
+    const char* file;
+    bool ok;
+  } rows[] = {{"menu", "menu.html", true}, {"index", "index.html", true}, {"other_files", "thesis.doc", false}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    Fixture f;
+    f.out.write(r.file, "x");
+    f.out.write("notes.txt", "mine");
+    f.ws.Auto_Answer = "n";
+    EXPECT_EQ(Check_Dir(f.ws, f.out.path()), r.ok);
+    EXPECT_EQ(fs::exists(f.out / "notes.txt"), !r.ok);
+    EXPECT_EQ(fs::exists(f.out / r.file), !r.ok);
+    if (!r.ok) {
+      ASSERT_EQ(f.ui.messages.size(), 1u);
+      EXPECT_EQ(f.ui.messages[0], "エラー: " + f.out.path() +
+                                      " にはアーカイブ (menu.html, index.html) がないため、ファイルを削除しません。\r\n"
+                                      "処理を中断します。");
+      EXPECT_FALSE(fs::exists(f.app / "vorn_htm.his"));
+    }
+  }
+}
+
 TEST(CheckDir, AppendWithoutMenuAddsNothing) {
   Fixture f;
   f.out.write("other.txt", "x");
@@ -62,10 +89,10 @@ TEST(CheckDir, WindowQuestionAnswers) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     Fixture f;
-    f.out.write("a.htm", "x");
+    f.out.write("index.html", "x");
     f.ui.answer = r.answer;
     EXPECT_EQ(Check_Dir(f.ws, f.out.path()), r.ok);
-    EXPECT_EQ(fs::exists(f.out / "a.htm"), r.file_kept);
+    EXPECT_EQ(fs::exists(f.out / "index.html"), r.file_kept);
     ASSERT_FALSE(f.ui.messages.empty());
     EXPECT_EQ(f.ui.messages[0].rfind("確認: " + f.out.path() + "配下に既にファイルが存在します。\r", 0), 0u);
     EXPECT_EQ(fs::exists(f.app / "vorn_htm.his"), r.ok);
@@ -82,7 +109,8 @@ TEST(CheckDir, FileInTheWay) {
     std::string p = f.out.write("target", "data");
     f.ws.Auto_Answer = "y";
     EXPECT_FALSE(Check_Dir(f.ws, p));
-    EXPECT_EQ(f.ui.messages, (std::vector<std::string>{"情報: 処理を中断します。"}));
+    EXPECT_EQ(f.ui.messages,
+              (std::vector<std::string>{"情報: 処理を中断します。\r\n" + p + ": フォルダではなくファイルです"}));
     EXPECT_TRUE(fs::is_regular_file(p));
   }
   {

@@ -8,41 +8,49 @@
 
 namespace {
 
+using Words = std::vector<std::string>;
+
 struct OptionRow {
   const char* name;
-  const char* line;
+  Words words;
   bool valid;
-  std::vector<std::string> inputs;
+  Words inputs;
   const char* output;
   const char* answer;
 };
 
 const OptionRow kRows[] = {
-    {"plain", "-i /m/a.mbx -o /w/ml", true, {"/m/a.mbx"}, "/w/ml", "y"},
-    {"any_order_delete", "-o /w/ml -d Y -i /m/*.mbx", true, {"/m/*.mbx"}, "/w/ml", "n"},
-    {"d_no_appends", "-i a -o b -d n", true, {"a"}, "b", "y"},
-    {"d_bad_value", "-i a -o b -d x", false, {"a"}, "b", "x"},
-    {"d_yes_is_bad", "-i a -o b -d yes", false, {"a"}, "b", "yes"},
-    {"only_input", "-i a", false, {"a"}, "", "y"},
-    {"only_output", "-o b", false, {}, "b", "y"},
-    {"extra_words_ignored", "-i a -o b extra words", true, {"a"}, "b", "y"},
-    {"letters_any_case_paths_keep_case", "-I /Mail/A.MBX -O /Web", true, {"/Mail/A.MBX"}, "/Web", "y"},
-    {"value_without_blank", "-ia.mbx -oout", true, {"a.mbx"}, "out", "y"},
-    {"word_beginning_with_option", "-input -o o", true, {"nput"}, "o", "y"},
-    {"word_after_value_stops_reading", "-input x -o o", false, {"nput"}, "", "y"},
-    {"option_last_without_value", "-o c -i", false, {""}, "c", "y"},
-    {"d_last_without_value", "-i a -o b -d", true, {"a"}, "b", "y"},
-    {"later_occurrence_wins", "-i a -o b -o c -i d", true, {"d"}, "c", "y"},
-    {"colour_word_is_no_option", "/col", false, {}, "", "y"},
-    {"surrounding_blanks", "   -i a   -o   b  ", true, {"a"}, "b", "y"},
-    {"quotes_are_ordinary", "-i \"a\" -o b", true, {"\"a\""}, "b", "y"},
-    {"stops_at_unknown_word", "-i a x -o b", false, {"a"}, "", "y"},
+    {"plain", {"-i", "/m/a.mbx", "-o", "/w/ml"}, true, {"/m/a.mbx"}, "/w/ml", "y"},
+    {"any_order_delete", {"-o", "/w/ml", "-d", "Y", "-i", "/m/*.mbx"}, true, {"/m/*.mbx"}, "/w/ml", "n"},
+    {"d_no_appends", {"-i", "a", "-o", "b", "-d", "n"}, true, {"a"}, "b", "y"},
+    {"d_bad_value", {"-i", "a", "-o", "b", "-d", "x"}, false, {"a"}, "b", "x"},
+    {"d_yes_is_bad", {"-i", "a", "-o", "b", "-d", "yes"}, false, {"a"}, "b", "yes"},
+    {"only_input", {"-i", "a"}, false, {"a"}, "", "y"},
+    {"only_output", {"-o", "b"}, false, {}, "b", "y"},
+    {"extra_words_ignored", {"-i", "a", "-o", "b", "extra", "words"}, true, {"a"}, "b", "y"},
+    {"letters_any_case_paths_keep_case", {"-I", "/Mail/A.MBX", "-O", "/Web"}, true, {"/Mail/A.MBX"}, "/Web", "y"},
+    {"value_in_option_word", {"-ia.mbx", "-oout"}, true, {"a.mbx"}, "out", "y"},
+    {"word_beginning_with_option", {"-input", "-o", "o"}, true, {"nput"}, "o", "y"},
+    {"word_after_value_stops_reading", {"-input", "x", "-o", "o"}, false, {"nput"}, "", "y"},
+    {"option_last_without_value", {"-o", "c", "-i"}, false, {""}, "c", "y"},
+    {"d_last_without_value", {"-i", "a", "-o", "b", "-d"}, true, {"a"}, "b", "y"},
+    {"later_occurrence_wins", {"-i", "a", "-o", "b", "-o", "c", "-i", "d"}, true, {"d"}, "c", "y"},
+    {"colour_word_is_no_option", {"/col"}, false, {}, "", "y"},
+    {"quotes_are_ordinary", {"-i", "\"a\"", "-o", "b"}, true, {"\"a\""}, "b", "y"},
+    {"stops_at_unknown_word", {"-i", "a", "x", "-o", "b"}, false, {"a"}, "", "y"},
+    // Each word is one value: blanks stay in it and never split it.
+    {"output_with_blank_then_d", {"-i", "a.eml", "-d", "y", "-o", "v4 x"}, true, {"a.eml"}, "v4 x", "n"},
+    {"d_after_output_with_blank", {"-i", "a.eml", "-o", "v3 x", "-d", "y"}, true, {"a.eml"}, "v3 x", "n"},
+    {"value_in_option_word_with_blank", {"-oMy Mail/list", "-iin box.mbx"}, true, {"in box.mbx"}, "My Mail/list", "y"},
+    {"leading_and_trailing_blanks_kept", {"-i", " a ", "-o", "b "}, true, {" a "}, "b ", "y"},
+    {"blank_word_is_no_option", {" -i", "a", "-o", "b"}, false, {}, "", "y"},
+    {"value_that_looks_like_an_option", {"-o", "-d", "-i", "a"}, true, {"a"}, "-d", "y"},
 };
 
 TEST(ParseOptions, Table) {
   for (const OptionRow& r : kRows) {
     SCOPED_TRACE(r.name);
-    Options o = Parse_Options(r.line);
+    Options o = Parse_Options(r.words);
     EXPECT_EQ(o.valid, r.valid);
     EXPECT_EQ(o.inputs, r.inputs);
     EXPECT_EQ(o.output, r.output);
@@ -52,8 +60,8 @@ TEST(ParseOptions, Table) {
 
 TEST(ParseOptions, ShellExpandedWordsAfterInputAreFiles) {
   TempDir d;
-  std::string a = d.write("a.mbx", "x"), b = d.write("b.mbx", "x"), c = d.write("c.mbx", "x");
-  Options o = Parse_Options("-i " + a + " " + b + " " + c + " -o " + d.path() + "/out");
+  std::string a = d.write("a.mbx", "x"), b = d.write("b b.mbx", "x"), c = d.write("c.mbx", "x");
+  Options o = Parse_Options({"-i", a, b, c, "-o", d.path() + "/out"});
   EXPECT_TRUE(o.valid);
   EXPECT_EQ(o.inputs, (std::vector<std::string>{a, b, c}));
   EXPECT_EQ(o.output, d.path() + "/out");

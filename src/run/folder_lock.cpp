@@ -1,0 +1,99 @@
+#include "run/folder_lock.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string_view>
+#include <thread>
+
+#include "run/file_ops.h"
+
+bool FolderLock::acquire(const std::string& folder, std::chrono::milliseconds wait) {
+  release();
+  const std::string path = join_path(folder, kLockName);
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+  if (fd < 0) throw VbError(vb_code_from_errno(errno), path + ": " + error_reason(errno));
+  const auto until = std::chrono::steady_clock::now() + wait;
+  auto pause = std::chrono::milliseconds(20);
+  for (;;) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      fd_ = fd;
+      return true;
+    }
+    const int e = errno;
+    if (e != EWOULDBLOCK && e != EINTR) {
+      ::close(fd);
+      throw VbError(vb_code_from_errno(e), path + ": " + error_reason(e));
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= until) break;
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, until - now));
+    pause = std::min(pause * 2, std::chrono::milliseconds(500));
+  }
+  ::close(fd);
+  return false;
+}
+
+void FolderLock::release() {
+  if (fd_ < 0) return;
+  ::close(fd_);  // closing the only descriptor releases the lock
+  fd_ = -1;
+}
+
+std::chrono::milliseconds Lock_Wait() {
+  if (const char* v = std::getenv("VORN_HTM_LOCK_WAIT")) {
+    char* end = nullptr;
+    const double s = std::strtod(v, &end);
+    if (end != v && s >= 0 && s < 1e6) return std::chrono::milliseconds(static_cast<long long>(s * 1000));
+  }
+  return std::chrono::minutes(10);
+}
+
+namespace {
+
+bool six_random(std::string_view s) {
+  if (s.size() != 6) return false;
+  for (char c : s)
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return false;
+  return true;
+}
+
+bool archive_file_name(std::string_view n) {
+  if (n == "menu.html" || n == "index.html" || n == "m0000000.txt" || n == "rank_hyo.htm" || n == ".vorn_htm.state" ||
+      n == ".vorn_htm.index")
+    return true;
+  if (n.size() != 12 || n[0] != 'm' || !n.ends_with(".htm")) return false;
+  for (char c : n.substr(1, 7))
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// ".menu.html.Ab12Cd", as earlier versions named their temporary files.
+bool old_leftover(std::string_view n) {
+  if (n.size() < 9 || n[0] != '.' || n[n.size() - 7] != '.') return false;
+  return six_random(n.substr(n.size() - 6)) && archive_file_name(n.substr(1, n.size() - 8));
+}
+
+}  // namespace
+
+int Remove_Leftovers(const std::string& folder) {
+  DIR* d = ::opendir(folder.c_str());
+  if (!d) return 0;
+  std::vector<std::string> names;
+  while (const dirent* e = ::readdir(d)) {
+    const std::string_view n = e->d_name;
+    if (e->d_type != DT_REG && e->d_type != DT_UNKNOWN) continue;
+    if (is_temp_name(n) || old_leftover(n)) names.emplace_back(n);
+  }
+  ::closedir(d);
+  int removed = 0;
+  for (const std::string& n : names) {
+    const std::string path = join_path(folder, n);
+    if (is_regular_file(path) && ::unlink(path.c_str()) == 0) ++removed;
+  }
+  return removed;
+}

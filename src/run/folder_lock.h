@@ -1,0 +1,43 @@
+// One run at a time per output folder.
+//
+// A run holds an exclusive lock (flock) on the hidden file ".vorn_htm.lock"
+// in the output folder from before it reads or deletes anything there until
+// it ends; the kernel releases it when the process dies, so a killed run
+// never leaves the folder locked. The file itself stays: removing it would
+// let two runs lock two different files of the same name. Runs into other
+// folders never wait for each other.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+class FolderLock {
+ public:
+  FolderLock() = default;
+  ~FolderLock() { release(); }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+  // Locks folder, waiting up to wait for a run that holds it. False when
+  // that run did not end in time; throws VbError when the lock file cannot
+  // be made or locked at all.
+  bool acquire(const std::string& folder, std::chrono::milliseconds wait);
+  void release();
+  bool held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
+inline constexpr const char* kLockName = ".vorn_htm.lock";
+
+// How long a run waits for another one: ten minutes, or the seconds given in
+// VORN_HTM_LOCK_WAIT (for tests and impatient scripts).
+std::chrono::milliseconds Lock_Wait();
+
+// Removes what runs that were stopped before they ended left in folder: the
+// temporary files of the file services (by their own prefix) and those of
+// earlier versions, which were named "." + an archive file's name + "." and
+// six letters or digits. Call only while holding the folder's lock. Returns
+// how many were removed.
+int Remove_Leftovers(const std::string& folder);
