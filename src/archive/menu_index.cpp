@@ -12,7 +12,7 @@ namespace {
 
 const char kIndexName[] = ".vorn_htm.index";
 constexpr char kMagic[16] = "vorn_htm index";
-constexpr std::uint64_t kVersion = 2;
+constexpr std::uint64_t kVersion = 3;
 constexpr std::uint64_t kByteOrder = 0x0102030405060708ull;
 
 static_assert(sizeof(MenuRecord) % 8 == 0 && sizeof(MenuBlock) % 8 == 0);
@@ -25,6 +25,8 @@ struct Header {
   std::uint64_t block_size;
   std::uint64_t menu_size;
   std::int64_t menu_mtime_ns;
+  std::int64_t menu_ctime_ns;
+  std::uint64_t menu_inode;
   std::uint64_t settings;
   std::int64_t mail_no;
   std::uint64_t records;
@@ -72,7 +74,7 @@ std::optional<SavedMenuIndex> Parse_Index(std::shared_ptr<const MappedFile> file
     return std::nullopt;
 
   SavedMenuIndex index;
-  index.menu = FileStamp{static_cast<long long>(h.menu_size), h.menu_mtime_ns};
+  index.menu = FileStamp{static_cast<long long>(h.menu_size), h.menu_mtime_ns, h.menu_ctime_ns, h.menu_inode};
   index.settings = h.settings;
   index.mail_no = h.mail_no;
   index.ranked = h.ranked != 0;
@@ -184,6 +186,8 @@ void Save_Menu_Index(const std::string& folder, MenuIndex& index) {
   h.block_size = sizeof(MenuBlock);
   h.menu_size = static_cast<std::uint64_t>(index.menu.size);
   h.menu_mtime_ns = index.menu.mtime_ns;
+  h.menu_ctime_ns = index.menu.ctime_ns;
+  h.menu_inode = index.menu.inode;
   h.settings = index.settings;
   h.mail_no = index.mail_no;
   h.records = index.records.size();

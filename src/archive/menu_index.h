@@ -14,10 +14,11 @@
 //
 // The index is the hidden file ".vorn_htm.index" beside menu.html. Like the
 // archive state it is taken away when a run reads it and written anew only
-// when a run has finished, and it counts only while menu.html has the size
-// and modification time recorded in it and the settings that shape the menu
-// are the same. Any doubt means a run reads menu.html whole, as it always
-// could: the index never holds anything menu.html does not.
+// when a run has finished, and it counts only while menu.html has the size,
+// modification time, change time and inode recorded in it (an edit that
+// keeps the size and sets the modification time back still moves the
+// change time) and the settings that shape the menu are the same. Any doubt means a run reads menu.html whole, as it
+// always could: the index never holds anything menu.html does not.
 //
 // File format: a fixed header (a magic text, the format number, the record
 // sizes, the menu's stamp, the settings key, the highest page number, the

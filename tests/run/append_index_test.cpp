@@ -1,12 +1,16 @@
 // An append run with the index of the old menu gives, file for file, the
 // archive that reading the old menu whole gives.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "run/conversion.h"
@@ -207,6 +211,33 @@ TEST(AppendIndex, RandomRunsGiveTheArchiveOfAWholeRead) {
   }
 }
 
+// Changes one byte of menu.html in place and sets its times back as
+// "touch -r" does: size, modification time and inode are those the index
+// recorded. Only the change time moves (tried again until the file system's
+// clock has ticked).
+void Edit_Keeping_Size_And_Time(Archive& a) {
+  const std::string path = a.out / "menu.html";
+  struct stat before {};
+  ASSERT_EQ(::stat(path.c_str(), &before), 0);
+  std::string menu = a.out.read("menu.html");
+  const std::size_t at = menu.find("alpha--></A>");
+  ASSERT_NE(at, std::string::npos);
+  menu[at] = 'A';
+  struct stat after {};
+  for (int tries = 0; tries < 200; ++tries) {
+    a.out.write("menu.html", menu);
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    if (after.st_ctim.tv_sec != before.st_ctim.tv_sec || after.st_ctim.tv_nsec != before.st_ctim.tv_nsec) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  EXPECT_EQ(after.st_size, before.st_size);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+  EXPECT_TRUE(after.st_ctim.tv_sec != before.st_ctim.tv_sec || after.st_ctim.tv_nsec != before.st_ctim.tv_nsec);
+}
+
 TEST(AppendIndex, CountsOnlyForTheMenuAndSettingsItWasWrittenWith) {
   const std::vector<Mail> first = {{Day(1), "A <a@x>", "<a>", "", "alpha"}, {Day(2), "B <b@x>", "<b>", "", "beta"}};
   const std::vector<Mail> second = {{Day(3), "C <c@x>", "<c>", "<a>", "Re: alpha"}};
@@ -215,6 +246,7 @@ TEST(AppendIndex, CountsOnlyForTheMenuAndSettingsItWasWrittenWith) {
     void (*change)(Archive&);
   } rows[] = {
       {"menu_changed", [](Archive& a) { a.out.write("menu.html", a.out.read("menu.html") + "\r\n"); }},
+      {"menu_edited_with_its_size_and_time_kept", Edit_Keeping_Size_And_Time},
       {"menu_columns_changed", [](Archive& a) { a.ws.set.MN_ADRS = true; }},
       {"index_damaged",
        [](Archive& a) {
