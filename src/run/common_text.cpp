@@ -7,15 +7,16 @@
 #include "codec/sjis_text.h"
 
 std::string Trim_Subj(std::string& subj) {
-  std::string t(sjis::ltrim(subj));
-  for (;;) {
-    std::size_t p = sjis::find_char(t, ']');
-    if (p == std::string::npos) break;
-    t = std::string(sjis::ltrim(std::string_view(t).substr(p + 1)));
-  }
-  while (sjis::starts_with_nocase(t, "re:")) t = std::string(sjis::ltrim(std::string_view(t).substr(3)));
-  subj = t;
-  return t;
+  // Dropping everything up to the first "]" and the spaces after it, for as
+  // long as a "]" is left, ends after the last "]" of the text (cutting at a
+  // character boundary and dropping spaces keep the boundaries of the rest),
+  // so one search from the end does it without copying the text per "]".
+  std::string_view t = sjis::ltrim(subj);
+  const std::size_t last = sjis::rfind_char(t, ']');
+  if (last != std::string_view::npos) t = sjis::ltrim(t.substr(last + 1));
+  while (sjis::starts_with_nocase(t, "re:")) t = sjis::ltrim(t.substr(3));
+  subj = std::string(t);
+  return subj;
 }
 
 std::string Html_Esc(std::string_view text) {
@@ -27,20 +28,30 @@ std::string Html_Esc(std::string_view text) {
 void Html_Esc_To(std::string& out, std::string_view text) {
   // "<" (0x3C) and ">" (0x3E) are never the second byte of a double-byte
   // character, and after a lead byte they stand alone: each such byte is a
-  // character of its own, so the text is searched and escaped bytewise.
+  // character of its own, so the text is searched and escaped bytewise. The
+  // next "<" and the next ">" are each searched for again only once passed,
+  // so every byte is looked at a bounded number of times.
   const char* p = text.data();
   const char* const end = p + text.size();
+  auto next = [end](const char* from, char c) {
+    const char* hit = static_cast<const char*>(std::memchr(from, c, static_cast<std::size_t>(end - from)));
+    return hit ? hit : end;
+  };
+  if (p == end) return;
+  out.reserve(out.size() + text.size());
+  const char* lt = next(p, '<');
+  const char* gt = next(p, '>');
   for (;;) {
-    const std::size_t n = static_cast<std::size_t>(end - p);
-    const char* lt = static_cast<const char*>(std::memchr(p, '<', n));
-    const char* gt = static_cast<const char*>(std::memchr(p, '>', lt ? static_cast<std::size_t>(lt - p) : n));
-    const char* hit = gt ? gt : lt;
-    if (!hit) {
-      out.append(p, n);
-      return;
-    }
+    const char* hit = lt < gt ? lt : gt;
     out.append(p, static_cast<std::size_t>(hit - p));
-    out += *hit == '<' ? "&lt;" : "&gt;";
+    if (hit == end) return;
+    if (hit == lt) {
+      out += "&lt;";
+      lt = next(hit + 1, '<');
+    } else {
+      out += "&gt;";
+      gt = next(hit + 1, '>');
+    }
     p = hit + 1;
   }
 }
