@@ -181,7 +181,7 @@ bool Is_Page_Name(const std::string& name) {
 // is never written outside the output folder.
 std::string Walk::new_page(const MessageValues& m) {
   if (m.duplicate && Is_Page_Name(m.reused_page)) return join_path(folder_, m.reused_page);
-  return join_path(folder_, Page_Name(++ws_.Mail_No));
+  return join_path(folder_, Page_Name(Next_Page_Number(ws_.Mail_No, folder_)));
 }
 
 // A body line for the page. Quoted-printable text has its soft line breaks

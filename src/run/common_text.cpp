@@ -5,6 +5,7 @@
 
 #include "codec/cp932.h"
 #include "codec/sjis_text.h"
+#include "run/file_ops.h"
 
 std::string Trim_Subj(std::string& subj) {
   // Dropping everything up to the first "]" and the spaces after it, for as
@@ -63,7 +64,19 @@ std::string Progress_Text(std::int64_t num, std::int64_t total) {
 std::string sj(std::string_view utf8) { return cp932::from_utf8(utf8); }
 
 std::string Page_Name(std::int64_t number) {
+  if (number < 0 || number > kLastPage)
+    throw VbError(6, "ページ番号 " + std::to_string(number) + " はページ名 (m0000000.htm - " + Page_Name(kLastPage) +
+                         ") にできません");
   char buf[32];
-  std::snprintf(buf, sizeof buf, "m%07lld.htm", static_cast<long long>(number % 10000000));
+  std::snprintf(buf, sizeof buf, "m%07lld.htm", static_cast<long long>(number));
   return buf;
+}
+
+std::int64_t Next_Page_Number(std::int64_t& Mail_No, std::string_view folder) {
+  if (Mail_No >= kLastPage) {
+    std::string text(folder);
+    text += ": ページ番号が上限 (" + Page_Name(kLastPage) + ") に達しました。これ以上ページを書けません";
+    throw VbError(6, text);
+  }
+  return ++Mail_No;
 }

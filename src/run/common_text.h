@@ -21,5 +21,15 @@ std::string Progress_Text(std::int64_t num, std::int64_t total);
 // A UTF-8 literal of the program's own (a caption, a mark) in Shift_JIS.
 std::string sj(std::string_view utf8);
 
-// Page file name for a page number: "m" + 7 digits + ".htm".
+// Page file name for a page number: "m" + 7 digits + ".htm". A number
+// outside 0 .. kLastPage has no such name: VbError 6 (overflow).
 std::string Page_Name(std::int64_t number);
+
+// The highest page number a name of seven digits can hold.
+inline constexpr std::int64_t kLastPage = 9999999;
+
+// Raises Mail_No, the highest page number used, for a new page and gives the
+// new number. When the numbers are used up it throws VbError 6 naming the
+// output folder instead and leaves Mail_No as it was, so that no page is
+// written under a number that would wrap over the first pages.
+std::int64_t Next_Page_Number(std::int64_t& Mail_No, std::string_view folder);
