@@ -1,0 +1,259 @@
+// What a run must never do to an archive, whatever happens around it: runs
+// killed half way, two runs at once, inputs that cannot be read, a full disk,
+// files left by stopped runs.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "archive/menu_reader.h"
+#include "run/conversion.h"
+#include "run/folder_lock.h"
+#include "run/workspace.h"
+#include "settings/settings_file.h"
+#include "support/program_copy.h"
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A mailbox of n messages numbered from first; every third one replies to
+// the one before it, so appends join old threads.
+std::string Mailbox(int first, int n) {
+  std::string box;
+  for (int i = first; i < first + n; ++i) {
+    const std::string id = "<m" + std::to_string(i) + "@example.jp>";
+    box += "From: Sender " + std::to_string(i % 7) + " <s" + std::to_string(i % 7) + "@example.jp>\r\n";
+    box += "Subject: topic " + std::to_string(i / 3) + "\r\n";
+    box +=
+        "Date: Thu, 08 Jan 2004 " + std::to_string(10 + i % 12) + ":" + std::to_string(10 + i % 50) + ":00 +0900\r\n";
+    box += "Message-ID: " + id + "\r\n";
+    if (i % 3 == 2) box += "In-Reply-To: <m" + std::to_string(i - 1) + "@example.jp>\r\n";
+    box += "\r\nbody of message " + std::to_string(i) + "\r\n> quoted line\r\n.\r\n";
+  }
+  return box;
+}
+
+// Every file of the folder, by name, with its bytes; but the lock, and but
+// the menu's index, which records the menu file's times and inode. (Whether
+// the index is there is compared; that it describes the menu is what the
+// next append through it shows.)
+std::map<std::string, std::string> Files(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : fs::directory_iterator(folder)) {
+    const std::string name = e.path().filename().string();
+    if (name == kLockName) continue;
+    files[name] = name == ".vorn_htm.index" ? "(index)" : ProgramCopy::slurp(e.path().string());
+  }
+  return files;
+}
+
+void Expect_Same_Files(const std::map<std::string, std::string>& got, const std::map<std::string, std::string>& want) {
+  std::vector<std::string> got_names, want_names;
+  for (const auto& [n, b] : got) got_names.push_back(n);
+  for (const auto& [n, b] : want) want_names.push_back(n);
+  ASSERT_EQ(got_names, want_names);
+  for (const auto& [n, b] : want) EXPECT_TRUE(got.at(n) == b) << n << " differs";
+}
+
+struct EnvVar {
+  EnvVar(const char* name, const std::string& value) : name(name) { ::setenv(name, value.c_str(), 1); }
+  ~EnvVar() { ::unsetenv(name); }
+  const char* name;
+};
+
+// Menu entries of a folder, read back as the next run would.
+std::size_t Entries_Read_Back(const std::string& folder) {
+  SilentUi ui;
+  Workspace ws(ui);
+  EnvVar whole("VORN_HTM_NO_INDEX", "1");
+  EXPECT_TRUE(Read_Menu(ws, folder)) << (ui.messages.empty() ? "" : ui.messages[0]);
+  return ws.work_list.count();
+}
+
+// Killed after any finished file operation of an append, a run leaves an
+// archive from which the same append run, started again, makes exactly the
+// archive an uninterrupted append makes.
+TEST(RunSafety, AnAppendKilledAnywhereIsMadeWholeByRunningItAgain) {
+  TempDir t;
+  ProgramCopy p(t / "prog");
+  const std::string base = t.write("base.mbx", Mailbox(0, 12));
+  const std::string more = t.write("more.mbx", Mailbox(12, 9));
+  const std::string next = t.write("next.mbx", Mailbox(21, 5));
+  const std::string ref = t / "ref";
+  ASSERT_EQ(p.run({"-i", base, "-o", ref}).status, 0);
+  const auto before = Files(ref);
+  {
+    EnvVar preload("LD_PRELOAD", VORN_KILL_AFTER_LIB);
+    EnvVar asan("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
+    EnvVar count("VORN_KILL_COUNT", t / "count");
+    ASSERT_EQ(p.run({"-i", more, "-o", ref}).status, 0);
+  }
+  const auto want = Files(ref);
+  fs::copy(ref, t / "ref_next");
+  ASSERT_EQ(p.run({"-i", next, "-o", t / "ref_next"}).status, 0);
+  const auto want_next = Files(t / "ref_next");
+  const int points = std::atoi(ProgramCopy::slurp(t / "count").c_str());
+  ASSERT_GT(points, 10);
+
+  int left_unfinished = 0;
+  for (int k = 1; k <= points; ++k) {
+    SCOPED_TRACE("killed after operation " + std::to_string(k) + " of " + std::to_string(points));
+    const std::string out = t / ("o" + std::to_string(k));
+    fs::create_directories(out);
+    for (const auto& [name, bytes] : before) t.write("o" + std::to_string(k) + "/" + name, bytes);
+    {
+      EnvVar preload("LD_PRELOAD", VORN_KILL_AFTER_LIB);
+      EnvVar asan("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
+      EnvVar after("VORN_KILL_AFTER", std::to_string(k));
+      ASSERT_EQ(p.run({"-i", more, "-o", out}).status, -1);  // it was killed
+    }
+    if (Files(out) != want) ++left_unfinished;
+    ProgramCopy::Result again = p.run({"-i", more, "-o", out});
+    ASSERT_EQ(again.status, 0) << again.err;
+    Expect_Same_Files(Files(out), want);
+    // And the archive goes on appending as the uninterrupted one does.
+    ASSERT_EQ(p.run({"-i", next, "-o", out}).status, 0);
+    Expect_Same_Files(Files(out), want_next);
+    fs::remove_all(out);
+  }
+  EXPECT_GT(left_unfinished, points / 2);  // the kills did stop the runs half way
+}
+
+// Two runs into one folder at once: the second waits for the first, and
+// every message of both ends up in the menu.
+TEST(RunSafety, TwoRunsAtOnceBothEndArchived) {
+  TempDir t;
+  ProgramCopy p(t / "prog");
+  const std::string a = t.write("a.mbx", Mailbox(0, 300));
+  const std::string b = t.write("b.mbx", Mailbox(1000, 300));
+  for (int trial = 0; trial < 4; ++trial) {
+    SCOPED_TRACE("trial " + std::to_string(trial));
+    const std::string out = t / ("out" + std::to_string(trial));
+    fs::create_directories(out);
+    const pid_t pa = p.start({"-i", a, "-o", out}, "a");
+    const pid_t pb = p.start({"-i", b, "-o", out}, "b");
+    ProgramCopy::Result ra = p.wait(pa, "a"), rb = p.wait(pb, "b");
+    EXPECT_EQ(ra.status, 0) << ra.err;
+    EXPECT_EQ(rb.status, 0) << rb.err;
+    EXPECT_EQ(Entries_Read_Back(out), 600u);
+  }
+}
+
+// A folder held by another run longer than the wait: the run refuses with
+// 75 (cron tries again later), says which folder, and changes nothing. Held
+// only a moment, the run waits and goes on.
+TEST(RunSafety, ABusyFolderIsRefusedWithTryAgainLater) {
+  TempDir t;
+  ProgramCopy p(t / "prog");
+  const std::string in = t.write("a.mbx", Mailbox(0, 3));
+  const std::string out = t / "out";
+  ASSERT_EQ(p.run({"-i", in, "-o", out}).status, 0);
+  const auto before = Files(out);
+
+  FolderLock other;
+  ASSERT_TRUE(other.acquire(out, std::chrono::milliseconds(0)));
+  {
+    EnvVar wait("VORN_HTM_LOCK_WAIT", "0.3");
+    ProgramCopy::Result r = p.run({"-i", in, "-o", out, "-d", "y"});
+    EXPECT_EQ(r.status, 75);
+    EXPECT_NE(r.err.find("(Check_Dir:75)"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(out + ": 別の vorn_htm"), std::string::npos) << r.err;
+    Expect_Same_Files(Files(out), before);
+  }
+  {
+    EnvVar wait("VORN_HTM_LOCK_WAIT", "20");
+    const pid_t pid = p.start({"-i", t.write("b.mbx", Mailbox(50, 2)), "-o", out});
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    other.release();
+    ProgramCopy::Result r = p.wait(pid);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Entries_Read_Back(out), 5u);
+  }
+  // Another folder is never held up by this one's lock.
+  ASSERT_TRUE(other.acquire(out, std::chrono::milliseconds(0)));
+  EnvVar wait("VORN_HTM_LOCK_WAIT", "0");
+  EXPECT_EQ(p.run({"-i", in, "-o", t / "elsewhere"}).status, 0);
+}
+
+// An input that cannot be read stops the run before anything is deleted or
+// appended: the rebuild keeps the whole old archive.
+TEST(RunSafety, AnUnreadableInputStopsTheRunBeforeItDeletes) {
+  TempDir t, app;
+  const std::string out = t / "out";
+  fs::create_directories(out);
+  SilentUi ui;
+  Workspace ws(ui);
+  ws.App_Dir = app.path();
+  Load_Ini(ws.set, ws.App_Dir);
+  ws.Auto_Answer = "y";
+  ASSERT_TRUE(Run_Conversion(ws, out, {t.write("a.mbx", Mailbox(0, 4))}, "test"));
+  const auto before = Files(out);
+
+  struct Row {
+    const char* name;
+    const char* answer;
+  } rows[] = {{"rebuild", "n"}, {"append", "y"}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    ui.messages.clear();
+    ws.Auto_Answer = r.answer;
+    const std::string gone = t / "gone.mbx";
+    EXPECT_FALSE(Run_Conversion(ws, out, {t.write("b.mbx", Mailbox(10, 2)), gone}, "test"));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], "エラー: エラーが発生しました。(File_Syori:53) 処理を中断します。\r\n" + gone +
+                                  ": ファイルまたはフォルダがありません (No such file or directory)");
+    Expect_Same_Files(Files(out), before);
+  }
+}
+
+// Temporary files of runs that were killed are cleared by the next run into
+// the folder; names that only look alike are someone else's and stay.
+TEST(RunSafety, LeftoversOfStoppedRunsAreRemovedAndNothingElse) {
+  TempDir t;
+  ProgramCopy p(t / "prog");
+  const std::string out = t / "out";
+  const std::string in = t.write("a.mbx", Mailbox(0, 2));
+  ASSERT_EQ(p.run({"-i", in, "-o", out}).status, 0);
+  const char* ours[] = {".vorn_htm~menu.html.Ab12Cd", ".vorn_htm~m0000001.htm.x9Y8z7", ".menu.html.Qw3rTy",
+                        ".m0000002.htm.000000", "..vorn_htm.index.abcdef"};
+  const char* theirs[] = {".mine", "notes.menu.html.abcdef", ".menu.html.toolong7", ".menu.htm.abcdef",
+                          ".vorn_htm~menu.html"};
+  for (const char* n : ours) t.write(std::string("out/") + n, "x");
+  for (const char* n : theirs) t.write(std::string("out/") + n, "x");
+  ASSERT_EQ(p.run({"-i", in, "-o", out}).status, 0);
+  for (const char* n : ours) EXPECT_FALSE(fs::exists(out + "/" + n)) << n;
+  for (const char* n : theirs) EXPECT_TRUE(fs::exists(out + "/" + n)) << n;
+}
+
+// A full disk stops the run with exit 1 and the reason, and the archive that
+// was there still reads back. Needs a small tmpfs, which only a system that
+// lets the tests mount one has.
+TEST(RunSafety, AFullDiskStopsTheRunAndKeepsTheArchiveReadable) {
+  TempDir t;
+  ProgramCopy p(t / "prog");
+  const std::string out = t / "disk";
+  fs::create_directories(out);
+  if (::mount("tmpfs", out.c_str(), "tmpfs", 0, "size=256k") != 0)
+    GTEST_SKIP() << "cannot mount a small tmpfs here (" << std::strerror(errno) << ")";
+  struct Unmount {
+    std::string dir;
+    ~Unmount() { ::umount2(dir.c_str(), MNT_DETACH); }
+  } unmount{out};
+  ASSERT_EQ(p.run({"-i", t.write("a.mbx", Mailbox(0, 10)), "-o", out}).status, 0);
+  ProgramCopy::Result r = p.run({"-i", t.write("big.mbx", Mailbox(100, 3000)), "-o", out});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("ディスクの空きがありません (No space left on device)"), std::string::npos) << r.err;
+  EXPECT_GE(Entries_Read_Back(out), 10u);
+}
+
+}  // namespace
