@@ -9,7 +9,9 @@ cd "$(dirname "$0")/.."
 . scripts/packages.sh
 
 # Another build or output folder (relative to the repository) may be named.
-build=${VORN_BUILD_DIR:-build}
+# The demo builds apart from the test command's folder ("build", with
+# warnings as errors), so that neither rebuilds the other's files.
+build=${VORN_BUILD_DIR:-build-demo}
 archive=${VORN_DEMO_OUT:-out/archive}
 
 ensure_packages "${BUILD_PACKAGES[@]}"
