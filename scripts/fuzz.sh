@@ -42,6 +42,7 @@ for t in "${targets[@]}"; do
   work="$build/fuzz-work/$t"
   mkdir -p "$work/corpus" "$work/artifacts"
   log="$work/fuzz.log"
+  touch "$work/started"
   echo "== $t: ${seconds}s"
   set +e
   "$build/fuzz/${t}_fuzz" "$work/corpus" "fuzz/corpus/$t" \
@@ -49,8 +50,8 @@ for t in "${targets[@]}"; do
     -report_slow_units=10 -print_final_stats=1 -artifact_prefix="$work/artifacts/" >"$log" 2>&1
   rc=$?
   set -e
-  grep -E '^(stat::|#[0-9]+ +DONE)' "$log" || tail -n 5 "$log"
-  found=$(find "$work/artifacts" -type f -newer "$work/corpus" 2>/dev/null | wc -l)
+  grep -E '^(stat::|#[0-9]+[[:space:]]+DONE)' "$log" || tail -n 5 "$log"
+  found=$(find "$work/artifacts" -type f -newer "$work/started" 2>/dev/null | wc -l)
   if [ "$rc" -ne 0 ] || [ "$found" -ne 0 ]; then
     echo "$t: FOUND A FAULT (exit $rc); see $log and $work/artifacts/"
     failed=1
