@@ -111,15 +111,17 @@ void Part_Line(const LineStore& lines, std::size_t i, MessageValues& m, std::str
   }
 }
 
-// Byte length of s without its trailing spaces and its final "=" when the
-// last character of s (spaces trimmed) is "=": a quoted-printable soft line
-// break. npos when s does not end in one.
+// Byte length of s without its trailing blanks and its final "=" when the
+// last character of s (blanks trimmed) is "=": a quoted-printable soft line
+// break. Blanks are spaces and tabs, the padding a transport may add after
+// the "=". npos when s does not end in one. "=" is never the second byte of
+// a double-byte character, so a last byte "=" is a character of its own and
+// only the end of s is looked at: a body of many soft breaks, joined into
+// one growing line, is still read in linear time.
 std::size_t Soft_Break_Keep(std::string_view s) {
-  std::string_view t = sjis::rtrim(s);
-  if (t.empty()) return std::string_view::npos;
-  std::size_t last = 0;
-  for (std::size_t k = 0; k < t.size(); k += sjis::char_len(t, k)) last = k;
-  if (last + 1 == t.size() && t[last] == '=') return last;
+  std::size_t n = s.size();
+  while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\t')) --n;
+  if (n > 0 && s[n - 1] == '=') return n - 1;
   return std::string_view::npos;
 }
 
