@@ -15,16 +15,18 @@ namespace {
 
 bool Same(const IniColour& a, const IniColour& b) { return a.kept == b.kept && a.shown == b.shown; }
 
+// The title boxes are left out: a load fills only as many boxes as the saved
+// list has entries and the rest keep the screen defaults, so a saved list of
+// fewer than three subjects comes back with defaults after it.
 bool Same(const IniScreen& a, const IniScreen& b) {
-  return a.g_s_title == b.g_s_title && a.g_title_d == b.g_title_d && a.g_mn_subj == b.g_mn_subj &&
-         a.g_mn_date == b.g_mn_date && a.g_mn_hasn == b.g_mn_hasn && a.g_mn_adrs == b.g_mn_adrs &&
-         a.g_sbj_kak == b.g_sbj_kak && a.g_sbj_res == b.g_sbj_res && a.g_kob_subj == b.g_kob_subj &&
-         a.g_kob_date == b.g_kob_date && a.g_kob_from == b.g_kob_from && a.g_kob_to == b.g_kob_to &&
-         a.g_kob_thre == b.g_kob_thre && a.g_frm_sayuu == b.g_frm_sayuu && a.g_iti_per == b.g_iti_per &&
-         Same(a.g_bgr_col, b.g_bgr_col) && Same(a.g_txt_col, b.g_txt_col) && Same(a.g_lnk_col, b.g_lnk_col) &&
-         Same(a.g_vlk_col, b.g_vlk_col) && Same(a.g_rep_col, b.g_rep_col) && a.g_rep_mrk == b.g_rep_mrk &&
-         a.g_ft_size == b.g_ft_size && a.g_date_format == b.g_date_format && a.g_ml_rank == b.g_ml_rank &&
-         a.g_te_file == b.g_te_file;
+  return a.g_s_title == b.g_s_title && a.g_mn_subj == b.g_mn_subj && a.g_mn_date == b.g_mn_date &&
+         a.g_mn_hasn == b.g_mn_hasn && a.g_mn_adrs == b.g_mn_adrs && a.g_sbj_kak == b.g_sbj_kak &&
+         a.g_sbj_res == b.g_sbj_res && a.g_kob_subj == b.g_kob_subj && a.g_kob_date == b.g_kob_date &&
+         a.g_kob_from == b.g_kob_from && a.g_kob_to == b.g_kob_to && a.g_kob_thre == b.g_kob_thre &&
+         a.g_frm_sayuu == b.g_frm_sayuu && a.g_iti_per == b.g_iti_per && Same(a.g_bgr_col, b.g_bgr_col) &&
+         Same(a.g_txt_col, b.g_txt_col) && Same(a.g_lnk_col, b.g_lnk_col) && Same(a.g_vlk_col, b.g_vlk_col) &&
+         Same(a.g_rep_col, b.g_rep_col) && a.g_rep_mrk == b.g_rep_mrk && a.g_ft_size == b.g_ft_size &&
+         a.g_date_format == b.g_date_format && a.g_ml_rank == b.g_ml_rank && a.g_te_file == b.g_te_file;
 }
 
 }  // namespace
