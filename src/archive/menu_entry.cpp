@@ -73,7 +73,7 @@ void Menu_Entry(std::string& line, const WorkFieldViews& f, std::size_t depth, c
 
   std::string escaped;
   std::string_view subject = f.subject;
-  if (menu_comment::needs_escape(subject)) subject = escaped = menu_comment::escape(f.subject);
+  if (menu_comment::subject_needs_escape(subject)) subject = escaped = menu_comment::escape_subject(f.subject);
   line += menu_comment::kStart;
   menu_comment::escape_to(line, f.message_id);
   line += menu_comment::kParent;

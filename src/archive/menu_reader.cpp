@@ -11,19 +11,28 @@
 // follows it.
 //
 // The comment is found by its opening "<!-- Message-ID:" after the visible
-// text, and every label is looked for only after the one before it, so a
-// visible text that happens to hold label words does not misplace them. Each
-// value runs up to the " / " of the next label, the date included (it may be
-// empty or a raw date text); the subject is the Subject_Len characters after
-// "Subj_Data:", so it may hold " / " or "-->". Values are unescaped as the
-// writer escaped them (menu_comment.h). TAB characters, which no work_list
-// field may hold, are dropped from the values.
+// text (which the writer escapes, so it holds no "<"), and every label is
+// looked for only after the one before it, so a visible text that happens to
+// hold label words does not misplace them. Each value runs up to the text of
+// the next label (" / In-Reply-To:" ...), the date included (it may be empty
+// or a raw date text); the writer escapes the "/" of a label text inside a
+// value, so a value never ends early. The subject is the Subject_Len
+// characters after "Subj_Data:", so it may hold " / " or "-->". Values are
+// unescaped as the writer escaped them (menu_comment.h); menus of earlier
+// runs hold no label escapes and read as they always did. TAB characters,
+// which no work_list field may hold, are dropped from the values.
+//
+// The sender in the title attribute ends at the first double quote: the
+// writer drops double quotes from it, and a double quote is never the second
+// byte of a character, so no sender can move the visible text.
 //
 // Tolerated: tree marks of any kind before the link, any text after the
-// comment. An entry whose page number is not a number, whose link is too
-// short, whose comment lacks a label, or whose subject does not end with the
-// comment after Subject_Len characters is an error: the lines read so far
-// stay in work_list, and the reader stops.
+// comment, any head lines (with or without the charset line). An entry whose
+// page number is not a number, whose link is too short, whose comment lacks
+// a label, or whose subject does not end with the comment after Subject_Len
+// characters is an error: the lines read so far stay in work_list, and the
+// reader stops. The error names menu.html, the line (counted from 1) and
+// what is wrong.
 //
 // State: Mail_No is raised to the highest page number read.
 
@@ -53,21 +62,26 @@ bool no_index() {
   return v != nullptr && *v != '\0' && std::string_view(v) != "0";
 }
 
-[[noreturn]] void Malformed(const char* what) { throw VbError(5, std::string("menu entry: ") + what); }
+[[noreturn]] void Malformed(const std::string& what) { throw VbError(5, "メニューの項目が壊れています: " + what); }
 
-// The label's position at or after from, or an error.
+// The label's position at or after from, or an error that names it.
 std::size_t Label(std::string_view r, std::string_view label, std::size_t from) {
   const std::size_t p = sjis::find_after(r, label, from);
-  if (p == std::string_view::npos) Malformed("comment label missing");
+  if (p == std::string_view::npos) {
+    const std::string_view name = label.substr(label.find_first_not_of(" /<!-"));
+    Malformed("隠しコメントに " + std::string(name) + " がありません");
+  }
   return p;
 }
 
-void Append_Value(std::string& out, std::string_view written) {
+// subject: the value was taken by its length and escaped only against
+// ending the comment.
+void Append_Value(std::string& out, std::string_view written, bool subject = false) {
   if (written.find('&') == std::string_view::npos && written.find('\t') == std::string_view::npos) {
     out.append(written);  // the usual case: nothing to undo
     return;
   }
-  std::string v = menu_comment::unescape(written);
+  std::string v = subject ? menu_comment::unescape_subject(written) : menu_comment::unescape(written);
   std::erase(v, '\t');
   out += v;
 }
@@ -75,16 +89,16 @@ void Append_Value(std::string& out, std::string_view written) {
 std::string Read_Entry(Workspace& ws, std::string_view line, std::size_t at) {
   const std::string_view link = line.substr(at);
   const std::string_view page = sjis::mid(link, 9, 12);
-  if (sjis::length(page) != 12) Malformed("page name cut short");
+  if (sjis::length(page) != 12) Malformed("ページ名が途中で切れています");
   const long long number = sjis::parse_digits(sjis::mid(page, 1, 7));
-  if (number < 0) throw VbError(13, "menu entry: page number is no number");
+  if (number < 0) throw VbError(13, "メニューの項目が壊れています: ページ名の番号が数字ではありません");
   if (number > ws.Mail_No) ws.Mail_No = number;
 
   // The title attribute, then the visible text after its closing quote.
   const std::string_view title = sjis::mid(link, 46);
-  if (title.empty()) Malformed("link cut short");
+  if (title.empty()) Malformed("リンクが途中で切れています");
   const std::size_t quote = sjis::find_char(title, '"');
-  if (quote == std::string_view::npos) Malformed("title attribute not closed");
+  if (quote == std::string_view::npos) Malformed("title 属性が閉じていません");
   const std::string_view r = sjis::mid(title.substr(quote), 2);
 
   std::size_t pos = Label(r, menu_comment::kStart, 0) + menu_comment::kStart.size();
@@ -96,7 +110,7 @@ std::string Read_Entry(Workspace& ws, std::string_view line, std::size_t at) {
   pos = p_len + menu_comment::kSubjectLen.size();
   const std::size_t p_sender = Label(r, menu_comment::kSender, pos);
   const long long subject_len = sjis::parse_digits(r.substr(pos, p_sender - pos));
-  if (subject_len < 0) throw VbError(13, "menu entry: Subject_Len is no number");
+  if (subject_len < 0) throw VbError(13, "メニューの項目が壊れています: Subject_Len が数字ではありません");
   pos = p_sender + menu_comment::kSender.size();
   const std::size_t p_date = Label(r, menu_comment::kDate, pos);
   const std::string_view sender = r.substr(pos, p_date - pos);
@@ -107,14 +121,16 @@ std::string Read_Entry(Workspace& ws, std::string_view line, std::size_t at) {
   const std::string_view subject = sjis::left(r.substr(pos), static_cast<std::size_t>(subject_len));
   if (sjis::length(subject) != static_cast<std::size_t>(subject_len) ||
       !r.substr(pos + subject.size()).starts_with(menu_comment::kEnd))
-    Malformed("subject does not match Subject_Len");
+    Malformed("件名の長さが Subject_Len と合いません");
 
   std::string out;
   // Room for the fields as written (unescaping only shortens them), not for
   // the whole menu line: an archive's index is held in these strings.
   out.reserve(date.size() + subject.size() + sender.size() + id.size() + parent.size() + page.size() + 7);
   Append_Value(out, date);
-  for (std::string_view field : {subject, sender, id, parent}) {
+  out += '\t';
+  Append_Value(out, subject, true);
+  for (std::string_view field : {sender, id, parent}) {
     out += '\t';
     Append_Value(out, field);
   }
@@ -128,7 +144,7 @@ std::string Read_Entry(Workspace& ws, std::string_view line, std::size_t at) {
 
 std::string Read_Menu_Line(Workspace& ws, std::string_view line) {
   const std::size_t at = sjis::find(line, kLink);
-  if (at == std::string_view::npos) Malformed("no link");
+  if (at == std::string_view::npos) Malformed("メッセージへのリンクがありません");
   return Read_Entry(ws, line, at);
 }
 
@@ -151,7 +167,15 @@ bool Read_Menu(Workspace& ws, const std::string& folder) {
     for (std::size_t i = 0; menu.has(i); ++i) {
       const std::string& line = menu[i];
       const std::size_t at = sjis::find(line, kLink);
-      if (at != std::string::npos) ws.work_list.add(Read_Entry(ws, line, at));
+      if (at != std::string::npos) {
+        std::string entry;
+        try {
+          entry = Read_Entry(ws, line, at);
+        } catch (const VbError& e) {
+          throw VbError(e.number, path + " の " + std::to_string(i + 1) + " 行目: " + e.what());
+        }
+        ws.work_list.add(std::move(entry));
+      }
       menu.release_before(i + 1);
     }
     return true;

@@ -52,6 +52,13 @@ TEST(ReadMenu, WrittenMenuReadsBackToTheSameLines) {
       {"2004-05-07 00:00:03", "表示<ー>]ソ / ゾ-->", "ポ太郎 <pota@example.jp>", "<k1>", "<j1>", "m0000012.htm", "1"},
       {"2004-05-07 00:00:04", "", "", "", "", "m0000013.htm", "1"},
       {"2004-05-07 00:00:05", "dash-", "e--", "<l1->", "--", "m0000014.htm", "1"},
+      // Label texts in the values found by the next label, and escapes of them.
+      {"2004-05-07 00:00:07", "x", "Eve / Date_Data:1999-01-01 00:00:00 / Subj_Data:x <eve@x>", "<n1>", "<a1>",
+       "m0000003.htm", "1"},
+      {"2004-05-07 00:00:08", "y", "Eve / Date_Data: <eve@x>", "<o1 / In-Reply-To:x>", "<p / Subject_Len:9>",
+       "m0000004.htm", "1"},
+      {"raw / Subj_Data:z", "z", "Eve &#47; From_Data: &amp;#47; Date_Data: / Message-ID:", "<q1>", "", "m0000005.htm",
+       "1"},
       // Longer than a 16-bit position.
       {"2004-05-07 00:00:06", std::string(40000, 'x') + "表", std::string(40000, 's'), "<m1>", "", "m0000006.htm", "1"},
   };
@@ -141,52 +148,56 @@ TEST(ReadMenu, MalformedEntryIsReportedNotCrashed) {
   const std::string good = Entry("", "m0000001.htm", "a", "s",
                                  "Message-ID:<x> / In-Reply-To: / Subject_Len:1 / From_Data:a / Date_Data: / "
                                  "Subj_Data:s");
+  // The second line of the box names the file, the line and the fault.
   struct Row {
     const char* name;
     std::string line;
     int number;
+    const char* reason;
   } rows[] = {
       {"no_in_reply_to",
        Entry("", "m0000002.htm", "a", "s", "Message-ID:<x> / Subject_Len:1 / From_Data:a / Date_Data: / Subj_Data:s"),
-       5},
+       5, "隠しコメントに In-Reply-To: がありません"},
       {"no_subj_data",
        Entry("", "m0000002.htm", "a", "s", "Message-ID:<x> / In-Reply-To: / Subject_Len:1 / From_Data:a / Date_Data:"),
-       5},
+       5, "隠しコメントに Subj_Data: がありません"},
       {"labels_out_of_order",
        Entry("", "m0000002.htm", "a", "s",
              "Message-ID:<x> / Subject_Len:1 / In-Reply-To: / From_Data:a / Date_Data: / "
              "Subj_Data:s"),
-       5},
+       5, "隠しコメントに Subject_Len: がありません"},
       {"subject_len_no_number",
        Entry("", "m0000002.htm", "a", "s",
              "Message-ID:<x> / In-Reply-To: / Subject_Len:x / From_Data:a / Date_Data: / "
              "Subj_Data:s"),
-       13},
+       13, "Subject_Len が数字ではありません"},
       {"subject_shorter_than_len",
        Entry("", "m0000002.htm", "a", "s",
              "Message-ID:<x> / In-Reply-To: / Subject_Len:99 / From_Data:a / "
              "Date_Data: / Subj_Data:s"),
-       5},
+       5, "件名の長さが Subject_Len と合いません"},
       {"subject_len_too_small",
        Entry("", "m0000002.htm", "a", "sss",
              "Message-ID:<x> / In-Reply-To: / Subject_Len:2 / From_Data:a / "
              "Date_Data: / Subj_Data:sss"),
-       5},
-      {"page_number_no_number", Entry("", "mABCDEFG.htm", "a", "s", "Message-ID:<x>"), 13},
-      {"line_cut_after_page", "<A HREF=\"m0000002.htm\"", 5},
-      {"page_cut_short", "└<A HREF=\"m00", 5},
-      {"title_not_closed", "<A HREF=\"m0000002.htm\" target=\"frame2\" title=\"abc", 5},
-      {"no_comment", "<A HREF=\"m0000002.htm\" target=\"frame2\" title=\"a\">Message-ID:<x> / In-Reply-To:", 5},
+       5, "件名の長さが Subject_Len と合いません"},
+      {"page_number_no_number", Entry("", "mABCDEFG.htm", "a", "s", "Message-ID:<x>"), 13,
+       "ページ名の番号が数字ではありません"},
+      {"line_cut_after_page", "<A HREF=\"m0000002.htm\"", 5, "リンクが途中で切れています"},
+      {"page_cut_short", "└<A HREF=\"m00", 5, "ページ名が途中で切れています"},
+      {"title_not_closed", "<A HREF=\"m0000002.htm\" target=\"frame2\" title=\"abc", 5, "title 属性が閉じていません"},
+      {"no_comment", "<A HREF=\"m0000002.htm\" target=\"frame2\" title=\"a\">Message-ID:<x> / In-Reply-To:", 5,
+       "隠しコメントに Message-ID: がありません"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     ArchiveFixture f;
-    f.out.write("menu.html", Crlf({good, r.line, good}));
+    // The faulty entry stands on line 3, after an empty line.
+    f.out.write("menu.html", Crlf({good, "", r.line, good}));
     EXPECT_FALSE(Read_Menu(f.ws, f.out.path()));
-    ASSERT_EQ(f.ui.messages.size(), 1u);
-    EXPECT_TRUE(f.ui.messages[0].starts_with("エラー: エラーが発生しました。(Read_Menu:" + std::to_string(r.number) +
-                                             ") 処理を中断します。\r\n"))
-        << f.ui.messages[0];
+    EXPECT_EQ(f.ui.messages, (Lines{"エラー: エラーが発生しました。(Read_Menu:" + std::to_string(r.number) +
+                                    ") 処理を中断します。\r\n" + f.out / "menu.html" +
+                                    " の 3 行目: メニューの項目が壊れています: " + r.reason}));
     EXPECT_EQ(f.ws.work_list.count(), 1u);  // the line before the fault stays
   }
 }
