@@ -148,6 +148,7 @@ void Make_Page(Workspace& ws, const std::string& page_path, const std::string& s
   // A message without body lines still gets its page (header block only), so
   // that the link in the menu never points at a missing file.
   if (sjis::trim(page_path).empty()) return;
+  ++ws.Pages_Written;
   PageContent page{std::move(ws.out_buf), subject, date, sender, attachments};
   // The next message's lines start in buffers about this size.
   ws.out_buf = {};

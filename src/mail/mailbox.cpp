@@ -139,8 +139,10 @@ class Walk {
   void run();
 
  private:
-  void count_through(std::size_t i);
-  void report();
+  void walk();
+  void count_through();
+  void report(std::int64_t bytes);
+  void add_entry(const MessageValues& m, const std::string& page);
   void body_line(std::size_t& i);
   std::string new_page(const MessageValues& m);
 
@@ -148,25 +150,34 @@ class Walk {
   const std::string& folder_;
   const std::string& path_;
   LineStore& lines_;
-  std::int64_t bytes_ = 0;
-  std::int64_t reported_ = -1;  // bytes_ as last shown
+  std::int64_t reported_ = -1;  // bytes read as last shown
+  std::int64_t reported_messages_ = -1;
   std::int64_t total_ = 0;
-  std::size_t counted_ = 0;  // lines [0, counted_) of the walk are in bytes_
+  std::int64_t end_bytes_ = 0;  // bytes read when the last line had been walked
 };
 
-// Each line counts twice, once for reading it and once for walking it, so
-// the caption ends at twice the file's length. It is shown every 64 KB of
-// the count and when the walk is through: no caption needs every line.
-void Walk::count_through(std::size_t i) {
-  for (; counted_ <= i && lines_.has(counted_); ++counted_)
-    bytes_ += 2 * (static_cast<std::int64_t>(lines_[counted_].size()) + 2);
-  if (bytes_ - reported_ >= (64 << 10)) report();
+// The progress is the bytes of the file the line store has taken in, as read
+// (before any conversion, line ends included), so it runs from 0 to the
+// file's size; the store reads at most a few lines ahead of the walk. It is
+// shown every 64 KB and when the walk is through (with the last message
+// counted): no caption needs every line.
+void Walk::count_through() {
+  if (lines_.bytes_read() - reported_ >= (64 << 10)) report(lines_.bytes_read());
 }
 
-void Walk::report() {
-  if (bytes_ == reported_) return;
-  reported_ = bytes_;
-  ws_.Syosai_no(bytes_, total_);
+void Walk::report(std::int64_t bytes) {
+  const std::int64_t messages = ws_.Mails_Added + ws_.Mails_Replaced;
+  if (bytes == reported_ && messages == reported_messages_) return;
+  reported_ = bytes;
+  reported_messages_ = messages;
+  ws_.ui->read_progress({bytes, total_, messages});
+}
+
+// The message's work_list line; counted as added, or as replaced when its
+// Message-ID took over an earlier entry.
+void Walk::add_entry(const MessageValues& m, const std::string& page) {
+  ws_.work_list.add(Work_Line(m, page));
+  ++(m.duplicate ? ws_.Mails_Replaced : ws_.Mails_Added);
 }
 
 // "m" + 7 digits + ".htm".
@@ -198,16 +209,19 @@ void Walk::body_line(std::size_t& i) {
     ++i;
     text += lines_[i];
   }
-  count_through(i);
   ws_.out_buf.push_back(QP_Line(text));
 }
 
 void Walk::run() {
+  walk();
+  if (total_ > 0) report(end_bytes_);
+}
+
+void Walk::walk() {
   ws_.out_buf.clear();
   const long long length = file_size(path_);
   if (length == 0) return;
-  total_ = 2 * static_cast<std::int64_t>(length);
-  ws_.Syosai_no(0, total_);
+  total_ = static_cast<std::int64_t>(length);
 
   MessageValues m;
   lines_.open(path_, [scratch = std::string()](std::string& line) mutable {
@@ -216,6 +230,7 @@ void Walk::run() {
     Jis_To_Sjis_To(line, scratch);
     line.swap(scratch);
   });
+  report(0);
 
   std::string cur_page;   // page of the message whose body started last
   bool own_page = false;  // cur_page belongs to m (its body has started)
@@ -226,7 +241,7 @@ void Walk::run() {
   AttachCollector collector;
 
   for (std::size_t i = 0; lines_.has(i); ++i) {
-    count_through(i);
+    count_through();
     // The walk never looks back: what lies before line i can go.
     lines_.release_before(i);
     const std::string& line = lines_[i];
@@ -236,7 +251,7 @@ void Walk::run() {
       pending = {m.subject, m.date, m.from};
       pending_attach = std::move(cur_attach);
       cur_attach = Attach_List({""});
-      ws_.work_list.add(Work_Line(m, cur_page));
+      add_entry(m, cur_page);
       m = MessageValues{};
       own_page = false;
       // An attachment left unfinished by the message before is dropped, so
@@ -291,12 +306,13 @@ void Walk::run() {
       own_page = true;
     }
   }
-  report();
+  end_bytes_ = lines_.bytes_read();
+  report(end_bytes_);
   lines_.clear();
 
   if (own_page) {
     Make_Page(ws_, cur_page, m.subject, m.date, m.from, cur_attach);
-    ws_.work_list.add(Work_Line(m, cur_page));
+    add_entry(m, cur_page);
     return;
   }
   // The file ended inside the last message's header block: the page still
@@ -306,7 +322,7 @@ void Walk::run() {
   ws_.out_buf.clear();
   const std::string page = new_page(m);
   Make_Page(ws_, page, m.subject, m.date, m.from, cur_attach);
-  ws_.work_list.add(Work_Line(m, page));
+  add_entry(m, page);
 }
 
 }  // namespace

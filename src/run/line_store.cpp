@@ -73,6 +73,7 @@ void LineStore::clear() {
   ring_.clear();
   head_ = count_ = base_ = 0;
   pos_ = end_ = 0;
+  filled_ = 0;
   eof_ = true;
   buf_.clear();
   buf_.shrink_to_fit();
@@ -107,6 +108,7 @@ std::string& LineStore::next_slot() const {
 bool LineStore::refill() const {
   end_ = std::fread(buf_.data(), 1, buf_.size(), file_);
   pos_ = 0;
+  filled_ += static_cast<std::int64_t>(end_);
   if (end_ == 0 && std::ferror(file_)) throw VbError(57, path_ + ": read error");
   return end_ != 0;
 }

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -52,6 +53,9 @@ class LineStore {
   }
   // Lines before i will not be asked for again.
   void release_before(std::size_t i);
+  // Bytes of the file taken into lines so far (terminators included): 0
+  // after open, the file's size once every line has been read.
+  std::int64_t bytes_read() const { return filled_ - static_cast<std::int64_t>(end_ - pos_); }
 
  private:
   bool read_up_to(std::size_t i) const;
@@ -67,6 +71,7 @@ class LineStore {
   mutable std::FILE* file_ = nullptr;
   mutable std::vector<char> buf_;
   mutable std::size_t pos_ = 0, end_ = 0;
+  mutable std::int64_t filled_ = 0;  // bytes read from the file into buf_, all blocks
   mutable bool eof_ = true;
   std::string path_;
   Convert convert_;

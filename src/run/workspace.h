@@ -58,6 +58,14 @@ struct Workspace {
   // threaded.
   bool Ids_Unique = true;
 
+  // What this run did, for the summary at its end; the run sets them to 0
+  // when it starts. Messages whose Message-ID took over an earlier entry
+  // count as replaced, all others as added; pages are the message pages
+  // written.
+  std::int64_t Mails_Added = 0;
+  std::int64_t Mails_Replaced = 0;
+  std::int64_t Pages_Written = 0;
+
   // The lock on the output folder that the run holds while it works there
   // (folder_lock.h); set by the run around its steps.
   FolderLock* Folder_Lock = nullptr;
