@@ -39,7 +39,11 @@ bool Holds_Archive(const std::string& folder) {
 
 void Delete_Files(Workspace& ws, const std::string& folder) {
   ws.Step_Msg = "Kill " + folder + "/*.*";
-  for (const std::string& name : list_files(folder)) remove_file(join_path(folder, name));
+  std::int64_t removed = 0;
+  for (const std::string& name : list_files(folder)) {
+    remove_file(join_path(folder, name));
+    ws.ui->deleted(++removed);
+  }
 }
 
 }  // namespace

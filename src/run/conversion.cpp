@@ -1,5 +1,6 @@
 #include "run/conversion.h"
 
+#include <chrono>
 #include <exception>
 #include <future>
 
@@ -40,6 +41,19 @@ struct HeldLock {
   FolderLock lock;
 };
 
+// The bytes of all input files, for the front end's estimate of the time
+// left; a file that cannot be measured counts 0 (reading it reports why).
+std::int64_t Input_Bytes(const std::vector<std::string>& files) {
+  std::int64_t bytes = 0;
+  for (const std::string& file : files) {
+    try {
+      bytes += file_size(file);
+    } catch (const std::exception&) {
+    }
+  }
+  return bytes;
+}
+
 }  // namespace
 
 bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<std::string>& files,
@@ -48,6 +62,8 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
   ws.work_list.clear();
   ws.Old_Archive.reset();
   ws.New_Index.reset();
+  const auto started = std::chrono::steady_clock::now();
+  ws.Mails_Added = ws.Mails_Replaced = ws.Pages_Written = 0;
   const std::int64_t n = static_cast<std::int64_t>(files.size());
   const std::int64_t total = n + 4 + (ws.set.KB_THRE ? 1 : 0);
 
@@ -70,8 +86,10 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
   ws.New_State = ArchiveState{};
 
   std::int64_t step = 0;
+  const std::int64_t run_bytes = Input_Bytes(files);
   for (const std::string& file : files) {
-    ws.Syori_no(++step, total);
+    ws.ui->step(RunUi::Step::Reading, ++step, total);
+    ws.ui->read_file(file, run_bytes);
     if (!File_Syori(ws, folder, file)) return false;
   }
   if (ws.Old_Archive) {
@@ -92,24 +110,25 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
     ws.work_list.settle();
     rank = std::async(std::launch::async, [&ws] { return Rank_Page(ws); });
   }
+  ws.ui->step(RunUi::Step::Threads, n + 1, total);
   const bool threaded = Syosai_Make(ws);
+  if (rank.valid()) ws.ui->step(RunUi::Step::Ranking, n + 1, total);
   if (rank.valid() && !Put_Rank_Page(ws, folder, [&rank] { return rank.get(); })) return false;
-  ws.Syori_no(n + 1, total);
   if (!threaded) return false;
-  ws.Syori_no(n + 2, total);
+  ws.ui->step(RunUi::Step::Index, n + 2, total);
   if (!Make_Index(ws, folder)) return false;
-  ws.Syori_no(n + 3, total);
+  ws.ui->step(RunUi::Step::Restyle, n + 3, total);
   if (!Update_Text(ws, folder)) return false;
-  ws.Syori_no(n + 4, total);
+  ws.ui->step(RunUi::Step::Menu, n + 4, total);
   if (!Make_Menu(ws, folder)) return false;
   if (ws.set.KB_THRE) {
+    ws.ui->step(RunUi::Step::ThreadLists, n + 5, total);
     try {
       Make_ThreadList(ws, folder);
     } catch (const std::exception& e) {
       ws.Report_Error(run_name, e);
       return false;
     }
-    ws.Syori_no(n + 5, total);
   }
   ws.New_State.style = Page_Style(ws.set);
   ws.New_State.lists = ws.set.KB_THRE;
@@ -123,5 +142,7 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
   ws.Old_Archive.reset();
   ws.work_list.take_elsewhere = nullptr;
   ws.New_Index.reset();
+  ws.ui->finished({ws.Mails_Added, ws.Mails_Replaced, ws.Pages_Written,
+                   std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()});
   return true;
 }
