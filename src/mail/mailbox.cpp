@@ -339,7 +339,9 @@ bool File_Syori(Workspace& ws, const std::string& folder, const std::string& pat
     writer.finish();
     return true;
   } catch (const std::exception& e) {
-    ws.Report_Error("File_Syori", e);
+    // Say which mailbox was being converted, unless the reason names it.
+    const bool names_it = std::string_view(e.what()).starts_with(path + ":");
+    ws.Report_Error("File_Syori", e, names_it ? std::string() : path + " の変換中");
   } catch (...) {
     ws.Report_Error("File_Syori", 5);
   }

@@ -143,6 +143,9 @@ TEST(FileSyori, UnreadableFileIsReported) {
   EXPECT_FALSE(r.run(r.tmp / "missing.mbx"));
   ASSERT_EQ(r.ui.messages.size(), 1u);
   EXPECT_TRUE(Contains(r.ui.messages[0], "(File_Syori:53)")) << r.ui.messages[0];
+  // The reason names the mailbox once.
+  EXPECT_TRUE(Contains(r.ui.messages[0], ") 処理を中断します。\r\n" + (r.tmp / "missing.mbx") + ": ファイルまたは"))
+      << r.ui.messages[0];
 }
 
 TEST(FileSyori, UnwritableOutputIsReported) {
@@ -150,6 +153,11 @@ TEST(FileSyori, UnwritableOutputIsReported) {
   EXPECT_FALSE(File_Syori(r.ws, r.tmp / "no/such/folder", MailboxRun::data("one_message.eml")));
   ASSERT_EQ(r.ui.messages.size(), 1u);
   EXPECT_TRUE(Contains(r.ui.messages[0], "(File_Syori:")) << r.ui.messages[0];
+  // Which mailbox was being converted, then the page that could not be
+  // written and why.
+  EXPECT_TRUE(Contains(r.ui.messages[0], "\r\n" + MailboxRun::data("one_message.eml") + " の変換中\r\n" +
+                                             (r.tmp / "no/such/folder") + "/"))
+      << r.ui.messages[0];
 }
 
 namespace {
