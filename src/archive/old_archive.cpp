@@ -23,7 +23,11 @@ void OldArchive::Table::build(const std::vector<std::uint32_t>& records, std::ui
 }
 
 OldArchive::OldArchive(SavedMenuIndex index, const std::string& menu_path)
-    : index_(std::move(index)), menu_(menu_path), menu_map_(menu_path, false), taken_(index_.records.size(), 0) {
+    : index_(std::move(index)),
+      menu_path_(menu_path),
+      menu_(menu_path),
+      menu_map_(menu_path, false),
+      taken_(index_.records.size(), 0) {
   std::uint32_t threads = 0;
   std::vector<std::uint32_t> ids, waiting, subjects;
   ids.reserve(index_.records.size());
@@ -31,7 +35,10 @@ OldArchive::OldArchive(SavedMenuIndex index, const std::string& menu_path)
     const MenuRecord& rec = index_.records[r];
     threads = std::max(threads, rec.thread + 1);
     if (rec.id_hash != 0) ids.push_back(r);
-    if (rec.root && rec.parent_hash != 0) waiting.push_back(r);
+    // Not only roots: with subject threading a message whose In-Reply-To
+    // named no message hangs under a message of its subject, and takes the
+    // one that brings that id as its parent.
+    if (rec.parent_hash != 0) waiting.push_back(r);
     if (rec.subject != 0) subjects.push_back(r);
   }
   changed_.assign(threads, 0);
@@ -49,7 +56,11 @@ std::string OldArchive::line(Workspace& ws, std::uint32_t r) const {
   const std::string_view menu = menu_map_.data();
   if (rec.offset > menu.size() || rec.length > menu.size() - rec.offset)
     throw VbError(62, "menu.html shorter than its index");
-  return Read_Menu_Line(ws, menu.substr(rec.offset, rec.length));
+  try {
+    return Read_Menu_Line(ws, menu.substr(rec.offset, rec.length));
+  } catch (const VbError& e) {
+    throw VbError(e.number, menu_path_ + " の " + std::to_string(rec.offset + 1) + " バイト目からの行: " + e.what());
+  }
 }
 
 std::optional<std::string> OldArchive::take_by_id(Workspace& ws, const std::string& id) {

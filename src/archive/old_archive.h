@@ -5,7 +5,9 @@
 // of every thread that the new ones change (Recall); the rest of the old
 // menu is copied block by block when the new one is written. A thread
 // changes when a new message replies to one of its messages, when one of
-// its roots replies to a new message, when a new message takes over one of
+// its messages names a new message as its parent (a root, or with subject
+// threading one that hangs under a message of its subject because its
+// In-Reply-To named no message), when a new message takes over one of
 // its entries (a re-sent message), or, with subject threading, when a new
 // message has the reduced subject of one of its messages (a message hangs
 // under the root of the last earlier one with its subject, so within that
@@ -68,12 +70,13 @@ class OldArchive {
   };
 
   SavedMenuIndex index_;
+  std::string menu_path_;
   ReadOnlyFile menu_;          // copied from by blocks
   MappedFile menu_map_;        // read from by entries, as few or as many as needed
   std::vector<char> taken_;    // by record
   std::vector<char> changed_;  // by thread number
   std::vector<std::string> taken_senders_;
   Table by_id_;     // every record with a Message-ID
-  Table waiting_;   // roots with an In-Reply-To that named no message
+  Table waiting_;   // records with an In-Reply-To (it may have named no message)
   Table subjects_;  // records with a subject that links messages
 };
