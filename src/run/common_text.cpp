@@ -29,31 +29,28 @@ std::string Html_Esc(std::string_view text) {
 void Html_Esc_To(std::string& out, std::string_view text) {
   // "<" (0x3C) and ">" (0x3E) are never the second byte of a double-byte
   // character, and after a lead byte they stand alone: each such byte is a
-  // character of its own, so the text is searched and escaped bytewise. The
-  // next "<" and the next ">" are each searched for again only once passed,
-  // so every byte is looked at a bounded number of times.
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  auto next = [end](const char* from, char c) {
-    const char* hit = static_cast<const char*>(std::memchr(from, c, static_cast<std::size_t>(end - from)));
-    return hit ? hit : end;
-  };
-  if (p == end) return;
-  out.reserve(out.size() + text.size());
-  const char* lt = next(p, '<');
-  const char* gt = next(p, '>');
-  for (;;) {
-    const char* hit = lt < gt ? lt : gt;
-    out.append(p, static_cast<std::size_t>(hit - p));
-    if (hit == end) return;
-    if (hit == lt) {
-      out += "&lt;";
-      lt = next(hit + 1, '<');
+  // character of its own, so the text is escaped bytewise. One pass counts
+  // them, so that the result is sized once; a second copies the text into
+  // place. Time is linear in the text whatever it holds.
+  std::size_t hits = 0;
+  for (const char c : text) hits += static_cast<std::size_t>(c == '<') + static_cast<std::size_t>(c == '>');
+  if (hits == 0) {
+    out.append(text);
+    return;
+  }
+  const std::size_t at = out.size();
+  out.resize(at + text.size() + 3 * hits);
+  char* w = out.data() + at;
+  for (const char c : text) {
+    if (c == '<') {
+      std::memcpy(w, "&lt;", 4);
+      w += 4;
+    } else if (c == '>') {
+      std::memcpy(w, "&gt;", 4);
+      w += 4;
     } else {
-      out += "&gt;";
-      gt = next(hit + 1, '>');
+      *w++ = c;
     }
-    p = hit + 1;
   }
 }
 
