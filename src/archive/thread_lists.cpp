@@ -76,7 +76,8 @@ std::size_t earlier_list(const std::vector<std::string_view>& lines, std::size_t
 
 }  // namespace
 
-std::string With_Thread_List(const std::string& page, const std::vector<ThreadEntry>& thread, std::size_t own) {
+std::string With_Thread_List(const std::string& page, const std::vector<ThreadEntry>& thread, std::size_t own,
+                             bool may_hold_list) {
   bool all_crlf = true;
   const std::vector<std::string_view> lines = split_line_views(page, &all_crlf);
   std::size_t cut = std::string::npos;
@@ -87,8 +88,13 @@ std::string With_Thread_List(const std::string& page, const std::vector<ThreadEn
     }
   }
   if (cut == std::string::npos) return page;
-  std::size_t old = earlier_list(lines, cut, thread[own].text);
-  if (old != std::string::npos) cut = old;
+  // A page of this run holds no list yet, whatever its body ends with: a body
+  // whose last lines are an empty line, a rule and the page's own entry text
+  // reads exactly like a list of one.
+  if (may_hold_list) {
+    std::size_t old = earlier_list(lines, cut, thread[own].text);
+    if (old != std::string::npos) cut = old;
+  }
   while (cut > 0 && blank(lines[cut - 1])) --cut;
 
   TextOut out;
@@ -136,7 +142,7 @@ namespace {
 // written over, where the list goes.
 void Rewrite_Page(const std::string& path, const std::vector<ThreadEntry>& thread, std::size_t own, bool fresh) {
   const std::string old_page = read_file(path);
-  std::string new_page = With_Thread_List(old_page, thread, own);
+  std::string new_page = With_Thread_List(old_page, thread, own, !fresh);
   if (new_page == old_page) return;
   if (fresh)
     update_in_place(path, old_page, new_page);

@@ -49,5 +49,8 @@ void Put_ThreadList(Workspace& ws, const std::string& folder, const std::vector<
                     PageWriters* writers = nullptr, const std::unordered_set<std::string>* fresh = nullptr);
 
 // The page text with the thread list for entry own put at its end; the page
-// unchanged when it has no closing "</FONT>" line.
-std::string With_Thread_List(const std::string& page, const std::vector<ThreadEntry>& thread, std::size_t own);
+// unchanged when it has no closing "</FONT>" line. may_hold_list false (a
+// page this run wrote) keeps the whole body: no end of it is taken for a list
+// of an earlier run.
+std::string With_Thread_List(const std::string& page, const std::vector<ThreadEntry>& thread, std::size_t own,
+                             bool may_hold_list = true);
