@@ -50,6 +50,9 @@ bool Make_Index(Workspace& ws, const std::string& folder) {
     TextOut index;
     index.line("<HTML>");
     index.line("<HEAD>");
+    // The same character set line as every other page: a browser that opens
+    // index.html alone gets its title right.
+    index.line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">");
     index.line(kTitle);
     index.line("</HEAD>");
     index.line((ws.set.FRM_KOU ? "<FRAMESET COLS=" : "<FRAMESET ROWS=") + share + "%,*>");

@@ -140,6 +140,7 @@ std::string Rank_Page(Workspace& ws) {
   TextOut out;
   out.line("<HTML>");
   out.line("<HEAD>");
+  out.line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">");
   static const std::string title = sj("<TITLE>発信数ランキング</TITLE>");
   out.line(title);
   out.line("</HEAD>");

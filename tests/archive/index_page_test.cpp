@@ -37,8 +37,11 @@ struct MakeIndex : ::testing::Test {
   }
 };
 
+const std::string kCharset = "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">";
+
 std::string Index_Html(const std::string& frameset) {
-  return "<HTML>\r\n<HEAD>\r\n" + cp932::from_utf8("<TITLE>メール一覧</TITLE>") + "\r\n</HEAD>\r\n" + frameset +
+  return "<HTML>\r\n<HEAD>\r\n" + kCharset + "\r\n" + cp932::from_utf8("<TITLE>メール一覧</TITLE>") +
+         "\r\n</HEAD>\r\n" + frameset +
          "\r\n    <FRAME SRC=\"menu.html\" name=\"frame1\">\r\n"
          "    <FRAME SRC=\"m0000000.txt\" name=\"frame2\">\r\n</FRAMESET>\r\n</HTML>\r\n";
 }
@@ -61,7 +64,10 @@ TEST_F(MakeIndex, FrameLayouts) {
     ws.set.FRM_KOU = c.frm_kou;
     ws.set.ITI_PER = "30";
     ASSERT_TRUE(Make_Index(ws, out.path()));
-    EXPECT_EQ(out.read("index.html"), Index_Html(c.frameset));
+    const std::string page = out.read("index.html");
+    EXPECT_EQ(page, Index_Html(c.frameset));
+    // The character set line stands right after <HEAD>, as on every page.
+    EXPECT_TRUE(page.starts_with("<HTML>\r\n<HEAD>\r\n" + kCharset + "\r\n")) << page;
     EXPECT_EQ(out.read("m0000000.txt"), kPlaceholder);
     EXPECT_EQ(ui.events, (std::vector<std::string>{"Syosai_no 0/100", "Syosai_no 100/100"}));
     EXPECT_TRUE(ui.messages.empty());

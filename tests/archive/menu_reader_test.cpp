@@ -144,6 +144,26 @@ TEST(ReadMenu, EntriesAtAnyDepthAmongOtherLines) {
   EXPECT_EQ(f.ws.Mail_No, 4);
 }
 
+// Menus of earlier runs may lack the character set line in their head.
+TEST(ReadMenu, HeadWithAndWithoutTheCharsetLine) {
+  const std::string entry = Entry("", "m0000005.htm", "a", "s",
+                                  "Message-ID:<x> / In-Reply-To: / Subject_Len:1 / From_Data:a / "
+                                  "Date_Data:2004-05-06 07:08:12 / Subj_Data:s");
+  for (bool charset : {true, false}) {
+    SCOPED_TRACE(charset ? "with" : "without");
+    ArchiveFixture f;
+    Lines file(std::begin(kHead), std::end(kHead));
+    if (!charset) file.erase(file.begin() + 2);
+    ASSERT_EQ(file[2].find("charset") == std::string::npos, !charset);
+    file.push_back(entry);
+    file.insert(file.end(), {"</FONT>", "</PRE>", "</BODY>", "</HTML>"});
+    f.out.write("menu.html", Crlf(file));
+    ASSERT_TRUE(Read_Menu(f.ws, f.out.path()));
+    EXPECT_EQ(All(f.ws.work_list), (Lines{"2004-05-06 07:08:12\ts\ta\t<x>\t\tm0000005.htm\t1"}));
+    EXPECT_EQ(f.ws.Mail_No, 5);
+  }
+}
+
 TEST(ReadMenu, MalformedEntryIsReportedNotCrashed) {
   const std::string good = Entry("", "m0000001.htm", "a", "s",
                                  "Message-ID:<x> / In-Reply-To: / Subject_Len:1 / From_Data:a / Date_Data: / "

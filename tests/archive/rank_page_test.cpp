@@ -12,8 +12,11 @@ std::string work_line(const std::string& sender, int n) {
          ">\t\tm000000" + std::to_string(n % 10) + ".htm\t0";
 }
 
+const char kCharset[] = "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">";
+
 std::string head() {
-  return "<HTML>\r\n<HEAD>\r\n<TITLE>\x94\xAD\x90\x4D\x90\x94\x83\x89\x83\x93\x83\x4C\x83\x93\x83\x4F</TITLE>\r\n"
+  return "<HTML>\r\n<HEAD>\r\n" + std::string(kCharset) +
+         "\r\n<TITLE>\x94\xAD\x90\x4D\x90\x94\x83\x89\x83\x93\x83\x4C\x83\x93\x83\x4F</TITLE>\r\n"
          "</HEAD>\r\n<BODY BGCOLOR=\"#ffffff\" TEXT=\"#000000\" LINK=\"#0000ff\" VLINK=\"#0000ff\" "
          "ALINK=\"#000000\">\r\n"
          "<FONT SIZE=2>\r\n<TABLE BORDER=1>\r\n  <TR>\r\n"
@@ -66,6 +69,13 @@ TEST(RankPage, QuotesRemovedAndEveryMessageCounted) {
   std::string page = f.rank({"\"Bob\" <b>", "Bob <b>", "Carol"});
   EXPECT_NE(page.find(row("Bob &lt;b&gt;", 2, "66.7", "100")), std::string::npos);
   EXPECT_NE(page.find(row("Carol", 1, "33.3", "50")), std::string::npos);
+}
+
+TEST(RankPage, HeadDeclaresTheCharacterSet) {
+  Fixture f;
+  const std::string page = f.rank({"A"});
+  EXPECT_TRUE(page.starts_with(std::string("<HTML>\r\n<HEAD>\r\n") + kCharset + "\r\n<TITLE>")) << page;
+  EXPECT_EQ(page.find(kCharset), page.rfind(kCharset)) << "written once";
 }
 
 TEST(RankPage, EmptyArchiveGivesHeaderOnly) {
