@@ -249,10 +249,12 @@ struct ArchiveGenerator {
 };
 
 TEST(AppendIndex, RandomRunsGiveTheArchiveOfAWholeRead) {
-  // VORN_APPEND_SEEDS=n tries n seeds instead of the suite's few.
-  unsigned seeds = 40;
+  // VORN_APPEND_SEEDS=n tries n seeds instead of the suite's few;
+  // VORN_APPEND_SEED=k tries seed k alone.
+  unsigned first = 1, seeds = 40;
   if (const char* n = std::getenv("VORN_APPEND_SEEDS")) seeds = static_cast<unsigned>(std::atoi(n));
-  for (unsigned seed = 1; seed <= seeds; ++seed) {
+  if (const char* k = std::getenv("VORN_APPEND_SEED")) first = seeds = static_cast<unsigned>(std::atoi(k));
+  for (unsigned seed = first; seed <= seeds; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     ArchiveGenerator gen(seed);
     const std::vector<std::vector<Mail>> runs = gen.runs();
