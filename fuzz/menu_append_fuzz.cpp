@@ -61,6 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::size_t page = line.rfind('\t', origin - 1);
     FUZZ_CHECK(page != std::string::npos);
     const std::string_view path = std::string_view(line).substr(page + 1, origin - page - 1);
+    if (path.find('/') != std::string_view::npos && path.substr(0, out.size() + 1) != out + "/")
+      std::fprintf(stderr, "work_list line %zu: %s\n", i, line.c_str());
     FUZZ_CHECK(path.find('/') == std::string_view::npos || path.substr(0, out.size() + 1) == out + "/");
   }
   return 0;

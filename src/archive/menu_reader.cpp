@@ -28,11 +28,11 @@
 //
 // Tolerated: tree marks of any kind before the link, any text after the
 // comment, any head lines (with or without the charset line). An entry whose
-// page number is not a number, whose link is too short, whose comment lacks
-// a label, or whose subject does not end with the comment after Subject_Len
-// characters is an error: the lines read so far stay in work_list, and the
-// reader stops. The error names menu.html, the line (counted from 1) and
-// what is wrong.
+// page number is not a number, whose page name does not end in ".htm", whose
+// link is too short, whose comment lacks a label, or whose subject does not
+// end with the comment after Subject_Len characters is an error: the lines
+// read so far stay in work_list, and the reader stops. The error names
+// menu.html, the line (counted from 1) and what is wrong.
 //
 // State: Mail_No is raised to the highest page number read.
 
@@ -92,6 +92,9 @@ std::string Read_Entry(Workspace& ws, std::string_view line, std::size_t at) {
   if (sjis::length(page) != 12) Malformed("ページ名が途中で切れています");
   const long long number = sjis::parse_digits(sjis::mid(page, 1, 7));
   if (number < 0) throw VbError(13, "メニューの項目が壊れています: ページ名の番号が数字ではありません");
+  // The run finds the page by this name in the output folder: any other
+  // tail ("m0000001/../") would name a path below another folder.
+  if (sjis::mid(page, 8) != ".htm") Malformed("ページ名が .htm で終わっていません");
   if (number > ws.Mail_No) ws.Mail_No = number;
 
   // The title attribute, then the visible text after its closing quote.
