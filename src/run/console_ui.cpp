@@ -16,6 +16,7 @@ using std::chrono::milliseconds;
 constexpr milliseconds kRedraw{100};
 constexpr int kBarWidth = 20;
 constexpr int kMinBarWidth = 5;
+constexpr int kNameRoom = 12;  // columns for the file name before the bar gives way
 
 // Message texts break lines with CR or CR LF; a terminal wants LF.
 std::string terminal_lines(const std::string& text) {
@@ -345,6 +346,8 @@ std::string ConsoleUi::status_line(int width, TimePoint at) const {
   while (bar > kMinBarWidth && fixed() > width) --bar;
   if (bar > 0 && fixed() > width) bar = 0;
 
+  // A bar of half its width leaves a name room to be recognised.
+  while (!file_.empty() && bar > kBarWidth / 2 && width - fixed() - 1 < kNameRoom) --bar;
   std::string name;
   const int room = width - fixed() - 1;
   if (!file_.empty() && room >= 4) {
