@@ -81,17 +81,47 @@ std::optional<std::string> OldArchive::take_by_id(Workspace& ws, const std::stri
 }
 
 void OldArchive::Recall(Workspace& ws) {
-  const std::size_t n = ws.work_list.count();
-  for (std::size_t i = 0; i < n; ++i) {
-    const WorkFieldViews f = Split_Work_Views(ws.work_list.at(i));
-    const auto mark = [this](std::uint32_t r) {
-      if (!taken_[r]) changed_[index_.records[r].thread] = 1;
-    };
-    // Its parent among the old messages, and old roots that wait for it.
+  // Threads marked here whose messages have not been looked at yet: a
+  // recalled message links in turn (by its parent, its id or its subject)
+  // to further old threads, which must be threaded again with it.
+  std::vector<std::uint32_t> fresh;
+  const auto mark = [this, &fresh](std::uint32_t r) {
+    if (taken_[r]) return;
+    const std::uint32_t t = index_.records[r].thread;
+    if (changed_[t]) return;
+    changed_[t] = 1;
+    fresh.push_back(t);
+  };
+  const auto links = [&](const WorkFieldViews& f) {
+    // Its parent among the old messages, and old messages that wait for it.
     if (!sjis::trim(f.parent_id).empty()) by_id_.each(Message_Id_Hash(f.parent_id), mark);
     if (!f.message_id.empty()) waiting_.each(Message_Id_Hash(f.message_id), mark);
     if (const std::uint32_t subject = Subject_Hash(f.subject, ws.set)) subjects_.each(subject, mark);
+  };
+  // Threads changed already (by messages taken out) count as fresh too.
+  for (std::uint32_t t = 0; t < changed_.size(); ++t)
+    if (changed_[t]) fresh.push_back(t);
+  const std::size_t n = ws.work_list.count();
+  for (std::size_t i = 0; i < n; ++i) links(Split_Work_Views(ws.work_list.at(i)));
+
+  // The records of each thread, by a counting sort.
+  std::vector<std::uint32_t> start(changed_.size() + 1, 0), order(index_.records.size());
+  for (const MenuRecord& rec : index_.records) ++start[rec.thread + 1];
+  for (std::size_t t = 0; t < changed_.size(); ++t) start[t + 1] += start[t];
+  {
+    std::vector<std::uint32_t> at(start.begin(), start.end() - 1);
+    for (std::uint32_t r = 0; r < index_.records.size(); ++r) order[at[index_.records[r].thread]++] = r;
   }
-  for (std::uint32_t r = 0; r < index_.records.size(); ++r)
-    if (!taken_[r] && changed_[index_.records[r].thread]) ws.work_list.add(line(ws, r));
+  std::vector<std::string> recalled;
+  while (!fresh.empty()) {
+    const std::uint32_t t = fresh.back();
+    fresh.pop_back();
+    for (std::uint32_t k = start[t]; k < start[t + 1]; ++k) {
+      const std::uint32_t r = order[k];
+      if (taken_[r]) continue;
+      recalled.push_back(line(ws, r));
+      links(Split_Work_Views(recalled.back()));
+    }
+  }
+  for (std::string& l : recalled) ws.work_list.add(std::move(l));
 }

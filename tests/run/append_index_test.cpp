@@ -254,7 +254,12 @@ TEST(AppendIndex, RandomRunsGiveTheArchiveOfAWholeRead) {
   unsigned first = 1, seeds = 40;
   if (const char* n = std::getenv("VORN_APPEND_SEEDS")) seeds = static_cast<unsigned>(std::atoi(n));
   if (const char* k = std::getenv("VORN_APPEND_SEED")) first = seeds = static_cast<unsigned>(std::atoi(k));
-  for (unsigned seed = first; seed <= seeds; ++seed) {
+  std::vector<unsigned> tried;
+  for (unsigned seed = first; seed <= seeds; ++seed) tried.push_back(seed);
+  // Seeds that once found a difference: 313, a recalled message whose
+  // subject links to a thread that no new message names.
+  if (!std::getenv("VORN_APPEND_SEED")) tried.push_back(313);
+  for (unsigned seed : tried) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     ArchiveGenerator gen(seed);
     const std::vector<std::vector<Mail>> runs = gen.runs();
