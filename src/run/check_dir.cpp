@@ -21,7 +21,7 @@ void cancel_message(Workspace& ws, const std::string& why = {}) {
 bool Lock_Folder(Workspace& ws, const std::string& folder) {
   if (!ws.Folder_Lock) return true;
   ws.Step_Msg = "Lock(" + folder + ")";
-  if (!ws.Folder_Lock->acquire(folder, Lock_Wait())) {
+  if (!ws.Folder_Lock->acquire(folder, Lock_Wait(), [&ws, &folder] { ws.ui->waiting(folder); })) {
     ws.Folder_Busy = true;
     ws.Report_Error("Check_Dir", 75,
                     folder + ": 別の vorn_htm がこのフォルダで実行中のため、処理できません (locked by another run)");

@@ -251,6 +251,15 @@ void ConsoleUi::deleted(std::int64_t files) {
   update(begins);
 }
 
+void ConsoleUi::waiting(const std::string& folder) {
+  if (!tty_) return;
+  erase_status();
+  const std::string line = "待機中: " + printable_name(folder) + " は別の vorn_htm が使用中です";
+  std::fprintf(err_, "\r\x1b[K%s", line.c_str());
+  std::fflush(err_);
+  shown_ = true;
+}
+
 void ConsoleUi::finished(const RunSummary& summary) {
   if (!tty_) return;
   erase_status();

@@ -40,6 +40,7 @@ class ConsoleUi : public RunUi {
   void read_file(const std::string& path, std::int64_t run_bytes) override;
   void read_progress(const ReadProgress& p) override;
   void deleted(std::int64_t files) override;
+  void waiting(const std::string& folder) override;
   void finished(const RunSummary& summary) override;
   void open(const std::string&) override {}
   void warn(const std::string& text) override;

@@ -12,7 +12,8 @@
 
 #include "run/file_ops.h"
 
-bool FolderLock::acquire(const std::string& folder, std::chrono::milliseconds wait) {
+bool FolderLock::acquire(const std::string& folder, std::chrono::milliseconds wait,
+                         const std::function<void()>& on_wait) {
   release();
   const std::string path = join_path(folder, kLockName);
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
@@ -31,6 +32,7 @@ bool FolderLock::acquire(const std::string& folder, std::chrono::milliseconds wa
     }
     const auto now = std::chrono::steady_clock::now();
     if (now >= until) break;
+    if (on_wait && pause == std::chrono::milliseconds(20)) on_wait();
     std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, until - now));
     pause = std::min(pause * 2, std::chrono::milliseconds(500));
   }

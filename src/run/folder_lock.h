@@ -9,6 +9,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 
 class FolderLock {
@@ -21,7 +22,9 @@ class FolderLock {
   // Locks folder, waiting up to wait for a run that holds it. False when
   // that run did not end in time; throws VbError when the lock file cannot
   // be made or locked at all.
-  bool acquire(const std::string& folder, std::chrono::milliseconds wait);
+  // on_wait is called once when the folder is found held.
+  bool acquire(const std::string& folder, std::chrono::milliseconds wait,
+               const std::function<void()>& on_wait = nullptr);
   void release();
   bool held() const { return fd_ >= 0; }
 

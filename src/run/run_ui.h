@@ -52,6 +52,8 @@ class RunUi {
   virtual void read_progress(const ReadProgress& p) { progress(Label::Syosai_no, p.bytes, p.size); }
   // A rebuild has deleted this many old files so far.
   virtual void deleted(std::int64_t /*files*/) {}
+  // Another run holds the output folder; this one waits for it to end.
+  virtual void waiting(const std::string& /*folder*/) {}
   // The run ended well; called once, after its last step.
   virtual void finished(const RunSummary& /*summary*/) {}
   virtual void open(const std::string& path) = 0;

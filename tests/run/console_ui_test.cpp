@@ -287,6 +287,14 @@ TEST(ConsoleUi, DeletionShowsTheFilesRemovedSoFar) {
   EXPECT_EQ(s.last().rfind("読み込み", 0), 0u);
 }
 
+TEST(ConsoleUi, WaitingForAnotherRunIsShownUntilTheRunGoesOn) {
+  Screen s;
+  s.ui->waiting("/web/list");
+  EXPECT_EQ(s.last(), "待機中: /web/list は別の vorn_htm が使用中です");
+  s.ui->step(Step::Reading, 1, 5);
+  EXPECT_EQ(s.last().rfind("読み込み", 0), 0u);
+}
+
 TEST(ConsoleUi, SummaryReplacesTheStatusLine) {
   Screen s;
   s.ui->step(Step::Menu, 4, 5);

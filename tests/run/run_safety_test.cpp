@@ -185,6 +185,32 @@ TEST(RunSafety, ABusyFolderIsRefusedWithTryAgainLater) {
   EXPECT_EQ(p.run({"-i", in, "-o", t / "elsewhere"}).status, 0);
 }
 
+// A run that finds its folder held says so once through its front end, and
+// goes on when the other run lets go.
+TEST(RunSafety, AWaitingRunTellsItsFrontEnd) {
+  struct WaitUi : SilentUi {
+    void waiting(const std::string& folder) override { waited.push_back(folder); }
+    std::vector<std::string> waited;
+  } ui;
+  TempDir t, app;
+  const std::string out = t / "out";
+  fs::create_directories(out);
+  Workspace ws(ui);
+  ws.App_Dir = app.path();
+  Load_Ini(ws.set, ws.App_Dir);
+  ws.Auto_Answer = "y";
+  FolderLock other;
+  ASSERT_TRUE(other.acquire(out, std::chrono::milliseconds(0)));
+  std::thread let_go([&other] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    other.release();
+  });
+  const bool ok = Run_Conversion(ws, out, {t.write("a.mbx", Mailbox(0, 2))}, "test");
+  let_go.join();
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(ui.waited, (std::vector<std::string>{out}));
+}
+
 // An input that cannot be read stops the run before anything is deleted or
 // appended: the rebuild keeps the whole old archive.
 TEST(RunSafety, AnUnreadableInputStopsTheRunBeforeItDeletes) {
