@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "archive/message_page.h"
 #include "fuzz/scratch_dir.h"
 #include "mail/mailbox.h"
 #include "run/workspace.h"
@@ -18,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   SilentUi ui;
   Workspace ws(ui);
+  ws.Page_Sink = Make_Page;
   Settings& s = ws.set;
   s.BGR_COL = "#ffffff";
   s.TXT_COL = "#000000";

@@ -76,12 +76,6 @@ bool Check_Reply(std::string_view line, const std::string& REP_MRK) {
   return false;
 }
 
-AttachList Attach_List(const std::vector<std::string>& names) {
-  AttachList list;
-  for (const std::string& name : names) list.push_back(std::make_shared<std::string>(name));
-  return list;
-}
-
 std::string Render_Page(const Settings& set, const PageContent& page) {
   std::string out;
   out.reserve(page.lines.bytes() + 8 * page.lines.size() + 1024);

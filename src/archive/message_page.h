@@ -6,17 +6,11 @@
 #include <string_view>
 #include <vector>
 
+#include "run/attach_list.h"
 #include "run/text_lines.h"
 
 struct Settings;
 struct Workspace;
-
-// The saved attachments of a message, [0] a placeholder. During the mailbox
-// walk a file is saved on the page writer's thread, which fills in its name
-// there before it renders the page that links it; until the walk ends a
-// name is read on that thread only.
-using AttachList = std::vector<std::shared_ptr<std::string>>;
-AttachList Attach_List(const std::vector<std::string>& names);
 
 // What a message page shows: its body lines as collected from the mailbox
 // (out_buf), the header values and the saved attachments (attachments[0] is

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/message_page.h"
+#include "run/attach_list.h"
 #include "run/line_store.h"
 #include "run/text_lines.h"
 

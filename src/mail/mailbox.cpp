@@ -30,7 +30,6 @@
 #include <string_view>
 #include <vector>
 
-#include "archive/message_page.h"
 #include "codec/jis.h"
 #include "codec/sjis_text.h"
 #include "codec/transfer_codings.h"
@@ -42,6 +41,13 @@
 #include "run/workspace.h"
 
 namespace {
+
+// Hands a message's page to the sink the run supplied.
+void Put_Page(Workspace& ws, const std::string& page_path, const std::string& subject, const std::string& date,
+              const std::string& sender, const AttachList& attachments) {
+  if (!ws.Page_Sink) throw VbError(5, "no page writer supplied for the mailbox walk");
+  ws.Page_Sink(ws, page_path, subject, date, sender, attachments);
+}
 
 // A work_list field never holds the line's separator or a line break (none
 // of them is ever the second byte of a double-byte character).
@@ -298,7 +304,7 @@ void Walk::walk() {
 
     if (m.header_mode && !m.body_mode && Check_Honbun(path_, line)) {
       // The page of the message before is complete now.
-      if (!cur_page.empty()) Make_Page(ws_, cur_page, pending.subject, pending.date, pending.from, pending_attach);
+      if (!cur_page.empty()) Put_Page(ws_, cur_page, pending.subject, pending.date, pending.from, pending_attach);
       pending_attach = Attach_List({""});
       m.body_mode = true;
       m.header_mode = false;
@@ -311,17 +317,17 @@ void Walk::walk() {
   lines_.clear();
 
   if (own_page) {
-    Make_Page(ws_, cur_page, m.subject, m.date, m.from, cur_attach);
+    Put_Page(ws_, cur_page, m.subject, m.date, m.from, cur_attach);
     add_entry(m, cur_page);
     return;
   }
   // The file ended inside the last message's header block: the page still
   // pending is that of the message before, with its own values; the last
   // message gets a page of its own with its header block only.
-  if (!cur_page.empty()) Make_Page(ws_, cur_page, pending.subject, pending.date, pending.from, pending_attach);
+  if (!cur_page.empty()) Put_Page(ws_, cur_page, pending.subject, pending.date, pending.from, pending_attach);
   ws_.out_buf.clear();
   const std::string page = new_page(m);
-  Make_Page(ws_, page, m.subject, m.date, m.from, cur_attach);
+  Put_Page(ws_, page, m.subject, m.date, m.from, cur_attach);
   add_entry(m, page);
 }
 

@@ -8,6 +8,7 @@
 #include "archive/index_page.h"
 #include "archive/menu_index.h"
 #include "archive/menu_page.h"
+#include "archive/message_page.h"
 #include "archive/old_archive.h"
 #include "archive/rank_page.h"
 #include "archive/restyle_pages.h"
@@ -68,6 +69,7 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
   const std::int64_t total = n + 4 + (ws.set.KB_THRE ? 1 : 0);
 
   ws.Folder_Busy = false;
+  ws.Page_Sink = Make_Page;
   if (!Inputs_Readable(ws, files)) return false;
   HeldLock held(ws);
   if (!Check_Dir(ws, folder)) return false;

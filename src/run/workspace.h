@@ -13,6 +13,7 @@
 
 #include "archive/archive_state.h"
 #include "archive/menu_index.h"
+#include "run/attach_list.h"
 #include "run/line_lists.h"
 #include "run/line_store.h"
 #include "run/page_writer.h"
@@ -74,6 +75,12 @@ struct Workspace {
   bool Folder_Busy = false;
 
   RunUi* ui;
+  // Where the mailbox walk hands each message's page (page path, subject,
+  // date, sender, attachments); the run supplies the page writer. The walk
+  // knows nothing of how a page looks.
+  using PageSink = void (*)(Workspace& ws, const std::string& page_path, const std::string& subject,
+                            const std::string& date, const std::string& sender, const AttachList& attachments);
+  PageSink Page_Sink = nullptr;
   // While a mailbox is walked, its pages go to this writer; else they are
   // written on the spot.
   PageWriter* page_writer = nullptr;

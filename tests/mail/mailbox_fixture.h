@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/message_page.h"
 #include "codec/cp932.h"
 #include "mail/header_fields.h"
 #include "mail/mailbox.h"
@@ -23,6 +24,7 @@ struct MailboxRun {
 
   MailboxRun() : out(tmp / "out") {
     make_directory(out);
+    ws.Page_Sink = Make_Page;
     Settings& s = ws.set;
     s.BGR_COL = "#ffffff";
     s.TXT_COL = "#000000";

@@ -172,6 +172,7 @@ struct LastProgress : SilentUi {
 TEST(FileSyori, ProgressEndsAtTheFileLength) {
   LastProgress ui;
   Workspace ws(ui);
+  ws.Page_Sink = Make_Page;
   TempDir tmp;
   const std::string path = MailboxRun::data("multipart_base64.mbx");
   ASSERT_TRUE(File_Syori(ws, tmp.path(), path));

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/message_page.h"
 #include "mail/mailbox.h"
 #include "run/common_text.h"
 #include "run/conversion.h"
@@ -362,6 +363,7 @@ TEST(ReadProgress, RunsFromZeroToTheFileSize) {
         in.write("in.mbx", Mail(1, "<1@x>", c.eol) + Mail(2, "<2@x>", c.eol) + Mail(3, "<3@x>", c.eol) + c.tail);
     RecordingUi ui;
     Workspace ws(ui);
+    ws.Page_Sink = Make_Page;
     ASSERT_TRUE(File_Syori(ws, out.path(), path));
     ASSERT_FALSE(ui.reads.empty());
     const std::int64_t size = file_size(path);

@@ -1,0 +1,18 @@
+// The saved attachments of a message, as the mailbox walk collects them and
+// its page links them.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// [0] is a placeholder. During the mailbox walk a file is saved on the page
+// writer's thread, which fills in its name there before it renders the page
+// that links it; until the walk ends a name is read on that thread only.
+using AttachList = std::vector<std::shared_ptr<std::string>>;
+
+inline AttachList Attach_List(const std::vector<std::string>& names) {
+  AttachList list;
+  for (const std::string& name : names) list.push_back(std::make_shared<std::string>(name));
+  return list;
+}
