@@ -250,12 +250,15 @@ void update_in_place(const std::string& path, std::string_view old_data, std::st
   if (::close(fd) != 0) fail(path, errno);
 }
 
-bool is_temp_name(std::string_view name) {
-  if (!name.starts_with(kTempPrefix) || name.size() < kTempPrefix.size() + 7) return false;
-  if (name[name.size() - 7] != '.') return false;
+bool has_temp_suffix(std::string_view name) {
+  if (name.size() < 7 || name[name.size() - 7] != '.') return false;
   for (char c : name.substr(name.size() - 6))
     if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return false;
   return true;
+}
+
+bool is_temp_name(std::string_view name) {
+  return name.starts_with(kTempPrefix) && name.size() >= kTempPrefix.size() + 7 && has_temp_suffix(name);
 }
 
 AtomicOut::AtomicOut(std::string path) : path_(std::move(path)) {

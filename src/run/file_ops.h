@@ -70,6 +70,8 @@ class TextOut {
 // name that starts with "."; so a name of this shape is always one of ours.
 inline constexpr std::string_view kTempPrefix = ".vorn_htm~";
 bool is_temp_name(std::string_view name);
+// Whether name ends in "." and six letters or digits, as mkstemp makes them.
+bool has_temp_suffix(std::string_view name);
 
 // A file written in pieces beside path and renamed over it by commit(), so
 // that readers see either the old or the new file whole. Lines collect in a

@@ -57,13 +57,6 @@ std::chrono::milliseconds Lock_Wait() {
 
 namespace {
 
-bool six_random(std::string_view s) {
-  if (s.size() != 6) return false;
-  for (char c : s)
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return false;
-  return true;
-}
-
 bool archive_file_name(std::string_view n) {
   if (n == "menu.html" || n == "index.html" || n == "m0000000.txt" || n == "rank_hyo.htm" || n == ".vorn_htm.state" ||
       n == ".vorn_htm.index")
@@ -76,8 +69,8 @@ bool archive_file_name(std::string_view n) {
 
 // ".menu.html.Ab12Cd", as earlier versions named their temporary files.
 bool old_leftover(std::string_view n) {
-  if (n.size() < 9 || n[0] != '.' || n[n.size() - 7] != '.') return false;
-  return six_random(n.substr(n.size() - 6)) && archive_file_name(n.substr(1, n.size() - 8));
+  if (n.size() < 9 || n[0] != '.' || !has_temp_suffix(n)) return false;
+  return archive_file_name(n.substr(1, n.size() - 8));
 }
 
 }  // namespace
