@@ -31,4 +31,4 @@ ensure_packages() {
 }
 
 # What building and testing vorn_htm needs on Debian 12.
-BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev python3)
+BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev python3 libgmime-3.0-dev pkg-config)
