@@ -13,30 +13,6 @@
 
 namespace {
 
-// The lines of out_buf that form the page body, as [first, last] (empty
-// when first > last). A line beginning "content-" (any case) marks a MIME
-// part header; the body then starts two lines after the last such line (the
-// blank separator is skipped). A "content-type: text/html;" line ends the
-// text part: the body stops before the line in front of it (the boundary).
-struct BodyRange {
-  std::ptrdiff_t first = 0, last = -1;
-};
-
-BodyRange Body_Lines(const TextLines& buf) {
-  std::ptrdiff_t last = static_cast<std::ptrdiff_t>(buf.size()) - 1;
-  std::ptrdiff_t header = -1;
-  for (std::size_t i = 0; i < buf.size(); ++i) {
-    const std::string_view line = buf[i];
-    if (sjis::starts_with_nocase(line, "content-type: text/html;")) {
-      last = static_cast<std::ptrdiff_t>(i) - 1;
-      break;
-    }
-    if (sjis::starts_with_nocase(line, "content-")) header = static_cast<std::ptrdiff_t>(i);
-  }
-  if (header >= 0) return {header + 2, last - 1};
-  return {0, last};
-}
-
 // An attachment name as the target of a relative link: characters that a
 // URL or the quoted attribute would read otherwise are written as escapes,
 // so that the link names exactly the saved file.
@@ -103,11 +79,10 @@ std::string Render_Page(const Settings& set, const PageContent& page) {
   if (set.KB_DATE) escaped_line("DATE : ", Render_Date(page.date, set.DAT_FMT));
   if (set.KB_SUBJ || set.KB_FROM || set.KB_DATE) line(std::string(50, '-'));
 
-  const BodyRange body = Body_Lines(page.lines);
   const std::string quote_start = "<FONT COLOR=\"" + set.REP_COL + "\">";
   bool quoting = false;
-  for (std::ptrdiff_t i = body.first; i <= body.last; ++i) {
-    const std::string_view text = page.lines[static_cast<std::size_t>(i)];
+  for (std::size_t i = 0; i < page.lines.size(); ++i) {
+    const std::string_view text = page.lines[i];
     const bool q = Check_Reply(text, set.REP_MRK);
     if (q && !quoting)
       out.append(quote_start);

@@ -1,8 +1,10 @@
 // Saving an attachment into the output folder without overwriting anything:
-// the archive's own file names are guarded with the prefix "t_", a taken name
-// gets the first free number before its extension, and the file is created
-// exclusively, so that neither an earlier attachment nor a file that appears
-// meanwhile is ever replaced.
+// the archive's own file names are guarded with the prefix "t_"; a file of
+// the same name and the same bytes is taken as it stands (the same mail
+// converted again saves nothing new); else a taken name gets the first free
+// number before its extension, and the file is created exclusively, so that
+// neither an earlier attachment nor a file that appears meanwhile is ever
+// replaced.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -10,6 +12,9 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <functional>
+#include <mutex>
+#include <optional>
 #include <unordered_map>
 
 #include "codec/cp932.h"
@@ -28,14 +33,60 @@ bool Is_Reserved(const std::string& name) {
   return true;
 }
 
-// Highest number found taken for a base and extension in a folder during this
-// session, so that saving the same name again and again does not test every
-// smaller number each time. Files are only added to the output folder while a
-// run saves attachments; an entry is dropped when its plain name or its last
-// number is found free again (the folder was emptied for a rebuild).
-std::unordered_map<std::string, std::uint64_t>& Taken_Numbers() {
-  static std::unordered_map<std::string, std::uint64_t> taken;
-  return taken;
+// What a session knows of the files of one name (base and extension) in a
+// folder: the files of that name found so far, by size and hash of their
+// bytes, and the lowest number not yet found taken. Files are only added to
+// the output folder while a run saves attachments; the entry is dropped when
+// its plain name is found free again (the folder was emptied for a rebuild).
+struct NameFamily {
+  bool scanned = false;
+  std::uint64_t next = 1;
+  std::unordered_map<std::string, std::string> by_content;  // size:hash -> name
+};
+
+std::string Content_Key(std::string_view data) {
+  return std::to_string(data.size()) + ':' + std::to_string(std::hash<std::string_view>{}(data));
+}
+
+std::unordered_map<std::string, NameFamily>& Families() {
+  static std::unordered_map<std::string, NameFamily> families;
+  return families;
+}
+
+std::mutex& Families_Mutex() {
+  static std::mutex m;
+  return m;
+}
+
+// The bytes of a file, or nothing when it cannot be read.
+std::optional<std::string> Bytes_Of(const std::string& path) {
+  try {
+    return read_file(path);
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+std::string Numbered(const std::string& base, std::uint64_t n, const std::string& ext) {
+  return n == 0 ? base + ext : base + std::to_string(n) + ext;
+}
+
+// Reads the files of the family that stand in the folder, in the order a
+// run numbers them, until the first free number.
+void Scan_Family(const std::string& folder, const std::string& base, const std::string& ext, NameFamily& f) {
+  f.scanned = true;
+  for (std::uint64_t n = 0;; ++n) {
+    const std::string name = Numbered(base, n, ext);
+    const std::string path = join_path(folder, cp932::to_utf8(name));
+    if (!exists(path)) {
+      if (n > 0) {
+        f.next = n;
+        return;
+      }
+      continue;
+    }
+    if (std::optional<std::string> bytes = Bytes_Of(path)) f.by_content.emplace(Content_Key(*bytes), name);
+  }
 }
 
 }  // namespace
@@ -50,22 +101,35 @@ void Save_Attach(const std::string& folder, std::string& name, const std::string
     base = "t_" + base;
   }
 
+  std::lock_guard<std::mutex> hold(Families_Mutex());
   const std::string key = folder + '\0' + base + '\0' + ext;
   const std::string first = join_path(folder, cp932::to_utf8(plain));
-  if (!exists(first) && create_new_file(first, data)) {
-    Taken_Numbers().erase(key);
-    name = plain;
-    return;
+  if (!exists(first)) {
+    Families().erase(key);
+    if (create_new_file(first, data)) {
+      name = plain;
+      return;
+    }
   }
-  std::uint64_t& taken = Taken_Numbers()[key];
-  // The folder may have been emptied since (a rebuild in the same session).
-  if (taken > 0 && !exists(join_path(folder, cp932::to_utf8(base + std::to_string(taken) + ext)))) taken = 0;
-  for (std::uint64_t n = taken + 1;; ++n) {
-    taken = n;
-    const std::string candidate = base + std::to_string(n) + ext;
+  NameFamily& family = Families()[key];
+  if (!family.scanned) Scan_Family(folder, base, ext, family);
+  // The same bytes under a name of this family: that file is the one.
+  const std::string content = Content_Key(data);
+  auto same = family.by_content.find(content);
+  if (same != family.by_content.end()) {
+    const std::optional<std::string> bytes = Bytes_Of(join_path(folder, cp932::to_utf8(same->second)));
+    if (bytes && *bytes == data) {
+      name = same->second;
+      return;
+    }
+  }
+  for (std::uint64_t n = family.next;; ++n) {
+    const std::string candidate = Numbered(base, n, ext);
     if (Is_Reserved(candidate)) continue;
     const std::string path = join_path(folder, cp932::to_utf8(candidate));
     if (exists(path) || !create_new_file(path, data)) continue;
+    family.next = n + 1;
+    family.by_content[content] = candidate;
     name = candidate;
     return;
   }

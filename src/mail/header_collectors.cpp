@@ -42,18 +42,6 @@ std::string tabs_to_spaces(std::string_view s) {
   return out;
 }
 
-// From and Subject: the decoded value after the field name, then every
-// continuation line (Check_NextSubj) decoded with its blanks trimmed,
-// appended with nothing between.
-std::string collect_folded(const LineStore& lines, std::size_t& i, const std::string& path, std::size_t name_chars) {
-  std::string value = Decode_Header(sjis::mid(lines[i], name_chars));
-  while (lines.has(i + 1) && Check_NextSubj(lines[i + 1], path)) {
-    ++i;
-    value += Decode_Header(trim_blanks(lines[i]));
-  }
-  return value;
-}
-
 // ---------------------------------------------------------------------------
 // Date zones.
 
@@ -142,27 +130,11 @@ std::optional<std::string_view> last_id(std::string_view s) {
   return found;
 }
 
-// A line that may join a parent field whose own line holds no "<": a
-// continuation line by Check_NextSubj that is neither blank nor a separator.
-bool joins_parent(const std::string& next) {
-  return Check_NextSubj(next, std::string()) && sjis::trim(next) != "--------";
-}
-
-// A line whose first character after blanks is "<": more ids of the field.
-bool continues_ids(const std::string& next) {
-  const std::string_view t = trim_blanks(next);
-  return !t.empty() && t[0] == '<';
-}
-
 }  // namespace
 
-void Get_From(const LineStore& lines, std::size_t& i, const std::string& path, MessageValues& m) {
-  m.from = without(collect_folded(lines, i, path, 5), "\t\r\n");
-}
+void Get_From(std::string_view value, MessageValues& m) { m.from = without(Decode_Header(value), "\t\r\n"); }
 
-void Get_Subject(const LineStore& lines, std::size_t& i, const std::string& path, MessageValues& m) {
-  m.subject = without(collect_folded(lines, i, path, 8), "\t\r\n");
-}
+void Get_Subject(std::string_view value, MessageValues& m) { m.subject = without(Decode_Header(value), "\t\r\n"); }
 
 // Value grammar: [weekday ","] date [zone], the date as Parse_Date reads it
 // and the zone as zone_minutes reads it (no zone: Japan time). TABs count as
@@ -170,8 +142,8 @@ void Get_Subject(const LineStore& lines, std::size_t& i, const std::string& path
 // also when the zone is written in a way of its own; a value that does not
 // read as a date, whatever its zone, is stored as its text (trimmed, TABs as
 // spaces).
-void Get_Date(const std::string& line, MessageValues& m) {
-  const std::string value(sjis::trim(tabs_to_spaces(sjis::mid(line, 5))));
+void Get_Date(std::string_view field, MessageValues& m) {
+  const std::string value(sjis::trim(tabs_to_spaces(field)));
   std::string_view d = value;
   const std::size_t comma = sjis::find_char(d, ',');
   if (comma != std::string_view::npos) d = d.substr(comma + 1);
@@ -196,14 +168,10 @@ void Get_Date(const std::string& line, MessageValues& m) {
   m.date = Stamp_Date(*when);
 }
 
-void Get_MessageID(const std::string& line, WorkList& work_list, MessageValues& m) {
-  const std::size_t lt = sjis::find_char(line, '<');
-  const std::size_t gt = sjis::find_char(line, '>');
-  std::string_view id;
-  if (lt != std::string::npos && gt != std::string::npos && lt < gt)
-    id = std::string_view(line).substr(lt, gt - lt + 1);
-  else  // No brackets, or ">" before "<": the rest of the line.
-    id = sjis::mid(line, 11);
+void Get_MessageID(std::string_view value, WorkList& work_list, MessageValues& m) {
+  // The first "<...>"; without one (or with ">" before "<") the whole value.
+  std::string_view id = value;
+  if (auto bracketed = first_id(value)) id = *bracketed;
   m.message_id = without(trim_blanks(id), "\t");
 
   // A message whose id is already listed takes over that entry's page. An
@@ -217,36 +185,26 @@ void Get_MessageID(const std::string& line, WorkList& work_list, MessageValues& 
   }
 }
 
-// In-Reply-To is always taken, References only while no parent is known, so
-// In-Reply-To wins in either order. The field's text is its line plus, when
-// that holds no "<", the next continuation line, plus every following line
-// that starts (after blanks) with "<"; TABs count as spaces. The parent is the
-// id at its end: the tail from the last space, "<" or colon; when that tail
-// holds no "<...>" (an id followed by a comment) the last "<...>" of the text,
-// and when there is none the tail from its 13th character on, trimmed.
-void Get_Parent(const LineStore& lines, std::size_t& i, MessageValues& m) {
-  const bool in_reply_to = sjis::starts_with_nocase(lines[i], "in-reply-to:");
-  if (!in_reply_to && !m.parent_id.empty()) return;
-
-  std::string t(sjis::trim(tabs_to_spaces(lines[i])));
-  if (sjis::find_char(t, '<') == std::string::npos && lines.has(i + 1) && joins_parent(lines[i + 1])) {
-    ++i;
-    t += trim_blanks(tabs_to_spaces(lines[i]));
+// In-Reply-To wins over References. Of In-Reply-To the id at its end counts:
+// the tail from its last space, "<" or colon; when that tail holds no
+// "<...>" (an id followed by a comment) its last "<...>", and when there is
+// none its text, trimmed, when that is one word. Of References the last id
+// counts, the message's direct parent.
+void Get_Parent(std::string_view in_reply_to, std::string_view references, MessageValues& m) {
+  m.parent_id.clear();
+  const std::string irt(sjis::trim(tabs_to_spaces(in_reply_to)));
+  if (!irt.empty()) {
+    std::size_t cut = 0;
+    for (std::size_t k = 0; k < irt.size(); k += sjis::char_len(irt, k))
+      if (sjis::char_len(irt, k) == 1 && (irt[k] == ' ' || irt[k] == '<')) cut = k;
+    if (auto id = first_id(std::string_view(irt).substr(cut)))
+      m.parent_id = *id;
+    else if (auto id2 = last_id(irt))
+      m.parent_id = *id2;
+    else if (sjis::find_char(irt, ' ') == std::string::npos)
+      m.parent_id = irt;
+    if (!m.parent_id.empty()) return;
   }
-  while (lines.has(i + 1) && continues_ids(lines[i + 1])) {
-    ++i;
-    t += tabs_to_spaces(lines[i]);
-  }
-
-  std::size_t cut = 0;
-  for (std::size_t k = 0; k < t.size(); k += sjis::char_len(t, k))
-    if (sjis::char_len(t, k) == 1 && (t[k] == ' ' || t[k] == '<' || t[k] == ':')) cut = k;
-  const std::string_view tail = std::string_view(t).substr(cut);
-
-  if (auto id = first_id(tail))
-    m.parent_id = *id;
-  else if (auto id2 = last_id(t))
-    m.parent_id = *id2;
-  else
-    m.parent_id = sjis::trim(sjis::mid(tail, 12));
+  const std::string refs = tabs_to_spaces(references);
+  if (auto id = last_id(refs)) m.parent_id = *id;
 }

@@ -1,8 +1,7 @@
 // Header lines and the collectors that turn a message's header fields into
 // the values of its work_list line.
 //
-// All text is Shift_JIS. Collectors that may take continuation lines get the
-// walk's line store and index and advance the index past what they consume.
+// All text is Shift_JIS once decoded.
 #pragma once
 
 #include <cstddef>
@@ -12,31 +11,29 @@
 
 #include "mail/message_values.h"
 #include "run/line_lists.h"
-#include "run/line_store.h"
 
 // True when the line starts a known header field ("X-...:" or one of the
 // listed names, at the very start of the line).
 bool Header_Check(const std::string& line);
-// True when the line ends a header block: blank after trimming spaces, or, in
-// an input file whose path ends in "txt", the line "--------".
+// True when the line ends a header block of the dot format: an empty line,
+// or, in an input file whose path ends in "txt", the line "--------". A line
+// of blanks only is no separator: it continues a folded field.
 bool Check_Honbun(const std::string& path, const std::string& line);
-// True when next continues the current header field: it is no header line,
-// does not open another field ("Cc: ...") and does not end the header block;
-// a line with an encoded word continues unless it opens a field.
-bool Check_NextSubj(const std::string& next, const std::string& path);
 
-// "from:" and "subject:" lines, with their continuation lines.
-void Get_From(const LineStore& lines, std::size_t& i, const std::string& path, MessageValues& m);
-void Get_Subject(const LineStore& lines, std::size_t& i, const std::string& path, MessageValues& m);
-// "date:" line: stored as "yyyy-mm-dd hh:mm:ss" in Japan time when readable,
-// else as its text (never an error).
-void Get_Date(const std::string& line, MessageValues& m);
-// "message-id:" line, with the duplicate check against work_list: a message
-// whose id is already listed takes over that entry's page.
-void Get_MessageID(const std::string& line, WorkList& work_list, MessageValues& m);
-// "in-reply-to:" and "references:" lines (told apart by the line's start);
-// In-Reply-To wins over References in either order.
-void Get_Parent(const LineStore& lines, std::size_t& i, MessageValues& m);
+// The collectors of the values of a work_list line. Each takes the raw value
+// of its field, unfolded (mime_reader.h), of the field's first copy.
+// From and Subject are decoded (Decode_Header); every TAB, CR and LF goes.
+void Get_From(std::string_view value, MessageValues& m);
+void Get_Subject(std::string_view value, MessageValues& m);
+// Date: stored as "yyyy-mm-dd hh:mm:ss" in Japan time when readable, else as
+// its text (never an error).
+void Get_Date(std::string_view value, MessageValues& m);
+// Message-ID, with the duplicate check against work_list: a message whose
+// id is already listed takes over that entry's page.
+void Get_MessageID(std::string_view value, WorkList& work_list, MessageValues& m);
+// The parent id: from In-Reply-To when it names one, else the last id of
+// References.
+void Get_Parent(std::string_view in_reply_to, std::string_view references, MessageValues& m);
 
 // The seven fields of a work_list line. sender has its double quotes removed;
 // page is the last 12 characters of the page field.

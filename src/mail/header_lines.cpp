@@ -26,17 +26,6 @@ constexpr std::array<std::string_view, 18> kHeaderNames = {"RETURN-PATH:",
                                                            "CONTENT-TRANSFER-ENCODING:",
                                                            "PATH:"};
 
-// A line that opens some other field ("Cc: ...", "Organization: ..."): a
-// name of printable ASCII characters other than blank and colon at the very
-// start of the line, then a colon. Lines beginning with an encoded word
-// ("=?...") are text, whatever they hold.
-bool opens_other_field(std::string_view line) {
-  if (line.substr(0, 2) == "=?") return false;
-  std::size_t i = 0;
-  while (i < line.size() && line[i] > ' ' && line[i] < 0x7F && line[i] != ':') ++i;
-  return i > 0 && i < line.size() && line[i] == ':';
-}
-
 }  // namespace
 
 bool Header_Check(const std::string& line) {
@@ -52,23 +41,9 @@ bool Header_Check(const std::string& line) {
 }
 
 bool Check_Honbun(const std::string& path, const std::string& line) {
+  if (line.empty()) return true;
   const std::string_view t = sjis::trim(line);
-  if (t.empty()) return true;
   // The line first: it is asked of every header line, the path's ending
   // costs a walk over the path.
   return t == "--------" && sjis::to_lower(sjis::right(path, 3)) == "txt";
-}
-
-// A line continues the field before it when it is no known header line and
-// does not end the header block. It must also not open another field of its
-// own (a name and a colon at the very start of the line): an unlisted field
-// such as "Cc:" after From would otherwise be glued to the sender. A line
-// carrying an encoded word continues even when it is blank-free and
-// unfolded, as some mailers write them.
-bool Check_NextSubj(const std::string& next, const std::string& path) {
-  if (Header_Check(next)) return false;
-  if (opens_other_field(next)) return false;
-  const std::string upper = sjis::to_upper(next);
-  if (sjis::contains(upper, "=?ISO-2022-JP?B?") || sjis::contains(upper, "=?SHIFT_JIS?B?")) return true;
-  return !Check_Honbun(path, next);
 }

@@ -9,10 +9,6 @@ struct MessageValues {
   std::string subject = "(no subject)";
   std::string message_id;
   std::string parent_id;
-  bool header_mode = true;
-  bool body_mode = false;
-  bool attach_mode = false;
   bool duplicate = false;   // its id replaced an earlier entry
   std::string reused_page;  // that entry's page file name
-  bool quoted_printable = false;
 };

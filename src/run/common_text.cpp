@@ -26,32 +26,51 @@ std::string Html_Esc(std::string_view text) {
   return out;
 }
 
+namespace {
+
+// Length of the numeric character reference "&#" digits ";" at text[i], or 0.
+std::size_t Reference_Length(std::string_view text, std::size_t i) {
+  std::size_t k = i + 2;
+  if (k >= text.size() || text[i + 1] != '#') return 0;
+  while (k < text.size() && k - i < 10 && text[k] >= '0' && text[k] <= '9') ++k;
+  return k > i + 2 && k < text.size() && text[k] == ';' ? k + 1 - i : 0;
+}
+
+}  // namespace
+
 void Html_Esc_To(std::string& out, std::string_view text) {
-  // "<" (0x3C) and ">" (0x3E) are never the second byte of a double-byte
-  // character, and after a lead byte they stand alone: each such byte is a
-  // character of its own, so the text is escaped bytewise. One pass counts
-  // them, so that the result is sized once; a second copies the text into
-  // place. Time is linear in the text whatever it holds.
-  std::size_t hits = 0;
-  for (const char c : text) hits += static_cast<std::size_t>(c == '<') + static_cast<std::size_t>(c == '>');
-  if (hits == 0) {
+  // "<" (0x3C), ">" (0x3E) and "&" (0x26) are never the second byte of a
+  // double-byte character, and after a lead byte they stand alone: each such
+  // byte is a character of its own, so the text is escaped bytewise. A
+  // numeric reference ("&#248;") stands for a character code page 932 lacks
+  // and is kept; every other "&" is written "&amp;". One pass counts, so
+  // that the result is sized once; a second copies the text into place.
+  // Time is linear in the text whatever it holds.
+  std::size_t extra = 0;
+  for (const char c : text) extra += c == '<' || c == '>' ? 3 : c == '&' ? 4 : 0;
+  if (extra == 0) {
     out.append(text);
     return;
   }
   const std::size_t at = out.size();
-  out.resize(at + text.size() + 3 * hits);
+  out.resize(at + text.size() + extra);
   char* w = out.data() + at;
-  for (const char c : text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
     if (c == '<') {
       std::memcpy(w, "&lt;", 4);
       w += 4;
     } else if (c == '>') {
       std::memcpy(w, "&gt;", 4);
       w += 4;
+    } else if (c == '&' && Reference_Length(text, i) == 0) {
+      std::memcpy(w, "&amp;", 5);
+      w += 5;
     } else {
       *w++ = c;
     }
   }
+  out.resize(static_cast<std::size_t>(w - out.data()));
 }
 
 std::string Progress_Text(std::int64_t num, std::int64_t total) {

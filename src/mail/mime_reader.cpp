@@ -1,0 +1,425 @@
+// The message reader, on GMime: GMime finds the structure (parts, their
+// headers and parameters, boundaries, mbox separators); this file decides
+// what of it is text and what a file, and converts the text to Shift_JIS
+// with the program's own converters.
+//
+// GMime's parser is loose already: part headers in any order and folded,
+// preamble and epilogue ignored, a missing closing boundary ending the part
+// at the end of the message, parameters in RFC 2231 form or as encoded words
+// (also inside quotes), 8-bit bytes in parameters read as UTF-8, else as
+// code page 932.
+#include "mail/mime_reader.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <gmime/gmime.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+#include "codec/charsets.h"
+#include "codec/sjis_text.h"
+#include "codec/transfer_codings.h"
+#include "mail/html_text.h"
+#include "mail/uu_blocks.h"
+#include "run/file_ops.h"
+
+namespace {
+
+struct Unref {
+  void operator()(void* p) const {
+    if (p) g_object_unref(p);
+  }
+};
+template <class T>
+using Ref = std::unique_ptr<T, Unref>;
+
+GMimeParserOptions* Options() {
+  static GMimeParserOptions* options = [] {
+    g_mime_init();
+    GMimeParserOptions* o = g_mime_parser_options_new();
+    g_mime_parser_options_set_rfc2047_compliance_mode(o, GMIME_RFC_COMPLIANCE_LOOSE);
+    g_mime_parser_options_set_parameter_compliance_mode(o, GMIME_RFC_COMPLIANCE_LOOSE);
+    g_mime_parser_options_set_address_compliance_mode(o, GMIME_RFC_COMPLIANCE_LOOSE);
+    static const char* fallback[] = {"UTF-8", "CP932", nullptr};
+    g_mime_parser_options_set_fallback_charsets(o, fallback);
+    return o;
+  }();
+  return options;
+}
+
+bool Same_Name(const char* a, const char* b) { return a && g_ascii_strcasecmp(a, b) == 0; }
+
+// A raw field value unfolded: the line breaks go, the blanks stay; the
+// blanks after the colon go too.
+std::string Unfold(const char* raw) {
+  std::string out;
+  if (!raw) return out;
+  const char* p = raw;
+  while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n') ++p;
+  for (; *p; ++p)
+    if (*p != '\r' && *p != '\n') out += *p;
+  while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
+  return out;
+}
+
+// The fields a work_list line needs, first copies only.
+void Read_Header(GMimeObject* object, MailHeader& h) {
+  GMimeHeaderList* list = g_mime_object_get_header_list(object);
+  if (!list) return;
+  const int count = g_mime_header_list_get_count(list);
+  for (int i = 0; i < count; ++i) {
+    GMimeHeader* header = g_mime_header_list_get_header_at(list, i);
+    const char* name = g_mime_header_get_name(header);
+    auto take = [&](std::string& value, bool* has) {
+      if (has ? *has : !value.empty()) return;
+      value = Unfold(g_mime_header_get_raw_value(header));
+      if (has) *has = true;
+    };
+    if (Same_Name(name, "From")) take(h.from, &h.has_from);
+    else if (Same_Name(name, "Subject")) take(h.subject, &h.has_subject);
+    else if (Same_Name(name, "Date")) take(h.date, &h.has_date);
+    else if (Same_Name(name, "Message-ID")) take(h.message_id, &h.has_message_id);
+    else if (Same_Name(name, "In-Reply-To")) take(h.in_reply_to, nullptr);
+    else if (Same_Name(name, "References")) take(h.references, nullptr);
+  }
+}
+
+std::string Stream_Bytes(GMimeStream* stream) {
+  std::string out;
+  if (!stream) return out;
+  g_mime_stream_reset(stream);
+  char buf[16384];
+  for (;;) {
+    const ssize_t n = g_mime_stream_read(stream, buf, sizeof buf);
+    if (n <= 0) break;
+    out.append(buf, static_cast<std::size_t>(n));
+  }
+  return out;
+}
+
+// mboxrd quoting: a line of ">"s and "From " loses one ">".
+void Unquote_From(std::string& s) {
+  if (s.find(">From ") == std::string::npos) return;
+  std::string out;
+  out.reserve(s.size());
+  std::size_t i = 0;
+  while (i < s.size()) {
+    std::size_t end = s.find('\n', i);
+    end = end == std::string::npos ? s.size() : end + 1;
+    std::size_t k = i;
+    while (k < end && s[k] == '>') ++k;
+    if (k > i && s.compare(k, 5, "From ") == 0) ++i;
+    out.append(s, i, end - i);
+    i = end;
+  }
+  s.swap(out);
+}
+
+// The decoded bytes of a part. The transfer encoding is undone after the
+// mbox quoting, which the mbox writer applied to the encoded text.
+std::string Part_Bytes(GMimePart* part, bool mboxrd) {
+  GMimeDataWrapper* content = g_mime_part_get_content(part);
+  if (!content) return {};
+  std::string raw = Stream_Bytes(g_mime_data_wrapper_get_stream(content));
+  if (mboxrd) Unquote_From(raw);
+  const GMimeContentEncoding encoding = g_mime_data_wrapper_get_encoding(content);
+  switch (encoding) {
+    case GMIME_CONTENT_ENCODING_BASE64:
+    case GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE: {
+      GMimeEncoding state;
+      g_mime_encoding_init_decode(&state, encoding);
+      std::string out(g_mime_encoding_outlen(&state, raw.size()) + 16, '\0');
+      out.resize(g_mime_encoding_flush(&state, raw.data(), raw.size(), out.data()));
+      return out;
+    }
+    case GMIME_CONTENT_ENCODING_UUENCODE:
+      return Uu_Decode_Part(raw);
+    default:
+      return raw;
+  }
+}
+
+// The extension of a file without a name, from its media type.
+std::string Type_Extension(const std::string& type) {
+  static const struct {
+    const char* type;
+    const char* ext;
+  } known[] = {{"image/png", ".png"},
+               {"image/jpeg", ".jpg"},
+               {"image/jpg", ".jpg"},
+               {"image/pjpeg", ".jpg"},
+               {"image/gif", ".gif"},
+               {"image/bmp", ".bmp"},
+               {"image/webp", ".webp"},
+               {"image/tiff", ".tif"},
+               {"image/svg+xml", ".svg"},
+               {"image/heic", ".heic"},
+               {"application/pdf", ".pdf"},
+               {"application/zip", ".zip"},
+               {"application/msword", ".doc"},
+               {"application/vnd.ms-excel", ".xls"},
+               {"application/pgp-signature", ".asc"},
+               {"application/pkcs7-signature", ".p7s"},
+               {"application/x-pkcs7-signature", ".p7s"},
+               {"application/ms-tnef", ".dat"},
+               {"text/plain", ".txt"},
+               {"text/html", ".html"},
+               {"text/calendar", ".ics"},
+               {"text/x-vcard", ".vcf"},
+               {"text/vcard", ".vcf"},
+               {"text/rfc822-headers", ".txt"},
+               {"message/delivery-status", ".txt"},
+               {"message/disposition-notification", ".txt"},
+               {"message/rfc822", ".eml"},
+               {"audio/mpeg", ".mp3"},
+               {"audio/amr", ".amr"},
+               {"video/mp4", ".mp4"},
+               {"video/3gpp", ".3gp"},
+               {"video/3gpp2", ".3g2"}};
+  for (const auto& k : known)
+    if (type == k.type) return k.ext;
+  return ".bin";
+}
+
+std::string Lower(const char* s) {
+  std::string out = s ? s : "";
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+std::string Media_Type(GMimeObject* object) {
+  GMimeContentType* type = g_mime_object_get_content_type(object);
+  if (!type) return "text/plain";
+  return Lower(g_mime_content_type_get_media_type(type)) + "/" + Lower(g_mime_content_type_get_media_subtype(type));
+}
+
+std::string Charset(GMimeObject* object) {
+  GMimeContentType* type = g_mime_object_get_content_type(object);
+  const char* charset = type ? g_mime_content_type_get_parameter(type, "charset") : nullptr;
+  return charset ? charset : "";
+}
+
+// The file name a part gives itself, in Shift_JIS (GMime hands it over
+// decoded, in UTF-8); empty when it gives none.
+std::string File_Name(GMimePart* part) {
+  const char* name = g_mime_part_get_filename(part);
+  if (!name || !*name) return {};
+  return To_Sjis(name, "UTF-8");
+}
+
+bool Marked_Attachment(GMimeObject* object) {
+  GMimeContentDisposition* d = g_mime_object_get_content_disposition(object);
+  return d && g_mime_content_disposition_is_attachment(d);
+}
+
+enum class Mode { Show, FilesOnly };
+
+class Reader {
+ public:
+  Reader(MailMessage& out, bool mboxrd) : out_(out), mboxrd_(mboxrd) {}
+
+  void message(GMimeMessage* message) {
+    Read_Header(GMIME_OBJECT(message), out_.header);
+    if (GMimeObject* body = g_mime_message_get_mime_part(message)) object(body, Mode::Show, true);
+  }
+
+ private:
+  void object(GMimeObject* object, Mode mode, bool html_shown);
+  void multipart(GMimeMultipart* multipart, Mode mode);
+  void alternative(GMimeMultipart* multipart, Mode mode);
+  void message_part(GMimeMessagePart* part, Mode mode);
+  void part(GMimePart* part, Mode mode, bool html_shown);
+  void add_file(std::string name, std::string type, std::string data);
+  void add_text(std::string_view sjis);
+
+  MailMessage& out_;
+  bool mboxrd_;
+  int unnamed_ = 0;
+  bool has_text_ = false;
+};
+
+// Whether an object shows plain text by the rules above.
+bool Has_Plain(GMimeObject* object) {
+  if (GMIME_IS_MULTIPART(object)) {
+    GMimeMultipart* m = GMIME_MULTIPART(object);
+    for (int i = 0; i < g_mime_multipart_get_count(m); ++i)
+      if (Has_Plain(g_mime_multipart_get_part(m, i))) return true;
+    return false;
+  }
+  if (!GMIME_IS_PART(object)) return false;
+  return Media_Type(object) == "text/plain" && !Marked_Attachment(object) && !g_mime_part_get_filename(GMIME_PART(object));
+}
+
+bool Is_Inline_Text(GMimeObject* object, const char* type) {
+  return GMIME_IS_PART(object) && Media_Type(object) == type && !Marked_Attachment(object) &&
+         !g_mime_part_get_filename(GMIME_PART(object));
+}
+
+void Reader::object(GMimeObject* object, Mode mode, bool html_shown) {
+  if (GMIME_IS_MESSAGE_PART(object)) return message_part(GMIME_MESSAGE_PART(object), mode);
+  if (GMIME_IS_MULTIPART(object)) return multipart(GMIME_MULTIPART(object), mode);
+  if (GMIME_IS_PART(object)) return part(GMIME_PART(object), mode, html_shown);
+}
+
+void Reader::multipart(GMimeMultipart* multipart, Mode mode) {
+  const std::string type = Media_Type(GMIME_OBJECT(multipart));
+  if (type == "multipart/alternative") return alternative(multipart, mode);
+  const int count = g_mime_multipart_get_count(multipart);
+  if (type == "multipart/related" || type == "multipart/signed" || type == "multipart/encrypted") {
+    // The first part is what is shown; the others serve it.
+    for (int i = 0; i < count; ++i)
+      object(g_mime_multipart_get_part(multipart, i), i == 0 ? mode : Mode::FilesOnly, true);
+    return;
+  }
+  // An inline HTML part is shown as text only where no plain part stands
+  // beside it.
+  bool plain_beside = false;
+  for (int i = 0; i < count; ++i)
+    if (Is_Inline_Text(g_mime_multipart_get_part(multipart, i), "text/plain")) plain_beside = true;
+  for (int i = 0; i < count; ++i) object(g_mime_multipart_get_part(multipart, i), mode, !plain_beside);
+}
+
+void Reader::alternative(GMimeMultipart* multipart, Mode mode) {
+  const int count = g_mime_multipart_get_count(multipart);
+  int shown = -1;
+  for (int i = 0; i < count && shown < 0; ++i)
+    if (Has_Plain(g_mime_multipart_get_part(multipart, i))) shown = i;
+  for (int i = 0; i < count && shown < 0; ++i) {
+    GMimeObject* child = g_mime_multipart_get_part(multipart, i);
+    if (GMIME_IS_MULTIPART(child) || Is_Inline_Text(child, "text/html")) shown = i;
+  }
+  if (shown < 0) shown = 0;
+  for (int i = 0; i < count; ++i)
+    object(g_mime_multipart_get_part(multipart, i), i == shown ? mode : Mode::FilesOnly, true);
+}
+
+void Reader::message_part(GMimeMessagePart* part, Mode mode) {
+  GMimeMessage* inner = g_mime_message_part_get_message(part);
+  if (!inner) return;
+  if (mode == Mode::Show) {
+    MailHeader h;
+    Read_Header(GMIME_OBJECT(inner), h);
+    std::string lines = "From: " + Decode_Header(h.from) + "\nDate: " + h.date + "\nSubject: " + Decode_Header(h.subject);
+    add_text(lines);
+  }
+  if (GMimeObject* body = g_mime_message_get_mime_part(inner)) object(body, mode, true);
+}
+
+void Reader::part(GMimePart* part, Mode mode, bool html_shown) {
+  GMimeObject* object = GMIME_OBJECT(part);
+  const std::string type = Media_Type(object);
+  std::string name = File_Name(part);
+  const bool inline_text = name.empty() && !Marked_Attachment(object) &&
+                           g_mime_part_get_content_encoding(part) != GMIME_CONTENT_ENCODING_UUENCODE;
+  if (inline_text && type == "text/plain") {
+    if (mode == Mode::FilesOnly) return;
+    std::string text = To_Sjis(Part_Bytes(part, mboxrd_), Charset(object));
+    for (UuFile& file : Take_Uu_Blocks(text)) add_file(std::move(file.name), "application/octet-stream", std::move(file.data));
+    add_text(text);
+    return;
+  }
+  if (inline_text && type == "text/html") {
+    if (mode == Mode::FilesOnly) return;
+    if (html_shown) {
+      add_text(Html_To_Text(To_Sjis(Part_Bytes(part, mboxrd_), Charset(object))));
+      return;
+    }
+  }
+  add_file(std::move(name), type, Part_Bytes(part, mboxrd_));
+}
+
+void Reader::add_file(std::string name, std::string type, std::string data) {
+  if (name.empty()) name = "attach" + std::to_string(++unnamed_) + Type_Extension(type);
+  out_.attachments.push_back({std::move(name), std::move(type), std::move(data)});
+}
+
+// A block of text: its lines, after an empty line when text came before.
+// One line end at its end ends the last line; it adds no empty line.
+void Reader::add_text(std::string_view sjis) {
+  if (has_text_) out_.text.push_back({});
+  has_text_ = true;
+  std::size_t i = 0;
+  while (i < sjis.size()) {
+    std::size_t end = sjis.find_first_of("\r\n", i);
+    if (end == std::string_view::npos) {
+      out_.text.push_back(sjis.substr(i));
+      return;
+    }
+    out_.text.push_back(sjis.substr(i, end - i));
+    i = end + (sjis[end] == '\r' && end + 1 < sjis.size() && sjis[end + 1] == '\n' ? 2 : 1);
+  }
+  if (sjis.empty()) out_.text.push_back({});
+}
+
+// Old Macintosh mail ends its lines with a lone CR, which GMime does not
+// take as a line end.
+std::string_view Line_Ends_For_Gmime(std::string_view raw, std::string& scratch) {
+  if (raw.find('\n') != std::string_view::npos || raw.find('\r') == std::string_view::npos) return raw;
+  scratch.assign(raw);
+  for (char& c : scratch)
+    if (c == '\r') c = '\n';
+  return scratch;
+}
+
+[[noreturn]] void Fail(const std::string& path) {
+  const int err = errno;
+  throw VbError(vb_code_from_errno(err), path + ": " + error_reason(err));
+}
+
+MailMessage Read_From(GMimeParser* parser, bool mboxrd, bool* got) {
+  MailMessage out;
+  Ref<GMimeMessage> message(g_mime_parser_construct_message(parser, Options()));
+  if (got) *got = message != nullptr;
+  if (message) Reader(out, mboxrd).message(message.get());
+  return out;
+}
+
+}  // namespace
+
+MailMessage Read_Message(std::string_view raw) {
+  std::string scratch;
+  raw = Line_Ends_For_Gmime(raw, scratch);
+  Options();
+  Ref<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(raw.data(), raw.size()));
+  Ref<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
+  g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MESSAGE);
+  return Read_From(parser.get(), false, nullptr);
+}
+
+void Read_Mbox(const std::string& path, const std::function<void(MailMessage&, std::int64_t)>& each) {
+  Options();
+  Ref<GMimeStream> stream;
+  std::string whole;
+  {
+    // A file of lone CRs is read whole and given LF line ends.
+    ReadOnlyFile file(path);
+    char head[65536];
+    const ssize_t n = ::pread(file.fd(), head, sizeof head, 0);
+    if (n < 0) Fail(path);
+    const std::string_view start(head, static_cast<std::size_t>(n));
+    if (start.find('\n') == std::string_view::npos && start.find('\r') != std::string_view::npos) {
+      whole = read_file(path);
+      for (char& c : whole)
+        if (c == '\r') c = '\n';
+      stream.reset(g_mime_stream_mem_new_with_buffer(whole.data(), whole.size()));
+    }
+  }
+  if (!stream) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) Fail(path);
+    stream.reset(g_mime_stream_fs_new(fd));
+  }
+  Ref<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
+  g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MBOX);
+  g_mime_parser_set_respect_content_length(parser.get(), FALSE);
+  while (!g_mime_parser_eos(parser.get())) {
+    bool got = false;
+    MailMessage message = Read_From(parser.get(), true, &got);
+    if (!got) break;
+    each(message, g_mime_parser_tell(parser.get()));
+  }
+}

@@ -1,0 +1,133 @@
+#include "mail/uu_blocks.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "codec/transfer_codings.h"
+
+namespace {
+
+bool Is_Octal(char c) { return c >= '0' && c <= '7'; }
+
+// The name of a "begin" line, or nothing when the line is none.
+bool Begin_Line(std::string_view line, std::string& name) {
+  if (line.substr(0, 6) != "begin ") return false;
+  std::size_t k = 6;
+  std::size_t digits = 0;
+  while (k < line.size() && Is_Octal(line[k])) ++k, ++digits;
+  if (digits < 3 || digits > 4 || k >= line.size() || line[k] != ' ') return false;
+  std::string_view rest = line.substr(k + 1);
+  while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t' || rest.back() == '\r')) rest.remove_suffix(1);
+  if (rest.empty()) return false;
+  name.assign(rest);
+  return true;
+}
+
+// The line of text from begin to end (past its LF), without its line end.
+std::string_view Line_At(std::string_view text, std::size_t begin, std::size_t end) {
+  std::string_view line = text.substr(begin, end - begin);
+  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
+// The byte count of a data line, or -1 when the line is no data line: its
+// characters must all be in the uuencode range and hold the count's bytes
+// (a writer may have dropped trailing blanks, so a shorter line is taken
+// when it is shorter by blanks only).
+int Data_Count(std::string_view line) {
+  if (line.empty()) return -1;
+  const int n = line[0] == '`' ? 0 : static_cast<unsigned char>(line[0]) - 32;
+  if (n < 0 || n > 64) return -1;
+  for (char c : line)
+    if (c < ' ' || c > '`') return -1;
+  const std::size_t need = (static_cast<std::size_t>(n) + 2) / 3 * 4;
+  if (line.size() - 1 > need + 2) return -1;
+  return n;
+}
+
+void Append_Data(std::string_view line, int n, std::string& out) {
+  std::string body(line.substr(1));
+  const std::size_t need = (static_cast<std::size_t>(n) + 2) / 3 * 4;
+  if (body.size() < need) body.append(need - body.size(), ' ');
+  const std::string bytes = UU_Line(body);
+  out.append(bytes, 0, std::min<std::size_t>(bytes.size(), static_cast<std::size_t>(n)));
+}
+
+enum class UuState { Data, Ended };
+
+// The lines after a "begin" line, one at a time.
+struct BlockReader {
+  UuState state = UuState::Data;
+  std::string data;
+  bool any = false;
+
+  // Takes one line; false when the line is not part of the block.
+  bool take(std::string_view line) {
+    if (state == UuState::Ended) return false;
+    if (line == "end") {
+      state = UuState::Ended;
+      any = true;
+      return true;
+    }
+    const int n = Data_Count(line);
+    if (n < 0) return false;
+    any = true;
+    if (n == 0) return true;  // the count-0 line; "end" may follow
+    Append_Data(line, n, data);
+    return true;
+  }
+};
+
+}  // namespace
+
+std::vector<UuFile> Take_Uu_Blocks(std::string& text) {
+  std::vector<UuFile> files;
+  if (text.find("begin ") == std::string::npos) return files;
+  std::string kept;
+  kept.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    std::size_t end = text.find('\n', i);
+    end = end == std::string::npos ? text.size() : end + 1;
+    const std::string_view line = Line_At(text, i, end);
+    std::string name;
+    if (!Begin_Line(line, name)) {
+      kept.append(text, i, end - i);
+      i = end;
+      continue;
+    }
+    BlockReader block;
+    std::size_t j = end;
+    while (j < text.size()) {
+      std::size_t e = text.find('\n', j);
+      e = e == std::string::npos ? text.size() : e + 1;
+      if (!block.take(Line_At(text, j, e))) break;
+      j = e;
+    }
+    if (!block.any) {
+      kept.append(text, i, end - i);
+      i = end;
+      continue;
+    }
+    files.push_back({std::move(name), std::move(block.data)});
+    i = j;
+  }
+  text.swap(kept);
+  return files;
+}
+
+std::string Uu_Decode_Part(const std::string& raw) {
+  std::string text = raw;
+  std::vector<UuFile> files = Take_Uu_Blocks(text);
+  if (!files.empty()) return std::move(files.front().data);
+  BlockReader block;
+  std::size_t i = 0;
+  while (i < raw.size()) {
+    std::size_t e = raw.find('\n', i);
+    e = e == std::string::npos ? raw.size() : e + 1;
+    block.take(Line_At(raw, i, e));
+    i = e;
+  }
+  return std::move(block.data);
+}

@@ -1,0 +1,26 @@
+// Uuencoded files inside plain text, as old mailers sent them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct UuFile {
+  std::string name;  // as the "begin" line gives it (Shift_JIS)
+  std::string data;
+};
+
+// Takes the uuencoded blocks out of a text (Shift_JIS, lines ended by LF or
+// CR LF) and returns their files in order; their lines leave the text.
+//
+// Grammar: "begin" SP mode SP name, mode being 3 or 4 octal digits; then data
+// lines, each a length character (" " to "`", the byte count plus 32, "`"
+// meaning 0) and the groups of four characters that hold the bytes; a line
+// of count 0; "end". Tolerated: a missing count-0 line or "end" line (the
+// block ends at the first line that is no data line, which stays text);
+// data lines that lost their trailing blanks or carry a checksum character.
+// A "begin" line followed by no data line and no "end" is text.
+std::vector<UuFile> Take_Uu_Blocks(std::string& text);
+
+// The bytes of a part sent with the transfer encoding x-uuencode: its block,
+// or, without a "begin" line, all its lines read as data lines.
+std::string Uu_Decode_Part(const std::string& raw);
