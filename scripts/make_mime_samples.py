@@ -495,8 +495,16 @@ def ew1(text, charset="ISO-2022-JP", kind="B", codec=None):
     return ew(text, charset, kind, codec)[0]
 
 
-def pct(text):
-    return "".join("%%%02X" % b for b in text.encode("utf-8"))
+def rfc2231_params(attr, text, width=58):
+    """`attr*0*=UTF-8''...; attr*1*=...` lines, split between escaped octets."""
+    tokens = [chr(b) if chr(b).isalnum() and b < 0x80 or chr(b) in "-._" else "%%%02X" % b for b in text.encode("utf-8")]
+    pieces = [""]
+    for t in tokens:
+        if len(pieces[-1]) + len(t) > width:
+            pieces.append("")
+        pieces[-1] += t
+    pieces[0] = "UTF-8''" + pieces[0]
+    return ";\n ".join("%s*%d*=%s" % (attr, i, p) for i, p in enumerate(pieces))
 
 
 def stored_zlib(data):
@@ -814,7 +822,7 @@ X-MSMail-Priority: Normal
 X-Mailer: Microsoft Outlook Express 6.00.2800.1437
 X-MimeOLE: Produced By Microsoft MimeOLE V6.00.2800.1441
 
-@BODY@""" % ew1("事務所移転のお知らせ（㈱サンプル商事）", "iso-2022-jp"), jis_encode(body))
+@BODY@""" % "\n\t".join(ew("事務所移転のお知らせ（㈱サンプル商事）", "iso-2022-jp", chunk=12)), jis_encode(body))
 
 
 # ---------------------------------------------------------------- modern --
@@ -1075,7 +1083,7 @@ Content-Transfer-Encoding: quoted-printable
 List-Unsubscribe: <https://www.example.com/unsubscribe?u=12345>
 X-Mailer: MailMagazine Pro 3.2
 
-%s""" % (ew1("【サンプル書店】春の文庫フェアのお知らせ", "UTF-8", "B", "utf-8"), qp_text(html.encode("utf-8"))))
+%s""" % ("\n ".join(ew("【サンプル書店】春の文庫フェアのお知らせ", "UTF-8", "B", "utf-8", chunk=12)), qp_text(html.encode("utf-8"))))
 
 
 @sample
@@ -1089,8 +1097,6 @@ def mixed_alternative_two_attachments():
             "  </head>\n  <body>\n" + "".join("    <p>%s</p>\n" % p.replace("\n", "<br>\n")
                                           for p in plain.rstrip("\n").split("\n\n")) + "  </body>\n</html>\n")
     pdf_name = "2018年度_第3四半期_お見積書（改訂版）.pdf"
-    enc = pct(pdf_name)
-    cut = enc.index("%", 40)
     pdf = tiny_pdf("estimate")
     jpg = fake_jpeg(1)
     outer = "------------0E8F4A2C6D1B3E5A7C9F0B2D"
@@ -1136,8 +1142,7 @@ Content-Type: application/pdf;
  name="%s"
 Content-Transfer-Encoding: base64
 Content-Disposition: attachment;
- filename*0*=UTF-8''%s;
- filename*1*=%s
+ %s
 
 %s
 --%s
@@ -1151,7 +1156,7 @@ Content-Disposition: attachment;
 --%s--
 """ % (ew1("見積書と写真", "UTF-8", "B", "utf-8"), outer, outer, inner, inner, b64_lines(plain.encode("utf-8")), inner,
        b64_lines(html.encode("utf-8")), inner, outer, "\n ".join(ew(pdf_name, "UTF-8", "B", "utf-8", chunk=12)),
-       enc[:cut], enc[cut:], b64_lines(pdf), outer, b64_lines(jpg), outer))
+       rfc2231_params("filename", pdf_name), b64_lines(pdf), outer, b64_lines(jpg), outer))
 
 
 @sample
