@@ -28,6 +28,7 @@ import datetime
 import email
 import hashlib
 import html.parser
+import io
 import pathlib
 import quopri
 import re
@@ -35,6 +36,7 @@ import struct
 import sys
 import zlib
 from email import policy
+from email.generator import BytesGenerator
 from email.utils import mktime_tz, parseaddr, parsedate_tz
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
@@ -356,8 +358,6 @@ def attachment_name(part, page):
 
 def raw_part_body(part):
     """Content of a part Python keeps as parsed blocks (delivery status)."""
-    from email.generator import BytesGenerator
-    import io
     blocks = []
     for sub in part.get_payload():
         out = io.BytesIO()
@@ -497,7 +497,8 @@ def ew1(text, charset="ISO-2022-JP", kind="B", codec=None):
 
 def rfc2231_params(attr, text, width=58):
     """`attr*0*=UTF-8''...; attr*1*=...` lines, split between escaped octets."""
-    tokens = [chr(b) if chr(b).isalnum() and b < 0x80 or chr(b) in "-._" else "%%%02X" % b for b in text.encode("utf-8")]
+    tokens = [chr(b) if b < 0x80 and (chr(b).isalnum() or chr(b) in "-._") else "%%%02X" % b
+              for b in text.encode("utf-8")]
     pieces = [""]
     for t in tokens:
         if len(pieces[-1]) + len(t) > width:
@@ -995,7 +996,8 @@ def outlook_alternative_crlf():
 """)
     html = ("<html xmlns:o=\"urn:schemas-microsoft-com:office:office\">\n<head>\n"
             "<meta http-equiv=Content-Type content=\"text/html; charset=iso-2022-jp\">\n"
-            "<style>\n<!--\np.MsoNormal\n\t{margin:0mm;\n\tfont-size:10.5pt;\n\tfont-family:\"MS 明朝\";}\n-->\n</style>\n"
+            "<style>\n<!--\np.MsoNormal\n\t{margin:0mm;\n\tfont-size:10.5pt;\n"
+            "\tfont-family:\"MS 明朝\";}\n-->\n</style>\n"
             "</head>\n<body lang=JA>\n<div class=Section1>\n" +
             "".join("<p class=MsoNormal>%s</p>\n" % (line or "&nbsp;") for line in plain.rstrip("\n").split("\n")) +
             "</div>\n</body>\n</html>\n")
@@ -2106,9 +2108,9 @@ MAILDIR_SAMPLES = [
 def asctime_utc(date_field):
     ts = mktime_tz(parsedate_tz(unfold(date_field)))
     d = datetime.datetime.fromtimestamp(ts, datetime.timezone.utc)
-    return "%s %s %2d %02d:%02d:%02d %d" % ("Mon Tue Wed Thu Fri Sat Sun".split()[d.weekday()], "Jan Feb Mar Apr May Jun "
-                                            "Jul Aug Sep Oct Nov Dec".split()[d.month - 1], d.day, d.hour, d.minute,
-                                            d.second, d.year)
+    day = "Mon Tue Wed Thu Fri Sat Sun".split()[d.weekday()]
+    month = "Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec".split()[d.month - 1]
+    return "%s %s %2d %02d:%02d:%02d %d" % (day, month, d.day, d.hour, d.minute, d.second, d.year)
 
 
 def mboxrd(raws):
