@@ -933,6 +933,54 @@ Content-Type: text/html;
 
 
 @sample
+def apple_mail_rfc2231_name():
+    text = jis_safe("""山田さん
+
+議事録をお送りします。
+""")
+    name = "議事録_0612.pdf"
+    boundary = "Apple-Mail=_0A1B2C3D-4E5F-4061-8273-9485A6B7C8D9"
+    q_name = "".join(ew(name, "utf-8", "Q", "utf-8"))
+    return message("""Return-Path: <suzuki@example.jp>
+Received: from smtpclient.apple ([203.0.113.45])
+        by smtp.example.jp with ESMTPSA id b2sm2231187pjz.30
+        for <yamada@example.co.jp>
+        (version=TLS1_3 cipher=TLS_AES_128_GCM_SHA256 bits=128/128);
+        Fri, 12 Jun 2020 02:31:07 -0700 (PDT)
+From: =?utf-8?B?6Yi05pyoIOS4gOmDjg==?= <suzuki@example.jp>
+Content-Type: multipart/mixed;
+	boundary="%s"
+Mime-Version: 1.0 (Mac OS X Mail 13.4 \\(3608.80.23.2.2\\))
+Subject: %s
+Message-Id: <3E4F5A6B-7C8D-4E9F-A0B1-C2D3E4F5A6B7@example.jp>
+Date: Fri, 12 Jun 2020 18:31:02 +0900
+To: =?utf-8?B?5bGx55Sw5aSq6YOO?= <yamada@example.co.jp>
+X-Mailer: Apple Mail (2.3608.80.23.2.2)
+
+
+--%s
+Content-Transfer-Encoding: base64
+Content-Type: text/plain;
+	charset=utf-8
+
+%s
+
+--%s
+Content-Disposition: attachment;
+	filename*=utf-8''%s
+Content-Type: application/pdf;
+	x-unix-mode=0644;
+	name="%s"
+Content-Transfer-Encoding: base64
+
+%s
+--%s--
+""" % (boundary, ew1("議事録", "utf-8", "B", "utf-8"), boundary, b64_lines(text.encode("utf-8")), boundary,
+       "".join("%%%02X" % b if b >= 0x80 else chr(b) for b in name.encode("utf-8")), q_name,
+       b64_lines(tiny_pdf("minutes")), boundary))
+
+
+@sample
 def thunderbird_alternative():
     plain = jis_safe("""各位
 
