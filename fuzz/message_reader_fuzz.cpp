@@ -15,8 +15,7 @@
 namespace {
 
 void Check(const MailMessage& m) {
-  for (std::size_t i = 0; i < m.text.size(); ++i)
-    FUZZ_CHECK(m.text[i].find_first_of("\r\n") == std::string_view::npos);
+  for (std::size_t i = 0; i < m.text.size(); ++i) FUZZ_CHECK(m.text[i].find_first_of("\r\n") == std::string_view::npos);
   for (const MailAttachment& a : m.attachments) FUZZ_CHECK(!a.name.empty());
 }
 

@@ -138,10 +138,18 @@ def decode_text(data, charset):
     return data.decode(codecs.lookup(label).name)
 
 
+# Characters that JIS text in Unicode writes one way and code page 932 the
+# other; the program (through iconv) takes them for their code page 932
+# twins, as Japanese readers do: the em dash is the Japanese dash, and so on.
+CP932_TWINS = {"\u2014": "\u2015", "\u301c": "\uff5e", "\u2016": "\u2225", "\u2212": "\uff0d",
+               "\u00a2": "\uffe0", "\u00a3": "\uffe1", "\u00ac": "\uffe2"}
+
+
 def page_chars(text):
     """Writes characters that code page 932 lacks as decimal references."""
     out = []
     for ch in text:
+        ch = CP932_TWINS.get(ch, ch)
         try:
             ok = ch.encode("cp932").decode("cp932") == ch
         except UnicodeError:

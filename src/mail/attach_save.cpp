@@ -11,10 +11,10 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <string>
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <unordered_map>
 
 #include "codec/cp932.h"
@@ -111,25 +111,31 @@ void Save_Attach(const std::string& folder, std::string& name, const std::string
       return;
     }
   }
-  NameFamily& family = Families()[key];
-  if (!family.scanned) Scan_Family(folder, base, ext, family);
+  NameFamily* family = &Families()[key];
+  // Copies removed since (the folder emptied in part): look again.
+  if (family->scanned && family->next > 1 &&
+      !exists(join_path(folder, cp932::to_utf8(Numbered(base, family->next - 1, ext))))) {
+    Families().erase(key);
+    family = &Families()[key];
+  }
+  if (!family->scanned) Scan_Family(folder, base, ext, *family);
   // The same bytes under a name of this family: that file is the one.
   const std::string content = Content_Key(data);
-  auto same = family.by_content.find(content);
-  if (same != family.by_content.end()) {
+  auto same = family->by_content.find(content);
+  if (same != family->by_content.end()) {
     const std::optional<std::string> bytes = Bytes_Of(join_path(folder, cp932::to_utf8(same->second)));
     if (bytes && *bytes == data) {
       name = same->second;
       return;
     }
   }
-  for (std::uint64_t n = family.next;; ++n) {
+  for (std::uint64_t n = family->next;; ++n) {
     const std::string candidate = Numbered(base, n, ext);
     if (Is_Reserved(candidate)) continue;
     const std::string path = join_path(folder, cp932::to_utf8(candidate));
     if (exists(path) || !create_new_file(path, data)) continue;
-    family.next = n + 1;
-    family.by_content[content] = candidate;
+    family->next = n + 1;
+    family->by_content[content] = candidate;
     name = candidate;
     return;
   }

@@ -35,17 +35,16 @@ std::uint32_t Named_Entity(std::string_view name) {
   static const struct {
     const char* name;
     std::uint32_t cp;
-  } known[] = {{"nbsp", 0x20},    {"amp", '&'},      {"lt", '<'},       {"gt", '>'},        {"quot", '"'},
-               {"apos", '\''},    {"copy", 0xA9},    {"reg", 0xAE},     {"trade", 0x2122},  {"hellip", 0x2026},
-               {"mdash", 0x2014}, {"ndash", 0x2013}, {"laquo", 0xAB},   {"raquo", 0xBB},    {"lsquo", 0x2018},
-               {"rsquo", 0x2019}, {"ldquo", 0x201C}, {"rdquo", 0x201D}, {"bull", 0x2022},   {"middot", 0xB7},
-               {"yen", 0xA5},     {"euro", 0x20AC},  {"times", 0xD7},   {"divide", 0xF7},   {"deg", 0xB0},
-               {"plusmn", 0xB1},  {"sect", 0xA7},    {"para", 0xB6},    {"larr", 0x2190},   {"rarr", 0x2192},
-               {"uarr", 0x2191},  {"darr", 0x2193},  {"hearts", 0x2665}, {"ensp", 0x20},    {"emsp", 0x20},
-               {"thinsp", 0x20},  {"shy", 0xAD},     {"zwnj", 0x200C},  {"zwj", 0x200D},    {"cent", 0xA2},
-               {"pound", 0xA3},   {"iexcl", 0xA1},   {"iquest", 0xBF},  {"uuml", 0xFC},     {"ouml", 0xF6},
-               {"auml", 0xE4},    {"eacute", 0xE9},  {"egrave", 0xE8},  {"aacute", 0xE1},   {"oslash", 0xF8},
-               {"szlig", 0xDF},   {"ccedil", 0xE7},  {"ntilde", 0xF1}};
+  } known[] = {
+      {"nbsp", 0x20},   {"amp", '&'},     {"lt", '<'},        {"gt", '>'},        {"quot", '"'},     {"apos", '\''},
+      {"copy", 0xA9},   {"reg", 0xAE},    {"trade", 0x2122},  {"hellip", 0x2026}, {"mdash", 0x2014}, {"ndash", 0x2013},
+      {"laquo", 0xAB},  {"raquo", 0xBB},  {"lsquo", 0x2018},  {"rsquo", 0x2019},  {"ldquo", 0x201C}, {"rdquo", 0x201D},
+      {"bull", 0x2022}, {"middot", 0xB7}, {"yen", 0xA5},      {"euro", 0x20AC},   {"times", 0xD7},   {"divide", 0xF7},
+      {"deg", 0xB0},    {"plusmn", 0xB1}, {"sect", 0xA7},     {"para", 0xB6},     {"larr", 0x2190},  {"rarr", 0x2192},
+      {"uarr", 0x2191}, {"darr", 0x2193}, {"hearts", 0x2665}, {"ensp", 0x20},     {"emsp", 0x20},    {"thinsp", 0x20},
+      {"shy", 0xAD},    {"zwnj", 0x200C}, {"zwj", 0x200D},    {"cent", 0xA2},     {"pound", 0xA3},   {"iexcl", 0xA1},
+      {"iquest", 0xBF}, {"uuml", 0xFC},   {"ouml", 0xF6},     {"auml", 0xE4},     {"eacute", 0xE9},  {"egrave", 0xE8},
+      {"aacute", 0xE1}, {"oslash", 0xF8}, {"szlig", 0xDF},    {"ccedil", 0xE7},   {"ntilde", 0xF1}};
   for (const auto& k : known)
     if (name == k.name) return k.cp;
   return 0;
@@ -54,8 +53,11 @@ std::uint32_t Named_Entity(std::string_view name) {
 enum class TagKind { Other, LineBreak, Block, Paragraph, Cell, Skip };
 
 TagKind Kind_Of(std::string_view tag) {
-  static const char* const lines[] = {"div", "li", "tr", "dt", "dd", "hr", "pre", "title", "center", "address", "caption", "form", "section", "article", "header", "footer", "nav", "main", "figure"};
-  static const char* const paragraphs[] = {"p", "h1", "h2", "h3", "h4", "h5", "h6", "table", "ul", "ol", "dl", "blockquote"};
+  static const char* const lines[] = {"div",    "li",     "tr",      "dt",      "dd",    "hr",      "pre",
+                                      "title",  "center", "address", "caption", "form",  "section", "article",
+                                      "header", "footer", "nav",     "main",    "figure"};
+  static const char* const paragraphs[] = {"p",  "h1",    "h2", "h3", "h4", "h5",
+                                           "h6", "table", "ul", "ol", "dl", "blockquote"};
   if (tag == "br") return TagKind::LineBreak;
   if (tag == "td" || tag == "th") return TagKind::Cell;
   if (tag == "script" || tag == "style" || tag == "head") return TagKind::Skip;

@@ -95,9 +95,8 @@ std::vector<std::string> Maildir_Files(const std::string& dir) {
       entries.push_back({time, name, path});
     }
   }
-  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-    return a.time != b.time ? a.time < b.time : a.name < b.name;
-  });
+  std::sort(entries.begin(), entries.end(),
+            [](const Entry& a, const Entry& b) { return a.time != b.time ? a.time < b.time : a.name < b.name; });
   std::vector<std::string> paths;
   for (Entry& e : entries) paths.push_back(std::move(e.path));
   return paths;
@@ -196,6 +195,8 @@ void Walk::take(MailMessage& message) {
 }
 
 void Walk::maildir() {
+  if (!is_directory(join_path(path_, "cur")) && !is_directory(join_path(path_, "new")))
+    throw VbError(75, path_ + ": メールボックスではありません (cur/ も new/ もないフォルダです)");
   const std::vector<std::string> files = Maildir_Files(path_);
   for (const std::string& file : files) total_ += file_size(file);
   progress(0, true);

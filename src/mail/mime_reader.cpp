@@ -5,19 +5,20 @@
 //
 // GMime's parser is loose already: part headers in any order and folded,
 // preamble and epilogue ignored, a missing closing boundary ending the part
-// at the end of the message, parameters in RFC 2231 form or as encoded words
-// (also inside quotes), 8-bit bytes in parameters read as UTF-8, else as
-// code page 932.
+// at the end of the message, parameters in RFC 2231 form, 8-bit bytes in
+// parameters read as UTF-8, else as code page 932.
 #include "mail/mime_reader.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 #include <gmime/gmime.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <utility>
 
 #include "codec/charsets.h"
 #include "codec/sjis_text.h"
@@ -52,17 +53,21 @@ GMimeParserOptions* Options() {
 
 bool Same_Name(const char* a, const char* b) { return a && g_ascii_strcasecmp(a, b) == 0; }
 
-// A raw field value unfolded: the line breaks go, the blanks stay; the
-// blanks after the colon go too.
+// A raw field value unfolded: the line breaks go, the blanks stay, also the
+// blank after the colon (archives have always kept it: a sender's text in
+// the menu is the text after the colon, and the ranking counts texts).
 std::string Unfold(const char* raw) {
   std::string out;
   if (!raw) return out;
-  const char* p = raw;
-  while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n') ++p;
-  for (; *p; ++p)
+  for (const char* p = raw; *p; ++p)
     if (*p != '\r' && *p != '\n') out += *p;
   while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
   return out;
+}
+
+std::string_view Trimmed(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  return s;
 }
 
 // The fields a work_list line needs, first copies only.
@@ -78,12 +83,18 @@ void Read_Header(GMimeObject* object, MailHeader& h) {
       value = Unfold(g_mime_header_get_raw_value(header));
       if (has) *has = true;
     };
-    if (Same_Name(name, "From")) take(h.from, &h.has_from);
-    else if (Same_Name(name, "Subject")) take(h.subject, &h.has_subject);
-    else if (Same_Name(name, "Date")) take(h.date, &h.has_date);
-    else if (Same_Name(name, "Message-ID")) take(h.message_id, &h.has_message_id);
-    else if (Same_Name(name, "In-Reply-To")) take(h.in_reply_to, nullptr);
-    else if (Same_Name(name, "References")) take(h.references, nullptr);
+    if (Same_Name(name, "From"))
+      take(h.from, &h.has_from);
+    else if (Same_Name(name, "Subject"))
+      take(h.subject, &h.has_subject);
+    else if (Same_Name(name, "Date"))
+      take(h.date, &h.has_date);
+    else if (Same_Name(name, "Message-ID"))
+      take(h.message_id, &h.has_message_id);
+    else if (Same_Name(name, "In-Reply-To"))
+      take(h.in_reply_to, nullptr);
+    else if (Same_Name(name, "References"))
+      take(h.references, nullptr);
   }
 }
 
@@ -118,6 +129,28 @@ void Unquote_From(std::string& s) {
   s.swap(out);
 }
 
+// Quoted-printable lines lose the blanks a transport added at their ends,
+// so that "=" followed by blanks still breaks softly.
+void Drop_Trailing_Blanks(std::string& s) {
+  std::string out;
+  out.reserve(s.size());
+  std::size_t i = 0;
+  while (i < s.size()) {
+    std::size_t end = s.find('\n', i);
+    const bool lf = end != std::string::npos;
+    if (!lf) end = s.size();
+    std::size_t keep = end;
+    if (keep > i && s[keep - 1] == '\r') --keep;
+    const bool cr = keep < end;
+    while (keep > i && (s[keep - 1] == ' ' || s[keep - 1] == '\t')) --keep;
+    out.append(s, i, keep - i);
+    if (cr) out += '\r';
+    if (lf) out += '\n';
+    i = lf ? end + 1 : end;
+  }
+  s.swap(out);
+}
+
 // The decoded bytes of a part. The transfer encoding is undone after the
 // mbox quoting, which the mbox writer applied to the encoded text.
 std::string Part_Bytes(GMimePart* part, bool mboxrd) {
@@ -126,6 +159,7 @@ std::string Part_Bytes(GMimePart* part, bool mboxrd) {
   std::string raw = Stream_Bytes(g_mime_data_wrapper_get_stream(content));
   if (mboxrd) Unquote_From(raw);
   const GMimeContentEncoding encoding = g_mime_data_wrapper_get_encoding(content);
+  if (encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE) Drop_Trailing_Blanks(raw);
   switch (encoding) {
     case GMIME_CONTENT_ENCODING_BASE64:
     case GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE: {
@@ -203,11 +237,58 @@ std::string Charset(GMimeObject* object) {
   return charset ? charset : "";
 }
 
-// The file name a part gives itself, in Shift_JIS (GMime hands it over
-// decoded, in UTF-8); empty when it gives none.
+// The raw value of a part's field (first copy), unfolded.
+std::string Raw_Field(GMimeObject* object, const char* field) {
+  GMimeHeaderList* list = g_mime_object_get_header_list(object);
+  if (!list) return {};
+  const int count = g_mime_header_list_get_count(list);
+  for (int i = 0; i < count; ++i) {
+    GMimeHeader* header = g_mime_header_list_get_header_at(list, i);
+    if (Same_Name(g_mime_header_get_name(header), field)) return Unfold(g_mime_header_get_raw_value(header));
+  }
+  return {};
+}
+
+// The value of the parameter `name` ("filename", "name") as written in a
+// raw field value, without its quotes; nothing for an RFC 2231 form
+// ("name*="), which GMime reads. Grammar: ";" blanks name blanks "=" blanks
+// (quoted string | token up to ";"); the name in any letter case.
+std::optional<std::string> Raw_Parameter(const std::string& field, std::string_view name) {
+  std::size_t at = 0;
+  while ((at = sjis::find_nocase(field, name, at)) != std::string::npos) {
+    const std::size_t begin = at;
+    at += name.size();
+    if (begin > 0 && field[begin - 1] != ';' && field[begin - 1] != ' ' && field[begin - 1] != '\t') continue;
+    std::size_t k = at;
+    while (k < field.size() && (field[k] == ' ' || field[k] == '\t')) ++k;
+    if (k >= field.size() || field[k] != '=') continue;
+    ++k;
+    while (k < field.size() && (field[k] == ' ' || field[k] == '\t')) ++k;
+    if (k < field.size() && field[k] == '"') {
+      const std::size_t end = field.find('"', k + 1);
+      return field.substr(k + 1, end == std::string::npos ? std::string::npos : end - k - 1);
+    }
+    const std::size_t end = field.find(';', k);
+    return std::string(sjis::trim(std::string_view(field).substr(k, end == std::string::npos ? end : end - k)));
+  }
+  return std::nullopt;
+}
+
+// The file name a part gives itself, in Shift_JIS; empty when it gives none.
+// GMime hands it over in UTF-8 with RFC 2231 undone. A name written as
+// encoded words, also inside quotes and split over folded lines as Japanese
+// mailers write them, is decoded here from the field as written, which
+// GMime reads only in part.
 std::string File_Name(GMimePart* part) {
   const char* name = g_mime_part_get_filename(part);
   if (!name || !*name) return {};
+  GMimeObject* object = GMIME_OBJECT(part);
+  for (auto [field, param] : {std::pair{"Content-Disposition", "filename"}, std::pair{"Content-Type", "name"}}) {
+    const std::optional<std::string> raw = Raw_Parameter(Raw_Field(object, field), param);
+    if (!raw) continue;
+    if (raw->find("=?") != std::string::npos) return Decode_Header(*raw);
+    break;
+  }
   return To_Sjis(name, "UTF-8");
 }
 
@@ -242,6 +323,11 @@ class Reader {
   bool has_text_ = false;
 };
 
+bool Is_Inline_Text(GMimeObject* object, const char* type) {
+  return GMIME_IS_PART(object) && Media_Type(object) == type && !Marked_Attachment(object) &&
+         !g_mime_part_get_filename(GMIME_PART(object));
+}
+
 // Whether an object shows plain text by the rules above.
 bool Has_Plain(GMimeObject* object) {
   if (GMIME_IS_MULTIPART(object)) {
@@ -251,12 +337,7 @@ bool Has_Plain(GMimeObject* object) {
     return false;
   }
   if (!GMIME_IS_PART(object)) return false;
-  return Media_Type(object) == "text/plain" && !Marked_Attachment(object) && !g_mime_part_get_filename(GMIME_PART(object));
-}
-
-bool Is_Inline_Text(GMimeObject* object, const char* type) {
-  return GMIME_IS_PART(object) && Media_Type(object) == type && !Marked_Attachment(object) &&
-         !g_mime_part_get_filename(GMIME_PART(object));
+  return Is_Inline_Text(object, "text/plain");
 }
 
 void Reader::object(GMimeObject* object, Mode mode, bool html_shown) {
@@ -303,7 +384,8 @@ void Reader::message_part(GMimeMessagePart* part, Mode mode) {
   if (mode == Mode::Show) {
     MailHeader h;
     Read_Header(GMIME_OBJECT(inner), h);
-    std::string lines = "From: " + Decode_Header(h.from) + "\nDate: " + h.date + "\nSubject: " + Decode_Header(h.subject);
+    const std::string lines = "From: " + Decode_Header(Trimmed(h.from)) + "\nDate: " + std::string(Trimmed(h.date)) +
+                              "\nSubject: " + Decode_Header(Trimmed(h.subject));
     add_text(lines);
   }
   if (GMimeObject* body = g_mime_message_get_mime_part(inner)) object(body, mode, true);
@@ -315,10 +397,11 @@ void Reader::part(GMimePart* part, Mode mode, bool html_shown) {
   std::string name = File_Name(part);
   const bool inline_text = name.empty() && !Marked_Attachment(object) &&
                            g_mime_part_get_content_encoding(part) != GMIME_CONTENT_ENCODING_UUENCODE;
-  if (inline_text && type == "text/plain") {
+  if (inline_text && (type == "text/plain" || type == "text/rfc822-headers")) {
     if (mode == Mode::FilesOnly) return;
     std::string text = To_Sjis(Part_Bytes(part, mboxrd_), Charset(object));
-    for (UuFile& file : Take_Uu_Blocks(text)) add_file(std::move(file.name), "application/octet-stream", std::move(file.data));
+    for (UuFile& file : Take_Uu_Blocks(text))
+      add_file(std::move(file.name), "application/octet-stream", std::move(file.data));
     add_text(text);
     return;
   }
@@ -420,6 +503,9 @@ void Read_Mbox(const std::string& path, const std::function<void(MailMessage&, s
     bool got = false;
     MailMessage message = Read_From(parser.get(), true, &got);
     if (!got) break;
+    // The empty line an mbox writer puts before the next "From " line ends
+    // the last part; it is no line of the message.
+    if (!message.text.empty() && message.text[message.text.size() - 1].empty()) message.text.pop_back();
     each(message, g_mime_parser_tell(parser.get()));
   }
 }

@@ -31,6 +31,10 @@ class TextLines {
     bytes_.reserve(bytes);
     ends_.reserve(lines);
   }
+  void pop_back() {
+    ends_.pop_back();
+    bytes_.resize(ends_.empty() ? 0 : ends_.back());
+  }
   void clear() {
     bytes_.clear();
     ends_.clear();

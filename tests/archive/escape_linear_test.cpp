@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <time.h>
 
+#include <regex>
 #include <string>
 #include <string_view>
 
@@ -19,12 +20,16 @@ namespace {
 // Html_Esc by the plain rule: every "<" and ">" byte becomes its entity.
 // Neither byte is ever the second byte of a double-byte character.
 std::string Reference_Esc(std::string_view text) {
+  static const std::regex reference("^&#[0-9]{1,8};");
   std::string out;
-  for (char c : text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
     if (c == '<')
       out += "&lt;";
     else if (c == '>')
       out += "&gt;";
+    else if (c == '&' && !std::regex_search(std::string(text.substr(i, 12)), reference))
+      out += "&amp;";
     else
       out += c;
   }
@@ -73,7 +78,8 @@ const Case kCases[] = {
     {"many gt then one lt", std::string(1000, '>') + "<"},
     {"many lt then one gt", std::string(1000, '<') + ">"},
     {"alternating", Repeat("<>", 999)},
-    {"ampersand stays", "a&b&amp;"},
+    {"ampersand escaped", "a&b&amp;"},
+    {"numeric references kept", "J&#248;rn &#128512; &#; &#x41; &#12a; &#1234"},
     {"comment end", Repeat("-->", 300)},
     {"dashes", Repeat("-", 301)},
     {"dashes bang gt", "x--!>y--!&z"},

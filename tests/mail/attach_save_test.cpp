@@ -104,12 +104,12 @@ TEST(SaveAttach, EmptiedFolderStartsNumberingAfresh) {
   // Only the numbered copies gone: the first free number is found again.
   for (int k = 0; k < 3; ++k) {
     std::string name = "s.txt";
-    Save_Attach(dir.path(), name, "");
+    Save_Attach(dir.path(), name, std::to_string(k));
   }
   remove_file(dir / "s1.txt");
   remove_file(dir / "s2.txt");
   std::string name = "s.txt";
-  Save_Attach(dir.path(), name, "");
+  Save_Attach(dir.path(), name, "3");
   EXPECT_EQ(name, "s1.txt");
 }
 
@@ -117,4 +117,29 @@ TEST(SaveAttach, MissingFolderIsAnError) {
   TempDir dir;
   std::string name = "a.txt";
   EXPECT_THROW(Save_Attach(dir / "missing", name, "x"), VbError);
+}
+
+// The same mail converted again finds its files where they stand: nothing is
+// saved twice, and a file of the same name with other bytes is never taken.
+TEST(SaveAttach, SameBytesUnderTheSameNameAreReused) {
+  TempDir dir;
+  struct Step {
+    const char* data;
+    const char* saved_as;
+  } steps[] = {{"one", "p.png"}, {"two", "p1.png"}, {"one", "p.png"}, {"two", "p1.png"}, {"three", "p2.png"}};
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.data);
+    std::string name = "p.png";
+    Save_Attach(dir.path(), name, s.data);
+    EXPECT_EQ(name, s.saved_as);
+    EXPECT_EQ(dir.read(name), s.data);
+  }
+  EXPECT_EQ(list_files(dir.path()).size(), 3u);
+
+  // A file changed behind the run's back is not taken for the old bytes.
+  write_file(dir / "p1.png", "changed");
+  std::string name = "p.png";
+  Save_Attach(dir.path(), name, "two");
+  EXPECT_EQ(name, "p3.png");
+  EXPECT_EQ(dir.read("p1.png"), "changed");
 }

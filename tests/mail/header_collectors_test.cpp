@@ -94,7 +94,7 @@ TEST(GetMessageID, Extraction) {
       {"TAB after the name", "Message-ID:\t<a@b>", "<a@b>"},
       {"no brackets", "Message-ID:  a@b  ", "a@b"},
       {"> before <", "Message-ID: x> <a@b", "x> <a@b"},
-      {"> before < and a full id", "Message-ID: > <a@b>", "> <a@b>"},
+      {"> before < and a full id: the id", "Message-ID: > <a@b>", "<a@b>"},
       {"empty", "Message-ID:", ""},
   };
   for (const Row& r : rows) {

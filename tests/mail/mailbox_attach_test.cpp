@@ -39,19 +39,31 @@ const std::vector<AttachCase> kAttach = {
      {}},
     {"reserved_names.mbx", {{"t_index.html", "first"}, {"t_index1.html", "second"}}, {"HREF=\"t_index1.html\""}, {}},
     {"jis_name_two_lines.mbx", {{"添付ファイル.txt", "japanese name"}}, {"HREF=\"添付ファイル.txt\""}, {}},
-    {"text_after_attachment.mbx", {{"a.png", "\x89PNG"}}, {"see the report"}, {"late text part"}},
-    // The second name line resets the encoding found before it.
-    {"disposition_resets_encoding.mbx", {}, {"see the report"}, {"HREF"}},
+    // A text part after a file is text too.
+    {"text_after_attachment.mbx", {{"a.png", "\x89PNG"}}, {"see the report", "late text part"}, {}},
+    // The encoding line before the file name counts.
+    {"disposition_resets_encoding.mbx", {{"x.bin", "lost"}}, {"see the report", "HREF=\"x.bin\""}, {}},
+    // A quoted name loses its backslashes (quoted pairs) and its folders.
     {"attach_name_path.mbx",
-     {{"_.", "four"}, {"a_b__c_d_e_.txt", "three"}, {"evil.txt", "one"}, {"x.bin", "two"}},
-     {"HREF=\"evil.txt\"", "HREF=\"a_b__c_d_e_.txt\""},
-     {"..\\", "C:"}},
+     {{"_.", "four"}, {"a_b__c_d_e_.txt", "three"}, {"_...evil.txt", "one"}, {"x.bin", "two"}},
+     {"HREF=\"_...evil.txt\"", "HREF=\"a_b__c_d_e_.txt\""},
+     {"..\\", "C:", "--BND", "Content-Transfer"}},
     // The closing lines "`" and "end" end the data.
     {"uuencode_closing.mbx", {{"fox.txt", Fox()}}, {"HREF=\"fox.txt\""}, {}},
-    // Its data never reach a closing line: no file, but the page is there.
-    {"never_ending_attachment.mbx", {}, {"see the report"}, {"HREF"}},
-    {"truncated_encoded_word.mbx", {{"attach", "ABC"}}, {}, {}},
-    {"nul_bytes.mbx", {{"a_b.bin", "ABC"}}, {std::string("body\0line", 9), "HREF=\"a_b.bin\""}, {}},
+    // Its closing boundary is missing: the part ends with the message.
+    {"never_ending_attachment.mbx",
+     {{"open.bin",
+       [] {
+         std::string s;
+         for (int k = 0; k < 20; ++k) s += "never saved";
+         return s;
+       }()}},
+     {"see the report", "HREF=\"open.bin\""},
+     {}},
+    // An encoded word cut short names nothing: the file is named by its type.
+    {"truncated_encoded_word.mbx", {{"attach1.bin", "ABC"}}, {}, {}},
+    // A NUL ends a field's text; the body keeps it.
+    {"nul_bytes.mbx", {{"_a", "ABC"}}, {std::string("body\0line", 9), "HREF=\"_a\""}, {}},
 };
 
 }  // namespace
@@ -88,29 +100,36 @@ TEST(FileSyoriAttachments, NoFilesWhenSavingIsOff) {
   EXPECT_FALSE(Contains(page, "HREF"));
 }
 
-TEST(FileSyoriAttachments, SameMailboxTwiceNumbersTheSecondCopies) {
+// A nightly run over the same mailbox must not grow the folder: the copy of
+// a message takes over its page and finds its files where they stand.
+TEST(FileSyoriAttachments, SameMailboxTwiceSavesNothingAgain) {
   MailboxRun r;
   ASSERT_TRUE(r.run_sample("reserved_names.mbx"));
   ASSERT_TRUE(r.run_sample("multipart_base64.mbx"));
+  const std::vector<std::string> once = r.files();
   ASSERT_TRUE(r.run_sample("multipart_base64.mbx"));
-  EXPECT_EQ(r.tmp.read("out/report1.pdf"), Report_Bytes());
+  ASSERT_TRUE(r.run_sample("reserved_names.mbx"));
+  EXPECT_EQ(r.files(), once);
+  EXPECT_EQ(r.tmp.read("out/report.pdf"), Report_Bytes());
   EXPECT_EQ(r.tmp.read("out/t_index.html"), "first");
-  // Same Message-ID each time: one entry, its page names the latest copy.
+  EXPECT_EQ(r.tmp.read("out/t_index1.html"), "second");
+  // Same Message-ID each time: one entry, its page names the same file.
   EXPECT_EQ(r.ws.work_list.count(), 1u);
-  EXPECT_TRUE(Contains(r.file("m0000001.htm"), "HREF=\"report1.pdf\""));
+  EXPECT_TRUE(Contains(r.file("m0000001.htm"), "HREF=\"t_index1.html\""));
 }
 
-TEST(FileSyoriAttachments, AttachmentOfAMessageCutOffInItsHeaderIsLinkedFromItsOwnPage) {
-  // The second message's part header and data stand in its header block
-  // (boundary lines count as blank lines), and the file ends there.
+TEST(FileSyoriAttachments, MessageCutOffInItsHeaderKeepsItsPartsToItself) {
+  // The second message's part stands right after its header block, without
+  // the blank line, and the file ends there.
   const std::string mbox =
       "From: a@x\r\nSubject: first\r\n\r\nfirst body\r\n.\r\n"
       "From: b@x\r\nSubject: second\r\nContent-Type: multipart/mixed; boundary=Q\r\n"
-      "Content-Type: application/octet-stream; name=late.bin\r\nContent-Transfer-Encoding: base64\r\n"
-      "--Q\r\nQUJD\r\n--Q--\r\n";
+      "--Q\r\nContent-Type: application/octet-stream; name=late.bin\r\nContent-Transfer-Encoding: base64\r\n"
+      "\r\nQUJD\r\n--Q--\r\n";
   MailboxRun r;
   ASSERT_TRUE(r.run_bytes("late.mbx", mbox));
   r.expect_pages_exist();
+  ASSERT_EQ(r.ws.work_list.count(), 2u);
   EXPECT_EQ(r.tmp.read("out/late.bin"), "ABC");
   EXPECT_FALSE(Contains(r.file("m0000001.htm"), "late.bin"));
   EXPECT_TRUE(Contains(r.file("m0000002.htm"), "HREF=\"late.bin\""));

@@ -48,7 +48,8 @@ TEST(FileSyoriLimits, LongRunsOfBlankLinesInAnAttachment) {
   mbox += "QUJD\r\n";
   MailboxRun r;
   ASSERT_TRUE(r.run_bytes("many_blanks.mbx", mbox));
-  EXPECT_EQ(r.tmp.read("out/b.bin"), "ABC");
+  // Base64 skips what is no part of its alphabet, line ends and all.
+  EXPECT_EQ(r.tmp.read("out/b.bin"), "ABCABC");
   EXPECT_EQ(r.files(), (std::vector<std::string>{"b.bin", "m0000001.htm"}));
 }
 

@@ -31,7 +31,10 @@ const std::vector<WalkCase> kWalk = {
     {"header_in_body.mbx",
      {" outer\tm0000001.htm"},
      {{"m0000001.htm", {"&gt; Subject: quoted", "From: not a new message", "body end"}, {}}}},
-    {"image_in_body.mbx", {" img\tm0000001.htm"}, {{"m0000001.htm", {"visible"}, {"hidden", "IMAGE"}}}},
+    // A plain body is shown whole, whatever its lines begin with.
+    {"image_in_body.mbx",
+     {" img\tm0000001.htm"},
+     {{"m0000001.htm", {"visible\r\nCONTENT-TYPE: IMAGE/GIF\r\nhidden\r\n"}, {}}}},
     // Soft breaks joined; the one on the file's last line joins nothing.
     {"qp_soft_break.mbx",
      {" qp\tm0000001.htm"},

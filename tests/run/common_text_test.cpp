@@ -4,12 +4,15 @@
 
 namespace {
 
-TEST(HtmlEsc, AngleBracketsOnlyAndNeverInsideACharacter) {
+TEST(HtmlEsc, MarkupCharactersAndNeverInsideACharacter) {
   const struct {
     const char* name;
     std::string in, out;
   } rows[] = {
-      {"plain", "a & b", "a & b"},
+      {"plain", "a b", "a b"},
+      {"ampersand, also before an entity name", "a & b &nbsp;", "a &amp; b &amp;nbsp;"},
+      {"numeric reference kept", "J&#248;rn", "J&#248;rn"},
+      {"unfinished reference escaped", "&#248 &#;", "&amp;#248 &amp;#;"},
       {"both", "<a>b</a>", "&lt;a&gt;b&lt;/a&gt;"},
       {"runs", "<<>>", "&lt;&lt;&gt;&gt;"},
       {"after a double-byte character", "\x95\x5C<x>", "\x95\x5C&lt;x&gt;"},
