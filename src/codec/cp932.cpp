@@ -2,7 +2,9 @@
 
 #include <iconv.h>
 
+#include <array>
 #include <cerrno>
+#include <cstdint>
 #include <stdexcept>
 
 namespace cp932 {
@@ -76,7 +78,80 @@ Converter& from_sjis() {
   return c;
 }
 
+// One bit per lead and trail byte: set when the pair reads as a character.
+using PairBits = std::array<std::uint64_t, 65536 / 64>;
+
+PairBits read_pairs() {
+  PairBits bits{};
+  Converter conv("UTF-8", "CP932");
+  std::string out;
+  for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+    if (lead >= 0xA0 && lead < 0xE0) continue;
+    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+      if (trail == 0x7F) continue;
+      const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+      if (conv.run(std::string_view(pair, 2), out, "", false) && !out.empty()) {
+        const unsigned k = lead << 8 | trail;
+        bits[k / 64] |= std::uint64_t{1} << (k % 64);
+      }
+    }
+  }
+  return bits;
+}
+
+// Code page 932 codes by BMP code point: every character that code page 932
+// reads, then the code iconv chooses for it (of NEC and IBM twins, the one
+// iconv writes), and the few characters iconv writes one way only.
+using CodeTable = std::array<std::uint16_t, 0x10000>;
+
+CodeTable read_codes() {
+  CodeTable codes{};
+  Converter decode("UTF-32LE", "CP932");
+  Converter encode("CP932", "UTF-32LE");
+  std::string u, back;
+  auto code_of = [&](char32_t cp) -> std::uint16_t {
+    char in[4];
+    for (int k = 0; k < 4; ++k) in[k] = static_cast<char>((cp >> (8 * k)) & 0xFF);
+    if (!encode.run(std::string_view(in, 4), back, "", false) || back.empty() || back.size() > 2) return 0;
+    const unsigned c0 = static_cast<unsigned char>(back[0]);
+    return static_cast<std::uint16_t>(back.size() == 1 ? c0 : c0 << 8 | static_cast<unsigned char>(back[1]));
+  };
+  auto add = [&](std::string_view sjis) {
+    if (!decode.run(sjis, u, "", false) || u.size() != 4) return;
+    char32_t cp = 0;
+    for (int k = 3; k >= 0; --k) cp = cp << 8 | static_cast<unsigned char>(u[static_cast<std::size_t>(k)]);
+    if (cp < codes.size() && codes[cp] == 0) codes[cp] = code_of(cp);
+  };
+  for (unsigned c = 1; c < 0x100; ++c) {
+    if (c >= 0x80 && !(c >= 0xA1 && c <= 0xDF)) continue;
+    const char b = static_cast<char>(c);
+    add(std::string_view(&b, 1));
+  }
+  for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+    if (lead >= 0xA0 && lead < 0xE0) continue;
+    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+      const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+      if (trail != 0x7F) add(std::string_view(pair, 2));
+    }
+  }
+  for (char32_t cp : {0x00A2, 0x00A3, 0x00AC, 0x2014, 0x2016, 0x2212, 0x301C}) codes[cp] = code_of(cp);
+  codes[0x00A5] = codes[0x203E] = 0;
+  return codes;
+}
+
 }  // namespace
+
+unsigned from_code_point(char32_t cp) {
+  static const CodeTable codes = read_codes();
+  return cp < codes.size() ? codes[cp] : 0;
+}
+
+bool is_pair(unsigned char lead, unsigned char trail) {
+  // Built once, on first use, from iconv's own table.
+  static const PairBits bits = read_pairs();
+  const unsigned k = static_cast<unsigned>(lead) << 8 | trail;
+  return (bits[k / 64] >> (k % 64)) & 1;
+}
 
 std::string from_utf8(std::string_view utf8) {
   std::string out;

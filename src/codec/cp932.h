@@ -17,5 +17,14 @@ std::string to_utf8(std::string_view sjis);
 // True when every character of s is a valid code page 932 character that
 // converts to UTF-8 and back unchanged.
 bool round_trips(std::string_view sjis);
+// True when lead and trail form a double-byte character of code page 932
+// (one that iconv reads; the user-defined rows 0xF0-0xF9 count).
+bool is_pair(unsigned char lead, unsigned char trail);
+// The code page 932 code iconv writes for the character cp of the Basic
+// Multilingual Plane: a byte value for a single-byte code (ASCII, half-width
+// katakana), lead * 256 + trail for a pair; 0 when it has none (and for
+// U+0000). YEN SIGN and OVERLINE, which iconv writes as "\\" and "~", count
+// as having none. Read from a table built on first use.
+unsigned from_code_point(char32_t cp);
 
 }  // namespace cp932

@@ -1,0 +1,431 @@
+// To_Sjis: text in a MIME charset to Shift_JIS. The paths (ISO-2022-JP,
+// Shift_JIS as it stands, iconv through UTF-8) and the rules for labels are
+// described in charsets.h.
+//
+// State: each thread keeps its own iconv descriptors, one per charset seen
+// (to UTF-8), because a descriptor carries shift state between calls; every
+// conversion starts from the descriptor's initial state. UTF-8 goes on to
+// code page 932 by a table read from iconv once (cp932::from_code_point).
+#include "codec/charsets.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "codec/charset_scan.h"
+#include "codec/cp932.h"
+#include "codec/jis.h"
+#include "codec/sjis_text.h"
+
+namespace {
+
+constexpr std::string_view kGeta = "\x81\xAC";          // 〓 in Shift_JIS
+constexpr std::string_view kGetaUtf8 = "\xE3\x80\x93";  // 〓 in UTF-8
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";   // U+FEFF
+constexpr std::string_view kAmpHash = "&#38;";          // written for a source "&" before "#"
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+
+// ---------------------------------------------------------------------------
+// Labels
+
+enum class Kind {
+  Detect,  // empty or unknown: Detect_Charset decides
+  Ascii,   // US-ASCII and its aliases
+  Jis,     // the ISO-2022-JP family
+  Sjis,    // Shift_JIS under any name
+  Utf8,
+  Iconv,  // anything else iconv knows
+};
+
+struct Label {
+  Kind kind = Kind::Detect;
+  std::string iconv_name;        // for Kind::Iconv
+  bool ascii_compatible = true;  // 7-bit text means ASCII in it
+};
+
+bool in(std::string_view s, std::initializer_list<std::string_view> names) {
+  for (std::string_view n : names)
+    if (s == n) return true;
+  return false;
+}
+
+// The label in lower case without surrounding blanks or quotes, or "" when it
+// holds a character no charset name has (iconv never sees such a name).
+std::string normal_label(std::string_view charset) {
+  while (!charset.empty() && (charset.front() == ' ' || charset.front() == '\t' || charset.front() == '"'))
+    charset.remove_prefix(1);
+  while (!charset.empty() && (charset.back() == ' ' || charset.back() == '\t' || charset.back() == '"'))
+    charset.remove_suffix(1);
+  std::string s;
+  s.reserve(charset.size());
+  for (char c : charset) {
+    const bool name_char = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+                           c == '_' || c == '.' || c == ':' || c == '+';
+    if (!name_char) return {};
+    s += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+  }
+  return s;
+}
+
+Label classify(std::string_view charset) {
+  const std::string s = normal_label(charset);
+  Label l;
+  if (s.empty()) return l;
+  if (in(s, {"us-ascii", "ascii", "us", "ansi_x3.4-1968", "iso646-us", "csascii", "iso-ir-6"})) {
+    l.kind = Kind::Ascii;
+  } else if (s.starts_with("iso-2022-jp") || in(s, {"csiso2022jp", "csiso2022jp2", "cp50220", "cp50221", "cp50222"})) {
+    l.kind = Kind::Jis;
+  } else if (in(s, {"shift_jis", "shift-jis", "sjis", "x-sjis", "windows-31j", "cswindows31j", "cp932", "ms932",
+                    "x-ms-cp932", "ms_kanji", "csshiftjis"})) {
+    l.kind = Kind::Sjis;
+  } else if (in(s, {"utf-8", "utf8", "unicode-1-1-utf-8", "x-utf-8"})) {
+    l.kind = Kind::Utf8;
+  } else {
+    l.kind = Kind::Iconv;
+    // What mailers mean by these labels is the larger set.
+    if (in(s, {"iso-8859-1", "iso8859-1", "iso_8859-1", "latin1", "l1", "cp819", "csisolatin1"}))
+      l.iconv_name = "WINDOWS-1252";
+    else if (in(s, {"gb2312", "csgb2312", "euc-cn", "gbk", "x-gbk", "cp936", "gb_2312-80"}))
+      l.iconv_name = "GB18030";
+    else if (in(s, {"euc-kr", "cseuckr", "ks_c_5601-1987", "ksc5601", "x-euc-kr"}))
+      l.iconv_name = "CP949";
+    else if (in(s, {"euc-jp", "x-euc-jp", "cseucpkdfmtjapanese", "eucjp"}))
+      l.iconv_name = "EUC-JP-MS";
+    else
+      l.iconv_name = s;
+    for (std::string_view p : {"utf-16", "utf-32", "ucs-2", "ucs-4", "utf-7", "unicode", "iso-2022", "hz", "ebcdic",
+                               "cp037", "ibm037", "cp500", "ibm500", "cp1047", "ibm1047"})
+      if (s.starts_with(p)) l.ascii_compatible = false;
+  }
+  return l;
+}
+
+// ---------------------------------------------------------------------------
+// iconv descriptors
+
+// Descriptors from each charset seen to UTF-8 (kNoConverter for a name iconv
+// does not know). Cleared when it grows past a few dozen names, so that
+// mail with ever new labels cannot make it grow without end.
+class ToUtf8Cache {
+ public:
+  ~ToUtf8Cache() { clear(); }
+  iconv_t get(const std::string& name) {
+    auto it = map_.find(name);
+    if (it != map_.end()) return it->second;
+    if (map_.size() >= 64) clear();
+    const iconv_t cd = iconv_open("UTF-8", name.c_str());
+    map_.emplace(name, cd);
+    return cd;
+  }
+
+ private:
+  void clear() {
+    for (auto& [name, cd] : map_)
+      if (cd != kNoConverter) iconv_close(cd);
+    map_.clear();
+  }
+  std::unordered_map<std::string, iconv_t> map_;
+};
+
+ToUtf8Cache& to_utf8_cache() {
+  thread_local ToUtf8Cache cache;
+  return cache;
+}
+
+// ---------------------------------------------------------------------------
+// Writers. Each appends to out and applies the "&#" rule of charsets.h.
+
+// 7-bit text: copied.
+void append_ascii(std::string_view s, std::string& out) {
+  for (std::size_t from = 0;;) {
+    const std::size_t at = s.find("&#", from);
+    if (at == std::string_view::npos) {
+      out.append(s.substr(from));
+      return;
+    }
+    out.append(s.substr(from, at - from));
+    out.append(kAmpHash);
+    from = at + 1;  // the "#" follows
+  }
+}
+
+// Shift_JIS: kept byte for byte, except what is no code page 932 character:
+// a lead byte with a second byte that makes no character, a lone lead byte,
+// 0x80, 0xA0 and 0xFD-0xFF. Such a sequence becomes the geta mark. An ASCII
+// byte after a lead byte is not taken with it and stays itself, unless
+// whole_pairs (the text came from JIS pairs, whose two bytes belong together).
+void append_sjis_checked(std::string_view s, std::string& out, bool whole_pairs = false) {
+  if (sjis::is_ascii(s)) return append_ascii(s, out);
+  const auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  std::size_t run = 0;  // start of the bytes not yet appended
+  for (std::size_t i = 0; i < s.size();) {
+    const unsigned char c = at(i);
+    if (c < 0x80) {
+      if (c == '&' && i + 1 < s.size() && s[i + 1] == '#') {
+        out.append(s.substr(run, i - run));
+        out.append(kAmpHash);
+        run = i + 1;
+      }
+      ++i;
+    } else if (c >= 0xA1 && c <= 0xDF) {
+      ++i;
+    } else if (sjis::is_lead(c) && i + 1 < s.size() && cp932::is_pair(c, at(i + 1))) {
+      i += 2;
+    } else {
+      out.append(s.substr(run, i - run));
+      out.append(kGeta);
+      const bool pair =
+          sjis::is_lead(c) && i + 1 < s.size() && sjis::is_trail(at(i + 1)) && (whole_pairs || at(i + 1) >= 0x80);
+      i += pair ? 2 : 1;
+      run = i;
+    }
+  }
+  out.append(s.substr(run));
+}
+
+// Room for n more bytes at w (a position inside out); w stays valid.
+void reserve_at(std::string& out, char*& w, std::size_t n) {
+  const std::size_t used = static_cast<std::size_t>(w - out.data());
+  if (out.size() - used >= n) return;
+  out.resize(used + n + out.size() + 64);
+  w = out.data() + used;
+}
+
+// UTF-8 to code page 932, by the table of cp932::from_code_point (iconv's
+// own choices, read once), not by iconv itself: iconv takes many
+// microseconds for each character it cannot convert, and text in Korean or
+// full of emoji is all such characters. A character code page 932 lacks
+// becomes its reference "&#N;", an ill-formed sequence (its maximal valid
+// prefix) the geta mark.
+void append_utf8(std::string_view u, std::string& out) {
+  if (sjis::is_ascii(u)) return append_ascii(u, out);
+  const std::size_t start = out.size();
+  out.resize(start + u.size() + 16);
+  char* w = out.data() + start;
+  const std::size_t n = u.size();
+  for (std::size_t i = 0; i < n;) {
+    const unsigned char c = static_cast<unsigned char>(u[i]);
+    if (c < 0x80) {
+      // ASCII runs take at most as many bytes as they read, plus "38;" for
+      // each "&#".
+      if (c == '&' && i + 1 < n && u[i + 1] == '#') {
+        reserve_at(out, w, kAmpHash.size() + (n - i));
+        w = std::copy(kAmpHash.begin(), kAmpHash.end(), w);
+      } else {
+        *w++ = static_cast<char>(c);
+      }
+      ++i;
+      continue;
+    }
+    const codec_detail::Utf8Step st = codec_detail::utf8_step(u, i);
+    const unsigned code = st.ok ? cp932::from_code_point(codec_detail::utf8_code(u, i, st.len)) : 0;
+    if (code >= 0x100) {  // two bytes for at least two read
+      *w++ = static_cast<char>(code >> 8);
+      *w++ = static_cast<char>(code & 0xFF);
+    } else if (code != 0) {
+      *w++ = static_cast<char>(code);
+    } else if (st.ok) {
+      char ref[16];
+      const int len =
+          std::snprintf(ref, sizeof ref, "&#%u;", static_cast<unsigned>(codec_detail::utf8_code(u, i, st.len)));
+      reserve_at(out, w, static_cast<std::size_t>(len) + (n - i));
+      w = std::copy(ref, ref + len, w);
+    } else {
+      reserve_at(out, w, kGeta.size() + (n - i));
+      w = std::copy(kGeta.begin(), kGeta.end(), w);
+    }
+    i += st.len;
+  }
+  out.resize(static_cast<std::size_t>(w - out.data()));
+}
+
+// Text through iconv from cd's charset to UTF-8 into u (cleared first). An
+// invalid byte becomes the geta mark and the next byte is read afresh; a
+// sequence cut at the end becomes one geta mark.
+void to_utf8(iconv_t cd, std::string_view in, std::string& u) {
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  u.assign(in.size() * 2 + 16, '\0');
+  char* w = u.data();
+  char* src = const_cast<char*>(in.data());
+  std::size_t left = in.size();
+  while (left > 0) {
+    std::size_t room = u.size() - static_cast<std::size_t>(w - u.data());
+    if (iconv(cd, &src, &left, &w, &room) != static_cast<std::size_t>(-1)) break;
+    if (errno == E2BIG) {
+      reserve_at(u, w, left * 2 + 16);
+      continue;
+    }
+    reserve_at(u, w, kGetaUtf8.size());
+    w = std::copy(kGetaUtf8.begin(), kGetaUtf8.end(), w);
+    if (errno == EINVAL) break;  // incomplete sequence at the end
+    ++src;
+    --left;
+  }
+  // A stateful charset may owe a reset sequence; UTF-8 takes none, but the
+  // call also ends any pending state.
+  std::size_t room = u.size() - static_cast<std::size_t>(w - u.data());
+  iconv(cd, nullptr, nullptr, &w, &room);
+  u.resize(static_cast<std::size_t>(w - u.data()));
+}
+
+// Through iconv from `name` via UTF-8; false when iconv does not know it.
+bool append_iconv(const std::string& name, std::string_view in, std::string& out) {
+  const iconv_t cd = to_utf8_cache().get(name);
+  if (cd == kNoConverter) return false;
+  std::string u;
+  to_utf8(cd, in, u);
+  std::string_view v = u;
+  if (v.starts_with(kUtf8Bom)) v.remove_prefix(kUtf8Bom.size());
+  append_utf8(v, out);
+  return true;
+}
+
+// True when the line uses an escape of ISO-2022-JP-1, -2 or -3 that
+// Jis_To_Sjis cannot convert; jisx0213 tells that one is JIS X 0213's.
+bool exotic_escape(std::string_view line, bool& jisx0213) {
+  bool any = false;
+  jisx0213 = false;
+  for (std::size_t i = line.find('\x1B'); i != std::string_view::npos; i = line.find('\x1B', i + 1)) {
+    const std::string_view r = line.substr(i + 1);
+    if (r.starts_with("$(O") || r.starts_with("$(Q") || r.starts_with("$(P")) {
+      any = jisx0213 = true;
+    } else if (r.starts_with("$(D") || r.starts_with("$A") || r.starts_with("$(C") || r.starts_with(".A") ||
+               r.starts_with(".F") || r.starts_with("N")) {
+      any = true;
+    }
+  }
+  return any;
+}
+
+// ISO-2022-JP, a line at a time (see charsets.h).
+void append_jis(std::string_view text, std::string& out) {
+  if (text.find('\x1B') == std::string_view::npos) return append_sjis_checked(text, out);
+  std::string line_out;
+  for (std::size_t pos = 0; pos < text.size();) {
+    std::size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = text.substr(pos, end - pos);
+    bool jisx0213 = false;
+    if (exotic_escape(line, jisx0213)) {
+      if (!append_iconv(jisx0213 ? "ISO-2022-JP-3" : "ISO-2022-JP-2", line, out)) append_sjis_checked(line, out);
+    } else if (line.find('\x1B') == std::string_view::npos) {
+      append_sjis_checked(line, out);
+    } else {
+      Jis_To_Sjis_To(line, line_out);
+      append_sjis_checked(line_out, out, true);
+    }
+    // The line end as it stands: "\r\n" is read as "\r" and an empty
+    // line ended by "\n".
+    pos = end;
+    if (pos < text.size()) out += text[pos++];
+  }
+}
+
+void append_detected(std::string_view bytes, std::string& out);
+
+void append_as(Kind kind, std::string_view bytes, std::string& out) {
+  switch (kind) {
+    case Kind::Jis:
+      return append_jis(bytes, out);
+    case Kind::Sjis:
+      return append_sjis_checked(bytes, out);
+    case Kind::Utf8:
+      return append_utf8(bytes.starts_with(kUtf8Bom) ? bytes.substr(kUtf8Bom.size()) : bytes, out);
+    case Kind::Ascii:
+      return append_ascii(bytes, out);
+    case Kind::Detect:
+    case Kind::Iconv:
+      return append_detected(bytes, out);
+  }
+}
+
+bool is_utf8(std::string_view s) {
+  for (std::size_t i = 0; i < s.size();) {
+    // Eight ASCII bytes at a time.
+    if (i + 8 <= s.size()) {
+      std::uint64_t w;
+      std::memcpy(&w, s.data() + i, 8);
+      if ((w & 0x8080808080808080u) == 0) {
+        i += 8;
+        continue;
+      }
+    }
+    const codec_detail::Utf8Step st = codec_detail::utf8_step(s, i);
+    if (!st.ok) return false;
+    i += st.len;
+  }
+  return true;
+}
+
+void append_detected(std::string_view bytes, std::string& out) {
+  const std::string_view name = Detect_Charset(bytes);
+  if (name == "ISO-2022-JP") return append_jis(bytes, out);
+  if (name == "UTF-8") return append_as(Kind::Utf8, bytes, out);
+  if (name == "EUC-JP" && append_iconv("EUC-JP-MS", bytes, out)) return;
+  if (name == "US-ASCII") return append_ascii(bytes, out);
+  append_sjis_checked(bytes, out);
+}
+
+}  // namespace
+
+std::string To_Sjis(std::string_view bytes, std::string_view charset) {
+  std::string out;
+  out.reserve(bytes.size());
+  const Label l = classify(charset);
+  const bool seven_bit = sjis::is_ascii(bytes);
+  // 7-bit text with ISO-2022-JP escapes is ISO-2022-JP under any label that
+  // keeps ASCII as it is.
+  if (seven_bit && l.ascii_compatible && codec_detail::has_jis_escape(bytes)) {
+    append_jis(bytes, out);
+    return out;
+  }
+  switch (l.kind) {
+    case Kind::Detect:
+      append_detected(bytes, out);
+      break;
+    case Kind::Ascii:
+    case Kind::Jis:
+      // 7-bit labels on 8-bit text say nothing.
+      if (!seven_bit)
+        append_detected(bytes, out);
+      else
+        append_as(l.kind, bytes, out);
+      break;
+    case Kind::Sjis:
+      if (codec_detail::has_jis_escape(bytes))
+        append_jis(bytes, out);
+      else
+        append_sjis_checked(bytes, out);
+      break;
+    case Kind::Utf8:
+      if (is_utf8(bytes))
+        append_as(Kind::Utf8, bytes, out);
+      else
+        append_detected(bytes, out);
+      break;
+    case Kind::Iconv: {
+      // Without a byte order mark UTF-16 and UTF-32 are big-endian (iconv
+      // would take the machine's order).
+      std::string name = l.iconv_name;
+      if (name == "utf-16" && !bytes.starts_with("\xFF\xFE") && !bytes.starts_with("\xFE\xFF")) name = "UTF-16BE";
+      if (name == "utf-32" && !bytes.starts_with(std::string_view("\xFF\xFE\0\0", 4)) &&
+          !bytes.starts_with(std::string_view("\0\0\xFE\xFF", 4)))
+        name = "UTF-32BE";
+      if (seven_bit && l.ascii_compatible)
+        append_ascii(bytes, out);
+      else if (!append_iconv(name, bytes, out))
+        append_detected(bytes, out);
+      break;
+    }
+  }
+  return out;
+}
