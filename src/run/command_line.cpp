@@ -84,8 +84,20 @@ Options Parse_Options(const std::vector<std::string>& words) {
   return o;
 }
 
+// A Maildir: a folder with cur/ or new/ in it.
+bool Is_Maildir(const std::string& path) {
+  return is_directory(join_path(path, "cur")) || is_directory(join_path(path, "new"));
+}
+
 std::vector<std::string> Expand_Input(const std::string& pattern_word) {
   std::vector<std::string> files;
+  // A folder named as it stands is a Maildir (the walk says when it is none).
+  if (pattern_word.find_first_of("*?") == std::string::npos && is_directory(pattern_word)) {
+    std::string folder = pattern_word;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    files.push_back(folder);
+    return files;
+  }
   std::size_t slash = pattern_word.rfind('/');
   std::string folder_part = slash == std::string::npos ? std::string() : pattern_word.substr(0, slash + 1);
   std::string pattern = pattern_word.substr(folder_part.size());
@@ -96,9 +108,13 @@ std::vector<std::string> Expand_Input(const std::string& pattern_word) {
   const std::string folder = folder_part.empty() ? "." : folder_part;
   if (!is_directory(folder)) return files;  // a missing folder matches nothing
   std::vector<std::string> names = list_files(folder);
+  for (std::string& sub : list_folders(folder))
+    if (Is_Maildir(folder_part + sub)) names.push_back(std::move(sub));
   std::sort(names.begin(), names.end());
-  for (const std::string& name : names)
-    if (wildcard_match(pattern.c_str(), name.c_str())) files.push_back(folder_part + name);
+  for (const std::string& name : names) {
+    if (!wildcard_match(pattern.c_str(), name.c_str())) continue;
+    files.push_back(folder_part + name);
+  }
   return files;
 }
 

@@ -27,9 +27,10 @@ struct Options {
 
 Options Parse_Options(const std::vector<std::string>& words);
 
-// Input files of one input word: the word itself when it has no "*" or "?"
-// and names an ordinary file; otherwise the ordinary, non-hidden files of its
-// folder whose names match its last component, sorted by name.
+// Inputs of one input word: the word itself when it has no "*" or "?" and
+// names an ordinary file or a folder (a Maildir; one trailing "/" dropped);
+// otherwise the ordinary, non-hidden files and Maildir folders of its folder
+// whose names match its last component, sorted by name.
 std::vector<std::string> Expand_Input(const std::string& pattern_word);
 
 // Reads the command line and performs the run. Returns the exit status:

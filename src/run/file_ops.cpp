@@ -413,6 +413,20 @@ std::vector<std::string> list_files(const std::string& dir) {
   return names;
 }
 
+std::vector<std::string> list_folders(const std::string& dir) {
+  std::vector<std::string> names;
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) fail(dir, errno);
+  while (dirent* e = ::readdir(d)) {
+    if (e->d_name[0] == '.') continue;
+    const bool folder = e->d_type == DT_DIR ||
+                        ((e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) && is_directory(join_path(dir, e->d_name)));
+    if (folder) names.emplace_back(e->d_name);
+  }
+  ::closedir(d);
+  return names;
+}
+
 bool has_files(const std::string& dir) {
   bool any = false;
   each_file(dir, [&](const char*) {

@@ -67,7 +67,7 @@ TEST(ParseOptions, ShellExpandedWordsAfterInputAreFiles) {
   EXPECT_EQ(o.output, d.path() + "/out");
 }
 
-TEST(ExpandInput, MatchesOrdinaryVisibleFilesSortedByName) {
+TEST(ExpandInput, MatchesOrdinaryVisibleFilesAndMaildirsSortedByName) {
   TempDir d;
   d.write("b.mbx", "x");
   d.write("a.mbx", "x");
@@ -80,7 +80,11 @@ TEST(ExpandInput, MatchesOrdinaryVisibleFilesSortedByName) {
   EXPECT_EQ(Expand_Input(f + "a.txt"), (std::vector<std::string>{f + "a.txt"}));
   EXPECT_TRUE(Expand_Input(f + "*.eml").empty());
   EXPECT_TRUE(Expand_Input(f + "missing.mbx").empty());
-  EXPECT_TRUE(Expand_Input(f + "sub.mbx").empty());
+  // A folder named as it stands goes on (the walk reads it as a Maildir);
+  // a pattern matches only folders that are Maildirs.
+  EXPECT_EQ(Expand_Input(f + "sub.mbx/"), (std::vector<std::string>{f + "sub.mbx"}));
+  d.write("box.mbx/cur/1.host", "x");
+  EXPECT_EQ(Expand_Input(f + "*.mbx"), (std::vector<std::string>{f + "a.mbx", f + "b.mbx", f + "box.mbx"}));
   EXPECT_TRUE(Expand_Input(f + "no/such/*.mbx").empty());
   // Brackets are ordinary characters in a pattern.
   d.write("[x].mbx", "x");
