@@ -5,7 +5,10 @@ Usage: report.py RESULTS.tsv MACHINE.txt OUT.md
 RESULTS.tsv: one line per case: id, label, group (corpus size), messages
 processed, status, run times in seconds (blank-separated), peak RSS in KB per
 run, "pages files bytes" of the folder written by the first run, and
-"user/system" CPU seconds per run (blank-separated).
+"user/system" CPU seconds per run (blank-separated). An id ending in
+"-modern" is a case on the modern-mail corpus (its floor is "floor-modern");
+"cmp-before-TAG" and "cmp-after-TAG" are the runs of the before/after
+comparison on corpus TAG ("legacy", "modern", "modern-dot").
 MACHINE.txt: "key<TAB>value" lines. Prints the report and writes it to OUT.md.
 """
 import statistics
@@ -17,6 +20,22 @@ MH_MIN = 50.0  # messages/s at least this times MHonArc's
 MEM_KB_PER_MSG = 1.0
 MEM_BASE_MB = 50.0
 APPEND_MAX_SHARE = 0.05  # append of 1,000 at most this share of the full build
+CPU_MAX_GROWTH = 0.10  # full build's user + system CPU at most this much above the build before the change
+# The corpora the cases run on: id suffix and the words the report uses.
+CORPORA = (("", "legacy corpus"), ("-modern", "modern mail"))
+# The corpora of the before/after comparison: tag, what it is, and whether
+# the two readers do the same work on it (only then is it a target).
+CMP_CORPORA = (("legacy", "legacy corpus (dot format)", None),
+               ("modern", "modern mail (mbox)",
+                "not comparable: the earlier reader takes the whole mbox for one message"),
+               ("modern-dot", "modern mail (the same messages in dot format)",
+                "indicative only: the earlier reader splits these messages but does not decode their MIME "
+                "structure (base64 and HTML text, nested parts, RFC 2231 names, charsets other than "
+                "ISO-2022-JP and Shift_JIS), so the two do different work"))
+
+
+def corpus_of(case_id):
+    return "-modern" if case_id.endswith("-modern") else ""
 
 
 def fmt_int(n):
@@ -57,7 +76,8 @@ def main(tsv_path, meta_path, out_path):
         cpu = r["cpu"]
         pages, files, size = r["stats"]
         rows.append(dict(id=r["id"], label=r["label"], group=r["group"], msgs=r["msgs"], status=r["status"],
-                         times=r["times"], rss=r["rss"], pages=pages, files=files, bytes=size,
+                         times=r["times"], rss=r["rss"], pages=pages, files=files, bytes=size, cpu=cpu,
+                         total=statistics.median(c[0] + c[1] for c in cpu) if ok and cpu else None,
                          user=statistics.median(c[0] for c in cpu) if cpu else None,
                          sys=statistics.median(c[1] for c in cpu) if cpu else None,
                          med=statistics.median(r["times"]) if ok and r["times"] else None,
@@ -65,6 +85,9 @@ def main(tsv_path, meta_path, out_path):
 
     def find(case, group):
         return next((r for r in rows if r["id"] == case and r["group"] == group and r["med"]), None)
+
+    cmp_rows = [r for r in rows if r["id"].startswith("cmp-")]
+    rows = [r for r in rows if not r["id"].startswith("cmp-")]
 
     out = []
     w = out.append
@@ -101,7 +124,7 @@ def main(tsv_path, meta_path, out_path):
             w(f"| {r['label']} | {msgs} | {len(r['times'])} | {r['status']} | | | | | | |")
             continue
         med = r["med"]
-        floor = find("floor", r["group"])
+        floor = find("floor" + corpus_of(r["id"]), r["group"])
         ratio = "" if is_append or not floor else f"{med / floor['med']:.2f}"
         archived = r["pages"] or r["msgs"]
         w(f"| {r['label']} | {msgs} | {len(r['times'])} | {med:.2f} | {r['msgs'] / med:,.0f} | "
@@ -110,7 +133,8 @@ def main(tsv_path, meta_path, out_path):
     w("")
     w("Messages/s and µs/message count the messages read in that run; peak KB/message divides the peak RSS "
       "by the messages in the archive afterwards (for the appends: base plus added). Ratio to floor: "
-      "median time over the floor's median time for the same corpus (the floor writes the defaults archive's files). "
+      "median time over the floor's median time for the same corpus (the floor writes the defaults archive's files; "
+      "the modern-mail cases have a floor of their own). "
       "CPU: median user and system seconds of the process (a gap to the wall time is waiting or other jobs).")
     w("")
     w("### Archives written")
@@ -128,32 +152,33 @@ def main(tsv_path, meta_path, out_path):
     def mark(ok):
         return "**met**" if ok else "**not met**"
     targets = []
-    groups = sorted({r["group"] for r in rows})
-    for g in groups:
-        floor = find("floor", g)
+    groups = sorted({(corpus_of(r["id"]), r["group"]) for r in rows}, key=lambda cg: (cg[0] != "", cg[1]))
+    for sfx, g in groups:
+        floor = find("floor" + sfx, g)
+        on = "" if not sfx else " of " + dict(CORPORA)[sfx]
         for case, limit, what in (("full-def", FLOOR_MAX_DEF, "run defaults"), ("full-new", FLOOR_MAX_NEW, "New-file settings")):
-            r = find(case, g)
+            r = find(case + sfx, g)
             # The floor of the same output: the New-file archive, with a
             # thread list on every page, is several times the defaults one.
             own = find("floor-new", g) if case == "full-new" else None
             if r and own:
                 q = r["med"] / own["med"]
                 beside = f" (against the floor of the smaller defaults archive: {r['med'] / floor['med']:.2f}×)" if floor else ""
-                targets.append(f"- full build of {fmt_int(g)}, {what}, within {limit:g}× of the floor of the same "
+                targets.append(f"- full build of {fmt_int(g)}{on}, {what}, within {limit:g}× of the floor of the same "
                                f"(New-file) archive: {q:.2f}× — {mark(q <= limit)}{beside}")
             elif r and floor:
                 q = r["med"] / floor["med"]
-                targets.append(f"- full build of {fmt_int(g)}, {what}, within {limit:g}× of the floor: "
+                targets.append(f"- full build of {fmt_int(g)}{on}, {what}, within {limit:g}× of the floor: "
                                f"{q:.2f}× — {mark(q <= limit)}")
-        ours, mh = find("full-def", g), find("mhonarc", g)
+        ours, mh = find("full-def" + sfx, g), find("mhonarc" + sfx, g)
         if ours and mh:
             q = mh["med"] / ours["med"]
-            targets.append(f"- full build of {fmt_int(g)}, run defaults, ≥ {MH_MIN:g}× MHonArc's messages/s: "
+            targets.append(f"- full build of {fmt_int(g)}{on}, run defaults, ≥ {MH_MIN:g}× MHonArc's messages/s: "
                            f"{ours['msgs'] / ours['med']:,.0f} vs {mh['msgs'] / mh['med']:,.0f} messages/s = {q:.1f}× — {mark(q >= MH_MIN)}")
         elif ours:
-            st = next((r["status"] for r in rows if r["id"] == "mhonarc" and r["group"] == g), None)
+            st = next((r["status"] for r in rows if r["id"] == "mhonarc" + sfx and r["group"] == g), None)
             if st:
-                targets.append(f"- full build of {fmt_int(g)} against MHonArc: MHonArc {st}")
+                targets.append(f"- full build of {fmt_int(g)}{on} against MHonArc: MHonArc {st}")
     for r in rows:
         if r["id"].split("-")[0] in ("full", "append") and r["peak"]:
             archived = r["pages"] or r["msgs"]
@@ -169,18 +194,75 @@ def main(tsv_path, meta_path, out_path):
                     targets.append(f"- append of {fmt_int(r['msgs'])} into {fmt_int(r['group'])}, {what}, a small fraction "
                                    f"(≤ {APPEND_MAX_SHARE:.0%}) of the full build: {r['med']:.2f} s of {full['med']:.2f} s = "
                                    f"{share:.1%} — {mark(share <= APPEND_MAX_SHARE)}")
+    cmp_targets, cmp_lines = before_after(meta, cmp_rows, mark)
+    targets += cmp_targets
     for t in targets:
         w(t)
-    failed = [r for r in rows if r["status"] != "ok"]
+    failed = [r for r in rows + cmp_rows if r["status"] != "ok"]
     if failed:
         w("")
         w("Cases without a result: " + "; ".join(f"{r['label']} ({fmt_int(r['group'])}): {r['status']}" for r in failed))
     w("")
+    out += cmp_lines
 
     text = "\n".join(out)
     print(text)
     with open(out_path, "w", encoding="utf-8") as fh:
         fh.write(text)
+
+
+def before_after(meta, rows, mark):
+    """The section of the before/after comparison, and its targets."""
+    if not rows:
+        return [], []
+    before, after = meta.get("before", "?"), meta.get("commit", "?")
+    out, targets = [], []
+    w = out.append
+    w(f"## Before and after: {before} against {after}")
+    w("")
+    w(f"The program as it was at commit {before} ({meta.get('before_built', 'built from a worktree')}) and the "
+      f"binary measured above, both with the run defaults, on the same corpus: {meta.get('rounds')} rounds, one run "
+      "of each per round, the order swapped every round. Medians of the wall time and of the process's user + system "
+      "CPU time per run.")
+    w("")
+    w("| corpus | messages | program | runs | median wall s | median user + sys s | CPU user / sys s | peak RSS MB | message pages | CPU after / before | wall after / before |")
+    w("|---|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|")
+    for tag, what, caveat in CMP_CORPORA:
+        for g in sorted({r["group"] for r in rows if r["id"].endswith("-" + tag) and
+                         r["id"] in ("cmp-before-" + tag, "cmp-after-" + tag)}):
+            pair = {who: next((r for r in rows if r["id"] == f"cmp-{who}-{tag}" and r["group"] == g), None)
+                    for who in ("before", "after")}
+            b, a = pair["before"], pair["after"]
+            for who, r in (("before", b), ("after", a)):
+                if r is None:
+                    continue
+                name = f"{who}: {before if who == 'before' else after}"
+                if not r["med"]:
+                    w(f"| {what} | {fmt_int(g)} | {name} | {len(r['times'])} | {r['status']} | | | | | | |")
+                    continue
+                ratios = " | "
+                if who == "after" and b and b["med"]:
+                    ratios = f"{r['total'] / b['total']:.3f} | {r['med'] / b['med']:.3f}"
+                w(f"| {what} | {fmt_int(g)} | {name} | {len(r['times'])} | {r['med']:.2f} | {r['total']:.2f} | "
+                  f"{r['user']:.2f} / {r['sys']:.2f} | {r['peak'] / 1024:.1f} | {fmt_int(r['pages'])} | {ratios} |")
+            if not (a and b and a["med"] and b["med"]):
+                continue
+            growth = a["total"] / b["total"] - 1
+            figures = (f"{a['total']:.2f} s against {b['total']:.2f} s user + sys ({growth:+.1%}), "
+                       f"wall {a['med']:.2f} s against {b['med']:.2f} s")
+            if caveat:
+                targets.append(f"- CPU of the full build of {fmt_int(g)}, {what}, after against before: {figures}; "
+                               f"{caveat} (no target)")
+            else:
+                targets.append(f"- CPU (user + sys) of the full build of {fmt_int(g)}, {what}, within "
+                               f"{CPU_MAX_GROWTH:.0%} of the build before the change ({before}): {figures} — "
+                               f"{mark(growth <= CPU_MAX_GROWTH)}")
+    w("")
+    for tag, what, caveat in CMP_CORPORA:
+        if caveat and any(r["id"].endswith("-" + tag) for r in rows):
+            w(f"- {what}: {caveat}.")
+    w("")
+    return targets, out
 
 
 if __name__ == "__main__":

@@ -2,6 +2,7 @@
 # Throughput and memory benchmark of vorn_htm; see bench/README.md.
 #   bash bench/run.sh [--quick] [--reps N] [--scratch DIR] [--out-dir DIR] [--results FILE]
 #                     [--mhonarc-limit SECONDS] [--no-newfile-append] [--binary PATH] [--from-head]
+#                     [--new-only] [--before COMMIT] [--rounds N]
 set -euo pipefail
 
 REPO=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,8 +18,13 @@ LONG_RUN=600        # a case whose first run takes longer is run only once
 NEWFILE_APPEND=1
 BINARY=""
 FROM_HEAD=0         # build the committed HEAD, not the work tree
+NEW_ONLY=${VORN_BENCH_NEW_ONLY:-0}  # 1: only the modern-mail cases and the before/after comparison
+BEFORE=${VORN_BENCH_BEFORE:-257b9aa}  # the commit the before/after comparison builds
+BEFORE_BIN=${VORN_BENCH_BEFORE_BIN:-}  # a binary of that commit already built (skips the worktree build)
+ROUNDS=""           # rounds of the before/after comparison (default 5)
+MODERN_GEN=$REPO/bench/gen_modern.py
 
-usage() { sed -n '2,4p' "$0" | sed 's/^# \{0,1\}//'; }
+usage() { sed -n '2,5p' "$0" | sed 's/^# \{0,1\}//'; }
 while (($#)); do
   case $1 in
     --quick) QUICK=1 ;;
@@ -30,19 +36,28 @@ while (($#)); do
     --no-newfile-append) NEWFILE_APPEND=0 ;;
     --binary) BINARY=$2; shift ;;
     --from-head) FROM_HEAD=1 ;;
+    --new-only) NEW_ONLY=1 ;;
+    --before) BEFORE=$2; shift ;;
+    --rounds) ROUNDS=$2; shift ;;
     -h | --help) usage; exit 0 ;;
     *) echo "run.sh: unknown option $1" >&2; usage >&2; exit 2 ;;
   esac
   shift
 done
 
+[[ $NEW_ONLY == 1 ]] || NEW_ONLY=0
 if ((QUICK)); then
-  SIZES=(1000 5000); BASE=20000; REPS=${REPS:-1}
+  SIZES=(1000 5000); BASE=20000; REPS=${REPS:-1}; ROUNDS=${ROUNDS:-2}
   RESULTS=${RESULTS:-$SCRATCH/RESULTS-quick.md}
 else
-  SIZES=(10000 50000); BASE=200000; REPS=${REPS:-3}
-  RESULTS=${RESULTS:-$REPO/bench/RESULTS.md}
+  SIZES=(10000 50000); BASE=200000; REPS=${REPS:-3}; ROUNDS=${ROUNDS:-5}
+  if ((NEW_ONLY)); then RESULTS=${RESULTS:-$SCRATCH/RESULTS-new.md}; else RESULTS=${RESULTS:-$REPO/bench/RESULTS.md}; fi
 fi
+# The modern-mail corpora have the same sizes; the before/after comparison
+# runs on the largest legacy and modern corpus.
+MODERN_SIZES=("${SIZES[@]}")
+CMP_N=${SIZES[-1]}
+[[ $ROUNDS =~ ^[1-9][0-9]*$ ]] || { echo "run.sh: --rounds needs a positive number" >&2; exit 2; }
 ADD=1000
 [[ $REPS =~ ^[1-9][0-9]*$ ]] || { echo "run.sh: --reps needs a positive number" >&2; exit 2; }
 # Archives go to memory (tmpfs) when there is one: hundreds of thousands of
@@ -59,7 +74,7 @@ for d in "$SCRATCH" "$OUTDIR"; do
   case $(realpath -m "$d") in "$REPO" | "$REPO"/*) echo "run.sh: $d is inside the repository" >&2; exit 2 ;; esac
 done
 
-mkdir -p "$SCRATCH"/{corpus,bin-defaults,bin-newfile,logs} "$OUTDIR"
+mkdir -p "$SCRATCH"/{corpus,bin-defaults,bin-newfile,bin-before,logs} "$OUTDIR"
 SCRATCH=$(cd "$SCRATCH" && pwd)
 OUTDIR=$(cd "$OUTDIR" && pwd)
 TSV=$SCRATCH/results.tsv
@@ -118,6 +133,22 @@ corpus() {
     say "generating $n messages (seed $seed, $fmt)" >&2
     python3 "$GEN" --messages "$n" --seed "$seed" --format "$fmt" --out "$dir" >"$SCRATCH/logs/gen-${n}_s$seed-$fmt.log"
     touch "$dir/.done-$fmt"
+  fi
+  echo "$dir/corpus.$ext"
+}
+# modern_corpus N FORMAT (mbox or dot): path of the modern-mail corpus of N
+# messages (seed 1), generated in both formats unless already there from the
+# same version of the generator.
+modern_corpus() {
+  local n=$1 ext=mbox sum
+  [[ $2 == dot ]] && ext=mbx
+  local dir=$SCRATCH/corpus/modern-${n}_s1
+  sum=$(md5sum "$MODERN_GEN" | cut -c1-12)
+  if [[ ! -s $dir/corpus.mbox || ! -s $dir/corpus.mbx || ! -e $dir/.done-$sum ]]; then
+    say "generating $n messages of modern mail (seed 1, mbox and dot)" >&2
+    rm -rf "$dir"
+    python3 "$MODERN_GEN" "$n" --seed 1 --format both --out "$dir" >"$SCRATCH/logs/gen-modern-$n.log"
+    touch "$dir/.done-$sum"
   fi
   echo "$dir/corpus.$ext"
 }
@@ -186,7 +217,7 @@ bench_case() {
 
 # ---------------------------------------------------------------- cases
 O=$OUTDIR
-OUTS=(def new floor mh copy base-def base-new)
+OUTS=(def new floor mh copy base-def base-new cmp)
 clean_out() { local d; for d in "${OUTS[@]}"; do rm -rf "${O:?}/$d"; done; }
 clean_out
 trap 'clean_out; rmdir "$O" 2>/dev/null || true' EXIT
@@ -214,7 +245,9 @@ interleaved() {
   RUN_OFFSET=0
 }
 
-for n in "${SIZES[@]}"; do
+LEGACY_SIZES=("${SIZES[@]}")
+((NEW_ONLY)) && LEGACY_SIZES=()
+for n in "${LEGACY_SIZES[@]}"; do
   mbx=$(corpus "$n" 1 dot)
   say "full builds of $n messages, run in turn"
   # The floors write the file lists of the archives (taken from the first
@@ -260,8 +293,10 @@ done
 
 # Append: a base archive of BASE messages (seed 1), then ADD new messages
 # (seed 2) appended to a fresh copy of it in every repetition.
-base=$(corpus "$BASE" 1 dot)
-add=$(corpus "$ADD" 2 dot)
+if ((!NEW_ONLY)); then
+  base=$(corpus "$BASE" 1 dot)
+  add=$(corpus "$ADD" 2 dot)
+fi
 append_cases() {  # append_cases SUFFIX BINARY LABEL
   local sfx=$1 bin=$2 label=$3 once=$REPS
   say "append base of $BASE messages, $label"
@@ -342,8 +377,8 @@ fits_new_base() {
   NEED_WHY="archive of about $(awk -v b="$need" 'BEGIN { printf "%.0f", b / 2^30 }') GB expected, more than fits"
   awk -v b="$need" -v r="$room" 'BEGIN { exit !(b * 1.1 + 4 * 2^30 < r) }'
 }
-append_cases def "$DEF" "run defaults"
-if ((NEWFILE_APPEND)); then
+((NEW_ONLY)) || append_cases def "$DEF" "run defaults"
+if ((NEWFILE_APPEND && !NEW_ONLY)); then
   if fits_new_base; then
     append_cases new "$NEW" "New-file settings"
   else
@@ -354,6 +389,102 @@ if ((NEWFILE_APPEND)); then
     done
   fi
 fi
+
+# ---------------------------------------------------------------- modern mail
+# A corpus of today's mail (bench/gen_modern.py: MIME, UTF-8, HTML,
+# attachments, legacy Japanese charsets), in Unix mbox form: the full build
+# with the run defaults and its floor, in turn; MHonArc on the smallest.
+for n in "${MODERN_SIZES[@]}"; do
+  mmbox=$(modern_corpus "$n" mbox)
+  say "full builds of $n messages of modern mail, run in turn"
+  full_def_modern() {
+    bench_case full-def-modern "full build, run defaults (modern mail)" "$n" "$n" "rm -rf '$O/def'" "$O/def" -- \
+      "$DEF" -i "$mmbox" -o "$O/def" -d y || return 1
+    [[ -s $SCRATCH/manifest-modern-$n && $RUN_OFFSET -gt 0 ]] ||
+      find "$O/def" -type f -printf '%s\t%P\0' >"$SCRATCH/manifest-modern-$n"
+    rm -rf "$O/def"
+  }
+  floor_modern() {
+    [[ -s $SCRATCH/manifest-modern-$n ]] || return 1
+    bench_case floor-modern "floor (same files and sizes, modern mail)" "$n" "$n" "rm -rf '$O/floor'" "$O/floor" -- \
+      "$FLOOR" "$mmbox" "$SCRATCH/manifest-modern-$n" "$O/floor" || return 1
+    rm -rf "$O/floor"
+  }
+  rm -f "$SCRATCH/manifest-modern-$n"
+  interleaved "$REPS" full_def_modern floor_modern
+  [[ -s $SCRATCH/manifest-modern-$n ]] ||
+    printf 'floor-modern\tfloor (same files and sizes, modern mail)\t%s\t%s\tskipped (no defaults archive)\t\t\t0 0 0\n' \
+      "$n" "$n" >>"$TSV"
+  if [[ $n == "${MODERN_SIZES[0]}" ]]; then
+    if ((HAVE_MH)); then
+      bench_case mhonarc-modern "MHonArc (-outdir DIR -quiet, modern mail)" "$n" "$n" "rm -rf '$O/mh' && mkdir '$O/mh'" \
+        "$O/mh" -- timeout "$MH_LIMIT" mhonarc -outdir "$O/mh" -quiet "$mmbox" || true
+    else
+      printf 'mhonarc-modern\tMHonArc (modern mail)\t%s\t%s\tnot installed\t\t\t0 0 0\n' "$n" "$n" >>"$TSV"
+    fi
+  fi
+  clean_out
+done
+
+# ---------------------------------------------------------------- before / after
+# The program as it was at commit BEFORE, built from a worktree in a
+# temporary folder (Release, the vorn_htm target only), against the binary
+# measured above, on the same corpora: ROUNDS rounds, one run of each per
+# round, the order swapped every round, so that both meet the same spells of
+# the shared machine. Both run with the run defaults (no settings file).
+BEFORE_SHA=$(git -C "$REPO" rev-parse --verify --quiet "$BEFORE^{commit}" || true)
+[[ -n $BEFORE_SHA ]] || { echo "run.sh: no commit $BEFORE in $REPO" >&2; exit 1; }
+BEFORE_SHORT=$(git -C "$REPO" rev-parse --short "$BEFORE_SHA")
+BEFORE_TMP=""
+remove_before_tree() {
+  if [[ -n $BEFORE_TMP ]]; then
+    git -C "$REPO" worktree remove --force "$BEFORE_TMP/src" >/dev/null 2>&1 || true
+    rm -rf "$BEFORE_TMP"
+    git -C "$REPO" worktree prune >/dev/null 2>&1 || true
+    BEFORE_TMP=""
+  fi
+}
+trap 'remove_before_tree; clean_out; rmdir "$O" 2>/dev/null || true' EXIT
+if [[ -n $BEFORE_BIN ]]; then
+  say "before/after: using the given binary $BEFORE_BIN as commit $BEFORE_SHORT"
+  cp "$BEFORE_BIN" "$SCRATCH/bin-before/vorn_htm"
+else
+  BEFORE_TMP=$(mktemp -d "${TMPDIR:-/tmp}/vorn-bench-before.XXXXXX")
+  say "building commit $BEFORE_SHORT (Release, vorn_htm only) in a worktree in $BEFORE_TMP"
+  { git -C "$REPO" worktree add --detach "$BEFORE_TMP/src" "$BEFORE_SHA" &&
+    cmake -S "$BEFORE_TMP/src" -B "$BEFORE_TMP/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORN_TESTS=OFF &&
+    cmake --build "$BEFORE_TMP/build" --target vorn_htm; } >"$SCRATCH/logs/cmake-before.log" 2>&1 ||
+    { tail -30 "$SCRATCH/logs/cmake-before.log" >&2; echo "run.sh: build of $BEFORE_SHORT failed" >&2; exit 1; }
+  cp "$BEFORE_TMP/build/vorn_htm" "$SCRATCH/bin-before/vorn_htm"
+  remove_before_tree
+fi
+rm -f "$SCRATCH/bin-before/vorn_htm.ini"
+BEF=$SCRATCH/bin-before/vorn_htm
+
+# compare TAG N CORPUS LABEL: ROUNDS rounds of the before and the after binary.
+compare() {
+  local tag=$1 n=$2 input=$3 what=$4 r who bin
+  say "before/after on $n messages, $what: $ROUNDS rounds"
+  local -A left=([before]=1 [after]=1)
+  REPS=1
+  for ((r = 1; r <= ROUNDS; r++)); do
+    RUN_OFFSET=$((r - 1))
+    for who in $( ((r % 2)) && echo before after || echo after before); do
+      ((${left[$who]})) || continue
+      if [[ $who == before ]]; then bin=$BEF; else bin=$DEF; fi
+      bench_case "cmp-$who-$tag" "$who ($( [[ $who == before ]] && echo "$BEFORE_SHORT" || echo "$COMMIT")), $what" \
+        "$n" "$n" "rm -rf '$O/cmp'" "$O/cmp" -- "$bin" -i "$input" -o "$O/cmp" -d y || left[$who]=0
+      rm -rf "$O/cmp"
+    done
+  done
+  REPS=$ONCE_REPS
+  RUN_OFFSET=0
+}
+ONCE_REPS=$REPS
+compare legacy "$CMP_N" "$(corpus "$CMP_N" 1 dot)" "legacy corpus (dot format)"
+compare modern "$CMP_N" "$(modern_corpus "$CMP_N" mbox)" "modern mail (mbox)"
+compare modern-dot "$CMP_N" "$(modern_corpus "$CMP_N" dot)" "modern mail (dot format)"
+clean_out
 
 # ---------------------------------------------------------------- report
 END=$(date +%s)
@@ -379,6 +510,10 @@ fs_of() {  # file system type of a folder, and whether it discards on delete
   echo "compiler	$(c++ --version | head -1)"
   echo "mhonarc	$( ((HAVE_MH)) && mhonarc -v 2>&1 | awk 'NF { print $1, $2; exit }' || echo 'not installed')"
   echo "reps	$REPS"
+  echo "rounds	$ROUNDS"
+  echo "before	$BEFORE_SHORT"
+  echo "before_built	$([[ -n $BEFORE_BIN ]] && echo "given binary $BEFORE_BIN" || echo "git worktree of $BEFORE_SHORT, Release, target vorn_htm")"
+  echo "new_only	$NEW_ONLY"
   echo "quick	$QUICK"
   echo "load	$LOAD_START -> $(cut -d' ' -f1-3 /proc/loadavg)"
   echo "wall	$((END - START))"
