@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "core/workspace.h"
 #include "run/command_line.h"
 #include "run/console_ui.h"
-#include "run/workspace.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "archive/message_page.h"
+#include "core/workspace.h"
 #include "fuzz/scratch_dir.h"
 #include "mail/mailbox.h"
-#include "run/workspace.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const ScratchDir scratch;

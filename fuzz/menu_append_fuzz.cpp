@@ -8,9 +8,9 @@
 #include <string_view>
 
 #include "archive/menu_reader.h"
+#include "core/workspace.h"
 #include "fuzz/scratch_dir.h"
 #include "run/conversion.h"
-#include "run/workspace.h"
 #include "settings/settings_file.h"
 
 namespace {

@@ -6,11 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "core/file_ops.h"
 #include "fuzz/scratch_dir.h"
 #include "mail/html_text.h"
 #include "mail/mime_reader.h"
 #include "mail/uu_blocks.h"
-#include "run/file_ops.h"
 
 namespace {
 

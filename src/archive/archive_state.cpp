@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <exception>
 
-#include "run/file_ops.h"
-#include "settings/settings.h"
+#include "core/file_ops.h"
+#include "core/settings.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string_view>
 
 #include "codec/sjis_text.h"
-#include "run/common_text.h"
-#include "run/file_ops.h"
-#include "run/workspace.h"
+#include "core/common_text.h"
+#include "core/file_ops.h"
+#include "core/workspace.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "archive/menu_comment.h"
 #include "codec/sjis_text.h"
+#include "core/common_text.h"
 #include "mail/mail_date.h"
-#include "run/common_text.h"
 
 // The sender column: "[" name " " address "]" or a part of it by the
 // settings. The name is the text before the first "<", the address the text

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "core/file_ops.h"
+#include "core/line_lists.h"
+#include "core/settings.h"
 #include "mail/header_fields.h"
-#include "run/file_ops.h"
-#include "run/line_lists.h"
-#include "settings/settings.h"
 
 // One entry line of the list into line (cleared first), without CR LF.
 void Menu_Entry(std::string& line, const WorkFieldViews& f, std::size_t depth, const Settings& set);

@@ -5,8 +5,8 @@
 
 #include "archive/archive_state.h"
 #include "codec/sjis_text.h"
-#include "run/common_text.h"
-#include "settings/settings.h"
+#include "core/common_text.h"
+#include "core/settings.h"
 
 namespace {
 

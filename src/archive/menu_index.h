@@ -37,7 +37,7 @@
 #include <utility>
 #include <vector>
 
-#include "run/file_ops.h"
+#include "core/file_ops.h"
 
 struct Settings;
 

@@ -15,9 +15,9 @@
 #include "archive/old_archive.h"
 #include "archive/rank_page.h"
 #include "codec/sjis_text.h"
+#include "core/file_ops.h"
+#include "core/workspace.h"
 #include "mail/header_fields.h"
-#include "run/file_ops.h"
-#include "run/workspace.h"
 
 namespace {
 
@@ -164,7 +164,7 @@ bool Make_Menu(Workspace& ws, const std::string& folder) {
       index.mail_no = Highest_Page(ws, ws.Old_Archive ? ws.Old_Archive->index().mail_no : 0);
       index.ranked = set.ML_RANK;
       if (set.ML_RANK) index.senders = Sender_Counts(ws);
-      ws.New_Index = std::move(index);
+      ws.New_Index = std::make_shared<MenuIndex>(std::move(index));
     }
     ws.Syosai_no(static_cast<std::int64_t>(n), static_cast<std::int64_t>(n));
     return true;

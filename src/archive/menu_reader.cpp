@@ -49,8 +49,8 @@
 #include "archive/menu_index.h"
 #include "archive/old_archive.h"
 #include "codec/sjis_text.h"
-#include "run/file_ops.h"
-#include "run/workspace.h"
+#include "core/file_ops.h"
+#include "core/workspace.h"
 
 namespace {
 

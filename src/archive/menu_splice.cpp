@@ -23,9 +23,9 @@
 #include "archive/menu_entry.h"
 #include "archive/old_archive.h"
 #include "codec/sjis_text.h"
+#include "core/line_lists.h"
+#include "core/workspace.h"
 #include "mail/header_fields.h"
-#include "run/line_lists.h"
-#include "run/workspace.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "codec/sjis_text.h"
+#include "core/common_text.h"
+#include "core/file_ops.h"
+#include "core/workspace.h"
 #include "mail/mail_date.h"
-#include "run/common_text.h"
-#include "run/file_ops.h"
-#include "run/workspace.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "run/attach_list.h"
-#include "run/text_lines.h"
+#include "core/attach_list.h"
+#include "core/text_lines.h"
 
 struct Settings;
 struct Workspace;

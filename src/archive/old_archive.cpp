@@ -4,8 +4,8 @@
 
 #include "archive/menu_reader.h"
 #include "codec/sjis_text.h"
+#include "core/workspace.h"
 #include "mail/header_fields.h"
-#include "run/workspace.h"
 
 void OldArchive::Table::build(const std::vector<std::uint32_t>& records, std::uint64_t (*hash_of)(const MenuRecord&),
                               std::span<const MenuRecord> all) {

@@ -5,10 +5,10 @@
 #include <unordered_map>
 
 #include "archive/old_archive.h"
+#include "core/common_text.h"
+#include "core/file_ops.h"
+#include "core/workspace.h"
 #include "mail/header_fields.h"
-#include "run/common_text.h"
-#include "run/file_ops.h"
-#include "run/workspace.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include "archive/archive_state.h"
 #include "codec/sjis_text.h"
+#include "core/file_ops.h"
+#include "core/workspace.h"
 #include "mail/header_fields.h"
-#include "run/file_ops.h"
-#include "run/workspace.h"
 
 std::string Restyle_Page(const std::string& page, const Workspace& ws) {
   const Settings& st = ws.set;

@@ -9,9 +9,9 @@
 
 #include "archive/archive_state.h"
 #include "codec/sjis_text.h"
+#include "core/file_ops.h"
+#include "core/workspace.h"
 #include "mail/header_fields.h"
-#include "run/file_ops.h"
-#include "run/workspace.h"
 
 namespace {
 
@@ -192,7 +192,7 @@ void Finish_Thread(Workspace& ws, const std::string& folder, const std::vector<T
                    const std::unordered_set<std::string>& written, PageWriters& writers) {
   if (thread.empty()) return;
   const std::uint64_t hash = List_Hash(thread);
-  ws.New_State.threads[thread.front().page] = hash;
+  if (ws.New_State) ws.New_State->threads[thread.front().page] = hash;
   if (ws.Old_State && ws.Old_State->lists) {
     auto old = ws.Old_State->threads.find(thread.front().page);
     bool same = old != ws.Old_State->threads.end() && old->second == hash;

@@ -12,7 +12,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "run/page_writer.h"
+#include "core/page_writer.h"
 
 struct Workspace;
 

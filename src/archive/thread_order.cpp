@@ -32,10 +32,10 @@
 
 #include "archive/menu_page.h"
 #include "codec/sjis_text.h"
+#include "core/common_text.h"
+#include "core/file_ops.h"
+#include "core/workspace.h"
 #include "mail/header_fields.h"
-#include "run/common_text.h"
-#include "run/file_ops.h"
-#include "run/workspace.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 
 #include "codec/cp932.h"
 #include "codec/sjis_text.h"
+#include "core/file_ops.h"
 #include "mail/attachments.h"
-#include "run/file_ops.h"
 
 namespace {
 

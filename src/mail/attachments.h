@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "run/attach_list.h"
+#include "core/attach_list.h"
 
 struct Workspace;
 

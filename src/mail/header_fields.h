@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/line_lists.h"
 #include "mail/message_values.h"
-#include "run/line_lists.h"
 
 // True when the line starts a known header field ("X-...:" or one of the
 // listed names, at the very start of the line).

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "run/text_lines.h"
+#include "core/text_lines.h"
 
 // A file carried by a message. name is Shift_JIS as the message names it
 // (empty when it names none); type is the lower-case media type.

@@ -31,13 +31,13 @@
 #include <vector>
 
 #include "codec/sjis_text.h"
+#include "core/common_text.h"
+#include "core/file_ops.h"
+#include "core/workspace.h"
 #include "mail/attachments.h"
 #include "mail/header_fields.h"
 #include "mail/message_values.h"
 #include "mail/mime_reader.h"
-#include "run/common_text.h"
-#include "run/file_ops.h"
-#include "run/workspace.h"
 
 namespace {
 

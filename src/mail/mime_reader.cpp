@@ -23,9 +23,9 @@
 #include "codec/charsets.h"
 #include "codec/sjis_text.h"
 #include "codec/transfer_codings.h"
+#include "core/file_ops.h"
 #include "mail/html_text.h"
 #include "mail/uu_blocks.h"
-#include "run/file_ops.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <string_view>
 
 #include "codec/sjis_text.h"
+#include "core/file_ops.h"
 #include "mail/header_fields.h"
-#include "run/file_ops.h"
 
 // A work_list line is seven fields joined by TAB; fields after the seventh
 // (there are none in lines this program writes) are ignored.

@@ -4,10 +4,10 @@
 #include <exception>
 
 #include "archive/menu_reader.h"
-#include "run/file_ops.h"
+#include "core/file_ops.h"
+#include "core/workspace.h"
 #include "run/folder_lock.h"
 #include "run/history.h"
-#include "run/workspace.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <exception>
 
+#include "core/file_ops.h"
+#include "core/workspace.h"
 #include "run/conversion.h"
-#include "run/file_ops.h"
-#include "run/workspace.h"
 #include "settings/settings_file.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "run/common_text.h"
+#include "core/common_text.h"
 
 namespace {
 

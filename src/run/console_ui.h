@@ -17,7 +17,7 @@
 #include <optional>
 #include <string>
 
-#include "run/run_ui.h"
+#include "core/run_ui.h"
 
 class ConsoleUi : public RunUi {
  public:

@@ -13,11 +13,11 @@
 #include "archive/rank_page.h"
 #include "archive/restyle_pages.h"
 #include "archive/thread_lists.h"
+#include "core/file_ops.h"
+#include "core/workspace.h"
 #include "mail/mailbox.h"
 #include "run/check_dir.h"
-#include "run/file_ops.h"
 #include "run/folder_lock.h"
-#include "run/workspace.h"
 
 namespace {
 
@@ -84,8 +84,11 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
     }
   }
   // Taken away before any page changes: a run that stops leaves no state.
-  ws.Old_State = Take_State(folder);
-  ws.New_State = ArchiveState{};
+  if (std::optional<ArchiveState> old = Take_State(folder))
+    ws.Old_State = std::make_shared<const ArchiveState>(std::move(*old));
+  else
+    ws.Old_State.reset();
+  ws.New_State = std::make_shared<ArchiveState>();
 
   std::int64_t step = 0;
   const std::int64_t run_bytes = Input_Bytes(files);
@@ -132,10 +135,10 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
       return false;
     }
   }
-  ws.New_State.style = Page_Style(ws.set);
-  ws.New_State.lists = ws.set.KB_THRE;
+  ws.New_State->style = Page_Style(ws.set);
+  ws.New_State->lists = ws.set.KB_THRE;
   try {
-    Save_State(folder, ws.New_State);
+    Save_State(folder, *ws.New_State);
     if (ws.New_Index) Save_Menu_Index(folder, *ws.New_Index);
   } catch (const std::exception&) {
     // Without a state the next run goes over every page, and without an

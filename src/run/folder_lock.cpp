@@ -10,7 +10,7 @@
 #include <string_view>
 #include <thread>
 
-#include "run/file_ops.h"
+#include "core/file_ops.h"
 
 bool FolderLock::acquire(const std::string& folder, std::chrono::milliseconds wait,
                          const std::function<void()>& on_wait) {

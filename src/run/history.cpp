@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "codec/cp932.h"
-#include "run/file_ops.h"
+#include "core/file_ops.h"
 
 namespace {
 

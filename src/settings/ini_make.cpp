@@ -1,4 +1,4 @@
-#include "run/file_ops.h"
+#include "core/file_ops.h"
 #include "settings/ini_format.h"
 #include "settings/settings_file.h"
 

@@ -4,8 +4,8 @@
 #include <new>
 
 #include "codec/sjis_text.h"
-#include "run/file_ops.h"  // VbError only (header-only)
-#include "run/file_ops.h"
+#include "core/file_ops.h"  // VbError only (header-only)
+#include "core/file_ops.h"
 #include "settings/color_conv.h"
 #include "settings/ini_format.h"
 #include "settings/settings_file.h"

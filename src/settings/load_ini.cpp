@@ -3,7 +3,7 @@
 #include <limits>
 #include <string>
 
-#include "run/file_ops.h"
+#include "core/file_ops.h"
 #include "settings/ini_format.h"
 #include "settings/settings_file.h"
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "settings/settings.h"
+#include "core/settings.h"
 
 // The run reader: run defaults for every key but KB_THRE (which keeps its
 // value), then the keys found in App_Dir + "/vorn_htm.ini" when it exists.

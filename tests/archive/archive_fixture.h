@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "codec/cp932.h"
-#include "run/common_text.h"
-#include "run/file_ops.h"
-#include "run/workspace.h"
+#include "core/common_text.h"
+#include "core/file_ops.h"
+#include "core/workspace.h"
 #include "support/temp_dir.h"
 
 struct ArchiveFixture {

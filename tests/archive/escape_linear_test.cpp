@@ -12,8 +12,8 @@
 #include "archive/menu_entry.h"
 #include "archive/message_page.h"
 #include "codec/sjis_text.h"
+#include "core/common_text.h"
 #include "mail/header_fields.h"
-#include "run/common_text.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "codec/cp932.h"
-#include "run/workspace.h"
+#include "core/workspace.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "archive/menu_reader.h"
 #include "archive_fixture.h"
-#include "run/file_ops.h"
+#include "core/file_ops.h"
 
 namespace {
 

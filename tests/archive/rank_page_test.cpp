@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "run/workspace.h"
+#include "core/workspace.h"
 #include "support/temp_dir.h"
 
 namespace {

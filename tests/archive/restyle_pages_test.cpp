@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "run/workspace.h"
+#include "core/workspace.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "archive/restyle_pages.h"
 #include "archive/thread_lists.h"
-#include "run/workspace.h"
+#include "core/workspace.h"
 #include "support/temp_dir.h"
 
 namespace {

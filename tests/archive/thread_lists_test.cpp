@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "run/workspace.h"
+#include "core/workspace.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "codec/cp932.h"
+#include "core/common_text.h"
 #include "mail/attachments.h"
-#include "run/common_text.h"
 
 namespace {
 

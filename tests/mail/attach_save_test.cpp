@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "codec/cp932.h"
+#include "core/common_text.h"
+#include "core/file_ops.h"
 #include "mail/attachments.h"
-#include "run/common_text.h"
-#include "run/file_ops.h"
 #include "support/temp_dir.h"
 
 TEST(SaveAttach, GuardsArchiveNamesAndNumbersTakenOnes) {

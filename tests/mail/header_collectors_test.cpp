@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "core/common_text.h"
 #include "mail/header_fields.h"
-#include "run/common_text.h"
 
 namespace {
 

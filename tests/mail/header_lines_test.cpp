@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "core/common_text.h"
 #include "mail/header_fields.h"
-#include "run/common_text.h"
 
 namespace {
 

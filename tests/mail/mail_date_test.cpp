@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "run/common_text.h"
+#include "core/common_text.h"
 
 namespace {
 

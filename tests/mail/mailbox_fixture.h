@@ -10,10 +10,10 @@
 
 #include "archive/message_page.h"
 #include "codec/cp932.h"
+#include "core/file_ops.h"
+#include "core/workspace.h"
 #include "mail/header_fields.h"
 #include "mail/mailbox.h"
-#include "run/file_ops.h"
-#include "run/workspace.h"
 #include "support/temp_dir.h"
 
 struct MailboxRun {

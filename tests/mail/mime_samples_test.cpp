@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "codec/cp932.h"
+#include "core/common_text.h"
+#include "core/file_ops.h"
 #include "mail/attachments.h"
 #include "mail/header_fields.h"
 #include "mail/mime_reader.h"
 #include "mailbox_fixture.h"
-#include "run/common_text.h"
-#include "run/file_ops.h"
 #include "support/sha256.h"
 
 namespace {

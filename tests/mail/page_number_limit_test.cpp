@@ -5,8 +5,8 @@
 
 #include <string>
 
+#include "core/common_text.h"
 #include "mailbox_fixture.h"
-#include "run/common_text.h"
 
 namespace {
 

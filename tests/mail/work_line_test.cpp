@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "core/common_text.h"
+#include "core/file_ops.h"
 #include "mail/header_fields.h"
-#include "run/common_text.h"
-#include "run/file_ops.h"
 
 TEST(SplitWorkLine, ReadsTheSevenFields) {
   const WorkFields w =

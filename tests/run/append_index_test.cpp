@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/workspace.h"
 #include "run/conversion.h"
-#include "run/workspace.h"
 #include "settings/settings_file.h"
 #include "support/temp_dir.h"
 

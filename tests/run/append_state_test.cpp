@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
+#include "core/workspace.h"
 #include "run/conversion.h"
-#include "run/workspace.h"
 #include "settings/settings_file.h"
 #include "support/temp_dir.h"
 

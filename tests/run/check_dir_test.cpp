@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
+#include "core/workspace.h"
 #include "run/history.h"
-#include "run/workspace.h"
 #include "support/temp_dir.h"
 
 namespace {

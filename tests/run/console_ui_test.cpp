@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "archive/message_page.h"
+#include "core/common_text.h"
+#include "core/file_ops.h"
+#include "core/workspace.h"
 #include "mail/mailbox.h"
-#include "run/common_text.h"
 #include "run/conversion.h"
-#include "run/file_ops.h"
-#include "run/workspace.h"
 #include "settings/settings_file.h"
 #include "support/temp_dir.h"
 

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "archive/menu_reader.h"
+#include "core/workspace.h"
 #include "run/conversion.h"
 #include "run/folder_lock.h"
-#include "run/workspace.h"
 #include "settings/settings_file.h"
 #include "support/program_copy.h"
 #include "support/temp_dir.h"

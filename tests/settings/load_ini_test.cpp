@@ -2,8 +2,8 @@
 #include <climits>
 #include <sstream>
 
+#include "core/file_ops.h"
 #include "ini_test_support.h"
-#include "run/file_ops.h"
 #include "settings/settings_file.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "run/file_ops.h"
+#include "core/file_ops.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "run/file_ops.h"
+#include "core/file_ops.h"
 
 namespace {
 

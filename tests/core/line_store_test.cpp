@@ -1,8 +1,8 @@
-#include "run/line_store.h"
+#include "core/line_store.h"
 
 #include <gtest/gtest.h>
 
-#include "run/file_ops.h"
+#include "core/file_ops.h"
 #include "support/temp_dir.h"
 
 namespace {

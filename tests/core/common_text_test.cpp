@@ -1,4 +1,4 @@
-#include "run/common_text.h"
+#include "core/common_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "run/line_lists.h"
+#include "core/line_lists.h"
 
 #include <gtest/gtest.h>
 

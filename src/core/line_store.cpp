@@ -1,4 +1,4 @@
-#include "run/line_store.h"
+#include "core/line_store.h"
 
 #include <algorithm>
 #include <bit>
@@ -10,7 +10,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "run/file_ops.h"
+#include "core/file_ops.h"
 
 namespace {
 constexpr std::size_t kBlock = 1 << 20;

@@ -1,11 +1,11 @@
-#include "run/common_text.h"
+#include "core/common_text.h"
 
 #include <cstdio>
 #include <cstring>
 
 #include "codec/cp932.h"
 #include "codec/sjis_text.h"
-#include "run/file_ops.h"
+#include "core/file_ops.h"
 
 std::string Trim_Subj(std::string& subj) {
   // Dropping everything up to the first "]" and the spaces after it, for as

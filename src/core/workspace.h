@@ -11,16 +11,18 @@
 #include <string_view>
 #include <vector>
 
-#include "archive/archive_state.h"
-#include "archive/menu_index.h"
-#include "run/attach_list.h"
-#include "run/line_lists.h"
-#include "run/line_store.h"
-#include "run/page_writer.h"
-#include "run/run_ui.h"
-#include "run/text_lines.h"
-#include "settings/settings.h"
+#include "core/attach_list.h"
+#include "core/line_lists.h"
+#include "core/line_store.h"
+#include "core/page_writer.h"
+#include "core/run_ui.h"
+#include "core/settings.h"
+#include "core/text_lines.h"
 
+// The archive's records that a run carries from step to step; the steps
+// that make and read them know them, the workspace only holds them.
+struct ArchiveState;
+struct MenuIndex;
 class OldArchive;
 class FolderLock;
 
@@ -47,14 +49,14 @@ struct Workspace {
   std::string App_Dir;       // folder of the program, without a final "/"
   // How the last finished run left the archive's pages, and how this run
   // leaves them; lets an append run skip pages that need no change.
-  std::optional<ArchiveState> Old_State;
-  ArchiveState New_State;
+  std::shared_ptr<const ArchiveState> Old_State;
+  std::shared_ptr<ArchiveState> New_State;
   // The archive this run appends to, when the index of its menu stands in
   // for reading the menu whole; work_list then holds only the messages this
   // run threads (old_archive.h).
   std::shared_ptr<OldArchive> Old_Archive;
   // The index of the menu this run wrote, saved when the run has finished.
-  std::optional<MenuIndex> New_Index;
+  std::shared_ptr<MenuIndex> New_Index;
   // Whether no Message-ID was held by two messages of work_list when it was
   // threaded.
   bool Ids_Unique = true;

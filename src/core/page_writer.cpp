@@ -1,6 +1,6 @@
-#include "run/page_writer.h"
+#include "core/page_writer.h"
 
-#include "run/file_ops.h"
+#include "core/file_ops.h"
 
 namespace {
 constexpr std::size_t kMaxQueuedBytes = 8u << 20;

@@ -1,6 +1,6 @@
-#include "run/workspace.h"
+#include "core/workspace.h"
 
-#include "run/file_ops.h"
+#include "core/file_ops.h"
 
 void Workspace::Report_Error(std::string_view proc, int number, std::string_view extra) {
   std::string text = "エラーが発生しました。(";

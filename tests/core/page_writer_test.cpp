@@ -1,10 +1,10 @@
-#include "run/page_writer.h"
+#include "core/page_writer.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "run/file_ops.h"
+#include "core/file_ops.h"
 #include "support/temp_dir.h"
 
 namespace {
