@@ -252,23 +252,30 @@ void append_utf8(std::string_view u, std::string& out) {
 // invalid byte becomes the geta mark and the next byte is read afresh; a
 // sequence cut at the end becomes one geta mark.
 void to_utf8(iconv_t cd, std::string_view in, std::string& u) {
+  // iconv is handed the text a window at a time: a call may cost time in
+  // proportion to what it is handed (checking tools read all of it), and
+  // broken text takes one call per broken byte.
+  constexpr std::size_t kWindow = 4096;
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
   u.assign(in.size() * 2 + 16, '\0');
   char* w = u.data();
   char* src = const_cast<char*>(in.data());
-  std::size_t left = in.size();
-  while (left > 0) {
+  const char* const end = in.data() + in.size();
+  while (src < end) {
+    const char* const before = src;
+    std::size_t left = std::min(kWindow, static_cast<std::size_t>(end - src));
     std::size_t room = u.size() - static_cast<std::size_t>(w - u.data());
-    if (iconv(cd, &src, &left, &w, &room) != static_cast<std::size_t>(-1)) break;
+    if (iconv(cd, &src, &left, &w, &room) != static_cast<std::size_t>(-1)) continue;
     if (errno == E2BIG) {
-      reserve_at(u, w, left * 2 + 16);
+      reserve_at(u, w, 4 * kWindow + 16);
       continue;
     }
+    // A sequence cut by the window is read again with the next one.
+    if (errno == EINVAL && src + left < end && src != before) continue;
     reserve_at(u, w, kGetaUtf8.size());
     w = std::copy(kGetaUtf8.begin(), kGetaUtf8.end(), w);
-    if (errno == EINVAL) break;  // incomplete sequence at the end
+    if (errno == EINVAL && src + left == end) break;  // incomplete sequence at the end
     ++src;
-    --left;
   }
   // A stateful charset may owe a reset sequence; UTF-8 takes none, but the
   // call also ends any pending state.

@@ -1,54 +1,250 @@
+// Decode_Header: MIME encoded words and raw text of a header field value to
+// Shift_JIS. The grammar and what it tolerates are written on the
+// declaration in transfer_codings.h.
+//
+// The text is read in one pass into segments (plain text, decoded words);
+// blanks between two words are then dropped, neighbouring words of one
+// charset joined, and each segment converted with To_Sjis.
 #include <algorithm>
 #include <cstddef>
+#include <string>
 #include <string_view>
+#include <vector>
 
-#include "codec/group_chars.h"
-#include "codec/jis.h"
+#include "codec/charsets.h"
 #include "codec/sjis_text.h"
 #include "codec/transfer_codings.h"
 
 namespace {
 
-constexpr std::string_view kJisWord = "=?ISO-2022-JP?B?";
-constexpr std::string_view kSjisWord = "=?SHIFT_JIS?B?";
-constexpr std::string_view kWordEnd = "?=";
+struct Segment {
+  bool word = false;
+  std::string_view charset;  // of a word: without its language suffix
+  std::string bytes;         // a word's decoded bytes, or the plain text
+};
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+// Characters of a charset name (and its language suffix): printable ASCII
+// except blanks and "?".
+bool is_name_char(char c) { return c > ' ' && c < 0x7F && c != '?'; }
+
+int hex_value(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+int b64_value(char c) {
+  if (c >= 'A' && c <= 'Z') return c - 'A';
+  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+  if (c >= '0' && c <= '9') return c - '0' + 52;
+  if (c == '+') return 62;
+  if (c == '/') return 63;
+  return -1;
+}
+
+// Base64 without the rules on length: six bits a character, each full byte
+// kept; "=" drops the bits of an unfinished byte and starts afresh (so that
+// padded pieces run together still decode). False on any other character.
+bool decode_b(std::string_view payload, std::string& out) {
+  unsigned acc = 0;
+  int bits = 0;
+  for (char c : payload) {
+    if (c == '=') {
+      acc = 0;
+      bits = 0;
+      continue;
+    }
+    const int v = b64_value(c);
+    if (v < 0) return false;
+    acc = (acc << 6 | static_cast<unsigned>(v)) & 0xFFFFFF;
+    bits += 6;
+    if (bits >= 8) {
+      bits -= 8;
+      out += static_cast<char>((acc >> bits) & 0xFF);
+    }
+  }
+  return true;
+}
+
+// Q: "_" is a space, "=" and two hexadecimal digits a byte; an "=" without
+// them stays "=", everything else stands for itself.
+void decode_q(std::string_view payload, std::string& out) {
+  for (std::size_t i = 0; i < payload.size(); ++i) {
+    const char c = payload[i];
+    if (c == '_') {
+      out += ' ';
+    } else if (c == '=' && i + 2 < payload.size() && hex_value(payload[i + 1]) >= 0 && hex_value(payload[i + 2]) >= 0) {
+      out += static_cast<char>(hex_value(payload[i + 1]) * 16 + hex_value(payload[i + 2]));
+      i += 2;
+    } else {
+      out += c;
+    }
+  }
+}
+
+// The encoded word that opens at pos ("=?" stands there): its segment and
+// the position after it, or false when the text there is no word.
+bool read_word(std::string_view text, std::size_t pos, Segment& seg, std::size_t& end) {
+  const std::size_t n = text.size();
+  std::size_t i = pos + 2;
+  const std::size_t name = i;
+  while (i < n && is_name_char(text[i])) ++i;
+  if (i == name || i + 2 >= n || text[i] != '?' || text[i + 2] != '?') return false;
+  std::string_view charset = text.substr(name, i - name);
+  charset = charset.substr(0, charset.find('*'));  // RFC 2231 language suffix
+  const char enc = text[i + 1];
+  if (charset.empty() || (enc != 'B' && enc != 'b' && enc != 'Q' && enc != 'q')) return false;
+  const bool b = enc == 'B' || enc == 'b';
+  const std::size_t start = i + 3;
+  // The payload ends at "?="; without it, at the next blank, the end of the
+  // text, or (Q) where another word opens. A B payload holds nothing but
+  // Base64 characters and "=": any other character makes no word. Every scan
+  // stops before the next word's "?", so no text is read more than twice.
+  std::size_t j = start;
+  for (; j < n && !is_blank(text[j]); ++j) {
+    if (text[j] == '?' && j + 1 < n && text[j + 1] == '=') break;
+    if (b ? (b64_value(text[j]) < 0 && text[j] != '=') : (text[j] == '=' && j + 1 < n && text[j + 1] == '?')) break;
+  }
+  std::size_t stop = j;
+  end = j;
+  if (j < n && text[j] == '?' && (j + 1 == n || text[j + 1] == '=')) {
+    end = std::min(j + 2, n);  // "?=", or its "?" alone at the very end
+  } else if (b && j < n && !is_blank(text[j])) {
+    return false;
+  } else if (!b && j < n && is_blank(text[j])) {
+    // Q words of some mailers hold raw blanks: a "?=" further on with no
+    // other word opening before it still ends this one.
+    for (std::size_t k = j; k + 1 < n; ++k) {
+      if (text[k] == '=' && text[k + 1] == '?') break;
+      if (text[k] == '?' && text[k + 1] == '=') {
+        stop = k;
+        end = k + 2;
+        break;
+      }
+    }
+  }
+  const std::string_view payload = text.substr(start, stop - start);
+  seg.word = true;
+  seg.charset = charset;
+  seg.bytes.clear();
+  if (b) return decode_b(payload, seg.bytes);
+  decode_q(payload, seg.bytes);
+  return true;
+}
+
+// Whether the ESC at i opens an ISO-2022-JP escape, and if so whether it
+// selects a two-byte set (two_byte is left alone otherwise).
+bool jis_escape(std::string_view text, std::size_t i, bool& two_byte) {
+  const std::string_view r = text.substr(i + 1);
+  if (r.starts_with("$B") || r.starts_with("$@") || r.starts_with("$(D") || r.starts_with("&@")) {
+    two_byte = true;
+    return true;
+  }
+  if (r.starts_with("(B") || r.starts_with("(J") || r.starts_with("(I")) {
+    two_byte = false;
+    return true;
+  }
+  return false;
+}
+
+bool same_charset(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t k = 0; k < a.size(); ++k) {
+    const char x = (a[k] >= 'A' && a[k] <= 'Z') ? static_cast<char>(a[k] + 32) : a[k];
+    const char y = (b[k] >= 'A' && b[k] <= 'Z') ? static_cast<char>(b[k] + 32) : b[k];
+    if (x != y) return false;
+  }
+  return true;
+}
+
+std::vector<Segment> read_segments(std::string_view text) {
+  std::vector<Segment> segs;
+  auto plain = [&segs](std::string_view s) {
+    if (s.empty()) return;
+    if (segs.empty() || segs.back().word) segs.emplace_back();
+    segs.back().bytes.append(s);
+  };
+  std::size_t from = 0;   // start of the plain text not yet taken
+  bool two_byte = false;  // inside raw ISO-2022-JP two-byte text
+  Segment seg;
+  for (std::size_t i = 0; i < text.size();) {
+    const char c = text[i];
+    if (c == '\x1B') {
+      jis_escape(text, i, two_byte);
+      ++i;
+    } else if (two_byte) {
+      // JIS pairs may spell "=?"; a blank or control byte can end no pair
+      // and so ends such text that lacks its closing escape.
+      if (static_cast<unsigned char>(c) <= ' ') two_byte = false;
+      ++i;
+    } else if (c == '=' && i + 1 < text.size() && text[i + 1] == '?') {
+      std::size_t end = 0;
+      if (read_word(text, i, seg, end)) {
+        plain(text.substr(from, i - from));
+        segs.push_back(std::move(seg));
+        seg = Segment();
+        i = from = end;
+      } else {
+        i += 2;
+      }
+    } else {
+      ++i;
+    }
+  }
+  plain(text.substr(from));
+  return segs;
+}
+
+// Line breaks inside a decoded word become a space, raw ones (the caller's
+// unfolding left them) go; NUL bytes go everywhere. None of these bytes is
+// ever the second byte of a Shift_JIS character.
+void append_clean(std::string_view s, bool word, std::string& out) {
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
+    if (c == '\0') continue;
+    if (c == '\r' || c == '\n') {
+      if (word && !(c == '\n' && i > 0 && s[i - 1] == '\r')) out += ' ';
+      continue;
+    }
+    out += c;
+  }
+}
 
 }  // namespace
 
 std::string Decode_Header(std::string_view text) {
-  std::string result;
-  std::string word;  // bytes decoded so far in the current word
-  bool in_word = false;
-  bool jis_seen = false;
+  std::vector<Segment> segs = read_segments(text);
 
-  for (std::size_t pos = 0; pos < text.size();) {
-    const std::string_view rest = text.substr(pos);
-    if (!in_word) {
-      if (sjis::starts_with_nocase(rest, kJisWord)) {
-        in_word = jis_seen = true;
-        word.clear();
-        pos += kJisWord.size();
-      } else if (sjis::starts_with_nocase(rest, kSjisWord)) {
-        in_word = true;
-        word.clear();
-        pos += kSjisWord.size();
-      } else {
-        // Nothing opens a word before the next "=", which is never the
-        // second byte of a character: the text up to it goes over whole.
-        const std::size_t stop = std::min(text.find('=', pos + 1), text.size());
-        result.append(text.substr(pos, stop - pos));
-        pos = stop;
-      }
-    } else if (rest.starts_with(kWordEnd)) {
-      pos += kWordEnd.size();
-      in_word = false;
-      result += word;
-    } else {
-      const GroupBytes gb = B64_Text_Group(codec_detail::next_group(text, pos));
-      word.append(gb.bytes, 0, static_cast<std::size_t>(gb.count));
-    }
+  // Blanks between two words go; words of one charset side by side join, so
+  // that a character or escape sequence cut between them decodes whole.
+  std::vector<Segment> joined;
+  for (std::size_t k = 0; k < segs.size(); ++k) {
+    Segment& s = segs[k];
+    const bool between_words = !s.word && k > 0 && k + 1 < segs.size() && segs[k + 1].word &&
+                               s.bytes.find_first_not_of(" \t") == std::string::npos;
+    if (between_words) continue;
+    if (s.word && !joined.empty() && joined.back().word && same_charset(joined.back().charset, s.charset))
+      joined.back().bytes += s.bytes;
+    else
+      joined.push_back(std::move(s));
   }
-  // A word the text ends inside still gives what it decoded.
-  if (in_word) result += word;
-  return jis_seen ? Jis_To_Sjis(result) : result;
+
+  // Raw 8-bit text is read in the charset the detector finds for all of it
+  // together; 7-bit raw text has its own look (ISO-2022-JP escapes or not).
+  std::string raw8;
+  for (const Segment& s : joined)
+    if (!s.word && !sjis::is_ascii(s.bytes)) raw8 += s.bytes;
+  const std::string_view raw_charset = raw8.empty() ? std::string_view() : Detect_Charset(raw8);
+
+  std::string out;
+  for (const Segment& s : joined) {
+    if (s.word)
+      append_clean(To_Sjis(s.bytes, s.charset), true, out);
+    else
+      append_clean(To_Sjis(s.bytes, sjis::is_ascii(s.bytes) ? std::string_view() : raw_charset), false, out);
+  }
+  return out;
 }

@@ -49,16 +49,37 @@ std::string Byte_To_Bits(int value);
 // 64 bits of longer texts are kept.
 std::uint64_t Bits_To_Num(std::string_view bits);
 
-// Decodes the MIME encoded words of a header text, B encoding only, for the
-// charsets ISO-2022-JP and SHIFT_JIS (charset and encoding letters in any case).
-// Grammar: text outside words is kept as it stands; "=?ISO-2022-JP?B?" or
-// "=?SHIFT_JIS?B?" opens a word, whose Base64 text is decoded four characters
-// at a time by B64_Text_Group until "?=" stands where a group would begin.
-// Tolerated: Base64 text whose length is no multiple of four runs past its
-// "?=" and decodes the rest of the text as Base64; a word without an end
-// marker keeps what it decoded, appended at the end of the result; Q words and
-// other charsets stay unchanged. When an ISO-2022-JP word was present the
-// whole result goes through Jis_To_Sjis.
+// A raw header field value (already unfolded: line breaks removed, the
+// blanks kept) to Shift_JIS, by the rules of To_Sjis (charsets.h), "&#"
+// convention included. Loose, for the breakage of Japanese mailers.
+// Grammar:
+//   value   = *( word / text )
+//   word    = "=?" charset [ "*" language ] "?" ( "B" / "Q" ) "?" payload "?="
+//   charset = 1*( printable ASCII except blank and "?" ), any letter case
+// A word may stand anywhere, inside a quoted string (the quotes stay) or
+// right against other text. B is Base64, Q has "_" for a space and "=XX"
+// (either case) for a byte; "=" without two hexadecimal digits stays "=".
+// - Linear white space between two words goes; other text between them, and
+//   blanks between a word and text, stay.
+// - Neighbouring words of one charset (letter case aside) have their bytes
+//   joined before conversion, so a character or an ISO-2022-JP escape cut
+//   between two words decodes whole; the ISO-2022-JP mode runs on from word
+//   to word.
+// - Raw text with 8-bit bytes (Shift_JIS, UTF-8, EUC-JP) is read in the
+//   charset Detect_Charset finds for all such text of the value together;
+//   7-bit raw text with ISO-2022-JP escapes goes through Jis_To_Sjis, and no
+//   word is looked for inside its two-byte text (whose pairs may spell "=?")
+//   up to its closing escape or a blank.
+// Tolerated: a word without "?=" ends at the next blank or the end of the
+// text (a Q word at the next blank only when no "?=" follows before another
+// "=?": some mailers put raw blanks in Q words) and decodes what it holds,
+// nothing after it is lost; Base64 without padding or of any length decodes
+// every whole byte, and an "=" inside it starts afresh. A B payload with a
+// character outside Base64, an empty charset or another encoding letter is
+// no word and stays as written.
+// The result holds no CR, LF or NUL: a line break decoded inside a word
+// becomes a space, raw ones and NUL bytes are dropped. TABs stay.
+// State: none between calls. Time is linear in the text.
 std::string Decode_Header(std::string_view text);
 
 // Decodes one quoted-printable line (soft line breaks already joined by the

@@ -173,6 +173,24 @@ TEST(ToSjis, UnlabelledAndWronglyLabelledTextIsDetected) {
   check(std::begin(rows), std::end(rows));
 }
 
+// Long text goes to iconv in pieces; characters cut between two pieces
+// still convert whole, at every offset.
+TEST(ToSjis, LongTextConvertsWhole) {
+  for (int lead = 0; lead < 3; ++lead) {
+    SCOPED_TRACE(lead);
+    std::string euc(lead, 'x'), sjis(lead, 'x'), utf16, refs(lead, 'x');
+    for (int k = 0; k < lead; ++k) utf16 += std::string("\0x", 2);
+    for (int k = 0; k < 3000; ++k) {
+      euc += kNihongoEuc;
+      sjis += kNihongo;
+      utf16 += std::string("\xD8\x3D\xDE\x00", 4);  // U+1F600 as a surrogate pair
+      refs += "&#128512;";
+    }
+    EXPECT_TRUE(To_Sjis(euc, "EUC-JP") == sjis);
+    EXPECT_TRUE(To_Sjis(utf16, "UTF-16BE") == refs);
+  }
+}
+
 // Two threads converting at once each keep their own conversion state.
 TEST(ToSjis, TwoThreadsAtOnce) {
   const std::string jis2 = ESC "$(CGQ" ESC "(B" + kNihongoJis;
