@@ -196,6 +196,15 @@ def main(tsv_path, meta_path, out_path):
                                    f"{share:.1%} — {mark(share <= APPEND_MAX_SHARE)}")
     cmp_targets, cmp_lines = before_after(meta, cmp_rows, mark)
     targets += cmp_targets
+    missed = [t for t in targets if "**not met**" in t]
+    if missed:
+        w(f"**{len(missed)} of {sum('**met**' in t for t in targets) + len(missed)} targets not met:**")
+        w("")
+        for t in missed:
+            w(t)
+        w("")
+        w("All targets:")
+        w("")
     for t in targets:
         w(t)
     failed = [r for r in rows + cmp_rows if r["status"] != "ok"]
