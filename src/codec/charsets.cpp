@@ -436,3 +436,39 @@ std::string To_Sjis(std::string_view bytes, std::string_view charset) {
   }
   return out;
 }
+
+std::string Sjis_Refs_To_Utf8(std::string_view sjis) {
+  std::string out;
+  std::size_t from = 0;  // start of the Shift_JIS not yet converted
+  // "&" is never the second byte of a Shift_JIS character.
+  for (std::size_t at = sjis.find("&#"); at != std::string_view::npos; at = sjis.find("&#", at + 1)) {
+    std::size_t k = at + 2;
+    char32_t cp = 0;
+    while (k < sjis.size() && k < at + 9 && sjis[k] >= '0' && sjis[k] <= '9') cp = cp * 10 + (sjis[k++] - '0');
+    if (k == at + 2 || k >= sjis.size() || sjis[k] != ';' || cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000))
+      continue;
+    out += cp932::to_utf8(sjis.substr(from, at - from));
+    char u[4];
+    std::size_t n = 0;
+    if (cp < 0x80) {
+      u[n++] = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      u[n++] = static_cast<char>(0xC0 | cp >> 6);
+      u[n++] = static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      u[n++] = static_cast<char>(0xE0 | cp >> 12);
+      u[n++] = static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+      u[n++] = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      u[n++] = static_cast<char>(0xF0 | cp >> 18);
+      u[n++] = static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+      u[n++] = static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+      u[n++] = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    out.append(u, n);
+    from = k + 1;
+    at = k;  // the search goes on after the ";"
+  }
+  out += cp932::to_utf8(sjis.substr(from));
+  return out;
+}

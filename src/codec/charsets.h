@@ -62,3 +62,9 @@ std::string To_Sjis(std::string_view bytes, std::string_view charset);
 //   5. otherwise "Shift_JIS", the archive's own code.
 // Returns one of the five names above (static storage).
 std::string_view Detect_Charset(std::string_view bytes);
+
+// The way back for text that is no page (a file name): Shift_JIS as To_Sjis
+// writes it to UTF-8, every reference "&#N;" (N decimal, a Unicode scalar
+// value) becoming its character, "&#38;" the "&" before a literal "#".
+// Anything else that looks like a reference stays as written.
+std::string Sjis_Refs_To_Utf8(std::string_view sjis);

@@ -130,6 +130,28 @@ TEST(ToSjis, LiteralReferencesShowAsWritten) {
   check(std::begin(rows), std::end(rows));
 }
 
+// File names go back to UTF-8 with the characters their references stand for.
+TEST(SjisRefsToUtf8, ReadsBackWhatToSjisWrote) {
+  const struct {
+    const char* name;
+    std::string utf8;
+  } rows[] = {
+      {"Latin letters", "J\xC3\xB8rn St\xC3\xB8ylen.txt"},
+      {"kanji and emoji", kNihongoUtf8 + " \xF0\x9F\x98\x80.doc"},
+      {"literal reference", "&#248;.txt"},
+      {"literal reference of the ampersand", "a&#38;#b"},
+      {"ampersands and hashes", "a&b &# #&& &#;"},
+      {"yen sign",
+       "\xC2\xA5"
+       "100"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(Sjis_Refs_To_Utf8(To_Sjis(r.utf8, "UTF-8")), r.utf8);
+  }
+  EXPECT_EQ(Sjis_Refs_To_Utf8("&#0; &#55296; &#99999999; &#12"), "&#0; &#55296; &#99999999; &#12");
+}
+
 TEST(DetectCharset, Table) {
   const struct {
     const char* name;
