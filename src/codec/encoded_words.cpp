@@ -241,10 +241,15 @@ std::string Decode_Header(std::string_view text) {
 
   std::string out;
   for (const Segment& s : joined) {
-    if (s.word)
+    if (s.word) {
       append_clean(To_Sjis(s.bytes, s.charset), true, out);
-    else
-      append_clean(To_Sjis(s.bytes, sjis::is_ascii(s.bytes) ? std::string_view() : raw_charset), false, out);
+    } else if (!sjis::is_ascii(s.bytes)) {
+      append_clean(To_Sjis(s.bytes, raw_charset), false, out);
+    } else if (s.bytes.find('\x1B') == std::string::npos && s.bytes.find("&#") == std::string::npos) {
+      append_clean(s.bytes, false, out);  // what To_Sjis would give, without its set-up for each piece
+    } else {
+      append_clean(To_Sjis(s.bytes, ""), false, out);
+    }
   }
   return out;
 }
