@@ -76,7 +76,7 @@ TEST(DecodeHeader, Table) {
       {"literal references escaped", "a &#1; =?UTF-8?Q?&#2;?=", "a &#38;#1; &#38;#2;"},
       {"decoded line break is a space, NUL dropped", "=?UTF-8?B?YQ0KYgBj?=", "a bc"},
       {"empty", "", ""},
-      {"Base64 without padding", "=?SHIFT_JIS?B?QUI?=", "AB"},
+      {"Base64 without padding keeps the text after it", "=?SHIFT_JIS?B?QUI?= tail [x]", "AB tail [x]"},
       {"Base64 with a stray last character", "=?UTF-8?B?44GC4?=", kA},
       // A word without "?=" ends at a blank or the end, keeping what follows.
       {"word without end marker kept", "abc =?ISO-2022-JP?B?GyRCJCIbKEI=", "abc " + kA},
