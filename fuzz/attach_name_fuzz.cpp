@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "codec/charsets.h"
 #include "codec/cp932.h"
 #include "codec/sjis_text.h"
 #include "fuzz/scratch_dir.h"
@@ -18,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(!plain.empty() && plain != "." && plain != "..");
   FUZZ_CHECK(plain[0] != '.');
   FUZZ_CHECK(Plain_Attach_Name(plain) == plain);
-  FUZZ_CHECK(cp932::to_utf8(plain).size() <= 200);
+  FUZZ_CHECK(Sjis_Refs_To_Utf8(plain).size() <= 200);
   for (std::size_t i = 0; i < plain.size(); i += sjis::char_len(plain, i)) {
     const unsigned char c = static_cast<unsigned char>(plain[i]);
     if (sjis::char_len(plain, i) == 2) {

@@ -13,12 +13,27 @@
 
 namespace {
 
+// The length of "&#" digits ";" at the start of s (a character code page
+// 932 lacks), or 0.
+std::size_t Reference_Length(std::string_view s) {
+  std::size_t k = 2;
+  if (s.substr(0, 2) != "&#") return 0;
+  while (k < s.size() && k < 10 && s[k] >= '0' && s[k] <= '9') ++k;
+  return k > 2 && k < s.size() && s[k] == ';' ? k + 1 : 0;
+}
+
 // An attachment name as the target of a relative link: characters that a
 // URL or the quoted attribute would read otherwise are written as escapes,
-// so that the link names exactly the saved file.
+// so that the link names exactly the saved file. A reference stays: the
+// browser reads it as its character, as the file on disk is named.
 std::string Link_Target(std::string_view name) {
   std::string out;
   for (std::size_t i = 0; i < name.size();) {
+    if (const std::size_t ref = Reference_Length(name.substr(i))) {
+      out.append(name.substr(i, ref));
+      i += ref;
+      continue;
+    }
     std::size_t n = sjis::char_len(name, i);
     char c = name[i];
     if (n == 1 && c == '%')

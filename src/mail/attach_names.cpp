@@ -3,12 +3,15 @@
 // The name is Shift_JIS. The file is created under the UTF-8 form of the name
 // and the message page links to it by the Shift_JIS bytes, which the browser
 // reads back as Shift_JIS: so only characters that code page 932 maps to
-// Unicode and back unchanged may stay; any other becomes "_". Folder parts
+// Unicode and back unchanged may stay, and characters it lacks, which the
+// reader writes as numeric references ("&#248;"): the file is named by the
+// character, and the page links it by the reference. Any other becomes "_". Folder parts
 // ("/" and "\" as characters; the second byte of a double-byte character is
 // never one), a drive ("C:"), control characters and the characters that
 // would break the page's link or are refused by other systems' file names
 // are removed or replaced, and the UTF-8 form is kept within kMaxBytes.
 // Applying the reduction twice gives the same name.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,10 +49,40 @@ bool Breaks_Name(unsigned char c) {
   }
 }
 
+// The length of the numeric reference "&#N;" at s[i] and its value, or 0.
+std::size_t Reference_At(std::string_view s, std::size_t i, std::uint32_t& cp) {
+  if (s.substr(i, 2) != "&#") return 0;
+  cp = 0;
+  std::size_t k = i + 2;
+  while (k < s.size() && k - i < 10 && s[k] >= '0' && s[k] <= '9')
+    cp = cp * 10 + static_cast<std::uint32_t>(s[k++] - '0');
+  return k > i + 2 && k < s.size() && s[k] == ';' ? k + 1 - i : 0;
+}
+
+// A character code page 932 lacks, written as a reference, stays in a name
+// when it is a printing character: no control, no bidirectional or
+// invisible format character, no surrogate.
+bool Keeps_Reference(std::uint32_t cp) {
+  if (cp < 0xA0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+  if ((cp >= 0x200B && cp <= 0x200F) || (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2060 && cp <= 0x206F)) return false;
+  return cp != 0xFEFF && cp != 0xAD;
+}
+
+std::size_t Utf8_Length(std::uint32_t cp) { return cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4; }
+
 // Maps the characters of s, at most max_chars of them.
 std::vector<Piece> Pieces(std::string_view s, std::size_t max_chars) {
   std::vector<Piece> out;
   for (std::size_t i = 0; i < s.size() && out.size() < max_chars;) {
+    std::uint32_t cp = 0;
+    if (const std::size_t ref = Reference_At(s, i, cp)) {
+      if (Keeps_Reference(cp))
+        out.push_back({std::string(s.substr(i, ref)), Utf8_Length(cp)});
+      else
+        out.push_back({"_", 1});
+      i += ref;
+      continue;
+    }
     const std::size_t n = sjis::char_len(s, i);
     const unsigned char c = static_cast<unsigned char>(s[i]);
     if (n == 2) {

@@ -17,7 +17,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "codec/cp932.h"
+#include "codec/charsets.h"
 #include "codec/sjis_text.h"
 #include "core/file_ops.h"
 #include "mail/attachments.h"
@@ -77,7 +77,7 @@ void Scan_Family(const std::string& folder, const std::string& base, const std::
   f.scanned = true;
   for (std::uint64_t n = 0;; ++n) {
     const std::string name = Numbered(base, n, ext);
-    const std::string path = join_path(folder, cp932::to_utf8(name));
+    const std::string path = join_path(folder, Sjis_Refs_To_Utf8(name));
     if (!exists(path)) {
       if (n > 0) {
         f.next = n;
@@ -103,7 +103,7 @@ void Save_Attach(const std::string& folder, std::string& name, const std::string
 
   std::lock_guard<std::mutex> hold(Families_Mutex());
   const std::string key = folder + '\0' + base + '\0' + ext;
-  const std::string first = join_path(folder, cp932::to_utf8(plain));
+  const std::string first = join_path(folder, Sjis_Refs_To_Utf8(plain));
   if (!exists(first)) {
     Families().erase(key);
     if (create_new_file(first, data)) {
@@ -114,7 +114,7 @@ void Save_Attach(const std::string& folder, std::string& name, const std::string
   NameFamily* family = &Families()[key];
   // Copies removed since (the folder emptied in part): look again.
   if (family->scanned && family->next > 1 &&
-      !exists(join_path(folder, cp932::to_utf8(Numbered(base, family->next - 1, ext))))) {
+      !exists(join_path(folder, Sjis_Refs_To_Utf8(Numbered(base, family->next - 1, ext))))) {
     Families().erase(key);
     family = &Families()[key];
   }
@@ -123,7 +123,7 @@ void Save_Attach(const std::string& folder, std::string& name, const std::string
   const std::string content = Content_Key(data);
   auto same = family->by_content.find(content);
   if (same != family->by_content.end()) {
-    const std::optional<std::string> bytes = Bytes_Of(join_path(folder, cp932::to_utf8(same->second)));
+    const std::optional<std::string> bytes = Bytes_Of(join_path(folder, Sjis_Refs_To_Utf8(same->second)));
     if (bytes && *bytes == data) {
       name = same->second;
       return;
@@ -132,7 +132,7 @@ void Save_Attach(const std::string& folder, std::string& name, const std::string
   for (std::uint64_t n = family->next;; ++n) {
     const std::string candidate = Numbered(base, n, ext);
     if (Is_Reserved(candidate)) continue;
-    const std::string path = join_path(folder, cp932::to_utf8(candidate));
+    const std::string path = join_path(folder, Sjis_Refs_To_Utf8(candidate));
     if (exists(path) || !create_new_file(path, data)) continue;
     family->next = n + 1;
     family->by_content[content] = candidate;

@@ -155,6 +155,8 @@ TEST(MakePage, AttachmentLinksThreeToALine) {
        true,
        {"", "x\"><b>#1?%&.txt"},
        {"", "<A HREF=\"x%22><b>%231%3F%25&amp;.txt\" target=\"_new\">[x\"&gt;&lt;b&gt;#1?%&amp;.txt]</A>" + gap}},
+      // The browser reads the reference as the character the file is named by.
+      {"reference_kept", true, {"", "J&#248;rn.pdf"}, {"", link("J&#248;rn.pdf")}},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);

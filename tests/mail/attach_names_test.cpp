@@ -39,6 +39,13 @@ const std::vector<NameCase> kNames = {
     {"NUL byte", std::string("a\0b.txt", 7), "a_b.txt"},
     {"link breakers", "x\"<>&#%?.txt", "x_______.txt"},
     {"other systems' reserved", "ab:c*d|e.txt", "ab_c_d_e.txt"},
+    // Characters code page 932 lacks come as references and stay; a
+    // reference to anything else (a literal "&#", a control, a bidi mark)
+    // goes.
+    {"reference to a character shift_jis lacks", "J&#248;rn &#128512;.pdf", "J&#248;rn &#128512;.pdf"},
+    {"a literal &# from the mail", "a&#38;#47;b.txt", "a__47;b.txt"},
+    {"reference to a slash or a control", "a&#47;&#9;b.txt", "a__b.txt"},
+    {"reference to a bidi override", "x&#8238;txt.exe", "x_txt.exe"},
     {"bytes that are no characters", "\x80\xA0\xFD\xFE\xFF.txt", "_____.txt"},
     {"lead byte at the end", "ab\x82", "ab_"},
     {"unassigned double-byte code", "a\x85\x40.txt", "a_.txt"},

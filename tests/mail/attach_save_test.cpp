@@ -143,3 +143,13 @@ TEST(SaveAttach, SameBytesUnderTheSameNameAreReused) {
   EXPECT_EQ(name, "p3.png");
   EXPECT_EQ(dir.read("p1.png"), "changed");
 }
+
+// A character the archive's code page lacks names the file on disk as
+// itself; the page keeps the reference, which the browser reads back.
+TEST(SaveAttach, ReferenceNamesTheFileByItsCharacter) {
+  TempDir dir;
+  std::string name = "J&#248;rn.pdf";
+  Save_Attach(dir.path(), name, "x");
+  EXPECT_EQ(name, "J&#248;rn.pdf");
+  EXPECT_EQ(dir.read("J\xC3\xB8rn.pdf"), "x");
+}
