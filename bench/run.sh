@@ -465,15 +465,15 @@ BEF=$SCRATCH/bin-before/vorn_htm
 compare() {
   local tag=$1 n=$2 input=$3 what=$4 r who bin
   say "before/after on $n messages, $what: $ROUNDS rounds"
-  local -A left=([before]=1 [after]=1)
+  local -A alive=([before]=1 [after]=1)
   REPS=1
   for ((r = 1; r <= ROUNDS; r++)); do
     RUN_OFFSET=$((r - 1))
     for who in $( ((r % 2)) && echo before after || echo after before); do
-      ((${left[$who]})) || continue
+      ((${alive[$who]})) || continue
       if [[ $who == before ]]; then bin=$BEF; else bin=$DEF; fi
       bench_case "cmp-$who-$tag" "$who ($( [[ $who == before ]] && echo "$BEFORE_SHORT" || echo "$COMMIT")), $what" \
-        "$n" "$n" "rm -rf '$O/cmp'" "$O/cmp" -- "$bin" -i "$input" -o "$O/cmp" -d y || left[$who]=0
+        "$n" "$n" "rm -rf '$O/cmp'" "$O/cmp" -- "$bin" -i "$input" -o "$O/cmp" -d y || alive[$who]=0
       rm -rf "$O/cmp"
     done
   done
