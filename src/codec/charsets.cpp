@@ -317,15 +317,17 @@ bool exotic_escape(std::string_view line, bool& jisx0213) {
 void append_jis(std::string_view text, std::string& out) {
   if (text.find('\x1B') == std::string_view::npos) return append_sjis_checked(text, out);
   std::string line_out;
-  for (std::size_t pos = 0; pos < text.size();) {
-    std::size_t end = text.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) end = text.size();
+  const std::size_t size = text.size();
+  for (std::size_t pos = 0; pos < size;) {
+    std::size_t end = pos;
+    bool esc = false;
+    for (; end < size && text[end] != '\n' && text[end] != '\r'; ++end) esc |= text[end] == '\x1B';
     const std::string_view line = text.substr(pos, end - pos);
     bool jisx0213 = false;
-    if (exotic_escape(line, jisx0213)) {
-      if (!append_iconv(jisx0213 ? "ISO-2022-JP-3" : "ISO-2022-JP-2", line, out)) append_sjis_checked(line, out);
-    } else if (line.find('\x1B') == std::string_view::npos) {
+    if (!esc) {
       append_sjis_checked(line, out);
+    } else if (exotic_escape(line, jisx0213)) {
+      if (!append_iconv(jisx0213 ? "ISO-2022-JP-3" : "ISO-2022-JP-2", line, out)) append_sjis_checked(line, out);
     } else {
       Jis_To_Sjis_To(line, line_out);
       append_sjis_checked(line_out, out, true);

@@ -303,10 +303,7 @@ class Reader {
  public:
   Reader(MailMessage& out, bool mboxrd) : out_(out), mboxrd_(mboxrd) {}
 
-  void message(GMimeMessage* message) {
-    Read_Header(GMIME_OBJECT(message), out_.header);
-    if (GMimeObject* body = g_mime_message_get_mime_part(message)) object(body, Mode::Show, true);
-  }
+  void body(GMimeObject* body) { object(body, Mode::Show, true); }
 
  private:
   void object(GMimeObject* object, Mode mode, bool html_shown);
@@ -426,14 +423,13 @@ void Reader::add_text(std::string_view sjis) {
   if (has_text_) out_.text.push_back({});
   has_text_ = true;
   std::size_t i = 0;
-  while (i < sjis.size()) {
-    std::size_t end = sjis.find_first_of("\r\n", i);
-    if (end == std::string_view::npos) {
-      out_.text.push_back(sjis.substr(i));
-      return;
-    }
+  const std::size_t size = sjis.size();
+  while (i < size) {
+    std::size_t end = i;
+    while (end < size && sjis[end] != '\n' && sjis[end] != '\r') ++end;
     out_.text.push_back(sjis.substr(i, end - i));
-    i = end + (sjis[end] == '\r' && end + 1 < sjis.size() && sjis[end + 1] == '\n' ? 2 : 1);
+    if (end == size) return;
+    i = end + (sjis[end] == '\r' && end + 1 < size && sjis[end + 1] == '\n' ? 2 : 1);
   }
   if (sjis.empty()) out_.text.push_back({});
 }
@@ -453,11 +449,27 @@ std::string_view Line_Ends_For_Gmime(std::string_view raw, std::string& scratch)
   throw VbError(vb_code_from_errno(err), path + ": " + error_reason(err));
 }
 
+// A single message is read as one entity (its header block holds the
+// message's fields too), which spares GMime reading addresses and dates the
+// reader takes from the raw fields anyway; an mbox needs GMime's message
+// reading, which knows the "From " lines.
 MailMessage Read_From(GMimeParser* parser, bool mboxrd, bool* got) {
   MailMessage out;
-  Ref<GMimeMessage> message(g_mime_parser_construct_message(parser, Options()));
-  if (got) *got = message != nullptr;
-  if (message) Reader(out, mboxrd).message(message.get());
+  Ref<GMimeMessage> message;
+  Ref<GMimeObject> entity;
+  GMimeObject* header = nullptr;
+  GMimeObject* body = nullptr;
+  if (mboxrd) {
+    message.reset(g_mime_parser_construct_message(parser, Options()));
+    header = GMIME_OBJECT(message.get());
+    body = message ? g_mime_message_get_mime_part(message.get()) : nullptr;
+  } else {
+    entity.reset(g_mime_parser_construct_part(parser, Options()));
+    header = body = entity.get();
+  }
+  if (got) *got = header != nullptr;
+  if (header) Read_Header(header, out.header);
+  if (body) Reader(out, mboxrd).body(body);
   return out;
 }
 
@@ -468,7 +480,10 @@ MailMessage Read_Message(std::string_view raw) {
   raw = Line_Ends_For_Gmime(raw, scratch);
   Options();
   Ref<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(raw.data(), raw.size()));
-  Ref<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
+  // One parser per thread, set afresh on every message: its buffers are
+  // made once.
+  thread_local Ref<GMimeParser> parser(g_mime_parser_new());
+  g_mime_parser_init_with_stream(parser.get(), stream.get());
   g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MESSAGE);
   return Read_From(parser.get(), false, nullptr);
 }
@@ -499,13 +514,17 @@ void Read_Mbox(const std::string& path, const std::function<void(MailMessage&, s
   Ref<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
   g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MBOX);
   g_mime_parser_set_respect_content_length(parser.get(), FALSE);
+  std::int64_t last = -1;
   while (!g_mime_parser_eos(parser.get())) {
     bool got = false;
     MailMessage message = Read_From(parser.get(), true, &got);
-    if (!got) break;
+    // A parser that reads nothing more is at the end, whatever it says.
+    const std::int64_t at = g_mime_parser_tell(parser.get());
+    if (!got || at <= last) break;
+    last = at;
     // The empty line an mbox writer puts before the next "From " line ends
     // the last part; it is no line of the message.
     if (!message.text.empty() && message.text[message.text.size() - 1].empty()) message.text.pop_back();
-    each(message, g_mime_parser_tell(parser.get()));
+    each(message, at);
   }
 }
