@@ -113,9 +113,9 @@ else
 fi
 # The settings file is read from the program's folder: one copy without it
 # (run defaults), one beside the sample file with every switch on.
-cp "$SRC_BIN" "$SCRATCH/bin-defaults/vorn_htm"
+[[ $SRC_BIN -ef $SCRATCH/bin-defaults/vorn_htm ]] || cp "$SRC_BIN" "$SCRATCH/bin-defaults/vorn_htm"
 rm -f "$SCRATCH/bin-defaults/vorn_htm.ini"
-cp "$SRC_BIN" "$SCRATCH/bin-newfile/vorn_htm"
+[[ $SRC_BIN -ef $SCRATCH/bin-newfile/vorn_htm ]] || cp "$SRC_BIN" "$SCRATCH/bin-newfile/vorn_htm"
 cp "$REPO/samples/vorn_htm.ini" "$SCRATCH/bin-newfile/vorn_htm.ini"
 DEF=$SCRATCH/bin-defaults/vorn_htm
 NEW=$SCRATCH/bin-newfile/vorn_htm
@@ -447,7 +447,7 @@ remove_before_tree() {
 trap 'remove_before_tree; clean_out; rmdir "$O" 2>/dev/null || true' EXIT
 if [[ -n $BEFORE_BIN ]]; then
   say "before/after: using the given binary $BEFORE_BIN as commit $BEFORE_SHORT"
-  cp "$BEFORE_BIN" "$SCRATCH/bin-before/vorn_htm"
+  [[ $BEFORE_BIN -ef $SCRATCH/bin-before/vorn_htm ]] || cp "$BEFORE_BIN" "$SCRATCH/bin-before/vorn_htm"
 else
   BEFORE_TMP=$(mktemp -d "${TMPDIR:-/tmp}/vorn-bench-before.XXXXXX")
   say "building commit $BEFORE_SHORT (Release, vorn_htm only) in a worktree in $BEFORE_TMP"
