@@ -112,3 +112,42 @@ void B64_Line_Append(std::string_view line, std::string& out) {
   }
   out.resize(static_cast<std::size_t>(w - out.data()));
 }
+
+std::string Base64_Decode(std::string_view text) {
+  std::string out(text.size() / 4 * 3 + 3, '\0');
+  char* w = out.data();
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* const end = p + text.size();
+  std::uint32_t bits = 0;
+  int have = 0;
+  while (p < end) {
+    // Four alphabet characters in a row, the common case, at once.
+    if (have == 0 && end - p >= 4) {
+      const int a = kValues[p[0]], b = kValues[p[1]], c = kValues[p[2]], d = kValues[p[3]];
+      if (((a | b | c | d) & ~63) == 0) {
+        const std::uint32_t v = static_cast<std::uint32_t>(a << 18 | b << 12 | c << 6 | d);
+        *w++ = static_cast<char>(v >> 16);
+        *w++ = static_cast<char>(v >> 8);
+        *w++ = static_cast<char>(v);
+        p += 4;
+        continue;
+      }
+    }
+    const int v = kValues[*p++];
+    if (v < 0) continue;  // line ends, blanks, anything else
+    if (v == 64) break;   // "=": the data have ended
+    bits = (bits << 6) | static_cast<std::uint32_t>(v);
+    if (++have == 4) {
+      *w++ = static_cast<char>(bits >> 16);
+      *w++ = static_cast<char>(bits >> 8);
+      *w++ = static_cast<char>(bits);
+      bits = 0;
+      have = 0;
+    }
+  }
+  // A short last group gives the bytes its bits fill: 2 or 3 characters.
+  if (have >= 2) *w++ = static_cast<char>(bits >> (6 * have - 8));
+  if (have == 3) *w++ = static_cast<char>(bits >> 2);
+  out.resize(static_cast<std::size_t>(w - out.data()));
+  return out;
+}

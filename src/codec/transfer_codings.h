@@ -96,6 +96,12 @@ std::string B64_Line(std::string_view line);
 // The same, appended to out.
 void B64_Line_Append(std::string_view line, std::string& out);
 
+// Decodes the Base64 data of a whole MIME part: characters outside the
+// alphabet (line ends, blanks, stray bytes) are skipped, as RFC 2045 wants;
+// the first "=" ends the data. A short last group gives the bytes its bits
+// fill. Linear in the text.
+std::string Base64_Decode(std::string_view text);
+
 // Decodes the characters of one uuencoded line (without its length character)
 // four at a time with UU_Group. A full group gives three bytes; a shorter last
 // group of k characters gives only the bytes its 6k bits hold (k - 1 bytes),

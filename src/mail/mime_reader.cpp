@@ -162,6 +162,7 @@ std::string Part_Bytes(GMimePart* part, bool mboxrd) {
   if (encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE) Drop_Trailing_Blanks(raw);
   switch (encoding) {
     case GMIME_CONTENT_ENCODING_BASE64:
+      return Base64_Decode(raw);
     case GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE: {
       GMimeEncoding state;
       g_mime_encoding_init_decode(&state, encoding);

@@ -335,3 +335,23 @@ TEST(Decoders, ArbitraryBytesAreSafe) {
 }
 
 }  // namespace
+
+TEST(Base64Decode, WholePartsAsMailersWriteThem) {
+  const struct {
+    const char* name;
+    std::string in, out;
+  } rows[] = {
+      {"lines of 76 with CR LF", "SGVsbG8s\r\nIHdvcmxk\r\n", "Hello, world"},
+      {"one = of padding", "YWI=", "ab"},
+      {"two = of padding", "YQ==", "a"},
+      {"padding missing", "YWI", "ab"},
+      {"blanks and stray bytes skipped", " YW\tJj\x80ZA==", "abcd"},
+      {"data after = ignored", "YQ==YWJj", "a"},
+      {"a lone character gives nothing", "Y", ""},
+      {"all 256 byte values", "AAEC/f7/", std::string("\x00\x01\x02\xFD\xFE\xFF", 6)},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(Base64_Decode(r.in), r.out);
+  }
+}
