@@ -11,6 +11,9 @@
 #include "core/workspace.h"
 #include "run/command_line.h"
 #include "run/console_ui.h"
+#ifdef VORN_WINDOWS
+#include "run/gui/window_start.h"
+#endif
 
 namespace {
 
@@ -92,6 +95,12 @@ int main(int argc, char** argv) {
     // line by line (a held pointer, so leak checkers see it as reachable).
     static Workspace* const ws = new Workspace(ui);
     ws->App_Dir = program_folder();
+    ws->Sample_Dir = ws->App_Dir;
+    ws->Help_Dir = ws->App_Dir;
+#ifdef VORN_WINDOWS
+    // No words, or "/col" alone: the windows; anything else is the command line.
+    if (words.empty() || Is_Colour_Switch(argc, argv)) return Window_Start(argc, argv, *ws, !words.empty());
+#endif
     if (words.empty()) {
       std::fputs(kUsage, stderr);
       return 2;

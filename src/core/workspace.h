@@ -47,6 +47,8 @@ struct Workspace {
   std::string Auto_Answer;   // "y" append, "n" rebuild, empty = ask
   std::string Step_Msg;      // file operation under way in Check_Dir
   std::string App_Dir;       // folder of the program, without a final "/"
+  std::string Sample_Dir;    // where the settings screen writes its sample pages
+  std::string Help_Dir;      // where the help pages are read from
   // How the last finished run left the archive's pages, and how this run
   // leaves them; lets an append run skip pages that need no change.
   std::shared_ptr<const ArchiveState> Old_State;

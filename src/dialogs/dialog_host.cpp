@@ -1,0 +1,85 @@
+#include "dialogs/dialog_host.h"
+
+#include <QDesktopServices>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QUrl>
+
+#include "dialogs/program_look.h"
+
+namespace {
+
+QMessageBox::Icon box_icon(DialogHost::Icon icon) {
+  switch (icon) {
+    case DialogHost::Icon::Critical:
+      return QMessageBox::Critical;
+    case DialogHost::Icon::Warning:
+      return QMessageBox::Warning;
+    case DialogHost::Icon::Question:
+      return QMessageBox::Question;
+    case DialogHost::Icon::Information:
+      break;
+  }
+  return QMessageBox::Information;
+}
+
+class QtDialogHost : public DialogHost {
+ public:
+  Answer message(QWidget* owner, const QString& title, const QString& text, Icon icon, Buttons buttons) override {
+    QString shown = text;
+    shown.replace(QRegularExpression("\r\n?"), "\n");
+    QMessageBox box(box_icon(icon), title, shown, QMessageBox::NoButton, owner);
+    box.setObjectName("message_box");
+    box.setWindowIcon(Program_Icon());
+    switch (buttons) {
+      case Buttons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+      case Buttons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+      case Buttons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+      case QMessageBox::Ok:
+        return Answer::Ok;
+      case QMessageBox::Yes:
+        return Answer::Yes;
+      case QMessageBox::No:
+        return Answer::No;
+      default:
+        return Answer::Cancel;
+    }
+  }
+
+  std::optional<QString> input(QWidget* owner, const QString& title, const QString& prompt) override {
+    bool ok = false;
+    QString text = QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, QString(), &ok);
+    if (!ok) return std::nullopt;
+    return text;
+  }
+
+  void open(QWidget*, const QString& target) override { QDesktopServices::openUrl(QUrl(Open_Url(target))); }
+};
+
+QtDialogHost real_host;
+DialogHost* current = &real_host;
+
+}  // namespace
+
+DialogHost& Dialog_Host() { return *current; }
+
+DialogHost* Set_Dialog_Host(DialogHost* host) {
+  DialogHost* before = current == &real_host ? nullptr : current;
+  current = host ? host : &real_host;
+  return before;
+}
+
+QString Open_Url(const QString& target) {
+  static const QRegularExpression scheme("^[A-Za-z][A-Za-z0-9+.-]+:");
+  if (scheme.match(target).hasMatch()) return target;
+  return QUrl::fromLocalFile(target).toString();
+}

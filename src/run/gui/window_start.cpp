@@ -1,0 +1,51 @@
+#include "run/gui/window_start.h"
+
+#include <QApplication>
+#include <QString>
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/workspace.h"
+#include "dialogs/program_look.h"
+#include "run/gui/main_window.h"
+#include "settings/gui/col_sel.h"
+
+namespace {
+
+bool has_display() {
+  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* v = std::getenv(name);
+    if (v && *v) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool Is_Colour_Switch(int argc, char** argv) {
+  return argc == 2 && QString::fromLocal8Bit(argv[1]).toLower() == QLatin1String("/col");
+}
+
+int Window_Start(int argc, char** argv, Workspace& ws, bool colour_only) {
+  if (!has_display()) {
+    std::fputs(
+        "vorn_htm: ウィンドウを開けません。ディスプレイがありません (DISPLAY も WAYLAND_DISPLAY "
+        "も設定されていません)。\n"
+        "vorn_htm: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+        "コマンドラインで変換するには / to convert from the command line: vorn_htm -i MAILBOX -o FOLDER\n",
+        stderr);
+    return 1;
+  }
+  QApplication app(argc, argv);
+  Use_Program_Fonts(app);
+  if (colour_only) {
+    // Alone, the picker's colour is used by nothing; closing it ends the program.
+    QString shared;
+    col_sel picker(shared);
+    picker.show();
+    return app.exec();
+  }
+  vorn_htm window(ws);
+  window.show();
+  return app.exec();
+}

@@ -1,0 +1,24 @@
+// The run the main window's execute command performs: the same conversion
+// sequence as the command line, with the window's inputs and its closing
+// question. It runs on whatever thread calls it and talks to the user only
+// through ws.ui.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct Workspace;
+
+// The result question's text, CR between its three lines.
+std::string Result_Question(const std::string& folder);
+
+// The output folder as the run uses and shows it: one trailing "/" removed,
+// never from "/" itself.
+std::string Run_Folder(const std::string& typed);
+
+// Reads the settings afresh, then converts files (the selected entries of the
+// file list, in the list's order, as full paths) into the folder typed in the
+// output folder box; nothing selected gives the warning and touches nothing.
+// After a finished run asks whether to open the archive and opens
+// folder + "/index.html" on OK. True when the archive was written.
+bool Window_Conversion(Workspace& ws, const std::string& typed_folder, const std::vector<std::string>& files);

@@ -1,0 +1,56 @@
+// A dialog host for the windows' tests: answers the message boxes and input
+// boxes from queues, and records every box and every "open".
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <optional>
+
+#include "dialogs/dialog_host.h"
+
+class ScriptedHost : public DialogHost {
+ public:
+  struct Box {
+    QString title, text;
+    Icon icon;
+    Buttons buttons;
+  };
+
+  ScriptedHost() { before_ = Set_Dialog_Host(this); }
+  ~ScriptedHost() override { Set_Dialog_Host(before_); }
+  ScriptedHost(const ScriptedHost&) = delete;
+  ScriptedHost& operator=(const ScriptedHost&) = delete;
+
+  Answer message(QWidget*, const QString& title, const QString& text, Icon icon, Buttons buttons) override {
+    boxes.push_back({title, text, icon, buttons});
+    if (buttons == Buttons::Ok) return Answer::Ok;
+    if (answers.empty()) return Answer::Cancel;
+    Answer a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  std::optional<QString> input(QWidget*, const QString& title, const QString& prompt) override {
+    boxes.push_back({title, prompt, Icon::Question, Buttons::OkCancel});
+    if (inputs.empty()) return std::nullopt;
+    std::optional<QString> a = inputs.front();
+    inputs.pop_front();
+    return a;
+  }
+  void open(QWidget*, const QString& target) override { opened.push_back(target); }
+
+  // The texts of the boxes shown so far.
+  QStringList texts() const {
+    QStringList t;
+    for (const Box& b : boxes) t.push_back(b.text);
+    return t;
+  }
+
+  std::deque<Answer> answers;                 // for boxes with a choice; Cancel when empty
+  std::deque<std::optional<QString>> inputs;  // for input boxes; cancelled when empty
+  std::vector<Box> boxes;
+  QStringList opened;
+
+ private:
+  DialogHost* before_ = nullptr;
+};
