@@ -22,6 +22,14 @@ bool has_display() {
 
 }  // namespace
 
+std::unique_ptr<QWidget> Make_Start_Window(Workspace& ws, bool colour_only) {
+  if (colour_only) {
+    static QString unused;
+    return std::make_unique<col_sel>(unused);
+  }
+  return std::make_unique<vorn_htm>(ws);
+}
+
 bool Is_Colour_Switch(int argc, char** argv) {
   return argc == 2 && QString::fromLocal8Bit(argv[1]).toLower() == QLatin1String("/col");
 }
@@ -38,14 +46,7 @@ int Window_Start(int argc, char** argv, Workspace& ws, bool colour_only) {
   }
   QApplication app(argc, argv);
   Use_Program_Fonts(app);
-  if (colour_only) {
-    // Alone, the picker's colour is used by nothing; closing it ends the program.
-    QString shared;
-    col_sel picker(shared);
-    picker.show();
-    return app.exec();
-  }
-  vorn_htm window(ws);
-  window.show();
+  std::unique_ptr<QWidget> window = Make_Start_Window(ws, colour_only);
+  window->show();
   return app.exec();
 }

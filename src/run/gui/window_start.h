@@ -2,10 +2,17 @@
 // alone for "/col".
 #pragma once
 
+#include <memory>
+
 struct Workspace;
+class QWidget;
 
 // True when the words are the colour picker's switch: "/col" in any case.
 bool Is_Colour_Switch(int argc, char** argv);
+
+// The window the program starts with: the main window, or the colour
+// picker alone (its colour is used by nothing). A QApplication must exist.
+std::unique_ptr<QWidget> Make_Start_Window(Workspace& ws, bool colour_only);
 
 // Opens the main window (or, with colour_only, just the colour picker) and
 // returns the program's exit status when the last window has closed. Without
