@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/program_folders.h"
 #include "core/workspace.h"
 #include "run/command_line.h"
 #include "run/console_ui.h"
@@ -28,9 +29,32 @@ const char kUsage[] =
     "  -d  Y: 出力先のファイルを削除して作り直す / N (既定): 追加する\n"
     "      Y: delete the folder's files and rebuild / N (default): append\n"
     "\n"
-    "設定ファイル vorn_htm.ini はプログラムと同じフォルダに置きます。\n"
-    "The settings file vorn_htm.ini is read from the program's folder.\n"
-    "Exit status: 0 archive written, 2 invalid options, 1 any other stop.\n";
+    "Exit status: 0 archive written, 2 invalid options, 75 output folder busy, 1 any other stop.\n";
+
+// The usage text, with the folder this program keeps its settings and history in.
+std::string Usage(const ProgramFolders& folders) {
+  std::string text = kUsage;
+  text += "\n設定ファイル vorn_htm.ini と履歴 vorn_htm.his のフォルダ:\n";
+  text += "Settings file vorn_htm.ini and history vorn_htm.his are kept in:\n  " + folders.App_Dir + "\n";
+  if (folders.installed)
+    text += "(XDG_CONFIG_HOME/vorn_htm, default ~/.config/vorn_htm; see man vorn_htm)\n";
+  else
+    text += "(the program's own folder: this copy is not run from its installed place)\n";
+  return text;
+}
+
+// The places this program is installed to, as the build knows them: the
+// prefix of cmake --install and the prefix of the Debian package.
+std::vector<InstalledPlace> Installed_Places() {
+  std::vector<InstalledPlace> places;
+#if defined(VORN_INSTALL_BINDIR) && defined(VORN_INSTALL_DATADIR)
+  places.push_back({VORN_INSTALL_BINDIR, VORN_INSTALL_DATADIR});
+#endif
+#if defined(VORN_PACKAGE_BINDIR) && defined(VORN_PACKAGE_DATADIR)
+  places.push_back({VORN_PACKAGE_BINDIR, VORN_PACKAGE_DATADIR});
+#endif
+  return places;
+}
 
 // The folder of the running program, without a final "/".
 std::string program_folder() {
@@ -77,8 +101,9 @@ void Prefer_Huge_Pages(char** argv) {
 
 int main(int argc, char** argv) {
   Prefer_Huge_Pages(argv);
+  const ProgramFolders folders = Find_Program_Folders(program_folder(), Installed_Places());
   if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-    std::fputs(kUsage, stdout);
+    std::fputs(Usage(folders).c_str(), stdout);
     return 0;
   }
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
@@ -94,15 +119,15 @@ int main(int argc, char** argv) {
     // after the run, so their memory goes back with it instead of being freed
     // line by line (a held pointer, so leak checkers see it as reachable).
     static Workspace* const ws = new Workspace(ui);
-    ws->App_Dir = program_folder();
-    ws->Sample_Dir = ws->App_Dir;
-    ws->Help_Dir = ws->App_Dir;
+    ws->App_Dir = folders.App_Dir;
+    ws->Sample_Dir = folders.Sample_Dir;
+    ws->Help_Dir = folders.Help_Dir;
 #ifdef VORN_WINDOWS
     // No words, or "/col" alone: the windows; anything else is the command line.
     if (words.empty() || Is_Colour_Switch(argc, argv)) return Window_Start(argc, argv, *ws, !words.empty());
 #endif
     if (words.empty()) {
-      std::fputs(kUsage, stderr);
+      std::fputs(Usage(folders).c_str(), stderr);
       return 2;
     }
     return Check_Option(*ws, words);

@@ -1,9 +1,13 @@
 #include "run/history.h"
 
+#include <sys/stat.h>
+
 #include <exception>
+#include <filesystem>
 
 #include "codec/cp932.h"
 #include "core/file_ops.h"
+#include "core/program_folders.h"
 
 namespace {
 
@@ -25,12 +29,33 @@ std::string folder_form(const std::string& line) {
   return line;
 }
 
+bool same_folder(const std::string& a, const std::string& b) {
+  struct stat sa {
+  }, sb{};
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 }  // namespace
+
+std::string Absolute_Folder(const std::string& folder) {
+  namespace fs = std::filesystem;
+  if (folder.empty()) return folder;
+  std::error_code ec;
+  const fs::path abs = fs::absolute(folder, ec);
+  if (ec) return folder;
+  std::string s = abs.lexically_normal().string();
+  while (s.size() > 1 && s.back() == '/') s.pop_back();
+  if (exists(folder) && !same_folder(folder, s)) {
+    const fs::path real = fs::canonical(folder, ec);
+    if (!ec) return real.string();
+  }
+  return s;
+}
 
 void Make_HisFile(const std::string& App_Dir, const std::string& folder) {
   try {
     const std::string path = join_path(App_Dir, kHistoryName);
-    const std::string top = file_form(folder);
+    const std::string top = file_form(Absolute_Folder(folder));
     std::vector<std::string> entries{top};
     if (exists(path)) {
       for (std::string& line : read_lines(path)) {
@@ -40,6 +65,7 @@ void Make_HisFile(const std::string& App_Dir, const std::string& folder) {
     }
     TextOut out;
     for (const std::string& e : entries) out.line(e);
+    Make_Program_Folder(App_Dir);
     write_file_atomic(path, out.data());
   } catch (const std::exception&) {
     // The history is a convenience; a run never stops for it.

@@ -1,13 +1,23 @@
 // The history of output folders, "vorn_htm.his" in the program folder:
 // Shift_JIS text, one folder per line, most recent first, at most 10 lines.
+// Folders are recorded as absolute paths, so that the pop-up offers folders
+// that work from any current folder; lines written before that are read and
+// kept as they stand.
 #pragma once
 
 #include <string>
 #include <vector>
 
-// Puts folder at the top of the history, dropping its other occurrences and
-// anything past ten entries. Never reports: a failure leaves the file as it was.
+// Puts folder (as Absolute_Folder gives it) at the top of the history,
+// dropping its other occurrences and anything past ten entries; makes the
+// program folder when it is missing (a per-user folder on first use). Never
+// reports: a failure leaves the file as it was.
 void Make_HisFile(const std::string& App_Dir, const std::string& folder);
+
+// folder as an absolute path: joined to the current folder when relative, with
+// "." and ".." steps and doubled or trailing "/" taken out. Where taking out
+// ".." would lead elsewhere (it follows a link), the folder's real path.
+std::string Absolute_Folder(const std::string& folder);
 
 // The folders of the history in order, in the form the file system uses.
 std::vector<std::string> Read_HisFile(const std::string& App_Dir);

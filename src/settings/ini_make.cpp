@@ -1,4 +1,5 @@
 #include "core/file_ops.h"
+#include "core/program_folders.h"
 #include "settings/ini_format.h"
 #include "settings/settings_file.h"
 
@@ -15,5 +16,6 @@ void Ini_Make(const std::string& App_Dir) {
   value_of(v, IniKey::REP_MRK) = ">|";
   value_of(v, IniKey::DAT_FMT) = "yyyy-mm-dd hh:nn:ss";
   value_of(v, IniKey::ITI_PER) = "50";
+  Make_Program_Folder(App_Dir);  // a per-user folder on first use
   write_file_atomic(ini_path(App_Dir), ini_file_text(v, false));
 }

@@ -6,6 +6,7 @@
 #include "codec/sjis_text.h"
 #include "core/file_ops.h"  // VbError only (header-only)
 #include "core/file_ops.h"
+#include "core/program_folders.h"
 #include "settings/color_conv.h"
 #include "settings/ini_format.h"
 #include "settings/settings_file.h"
@@ -210,6 +211,7 @@ std::optional<IniFault> Ini_Save(const std::string& App_Dir, const IniScreen& sc
     value_of(v, IniKey::DAT_FMT) = scr.g_date_format;
     sw(IniKey::TE_FILE, scr.g_te_file);
     value_of(v, IniKey::ITI_PER) = scr.g_iti_per;
+    Make_Program_Folder(App_Dir);
     write_file_atomic(ini_path(App_Dir), ini_file_text(v, true));
   } catch (const std::exception& e) {
     return IniFault{"保存", fault_number(e)};

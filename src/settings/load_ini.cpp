@@ -2,6 +2,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "core/file_ops.h"
 #include "settings/ini_format.h"
@@ -66,6 +67,17 @@ int leading_whole_number(std::string_view v) {
   return static_cast<int>(std::nearbyint(d));  // the default mode rounds half to even
 }
 
+// The lines of the settings file. A file that is there but cannot be read
+// stops the run, and the message says that it is the settings file, which
+// one, and why (VbError's text already holds the path and the reason).
+std::vector<std::string> Read_Settings_File(const std::string& path) {
+  try {
+    return read_lines(path);
+  } catch (const VbError& e) {
+    throw VbError(e.number, std::string("設定ファイルを読み込めません (cannot read the settings file): ") + e.what());
+  }
+}
+
 }  // namespace
 
 void Load_Ini(Settings& run, const std::string& App_Dir) {
@@ -97,7 +109,7 @@ void Load_Ini(Settings& run, const std::string& App_Dir) {
 
   const std::string path = ini_path(App_Dir);
   if (!exists(path)) return;  // no file: the run defaults stand; the run never creates it
-  for (const std::string& line : read_lines(path)) {
+  for (const std::string& line : Read_Settings_File(path)) {
     auto key = ini_key_of(line);
     if (!key) continue;
     const bool on = ini_switch_on(line);

@@ -10,7 +10,8 @@
 
 // The run reader: run defaults for every key but KB_THRE (which keeps its
 // value), then the keys found in App_Dir + "/vorn_htm.ini" when it exists.
-// Throws VbError when the file exists but cannot be read.
+// Throws VbError when the file exists but cannot be read; its text names the
+// settings file and the reason.
 void Load_Ini(Settings& run, const std::string& App_Dir);
 
 // Writes the default file (the "new file" lines) over whatever is there,

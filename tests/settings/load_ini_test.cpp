@@ -1,5 +1,9 @@
 // The run reader and the default file.
+#include <unistd.h>
+
 #include <climits>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "core/file_ops.h"
@@ -183,14 +187,38 @@ TEST_F(LoadIni, FontSizeIsTheLeadingNumberRounded) {
   }
 }
 
-TEST_F(LoadIni, UnreadableFileIsAnError) {
-  std::filesystem::create_directory(ini);
-  Settings s;
-  try {
-    Load_Ini(s, dir);
-    FAIL() << "no error";
-  } catch (const VbError& e) {
-    EXPECT_EQ(e.number, 75);
+// A settings file that is there but cannot be read stops the run; the text
+// says that it is the settings file, names it and gives the reason.
+TEST_F(LoadIni, UnreadableFileIsAnErrorThatNamesItAndWhy) {
+  struct Row {
+    const char* name;
+    void (*make)(const std::string& ini);
+    int number;
+    std::string reason;
+  } rows[] = {
+      {"folder_in_its_place", [](const std::string& p) { std::filesystem::create_directory(p); }, 75,
+       "フォルダです (Is a directory)"},
+      {"no_read_permission",
+       [](const std::string& p) {
+         std::ofstream(p) << "ITI_PER=30\r\n";
+         std::filesystem::permissions(p, std::filesystem::perms::none);
+       },
+       70, "アクセスが許可されていません (Permission denied)"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::filesystem::remove_all(ini);
+    r.make(ini);
+    if (std::string(r.name) == "no_read_permission" && ::geteuid() == 0) continue;  // root reads it anyway
+    Settings s;
+    try {
+      Load_Ini(s, dir);
+      ADD_FAILURE() << "no error";
+    } catch (const VbError& e) {
+      EXPECT_EQ(e.number, r.number);
+      EXPECT_EQ(std::string(e.what()),
+                "設定ファイルを読み込めません (cannot read the settings file): " + ini + ": " + r.reason);
+    }
   }
 }
 
@@ -200,6 +228,14 @@ TEST_F(IniMake, WritesTheNewFileExactly) {
   Ini_Make(dir);
   EXPECT_EQ(read_bytes(ini), data_file("new_file.ini"));
   EXPECT_EQ(other_entries(), 0u);
+}
+
+// The per-user program folder of an installed program is made when the
+// default file is first written.
+TEST_F(IniMake, MakesAMissingProgramFolder) {
+  const std::string app = dir + "/home/.config/vorn_htm";
+  Ini_Make(app);
+  EXPECT_EQ(read_bytes(app + "/vorn_htm.ini"), data_file("new_file.ini"));
 }
 
 TEST_F(IniMake, ReplacesAnExistingFileWhole) {
