@@ -51,7 +51,10 @@ install(FILES ${CMAKE_SOURCE_DIR}/packaging/org.example.vorn_htm.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${vorn_man_gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # The help pages the windows open, and a complete settings file to copy.
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/help/ DESTINATION ${vorn_data_dir} FILES_MATCHING PATTERN "*.html")
+# (help_pages: the help/*.html that the build also copies beside the program)
+if(help_pages)
+  install(FILES ${help_pages} DESTINATION ${vorn_data_dir})
+endif()
 install(FILES ${CMAKE_SOURCE_DIR}/samples/vorn_htm.ini DESTINATION ${vorn_data_dir})
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${vorn_changelog_gz}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vorn-htm)
