@@ -1,8 +1,289 @@
 #include "run/gui/main_window.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCursor>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStorageInfo>
+#include <QThread>
+#include <QVBoxLayout>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
 #include "core/workspace.h"
+#include "dialogs/dialog_host.h"
+#include "dialogs/dir_sel.h"
+#include "dialogs/outdir_sel.h"
+#include "dialogs/program_look.h"
+#include "dialogs/vh_ver.h"
+#include "run/gui/folder_tree.h"
+#include "run/gui/window_run_ui.h"
+#include "run/window_run.h"
+#include "settings/gui/ini_gmn.h"
+
+namespace {
+
+QString in_folder(const QString& folder, const QString& name) {
+  return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+// The volume that holds path, by its root.
+QString volume_of(const QString& path) { return QStorageInfo(path).rootPath(); }
+
+}  // namespace
+
+void FoldEdit::mouseDoubleClickEvent(QMouseEvent* e) {
+  QLineEdit::mouseDoubleClickEvent(e);
+  emit double_clicked();
+}
+
+QStringList Mounted_Volumes() {
+  QStringList roots;
+  for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
+    if (!v.isValid() || !v.isReady() || !QFileInfo(v.rootPath()).isDir()) continue;
+    if (!roots.contains(v.rootPath())) roots.push_back(v.rootPath());
+  }
+  roots.sort();
+  return roots;  // "/" sorts first
+}
+
+bool Is_Mailbox_Name(const QString& name) {
+  static const QStringList kExtensions{"bmf", "mbx", "eml", "alm", "kml", "txt"};
+  const int dot = name.lastIndexOf('.');
+  return dot > 0 && kExtensions.contains(name.mid(dot + 1), Qt::CaseInsensitive);
+}
 
 vorn_htm::vorn_htm(Workspace& ws, QWidget* parent) : QMainWindow(parent), ws_(ws) {
   setObjectName("vorn_htm");
   setWindowTitle(QStringLiteral("MBX→HTML"));
+  setWindowIcon(Program_Icon());
+  auto* central = new QWidget(this);
+  auto* column = new QVBoxLayout(central);
+  column->addWidget(make_file_frame(), 1);
+  column->addWidget(make_folder_frame());
+  column->addWidget(make_progress_frame());
+  auto* buttons = new QHBoxLayout;
+  jik_btn = Named(new QPushButton(QStringLiteral("実行")), "jik_btn", QStringLiteral("実行"));
+  end_btn = Named(new QPushButton(QStringLiteral("終了")), "end_btn", QStringLiteral("終了"));
+  buttons->addWidget(jik_btn);
+  buttons->addStretch(1);
+  buttons->addWidget(end_btn);
+  column->addLayout(buttons);
+  setCentralWidget(central);
+  make_menus();
+  run_ui_ = new WindowRunUi(this, Syori_no, Syosai_no);
+  connect(run_ui_, &WindowRunUi::step_text, this, &vorn_htm::step_text);
+  connect(jik_btn, &QPushButton::clicked, this, &vorn_htm::jik_btn_Click);
+  connect(end_btn, &QPushButton::clicked, this, &vorn_htm::end_btn_Click);
+  resize(620, 500);
+  Form_Load();
+}
+
+vorn_htm::~vorn_htm() {
+  if (run_thread_) run_thread_->wait();
+  if (ws_.ui == run_ui_) ws_.ui = nullptr;
+}
+
+QWidget* vorn_htm::make_file_frame() {
+  FILE_SEL = Named(new QGroupBox(QStringLiteral("ファイル選択")), "FILE_SEL", QStringLiteral("ファイル選択"));
+  sel_fil = Named(new QListWidget, "sel_fil", QStringLiteral("ファイル"));
+  sel_fil->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  sel_dir = Named(new FolderTree, "sel_dir", QStringLiteral("フォルダ"));
+  sel_drv = Named(new QComboBox, "sel_drv", QStringLiteral("ドライブ"));
+  auto* right = new QVBoxLayout;
+  right->addWidget(sel_dir, 1);
+  right->addWidget(sel_drv);
+  auto* row = new QHBoxLayout(FILE_SEL);
+  row->addWidget(sel_fil, 1);
+  row->addLayout(right, 1);
+  connect(sel_drv, &QComboBox::currentIndexChanged, this, &vorn_htm::sel_drv_Change);
+  connect(sel_dir, &FolderTree::folder_changed, this, &vorn_htm::sel_dir_Change);
+  return FILE_SEL;
+}
+
+QWidget* vorn_htm::make_folder_frame() {
+  frmFold = Named(new QGroupBox(QStringLiteral("出力先フォルダ")), "frmFold", QStringLiteral("出力先フォルダ"));
+  txtFold = Named(new FoldEdit, "txtFold", QStringLiteral("出力先フォルダ"));
+  btnSelDir = Named(new QPushButton(QStringLiteral("...")), "btnSelDir", QStringLiteral("..."));
+  btnSelDir->setFont(PGothic_Font());
+  btnSelDir->setFixedWidth(btnSelDir->fontMetrics().horizontalAdvance("....") + 24);
+  auto* row = new QHBoxLayout(frmFold);
+  row->addWidget(txtFold, 1);
+  row->addWidget(btnSelDir);
+  connect(btnSelDir, &QPushButton::clicked, this, &vorn_htm::btnSelDir_Click);
+  connect(txtFold, &FoldEdit::double_clicked, this, &vorn_htm::txtFold_DblClick);
+  return frmFold;
+}
+
+QWidget* vorn_htm::make_progress_frame() {
+  Frame1 = Named(new QGroupBox(QStringLiteral("実行経過状況")), "Frame1", QStringLiteral("実行経過状況"));
+  Syori_no = Named(new QLabel(QStringLiteral("(10／10)")), "Syori_no", QStringLiteral("処理"));
+  Syosai_no = Named(new QLabel(QStringLiteral("(10／10)")), "Syosai_no", QStringLiteral("詳細"));
+  for (QLabel* l : {Syori_no, Syosai_no}) l->setMinimumWidth(l->fontMetrics().horizontalAdvance("(0000000／0000000)"));
+  auto* row = new QHBoxLayout(Frame1);
+  row->addWidget(Syori_no);
+  row->addWidget(Syosai_no);
+  row->addStretch(1);
+  return Frame1;
+}
+
+void vorn_htm::make_menus() {
+  const auto item = [this](QMenu* menu, const char* name, const QString& caption, void (vorn_htm::*slot)()) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    connect(a, &QAction::triggered, this, slot);
+    return a;
+  };
+  const auto line = [](QMenu* menu, const char* name) {
+    menu->addSeparator()->setObjectName(QString::fromLatin1(name));
+  };
+  QMenu* m_com = menuBar()->addMenu(QStringLiteral("ｺﾏﾝﾄﾞ(&C)"));
+  m_com->setObjectName("m_com");
+  m_jikkou = item(m_com, "m_jikkou", QStringLiteral("実行(&E)"), &vorn_htm::m_jikkou_Click);
+  line(m_com, "m_line_1");
+  item(m_com, "m_end", QStringLiteral("終了(&X)"), &vorn_htm::m_end_Click);
+  QMenu* m_settei = menuBar()->addMenu(QStringLiteral("設定(&S)"));
+  m_settei->setObjectName("m_settei");
+  item(m_settei, "set_gamen", QStringLiteral("設定画面(&G)"), &vorn_htm::set_gamen_Click);
+  QMenu* m_help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+  m_help->setObjectName("m_help");
+  item(m_help, "m_readme", QStringLiteral("vorn_htmについて(&B)"), &vorn_htm::m_readme_Click);
+  line(m_help, "m_line_2");
+  item(m_help, "m_version", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&I)"), &vorn_htm::m_version_Click);
+}
+
+void vorn_htm::Form_Load() {
+  Cur_Drive_ = volume_of(QDir::currentPath());
+  Fill_Drives(Mounted_Volumes());
+  Syori_no->clear();
+  Syosai_no->clear();
+}
+
+void vorn_htm::Fill_Drives(const QStringList& roots) {
+  QStringList all = roots;
+  if (!Cur_Drive_.isEmpty() && !all.contains(Cur_Drive_)) all.push_front(Cur_Drive_);
+  sel_drv->blockSignals(true);
+  sel_drv->clear();
+  sel_drv->addItems(all);
+  sel_drv->setCurrentIndex(-1);
+  sel_drv->blockSignals(false);
+  const int at = all.indexOf(Cur_Drive_);
+  sel_drv->setCurrentIndex(at >= 0 ? at : 0);
+}
+
+void vorn_htm::sel_drv_Change(int index) {
+  if (index < 0) return;
+  const QString root = sel_drv->itemText(index);
+  const QFileInfo info(root);
+  if (!info.isDir() || !info.isReadable() || !QDir(root).exists()) {
+    Dialog_Host().message(this, QStringLiteral("エラー"), QStringLiteral("無効なドライブが選択されました。"),
+                          DialogHost::Icon::Critical);
+    sel_drv->blockSignals(true);
+    sel_drv->setCurrentIndex(sel_drv->findText(Cur_Drive_));
+    sel_drv->blockSignals(false);
+    return;
+  }
+  Cur_Drive_ = root;
+  sel_dir->set_root(root);
+  const QString here = QDir::currentPath();
+  sel_dir->set_path(volume_of(here) == root ? here : root);
+}
+
+void vorn_htm::sel_dir_Change(const QString& folder) {
+  QDir::setCurrent(folder);
+  sel_fil->clear();
+  const QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name);
+  for (const QString& name : names)
+    if (Is_Mailbox_Name(name)) sel_fil->addItem(name);
+}
+
+void vorn_htm::btnSelDir_Click() {
+  dir_sel chooser(txtFold, ws_.Help_Dir, this);
+  chooser.exec();
+}
+
+void vorn_htm::txtFold_DblClick() {
+  if (!QFileInfo::exists(QString::fromStdString(ws_.App_Dir) + "/vorn_htm.his")) return;
+  OutDir_sel history(txtFold, ws_.App_Dir, QCursor::pos(), this);
+  history.exec();
+}
+
+void vorn_htm::jik_btn_Click() {
+  if (running()) return;  // one run at a time
+  std::vector<std::string> files;
+  const QString folder = sel_dir->path();
+  for (int i = 0; i < sel_fil->count(); ++i)
+    if (sel_fil->item(i)->isSelected()) files.push_back(in_folder(folder, sel_fil->item(i)->text()).toStdString());
+  const std::string typed = txtFold->text().toStdString();
+  ws_.ui = run_ui_;
+  set_running(true);
+  auto ok = std::make_shared<bool>(false);
+  run_thread_ = QThread::create([this, typed, files, ok] { *ok = Window_Conversion(ws_, typed, files); });
+  connect(run_thread_, &QThread::finished, this, [this, ok] { run_ended(*ok); });
+  run_thread_->start();
+}
+
+void vorn_htm::run_ended(bool ok) {
+  run_thread_->wait();
+  delete run_thread_;
+  run_thread_ = nullptr;
+  run_ui_->show_progress();
+  set_running(false);
+  emit run_finished(ok);
+}
+
+void vorn_htm::set_running(bool on) {
+  jik_btn->setEnabled(!on);
+  m_jikkou->setEnabled(!on);
+  // The lists set the process's current folder, which a relative output
+  // folder of the run refers to: they wait for the run.
+  FILE_SEL->setEnabled(!on);
+  frmFold->setEnabled(!on);
+}
+
+void vorn_htm::m_jikkou_Click() { jik_btn_Click(); }
+
+void vorn_htm::end_program() {
+  if (running()) {
+    // At once, also during a run: every file the run has finished is
+    // complete on disk, and the next run mends what this one leaves.
+    std::fflush(nullptr);
+    std::_Exit(0);
+  }
+  QApplication::closeAllWindows();
+  QApplication::quit();
+}
+
+void vorn_htm::end_btn_Click() { end_program(); }
+
+void vorn_htm::m_end_Click() { end_program(); }
+
+void vorn_htm::closeEvent(QCloseEvent* e) {
+  if (running()) end_program();
+  e->accept();
+}
+
+void vorn_htm::set_gamen_Click() {
+  ini_gmn screen(ws_.App_Dir, ws_.Sample_Dir, ws_.Help_Dir, this);
+  screen.exec();
+}
+
+void vorn_htm::m_readme_Click() {
+  Dialog_Host().open(this, QString::fromStdString(ws_.Help_Dir) + "/help_vorn_htm.html");
+}
+
+void vorn_htm::m_version_Click() {
+  vh_ver about(ws_.Help_Dir, this);
+  about.exec();
 }

@@ -1,0 +1,246 @@
+// The main window driven as a user drives it: lists, a window run on its
+// own thread, the history pop-up, volumes, menus and the start-up switch.
+#include "run/gui/main_window.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "core/workspace.h"
+#include "run/gui/folder_tree.h"
+#include "run/gui/window_start.h"
+#include "run/window_run.h"
+#include "settings/gui/col_sel.h"
+#include "support/scripted_host.h"
+
+namespace {
+
+const QString kSamples = QStringLiteral(VORN_SOURCE_DIR "/samples/");
+
+void write_file(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  QVERIFY(f.open(QIODevice::WriteOnly));
+  f.write(bytes);
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir app_, mail_, out_;
+  SilentUi silent_;
+  Workspace ws_{silent_};
+
+  std::unique_ptr<vorn_htm> open_window() {
+    ws_.App_Dir = ws_.Sample_Dir = ws_.Help_Dir = app_.path().toStdString();
+    QDir::setCurrent(mail_.path());
+    return std::make_unique<vorn_htm>(ws_);
+  }
+  template <class T>
+  static T* child(QObject* w, const char* name) {
+    T* c = w->findChild<T*>(QString::fromLatin1(name));
+    if (!c) qFatal("no control %s", name);
+    return c;
+  }
+  static void select(vorn_htm& w, const QStringList& names) {
+    auto* list = child<QListWidget>(&w, "sel_fil");
+    for (int i = 0; i < list->count(); ++i) list->item(i)->setSelected(names.contains(list->item(i)->text()));
+  }
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(QFile::copy(kSamples + "ml-2004.mbx", mail_.filePath("ml-2004.mbx")));
+    QVERIFY(QFile::copy(kSamples + "attachments.mbx", mail_.filePath("attachments.mbx")));
+    write_file(mail_.filePath("OLD.MBX"), "From: a@example.jp\r\nSubject: x\r\n\r\nbody\r\n");
+    write_file(mail_.filePath("report.doc"), "not mail");
+    QVERIFY(QDir(mail_.path()).mkdir("sub.mbx"));
+    write_file(app_.filePath("vorn_htm.ini"), "KB_THRE=0\r\nML_RANK=1\r\n");
+  }
+
+  void startsWithItsCaptionsAndEmptyLabels() {
+    auto w = open_window();
+    QCOMPARE(w->windowTitle(), QStringLiteral("MBX→HTML"));
+    const struct {
+      const char* name;
+      const char* caption;
+    } frames[] = {{"FILE_SEL", "ファイル選択"}, {"frmFold", "出力先フォルダ"}, {"Frame1", "実行経過状況"}};
+    for (const auto& f : frames) QCOMPARE(child<QGroupBox>(w.get(), f.name)->title(), QString::fromUtf8(f.caption));
+    QCOMPARE(child<QPushButton>(w.get(), "jik_btn")->text(), QStringLiteral("実行"));
+    QCOMPARE(child<QPushButton>(w.get(), "end_btn")->text(), QStringLiteral("終了"));
+    QCOMPARE(child<QPushButton>(w.get(), "btnSelDir")->text(), QStringLiteral("..."));
+    const struct {
+      const char* name;
+      const char* caption;
+    } items[] = {{"m_jikkou", "実行(&E)"},
+                 {"m_end", "終了(&X)"},
+                 {"set_gamen", "設定画面(&G)"},
+                 {"m_readme", "vorn_htmについて(&B)"},
+                 {"m_version", "ﾊﾞｰｼﾞｮﾝ情報(&I)"}};
+    for (const auto& i : items) QCOMPARE(child<QAction>(w.get(), i.name)->text(), QString::fromUtf8(i.caption));
+    QCOMPARE(child<QLineEdit>(w.get(), "txtFold")->text(), QString());
+    QCOMPARE(child<QLabel>(w.get(), "Syori_no")->text(), QString());
+    QCOMPARE(child<QLabel>(w.get(), "Syosai_no")->text(), QString());
+    QCOMPARE(child<QLineEdit>(w.get(), "txtFold")->accessibleName(), QStringLiteral("出力先フォルダ"));
+    if (QFontDatabase::families().contains("IPAPGothic"))
+      QCOMPARE(child<QPushButton>(w.get(), "btnSelDir")->font().family(), QStringLiteral("IPAPGothic"));
+  }
+
+  // Mailbox files by extension in any letter case; folders and other files not.
+  void fileListShowsTheFolderMailboxes() {
+    auto w = open_window();
+    QCOMPARE(child<FolderTree>(w.get(), "sel_dir")->path(), mail_.path());
+    auto* list = child<QListWidget>(w.get(), "sel_fil");
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i) shown << list->item(i)->text();
+    QCOMPARE(shown, (QStringList{"OLD.MBX", "attachments.mbx", "ml-2004.mbx"}));
+    QCOMPARE(list->selectionMode(), QAbstractItemView::ExtendedSelection);
+  }
+
+  void aRunOnTwoFilesShowsItsStepsAsksAndOpensTheIndex() {
+    ScriptedHost host;
+    host.answers = {RunUi::Answer::Ok};
+    auto w = open_window();
+    select(*w, {"attachments.mbx", "ml-2004.mbx"});
+    const QString out = out_.filePath("two");
+    QVERIFY(QDir().mkdir(out));
+    child<QLineEdit>(w.get(), "txtFold")->setText(out + "/");
+    QSignalSpy steps(w.get(), &vorn_htm::step_text);
+    QSignalSpy done(w.get(), &vorn_htm::run_finished);
+    child<QPushButton>(w.get(), "jik_btn")->click();
+    // While it runs the execute commands are off, and a second start does nothing.
+    QVERIFY(!child<QPushButton>(w.get(), "jik_btn")->isEnabled());
+    QVERIFY(!child<QAction>(w.get(), "m_jikkou")->isEnabled());
+    w->m_jikkou_Click();
+    QVERIFY(done.wait(60000));
+    QCOMPARE(done.count(), 1);
+    QCOMPARE(done.at(0).at(0).toBool(), true);
+    QStringList shown;
+    for (const auto& s : steps) shown << s.at(0).toString();
+    shown.removeDuplicates();
+    QCOMPARE(shown, (QStringList{"(1／6)", "(2／6)", "(3／6)", "(4／6)", "(5／6)", "(6／6)"}));
+    QCOMPARE(host.boxes.size(), std::size_t{1});
+    QCOMPARE(host.boxes[0].title, QStringLiteral("結果表示"));
+    QCOMPARE(host.boxes[0].text, QString::fromStdString(Result_Question(out.toStdString())));
+    QVERIFY(host.boxes[0].text.startsWith("ディレクトリ：" + out + "配下に作成されました。\r"));
+    QCOMPARE(host.boxes[0].buttons, DialogHost::Buttons::OkCancel);
+    QCOMPARE(host.opened, QStringList{out + "/index.html"});
+    QVERIFY(QFile::exists(out + "/index.html"));
+    QCOMPARE(child<QLabel>(w.get(), "Syori_no")->text(), QString());
+    QCOMPARE(child<QLabel>(w.get(), "Syosai_no")->text(), QString());
+    QVERIFY(child<QPushButton>(w.get(), "jik_btn")->isEnabled());
+    QVERIFY(child<QAction>(w.get(), "m_jikkou")->isEnabled());
+  }
+
+  void nothingSelectedOnlyWarns() {
+    ScriptedHost host;
+    auto w = open_window();
+    const QString out = out_.filePath("none");
+    child<QLineEdit>(w.get(), "txtFold")->setText(out);
+    QSignalSpy done(w.get(), &vorn_htm::run_finished);
+    w->m_jikkou_Click();
+    QVERIFY(done.wait(30000));
+    QCOMPARE(host.texts(), QStringList{"ファイルが選択されていません。"});
+    QCOMPARE(host.boxes[0].title, QStringLiteral("警告"));
+    QVERIFY(!QFile::exists(out));
+  }
+
+  // The pop-up opens on a double click only when there is a history.
+  void historyPopUpNeedsAHistoryFile() {
+    ScriptedHost host;
+    auto w = open_window();
+    QFile::remove(app_.filePath("vorn_htm.his"));
+    auto* box = child<QLineEdit>(w.get(), "txtFold");
+    bool popped = false;
+    const auto watch = [&popped] {
+      QTimer::singleShot(50, [&popped] {
+        if (QWidget* m = QApplication::activeModalWidget()) {
+          popped = m->objectName() == "OutDir_sel";
+          m->close();
+        }
+      });
+    };
+    watch();
+    QTest::mouseDClick(box, Qt::LeftButton);
+    QTest::qWait(100);
+    QVERIFY(!popped);
+    write_file(app_.filePath("vorn_htm.his"), "/data/ml\r\n");
+    watch();
+    QTest::mouseDClick(box, Qt::LeftButton);
+    QVERIFY(popped);
+    QCOMPARE(box->text(), QString());
+  }
+
+  void anUnreadableVolumeGivesTheMessageAndGoesBack() {
+    ScriptedHost host;
+    auto w = open_window();
+    w->Fill_Drives({"/", "/no-such-volume"});
+    auto* drives = child<QComboBox>(w.get(), "sel_drv");
+    QCOMPARE(drives->currentText(), QStringLiteral("/"));
+    drives->setCurrentIndex(drives->findText("/no-such-volume"));
+    QCOMPARE(host.texts(), QStringList{"無効なドライブが選択されました。"});
+    QCOMPARE(host.boxes[0].title, QStringLiteral("エラー"));
+    QCOMPARE(drives->currentText(), QStringLiteral("/"));
+    QCOMPARE(w->Cur_Drive(), QStringLiteral("/"));
+    QCOMPARE(child<FolderTree>(w.get(), "sel_dir")->path(), mail_.path());
+  }
+
+  void helpMenuOpensTheHelpPage() {
+    ScriptedHost host;
+    auto w = open_window();
+    child<QAction>(w.get(), "m_readme")->trigger();
+    QCOMPARE(host.opened, QStringList{app_.filePath("help_vorn_htm.html")});
+  }
+
+  void colourSwitchInAnyCaseOpensOnlyThePicker() {
+    const struct {
+      std::vector<const char*> words;
+      bool picker;
+    } rows[] = {{{"/col"}, true},     {{"/COL"}, true},  {{"/Col"}, true},
+                {{"/colour"}, false}, {{"-col"}, false}, {{"/col", "x"}, false}};
+    for (const auto& r : rows) {
+      std::vector<char*> argv{const_cast<char*>("vorn_htm")};
+      for (const char* w : r.words) argv.push_back(const_cast<char*>(w));
+      QCOMPARE(Is_Colour_Switch(static_cast<int>(argv.size()), argv.data()), r.picker);
+    }
+    std::unique_ptr<QWidget> start = Make_Start_Window(ws_, true);
+    QVERIFY(qobject_cast<col_sel*>(start.get()));
+    for (QWidget* top : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<vorn_htm*>(top));
+  }
+
+  // Without a display the windows are not opened; the command line needs none.
+  void withoutADisplayOnlyTheCommandLineRuns() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+    const struct {
+      QStringList args;
+      int status;
+      const char* says;
+    } rows[] = {
+        {{}, 1, "DISPLAY"},
+        {{"/col"}, 1, "DISPLAY"},
+        {{"-i", mail_.filePath("nothing*.mbx"), "-o", out_.filePath("cli")}, 1, "ファイルが選択されていません。"}};
+    for (const auto& r : rows) {
+      QProcess p;
+      p.setProcessEnvironment(env);
+      p.start(QStringLiteral(VORN_BINARY), r.args);
+      QVERIFY(p.waitForFinished(30000));
+      QCOMPARE(p.exitCode(), r.status);
+      QVERIFY2(QString::fromUtf8(p.readAllStandardError()).contains(QString::fromUtf8(r.says)), r.says);
+    }
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
