@@ -156,14 +156,22 @@ TEST_F(IniRead, Failures) {
     EXPECT_EQ(scr.g_bgr_col.kept, "999999") << "the screen defaults were applied before the read";
   }
   {
-    SCOPED_TRACE("program folder missing");
+    SCOPED_TRACE("program folder cannot be made");
+    write_bytes(dir + "/file", "x");
     IniScreen scr;
-    const auto faults = Ini_Read(scr, dir + "/gone");
+    const auto faults = Ini_Read(scr, dir + "/file/gone");
     ASSERT_EQ(faults.size(), 2u);
     EXPECT_EQ(faults[0].proc, "Ini_Make");
     EXPECT_EQ(faults[0].number, 76);
     EXPECT_EQ(faults[1].proc, "Ini_Read");
-    EXPECT_EQ(faults[1].number, 53);
+    EXPECT_EQ(faults[1].number, 76);
+  }
+  {
+    // A per-user program folder not made yet is made for the default file.
+    SCOPED_TRACE("program folder missing");
+    IniScreen scr;
+    EXPECT_TRUE(Ini_Read(scr, dir + "/home/.config/vorn_htm").empty());
+    EXPECT_EQ(read_bytes(dir + "/home/.config/vorn_htm/vorn_htm.ini"), data_file("new_file.ini"));
   }
 }
 
