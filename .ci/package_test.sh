@@ -48,7 +48,7 @@ rm -f "$deb"
 [ -f "$deb" ] || fail "cpack made no $deb"
 dpkg-deb --field "$deb" Package Version Architecture Depends
 if grep -q '^VORN_WINDOWS:BOOL=ON' "$build/CMakeCache.txt"; then
-  dpkg-deb --field "$deb" Depends | grep -q 'fonts-ipafont-gothic' || fail "the window build must depend on the IPA fonts"
+  dpkg-deb --field "$deb" Depends | grep -q 'fonts-ipafont-gothic.*libqt6svg6' || fail "the window build must depend on the IPA fonts and the SVG plugins"
 fi
 
 echo "== lintian"

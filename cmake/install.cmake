@@ -81,8 +81,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION mail)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 if(VORN_WINDOWS)
-  # The windows draw their Japanese text in the IPA fonts.
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-mincho, fonts-ipafont-gothic")
+  # The windows draw their Japanese text in the IPA fonts, and their icon
+  # through Qt's SVG plugins, which the program loads without linking them.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-mincho, fonts-ipafont-gothic, libqt6svg6")
 endif()
 # Files and folders owned by root, whoever builds the package.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
