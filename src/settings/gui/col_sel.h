@@ -1,8 +1,18 @@
-// The colour picker "COLOR_SELECT" (being built).
+// The colour picker "COLOR_SELECT": three bars mix red, green and blue; the
+// swatch and its six-digit code follow them. The shared colour text is the
+// only channel to the caller: on entry it holds the start colour (six
+// hexadecimal digits, red first, no "#"); "OK" leaves the code shown (upper
+// case), "CANSEL" an empty text; the window's close box (and Esc) leave it
+// as the caller put it.
 #pragma once
 
 #include <QDialog>
 #include <QString>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class QScrollBar;
 
 class col_sel : public QDialog {
   Q_OBJECT
@@ -10,6 +20,21 @@ class col_sel : public QDialog {
  public:
   explicit col_sel(QString& shared_colour, QWidget* parent = nullptr);
 
+ public slots:
+  // Repaints the swatch and the code from the three bars.
+  void Color_Set();
+
+ private slots:
+  void ok_btn_Click();
+  void can_btn_Click();
+
  private:
+  QScrollBar* bar(const char* name, const QString& caption);
+
   QString& shared_;
+  QScrollBar* r_sel_;
+  QScrollBar* g_sel_;
+  QScrollBar* b_sel_;
+  QFrame* col_dsp_;
+  QLabel* val_col_;
 };
