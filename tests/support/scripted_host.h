@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <deque>
 #include <optional>
+#include <utility>
 
 #include "dialogs/dialog_host.h"
 
@@ -33,7 +34,7 @@ class ScriptedHost : public DialogHost {
   std::optional<QString> input(QWidget*, const QString& title, const QString& prompt) override {
     boxes.push_back({title, prompt, Icon::Question, Buttons::OkCancel});
     if (inputs.empty()) return std::nullopt;
-    std::optional<QString> a = inputs.front();
+    std::optional<QString> a = std::exchange(inputs.front(), std::nullopt);
     inputs.pop_front();
     return a;
   }

@@ -1,0 +1,285 @@
+#include "dialogs/dir_sel.h"
+
+#include <sys/stat.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStorageInfo>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cerrno>
+
+#include "core/file_ops.h"
+#include "dialogs/dialog_host.h"
+#include "dialogs/parent_dir.h"
+#include "dialogs/program_look.h"
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+
+// The drives of this platform: the mounted volumes that are ready, by their
+// root paths, sorted, each once. A volume mounted over a file (a container's
+// bind-mounted /etc/hosts) is no place for folders and is left out.
+QStringList drive_roots() {
+  QStringList roots;
+  for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
+    if (!v.isValid() || !v.isReady()) continue;
+    const QString root = v.rootPath();
+    if (QFileInfo(root).isDir() && !roots.contains(root)) roots.push_back(root);
+  }
+  if (!roots.contains("/")) roots.push_back("/");
+  roots.sort();
+  return roots;
+}
+
+// An absolute path without "." or ".." steps and without a trailing "/".
+QString clean(const QString& path) { return QDir::cleanPath(QDir(path).absolutePath()); }
+
+bool lies_in(const QString& folder, const QString& root) {
+  return root == "/" || folder == root || folder.startsWith(root + "/");
+}
+
+// A volume the folder list can show: there, ready, and its root readable.
+bool readable_volume(const QString& root) {
+  const QFileInfo info(root);
+  if (!info.isDir() || !info.isReadable() || !info.isExecutable()) return false;
+  const QStorageInfo volume(root);
+  return volume.isValid() && volume.isReady();
+}
+
+}  // namespace
+
+dir_sel::dir_sel(QLineEdit* txtFold, const std::string& Help_Dir, QWidget* parent)
+    : QDialog(parent), txtFold_(txtFold), help_dir_(From_Utf8(Help_Dir)) {
+  setObjectName("dir_sel");
+  setWindowTitle("フォルダ選択");
+  setWindowIcon(Program_Icon());
+
+  auto* menus = new QMenuBar(this);
+  QMenu* command = Named(menus->addMenu("ｺﾏﾝﾄﾞ(&C)"), "mnu_command", "ｺﾏﾝﾄﾞ");
+  QAction* add = command->addAction("新規作成(&A)");
+  add->setObjectName("mnu_add");
+  QAction* del = command->addAction("削除(&D)");
+  del->setObjectName("mnu_del");
+  command->addSeparator()->setObjectName("mnu_kugiri");
+  QAction* kakutei = command->addAction("確定(&S)");
+  kakutei->setObjectName("mnu_kakutei");
+  QAction* cansel = command->addAction("CANSEL(&C)");
+  cansel->setObjectName("mnu_cansel");
+  QMenu* help = Named(menus->addMenu("ﾍﾙﾌﾟ(&H)"), "mnu_help", "ﾍﾙﾌﾟ");
+  QAction* setsumei = help->addAction("画面説明(&H)");
+  setsumei->setObjectName("mnu_setsumei");
+
+  sel_dir_ = Named(new QTreeWidget(this), "sel_dir", "フォルダ");
+  sel_dir_->setHeaderHidden(true);
+  sel_dir_->setColumnCount(1);
+  sel_dir_->setUniformRowHeights(true);  // a folder of many thousand subfolders lays out at once
+  sel_dir_->setExpandsOnDoubleClick(false);
+  sel_dir_->setItemsExpandable(false);
+  sel_dir_->setRootIsDecorated(false);
+  sel_dir_->setIndentation(16);
+  sel_dir_->installEventFilter(this);
+
+  sel_drv_ = Named(new QComboBox(this), "sel_drv", "ドライブ");
+  sel_drv_->addItems(drive_roots());
+
+  QPushButton* btnAdd = Named(new QPushButton("新規作成", this), "btnAdd", "新規作成");
+  QPushButton* btnDel = Named(new QPushButton("削 除", this), "btnDel", "削除");
+  QPushButton* btnKakutei = Named(new QPushButton("確 定", this), "btnKakutei", "確定");
+  QPushButton* btnCansel = Named(new QPushButton("CANSEL", this), "btnCansel", "CANSEL");
+  // Enter belongs to the folder list (it opens the highlighted folder), not
+  // to whichever button comes first.
+  for (QPushButton* b : {btnAdd, btnDel, btnKakutei, btnCansel}) b->setAutoDefault(false);
+
+  auto* buttons = new QHBoxLayout;
+  for (QPushButton* b : {btnAdd, btnDel, btnKakutei, btnCansel}) buttons->addWidget(b);
+  auto* layout = new QVBoxLayout(this);
+  layout->setMenuBar(menus);
+  layout->addWidget(sel_dir_, 1);
+  layout->addWidget(sel_drv_);
+  layout->addLayout(buttons);
+
+  connect(btnAdd, &QPushButton::clicked, this, &dir_sel::btnAdd_Click);
+  connect(btnDel, &QPushButton::clicked, this, &dir_sel::btnDel_Click);
+  connect(btnKakutei, &QPushButton::clicked, this, &dir_sel::btnKakutei_Click);
+  connect(btnCansel, &QPushButton::clicked, this, &dir_sel::btnCansel_Click);
+  connect(add, &QAction::triggered, this, &dir_sel::btnAdd_Click);
+  connect(del, &QAction::triggered, this, &dir_sel::btnDel_Click);
+  connect(kakutei, &QAction::triggered, this, &dir_sel::btnKakutei_Click);
+  connect(cansel, &QAction::triggered, this, &dir_sel::btnCansel_Click);
+  connect(setsumei, &QAction::triggered, this, &dir_sel::mnu_setsumei_Click);
+  connect(sel_drv_, &QComboBox::currentIndexChanged, this, &dir_sel::sel_drv_Change);
+  connect(sel_dir_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { open_item(item); });
+
+  // The process's current folder; should it be gone, the nearest folder above.
+  QString start = clean(QDir::currentPath());
+  while (!QFileInfo(start).isDir() && start != "/") start = From_Utf8(::Parent_Dir(To_Utf8(start)));
+  show_folder(start);
+  resize(380, 440);
+}
+
+bool dir_sel::set_open_folder(const QString& folder) { return show_folder(clean(folder)); }
+
+QString dir_sel::volume_of(const QString& folder) const {
+  QString best = "/";
+  for (int i = 0; i < sel_drv_->count(); ++i) {
+    const QString root = sel_drv_->itemText(i);
+    if (lies_in(folder, root) && root.size() > best.size()) best = root;
+  }
+  return best;
+}
+
+QString dir_sel::Parent_Dir() const {
+  if (open_ == volume_of(open_)) return open_;
+  return From_Utf8(::Parent_Dir(To_Utf8(open_)));
+}
+
+bool dir_sel::show_folder(const QString& folder) {
+  if (!QFileInfo(folder).isDir()) return false;
+  const QString root = volume_of(folder);
+  const QIcon open_icon = style()->standardIcon(QStyle::SP_DirOpenIcon);
+  const QIcon closed_icon = style()->standardIcon(QStyle::SP_DirClosedIcon);
+
+  sel_dir_->clear();
+  auto* item = new QTreeWidgetItem(QStringList{root});
+  item->setData(0, kPathRole, root);
+  item->setIcon(0, open_icon);
+  sel_dir_->addTopLevelItem(item);
+  // One entry per step from the root down to the folder.
+  QString path = root;
+  const QString below = folder.mid(root == "/" ? 1 : root.size() + 1);
+  for (const QString& name : below.split('/', Qt::SkipEmptyParts)) {
+    path = path == "/" ? "/" + name : path + "/" + name;
+    auto* step = new QTreeWidgetItem(item, QStringList{name});
+    step->setData(0, kPathRole, path);
+    step->setIcon(0, open_icon);
+    item->setExpanded(true);
+    item = step;
+  }
+  QFont bold = item->font(0);
+  bold.setBold(true);
+  item->setFont(0, bold);
+
+  // Its subfolders, read in one listing; hidden ones are left out.
+  QDir dir(folder);
+  const QStringList names = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+  QList<QTreeWidgetItem*> children;
+  children.reserve(names.size());
+  const QString prefix = folder == "/" ? "/" : folder + "/";
+  for (const QString& name : names) {
+    auto* child = new QTreeWidgetItem(QStringList{name});
+    child->setData(0, kPathRole, prefix + name);
+    child->setIcon(0, closed_icon);
+    children.push_back(child);
+  }
+  item->addChildren(children);
+  item->setExpanded(true);
+  sel_dir_->setCurrentItem(item);
+  sel_dir_->scrollToItem(item);
+
+  open_ = folder;
+  drive_folder_[root] = folder;
+  select_drive(root);
+  last_good_drive_ = root;
+  return true;
+}
+
+void dir_sel::open_item(QTreeWidgetItem* item) {
+  if (!item) return;
+  // A folder removed since the list was read: the nearest folder above it.
+  QString folder = item->data(0, kPathRole).toString();
+  while (!show_folder(folder)) {
+    if (folder == "/") return;
+    folder = From_Utf8(::Parent_Dir(To_Utf8(folder)));
+  }
+}
+
+void dir_sel::select_drive(const QString& drive) {
+  selecting_drive_ = true;
+  sel_drv_->setCurrentIndex(sel_drv_->findText(drive));
+  selecting_drive_ = false;
+}
+
+void dir_sel::refuse(const QString& text) { Dialog_Host().message(this, "エラー", text, DialogHost::Icon::Critical); }
+
+void dir_sel::sel_drv_Change() {
+  if (selecting_drive_) return;
+  const QString drive = sel_drv_->currentText();
+  bool ok = readable_volume(drive);
+  if (ok) {
+    // The folder last open on that drive, or the nearest folder above it.
+    QString folder = drive_folder_.value(drive, drive);
+    while (!QFileInfo(folder).isDir() && folder != drive) folder = From_Utf8(::Parent_Dir(To_Utf8(folder)));
+    ok = show_folder(folder);
+  }
+  if (!ok) {
+    refuse("無効なドライブが選択されました。");
+    select_drive(last_good_drive_);
+  }
+}
+
+void dir_sel::btnAdd_Click() {
+  const std::optional<QString> name = Dialog_Host().input(this, "vorn_htm", "新規作成するフォルダ名を入力して下さい。");
+  if (!name || name->isEmpty()) return;
+  if (name->contains('/')) return refuse("フォルダ名に「/」は使えません。");
+  if (*name == "." || *name == "..") return refuse("「.」と「..」はフォルダ名に使えません。");
+  if (name->contains(QChar(0))) return refuse("フォルダ名に使えない文字が含まれています。");
+  const QString path = open_ == "/" ? "/" + *name : open_ + "/" + *name;
+  if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0) {
+    const int err = errno;
+    return refuse(path + " を作成出来ませんでした。\r" + From_Utf8(error_reason(err)));
+  }
+  show_folder(Parent_Dir());
+}
+
+void dir_sel::btnDel_Click() {
+  const QString folder = open_;
+  if (!QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot).isEmpty())
+    return refuse("空のフォルダ以外は削除出来ません。");
+  // The root of a volume is never removed: say so without asking first.
+  const bool root = folder == volume_of(folder);
+  if (!root &&
+      Dialog_Host().message(this, "確認", folder + " を削除します。よろしいですか？", DialogHost::Icon::Question,
+                            DialogHost::Buttons::OkCancel) != DialogHost::Answer::Ok)
+    return;
+  if (root || !QDir().rmdir(folder)) {
+    refuse("フォルダの削除に失敗しました。");
+    select_drive(last_good_drive_);
+    return;
+  }
+  show_folder(Parent_Dir());
+}
+
+void dir_sel::btnKakutei_Click() {
+  if (txtFold_) txtFold_->setText(open_);
+  accept();
+}
+
+void dir_sel::btnCansel_Click() { reject(); }
+
+void dir_sel::mnu_setsumei_Click() { Dialog_Host().open(this, help_dir_ + "/help_dir_sel.html"); }
+
+bool dir_sel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == sel_dir_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      open_item(sel_dir_->currentItem());
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
