@@ -54,6 +54,8 @@ class ini_gmn : public QDialog {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // Esc does not close the screen: it would drop the edits unasked.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void build();

@@ -512,6 +512,19 @@ class IniGmnTest : public QObject {
       QVERIFY(read_ini() == before);
   }
 
+  // Esc is no way of closing: the edits stay, nothing is asked.
+  void escape_keeps_the_screen_open() {
+    ScriptedHost host;
+    auto w = open_screen();
+    show_active(*w);
+    QTest::mouseClick(get<QCheckBox>(*w, "g_mn_adrs"), Qt::LeftButton);
+    QTest::keyClick(get<QLineEdit>(*w, "g_rep_mrk"), Qt::Key_Escape);
+    QTest::keyClick(w.get(), Qt::Key_Escape);
+    QVERIFY(w->isVisible());
+    QVERIFY(w->changed());
+    QVERIFY(host.boxes.empty());
+  }
+
   void title_boxes_saved_trimmed_without_blank_ones() {
     ScriptedHost host;
     auto w = open_screen();
