@@ -3,13 +3,11 @@
 #include <sys/stat.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -19,7 +17,6 @@
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <cerrno>
 
 #include "core/file_ops.h"
@@ -61,6 +58,16 @@ bool readable_volume(const QString& root) {
   return volume.isValid() && volume.isReady();
 }
 
+// The folder list: the path down to the open folder stays open, so it draws
+// no expand or collapse marks, only the indentation.
+class FolderList : public QTreeWidget {
+ public:
+  using QTreeWidget::QTreeWidget;
+
+ protected:
+  void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
+};
+
 }  // namespace
 
 dir_sel::dir_sel(QLineEdit* txtFold, const std::string& Help_Dir, QWidget* parent)
@@ -84,7 +91,7 @@ dir_sel::dir_sel(QLineEdit* txtFold, const std::string& Help_Dir, QWidget* paren
   QAction* setsumei = help->addAction("画面説明(&H)");
   setsumei->setObjectName("mnu_setsumei");
 
-  sel_dir_ = Named(new QTreeWidget(this), "sel_dir", "フォルダ");
+  sel_dir_ = Named(new FolderList(this), "sel_dir", "フォルダ");
   sel_dir_->setHeaderHidden(true);
   sel_dir_->setColumnCount(1);
   sel_dir_->setUniformRowHeights(true);  // a folder of many thousand subfolders lays out at once

@@ -88,6 +88,17 @@ bool OutDir_sel::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
+  if (watched == lstFileSel_ && event->type() == QEvent::FocusIn) {
+    // The list makes its first entry current as it takes the focus, which
+    // looks like a choice that Enter would take. Nothing is chosen until the
+    // user chooses; show none.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          if (lstFileSel_->selectedItems().isEmpty()) lstFileSel_->selectionModel()->clearCurrentIndex();
+        },
+        Qt::QueuedConnection);
+  }
   if (watched == lstFileSel_->viewport() && event->type() == QEvent::MouseButtonPress) {
     const auto* mouse = static_cast<QMouseEvent*>(event);
     if (mouse->button() == Qt::RightButton) {

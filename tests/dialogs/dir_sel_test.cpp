@@ -280,6 +280,8 @@ class DirSelTest : public QObject {
                              << "「.」と「..」はフォルダ名に使えません";
     QTest::newRow("name in use") << "taken"
                                  << "/old/taken を作成出来ませんでした。\r同じ名前のものが既にあります";
+    QTest::newRow("open folder removed meanwhile") << "gone/x"
+                                                   << "";  // filled in below
     QTest::newRow("no permission") << "locked/x"
                                    << "";  // filled in below: inside a read-only folder
   }
@@ -297,12 +299,20 @@ class DirSelTest : public QObject {
       name = "x";
       says = "/old/locked/x を作成出来ませんでした。\rアクセスが許可されていません";
     }
+    const bool remove_open = name == "gone/x";
+    if (remove_open) {
+      open += "/gone";
+      make_folder(open);
+      name = "x";
+      says = "/old/gone/x を作成出来ませんでした。\rファイルまたはフォルダがありません";
+    }
     const QStringList before = QDir(open).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     ScriptedHost host;
     host.inputs = {name};
     dir_sel d(nullptr, "/help");
     d.set_open_folder(open);
     d.show();
+    if (remove_open) QVERIFY(QDir(open).removeRecursively());
     click(d, "btnAdd");
     QFile::setPermissions(open, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 

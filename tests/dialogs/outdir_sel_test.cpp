@@ -60,7 +60,10 @@ class OutDirSelTest : public QObject {
     QCOMPARE(pop.geometry().topLeft(), at);
     QCOMPARE(list->geometry(), QRect(QPoint(0, 0), pop.size()));
     QVERIFY(list->width() >= list->fontMetrics().horizontalAdvance(three_[1]));
+    // Nothing is chosen yet, and nothing looks chosen: no entry is current.
+    QTest::qWait(0);
     QVERIFY(list->selectedItems().isEmpty());
+    QCOMPARE(list->currentItem(), nullptr);
   }
 
   void input_data() {
