@@ -85,6 +85,10 @@ for f in /usr/share/applications/vorn_htm.desktop /usr/share/icons/hicolor/scala
   /usr/share/man/man1/vorn_htm.1.gz /usr/share/vorn_htm/vorn_htm.ini; do
   [ -f "$f" ] || fail "$f not installed"
 done
+for page in help/*.html; do
+  [ -f "$page" ] || continue
+  [ -f "/usr/share/vorn_htm/$(basename "$page")" ] || fail "help page $(basename "$page") not installed"
+done
 desktop-file-validate /usr/share/applications/vorn_htm.desktop
 appstreamcli validate --no-net /usr/share/metainfo/*vorn_htm*.metainfo.xml
 man -w vorn_htm | grep -q '/usr/share/man/man1/vorn_htm.1' || fail "man does not find vorn_htm"
