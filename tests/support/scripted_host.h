@@ -2,8 +2,10 @@
 // boxes from queues, and records every box and every "open".
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
+#include <QThread>
 #include <deque>
 #include <optional>
 #include <utility>
@@ -24,6 +26,7 @@ class ScriptedHost : public DialogHost {
   ScriptedHost& operator=(const ScriptedHost&) = delete;
 
   Answer message(QWidget*, const QString& title, const QString& text, Icon icon, Buttons buttons) override {
+    note_thread();
     boxes.push_back({title, text, icon, buttons});
     if (buttons == Buttons::Ok) return Answer::Ok;
     if (answers.empty()) return Answer::Cancel;
@@ -38,7 +41,10 @@ class ScriptedHost : public DialogHost {
     inputs.pop_front();
     return a;
   }
-  void open(QWidget*, const QString& target) override { opened.push_back(target); }
+  void open(QWidget*, const QString& target) override {
+    note_thread();
+    opened.push_back(target);
+  }
 
   // The texts of the boxes shown so far.
   QStringList texts() const {
@@ -47,11 +53,16 @@ class ScriptedHost : public DialogHost {
     return t;
   }
 
+  // Boxes and opens asked for from a thread other than the window thread.
+  int off_thread = 0;
   std::deque<Answer> answers;                 // for boxes with a choice; Cancel when empty
   std::deque<std::optional<QString>> inputs;  // for input boxes; cancelled when empty
   std::vector<Box> boxes;
   QStringList opened;
 
  private:
+  void note_thread() {
+    if (QThread::currentThread() != QCoreApplication::instance()->thread()) ++off_thread;
+  }
   DialogHost* before_ = nullptr;
 };

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cstdio>
 
 #include "core/workspace.h"
 #include "run/gui/folder_tree.h"
@@ -27,6 +28,11 @@
 namespace {
 
 const QString kSamples = QStringLiteral(VORN_SOURCE_DIR "/samples/");
+
+QByteArray read_all(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 void write_file(const QString& path, const QByteArray& bytes) {
   QFile f(path);
@@ -57,6 +63,23 @@ class MainWindowTest : public QObject {
   static void select(vorn_htm& w, const QStringList& names) {
     auto* list = child<QListWidget>(&w, "sel_fil");
     for (int i = 0; i < list->count(); ++i) list->item(i)->setSelected(names.contains(list->item(i)->text()));
+  }
+
+  void end_during_run_child() {
+    ScriptedHost host;
+    const QString folder = qEnvironmentVariable("VORN_END_DURING_RUN");
+    ws_.App_Dir = ws_.Sample_Dir = ws_.Help_Dir = app_.path().toStdString();
+    QDir::setCurrent(folder);
+    vorn_htm w(ws_);
+    select(w, {"big.mbx"});
+    QVERIFY(QDir().mkdir(folder + "/out"));
+    child<QLineEdit>(&w, "txtFold")->setText(folder + "/out");
+    w.jik_btn_Click();
+    QTest::qWait(200);
+    QVERIFY(w.running());
+    std::puts("ending during the run");
+    child<QPushButton>(&w, "end_btn")->click();
+    std::puts("still here");
   }
 
  private slots:
@@ -136,11 +159,67 @@ class MainWindowTest : public QObject {
     QVERIFY(host.boxes[0].text.startsWith("ディレクトリ：" + out + "配下に作成されました。\r"));
     QCOMPARE(host.boxes[0].buttons, DialogHost::Buttons::OkCancel);
     QCOMPARE(host.opened, QStringList{out + "/index.html"});
+    QCOMPARE(host.off_thread, 0);
     QVERIFY(QFile::exists(out + "/index.html"));
     QCOMPARE(child<QLabel>(w.get(), "Syori_no")->text(), QString());
     QCOMPARE(child<QLabel>(w.get(), "Syosai_no")->text(), QString());
     QVERIFY(child<QPushButton>(w.get(), "jik_btn")->isEnabled());
     QVERIFY(child<QAction>(w.get(), "m_jikkou")->isEnabled());
+  }
+
+  // The run's own question comes up on the window thread, and the run goes
+  // on with the answer: appending keeps the earlier messages.
+  void theAppendQuestionIsAnsweredOnTheWindowThread() {
+    ScriptedHost host;
+    host.answers = {RunUi::Answer::Cancel, RunUi::Answer::Yes, RunUi::Answer::Cancel};
+    auto w = open_window();
+    const QString out = out_.filePath("append");
+    QVERIFY(QDir().mkdir(out));
+    child<QLineEdit>(w.get(), "txtFold")->setText(out);
+    QSignalSpy done(w.get(), &vorn_htm::run_finished);
+    select(*w, {"ml-2004.mbx"});
+    w->jik_btn_Click();
+    QVERIFY(done.wait(60000));
+    const QByteArray first = read_all(out + "/menu.html");
+    select(*w, {"OLD.MBX"});
+    w->jik_btn_Click();
+    QVERIFY(done.wait(60000));
+    QCOMPARE(done.at(1).at(0).toBool(), true);
+    QCOMPARE(host.boxes.size(), std::size_t{3});
+    QCOMPARE(host.boxes[1].title, QStringLiteral("確認"));
+    QVERIFY(host.boxes[1].text.startsWith(out + "配下に既にファイルが存在します。"));
+    QCOMPARE(host.boxes[1].buttons, DialogHost::Buttons::YesNoCancel);
+    QCOMPARE(host.off_thread, 0);
+    QVERIFY(read_all(out + "/menu.html").size() > first.size());
+  }
+
+  // "終了" during a run ends the program at once. Run in a child process
+  // (this same test program, told so by the environment), since it ends.
+  void endDuringARunEndsTheProgramAtOnce() {
+    if (qEnvironmentVariableIsSet("VORN_END_DURING_RUN")) {
+      end_during_run_child();
+      return;
+    }
+    QTemporaryDir big;
+    QFile mbox(big.filePath("big.mbx"));
+    QVERIFY(mbox.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 20000; ++i)
+      mbox.write(QStringLiteral("From: u%1@example.jp\r\nSubject: m%1\r\nMessage-ID: <%1@x>\r\n\r\nbody %1\r\n.\r\n")
+                     .arg(i)
+                     .toUtf8());
+    mbox.close();
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VORN_END_DURING_RUN", big.path());
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {"endDuringARunEndsTheProgramAtOnce"});
+    QVERIFY(child.waitForFinished(60000));
+    const QString said = QString::fromUtf8(child.readAllStandardOutput() + child.readAllStandardError());
+    QVERIFY2(said.contains("ending during the run"), qPrintable(said));
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), 0);
+    QVERIFY(!said.contains("still here"));
+    QVERIFY(!QFile::exists(big.filePath("out/menu.html")));  // it ended before the run did
   }
 
   void nothingSelectedOnlyWarns() {
