@@ -1,5 +1,6 @@
 #include "dialogs/dialog_host.h"
 
+#include <QAbstractButton>
 #include <QDesktopServices>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -43,6 +44,14 @@ class QtDialogHost : public DialogHost {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     }
+    // The buttons in Japanese, as the questions name them ("[はい]", "[ｷｬﾝｾﾙ]").
+    const struct {
+      QMessageBox::StandardButton button;
+      const char* caption;
+    } captions[] = {
+        {QMessageBox::Yes, "はい(&Y)"}, {QMessageBox::No, "いいえ(&N)"}, {QMessageBox::Cancel, "キャンセル"}};
+    for (const auto& c : captions)
+      if (QAbstractButton* b = box.button(c.button)) b->setText(QString::fromUtf8(c.caption));
     switch (box.exec()) {
       case QMessageBox::Ok:
         return Answer::Ok;
@@ -56,10 +65,14 @@ class QtDialogHost : public DialogHost {
   }
 
   std::optional<QString> input(QWidget* owner, const QString& title, const QString& prompt) override {
-    bool ok = false;
-    QString text = QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, QString(), &ok);
-    if (!ok) return std::nullopt;
-    return text;
+    QInputDialog box(owner);
+    box.setObjectName("input_box");
+    box.setWindowTitle(title);
+    box.setLabelText(prompt);
+    box.setOkButtonText(QStringLiteral("OK"));
+    box.setCancelButtonText(QStringLiteral("キャンセル"));
+    if (box.exec() != QDialog::Accepted) return std::nullopt;
+    return box.textValue();
   }
 
   void open(QWidget*, const QString& target) override { QDesktopServices::openUrl(QUrl(Open_Url(target))); }
