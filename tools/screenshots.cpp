@@ -44,13 +44,15 @@ int main(int argc, char** argv) {
     std::fputs("usage: vorn_screenshots OUTPUT-FOLDER\n", stderr);
     return 2;
   }
-  const QString out = QString::fromLocal8Bit(argv[1]);
+  const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();  // before the folder changes
   QDir().mkpath(out);
   const QString source = QStringLiteral(VORN_SOURCE_DIR);
 
   // A program folder with the sample settings and a history, and a folder
   // of mailboxes to choose from.
-  QTemporaryDir app_dir, mail;
+  // (The mail folder stands in the home folder, so that the folder tree
+  // shows a home rather than the temporary files of other programs.)
+  QTemporaryDir app_dir, mail(QDir::homePath() + "/メール-XXXXXX");
   QFile::copy(source + "/samples/vorn_htm.ini", app_dir.filePath("vorn_htm.ini"));
   QFile his(app_dir.filePath("vorn_htm.his"));
   if (his.open(QIODevice::WriteOnly)) his.write("/home/user/archive/ml-2004\r\n/srv/www/ml\r\n/home/user/web/mail\r\n");
