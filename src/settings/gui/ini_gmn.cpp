@@ -61,10 +61,9 @@ ini_gmn::ini_gmn(const std::string& App_Dir, const std::string& Sample_Dir, cons
   if (faults.empty()) changed_ = false;
 }
 
-void ini_gmn::build() {
+// Left column: threads, list items, subject details, page items.
+QLayout* ini_gmn::make_left_column() {
   auto set_changed = [this] { changed_ = true; };
-
-  // Left column: threads, list items, subject details, page items.
   auto* thread = group("grp_thread", "スレッド関係");
   g_s_title_ = check("g_s_title", "タイトルでスレッドを結び付ける");
   auto* no_link = group("grp_title_d", "結び付けしないタイトル");
@@ -99,7 +98,13 @@ void ini_gmn::build() {
   page_layout->addWidget(g_kob_to_ = check("g_kob_to", "受信者を表示する"));
   page_layout->addWidget(g_kob_thre_ = check("g_kob_thre", "関連スレッド"));
 
-  // Right column: frames, colours, quote markers, size, date format, others.
+  auto* column = new QVBoxLayout;
+  for (QWidget* w : {thread, list, subject, page}) column->addWidget(w);
+  column->addStretch();
+  return column;
+}
+
+QGroupBox* ini_gmn::make_frame_group() {
   auto* frame = group("grp_frame", "フレーム表示形式");
   g_frm_sayuu_ = Named(new QRadioButton("左右分割"), "g_frm_sayuu", "左右分割");
   g_frm_jouge_ = Named(new QRadioButton("上下分割"), "g_frm_jouge", "上下分割");
@@ -115,6 +120,11 @@ void ini_gmn::build() {
   frame_layout->addWidget(iti_label, 1, 0);
   frame_layout->addWidget(g_iti_per_, 1, 1, Qt::AlignLeft);
 
+  return frame;
+}
+
+// The swatch with its four labels, and the five colour buttons.
+QGroupBox* ini_gmn::make_colour_group() {
   auto* colours = group("grp_colour", "表示色");
   g_bgr_col_ = Named(new QFrame, "g_bgr_col", "背景色");
   g_bgr_col_->setFrameShape(QFrame::Box);
@@ -145,6 +155,10 @@ void ini_gmn::build() {
   colour_layout->addWidget(g_bgr_col_, 1);
   colour_layout->addLayout(colour_buttons);
 
+  return colours;
+}
+
+QGroupBox* ini_gmn::make_quote_group() {
   auto* quote = group("grp_rep_mrk", "引用文識別文字");
   g_rep_mrk_ = box("g_rep_mrk", "左記のいずれかを含む行を引用文とする");
   g_rep_mrk_->setMaximumWidth(g_rep_mrk_->fontMetrics().horizontalAdvance("0000000000"));
@@ -155,6 +169,10 @@ void ini_gmn::build() {
   quote_layout->addWidget(g_rep_mrk_);
   quote_layout->addWidget(quote_label, 1);
 
+  return quote;
+}
+
+QGroupBox* ini_gmn::make_size_group() {
   auto* size = group("grp_size", "文字サイズ");
   g_ft_size_ = Named(new QLabel("2"), "g_ft_size", "文字サイズ");
   g_ft_size_->setAlignment(Qt::AlignCenter);
@@ -172,6 +190,10 @@ void ini_gmn::build() {
   size_layout->addWidget(Named(new QLabel("（標準＝２）"), "lbl_ft_size", "（標準＝２）"));
   size_layout->addStretch();
 
+  return size;
+}
+
+QGroupBox* ini_gmn::make_date_group() {
   auto* date = group("grp_date", "時刻表示形式");
   g_date_format_ = box("g_date_format", "日付、時間の表示形式");
   g_date_format_->setText("yyyy-mm-dd hh:nn:ss");
@@ -181,27 +203,38 @@ void ini_gmn::build() {
   date_layout->addWidget(date_label);
   date_layout->addWidget(g_date_format_, 1);
 
+  return date;
+}
+
+// Right column: frames, colours, quote markers, size, date format, others.
+QLayout* ini_gmn::make_right_column() {
+  QGroupBox* frame = make_frame_group();
+  QGroupBox* colours = make_colour_group();
+  QGroupBox* quote = make_quote_group();
+  QGroupBox* size = make_size_group();
+  QGroupBox* date = make_date_group();
   auto* other = group("grp_other", "その他の設定");
   (new QVBoxLayout(other))->addWidget(g_ml_rank_ = check("g_ml_rank", "発信者の発言数ランキングを作成する"));
   auto* attach = group("grp_attach", "添付ファイルの設定");
   (new QVBoxLayout(attach))->addWidget(g_te_file_ = check("g_te_file", "添付ファイルを展開する"));
 
+  auto* column = new QVBoxLayout;
+  for (QWidget* w : {frame, colours, quote, size, date, other, attach}) column->addWidget(w);
+  column->addStretch();
+  return column;
+}
+
+// Every edit of a box, check box or option button sets the changed flag.
+void ini_gmn::track_changes() {
+  auto set_changed = [this] { changed_ = true; };
   for (QCheckBox* c : {g_s_title_, g_mn_subj_, g_mn_date_, g_mn_hasn_, g_mn_adrs_, g_sbj_kak_, g_sbj_res_, g_kob_subj_,
                        g_kob_date_, g_kob_from_, g_kob_to_, g_kob_thre_, g_ml_rank_, g_te_file_})
     connect(c, &QCheckBox::clicked, this, set_changed);
   for (QRadioButton* r : {g_frm_sayuu_, g_frm_jouge_}) connect(r, &QRadioButton::clicked, this, set_changed);
   for (QLineEdit* e : {g_rep_mrk_, g_date_format_, g_iti_per_}) connect(e, &QLineEdit::textChanged, this, set_changed);
+}
 
-  auto* left = new QVBoxLayout;
-  for (QWidget* w : {thread, list, subject, page}) left->addWidget(w);
-  left->addStretch();
-  auto* right = new QVBoxLayout;
-  for (QWidget* w : {frame, colours, quote, size, date, other, attach}) right->addWidget(w);
-  right->addStretch();
-  auto* columns = new QHBoxLayout;
-  columns->addLayout(left, 1);
-  columns->addLayout(right, 1);
-
+QLayout* ini_gmn::make_buttons() {
   auto* sav = button("sav_btn", "保存");
   auto* sam = button("sam_btn", "サンプル表示");
   auto* end = button("end_btn", "終了");
@@ -212,6 +245,10 @@ void ini_gmn::build() {
   buttons->addStretch();
   for (QPushButton* b : {sav, sam, end}) buttons->addWidget(b);
 
+  return buttons;
+}
+
+QMenuBar* ini_gmn::make_menus() {
   auto* menus = Named(new QMenuBar, "menu_bar", "");
   QMenu* command = menus->addMenu("ｺﾏﾝﾄﾞ(&C)");
   command->setObjectName("mnu_cmd");
@@ -228,10 +265,18 @@ void ini_gmn::build() {
   help->setObjectName("mnu_hlp");
   item(help, "cmd_hlp", "画面説明(&H)", &ini_gmn::cmd_hlp_Click);
 
+  return menus;
+}
+
+void ini_gmn::build() {
+  auto* columns = new QHBoxLayout;
+  columns->addLayout(make_left_column(), 1);
+  columns->addLayout(make_right_column(), 1);
+  track_changes();
   auto* layout = new QVBoxLayout(this);
-  layout->setMenuBar(menus);
+  layout->setMenuBar(make_menus());
   layout->addLayout(columns);
-  layout->addLayout(buttons);
+  layout->addLayout(make_buttons());
 }
 
 void ini_gmn::show_screen(const IniScreen& scr) {

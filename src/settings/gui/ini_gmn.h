@@ -14,6 +14,9 @@
 
 class QCheckBox;
 class QFrame;
+class QGroupBox;
+class QLayout;
+class QMenuBar;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -59,6 +62,16 @@ class ini_gmn : public QDialog {
 
  private:
   void build();
+  QLayout* make_left_column();
+  QLayout* make_right_column();
+  QGroupBox* make_frame_group();
+  QGroupBox* make_colour_group();
+  QGroupBox* make_quote_group();
+  QGroupBox* make_size_group();
+  QGroupBox* make_date_group();
+  QLayout* make_buttons();
+  QMenuBar* make_menus();
+  void track_changes();
   void show_screen(const IniScreen& scr);
   void paint_colours();
   // Opens the picker on one kept colour; a colour handed back replaces it.
