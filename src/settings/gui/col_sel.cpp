@@ -16,6 +16,26 @@ col_sel::col_sel(QString& shared_colour, QWidget* parent) : QDialog(parent), sha
   setWindowTitle("COLOR_SELECT");
   setWindowIcon(Program_Icon());
 
+  auto* top = new QHBoxLayout;
+  top->addLayout(make_swatch());
+  top->addSpacing(12);
+  top->addLayout(make_bars(), 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addLayout(make_buttons());
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  // The bars start from the shared text; setting a bar to the 0 it already
+  // holds raises no change, so the code is painted once here as well.
+  const ColourBars start = colour_bars_of(To_Sjis(shared_));
+  r_sel_->setValue(start.red);
+  g_sel_->setValue(start.green);
+  b_sel_->setValue(start.blue);
+  Color_Set();
+}
+
+// The swatch with the code under it.
+QLayout* col_sel::make_swatch() {
   col_dsp_ = Named(new QFrame, "col_dsp", "COLOR");
   col_dsp_->setFrameShape(QFrame::Box);
   col_dsp_->setFixedSize(96, 96);
@@ -28,10 +48,14 @@ col_sel::col_sel(QString& shared_colour, QWidget* parent) : QDialog(parent), sha
   swatch->addWidget(val_col_);
   swatch->addStretch();
 
+  return swatch;
+}
+
+// One row per component: its name, its bar, its value.
+QLayout* col_sel::make_bars() {
   auto* bars = new QGridLayout;
   bars->setColumnMinimumWidth(1, 256);
   bars->setColumnStretch(1, 1);
-  // One row per component: its name, its bar, its value.
   const char* labels[] = {"lbl_r", "lbl_g", "lbl_b"};
   const char* names[] = {"r_sel", "g_sel", "b_sel"};
   const char* values[] = {"val_r", "val_g", "val_b"};
@@ -58,11 +82,10 @@ col_sel::col_sel(QString& shared_colour, QWidget* parent) : QDialog(parent), sha
     *sels[i] = sel;
   }
 
-  auto* top = new QHBoxLayout;
-  top->addLayout(swatch);
-  top->addSpacing(12);
-  top->addLayout(bars, 1);
+  return bars;
+}
 
+QLayout* col_sel::make_buttons() {
   auto* ok = Named(new QPushButton("OK"), "ok_btn", "OK");
   auto* can = Named(new QPushButton("CANSEL"), "can_btn", "CANSEL");
   ok->setDefault(true);
@@ -73,18 +96,7 @@ col_sel::col_sel(QString& shared_colour, QWidget* parent) : QDialog(parent), sha
   buttons->addWidget(ok);
   buttons->addWidget(can);
 
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(top);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
-
-  // The bars start from the shared text; setting a bar to the 0 it already
-  // holds raises no change, so the code is painted once here as well.
-  const ColourBars start = colour_bars_of(To_Sjis(shared_));
-  r_sel_->setValue(start.red);
-  g_sel_->setValue(start.green);
-  b_sel_->setValue(start.blue);
-  Color_Set();
+  return buttons;
 }
 
 void col_sel::Color_Set() {

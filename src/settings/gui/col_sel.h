@@ -12,6 +12,7 @@
 class QFrame;
 class QLabel;
 class QPushButton;
+class QLayout;
 class QScrollBar;
 
 class col_sel : public QDialog {
@@ -29,7 +30,9 @@ class col_sel : public QDialog {
   void can_btn_Click();
 
  private:
-  QScrollBar* bar(const char* name, const QString& caption);
+  QLayout* make_swatch();
+  QLayout* make_bars();
+  QLayout* make_buttons();
 
   QString& shared_;
   QScrollBar* r_sel_;
