@@ -1,8 +1,10 @@
 // The message reader on arbitrary bytes: one message, and the same bytes as
 // a Unix mbox. Whatever they hold, reading ends, the text holds no line
-// break inside a line, and every file has a name.
+// break inside a line, and every file has a name; a message the plain
+// reader takes it reads exactly as GMime does.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +12,7 @@
 #include "fuzz/scratch_dir.h"
 #include "mail/html_text.h"
 #include "mail/mime_reader.h"
+#include "mail/plain_message.h"
 #include "mail/uu_blocks.h"
 
 namespace {
@@ -19,12 +22,28 @@ void Check(const MailMessage& m) {
   for (const MailAttachment& a : m.attachments) FUZZ_CHECK(!a.name.empty());
 }
 
+bool Same(const MailMessage& a, const MailMessage& b) {
+  const MailHeader &x = a.header, &y = b.header;
+  if (x.from != y.from || x.subject != y.subject || x.date != y.date || x.message_id != y.message_id ||
+      x.in_reply_to != y.in_reply_to || x.references != y.references || x.has_from != y.has_from ||
+      x.has_subject != y.has_subject || x.has_date != y.has_date || x.has_message_id != y.has_message_id)
+    return false;
+  if (!(a.text == b.text) || a.attachments.size() != b.attachments.size()) return false;
+  for (std::size_t i = 0; i < a.attachments.size(); ++i) {
+    const MailAttachment &p = a.attachments[i], &q = b.attachments[i];
+    if (p.name != q.name || p.type != q.type || p.data != q.data) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const ScratchDir scratch;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   Check(Read_Message(bytes));
+  if (std::optional<MailMessage> plain = Read_Plain_Message(bytes))
+    FUZZ_CHECK(Same(*plain, Read_Message_With_Gmime(bytes)));
 
   const std::string path = scratch / "in.mbox";
   write_file(path, "From fuzz@x Mon Jan  1 00:00:00 2001\n" + std::string(bytes));

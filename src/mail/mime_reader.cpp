@@ -25,6 +25,8 @@
 #include "codec/transfer_codings.h"
 #include "core/file_ops.h"
 #include "mail/html_text.h"
+#include "mail/part_text.h"
+#include "mail/plain_message.h"
 #include "mail/uu_blocks.h"
 
 namespace {
@@ -129,28 +131,6 @@ void Unquote_From(std::string& s) {
   s.swap(out);
 }
 
-// Quoted-printable lines lose the blanks a transport added at their ends,
-// so that "=" followed by blanks still breaks softly.
-void Drop_Trailing_Blanks(std::string& s) {
-  std::string out;
-  out.reserve(s.size());
-  std::size_t i = 0;
-  while (i < s.size()) {
-    std::size_t end = s.find('\n', i);
-    const bool lf = end != std::string::npos;
-    if (!lf) end = s.size();
-    std::size_t keep = end;
-    if (keep > i && s[keep - 1] == '\r') --keep;
-    const bool cr = keep < end;
-    while (keep > i && (s[keep - 1] == ' ' || s[keep - 1] == '\t')) --keep;
-    out.append(s, i, keep - i);
-    if (cr) out += '\r';
-    if (lf) out += '\n';
-    i = lf ? end + 1 : end;
-  }
-  s.swap(out);
-}
-
 // The decoded bytes of a part. The transfer encoding is undone after the
 // mbox quoting, which the mbox writer applied to the encoded text.
 std::string Part_Bytes(GMimePart* part, bool mboxrd) {
@@ -158,20 +138,13 @@ std::string Part_Bytes(GMimePart* part, bool mboxrd) {
   if (!content) return {};
   std::string raw = Stream_Bytes(g_mime_data_wrapper_get_stream(content));
   if (mboxrd) Unquote_From(raw);
-  const GMimeContentEncoding encoding = g_mime_data_wrapper_get_encoding(content);
-  if (encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE) Drop_Trailing_Blanks(raw);
-  switch (encoding) {
+  switch (g_mime_data_wrapper_get_encoding(content)) {
     case GMIME_CONTENT_ENCODING_BASE64:
-      return Base64_Decode(raw);
-    case GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE: {
-      GMimeEncoding state;
-      g_mime_encoding_init_decode(&state, encoding);
-      std::string out(g_mime_encoding_outlen(&state, raw.size()) + 16, '\0');
-      out.resize(g_mime_encoding_flush(&state, raw.data(), raw.size(), out.data()));
-      return out;
-    }
+      return Decode_Body(std::move(raw), BodyEncoding::Base64);
+    case GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE:
+      return Decode_Body(std::move(raw), BodyEncoding::QuotedPrintable);
     case GMIME_CONTENT_ENCODING_UUENCODE:
-      return Uu_Decode_Part(raw);
+      return Decode_Body(std::move(raw), BodyEncoding::Uuencode);
     default:
       return raw;
   }
@@ -418,22 +391,7 @@ void Reader::add_file(std::string name, std::string type, std::string data) {
   out_.attachments.push_back({std::move(name), std::move(type), std::move(data)});
 }
 
-// A block of text: its lines, after an empty line when text came before.
-// One line end at its end ends the last line; it adds no empty line.
-void Reader::add_text(std::string_view sjis) {
-  if (has_text_) out_.text.push_back({});
-  has_text_ = true;
-  std::size_t i = 0;
-  const std::size_t size = sjis.size();
-  while (i < size) {
-    std::size_t end = i;
-    while (end < size && sjis[end] != '\n' && sjis[end] != '\r') ++end;
-    out_.text.push_back(sjis.substr(i, end - i));
-    if (end == size) return;
-    i = end + (sjis[end] == '\r' && end + 1 < size && sjis[end + 1] == '\n' ? 2 : 1);
-  }
-  if (sjis.empty()) out_.text.push_back({});
-}
+void Reader::add_text(std::string_view sjis) { Add_Text_Block(out_.text, sjis, has_text_); }
 
 // Old Macintosh mail ends its lines with a lone CR, which GMime does not
 // take as a line end.
@@ -477,6 +435,11 @@ MailMessage Read_From(GMimeParser* parser, bool mboxrd, bool* got) {
 }  // namespace
 
 MailMessage Read_Message(std::string_view raw) {
+  if (std::optional<MailMessage> plain = Read_Plain_Message(raw)) return std::move(*plain);
+  return Read_Message_With_Gmime(raw);
+}
+
+MailMessage Read_Message_With_Gmime(std::string_view raw) {
   std::string scratch;
   raw = Line_Ends_For_Gmime(raw, scratch);
   Options();

@@ -28,8 +28,11 @@
 
 #include "mail/mail_message.h"
 
-// One message from its bytes: a header block, an empty line, the body.
+// One message from its bytes: a header block, an empty line, the body. The
+// plainest messages (mail/plain_message.h) are read without GMime.
 MailMessage Read_Message(std::string_view raw);
+// The same, always through GMime (what the plain reader must agree with).
+MailMessage Read_Message_With_Gmime(std::string_view raw);
 
 // Every message of a Unix mbox file ("From " lines separate messages;
 // ">From " lines are unquoted once, as mboxrd writes them; Content-Length is

@@ -1,0 +1,24 @@
+// Most mail is one text part: a header block, an empty line and the text.
+// Handing such a message to GMime costs more than all the rest of its page
+// (building and freeing GMime's objects), so the plainest of them are read
+// here and must come out exactly as GMime reads them; anything this reader
+// is not sure of it leaves to GMime.
+//
+// Accepted, and nothing else:
+//   header  = 1*field empty-line      (line ends LF or CR LF)
+//   field   = name ":" value *(("SP" / "TAB") continuation)
+//   name    = 1*(printable ASCII but ":")
+// with at most one Content-Type, which is text/plain with no parameter but
+// charset (token or quoted, no comments, no RFC 2231 form) and others that
+// name no file; at most one Content-Transfer-Encoding among 7bit, 8bit,
+// binary, base64 and quoted-printable; no Content-Disposition; no NUL in
+// the header block. Values are unfolded as the GMime reader unfolds them.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "mail/mail_message.h"
+
+// The message, or nothing when it is not one this reader takes.
+std::optional<MailMessage> Read_Plain_Message(std::string_view raw);

@@ -1,0 +1,108 @@
+// The plain-message reader must read every message it takes exactly as the
+// GMime reader does, and take the common plain messages.
+#include "mail/plain_message.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "core/file_ops.h"
+#include "mail/mime_reader.h"
+#include "mailbox_fixture.h"
+
+namespace {
+
+void Expect_Same(const MailMessage& plain, const MailMessage& gmime) {
+  const MailHeader &a = plain.header, &b = gmime.header;
+  EXPECT_EQ(a.from, b.from);
+  EXPECT_EQ(a.subject, b.subject);
+  EXPECT_EQ(a.date, b.date);
+  EXPECT_EQ(a.message_id, b.message_id);
+  EXPECT_EQ(a.in_reply_to, b.in_reply_to);
+  EXPECT_EQ(a.references, b.references);
+  EXPECT_EQ(a.has_from, b.has_from);
+  EXPECT_EQ(a.has_subject, b.has_subject);
+  EXPECT_EQ(a.has_date, b.has_date);
+  EXPECT_EQ(a.has_message_id, b.has_message_id);
+  ASSERT_EQ(plain.text.size(), gmime.text.size());
+  for (std::size_t i = 0; i < plain.text.size(); ++i) EXPECT_EQ(plain.text[i], gmime.text[i]) << "line " << i;
+  ASSERT_EQ(plain.attachments.size(), gmime.attachments.size());
+  for (std::size_t i = 0; i < plain.attachments.size(); ++i) {
+    EXPECT_EQ(plain.attachments[i].name, gmime.attachments[i].name);
+    EXPECT_EQ(plain.attachments[i].type, gmime.attachments[i].type);
+    EXPECT_EQ(plain.attachments[i].data, gmime.attachments[i].data);
+  }
+}
+
+// Whether the plain reader takes raw; when it does, its reading is GMime's.
+bool Taken_Alike(const std::string& raw) {
+  std::optional<MailMessage> plain = Read_Plain_Message(raw);
+  if (plain) Expect_Same(*plain, Read_Message_With_Gmime(raw));
+  return plain.has_value();
+}
+
+TEST(PlainMessage, ReadsWhatItTakesAsGmimeDoes) {
+  const std::string jis = "\x1b$B$3$s$K$A$O\x1b(B";
+  const struct Row {
+    const char* name;
+    std::string raw;
+    bool taken;
+  } rows[] = {
+      {"no_mime_fields", "From: a@example.jp\r\nSubject: hello\r\n\r\nbody\r\nsecond\r\n", true},
+      {"jis_quoted_charset", "From: a@x\r\nContent-Type: text/plain; charset=\"ISO-2022-JP\"\r\n\r\n" + jis + "\r\n",
+       true},
+      {"jis_token_charset_lf", "Subject: x\nContent-Type: Text/Plain; charset=iso-2022-jp\n\n" + jis + "\n", true},
+      {"unlabelled_8bit", "Subject: \x82\xa0\r\n\r\n\x82\xa0\x82\xa2\r\n", true},
+      {"folded_fields",
+       "Subject: Now\r\n Available!\r\nFrom: a\r\n\t<a@x>\r\nDate: Thu,\r\n 1 Jan 2004 00:00:00 +0900\r\n\r\nb\r\n",
+       true},
+      {"first_copy_counts", "From: first@x\r\nFrom: second@x\r\nSubject:\r\n\r\nb\r\n", true},
+      {"qp_soft_break_with_blanks",
+       "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
+       "J=C3=B8rn = \r\nSt=C3=B8ylen\r\n",
+       true},
+      {"base64_text", "Content-Transfer-Encoding: BASE64\r\n\r\naGVsbG8Kd29ybGQK\r\n", true},
+      {"flowed_utf8",
+       "Content-Type: text/plain; format=flowed; charset=UTF-8; delsp=yes\r\n\r\nr\xc3\xa9sum\xc3\xa9\r\n", true},
+      {"uuencoded_file", "Subject: u\r\n\r\ntext\r\nbegin 644 a.txt\r\n#86)C\r\n`\r\nend\r\nafter\r\n", true},
+      {"no_body", "Subject: empty\r\n\r\n", true},
+      {"no_final_line_end", "Subject: x\r\n\r\nlast", true},
+      {"html", "Content-Type: text/html\r\n\r\n<p>x</p>\r\n", false},
+      {"multipart", "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n\r\nx\r\n--b--\r\n", false},
+      {"named", "Content-Type: text/plain; name=a.txt\r\n\r\nx\r\n", false},
+      {"disposition", "Content-Disposition: inline\r\n\r\nx\r\n", false},
+      {"rfc2231_charset", "Content-Type: text/plain; charset*=us-ascii'en'utf-8\r\n\r\nx\r\n", false},
+      {"two_types", "Content-Type: text/plain\r\nContent-Type: text/html\r\n\r\nx\r\n", false},
+      {"uuencode_encoding", "Content-Transfer-Encoding: x-uuencode\r\n\r\nx\r\n", false},
+      {"unknown_encoding", "Content-Transfer-Encoding: 7-bit\r\n\r\nx\r\n", false},
+      {"no_empty_line", "Subject: x\r\nFrom: y\r\n", false},
+      {"line_without_colon", "Subject: x\r\ngarbage line\r\n\r\nb\r\n", false},
+      {"blank_in_name", "Subject : x\r\n\r\nb\r\n", false},
+      {"starts_folded", " Subject: x\r\n\r\nb\r\n", false},
+      {"mbox_separator", "From a@x Mon Jan  1 00:00:00 2001\r\nSubject: x\r\n\r\nb\r\n", false},
+      {"lone_cr", "Subject: x\r\rbody\r", false},
+      {"nul_in_header", std::string("Subject: a\0b\r\n\r\nx\r\n", 19), false},
+      {"empty_header", "\r\nbody\r\n", false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(Taken_Alike(r.raw), r.taken);
+  }
+}
+
+// The samples of real mailers: whichever the plain reader takes, it reads
+// as GMime does; and it takes the plain ones among them.
+TEST(PlainMessage, SamplesOfRealMailersAreReadAlike) {
+  int taken = 0, samples = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(MailboxRun::data("mime"))) {
+    if (entry.path().extension() != ".eml") continue;
+    SCOPED_TRACE(entry.path().filename().string());
+    ++samples;
+    taken += Taken_Alike(read_file(entry.path().string()));
+  }
+  EXPECT_GE(samples, 40);
+  EXPECT_GE(taken, 5);
+}
+
+}  // namespace
