@@ -55,18 +55,6 @@ GMimeParserOptions* Options() {
 
 bool Same_Name(const char* a, const char* b) { return a && g_ascii_strcasecmp(a, b) == 0; }
 
-// A raw field value unfolded: the line breaks go, the blanks stay, also the
-// blank after the colon (archives have always kept it: a sender's text in
-// the menu is the text after the colon, and the ranking counts texts).
-std::string Unfold(const char* raw) {
-  std::string out;
-  if (!raw) return out;
-  for (const char* p = raw; *p; ++p)
-    if (*p != '\r' && *p != '\n') out += *p;
-  while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
-  return out;
-}
-
 std::string_view Trimmed(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   return s;
@@ -80,23 +68,8 @@ void Read_Header(GMimeObject* object, MailHeader& h) {
   for (int i = 0; i < count; ++i) {
     GMimeHeader* header = g_mime_header_list_get_header_at(list, i);
     const char* name = g_mime_header_get_name(header);
-    auto take = [&](std::string& value, bool* has) {
-      if (has ? *has : !value.empty()) return;
-      value = Unfold(g_mime_header_get_raw_value(header));
-      if (has) *has = true;
-    };
-    if (Same_Name(name, "From"))
-      take(h.from, &h.has_from);
-    else if (Same_Name(name, "Subject"))
-      take(h.subject, &h.has_subject);
-    else if (Same_Name(name, "Date"))
-      take(h.date, &h.has_date);
-    else if (Same_Name(name, "Message-ID"))
-      take(h.message_id, &h.has_message_id);
-    else if (Same_Name(name, "In-Reply-To"))
-      take(h.in_reply_to, nullptr);
-    else if (Same_Name(name, "References"))
-      take(h.references, nullptr);
+    const char* raw = g_mime_header_get_raw_value(header);
+    if (name) Take_Field(name, raw ? raw : "", h);
   }
 }
 
@@ -218,7 +191,9 @@ std::string Raw_Field(GMimeObject* object, const char* field) {
   const int count = g_mime_header_list_get_count(list);
   for (int i = 0; i < count; ++i) {
     GMimeHeader* header = g_mime_header_list_get_header_at(list, i);
-    if (Same_Name(g_mime_header_get_name(header), field)) return Unfold(g_mime_header_get_raw_value(header));
+    if (!Same_Name(g_mime_header_get_name(header), field)) continue;
+    const char* raw = g_mime_header_get_raw_value(header);
+    return Unfold(raw ? raw : "");
   }
   return {};
 }

@@ -2,6 +2,7 @@
 
 #include <gmime/gmime.h>
 
+#include "codec/sjis_text.h"
 #include "codec/transfer_codings.h"
 #include "mail/uu_blocks.h"
 
@@ -28,6 +29,36 @@ void Drop_Trailing_Blanks(std::string& s) {
 }
 
 }  // namespace
+
+std::string Unfold(std::string_view raw) {
+  std::string out;
+  out.reserve(raw.size());
+  for (const char c : raw)
+    if (c != '\r' && c != '\n') out += c;
+  while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
+  return out;
+}
+
+void Take_Field(std::string_view name, std::string_view raw, MailHeader& h) {
+  const auto take = [raw](std::string& value, bool* has) {
+    if (has ? *has : !value.empty()) return;
+    value = Unfold(raw);
+    if (has) *has = true;
+  };
+  const auto is = [name](std::string_view field) { return sjis::compare_nocase(name, field) == 0; };
+  if (is("From"))
+    take(h.from, &h.has_from);
+  else if (is("Subject"))
+    take(h.subject, &h.has_subject);
+  else if (is("Date"))
+    take(h.date, &h.has_date);
+  else if (is("Message-ID"))
+    take(h.message_id, &h.has_message_id);
+  else if (is("In-Reply-To"))
+    take(h.in_reply_to, nullptr);
+  else if (is("References"))
+    take(h.references, nullptr);
+}
 
 std::string Decode_Body(std::string raw, BodyEncoding encoding) {
   switch (encoding) {

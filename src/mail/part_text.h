@@ -1,11 +1,24 @@
-// What the GMime reader and the plain-message reader share: undoing a
-// part's transfer encoding, and cutting its text into page lines.
+// What the GMime reader and the plain-message reader share: the header
+// values they keep, undoing a part's transfer encoding, and cutting its text
+// into page lines.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 #include "core/text_lines.h"
+#include "mail/mail_message.h"
+
+// A raw field value unfolded: the line breaks go, the blanks stay, also the
+// blank after the colon (archives have always kept it: a sender's text in
+// the menu is the text after the colon, and the ranking counts texts);
+// blanks at its end go.
+std::string Unfold(std::string_view raw);
+
+// Keeps the field in h when it is one a work_list line needs (From, Subject,
+// Date, Message-ID, In-Reply-To, References; the name in any letter case)
+// and the first copy of it; raw is its value as written.
+void Take_Field(std::string_view name, std::string_view raw, MailHeader& h);
 
 enum class BodyEncoding { Plain, Base64, QuotedPrintable, Uuencode };
 

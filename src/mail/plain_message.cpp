@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "codec/charsets.h"
+#include "codec/sjis_text.h"
 #include "mail/part_text.h"
 #include "mail/uu_blocks.h"
 
@@ -14,16 +15,7 @@ struct Field {
   std::string value;  // unfolded: line breaks gone, trailing blanks gone
 };
 
-bool Same_Name(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
-    if (x != y) return false;
-  }
-  return true;
-}
+bool Same_Name(std::string_view a, std::string_view b) { return sjis::compare_nocase(a, b) == 0; }
 
 bool Valid_Name(std::string_view name) {
   if (name.empty()) return false;
@@ -32,14 +24,7 @@ bool Valid_Name(std::string_view name) {
   return true;
 }
 
-void Finish(Field& f) {
-  std::string& v = f.value;
-  std::size_t out = 0;
-  for (const char c : v)
-    if (c != '\r' && c != '\n') v[out++] = c;
-  v.resize(out);
-  while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.pop_back();
-}
+void Finish(Field& f) { f.value = Unfold(f.value); }
 
 // The fields and where the body starts; false when the header block is not
 // one of the plain ones.
@@ -125,27 +110,6 @@ bool Plain_Encoding(std::string_view value, BodyEncoding& encoding) {
   return true;
 }
 
-// The header values a work_list line needs, first copies only.
-void Take_Header(const Field& f, MailHeader& h) {
-  const auto take = [&f](std::string& value, bool* has) {
-    if (has ? *has : !value.empty()) return;
-    value = f.value;
-    if (has) *has = true;
-  };
-  if (Same_Name(f.name, "From"))
-    take(h.from, &h.has_from);
-  else if (Same_Name(f.name, "Subject"))
-    take(h.subject, &h.has_subject);
-  else if (Same_Name(f.name, "Date"))
-    take(h.date, &h.has_date);
-  else if (Same_Name(f.name, "Message-ID"))
-    take(h.message_id, &h.has_message_id);
-  else if (Same_Name(f.name, "In-Reply-To"))
-    take(h.in_reply_to, nullptr);
-  else if (Same_Name(f.name, "References"))
-    take(h.references, nullptr);
-}
-
 }  // namespace
 
 std::optional<MailMessage> Read_Plain_Message(std::string_view raw) {
@@ -167,7 +131,7 @@ std::optional<MailMessage> Read_Plain_Message(std::string_view raw) {
     } else if (Same_Name(f.name, "Content-Disposition")) {
       return std::nullopt;
     }
-    Take_Header(f, out.header);
+    Take_Field(f.name, f.value, out.header);
   }
   std::string text = To_Sjis(Decode_Body(std::string(raw.substr(body)), encoding), charset);
   for (UuFile& file : Take_Uu_Blocks(text)) {
