@@ -13,7 +13,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QStorageInfo>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -23,39 +22,17 @@
 #include "dialogs/dialog_host.h"
 #include "dialogs/parent_dir.h"
 #include "dialogs/program_look.h"
+#include "dialogs/volumes.h"
 
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
-
-// The drives of this platform: the mounted volumes that are ready, by their
-// root paths, sorted, each once. A volume mounted over a file (a container's
-// bind-mounted /etc/hosts) is no place for folders and is left out.
-QStringList drive_roots() {
-  QStringList roots;
-  for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
-    if (!v.isValid() || !v.isReady()) continue;
-    const QString root = v.rootPath();
-    if (QFileInfo(root).isDir() && !roots.contains(root)) roots.push_back(root);
-  }
-  if (!roots.contains("/")) roots.push_back("/");
-  roots.sort();
-  return roots;
-}
 
 // An absolute path without "." or ".." steps and without a trailing "/".
 QString clean(const QString& path) { return QDir::cleanPath(QDir(path).absolutePath()); }
 
 bool lies_in(const QString& folder, const QString& root) {
   return root == "/" || folder == root || folder.startsWith(root + "/");
-}
-
-// A volume the folder list can show: there, ready, and its root readable.
-bool readable_volume(const QString& root) {
-  const QFileInfo info(root);
-  if (!info.isDir() || !info.isReadable() || !info.isExecutable()) return false;
-  const QStorageInfo volume(root);
-  return volume.isValid() && volume.isReady();
 }
 
 // The folder list: the path down to the open folder stays open, so it draws
@@ -102,7 +79,7 @@ dir_sel::dir_sel(QLineEdit* txtFold, const std::string& Help_Dir, QWidget* paren
   sel_dir_->installEventFilter(this);
 
   sel_drv_ = Named(new QComboBox(this), "sel_drv", "ドライブ");
-  sel_drv_->addItems(drive_roots());
+  sel_drv_->addItems(Mounted_Volumes());
 
   QPushButton* btnAdd = Named(new QPushButton("新規作成", this), "btnAdd", "新規作成");
   QPushButton* btnDel = Named(new QPushButton("削 除", this), "btnDel", "削除");
@@ -226,7 +203,7 @@ void dir_sel::refuse(const QString& text) { Dialog_Host().message(this, "エラ�
 void dir_sel::sel_drv_Change() {
   if (selecting_drive_) return;
   const QString drive = sel_drv_->currentText();
-  bool ok = readable_volume(drive);
+  bool ok = Readable_Volume(drive);
   if (ok) {
     // The folder last open on that drive, or the nearest folder above it.
     QString folder = drive_folder_.value(drive, drive);

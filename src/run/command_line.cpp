@@ -128,8 +128,7 @@ bool jidou_Jikkou(Workspace& ws, const std::vector<std::string>& inputs, const s
       files.insert(files.end(), found.begin(), found.end());
     }
 
-    std::string folder = output;
-    if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    const std::string folder = Run_Folder(output);
 
     if (files.empty()) {
       std::string named;

@@ -57,6 +57,12 @@ std::int64_t Input_Bytes(const std::vector<std::string>& files) {
 
 }  // namespace
 
+std::string Run_Folder(const std::string& typed) {
+  std::string folder = typed;
+  if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
 bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<std::string>& files,
                     const char* run_name) {
   ws.Mail_No = 0;

@@ -6,6 +6,10 @@
 
 struct Workspace;
 
+// The output folder as a run uses and shows it: one trailing "/" removed,
+// never from "/" itself.
+std::string Run_Folder(const std::string& typed);
+
 // Resets the run state, prepares the folder (append or rebuild), reads every
 // file in order and writes the archive. The run settings must be loaded.
 // Each step reports its own failure; a fault of the thread-list pass, which

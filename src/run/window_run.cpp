@@ -19,12 +19,6 @@ std::string Result_Question(const std::string& folder) {
          "HTML一覧形式で表示してみますか？";
 }
 
-std::string Run_Folder(const std::string& typed) {
-  std::string folder = typed;
-  if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  return folder;
-}
-
 bool Window_Conversion(Workspace& ws, const std::string& typed_folder, const std::vector<std::string>& files) {
   try {
     Load_Ini(ws.set, ws.App_Dir);

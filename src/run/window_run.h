@@ -12,10 +12,6 @@ struct Workspace;
 // The result question's text, CR between its three lines.
 std::string Result_Question(const std::string& folder);
 
-// The output folder as the run uses and shows it: one trailing "/" removed,
-// never from "/" itself.
-std::string Run_Folder(const std::string& typed);
-
 // Reads the settings afresh, then converts files (the selected entries of the
 // file list, in the list's order, as full paths) into the folder typed in the
 // output folder box; nothing selected gives the warning and touches nothing.

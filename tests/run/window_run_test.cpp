@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/workspace.h"
+#include "run/conversion.h"
 #include "run/history.h"
 #include "support/temp_dir.h"
 

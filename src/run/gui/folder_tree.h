@@ -5,6 +5,9 @@
 #include <QString>
 #include <QTreeWidget>
 
+// name inside folder ("/" and "a" give "/a").
+QString Child_Path(const QString& folder, const QString& name);
+
 class FolderTree : public QTreeWidget {
   Q_OBJECT
 

@@ -29,16 +29,13 @@
 #include "dialogs/outdir_sel.h"
 #include "dialogs/program_look.h"
 #include "dialogs/vh_ver.h"
+#include "dialogs/volumes.h"
 #include "run/gui/folder_tree.h"
 #include "run/gui/window_run_ui.h"
 #include "run/window_run.h"
 #include "settings/gui/ini_gmn.h"
 
 namespace {
-
-QString in_folder(const QString& folder, const QString& name) {
-  return folder.endsWith('/') ? folder + name : folder + '/' + name;
-}
 
 // The volume that holds path, by its root.
 QString volume_of(const QString& path) { return QStorageInfo(path).rootPath(); }
@@ -48,16 +45,6 @@ QString volume_of(const QString& path) { return QStorageInfo(path).rootPath(); }
 void FoldEdit::mouseDoubleClickEvent(QMouseEvent* e) {
   QLineEdit::mouseDoubleClickEvent(e);
   emit double_clicked();
-}
-
-QStringList Mounted_Volumes() {
-  QStringList roots;
-  for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
-    if (!v.isValid() || !v.isReady() || !QFileInfo(v.rootPath()).isDir()) continue;
-    if (!roots.contains(v.rootPath())) roots.push_back(v.rootPath());
-  }
-  roots.sort();
-  return roots;  // "/" sorts first
 }
 
 bool Is_Mailbox_Name(const QString& name) {
@@ -193,8 +180,7 @@ void vorn_htm::Fill_Drives(const QStringList& roots) {
 void vorn_htm::sel_drv_Change(int index) {
   if (index < 0) return;
   const QString root = sel_drv->itemText(index);
-  const QFileInfo info(root);
-  if (!info.isDir() || !info.isReadable() || !QDir(root).exists()) {
+  if (!Readable_Volume(root)) {
     Dialog_Host().message(this, QStringLiteral("エラー"), QStringLiteral("無効なドライブが選択されました。"),
                           DialogHost::Icon::Critical);
     sel_drv->blockSignals(true);
@@ -232,7 +218,7 @@ void vorn_htm::jik_btn_Click() {
   std::vector<std::string> files;
   const QString folder = sel_dir->path();
   for (int i = 0; i < sel_fil->count(); ++i)
-    if (sel_fil->item(i)->isSelected()) files.push_back(in_folder(folder, sel_fil->item(i)->text()).toStdString());
+    if (sel_fil->item(i)->isSelected()) files.push_back(Child_Path(folder, sel_fil->item(i)->text()).toStdString());
   const std::string typed = txtFold->text().toStdString();
   ws_.ui = run_ui_;
   set_running(true);

@@ -33,10 +33,6 @@ class FoldEdit : public QLineEdit {
   void mouseDoubleClickEvent(QMouseEvent* e) override;
 };
 
-// The mounted volumes a user can pick, by their root paths: ready, valid
-// folders, each once, "/" first.
-QStringList Mounted_Volumes();
-
 // True when name is a mailbox file the file list shows (by its extension,
 // in any letter case).
 bool Is_Mailbox_Name(const QString& name);
