@@ -1,7 +1,7 @@
 // The message reader on arbitrary bytes: one message, and the same bytes as
 // a Unix mbox. Whatever they hold, reading ends, the text holds no line
-// break inside a line, and every file has a name; a message the plain
-// reader takes it reads exactly as GMime does.
+// break inside a line, and every file has a name; a message the plain or
+// the mixed reader takes it reads exactly as GMime does.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -12,6 +12,7 @@
 #include "fuzz/scratch_dir.h"
 #include "mail/html_text.h"
 #include "mail/mime_reader.h"
+#include "mail/mixed_message.h"
 #include "mail/plain_message.h"
 #include "mail/uu_blocks.h"
 
@@ -44,6 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(Read_Message(bytes));
   if (std::optional<MailMessage> plain = Read_Plain_Message(bytes))
     FUZZ_CHECK(Same(*plain, Read_Message_With_Gmime(bytes)));
+  if (std::optional<MailMessage> mixed = Read_Mixed_Message(bytes))
+    FUZZ_CHECK(Same(*mixed, Read_Message_With_Gmime(bytes)));
 
   const std::string path = scratch / "in.mbox";
   write_file(path, "From fuzz@x Mon Jan  1 00:00:00 2001\n" + std::string(bytes));

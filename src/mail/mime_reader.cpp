@@ -25,6 +25,7 @@
 #include "codec/transfer_codings.h"
 #include "core/file_ops.h"
 #include "mail/html_text.h"
+#include "mail/mixed_message.h"
 #include "mail/part_text.h"
 #include "mail/plain_message.h"
 #include "mail/uu_blocks.h"
@@ -123,48 +124,6 @@ std::string Part_Bytes(GMimePart* part, bool mboxrd) {
   }
 }
 
-// The extension of a file without a name, from its media type.
-std::string Type_Extension(const std::string& type) {
-  static const struct {
-    const char* type;
-    const char* ext;
-  } known[] = {{"image/png", ".png"},
-               {"image/jpeg", ".jpg"},
-               {"image/jpg", ".jpg"},
-               {"image/pjpeg", ".jpg"},
-               {"image/gif", ".gif"},
-               {"image/bmp", ".bmp"},
-               {"image/webp", ".webp"},
-               {"image/tiff", ".tif"},
-               {"image/svg+xml", ".svg"},
-               {"image/heic", ".heic"},
-               {"application/pdf", ".pdf"},
-               {"application/zip", ".zip"},
-               {"application/msword", ".doc"},
-               {"application/vnd.ms-excel", ".xls"},
-               {"application/pgp-signature", ".asc"},
-               {"application/pkcs7-signature", ".p7s"},
-               {"application/x-pkcs7-signature", ".p7s"},
-               {"application/ms-tnef", ".dat"},
-               {"text/plain", ".txt"},
-               {"text/html", ".html"},
-               {"text/calendar", ".ics"},
-               {"text/x-vcard", ".vcf"},
-               {"text/vcard", ".vcf"},
-               {"text/rfc822-headers", ".txt"},
-               {"message/delivery-status", ".txt"},
-               {"message/disposition-notification", ".txt"},
-               {"message/rfc822", ".eml"},
-               {"audio/mpeg", ".mp3"},
-               {"audio/amr", ".amr"},
-               {"video/mp4", ".mp4"},
-               {"video/3gpp", ".3gp"},
-               {"video/3gpp2", ".3g2"}};
-  for (const auto& k : known)
-    if (type == k.type) return k.ext;
-  return ".bin";
-}
-
 std::string Lower(const char* s) {
   std::string out = s ? s : "";
   for (char& c : out)
@@ -198,47 +157,13 @@ std::string Raw_Field(GMimeObject* object, const char* field) {
   return {};
 }
 
-// The value of the parameter `name` ("filename", "name") as written in a
-// raw field value, without its quotes; nothing for an RFC 2231 form
-// ("name*="), which GMime reads. Grammar: ";" blanks name blanks "=" blanks
-// (quoted string | token up to ";"); the name in any letter case.
-std::optional<std::string> Raw_Parameter(const std::string& field, std::string_view name) {
-  std::size_t at = 0;
-  while ((at = sjis::find_nocase(field, name, at)) != std::string::npos) {
-    const std::size_t begin = at;
-    at += name.size();
-    if (begin > 0 && field[begin - 1] != ';' && field[begin - 1] != ' ' && field[begin - 1] != '\t') continue;
-    std::size_t k = at;
-    while (k < field.size() && (field[k] == ' ' || field[k] == '\t')) ++k;
-    if (k >= field.size() || field[k] != '=') continue;
-    ++k;
-    while (k < field.size() && (field[k] == ' ' || field[k] == '\t')) ++k;
-    if (k < field.size() && field[k] == '"') {
-      const std::size_t end = field.find('"', k + 1);
-      return field.substr(k + 1, end == std::string::npos ? std::string::npos : end - k - 1);
-    }
-    const std::size_t end = field.find(';', k);
-    return std::string(sjis::trim(std::string_view(field).substr(k, end == std::string::npos ? end : end - k)));
-  }
-  return std::nullopt;
-}
-
 // The file name a part gives itself, in Shift_JIS; empty when it gives none.
-// GMime hands it over in UTF-8 with RFC 2231 undone. A name written as
-// encoded words, also inside quotes and split over folded lines as Japanese
-// mailers write them, is decoded here from the field as written, which
-// GMime reads only in part.
+// GMime hands it over in UTF-8 with RFC 2231 undone.
 std::string File_Name(GMimePart* part) {
   const char* name = g_mime_part_get_filename(part);
   if (!name || !*name) return {};
   GMimeObject* object = GMIME_OBJECT(part);
-  for (auto [field, param] : {std::pair{"Content-Disposition", "filename"}, std::pair{"Content-Type", "name"}}) {
-    const std::optional<std::string> raw = Raw_Parameter(Raw_Field(object, field), param);
-    if (!raw) continue;
-    if (raw->find("=?") != std::string::npos) return Decode_Header(*raw);
-    break;
-  }
-  return To_Sjis(name, "UTF-8");
+  return Part_File_Name(name, Raw_Field(object, "Content-Disposition"), Raw_Field(object, "Content-Type"));
 }
 
 bool Marked_Attachment(GMimeObject* object) {
@@ -362,7 +287,7 @@ void Reader::part(GMimePart* part, Mode mode, bool html_shown) {
 }
 
 void Reader::add_file(std::string name, std::string type, std::string data) {
-  if (name.empty()) name = "attach" + std::to_string(++unnamed_) + Type_Extension(type);
+  if (name.empty()) name = Unnamed_File(++unnamed_, type);
   out_.attachments.push_back({std::move(name), std::move(type), std::move(data)});
 }
 
@@ -411,6 +336,7 @@ MailMessage Read_From(GMimeParser* parser, bool mboxrd, bool* got) {
 
 MailMessage Read_Message(std::string_view raw) {
   if (std::optional<MailMessage> plain = Read_Plain_Message(raw)) return std::move(*plain);
+  if (std::optional<MailMessage> mixed = Read_Mixed_Message(raw)) return std::move(*mixed);
   return Read_Message_With_Gmime(raw);
 }
 

@@ -29,7 +29,8 @@
 #include "mail/mail_message.h"
 
 // One message from its bytes: a header block, an empty line, the body. The
-// plainest messages (mail/plain_message.h) are read without GMime.
+// plainest messages (mail/plain_message.h, mail/mixed_message.h) are read
+// without GMime.
 MailMessage Read_Message(std::string_view raw);
 // The same, always through GMime (what the plain reader must agree with).
 MailMessage Read_Message_With_Gmime(std::string_view raw);

@@ -2,6 +2,9 @@
 
 #include <gmime/gmime.h>
 
+#include <optional>
+
+#include "codec/charsets.h"
 #include "codec/sjis_text.h"
 #include "codec/transfer_codings.h"
 #include "mail/uu_blocks.h"
@@ -28,14 +31,60 @@ void Drop_Trailing_Blanks(std::string& s) {
   s.swap(out);
 }
 
+// The extension of a file without a name, from its media type.
+const char* Type_Extension(const std::string& type) {
+  static const struct {
+    const char* type;
+    const char* ext;
+  } known[] = {{"image/png", ".png"},
+               {"image/jpeg", ".jpg"},
+               {"image/jpg", ".jpg"},
+               {"image/pjpeg", ".jpg"},
+               {"image/gif", ".gif"},
+               {"image/bmp", ".bmp"},
+               {"image/webp", ".webp"},
+               {"image/tiff", ".tif"},
+               {"image/svg+xml", ".svg"},
+               {"image/heic", ".heic"},
+               {"application/pdf", ".pdf"},
+               {"application/zip", ".zip"},
+               {"application/msword", ".doc"},
+               {"application/vnd.ms-excel", ".xls"},
+               {"application/pgp-signature", ".asc"},
+               {"application/pkcs7-signature", ".p7s"},
+               {"application/x-pkcs7-signature", ".p7s"},
+               {"application/ms-tnef", ".dat"},
+               {"text/plain", ".txt"},
+               {"text/html", ".html"},
+               {"text/calendar", ".ics"},
+               {"text/x-vcard", ".vcf"},
+               {"text/vcard", ".vcf"},
+               {"text/rfc822-headers", ".txt"},
+               {"message/delivery-status", ".txt"},
+               {"message/disposition-notification", ".txt"},
+               {"message/rfc822", ".eml"},
+               {"audio/mpeg", ".mp3"},
+               {"audio/amr", ".amr"},
+               {"video/mp4", ".mp4"},
+               {"video/3gpp", ".3gp"},
+               {"video/3gpp2", ".3g2"}};
+  for (const auto& k : known)
+    if (type == k.type) return k.ext;
+  return ".bin";
+}
+
 }  // namespace
 
 std::string Unfold(std::string_view raw) {
+  // Dropping the line breaks and then the blanks at the end is dropping
+  // every blank and line break at the end; most values hold no other.
+  while (!raw.empty() && (raw.back() == ' ' || raw.back() == '\t' || raw.back() == '\r' || raw.back() == '\n'))
+    raw.remove_suffix(1);
+  if (raw.find('\n') == std::string_view::npos && raw.find('\r') == std::string_view::npos) return std::string(raw);
   std::string out;
   out.reserve(raw.size());
   for (const char c : raw)
     if (c != '\r' && c != '\n') out += c;
-  while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
   return out;
 }
 
@@ -45,6 +94,8 @@ void Take_Field(std::string_view name, std::string_view raw, MailHeader& h) {
     value = Unfold(raw);
     if (has) *has = true;
   };
+  // Only six names are kept; their first letters rule out most fields.
+  if (name.empty() || std::string_view("fFsSdDmMiIrR").find(name[0]) == std::string_view::npos) return;
   const auto is = [name](std::string_view field) { return sjis::compare_nocase(name, field) == 0; };
   if (is("From"))
     take(h.from, &h.has_from);
@@ -60,11 +111,12 @@ void Take_Field(std::string_view name, std::string_view raw, MailHeader& h) {
     take(h.references, nullptr);
 }
 
-std::string Decode_Body(std::string raw, BodyEncoding encoding) {
+std::string Decode_Body(std::string_view body, BodyEncoding encoding) {
   switch (encoding) {
     case BodyEncoding::Base64:
-      return Base64_Decode(raw);
+      return Base64_Decode(body);
     case BodyEncoding::QuotedPrintable: {
+      std::string raw(body);
       Drop_Trailing_Blanks(raw);
       GMimeEncoding state;
       g_mime_encoding_init_decode(&state, GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE);
@@ -73,11 +125,11 @@ std::string Decode_Body(std::string raw, BodyEncoding encoding) {
       return out;
     }
     case BodyEncoding::Uuencode:
-      return Uu_Decode_Part(raw);
+      return Uu_Decode_Part(std::string(body));
     case BodyEncoding::Plain:
       break;
   }
-  return raw;
+  return std::string(body);
 }
 
 void Add_Text_Block(TextLines& text, std::string_view sjis, bool& has_text) {
@@ -93,4 +145,39 @@ void Add_Text_Block(TextLines& text, std::string_view sjis, bool& has_text) {
     i = end + (sjis[end] == '\r' && end + 1 < size && sjis[end + 1] == '\n' ? 2 : 1);
   }
   if (sjis.empty()) text.push_back({});
+}
+
+std::optional<std::string> Raw_Parameter(const std::string& field, std::string_view name) {
+  std::size_t at = 0;
+  while ((at = sjis::find_nocase(field, name, at)) != std::string::npos) {
+    const std::size_t begin = at;
+    at += name.size();
+    if (begin > 0 && field[begin - 1] != ';' && field[begin - 1] != ' ' && field[begin - 1] != '\t') continue;
+    std::size_t k = at;
+    while (k < field.size() && (field[k] == ' ' || field[k] == '\t')) ++k;
+    if (k >= field.size() || field[k] != '=') continue;
+    ++k;
+    while (k < field.size() && (field[k] == ' ' || field[k] == '\t')) ++k;
+    if (k < field.size() && field[k] == '"') {
+      const std::size_t end = field.find('"', k + 1);
+      return field.substr(k + 1, end == std::string::npos ? std::string::npos : end - k - 1);
+    }
+    const std::size_t end = field.find(';', k);
+    return std::string(sjis::trim(std::string_view(field).substr(k, end == std::string::npos ? end : end - k)));
+  }
+  return std::nullopt;
+}
+
+std::string Part_File_Name(std::string_view given, const std::string& disposition, const std::string& type) {
+  for (auto [field, param] : {std::pair{&disposition, "filename"}, std::pair{&type, "name"}}) {
+    const std::optional<std::string> raw = Raw_Parameter(*field, param);
+    if (!raw) continue;
+    if (raw->find("=?") != std::string::npos) return Decode_Header(*raw);
+    break;
+  }
+  return To_Sjis(given, "UTF-8");
+}
+
+std::string Unnamed_File(int number, const std::string& type) {
+  return "attach" + std::to_string(number) + Type_Extension(type);
 }

@@ -3,6 +3,7 @@
 // into page lines.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,12 +23,30 @@ void Take_Field(std::string_view name, std::string_view raw, MailHeader& h);
 
 enum class BodyEncoding { Plain, Base64, QuotedPrintable, Uuencode };
 
-// The decoded bytes of a part's body as written (after any mbox unquoting).
+// The decoded bytes of a part's body as written (after any mbox unquoting);
+// without a transfer encoding, the bytes as they stand.
 // Quoted-printable lines first lose the blanks a transport added at their
 // ends, so that "=" followed by blanks still breaks softly.
-std::string Decode_Body(std::string raw, BodyEncoding encoding);
+std::string Decode_Body(std::string_view body, BodyEncoding encoding);
 
 // Adds a block of text to a page: its lines, after an empty line when text
 // came before (has_text tells, and is set). One line end at its end ends the
 // last line; it adds no empty line.
 void Add_Text_Block(TextLines& text, std::string_view sjis, bool& has_text);
+
+// The value of the parameter `name` ("filename", "name") as written in a
+// raw field value, without its quotes; nothing for an RFC 2231 form
+// ("name*="), which GMime reads. Grammar: ";" blanks name blanks "=" blanks
+// (quoted string | token up to ";"); the name in any letter case.
+std::optional<std::string> Raw_Parameter(const std::string& field, std::string_view name);
+
+// The file name a part gives itself, in Shift_JIS, from the name it was
+// given in UTF-8 (given, not empty) and its raw Content-Disposition and
+// Content-Type values: a name written as encoded words, also inside quotes
+// and split over folded lines as Japanese mailers write them, is decoded
+// from the field as written.
+std::string Part_File_Name(std::string_view given, const std::string& disposition, const std::string& type);
+
+// The name of the number-th file without a name of a message: "attach",
+// the number and the extension of its media type (lower case).
+std::string Unnamed_File(int number, const std::string& type);

@@ -4,15 +4,11 @@
 // here and must come out exactly as GMime reads them; anything this reader
 // is not sure of it leaves to GMime.
 //
-// Accepted, and nothing else:
-//   header  = 1*field empty-line      (line ends LF or CR LF)
-//   field   = name ":" value *(("SP" / "TAB") continuation)
-//   name    = 1*(printable ASCII but ":")
-// with at most one Content-Type, which is text/plain with no parameter but
+// Accepted, and nothing else: a header block as mail/header_block.h reads
+// it, with at most one Content-Type, which is text/plain with no parameter but
 // charset (token or quoted, no comments, no RFC 2231 form) and others that
 // name no file; at most one Content-Transfer-Encoding among 7bit, 8bit,
-// binary, base64 and quoted-printable; no Content-Disposition; no NUL in
-// the header block. Values are unfolded as the GMime reader unfolds them.
+// binary, base64 and quoted-printable; no Content-Disposition.
 #pragma once
 
 #include <optional>

@@ -10,30 +10,9 @@
 #include "core/file_ops.h"
 #include "mail/mime_reader.h"
 #include "mailbox_fixture.h"
+#include "same_reading.h"
 
 namespace {
-
-void Expect_Same(const MailMessage& plain, const MailMessage& gmime) {
-  const MailHeader &a = plain.header, &b = gmime.header;
-  EXPECT_EQ(a.from, b.from);
-  EXPECT_EQ(a.subject, b.subject);
-  EXPECT_EQ(a.date, b.date);
-  EXPECT_EQ(a.message_id, b.message_id);
-  EXPECT_EQ(a.in_reply_to, b.in_reply_to);
-  EXPECT_EQ(a.references, b.references);
-  EXPECT_EQ(a.has_from, b.has_from);
-  EXPECT_EQ(a.has_subject, b.has_subject);
-  EXPECT_EQ(a.has_date, b.has_date);
-  EXPECT_EQ(a.has_message_id, b.has_message_id);
-  ASSERT_EQ(plain.text.size(), gmime.text.size());
-  for (std::size_t i = 0; i < plain.text.size(); ++i) EXPECT_EQ(plain.text[i], gmime.text[i]) << "line " << i;
-  ASSERT_EQ(plain.attachments.size(), gmime.attachments.size());
-  for (std::size_t i = 0; i < plain.attachments.size(); ++i) {
-    EXPECT_EQ(plain.attachments[i].name, gmime.attachments[i].name);
-    EXPECT_EQ(plain.attachments[i].type, gmime.attachments[i].type);
-    EXPECT_EQ(plain.attachments[i].data, gmime.attachments[i].data);
-  }
-}
 
 // Whether the plain reader takes raw; when it does, its reading is GMime's.
 bool Taken_Alike(const std::string& raw) {

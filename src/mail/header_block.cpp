@@ -1,0 +1,64 @@
+#include "mail/header_block.h"
+
+#include "codec/sjis_text.h"
+
+namespace {
+
+bool Valid_Name(std::string_view name) {
+  if (name.empty()) return false;
+  for (const char c : name)
+    if (c < 33 || c > 126) return false;
+  return true;
+}
+
+}  // namespace
+
+bool Read_Header_Block(std::string_view raw, std::vector<BlockField>& fields, std::size_t& body) {
+  std::size_t at = 0, value = 0;  // value: where the last field's value starts
+  for (;;) {
+    const std::size_t lf = raw.find('\n', at);
+    if (lf == std::string_view::npos) return false;  // no empty line ends the header
+    std::string_view line = raw.substr(at, lf - at);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.find('\0') != std::string_view::npos) return false;
+    const std::size_t start = at;
+    at = lf + 1;
+    if (line.empty()) {
+      body = at;
+      return !fields.empty();
+    }
+    if (line[0] == ' ' || line[0] == '\t') {
+      if (fields.empty()) return false;
+      fields.back().raw = raw.substr(value, lf - value);
+      continue;
+    }
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos || !Valid_Name(line.substr(0, colon))) return false;
+    value = start + colon + 1;
+    fields.push_back({line.substr(0, colon), raw.substr(value, lf - value)});
+  }
+}
+
+bool Same_Field(std::string_view a, std::string_view b) { return sjis::compare_nocase(a, b) == 0; }
+
+std::string Lower_Trimmed(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return out;
+}
+
+bool Known_Encoding(std::string_view value, BodyEncoding& encoding) {
+  const std::string e = Lower_Trimmed(value);
+  if (e == "7bit" || e == "8bit" || e == "binary")
+    encoding = BodyEncoding::Plain;
+  else if (e == "base64")
+    encoding = BodyEncoding::Base64;
+  else if (e == "quoted-printable")
+    encoding = BodyEncoding::QuotedPrintable;
+  else
+    return false;
+  return true;
+}

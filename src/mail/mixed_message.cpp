@@ -1,0 +1,272 @@
+#include "mail/mixed_message.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "codec/charsets.h"
+#include "codec/transfer_codings.h"
+#include "mail/header_block.h"
+#include "mail/html_text.h"
+#include "mail/part_text.h"
+#include "mail/uu_blocks.h"
+
+namespace {
+
+// A Content-Type or Content-Disposition value: its type (lower case, with
+// "/" and subtype for a media type) and its parameters, names in lower case.
+struct FieldValue {
+  std::string type;
+  std::vector<std::pair<std::string, std::string>> params;
+
+  const std::string* param(std::string_view name) const {
+    for (const auto& [n, v] : params)
+      if (n == name) return &v;
+    return nullptr;
+  }
+};
+
+bool Token_Char(char c) {
+  return c > 32 && c < 127 && std::string_view("()<>@,;:\\\"/[]?=").find(c) == std::string_view::npos;
+}
+
+void Skip_Blanks(std::string_view s, std::size_t& i) {
+  while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+}
+
+std::string Lower_Token(std::string_view s, std::size_t& i) {
+  std::string out;
+  for (; i < s.size() && Token_Char(s[i]); ++i) out += s[i] >= 'A' && s[i] <= 'Z' ? static_cast<char>(s[i] + 32) : s[i];
+  return out;
+}
+
+bool Read_Param_Value(std::string_view s, std::size_t& i, std::string& value) {
+  if (i < s.size() && s[i] != '"') {
+    const std::size_t start = i;
+    while (i < s.size() && Token_Char(s[i])) ++i;
+    value.assign(s.substr(start, i - start));
+    return !value.empty();
+  }
+  const std::size_t start = ++i;
+  for (; i < s.size() && s[i] != '"'; ++i)
+    if (s[i] == '\\' || (s[i] < 32 && s[i] != '\t') || s[i] > 126) return false;
+  if (i >= s.size()) return false;
+  value.assign(s.substr(start, i++ - start));
+  return true;
+}
+
+// The value by the strict grammar of mail/mixed_message.h; media tells
+// whether it is a media type ("type/subtype").
+std::optional<FieldValue> Read_Value(std::string_view s, bool media) {
+  FieldValue out;
+  std::size_t i = 0;
+  Skip_Blanks(s, i);
+  out.type = Lower_Token(s, i);
+  if (out.type.empty()) return std::nullopt;
+  if (media) {
+    if (i >= s.size() || s[i] != '/') return std::nullopt;
+    ++i;
+    const std::string subtype = Lower_Token(s, i);
+    if (subtype.empty()) return std::nullopt;
+    out.type += '/' + subtype;
+  }
+  for (;;) {
+    Skip_Blanks(s, i);
+    if (i == s.size()) return out;
+    if (s[i] != ';') return std::nullopt;
+    ++i;
+    Skip_Blanks(s, i);
+    if (i == s.size() || s[i] == ';') continue;
+    std::string name = Lower_Token(s, i), value;
+    Skip_Blanks(s, i);
+    // "name*" is an RFC 2231 form, which GMime reads.
+    if (name.empty() || name.find('*') != std::string::npos || i == s.size() || s[i] != '=') return std::nullopt;
+    ++i;
+    Skip_Blanks(s, i);
+    if (!Read_Param_Value(s, i, value) || out.param(name)) return std::nullopt;
+    out.params.emplace_back(std::move(name), std::move(value));
+  }
+}
+
+// One part as the GMime reader sees it.
+struct Part {
+  std::string type = "text/plain";
+  std::string charset;
+  std::string given_name;  // filename, else name; empty when none
+  std::string type_raw, disposition_raw;
+  bool attachment = false;
+  BodyEncoding encoding = BodyEncoding::Plain;
+  std::string_view content;
+};
+
+// The file name parameter of a value, when it is one GMime reads as we do.
+bool Name_Param(const FieldValue& v, const char* param, const std::string& raw, std::string& name) {
+  const std::string* value = v.param(param);
+  if (!value || !name.empty()) return true;
+  if (value->empty() || Raw_Parameter(raw, param) != *value) return false;
+  if (value->find("=?") != std::string::npos && Decode_Header(*value).empty()) return false;
+  name = *value;
+  return true;
+}
+
+bool No_Encoded_Words(const FieldValue& v) {
+  for (const auto& [name, value] : v.params)
+    if (name != "name" && name != "filename" && value.find("=?") != std::string::npos) return false;
+  return true;
+}
+
+// The fields of a part, read into p; false when one is not a plain one.
+bool Read_Part_Fields(const std::vector<BlockField>& fields, Part& p) {
+  bool typed = false, disposed = false, encoded = false;
+  std::optional<FieldValue> type, disposition;
+  for (const BlockField& f : fields) {
+    if (Same_Field(f.name, "Content-Type")) {
+      p.type_raw = Unfold(f.raw);
+      if (typed || !(type = Read_Value(p.type_raw, true)) || !No_Encoded_Words(*type)) return false;
+      typed = true;
+    } else if (Same_Field(f.name, "Content-Disposition")) {
+      p.disposition_raw = Unfold(f.raw);
+      if (disposed || !(disposition = Read_Value(p.disposition_raw, false)) || !No_Encoded_Words(*disposition))
+        return false;
+      disposed = true;
+    } else if (Same_Field(f.name, "Content-Transfer-Encoding")) {
+      if (encoded || !Known_Encoding(Unfold(f.raw), p.encoding)) return false;
+      encoded = true;
+    }
+  }
+  if (type) {
+    if (type->type.starts_with("multipart/") || type->type.starts_with("message/")) return false;
+    p.type = type->type;
+    if (const std::string* charset = type->param("charset")) p.charset = *charset;
+  }
+  if (disposition) {
+    p.attachment = disposition->type == "attachment";
+    if (!Name_Param(*disposition, "filename", p.disposition_raw, p.given_name)) return false;
+  }
+  return !type || Name_Param(*type, "name", p.type_raw, p.given_name);
+}
+
+// The boundary of a message this reader takes, else empty.
+std::string Mixed_Boundary(const std::vector<BlockField>& fields, MailHeader& header) {
+  std::string boundary;
+  bool typed = false, encoded = false;
+  for (const BlockField& f : fields) {
+    if (Same_Field(f.name, "Content-Type")) {
+      const std::optional<FieldValue> v = Read_Value(Unfold(f.raw), true);
+      const std::string* b = v ? v->param("boundary") : nullptr;
+      if (typed || !v || v->type != "multipart/mixed" || !b || !No_Encoded_Words(*v)) return {};
+      boundary = *b;
+      typed = true;
+    } else if (Same_Field(f.name, "Content-Transfer-Encoding")) {
+      BodyEncoding e;
+      if (encoded || !Known_Encoding(Unfold(f.raw), e) || e != BodyEncoding::Plain) return {};
+      encoded = true;
+    } else if (Same_Field(f.name, "Content-Disposition")) {
+      return {};
+    }
+    Take_Field(f.name, f.raw, header);
+  }
+  return boundary;
+}
+
+// The parts between the delimiter lines of body; false when a line starts
+// with the delimiter and is none, or the close delimiter is missing.
+bool Split_Parts(std::string_view body, const std::string& boundary, std::vector<std::string_view>& parts) {
+  const std::string delimiter = "--" + boundary;
+  std::size_t part_start = std::string_view::npos;
+  for (std::size_t at = body.find(delimiter); at != std::string_view::npos; at = body.find(delimiter, at + 1)) {
+    if (at > 0 && body[at - 1] != '\n') continue;
+    const std::size_t lf = body.find('\n', at);
+    std::string_view line = body.substr(at, lf == std::string_view::npos ? lf : lf - at);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const std::string_view rest = line.substr(delimiter.size());
+    if (rest != "" && rest != "--") return false;
+    if (part_start != std::string_view::npos) parts.push_back(body.substr(part_start, at - part_start));
+    if (rest == "--") {
+      // Nothing after the close may look like a delimiter.
+      return !parts.empty() && body.find(delimiter, at + 1) == std::string_view::npos;
+    }
+    if (lf == std::string_view::npos) return false;
+    part_start = lf + 1;
+  }
+  return false;
+}
+
+std::optional<Part> Read_Part(std::string_view raw) {
+  std::vector<BlockField> fields;
+  std::size_t body = 0;
+  Part p;
+  if (!Read_Header_Block(raw, fields, body) || !Read_Part_Fields(fields, p)) return std::nullopt;
+  p.content = raw.substr(body);
+  // The line end before the delimiter belongs to the delimiter.
+  if (p.content.ends_with('\n')) p.content.remove_suffix(1);
+  if (p.content.ends_with('\r')) p.content.remove_suffix(1);
+  return p;
+}
+
+// What the GMime reader makes of the parts of a multipart/mixed level.
+class Assembly {
+ public:
+  explicit Assembly(MailMessage& out) : out_(out) {}
+
+  void add(const Part& p, bool html_shown) {
+    std::string name =
+        p.given_name.empty() ? std::string() : Part_File_Name(p.given_name, p.disposition_raw, p.type_raw);
+    const bool inline_text = name.empty() && !p.attachment;
+    if (inline_text && (p.type == "text/plain" || p.type == "text/rfc822-headers")) {
+      std::string text = To_Sjis(bytes(p), p.charset);
+      for (UuFile& file : Take_Uu_Blocks(text))
+        add_file(std::move(file.name), "application/octet-stream", std::move(file.data));
+      Add_Text_Block(out_.text, text, has_text_);
+      return;
+    }
+    if (inline_text && p.type == "text/html" && html_shown) {
+      Add_Text_Block(out_.text, Html_To_Text(To_Sjis(bytes(p), p.charset)), has_text_);
+      return;
+    }
+    add_file(std::move(name), p.type, Decode_Body(p.content, p.encoding));
+  }
+
+ private:
+  // The bytes of a text part: decoded into scratch_ when it has a transfer
+  // encoding, else the content as it stands.
+  std::string_view bytes(const Part& p) {
+    if (p.encoding == BodyEncoding::Plain) return p.content;
+    scratch_ = Decode_Body(p.content, p.encoding);
+    return scratch_;
+  }
+  void add_file(std::string name, std::string type, std::string data) {
+    if (name.empty()) name = Unnamed_File(++unnamed_, type);
+    out_.attachments.push_back({std::move(name), std::move(type), std::move(data)});
+  }
+
+  MailMessage& out_;
+  std::string scratch_;
+  int unnamed_ = 0;
+  bool has_text_ = false;
+};
+
+}  // namespace
+
+std::optional<MailMessage> Read_Mixed_Message(std::string_view raw) {
+  std::vector<BlockField> fields;
+  std::size_t body = 0;
+  MailMessage out;
+  if (!Read_Header_Block(raw, fields, body)) return std::nullopt;
+  const std::string boundary = Mixed_Boundary(fields, out.header);
+  std::vector<std::string_view> slices;
+  if (boundary.empty() || !Split_Parts(raw.substr(body), boundary, slices)) return std::nullopt;
+  std::vector<Part> parts;
+  for (std::string_view slice : slices) {
+    std::optional<Part> p = Read_Part(slice);
+    if (!p) return std::nullopt;
+    parts.push_back(std::move(*p));
+  }
+  // An inline HTML part is shown as text only where no plain part stands
+  // beside it.
+  bool plain_beside = false;
+  for (const Part& p : parts) plain_beside |= p.type == "text/plain" && !p.attachment && p.given_name.empty();
+  Assembly assembly(out);
+  for (const Part& p : parts) assembly.add(p, !plain_beside);
+  return out;
+}

@@ -1,0 +1,143 @@
+// The multipart/mixed reader must read every message it takes exactly as
+// the GMime reader does, and take the common ones: a text part and files.
+#include "mail/mixed_message.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "core/file_ops.h"
+#include "mail/mime_reader.h"
+#include "mailbox_fixture.h"
+#include "same_reading.h"
+
+namespace {
+
+// Whether the mixed reader takes raw; when it does, its reading is GMime's.
+bool Taken_Alike(const std::string& raw) {
+  std::optional<MailMessage> mixed = Read_Mixed_Message(raw);
+  if (mixed) Expect_Same(*mixed, Read_Message_With_Gmime(raw));
+  return mixed.has_value();
+}
+
+const std::string kHead = "From: a@example.jp\r\nSubject: s\r\nMIME-Version: 1.0\r\n";
+const std::string kType = "Content-Type: multipart/mixed; boundary=\"----=_Part_1\"\r\n";
+const std::string kJis = "\x1b$B$3$s$K$A$O\x1b(B";
+
+std::string Mixed(const std::string& parts, const std::string& type = kType) {
+  return kHead + type + "\r\nThis is a multi-part message in MIME format.\r\n\r\n" + parts;
+}
+std::string Delim() { return "------=_Part_1\r\n"; }
+std::string Close() { return "------=_Part_1--\r\n"; }
+std::string Text_Part(const std::string& text) {
+  return Delim() + "Content-Type: text/plain; charset=iso-2022-jp\r\nContent-Transfer-Encoding: 7bit\r\n\r\n" + text;
+}
+std::string File_Part(const std::string& fields, const std::string& content) {
+  return Delim() + fields + "\r\n" + content;
+}
+const std::string kBase64File =
+    "Content-Type: application/octet-stream; name=\"report001.jpg\"\r\n"
+    "Content-Disposition: attachment; filename=\"report001.jpg\"\r\nContent-Transfer-Encoding: base64\r\n";
+
+TEST(MixedMessage, ReadsWhatItTakesAsGmimeDoes) {
+  const std::string lf_only =
+      "From: a\nContent-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\nhi\n--b\n"
+      "Content-Type: image/png\nContent-Transfer-Encoding: base64\n\niVBORw0K\n--b--\n";
+  const struct Row {
+    const char* name;
+    std::string raw;
+    bool taken;
+  } rows[] = {
+      {"text_and_base64_file",
+       Mixed(Text_Part(kJis + "\r\n\r\n") + File_Part(kBase64File, "/9j/4AAQSkZJRg==\r\n") + Close()), true},
+      {"lf_line_ends", lf_only, true},
+      {"encoded_file_name",
+       Mixed(Text_Part("x\r\n") +
+             File_Part("Content-Type: application/octet-stream;\r\n name=\"=?ISO-2022-JP?B?GyRCO3FOQRsoQg==?=.doc\"\r\n"
+                       "Content-Disposition: attachment;\r\n filename=\"=?ISO-2022-JP?B?GyRCO3FOQRsoQg==?=.doc\"\r\n"
+                       "Content-Transfer-Encoding: base64\r\n",
+                       "AAEC\r\n") +
+             Close()),
+       true},
+      {"names_differ",
+       Mixed(File_Part("Content-Type: text/plain; name=t.txt\r\nContent-Disposition: inline; "
+                       "filename=d.txt\r\n",
+                       "inline but named\r\n") +
+             Close()),
+       true},
+      {"unencoded_file_keeps_its_bytes",
+       Mixed(Text_Part("t\r\n") + File_Part("Content-Type: text/csv; name=a.csv\r\n", "a,b\r\n1,2\r\n\r\n") + Close()),
+       true},
+      {"unnamed_files_numbered",
+       Mixed(File_Part("Content-Type: application/pdf\r\nContent-Transfer-Encoding: base64\r\n", "JVBERi0=\r\n") +
+             File_Part("Content-Type: IMAGE/PNG\r\nContent-Transfer-Encoding: BASE64\r\n", "iVBO\r\n") + Close()),
+       true},
+      {"part_without_type_is_text", Mixed(File_Part("Content-Transfer-Encoding: 8bit\r\n", "\x82\xa0\r\n") + Close()),
+       true},
+      {"two_text_parts", Mixed(Text_Part("one\r\n") + Text_Part("two\r\n") + Close()), true},
+      {"html_only_is_shown",
+       Mixed(File_Part("Content-Type: text/html; charset=utf-8\r\n", "<p>a&amp;b</p><br>c\r\n") + Close()), true},
+      {"html_beside_text_is_a_file",
+       Mixed(Text_Part("t\r\n") + File_Part("Content-Type: text/html\r\n", "<p>x</p>\r\n") + Close()), true},
+      {"attachment_marked_text",
+       Mixed(Text_Part("t\r\n") +
+             File_Part("Content-Type: text/plain\r\nContent-Disposition: ATTACHMENT\r\n", "f\r\n") + Close()),
+       true},
+      {"quoted_printable_text",
+       Mixed(File_Part("Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: quoted-printable\r\n",
+                       "J=C3=B8rn =\r\nSt=C3=B8ylen\r\n") +
+             Close()),
+       true},
+      {"uuencoded_block_in_text", Mixed(Text_Part("see\r\nbegin 644 a.txt\r\n#86)C\r\n`\r\nend\r\n") + Close()), true},
+      {"empty_content", Mixed(File_Part("Content-Type: text/plain\r\n", "") + Close()), true},
+      {"content_ends_in_empty_lines",
+       Mixed(File_Part("Content-Type: text/x-log; name=l\r\n", "a\r\n\r\n\r\n") + Close()), true},
+      {"close_without_line_end", Mixed(Text_Part("t\r\n") + "------=_Part_1--"), true},
+      {"epilogue_ignored", Mixed(Text_Part("t\r\n") + Close() + "epilogue\r\n"), true},
+      {"boundary_token_and_other_params",
+       Mixed("--simple\r\nContent-Type: text/plain\r\n\r\nx\r\n--simple--\r\n",
+             "Content-Type: Multipart/Mixed; charset=x; boundary=simple\r\n"),
+       true},
+      {"delimiter_text_inside_a_line", Mixed(Text_Part("quote ------=_Part_1\r\n") + Close()), true},
+      {"blank_after_delimiter", Mixed(Text_Part("t\r\n") + "------=_Part_1 \r\n\r\nx\r\n" + Close()), false},
+      {"no_close", Mixed(Text_Part("t\r\n")), false},
+      {"delimiter_after_close", Mixed(Text_Part("t\r\n") + Close() + Text_Part("u\r\n")), false},
+      {"longer_boundary_line", Mixed(Text_Part("t\r\n") + "------=_Part_12\r\n" + Close()), false},
+      {"nested", Mixed(File_Part("Content-Type: multipart/alternative; boundary=in\r\n", "--in--\r\n") + Close()),
+       false},
+      {"forwarded", Mixed(File_Part("Content-Type: message/rfc822\r\n", "Subject: in\r\n\r\nb\r\n") + Close()), false},
+      {"alternative",
+       Mixed(Text_Part("t\r\n") + Close(), "Content-Type: multipart/alternative; boundary=\"----=_Part_1\"\r\n"),
+       false},
+      {"part_without_fields", Mixed(Delim() + "\r\nbare\r\n" + Close()), false},
+      {"rfc2231_name", Mixed(File_Part("Content-Type: image/png; name*=utf-8''%E5%9C%B0.png\r\n", "x\r\n") + Close()),
+       false},
+      {"comment_in_type", Mixed(File_Part("Content-Type: text/plain (c)\r\n", "x\r\n") + Close()), false},
+      {"eight_bit_name",
+       Mixed(File_Part("Content-Type: image/png; name=\"\x92\x6e\x90\x7d.png\"\r\n", "x\r\n") + Close()), false},
+      {"uuencode_encoding", Mixed(File_Part("Content-Transfer-Encoding: x-uuencode\r\n", "x\r\n") + Close()), false},
+      {"encoded_top_level", Mixed(Text_Part("t\r\n") + Close(), kType + "Content-Transfer-Encoding: base64\r\n"),
+       false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(Taken_Alike(r.raw), r.taken);
+  }
+}
+
+// The samples of real mailers: whichever the mixed reader takes, it reads as
+// GMime does.
+TEST(MixedMessage, SamplesOfRealMailersAreReadAlike) {
+  int taken = 0, samples = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(MailboxRun::data("mime"))) {
+    if (entry.path().extension() != ".eml") continue;
+    SCOPED_TRACE(entry.path().filename().string());
+    ++samples;
+    taken += Taken_Alike(read_file(entry.path().string()));
+  }
+  EXPECT_GE(samples, 40);
+  EXPECT_GE(taken, 3);
+}
+
+}  // namespace
