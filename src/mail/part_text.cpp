@@ -2,6 +2,7 @@
 
 #include <gmime/gmime.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "codec/charsets.h"
@@ -135,16 +136,20 @@ std::string Decode_Body(std::string_view body, BodyEncoding encoding) {
 void Add_Text_Block(TextLines& text, std::string_view sjis, bool& has_text) {
   if (has_text) text.push_back({});
   has_text = true;
-  std::size_t i = 0;
+  if (sjis.empty()) return text.push_back({});
+  // Lines end at LF, CR LF or a lone CR; the next of each is looked up only
+  // once the reading has passed it.
   const std::size_t size = sjis.size();
+  std::size_t lf = sjis.find('\n'), cr = sjis.find('\r');
+  std::size_t i = 0;
   while (i < size) {
-    std::size_t end = i;
-    while (end < size && sjis[end] != '\n' && sjis[end] != '\r') ++end;
+    if (lf < i) lf = sjis.find('\n', i);
+    if (cr < i) cr = sjis.find('\r', i);
+    const std::size_t end = std::min({lf, cr, size});
     text.push_back(sjis.substr(i, end - i));
     if (end == size) return;
-    i = end + (sjis[end] == '\r' && end + 1 < size && sjis[end + 1] == '\n' ? 2 : 1);
+    i = end + (end == cr && end + 1 == lf ? 2 : 1);
   }
-  if (sjis.empty()) text.push_back({});
 }
 
 std::optional<std::string> Raw_Parameter(const std::string& field, std::string_view name) {
