@@ -115,22 +115,42 @@ bool No_Encoded_Words(const FieldValue& v) {
   return true;
 }
 
+// A CR that ends no line, which GMime does not read as Unfold does. A raw
+// value ends before the LF of its last line.
+bool Lone_Cr(std::string_view raw) {
+  for (std::size_t at = raw.find('\r'); at != std::string_view::npos; at = raw.find('\r', at + 1))
+    if (at + 1 < raw.size() && raw[at + 1] != '\n') return true;
+  return false;
+}
+
+// The value of a field as the readers here take it: unfolded, or nothing
+// when it holds a lone CR.
+std::optional<std::string> Value(const BlockField& f) {
+  if (Lone_Cr(f.raw)) return std::nullopt;
+  return Unfold(f.raw);
+}
+
 // The fields of a part, read into p; false when one is not a plain one.
 bool Read_Part_Fields(const std::vector<BlockField>& fields, Part& p) {
   bool typed = false, disposed = false, encoded = false;
   std::optional<FieldValue> type, disposition;
   for (const BlockField& f : fields) {
     if (Same_Field(f.name, "Content-Type")) {
-      p.type_raw = Unfold(f.raw);
+      std::optional<std::string> value = Value(f);
+      if (!value) return false;
+      p.type_raw = std::move(*value);
       if (typed || !(type = Read_Value(p.type_raw, true)) || !No_Encoded_Words(*type)) return false;
       typed = true;
     } else if (Same_Field(f.name, "Content-Disposition")) {
-      p.disposition_raw = Unfold(f.raw);
+      std::optional<std::string> value = Value(f);
+      if (!value) return false;
+      p.disposition_raw = std::move(*value);
       if (disposed || !(disposition = Read_Value(p.disposition_raw, false)) || !No_Encoded_Words(*disposition))
         return false;
       disposed = true;
     } else if (Same_Field(f.name, "Content-Transfer-Encoding")) {
-      if (encoded || !Known_Encoding(Unfold(f.raw), p.encoding)) return false;
+      const std::optional<std::string> value = Value(f);
+      if (encoded || !value || !Known_Encoding(*value, p.encoding)) return false;
       encoded = true;
     }
   }
@@ -152,14 +172,16 @@ std::string Mixed_Boundary(const std::vector<BlockField>& fields, MailHeader& he
   bool typed = false, encoded = false;
   for (const BlockField& f : fields) {
     if (Same_Field(f.name, "Content-Type")) {
-      const std::optional<FieldValue> v = Read_Value(Unfold(f.raw), true);
+      const std::optional<std::string> value = Value(f);
+      const std::optional<FieldValue> v = value ? Read_Value(*value, true) : std::nullopt;
       const std::string* b = v ? v->param("boundary") : nullptr;
       if (typed || !v || v->type != "multipart/mixed" || !b || !No_Encoded_Words(*v)) return {};
       boundary = *b;
       typed = true;
     } else if (Same_Field(f.name, "Content-Transfer-Encoding")) {
       BodyEncoding e;
-      if (encoded || !Known_Encoding(Unfold(f.raw), e) || e != BodyEncoding::Plain) return {};
+      const std::optional<std::string> value = Value(f);
+      if (encoded || !value || !Known_Encoding(*value, e) || e != BodyEncoding::Plain) return {};
       encoded = true;
     } else if (Same_Field(f.name, "Content-Disposition")) {
       return {};

@@ -117,6 +117,8 @@ TEST(MixedMessage, ReadsWhatItTakesAsGmimeDoes) {
       {"eight_bit_name",
        Mixed(File_Part("Content-Type: image/png; name=\"\x92\x6e\x90\x7d.png\"\r\n", "x\r\n") + Close()), false},
       {"uuencode_encoding", Mixed(File_Part("Content-Transfer-Encoding: x-uuencode\r\n", "x\r\n") + Close()), false},
+      {"lone_cr_in_charset",
+       Mixed(File_Part("Content-Type: text/plain; charset=iso\r2022-jp\r\n", "\x1b$B$3\x1b(B\r\n") + Close()), false},
       {"encoded_top_level", Mixed(Text_Part("t\r\n") + Close(), kType + "Content-Transfer-Encoding: base64\r\n"),
        false},
   };
