@@ -274,7 +274,8 @@ std::optional<MailMessage> Read_Mixed_Message(std::string_view raw) {
   std::vector<BlockField> fields;
   std::size_t body = 0;
   MailMessage out;
-  if (!Read_Header_Block(raw, fields, body)) return std::nullopt;
+  // GMime reads a part holding a NUL otherwise; binary files come in base64.
+  if (!Read_Header_Block(raw, fields, body) || raw.find('\0', body) != std::string_view::npos) return std::nullopt;
   const std::string boundary = Mixed_Boundary(fields, out.header);
   std::vector<std::string_view> slices;
   if (boundary.empty() || !Split_Parts(raw.substr(body), boundary, slices)) return std::nullopt;

@@ -1,6 +1,7 @@
 #include "mail/uu_blocks.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 #include "codec/transfer_codings.h"
@@ -83,7 +84,8 @@ struct BlockReader {
 
 std::vector<UuFile> Take_Uu_Blocks(std::string& text) {
   std::vector<UuFile> files;
-  if (text.find("begin ") == std::string::npos) return files;
+  // Most texts hold no "begin " at all; memmem finds that out fastest.
+  if (!::memmem(text.data(), text.size(), "begin ", 6)) return files;
   std::string kept;
   kept.reserve(text.size());
   std::size_t i = 0;

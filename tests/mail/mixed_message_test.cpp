@@ -119,6 +119,7 @@ TEST(MixedMessage, ReadsWhatItTakesAsGmimeDoes) {
       {"uuencode_encoding", Mixed(File_Part("Content-Transfer-Encoding: x-uuencode\r\n", "x\r\n") + Close()), false},
       {"lone_cr_in_charset",
        Mixed(File_Part("Content-Type: text/plain; charset=iso\r2022-jp\r\n", "\x1b$B$3\x1b(B\r\n") + Close()), false},
+      {"nul_in_content", Mixed(Text_Part(std::string("a\0b\r\nlast line\r\n", 14)) + Close()), false},
       {"encoded_top_level", Mixed(Text_Part("t\r\n") + Close(), kType + "Content-Transfer-Encoding: base64\r\n"),
        false},
   };
