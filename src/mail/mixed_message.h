@@ -15,7 +15,8 @@
 // 8bit or binary; a part has at most one Content-Type (neither multipart
 // nor message), Content-Disposition and Content-Transfer-Encoding (7bit,
 // 8bit, binary, base64, quoted-printable); no other line of the body starts
-// with "--" boundary; no NUL anywhere. Their values are read by the strict grammar
+// with "--" boundary; no NUL anywhere. Their values are read by the strict
+// grammar
 //   value  = token ["/" token] *(";" [param])    blanks around every item
 //   param  = token "=" (token / quoted)
 //   quoted = DQUOTE *(printable ASCII or blank, but DQUOTE and "\") DQUOTE
