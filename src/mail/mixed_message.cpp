@@ -214,15 +214,20 @@ bool Split_Parts(std::string_view body, const std::string& boundary, std::vector
   return false;
 }
 
-std::optional<Part> Read_Part(std::string_view raw) {
+// A part; crlf tells how the message ends its first line.
+std::optional<Part> Read_Part(std::string_view raw, bool crlf) {
   std::vector<BlockField> fields;
   std::size_t body = 0;
   Part p;
   if (!Read_Header_Block(raw, fields, body) || !Read_Part_Fields(fields, p)) return std::nullopt;
   p.content = raw.substr(body);
-  // The line end before the delimiter belongs to the delimiter.
-  if (p.content.ends_with('\n')) p.content.remove_suffix(1);
-  if (p.content.ends_with('\r')) p.content.remove_suffix(1);
+  if (p.content.empty()) return p;
+  // The line end before the delimiter belongs to the delimiter. GMime
+  // takes it to be as long as the message's own line ends, so a part whose
+  // last line ends otherwise is left to it.
+  const std::string_view end = crlf ? "\r\n" : "\n";
+  if (!p.content.ends_with(end) || (!crlf && p.content.ends_with("\r\n"))) return std::nullopt;
+  p.content.remove_suffix(end.size());
   return p;
 }
 
@@ -279,9 +284,11 @@ std::optional<MailMessage> Read_Mixed_Message(std::string_view raw) {
   const std::string boundary = Mixed_Boundary(fields, out.header);
   std::vector<std::string_view> slices;
   if (boundary.empty() || !Split_Parts(raw.substr(body), boundary, slices)) return std::nullopt;
+  const std::size_t first_lf = raw.find('\n');  // there is one: the header block was read
+  const bool crlf = first_lf > 0 && raw[first_lf - 1] == '\r';
   std::vector<Part> parts;
   for (std::string_view slice : slices) {
-    std::optional<Part> p = Read_Part(slice);
+    std::optional<Part> p = Read_Part(slice, crlf);
     if (!p) return std::nullopt;
     parts.push_back(std::move(*p));
   }

@@ -22,7 +22,8 @@
 //   quoted = DQUOTE *(printable ASCII or blank, but DQUOTE and "\") DQUOTE
 // with no 8-bit byte, no comment, no RFC 2231 form, a parameter at most
 // once and encoded words ("=?") only in a quoted file name. A part's
-// content ends before the line end that precedes the next delimiter.
+// content ends before the line end that precedes the next delimiter, which
+// is LF or CR LF as the message's first line ends.
 #pragma once
 
 #include <optional>

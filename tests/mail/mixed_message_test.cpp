@@ -120,6 +120,9 @@ TEST(MixedMessage, ReadsWhatItTakesAsGmimeDoes) {
       {"lone_cr_in_charset",
        Mixed(File_Part("Content-Type: text/plain; charset=iso\r2022-jp\r\n", "\x1b$B$3\x1b(B\r\n") + Close()), false},
       {"nul_in_content", Mixed(Text_Part(std::string("a\0b\r\nlast line\r\n", 14)) + Close()), false},
+      {"lf_before_delimiter_in_crlf_mail", Mixed(Text_Part("last line\n") + Close()), false},
+      {"crlf_before_delimiter_in_lf_mail", "Content-Type: multipart/mixed; boundary=b\n\n--b\nA: b\n\nx\r\n--b--\n",
+       false},
       {"encoded_top_level", Mixed(Text_Part("t\r\n") + Close(), kType + "Content-Transfer-Encoding: base64\r\n"),
        false},
   };
