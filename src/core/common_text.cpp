@@ -1,5 +1,6 @@
 #include "core/common_text.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -36,41 +37,51 @@ std::size_t Reference_Length(std::string_view text, std::size_t i) {
   return k > i + 2 && k < text.size() && text[k] == ';' ? k + 1 - i : 0;
 }
 
+bool is_markup(char c) { return c == '<' || c == '>' || c == '&'; }
+
+// True when one of the eight bytes of w is "<", ">" or "&". "<" (0x3C) and
+// ">" (0x3E) differ in bit 1 only, so one test finds both; a byte of x is
+// zero exactly where (x - 1) borrows into a top bit that x lacks, and some
+// byte is zero exactly when the test below leaves a top bit.
+bool has_markup(std::uint64_t w) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  constexpr std::uint64_t kTops = 0x8080808080808080u;
+  const std::uint64_t angle = (w | 0x02 * kOnes) ^ (0x3E * kOnes);
+  const std::uint64_t amp = w ^ (0x26 * kOnes);
+  return ((((angle - kOnes) & ~angle) | ((amp - kOnes) & ~amp)) & kTops) != 0;
+}
+
+// Position of the first "<", ">" or "&" at or after from, or text.size().
+// Most text holds few of them, so it is searched eight bytes at a time.
+std::size_t find_markup(std::string_view text, std::size_t from) {
+  for (; from + 8 <= text.size(); from += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, text.data() + from, 8);
+    if (has_markup(w)) break;
+  }
+  while (from < text.size() && !is_markup(text[from])) ++from;
+  return from;
+}
+
 }  // namespace
 
 void Html_Esc_To(std::string& out, std::string_view text) {
   // "<" (0x3C), ">" (0x3E) and "&" (0x26) are never the second byte of a
   // double-byte character, and after a lead byte they stand alone: each such
-  // byte is a character of its own, so the text is escaped bytewise. A
+  // byte is a character of its own, so the text is searched bytewise. A
   // numeric reference ("&#248;") stands for a character code page 932 lacks
-  // and is kept; every other "&" is written "&amp;". One pass counts, so
-  // that the result is sized once; a second copies the text into place.
-  // Time is linear in the text whatever it holds.
-  std::size_t extra = 0;
-  for (const char c : text) extra += c == '<' || c == '>' ? 3 : c == '&' ? 4 : 0;
-  if (extra == 0) {
-    out.append(text);
-    return;
-  }
-  const std::size_t at = out.size();
-  out.resize(at + text.size() + extra);
-  char* w = out.data() + at;
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  // and is kept; every other "&" is written "&amp;". The text between the
+  // bytes found is appended a run at a time. Time is linear in the text
+  // whatever it holds.
+  std::size_t from = 0;  // start of the text not yet appended
+  for (std::size_t i = find_markup(text, 0); i < text.size(); i = find_markup(text, i + 1)) {
     const char c = text[i];
-    if (c == '<') {
-      std::memcpy(w, "&lt;", 4);
-      w += 4;
-    } else if (c == '>') {
-      std::memcpy(w, "&gt;", 4);
-      w += 4;
-    } else if (c == '&' && Reference_Length(text, i) == 0) {
-      std::memcpy(w, "&amp;", 5);
-      w += 5;
-    } else {
-      *w++ = c;
-    }
+    if (c == '&' && Reference_Length(text, i) != 0) continue;
+    out.append(text.substr(from, i - from));
+    out.append(c == '<' ? std::string_view("&lt;") : c == '>' ? std::string_view("&gt;") : std::string_view("&amp;"));
+    from = i + 1;
   }
-  out.resize(static_cast<std::size_t>(w - out.data()));
+  out.append(text.substr(from));
 }
 
 std::string Progress_Text(std::int64_t num, std::int64_t total) {
