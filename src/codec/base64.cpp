@@ -28,6 +28,60 @@ constexpr Placed kPlaced = [] {
   return t;
 }();
 
+// For Base64_Decode: the same placed values for the 64 data characters,
+// kNotData for every other byte ("=", line ends, blanks, stray bytes), so
+// that one test over a whole group tells whether it is four data characters.
+constexpr std::uint32_t kNotData = std::uint32_t{1} << 31;
+constexpr Placed kDataPlaced = [] {
+  Placed t{};
+  for (std::size_t k = 0; k < 4; ++k)
+    for (std::size_t c = 0; c < 256; ++c) t[k][c] = kValues[c] >= 0 && kValues[c] < 64 ? kPlaced[k][c] : kNotData;
+  return t;
+}();
+
+// The 24 bits of the four characters at p, kNotData set when one of them
+// is no data character.
+std::uint32_t group_bits(const unsigned char* p) {
+  return kDataPlaced[0][p[0]] | kDataPlaced[1][p[1]] | kDataPlaced[2][p[2]] | kDataPlaced[3][p[3]];
+}
+
+// The three bytes of a group's 24 bits at w; returns the end.
+char* put_group(std::uint32_t bits, char* w) {
+  w[0] = static_cast<char>(bits >> 16);
+  w[1] = static_cast<char>(bits >> 8);
+  w[2] = static_cast<char>(bits);
+  return w + 3;
+}
+
+// The body of a part is lines of whole groups: from p, where no group is
+// begun, decodes groups of four data characters, two at a time where it
+// can, and steps over "\r" and "\n". Returns where something else comes
+// (or end), so that the caller walks that character by character. Each
+// group decodes as that walk would decode it, and the walk too skips line
+// ends.
+const unsigned char* decode_whole_groups(const unsigned char* p, const unsigned char* end, char*& w) {
+  while (p < end) {
+    if (*p == '\r' || *p == '\n') {
+      ++p;
+      continue;
+    }
+    if (end - p >= 8) {
+      const std::uint32_t first = group_bits(p), second = group_bits(p + 4);
+      if (((first | second) & kNotData) == 0) {
+        w = put_group(second, put_group(first, w));
+        p += 8;
+        continue;
+      }
+    }
+    if (end - p < 4) break;
+    const std::uint32_t group = group_bits(p);
+    if (group & kNotData) break;
+    w = put_group(group, w);
+    p += 4;
+  }
+  return p;
+}
+
 int b64_value(std::string_view ch) {
   if (ch.empty()) return 0;
   if (ch.size() != 1) return -1;
@@ -121,26 +175,16 @@ std::string Base64_Decode(std::string_view text) {
   std::uint32_t bits = 0;
   int have = 0;
   while (p < end) {
-    // Four alphabet characters in a row, the common case, at once.
-    if (have == 0 && end - p >= 4) {
-      const int a = kValues[p[0]], b = kValues[p[1]], c = kValues[p[2]], d = kValues[p[3]];
-      if (((a | b | c | d) & ~63) == 0) {
-        const std::uint32_t v = static_cast<std::uint32_t>(a << 18 | b << 12 | c << 6 | d);
-        *w++ = static_cast<char>(v >> 16);
-        *w++ = static_cast<char>(v >> 8);
-        *w++ = static_cast<char>(v);
-        p += 4;
-        continue;
-      }
+    if (have == 0) {
+      p = decode_whole_groups(p, end, w);
+      if (p == end) break;
     }
     const int v = kValues[*p++];
-    if (v < 0) continue;  // line ends, blanks, anything else
+    if (v < 0) continue;  // blanks, anything else
     if (v == 64) break;   // "=": the data have ended
     bits = (bits << 6) | static_cast<std::uint32_t>(v);
     if (++have == 4) {
-      *w++ = static_cast<char>(bits >> 16);
-      *w++ = static_cast<char>(bits >> 8);
-      *w++ = static_cast<char>(bits);
+      w = put_group(bits, w);
       bits = 0;
       have = 0;
     }
