@@ -165,26 +165,29 @@ void append_ascii(std::string_view s, std::string& out) {
 // whole_pairs (the text came from JIS pairs, whose two bytes belong together).
 void append_sjis_checked(std::string_view s, std::string& out, bool whole_pairs = false) {
   if (sjis::is_ascii(s)) return append_ascii(s, out);
+  // The table holds lead bytes only, so a pair it knows starts with a lead byte.
+  const cp932::PairTable& pairs = cp932::pair_table();
   const auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  const std::size_t n = s.size();
   std::size_t run = 0;  // start of the bytes not yet appended
-  for (std::size_t i = 0; i < s.size();) {
+  for (std::size_t i = 0; i < n;) {
     const unsigned char c = at(i);
-    if (c < 0x80) {
-      if (c == '&' && i + 1 < s.size() && s[i + 1] == '#') {
+    if ((c < 0x80 && c != '&') || (c >= 0xA1 && c <= 0xDF)) {
+      ++i;
+    } else if (i + 1 < n && pairs.has(c, at(i + 1))) {
+      i += 2;
+    } else if (c == '&') {
+      if (i + 1 < n && s[i + 1] == '#') {
         out.append(s.substr(run, i - run));
         out.append(kAmpHash);
         run = i + 1;
       }
       ++i;
-    } else if (c >= 0xA1 && c <= 0xDF) {
-      ++i;
-    } else if (sjis::is_lead(c) && i + 1 < s.size() && cp932::is_pair(c, at(i + 1))) {
-      i += 2;
     } else {
       out.append(s.substr(run, i - run));
       out.append(kGeta);
       const bool pair =
-          sjis::is_lead(c) && i + 1 < s.size() && sjis::is_trail(at(i + 1)) && (whole_pairs || at(i + 1) >= 0x80);
+          sjis::is_lead(c) && i + 1 < n && sjis::is_trail(at(i + 1)) && (whole_pairs || at(i + 1) >= 0x80);
       i += pair ? 2 : 1;
       run = i;
     }
@@ -313,30 +316,55 @@ bool exotic_escape(std::string_view line, bool& jisx0213) {
   return any;
 }
 
-// ISO-2022-JP, a line at a time (see charsets.h).
+// The start of the line that holds position at: just after the last "\r" or
+// "\n" before it, but no earlier than from.
+std::size_t line_start(std::string_view text, std::size_t from, std::size_t at) {
+  while (at > from && text[at - 1] != '\n' && text[at - 1] != '\r') --at;
+  return at;
+}
+
+// The end of the line that holds position from: the first "\r" or "\n" at or
+// after it, or text.size(). Two memchr calls, the second only up to the "\n",
+// so the search stays within the line.
+std::size_t line_end(std::string_view text, std::size_t from) {
+  if (from >= text.size()) return text.size();
+  const char* const p = text.data() + from;
+  const std::size_t left = text.size() - from;
+  const void* const lf = std::memchr(p, '\n', left);
+  const std::size_t upto = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - p) : left;
+  const void* const cr = std::memchr(p, '\r', upto);
+  return from + (cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - p) : upto);
+}
+
+// One line of ISO-2022-JP (without its line end) that holds an ESC.
+// line_out is scratch room kept from line to line.
+void append_jis_line(std::string_view line, std::string& line_out, std::string& out) {
+  bool jisx0213 = false;
+  if (exotic_escape(line, jisx0213)) {
+    if (!append_iconv(jisx0213 ? "ISO-2022-JP-3" : "ISO-2022-JP-2", line, out)) append_sjis_checked(line, out);
+  } else {
+    Jis_To_Sjis_To(line, line_out);
+    append_sjis_checked(line_out, out, true);
+  }
+}
+
+// ISO-2022-JP, a line at a time (see charsets.h). Lines end at "\r" or "\n"
+// ("\r\n" is read as "\r" and an empty line ended by "\n"); the line ends
+// pass as they stand. A line without ESC is Shift_JIS, and the check of
+// Shift_JIS never looks past a line end, so the lines between two that hold
+// an ESC are checked together, line ends and all, without a walk per line.
 void append_jis(std::string_view text, std::string& out) {
-  if (text.find('\x1B') == std::string_view::npos) return append_sjis_checked(text, out);
   std::string line_out;
-  const std::size_t size = text.size();
-  for (std::size_t pos = 0; pos < size;) {
-    std::size_t end = pos;
-    bool esc = false;
-    for (; end < size && text[end] != '\n' && text[end] != '\r'; ++end) esc |= text[end] == '\x1B';
-    const std::string_view line = text.substr(pos, end - pos);
-    bool jisx0213 = false;
-    if (!esc) {
-      append_sjis_checked(line, out);
-    } else if (exotic_escape(line, jisx0213)) {
-      if (!append_iconv(jisx0213 ? "ISO-2022-JP-3" : "ISO-2022-JP-2", line, out)) append_sjis_checked(line, out);
-    } else {
-      Jis_To_Sjis_To(line, line_out);
-      append_sjis_checked(line_out, out, true);
-    }
-    // The line end as it stands: "\r\n" is read as "\r" and an empty
-    // line ended by "\n".
+  std::size_t pos = 0;  // start of a line, the text before it written
+  for (std::size_t esc = text.find('\x1B'); esc != std::string_view::npos; esc = text.find('\x1B', pos)) {
+    const std::size_t start = line_start(text, pos, esc);
+    append_sjis_checked(text.substr(pos, start - pos), out);
+    const std::size_t end = line_end(text, esc);
+    append_jis_line(text.substr(start, end - start), line_out, out);
     pos = end;
     if (pos < text.size()) out += text[pos++];
   }
+  append_sjis_checked(text.substr(pos), out);
 }
 
 void append_detected(std::string_view bytes, std::string& out);

@@ -78,11 +78,8 @@ Converter& from_sjis() {
   return c;
 }
 
-// One bit per lead and trail byte: set when the pair reads as a character.
-using PairBits = std::array<std::uint64_t, 65536 / 64>;
-
-PairBits read_pairs() {
-  PairBits bits{};
+PairTable read_pairs() {
+  PairTable pairs;
   Converter conv("UTF-8", "CP932");
   std::string out;
   for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
@@ -90,13 +87,11 @@ PairBits read_pairs() {
     for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
       if (trail == 0x7F) continue;
       const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-      if (conv.run(std::string_view(pair, 2), out, "", false) && !out.empty()) {
-        const unsigned k = lead << 8 | trail;
-        bits[k / 64] |= std::uint64_t{1} << (k % 64);
-      }
+      if (conv.run(std::string_view(pair, 2), out, "", false) && !out.empty())
+        pairs.add(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
     }
   }
-  return bits;
+  return pairs;
 }
 
 // Code page 932 codes by BMP code point: every character that code page 932
@@ -146,12 +141,12 @@ unsigned from_code_point(char32_t cp) {
   return cp < codes.size() ? codes[cp] : 0;
 }
 
-bool is_pair(unsigned char lead, unsigned char trail) {
-  // Built once, on first use, from iconv's own table.
-  static const PairBits bits = read_pairs();
-  const unsigned k = static_cast<unsigned>(lead) << 8 | trail;
-  return (bits[k / 64] >> (k % 64)) & 1;
+const PairTable& pair_table() {
+  static const PairTable pairs = read_pairs();
+  return pairs;
 }
+
+bool is_pair(unsigned char lead, unsigned char trail) { return pair_table().has(lead, trail); }
 
 std::string from_utf8(std::string_view utf8) {
   std::string out;

@@ -2,6 +2,8 @@
 // encoding of file names and of every text shown to the user.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +22,25 @@ bool round_trips(std::string_view sjis);
 // True when lead and trail form a double-byte character of code page 932
 // (one that iconv reads; the user-defined rows 0xF0-0xF9 count).
 bool is_pair(unsigned char lead, unsigned char trail);
+
+// The pairs is_pair accepts, one bit per lead and trail byte. For loops that
+// test many pairs: take the table once, then each test is a load and a shift.
+class PairTable {
+ public:
+  bool has(unsigned char lead, unsigned char trail) const {
+    const unsigned k = static_cast<unsigned>(lead) << 8 | trail;
+    return (bits_[k / 64] >> (k % 64)) & 1;
+  }
+  void add(unsigned char lead, unsigned char trail) {
+    const unsigned k = static_cast<unsigned>(lead) << 8 | trail;
+    bits_[k / 64] |= std::uint64_t{1} << (k % 64);
+  }
+
+ private:
+  std::array<std::uint64_t, 65536 / 64> bits_{};
+};
+// Built on first use from iconv's own table.
+const PairTable& pair_table();
 // The code page 932 code iconv writes for the character cp of the Basic
 // Multilingual Plane: a byte value for a single-byte code (ASCII, half-width
 // katakana), lead * 256 + trail for a pair; 0 when it has none (and for
