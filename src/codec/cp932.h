@@ -3,7 +3,6 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,21 +22,15 @@ bool round_trips(std::string_view sjis);
 // (one that iconv reads; the user-defined rows 0xF0-0xF9 count).
 bool is_pair(unsigned char lead, unsigned char trail);
 
-// The pairs is_pair accepts, one bit per lead and trail byte. For loops that
-// test many pairs: take the table once, then each test is a load and a shift.
+// The pairs is_pair accepts, a byte per lead and trail byte. For loops that
+// test many pairs: take the table once, then each test is one load.
 class PairTable {
  public:
-  bool has(unsigned char lead, unsigned char trail) const {
-    const unsigned k = static_cast<unsigned>(lead) << 8 | trail;
-    return (bits_[k / 64] >> (k % 64)) & 1;
-  }
-  void add(unsigned char lead, unsigned char trail) {
-    const unsigned k = static_cast<unsigned>(lead) << 8 | trail;
-    bits_[k / 64] |= std::uint64_t{1} << (k % 64);
-  }
+  bool has(unsigned char lead, unsigned char trail) const { return known_[static_cast<unsigned>(lead) << 8 | trail]; }
+  void add(unsigned char lead, unsigned char trail) { known_[static_cast<unsigned>(lead) << 8 | trail] = true; }
 
  private:
-  std::array<std::uint64_t, 65536 / 64> bits_{};
+  std::array<bool, 65536> known_{};
 };
 // Built on first use from iconv's own table.
 const PairTable& pair_table();

@@ -1,6 +1,7 @@
 #include "codec/jis.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstring>
 
@@ -10,13 +11,37 @@ constexpr unsigned char kEsc = 0x1B;
 
 enum class Charset { Ascii, Kanji, Supplement, Kana };
 
+// One JIS X 0208 pair to its Shift_JIS bytes; 0 for a byte that falls
+// outside 0-255 (no byte of a pair that fits is 0). The lead byte depends on
+// j1 alone, the second byte on j2 and whether j1 is odd.
+constexpr unsigned sjis_lead(unsigned j1) { return (j1 + 1) / 2 + (j1 <= 94 ? 112 : 176); }
+constexpr unsigned sjis_trail(unsigned j1, unsigned j2) {
+  const unsigned s2 = (j1 % 2 == 1) ? j2 + 31 : j2 + 125;
+  return s2 > 126 ? s2 + 1 : s2;
+}
+
+// The same for every byte value, looked up: a run of kanji is most of a
+// Japanese line.
+struct PairBytes {
+  std::array<unsigned char, 256> lead;                  // by j1
+  std::array<std::array<unsigned char, 256>, 2> trail;  // by j1 % 2, j2
+};
+constexpr PairBytes kPairBytes = [] {
+  PairBytes t{};
+  for (unsigned b = 0; b < 256; ++b) {
+    t.lead[b] = static_cast<unsigned char>(sjis_lead(b) > 255 ? 0 : sjis_lead(b));
+    for (unsigned odd = 0; odd < 2; ++odd)
+      t.trail[odd][b] = static_cast<unsigned char>(sjis_trail(odd, b) > 255 ? 0 : sjis_trail(odd, b));
+  }
+  return t;
+}();
+
 // One JIS X 0208 pair to its Shift_JIS bytes at w; nothing when they do
 // not fit a byte. Returns the end of what was written.
-char* jis_pair_to_sjis(unsigned j1, unsigned j2, char* w) {
-  unsigned s2 = (j1 % 2 == 1) ? j2 + 31 : j2 + 125;
-  if (s2 > 126) ++s2;
-  unsigned s1 = (j1 + 1) / 2 + (j1 <= 94 ? 112 : 176);
-  if (s1 > 255 || s2 > 255) return w;
+char* jis_pair_to_sjis(unsigned char j1, unsigned char j2, char* w) {
+  const unsigned char s1 = kPairBytes.lead[j1];
+  const unsigned char s2 = kPairBytes.trail[j1 % 2][j2];
+  if (s1 == 0 || s2 == 0) return w;
   w[0] = static_cast<char>(s1);
   w[1] = static_cast<char>(s2);
   return w + 2;

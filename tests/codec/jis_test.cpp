@@ -89,6 +89,22 @@ TEST(JisToSjis, EveryJisX0208PairMatchesShiftJisArithmetic) {
   }
 }
 
+TEST(JisToSjis, EveryBytePairInKanjiModeFollowsTheArithmetic) {
+  // 8-bit and control bytes too (the converter looks its bytes up): the
+  // lead byte (j1 + 1) / 2 + 112 or + 176, the second j2 + 31 or j2 + 125
+  // and one more above 126, and nothing for a pair that leaves a byte.
+  for (unsigned j1 = 0; j1 < 256; ++j1) {
+    for (unsigned j2 = 0; j2 < 256; ++j2) {
+      unsigned s2 = (j1 % 2 == 1) ? j2 + 31 : j2 + 125;
+      if (s2 > 126) ++s2;
+      const unsigned s1 = (j1 + 1) / 2 + (j1 <= 94 ? 112 : 176);
+      const std::string want = s1 > 255 || s2 > 255 ? "" : std::string{char(s1), char(s2)};
+      const std::string in = std::string(ESC "$B") + char(j1) + char(j2);
+      ASSERT_EQ(Jis_To_Sjis(in), want) << "pair " << j1 << "," << j2;
+    }
+  }
+}
+
 TEST(JisToSjis, LongLinesHaveNoLimit) {
   std::string in = ESC "$B";
   std::string want;
