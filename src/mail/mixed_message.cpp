@@ -192,17 +192,20 @@ std::string Mixed_Boundary(const std::vector<BlockField>& fields, MailHeader& he
 }
 
 // The parts between the delimiter lines of body; false when a line starts
-// with the delimiter and is none, or the close delimiter is missing.
-bool Split_Parts(std::string_view body, const std::string& boundary, std::vector<std::string_view>& parts) {
+// with the delimiter and is none, the close delimiter is missing, or a
+// delimiter line ends otherwise than the message's first line (crlf), which
+// GMime reads otherwise.
+bool Split_Parts(std::string_view body, const std::string& boundary, bool crlf, std::vector<std::string_view>& parts) {
   const std::string delimiter = "--" + boundary;
   std::size_t part_start = std::string_view::npos;
   for (std::size_t at = body.find(delimiter); at != std::string_view::npos; at = body.find(delimiter, at + 1)) {
     if (at > 0 && body[at - 1] != '\n') continue;
     const std::size_t lf = body.find('\n', at);
     std::string_view line = body.substr(at, lf == std::string_view::npos ? lf : lf - at);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const bool cr = line.ends_with('\r');
+    if (cr) line.remove_suffix(1);
     const std::string_view rest = line.substr(delimiter.size());
-    if (rest != "" && rest != "--") return false;
+    if ((rest != "" && rest != "--") || (lf != std::string_view::npos && cr != crlf)) return false;
     if (part_start != std::string_view::npos) parts.push_back(body.substr(part_start, at - part_start));
     if (rest == "--") {
       // Nothing after the close may look like a delimiter.
@@ -282,10 +285,10 @@ std::optional<MailMessage> Read_Mixed_Message(std::string_view raw) {
   // GMime reads a part holding a NUL otherwise; binary files come in base64.
   if (!Read_Header_Block(raw, fields, body) || raw.find('\0', body) != std::string_view::npos) return std::nullopt;
   const std::string boundary = Mixed_Boundary(fields, out.header);
-  std::vector<std::string_view> slices;
-  if (boundary.empty() || !Split_Parts(raw.substr(body), boundary, slices)) return std::nullopt;
   const std::size_t first_lf = raw.find('\n');  // there is one: the header block was read
   const bool crlf = first_lf > 0 && raw[first_lf - 1] == '\r';
+  std::vector<std::string_view> slices;
+  if (boundary.empty() || !Split_Parts(raw.substr(body), boundary, crlf, slices)) return std::nullopt;
   std::vector<Part> parts;
   for (std::string_view slice : slices) {
     std::optional<Part> p = Read_Part(slice, crlf);

@@ -123,6 +123,8 @@ TEST(MixedMessage, ReadsWhatItTakesAsGmimeDoes) {
       {"lf_before_delimiter_in_crlf_mail", Mixed(Text_Part("last line\n") + Close()), false},
       {"crlf_before_delimiter_in_lf_mail", "Content-Type: multipart/mixed; boundary=b\n\n--b\nA: b\n\nx\r\n--b--\n",
        false},
+      {"crlf_delimiter_in_lf_mail",
+       "Content-Type: multipart/mixed; boundary=b\n\n--b\nA: b\n\nx\n--b\r\nA: c\n\ny\n--b--\n", false},
       {"encoded_top_level", Mixed(Text_Part("t\r\n") + Close(), kType + "Content-Transfer-Encoding: base64\r\n"),
        false},
   };
