@@ -4,7 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "core/file_ops.h"
 #include "mail/mail_message.h"
+#include "mail/mime_reader.h"
+#include "mailbox_fixture.h"
 
 inline void Expect_Same(const MailMessage& plain, const MailMessage& gmime) {
   const MailHeader &a = plain.header, &b = gmime.header;
@@ -26,4 +33,27 @@ inline void Expect_Same(const MailMessage& plain, const MailMessage& gmime) {
     EXPECT_EQ(plain.attachments[i].type, gmime.attachments[i].type);
     EXPECT_EQ(plain.attachments[i].data, gmime.attachments[i].data);
   }
+}
+
+using QuickReader = std::optional<MailMessage> (*)(std::string_view);
+
+// Whether read takes raw; when it does, its reading is GMime's.
+inline bool Taken_Alike(QuickReader read, const std::string& raw) {
+  std::optional<MailMessage> quick = read(raw);
+  if (quick) Expect_Same(*quick, Read_Message_With_Gmime(raw));
+  return quick.has_value();
+}
+
+// The samples of real mailers: whichever read takes, it reads as GMime
+// does; it takes at least min_taken of them.
+inline void Expect_Samples_Read_Alike(QuickReader read, int min_taken) {
+  int taken = 0, samples = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(MailboxRun::data("mime"))) {
+    if (entry.path().extension() != ".eml") continue;
+    SCOPED_TRACE(entry.path().filename().string());
+    ++samples;
+    taken += Taken_Alike(read, read_file(entry.path().string()));
+  }
+  EXPECT_GE(samples, 40);
+  EXPECT_GE(taken, min_taken);
 }
