@@ -32,7 +32,7 @@ bool Same(const MailMessage& a, const MailMessage& b) {
   if (!(a.text == b.text) || a.attachments.size() != b.attachments.size()) return false;
   for (std::size_t i = 0; i < a.attachments.size(); ++i) {
     const MailAttachment &p = a.attachments[i], &q = b.attachments[i];
-    if (p.name != q.name || p.type != q.type || p.data != q.data) return false;
+    if (p.name != q.name || p.type != q.type || Decoded_Data(p) != Decoded_Data(q)) return false;
   }
   return true;
 }

@@ -7,13 +7,22 @@
 
 #include "core/text_lines.h"
 
+// A part's transfer encoding.
+enum class BodyEncoding { Plain, Base64, QuotedPrintable, Uuencode };
+
 // A file carried by a message. name is Shift_JIS as the message names it
-// (empty when it names none); type is the lower-case media type.
+// (empty when it names none); type is the lower-case media type. data may
+// still be in its transfer encoding, which Decoded_Data undoes: a reader
+// leaves that to whoever saves the file, off the reading thread.
 struct MailAttachment {
   std::string name;
   std::string type;
   std::string data;
+  BodyEncoding encoding = BodyEncoding::Plain;
 };
+
+// The file's bytes.
+std::string Decoded_Data(const MailAttachment& file);
 
 // The raw values of the header fields (unfolded: only the line breaks are
 // removed, blanks kept; not decoded). Of a field written twice the first

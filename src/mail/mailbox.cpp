@@ -157,8 +157,14 @@ std::string Walk::new_page(const MessageValues& m) {
   return join_path(folder_, Page_Name(Next_Page_Number(ws_.Mail_No, folder_)));
 }
 
-// The files go to the page writer's thread, which saves them before it
-// renders the page that links them.
+// Saves a file, decoding it first when it still has its transfer encoding.
+void Save_File(const std::string& folder, std::string& name, const MailAttachment& file) {
+  if (file.encoding == BodyEncoding::Plain) return Save_Attach(folder, name, file.data);
+  Save_Attach(folder, name, Decoded_Data(file));
+}
+
+// The files go to the page writer's thread, which decodes and saves them
+// before it renders the page that links them.
 void Walk::save_files(MailMessage& message, AttachList& list) {
   if (!ws_.set.TE_FILE) return;
   for (MailAttachment& file : message.attachments) {
@@ -166,10 +172,9 @@ void Walk::save_files(MailMessage& message, AttachList& list) {
     list.push_back(name);
     if (ws_.page_writer) {
       const std::size_t size = file.data.size();
-      ws_.page_writer->run([folder = folder_, name, data = std::move(file.data)] { Save_Attach(folder, *name, data); },
-                           size);
+      ws_.page_writer->run([folder = folder_, name, file = std::move(file)] { Save_File(folder, *name, file); }, size);
     } else {
-      Save_Attach(folder_, *name, file.data);
+      Save_File(folder_, *name, file);
     }
   }
 }

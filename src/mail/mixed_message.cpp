@@ -254,7 +254,7 @@ class Assembly {
       Add_Text_Block(out_.text, Html_To_Text(To_Sjis(bytes(p), p.charset)), has_text_);
       return;
     }
-    add_file(std::move(name), p.type, Decode_Body(p.content, p.encoding));
+    add_file(std::move(name), p.type, std::string(p.content), p.encoding);
   }
 
  private:
@@ -265,9 +265,10 @@ class Assembly {
     scratch_ = Decode_Body(p.content, p.encoding);
     return scratch_;
   }
-  void add_file(std::string name, std::string type, std::string data) {
+  // The file keeps its transfer encoding; it is undone where it is saved.
+  void add_file(std::string name, std::string type, std::string data, BodyEncoding encoding = BodyEncoding::Plain) {
     if (name.empty()) name = Unnamed_File(++unnamed_, type);
-    out_.attachments.push_back({std::move(name), std::move(type), std::move(data)});
+    out_.attachments.push_back({std::move(name), std::move(type), std::move(data), encoding});
   }
 
   MailMessage& out_;

@@ -133,6 +133,8 @@ std::string Decode_Body(std::string_view body, BodyEncoding encoding) {
   return std::string(body);
 }
 
+std::string Decoded_Data(const MailAttachment& file) { return Decode_Body(file.data, file.encoding); }
+
 void Add_Text_Block(TextLines& text, std::string_view sjis, bool& has_text) {
   if (has_text) text.push_back({});
   has_text = true;

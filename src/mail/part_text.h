@@ -21,8 +21,6 @@ std::string Unfold(std::string_view raw);
 // and the first copy of it; raw is its value as written.
 void Take_Field(std::string_view name, std::string_view raw, MailHeader& h);
 
-enum class BodyEncoding { Plain, Base64, QuotedPrintable, Uuencode };
-
 // The decoded bytes of a part's body as written (after any mbox unquoting);
 // without a transfer encoding, the bytes as they stand.
 // Quoted-printable lines first lose the blanks a transport added at their

@@ -96,9 +96,11 @@ void Expect_Message(const std::string& name, MailMessage& m) {
   EXPECT_EQ(v.parent_id, e.fields.at("parent-id"));
 
   std::vector<std::string> files;
-  for (const MailAttachment& a : m.attachments)
-    files.push_back(cp932::to_utf8(Plain_Attach_Name(a.name)) + "\t" + std::to_string(a.data.size()) + "\t" +
-                    Sha256_Hex(a.data));
+  for (const MailAttachment& a : m.attachments) {
+    const std::string data = Decoded_Data(a);
+    files.push_back(cp932::to_utf8(Plain_Attach_Name(a.name)) + "\t" + std::to_string(data.size()) + "\t" +
+                    Sha256_Hex(data));
+  }
   EXPECT_EQ(files, e.attach);
 
   std::vector<std::string> text;

@@ -31,7 +31,7 @@ inline void Expect_Same(const MailMessage& plain, const MailMessage& gmime) {
   for (std::size_t i = 0; i < plain.attachments.size(); ++i) {
     EXPECT_EQ(plain.attachments[i].name, gmime.attachments[i].name);
     EXPECT_EQ(plain.attachments[i].type, gmime.attachments[i].type);
-    EXPECT_EQ(plain.attachments[i].data, gmime.attachments[i].data);
+    EXPECT_EQ(Decoded_Data(plain.attachments[i]), Decoded_Data(gmime.attachments[i]));
   }
 }
 
