@@ -1,5 +1,6 @@
 #include "mail/mixed_message.h"
 
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -191,6 +192,15 @@ std::string Mixed_Boundary(const std::vector<BlockField>& fields, MailHeader& he
   return boundary;
 }
 
+// The next place of needle in text from from on, or npos. memmem takes time
+// linear in the text whatever it holds, also for a long boundary of dashes
+// in a body of dashes.
+std::size_t Find(std::string_view text, std::string_view needle, std::size_t from) {
+  if (from > text.size()) return std::string_view::npos;
+  const void* at = ::memmem(text.data() + from, text.size() - from, needle.data(), needle.size());
+  return at ? static_cast<std::size_t>(static_cast<const char*>(at) - text.data()) : std::string_view::npos;
+}
+
 // The parts between the delimiter lines of body; false when a line starts
 // with the delimiter and is none, the close delimiter is missing, or a
 // delimiter line ends otherwise than the message's first line (crlf), which
@@ -198,7 +208,7 @@ std::string Mixed_Boundary(const std::vector<BlockField>& fields, MailHeader& he
 bool Split_Parts(std::string_view body, const std::string& boundary, bool crlf, std::vector<std::string_view>& parts) {
   const std::string delimiter = "--" + boundary;
   std::size_t part_start = std::string_view::npos;
-  for (std::size_t at = body.find(delimiter); at != std::string_view::npos; at = body.find(delimiter, at + 1)) {
+  for (std::size_t at = Find(body, delimiter, 0); at != std::string_view::npos; at = Find(body, delimiter, at + 1)) {
     if (at > 0 && body[at - 1] != '\n') continue;
     const std::size_t lf = body.find('\n', at);
     std::string_view line = body.substr(at, lf == std::string_view::npos ? lf : lf - at);
@@ -209,7 +219,7 @@ bool Split_Parts(std::string_view body, const std::string& boundary, bool crlf, 
     if (part_start != std::string_view::npos) parts.push_back(body.substr(part_start, at - part_start));
     if (rest == "--") {
       // Nothing after the close may look like a delimiter.
-      return !parts.empty() && body.find(delimiter, at + 1) == std::string_view::npos;
+      return !parts.empty() && Find(body, delimiter, at + 1) == std::string_view::npos;
     }
     if (lf == std::string_view::npos) return false;
     part_start = lf + 1;

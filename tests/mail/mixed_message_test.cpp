@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 #include "mail/mime_reader.h"
@@ -128,5 +129,21 @@ TEST(MixedMessage, ReadsWhatItTakesAsGmimeDoes) {
 // The samples of real mailers: whichever the mixed reader takes, it reads as
 // GMime does.
 TEST(MixedMessage, SamplesOfRealMailersAreReadAlike) { Expect_Samples_Read_Alike(Read_Mixed_Message, 3); }
+
+}  // namespace
+
+namespace {
+
+// A boundary of dashes in a body of dash lines a little shorter than it:
+// searching for the delimiter must stay linear in the body.
+TEST(MixedMessageTime, LongBoundaryInABodyOfDashesInUnderHalfASecond) {
+  const std::string dashes(20000, '-');
+  std::string raw = "Content-Type: multipart/mixed; boundary=\"" + dashes + "x\"\r\n\r\n";
+  for (int i = 0; i < 800; ++i) raw += dashes + "y";
+  raw += "\r\n";
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(Read_Mixed_Message(raw).has_value());
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 0.5);
+}
 
 }  // namespace
