@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -261,6 +262,12 @@ bool is_temp_name(std::string_view name) {
   return name.starts_with(kTempPrefix) && name.size() >= kTempPrefix.size() + 7 && has_temp_suffix(name);
 }
 
+namespace {
+std::atomic<int> g_live_temps{0};
+}
+
+int live_temp_files() { return g_live_temps.load(); }
+
 AtomicOut::AtomicOut(std::string path) : path_(std::move(path)) {
   std::string dir = ".";
   std::string base = path_;
@@ -272,13 +279,14 @@ AtomicOut::AtomicOut(std::string path) : path_(std::move(path)) {
   temp_ = join_path(dir, std::string(kTempPrefix) + base + ".XXXXXX");
   fd_ = ::mkstemp(temp_.data());
   if (fd_ < 0) fail_create(path_, errno);
+  ++g_live_temps;
   ::fchmod(fd_, 0644);
 }
 
 AtomicOut::~AtomicOut() {
   if (fd_ >= 0) {
     ::close(fd_);
-    ::unlink(temp_.c_str());
+    if (::unlink(temp_.c_str()) == 0 || errno == ENOENT) --g_live_temps;
   }
 }
 
@@ -322,9 +330,10 @@ void AtomicOut::commit() {
   fd_ = -1;
   if (::close(fd) != 0 || ::rename(temp_.c_str(), path_.c_str()) != 0) {
     int e = errno;
-    ::unlink(temp_.c_str());
+    if (::unlink(temp_.c_str()) == 0 || errno == ENOENT) --g_live_temps;
     fail(path_, e);
   }
+  --g_live_temps;
 }
 
 void write_file_atomic(const std::string& path, std::string_view data) {

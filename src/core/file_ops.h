@@ -72,6 +72,9 @@ inline constexpr std::string_view kTempPrefix = ".vorn_htm~";
 bool is_temp_name(std::string_view name);
 // Whether name ends in "." and six letters or digits, as mkstemp makes them.
 bool has_temp_suffix(std::string_view name);
+// How many temporary files of this process exist now: made and neither
+// renamed into place nor removed yet.
+int live_temp_files();
 
 // A file written in pieces beside path and renamed over it by commit(), so
 // that readers see either the old or the new file whole. Lines collect in a

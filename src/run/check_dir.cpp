@@ -27,7 +27,7 @@ bool Lock_Folder(Workspace& ws, const std::string& folder) {
                     folder + ": 別の vorn_htm がこのフォルダで実行中のため、処理できません (locked by another run)");
     return false;
   }
-  Remove_Leftovers(folder);
+  if (ws.Folder_Lock->may_hold_leftovers()) Remove_Leftovers(folder);
   return true;
 }
 

@@ -23,6 +23,7 @@ bool FolderLock::acquire(const std::string& folder, std::chrono::milliseconds wa
   for (;;) {
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
       fd_ = fd;
+      Mark_Running();
       return true;
     }
     const int e = errno;
@@ -40,8 +41,31 @@ bool FolderLock::acquire(const std::string& folder, std::chrono::milliseconds wa
   return false;
 }
 
+namespace {
+constexpr std::string_view kClean = "clean\n";
+constexpr std::string_view kRunning = "running\n";
+
+bool put_state(int fd, std::string_view state) {
+  return ::pwrite(fd, state.data(), state.size(), 0) == static_cast<ssize_t>(state.size()) &&
+         ::ftruncate(fd, static_cast<off_t>(state.size())) == 0;
+}
+}  // namespace
+
+// The lock file says "clean" only between runs that ended with none of their
+// temporary files left behind. Anything else (a run still going, killed or
+// crashed, a file from an earlier version, a write that failed) means the
+// folder may hold leftovers. The state is overwritten in place, so a run
+// killed halfway through writing it leaves neither word exactly.
+void FolderLock::Mark_Running() {
+  char was[16] = {};
+  const ssize_t n = ::pread(fd_, was, sizeof was, 0);
+  may_hold_leftovers_ = n != static_cast<ssize_t>(kClean.size()) || std::string_view(was, kClean.size()) != kClean;
+  if (!put_state(fd_, kRunning) && ::ftruncate(fd_, 0) != 0) may_hold_leftovers_ = true;
+}
+
 void FolderLock::release() {
   if (fd_ < 0) return;
+  if (live_temp_files() == 0) put_state(fd_, kClean);
   ::close(fd_);  // closing the only descriptor releases the lock
   fd_ = -1;
 }

@@ -6,6 +6,10 @@
 // never leaves the folder locked. The file itself stays: removing it would
 // let two runs lock two different files of the same name. Runs into other
 // folders never wait for each other.
+//
+// The file also says whether the last run ended with none of its temporary
+// files left, so that the folder, which holds every page and file of the
+// archive, is searched for leftovers only after a run that did not.
 #pragma once
 
 #include <chrono>
@@ -25,11 +29,19 @@ class FolderLock {
   // on_wait is called once when the folder is found held.
   bool acquire(const std::string& folder, std::chrono::milliseconds wait,
                const std::function<void()>& on_wait = nullptr);
+  // Lets go of the folder, recording whether this process still has
+  // temporary files anywhere (none after a run that ended, however it ended).
   void release();
   bool held() const { return fd_ >= 0; }
+  // Whether the run before this one may have left temporary files: it was
+  // stopped before it ended, or it was a version that did not say.
+  bool may_hold_leftovers() const { return may_hold_leftovers_; }
 
  private:
+  void Mark_Running();
+
   int fd_ = -1;
+  bool may_hold_leftovers_ = true;
 };
 
 inline constexpr const char* kLockName = ".vorn_htm.lock";

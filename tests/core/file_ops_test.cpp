@@ -22,6 +22,7 @@ TEST(AtomicOut, ReplacesTheFileWholeOnlyOnCommit) {
     AtomicOut out(d / "menu.html");
     for (int i = 0; i < 3000; ++i) out.line(line);  // several flushes on the way
     EXPECT_EQ(d.read("menu.html"), "old\r\n") << "readers see the old file until the commit";
+    EXPECT_EQ(live_temp_files(), 1);
     out.commit();
   }
   EXPECT_EQ(d.read("menu.html").size(), 3000u * 1002u);
@@ -33,6 +34,17 @@ TEST(AtomicOut, ReplacesTheFileWholeOnlyOnCommit) {
   EXPECT_EQ(d.read("menu.html").size(), 3000u * 1002u);
   EXPECT_EQ(entries(d.path()), 1u) << "no temporary file is left behind";
   EXPECT_THROW(AtomicOut(d / "missing/menu.html"), VbError);
+  // A commit that cannot rename (a folder stands in the way) removes its file.
+  std::filesystem::create_directories(d / "pages/m0000001.htm/inside");
+  {
+    AtomicOut out(d / "pages/m0000001.htm");
+    out.line("page");
+    EXPECT_THROW(out.commit(), VbError);
+  }
+  EXPECT_EQ(entries(d / "pages"), 1u);
+  // The run's lock records a clean end by this count: it must come back to
+  // nothing however the files ended.
+  EXPECT_EQ(live_temp_files(), 0);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "archive/menu_reader.h"
+#include "core/file_ops.h"
 #include "core/workspace.h"
 #include "run/conversion.h"
 #include "run/folder_lock.h"
@@ -242,23 +243,44 @@ TEST(RunSafety, AnUnreadableInputStopsTheRunBeforeItDeletes) {
   }
 }
 
-// Temporary files of runs that were killed are cleared by the next run into
-// the folder; names that only look alike are someone else's and stay.
+// Temporary files of runs that were stopped are cleared by the next run into
+// the folder; names that only look alike are someone else's and stay. A run
+// that ended leaves its lock file saying so, and the next run does not
+// search the folder (which holds every page of the archive) at all.
 TEST(RunSafety, LeftoversOfStoppedRunsAreRemovedAndNothingElse) {
   TempDir t;
   ProgramCopy p(t / "prog");
-  const std::string out = t / "out";
   const std::string in = t.write("a.mbx", Mailbox(0, 2));
-  ASSERT_EQ(p.run({"-i", in, "-o", out}).status, 0);
   const char* ours[] = {".vorn_htm~menu.html.Ab12Cd", ".vorn_htm~m0000001.htm.x9Y8z7", ".menu.html.Qw3rTy",
                         ".m0000002.htm.000000", "..vorn_htm.index.abcdef"};
   const char* theirs[] = {".mine", "notes.menu.html.abcdef", ".menu.html.toolong7", ".menu.htm.abcdef",
                           ".vorn_htm~menu.html"};
-  for (const char* n : ours) t.write(std::string("out/") + n, "x");
-  for (const char* n : theirs) t.write(std::string("out/") + n, "x");
-  ASSERT_EQ(p.run({"-i", in, "-o", out}).status, 0);
-  for (const char* n : ours) EXPECT_FALSE(fs::exists(out + "/" + n)) << n;
-  for (const char* n : theirs) EXPECT_TRUE(fs::exists(out + "/" + n)) << n;
+  struct Row {
+    const char* name;
+    const char* lock;  // the lock file as the run before left it; null: none
+    bool searched;
+  } rows[] = {
+      {"killed run", "running\n", true},    {"killed while recording its end", "clean\ng\n", true},
+      {"earlier version", "", true},        {"no lock file", nullptr, true},
+      {"run that ended", "clean\n", false},
+  };
+  int k = 0;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const std::string out = "out" + std::to_string(++k);
+    ASSERT_EQ(p.run({"-i", in, "-o", t / out}).status, 0);
+    EXPECT_EQ(ProgramCopy::slurp(t / (out + "/" + kLockName)), "clean\n");
+    if (r.lock)
+      t.write(out + "/" + kLockName, r.lock);
+    else
+      fs::remove(t / (out + "/" + kLockName));
+    for (const char* n : ours) t.write(out + "/" + n, "x");
+    for (const char* n : theirs) t.write(out + "/" + n, "x");
+    ASSERT_EQ(p.run({"-i", in, "-o", t / out}).status, 0);
+    for (const char* n : ours) EXPECT_EQ(fs::exists(t / (out + "/" + n)), !r.searched) << n;
+    for (const char* n : theirs) EXPECT_TRUE(fs::exists(t / (out + "/" + n))) << n;
+    EXPECT_EQ(ProgramCopy::slurp(t / (out + "/" + kLockName)), "clean\n");
+  }
 }
 
 // A full disk stops the run with exit 1 and the reason, and the archive that
@@ -280,6 +302,10 @@ TEST(RunSafety, AFullDiskStopsTheRunAndKeepsTheArchiveReadable) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("ディスクの空きがありません (No space left on device)"), std::string::npos) << r.err;
   EXPECT_GE(Entries_Read_Back(out), 10u);
+  // It removed what it had begun, so its lock may say it ended.
+  for (const auto& e : fs::directory_iterator(out))
+    EXPECT_FALSE(is_temp_name(e.path().filename().string())) << e.path();
+  EXPECT_EQ(ProgramCopy::slurp(out + "/" + kLockName), "clean\n");
 }
 
 }  // namespace
