@@ -98,6 +98,14 @@ useradd -m -s /bin/sh "$user"
 install -d -o "$user" -m 0755 "$home/mail"
 install -o "$user" -m 0644 samples/*.mbx "$home/mail/"
 as_user() { runuser -u "$user" -- env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 "$@"; }
+if grep -q '^VORN_WINDOWS:BOOL=ON' "$build/CMakeCache.txt"; then
+  # Given no words, vorn_htm starts the windows, installed as a program of
+  # their own; without a display they say so.
+  [ -x /usr/lib/vorn_htm/vorn_htm-windows ] || fail "the windows program is not /usr/lib/vorn_htm/vorn_htm-windows"
+  status=0
+  as_user vorn_htm 2>"$scratch/windows.err" || status=$?
+  [ "$status" = 1 ] && grep -q DISPLAY "$scratch/windows.err" || fail "vorn_htm without a display: status $status, $(cat "$scratch/windows.err")"
+fi
 cd "$home"
 
 as_user vorn_htm --help | grep -qF "$home/.config/vorn_htm" || fail "--help does not name $home/.config/vorn_htm"

@@ -1,6 +1,7 @@
 // vorn_htm: mailbox files of Japanese mail into a static HTML archive.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,11 +11,9 @@
 
 #include "core/program_folders.h"
 #include "core/workspace.h"
+#include "program_start.h"
 #include "run/command_line.h"
 #include "run/console_ui.h"
-#ifdef VORN_WINDOWS
-#include "run/gui/window_start.h"
-#endif
 
 namespace {
 
@@ -43,65 +42,30 @@ std::string Usage(const ProgramFolders& folders) {
   return text;
 }
 
-// The places this program is installed to, as the build knows them: the
-// prefix of cmake --install and the prefix of the Debian package.
-std::vector<InstalledPlace> Installed_Places() {
-  std::vector<InstalledPlace> places;
-#if defined(VORN_INSTALL_BINDIR) && defined(VORN_INSTALL_DATADIR)
-  places.push_back({VORN_INSTALL_BINDIR, VORN_INSTALL_DATADIR});
-#endif
-#if defined(VORN_PACKAGE_BINDIR) && defined(VORN_PACKAGE_DATADIR)
-  places.push_back({VORN_PACKAGE_BINDIR, VORN_PACKAGE_DATADIR});
-#endif
-  return places;
-}
-
-// The folder of the running program, without a final "/".
-std::string program_folder() {
-  char buf[4096];
-  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return ".";
-  std::string path(buf, static_cast<std::size_t>(n));
-  std::size_t slash = path.rfind('/');
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// An archive's lists hold hundreds of megabytes of small strings, and on a
-// kernel that gives transparent huge pages only on request ("madvise", the
-// Debian default) every 4 KB of them costs a page fault. glibc asks for huge
-// pages when its hugetlb tunable is set (an append of 1,000 messages into
-// 200,000 took about 30% less time); tunables are read only at start-up, so
-// the program starts itself once more with it set. Tunables the user set
-// are left alone, and so is a program run under a tool that preloads its
-// libraries (valgrind, heaptrack), which a new start would leave behind. The
-// marker keeps the second start from a third.
-void Prefer_Huge_Pages(char** argv) {
-  constexpr const char* kMarker = "VORN_HTM_HUGE_PAGES";
-  if (std::getenv(kMarker)) {
-    ::unsetenv(kMarker);
-    ::unsetenv("GLIBC_TUNABLES");  // not handed on to programs started later
-    return;
+// The windows are a program of their own, so that the command line (and so
+// every nightly run from cron) starts without loading Qt and the forty
+// libraries that come with it. It stands beside this one in a build or a
+// portable folder, in PREFIX/lib/vorn_htm where installed. Returns only when
+// it is not there.
+void Start_Windows(const std::string& folder, char** argv) {
+  for (const std::string& path : {folder + "/vorn_htm-windows", folder + "/../lib/vorn_htm/vorn_htm-windows"}) {
+    if (::access(path.c_str(), X_OK) != 0) continue;
+    ::setenv(kProgramFolderVar, folder.c_str(), 1);
+    Prefer_Huge_Pages(path.c_str(), argv);
+    ::execv(path.c_str(), argv);
+    std::fprintf(stderr, "vorn_htm: %s: %s\n", path.c_str(), std::strerror(errno));
+    std::exit(1);
   }
-  if (std::getenv("GLIBC_TUNABLES") || std::getenv("LD_PRELOAD")) return;
-  char mode[128] = {};
-  if (std::FILE* f = std::fopen("/sys/kernel/mm/transparent_hugepage/enabled", "r")) {
-    if (!std::fgets(mode, sizeof mode, f)) mode[0] = '\0';
-    std::fclose(f);
-  }
-  if (!std::strstr(mode, "[madvise]")) return;
-  ::setenv("GLIBC_TUNABLES", "glibc.malloc.hugetlb=1", 1);
-  ::setenv(kMarker, "1", 1);
-  ::execv("/proc/self/exe", argv);
-  // Not started again: go on as we are.
-  ::unsetenv(kMarker);
-  ::unsetenv("GLIBC_TUNABLES");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  Prefer_Huge_Pages(argv);
-  const ProgramFolders folders = Find_Program_Folders(program_folder(), Installed_Places());
+  const std::string folder = program_folder();
+  // No words, or "/col" alone: the windows; anything else is the command line.
+  if (argc == 1 || Is_Colour_Switch(argc, argv)) Start_Windows(folder, argv);
+  Prefer_Huge_Pages("/proc/self/exe", argv);
+  const ProgramFolders folders = Find_Program_Folders(folder, Installed_Places());
   if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
     std::fputs(Usage(folders).c_str(), stdout);
     return 0;
@@ -122,10 +86,6 @@ int main(int argc, char** argv) {
     ws->App_Dir = folders.App_Dir;
     ws->Sample_Dir = folders.Sample_Dir;
     ws->Help_Dir = folders.Help_Dir;
-#ifdef VORN_WINDOWS
-    // No words, or "/col" alone: the windows; anything else is the command line.
-    if (words.empty() || Is_Colour_Switch(argc, argv)) return Window_Start(argc, argv, *ws, !words.empty());
-#endif
     if (words.empty()) {
       std::fputs(Usage(folders).c_str(), stderr);
       return 2;

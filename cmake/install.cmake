@@ -21,10 +21,16 @@ if(IS_ABSOLUTE "${CMAKE_INSTALL_DATADIR}")
 else()
   set(vorn_package_datadir "${VORN_PACKAGE_PREFIX}/${CMAKE_INSTALL_DATADIR}/vorn_htm")
 endif()
-target_compile_definitions(
-  vorn_htm PRIVATE VORN_INSTALL_BINDIR="${CMAKE_INSTALL_FULL_BINDIR}"
-                   VORN_INSTALL_DATADIR="${CMAKE_INSTALL_FULL_DATADIR}/vorn_htm"
-                   VORN_PACKAGE_BINDIR="${vorn_package_bindir}" VORN_PACKAGE_DATADIR="${vorn_package_datadir}")
+set(vorn_programs vorn_htm)
+if(VORN_WINDOWS)
+  list(APPEND vorn_programs vorn_htm-windows)
+endif()
+foreach(program ${vorn_programs})
+  target_compile_definitions(
+    ${program} PRIVATE VORN_INSTALL_BINDIR="${CMAKE_INSTALL_FULL_BINDIR}"
+                       VORN_INSTALL_DATADIR="${CMAKE_INSTALL_FULL_DATADIR}/vorn_htm"
+                       VORN_PACKAGE_BINDIR="${vorn_package_bindir}" VORN_PACKAGE_DATADIR="${vorn_package_datadir}")
+endforeach()
 
 # The manual page, compressed as Debian keeps them (man reads it either way).
 set(vorn_man_gz ${CMAKE_BINARY_DIR}/vorn_htm.1.gz)
@@ -44,6 +50,10 @@ add_custom_command(
 add_custom_target(vorn_packaging_files ALL DEPENDS ${vorn_man_gz} ${vorn_changelog_gz})
 
 install(TARGETS vorn_htm RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The windows: started by vorn_htm from BINDIR/../lib/vorn_htm.
+if(VORN_WINDOWS)
+  install(TARGETS vorn_htm-windows RUNTIME DESTINATION lib/vorn_htm)
+endif()
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/vorn_htm.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/resources/vorn_htm.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

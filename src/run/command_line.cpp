@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <string_view>
 
 #include "core/file_ops.h"
 #include "core/workspace.h"
@@ -144,6 +145,12 @@ bool jidou_Jikkou(Workspace& ws, const std::vector<std::string>& inputs, const s
     ws.Report_Error("jidou_Jikkou", e);
     return false;
   }
+}
+
+bool Is_Colour_Switch(int argc, char** argv) {
+  if (argc != 2) return false;
+  const std::string_view w = argv[1];
+  return w.size() == 4 && w[0] == '/' && (w[1] | 0x20) == 'c' && (w[2] | 0x20) == 'o' && (w[3] | 0x20) == 'l';
 }
 
 int Check_Option(Workspace& ws, const std::vector<std::string>& words) {

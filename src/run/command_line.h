@@ -33,6 +33,11 @@ Options Parse_Options(const std::vector<std::string>& words);
 // whose names match its last component, sorted by name.
 std::vector<std::string> Expand_Input(const std::string& pattern_word);
 
+// True when the words are the colour picker's switch: "/col" alone, in any
+// case. (The windows' words; with any other words the program is the command
+// line.)
+bool Is_Colour_Switch(int argc, char** argv);
+
 // Reads the command line and performs the run. Returns the exit status:
 // 0 the archive was written, 2 invalid options, 1 any other stop.
 int Check_Option(Workspace& ws, const std::vector<std::string>& words);

@@ -1,6 +1,7 @@
 // The program run as a user runs it: exit status and what it says.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "support/program_copy.h"
@@ -26,6 +27,28 @@ TEST(Cli, VersionAndHelp) {
   EXPECT_EQ(h.status, 0);
   EXPECT_NE(h.out.find("Usage:"), std::string::npos);
   EXPECT_NE(h.out.find("使い方"), std::string::npos);
+}
+
+// The command line loads no window library (a nightly run from cron starts
+// in a few milliseconds); given no words it starts the windows, a program
+// beside it, and a copy without that program says how it is used.
+TEST(Cli, TheCommandLineIsAProgramWithoutTheWindows) {
+  std::FILE* ldd = ::popen(("ldd '" + std::string(VORN_BINARY) + "'").c_str(), "r");
+  ASSERT_NE(ldd, nullptr);
+  std::string libraries;
+  char buf[512];
+  while (std::fgets(buf, sizeof buf, ldd)) libraries += buf;
+  ASSERT_EQ(::pclose(ldd), 0) << libraries;
+  EXPECT_NE(libraries.find("libgmime"), std::string::npos) << libraries;
+  EXPECT_EQ(libraries.find("libQt"), std::string::npos) << libraries;
+
+  TempDir t;
+  ProgramCopy p(t / "prog");
+  for (const Words& words : {Words{}, Words{"/col"}}) {
+    ProgramCopy::Result r = p.run(words);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find(words.empty() ? "Usage:" : "オプションが不正です"), std::string::npos) << r.err;
+  }
 }
 
 TEST(Cli, StopsAreReportedWithTheirStatus) {

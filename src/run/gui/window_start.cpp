@@ -30,10 +30,6 @@ std::unique_ptr<QWidget> Make_Start_Window(Workspace& ws, bool colour_only) {
   return std::make_unique<vorn_htm>(ws);
 }
 
-bool Is_Colour_Switch(int argc, char** argv) {
-  return argc == 2 && QString::fromLocal8Bit(argv[1]).toLower() == QLatin1String("/col");
-}
-
 int Window_Start(int argc, char** argv, Workspace& ws, bool colour_only) {
   if (!has_display()) {
     std::fputs(

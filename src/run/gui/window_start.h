@@ -7,9 +7,6 @@
 struct Workspace;
 class QWidget;
 
-// True when the words are the colour picker's switch: "/col" in any case.
-bool Is_Colour_Switch(int argc, char** argv);
-
 // The window the program starts with: the main window, or the colour
 // picker alone (its colour is used by nothing). A QApplication must exist.
 std::unique_ptr<QWidget> Make_Start_Window(Workspace& ws, bool colour_only);

@@ -19,6 +19,7 @@
 #include <cstdio>
 
 #include "core/workspace.h"
+#include "run/command_line.h"
 #include "run/gui/folder_tree.h"
 #include "run/gui/window_start.h"
 #include "run/window_run.h"

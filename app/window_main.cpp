@@ -1,0 +1,37 @@
+// vorn_htm-windows: the program's windows, started by vorn_htm when it is
+// given no words or "/col" alone.
+#include <cstdlib>
+#include <exception>
+#include <string>
+
+#include "core/program_folders.h"
+#include "core/workspace.h"
+#include "program_start.h"
+#include "run/command_line.h"
+#include "run/console_ui.h"
+#include "run/gui/window_start.h"
+
+int main(int argc, char** argv) {
+  Prefer_Huge_Pages("/proc/self/exe", argv);
+  // The folders are those of the vorn_htm that started this program; started
+  // by hand from PREFIX/lib/vorn_htm, those of PREFIX/bin/vorn_htm.
+  std::string folder = program_folder();
+  if (const char* started_from = std::getenv(kProgramFolderVar)) {
+    folder = started_from;
+    ::unsetenv(kProgramFolderVar);
+  } else if (folder.ends_with("/lib/vorn_htm")) {
+    folder = folder.substr(0, folder.size() - 13) + "/bin";
+  }
+  const ProgramFolders folders = Find_Program_Folders(folder, Installed_Places());
+  ConsoleUi ui;
+  try {
+    static Workspace* const ws = new Workspace(ui);  // kept to the end, as by the command line
+    ws->App_Dir = folders.App_Dir;
+    ws->Sample_Dir = folders.Sample_Dir;
+    ws->Help_Dir = folders.Help_Dir;
+    return Window_Start(argc, argv, *ws, Is_Colour_Switch(argc, argv));
+  } catch (const std::exception& e) {
+    ui.message("エラー", std::string("エラーが発生しました。") + e.what(), RunUi::Icon::Critical);
+    return 1;
+  }
+}
