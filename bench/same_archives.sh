@@ -34,14 +34,19 @@ done
 [[ -x $REF && -x $NEW ]] || { echo "same_archives.sh: --ref and --new must name programs" >&2; exit 2; }
 
 if ((QUICK)); then LEGACY=2000 MODERN=2000 ADD=200; else LEGACY=50000 MODERN=10000 ADD=1000; fi
-OUT=$SCRATCH/out
-[[ $(stat -f -c %T /dev/shm 2>/dev/null) == tmpfs && -w /dev/shm ]] && OUT=/dev/shm/vorn-same-out
-mkdir -p "$SCRATCH"/{corpus,bin} "$OUT"
+# Corpora are kept in the scratch folder and shared; programs, logs and
+# archives are this run's own (archives in memory when there is a tmpfs).
+mkdir -p "$SCRATCH/corpus"
+TMP=$(mktemp -d "$SCRATCH/run.XXXXXX")
+OUT=$TMP/out
+[[ $(stat -f -c %T /dev/shm 2>/dev/null) == tmpfs && -w /dev/shm ]] && OUT=$(mktemp -d /dev/shm/vorn-same.XXXXXX)
+trap 'rm -rf "$TMP" "$OUT"' EXIT
+mkdir -p "$TMP/bin" "$OUT"
 
 # Program folders: the settings file is read beside the program.
 for who in ref new; do
   for set in defaults newfile; do
-    d=$SCRATCH/bin/$who-$set
+    d=$TMP/bin/$who-$set
     mkdir -p "$d"
     src=$REF
     [[ $who == new ]] && src=$NEW
@@ -78,10 +83,10 @@ EOF
 # same_folder A B: lists the differences of two output folders.
 same_folder() {
   local a=$1 b=$2 bad=0 f
-  if ! diff <(cd "$a" && find . -type f | LC_ALL=C sort) <(cd "$b" && find . -type f | LC_ALL=C sort) >/tmp/same.$$; then
-    echo "  files differ:"; head -20 /tmp/same.$$ | sed 's/^/    /'; rm -f /tmp/same.$$; return 1
+  if ! diff <(cd "$a" && find . -type f | LC_ALL=C sort) <(cd "$b" && find . -type f | LC_ALL=C sort) >"$TMP/same"; then
+    echo "  files differ:"; head -20 "$TMP/same" | sed 's/^/    /'; rm -f "$TMP/same"; return 1
   fi
-  rm -f /tmp/same.$$
+  rm -f "$TMP/same"
   while IFS= read -r -d '' f; do
     if [[ $f == ./.vorn_htm.index ]]; then
       cmp -s <(masked_index "$a/$f") <(masked_index "$b/$f") && continue
@@ -107,15 +112,15 @@ check() {
   local who
   for who in ref new; do
     rm -rf "$OUT/$who"
-    (cd "$SCRATCH/bin/$who-$set" && ./vorn_htm -i "${full[@]}" -o "$OUT/$who" -d y >"$SCRATCH/$who.log" 2>&1) ||
-      { echo "$name/$set: $who failed the full build"; cat "$SCRATCH/$who.log"; FAILED=1; return; }
+    (cd "$TMP/bin/$who-$set" && ./vorn_htm -i "${full[@]}" -o "$OUT/$who" -d y >"$TMP/$who.log" 2>&1) ||
+      { echo "$name/$set: $who failed the full build"; cat "$TMP/$who.log"; FAILED=1; return; }
   done
   if same_folder "$OUT/ref" "$OUT/new"; then echo "same: $name, $set settings, full build"; else
     echo "DIFFERENT: $name, $set settings, full build"; FAILED=1; fi
   for f in "${add[@]}"; do
     for who in ref new; do
-      (cd "$SCRATCH/bin/$who-$set" && ./vorn_htm -i "$f" -o "$OUT/$who" >"$SCRATCH/$who.log" 2>&1) ||
-        { echo "$name/$set: $who failed the append"; cat "$SCRATCH/$who.log"; FAILED=1; return; }
+      (cd "$TMP/bin/$who-$set" && ./vorn_htm -i "$f" -o "$OUT/$who" >"$TMP/$who.log" 2>&1) ||
+        { echo "$name/$set: $who failed the append"; cat "$TMP/$who.log"; FAILED=1; return; }
     done
   done
   if ((${#add[@]})); then
@@ -142,13 +147,13 @@ if ((TIME)); then
     for round in 1 2 3; do
       for who in ref new; do
         rm -rf "$OUT/$who"
-        (cd "$SCRATCH/bin/$who-defaults" &&
-          /usr/bin/time -f "$who %U %S %M" -a -o "$SCRATCH/time-$(basename "$(dirname "$input")")" \
+        (cd "$TMP/bin/$who-defaults" &&
+          /usr/bin/time -f "$who %U %S %M" -a -o "$TMP/time-$(basename "$(dirname "$input")")" \
             ./vorn_htm -i "$input" -o "$OUT/$who" -d y >/dev/null 2>&1)
       done
     done
     echo "time of $(basename "$(dirname "$input")") (median of 3, CPU = user + sys):"
-    python3 - "$SCRATCH/time-$(basename "$(dirname "$input")")" <<'EOF'
+    python3 - "$TMP/time-$(basename "$(dirname "$input")")" <<'EOF'
 import sys, statistics
 rows = {}
 for line in open(sys.argv[1]):
@@ -159,8 +164,7 @@ for who in ('ref', 'new'):
     print(f"  {who}: CPU {cpu:.2f} s, peak {mem / 1024:.0f} MiB")
 print(f"  new/ref CPU: {statistics.median(r[0] for r in rows['new']) / statistics.median(r[0] for r in rows['ref']):.3f}")
 EOF
-    rm -f "$SCRATCH/time-$(basename "$(dirname "$input")")"
+    rm -f "$TMP/time-$(basename "$(dirname "$input")")"
   done
 fi
-rm -rf "$OUT/ref" "$OUT/new"
 exit $FAILED
