@@ -42,10 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (std::size_t pos = 0; pos <= file.size();) {
     const std::size_t end = std::min(file.find('\n', pos), file.size());
     const std::string_view line = file.substr(pos, end - pos);
-    ini_key_of(line);
-    ini_value(line);
-    ini_switch_on(line);
-    ini_frm_kou_on(line);
+    const std::string_view value = ini_value(line);
+    if (const SettingRow* row = ini_key_of(line)) setting_on(*row, value);
     pos = end + 1;
   }
 

@@ -7,6 +7,7 @@
 #include "codec/sjis_text.h"
 #include "core/common_text.h"
 #include "core/settings.h"
+#include "settings/settings_table.h"
 
 namespace {
 
@@ -123,11 +124,9 @@ std::optional<SavedMenuIndex> Parse_Index(std::shared_ptr<const MappedFile> file
 }  // namespace
 
 std::uint64_t Menu_Settings_Key(const Settings& s) {
-  std::string key = Page_Style(s);
-  for (bool b : {s.S_TITLE, s.MN_SUBJ, s.MN_DATE, s.MN_HASN, s.MN_ADRS, s.ML_RANK, s.SBJ_KAK, s.SBJ_RES, s.KB_THRE})
-    key += b ? '1' : '0';
-  key += '\t' + s.DAT_FMT + '\t' + s.TITLE_D;
-  return Stable_Hash(key);
+  // The rows of the settings table marked as part of the page style are in
+  // Page_Style; those marked as shaping the menu are in menu_settings_text.
+  return Stable_Hash(Page_Style(s) + menu_settings_text(s));
 }
 
 std::uint64_t Message_Id_Hash(std::string_view id) {

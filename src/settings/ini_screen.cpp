@@ -2,9 +2,9 @@
 
 #include <exception>
 #include <new>
+#include <variant>
 
 #include "codec/sjis_text.h"
-#include "core/file_ops.h"  // VbError only (header-only)
 #include "core/file_ops.h"
 #include "core/program_folders.h"
 #include "settings/color_conv.h"
@@ -19,15 +19,10 @@ int fault_number(const std::exception& e) {
   return 5;
 }
 
-void set_colour(IniColour& c, std::string_view digits) {
-  c.kept = std::string(digits);
-  c.shown = Color_Conv("#" + c.kept);
-}
-
 // The colour line: the digits after "#" are kept, the whole value paints.
-void read_colour(IniColour& c, std::string_view line) {
-  c.kept = std::string(sjis::mid(line, 9));
-  c.shown = Color_Conv(ini_value(line));
+void read_colour(IniColour& c, std::string_view value) {
+  c.kept = std::string(sjis::mid(value, 1));
+  c.shown = Color_Conv(value);
 }
 
 // TITLE_D fills the boxes from box 0: the text before each "," goes into the
@@ -43,91 +38,45 @@ void read_title_boxes(std::array<std::string, 5>& boxes, std::string_view rest) 
   if (filled < boxes.size()) boxes[filled] = std::string(rest);
 }
 
-void apply_line(IniScreen& scr, const std::string& line) {
-  auto key = ini_key_of(line);
-  if (!key) return;
-  const bool on = ini_switch_on(line);
-  const std::string_view value = ini_value(line);
-  switch (*key) {
-    case IniKey::S_TITLE:
-      scr.g_s_title = on;
-      break;
-    case IniKey::TITLE_D:
-      read_title_boxes(scr.g_title_d, value);
-      break;
-    case IniKey::MN_SUBJ:
-      scr.g_mn_subj = on;
-      break;
-    case IniKey::MN_DATE:
-      scr.g_mn_date = on;
-      break;
-    case IniKey::MN_HASN:
-      scr.g_mn_hasn = on;
-      break;
-    case IniKey::MN_ADRS:
-      scr.g_mn_adrs = on;
-      break;
-    case IniKey::BGR_COL:
-      read_colour(scr.g_bgr_col, line);
-      break;
-    case IniKey::TXT_COL:
-      read_colour(scr.g_txt_col, line);
-      break;
-    case IniKey::LNK_COL:
-      read_colour(scr.g_lnk_col, line);
-      break;
-    case IniKey::VLK_COL:
-      read_colour(scr.g_vlk_col, line);
-      break;
-    case IniKey::FT_SIZE:
-      scr.g_ft_size = value;
-      break;
-    case IniKey::ML_RANK:
-      scr.g_ml_rank = on;
-      break;
-    case IniKey::SBJ_KAK:
-      scr.g_sbj_kak = on;
-      break;
-    case IniKey::SBJ_RES:
-      scr.g_sbj_res = on;
-      break;
-    case IniKey::REP_COL:
-      read_colour(scr.g_rep_col, line);
-      break;
-    case IniKey::REP_MRK:
-      scr.g_rep_mrk = value;
-      break;
-    case IniKey::FRM_KOU:
-      scr.g_frm_sayuu = ini_frm_kou_on(line);
-      break;
-    case IniKey::KB_SUBJ:
-      scr.g_kob_subj = on;
-      break;
-    case IniKey::KB_DATE:
-      scr.g_kob_date = on;
-      break;
-    case IniKey::KB_FROM:
-      scr.g_kob_from = on;
-      break;
-    case IniKey::KB_TOTO:
-      scr.g_kob_to = on;
-      break;
-    case IniKey::KB_THRE:
-      scr.g_kob_thre = on;
-      break;
-    case IniKey::DAT_FMT:
-      scr.g_date_format = value;
-      break;
-    case IniKey::TE_FILE:
-      scr.g_te_file = on;
-      break;
-    case IniKey::ITI_PER:
-      scr.g_iti_per = value;
-      break;
-  }
+// One value of the file (or a screen default) into its control: switches by
+// their rule, colours into their kept digits and sample, the title list into
+// the boxes, other texts unchanged.
+void apply_value(IniScreen& scr, const SettingRow& row, std::string_view value) {
+  if (auto* on = std::get_if<bool IniScreen::*>(&row.screen))
+    scr.*(*on) = setting_on(row, value);
+  else if (auto* colour = std::get_if<IniColour IniScreen::*>(&row.screen))
+    read_colour(scr.*(*colour), value);
+  else if (auto* boxes = std::get_if<std::array<std::string, 5> IniScreen::*>(&row.screen))
+    read_title_boxes(scr.*(*boxes), value);
+  else
+    scr.*std::get<std::string IniScreen::*>(row.screen) = value;
 }
 
-const char* bit(bool on) { return on ? "1" : "0"; }
+void apply_line(IniScreen& scr, const std::string& line) {
+  if (const SettingRow* row = ini_key_of(line)) apply_value(scr, *row, ini_value(line));
+}
+
+// The title boxes as the save writes them: each box trimmed, empty ones left
+// out, joined with ",".
+std::string title_list(const std::array<std::string, 5>& boxes) {
+  std::string titles;
+  for (const std::string& box : boxes) {
+    std::string_view t = sjis::trim(box);
+    if (t.empty()) continue;
+    if (!titles.empty()) titles += ',';
+    titles.append(t);
+  }
+  return titles;
+}
+
+// What the save writes after "=" for one row.
+std::string saved_value(const SettingRow& row, const IniScreen& scr) {
+  if (auto* on = std::get_if<bool IniScreen::*>(&row.screen)) return scr.*(*on) ? "1" : "0";
+  if (auto* colour = std::get_if<IniColour IniScreen::*>(&row.screen)) return "#" + (scr.*(*colour)).kept;
+  if (auto* boxes = std::get_if<std::array<std::string, 5> IniScreen::*>(&row.screen)) return title_list(scr.*(*boxes));
+  const std::string& text = scr.*std::get<std::string IniScreen::*>(row.screen);
+  return row.saved_trimmed ? std::string(sjis::trim(text)) : text;
+}
 
 }  // namespace
 
@@ -136,24 +85,7 @@ std::string Ini_Fault_Text(const IniFault& fault) {
 }
 
 void Shokichi_Set(IniScreen& scr) {
-  scr.g_s_title = true;
-  read_title_boxes(scr.g_title_d, ini_default_title_d());  // boxes 0-2; 3 and 4 untouched
-  scr.g_mn_subj = scr.g_mn_date = scr.g_mn_hasn = scr.g_mn_adrs = true;
-  set_colour(scr.g_bgr_col, "999999");
-  set_colour(scr.g_txt_col, "000000");
-  set_colour(scr.g_lnk_col, "0000ff");
-  set_colour(scr.g_vlk_col, "ff0000");
-  scr.g_ft_size = "2";
-  scr.g_ml_rank = scr.g_sbj_kak = scr.g_sbj_res = true;
-  set_colour(scr.g_rep_col, "007f00");
-  scr.g_rep_mrk = ">|";
-  scr.g_frm_sayuu = true;
-  scr.g_kob_subj = scr.g_kob_date = true;
-  scr.g_kob_from = scr.g_kob_to = false;
-  scr.g_kob_thre = true;
-  scr.g_date_format = "yyyy-mm-dd hh:nn:ss";
-  scr.g_te_file = true;
-  scr.g_iti_per = "50";
+  for (const SettingRow& row : setting_rows()) apply_value(scr, row, setting_texts(row).screen_default);
 }
 
 std::vector<IniFault> Ini_Read(IniScreen& scr, const std::string& App_Dir) {
@@ -178,41 +110,10 @@ std::vector<IniFault> Ini_Read(IniScreen& scr, const std::string& App_Dir) {
 
 std::optional<IniFault> Ini_Save(const std::string& App_Dir, const IniScreen& scr) {
   try {
-    IniValues v;
-    auto sw = [&](IniKey k, bool on) { value_of(v, k) = bit(on); };
-    sw(IniKey::S_TITLE, scr.g_s_title);
-    std::string& titles = value_of(v, IniKey::TITLE_D);
-    for (const std::string& box : scr.g_title_d) {
-      std::string_view t = sjis::trim(box);
-      if (t.empty()) continue;
-      if (!titles.empty()) titles += ',';
-      titles.append(t);
-    }
-    sw(IniKey::MN_SUBJ, scr.g_mn_subj);
-    sw(IniKey::MN_DATE, scr.g_mn_date);
-    sw(IniKey::MN_HASN, scr.g_mn_hasn);
-    sw(IniKey::MN_ADRS, scr.g_mn_adrs);
-    value_of(v, IniKey::BGR_COL) = "#" + scr.g_bgr_col.kept;
-    value_of(v, IniKey::TXT_COL) = "#" + scr.g_txt_col.kept;
-    value_of(v, IniKey::LNK_COL) = "#" + scr.g_lnk_col.kept;
-    value_of(v, IniKey::VLK_COL) = "#" + scr.g_vlk_col.kept;
-    value_of(v, IniKey::FT_SIZE) = sjis::trim(scr.g_ft_size);
-    sw(IniKey::ML_RANK, scr.g_ml_rank);
-    sw(IniKey::SBJ_KAK, scr.g_sbj_kak);
-    sw(IniKey::SBJ_RES, scr.g_sbj_res);
-    value_of(v, IniKey::REP_COL) = "#" + scr.g_rep_col.kept;
-    value_of(v, IniKey::REP_MRK) = sjis::trim(scr.g_rep_mrk);
-    sw(IniKey::FRM_KOU, scr.g_frm_sayuu);
-    sw(IniKey::KB_SUBJ, scr.g_kob_subj);
-    sw(IniKey::KB_DATE, scr.g_kob_date);
-    sw(IniKey::KB_FROM, scr.g_kob_from);
-    sw(IniKey::KB_TOTO, scr.g_kob_to);
-    sw(IniKey::KB_THRE, scr.g_kob_thre);
-    value_of(v, IniKey::DAT_FMT) = scr.g_date_format;
-    sw(IniKey::TE_FILE, scr.g_te_file);
-    value_of(v, IniKey::ITI_PER) = scr.g_iti_per;
+    std::vector<std::string> values;
+    for (const SettingRow& row : setting_rows()) values.push_back(saved_value(row, scr));
     Make_Program_Folder(App_Dir);
-    write_file_atomic(ini_path(App_Dir), ini_file_text(v, true));
+    write_file_atomic(ini_path(App_Dir), ini_file_text(values, true));
   } catch (const std::exception& e) {
     return IniFault{"保存", fault_number(e)};
   }

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "core/file_ops.h"
@@ -78,118 +79,26 @@ std::vector<std::string> Read_Settings_File(const std::string& path) {
   }
 }
 
+// One value of the file into its run setting: switches by their rule,
+// numbers as the whole number they start with, everything else as text.
+void set_run_value(Settings& run, const SettingRow& row, std::string_view value) {
+  if (auto* on = std::get_if<bool Settings::*>(&row.run))
+    run.*(*on) = setting_on(row, value);
+  else if (auto* number = std::get_if<int Settings::*>(&row.run))
+    run.*(*number) = leading_whole_number(value);
+  else
+    run.*std::get<std::string Settings::*>(row.run) = value;
+}
+
 }  // namespace
 
 void Load_Ini(Settings& run, const std::string& App_Dir) {
-  // Run defaults for every key but KB_THRE, which keeps the previous run's value.
-  run.S_TITLE = false;
-  run.TITLE_D = ini_default_title_d();
-  run.MN_SUBJ = true;
-  run.MN_DATE = true;
-  run.MN_HASN = true;
-  run.MN_ADRS = false;
-  run.BGR_COL = "#ffffff";
-  run.TXT_COL = "#000000";
-  run.LNK_COL = "#0000ff";
-  run.VLK_COL = "#0000ff";
-  run.FT_SIZE = 2;
-  run.ML_RANK = true;
-  run.SBJ_KAK = true;
-  run.SBJ_RES = true;
-  run.REP_COL = "#007f00";
-  run.REP_MRK = ">|";
-  run.FRM_KOU = true;
-  run.KB_SUBJ = true;
-  run.KB_DATE = true;
-  run.KB_FROM = false;
-  run.KB_TOTO = false;
-  run.DAT_FMT = "yyyy-mm-dd hh:nn:ss";
-  run.TE_FILE = true;
-  run.ITI_PER = "50";
+  // Run defaults for every key but those kept from the previous run (KB_THRE).
+  for (const SettingRow& row : setting_rows())
+    if (row.run_default) set_run_value(run, row, setting_texts(row).run_default);
 
   const std::string path = ini_path(App_Dir);
   if (!exists(path)) return;  // no file: the run defaults stand; the run never creates it
-  for (const std::string& line : Read_Settings_File(path)) {
-    auto key = ini_key_of(line);
-    if (!key) continue;
-    const bool on = ini_switch_on(line);
-    const std::string value(ini_value(line));
-    switch (*key) {
-      case IniKey::S_TITLE:
-        run.S_TITLE = on;
-        break;
-      case IniKey::TITLE_D:
-        run.TITLE_D = value;
-        break;
-      case IniKey::MN_SUBJ:
-        run.MN_SUBJ = on;
-        break;
-      case IniKey::MN_DATE:
-        run.MN_DATE = on;
-        break;
-      case IniKey::MN_HASN:
-        run.MN_HASN = on;
-        break;
-      case IniKey::MN_ADRS:
-        run.MN_ADRS = on;
-        break;
-      case IniKey::BGR_COL:
-        run.BGR_COL = value;
-        break;
-      case IniKey::TXT_COL:
-        run.TXT_COL = value;
-        break;
-      case IniKey::LNK_COL:
-        run.LNK_COL = value;
-        break;
-      case IniKey::VLK_COL:
-        run.VLK_COL = value;
-        break;
-      case IniKey::FT_SIZE:
-        run.FT_SIZE = leading_whole_number(value);
-        break;
-      case IniKey::ML_RANK:
-        run.ML_RANK = on;
-        break;
-      case IniKey::SBJ_KAK:
-        run.SBJ_KAK = on;
-        break;
-      case IniKey::SBJ_RES:
-        run.SBJ_RES = on;
-        break;
-      case IniKey::REP_COL:
-        run.REP_COL = value;
-        break;
-      case IniKey::REP_MRK:
-        run.REP_MRK = value;
-        break;
-      case IniKey::FRM_KOU:
-        run.FRM_KOU = ini_frm_kou_on(line);
-        break;
-      case IniKey::KB_SUBJ:
-        run.KB_SUBJ = on;
-        break;
-      case IniKey::KB_DATE:
-        run.KB_DATE = on;
-        break;
-      case IniKey::KB_FROM:
-        run.KB_FROM = on;
-        break;
-      case IniKey::KB_TOTO:
-        run.KB_TOTO = on;
-        break;
-      case IniKey::KB_THRE:
-        run.KB_THRE = on;
-        break;
-      case IniKey::DAT_FMT:
-        run.DAT_FMT = value;
-        break;
-      case IniKey::TE_FILE:
-        run.TE_FILE = on;
-        break;
-      case IniKey::ITI_PER:
-        run.ITI_PER = value;
-        break;
-    }
-  }
+  for (const std::string& line : Read_Settings_File(path))
+    if (const SettingRow* row = ini_key_of(line)) set_run_value(run, *row, ini_value(line));
 }

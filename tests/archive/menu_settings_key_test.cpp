@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
+#include <variant>
 
+#include "archive/archive_state.h"
 #include "archive/menu_index.h"
 #include "codec/cp932.h"
 #include "core/settings.h"
+#include "settings/settings_table.h"
 
 namespace {
 
@@ -75,6 +79,36 @@ TEST(MenuSettingsKey, SameValuesAsEarlierVersions) {
     Settings s = Run_Defaults();
     r.change(s);
     EXPECT_EQ(Menu_Settings_Key(s), r.key);
+  }
+}
+
+// Gives a row's run setting another value.
+void Change(const SettingRow& row, Settings& s) {
+  if (auto* on = std::get_if<bool Settings::*>(&row.run))
+    s.*(*on) = !(s.*(*on));
+  else if (auto* number = std::get_if<int Settings::*>(&row.run))
+    s.*(*number) += 1;
+  else
+    s.*std::get<std::string Settings::*>(row.run) += "x";
+}
+
+// Every row of the settings table says how it bears on the menu. A setting
+// that shapes it must change the fingerprint, or an append run would splice
+// new entries into a menu drawn under other settings; any other must leave it,
+// or an append run would read the whole menu again for nothing. The rows of
+// the page style change the fingerprint through Page_Style.
+TEST(MenuSettingsKey, ChangesWithTheSettingsThatShapeTheMenuAndNoOthers) {
+  for (const SettingRow& row : setting_rows()) {
+    for (bool thread_lists : {false, true}) {
+      SCOPED_TRACE(std::string(row.key) + (thread_lists ? " with thread lists" : ""));
+      Settings s = Run_Defaults();
+      s.KB_THRE = thread_lists;
+      const std::uint64_t key = Menu_Settings_Key(s);
+      const std::string style = Page_Style(s);
+      Change(row, s);
+      EXPECT_EQ(Menu_Settings_Key(s) != key, row.menu != MenuUse::none);
+      EXPECT_EQ(Page_Style(s) != style, row.menu == MenuUse::page_style);
+    }
   }
 }
 
