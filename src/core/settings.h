@@ -1,5 +1,9 @@
 // The run settings: one value per key of the settings file "vorn_htm.ini".
 // Text and colour values are held exactly as the file gives them (Shift_JIS).
+// The settings table (src/settings) binds each member to its key, its
+// defaults and its screen control; a new member needs its row there. The
+// values below are those before the first run reads the file; every run
+// replaces all of them but KB_THRE.
 #pragma once
 
 #include <string>

@@ -19,7 +19,9 @@ struct IniColour {
   std::uint32_t shown = 0;
 };
 
-// The controls in the state the screen starts them in, before any load.
+// The controls in the state the screen starts them in, before any load. Each
+// value belongs to one row of the settings table (settings/settings_table.h),
+// which loads, defaults and saves it.
 struct IniScreen {
   bool g_s_title = false;
   std::array<std::string, 5> g_title_d;  // subjects never linked by equal subject

@@ -8,15 +8,17 @@
 
 #include "core/settings.h"
 
-// The run reader: run defaults for every key but KB_THRE (which keeps its
-// value), then the keys found in App_Dir + "/vorn_htm.ini" when it exists.
+// The run reader: the run default of every row of the settings table (but
+// KB_THRE, which keeps its value), then the keys found in App_Dir +
+// "/vorn_htm.ini" when it exists.
 // Throws VbError when the file exists but cannot be read; its text names the
 // settings file and the reason.
 void Load_Ini(Settings& run, const std::string& App_Dir);
 
-// Writes the default file (the "new file" lines) over whatever is there,
+// Writes the default file (every row's new-file value) over whatever is there,
 // through a temporary file renamed over the old one. Throws VbError.
 void Ini_Make(const std::string& App_Dir);
 
-// The settings screen's load and save: settings/ini_screen.h; the colour
-// values of its samples: settings/color_conv.h.
+// The keys, their lines and defaults: settings/settings_table.h; the settings
+// screen's load and save: settings/ini_screen.h; the colour values of its
+// samples: settings/color_conv.h.

@@ -23,6 +23,7 @@
 #include "core/file_ops.h"
 #include "settings/gui/col_sel.h"
 #include "settings/gui/ini_checks.h"
+#include "settings/settings_table.h"
 #include "support/scripted_host.h"
 #include "support/temp_dir.h"
 
@@ -82,6 +83,30 @@ class IniGmnTest : public QObject {
   static QColor swatch(QWidget& w) { return get<QFrame>(w, "g_bgr_col")->palette().color(QPalette::Window); }
   static QColor ink(QWidget& w, const char* name) {
     return get<QLabel>(w, name)->palette().color(QPalette::WindowText);
+  }
+  // The control a row of the settings table names, of the class its kind is shown in.
+  static void has_control(QWidget& w, const SettingRow& row) {
+    const std::string name(row.control);
+    switch (row.kind) {
+      case SettingKind::flag:
+        get<QCheckBox>(w, name.c_str());
+        break;
+      case SettingKind::choice:
+        get<QRadioButton>(w, name.c_str());
+        break;
+      case SettingKind::number:
+        get<QLabel>(w, name.c_str());
+        break;
+      case SettingKind::colour:  // the swatch, or a label drawn on it
+        get<QWidget>(w, name.c_str());
+        break;
+      case SettingKind::text:
+        get<QLineEdit>(w, name.c_str());
+        break;
+      case SettingKind::list:
+        for (int i = 0; i < 5; ++i) get<QLineEdit>(w, (name + "_" + std::to_string(i)).c_str());
+        break;
+    }
   }
   static void show_active(QWidget& w) {
     w.show();
@@ -210,6 +235,63 @@ class IniGmnTest : public QObject {
     click(*w, "sav_btn");
     QVERIFY(host.boxes.empty());
     QCOMPARE(read_ini(), read_file(std::string(VORN_SOURCE_DIR) + "/tests/settings/data/edited_saved.ini"));
+  }
+
+  // Every row of the settings table has its control, shows its value there
+  // and is saved back from it: a setting without a control, or a control
+  // the screen neither fills nor reads, shows here. Two passes, so that a
+  // value the screen never touches differs from the file in one of them.
+  void every_setting_shown_and_saved_back_data() {
+    QTest::addColumn<QString>("on_off");
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("colour");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("list");
+    QTest::newRow("first") << "1"
+                           << "-1"
+                           << "#12AbEf"
+                           << "a b"
+                           << "a,b,c,d,e";
+    QTest::newRow("second") << "0"
+                            << "4"
+                            << "#FEDCBA"
+                            << "zz"
+                            << "v,w,x,y,z";
+  }
+  void every_setting_shown_and_saved_back() {
+    QFETCH(QString, on_off);
+    QFETCH(QString, number);
+    QFETCH(QString, colour);
+    QFETCH(QString, text);
+    QFETCH(QString, list);
+    auto value = [&](const SettingRow& row) {
+      switch (row.kind) {
+        case SettingKind::flag:
+        case SettingKind::choice:
+          return on_off;
+        case SettingKind::number:
+          return number;
+        case SettingKind::colour:
+          return colour;
+        case SettingKind::text:
+          return text;
+        case SettingKind::list:
+          return list;
+      }
+      return QString("?");
+    };
+    std::string file = "[vorn_htm]\r\n";
+    for (const SettingRow& row : setting_rows()) file += std::string(row.key) + "=" + value(row).toStdString() + "\r\n";
+    std::ofstream(ini_, std::ios::binary) << file;
+    ScriptedHost host;
+    auto w = open_screen();
+    for (const SettingRow& row : setting_rows()) has_control(*w, row);
+    click(*w, "sav_btn");
+    QVERIFY(host.boxes.empty());
+    for (const SettingRow& row : setting_rows()) {
+      const std::string key(row.key);
+      QCOMPARE(file_line(ini_, key.c_str()), QString::fromStdString(key) + "=" + value(row));
+    }
   }
 
   void edits_set_the_flag_and_save_clears_it_data() {
