@@ -71,7 +71,7 @@ int leading_whole_number(std::string_view v) {
 // The lines of the settings file. A file that is there but cannot be read
 // stops the run, and the message says that it is the settings file, which
 // one, and why (VbError's text already holds the path and the reason).
-std::vector<std::string> Read_Settings_File(const std::string& path) {
+std::vector<std::string> read_settings_file(const std::string& path) {
   try {
     return read_lines(path);
   } catch (const VbError& e) {
@@ -99,6 +99,6 @@ void Load_Ini(Settings& run, const std::string& App_Dir) {
 
   const std::string path = ini_path(App_Dir);
   if (!exists(path)) return;  // no file: the run defaults stand; the run never creates it
-  for (const std::string& line : Read_Settings_File(path))
+  for (const std::string& line : read_settings_file(path))
     if (const SettingRow* row = ini_key_of(line)) set_run_value(run, *row, ini_value(line));
 }

@@ -293,11 +293,19 @@ constexpr KindValues values_of(SettingKind kind) {
   return {9, 9};
 }
 
+// Switches default to "1" or "0", colours to "#" and six digits.
+constexpr bool default_fits(SettingKind kind, std::string_view value) {
+  if (kind == K::flag || kind == K::choice) return value == "1" || value == "0";
+  if (kind == K::colour) return value.size() == 7 && value[0] == '#';
+  return true;
+}
+
 constexpr bool row_is_sound(const SettingRow& r) {
   const KindValues v = values_of(r.kind);
-  return r.key.size() == 7 && r.menu != M::unsaid &&
-         r.run_default.has_value() != r.kept_from_last_run && r.run.index() == v.run && r.screen.index() == v.screen &&
-         !r.comment.empty() && r.comment[0] == '#' && !r.control.empty();
+  return r.key.size() == 7 && r.menu != M::unsaid && r.run_default.has_value() != r.kept_from_last_run &&
+         default_fits(r.kind, r.new_file) && default_fits(r.kind, r.screen_default) &&
+         default_fits(r.kind, r.run_default.value_or(r.new_file)) && r.run.index() == v.run &&
+         r.screen.index() == v.screen && !r.comment.empty() && r.comment[0] == '#' && !r.control.empty();
 }
 
 constexpr bool table_is_sound() {
@@ -310,8 +318,9 @@ constexpr bool table_is_sound() {
   return true;
 }
 // Every row has a seven-character key of its own, says how it bears on the
-// menu, has its three defaults (or keeps the last run's value), fills values
-// of its kind and names its control.
+// menu, has its three defaults in the form of its kind (or keeps the last
+// run's value), fills values of its kind of its own, has a comment line and
+// names its control.
 static_assert(table_is_sound());
 
 std::string sjis(std::string_view utf8) { return cp932::from_utf8(utf8); }

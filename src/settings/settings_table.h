@@ -52,13 +52,13 @@ using ScreenMember = std::variant<bool IniScreen::*, std::string IniScreen::*, I
 struct SettingRow {
   std::string_view key;  // seven characters
   SettingKind kind;
-  std::string_view since = {};          // a version: the line "# ◆◆◆ Version <since> からの機能 ◆◆◆" comes first
-  std::string_view comment;             // the comment line before the key line
-  std::string_view saved_comment = {};  // the screen's save writes this one instead, when given
-  std::string_view new_file;            // what Ini_Make writes
-  std::string_view screen_default;      // what the screen shows when an existing file lacks the key
+  std::string_view since = {};  // a version: the line "# ◆◆◆ Version <since> からの機能 ◆◆◆" comes first
+  std::string_view comment;     // the comment line before the key line
+  std::string_view saved_comment = {};          // the screen's save writes this one instead, when given
+  std::string_view new_file;                    // what Ini_Make writes
+  std::string_view screen_default;              // what the screen shows when an existing file lacks the key
   std::optional<std::string_view> run_default;  // what the run takes when the file or the key is missing
-  bool kept_from_last_run = false;  // no run default: the value the previous run read stays (off at start)
+  bool kept_from_last_run = false;              // no run default: the value the previous run read stays (off at start)
   MenuUse menu;
   RunMember run;
   ScreenMember screen;
@@ -87,6 +87,6 @@ std::string run_value_text(const SettingRow& row, const Settings& run);
 // Everything that shapes the menu besides the page style, as one text: the
 // switches marked MenuUse::shapes, one character each in file order, then
 // every other value so marked after a TAB, kind by kind in the order of
-// SettingKind and in file order within a kind (so the date format comes
-// before the list of titles, as in indexes written before this table).
+// SettingKind and in file order within a kind (which puts the date format
+// before the list of titles, where the indexes already written have them).
 std::string menu_settings_text(const Settings& run);
