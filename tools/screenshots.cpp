@@ -12,13 +12,13 @@
 #include <cstdio>
 
 #include "core/workspace.h"
-#include "dialogs/dir_sel.h"
-#include "dialogs/outdir_sel.h"
-#include "dialogs/program_look.h"
-#include "dialogs/vh_ver.h"
-#include "run/gui/main_window.h"
-#include "settings/gui/col_sel.h"
-#include "settings/gui/ini_gmn.h"
+#include "gui/col_sel.h"
+#include "gui/dir_sel.h"
+#include "gui/ini_gmn.h"
+#include "gui/main_window.h"
+#include "gui/outdir_sel.h"
+#include "gui/program_look.h"
+#include "gui/vh_ver.h"
 
 namespace {
 

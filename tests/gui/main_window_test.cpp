@@ -1,6 +1,6 @@
 // The main window driven as a user drives it: lists, a window run on its
 // own thread, the history pop-up, volumes, menus and the start-up switch.
-#include "run/gui/main_window.h"
+#include "gui/main_window.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -19,11 +19,11 @@
 #include <cstdio>
 
 #include "core/workspace.h"
+#include "gui/col_sel.h"
+#include "gui/folder_tree.h"
+#include "gui/window_start.h"
 #include "run/command_line.h"
-#include "run/gui/folder_tree.h"
-#include "run/gui/window_start.h"
 #include "run/window_run.h"
-#include "settings/gui/col_sel.h"
 #include "support/scripted_host.h"
 
 namespace {

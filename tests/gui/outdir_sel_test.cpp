@@ -1,6 +1,6 @@
 // The history pop-up: what it lists, where it stands, and which input
 // picks an entry, which closes it and which only moves the selection.
-#include "dialogs/outdir_sel.h"
+#include "gui/outdir_sel.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <string>
 
-#include "dialogs/program_look.h"
+#include "gui/program_look.h"
 #include "support/scripted_host.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "run/gui/main_window.h"
+#include "gui/main_window.h"
 
 #include <malloc.h>
 
@@ -24,16 +24,16 @@
 #include <vector>
 
 #include "core/workspace.h"
-#include "dialogs/dialog_host.h"
-#include "dialogs/dir_sel.h"
-#include "dialogs/outdir_sel.h"
-#include "dialogs/program_look.h"
-#include "dialogs/vh_ver.h"
-#include "dialogs/volumes.h"
-#include "run/gui/folder_tree.h"
-#include "run/gui/window_run_ui.h"
+#include "gui/dialog_host.h"
+#include "gui/dir_sel.h"
+#include "gui/folder_tree.h"
+#include "gui/ini_gmn.h"
+#include "gui/outdir_sel.h"
+#include "gui/program_look.h"
+#include "gui/vh_ver.h"
+#include "gui/volumes.h"
+#include "gui/window_run_ui.h"
 #include "run/window_run.h"
-#include "settings/gui/ini_gmn.h"
 
 namespace {
 

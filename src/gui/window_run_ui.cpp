@@ -1,11 +1,11 @@
-#include "run/gui/window_run_ui.h"
+#include "gui/window_run_ui.h"
 
 #include <QLabel>
 #include <QMetaObject>
 #include <QThread>
 #include <QWidget>
 
-#include "dialogs/dialog_host.h"
+#include "gui/dialog_host.h"
 
 namespace {
 

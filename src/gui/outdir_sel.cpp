@@ -1,4 +1,4 @@
-#include "dialogs/outdir_sel.h"
+#include "gui/outdir_sel.h"
 
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "dialogs/program_look.h"
+#include "gui/program_look.h"
 #include "run/history.h"
 
 namespace {

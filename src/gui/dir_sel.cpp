@@ -1,4 +1,4 @@
-#include "dialogs/dir_sel.h"
+#include "gui/dir_sel.h"
 
 #include <sys/stat.h>
 
@@ -19,10 +19,10 @@
 #include <cerrno>
 
 #include "core/file_ops.h"
-#include "dialogs/dialog_host.h"
-#include "dialogs/parent_dir.h"
-#include "dialogs/program_look.h"
-#include "dialogs/volumes.h"
+#include "gui/dialog_host.h"
+#include "gui/parent_dir.h"
+#include "gui/program_look.h"
+#include "gui/volumes.h"
 
 namespace {
 
