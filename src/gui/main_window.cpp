@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QDir>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,6 +19,7 @@
 #include <QVBoxLayout>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +33,7 @@
 #include "gui/vh_ver.h"
 #include "gui/volumes.h"
 #include "gui/window_run_ui.h"
+#include "run/history.h"
 #include "run/window_run.h"
 
 namespace {
@@ -208,8 +209,10 @@ void vorn_htm::btnSelDir_Click() {
 }
 
 void vorn_htm::txtFold_DblClick() {
-  if (!QFileInfo::exists(QString::fromStdString(ws_.App_Dir) + "/vorn_htm.his")) return;
-  OutDir_sel history(txtFold, ws_.App_Dir, QCursor::pos(), this);
+  // Before the first run there is no history file, and nothing happens.
+  const std::optional<std::vector<std::string>> folders = history_folders(ws_.App_Dir);
+  if (!folders) return;
+  OutDir_sel history(txtFold, *folders, QCursor::pos(), this);
   history.exec();
 }
 

@@ -1,11 +1,13 @@
 // The output file chooser "出力ファイル選択": a borderless pop-up list of the
-// output folders used before (the history file), opened at a screen point.
-// Picking an entry writes it into the caller's output folder box.
+// output folders used before (the caller reads them from the history file),
+// opened at a screen point. Picking an entry writes it into the caller's
+// output folder box.
 #pragma once
 
 #include <QDialog>
 #include <QPoint>
 #include <string>
+#include <vector>
 
 class QLineEdit;
 class QListWidget;
@@ -15,14 +17,9 @@ class OutDir_sel : public QDialog {
   Q_OBJECT
 
  public:
-  // Reads App_Dir + "/vorn_htm.his" and puts the window's top-left corner at
-  // the screen point at. Without a history file the pop-up closes as soon as
-  // it is opened, showing nothing. txtFold (may be null) gets the pick.
-  OutDir_sel(QLineEdit* txtFold, const std::string& App_Dir, const QPoint& at, QWidget* parent = nullptr);
-
-  // Returns Rejected at once, without showing anything, when there was no
-  // history file to read.
-  int exec() override;
+  // Lists folders (UTF-8, in the order given) and puts the window's top-left
+  // corner at the screen point at. txtFold (may be null) gets the pick.
+  OutDir_sel(QLineEdit* txtFold, const std::vector<std::string>& folders, const QPoint& at, QWidget* parent = nullptr);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -33,5 +30,4 @@ class OutDir_sel : public QDialog {
 
   QLineEdit* txtFold_;
   QListWidget* lstFileSel_;
-  bool has_history_ = false;
 };
