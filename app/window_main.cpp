@@ -6,10 +6,10 @@
 
 #include "core/program_folders.h"
 #include "core/workspace.h"
+#include "gui/window_start.h"
 #include "program_start.h"
 #include "run/command_line.h"
 #include "run/console_ui.h"
-#include "run/gui/window_start.h"
 
 int main(int argc, char** argv) {
   Prefer_Huge_Pages("/proc/self/exe", argv);

@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "core/workspace.h"
-#include "dialogs/dialog_host.h"
-#include "dialogs/program_look.h"
-#include "run/gui/main_window.h"
+#include "gui/dialog_host.h"
+#include "gui/main_window.h"
+#include "gui/program_look.h"
 
 namespace {
 

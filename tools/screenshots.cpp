@@ -12,13 +12,13 @@
 #include <cstdio>
 
 #include "core/workspace.h"
-#include "dialogs/dir_sel.h"
-#include "dialogs/outdir_sel.h"
-#include "dialogs/program_look.h"
-#include "dialogs/vh_ver.h"
-#include "run/gui/main_window.h"
-#include "settings/gui/col_sel.h"
-#include "settings/gui/ini_gmn.h"
+#include "gui/col_sel.h"
+#include "gui/dir_sel.h"
+#include "gui/ini_gmn.h"
+#include "gui/main_window.h"
+#include "gui/outdir_sel.h"
+#include "gui/program_look.h"
+#include "gui/vh_ver.h"
 
 namespace {
 
@@ -48,15 +48,12 @@ int main(int argc, char** argv) {
   QDir().mkpath(out);
   const QString source = QStringLiteral(VORN_SOURCE_DIR);
 
-  // A program folder with the sample settings and a history, and a folder
-  // of mailboxes to choose from.
+  // A program folder with the sample settings, and a folder of mailboxes to
+  // choose from.
   // (The mail folder stands in the home folder, so that the folder tree
   // shows a home rather than the temporary files of other programs.)
   QTemporaryDir app_dir, mail(QDir::homePath() + "/メール-XXXXXX");
   QFile::copy(source + "/samples/vorn_htm.ini", app_dir.filePath("vorn_htm.ini"));
-  QFile his(app_dir.filePath("vorn_htm.his"));
-  if (his.open(QIODevice::WriteOnly)) his.write("/home/user/archive/ml-2004\r\n/srv/www/ml\r\n/home/user/web/mail\r\n");
-  his.close();
   for (const char* name : {"ml-2004.mbx", "attachments.mbx", "welcome.eml", "notes.txt"})
     QFile::copy(source + "/samples/" + name, mail.filePath(name));
   QDir::setCurrent(mail.path());
@@ -85,7 +82,7 @@ int main(int argc, char** argv) {
   dir_sel chooser(&box, ws.Help_Dir);
   ok &= save(chooser, out, "folder_chooser.png");
 
-  OutDir_sel history(&box, ws.App_Dir, QPoint(40, 40));
+  OutDir_sel history(&box, {"/home/user/archive/ml-2004", "/srv/www/ml", "/home/user/web/mail"}, QPoint(40, 40));
   ok &= save(history, out, "history_popup.png");
 
   vh_ver about(ws.Help_Dir);

@@ -80,3 +80,8 @@ std::vector<std::string> Read_HisFile(const std::string& App_Dir) {
   }
   return folders;
 }
+
+std::optional<std::vector<std::string>> history_folders(const std::string& App_Dir) {
+  if (!is_regular_file(join_path(App_Dir, kHistoryName))) return std::nullopt;
+  return Read_HisFile(App_Dir);
+}

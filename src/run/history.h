@@ -5,6 +5,7 @@
 // kept as they stand.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,3 +22,8 @@ std::string Absolute_Folder(const std::string& folder);
 
 // The folders of the history in order, in the form the file system uses.
 std::vector<std::string> Read_HisFile(const std::string& App_Dir);
+
+// What the history pop-up offers: Read_HisFile's folders, or nothing at all
+// when App_Dir holds no history file (no regular file of that name), which
+// differs from an empty history (an empty list).
+std::optional<std::vector<std::string>> history_folders(const std::string& App_Dir);

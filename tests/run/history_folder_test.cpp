@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
+#include <vector>
 
 #include "core/workspace.h"
 #include "run/check_dir.h"
@@ -86,6 +88,32 @@ TEST(HistoryFolder, ACommandLineRunRecordsAnAbsoluteFolder) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(fs::exists(base + "/site/index.html"));
   EXPECT_EQ(ProgramCopy::slurp(base + "/prog/vorn_htm.his"), base + "/site\r\n");
+}
+
+// What the pop-up is given: nothing without a history file, else its lines
+// as folders, in file order.
+TEST(HistoryFolder, PopUpFoldersComeFromTheHistoryFile) {
+  using Folders = std::optional<std::vector<std::string>>;
+  const struct Row {
+    const char* name;
+    std::optional<std::string> file;  // the history file's bytes; none: no file
+    bool folder;                      // a folder stands under the file's name
+    Folders want;
+  } rows[] = {
+      {"no_file", std::nullopt, false, std::nullopt},
+      {"folder_of_that_name", std::nullopt, true, std::nullopt},
+      {"empty_file", "", false, std::vector<std::string>{}},
+      // 表 and ソ end in the byte of "\"; a lone LF ends a line too.
+      {"shift_jis_lines", "/srv/ml\r\n/home/\x95\x5C\x8E\xA6\x83\x5C\r\n/web/old list\n", false,
+       std::vector<std::string>{"/srv/ml", "/home/表示ソ", "/web/old list"}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    TempDir app;
+    if (r.file) app.write("vorn_htm.his", *r.file);
+    if (r.folder) fs::create_directory(app / "vorn_htm.his");
+    EXPECT_EQ(history_folders(app.path()), r.want);
+  }
 }
 
 // A per-user program folder that is not there yet is made by the first

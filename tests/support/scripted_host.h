@@ -10,7 +10,7 @@
 #include <optional>
 #include <utility>
 
-#include "dialogs/dialog_host.h"
+#include "gui/dialog_host.h"
 
 class ScriptedHost : public DialogHost {
  public:

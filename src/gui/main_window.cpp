@@ -1,4 +1,4 @@
-#include "run/gui/main_window.h"
+#include "gui/main_window.h"
 
 #include <malloc.h>
 
@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QDir>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,20 +19,22 @@
 #include <QVBoxLayout>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/workspace.h"
-#include "dialogs/dialog_host.h"
-#include "dialogs/dir_sel.h"
-#include "dialogs/outdir_sel.h"
-#include "dialogs/program_look.h"
-#include "dialogs/vh_ver.h"
-#include "dialogs/volumes.h"
-#include "run/gui/folder_tree.h"
-#include "run/gui/window_run_ui.h"
+#include "gui/dialog_host.h"
+#include "gui/dir_sel.h"
+#include "gui/folder_tree.h"
+#include "gui/ini_gmn.h"
+#include "gui/outdir_sel.h"
+#include "gui/program_look.h"
+#include "gui/vh_ver.h"
+#include "gui/volumes.h"
+#include "gui/window_run_ui.h"
+#include "run/history.h"
 #include "run/window_run.h"
-#include "settings/gui/ini_gmn.h"
 
 namespace {
 
@@ -208,8 +209,10 @@ void vorn_htm::btnSelDir_Click() {
 }
 
 void vorn_htm::txtFold_DblClick() {
-  if (!QFileInfo::exists(QString::fromStdString(ws_.App_Dir) + "/vorn_htm.his")) return;
-  OutDir_sel history(txtFold, ws_.App_Dir, QCursor::pos(), this);
+  // Before the first run there is no history file, and nothing happens.
+  const std::optional<std::vector<std::string>> folders = history_folders(ws_.App_Dir);
+  if (!folders) return;
+  OutDir_sel history(txtFold, *folders, QCursor::pos(), this);
   history.exec();
 }
 

@@ -1,5 +1,5 @@
 // The real dialog host: the boxes it shows and the addresses it opens.
-#include "dialogs/dialog_host.h"
+#include "gui/dialog_host.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "dialogs/parent_dir.h"
+#include "gui/parent_dir.h"
 
 std::string Parent_Dir(const std::string& open_folder) {
   std::string path = open_folder;

@@ -1,6 +1,6 @@
 // The main window driven as a user drives it: lists, a window run on its
 // own thread, the history pop-up, volumes, menus and the start-up switch.
-#include "run/gui/main_window.h"
+#include "gui/main_window.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -19,11 +19,11 @@
 #include <cstdio>
 
 #include "core/workspace.h"
+#include "gui/col_sel.h"
+#include "gui/folder_tree.h"
+#include "gui/window_start.h"
 #include "run/command_line.h"
-#include "run/gui/folder_tree.h"
-#include "run/gui/window_start.h"
 #include "run/window_run.h"
-#include "settings/gui/col_sel.h"
 #include "support/scripted_host.h"
 
 namespace {
@@ -236,29 +236,42 @@ class MainWindowTest : public QObject {
     QVERIFY(!QFile::exists(out));
   }
 
-  // The pop-up opens on a double click only when there is a history.
+  // The pop-up opens on a double click only when there is a history file,
+  // and lists its Shift_JIS lines as folders, in file order.
   void historyPopUpNeedsAHistoryFile() {
     ScriptedHost host;
     auto w = open_window();
-    QFile::remove(app_.filePath("vorn_htm.his"));
+    const QString his = app_.filePath("vorn_htm.his");
     auto* box = child<QLineEdit>(w.get(), "txtFold");
     bool popped = false;
-    const auto watch = [&popped] {
-      QTimer::singleShot(50, [&popped] {
+    QStringList listed;
+    const auto double_click = [&] {
+      popped = false;
+      listed.clear();
+      QTimer::singleShot(50, [&] {
         if (QWidget* m = QApplication::activeModalWidget()) {
           popped = m->objectName() == "OutDir_sel";
+          if (auto* list = m->findChild<QListWidget*>("lstFileSel"))
+            for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text();
           m->close();
         }
       });
+      QTest::mouseDClick(box, Qt::LeftButton);
+      QTest::qWait(100);
     };
-    watch();
-    QTest::mouseDClick(box, Qt::LeftButton);
-    QTest::qWait(100);
+    QFile::remove(his);
+    double_click();
     QVERIFY(!popped);
-    write_file(app_.filePath("vorn_htm.his"), "/data/ml\r\n");
-    watch();
-    QTest::mouseDClick(box, Qt::LeftButton);
+    // A folder of that name is no history file either.
+    QVERIFY(QDir().mkdir(his));
+    double_click();
+    QVERIFY(!popped);
+    QVERIFY(QDir().rmdir(his));
+    // 表 and ソ end in the byte of "\\".
+    write_file(his, "/data/ml\r\n/home/\x95\x5C\x8E\xA6\x83\x5C\r\n");
+    double_click();
     QVERIFY(popped);
+    QCOMPARE(listed, (QStringList{"/data/ml", QStringLiteral("/home/表示ソ")}));
     QCOMPARE(box->text(), QString());
   }
 

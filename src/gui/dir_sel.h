@@ -9,7 +9,9 @@
 #include <string>
 
 class QComboBox;
+class QHBoxLayout;
 class QLineEdit;
+class QMenuBar;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -42,6 +44,11 @@ class dir_sel : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The parts of the window, each connected to its handlers.
+  QMenuBar* make_menus();
+  QTreeWidget* make_folder_list();
+  QHBoxLayout* make_buttons();
+
   // The folder above the open one, never above the root of its volume.
   QString Parent_Dir() const;
   // The root of the listed volume that holds folder (the longest root that

@@ -1,4 +1,4 @@
-#include "run/gui/window_start.h"
+#include "gui/window_start.h"
 
 #include <QApplication>
 #include <QString>
@@ -6,9 +6,9 @@
 #include <cstdlib>
 
 #include "core/workspace.h"
-#include "dialogs/program_look.h"
-#include "run/gui/main_window.h"
-#include "settings/gui/col_sel.h"
+#include "gui/col_sel.h"
+#include "gui/main_window.h"
+#include "gui/program_look.h"
 
 namespace {
 

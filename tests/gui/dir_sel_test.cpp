@@ -1,6 +1,6 @@
 // The folder chooser driven as a user would, in a temporary folder tree:
 // the tree it shows, confirming, deleting, creating, changing drives, help.
-#include "dialogs/dir_sel.h"
+#include "gui/dir_sel.h"
 
 #include <unistd.h>
 
@@ -16,8 +16,8 @@
 #include <QTreeWidget>
 #include <string>
 
-#include "dialogs/parent_dir.h"
-#include "dialogs/program_look.h"
+#include "gui/parent_dir.h"
+#include "gui/program_look.h"
 #include "support/scripted_host.h"
 
 Q_DECLARE_METATYPE(DialogHost::Answer)

@@ -1,4 +1,4 @@
-#include "settings/gui/ini_checks.h"
+#include "gui/ini_checks.h"
 
 #include <QRegularExpression>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "dialogs/dialog_host.h"
+#include "gui/dialog_host.h"
 
 #include <QAbstractButton>
 #include <QDesktopServices>
@@ -7,7 +7,7 @@
 #include <QRegularExpression>
 #include <QUrl>
 
-#include "dialogs/program_look.h"
+#include "gui/program_look.h"
 
 namespace {
 

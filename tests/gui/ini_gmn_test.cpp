@@ -1,6 +1,6 @@
 // The settings screen driven as a user would: loading, the width check, the
 // size buttons, the colour picker, saving, the sample and closing.
-#include "settings/gui/ini_gmn.h"
+#include "gui/ini_gmn.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,8 +21,8 @@
 
 #include "codec/cp932.h"
 #include "core/file_ops.h"
-#include "settings/gui/col_sel.h"
-#include "settings/gui/ini_checks.h"
+#include "gui/col_sel.h"
+#include "gui/ini_checks.h"
 #include "settings/settings_table.h"
 #include "support/scripted_host.h"
 #include "support/temp_dir.h"

@@ -1,4 +1,4 @@
-#include "settings/gui/col_sel.h"
+#include "gui/col_sel.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -8,7 +8,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
-#include "dialogs/program_look.h"
+#include "gui/program_look.h"
 #include "settings/colour_pick.h"
 
 col_sel::col_sel(QString& shared_colour, QWidget* parent) : QDialog(parent), shared_(shared_colour) {

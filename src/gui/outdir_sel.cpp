@@ -1,15 +1,12 @@
-#include "dialogs/outdir_sel.h"
+#include "gui/outdir_sel.h"
 
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
-#include <QTimer>
 #include <algorithm>
 
-#include "dialogs/program_look.h"
-#include "run/history.h"
+#include "gui/program_look.h"
 
 namespace {
 
@@ -21,7 +18,7 @@ constexpr int kMaxWidth = 800;
 
 }  // namespace
 
-OutDir_sel::OutDir_sel(QLineEdit* txtFold, const std::string& App_Dir, const QPoint& at, QWidget* parent)
+OutDir_sel::OutDir_sel(QLineEdit* txtFold, const std::vector<std::string>& folders, const QPoint& at, QWidget* parent)
     : QDialog(parent, Qt::Popup | Qt::FramelessWindowHint), txtFold_(txtFold) {
   setObjectName("OutDir_sel");
   setWindowTitle("出力ファイル選択");
@@ -30,10 +27,7 @@ OutDir_sel::OutDir_sel(QLineEdit* txtFold, const std::string& App_Dir, const QPo
   lstFileSel_->installEventFilter(this);
   lstFileSel_->viewport()->installEventFilter(this);
 
-  // The caller has seen the file; it may have gone since.
-  has_history_ = QFileInfo(From_Utf8(App_Dir + "/vorn_htm.his")).isFile();
-  if (has_history_)
-    for (const std::string& folder : Read_HisFile(App_Dir)) lstFileSel_->addItem(From_Utf8(folder));
+  for (const std::string& folder : folders) lstFileSel_->addItem(From_Utf8(folder));
 
   // The window is nothing but the list.
   const QFontMetrics metrics = lstFileSel_->fontMetrics();
@@ -48,19 +42,9 @@ OutDir_sel::OutDir_sel(QLineEdit* txtFold, const std::string& App_Dir, const QPo
   move(at);
 }
 
-int OutDir_sel::exec() {
-  if (!has_history_) {
-    setResult(Rejected);
-    return Rejected;
-  }
-  return QDialog::exec();
-}
-
 void OutDir_sel::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   lstFileSel_->setFocus();
-  // Shown some other way than exec() without a history: close at once.
-  if (!has_history_) QTimer::singleShot(0, this, &QDialog::reject);
 }
 
 void OutDir_sel::pick(QListWidgetItem* item) {

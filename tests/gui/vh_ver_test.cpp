@@ -1,12 +1,12 @@
 // The version dialog: the version text, the link to the help page, OK.
-#include "dialogs/vh_ver.h"
+#include "gui/vh_ver.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QUrl>
 
-#include "dialogs/program_look.h"
+#include "gui/program_look.h"
 #include "support/scripted_host.h"
 
 class VhVerTest : public QObject {

@@ -1,4 +1,4 @@
-#include "dialogs/dir_sel.h"
+#include "gui/dir_sel.h"
 
 #include <sys/stat.h>
 
@@ -19,10 +19,10 @@
 #include <cerrno>
 
 #include "core/file_ops.h"
-#include "dialogs/dialog_host.h"
-#include "dialogs/parent_dir.h"
-#include "dialogs/program_look.h"
-#include "dialogs/volumes.h"
+#include "gui/dialog_host.h"
+#include "gui/parent_dir.h"
+#include "gui/program_look.h"
+#include "gui/volumes.h"
 
 namespace {
 
@@ -33,6 +33,13 @@ QString clean(const QString& path) { return QDir::cleanPath(QDir(path).absoluteP
 
 bool lies_in(const QString& folder, const QString& root) {
   return root == "/" || folder == root || folder.startsWith(root + "/");
+}
+
+// The process's current folder; should it be gone, the nearest folder above.
+QString start_folder() {
+  QString start = clean(QDir::currentPath());
+  while (!QFileInfo(start).isDir() && start != "/") start = From_Utf8(Parent_Dir(To_Utf8(start)));
+  return start;
 }
 
 // The folder list: the path down to the open folder stays open, so it draws
@@ -52,68 +59,78 @@ dir_sel::dir_sel(QLineEdit* txtFold, const std::string& Help_Dir, QWidget* paren
   setObjectName("dir_sel");
   setWindowTitle("フォルダ選択");
   setWindowIcon(Program_Icon());
-
-  auto* menus = new QMenuBar(this);
-  QMenu* command = Named(menus->addMenu("ｺﾏﾝﾄﾞ(&C)"), "mnu_command", "ｺﾏﾝﾄﾞ");
-  QAction* add = command->addAction("新規作成(&A)");
-  add->setObjectName("mnu_add");
-  QAction* del = command->addAction("削除(&D)");
-  del->setObjectName("mnu_del");
-  command->addSeparator()->setObjectName("mnu_kugiri");
-  QAction* kakutei = command->addAction("確定(&S)");
-  kakutei->setObjectName("mnu_kakutei");
-  QAction* cansel = command->addAction("CANSEL(&C)");
-  cansel->setObjectName("mnu_cansel");
-  QMenu* help = Named(menus->addMenu("ﾍﾙﾌﾟ(&H)"), "mnu_help", "ﾍﾙﾌﾟ");
-  QAction* setsumei = help->addAction("画面説明(&H)");
-  setsumei->setObjectName("mnu_setsumei");
-
-  sel_dir_ = Named(new FolderList(this), "sel_dir", "フォルダ");
-  sel_dir_->setHeaderHidden(true);
-  sel_dir_->setColumnCount(1);
-  sel_dir_->setUniformRowHeights(true);  // a folder of many thousand subfolders lays out at once
-  sel_dir_->setExpandsOnDoubleClick(false);
-  sel_dir_->setItemsExpandable(false);
-  sel_dir_->setRootIsDecorated(false);
-  sel_dir_->setIndentation(16);
-  sel_dir_->installEventFilter(this);
-
+  // Made in this order, which is also the order of the Tab key.
+  QMenuBar* menus = make_menus();
+  sel_dir_ = make_folder_list();
   sel_drv_ = Named(new QComboBox(this), "sel_drv", "ドライブ");
   sel_drv_->addItems(Mounted_Volumes());
+  QHBoxLayout* buttons = make_buttons();
 
-  QPushButton* btnAdd = Named(new QPushButton("新規作成", this), "btnAdd", "新規作成");
-  QPushButton* btnDel = Named(new QPushButton("削 除", this), "btnDel", "削除");
-  QPushButton* btnKakutei = Named(new QPushButton("確 定", this), "btnKakutei", "確定");
-  QPushButton* btnCansel = Named(new QPushButton("CANSEL", this), "btnCansel", "CANSEL");
-  // Enter belongs to the folder list (it opens the highlighted folder), not
-  // to whichever button comes first.
-  for (QPushButton* b : {btnAdd, btnDel, btnKakutei, btnCansel}) b->setAutoDefault(false);
-
-  auto* buttons = new QHBoxLayout;
-  for (QPushButton* b : {btnAdd, btnDel, btnKakutei, btnCansel}) buttons->addWidget(b);
   auto* layout = new QVBoxLayout(this);
   layout->setMenuBar(menus);
   layout->addWidget(sel_dir_, 1);
   layout->addWidget(sel_drv_);
   layout->addLayout(buttons);
-
-  connect(btnAdd, &QPushButton::clicked, this, &dir_sel::btnAdd_Click);
-  connect(btnDel, &QPushButton::clicked, this, &dir_sel::btnDel_Click);
-  connect(btnKakutei, &QPushButton::clicked, this, &dir_sel::btnKakutei_Click);
-  connect(btnCansel, &QPushButton::clicked, this, &dir_sel::btnCansel_Click);
-  connect(add, &QAction::triggered, this, &dir_sel::btnAdd_Click);
-  connect(del, &QAction::triggered, this, &dir_sel::btnDel_Click);
-  connect(kakutei, &QAction::triggered, this, &dir_sel::btnKakutei_Click);
-  connect(cansel, &QAction::triggered, this, &dir_sel::btnCansel_Click);
-  connect(setsumei, &QAction::triggered, this, &dir_sel::mnu_setsumei_Click);
   connect(sel_drv_, &QComboBox::currentIndexChanged, this, &dir_sel::sel_drv_Change);
-  connect(sel_dir_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { open_item(item); });
 
-  // The process's current folder; should it be gone, the nearest folder above.
-  QString start = clean(QDir::currentPath());
-  while (!QFileInfo(start).isDir() && start != "/") start = From_Utf8(::Parent_Dir(To_Utf8(start)));
-  show_folder(start);
+  show_folder(start_folder());
   resize(380, 440);
+}
+
+QMenuBar* dir_sel::make_menus() {
+  auto* menus = new QMenuBar(this);
+  const auto item = [this](QMenu* menu, const char* caption, const char* name, void (dir_sel::*slot)()) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, slot);
+  };
+  QMenu* command = Named(menus->addMenu("ｺﾏﾝﾄﾞ(&C)"), "mnu_command", "ｺﾏﾝﾄﾞ");
+  item(command, "新規作成(&A)", "mnu_add", &dir_sel::btnAdd_Click);
+  item(command, "削除(&D)", "mnu_del", &dir_sel::btnDel_Click);
+  command->addSeparator()->setObjectName("mnu_kugiri");
+  item(command, "確定(&S)", "mnu_kakutei", &dir_sel::btnKakutei_Click);
+  item(command, "CANSEL(&C)", "mnu_cansel", &dir_sel::btnCansel_Click);
+  QMenu* help = Named(menus->addMenu("ﾍﾙﾌﾟ(&H)"), "mnu_help", "ﾍﾙﾌﾟ");
+  item(help, "画面説明(&H)", "mnu_setsumei", &dir_sel::mnu_setsumei_Click);
+  return menus;
+}
+
+QTreeWidget* dir_sel::make_folder_list() {
+  QTreeWidget* list = Named(new FolderList(this), "sel_dir", "フォルダ");
+  list->setHeaderHidden(true);
+  list->setColumnCount(1);
+  list->setUniformRowHeights(true);  // a folder of many thousand subfolders lays out at once
+  list->setExpandsOnDoubleClick(false);
+  list->setItemsExpandable(false);
+  list->setRootIsDecorated(false);
+  list->setIndentation(16);
+  list->installEventFilter(this);
+  connect(list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { open_item(item); });
+  return list;
+}
+
+QHBoxLayout* dir_sel::make_buttons() {
+  const struct {
+    const char* caption;
+    const char* name;
+    const char* accessible;
+    void (dir_sel::*slot)();
+  } kButtons[] = {
+      {"新規作成", "btnAdd", "新規作成", &dir_sel::btnAdd_Click},
+      {"削 除", "btnDel", "削除", &dir_sel::btnDel_Click},
+      {"確 定", "btnKakutei", "確定", &dir_sel::btnKakutei_Click},
+      {"CANSEL", "btnCansel", "CANSEL", &dir_sel::btnCansel_Click},
+  };
+  auto* row = new QHBoxLayout;
+  for (const auto& b : kButtons) {
+    QPushButton* button = Named(new QPushButton(b.caption, this), b.name, b.accessible);
+    // Enter belongs to the folder list (it opens the highlighted folder),
+    // not to whichever button comes first.
+    button->setAutoDefault(false);
+    row->addWidget(button);
+    connect(button, &QPushButton::clicked, this, b.slot);
+  }
+  return row;
 }
 
 bool dir_sel::set_open_folder(const QString& folder) { return show_folder(clean(folder)); }

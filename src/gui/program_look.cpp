@@ -1,4 +1,4 @@
-#include "dialogs/program_look.h"
+#include "gui/program_look.h"
 
 #include <QApplication>
 #include <QFontDatabase>

@@ -1,19 +1,19 @@
-#include "run/gui/window_run_ui.h"
+#include "gui/window_run_ui.h"
 
 #include <QLabel>
 #include <QMetaObject>
 #include <QThread>
 #include <QWidget>
 
-#include "dialogs/dialog_host.h"
+#include "core/common_text.h"
+#include "gui/dialog_host.h"
+#include "gui/program_look.h"
 
 namespace {
 
 constexpr int kRepaintMs = 100;  // at most about ten repaints a second
 
 }  // namespace
-
-QString Progress_Text(std::int64_t num, std::int64_t total) { return QStringLiteral("(%1／%2)").arg(num).arg(total); }
 
 WindowRunUi::WindowRunUi(QWidget* owner, QLabel* Syori_no, QLabel* Syosai_no)
     : QObject(owner), owner_(owner), syori_(Syori_no), syosai_(Syosai_no) {
@@ -38,7 +38,7 @@ void WindowRunUi::show_progress() {
     if (version_ == shown_version_) return;
     shown_version_ = version_;
     if (syosai_num_ >= 0) {
-      syosai_text_ = Progress_Text(syosai_num_, syosai_total_);
+      syosai_text_ = From_Utf8(Progress_Text(syosai_num_, syosai_total_));
       syosai_num_ = -1;
     }
     syori = syori_text_;
@@ -50,7 +50,7 @@ void WindowRunUi::show_progress() {
 
 void WindowRunUi::progress(Label label, std::int64_t num, std::int64_t total) {
   if (label == Label::Syori_no) {
-    const QString text = Progress_Text(num, total);
+    const QString text = From_Utf8(Progress_Text(num, total));
     {
       std::lock_guard<std::mutex> hold(mutex_);
       syori_text_ = text;

@@ -1,5 +1,5 @@
 // The colour picker: what it starts from, what it shows, what it hands back.
-#include "settings/gui/col_sel.h"
+#include "gui/col_sel.h"
 
 #include <QApplication>
 #include <QFrame>

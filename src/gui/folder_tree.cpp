@@ -1,4 +1,4 @@
-#include "run/gui/folder_tree.h"
+#include "gui/folder_tree.h"
 
 #include <QDir>
 #include <QFileInfo>

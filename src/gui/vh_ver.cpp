@@ -1,4 +1,4 @@
-#include "dialogs/vh_ver.h"
+#include "gui/vh_ver.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -8,8 +8,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "dialogs/dialog_host.h"
-#include "dialogs/program_look.h"
+#include "gui/dialog_host.h"
+#include "gui/program_look.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "settings/gui/ini_gmn.h"
+#include "gui/ini_gmn.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -18,11 +18,11 @@
 #include <exception>
 
 #include "core/file_ops.h"
-#include "dialogs/dialog_host.h"
-#include "dialogs/program_look.h"
+#include "gui/col_sel.h"
+#include "gui/dialog_host.h"
+#include "gui/ini_checks.h"
+#include "gui/program_look.h"
 #include "settings/color_conv.h"
-#include "settings/gui/col_sel.h"
-#include "settings/gui/ini_checks.h"
 #include "settings/sample_preview.h"
 
 namespace {

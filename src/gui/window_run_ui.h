@@ -55,6 +55,3 @@ class WindowRunUi : public QObject, public RunUi {
   std::uint64_t shown_version_ = 0;
   std::int64_t syosai_num_ = -1, syosai_total_ = -1;
 };
-
-// "(" num "／" total ")"
-QString Progress_Text(std::int64_t num, std::int64_t total);

@@ -1,4 +1,4 @@
-#include "dialogs/volumes.h"
+#include "gui/volumes.h"
 
 #include <QFileInfo>
 #include <QStorageInfo>

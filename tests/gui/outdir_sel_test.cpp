@@ -1,28 +1,24 @@
 // The history pop-up: what it lists, where it stands, and which input
 // picks an entry, which closes it and which only moves the selection.
-#include "dialogs/outdir_sel.h"
+#include "gui/outdir_sel.h"
 
-#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <string>
+#include <vector>
 
-#include "dialogs/program_look.h"
+#include "gui/program_look.h"
 #include "support/scripted_host.h"
 
 namespace {
 
-// The history file as the run writes it: Shift_JIS lines ended by CR LF.
-void write_history(const QString& app_dir, const QStringList& folders) {
-  QFile f(app_dir + "/vorn_htm.his");
-  QVERIFY(f.open(QIODevice::WriteOnly));
-  for (const QString& folder : folders) {
-    const std::string line = To_Sjis(folder) + "\r\n";
-    f.write(line.data(), qint64(line.size()));
-  }
+// The folders as the caller hands them over: UTF-8, as the run reads them.
+std::vector<std::string> utf8(const QStringList& folders) {
+  std::vector<std::string> out;
+  for (const QString& folder : folders) out.push_back(To_Utf8(folder));
+  return out;
 }
 
 QStringList entries(OutDir_sel& pop) {
@@ -37,20 +33,14 @@ QStringList entries(OutDir_sel& pop) {
 class OutDirSelTest : public QObject {
   Q_OBJECT
 
-  QTemporaryDir app_;
   const QStringList three_{"/web/ml", "/home/利用者/表示ソ", "/web/old list"};
 
-  std::string app_dir() const { return To_Utf8(app_.path()); }
-
  private slots:
-  void init() { QFile::remove(app_.path() + "/vorn_htm.his"); }
-
-  // Three lines in file order, the window nothing but the list, its corner
+  // Three folders in the order given, the window nothing but the list, its corner
   // at the given point.
   void lists_history_at_point() {
-    write_history(app_.path(), three_);
     const QPoint at(123, 77);
-    OutDir_sel pop(nullptr, app_dir(), at);
+    OutDir_sel pop(nullptr, utf8(three_), at);
     QCOMPARE(pop.objectName(), QString("OutDir_sel"));
     QCOMPARE(pop.windowTitle(), QString("出力ファイル選択"));
     QVERIFY(pop.windowFlags() & Qt::FramelessWindowHint);
@@ -85,10 +75,9 @@ class OutDirSelTest : public QObject {
     QFETCH(QString, keys);
     QFETCH(bool, closes);
     QFETCH(QString, box);
-    write_history(app_.path(), three_);
     ScriptedHost host;
     QLineEdit txtFold("before");
-    OutDir_sel pop(&txtFold, app_dir(), QPoint(10, 10));
+    OutDir_sel pop(&txtFold, utf8(three_), QPoint(10, 10));
     pop.show();
     QListWidget* list = pop.findChild<QListWidget*>("lstFileSel");
     const QRect second = list->visualItemRect(list->item(1));
@@ -118,9 +107,8 @@ class OutDirSelTest : public QObject {
   }
   void empty_history() {
     QFETCH(QString, how);
-    write_history(app_.path(), {});
     QLineEdit txtFold("before");
-    OutDir_sel pop(&txtFold, app_dir(), QPoint(0, 0));
+    OutDir_sel pop(&txtFold, {}, QPoint(0, 0));
     QVERIFY(entries(pop).isEmpty());
     pop.show();
     QListWidget* list = pop.findChild<QListWidget*>("lstFileSel");
@@ -135,30 +123,10 @@ class OutDirSelTest : public QObject {
     QCOMPARE(txtFold.text(), QString("before"));
   }
 
-  // The caller saw a history file that has gone since: the pop-up closes at
-  // once, shows nothing and says nothing.
-  void history_removed() {
-    ScriptedHost host;
-    QLineEdit txtFold("before");
-    OutDir_sel pop(&txtFold, app_dir(), QPoint(0, 0));
-    bool stuck = false;
-    QTimer::singleShot(2000, &pop, [&] {
-      stuck = true;
-      pop.reject();
-    });
-    QCOMPARE(pop.exec(), int(QDialog::Rejected));
-    QVERIFY(!stuck);
-    QVERIFY(!pop.isVisible());
-    QVERIFY(entries(pop).isEmpty());
-    QVERIFY(host.boxes.empty());
-    QCOMPARE(txtFold.text(), QString("before"));
-  }
-
   // Through exec(), as the main window opens it: a press picks and ends it.
   void picks_when_modal() {
-    write_history(app_.path(), three_);
     QLineEdit txtFold;
-    OutDir_sel pop(&txtFold, app_dir(), QPoint(40, 40));
+    OutDir_sel pop(&txtFold, utf8(three_), QPoint(40, 40));
     QTimer::singleShot(0, &pop, [&] {
       QListWidget* list = pop.findChild<QListWidget*>("lstFileSel");
       QTest::mousePress(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2)).center());
