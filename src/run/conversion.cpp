@@ -14,6 +14,7 @@
 #include "archive/restyle_pages.h"
 #include "archive/thread_lists.h"
 #include "core/file_ops.h"
+#include "core/run_steps.h"
 #include "core/workspace.h"
 #include "mail/mailbox.h"
 #include "run/check_dir.h"
@@ -65,6 +66,8 @@ std::string Run_Folder(const std::string& typed) {
 
 namespace {
 
+using Step = RunStep;
+
 // Empties what a run fills: the page counter, the message list, the
 // archive read back and the counts of the summary.
 void reset_run(Workspace& ws) {
@@ -105,7 +108,7 @@ bool read_files(Workspace& ws, const std::string& folder, const std::vector<std:
   std::int64_t step = 0;
   const std::int64_t run_bytes = Input_Bytes(files);
   for (const std::string& file : files) {
-    ws.ui->step(RunUi::Step::Reading, ++step, total);
+    ws.ui->step(Step::Reading, ++step, total);
     ws.ui->read_file(file, run_bytes);
     if (!File_Syori(ws, folder, file)) return false;
   }
@@ -126,23 +129,24 @@ bool write_archive(Workspace& ws, const std::string& folder, std::int64_t n, std
   // threaded (both only read work_list); it is written, or its failure
   // reported, before anything else of the archive changes.
   std::future<std::string> rank;
-  if (ws.set.ML_RANK) {
+  if (step_taken(Step::Ranking, ws.set)) {
     ws.work_list.settle();
     rank = std::async(std::launch::async, [&ws] { return Rank_Page(ws); });
   }
-  ws.ui->step(RunUi::Step::Threads, n + 1, total);
+  const auto begin = [&ws, n, total](Step step) { ws.ui->step(step, step_number(step, n), total); };
+  begin(Step::Threads);
   const bool threaded = Syosai_Make(ws);
-  if (rank.valid()) ws.ui->step(RunUi::Step::Ranking, n + 1, total);
+  if (rank.valid()) begin(Step::Ranking);
   if (rank.valid() && !Put_Rank_Page(ws, folder, [&rank] { return rank.get(); })) return false;
   if (!threaded) return false;
-  ws.ui->step(RunUi::Step::Index, n + 2, total);
+  begin(Step::Index);
   if (!Make_Index(ws, folder)) return false;
-  ws.ui->step(RunUi::Step::Restyle, n + 3, total);
+  begin(Step::Restyle);
   if (!Update_Text(ws, folder)) return false;
-  ws.ui->step(RunUi::Step::Menu, n + 4, total);
+  begin(Step::Menu);
   if (!Make_Menu(ws, folder)) return false;
-  if (!ws.set.KB_THRE) return true;
-  ws.ui->step(RunUi::Step::ThreadLists, n + 5, total);
+  if (!step_taken(Step::ThreadLists, ws.set)) return true;
+  begin(Step::ThreadLists);
   try {
     Make_ThreadList(ws, folder);
   } catch (const std::exception& e) {
@@ -176,7 +180,7 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
   reset_run(ws);
   const auto started = std::chrono::steady_clock::now();
   const std::int64_t n = static_cast<std::int64_t>(files.size());
-  const std::int64_t total = n + 4 + (ws.set.KB_THRE ? 1 : 0);
+  const std::int64_t total = step_total(n, ws.set);
 
   if (!Inputs_Readable(ws, files)) return false;
   HeldLock held(ws);
