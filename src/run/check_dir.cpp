@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "archive/menu_reader.h"
+#include "core/archive_files.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
 #include "run/folder_lock.h"
@@ -34,7 +35,7 @@ bool Lock_Folder(Workspace& ws, const std::string& folder) {
 // A rebuild deletes every ordinary file of the folder: only where an archive
 // stands (or nothing at all), never in a folder of other files.
 bool Holds_Archive(const std::string& folder) {
-  return exists(join_path(folder, "menu.html")) || exists(join_path(folder, "index.html"));
+  return exists(join_path(folder, kMenuFile.name)) || exists(join_path(folder, kIndexFile.name));
 }
 
 void Delete_Files(Workspace& ws, const std::string& folder) {
