@@ -14,6 +14,7 @@
 #include "program_start.h"
 #include "run/command_line.h"
 #include "run/console_ui.h"
+#include "version.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-    std::puts("vorn_htm Version 2.24.0000");
+    std::printf("vorn_htm Version %d.%02d.%04d\n", kVersionMajor, kVersionMinor, kVersionPatch);
     return 0;
   }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "archive/page_head.h"
 #include "core/file_ops.h"
 #include "core/settings.h"
 
@@ -33,10 +34,7 @@ std::uint64_t Stable_Hash(std::string_view data, std::uint64_t h) {
   return h;
 }
 
-std::string Page_Style(const Settings& s) {
-  return "<BODY BGCOLOR=\"" + s.BGR_COL + "\" TEXT=\"" + s.TXT_COL + "\" LINK=\"" + s.LNK_COL + "\" VLINK=\"" +
-         s.VLK_COL + "\" ALINK=\"#000000\">\t<FONT SIZE=" + std::to_string(s.FT_SIZE) + ">\t" + s.REP_COL;
-}
+std::string Page_Style(const Settings& s) { return body_tag(s) + "\t" + font_size_tag(s) + "\t" + s.REP_COL; }
 
 std::optional<ArchiveState> Take_State(const std::string& folder) {
   const std::string path = join_path(folder, kStateName);

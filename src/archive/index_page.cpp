@@ -9,7 +9,9 @@
 #include <string>
 #include <string_view>
 
+#include "archive/page_head.h"
 #include "codec/sjis_text.h"
+#include "core/archive_files.h"
 #include "core/common_text.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
@@ -43,21 +45,17 @@ bool Make_Index(Workspace& ws, const std::string& folder) {
   try {
     ws.Syosai_no(0, 100);
 
-    static const std::string kTitle = sj("<TITLE>メール一覧</TITLE>");
+    static const std::string kTitle = sj("メール一覧");
     static const std::string kPlaceholder = sj("この部分にメール内容が表示されます。");
     const std::string share = Frame_Share(ws.set.ITI_PER);
 
     TextOut index;
-    index.line("<HTML>");
-    index.line("<HEAD>");
-    // The same character set line as every other page: a browser that opens
-    // index.html alone gets its title right.
-    index.line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">");
-    index.line(kTitle);
-    index.line("</HEAD>");
+    // The same head as every other page, without a body: a browser that
+    // opens index.html alone gets its title right.
+    index.part(page_head(kTitle, TitleEnd::SameLine, nullptr));
     index.line((ws.set.FRM_KOU ? "<FRAMESET COLS=" : "<FRAMESET ROWS=") + share + "%,*>");
-    index.line("    <FRAME SRC=\"menu.html\" name=\"frame1\">");
-    index.line("    <FRAME SRC=\"m0000000.txt\" name=\"frame2\">");
+    index.line("    <FRAME SRC=\"" + std::string(kMenuFile.name) + "\" name=\"frame1\">");
+    index.line("    <FRAME SRC=\"" + std::string(kPlaceholderFile.name) + "\" name=\"frame2\">");
     index.line("</FRAMESET>");
     index.line("</HTML>");
 
@@ -68,8 +66,8 @@ bool Make_Index(Workspace& ws, const std::string& folder) {
     // Each file is written beside the old one and renamed over it: the old
     // file is replaced whole, and a run that stops half-way leaves either the
     // old or the new file, never a cut-off one.
-    write_file_atomic(join_path(folder, "index.html"), index.data());
-    write_file_atomic(join_path(folder, "m0000000.txt"), placeholder.data());
+    write_file_atomic(join_path(folder, kIndexFile.name), index.data());
+    write_file_atomic(join_path(folder, kPlaceholderFile.name), placeholder.data());
 
     ws.Syosai_no(100, 100);
     return true;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "archive/menu_comment.h"
+#include "archive/page_head.h"
 #include "codec/sjis_text.h"
 #include "core/common_text.h"
 #include "mail/mail_date.h"
@@ -91,16 +92,9 @@ void Menu_Entry(std::string& line, const WorkFieldViews& f, std::size_t depth, c
 }
 
 void Menu_Head(AtomicOut& out, const Settings& set) {
-  out.line("<HTML>");
-  out.line("<HEAD>");
-  out.line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">");
-  out.line("<TITLE> MENU");
-  out.line("</TITLE>");
-  out.line("</HEAD>");
-  out.line("<BODY BGCOLOR=\"" + set.BGR_COL + "\" TEXT=\"" + set.TXT_COL + "\" LINK=\"" + set.LNK_COL + "\" VLINK=\"" +
-           set.VLK_COL + "\" ALINK=\"#000000\">");
+  out.part(page_head(" MENU", TitleEnd::NextLine, &set));
   out.line("<PRE>");
-  out.line("<FONT SIZE=" + std::to_string(set.FT_SIZE) + ">");
+  out.line(font_size_tag(set));
   if (set.ML_RANK) {
     static const std::string kRank =
         sj("<A HREF=\"rank_hyo.htm\" target=\"frame2\" title=\"発信者ランキング\">発信者、発信数ランキング</A><BR>");

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "archive/page_head.h"
 #include "codec/sjis_text.h"
 #include "core/common_text.h"
 #include "core/file_ops.h"
@@ -79,22 +80,15 @@ std::string Render_Page(const Settings& set, const PageContent& page) {
     Html_Esc_To(out, text);
     out.append("\r\n");
   };
-  line("<HTML>");
-  line("<HEAD>");
-  line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">");
-  escaped_line("<TITLE>", page.subject);
-  line("</TITLE>");
-  line("</HEAD>");
-  line("<BODY BGCOLOR=\"" + set.BGR_COL + "\" TEXT=\"" + set.TXT_COL + "\" LINK=\"" + set.LNK_COL + "\" VLINK=\"" +
-       set.VLK_COL + "\" ALINK=\"#000000\">");
+  put_page_head(out, page.subject, TitleEnd::NextLine, &set);
   line("<PRE>");
-  line("<FONT SIZE=" + std::to_string(set.FT_SIZE) + ">");
+  line(font_size_tag(set));
   if (set.KB_SUBJ) escaped_line("TITLE: ", page.subject);
   if (set.KB_FROM) escaped_line("FROM : ", page.sender);
   if (set.KB_DATE) escaped_line("DATE : ", Render_Date(page.date, set.DAT_FMT));
   if (set.KB_SUBJ || set.KB_FROM || set.KB_DATE) line(std::string(50, '-'));
 
-  const std::string quote_start = "<FONT COLOR=\"" + set.REP_COL + "\">";
+  const std::string quote_start = quote_colour_tag(set);
   bool quoting = false;
   for (std::size_t i = 0; i < page.lines.size(); ++i) {
     const std::string_view text = page.lines[i];

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "archive/old_archive.h"
+#include "archive/page_head.h"
 #include "core/common_text.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
@@ -138,15 +139,9 @@ std::string Rank_Page(Workspace& ws) {
 
   const Settings& st = ws.set;
   TextOut out;
-  out.line("<HTML>");
-  out.line("<HEAD>");
-  out.line("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">");
-  static const std::string title = sj("<TITLE>発信数ランキング</TITLE>");
-  out.line(title);
-  out.line("</HEAD>");
-  out.line("<BODY BGCOLOR=\"" + st.BGR_COL + "\" TEXT=\"" + st.TXT_COL + "\" LINK=\"" + st.LNK_COL + "\" VLINK=\"" +
-           st.VLK_COL + "\" ALINK=\"#000000\">");
-  out.line("<FONT SIZE=" + std::to_string(st.FT_SIZE) + ">");
+  static const std::string title = sj("発信数ランキング");
+  out.part(page_head(title, TitleEnd::SameLine, &st));
+  out.line(font_size_tag(st));
   out.line("<TABLE BORDER=1>");
   out.line("  <TR>");
   static const std::string heads[] = {sj("    <TD ALIGN=center>発信者</TD>"), sj("    <TD ALIGN=center>発言数</TD>"),

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "archive/archive_state.h"
+#include "archive/page_head.h"
 #include "codec/sjis_text.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
@@ -10,10 +11,9 @@
 
 std::string Restyle_Page(const std::string& page, const Workspace& ws) {
   const Settings& st = ws.set;
-  const std::string body = "<BODY BGCOLOR=\"" + st.BGR_COL + "\" TEXT=\"" + st.TXT_COL + "\" LINK=\"" + st.LNK_COL +
-                           "\" VLINK=\"" + st.VLK_COL + "\" ALINK=\"#000000\">";
-  const std::string size = "<FONT SIZE=" + std::to_string(st.FT_SIZE) + ">";
-  const std::string colour = "<FONT COLOR=\"" + st.REP_COL + "\">";
+  const std::string body = body_tag(st);
+  const std::string size = font_size_tag(st);
+  const std::string colour = quote_colour_tag(st);
   TextOut out;
   for (const std::string& line : split_lines(page)) {
     if (sjis::starts_with_nocase(line, "<BODY")) {

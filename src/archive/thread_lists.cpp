@@ -9,6 +9,7 @@
 
 #include "archive/archive_state.h"
 #include "codec/sjis_text.h"
+#include "core/archive_files.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
 #include "mail/header_fields.h"
@@ -39,7 +40,7 @@ int entry_kind(std::string_view line) {
     // <A HREF="mNNNNNNN.htm">text</A>
     if (s.size() < 24 + 4 || s.substr(9, 12).size() != 12) return -1;
     std::string_view page = s.substr(9, 12);
-    if (sjis::parse_digits(page.substr(1, 7)) < 0 || page.substr(8) != ".htm" || s.substr(21, 2) != "\">") return -1;
+    if (!is_page_name(page) || s.substr(21, 2) != "\">") return -1;
     std::string_view text = s.substr(23);
     if (text.size() < 4 || text.substr(text.size() - 4) != "</A>") return -1;
     text.remove_suffix(4);

@@ -12,15 +12,16 @@
 #include <string>
 #include <vector>
 
+#include "core/run_steps.h"
+
 class RunUi {
  public:
   enum class Icon { Critical, Warning, Question, Information };
   enum class Buttons { Ok, OkCancel, YesNoCancel };
   enum class Answer { Ok, Cancel, Yes, No };
   enum class Label { Syori_no, Syosai_no };
-  // The steps of a run, in the order a run takes them (Deletion comes
-  // first: a rebuild deletes the old files before anything is read).
-  enum class Step { Deletion, Reading, Threads, Ranking, Index, Restyle, Menu, ThreadLists };
+  // The steps of a run, listed with their words and numbers in run_steps.h.
+  using Step = RunStep;
 
   // Where the reading of one mailbox file stands.
   struct ReadProgress {

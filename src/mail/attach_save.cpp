@@ -19,19 +19,11 @@
 
 #include "codec/charsets.h"
 #include "codec/sjis_text.h"
+#include "core/archive_files.h"
 #include "core/file_ops.h"
 #include "mail/attachments.h"
 
 namespace {
-
-// Names the archive writes itself: an attachment never takes one.
-bool Is_Reserved(const std::string& name) {
-  if (name == "index.html" || name == "menu.html" || name == "m0000000.txt" || name == "rank_hyo.htm") return true;
-  if (name.size() != 12 || name[0] != 'm' || name.compare(8, 4, ".htm") != 0) return false;
-  for (std::size_t k = 1; k < 8; ++k)
-    if (name[k] < '0' || name[k] > '9') return false;
-  return true;
-}
 
 // What a session knows of the files of one name (base and extension) in a
 // folder: the files of that name found so far, by size and hash of their
@@ -96,7 +88,8 @@ void Save_Attach(const std::string& folder, std::string& name, const std::string
   const std::size_t dot = sjis::rfind_char(plain, '.');
   std::string base = dot == std::string::npos ? plain : plain.substr(0, dot);
   const std::string ext = dot == std::string::npos ? std::string() : plain.substr(dot);
-  if (Is_Reserved(plain)) {
+  // Names the archive writes itself: an attachment never takes one.
+  if (is_archive_file(plain)) {
     plain = "t_" + plain;
     base = "t_" + base;
   }
@@ -131,7 +124,7 @@ void Save_Attach(const std::string& folder, std::string& name, const std::string
   }
   for (std::uint64_t n = family->next;; ++n) {
     const std::string candidate = Numbered(base, n, ext);
-    if (Is_Reserved(candidate)) continue;
+    if (is_archive_file(candidate)) continue;
     const std::string path = join_path(folder, Sjis_Refs_To_Utf8(candidate));
     if (exists(path) || !create_new_file(path, data)) continue;
     family->next = n + 1;

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "archive/menu_reader.h"
+#include "core/archive_files.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
 #include "run/folder_lock.h"
@@ -34,7 +35,7 @@ bool Lock_Folder(Workspace& ws, const std::string& folder) {
 // A rebuild deletes every ordinary file of the folder: only where an archive
 // stands (or nothing at all), never in a folder of other files.
 bool Holds_Archive(const std::string& folder) {
-  return exists(join_path(folder, "menu.html")) || exists(join_path(folder, "index.html"));
+  return exists(join_path(folder, kMenuFile.name)) || exists(join_path(folder, kIndexFile.name));
 }
 
 void Delete_Files(Workspace& ws, const std::string& folder) {
@@ -46,74 +47,80 @@ void Delete_Files(Workspace& ws, const std::string& folder) {
   }
 }
 
+// What to do with the files already in folder: the command line's preset
+// answer, or the user's.
+RunUi::Answer existing_files_answer(Workspace& ws, const std::string& folder) {
+  if (ws.Auto_Answer == "y") return RunUi::Answer::Yes;
+  if (ws.Auto_Answer == "n") return RunUi::Answer::No;
+  return ws.ui->ask("確認",
+                    folder +
+                        "配下に既にファイルが存在します。\r"
+                        "[はい]：追加モードで処理を行う。\r"
+                        "[いいえ]：ファイルを削除し、処理を行う。\r"
+                        "[ｷｬﾝｾﾙ]：処理を中断する。",
+                    RunUi::Icon::Question, RunUi::Buttons::YesNoCancel);
+}
+
+// The folder exists: lock it, then append to what is in it, or delete it
+// for a rebuild, as answered. False when the run stops (reported).
+bool take_folder(Workspace& ws, const std::string& folder) {
+  if (!Lock_Folder(ws, folder)) return false;
+  if (!has_files(folder)) return true;
+  const RunUi::Answer answer = existing_files_answer(ws, folder);
+  if (answer == RunUi::Answer::Yes) {
+    ws.Step_Msg = "Read_Menu(" + folder + ")";
+    return Read_Menu(ws, folder);
+  }
+  if (answer != RunUi::Answer::No) {
+    cancel_message(ws);
+    return false;
+  }
+  if (!Holds_Archive(folder)) {
+    ws.ui->message("エラー",
+                   folder +
+                       " にはアーカイブ (menu.html, index.html) がないため、ファイルを削除しません。\r\n"
+                       "処理を中断します。",
+                   RunUi::Icon::Critical);
+    ws.ui->clear_progress();
+    return false;
+  }
+  Delete_Files(ws, folder);
+  return true;
+}
+
+// A file stands where the folder should be. The command line never
+// replaces it; the window asks first. False when the run stops (reported).
+bool replace_file_by_folder(Workspace& ws, const std::string& folder) {
+  RunUi::Answer answer = RunUi::Answer::Cancel;
+  const bool command_line = ws.Auto_Answer == "y" || ws.Auto_Answer == "n";
+  if (!command_line) {
+    answer = ws.ui->ask("確認",
+                        folder +
+                            "配下にファイルを作成する為、\r"
+                            "ファイル：" +
+                            folder +
+                            "を削除します。\r"
+                            "よろしいですか？",
+                        RunUi::Icon::Question, RunUi::Buttons::OkCancel);
+  }
+  if (answer != RunUi::Answer::Ok) {
+    cancel_message(ws, command_line ? folder + ": フォルダではなくファイルです" : std::string());
+    return false;
+  }
+  ws.Step_Msg = "Kill→MkDir(" + folder + ")";
+  remove_file(folder);
+  make_directory(folder);
+  return Lock_Folder(ws, folder);
+}
+
 }  // namespace
 
 bool Check_Dir(Workspace& ws, const std::string& folder) {
   try {
     ws.Step_Msg = "GetAttr(" + folder + ") チェック中";
     if (!exists(folder)) throw VbError(53, folder + ": " + error_reason(ENOENT));
-
-    if (is_directory(folder)) {
-      if (!Lock_Folder(ws, folder)) return false;
-      if (has_files(folder)) {
-        RunUi::Answer answer;
-        if (ws.Auto_Answer == "y") {
-          answer = RunUi::Answer::Yes;
-        } else if (ws.Auto_Answer == "n") {
-          answer = RunUi::Answer::No;
-        } else {
-          answer = ws.ui->ask("確認",
-                              folder +
-                                  "配下に既にファイルが存在します。\r"
-                                  "[はい]：追加モードで処理を行う。\r"
-                                  "[いいえ]：ファイルを削除し、処理を行う。\r"
-                                  "[ｷｬﾝｾﾙ]：処理を中断する。",
-                              RunUi::Icon::Question, RunUi::Buttons::YesNoCancel);
-        }
-        if (answer == RunUi::Answer::Yes) {
-          ws.Step_Msg = "Read_Menu(" + folder + ")";
-          if (!Read_Menu(ws, folder)) return false;
-        } else if (answer == RunUi::Answer::No) {
-          if (!Holds_Archive(folder)) {
-            ws.ui->message("エラー",
-                           folder +
-                               " にはアーカイブ (menu.html, index.html) がないため、ファイルを削除しません。\r\n"
-                               "処理を中断します。",
-                           RunUi::Icon::Critical);
-            ws.ui->clear_progress();
-            return false;
-          }
-          Delete_Files(ws, folder);
-        } else {
-          cancel_message(ws);
-          return false;
-        }
-      }
-    } else {
-      // A file stands where the folder should be. The command line never
-      // replaces it; the window asks first.
-      RunUi::Answer answer = RunUi::Answer::Cancel;
-      const bool command_line = ws.Auto_Answer == "y" || ws.Auto_Answer == "n";
-      if (!command_line) {
-        answer = ws.ui->ask("確認",
-                            folder +
-                                "配下にファイルを作成する為、\r"
-                                "ファイル：" +
-                                folder +
-                                "を削除します。\r"
-                                "よろしいですか？",
-                            RunUi::Icon::Question, RunUi::Buttons::OkCancel);
-      }
-      if (answer != RunUi::Answer::Ok) {
-        cancel_message(ws, command_line ? folder + ": フォルダではなくファイルです" : std::string());
-        return false;
-      }
-      ws.Step_Msg = "Kill→MkDir(" + folder + ")";
-      remove_file(folder);
-      make_directory(folder);
-      if (!Lock_Folder(ws, folder)) return false;
-    }
-
+    const bool ready = is_directory(folder) ? take_folder(ws, folder) : replace_file_by_folder(ws, folder);
+    if (!ready) return false;
     Make_HisFile(ws.App_Dir, folder);
     return true;
   } catch (const std::exception& e) {

@@ -136,26 +136,51 @@ std::string clock_text(std::int64_t seconds) {
   return buf;
 }
 
-const char* step_words(RunUi::Step kind) {
-  switch (kind) {
-    case RunUi::Step::Deletion:
-      return "削除";
-    case RunUi::Step::Reading:
-      return "読み込み";
-    case RunUi::Step::Threads:
-      return "スレッド";
-    case RunUi::Step::Ranking:
-      return "ランキング";
-    case RunUi::Step::Index:
-      return "索引";
-    case RunUi::Step::Restyle:
-      return "再装飾";
-    case RunUi::Step::Menu:
-      return "一覧";
-    case RunUi::Step::ThreadLists:
-      return "スレッド一覧";
+// The pieces of the status line before they are fitted to the terminal.
+struct StatusParts {
+  std::string head;                  // the step in words and its progress number
+  std::string file;                  // name of the file read, or empty
+  std::string percent;               // the detail in percent, or empty
+  int bar = 0;                       // columns of the bar between its brackets; 0: no bar
+  std::int64_t done = 0, total = 0;  // the detail the bar shows
+  std::string rate, left;            // messages per second and time left, or empty
+};
+
+// Columns of everything but the file name.
+int fixed_columns(const StatusParts& p) {
+  int w = text_columns(p.head);
+  if (!p.percent.empty()) w += 1 + text_columns(p.percent);
+  if (p.bar > 0) w += p.bar + 3;
+  if (!p.rate.empty()) w += 1 + text_columns(p.rate);
+  if (!p.left.empty()) w += 1 + text_columns(p.left);
+  return w;
+}
+
+// The line in at most width columns. What does not fit goes in this order:
+// the file name is cut, then the time left, the rate and part of the bar;
+// what still does not fit is cut.
+std::string fit_status(StatusParts p, int width) {
+  if (fixed_columns(p) > width) p.left.clear();
+  if (fixed_columns(p) > width) p.rate.clear();
+  while (p.bar > kMinBarWidth && fixed_columns(p) > width) --p.bar;
+  if (p.bar > 0 && fixed_columns(p) > width) p.bar = 0;
+
+  // A bar of half its width leaves a name room to be recognised.
+  while (!p.file.empty() && p.bar > kBarWidth / 2 && width - fixed_columns(p) - 1 < kNameRoom) --p.bar;
+  std::string name;
+  const int room = width - fixed_columns(p) - 1;
+  if (!p.file.empty() && room >= 4) name = text_columns(p.file) <= room ? p.file : cut_to(p.file, room - 3) + "...";
+
+  std::string line = p.head;
+  if (!name.empty()) line += " " + name;
+  if (!p.percent.empty()) line += " " + p.percent;
+  if (p.bar > 0) {
+    const int filled = static_cast<int>(p.done * p.bar / p.total);
+    line += " [" + std::string(filled, '#') + std::string(p.bar - filled, '-') + "]";
   }
-  return "";
+  if (!p.rate.empty()) line += " " + p.rate;
+  if (!p.left.empty()) line += " " + p.left;
+  return cut_to(line, width);
 }
 
 }  // namespace
@@ -312,68 +337,32 @@ void ConsoleUi::erase_status() {
 }
 
 std::string ConsoleUi::status_line(int width, TimePoint at) const {
-  std::string head = kind_ ? step_words(*kind_) : "";
+  StatusParts p;
+  p.head = kind_ ? std::string(run_step(*kind_).words) : std::string();
   if (step_total_ > 0) {
-    if (!head.empty()) head += ' ';
-    head += Progress_Text(step_num_, step_total_);
+    if (!p.head.empty()) p.head += ' ';
+    p.head += Progress_Text(step_num_, step_total_);
   }
-  if (kind_ == Step::Deletion) head += " " + grouped(deleted_) + " ファイル";
-
-  std::string percent;
-  int bar = 0;
+  if (kind_ == Step::Deletion) p.head += " " + grouped(deleted_) + " ファイル";
+  p.file = file_;
   if (detail_total_ > 0) {
-    const std::int64_t done = std::clamp<std::int64_t>(detail_num_, 0, detail_total_);
+    p.done = std::clamp<std::int64_t>(detail_num_, 0, detail_total_);
+    p.total = detail_total_;
     char buf[32];  // padded to three digits, so the line does not shift as it grows
-    std::snprintf(buf, sizeof buf, "%3lld%%", static_cast<long long>(done * 100 / detail_total_));
-    percent = buf;
-    bar = kBarWidth;
+    std::snprintf(buf, sizeof buf, "%3lld%%", static_cast<long long>(p.done * 100 / p.total));
+    p.percent = buf;
+    p.bar = kBarWidth;
   }
-  std::string rate, left;
-  if (kind_ == Step::Reading && read_start_) {
-    const double seconds = std::chrono::duration<double>(at - *read_start_).count();
-    const std::int64_t done = done_bytes_ + file_bytes_;
-    if (seconds >= 1) {
-      rate = grouped(static_cast<std::int64_t>(static_cast<double>(messages_) / seconds)) + " 通/秒";
-      if (done > 0 && run_bytes_ > done)
-        left = "残り " + clock_text(static_cast<std::int64_t>(
-                             seconds * static_cast<double>(run_bytes_ - done) / static_cast<double>(done) + 0.5));
-    }
-  }
+  if (kind_ == Step::Reading && read_start_) reading_pace(at, p.rate, p.left);
+  return fit_status(std::move(p), width);
+}
 
-  // What does not fit goes in this order: the file name is cut, then the
-  // time left, the rate and part of the bar; what still does not fit is cut.
-  auto fixed = [&] {
-    int w = text_columns(head);
-    if (!percent.empty()) w += 1 + text_columns(percent);
-    if (bar > 0) w += bar + 3;
-    if (!rate.empty()) w += 1 + text_columns(rate);
-    if (!left.empty()) w += 1 + text_columns(left);
-    return w;
-  };
-  if (fixed() > width) left.clear();
-  if (fixed() > width) rate.clear();
-  while (bar > kMinBarWidth && fixed() > width) --bar;
-  if (bar > 0 && fixed() > width) bar = 0;
-
-  // A bar of half its width leaves a name room to be recognised.
-  while (!file_.empty() && bar > kBarWidth / 2 && width - fixed() - 1 < kNameRoom) --bar;
-  std::string name;
-  const int room = width - fixed() - 1;
-  if (!file_.empty() && room >= 4) {
-    if (text_columns(file_) <= room)
-      name = file_;
-    else
-      name = cut_to(file_, room - 3) + "...";
-  }
-
-  std::string line = head;
-  if (!name.empty()) line += " " + name;
-  if (!percent.empty()) line += " " + percent;
-  if (bar > 0) {
-    const int filled = static_cast<int>(std::clamp<std::int64_t>(detail_num_, 0, detail_total_) * bar / detail_total_);
-    line += " [" + std::string(filled, '#') + std::string(bar - filled, '-') + "]";
-  }
-  if (!rate.empty()) line += " " + rate;
-  if (!left.empty()) line += " " + left;
-  return cut_to(line, width);
+void ConsoleUi::reading_pace(TimePoint at, std::string& rate, std::string& left) const {
+  const double seconds = std::chrono::duration<double>(at - *read_start_).count();
+  if (seconds < 1) return;
+  const std::int64_t done = done_bytes_ + file_bytes_;
+  rate = grouped(static_cast<std::int64_t>(static_cast<double>(messages_) / seconds)) + " 通/秒";
+  if (done > 0 && run_bytes_ > done)
+    left = "残り " + clock_text(static_cast<std::int64_t>(
+                         seconds * static_cast<double>(run_bytes_ - done) / static_cast<double>(done) + 0.5));
 }

@@ -55,6 +55,9 @@ class ConsoleUi : public RunUi {
   void erase_status();
   void draw_status();
   std::string status_line(int width, TimePoint at) const;
+  // Messages per second and the time left while mailboxes are read; both
+  // stay empty in the first second.
+  void reading_pace(TimePoint at, std::string& rate, std::string& left) const;
 
   std::FILE* err_;
   bool tty_;

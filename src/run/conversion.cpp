@@ -14,6 +14,7 @@
 #include "archive/restyle_pages.h"
 #include "archive/thread_lists.h"
 #include "core/file_ops.h"
+#include "core/run_steps.h"
 #include "core/workspace.h"
 #include "mail/mailbox.h"
 #include "run/check_dir.h"
@@ -63,21 +64,24 @@ std::string Run_Folder(const std::string& typed) {
   return folder;
 }
 
-bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<std::string>& files,
-                    const char* run_name) {
+namespace {
+
+using Step = RunStep;
+
+// Empties what a run fills: the page counter, the message list, the
+// archive read back and the counts of the summary.
+void reset_run(Workspace& ws) {
   ws.Mail_No = 0;
   ws.work_list.clear();
   ws.Old_Archive.reset();
   ws.New_Index.reset();
-  const auto started = std::chrono::steady_clock::now();
   ws.Mails_Added = ws.Mails_Replaced = ws.Pages_Written = 0;
-  const std::int64_t n = static_cast<std::int64_t>(files.size());
-  const std::int64_t total = n + 4 + (ws.set.KB_THRE ? 1 : 0);
-
   ws.Folder_Busy = false;
   ws.Page_Sink = Make_Page;
-  if (!Inputs_Readable(ws, files)) return false;
-  HeldLock held(ws);
+}
+
+// Check_Dir, then what the folder's hidden records say of the archive in it.
+bool prepare_folder(Workspace& ws, const std::string& folder, const char* run_name) {
   if (!Check_Dir(ws, folder)) return false;
   // An index the run did not take describes a menu this run replaces; a
   // file system with coarse times could not tell the two menus apart.
@@ -95,52 +99,66 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
   else
     ws.Old_State.reset();
   ws.New_State = std::make_shared<ArchiveState>();
+  return true;
+}
 
+// File_Syori on every input in order; then, when appending, the old
+// messages of the threads this run changes join work_list.
+bool read_files(Workspace& ws, const std::string& folder, const std::vector<std::string>& files, std::int64_t total) {
   std::int64_t step = 0;
   const std::int64_t run_bytes = Input_Bytes(files);
   for (const std::string& file : files) {
-    ws.ui->step(RunUi::Step::Reading, ++step, total);
+    ws.ui->step(Step::Reading, ++step, total);
     ws.ui->read_file(file, run_bytes);
     if (!File_Syori(ws, folder, file)) return false;
   }
-  if (ws.Old_Archive) {
-    // The old messages of the threads this run changes join work_list.
-    try {
-      ws.Old_Archive->Recall(ws);
-    } catch (const std::exception& e) {
-      ws.Report_Error("Read_Menu", e);
-      return false;
-    }
+  if (!ws.Old_Archive) return true;
+  try {
+    ws.Old_Archive->Recall(ws);
+  } catch (const std::exception& e) {
+    ws.Report_Error("Read_Menu", e);
+    return false;
   }
+  return true;
+}
 
+// The steps after the reading, up to the menu: ranking, threads, index,
+// restyling, menu, and the thread lists when they are on.
+bool write_archive(Workspace& ws, const std::string& folder, std::int64_t n, std::int64_t total, const char* run_name) {
   // The ranking is counted on a thread of its own while the list is
   // threaded (both only read work_list); it is written, or its failure
   // reported, before anything else of the archive changes.
   std::future<std::string> rank;
-  if (ws.set.ML_RANK) {
+  if (step_taken(Step::Ranking, ws.set)) {
     ws.work_list.settle();
     rank = std::async(std::launch::async, [&ws] { return Rank_Page(ws); });
   }
-  ws.ui->step(RunUi::Step::Threads, n + 1, total);
+  const auto begin = [&ws, n, total](Step step) { ws.ui->step(step, step_number(step, n), total); };
+  begin(Step::Threads);
   const bool threaded = Syosai_Make(ws);
-  if (rank.valid()) ws.ui->step(RunUi::Step::Ranking, n + 1, total);
+  if (rank.valid()) begin(Step::Ranking);
   if (rank.valid() && !Put_Rank_Page(ws, folder, [&rank] { return rank.get(); })) return false;
   if (!threaded) return false;
-  ws.ui->step(RunUi::Step::Index, n + 2, total);
+  begin(Step::Index);
   if (!Make_Index(ws, folder)) return false;
-  ws.ui->step(RunUi::Step::Restyle, n + 3, total);
+  begin(Step::Restyle);
   if (!Update_Text(ws, folder)) return false;
-  ws.ui->step(RunUi::Step::Menu, n + 4, total);
+  begin(Step::Menu);
   if (!Make_Menu(ws, folder)) return false;
-  if (ws.set.KB_THRE) {
-    ws.ui->step(RunUi::Step::ThreadLists, n + 5, total);
-    try {
-      Make_ThreadList(ws, folder);
-    } catch (const std::exception& e) {
-      ws.Report_Error(run_name, e);
-      return false;
-    }
+  if (!step_taken(Step::ThreadLists, ws.set)) return true;
+  begin(Step::ThreadLists);
+  try {
+    Make_ThreadList(ws, folder);
+  } catch (const std::exception& e) {
+    ws.Report_Error(run_name, e);
+    return false;
   }
+  return true;
+}
+
+// The state and the menu index for the next run, then the run's own records
+// let go.
+void finish_run(Workspace& ws, const std::string& folder) {
   ws.New_State->style = Page_Style(ws.set);
   ws.New_State->lists = ws.set.KB_THRE;
   try {
@@ -153,6 +171,23 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
   ws.Old_Archive.reset();
   ws.work_list.take_elsewhere = nullptr;
   ws.New_Index.reset();
+}
+
+}  // namespace
+
+bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<std::string>& files,
+                    const char* run_name) {
+  reset_run(ws);
+  const auto started = std::chrono::steady_clock::now();
+  const std::int64_t n = static_cast<std::int64_t>(files.size());
+  const std::int64_t total = step_total(n, ws.set);
+
+  if (!Inputs_Readable(ws, files)) return false;
+  HeldLock held(ws);
+  if (!prepare_folder(ws, folder, run_name)) return false;
+  if (!read_files(ws, folder, files, total)) return false;
+  if (!write_archive(ws, folder, n, total, run_name)) return false;
+  finish_run(ws, folder);
   ws.ui->finished({ws.Mails_Added, ws.Mails_Replaced, ws.Pages_Written,
                    std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()});
   return true;

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <thread>
 
+#include "core/archive_files.h"
 #include "core/file_ops.h"
 
 bool FolderLock::acquire(const std::string& folder, std::chrono::milliseconds wait,
@@ -79,26 +80,6 @@ std::chrono::milliseconds Lock_Wait() {
   return std::chrono::minutes(10);
 }
 
-namespace {
-
-bool archive_file_name(std::string_view n) {
-  if (n == "menu.html" || n == "index.html" || n == "m0000000.txt" || n == "rank_hyo.htm" || n == ".vorn_htm.state" ||
-      n == ".vorn_htm.index")
-    return true;
-  if (n.size() != 12 || n[0] != 'm' || !n.ends_with(".htm")) return false;
-  for (char c : n.substr(1, 7))
-    if (c < '0' || c > '9') return false;
-  return true;
-}
-
-// ".menu.html.Ab12Cd", as earlier versions named their temporary files.
-bool old_leftover(std::string_view n) {
-  if (n.size() < 9 || n[0] != '.' || !has_temp_suffix(n)) return false;
-  return archive_file_name(n.substr(1, n.size() - 8));
-}
-
-}  // namespace
-
 int Remove_Leftovers(const std::string& folder) {
   DIR* d = ::opendir(folder.c_str());
   if (!d) return 0;
@@ -106,7 +87,7 @@ int Remove_Leftovers(const std::string& folder) {
   while (const dirent* e = ::readdir(d)) {
     const std::string_view n = e->d_name;
     if (e->d_type != DT_REG && e->d_type != DT_UNKNOWN) continue;
-    if (is_temp_name(n) || old_leftover(n)) names.emplace_back(n);
+    if (is_leftover(n)) names.emplace_back(n);
   }
   ::closedir(d);
   int removed = 0;

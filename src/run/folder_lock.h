@@ -16,6 +16,8 @@
 #include <functional>
 #include <string>
 
+#include "core/archive_files.h"
+
 class FolderLock {
  public:
   FolderLock() = default;
@@ -44,7 +46,8 @@ class FolderLock {
   bool may_hold_leftovers_ = true;
 };
 
-inline constexpr const char* kLockName = ".vorn_htm.lock";
+// The lock file's name (a literal of the archive's list, so ended by a null).
+inline constexpr const char* kLockName = kLockFile.name.data();
 
 // How long a run waits for another one: ten minutes, or the seconds given in
 // VORN_HTM_LOCK_WAIT (for tests and impatient scripts).
@@ -53,6 +56,6 @@ std::chrono::milliseconds Lock_Wait();
 // Removes what runs that were stopped before they ended left in folder: the
 // temporary files of the file services (by their own prefix) and those of
 // earlier versions, which were named "." + an archive file's name + "." and
-// six letters or digits. Call only while holding the folder's lock. Returns
-// how many were removed.
+// six letters or digits (is_leftover, archive_files.h). Call only while
+// holding the folder's lock. Returns how many were removed.
 int Remove_Leftovers(const std::string& folder);

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "archive/message_page.h"
-#include "core/common_text.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
 #include "mail/mailbox.h"
@@ -132,7 +131,7 @@ TEST(ConsoleUi, EachStepShowsItsWordsNumberPercentAndBar) {
     Screen s;
     s.ui->step(c.kind, 3, 7);
     std::string line = s.last();
-    EXPECT_EQ(line.rfind(std::string(c.words) + " " + Progress_Text(3, 7), 0), 0u) << line;
+    EXPECT_EQ(line.rfind(std::string(c.words) + " (3／7)", 0), 0u) << line;
     EXPECT_EQ(line.find('%'), std::string::npos) << "no detail yet: " << line;
 
     s.wait(200ms);
@@ -144,7 +143,7 @@ TEST(ConsoleUi, EachStepShowsItsWordsNumberPercentAndBar) {
       s.ui->progress(RunUi::Label::Syosai_no, 1, 4);
     }
     line = s.last();
-    EXPECT_EQ(line.rfind(std::string(c.words) + " " + Progress_Text(3, 7), 0), 0u) << line;
+    EXPECT_EQ(line.rfind(std::string(c.words) + " (3／7)", 0), 0u) << line;
     EXPECT_NE(line.find(" 25% [#####---------------]"), std::string::npos) << line;
     EXPECT_EQ(line.find("in.mbx") != std::string::npos, c.kind == Step::Reading) << line;
     EXPECT_EQ(line.find("/mail/"), std::string::npos) << "the base name only: " << line;
@@ -158,7 +157,7 @@ TEST(ConsoleUi, EachStepShowsItsWordsNumberPercentAndBar) {
 TEST(ConsoleUi, StepKnownOnlyByItsNumberStillShows) {
   Screen s;
   s.ui->progress(RunUi::Label::Syori_no, 2, 6);
-  EXPECT_EQ(s.last(), Progress_Text(2, 6));
+  EXPECT_EQ(s.last(), "(2／6)");
 }
 
 TEST(ConsoleUi, DrawsAtMostEveryHundredMillisecondsButStepsAndEndsAtOnce) {
@@ -425,6 +424,66 @@ TEST(RunSummary, CountsAddedReplacedAndPagesAndStepsInOrder) {
   EXPECT_EQ(a.ui.summaries[0].added, 0);
   EXPECT_EQ(a.ui.summaries[0].replaced, 2);
   EXPECT_EQ(a.ui.summaries[0].pages, 2);
+}
+
+TEST(RunSummary, StepsAndTheirNumbersFollowTheSettings) {
+  struct Case {
+    const char* name;
+    int files;
+    bool ranking, thread_lists;
+    std::vector<Step> kinds;
+    std::vector<std::int64_t> numbers;
+    std::int64_t total;
+  };
+  const Case cases[] = {
+      {"two files, both off",
+       2,
+       false,
+       false,
+       {Step::Reading, Step::Reading, Step::Threads, Step::Index, Step::Restyle, Step::Menu},
+       {1, 2, 3, 4, 5, 6},
+       6},
+      {"ranking shares the number of the threads",
+       2,
+       true,
+       false,
+       {Step::Reading, Step::Reading, Step::Threads, Step::Ranking, Step::Index, Step::Restyle, Step::Menu},
+       {1, 2, 3, 3, 4, 5, 6},
+       6},
+      {"thread lists add one to the total",
+       2,
+       false,
+       true,
+       {Step::Reading, Step::Reading, Step::Threads, Step::Index, Step::Restyle, Step::Menu, Step::ThreadLists},
+       {1, 2, 3, 4, 5, 6, 7},
+       7},
+      {"one file, both on",
+       1,
+       true,
+       true,
+       {Step::Reading, Step::Threads, Step::Ranking, Step::Index, Step::Restyle, Step::Menu, Step::ThreadLists},
+       {1, 2, 2, 3, 4, 5, 6},
+       6},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Archive a;
+    a.ws.set.ML_RANK = c.ranking;
+    a.ws.set.KB_THRE = c.thread_lists;
+    std::vector<std::string> inputs;
+    for (int k = 1; k <= c.files; ++k) {
+      const std::string id = "<" + std::to_string(k) + "@x>";
+      inputs.push_back(a.in.write("in" + std::to_string(k) + ".mbx", Mail(k, id, "\n")));
+    }
+    ASSERT_TRUE(Run_Conversion(a.ws, a.out.path(), inputs, "test"));
+    ASSERT_EQ(a.ui.steps.size(), c.kinds.size());
+    for (std::size_t k = 0; k < c.kinds.size(); ++k) {
+      SCOPED_TRACE(k);
+      EXPECT_EQ(a.ui.steps[k].kind, c.kinds[k]);
+      EXPECT_EQ(a.ui.steps[k].num, c.numbers[k]);
+      EXPECT_EQ(a.ui.steps[k].total, c.total);
+    }
+  }
 }
 
 TEST(RunSummary, RebuildCountsEachDeletedFileAndFailedRunHasNoSummary) {

@@ -1,0 +1,67 @@
+// The list of the archive's own files names what a run writes: a file the
+// list lacks could be overwritten by an attachment and would never be
+// cleared of leftovers.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "core/archive_files.h"
+#include "core/workspace.h"
+#include "run/conversion.h"
+#include "settings/settings_file.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kSamples = std::string(VORN_SOURCE_DIR) + "/samples";
+
+std::set<std::string> files_of(const std::string& folder) {
+  std::set<std::string> names;
+  for (const fs::directory_entry& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+  return names;
+}
+
+TEST(ArchiveFilesOfARun, EveryFileARunWritesIsListedAndEveryListedFileIsWritten) {
+  const struct {
+    const char* name;
+    bool ranking, thread_lists;
+  } rows[] = {
+      {"every page and list", true, true},
+      {"no ranking, no thread lists", false, false},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    TempDir app, out;
+    SilentUi ui;
+    Workspace ws{ui};
+    ws.App_Dir = app.path();
+    Load_Ini(ws.set, ws.App_Dir);
+    ws.set.ML_RANK = r.ranking;
+    ws.set.KB_THRE = r.thread_lists;
+    ws.Auto_Answer = "y";
+    // A mailbox without attachments, converted and then appended to, so
+    // that every hidden record of an archive has been written.
+    ASSERT_TRUE(Run_Conversion(ws, out.path(), {kSamples + "/ml-2004.mbx"}, "test"));
+    ASSERT_TRUE(Run_Conversion(ws, out.path(), {kSamples + "/welcome.eml"}, "test"));
+    const std::set<std::string> written = files_of(out.path());
+    int pages = 0;
+    for (const std::string& name : written) {
+      SCOPED_TRACE(name);
+      EXPECT_TRUE(is_archive_file(name));
+      if (is_page_name(name)) ++pages;
+    }
+    EXPECT_GT(pages, 1);
+    for (const ArchiveFile& file : kArchiveFiles) {
+      const std::string name(file.name);
+      if (name.find('#') != std::string::npos) continue;  // a family: the pages, counted above
+      if (name == "rank_hyo.htm" && !r.ranking) continue;
+      EXPECT_EQ(written.count(name), 1u) << name;
+    }
+  }
+}
+
+}  // namespace
