@@ -10,6 +10,7 @@
 
 #include "gui/dialog_host.h"
 #include "gui/program_look.h"
+#include "version.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ vh_ver::vh_ver(const std::string& Help_Dir, QWidget* parent) : QDialog(parent) {
   Image1->setFixedSize(kIconSize, kIconSize);
 
   QLabel* lblVersion = Named(new QLabel("vorn_htm Version X.XX.XXXX", this), "lblVersion", "バージョン");
-  lblVersion->setText(Version_Text(VORN_VERSION_MAJOR, VORN_VERSION_MINOR, VORN_VERSION_PATCH));
+  lblVersion->setText(Version_Text(kVersionMajor, kVersionMinor, kVersionPatch));
   QLabel* credit = new QLabel("メールボックスファイル → HTML 変換", this);
 
   // The help page beside the program: an offline tool needs no web address.
