@@ -55,14 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<std::string> names = scratch.names();
   FUZZ_CHECK(names.size() == 2 && names[0] == "app" && names[1] == "out");
   for (std::size_t i = 0; i < ws.work_list.count(); ++i) {
-    const std::string& line = ws.work_list.at(i);
-    const std::size_t origin = line.rfind('\t');
-    FUZZ_CHECK(origin != std::string::npos && origin > 0);
-    const std::size_t page = line.rfind('\t', origin - 1);
-    FUZZ_CHECK(page != std::string::npos);
-    const std::string_view path = std::string_view(line).substr(page + 1, origin - page - 1);
+    const std::string_view path = ws.work_list.at(i).page();
     if (path.find('/') != std::string_view::npos && path.substr(0, out.size() + 1) != out + "/")
-      std::fprintf(stderr, "work_list line %zu: %s\n", i, line.c_str());
+      std::fprintf(stderr, "work_list record %zu: page %.*s\n", i, static_cast<int>(path.size()), path.data());
     FUZZ_CHECK(path.find('/') == std::string_view::npos || path.substr(0, out.size() + 1) == out + "/");
   }
   return 0;

@@ -17,7 +17,6 @@
 #include "codec/sjis_text.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
-#include "mail/header_fields.h"
 
 namespace {
 
@@ -48,16 +47,16 @@ void Write_Whole(Workspace& ws, AtomicOut& out, EntryNotes* notes) {
     std::string entry;
     for (std::size_t k = from; k < to; ++k) {
       const ThreadLine t = Parse_Thread_Line(ws.syo_list.at(k));
-      const WorkFieldViews f = Split_Work_Views(ws.work_list.at(t.number));
+      const MessageRecord& f = ws.work_list.at(t.number);
       // An empty line before every thread but the first.
       if (t.depth == 0 && k > 0) block.end_line();
       Menu_Entry(entry, f, t.depth, set);
       block.line(entry);
       if (notes) {
         notes->length[k] = static_cast<std::uint32_t>(entry.size());
-        notes->id_hash[k] = f.message_id.empty() ? 0 : Message_Id_Hash(f.message_id);
-        notes->parent_hash[k] = sjis::trim(f.parent_id).empty() ? 0 : Message_Id_Hash(f.parent_id);
-        notes->subject[k] = Subject_Hash(f.subject, set);
+        notes->id_hash[k] = f.message_id().empty() ? 0 : Message_Id_Hash(f.message_id());
+        notes->parent_hash[k] = sjis::trim(f.parent_id()).empty() ? 0 : Message_Id_Hash(f.parent_id());
+        notes->subject[k] = Subject_Hash(f.subject(), set);
       }
     }
   };
@@ -122,7 +121,7 @@ MenuIndex Index_Whole(Workspace& ws, const EntryNotes& notes, std::uint64_t star
 // The highest page number of the menu, as reading it back finds it.
 std::int64_t Highest_Page(const Workspace& ws, std::int64_t known) {
   for (std::size_t i = 0; i < ws.work_list.count(); ++i) {
-    const std::string_view page = sjis::right(Split_Work_Tail(ws.work_list.at(i)).page, 12);
+    const std::string_view page = ws.work_list.at(i).page_name();
     known = std::max<std::int64_t>(known, sjis::parse_digits(sjis::mid(page, 1, 7)));
   }
   return known;

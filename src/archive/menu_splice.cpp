@@ -25,7 +25,6 @@
 #include "codec/sjis_text.h"
 #include "core/line_lists.h"
 #include "core/workspace.h"
-#include "mail/header_fields.h"
 
 namespace {
 
@@ -55,7 +54,7 @@ std::vector<NewBlock> Draw_Blocks(Workspace& ws) {
       blocks.back().root_first = t.depth == 0;
     }
     NewBlock& b = blocks.back();
-    Menu_Entry(entry, Split_Work_Views(ws.work_list.at(t.number)), t.depth, ws.set);
+    Menu_Entry(entry, ws.work_list.at(t.number), t.depth, ws.set);
     b.numbers.push_back(t.number);
     b.offsets.push_back(b.text.size());
     b.lengths.push_back(static_cast<std::uint32_t>(entry.size()));
@@ -68,7 +67,7 @@ std::vector<NewBlock> Draw_Blocks(Workspace& ws) {
 // For each new block, the first old block whose message comes after the new
 // block's message in work_list order (the old blocks are in that order).
 void Place_Blocks(Workspace& ws, const OldArchive& old, std::vector<NewBlock>& blocks) {
-  using line_lists_detail::Entry;
+  using Entry = line_lists_detail::RecordEntry;
   using line_lists_detail::Less;
   const std::span<const MenuBlock> olds = old.index().blocks;
   std::vector<std::optional<Entry>> lines(olds.size());
@@ -127,12 +126,12 @@ MenuIndex Write_Spliced(Workspace& ws, AtomicOut& out) {
     const std::uint64_t start = static_cast<std::uint64_t>(out.size());
     const std::uint32_t first = static_cast<std::uint32_t>(index.records.size());
     for (std::size_t e = 0; e < nb.numbers.size(); ++e) {
-      const WorkFieldViews f = Split_Work_Views(ws.work_list.at(nb.numbers[e]));
+      const MessageRecord& f = ws.work_list.at(nb.numbers[e]);
       new_of_number[nb.numbers[e]] = static_cast<std::uint32_t>(index.records.size());
-      index.records.push_back(MenuRecord{f.message_id.empty() ? 0 : Message_Id_Hash(f.message_id),
-                                         sjis::trim(f.parent_id).empty() ? 0 : Message_Id_Hash(f.parent_id),
+      index.records.push_back(MenuRecord{f.message_id().empty() ? 0 : Message_Id_Hash(f.message_id()),
+                                         sjis::trim(f.parent_id()).empty() ? 0 : Message_Id_Hash(f.parent_id()),
                                          start + nb.offsets[e], nb.lengths[e], next_thread + thread[nb.numbers[e]],
-                                         e == 0 && nb.root_first ? 1u : 0u, Subject_Hash(f.subject, ws.set)});
+                                         e == 0 && nb.root_first ? 1u : 0u, Subject_Hash(f.subject(), ws.set)});
     }
     out.part(nb.text);
     index.blocks.push_back(MenuBlock{start, static_cast<std::uint64_t>(out.size()), first,

@@ -8,7 +8,6 @@
 #include "core/common_text.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
-#include "mail/header_fields.h"
 
 namespace {
 
@@ -59,9 +58,7 @@ long long Count_Senders(Workspace& ws, long long& top) {
   for (std::size_t i = 0; i < n; ++i) {
     // The sender without double quotes ('"' is never the second byte of a
     // double-byte character).
-    std::string sender(Split_Work_Views(ws.work_list.at(i)).sender);
-    std::erase(sender, '"');
-    ws.ml_work.add(std::move(sender));
+    ws.ml_work.add(ws.work_list.at(i).sender_unquoted());
   }
 
   // Equal senders stand together in ml_work; count each run of them.
@@ -96,11 +93,9 @@ long long Count_With_Archive(Workspace& ws, long long& top) {
   for (const std::string& sender : ws.Old_Archive->taken_senders()) --counts[sender];
   const std::size_t n = ws.work_list.count();
   for (std::size_t i = 0; i < n; ++i) {
-    const WorkFieldViews f = Split_Work_Views(ws.work_list.at(i));
-    if (f.origin == "1") continue;  // counted in the archive's counts
-    std::string sender(f.sender);
-    std::erase(sender, '"');
-    ++counts[sender];
+    const MessageRecord& f = ws.work_list.at(i);
+    if (!f.from_this_run()) continue;  // counted in the archive's counts
+    ++counts[f.sender_unquoted()];
   }
   long long total = 0;
   top = 0;

@@ -6,7 +6,6 @@
 #include "codec/sjis_text.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
-#include "mail/header_fields.h"
 
 std::string Restyle_Page(const std::string& page, const Workspace& ws) {
   const Settings& st = ws.set;
@@ -44,9 +43,9 @@ bool Update_Text(Workspace& ws, const std::string& folder) {
     }
     for (std::size_t i = 0; i < n; ++i) {
       ws.Syosai_no(static_cast<std::int64_t>(i) + 1, static_cast<std::int64_t>(n));
-      const WorkTail f = Split_Work_Tail(ws.work_list.at(i));
-      if (f.origin != "1") continue;
-      const std::string path = join_path(folder, f.page);
+      const MessageRecord& f = ws.work_list.at(i);
+      if (f.from_this_run()) continue;
+      const std::string path = join_path(folder, f.page());
       if (!is_regular_file(path)) {
         ws.ui->warn("警告: " + path + " がありません。このページの更新を飛ばします。");
         continue;

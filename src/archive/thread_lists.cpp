@@ -11,7 +11,6 @@
 #include "codec/sjis_text.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
-#include "mail/header_fields.h"
 
 namespace {
 
@@ -210,8 +209,8 @@ void Make_ThreadList(Workspace& ws, const std::string& folder) {
   // Pages written by this run carry no list yet.
   std::unordered_set<std::string> written;
   for (std::size_t i = 0; i < ws.work_list.count(); ++i) {
-    const WorkTail f = Split_Work_Tail(ws.work_list.at(i));
-    if (f.origin != "1") written.emplace(sjis::right(f.page, 12));
+    const MessageRecord& f = ws.work_list.at(i);
+    if (f.from_this_run()) written.emplace(f.page_name());
   }
   const std::int64_t size = file_size(menu);
   LineStore lines;

@@ -35,7 +35,6 @@
 #include "core/common_text.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
-#include "mail/header_fields.h"
 
 namespace {
 
@@ -141,12 +140,12 @@ bool Syosai_Make(Workspace& ws) {
     std::vector<std::string_view> subjects(n), parent_ids(n);
     IdTable by_id(n);
     for (std::size_t i = 0; i < n; ++i) {
-      const WorkFieldViews f = Split_Work_Views(ws.work_list.at(i));
-      IdHolders& holders = by_id.at(f.message_id, i);
-      if (holders.first != i && !f.message_id.empty()) ws.Ids_Unique = false;
+      const MessageRecord& f = ws.work_list.at(i);
+      IdHolders& holders = by_id.at(f.message_id(), i);
+      if (holders.first != i && !f.message_id().empty()) ws.Ids_Unique = false;
       if (holders.first != i && holders.second == kNone) holders.second = i;
-      subjects[i] = f.subject;
-      parent_ids[i] = f.parent_id;
+      subjects[i] = f.subject();
+      parent_ids[i] = f.parent_id();
     }
 
     std::vector<std::string> keys(n);  // empty until placed

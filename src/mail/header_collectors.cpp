@@ -179,9 +179,9 @@ void Get_MessageID(std::string_view value, WorkList& work_list, MessageValues& m
   m.duplicate = false;
   m.reused_page.clear();
   if (m.message_id.empty()) return;
-  if (std::optional<std::string> earlier = work_list.take_by_id(m.message_id)) {
+  if (std::optional<MessageRecord> earlier = work_list.take_by_id(m.message_id)) {
     m.duplicate = true;
-    m.reused_page = Split_Work_Line(*earlier).page;
+    m.reused_page = earlier->page_name();
   }
 }
 

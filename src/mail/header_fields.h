@@ -1,5 +1,5 @@
 // Header lines and the collectors that turn a message's header fields into
-// the values of its work_list line.
+// the values of its record (core/message_record.h).
 //
 // All text is Shift_JIS once decoded.
 #pragma once
@@ -34,30 +34,6 @@ void Get_MessageID(std::string_view value, WorkList& work_list, MessageValues& m
 // The parent id: from In-Reply-To when it names one, else the last id of
 // References.
 void Get_Parent(std::string_view in_reply_to, std::string_view references, MessageValues& m);
-
-// The seven fields of a work_list line. sender has its double quotes removed;
-// page is the last 12 characters of the page field.
-struct WorkFields {
-  std::string date, subject, sender, message_id, parent_id, page, origin;
-};
-// Throws VbError(9) for a line of fewer than seven fields.
-WorkFields Split_Work_Line(const std::string& line);
-// The seven fields as they stand in the line (the sender keeps its double
-// quotes, the page field is whole), for passes that only look at them.
-// Throws like Split_Work_Line.
-struct WorkFieldViews {
-  std::string_view date, subject, sender, message_id, parent_id, page, origin;
-};
-WorkFieldViews Split_Work_Views(std::string_view line);
-// The last two fields, page (whole) and origin, found from the end of the
-// line without going over the others: for passes over the whole list that
-// need nothing else. The same as Split_Work_Views for the lines this program
-// writes, which have exactly seven fields. Throws VbError(9) for a line of
-// fewer than three.
-struct WorkTail {
-  std::string_view page, origin;
-};
-WorkTail Split_Work_Tail(std::string_view line);
 
 // Menu subject clean-up by the settings SBJ_KAK and SBJ_RES (off: "re:"
 // prefixes, or "[...]" parts, are removed); subj comes back with its leading

@@ -41,29 +41,6 @@
 
 namespace {
 
-// A work_list field never holds the line's separator or a line break (none
-// of them is ever the second byte of a double-byte character).
-void Put_Field(std::string& out, std::string_view s) {
-  if (s.find_first_of("\t\r\n") == std::string_view::npos) {
-    out.append(s);
-    return;
-  }
-  for (char c : s)
-    if (c != '\t' && c != '\r' && c != '\n') out += c;
-}
-
-std::string Work_Line(const MessageValues& m, const std::string& page) {
-  std::string line;
-  line.reserve(m.date.size() + m.subject.size() + m.from.size() + m.message_id.size() + m.parent_id.size() +
-               page.size() + 8);
-  for (const std::string* field : {&m.date, &m.subject, &m.from, &m.message_id, &m.parent_id, &page}) {
-    Put_Field(line, *field);
-    line += '\t';
-  }
-  line += '0';
-  return line;
-}
-
 // "m" + 7 digits + ".htm".
 bool Is_Page_Name(const std::string& name) {
   if (name.size() != 12 || name[0] != 'm' || name.compare(8, 4, ".htm") != 0) return false;
@@ -195,7 +172,7 @@ void Walk::take(MailMessage& message) {
   ws_.out_buf = std::move(message.text);
   if (!ws_.Page_Sink) throw VbError(5, "no page writer supplied for the mailbox walk");
   ws_.Page_Sink(ws_, page, m.subject, m.date, m.from, files);
-  ws_.work_list.add(Work_Line(m, page));
+  ws_.work_list.add(MessageRecord(m.date, m.subject, m.from, m.message_id, m.parent_id, page, MessageRecord::kThisRun));
   ++(m.duplicate ? ws_.Mails_Replaced : ws_.Mails_Added);
 }
 

@@ -16,7 +16,7 @@ using Lines = std::vector<std::string>;
 
 Lines All(const WorkList& w) {
   Lines v;
-  for (std::size_t i = 0; i < w.count(); ++i) v.push_back(cp932::to_utf8(w.at(i)));
+  for (std::size_t i = 0; i < w.count(); ++i) v.push_back(cp932::to_utf8(Record_Text(w.at(i))));
   return v;
 }
 
@@ -252,7 +252,7 @@ TEST(ReadMenu, LongMenuReadInOrderAndStoppedAtItsFault) {
     std::sort(want.begin(), want.end());
     Lines got;
     for (std::size_t i = 0; i < f.ws.work_list.count(); ++i)
-      got.push_back(Split_Work_Line(f.ws.work_list.at(i)).message_id);
+      got.push_back(std::string(f.ws.work_list.at(i).message_id()));
     std::sort(got.begin(), got.end());
     EXPECT_EQ(got, want);
     EXPECT_EQ(f.ws.Mail_No, kept > 12345 ? 9000000 : static_cast<long long>(kept) - 1);

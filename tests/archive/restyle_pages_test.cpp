@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "core/workspace.h"
+#include "support/record_text.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -27,7 +28,7 @@ struct Fixture {
     ws.set.REP_COL = "#ff0000";
   }
   void add(const std::string& page, const char* origin) {
-    ws.work_list.add("2004-01-01 00:00:00\ts\tf\t<" + page + ">\t\t" + page + "\t" + origin);
+    ws.work_list.add(Record_Of("2004-01-01 00:00:00\ts\tf\t<" + page + ">\t\t" + page + "\t" + origin));
   }
 };
 

@@ -9,6 +9,7 @@
 #include "archive/restyle_pages.h"
 #include "archive/thread_lists.h"
 #include "core/workspace.h"
+#include "support/record_text.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -37,7 +38,8 @@ struct Fixture {
   }
   // A message of work_list; origin "0" for a page this run wrote.
   void message(int n, const char* origin) {
-    ws.work_list.add("d\ts\tA <a@x>\t<" + std::to_string(n) + ">\t\tm000000" + std::to_string(n) + ".htm\t" + origin);
+    ws.work_list.add(
+        Record_Of("d\ts\tA <a@x>\t<" + std::to_string(n) + ">\t\tm000000" + std::to_string(n) + ".htm\t" + origin));
   }
 };
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "core/workspace.h"
+#include "support/record_text.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -110,8 +111,8 @@ TEST(ThreadLists, PagesOfThisRunChangeInPlaceOlderOnesAreReplacedWhole) {
   // or a new file took its name.
   std::filesystem::create_hard_link(f.out / "m0000001.htm", f.out / "old_twin");
   std::filesystem::create_hard_link(f.out / "m0000002.htm", f.out / "new_twin");
-  f.ws.work_list.add("d\ts\tA <a@x>\t<1>\t\tm0000001.htm\t1");     // read back from the menu
-  f.ws.work_list.add("d\ts\tA <a@x>\t<2>\t<1>\tm0000002.htm\t0");  // written by this run
+  f.ws.work_list.add(Record_Of("d\ts\tA <a@x>\t<1>\t\tm0000001.htm\t1"));     // read back from the menu
+  f.ws.work_list.add(Record_Of("d\ts\tA <a@x>\t<2>\t<1>\tm0000002.htm\t0"));  // written by this run
   f.menu({menu_line("", 1, "root"), menu_line(kBranch, 2, "re")});
   Make_ThreadList(f.ws, f.out.path());
   EXPECT_NE(f.out.read("m0000001.htm").find(kRule), std::string::npos);

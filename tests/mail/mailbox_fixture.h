@@ -14,6 +14,7 @@
 #include "core/workspace.h"
 #include "mail/header_fields.h"
 #include "mail/mailbox.h"
+#include "support/record_text.h"
 #include "support/temp_dir.h"
 
 struct MailboxRun {
@@ -46,8 +47,8 @@ struct MailboxRun {
   std::vector<std::string> entries() const {
     std::vector<std::string> v;
     for (std::size_t i = 0; i < ws.work_list.count(); ++i) {
-      const WorkFields w = Split_Work_Line(ws.work_list.at(i));
-      v.push_back(cp932::to_utf8(w.subject) + "\t" + w.page);
+      const MessageRecord& w = ws.work_list.at(i);
+      v.push_back(cp932::to_utf8(std::string(w.subject())) + "\t" + std::string(w.page_name()));
     }
     return v;
   }
@@ -64,9 +65,8 @@ struct MailboxRun {
   void expect_pages_exist() const {
     std::vector<std::string> pages;
     for (std::size_t i = 0; i < ws.work_list.count(); ++i) {
-      const std::string line = ws.work_list.at(i);
-      const std::string page = line.substr(0, line.rfind('\t'));
-      const std::string path = page.substr(page.rfind('\t') + 1);
+      const std::string line = Record_Text(ws.work_list.at(i));
+      const std::string path(ws.work_list.at(i).page());
       EXPECT_EQ(path.substr(0, out.size() + 1), out + "/") << line;
       EXPECT_TRUE(is_regular_file(path)) << line;
       pages.push_back(path);
