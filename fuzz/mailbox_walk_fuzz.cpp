@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "archive/message_page.h"
 #include "core/workspace.h"
 #include "fuzz/scratch_dir.h"
 #include "mail/mailbox.h"
+#include "run/archive_sink.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const ScratchDir scratch;
@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   SilentUi ui;
   Workspace ws(ui);
-  ws.Page_Sink = Make_Page;
+  ArchiveSink sink(ws, nullptr);
   Settings& s = ws.set;
   s.BGR_COL = "#ffffff";
   s.TXT_COL = "#000000";
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Odd sizes also thread by subject, so both ways of linking are walked.
   s.S_TITLE = size % 2 == 1;
 
-  File_Syori(ws, out, mbx);
+  File_Syori(ws, sink, out, mbx);
 
   // Nothing was made beside the output folder and the mailbox.
   const std::vector<std::string> names = scratch.names();

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "archive/archive_records.h"
 #include "archive/menu_reader.h"
 #include "core/workspace.h"
 #include "fuzz/scratch_dir.h"
@@ -49,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ws.App_Dir = app;
   Load_Ini(ws.set, ws.App_Dir);
   ws.Auto_Answer = "y";
-  if (!Read_Menu(ws, out)) return 0;
+  ArchiveRecords records;
+  if (!Read_Menu(ws, records, out)) return 0;
   Run_Conversion(ws, out, {mbx}, "fuzz");
 
   const std::vector<std::string> names = scratch.names();

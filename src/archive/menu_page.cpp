@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "archive/archive_records.h"
 #include "archive/menu_entry.h"
 #include "archive/menu_index.h"
 #include "archive/menu_splice.h"
@@ -129,12 +130,12 @@ std::int64_t Highest_Page(const Workspace& ws, std::int64_t known) {
 
 }  // namespace
 
-bool Make_Menu(Workspace& ws, const std::string& folder) {
+bool Make_Menu(Workspace& ws, ArchiveRecords& records, const std::string& folder) {
   try {
     const Settings& set = ws.set;
     const std::size_t n = ws.syo_list.count();
     ws.Syosai_no(0, static_cast<std::int64_t>(n));
-    ws.New_Index.reset();
+    records.New_Index.reset();
     // An index is kept only for menus it can describe: no Message-ID held by
     // two messages (a re-sent message replaces the earlier one, so only a
     // hand-made menu has such pairs). Thread lists need none of it: they are
@@ -147,8 +148,8 @@ bool Make_Menu(Workspace& ws, const std::string& folder) {
     AtomicOut out(join_path(folder, "menu.html"));
     Menu_Head(out, set);
     MenuIndex index;
-    if (ws.Old_Archive) {
-      index = Write_Spliced(ws, out);
+    if (records.Old_Archive) {
+      index = Write_Spliced(ws, *records.Old_Archive, out);
     } else {
       EntryNotes notes;
       const std::uint64_t start = static_cast<std::uint64_t>(out.size());
@@ -160,10 +161,10 @@ bool Make_Menu(Workspace& ws, const std::string& folder) {
     if (indexed) {
       index.settings = Menu_Settings_Key(set);
       // Old entries keep their pages, and a message that replaced one took its page.
-      index.mail_no = Highest_Page(ws, ws.Old_Archive ? ws.Old_Archive->index().mail_no : 0);
+      index.mail_no = Highest_Page(ws, records.Old_Archive ? records.Old_Archive->index().mail_no : 0);
       index.ranked = set.ML_RANK;
       if (set.ML_RANK) index.senders = Sender_Counts(ws);
-      ws.New_Index = std::make_shared<MenuIndex>(std::move(index));
+      records.New_Index = std::make_shared<MenuIndex>(std::move(index));
     }
     ws.Syosai_no(static_cast<std::int64_t>(n), static_cast<std::int64_t>(n));
     return true;

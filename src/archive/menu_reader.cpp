@@ -45,6 +45,7 @@
 #include <string>
 #include <string_view>
 
+#include "archive/archive_records.h"
 #include "archive/menu_comment.h"
 #include "archive/menu_index.h"
 #include "archive/old_archive.h"
@@ -138,18 +139,16 @@ MessageRecord Read_Menu_Line(Workspace& ws, std::string_view line) {
   return Read_Entry(ws, line, at);
 }
 
-bool Read_Menu(Workspace& ws, const std::string& folder) {
+bool Read_Menu(Workspace& ws, ArchiveRecords& records, const std::string& folder) {
   try {
     const std::string path = join_path(folder, "menu.html");
-    ws.Old_Archive.reset();
+    records.Old_Archive.reset();
     // The index the last finished run left stands in for the whole menu.
     std::optional<SavedMenuIndex> index = Take_Menu_Index(folder, ws.set);
     if (!exists(path)) return true;
     if (index && !no_index()) {
       if (index->mail_no > ws.Mail_No) ws.Mail_No = index->mail_no;
-      auto old = std::make_shared<OldArchive>(std::move(*index), path);
-      ws.work_list.take_elsewhere = [&ws, old](const std::string& id) { return old->take_by_id(ws, id); };
-      ws.Old_Archive = std::move(old);
+      records.Old_Archive = std::make_shared<OldArchive>(std::move(*index), path);
       return true;
     }
     LineStore menu;

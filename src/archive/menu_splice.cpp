@@ -93,10 +93,9 @@ void Place_Blocks(Workspace& ws, const OldArchive& old, std::vector<NewBlock>& b
 
 }  // namespace
 
-MenuIndex Write_Spliced(Workspace& ws, AtomicOut& out) {
+MenuIndex Write_Spliced(Workspace& ws, const OldArchive& old, AtomicOut& out) {
   ws.syo_list.settle();
   ws.work_list.settle();
-  const OldArchive& old = *ws.Old_Archive;
   const SavedMenuIndex& was = old.index();
   const std::size_t n = ws.work_list.count();
 

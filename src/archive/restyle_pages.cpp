@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "archive/archive_records.h"
 #include "archive/archive_state.h"
 #include "codec/sjis_text.h"
 #include "core/file_ops.h"
@@ -33,11 +34,11 @@ std::string Restyle_Page(const std::string& page, const Workspace& ws) {
   return out.data();
 }
 
-bool Update_Text(Workspace& ws, const std::string& folder) {
+bool Update_Text(Workspace& ws, const ArchiveRecords& records, const std::string& folder) {
   try {
     const std::size_t n = ws.work_list.count();
     // The last finished run left every page in this style already.
-    if (ws.Old_State && ws.Old_State->style == Page_Style(ws.set)) {
+    if (records.Old_State && records.Old_State->style == Page_Style(ws.set)) {
       ws.Syosai_no(static_cast<std::int64_t>(n), static_cast<std::int64_t>(n));
       return true;
     }

@@ -7,6 +7,7 @@
 #include <thread>
 #include <unordered_set>
 
+#include "archive/archive_records.h"
 #include "archive/archive_state.h"
 #include "codec/sjis_text.h"
 #include "core/file_ops.h"
@@ -187,14 +188,15 @@ std::uint64_t List_Hash(const std::vector<ThreadEntry>& thread) {
 // Hands a complete thread to Put_ThreadList, unless the last finished run
 // left every page of it with this very list and no page of it was written
 // since.
-void Finish_Thread(Workspace& ws, const std::string& folder, const std::vector<ThreadEntry>& thread,
-                   const std::unordered_set<std::string>& written, PageWriters& writers) {
+void Finish_Thread(Workspace& ws, ArchiveRecords& records, const std::string& folder,
+                   const std::vector<ThreadEntry>& thread, const std::unordered_set<std::string>& written,
+                   PageWriters& writers) {
   if (thread.empty()) return;
   const std::uint64_t hash = List_Hash(thread);
-  if (ws.New_State) ws.New_State->threads[thread.front().page] = hash;
-  if (ws.Old_State && ws.Old_State->lists) {
-    auto old = ws.Old_State->threads.find(thread.front().page);
-    bool same = old != ws.Old_State->threads.end() && old->second == hash;
+  if (records.New_State) records.New_State->threads[thread.front().page] = hash;
+  if (records.Old_State && records.Old_State->lists) {
+    auto old = records.Old_State->threads.find(thread.front().page);
+    bool same = old != records.Old_State->threads.end() && old->second == hash;
     for (std::size_t i = 0; same && i < thread.size(); ++i) same = !written.count(thread[i].page);
     if (same) return;
   }
@@ -203,7 +205,7 @@ void Finish_Thread(Workspace& ws, const std::string& folder, const std::vector<T
 
 }  // namespace
 
-void Make_ThreadList(Workspace& ws, const std::string& folder) {
+void Make_ThreadList(Workspace& ws, ArchiveRecords& records, const std::string& folder) {
   const std::string menu = join_path(folder, "menu.html");
   if (!is_regular_file(menu)) return;
   // Pages written by this run carry no list yet.
@@ -229,7 +231,7 @@ void Make_ThreadList(Workspace& ws, const std::string& folder) {
     std::size_t u = sjis::find(line, kLinkStart);
     if (u == std::string::npos) continue;
     if (line.rfind("<A HREF", 0) == 0) {
-      Finish_Thread(ws, folder, thread, written, writers);
+      Finish_Thread(ws, records, folder, thread, written, writers);
       thread.clear();
     }
     if (line.size() < u + 21) continue;
@@ -263,6 +265,6 @@ void Make_ThreadList(Workspace& ws, const std::string& folder) {
     e.text = marks + visible;
     thread.push_back(std::move(e));
   }
-  Finish_Thread(ws, folder, thread, written, writers);
+  Finish_Thread(ws, records, folder, thread, written, writers);
   writers.finish();
 }

@@ -1,6 +1,7 @@
 #include "core/line_lists.h"
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 
 #include "codec/sjis_text.h"
@@ -171,13 +172,12 @@ void WorkList::clear() {
   ids_.clear();
   ids_used_ = 0;
   ids_valid_ = false;
-  take_elsewhere = nullptr;
 }
 
 std::optional<MessageRecord> WorkList::take_by_id(const std::string& id) {
   if (id.empty()) return std::nullopt;
   index_ids();
-  if (ids_.empty()) return take_elsewhere ? take_elsewhere(id) : std::nullopt;
+  if (ids_.empty()) return std::nullopt;
   const std::size_t hash = std::hash<std::string_view>()(id);
   const std::size_t mask = ids_.size() - 1;
   std::size_t best = kFree;  // slot of the first line in list order
@@ -186,7 +186,7 @@ std::optional<MessageRecord> WorkList::take_by_id(const std::string& id) {
     if (k == kGone || ids_[s].hash != hash || taken_[k] || lines_[k].record.message_id() != id) continue;
     if (best == kFree || Less()(lines_[k], lines_[ids_[best].pos])) best = s;
   }
-  if (best == kFree) return take_elsewhere ? take_elsewhere(id) : std::nullopt;
+  if (best == kFree) return std::nullopt;
   const std::size_t k = ids_[best].pos;
   ids_[best].pos = kGone;
   taken_[k] = true;

@@ -7,7 +7,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -88,11 +87,8 @@ class WorkList {
   void remove(std::size_t i);
   void clear();
   // Removes the first record (in list order) whose message id equals id
-  // exactly and returns it; nothing when there is none or id is empty. Without
-  // such a record, asks take_elsewhere when it is set.
+  // exactly and returns it; nothing when there is none or id is empty.
   std::optional<MessageRecord> take_by_id(const std::string& id);
-  // The messages an append run keeps outside the list (cleared by clear()).
-  std::function<std::optional<MessageRecord>(const std::string&)> take_elsewhere;
   // Puts the list in order now (reading does so when needed). After it, and
   // until the list changes, reading from several threads at once is safe.
   void settle() const;

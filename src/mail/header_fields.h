@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/line_lists.h"
+#include "mail/message_sink.h"
 #include "mail/message_values.h"
 
 // True when the line starts a known header field ("X-...:" or one of the
@@ -28,9 +29,10 @@ void Get_Subject(std::string_view value, MessageValues& m);
 // Date: stored as "yyyy-mm-dd hh:mm:ss" in Japan time when readable, else as
 // its text (never an error).
 void Get_Date(std::string_view value, MessageValues& m);
-// Message-ID, with the duplicate check against work_list: a message whose
-// id is already listed takes over that entry's page.
-void Get_MessageID(std::string_view value, WorkList& work_list, MessageValues& m);
+// Message-ID, with the duplicate check: a message whose id is already listed
+// in work_list, or else held by a message of an earlier run that earlier
+// (when given) takes out, takes over that entry's page.
+void Get_MessageID(std::string_view value, WorkList& work_list, MessageValues& m, MessageSink* earlier = nullptr);
 // The parent id: from In-Reply-To when it names one, else the last id of
 // References.
 void Get_Parent(std::string_view in_reply_to, std::string_view references, MessageValues& m);

@@ -18,16 +18,16 @@ void cancel_message(Workspace& ws, const std::string& why = {}) {
 // Takes the run's lock on folder before anything there is read or deleted,
 // and clears what stopped runs left; false (reported) when another run held
 // the folder for the whole wait.
-bool Lock_Folder(Workspace& ws, const std::string& folder) {
-  if (!ws.Folder_Lock) return true;
+bool Lock_Folder(Workspace& ws, FolderLock* lock, const std::string& folder) {
+  if (!lock) return true;
   ws.Step_Msg = "Lock(" + folder + ")";
-  if (!ws.Folder_Lock->acquire(folder, Lock_Wait(), [&ws, &folder] { ws.ui->waiting(folder); })) {
+  if (!lock->acquire(folder, Lock_Wait(), [&ws, &folder] { ws.ui->waiting(folder); })) {
     ws.Folder_Busy = true;
     ws.Report_Error("Check_Dir", 75,
                     folder + ": 別の vorn_htm がこのフォルダで実行中のため、処理できません (locked by another run)");
     return false;
   }
-  if (ws.Folder_Lock->may_hold_leftovers()) Remove_Leftovers(folder);
+  if (lock->may_hold_leftovers()) Remove_Leftovers(folder);
   return true;
 }
 
@@ -48,13 +48,13 @@ void Delete_Files(Workspace& ws, const std::string& folder) {
 
 }  // namespace
 
-bool Check_Dir(Workspace& ws, const std::string& folder) {
+bool Check_Dir(Workspace& ws, const std::string& folder, ArchiveRecords& records, FolderLock* lock) {
   try {
     ws.Step_Msg = "GetAttr(" + folder + ") チェック中";
     if (!exists(folder)) throw VbError(53, folder + ": " + error_reason(ENOENT));
 
     if (is_directory(folder)) {
-      if (!Lock_Folder(ws, folder)) return false;
+      if (!Lock_Folder(ws, lock, folder)) return false;
       if (has_files(folder)) {
         RunUi::Answer answer;
         if (ws.Auto_Answer == "y") {
@@ -72,7 +72,7 @@ bool Check_Dir(Workspace& ws, const std::string& folder) {
         }
         if (answer == RunUi::Answer::Yes) {
           ws.Step_Msg = "Read_Menu(" + folder + ")";
-          if (!Read_Menu(ws, folder)) return false;
+          if (!Read_Menu(ws, records, folder)) return false;
         } else if (answer == RunUi::Answer::No) {
           if (!Holds_Archive(folder)) {
             ws.ui->message("エラー",
@@ -111,7 +111,7 @@ bool Check_Dir(Workspace& ws, const std::string& folder) {
       ws.Step_Msg = "Kill→MkDir(" + folder + ")";
       remove_file(folder);
       make_directory(folder);
-      if (!Lock_Folder(ws, folder)) return false;
+      if (!Lock_Folder(ws, lock, folder)) return false;
     }
 
     Make_HisFile(ws.App_Dir, folder);

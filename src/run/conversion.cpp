@@ -4,11 +4,11 @@
 #include <exception>
 #include <future>
 
+#include "archive/archive_records.h"
 #include "archive/archive_state.h"
 #include "archive/index_page.h"
 #include "archive/menu_index.h"
 #include "archive/menu_page.h"
-#include "archive/message_page.h"
 #include "archive/old_archive.h"
 #include "archive/rank_page.h"
 #include "archive/restyle_pages.h"
@@ -16,6 +16,7 @@
 #include "core/file_ops.h"
 #include "core/workspace.h"
 #include "mail/mailbox.h"
+#include "run/archive_sink.h"
 #include "run/check_dir.h"
 #include "run/folder_lock.h"
 
@@ -33,14 +34,6 @@ bool Inputs_Readable(Workspace& ws, const std::vector<std::string>& files) {
     return false;
   }
 }
-
-// The run's hold on its folder lock, released when the run returns.
-struct HeldLock {
-  explicit HeldLock(Workspace& ws) : ws(ws) { ws.Folder_Lock = &lock; }
-  ~HeldLock() { ws.Folder_Lock = nullptr; }
-  Workspace& ws;
-  FolderLock lock;
-};
 
 // The bytes of all input files, for the front end's estimate of the time
 // left; a file that cannot be measured counts 0 (reading it reports why).
@@ -67,21 +60,20 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
                     const char* run_name) {
   ws.Mail_No = 0;
   ws.work_list.clear();
-  ws.Old_Archive.reset();
-  ws.New_Index.reset();
   const auto started = std::chrono::steady_clock::now();
   ws.Mails_Added = ws.Mails_Replaced = ws.Pages_Written = 0;
   const std::int64_t n = static_cast<std::int64_t>(files.size());
   const std::int64_t total = n + 4 + (ws.set.KB_THRE ? 1 : 0);
 
   ws.Folder_Busy = false;
-  ws.Page_Sink = Make_Page;
   if (!Inputs_Readable(ws, files)) return false;
-  HeldLock held(ws);
-  if (!Check_Dir(ws, folder)) return false;
+  // The lock on the folder and the archive's records live as long as the run.
+  FolderLock lock;
+  ArchiveRecords records;
+  if (!Check_Dir(ws, folder, records, &lock)) return false;
   // An index the run did not take describes a menu this run replaces; a
   // file system with coarse times could not tell the two menus apart.
-  if (!ws.Old_Archive) {
+  if (!records.Old_Archive) {
     try {
       Drop_Menu_Index(folder);
     } catch (const std::exception& e) {
@@ -91,22 +83,21 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
   }
   // Taken away before any page changes: a run that stops leaves no state.
   if (std::optional<ArchiveState> old = Take_State(folder))
-    ws.Old_State = std::make_shared<const ArchiveState>(std::move(*old));
-  else
-    ws.Old_State.reset();
-  ws.New_State = std::make_shared<ArchiveState>();
+    records.Old_State = std::make_shared<const ArchiveState>(std::move(*old));
+  records.New_State = std::make_shared<ArchiveState>();
 
   std::int64_t step = 0;
   const std::int64_t run_bytes = Input_Bytes(files);
   for (const std::string& file : files) {
     ws.ui->step(RunUi::Step::Reading, ++step, total);
     ws.ui->read_file(file, run_bytes);
-    if (!File_Syori(ws, folder, file)) return false;
+    ArchiveSink sink(ws, records.Old_Archive.get());
+    if (!File_Syori(ws, sink, folder, file)) return false;
   }
-  if (ws.Old_Archive) {
+  if (records.Old_Archive) {
     // The old messages of the threads this run changes join work_list.
     try {
-      ws.Old_Archive->Recall(ws);
+      records.Old_Archive->Recall(ws);
     } catch (const std::exception& e) {
       ws.Report_Error("Read_Menu", e);
       return false;
@@ -119,7 +110,7 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
   std::future<std::string> rank;
   if (ws.set.ML_RANK) {
     ws.work_list.settle();
-    rank = std::async(std::launch::async, [&ws] { return Rank_Page(ws); });
+    rank = std::async(std::launch::async, [&ws, old = records.Old_Archive.get()] { return Rank_Page(ws, old); });
   }
   ws.ui->step(RunUi::Step::Threads, n + 1, total);
   const bool threaded = Syosai_Make(ws);
@@ -129,30 +120,27 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
   ws.ui->step(RunUi::Step::Index, n + 2, total);
   if (!Make_Index(ws, folder)) return false;
   ws.ui->step(RunUi::Step::Restyle, n + 3, total);
-  if (!Update_Text(ws, folder)) return false;
+  if (!Update_Text(ws, records, folder)) return false;
   ws.ui->step(RunUi::Step::Menu, n + 4, total);
-  if (!Make_Menu(ws, folder)) return false;
+  if (!Make_Menu(ws, records, folder)) return false;
   if (ws.set.KB_THRE) {
     ws.ui->step(RunUi::Step::ThreadLists, n + 5, total);
     try {
-      Make_ThreadList(ws, folder);
+      Make_ThreadList(ws, records, folder);
     } catch (const std::exception& e) {
       ws.Report_Error(run_name, e);
       return false;
     }
   }
-  ws.New_State->style = Page_Style(ws.set);
-  ws.New_State->lists = ws.set.KB_THRE;
+  records.New_State->style = Page_Style(ws.set);
+  records.New_State->lists = ws.set.KB_THRE;
   try {
-    Save_State(folder, *ws.New_State);
-    if (ws.New_Index) Save_Menu_Index(folder, *ws.New_Index);
+    Save_State(folder, *records.New_State);
+    if (records.New_Index) Save_Menu_Index(folder, *records.New_Index);
   } catch (const std::exception&) {
     // Without a state the next run goes over every page, and without an
     // index it reads the menu whole; nothing is lost.
   }
-  ws.Old_Archive.reset();
-  ws.work_list.take_elsewhere = nullptr;
-  ws.New_Index.reset();
   ws.ui->finished({ws.Mails_Added, ws.Mails_Replaced, ws.Pages_Written,
                    std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()});
   return true;

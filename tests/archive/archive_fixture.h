@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/archive_records.h"
 #include "codec/cp932.h"
 #include "core/common_text.h"
 #include "core/file_ops.h"
@@ -16,6 +17,7 @@ struct ArchiveFixture {
   TempDir out;
   SilentUi ui;
   Workspace ws{ui};
+  ArchiveRecords records;  // none from an earlier run
 
   ArchiveFixture() {
     Settings& s = ws.set;

@@ -45,7 +45,7 @@ TEST(MenuPageName, OnlyDigitsAndHtmForm) {
 TEST(MenuPageName, ReadMenuStopsAtASlashInThePageName) {
   ArchiveFixture f;
   f.out.write("menu.html", Entry("m0000001.htm") + "\r\n" + Entry("m0000002/.ht") + "\r\n");
-  EXPECT_FALSE(Read_Menu(f.ws, f.out.path()));
+  EXPECT_FALSE(Read_Menu(f.ws, f.records, f.out.path()));
   ASSERT_EQ(f.ws.work_list.count(), 1u);
   EXPECT_EQ(f.ws.work_list.at(0).page(), "m0000001.htm");
   EXPECT_EQ(f.ui.messages.size(), 1u);

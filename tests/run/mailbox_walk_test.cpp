@@ -154,7 +154,7 @@ TEST(FileSyori, UnreadableFileIsReported) {
 
 TEST(FileSyori, UnwritableOutputIsReported) {
   MailboxRun r;
-  EXPECT_FALSE(File_Syori(r.ws, r.tmp / "no/such/folder", MailboxRun::data("one_message.eml")));
+  EXPECT_FALSE(File_Syori(r.ws, r.sink, r.tmp / "no/such/folder", MailboxRun::data("one_message.eml")));
   ASSERT_EQ(r.ui.messages.size(), 1u);
   EXPECT_TRUE(Contains(r.ui.messages[0], "(File_Syori:")) << r.ui.messages[0];
   // Which mailbox was being converted, then the page that could not be
@@ -176,10 +176,10 @@ struct LastProgress : SilentUi {
 TEST(FileSyori, ProgressEndsAtTheFileLength) {
   LastProgress ui;
   Workspace ws(ui);
-  ws.Page_Sink = Make_Page;
+  ArchiveSink sink(ws, nullptr);
   TempDir tmp;
   const std::string path = MailboxRun::data("multipart_base64.mbx");
-  ASSERT_TRUE(File_Syori(ws, tmp.path(), path));
+  ASSERT_TRUE(File_Syori(ws, sink, tmp.path(), path));
   EXPECT_EQ(ui.last.first, file_size(path));
   EXPECT_EQ(ui.last.second, file_size(path));
 }

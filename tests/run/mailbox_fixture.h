@@ -1,5 +1,6 @@
-// Runs File_Syori on sample mailboxes into a fresh output folder and reads
-// back what it made: the work_list lines and the written files.
+// Runs File_Syori on sample mailboxes into a fresh output folder, with the
+// sink a run gives it, and reads back what it made: the work_list records
+// and the written files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "archive/message_page.h"
 #include "codec/cp932.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
 #include "mail/header_fields.h"
 #include "mail/mailbox.h"
+#include "run/archive_sink.h"
 #include "support/record_text.h"
 #include "support/temp_dir.h"
 
@@ -22,10 +23,10 @@ struct MailboxRun {
   std::string out;
   SilentUi ui;
   Workspace ws{ui};
+  ArchiveSink sink{ws, nullptr};
 
   MailboxRun() : out(tmp / "out") {
     make_directory(out);
-    ws.Page_Sink = Make_Page;
     Settings& s = ws.set;
     s.BGR_COL = "#ffffff";
     s.TXT_COL = "#000000";
@@ -38,7 +39,7 @@ struct MailboxRun {
   }
 
   static std::string data(const std::string& name) { return std::string(VORN_SOURCE_DIR) + "/tests/mail/data/" + name; }
-  bool run(const std::string& path) { return File_Syori(ws, out, path); }
+  bool run(const std::string& path) { return File_Syori(ws, sink, out, path); }
   bool run_sample(const std::string& name) { return run(data(name)); }
   // A mailbox written for this test from the given bytes.
   bool run_bytes(const std::string& name, const std::string& bytes) { return run(tmp.write(name, bytes)); }
