@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <thread>
 #include <unordered_set>
@@ -203,6 +204,43 @@ void Finish_Thread(Workspace& ws, ArchiveRecords& records, const std::string& fo
   Put_ThreadList(ws, folder, thread, &writers, &written);
 }
 
+// The end of the start tag of the link at u: the ">" after its title
+// attribute, whose value (the sender) never holds a double quote but may
+// hold "<" or ">" of any balance. A tag without a title ends at the ">" that
+// balances its "<". npos when the tag never closes.
+std::size_t Tag_End(const std::string& line, std::size_t u) {
+  const std::size_t title = sjis::find(line, "\" title=\"", u);
+  if (title != std::string::npos) {
+    const std::size_t quote = line.find('"', title + 9);
+    return quote == std::string::npos ? std::string::npos : line.find('>', quote);
+  }
+  int depth = 1;
+  for (std::size_t j = u + 1; j < line.size(); j += sjis::char_len(line, j)) {
+    if (line[j] == '<')
+      ++depth;
+    else if (line[j] == '>' && --depth == 0)
+      return j;
+  }
+  return std::string::npos;
+}
+
+// The entry of a menu line whose link starts at u; nothing for a line too
+// short or a link that never closes, which is no entry.
+std::optional<ThreadEntry> Thread_Entry(const std::string& line, std::size_t u) {
+  if (line.size() < u + 21) return std::nullopt;
+  const std::size_t k = Tag_End(line, u);
+  if (k == std::string::npos) return std::nullopt;
+  ThreadEntry e;
+  e.page = line.substr(u + 9, 12);
+  std::string visible = line.substr(k + 1);
+  const std::size_t comment = sjis::find(visible, "<!--");
+  if (comment != std::string::npos) visible.resize(comment);
+  const std::string marks = line.substr(0, u);
+  e.link = marks + "<A HREF=\"" + e.page + "\">" + visible + "</A>";
+  e.text = marks + visible;
+  return e;
+}
+
 }  // namespace
 
 void Make_ThreadList(Workspace& ws, ArchiveRecords& records, const std::string& folder) {
@@ -234,36 +272,7 @@ void Make_ThreadList(Workspace& ws, ArchiveRecords& records, const std::string& 
       Finish_Thread(ws, records, folder, thread, written, writers);
       thread.clear();
     }
-    if (line.size() < u + 21) continue;
-    ThreadEntry e;
-    e.page = line.substr(u + 9, 12);
-    // The start tag ends at the ">" after its title attribute, whose value
-    // (the sender) never holds a double quote but may hold "<" or ">" of any
-    // balance. A tag without a title ends at the ">" that balances its "<".
-    std::size_t k = std::string::npos;
-    std::size_t title = sjis::find(line, "\" title=\"", u);
-    if (title != std::string::npos) {
-      std::size_t quote = line.find('"', title + 9);
-      if (quote != std::string::npos) k = line.find('>', quote);
-    } else {
-      int depth = 1;
-      for (std::size_t j = u + 1; j < line.size(); j += sjis::char_len(line, j)) {
-        if (line[j] == '<')
-          ++depth;
-        else if (line[j] == '>' && --depth == 0) {
-          k = j;
-          break;
-        }
-      }
-    }
-    if (k == std::string::npos) continue;  // an entry whose link never closes is no entry
-    std::string visible = line.substr(k + 1);
-    std::size_t comment = sjis::find(visible, "<!--");
-    if (comment != std::string::npos) visible.resize(comment);
-    const std::string marks = line.substr(0, u);
-    e.link = marks + "<A HREF=\"" + e.page + "\">" + visible + "</A>";
-    e.text = marks + visible;
-    thread.push_back(std::move(e));
+    if (std::optional<ThreadEntry> e = Thread_Entry(line, u)) thread.push_back(std::move(*e));
   }
   Finish_Thread(ws, records, folder, thread, written, writers);
   writers.finish();
