@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "archive/message_page.h"
 #include "core/workspace.h"
 #include "fuzz/scratch_dir.h"
 #include "mail/mailbox.h"
+#include "run/archive_sink.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const ScratchDir scratch;
@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   SilentUi ui;
   Workspace ws(ui);
-  ws.Page_Sink = Make_Page;
+  ArchiveSink sink(ws, nullptr);
   Settings& s = ws.set;
   s.BGR_COL = "#ffffff";
   s.TXT_COL = "#000000";
@@ -33,18 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Odd sizes also thread by subject, so both ways of linking are walked.
   s.S_TITLE = size % 2 == 1;
 
-  File_Syori(ws, out, mbx);
+  File_Syori(ws, sink, out, mbx);
 
   // Nothing was made beside the output folder and the mailbox.
   const std::vector<std::string> names = scratch.names();
   FUZZ_CHECK(names.size() == 2 && names[0] == "in.mbx" && names[1] == "out");
   for (std::size_t i = 0; i < ws.work_list.count(); ++i) {
-    const std::string& line = ws.work_list.at(i);
-    const std::size_t origin = line.rfind('\t');
-    FUZZ_CHECK(origin != std::string::npos && origin > 0);
-    const std::size_t page = line.rfind('\t', origin - 1);
-    FUZZ_CHECK(page != std::string::npos);
-    const std::string_view path = std::string_view(line).substr(page + 1, origin - page - 1);
+    const std::string_view path = ws.work_list.at(i).page();
     FUZZ_CHECK(path.substr(0, out.size() + 1) == out + "/");
     FUZZ_CHECK(path.find('/', out.size() + 1) == std::string_view::npos);
   }

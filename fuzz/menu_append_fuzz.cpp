@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "archive/archive_records.h"
 #include "archive/menu_reader.h"
 #include "core/workspace.h"
 #include "fuzz/scratch_dir.h"
@@ -49,20 +50,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ws.App_Dir = app;
   Load_Ini(ws.set, ws.App_Dir);
   ws.Auto_Answer = "y";
-  if (!Read_Menu(ws, out)) return 0;
+  ArchiveRecords records;
+  if (!Read_Menu(ws, records, out)) return 0;
   Run_Conversion(ws, out, {mbx}, "fuzz");
 
   const std::vector<std::string> names = scratch.names();
   FUZZ_CHECK(names.size() == 2 && names[0] == "app" && names[1] == "out");
   for (std::size_t i = 0; i < ws.work_list.count(); ++i) {
-    const std::string& line = ws.work_list.at(i);
-    const std::size_t origin = line.rfind('\t');
-    FUZZ_CHECK(origin != std::string::npos && origin > 0);
-    const std::size_t page = line.rfind('\t', origin - 1);
-    FUZZ_CHECK(page != std::string::npos);
-    const std::string_view path = std::string_view(line).substr(page + 1, origin - page - 1);
+    const std::string_view path = ws.work_list.at(i).page();
     if (path.find('/') != std::string_view::npos && path.substr(0, out.size() + 1) != out + "/")
-      std::fprintf(stderr, "work_list line %zu: %s\n", i, line.c_str());
+      std::fprintf(stderr, "work_list record %zu: page %.*s\n", i, static_cast<int>(path.size()), path.data());
     FUZZ_CHECK(path.find('/') == std::string_view::npos || path.substr(0, out.size() + 1) == out + "/");
   }
   return 0;

@@ -8,6 +8,7 @@
 #include "archive/page_head.h"
 #include "codec/sjis_text.h"
 #include "core/common_text.h"
+#include "mail/header_fields.h"
 #include "mail/mail_date.h"
 
 // The sender column: "[" name " " address "]" or a part of it by the
@@ -34,19 +35,15 @@ std::string Sender_Column(std::string_view sender, const Settings& set) {
 
 }  // namespace
 
-void Menu_Entry(std::string& line, const WorkFieldViews& f, std::size_t depth, const Settings& set) {
+void Menu_Entry(std::string& line, const MessageRecord& f, std::size_t depth, const Settings& set) {
   static const std::string kBranch = sj("└");
   static const std::string kIndent = sj("　");
   // The sender and page as the index reads them: no double quotes in the
   // sender ('"' is never a second byte), the page's last twelve characters.
   std::string unquoted;
-  std::string_view sender = f.sender;
-  if (sender.find('"') != std::string_view::npos) {
-    unquoted = sender;
-    std::erase(unquoted, '"');
-    sender = unquoted;
-  }
-  const std::string_view page = sjis::right(f.page, 12);
+  std::string_view sender = f.sender();
+  if (sender.find('"') != std::string_view::npos) sender = unquoted = f.sender_unquoted();
+  const std::string_view page = f.page_name();
 
   line.clear();
   if (depth >= 1) {
@@ -62,29 +59,29 @@ void Menu_Entry(std::string& line, const WorkFieldViews& f, std::size_t depth, c
   // Visible text: every value from the message is escaped, so nothing in it
   // can open a tag or end the link's comment early.
   if (set.MN_SUBJ) {
-    std::string subject(f.subject);
+    std::string subject(f.subject());
     Html_Esc_To(line, Del_Subj_Opt(subject, set.SBJ_KAK, set.SBJ_RES));
   }
   if (set.MN_DATE) {
     line += '(';
-    Html_Esc_To(line, Render_Date(std::string(f.date), set.DAT_FMT));
+    Html_Esc_To(line, Render_Date(std::string(f.date()), set.DAT_FMT));
     line += ')';
   }
   if (set.MN_HASN || set.MN_ADRS) Html_Esc_To(line, Sender_Column(sender, set));
 
   std::string escaped;
-  std::string_view subject = f.subject;
-  if (menu_comment::subject_needs_escape(subject)) subject = escaped = menu_comment::escape_subject(f.subject);
+  std::string_view subject = f.subject();
+  if (menu_comment::subject_needs_escape(subject)) subject = escaped = menu_comment::escape_subject(f.subject());
   line += menu_comment::kStart;
-  menu_comment::escape_to(line, f.message_id);
+  menu_comment::escape_to(line, f.message_id());
   line += menu_comment::kParent;
-  menu_comment::escape_to(line, f.parent_id);
+  menu_comment::escape_to(line, f.parent_id());
   line += menu_comment::kSubjectLen;
   line += std::to_string(sjis::length(subject));
   line += menu_comment::kSender;
   menu_comment::escape_to(line, sender);
   line += menu_comment::kDate;
-  menu_comment::escape_to(line, f.date);
+  menu_comment::escape_to(line, f.date());
   line += menu_comment::kSubject;
   line += subject;
   line += menu_comment::kEnd;

@@ -9,11 +9,11 @@
 
 #include "core/file_ops.h"
 #include "core/line_lists.h"
+#include "core/message_record.h"
 #include "core/settings.h"
-#include "mail/header_fields.h"
 
 // One entry line of the list into line (cleared first), without CR LF.
-void Menu_Entry(std::string& line, const WorkFieldViews& f, std::size_t depth, const Settings& set);
+void Menu_Entry(std::string& line, const MessageRecord& f, std::size_t depth, const Settings& set);
 
 // The lines before the first entry and after the last.
 void Menu_Head(AtomicOut& out, const Settings& set);

@@ -57,6 +57,41 @@ std::string_view Bytes(const T* data, std::size_t count) {
   return {reinterpret_cast<const char*>(data), count * sizeof(T)};
 }
 
+// Every block must cover records and bytes the index describes, in order,
+// and every record lie inside the menu; thread numbers are dense, so below
+// the number of records.
+bool Parts_In_Order(const SavedMenuIndex& index, const Header& h) {
+  std::uint64_t next_record = 0, next_byte = 0;
+  for (const MenuBlock& b : index.blocks) {
+    if (b.first != next_record || b.last <= b.first || b.last > h.records || b.first_step >= h.records ||
+        b.start < next_byte || b.end < b.start || b.end > h.menu_size)
+      return false;
+    next_record = b.last;
+    next_byte = b.end;
+  }
+  if (next_record != h.records) return false;
+  for (const MenuRecord& r : index.records)
+    if (r.offset + r.length + 2 > h.menu_size || r.thread >= h.records) return false;
+  return true;
+}
+
+// The sender counts, lines "count TAB sender"; false when one is malformed.
+bool Read_Senders(std::string_view data, std::vector<std::pair<std::string, long long>>& senders) {
+  while (!data.empty()) {
+    const std::size_t nl = data.find('\n');
+    const std::size_t tab = data.find('\t');
+    if (nl == std::string_view::npos || tab == std::string_view::npos || tab > nl) return false;
+    long long count = 0;
+    for (char c : data.substr(0, tab)) {
+      if (c < '0' || c > '9' || count > (1LL << 50)) return false;
+      count = count * 10 + (c - '0');
+    }
+    senders.emplace_back(std::string(data.substr(tab + 1, nl - tab - 1)), count);
+    data.remove_prefix(nl + 1);
+  }
+  return true;
+}
+
 std::optional<SavedMenuIndex> Parse_Index(std::shared_ptr<const MappedFile> file) {
   std::string_view data = file->data();
   if (data.size() < sizeof(Header) + 8) return std::nullopt;
@@ -90,33 +125,7 @@ std::optional<SavedMenuIndex> Parse_Index(std::shared_ptr<const MappedFile> file
   hash = Part_Hash(Bytes(index.records.data(), index.records.size()), hash);
   hash = Part_Hash(Bytes(index.blocks.data(), index.blocks.size()), hash);
   if (Part_Hash(senders, hash) != stored) return std::nullopt;
-
-  // Every block must cover records and bytes the index describes, in order.
-  std::uint64_t next_record = 0, next_byte = 0;
-  for (const MenuBlock& b : index.blocks) {
-    if (b.first != next_record || b.last <= b.first || b.last > h.records || b.first_step >= h.records ||
-        b.start < next_byte || b.end < b.start || b.end > h.menu_size)
-      return std::nullopt;
-    next_record = b.last;
-    next_byte = b.end;
-  }
-  if (next_record != h.records) return std::nullopt;
-  // Thread numbers are dense, so below the number of records.
-  for (const MenuRecord& r : index.records)
-    if (r.offset + r.length + 2 > h.menu_size || r.thread >= h.records) return std::nullopt;
-
-  while (!data.empty()) {
-    const std::size_t nl = data.find('\n');
-    const std::size_t tab = data.find('\t');
-    if (nl == std::string_view::npos || tab == std::string_view::npos || tab > nl) return std::nullopt;
-    long long count = 0;
-    for (char c : data.substr(0, tab)) {
-      if (c < '0' || c > '9' || count > (1LL << 50)) return std::nullopt;
-      count = count * 10 + (c - '0');
-    }
-    index.senders.emplace_back(std::string(data.substr(tab + 1, nl - tab - 1)), count);
-    data.remove_prefix(nl + 1);
-  }
+  if (!Parts_In_Order(index, h) || !Read_Senders(senders, index.senders)) return std::nullopt;
   index.file = std::move(file);
   return index;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "archive/archive_records.h"
 #include "archive/menu_entry.h"
 #include "archive/menu_index.h"
 #include "archive/menu_splice.h"
@@ -17,7 +18,6 @@
 #include "codec/sjis_text.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
-#include "mail/header_fields.h"
 
 namespace {
 
@@ -48,16 +48,16 @@ void Write_Whole(Workspace& ws, AtomicOut& out, EntryNotes* notes) {
     std::string entry;
     for (std::size_t k = from; k < to; ++k) {
       const ThreadLine t = Parse_Thread_Line(ws.syo_list.at(k));
-      const WorkFieldViews f = Split_Work_Views(ws.work_list.at(t.number));
+      const MessageRecord& f = ws.work_list.at(t.number);
       // An empty line before every thread but the first.
       if (t.depth == 0 && k > 0) block.end_line();
       Menu_Entry(entry, f, t.depth, set);
       block.line(entry);
       if (notes) {
         notes->length[k] = static_cast<std::uint32_t>(entry.size());
-        notes->id_hash[k] = f.message_id.empty() ? 0 : Message_Id_Hash(f.message_id);
-        notes->parent_hash[k] = sjis::trim(f.parent_id).empty() ? 0 : Message_Id_Hash(f.parent_id);
-        notes->subject[k] = Subject_Hash(f.subject, set);
+        notes->id_hash[k] = f.message_id().empty() ? 0 : Message_Id_Hash(f.message_id());
+        notes->parent_hash[k] = sjis::trim(f.parent_id()).empty() ? 0 : Message_Id_Hash(f.parent_id());
+        notes->subject[k] = Subject_Hash(f.subject(), set);
       }
     }
   };
@@ -122,7 +122,7 @@ MenuIndex Index_Whole(Workspace& ws, const EntryNotes& notes, std::uint64_t star
 // The highest page number of the menu, as reading it back finds it.
 std::int64_t Highest_Page(const Workspace& ws, std::int64_t known) {
   for (std::size_t i = 0; i < ws.work_list.count(); ++i) {
-    const std::string_view page = sjis::right(Split_Work_Tail(ws.work_list.at(i)).page, 12);
+    const std::string_view page = ws.work_list.at(i).page_name();
     known = std::max<std::int64_t>(known, sjis::parse_digits(sjis::mid(page, 1, 7)));
   }
   return known;
@@ -130,12 +130,12 @@ std::int64_t Highest_Page(const Workspace& ws, std::int64_t known) {
 
 }  // namespace
 
-bool Make_Menu(Workspace& ws, const std::string& folder) {
+bool Make_Menu(Workspace& ws, ArchiveRecords& records, const std::string& folder) {
   try {
     const Settings& set = ws.set;
     const std::size_t n = ws.syo_list.count();
     ws.Syosai_no(0, static_cast<std::int64_t>(n));
-    ws.New_Index.reset();
+    records.New_Index.reset();
     // An index is kept only for menus it can describe: no Message-ID held by
     // two messages (a re-sent message replaces the earlier one, so only a
     // hand-made menu has such pairs). Thread lists need none of it: they are
@@ -148,8 +148,8 @@ bool Make_Menu(Workspace& ws, const std::string& folder) {
     AtomicOut out(join_path(folder, "menu.html"));
     Menu_Head(out, set);
     MenuIndex index;
-    if (ws.Old_Archive) {
-      index = Write_Spliced(ws, out);
+    if (records.Old_Archive) {
+      index = Write_Spliced(ws, *records.Old_Archive, out);
     } else {
       EntryNotes notes;
       const std::uint64_t start = static_cast<std::uint64_t>(out.size());
@@ -161,10 +161,10 @@ bool Make_Menu(Workspace& ws, const std::string& folder) {
     if (indexed) {
       index.settings = Menu_Settings_Key(set);
       // Old entries keep their pages, and a message that replaced one took its page.
-      index.mail_no = Highest_Page(ws, ws.Old_Archive ? ws.Old_Archive->index().mail_no : 0);
+      index.mail_no = Highest_Page(ws, records.Old_Archive ? records.Old_Archive->index().mail_no : 0);
       index.ranked = set.ML_RANK;
       if (set.ML_RANK) index.senders = Sender_Counts(ws);
-      ws.New_Index = std::make_shared<MenuIndex>(std::move(index));
+      records.New_Index = std::make_shared<MenuIndex>(std::move(index));
     }
     ws.Syosai_no(static_cast<std::int64_t>(n), static_cast<std::int64_t>(n));
     return true;

@@ -45,6 +45,7 @@
 #include <string>
 #include <string_view>
 
+#include "archive/archive_records.h"
 #include "archive/menu_comment.h"
 #include "archive/menu_index.h"
 #include "archive/old_archive.h"
@@ -74,19 +75,16 @@ std::size_t Label(std::string_view r, std::string_view label, std::size_t from) 
   return p;
 }
 
-// subject: the value was taken by its length and escaped only against
-// ending the comment.
-void Append_Value(std::string& out, std::string_view written, bool subject = false) {
-  if (written.find('&') == std::string_view::npos && written.find('\t') == std::string_view::npos) {
-    out.append(written);  // the usual case: nothing to undo
-    return;
-  }
-  std::string v = subject ? menu_comment::unescape_subject(written) : menu_comment::unescape(written);
-  std::erase(v, '\t');
-  out += v;
+// A value as the record holds it, in room when it had to be unescaped.
+// subject: the value was taken by its length and escaped only against ending
+// the comment. (TAB characters the record drops itself.)
+std::string_view Value(std::string_view written, std::string& room, bool subject = false) {
+  if (written.find('&') == std::string_view::npos) return written;  // the usual case: nothing to undo
+  room = subject ? menu_comment::unescape_subject(written) : menu_comment::unescape(written);
+  return room;
 }
 
-std::string Read_Entry(Workspace& ws, std::string_view line, std::size_t at) {
+MessageRecord Read_Entry(Workspace& ws, std::string_view line, std::size_t at) {
   const std::string_view link = line.substr(at);
   const std::string_view page = sjis::mid(link, 9, 12);
   if (sjis::length(page) != 12) Malformed("ページ名が途中で切れています");
@@ -126,43 +124,31 @@ std::string Read_Entry(Workspace& ws, std::string_view line, std::size_t at) {
       !r.substr(pos + subject.size()).starts_with(menu_comment::kEnd))
     Malformed("件名の長さが Subject_Len と合いません");
 
-  std::string out;
-  // Room for the fields as written (unescaping only shortens them), not for
-  // the whole menu line: an archive's index is held in these strings.
-  out.reserve(date.size() + subject.size() + sender.size() + id.size() + parent.size() + page.size() + 7);
-  Append_Value(out, date);
-  out += '\t';
-  Append_Value(out, subject, true);
-  for (std::string_view field : {sender, id, parent}) {
-    out += '\t';
-    Append_Value(out, field);
-  }
-  out += '\t';
-  out.append(page);
-  out += "\t1";
-  return out;
+  // The record holds the fields alone, not the whole menu line: an
+  // archive's index is held in these records.
+  std::string room[5];
+  return MessageRecord(Value(date, room[0]), Value(subject, room[1], true), Value(sender, room[2]), Value(id, room[3]),
+                       Value(parent, room[4]), page, MessageRecord::kEarlierRun);
 }
 
 }  // namespace
 
-std::string Read_Menu_Line(Workspace& ws, std::string_view line) {
+MessageRecord Read_Menu_Line(Workspace& ws, std::string_view line) {
   const std::size_t at = sjis::find(line, kLink);
   if (at == std::string_view::npos) Malformed("メッセージへのリンクがありません");
   return Read_Entry(ws, line, at);
 }
 
-bool Read_Menu(Workspace& ws, const std::string& folder) {
+bool Read_Menu(Workspace& ws, ArchiveRecords& records, const std::string& folder) {
   try {
     const std::string path = join_path(folder, "menu.html");
-    ws.Old_Archive.reset();
+    records.Old_Archive.reset();
     // The index the last finished run left stands in for the whole menu.
     std::optional<SavedMenuIndex> index = Take_Menu_Index(folder, ws.set);
     if (!exists(path)) return true;
     if (index && !no_index()) {
       if (index->mail_no > ws.Mail_No) ws.Mail_No = index->mail_no;
-      auto old = std::make_shared<OldArchive>(std::move(*index), path);
-      ws.work_list.take_elsewhere = [&ws, old](const std::string& id) { return old->take_by_id(ws, id); };
-      ws.Old_Archive = std::move(old);
+      records.Old_Archive = std::make_shared<OldArchive>(std::move(*index), path);
       return true;
     }
     LineStore menu;
@@ -171,7 +157,7 @@ bool Read_Menu(Workspace& ws, const std::string& folder) {
       const std::string& line = menu[i];
       const std::size_t at = sjis::find(line, kLink);
       if (at != std::string::npos) {
-        std::string entry;
+        MessageRecord entry;
         try {
           entry = Read_Entry(ws, line, at);
         } catch (const VbError& e) {

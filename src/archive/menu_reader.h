@@ -4,11 +4,15 @@
 #include <string>
 #include <string_view>
 
+#include "core/message_record.h"
+
+struct ArchiveRecords;
 struct Workspace;
 
 // True when menu.html was read to its end or does not exist; false after a
-// reported error.
-bool Read_Menu(Workspace& ws, const std::string& folder);
-// The work_list line of one entry line of menu.html; throws VbError when the
-// line is no entry or a malformed one.
-std::string Read_Menu_Line(Workspace& ws, std::string_view line);
+// reported error. When the index of the menu (menu_index.h) stands in for
+// it, only records.Old_Archive is set and work_list stays as it was.
+bool Read_Menu(Workspace& ws, ArchiveRecords& records, const std::string& folder);
+// The record of one entry line of menu.html; throws VbError when the line is
+// no entry or a malformed one.
+MessageRecord Read_Menu_Line(Workspace& ws, std::string_view line);

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "archive/menu_entry.h"
@@ -25,7 +26,6 @@
 #include "codec/sjis_text.h"
 #include "core/line_lists.h"
 #include "core/workspace.h"
-#include "mail/header_fields.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ std::vector<NewBlock> Draw_Blocks(Workspace& ws) {
       blocks.back().root_first = t.depth == 0;
     }
     NewBlock& b = blocks.back();
-    Menu_Entry(entry, Split_Work_Views(ws.work_list.at(t.number)), t.depth, ws.set);
+    Menu_Entry(entry, ws.work_list.at(t.number), t.depth, ws.set);
     b.numbers.push_back(t.number);
     b.offsets.push_back(b.text.size());
     b.lengths.push_back(static_cast<std::uint32_t>(entry.size()));
@@ -68,7 +68,7 @@ std::vector<NewBlock> Draw_Blocks(Workspace& ws) {
 // For each new block, the first old block whose message comes after the new
 // block's message in work_list order (the old blocks are in that order).
 void Place_Blocks(Workspace& ws, const OldArchive& old, std::vector<NewBlock>& blocks) {
-  using line_lists_detail::Entry;
+  using Entry = line_lists_detail::RecordEntry;
   using line_lists_detail::Less;
   const std::span<const MenuBlock> olds = old.index().blocks;
   std::vector<std::optional<Entry>> lines(olds.size());
@@ -92,114 +92,141 @@ void Place_Blocks(Workspace& ws, const OldArchive& old, std::vector<NewBlock>& b
   }
 }
 
+// The new menu's entries and index, written block by block: new blocks
+// drawn by this run and runs of old blocks copied as they stand.
+class Splice {
+ public:
+  Splice(Workspace& ws, const OldArchive& old, AtomicOut& out, std::vector<std::uint32_t> thread,
+         std::size_t new_blocks)
+      : ws_(ws),
+        old_(old),
+        was_(old.index()),
+        out_(out),
+        thread_(std::move(thread)),
+        new_of_old_(was_.records.size(), kNone),
+        new_of_number_(ws.work_list.count(), kNone) {
+    // Threads of old blocks keep their numbers; new threads are numbered
+    // after them. Numbers are made dense at the end.
+    for (const MenuRecord& r : was_.records) next_thread_ = std::max(next_thread_, r.thread + 1);
+    index_.records.reserve(was_.records.size() + ws.work_list.count());
+    index_.blocks.reserve(was_.blocks.size() + new_blocks);
+  }
+
+  void put_new(const NewBlock& nb);
+  // Old blocks [from, to), which follow one another, copied in one go.
+  void copy_old(std::size_t from, std::size_t to);
+  MenuIndex finish();
+
+ private:
+  // The empty line before a root entry, but the menu's first.
+  void separate(bool root_first) {
+    if (root_first && !first_entry_) out_.end_line();
+    first_entry_ = false;
+  }
+
+  Workspace& ws_;
+  const OldArchive& old_;
+  const SavedMenuIndex& was_;
+  AtomicOut& out_;
+  const std::vector<std::uint32_t> thread_;  // of each message of work_list
+  MenuIndex index_;
+  std::vector<std::uint32_t> new_of_old_, new_of_number_;
+  std::vector<std::size_t> new_first_steps_;  // per block: the number of its message, or kOldBlock
+  std::uint32_t next_thread_ = 0;
+  bool first_entry_ = true;
+};
+
+void Splice::put_new(const NewBlock& nb) {
+  separate(nb.root_first);
+  const std::uint64_t start = static_cast<std::uint64_t>(out_.size());
+  const std::uint32_t first = static_cast<std::uint32_t>(index_.records.size());
+  for (std::size_t e = 0; e < nb.numbers.size(); ++e) {
+    const MessageRecord& f = ws_.work_list.at(nb.numbers[e]);
+    new_of_number_[nb.numbers[e]] = static_cast<std::uint32_t>(index_.records.size());
+    index_.records.push_back(MenuRecord{f.message_id().empty() ? 0 : Message_Id_Hash(f.message_id()),
+                                        sjis::trim(f.parent_id()).empty() ? 0 : Message_Id_Hash(f.parent_id()),
+                                        start + nb.offsets[e], nb.lengths[e], next_thread_ + thread_[nb.numbers[e]],
+                                        e == 0 && nb.root_first ? 1u : 0u, Subject_Hash(f.subject(), ws_.set)});
+  }
+  out_.part(nb.text);
+  index_.blocks.push_back(MenuBlock{start, static_cast<std::uint64_t>(out_.size()), first,
+                                    static_cast<std::uint32_t>(index_.records.size()), kNone, nb.root_first ? 1u : 0u});
+  new_first_steps_.push_back(nb.first_step);
+}
+
+void Splice::copy_old(std::size_t from_block, std::size_t to_block) {
+  if (from_block == to_block) return;
+  separate(was_.blocks[from_block].root_first != 0);
+  const std::uint64_t from = was_.blocks[from_block].start;
+  const std::uint64_t to = was_.blocks[to_block - 1].end;
+  const std::int64_t shift = static_cast<std::int64_t>(out_.size()) - static_cast<std::int64_t>(from);
+  const auto moved = [shift](std::uint64_t at) {
+    return static_cast<std::uint64_t>(static_cast<std::int64_t>(at) + shift);
+  };
+  for (std::size_t b = from_block; b < to_block; ++b) {
+    const MenuBlock& ob = was_.blocks[b];
+    const std::uint32_t first = static_cast<std::uint32_t>(index_.records.size());
+    for (std::uint32_t r = ob.first; r < ob.last; ++r) {
+      MenuRecord rec = was_.records[r];
+      rec.offset = moved(rec.offset);
+      new_of_old_[r] = static_cast<std::uint32_t>(index_.records.size());
+      index_.records.push_back(rec);
+    }
+    index_.blocks.push_back(MenuBlock{moved(ob.start), moved(ob.end), first,
+                                      static_cast<std::uint32_t>(index_.records.size()), ob.first_step, ob.root_first});
+    new_first_steps_.push_back(kOldBlock);
+  }
+  out_.copy_from(old_.menu_fd(), static_cast<long long>(from), static_cast<long long>(to - from));
+}
+
+MenuIndex Splice::finish() {
+  // The record each block's keys start with, now that all have theirs.
+  for (std::size_t b = 0; b < index_.blocks.size(); ++b) {
+    MenuBlock& mb = index_.blocks[b];
+    const std::uint32_t r =
+        new_first_steps_[b] == kOldBlock ? new_of_old_.at(mb.first_step) : new_of_number_.at(new_first_steps_[b]);
+    if (r == kNone) throw VbError(5, "menu block without its first message");
+    mb.first_step = r;
+  }
+  // Dense thread numbers, in order of first appearance.
+  std::vector<std::uint32_t> dense(
+      next_thread_ + (thread_.empty() ? 0 : *std::max_element(thread_.begin(), thread_.end()) + 1), kNone);
+  std::uint32_t count = 0;
+  for (MenuRecord& r : index_.records) {
+    if (dense[r.thread] == kNone) dense[r.thread] = count++;
+    r.thread = dense[r.thread];
+  }
+  return std::move(index_);
+}
+
 }  // namespace
 
-MenuIndex Write_Spliced(Workspace& ws, AtomicOut& out) {
+MenuIndex Write_Spliced(Workspace& ws, const OldArchive& old, AtomicOut& out) {
   ws.syo_list.settle();
   ws.work_list.settle();
-  const OldArchive& old = *ws.Old_Archive;
   const SavedMenuIndex& was = old.index();
-  const std::size_t n = ws.work_list.count();
-
   std::vector<NewBlock> blocks = Draw_Blocks(ws);
   Place_Blocks(ws, old, blocks);
-  const std::vector<std::uint32_t> thread = Thread_Numbers(ws.syo_list, n);
+  Splice splice(ws, old, out, Thread_Numbers(ws.syo_list, ws.work_list.count()), blocks.size());
 
-  // Threads of old blocks keep their numbers; new threads are numbered after
-  // them. Numbers are made dense at the end.
-  std::uint32_t next_thread = 0;
-  for (const MenuRecord& r : was.records) next_thread = std::max(next_thread, r.thread + 1);
-
-  MenuIndex index;
-  index.records.reserve(was.records.size() + n);
-  index.blocks.reserve(was.blocks.size() + blocks.size());
-  std::vector<std::uint32_t> new_of_old(was.records.size(), kNone);
-  std::vector<std::uint32_t> new_of_number(n, kNone);
-  std::vector<std::size_t> new_first_steps;  // per block: the number of its message, or kOldBlock
-  bool first_entry = true;
-
-  const auto separate = [&](bool root_first) {
-    if (root_first && !first_entry) out.end_line();
-    first_entry = false;
-  };
-  const auto put_new = [&](const NewBlock& nb) {
-    separate(nb.root_first);
-    const std::uint64_t start = static_cast<std::uint64_t>(out.size());
-    const std::uint32_t first = static_cast<std::uint32_t>(index.records.size());
-    for (std::size_t e = 0; e < nb.numbers.size(); ++e) {
-      const WorkFieldViews f = Split_Work_Views(ws.work_list.at(nb.numbers[e]));
-      new_of_number[nb.numbers[e]] = static_cast<std::uint32_t>(index.records.size());
-      index.records.push_back(MenuRecord{f.message_id.empty() ? 0 : Message_Id_Hash(f.message_id),
-                                         sjis::trim(f.parent_id).empty() ? 0 : Message_Id_Hash(f.parent_id),
-                                         start + nb.offsets[e], nb.lengths[e], next_thread + thread[nb.numbers[e]],
-                                         e == 0 && nb.root_first ? 1u : 0u, Subject_Hash(f.subject, ws.set)});
-    }
-    out.part(nb.text);
-    index.blocks.push_back(MenuBlock{start, static_cast<std::uint64_t>(out.size()), first,
-                                     static_cast<std::uint32_t>(index.records.size()), kNone, nb.root_first ? 1u : 0u});
-    new_first_steps.push_back(nb.first_step);
-  };
-
-  // A run of old blocks that follow one another, copied in one go.
-  std::size_t run_from = 0, run_to = 0;  // old blocks [run_from, run_to)
-  const auto flush_run = [&]() {
-    if (run_from == run_to) return;
-    separate(was.blocks[run_from].root_first != 0);
-    const std::uint64_t from = was.blocks[run_from].start;
-    const std::uint64_t to = was.blocks[run_to - 1].end;
-    const std::int64_t shift = static_cast<std::int64_t>(out.size()) - static_cast<std::int64_t>(from);
-    for (std::size_t b = run_from; b < run_to; ++b) {
-      const MenuBlock& ob = was.blocks[b];
-      const std::uint32_t first = static_cast<std::uint32_t>(index.records.size());
-      for (std::uint32_t r = ob.first; r < ob.last; ++r) {
-        MenuRecord rec = was.records[r];
-        rec.offset = static_cast<std::uint64_t>(static_cast<std::int64_t>(rec.offset) + shift);
-        new_of_old[r] = static_cast<std::uint32_t>(index.records.size());
-        index.records.push_back(rec);
-      }
-      index.blocks.push_back(MenuBlock{static_cast<std::uint64_t>(static_cast<std::int64_t>(ob.start) + shift),
-                                       static_cast<std::uint64_t>(static_cast<std::int64_t>(ob.end) + shift), first,
-                                       static_cast<std::uint32_t>(index.records.size()), ob.first_step, ob.root_first});
-      new_first_steps.push_back(kOldBlock);
-    }
-    out.copy_from(old.menu_fd(), static_cast<long long>(from), static_cast<long long>(to - from));
-    run_from = run_to;
-  };
-
-  std::size_t next_new = 0;
+  // Old blocks of threads that did not change are copied in runs
+  // [run_from, run_to); new blocks go before the old block they precede.
+  std::size_t run_from = 0, run_to = 0, next_new = 0;
   for (std::size_t b = 0; b <= was.blocks.size(); ++b) {
-    // New blocks that go before old block b.
     while (next_new < blocks.size() && blocks[next_new].before == b) {
-      flush_run();
-      put_new(blocks[next_new++]);
+      splice.copy_old(run_from, run_to);
+      run_from = run_to;
+      splice.put_new(blocks[next_new++]);
     }
     if (b == was.blocks.size()) break;
-    const MenuBlock& ob = was.blocks[b];
-    if (old.changed(was.records[ob.first].thread)) {
-      flush_run();
+    if (old.changed(was.records[was.blocks[b].first].thread)) {
+      splice.copy_old(run_from, run_to);
       run_from = run_to = b + 1;
       continue;
     }
     if (run_from == run_to) run_from = b;
     run_to = b + 1;
   }
-  flush_run();
-
-  // The record each block's keys start with, now that all have theirs.
-  for (std::size_t b = 0; b < index.blocks.size(); ++b) {
-    MenuBlock& mb = index.blocks[b];
-    const std::uint32_t r =
-        new_first_steps[b] == kOldBlock ? new_of_old.at(mb.first_step) : new_of_number.at(new_first_steps[b]);
-    if (r == kNone) throw VbError(5, "menu block without its first message");
-    mb.first_step = r;
-  }
-  // Dense thread numbers, in order of first appearance.
-  std::vector<std::uint32_t> dense(next_thread + (n == 0 ? 0 : *std::max_element(thread.begin(), thread.end()) + 1),
-                                   kNone);
-  std::uint32_t count = 0;
-  for (MenuRecord& r : index.records) {
-    if (dense[r.thread] == kNone) dense[r.thread] = count++;
-    r.thread = dense[r.thread];
-  }
-  return index;
+  splice.copy_old(run_from, run_to);
+  return splice.finish();
 }

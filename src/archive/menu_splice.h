@@ -5,8 +5,10 @@
 #include "archive/menu_index.h"
 #include "core/file_ops.h"
 
+class OldArchive;
 struct Workspace;
 
-// Writes every entry of the new menu into out (after its head) and returns
-// the index of what it wrote: records, blocks and threads.
-MenuIndex Write_Spliced(Workspace& ws, AtomicOut& out);
+// Writes every entry of the new menu, made from the menu of old, into out
+// (after its head) and returns the index of what it wrote: records, blocks
+// and threads.
+MenuIndex Write_Spliced(Workspace& ws, const OldArchive& old, AtomicOut& out);

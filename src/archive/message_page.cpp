@@ -9,6 +9,7 @@
 #include "codec/sjis_text.h"
 #include "core/common_text.h"
 #include "core/file_ops.h"
+#include "core/page_writer.h"
 #include "core/workspace.h"
 #include "mail/mail_date.h"
 
@@ -121,8 +122,8 @@ std::string Render_Page(const Settings& set, const PageContent& page) {
   return out;
 }
 
-void Make_Page(Workspace& ws, const std::string& page_path, const std::string& subject, const std::string& date,
-               const std::string& sender, const AttachList& attachments) {
+void Make_Page(Workspace& ws, PageWriter* writer, const std::string& page_path, const std::string& subject,
+               const std::string& date, const std::string& sender, const AttachList& attachments) {
   // A message without body lines still gets its page (header block only), so
   // that the link in the menu never points at a missing file.
   if (sjis::trim(page_path).empty()) return;
@@ -133,10 +134,10 @@ void Make_Page(Workspace& ws, const std::string& page_path, const std::string& s
   ws.out_buf.reserve(page.lines.bytes(), page.lines.size());
   // Removing the old file first replaces a link of that name instead of
   // writing through it.
-  if (ws.page_writer) {
+  if (writer) {
     std::size_t size = 1024 + subject.size() + sender.size();
     size += page.lines.bytes() + 8 * page.lines.size();
-    ws.page_writer->write(
+    writer->write(
         page_path, [&set = ws.set, page = std::move(page)] { return Render_Page(set, page); }, size);
   } else {
     replace_file(page_path, Render_Page(ws.set, page));

@@ -9,6 +9,7 @@
 #include "core/attach_list.h"
 #include "core/text_lines.h"
 
+class PageWriter;
 struct Settings;
 struct Workspace;
 
@@ -30,7 +31,8 @@ bool Check_Reply(std::string_view line, const std::string& REP_MRK);
 // Writes the page from ws.out_buf and clears it; does nothing when the path
 // is blank. A message without body lines gets a page with its header block
 // only. attachments[0] is a placeholder; the saved names follow it. Throws
-// VbError when the page cannot be written. During the mailbox walk the page
-// is rendered and written by ws.page_writer, which reports a failure later.
-void Make_Page(Workspace& ws, const std::string& page_path, const std::string& subject, const std::string& date,
-               const std::string& sender, const AttachList& attachments);
+// VbError when the page cannot be written. With a writer (during the mailbox
+// walk) the page is rendered and written by it, which reports a failure
+// later; without one it is written on the spot.
+void Make_Page(Workspace& ws, PageWriter* writer, const std::string& page_path, const std::string& subject,
+               const std::string& date, const std::string& sender, const AttachList& attachments);

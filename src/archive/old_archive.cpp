@@ -5,7 +5,6 @@
 #include "archive/menu_reader.h"
 #include "codec/sjis_text.h"
 #include "core/workspace.h"
-#include "mail/header_fields.h"
 
 void OldArchive::Table::build(const std::vector<std::uint32_t>& records, std::uint64_t (*hash_of)(const MenuRecord&),
                               std::span<const MenuRecord> all) {
@@ -50,7 +49,7 @@ OldArchive::OldArchive(SavedMenuIndex index, const std::string& menu_path)
       subjects, [](const MenuRecord& r) { return std::uint64_t{r.subject}; }, index_.records);
 }
 
-std::string OldArchive::line(Workspace& ws, std::uint32_t r) const {
+MessageRecord OldArchive::line(Workspace& ws, std::uint32_t r) const {
   if (r >= index_.records.size()) throw VbError(9, "menu index names no entry");
   const MenuRecord& rec = index_.records[r];
   const std::string_view menu = menu_map_.data();
@@ -63,18 +62,16 @@ std::string OldArchive::line(Workspace& ws, std::uint32_t r) const {
   }
 }
 
-std::optional<std::string> OldArchive::take_by_id(Workspace& ws, const std::string& id) {
+std::optional<MessageRecord> OldArchive::take_by_id(Workspace& ws, const std::string& id) {
   if (id.empty()) return std::nullopt;
-  std::optional<std::string> found;
+  std::optional<MessageRecord> found;
   by_id_.each(Message_Id_Hash(id), [&](std::uint32_t r) {
     if (found || taken_[r]) return;
-    std::string l = line(ws, r);
-    if (Split_Work_Views(l).message_id != id) return;
+    MessageRecord l = line(ws, r);
+    if (l.message_id() != id) return;
     taken_[r] = 1;
     changed_[index_.records[r].thread] = 1;
-    std::string sender(Split_Work_Views(l).sender);
-    std::erase(sender, '"');
-    taken_senders_.push_back(std::move(sender));
+    taken_senders_.push_back(l.sender_unquoted());
     found = std::move(l);
   });
   return found;
@@ -92,17 +89,17 @@ void OldArchive::Recall(Workspace& ws) {
     changed_[t] = 1;
     fresh.push_back(t);
   };
-  const auto links = [&](const WorkFieldViews& f) {
+  const auto links = [&](const MessageRecord& f) {
     // Its parent among the old messages, and old messages that wait for it.
-    if (!sjis::trim(f.parent_id).empty()) by_id_.each(Message_Id_Hash(f.parent_id), mark);
-    if (!f.message_id.empty()) waiting_.each(Message_Id_Hash(f.message_id), mark);
-    if (const std::uint32_t subject = Subject_Hash(f.subject, ws.set)) subjects_.each(subject, mark);
+    if (!sjis::trim(f.parent_id()).empty()) by_id_.each(Message_Id_Hash(f.parent_id()), mark);
+    if (!f.message_id().empty()) waiting_.each(Message_Id_Hash(f.message_id()), mark);
+    if (const std::uint32_t subject = Subject_Hash(f.subject(), ws.set)) subjects_.each(subject, mark);
   };
   // Threads changed already (by messages taken out) count as fresh too.
   for (std::uint32_t t = 0; t < changed_.size(); ++t)
     if (changed_[t]) fresh.push_back(t);
   const std::size_t n = ws.work_list.count();
-  for (std::size_t i = 0; i < n; ++i) links(Split_Work_Views(ws.work_list.at(i)));
+  for (std::size_t i = 0; i < n; ++i) links(ws.work_list.at(i));
 
   // The records of each thread, by a counting sort.
   std::vector<std::uint32_t> start(changed_.size() + 1, 0), order(index_.records.size());
@@ -112,7 +109,7 @@ void OldArchive::Recall(Workspace& ws) {
     std::vector<std::uint32_t> at(start.begin(), start.end() - 1);
     for (std::uint32_t r = 0; r < index_.records.size(); ++r) order[at[index_.records[r].thread]++] = r;
   }
-  std::vector<std::string> recalled;
+  std::vector<MessageRecord> recalled;
   while (!fresh.empty()) {
     const std::uint32_t t = fresh.back();
     fresh.pop_back();
@@ -120,8 +117,8 @@ void OldArchive::Recall(Workspace& ws) {
       const std::uint32_t r = order[k];
       if (taken_[r]) continue;
       recalled.push_back(line(ws, r));
-      links(Split_Work_Views(recalled.back()));
+      links(recalled.back());
     }
   }
-  for (std::string& l : recalled) ws.work_list.add(std::move(l));
+  for (MessageRecord& l : recalled) ws.work_list.add(std::move(l));
 }

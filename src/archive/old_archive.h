@@ -25,6 +25,7 @@
 
 #include "archive/menu_index.h"
 #include "core/file_ops.h"
+#include "core/message_record.h"
 
 struct Workspace;
 
@@ -34,11 +35,11 @@ class OldArchive {
 
   const SavedMenuIndex& index() const { return index_; }
   int menu_fd() const { return menu_.fd(); }
-  // The work_list line of record r, as reading the whole menu would give it.
-  std::string line(Workspace& ws, std::uint32_t r) const;
+  // The record of entry r, as reading the whole menu would give it.
+  MessageRecord line(Workspace& ws, std::uint32_t r) const;
   // Takes the old message whose Message-ID is id out of the archive, for a
   // new message that replaces it; its thread changes.
-  std::optional<std::string> take_by_id(Workspace& ws, const std::string& id);
+  std::optional<MessageRecord> take_by_id(Workspace& ws, const std::string& id);
   // Adds to work_list every old message of the threads the new messages in
   // work_list change.
   void Recall(Workspace& ws);

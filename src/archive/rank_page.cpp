@@ -9,7 +9,6 @@
 #include "core/common_text.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
-#include "mail/header_fields.h"
 
 namespace {
 
@@ -37,7 +36,7 @@ std::string bar_text(float v) {
 }  // namespace
 
 bool Address_Count(Workspace& ws, const std::string& folder) {
-  return Put_Rank_Page(ws, folder, [&ws] { return Rank_Page(ws); });
+  return Put_Rank_Page(ws, folder, [&ws] { return Rank_Page(ws, nullptr); });
 }
 
 bool Put_Rank_Page(Workspace& ws, const std::string& folder, const std::function<std::string()>& page) {
@@ -60,9 +59,7 @@ long long Count_Senders(Workspace& ws, long long& top) {
   for (std::size_t i = 0; i < n; ++i) {
     // The sender without double quotes ('"' is never the second byte of a
     // double-byte character).
-    std::string sender(Split_Work_Views(ws.work_list.at(i)).sender);
-    std::erase(sender, '"');
-    ws.ml_work.add(std::move(sender));
+    ws.ml_work.add(ws.work_list.at(i).sender_unquoted());
   }
 
   // Equal senders stand together in ml_work; count each run of them.
@@ -91,17 +88,15 @@ long long Count_Senders(Workspace& ws, long long& top) {
 
 // ml_count from the old archive's counts and this run's messages; returns
 // the total and sets top.
-long long Count_With_Archive(Workspace& ws, long long& top) {
+long long Count_With_Archive(Workspace& ws, const OldArchive& old, long long& top) {
   std::unordered_map<std::string, long long> counts;
-  for (const auto& [sender, count] : ws.Old_Archive->index().senders) counts[sender] += count;
-  for (const std::string& sender : ws.Old_Archive->taken_senders()) --counts[sender];
+  for (const auto& [sender, count] : old.index().senders) counts[sender] += count;
+  for (const std::string& sender : old.taken_senders()) --counts[sender];
   const std::size_t n = ws.work_list.count();
   for (std::size_t i = 0; i < n; ++i) {
-    const WorkFieldViews f = Split_Work_Views(ws.work_list.at(i));
-    if (f.origin == "1") continue;  // counted in the archive's counts
-    std::string sender(f.sender);
-    std::erase(sender, '"');
-    ++counts[sender];
+    const MessageRecord& f = ws.work_list.at(i);
+    if (!f.from_this_run()) continue;  // counted in the archive's counts
+    ++counts[f.sender_unquoted()];
   }
   long long total = 0;
   top = 0;
@@ -126,13 +121,13 @@ std::vector<std::pair<std::string, long long>> Sender_Counts(const Workspace& ws
   return out;
 }
 
-std::string Rank_Page(Workspace& ws) {
+std::string Rank_Page(Workspace& ws, const OldArchive* old) {
   ws.ml_count.clear();
   ws.ml_work.clear();
   long long top = 0;
   long long total = 0;
-  if (ws.Old_Archive) {
-    total = Count_With_Archive(ws, top);
+  if (old) {
+    total = Count_With_Archive(ws, *old, top);
   } else {
     total = Count_Senders(ws, top);
   }

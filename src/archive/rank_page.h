@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+class OldArchive;
 struct Workspace;
 
 // Counts the senders of work_list through ml_work and ml_count and writes
@@ -19,8 +20,8 @@ bool Address_Count(Workspace& ws, const std::string& folder);
 // Put_Rank_Page writes it or reports the failure as Address_Count does.
 // With an old archive kept outside work_list (old_archive.h), the counts are
 // its senders' counts, less those of the messages taken out, plus the
-// senders of this run's messages.
-std::string Rank_Page(Workspace& ws);
+// senders of this run's messages; old is null when work_list holds them all.
+std::string Rank_Page(Workspace& ws, const OldArchive* old);
 // Every sender of ml_count with its count, as Rank_Page left it.
 std::vector<std::pair<std::string, long long>> Sender_Counts(const Workspace& ws);
 bool Put_Rank_Page(Workspace& ws, const std::string& folder, const std::function<std::string()>& page);

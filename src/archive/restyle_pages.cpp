@@ -2,12 +2,12 @@
 
 #include <exception>
 
+#include "archive/archive_records.h"
 #include "archive/archive_state.h"
 #include "archive/page_head.h"
 #include "codec/sjis_text.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
-#include "mail/header_fields.h"
 
 std::string Restyle_Page(const std::string& page, const Workspace& ws) {
   const Settings& st = ws.set;
@@ -34,19 +34,19 @@ std::string Restyle_Page(const std::string& page, const Workspace& ws) {
   return out.data();
 }
 
-bool Update_Text(Workspace& ws, const std::string& folder) {
+bool Update_Text(Workspace& ws, const ArchiveRecords& records, const std::string& folder) {
   try {
     const std::size_t n = ws.work_list.count();
     // The last finished run left every page in this style already.
-    if (ws.Old_State && ws.Old_State->style == Page_Style(ws.set)) {
+    if (records.Old_State && records.Old_State->style == Page_Style(ws.set)) {
       ws.Syosai_no(static_cast<std::int64_t>(n), static_cast<std::int64_t>(n));
       return true;
     }
     for (std::size_t i = 0; i < n; ++i) {
       ws.Syosai_no(static_cast<std::int64_t>(i) + 1, static_cast<std::int64_t>(n));
-      const WorkTail f = Split_Work_Tail(ws.work_list.at(i));
-      if (f.origin != "1") continue;
-      const std::string path = join_path(folder, f.page);
+      const MessageRecord& f = ws.work_list.at(i);
+      if (f.from_this_run()) continue;
+      const std::string path = join_path(folder, f.page());
       if (!is_regular_file(path)) {
         ws.ui->warn("警告: " + path + " がありません。このページの更新を飛ばします。");
         continue;

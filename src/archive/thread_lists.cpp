@@ -3,16 +3,17 @@
 #include <algorithm>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <thread>
 #include <unordered_set>
 
+#include "archive/archive_records.h"
 #include "archive/archive_state.h"
 #include "codec/sjis_text.h"
 #include "core/archive_files.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
-#include "mail/header_fields.h"
 
 namespace {
 
@@ -189,30 +190,68 @@ std::uint64_t List_Hash(const std::vector<ThreadEntry>& thread) {
 // Hands a complete thread to Put_ThreadList, unless the last finished run
 // left every page of it with this very list and no page of it was written
 // since.
-void Finish_Thread(Workspace& ws, const std::string& folder, const std::vector<ThreadEntry>& thread,
-                   const std::unordered_set<std::string>& written, PageWriters& writers) {
+void Finish_Thread(Workspace& ws, ArchiveRecords& records, const std::string& folder,
+                   const std::vector<ThreadEntry>& thread, const std::unordered_set<std::string>& written,
+                   PageWriters& writers) {
   if (thread.empty()) return;
   const std::uint64_t hash = List_Hash(thread);
-  if (ws.New_State) ws.New_State->threads[thread.front().page] = hash;
-  if (ws.Old_State && ws.Old_State->lists) {
-    auto old = ws.Old_State->threads.find(thread.front().page);
-    bool same = old != ws.Old_State->threads.end() && old->second == hash;
+  if (records.New_State) records.New_State->threads[thread.front().page] = hash;
+  if (records.Old_State && records.Old_State->lists) {
+    auto old = records.Old_State->threads.find(thread.front().page);
+    bool same = old != records.Old_State->threads.end() && old->second == hash;
     for (std::size_t i = 0; same && i < thread.size(); ++i) same = !written.count(thread[i].page);
     if (same) return;
   }
   Put_ThreadList(ws, folder, thread, &writers, &written);
 }
 
+// The end of the start tag of the link at u: the ">" after its title
+// attribute, whose value (the sender) never holds a double quote but may
+// hold "<" or ">" of any balance. A tag without a title ends at the ">" that
+// balances its "<". npos when the tag never closes.
+std::size_t Tag_End(const std::string& line, std::size_t u) {
+  const std::size_t title = sjis::find(line, "\" title=\"", u);
+  if (title != std::string::npos) {
+    const std::size_t quote = line.find('"', title + 9);
+    return quote == std::string::npos ? std::string::npos : line.find('>', quote);
+  }
+  int depth = 1;
+  for (std::size_t j = u + 1; j < line.size(); j += sjis::char_len(line, j)) {
+    if (line[j] == '<')
+      ++depth;
+    else if (line[j] == '>' && --depth == 0)
+      return j;
+  }
+  return std::string::npos;
+}
+
+// The entry of a menu line whose link starts at u; nothing for a line too
+// short or a link that never closes, which is no entry.
+std::optional<ThreadEntry> Thread_Entry(const std::string& line, std::size_t u) {
+  if (line.size() < u + 21) return std::nullopt;
+  const std::size_t k = Tag_End(line, u);
+  if (k == std::string::npos) return std::nullopt;
+  ThreadEntry e;
+  e.page = line.substr(u + 9, 12);
+  std::string visible = line.substr(k + 1);
+  const std::size_t comment = sjis::find(visible, "<!--");
+  if (comment != std::string::npos) visible.resize(comment);
+  const std::string marks = line.substr(0, u);
+  e.link = marks + "<A HREF=\"" + e.page + "\">" + visible + "</A>";
+  e.text = marks + visible;
+  return e;
+}
+
 }  // namespace
 
-void Make_ThreadList(Workspace& ws, const std::string& folder) {
+void Make_ThreadList(Workspace& ws, ArchiveRecords& records, const std::string& folder) {
   const std::string menu = join_path(folder, "menu.html");
   if (!is_regular_file(menu)) return;
   // Pages written by this run carry no list yet.
   std::unordered_set<std::string> written;
   for (std::size_t i = 0; i < ws.work_list.count(); ++i) {
-    const WorkTail f = Split_Work_Tail(ws.work_list.at(i));
-    if (f.origin != "1") written.emplace(sjis::right(f.page, 12));
+    const MessageRecord& f = ws.work_list.at(i);
+    if (f.from_this_run()) written.emplace(f.page_name());
   }
   const std::int64_t size = file_size(menu);
   LineStore lines;
@@ -231,40 +270,11 @@ void Make_ThreadList(Workspace& ws, const std::string& folder) {
     std::size_t u = sjis::find(line, kLinkStart);
     if (u == std::string::npos) continue;
     if (line.rfind("<A HREF", 0) == 0) {
-      Finish_Thread(ws, folder, thread, written, writers);
+      Finish_Thread(ws, records, folder, thread, written, writers);
       thread.clear();
     }
-    if (line.size() < u + 21) continue;
-    ThreadEntry e;
-    e.page = line.substr(u + 9, 12);
-    // The start tag ends at the ">" after its title attribute, whose value
-    // (the sender) never holds a double quote but may hold "<" or ">" of any
-    // balance. A tag without a title ends at the ">" that balances its "<".
-    std::size_t k = std::string::npos;
-    std::size_t title = sjis::find(line, "\" title=\"", u);
-    if (title != std::string::npos) {
-      std::size_t quote = line.find('"', title + 9);
-      if (quote != std::string::npos) k = line.find('>', quote);
-    } else {
-      int depth = 1;
-      for (std::size_t j = u + 1; j < line.size(); j += sjis::char_len(line, j)) {
-        if (line[j] == '<')
-          ++depth;
-        else if (line[j] == '>' && --depth == 0) {
-          k = j;
-          break;
-        }
-      }
-    }
-    if (k == std::string::npos) continue;  // an entry whose link never closes is no entry
-    std::string visible = line.substr(k + 1);
-    std::size_t comment = sjis::find(visible, "<!--");
-    if (comment != std::string::npos) visible.resize(comment);
-    const std::string marks = line.substr(0, u);
-    e.link = marks + "<A HREF=\"" + e.page + "\">" + visible + "</A>";
-    e.text = marks + visible;
-    thread.push_back(std::move(e));
+    if (std::optional<ThreadEntry> e = Thread_Entry(line, u)) thread.push_back(std::move(*e));
   }
-  Finish_Thread(ws, folder, thread, written, writers);
+  Finish_Thread(ws, records, folder, thread, written, writers);
   writers.finish();
 }

@@ -14,6 +14,7 @@
 
 #include "core/page_writer.h"
 
+struct ArchiveRecords;
 struct Workspace;
 
 // One entry of the thread being collected.
@@ -23,9 +24,11 @@ struct ThreadEntry {
   std::string text;  // tree marks and visible text
 };
 
-// Reads menu.html of folder and hands each thread to Put_ThreadList. Does
-// nothing when there is no menu.html. Throws on failure.
-void Make_ThreadList(Workspace& ws, const std::string& folder);
+// Reads menu.html of folder and hands each thread to Put_ThreadList, but for
+// the threads records.Old_State shows unchanged; notes each thread's list in
+// records.New_State. Does nothing when there is no menu.html. Throws on
+// failure.
+void Make_ThreadList(Workspace& ws, ArchiveRecords& records, const std::string& folder);
 
 // Page rewriting threads: a page always goes to the same one, so two
 // rewrites of one page keep their order.

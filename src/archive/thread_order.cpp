@@ -35,7 +35,6 @@
 #include "core/common_text.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
-#include "mail/header_fields.h"
 
 namespace {
 
@@ -126,6 +125,79 @@ class IdTable {
   std::vector<Slot> slots_;
 };
 
+// What threading needs of work_list: views into its records, which stay in
+// place while it is not changed, and the holders of each Message-ID.
+struct ListViews {
+  explicit ListViews(std::size_t n) : subjects(n), parent_ids(n), by_id(n) {}
+  std::vector<std::string_view> subjects, parent_ids;
+  IdTable by_id;
+};
+
+// Sets ws.Ids_Unique.
+ListViews Read_List(Workspace& ws, std::size_t n) {
+  ListViews v(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const MessageRecord& f = ws.work_list.at(i);
+    IdHolders& holders = v.by_id.at(f.message_id(), i);
+    if (holders.first != i && !f.message_id().empty()) ws.Ids_Unique = false;
+    if (holders.first != i && holders.second == kNone) holders.second = i;
+    v.subjects[i] = f.subject();
+    v.parent_ids[i] = f.parent_id();
+  }
+  return v;
+}
+
+struct Parent {
+  std::size_t number = kNone;
+  bool by_subject = false;
+};
+
+// The parent of message i, by reply or else by subject; last_by_subject
+// learns message i's reduced subject.
+Parent Parent_Of(std::size_t i, const Settings& set, ListViews& v,
+                 std::unordered_map<std::string, std::size_t>& last_by_subject) {
+  Parent p;
+  if (!sjis::trim(v.parent_ids[i]).empty()) {
+    if (const IdHolders* h = v.by_id.get(v.parent_ids[i])) p.number = h->first != i ? h->first : h->second;
+  }
+  if (set.S_TITLE) {
+    std::string reduced(v.subjects[i]);
+    Trim_Subj(reduced);
+    if (p.number == kNone && !sjis::contains(set.TITLE_D, reduced)) {
+      auto it = last_by_subject.find(reduced);
+      if (it != last_by_subject.end()) p = Parent{it->second, true};
+    }
+    last_by_subject[std::move(reduced)] = i;
+  }
+  return p;
+}
+
+// Gives message i its key under parent p; keys that waited for it move
+// under its path.
+void Place(std::size_t i, const Parent& p, std::vector<std::string>& keys, Buckets& waiting) {
+  // The parent's key once it is placed (always so for a parent by subject,
+  // which comes earlier), else its bare step.
+  std::string path;
+  if (p.number != kNone) {
+    path = keys[p.number].empty() ? Step(p.number) : keys[p.number];
+    if (p.by_subject) path.resize(kStep);
+  }
+  // A path that starts with this message's own step leads back to it: the
+  // parent already hangs in this message's thread (it waits for this message
+  // through a chain of replies). The message is that thread's root, instead
+  // of becoming its own ancestor with no root line drawn.
+  if (p.number == kNone || First_Step(path) == i) {
+    keys[i] = Step(i);
+    waiting.push(i, i);
+    return;
+  }
+  keys[i] = path + Step(i);
+  const std::size_t root = First_Step(path);
+  waiting.push(root, i);
+  for (std::size_t m = waiting.first(i); m != kNone; m = waiting.next(m)) keys[m].insert(0, path);
+  waiting.move_all(i, root);
+}
+
 }  // namespace
 
 bool Syosai_Make(Workspace& ws) {
@@ -137,67 +209,13 @@ bool Syosai_Make(Workspace& ws) {
     if (n > kMaxMessages) throw VbError(6, "more messages than seven-digit numbers can name");
     ws.Syosai_no(0, static_cast<std::int64_t>(n));
 
-    // Views into work_list's lines, which stay in place while it is not changed.
-    std::vector<std::string_view> subjects(n), parent_ids(n);
-    IdTable by_id(n);
-    for (std::size_t i = 0; i < n; ++i) {
-      const WorkFieldViews f = Split_Work_Views(ws.work_list.at(i));
-      IdHolders& holders = by_id.at(f.message_id, i);
-      if (holders.first != i && !f.message_id.empty()) ws.Ids_Unique = false;
-      if (holders.first != i && holders.second == kNone) holders.second = i;
-      subjects[i] = f.subject;
-      parent_ids[i] = f.parent_id;
-    }
-
+    ListViews views = Read_List(ws, n);
     std::vector<std::string> keys(n);  // empty until placed
     Buckets waiting(n);                // placed numbers by first step
     std::unordered_map<std::string, std::size_t> last_by_subject;
-
     for (std::size_t i = 0; i < n; ++i) {
       ws.Syosai_no(static_cast<std::int64_t>(i + 1), static_cast<std::int64_t>(n));
-
-      std::size_t parent = kNone;
-      bool by_subject = false;
-      if (!sjis::trim(parent_ids[i]).empty()) {
-        if (const IdHolders* h = by_id.get(parent_ids[i])) parent = h->first != i ? h->first : h->second;
-      }
-      if (ws.set.S_TITLE) {
-        std::string reduced(subjects[i]);
-        Trim_Subj(reduced);
-        if (parent == kNone && !sjis::contains(ws.set.TITLE_D, reduced)) {
-          auto it = last_by_subject.find(reduced);
-          if (it != last_by_subject.end()) {
-            parent = it->second;
-            by_subject = true;
-          }
-        }
-        last_by_subject[std::move(reduced)] = i;
-      }
-
-      // The parent's key once it is placed (always so for a parent by
-      // subject, which comes earlier), else its bare step.
-      std::string path;
-      if (parent != kNone) {
-        path = keys[parent].empty() ? Step(parent) : keys[parent];
-        if (by_subject) path.resize(kStep);
-      }
-      // A path that starts with this message's own step leads back to it:
-      // the parent already hangs in this message's thread (it waits for this
-      // message through a chain of replies). The message is that thread's
-      // root, instead of becoming its own ancestor with no root line drawn.
-      if (parent == kNone || First_Step(path) == i) {
-        keys[i] = Step(i);
-        waiting.push(i, i);
-        continue;
-      }
-
-      keys[i] = path + Step(i);
-      const std::size_t root = First_Step(path);
-      waiting.push(root, i);
-
-      // Keys that waited for this message move under its path.
-      for (std::size_t m = waiting.first(i); m != kNone; m = waiting.next(m)) keys[m].insert(0, path);
-      waiting.move_all(i, root);
+      Place(i, Parent_Of(i, ws.set, views, last_by_subject), keys, waiting);
     }
 
     ws.syo_list.reserve(n);

@@ -1,6 +1,7 @@
 #include "core/line_lists.h"
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 
 #include "codec/sjis_text.h"
@@ -13,7 +14,7 @@ namespace line_lists_detail {
 // key holds the first sixteen bytes of that text, big-endian and padded with
 // zero bytes, so keys that differ order their lines; equal keys leave it to
 // the full comparison.
-Entry::Entry(std::string line, std::uint64_t seq) : text(std::move(line)), seq(seq), key{0, 0} {
+SortKey::SortKey(std::string_view text, std::uint64_t seq) : seq(seq), key{0, 0} {
   unsigned char folded[16] = {};
   const std::size_t n = text.size() < 16 ? text.size() : 16;
   for (std::size_t i = 0; i < n;) {
@@ -27,31 +28,33 @@ Entry::Entry(std::string line, std::uint64_t seq) : text(std::move(line)), seq(s
     for (int k = 0; k < 8; ++k) key[w] = (key[w] << 8) | folded[w * 8 + k];
 }
 
-bool Less::operator()(const Entry& a, const Entry& b) const {
-  if (a.key[0] != b.key[0]) return a.key[0] < b.key[0];
-  if (a.key[1] != b.key[1]) return a.key[1] < b.key[1];
+bool Less_Text(std::string_view a, const SortKey& ka, std::string_view b, const SortKey& kb) {
+  if (ka.key[0] != kb.key[0]) return ka.key[0] < kb.key[0];
+  if (ka.key[1] != kb.key[1]) return ka.key[1] < kb.key[1];
   // Identical lines (the same sender many times over) need no folding.
-  if (a.text == b.text) return a.seq < b.seq;
-  int c = sjis::compare_nocase(a.text, b.text);
+  if (a == b) return ka.seq < kb.seq;
+  int c = sjis::compare_nocase(a, b);
   if (c != 0) return c < 0;
   // Lines equal but for letter case: the exact bytes decide, so that equal
   // lines always stand together.
-  c = a.text.compare(b.text);
+  c = a.compare(b);
   if (c != 0) return c < 0;
-  return a.seq < b.seq;
+  return ka.seq < kb.seq;
 }
 
 }  // namespace line_lists_detail
 
 using line_lists_detail::Entry;
 using line_lists_detail::Less;
+using line_lists_detail::RecordEntry;
 
 void SortedLines::add(std::string line) { lines_.push_back(Entry{std::move(line), next_seq_++}); }
 
 namespace {
 
 // Sorts lines[sorted, end) and merges it into the ordered lines before it.
-void Merge_Tail(std::vector<Entry>& lines, std::size_t sorted) {
+template <class E>
+void Merge_Tail(std::vector<E>& lines, std::size_t sorted) {
   auto mid = lines.begin() + static_cast<std::ptrdiff_t>(sorted);
   std::sort(mid, lines.end(), Less());
   std::inplace_merge(lines.begin(), mid, lines.end(), Less());
@@ -84,18 +87,6 @@ void SortedLines::clear() {
   sorted_ = 0;
 }
 
-std::string_view WorkList::id_of(std::string_view line) {
-  // Field 3 of date TAB subject TAB sender TAB id TAB ...
-  std::size_t p = 0;
-  for (int f = 0; f < 3; ++f) {
-    p = line.find('\t', p);
-    if (p == std::string_view::npos) return {};
-    ++p;
-  }
-  std::size_t e = line.find('\t', p);
-  return line.substr(p, e == std::string_view::npos ? std::string_view::npos : e - p);
-}
-
 void WorkList::put_id(std::size_t hash, std::size_t pos) const {
   if ((ids_used_ + 1) * 2 > ids_.size()) {
     // Grow (dropping the slots of taken lines) and put every entry back.
@@ -117,10 +108,10 @@ void WorkList::put_id(std::size_t hash, std::size_t pos) const {
   ++ids_used_;
 }
 
-void WorkList::add(std::string line) {
-  const std::string_view id = id_of(line);
+void WorkList::add(MessageRecord record) {
+  const std::string_view id = record.message_id();
   if (ids_valid_ && !id.empty()) put_id(std::hash<std::string_view>()(id), lines_.size());
-  lines_.push_back(Entry{std::move(line), next_seq_++});
+  lines_.push_back(RecordEntry{std::move(record), next_seq_++});
   taken_.push_back(false);
   ++live_;
 }
@@ -151,16 +142,16 @@ void WorkList::index_ids() const {
   ids_.assign(size, IdSlot{0, kFree});
   ids_used_ = 0;
   for (std::size_t k = 0; k < lines_.size(); ++k) {
-    const std::string_view id = id_of(lines_[k].text);
+    const std::string_view id = lines_[k].record.message_id();
     if (!taken_[k] && !id.empty()) put_id(std::hash<std::string_view>()(id), k);
   }
   ids_valid_ = true;
 }
 
-const std::string& WorkList::at(std::size_t i) const {
+const MessageRecord& WorkList::at(std::size_t i) const {
   settle();
   if (i >= lines_.size()) throw std::out_of_range("line list index");
-  return lines_[i].text;
+  return lines_[i].record;
 }
 
 void WorkList::remove(std::size_t i) {
@@ -181,26 +172,25 @@ void WorkList::clear() {
   ids_.clear();
   ids_used_ = 0;
   ids_valid_ = false;
-  take_elsewhere = nullptr;
 }
 
-std::optional<std::string> WorkList::take_by_id(const std::string& id) {
+std::optional<MessageRecord> WorkList::take_by_id(const std::string& id) {
   if (id.empty()) return std::nullopt;
   index_ids();
-  if (ids_.empty()) return take_elsewhere ? take_elsewhere(id) : std::nullopt;
+  if (ids_.empty()) return std::nullopt;
   const std::size_t hash = std::hash<std::string_view>()(id);
   const std::size_t mask = ids_.size() - 1;
   std::size_t best = kFree;  // slot of the first line in list order
   for (std::size_t s = hash & mask; ids_[s].pos != kFree; s = (s + 1) & mask) {
     const std::size_t k = ids_[s].pos;
-    if (k == kGone || ids_[s].hash != hash || taken_[k] || id_of(lines_[k].text) != id) continue;
+    if (k == kGone || ids_[s].hash != hash || taken_[k] || lines_[k].record.message_id() != id) continue;
     if (best == kFree || Less()(lines_[k], lines_[ids_[best].pos])) best = s;
   }
-  if (best == kFree) return take_elsewhere ? take_elsewhere(id) : std::nullopt;
+  if (best == kFree) return std::nullopt;
   const std::size_t k = ids_[best].pos;
   ids_[best].pos = kGone;
   taken_[k] = true;
   if (k < sorted_) sorted_ = 0;  // the sorted run now holds a taken line
   --live_;
-  return std::move(lines_[k].text);
+  return std::move(lines_[k].record);
 }

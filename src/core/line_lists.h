@@ -7,24 +7,43 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/message_record.h"
+
 namespace line_lists_detail {
 
-// A line with the first sixteen bytes of its sort key kept beside it, so
-// that most comparisons while sorting never touch the text itself.
-struct Entry {
-  Entry(std::string line, std::uint64_t seq);
-  std::string text;
+// The first sixteen bytes of a text's sort key, kept beside it so that most
+// comparisons while sorting never touch the text itself, and the order in
+// which it was added.
+struct SortKey {
+  SortKey(std::string_view text, std::uint64_t seq);
   std::uint64_t seq;
   std::uint64_t key[2];
 };
+bool Less_Text(std::string_view a, const SortKey& ka, std::string_view b, const SortKey& kb);
+
+struct Entry {
+  Entry(std::string line, std::uint64_t seq) : text(std::move(line)), k(text, seq) {}
+  std::string_view order() const { return text; }
+  std::string text;
+  SortKey k;
+};
+// A record orders as its fields in turn (MessageRecord::order_text).
+struct RecordEntry {
+  RecordEntry(MessageRecord r, std::uint64_t seq) : record(std::move(r)), k(record.order_text(), seq) {}
+  std::string_view order() const { return record.order_text(); }
+  MessageRecord record;
+  SortKey k;
+};
 struct Less {
-  bool operator()(const Entry& a, const Entry& b) const;
+  template <class E>
+  bool operator()(const E& a, const E& b) const {
+    return Less_Text(a.order(), a.k, b.order(), b.k);
+  }
 };
 
 }  // namespace line_lists_detail
@@ -50,36 +69,34 @@ class SortedLines {
   std::uint64_t next_seq_ = 0;
 };
 
-// work_list: the message index. Lines are added while mailboxes are read,
-// and a re-sent message takes its earlier line out (take_by_id); the list is
-// read once reading is over. So lines are appended as they come, a taken
-// line is only marked, and the first read drops the marked lines and sorts
-// the rest: filling and reading n lines costs O(n log n) in all. An index of
-// message ids (by hash, pointing into the list) finds a line by its id
-// without walking the list. An empty id is never indexed, so messages
-// without an id never replace one another.
+// work_list: the message index, one record per message, in the order of
+// their fields (date first; MessageRecord::order_text, compared as the lines
+// above). Records are added while mailboxes are read, and a re-sent message
+// takes its earlier record out (take_by_id); the list is read once reading
+// is over. So records are appended as they come, a taken one is only marked,
+// and the first read drops the marked records and sorts the rest: filling
+// and reading n records costs O(n log n) in all. An index of message ids (by
+// hash, pointing into the list) finds a record by its id without walking the
+// list. An empty id is never indexed, so messages without an id never
+// replace one another.
 class WorkList {
  public:
-  void add(std::string line);
-  const std::string& at(std::size_t i) const;
+  void add(MessageRecord record);
+  const MessageRecord& at(std::size_t i) const;
   std::size_t count() const { return live_; }
   void remove(std::size_t i);
   void clear();
-  // Removes the first line (in list order) whose message id equals id exactly
-  // and returns it; nothing when there is none or id is empty. Without such a
-  // line, asks take_elsewhere when it is set.
-  std::optional<std::string> take_by_id(const std::string& id);
-  // The messages an append run keeps outside the list (cleared by clear()).
-  std::function<std::optional<std::string>(const std::string&)> take_elsewhere;
+  // Removes the first record (in list order) whose message id equals id
+  // exactly and returns it; nothing when there is none or id is empty.
+  std::optional<MessageRecord> take_by_id(const std::string& id);
   // Puts the list in order now (reading does so when needed). After it, and
   // until the list changes, reading from several threads at once is safe.
   void settle() const;
 
  private:
-  static std::string_view id_of(std::string_view line);
   void index_ids() const;
 
-  mutable std::vector<line_lists_detail::Entry> lines_;
+  mutable std::vector<line_lists_detail::RecordEntry> lines_;
   mutable std::vector<bool> taken_;  // parallel to lines_
   mutable std::size_t sorted_ = 0;   // lines_[0, sorted_) are in order and none is taken
   std::size_t live_ = 0;

@@ -5,26 +5,15 @@
 
 #include <cstdint>
 #include <exception>
-#include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/attach_list.h"
 #include "core/line_lists.h"
 #include "core/line_store.h"
-#include "core/page_writer.h"
 #include "core/run_ui.h"
 #include "core/settings.h"
 #include "core/text_lines.h"
-
-// The archive's records that a run carries from step to step; the steps
-// that make and read them know them, the workspace only holds them.
-struct ArchiveState;
-struct MenuIndex;
-class OldArchive;
-class FolderLock;
 
 struct Workspace {
   explicit Workspace(RunUi& ui) : ui(&ui) {}
@@ -49,16 +38,6 @@ struct Workspace {
   std::string App_Dir;       // folder of the program, without a final "/"
   std::string Sample_Dir;    // where the settings screen writes its sample pages
   std::string Help_Dir;      // where the help pages are read from
-  // How the last finished run left the archive's pages, and how this run
-  // leaves them; lets an append run skip pages that need no change.
-  std::shared_ptr<const ArchiveState> Old_State;
-  std::shared_ptr<ArchiveState> New_State;
-  // The archive this run appends to, when the index of its menu stands in
-  // for reading the menu whole; work_list then holds only the messages this
-  // run threads (old_archive.h).
-  std::shared_ptr<OldArchive> Old_Archive;
-  // The index of the menu this run wrote, saved when the run has finished.
-  std::shared_ptr<MenuIndex> New_Index;
   // Whether no Message-ID was held by two messages of work_list when it was
   // threaded.
   bool Ids_Unique = true;
@@ -71,23 +50,11 @@ struct Workspace {
   std::int64_t Mails_Replaced = 0;
   std::int64_t Pages_Written = 0;
 
-  // The lock on the output folder that the run holds while it works there
-  // (folder_lock.h); set by the run around its steps.
-  FolderLock* Folder_Lock = nullptr;
   // Set when the run stopped because another run held the folder too long:
   // the command line then exits with 75 (try again later).
   bool Folder_Busy = false;
 
   RunUi* ui;
-  // Where the mailbox walk hands each message's page (page path, subject,
-  // date, sender, attachments); the run supplies the page writer. The walk
-  // knows nothing of how a page looks.
-  using PageSink = void (*)(Workspace& ws, const std::string& page_path, const std::string& subject,
-                            const std::string& date, const std::string& sender, const AttachList& attachments);
-  PageSink Page_Sink = nullptr;
-  // While a mailbox is walked, its pages go to this writer; else they are
-  // written on the spot.
-  PageWriter* page_writer = nullptr;
 
   void Syori_no(std::int64_t num, std::int64_t total) { ui->progress(RunUi::Label::Syori_no, num, total); }
   void Syosai_no(std::int64_t num, std::int64_t total) { ui->progress(RunUi::Label::Syosai_no, num, total); }

@@ -168,7 +168,7 @@ void Get_Date(std::string_view field, MessageValues& m) {
   m.date = Stamp_Date(*when);
 }
 
-void Get_MessageID(std::string_view value, WorkList& work_list, MessageValues& m) {
+void Get_MessageID(std::string_view value, WorkList& work_list, MessageValues& m, MessageSink* earlier) {
   // The first "<...>"; without one (or with ">" before "<") the whole value.
   std::string_view id = value;
   if (auto bracketed = first_id(value)) id = *bracketed;
@@ -179,9 +179,11 @@ void Get_MessageID(std::string_view value, WorkList& work_list, MessageValues& m
   m.duplicate = false;
   m.reused_page.clear();
   if (m.message_id.empty()) return;
-  if (std::optional<std::string> earlier = work_list.take_by_id(m.message_id)) {
+  std::optional<MessageRecord> listed = work_list.take_by_id(m.message_id);
+  if (!listed && earlier) listed = earlier->take_earlier(m.message_id);
+  if (listed) {
     m.duplicate = true;
-    m.reused_page = Split_Work_Line(*earlier).page;
+    m.reused_page = listed->page_name();
   }
 }
 

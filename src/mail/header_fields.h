@@ -1,5 +1,5 @@
 // Header lines and the collectors that turn a message's header fields into
-// the values of its work_list line.
+// the values of its record (core/message_record.h).
 //
 // All text is Shift_JIS once decoded.
 #pragma once
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/line_lists.h"
+#include "mail/message_sink.h"
 #include "mail/message_values.h"
 
 // True when the line starts a known header field ("X-...:" or one of the
@@ -28,36 +29,13 @@ void Get_Subject(std::string_view value, MessageValues& m);
 // Date: stored as "yyyy-mm-dd hh:mm:ss" in Japan time when readable, else as
 // its text (never an error).
 void Get_Date(std::string_view value, MessageValues& m);
-// Message-ID, with the duplicate check against work_list: a message whose
-// id is already listed takes over that entry's page.
-void Get_MessageID(std::string_view value, WorkList& work_list, MessageValues& m);
+// Message-ID, with the duplicate check: a message whose id is already listed
+// in work_list, or else held by a message of an earlier run that earlier
+// (when given) takes out, takes over that entry's page.
+void Get_MessageID(std::string_view value, WorkList& work_list, MessageValues& m, MessageSink* earlier = nullptr);
 // The parent id: from In-Reply-To when it names one, else the last id of
 // References.
 void Get_Parent(std::string_view in_reply_to, std::string_view references, MessageValues& m);
-
-// The seven fields of a work_list line. sender has its double quotes removed;
-// page is the last 12 characters of the page field.
-struct WorkFields {
-  std::string date, subject, sender, message_id, parent_id, page, origin;
-};
-// Throws VbError(9) for a line of fewer than seven fields.
-WorkFields Split_Work_Line(const std::string& line);
-// The seven fields as they stand in the line (the sender keeps its double
-// quotes, the page field is whole), for passes that only look at them.
-// Throws like Split_Work_Line.
-struct WorkFieldViews {
-  std::string_view date, subject, sender, message_id, parent_id, page, origin;
-};
-WorkFieldViews Split_Work_Views(std::string_view line);
-// The last two fields, page (whole) and origin, found from the end of the
-// line without going over the others: for passes over the whole list that
-// need nothing else. The same as Split_Work_Views for the lines this program
-// writes, which have exactly seven fields. Throws VbError(9) for a line of
-// fewer than three.
-struct WorkTail {
-  std::string_view page, origin;
-};
-WorkTail Split_Work_Tail(std::string_view line);
 
 // Menu subject clean-up by the settings SBJ_KAK and SBJ_RES (off: "re:"
 // prefixes, or "[...]" parts, are removed); subj comes back with its leading

@@ -36,33 +36,11 @@
 #include "core/workspace.h"
 #include "mail/attachments.h"
 #include "mail/header_fields.h"
+#include "mail/message_sink.h"
 #include "mail/message_values.h"
 #include "mail/mime_reader.h"
 
 namespace {
-
-// A work_list field never holds the line's separator or a line break (none
-// of them is ever the second byte of a double-byte character).
-void Put_Field(std::string& out, std::string_view s) {
-  if (s.find_first_of("\t\r\n") == std::string_view::npos) {
-    out.append(s);
-    return;
-  }
-  for (char c : s)
-    if (c != '\t' && c != '\r' && c != '\n') out += c;
-}
-
-std::string Work_Line(const MessageValues& m, const std::string& page) {
-  std::string line;
-  line.reserve(m.date.size() + m.subject.size() + m.from.size() + m.message_id.size() + m.parent_id.size() +
-               page.size() + 8);
-  for (const std::string* field : {&m.date, &m.subject, &m.from, &m.message_id, &m.parent_id, &page}) {
-    Put_Field(line, *field);
-    line += '\t';
-  }
-  line += '0';
-  return line;
-}
 
 // "m" + 7 digits + ".htm".
 bool Is_Page_Name(const std::string& name) {
@@ -106,7 +84,8 @@ enum class DotState { Header, Body, Between };
 
 class Walk {
  public:
-  Walk(Workspace& ws, const std::string& folder, const std::string& path) : ws_(ws), folder_(folder), path_(path) {}
+  Walk(Workspace& ws, MessageSink& sink, PageWriter& writer, const std::string& folder, const std::string& path)
+      : ws_(ws), sink_(sink), writer_(writer), folder_(folder), path_(path) {}
 
   void run();
 
@@ -124,6 +103,8 @@ class Walk {
   void progress(std::int64_t bytes, bool force = false);
 
   Workspace& ws_;
+  MessageSink& sink_;
+  PageWriter& writer_;
   const std::string& folder_;
   const std::string& path_;
   std::int64_t total_ = 0;
@@ -170,12 +151,8 @@ void Walk::save_files(MailMessage& message, AttachList& list) {
   for (MailAttachment& file : message.attachments) {
     auto name = std::make_shared<std::string>(std::move(file.name));
     list.push_back(name);
-    if (ws_.page_writer) {
-      const std::size_t size = file.data.size();
-      ws_.page_writer->run([folder = folder_, name, file = std::move(file)] { Save_File(folder, *name, file); }, size);
-    } else {
-      Save_File(folder_, *name, file);
-    }
+    const std::size_t size = file.data.size();
+    writer_.run([folder = folder_, name, file = std::move(file)] { Save_File(folder, *name, file); }, size);
   }
 }
 
@@ -186,16 +163,15 @@ void Walk::take(MailMessage& message) {
   if (h.has_from) Get_From(h.from, m);
   if (h.has_subject) Get_Subject(h.subject, m);
   if (h.has_date) Get_Date(h.date, m);
-  if (h.has_message_id) Get_MessageID(h.message_id, ws_.work_list, m);
+  if (h.has_message_id) Get_MessageID(h.message_id, ws_.work_list, m, &sink_);
   Get_Parent(h.in_reply_to, h.references, m);
 
   const std::string page = new_page(m);
   AttachList files = Attach_List({""});
   save_files(message, files);
   ws_.out_buf = std::move(message.text);
-  if (!ws_.Page_Sink) throw VbError(5, "no page writer supplied for the mailbox walk");
-  ws_.Page_Sink(ws_, page, m.subject, m.date, m.from, files);
-  ws_.work_list.add(Work_Line(m, page));
+  sink_.page(writer_, page, m.subject, m.date, m.from, files);
+  ws_.work_list.add(MessageRecord(m.date, m.subject, m.from, m.message_id, m.parent_id, page, MessageRecord::kThisRun));
   ++(m.duplicate ? ws_.Mails_Replaced : ws_.Mails_Added);
 }
 
@@ -314,15 +290,10 @@ void Walk::run() {
 
 }  // namespace
 
-bool File_Syori(Workspace& ws, const std::string& folder, const std::string& path) {
+bool File_Syori(Workspace& ws, MessageSink& sink, const std::string& folder, const std::string& path) {
   try {
     PageWriter writer;
-    ws.page_writer = &writer;
-    struct Detach {
-      Workspace& ws;
-      ~Detach() { ws.page_writer = nullptr; }
-    } detach{ws};
-    Walk(ws, folder, path).run();
+    Walk(ws, sink, writer, folder, path).run();
     writer.finish();
     return true;
   } catch (const std::exception& e) {

@@ -19,16 +19,16 @@ void cancel_message(Workspace& ws, const std::string& why = {}) {
 // Takes the run's lock on folder before anything there is read or deleted,
 // and clears what stopped runs left; false (reported) when another run held
 // the folder for the whole wait.
-bool Lock_Folder(Workspace& ws, const std::string& folder) {
-  if (!ws.Folder_Lock) return true;
+bool Lock_Folder(Workspace& ws, FolderLock* lock, const std::string& folder) {
+  if (!lock) return true;
   ws.Step_Msg = "Lock(" + folder + ")";
-  if (!ws.Folder_Lock->acquire(folder, Lock_Wait(), [&ws, &folder] { ws.ui->waiting(folder); })) {
+  if (!lock->acquire(folder, Lock_Wait(), [&ws, &folder] { ws.ui->waiting(folder); })) {
     ws.Folder_Busy = true;
     ws.Report_Error("Check_Dir", 75,
                     folder + ": 別の vorn_htm がこのフォルダで実行中のため、処理できません (locked by another run)");
     return false;
   }
-  if (ws.Folder_Lock->may_hold_leftovers()) Remove_Leftovers(folder);
+  if (lock->may_hold_leftovers()) Remove_Leftovers(folder);
   return true;
 }
 
@@ -63,13 +63,13 @@ RunUi::Answer existing_files_answer(Workspace& ws, const std::string& folder) {
 
 // The folder exists: lock it, then append to what is in it, or delete it
 // for a rebuild, as answered. False when the run stops (reported).
-bool take_folder(Workspace& ws, const std::string& folder) {
-  if (!Lock_Folder(ws, folder)) return false;
+bool take_folder(Workspace& ws, const std::string& folder, ArchiveRecords& records, FolderLock* lock) {
+  if (!Lock_Folder(ws, lock, folder)) return false;
   if (!has_files(folder)) return true;
   const RunUi::Answer answer = existing_files_answer(ws, folder);
   if (answer == RunUi::Answer::Yes) {
     ws.Step_Msg = "Read_Menu(" + folder + ")";
-    return Read_Menu(ws, folder);
+    return Read_Menu(ws, records, folder);
   }
   if (answer != RunUi::Answer::No) {
     cancel_message(ws);
@@ -90,7 +90,7 @@ bool take_folder(Workspace& ws, const std::string& folder) {
 
 // A file stands where the folder should be. The command line never
 // replaces it; the window asks first. False when the run stops (reported).
-bool replace_file_by_folder(Workspace& ws, const std::string& folder) {
+bool replace_file_by_folder(Workspace& ws, const std::string& folder, FolderLock* lock) {
   RunUi::Answer answer = RunUi::Answer::Cancel;
   const bool command_line = ws.Auto_Answer == "y" || ws.Auto_Answer == "n";
   if (!command_line) {
@@ -110,16 +110,16 @@ bool replace_file_by_folder(Workspace& ws, const std::string& folder) {
   ws.Step_Msg = "Kill→MkDir(" + folder + ")";
   remove_file(folder);
   make_directory(folder);
-  return Lock_Folder(ws, folder);
+  return Lock_Folder(ws, lock, folder);
 }
 
 }  // namespace
 
-bool Check_Dir(Workspace& ws, const std::string& folder) {
+bool Check_Dir(Workspace& ws, const std::string& folder, ArchiveRecords& records, FolderLock* lock) {
   try {
     ws.Step_Msg = "GetAttr(" + folder + ") チェック中";
     if (!exists(folder)) throw VbError(53, folder + ": " + error_reason(ENOENT));
-    const bool ready = is_directory(folder) ? take_folder(ws, folder) : replace_file_by_folder(ws, folder);
+    const bool ready = is_directory(folder) ? take_folder(ws, folder, records, lock) : replace_file_by_folder(ws, folder, lock);
     if (!ready) return false;
     Make_HisFile(ws.App_Dir, folder);
     return true;

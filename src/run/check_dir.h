@@ -4,8 +4,13 @@
 
 #include <string>
 
+struct ArchiveRecords;
+class FolderLock;
 struct Workspace;
 
 // True when the run may go on. Asks through ws.ui unless ws.Auto_Answer
-// ("y" append, "n" rebuild) decides; in append mode reads menu.html back.
-bool Check_Dir(Workspace& ws, const std::string& folder);
+// ("y" append, "n" rebuild) decides; in append mode reads menu.html back
+// (into work_list, or records.Old_Archive through the menu's index). With a
+// lock, takes it on the folder first: when another run holds the folder
+// too long, sets ws.Folder_Busy and reports.
+bool Check_Dir(Workspace& ws, const std::string& folder, ArchiveRecords& records, FolderLock* lock = nullptr);

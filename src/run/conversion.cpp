@@ -4,11 +4,11 @@
 #include <exception>
 #include <future>
 
+#include "archive/archive_records.h"
 #include "archive/archive_state.h"
 #include "archive/index_page.h"
 #include "archive/menu_index.h"
 #include "archive/menu_page.h"
-#include "archive/message_page.h"
 #include "archive/old_archive.h"
 #include "archive/rank_page.h"
 #include "archive/restyle_pages.h"
@@ -17,6 +17,7 @@
 #include "core/run_steps.h"
 #include "core/workspace.h"
 #include "mail/mailbox.h"
+#include "run/archive_sink.h"
 #include "run/check_dir.h"
 #include "run/folder_lock.h"
 
@@ -34,14 +35,6 @@ bool Inputs_Readable(Workspace& ws, const std::vector<std::string>& files) {
     return false;
   }
 }
-
-// The run's hold on its folder lock, released when the run returns.
-struct HeldLock {
-  explicit HeldLock(Workspace& ws) : ws(ws) { ws.Folder_Lock = &lock; }
-  ~HeldLock() { ws.Folder_Lock = nullptr; }
-  Workspace& ws;
-  FolderLock lock;
-};
 
 // The bytes of all input files, for the front end's estimate of the time
 // left; a file that cannot be measured counts 0 (reading it reports why).
@@ -73,19 +66,17 @@ using Step = RunStep;
 void reset_run(Workspace& ws) {
   ws.Mail_No = 0;
   ws.work_list.clear();
-  ws.Old_Archive.reset();
-  ws.New_Index.reset();
   ws.Mails_Added = ws.Mails_Replaced = ws.Pages_Written = 0;
   ws.Folder_Busy = false;
-  ws.Page_Sink = Make_Page;
 }
 
 // Check_Dir, then what the folder's hidden records say of the archive in it.
-bool prepare_folder(Workspace& ws, const std::string& folder, const char* run_name) {
-  if (!Check_Dir(ws, folder)) return false;
+bool prepare_folder(Workspace& ws, const std::string& folder, ArchiveRecords& records, FolderLock& lock,
+                    const char* run_name) {
+  if (!Check_Dir(ws, folder, records, &lock)) return false;
   // An index the run did not take describes a menu this run replaces; a
   // file system with coarse times could not tell the two menus apart.
-  if (!ws.Old_Archive) {
+  if (!records.Old_Archive) {
     try {
       Drop_Menu_Index(folder);
     } catch (const std::exception& e) {
@@ -95,26 +86,26 @@ bool prepare_folder(Workspace& ws, const std::string& folder, const char* run_na
   }
   // Taken away before any page changes: a run that stops leaves no state.
   if (std::optional<ArchiveState> old = Take_State(folder))
-    ws.Old_State = std::make_shared<const ArchiveState>(std::move(*old));
-  else
-    ws.Old_State.reset();
-  ws.New_State = std::make_shared<ArchiveState>();
+    records.Old_State = std::make_shared<const ArchiveState>(std::move(*old));
+  records.New_State = std::make_shared<ArchiveState>();
   return true;
 }
 
 // File_Syori on every input in order; then, when appending, the old
 // messages of the threads this run changes join work_list.
-bool read_files(Workspace& ws, const std::string& folder, const std::vector<std::string>& files, std::int64_t total) {
+bool read_files(Workspace& ws, ArchiveRecords& records, const std::string& folder,
+                const std::vector<std::string>& files, std::int64_t total) {
   std::int64_t step = 0;
   const std::int64_t run_bytes = Input_Bytes(files);
   for (const std::string& file : files) {
     ws.ui->step(Step::Reading, ++step, total);
     ws.ui->read_file(file, run_bytes);
-    if (!File_Syori(ws, folder, file)) return false;
+    ArchiveSink sink(ws, records.Old_Archive.get());
+    if (!File_Syori(ws, sink, folder, file)) return false;
   }
-  if (!ws.Old_Archive) return true;
+  if (!records.Old_Archive) return true;
   try {
-    ws.Old_Archive->Recall(ws);
+    records.Old_Archive->Recall(ws);
   } catch (const std::exception& e) {
     ws.Report_Error("Read_Menu", e);
     return false;
@@ -124,14 +115,15 @@ bool read_files(Workspace& ws, const std::string& folder, const std::vector<std:
 
 // The steps after the reading, up to the menu: ranking, threads, index,
 // restyling, menu, and the thread lists when they are on.
-bool write_archive(Workspace& ws, const std::string& folder, std::int64_t n, std::int64_t total, const char* run_name) {
+bool write_archive(Workspace& ws, ArchiveRecords& records, const std::string& folder, std::int64_t n,
+                   std::int64_t total, const char* run_name) {
   // The ranking is counted on a thread of its own while the list is
   // threaded (both only read work_list); it is written, or its failure
   // reported, before anything else of the archive changes.
   std::future<std::string> rank;
   if (step_taken(Step::Ranking, ws.set)) {
     ws.work_list.settle();
-    rank = std::async(std::launch::async, [&ws] { return Rank_Page(ws); });
+    rank = std::async(std::launch::async, [&ws, old = records.Old_Archive.get()] { return Rank_Page(ws, old); });
   }
   const auto begin = [&ws, n, total](Step step) { ws.ui->step(step, step_number(step, n), total); };
   begin(Step::Threads);
@@ -142,13 +134,13 @@ bool write_archive(Workspace& ws, const std::string& folder, std::int64_t n, std
   begin(Step::Index);
   if (!Make_Index(ws, folder)) return false;
   begin(Step::Restyle);
-  if (!Update_Text(ws, folder)) return false;
+  if (!Update_Text(ws, records, folder)) return false;
   begin(Step::Menu);
-  if (!Make_Menu(ws, folder)) return false;
+  if (!Make_Menu(ws, records, folder)) return false;
   if (!step_taken(Step::ThreadLists, ws.set)) return true;
   begin(Step::ThreadLists);
   try {
-    Make_ThreadList(ws, folder);
+    Make_ThreadList(ws, records, folder);
   } catch (const std::exception& e) {
     ws.Report_Error(run_name, e);
     return false;
@@ -156,21 +148,17 @@ bool write_archive(Workspace& ws, const std::string& folder, std::int64_t n, std
   return true;
 }
 
-// The state and the menu index for the next run, then the run's own records
-// let go.
-void finish_run(Workspace& ws, const std::string& folder) {
-  ws.New_State->style = Page_Style(ws.set);
-  ws.New_State->lists = ws.set.KB_THRE;
+// The state and the menu index for the next run.
+void finish_run(Workspace& ws, ArchiveRecords& records, const std::string& folder) {
+  records.New_State->style = Page_Style(ws.set);
+  records.New_State->lists = ws.set.KB_THRE;
   try {
-    Save_State(folder, *ws.New_State);
-    if (ws.New_Index) Save_Menu_Index(folder, *ws.New_Index);
+    Save_State(folder, *records.New_State);
+    if (records.New_Index) Save_Menu_Index(folder, *records.New_Index);
   } catch (const std::exception&) {
     // Without a state the next run goes over every page, and without an
     // index it reads the menu whole; nothing is lost.
   }
-  ws.Old_Archive.reset();
-  ws.work_list.take_elsewhere = nullptr;
-  ws.New_Index.reset();
 }
 
 }  // namespace
@@ -183,11 +171,13 @@ bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<
   const std::int64_t total = step_total(n, ws.set);
 
   if (!Inputs_Readable(ws, files)) return false;
-  HeldLock held(ws);
-  if (!prepare_folder(ws, folder, run_name)) return false;
-  if (!read_files(ws, folder, files, total)) return false;
-  if (!write_archive(ws, folder, n, total, run_name)) return false;
-  finish_run(ws, folder);
+  // The lock on the folder and the archive's records live as long as the run.
+  FolderLock lock;
+  ArchiveRecords records;
+  if (!prepare_folder(ws, folder, records, lock, run_name)) return false;
+  if (!read_files(ws, records, folder, files, total)) return false;
+  if (!write_archive(ws, records, folder, n, total, run_name)) return false;
+  finish_run(ws, records, folder);
   ws.ui->finished({ws.Mails_Added, ws.Mails_Replaced, ws.Pages_Written,
                    std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()});
   return true;

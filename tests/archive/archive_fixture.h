@@ -5,16 +5,19 @@
 #include <string>
 #include <vector>
 
+#include "archive/archive_records.h"
 #include "codec/cp932.h"
 #include "core/common_text.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
+#include "support/record_text.h"
 #include "support/temp_dir.h"
 
 struct ArchiveFixture {
   TempDir out;
   SilentUi ui;
   Workspace ws{ui};
+  ArchiveRecords records;  // none from an earlier run
 
   ArchiveFixture() {
     Settings& s = ws.set;
@@ -37,13 +40,13 @@ struct ArchiveFixture {
   }
 };
 
-// A work_list line from UTF-8 field texts (date, subject, sender, id,
-// parent id, page, origin).
-inline std::string Work_Line(const std::vector<std::string>& utf8_fields) {
+// A record from UTF-8 field texts (date, subject, sender, id, parent id,
+// page, origin).
+inline MessageRecord Work_Line(const std::vector<std::string>& utf8_fields) {
   std::string line;
   for (std::size_t i = 0; i < utf8_fields.size(); ++i) {
     if (i) line += '\t';
     line += sj(utf8_fields[i]);
   }
-  return line;
+  return Record_Of(line);
 }

@@ -188,7 +188,7 @@ TEST(EscapeTime, PageAndMenuEntryOfTenMegabyteValuesInUnderASecond) {
     EXPECT_GT(html.size(), 3 * kBytes);
 
     const std::string sender = text + " <a@b>";
-    WorkFieldViews f{"2004-01-05 10:15:00", text, sender, text, text, "m0000001.htm", "0"};
+    const MessageRecord f("2004-01-05 10:15:00", text, sender, text, text, "m0000001.htm", "0");
     std::string line;
     EXPECT_LT(Seconds([&] { Menu_Entry(line, f, 3, set); }), kBoundSeconds) << "Menu_Entry";
     const std::size_t comment = line.find(menu_comment::kStart);

@@ -84,19 +84,17 @@ TEST(HighLeadSubjects, QuoteMarks) {
 TEST(HighLeadSubjects, MenuCountsCharactersAndReadsTheSubjectBack) {
   ArchiveFixture f;
   const std::string subject = "[" + k9F5D + "] " + kE05C + kE07C + kEA72 + kEAA4 + " -->";
-  const std::string line = Work_Line({"2004-01-05 10:15:00", "", "A <a@b>", "<a1>", "", "m0000001.htm", "0"});
   // The subject goes in as raw Shift_JIS bytes.
-  std::string work = line;
-  work.insert(work.find('\t') + 1, subject);
+  const MessageRecord work("2004-01-05 10:15:00", subject, "A <a@b>", "<a1>", "", "m0000001.htm", "0");
   std::string entry;
-  Menu_Entry(entry, Split_Work_Views(work), 0, f.ws.set);
+  Menu_Entry(entry, work, 0, f.ws.set);
   const std::string written = menu_comment::escape(subject);
   // The count is of the subject as written: "[歉]", a space, four kanji and " --&gt;".
   EXPECT_NE(entry.find("Subject_Len:" + std::to_string(3 + 1 + 4 + 7) + " / "), std::string::npos);
   EXPECT_NE(entry.find(" / Subj_Data:" + written + "-->"), std::string::npos);
-  const WorkFields back = Split_Work_Line(Read_Menu_Line(f.ws, entry));
-  EXPECT_EQ(back.subject, subject);
-  EXPECT_EQ(back.page, "m0000001.htm");
+  const MessageRecord back = Read_Menu_Line(f.ws, entry);
+  EXPECT_EQ(back.subject(), subject);
+  EXPECT_EQ(back.page(), "m0000001.htm");
 }
 
 TEST(HighLeadSubjects, SubjectThreading) {
@@ -117,10 +115,8 @@ TEST(HighLeadSubjects, SubjectThreading) {
     f.ws.set.S_TITLE = true;
     const std::string subjects[] = {r.first, r.second};
     for (int i = 0; i < 2; ++i) {
-      std::string work = Work_Line({"2004-01-05 10:15:0" + std::to_string(i), "", "A <a@b>",
-                                    "<" + std::to_string(i) + ">", "", Page_Name(i + 1), "0"});
-      work.insert(work.find('\t') + 1, subjects[i]);
-      f.ws.work_list.add(work);
+      f.ws.work_list.add(MessageRecord("2004-01-05 10:15:0" + std::to_string(i), subjects[i], "A <a@b>",
+                                       "<" + std::to_string(i) + ">", "", Page_Name(i + 1), "0"));
     }
     ASSERT_TRUE(Syosai_Make(f.ws));
     ASSERT_EQ(f.ws.syo_list.count(), 2u);

@@ -32,8 +32,9 @@ TEST(MenuPageName, OnlyDigitsAndHtmForm) {
     SCOPED_TRACE(r.name);
     ArchiveFixture f;
     if (r.read) {
-      const std::string line = Read_Menu_Line(f.ws, Entry(r.page));
-      EXPECT_EQ(line.substr(line.rfind('\t', line.size() - 3) + 1), r.page + "\t1");
+      const MessageRecord record = Read_Menu_Line(f.ws, Entry(r.page));
+      EXPECT_EQ(record.page(), r.page);
+      EXPECT_EQ(record.origin(), "1");
     } else {
       EXPECT_THROW(Read_Menu_Line(f.ws, Entry(r.page)), VbError);
     }
@@ -44,9 +45,9 @@ TEST(MenuPageName, OnlyDigitsAndHtmForm) {
 TEST(MenuPageName, ReadMenuStopsAtASlashInThePageName) {
   ArchiveFixture f;
   f.out.write("menu.html", Entry("m0000001.htm") + "\r\n" + Entry("m0000002/.ht") + "\r\n");
-  EXPECT_FALSE(Read_Menu(f.ws, f.out.path()));
+  EXPECT_FALSE(Read_Menu(f.ws, f.records, f.out.path()));
   ASSERT_EQ(f.ws.work_list.count(), 1u);
-  EXPECT_NE(f.ws.work_list.at(0).find("m0000001.htm"), std::string::npos);
+  EXPECT_EQ(f.ws.work_list.at(0).page(), "m0000001.htm");
   EXPECT_EQ(f.ui.messages.size(), 1u);
 }
 

@@ -18,7 +18,7 @@ struct MenuFixture : ArchiveFixture {
   Lines menu(const std::vector<Lines>& work) {
     for (const Lines& w : work) ws.work_list.add(Work_Line(w));
     EXPECT_TRUE(Syosai_Make(ws));
-    EXPECT_TRUE(Make_Menu(ws, out.path()));
+    EXPECT_TRUE(Make_Menu(ws, records, out.path()));
     return lines("menu.html");
   }
   // The entry lines only (those holding a page link).
@@ -208,7 +208,7 @@ TEST(MakeMenu, FailuresReported) {
     SCOPED_TRACE(r.name);
     MenuFixture f;
     if (r.syo_line) f.ws.syo_list.add(r.syo_line);
-    EXPECT_FALSE(Make_Menu(f.ws, f.out.path() + r.folder_suffix));
+    EXPECT_FALSE(Make_Menu(f.ws, f.records, f.out.path() + r.folder_suffix));
     ASSERT_EQ(f.ui.messages.size(), 1u);
     const std::string reason = r.folder_suffix.empty() ? r.reason : f.out.path() + r.reason;
     EXPECT_EQ(f.ui.messages[0], "エラー: エラーが発生しました。" + r.message + " 処理を中断します。\r\n" + reason);

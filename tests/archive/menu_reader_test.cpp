@@ -16,7 +16,7 @@ using Lines = std::vector<std::string>;
 
 Lines All(const WorkList& w) {
   Lines v;
-  for (std::size_t i = 0; i < w.count(); ++i) v.push_back(cp932::to_utf8(w.at(i)));
+  for (std::size_t i = 0; i < w.count(); ++i) v.push_back(cp932::to_utf8(Record_Text(w.at(i))));
   return v;
 }
 
@@ -82,10 +82,10 @@ TEST(ReadMenu, WrittenMenuReadsBackToTheSameLines) {
     for (const Lines& w : work) f.ws.work_list.add(Work_Line(w));
     const Lines before = All(f.ws.work_list);
     ASSERT_TRUE(Syosai_Make(f.ws));
-    ASSERT_TRUE(Make_Menu(f.ws, f.out.path()));
+    ASSERT_TRUE(Make_Menu(f.ws, f.records, f.out.path()));
 
     f.ws.work_list.clear();
-    ASSERT_TRUE(Read_Menu(f.ws, f.out.path()));
+    ASSERT_TRUE(Read_Menu(f.ws, f.records, f.out.path()));
     EXPECT_EQ(All(f.ws.work_list), before);
     EXPECT_EQ(f.ws.Mail_No, 14);
     EXPECT_TRUE(f.ui.messages.empty());
@@ -94,7 +94,7 @@ TEST(ReadMenu, WrittenMenuReadsBackToTheSameLines) {
 
 TEST(ReadMenu, FolderWithoutMenuAddsNothing) {
   ArchiveFixture f;
-  EXPECT_TRUE(Read_Menu(f.ws, f.out.path()));
+  EXPECT_TRUE(Read_Menu(f.ws, f.records, f.out.path()));
   EXPECT_EQ(f.ws.work_list.count(), 0u);
   EXPECT_EQ(f.ws.Mail_No, 0);
 }
@@ -104,7 +104,7 @@ TEST(ReadMenu, HighestPageNumberWhateverTheOrder) {
   const std::string c = "Message-ID:<x> / In-Reply-To: / Subject_Len:1 / From_Data:a / Date_Data: / Subj_Data:s";
   f.out.write("menu.html", Crlf({Entry("", "m0000010.htm", "a", "s", c), Entry("", "m0000003.htm", "a", "s", c),
                                  Entry("", "m0000003.htm", "a", "s", c)}));
-  ASSERT_TRUE(Read_Menu(f.ws, f.out.path()));
+  ASSERT_TRUE(Read_Menu(f.ws, f.records, f.out.path()));
   EXPECT_EQ(f.ws.Mail_No, 10);
   // The same page listed twice gives two lines.
   EXPECT_EQ(All(f.ws.work_list), (Lines{"\ts\ta\t<x>\t\tm0000003.htm\t1", "\ts\ta\t<x>\t\tm0000003.htm\t1",
@@ -134,7 +134,7 @@ TEST(ReadMenu, EntriesAtAnyDepthAmongOtherLines) {
   file.insert(file.end(), {"</FONT>", "</PRE>", "</BODY>", "</HTML>"});
   f.out.write("menu.html", Crlf(file));
 
-  ASSERT_TRUE(Read_Menu(f.ws, f.out.path()));
+  ASSERT_TRUE(Read_Menu(f.ws, f.records, f.out.path()));
   EXPECT_EQ(All(f.ws.work_list), (Lines{
                                      "2004-05-06 07:08:09\ttest\tAlpha <alpha>\t<a1>\t\tm0000001.htm\t1",
                                      "2004-05-06 07:08:10\tRe: test\tB <b>\t<b1>\t<a1>\tm0000002.htm\t1",
@@ -158,7 +158,7 @@ TEST(ReadMenu, HeadWithAndWithoutTheCharsetLine) {
     file.push_back(entry);
     file.insert(file.end(), {"</FONT>", "</PRE>", "</BODY>", "</HTML>"});
     f.out.write("menu.html", Crlf(file));
-    ASSERT_TRUE(Read_Menu(f.ws, f.out.path()));
+    ASSERT_TRUE(Read_Menu(f.ws, f.records, f.out.path()));
     EXPECT_EQ(All(f.ws.work_list), (Lines{"2004-05-06 07:08:12\ts\ta\t<x>\t\tm0000005.htm\t1"}));
     EXPECT_EQ(f.ws.Mail_No, 5);
   }
@@ -214,7 +214,7 @@ TEST(ReadMenu, MalformedEntryIsReportedNotCrashed) {
     ArchiveFixture f;
     // The faulty entry stands on line 3, after an empty line.
     f.out.write("menu.html", Crlf({good, "", r.line, good}));
-    EXPECT_FALSE(Read_Menu(f.ws, f.out.path()));
+    EXPECT_FALSE(Read_Menu(f.ws, f.records, f.out.path()));
     EXPECT_EQ(f.ui.messages, (Lines{"エラー: エラーが発生しました。(Read_Menu:" + std::to_string(r.number) +
                                     ") 処理を中断します。\r\n" + f.out / "menu.html" +
                                     " の 3 行目: メニューの項目が壊れています: " + r.reason}));
@@ -243,7 +243,7 @@ TEST(ReadMenu, LongMenuReadInOrderAndStoppedAtItsFault) {
       if (k % 3 == 2) menu.push_back("");  // lines between threads
     }
     f.out.write("menu.html", Crlf(menu));
-    EXPECT_EQ(Read_Menu(f.ws, f.out.path()), bad < 0);
+    EXPECT_EQ(Read_Menu(f.ws, f.records, f.out.path()), bad < 0);
     const std::size_t kept = bad < 0 ? total : static_cast<std::size_t>(bad);
     ASSERT_EQ(f.ws.work_list.count(), kept);
     // Every entry has an id of its own, so the sorted list is in id text order.
@@ -252,7 +252,7 @@ TEST(ReadMenu, LongMenuReadInOrderAndStoppedAtItsFault) {
     std::sort(want.begin(), want.end());
     Lines got;
     for (std::size_t i = 0; i < f.ws.work_list.count(); ++i)
-      got.push_back(Split_Work_Line(f.ws.work_list.at(i)).message_id);
+      got.push_back(std::string(f.ws.work_list.at(i).message_id()));
     std::sort(got.begin(), got.end());
     EXPECT_EQ(got, want);
     EXPECT_EQ(f.ws.Mail_No, kept > 12345 ? 9000000 : static_cast<long long>(kept) - 1);
@@ -262,7 +262,7 @@ TEST(ReadMenu, LongMenuReadInOrderAndStoppedAtItsFault) {
 TEST(ReadMenu, UnreadableMenuReported) {
   ArchiveFixture f;
   std::filesystem::create_directory(f.out / "menu.html");
-  EXPECT_FALSE(Read_Menu(f.ws, f.out.path()));
+  EXPECT_FALSE(Read_Menu(f.ws, f.records, f.out.path()));
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_TRUE(f.ui.messages[0].starts_with("エラー: エラーが発生しました。(Read_Menu:"));
 }

@@ -67,7 +67,7 @@ TEST(RankBars, WidthForCounts) {
             Work_Line({"2004-01-01 00:00:00", "s", sender, "<" + std::to_string(n) + ">", "", Page_Name(n + 1), "0"}));
       }
     }
-    const std::map<std::string, Row> rows = Rows(Rank_Page(f.ws));
+    const std::map<std::string, Row> rows = Rows(Rank_Page(f.ws, nullptr));
     ASSERT_EQ(rows.size(), c.want.size());
     for (const auto& [sender, want] : c.want) {
       SCOPED_TRACE(sender);

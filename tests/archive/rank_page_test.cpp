@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/workspace.h"
+#include "support/record_text.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -45,7 +46,7 @@ struct Fixture {
   }
   std::string rank(const std::vector<std::string>& senders) {
     int n = 0;
-    for (const std::string& s : senders) ws.work_list.add(work_line(s, n++));
+    for (const std::string& s : senders) ws.work_list.add(Record_Of(work_line(s, n++)));
     EXPECT_TRUE(Address_Count(ws, out.path()));
     return out.read("rank_hyo.htm");
   }

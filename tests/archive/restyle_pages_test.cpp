@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "archive/archive_records.h"
 #include "core/workspace.h"
+#include "support/record_text.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -18,6 +20,7 @@ struct Fixture {
   TempDir out;
   SilentUi ui;
   Workspace ws{ui};
+  ArchiveRecords records;  // none from an earlier run
   Fixture() {
     ws.set.BGR_COL = "#FFFFFF";
     ws.set.TXT_COL = "#000000";
@@ -27,7 +30,7 @@ struct Fixture {
     ws.set.REP_COL = "#ff0000";
   }
   void add(const std::string& page, const char* origin) {
-    ws.work_list.add("2004-01-01 00:00:00\ts\tf\t<" + page + ">\t\t" + page + "\t" + origin);
+    ws.work_list.add(Record_Of("2004-01-01 00:00:00\ts\tf\t<" + page + ">\t\t" + page + "\t" + origin));
   }
 };
 
@@ -43,7 +46,7 @@ TEST(Restyle, OldPagesTakeCurrentColoursAndSize) {
   f.out.write("m0000002.htm", kOldPage);
   f.add("m0000001.htm", "1");
   f.add("m0000002.htm", "0");
-  ASSERT_TRUE(Update_Text(f.ws, f.out.path()));
+  ASSERT_TRUE(Update_Text(f.ws, f.records, f.out.path()));
   EXPECT_EQ(f.out.read("m0000001.htm"),
             "<HTML>\r\n<HEAD>\r\n<TITLE>t\r\n</TITLE>\r\n</HEAD>\r\n"
             "<BODY BGCOLOR=\"#FFFFFF\" TEXT=\"#000000\" LINK=\"#0000ff\" VLINK=\"#ff0000\" ALINK=\"#000000\">\r\n"
@@ -70,10 +73,10 @@ TEST(Restyle, UnchangedPageIsNotRewritten) {
   Fixture f;
   std::string path = f.out.write("m0000001.htm", kOldPage);
   f.add("m0000001.htm", "1");
-  ASSERT_TRUE(Update_Text(f.ws, f.out.path()));
+  ASSERT_TRUE(Update_Text(f.ws, f.records, f.out.path()));
   std::string once = f.out.read("m0000001.htm");
   ino_t before = inode(path);
-  ASSERT_TRUE(Update_Text(f.ws, f.out.path()));
+  ASSERT_TRUE(Update_Text(f.ws, f.records, f.out.path()));
   EXPECT_EQ(f.out.read("m0000001.htm"), once);
   EXPECT_EQ(inode(path), before);
 }
@@ -84,7 +87,7 @@ TEST(Restyle, MissingPageIsSkippedWithWarningAndScratchNamesAreFree) {
   f.out.write("update.wrk", "an attachment");
   f.add("m0000001.htm", "1");
   f.add("m0000002.htm", "1");
-  ASSERT_TRUE(Update_Text(f.ws, f.out.path()));
+  ASSERT_TRUE(Update_Text(f.ws, f.records, f.out.path()));
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_NE(f.ui.messages[0].find("m0000001.htm"), std::string::npos);
   EXPECT_NE(f.out.read("m0000002.htm"), kOldPage);

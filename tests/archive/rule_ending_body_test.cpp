@@ -6,9 +6,11 @@
 
 #include <string>
 
+#include "archive/archive_records.h"
 #include "archive/restyle_pages.h"
 #include "archive/thread_lists.h"
 #include "core/workspace.h"
+#include "support/record_text.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -30,6 +32,7 @@ struct Fixture {
   TempDir out;
   SilentUi ui;
   Workspace ws{ui};
+  ArchiveRecords records;  // none from an earlier run
   void menu(const std::vector<std::string>& entries) {
     std::string m = "<HTML>\r\n<PRE>\r\n";
     for (const std::string& e : entries) m += e + "\r\n";
@@ -37,7 +40,8 @@ struct Fixture {
   }
   // A message of work_list; origin "0" for a page this run wrote.
   void message(int n, const char* origin) {
-    ws.work_list.add("d\ts\tA <a@x>\t<" + std::to_string(n) + ">\t\tm000000" + std::to_string(n) + ".htm\t" + origin);
+    ws.work_list.add(
+        Record_Of("d\ts\tA <a@x>\t<" + std::to_string(n) + ">\t\tm000000" + std::to_string(n) + ".htm\t" + origin));
   }
 };
 
@@ -57,7 +61,7 @@ TEST(RuleEndingBody, AloneInItsThreadKeepsItsBody) {
     f.out.write("m0000001.htm", Page(r.body));
     f.message(1, "0");
     f.menu({Menu_Line("", 1, own)});
-    Make_ThreadList(f.ws, f.out.path());
+    Make_ThreadList(f.ws, f.records, f.out.path());
     std::string body = r.body;
     while (body.ends_with("\r\n\r\n") || body.ends_with("\r\n \r\n"))
       body.resize(body.rfind("\r\n", body.size() - 3) + 2);
@@ -70,7 +74,7 @@ TEST(RuleEndingBody, AloneInItsThreadKeepsItsBody) {
     g.out.write("m0000001.htm", listed);
     g.message(1, "1");
     g.menu({Menu_Line("", 1, own)});
-    Make_ThreadList(g.ws, g.out.path());
+    Make_ThreadList(g.ws, g.records, g.out.path());
     EXPECT_EQ(g.out.read("m0000001.htm"), listed);
   }
 }
@@ -84,7 +88,7 @@ TEST(RuleEndingBody, ReplyOfAThreadKeepsItsBody) {
   f.message(1, "0");
   f.message(2, "0");
   f.menu({Menu_Line("", 1, "root"), Menu_Line(kBranch, 2, "re")});
-  Make_ThreadList(f.ws, f.out.path());
+  Make_ThreadList(f.ws, f.records, f.out.path());
   EXPECT_EQ(f.out.read("m0000002.htm"),
             kHead + body + "\r\n" + kRule + "\r\n<A HREF=\"m0000001.htm\">root</A>\r\n" + own + "\r\n" + kClose);
 }

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "archive/archive_records.h"
 #include "core/workspace.h"
+#include "support/record_text.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -27,6 +29,7 @@ struct Fixture {
   TempDir out;
   SilentUi ui;
   Workspace ws{ui};
+  ArchiveRecords records;  // none from an earlier run
   void menu(const std::vector<std::string>& entries) {
     std::string m = "<HTML>\r\n<PRE>\r\n";
     for (const std::string& e : entries) m += e + "\r\n";
@@ -40,7 +43,7 @@ TEST(ThreadLists, EveryPageOfAThreadGetsTheListWithItsOwnEntryUnlinked) {
     f.out.write("m000000" + std::to_string(n) + ".htm", page("body " + std::to_string(n) + "\r\n\r\n\r\n"));
   f.menu({menu_line("", 1, "root"), menu_line(kBranch, 2, "re"), menu_line(kSpace + kBranch, 3, "re2"), "",
           menu_line("", 4, "alone")});
-  Make_ThreadList(f.ws, f.out.path());
+  Make_ThreadList(f.ws, f.records, f.out.path());
   const std::string list1 = "<A HREF=\"m0000001.htm\">root</A>\r\n";
   const std::string list2 = kBranch + "<A HREF=\"m0000002.htm\">re</A>\r\n";
   const std::string list3 = kSpace + kBranch + "<A HREF=\"m0000003.htm\">re2</A>\r\n";
@@ -56,15 +59,15 @@ TEST(ThreadLists, ARunAgainReplacesTheListInsteadOfStackingOne) {
   f.out.write("m0000001.htm", page("body\r\n"));
   f.out.write("m0000002.htm", page("other\r\n"));
   f.menu({menu_line("", 1, "root"), "", menu_line("", 2, "x")});
-  Make_ThreadList(f.ws, f.out.path());
+  Make_ThreadList(f.ws, f.records, f.out.path());
   std::string once = f.out.read("m0000001.htm");
-  Make_ThreadList(f.ws, f.out.path());
+  Make_ThreadList(f.ws, f.records, f.out.path());
   EXPECT_EQ(f.out.read("m0000001.htm"), once);
 
   // The thread gains a reply: the list is replaced by the longer one.
   f.out.write("m0000003.htm", page("reply\r\n"));
   f.menu({menu_line("", 1, "root"), menu_line(kBranch, 3, "re"), "", menu_line("", 2, "x")});
-  Make_ThreadList(f.ws, f.out.path());
+  Make_ThreadList(f.ws, f.records, f.out.path());
   EXPECT_EQ(f.out.read("m0000001.htm"), "<HTML>\r\n<BODY>\r\n<PRE>\r\n<FONT SIZE=2>\r\nbody\r\n\r\n" + kRule +
                                             "\r\nroot\r\n" + kBranch + "<A HREF=\"m0000003.htm\">re</A>\r\n" + kClose);
 }
@@ -74,7 +77,7 @@ TEST(ThreadLists, ABodyEndingInARuleIsNeverCut) {
   std::string body = "text\r\n\r\n" + kRule + "\r\nsignature line\r\n";
   f.out.write("m0000001.htm", page(body));
   f.menu({menu_line("", 1, "subject")});
-  Make_ThreadList(f.ws, f.out.path());
+  Make_ThreadList(f.ws, f.records, f.out.path());
   EXPECT_EQ(f.out.read("m0000001.htm"),
             "<HTML>\r\n<BODY>\r\n<PRE>\r\n<FONT SIZE=2>\r\n" + body + "\r\n" + kRule + "\r\nsubject\r\n" + kClose);
 }
@@ -83,7 +86,7 @@ TEST(ThreadLists, QuoteBlockEndLineIsNotThePageEnd) {
   Fixture f;
   f.out.write("m0000001.htm", page("<FONT COLOR=\"#007f00\">&gt; q\r\n</FONT>\r\n"));
   f.menu({menu_line("", 1, "s")});
-  Make_ThreadList(f.ws, f.out.path());
+  Make_ThreadList(f.ws, f.records, f.out.path());
   EXPECT_EQ(f.out.read("m0000001.htm"),
             "<HTML>\r\n<BODY>\r\n<PRE>\r\n<FONT SIZE=2>\r\n<FONT COLOR=\"#007f00\">&gt; q\r\n"
             "</FONT>\r\n\r\n" +
@@ -97,7 +100,7 @@ TEST(ThreadLists, SenderWithUnbalancedBracketsInTitle) {
   std::string m1 = menu_line("", 1, "one"), m2 = menu_line(kBranch, 2, "two");
   for (std::string* m : {&m1, &m2}) m->replace(m->find("A <a@x>"), 7, m == &m1 ? "Name <" : "a>b <c>");
   f.menu({m1, m2});
-  Make_ThreadList(f.ws, f.out.path());
+  Make_ThreadList(f.ws, f.records, f.out.path());
   EXPECT_NE(f.out.read("m0000002.htm").find(kRule + "\r\n<A HREF=\"m0000001.htm\">one</A>\r\n" + kBranch + "two\r\n"),
             std::string::npos);
 }
@@ -110,10 +113,10 @@ TEST(ThreadLists, PagesOfThisRunChangeInPlaceOlderOnesAreReplacedWhole) {
   // or a new file took its name.
   std::filesystem::create_hard_link(f.out / "m0000001.htm", f.out / "old_twin");
   std::filesystem::create_hard_link(f.out / "m0000002.htm", f.out / "new_twin");
-  f.ws.work_list.add("d\ts\tA <a@x>\t<1>\t\tm0000001.htm\t1");     // read back from the menu
-  f.ws.work_list.add("d\ts\tA <a@x>\t<2>\t<1>\tm0000002.htm\t0");  // written by this run
+  f.ws.work_list.add(Record_Of("d\ts\tA <a@x>\t<1>\t\tm0000001.htm\t1"));     // read back from the menu
+  f.ws.work_list.add(Record_Of("d\ts\tA <a@x>\t<2>\t<1>\tm0000002.htm\t0"));  // written by this run
   f.menu({menu_line("", 1, "root"), menu_line(kBranch, 2, "re")});
-  Make_ThreadList(f.ws, f.out.path());
+  Make_ThreadList(f.ws, f.records, f.out.path());
   EXPECT_NE(f.out.read("m0000001.htm").find(kRule), std::string::npos);
   EXPECT_EQ(f.out.read("old_twin"), page("old\r\n")) << "a page of an earlier run is never half changed";
   EXPECT_EQ(f.out.read("new_twin"), f.out.read("m0000002.htm"));
@@ -125,7 +128,7 @@ TEST(ThreadLists, MissingPageIsSkippedWithAWarning) {
   f.out.write("m0000002.htm", page("b\r\n"));
   f.out.write("a.txt", "an attachment");
   f.menu({menu_line("", 1, "root"), menu_line(kBranch, 2, "re")});
-  Make_ThreadList(f.ws, f.out.path());
+  Make_ThreadList(f.ws, f.records, f.out.path());
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_NE(f.ui.messages[0].find("m0000001.htm"), std::string::npos);
   EXPECT_NE(f.out.read("m0000002.htm").find(kRule), std::string::npos);
@@ -161,7 +164,7 @@ TEST(ThreadLists, PageLineEndsComeOutAsCrLf) {
 
 TEST(ThreadLists, NoMenuDoesNothing) {
   Fixture f;
-  Make_ThreadList(f.ws, f.out.path());
+  Make_ThreadList(f.ws, f.records, f.out.path());
   EXPECT_TRUE(f.ui.messages.empty());
 }
 

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "codec/sjis_text.h"
+#include "support/record_text.h"
 
 namespace {
 
@@ -37,9 +38,10 @@ TEST(SortedLines, SecondByteOfADoubleByteCharacterIsNotFolded) {
   EXPECT_EQ(s.at(1), "\x83\x61");
 }
 
-std::string line(const char* date, const char* id, const char* page) {
+std::string text(const char* date, const char* id, const char* page) {
   return std::string(date) + "\ts\tf\t" + id + "\t\t" + page + "\t0";
 }
+MessageRecord line(const char* date, const char* id, const char* page) { return Record_Of(text(date, id, page)); }
 
 TEST(WorkList, TakeByIdFindsTheFirstInListOrderAndNeverAnEmptyId) {
   WorkList w;
@@ -77,18 +79,19 @@ TEST(WorkList, RandomOperationsMatchASortedModel) {
     SCOPED_TRACE(step);
     const int op = static_cast<int>(rng() % 10);
     if (op < 5) {
-      std::string l = line(dates[rng() % 4], ids[rng() % 4], ("m" + std::to_string(rng() % 50)).c_str());
-      w.add(l);
+      std::string l = text(dates[rng() % 4], ids[rng() % 4], ("m" + std::to_string(rng() % 50)).c_str());
+      w.add(Record_Of(l));
       model.emplace_back(l, seq++);
       std::sort(model.begin(), model.end(), less);
     } else if (op < 8) {
       const std::string id = ids[rng() % 4];
       auto it = std::find_if(model.begin(), model.end(), [&](const auto& e) { return id_of(e.first) == id; });
-      std::optional<std::string> got = w.take_by_id(id);
+      std::optional<MessageRecord> got = w.take_by_id(id);
       if (it == model.end()) {
         ASSERT_FALSE(got);
       } else {
-        ASSERT_EQ(got, it->first);
+        ASSERT_TRUE(got);
+        ASSERT_EQ(Record_Text(*got), it->first);
         model.erase(it);
       }
     } else if (op == 8 && !model.empty()) {
@@ -97,7 +100,7 @@ TEST(WorkList, RandomOperationsMatchASortedModel) {
       model.erase(model.begin() + static_cast<std::ptrdiff_t>(i));
     } else {
       ASSERT_EQ(w.count(), model.size());
-      for (std::size_t i = 0; i < model.size(); ++i) ASSERT_EQ(w.at(i), model[i].first);
+      for (std::size_t i = 0; i < model.size(); ++i) ASSERT_EQ(Record_Text(w.at(i)), model[i].first);
     }
   }
 }

@@ -13,8 +13,8 @@ const std::string kTesuto = "=?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?=";
 const std::string kDesu = "=?ISO-2022-JP?B?GyRCJEckORsoQg==?=";
 const std::string kYamadaSjis = "=?SHIFT_JIS?B?jlKTYw==?=";
 
-std::string line_of(const std::string& date, const std::string& id, const std::string& page) {
-  return date + "\tsubj\tfrom\t" + id + "\t\t" + page + "\t0";
+MessageRecord line_of(const std::string& date, const std::string& id, const std::string& page) {
+  return MessageRecord(date, "subj", "from", id, "", page, "0");
 }
 
 }  // namespace
@@ -118,7 +118,7 @@ TEST(GetMessageID, DuplicateTakesOverTheEarlierPage) {
   EXPECT_TRUE(m.duplicate);
   EXPECT_EQ(m.reused_page, "m0000002.htm");  // the first entry in list order
   ASSERT_EQ(wl.count(), 2u);
-  EXPECT_EQ(Split_Work_Line(wl.at(1)).page, "m0000003.htm");
+  EXPECT_EQ(wl.at(1).page_name(), "m0000003.htm");
 
   // Ids compare exactly: another case is another id.
   MessageValues m2;

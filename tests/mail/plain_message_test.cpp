@@ -7,7 +7,6 @@
 #include <string>
 
 #include "mail/mime_reader.h"
-#include "mailbox_fixture.h"
 #include "same_reading.h"
 
 namespace {

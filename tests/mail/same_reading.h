@@ -4,14 +4,22 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "codec/cp932.h"
 #include "core/file_ops.h"
 #include "mail/mail_message.h"
 #include "mail/mime_reader.h"
-#include "mailbox_fixture.h"
+#include "support/temp_dir.h"
+
+// A sample of tests/mail/data.
+inline std::string Mail_Data(const std::string& name) {
+  return std::string(VORN_SOURCE_DIR) + "/tests/mail/data/" + name;
+}
 
 inline void Expect_Same(const MailMessage& plain, const MailMessage& gmime) {
   const MailHeader &a = plain.header, &b = gmime.header;
@@ -48,7 +56,7 @@ inline bool Taken_Alike(QuickReader read, const std::string& raw) {
 // does; it takes at least min_taken of them.
 inline void Expect_Samples_Read_Alike(QuickReader read, int min_taken) {
   int taken = 0, samples = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(MailboxRun::data("mime"))) {
+  for (const auto& entry : std::filesystem::directory_iterator(Mail_Data("mime"))) {
     if (entry.path().extension() != ".eml") continue;
     SCOPED_TRACE(entry.path().filename().string());
     ++samples;

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "archive/archive_records.h"
 #include "core/workspace.h"
 #include "run/history.h"
 #include "support/temp_dir.h"
@@ -16,6 +17,7 @@ struct Fixture {
   TempDir app, out;
   SilentUi ui;
   Workspace ws{ui};
+  ArchiveRecords records;
   Fixture() { ws.App_Dir = app.path(); }
 };
 
@@ -23,7 +25,7 @@ TEST(CheckDir, EmptyFolderOrOnlySubfoldersAndHiddenFilesAsksNothing) {
   Fixture f;
   f.out.write("sub/keep.txt", "x");
   f.out.write(".hidden", "x");
-  EXPECT_TRUE(Check_Dir(f.ws, f.out.path()));
+  EXPECT_TRUE(Check_Dir(f.ws, f.out.path(), f.records));
   EXPECT_TRUE(f.ui.messages.empty());
   EXPECT_EQ(Read_HisFile(f.app.path()), (std::vector<std::string>{f.out.path()}));
 }
@@ -34,7 +36,7 @@ TEST(CheckDir, RebuildDeletesOrdinaryFilesKeepsSubfolders) {
   f.out.write("m0000001.htm", "x");
   f.out.write("sub/keep.txt", "x");
   f.ws.Auto_Answer = "n";
-  EXPECT_TRUE(Check_Dir(f.ws, f.out.path()));
+  EXPECT_TRUE(Check_Dir(f.ws, f.out.path(), f.records));
   EXPECT_FALSE(fs::exists(f.out / "menu.html"));
   EXPECT_FALSE(fs::exists(f.out / "m0000001.htm"));
   EXPECT_TRUE(fs::exists(f.out / "sub/keep.txt"));
@@ -54,7 +56,7 @@ TEST(CheckDir, RebuildOnlyWhereAnArchiveStands) {
     f.out.write(r.file, "x");
     f.out.write("notes.txt", "mine");
     f.ws.Auto_Answer = "n";
-    EXPECT_EQ(Check_Dir(f.ws, f.out.path()), r.ok);
+    EXPECT_EQ(Check_Dir(f.ws, f.out.path(), f.records), r.ok);
     EXPECT_EQ(fs::exists(f.out / "notes.txt"), !r.ok);
     EXPECT_EQ(fs::exists(f.out / r.file), !r.ok);
     if (!r.ok) {
@@ -71,7 +73,7 @@ TEST(CheckDir, AppendWithoutMenuAddsNothing) {
   Fixture f;
   f.out.write("other.txt", "x");
   f.ws.Auto_Answer = "y";
-  EXPECT_TRUE(Check_Dir(f.ws, f.out.path()));
+  EXPECT_TRUE(Check_Dir(f.ws, f.out.path(), f.records));
   EXPECT_EQ(f.ws.work_list.count(), 0u);
   EXPECT_EQ(f.ws.Mail_No, 0);
   EXPECT_TRUE(fs::exists(f.out / "other.txt"));
@@ -91,7 +93,7 @@ TEST(CheckDir, WindowQuestionAnswers) {
     Fixture f;
     f.out.write("index.html", "x");
     f.ui.answer = r.answer;
-    EXPECT_EQ(Check_Dir(f.ws, f.out.path()), r.ok);
+    EXPECT_EQ(Check_Dir(f.ws, f.out.path(), f.records), r.ok);
     EXPECT_EQ(fs::exists(f.out / "index.html"), r.file_kept);
     ASSERT_FALSE(f.ui.messages.empty());
     EXPECT_EQ(f.ui.messages[0].rfind("確認: " + f.out.path() + "配下に既にファイルが存在します。\r", 0), 0u);
@@ -108,7 +110,7 @@ TEST(CheckDir, FileInTheWay) {
     Fixture f;
     std::string p = f.out.write("target", "data");
     f.ws.Auto_Answer = "y";
-    EXPECT_FALSE(Check_Dir(f.ws, p));
+    EXPECT_FALSE(Check_Dir(f.ws, p, f.records));
     EXPECT_EQ(f.ui.messages,
               (std::vector<std::string>{"情報: 処理を中断します。\r\n" + p + ": フォルダではなくファイルです"}));
     EXPECT_TRUE(fs::is_regular_file(p));
@@ -118,7 +120,7 @@ TEST(CheckDir, FileInTheWay) {
     Fixture f;
     std::string p = f.out.write("target", "data");
     f.ui.answer = RunUi::Answer::Ok;
-    EXPECT_TRUE(Check_Dir(f.ws, p));
+    EXPECT_TRUE(Check_Dir(f.ws, p, f.records));
     EXPECT_TRUE(fs::is_directory(p));
   }
 }
@@ -126,7 +128,7 @@ TEST(CheckDir, FileInTheWay) {
 TEST(CheckDir, MissingPathNamesTheOperation) {
   Fixture f;
   std::string p = f.out / "missing";
-  EXPECT_FALSE(Check_Dir(f.ws, p));
+  EXPECT_FALSE(Check_Dir(f.ws, p, f.records));
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_EQ(f.ui.messages[0], "エラー: エラーが発生しました。(Check_Dir:53) 処理を中断します。\r\nGetAttr(" + p +
                                   ") チェック中\r\n" + p +

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "archive/message_page.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
 #include "mail/mailbox.h"
+#include "run/archive_sink.h"
 #include "run/conversion.h"
 #include "settings/settings_file.h"
 #include "support/temp_dir.h"
@@ -362,8 +362,8 @@ TEST(ReadProgress, RunsFromZeroToTheFileSize) {
         in.write("in.mbx", Mail(1, "<1@x>", c.eol) + Mail(2, "<2@x>", c.eol) + Mail(3, "<3@x>", c.eol) + c.tail);
     RecordingUi ui;
     Workspace ws(ui);
-    ws.Page_Sink = Make_Page;
-    ASSERT_TRUE(File_Syori(ws, out.path(), path));
+    ArchiveSink sink(ws, nullptr);
+    ASSERT_TRUE(File_Syori(ws, sink, out.path(), path));
     ASSERT_FALSE(ui.reads.empty());
     const std::int64_t size = file_size(path);
     EXPECT_EQ(ui.reads.front().bytes, 0);

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "archive/archive_records.h"
 #include "core/workspace.h"
 #include "run/check_dir.h"
 #include "run/history.h"
@@ -70,9 +71,10 @@ TEST(HistoryFolder, CheckDirRecordsTheFolderAsTheRunResolvedIt) {
   Workspace ws(ui);
   ws.App_Dir = app.path();
   InFolder in(base + "/work");
-  ASSERT_TRUE(Check_Dir(ws, "out"));
+  ArchiveRecords records;
+  ASSERT_TRUE(Check_Dir(ws, "out", records));
   // The same folder typed another way stands once, at the top.
-  ASSERT_TRUE(Check_Dir(ws, "./out/"));
+  ASSERT_TRUE(Check_Dir(ws, "./out/", records));
   EXPECT_EQ(app.read("vorn_htm.his"), base + "/work/out\r\n");
   EXPECT_EQ(Read_HisFile(app.path()), (std::vector<std::string>{base + "/work/out"}));
 }

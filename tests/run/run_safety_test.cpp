@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "archive/archive_records.h"
 #include "archive/menu_reader.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
@@ -77,7 +78,8 @@ std::size_t Entries_Read_Back(const std::string& folder) {
   SilentUi ui;
   Workspace ws(ui);
   EnvVar whole("VORN_HTM_NO_INDEX", "1");
-  EXPECT_TRUE(Read_Menu(ws, folder)) << (ui.messages.empty() ? "" : ui.messages[0]);
+  ArchiveRecords records;
+  EXPECT_TRUE(Read_Menu(ws, records, folder)) << (ui.messages.empty() ? "" : ui.messages[0]);
   return ws.work_list.count();
 }
 

@@ -95,8 +95,9 @@ TEST(FileSyori, WorkListLineHoldsTheSevenFields) {
   MailboxRun r;
   ASSERT_TRUE(r.run_sample("one_message.eml"));
   ASSERT_EQ(r.ws.work_list.count(), 1u);
-  EXPECT_EQ(r.ws.work_list.at(0), "2001-01-01 12:00:00\t hello\t Alpha <alpha@example.jp>\t<one@example.jp>\t\t" +
-                                      r.out + "/m0000001.htm\t0");
+  EXPECT_EQ(
+      Record_Text(r.ws.work_list.at(0)),
+      "2001-01-01 12:00:00\t hello\t Alpha <alpha@example.jp>\t<one@example.jp>\t\t" + r.out + "/m0000001.htm\t0");
 }
 
 TEST(FileSyori, EmptyFileAddsNothing) {
@@ -134,7 +135,7 @@ TEST(FileSyori, ReplacedEntryNamingNoPageGetsANewPage) {
   MailboxRun r;
   // As read back from a tampered menu.html: the page field's last 12
   // characters lead out of the output folder.
-  r.ws.work_list.add("\told\tf\t<same@x>\t\t/../evil.htm\t1");
+  r.ws.work_list.add(Record_Of("\told\tf\t<same@x>\t\t/../evil.htm\t1"));
   ASSERT_TRUE(r.run_sample("duplicate_id.mbx"));
   EXPECT_EQ(r.entries(), std::vector<std::string>{" second\tm0000001.htm"});
   EXPECT_EQ(r.files(), std::vector<std::string>{"m0000001.htm"});
@@ -153,7 +154,7 @@ TEST(FileSyori, UnreadableFileIsReported) {
 
 TEST(FileSyori, UnwritableOutputIsReported) {
   MailboxRun r;
-  EXPECT_FALSE(File_Syori(r.ws, r.tmp / "no/such/folder", MailboxRun::data("one_message.eml")));
+  EXPECT_FALSE(File_Syori(r.ws, r.sink, r.tmp / "no/such/folder", MailboxRun::data("one_message.eml")));
   ASSERT_EQ(r.ui.messages.size(), 1u);
   EXPECT_TRUE(Contains(r.ui.messages[0], "(File_Syori:")) << r.ui.messages[0];
   // Which mailbox was being converted, then the page that could not be
@@ -175,10 +176,10 @@ struct LastProgress : SilentUi {
 TEST(FileSyori, ProgressEndsAtTheFileLength) {
   LastProgress ui;
   Workspace ws(ui);
-  ws.Page_Sink = Make_Page;
+  ArchiveSink sink(ws, nullptr);
   TempDir tmp;
   const std::string path = MailboxRun::data("multipart_base64.mbx");
-  ASSERT_TRUE(File_Syori(ws, tmp.path(), path));
+  ASSERT_TRUE(File_Syori(ws, sink, tmp.path(), path));
   EXPECT_EQ(ui.last.first, file_size(path));
   EXPECT_EQ(ui.last.second, file_size(path));
 }

@@ -1,5 +1,6 @@
-// Runs File_Syori on sample mailboxes into a fresh output folder and reads
-// back what it made: the work_list lines and the written files.
+// Runs File_Syori on sample mailboxes into a fresh output folder, with the
+// sink a run gives it, and reads back what it made: the work_list records
+// and the written files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,12 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "archive/message_page.h"
 #include "codec/cp932.h"
 #include "core/file_ops.h"
 #include "core/workspace.h"
 #include "mail/header_fields.h"
 #include "mail/mailbox.h"
+#include "run/archive_sink.h"
+#include "support/record_text.h"
 #include "support/temp_dir.h"
 
 struct MailboxRun {
@@ -21,10 +23,10 @@ struct MailboxRun {
   std::string out;
   SilentUi ui;
   Workspace ws{ui};
+  ArchiveSink sink{ws, nullptr};
 
   MailboxRun() : out(tmp / "out") {
     make_directory(out);
-    ws.Page_Sink = Make_Page;
     Settings& s = ws.set;
     s.BGR_COL = "#ffffff";
     s.TXT_COL = "#000000";
@@ -37,7 +39,7 @@ struct MailboxRun {
   }
 
   static std::string data(const std::string& name) { return std::string(VORN_SOURCE_DIR) + "/tests/mail/data/" + name; }
-  bool run(const std::string& path) { return File_Syori(ws, out, path); }
+  bool run(const std::string& path) { return File_Syori(ws, sink, out, path); }
   bool run_sample(const std::string& name) { return run(data(name)); }
   // A mailbox written for this test from the given bytes.
   bool run_bytes(const std::string& name, const std::string& bytes) { return run(tmp.write(name, bytes)); }
@@ -46,8 +48,8 @@ struct MailboxRun {
   std::vector<std::string> entries() const {
     std::vector<std::string> v;
     for (std::size_t i = 0; i < ws.work_list.count(); ++i) {
-      const WorkFields w = Split_Work_Line(ws.work_list.at(i));
-      v.push_back(cp932::to_utf8(w.subject) + "\t" + w.page);
+      const MessageRecord& w = ws.work_list.at(i);
+      v.push_back(cp932::to_utf8(std::string(w.subject())) + "\t" + std::string(w.page_name()));
     }
     return v;
   }
@@ -64,9 +66,8 @@ struct MailboxRun {
   void expect_pages_exist() const {
     std::vector<std::string> pages;
     for (std::size_t i = 0; i < ws.work_list.count(); ++i) {
-      const std::string line = ws.work_list.at(i);
-      const std::string page = line.substr(0, line.rfind('\t'));
-      const std::string path = page.substr(page.rfind('\t') + 1);
+      const std::string line = Record_Text(ws.work_list.at(i));
+      const std::string path(ws.work_list.at(i).page());
       EXPECT_EQ(path.substr(0, out.size() + 1), out + "/") << line;
       EXPECT_TRUE(is_regular_file(path)) << line;
       pages.push_back(path);

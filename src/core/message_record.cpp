@@ -1,0 +1,44 @@
+#include "core/message_record.h"
+
+#include <initializer_list>
+#include <stdexcept>
+
+#include "codec/sjis_text.h"
+
+namespace {
+
+// TAB, CR and LF are never the second byte of a double-byte character.
+void Append_Field(std::string& out, std::string_view s) {
+  if (s.find_first_of("\t\r\n") == std::string_view::npos) {
+    out.append(s);
+    return;
+  }
+  for (char c : s)
+    if (c != '\t' && c != '\r' && c != '\n') out += c;
+}
+
+}  // namespace
+
+MessageRecord::MessageRecord(std::string_view date, std::string_view subject, std::string_view sender,
+                             std::string_view message_id, std::string_view parent_id, std::string_view page,
+                             std::string_view origin) {
+  const std::size_t size =
+      date.size() + subject.size() + sender.size() + message_id.size() + parent_id.size() + page.size() + origin.size();
+  if (size + kFields > 0xffffffffu) throw std::length_error("message record longer than 4 GB");
+  text_.reserve(size + kFields - 1);
+  int k = 0;
+  for (std::string_view f : {date, subject, sender, message_id, parent_id, page}) {
+    Append_Field(text_, f);
+    end_[k++] = static_cast<std::uint32_t>(text_.size());
+    text_ += '\t';
+  }
+  Append_Field(text_, origin);
+}
+
+std::string MessageRecord::sender_unquoted() const {
+  std::string out(sender());
+  std::erase(out, '"');
+  return out;
+}
+
+std::string_view MessageRecord::page_name() const { return sjis::right(page(), 12); }

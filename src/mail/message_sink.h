@@ -1,0 +1,27 @@
+// What the mailbox walk hands each message to. The run supplies it
+// (run/archive_sink.h): the walk knows nothing of how a page looks or of the
+// archive a run appends to.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/attach_list.h"
+#include "core/message_record.h"
+#include "core/page_writer.h"
+
+class MessageSink {
+ public:
+  virtual ~MessageSink() = default;
+
+  // The message of an earlier run whose Message-ID is id, taken out of the
+  // archive the run appends to (a re-sent message replaces it and takes over
+  // its page); nothing when there is none.
+  virtual std::optional<MessageRecord> take_earlier(const std::string& id) = 0;
+
+  // The page of a message: its body lines are the workspace's out_buf, which
+  // the sink takes; attachments[0] is a placeholder, the saved names follow
+  // it. The page may be handed to writer, which reports a failure later.
+  virtual void page(PageWriter& writer, const std::string& page_path, const std::string& subject,
+                    const std::string& date, const std::string& sender, const AttachList& attachments) = 0;
+};

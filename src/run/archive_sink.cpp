@@ -1,0 +1,15 @@
+#include "run/archive_sink.h"
+
+#include "archive/message_page.h"
+#include "archive/old_archive.h"
+#include "core/workspace.h"
+
+std::optional<MessageRecord> ArchiveSink::take_earlier(const std::string& id) {
+  if (!old_) return std::nullopt;
+  return old_->take_by_id(ws_, id);
+}
+
+void ArchiveSink::page(PageWriter& writer, const std::string& page_path, const std::string& subject,
+                       const std::string& date, const std::string& sender, const AttachList& attachments) {
+  Make_Page(ws_, &writer, page_path, subject, date, sender, attachments);
+}
