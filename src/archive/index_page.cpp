@@ -10,8 +10,10 @@
 #include <string_view>
 
 #include "codec/sjis_text.h"
+#include "core/atomic_out.h"
 #include "core/common_text.h"
-#include "core/file_ops.h"
+#include "core/file_info.h"
+#include "core/text_out.h"
 #include "core/workspace.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include "archive/menu_comment.h"
 #include "codec/sjis_text.h"
 #include "core/common_text.h"
+#include "core/vb_error.h"
 #include "mail/mail_date.h"
 
 // The sender column: "[" name " " address "]" or a part of it by the

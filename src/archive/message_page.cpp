@@ -7,7 +7,7 @@
 
 #include "codec/sjis_text.h"
 #include "core/common_text.h"
-#include "core/file_ops.h"
+#include "core/file_write.h"
 #include "core/workspace.h"
 #include "mail/mail_date.h"
 

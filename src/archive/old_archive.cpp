@@ -4,6 +4,7 @@
 
 #include "archive/menu_reader.h"
 #include "codec/sjis_text.h"
+#include "core/vb_error.h"
 #include "core/workspace.h"
 #include "mail/header_fields.h"
 

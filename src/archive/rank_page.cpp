@@ -5,8 +5,10 @@
 #include <unordered_map>
 
 #include "archive/old_archive.h"
+#include "core/atomic_out.h"
 #include "core/common_text.h"
-#include "core/file_ops.h"
+#include "core/file_info.h"
+#include "core/text_out.h"
 #include "core/workspace.h"
 #include "mail/header_fields.h"
 

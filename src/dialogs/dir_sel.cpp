@@ -18,7 +18,7 @@
 #include <QVBoxLayout>
 #include <cerrno>
 
-#include "core/file_ops.h"
+#include "core/vb_error.h"
 #include "dialogs/dialog_host.h"
 #include "dialogs/parent_dir.h"
 #include "dialogs/program_look.h"

@@ -1,7 +1,7 @@
 #include <string_view>
 
 #include "codec/sjis_text.h"
-#include "core/file_ops.h"
+#include "core/vb_error.h"
 #include "mail/header_fields.h"
 
 // A work_list line is seven fields joined by TAB; fields after the seventh

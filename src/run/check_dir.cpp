@@ -4,7 +4,10 @@
 #include <exception>
 
 #include "archive/menu_reader.h"
-#include "core/file_ops.h"
+#include "core/file_info.h"
+#include "core/file_write.h"
+#include "core/folder_list.h"
+#include "core/vb_error.h"
 #include "core/workspace.h"
 #include "run/folder_lock.h"
 #include "run/history.h"

@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "core/file_ops.h"
+#include "core/file_info.h"
+#include "core/file_read.h"
+#include "core/vb_error.h"
 #include "settings/ini_format.h"
 #include "settings/settings_file.h"
 

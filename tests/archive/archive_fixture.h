@@ -7,7 +7,7 @@
 
 #include "codec/cp932.h"
 #include "core/common_text.h"
-#include "core/file_ops.h"
+#include "core/file_read.h"
 #include "core/workspace.h"
 #include "support/temp_dir.h"
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/file_ops.h"
+#include "core/split_lines.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/folder_list.h"
 #include "mailbox_fixture.h"
 
 TEST(FileSyoriLimits, LineOfAMegabyte) {

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "core/file_ops.h"
+#include "core/file_read.h"
 #include "mail/mail_message.h"
 #include "mail/mime_reader.h"
 #include "mailbox_fixture.h"

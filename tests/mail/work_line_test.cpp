@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/common_text.h"
-#include "core/file_ops.h"
+#include "core/vb_error.h"
 #include "mail/header_fields.h"
 
 TEST(SplitWorkLine, ReadsTheSevenFields) {

@@ -17,7 +17,8 @@
 #include <QVBoxLayout>
 #include <exception>
 
-#include "core/file_ops.h"
+#include "core/file_info.h"
+#include "core/vb_error.h"
 #include "dialogs/dialog_host.h"
 #include "dialogs/program_look.h"
 #include "settings/color_conv.h"
