@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/file_ops.h"
+#include "core/file_write.h"
 #include "fuzz/scratch_dir.h"
 #include "mail/html_text.h"
 #include "mail/mime_reader.h"

@@ -5,8 +5,12 @@
 #include <exception>
 
 #include "archive/page_head.h"
-#include "core/file_ops.h"
+#include "core/atomic_out.h"
+#include "core/file_info.h"
+#include "core/file_read.h"
+#include "core/file_write.h"
 #include "core/settings.h"
+#include "core/text_out.h"
 
 namespace {
 

@@ -12,8 +12,10 @@
 #include "archive/page_head.h"
 #include "codec/sjis_text.h"
 #include "core/archive_files.h"
+#include "core/atomic_out.h"
 #include "core/common_text.h"
-#include "core/file_ops.h"
+#include "core/file_info.h"
+#include "core/text_out.h"
 #include "core/workspace.h"
 
 namespace {

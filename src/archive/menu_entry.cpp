@@ -8,6 +8,7 @@
 #include "archive/page_head.h"
 #include "codec/sjis_text.h"
 #include "core/common_text.h"
+#include "core/vb_error.h"
 #include "mail/header_fields.h"
 #include "mail/mail_date.h"
 

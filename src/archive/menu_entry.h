@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/file_ops.h"
+#include "core/atomic_out.h"
 #include "core/line_lists.h"
 #include "core/message_record.h"
 #include "core/settings.h"

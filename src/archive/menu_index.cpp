@@ -5,8 +5,11 @@
 
 #include "archive/archive_state.h"
 #include "codec/sjis_text.h"
+#include "core/atomic_out.h"
 #include "core/common_text.h"
+#include "core/file_write.h"
 #include "core/settings.h"
+#include "core/vb_error.h"
 #include "settings/settings_table.h"
 
 namespace {

@@ -37,7 +37,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/file_ops.h"
+#include "core/file_info.h"
+#include "core/file_read.h"
 
 struct Settings;
 

@@ -16,7 +16,9 @@
 #include "archive/old_archive.h"
 #include "archive/rank_page.h"
 #include "codec/sjis_text.h"
-#include "core/file_ops.h"
+#include "core/atomic_out.h"
+#include "core/file_info.h"
+#include "core/text_out.h"
 #include "core/workspace.h"
 
 namespace {

@@ -50,7 +50,8 @@
 #include "archive/menu_index.h"
 #include "archive/old_archive.h"
 #include "codec/sjis_text.h"
-#include "core/file_ops.h"
+#include "core/file_info.h"
+#include "core/vb_error.h"
 #include "core/workspace.h"
 
 namespace {

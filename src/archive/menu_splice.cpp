@@ -25,6 +25,7 @@
 #include "archive/old_archive.h"
 #include "codec/sjis_text.h"
 #include "core/line_lists.h"
+#include "core/vb_error.h"
 #include "core/workspace.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "archive/menu_index.h"
-#include "core/file_ops.h"
+#include "core/atomic_out.h"
 
 class OldArchive;
 struct Workspace;

@@ -8,7 +8,7 @@
 #include "archive/page_head.h"
 #include "codec/sjis_text.h"
 #include "core/common_text.h"
-#include "core/file_ops.h"
+#include "core/file_write.h"
 #include "core/page_writer.h"
 #include "core/workspace.h"
 #include "mail/mail_date.h"

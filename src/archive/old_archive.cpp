@@ -4,6 +4,7 @@
 
 #include "archive/menu_reader.h"
 #include "codec/sjis_text.h"
+#include "core/vb_error.h"
 #include "core/workspace.h"
 
 void OldArchive::Table::build(const std::vector<std::uint32_t>& records, std::uint64_t (*hash_of)(const MenuRecord&),

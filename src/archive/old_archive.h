@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "archive/menu_index.h"
-#include "core/file_ops.h"
+#include "core/file_read.h"
 #include "core/message_record.h"
 
 struct Workspace;

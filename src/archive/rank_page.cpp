@@ -6,8 +6,10 @@
 
 #include "archive/old_archive.h"
 #include "archive/page_head.h"
+#include "core/atomic_out.h"
 #include "core/common_text.h"
-#include "core/file_ops.h"
+#include "core/file_info.h"
+#include "core/text_out.h"
 #include "core/workspace.h"
 
 namespace {

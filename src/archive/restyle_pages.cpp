@@ -6,7 +6,11 @@
 #include "archive/archive_state.h"
 #include "archive/page_head.h"
 #include "codec/sjis_text.h"
-#include "core/file_ops.h"
+#include "core/atomic_out.h"
+#include "core/file_info.h"
+#include "core/file_read.h"
+#include "core/split_lines.h"
+#include "core/text_out.h"
 #include "core/workspace.h"
 
 std::string Restyle_Page(const std::string& page, const Workspace& ws) {

@@ -12,7 +12,12 @@
 #include "archive/archive_state.h"
 #include "codec/sjis_text.h"
 #include "core/archive_files.h"
-#include "core/file_ops.h"
+#include "core/atomic_out.h"
+#include "core/file_info.h"
+#include "core/file_read.h"
+#include "core/file_write.h"
+#include "core/split_lines.h"
+#include "core/text_out.h"
 #include "core/workspace.h"
 
 namespace {

@@ -33,7 +33,7 @@
 #include "archive/menu_page.h"
 #include "codec/sjis_text.h"
 #include "core/common_text.h"
-#include "core/file_ops.h"
+#include "core/vb_error.h"
 #include "core/workspace.h"
 
 namespace {

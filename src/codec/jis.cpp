@@ -53,6 +53,40 @@ bool cut_off(std::string_view tail, std::string_view full) {
   return tail.size() < full.size() && full.substr(0, tail.size()) == tail;
 }
 
+// Reads the escape sequences at i, which switch set; an ESC with fewer than
+// two bytes after it is text. A sequence cut off by the end of the line is
+// copied to w as it stands, and i moves to the end.
+void read_escapes(std::string_view line, std::size_t& i, Charset& set, char*& w) {
+  const std::size_t n = line.size();
+  while (i < n && static_cast<unsigned char>(line[i]) == kEsc && n - i > 2) {
+    const unsigned char b1 = static_cast<unsigned char>(line[i + 1]);
+    const unsigned char b2 = static_cast<unsigned char>(line[i + 2]);
+    std::string_view rest = line.substr(i);
+    if (b1 == '$' && (b2 == 'B' || b2 == '@')) {
+      set = Charset::Kanji;
+      i += 3;
+    } else if (b1 == '(' && (b2 == 'B' || b2 == 'J')) {
+      set = Charset::Ascii;
+      i += 3;
+    } else if (b1 == '(' && b2 == 'I') {
+      set = Charset::Kana;
+      i += 3;
+    } else if (rest.starts_with("\x1B$(D")) {
+      set = Charset::Supplement;
+      i += 4;
+    } else if (rest.starts_with("\x1B&@\x1B$B")) {
+      set = Charset::Kanji;
+      i += 6;
+    } else if (cut_off(rest, "\x1B$(D") || cut_off(rest, "\x1B&@\x1B$B")) {
+      // The line ends inside the sequence: keep the remnant as it stands.
+      w = std::copy(rest.begin(), rest.end(), w);
+      i = n;
+    } else {
+      ++i;  // unknown or malformed: drop the ESC, the rest is text
+    }
+  }
+}
+
 }  // namespace
 
 std::string Jis_To_Sjis(std::string_view line) {
@@ -79,35 +113,7 @@ void Jis_To_Sjis_To(std::string_view line, std::string& out) {
 
   std::size_t i = 0;
   while (i < n) {
-    // Escape sequences; an ESC with fewer than two bytes after it is text.
-    while (i < n && at(i) == kEsc && n - i > 2) {
-      const unsigned char b1 = at(i + 1);
-      const unsigned char b2 = at(i + 2);
-      std::string_view rest = line.substr(i);
-      if (b1 == '$' && (b2 == 'B' || b2 == '@')) {
-        set = Charset::Kanji;
-        i += 3;
-      } else if (b1 == '(' && (b2 == 'B' || b2 == 'J')) {
-        set = Charset::Ascii;
-        i += 3;
-      } else if (b1 == '(' && b2 == 'I') {
-        set = Charset::Kana;
-        i += 3;
-      } else if (rest.starts_with("\x1B$(D")) {
-        set = Charset::Supplement;
-        i += 4;
-      } else if (rest.starts_with("\x1B&@\x1B$B")) {
-        set = Charset::Kanji;
-        i += 6;
-      } else if (cut_off(rest, "\x1B$(D") || cut_off(rest, "\x1B&@\x1B$B")) {
-        // The line ends inside the sequence: keep the remnant as it stands.
-        w = std::copy(rest.begin(), rest.end(), w);
-        i = n;
-        break;
-      } else {
-        ++i;  // unknown or malformed: drop the ESC, the rest is text
-      }
-    }
+    read_escapes(line, i, set, w);
     if (i >= n) break;
 
     if (set == Charset::Kanji || set == Charset::Supplement) {

@@ -1,6 +1,6 @@
 #include "core/archive_files.h"
 
-#include "core/file_ops.h"
+#include "core/atomic_out.h"
 
 bool matches(const ArchiveFile& file, std::string_view name) {
   if (name.size() != file.name.size()) return false;

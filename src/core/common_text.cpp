@@ -6,7 +6,7 @@
 
 #include "codec/cp932.h"
 #include "codec/sjis_text.h"
-#include "core/file_ops.h"
+#include "core/vb_error.h"
 
 std::string Trim_Subj(std::string& subj) {
   // Dropping everything up to the first "]" and the spaces after it, for as

@@ -10,7 +10,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "core/file_ops.h"
+#include "core/vb_error.h"
 
 namespace {
 constexpr std::size_t kBlock = 1 << 20;

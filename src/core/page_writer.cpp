@@ -1,6 +1,6 @@
 #include "core/page_writer.h"
 
-#include "core/file_ops.h"
+#include "core/file_write.h"
 
 namespace {
 constexpr std::size_t kMaxQueuedBytes = 8u << 20;

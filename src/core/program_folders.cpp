@@ -8,7 +8,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "core/file_ops.h"
+#include "core/file_info.h"
+#include "core/vb_error.h"
 
 namespace {
 

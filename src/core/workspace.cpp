@@ -1,6 +1,6 @@
 #include "core/workspace.h"
 
-#include "core/file_ops.h"
+#include "core/vb_error.h"
 
 void Workspace::Report_Error(std::string_view proc, int number, std::string_view extra) {
   std::string text = "エラーが発生しました。(";

@@ -18,7 +18,7 @@
 #include <QVBoxLayout>
 #include <cerrno>
 
-#include "core/file_ops.h"
+#include "core/vb_error.h"
 #include "gui/dialog_host.h"
 #include "gui/parent_dir.h"
 #include "gui/program_look.h"

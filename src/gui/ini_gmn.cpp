@@ -17,7 +17,8 @@
 #include <QVBoxLayout>
 #include <exception>
 
-#include "core/file_ops.h"
+#include "core/file_info.h"
+#include "core/vb_error.h"
 #include "gui/col_sel.h"
 #include "gui/dialog_host.h"
 #include "gui/ini_checks.h"

@@ -20,7 +20,9 @@
 #include "codec/charsets.h"
 #include "codec/sjis_text.h"
 #include "core/archive_files.h"
-#include "core/file_ops.h"
+#include "core/file_info.h"
+#include "core/file_read.h"
+#include "core/file_write.h"
 #include "mail/attachments.h"
 
 namespace {

@@ -335,6 +335,59 @@ std::string Stamp_Date(const DateTime& d) {
 // (with any literal characters between) was "h" or "hh": "hh:mm" is hours
 // and minutes. Every other character, a lone "y" included, is copied as it
 // stands. An empty pattern gives the stored form "yyyy-mm-dd hh:mm:ss".
+namespace {
+
+// Writes the token of the pattern p that starts at i (c is its first
+// character in lower case) and returns its length in bytes; 0, writing
+// nothing, when no token starts there. hour is the hour as the pattern shows
+// it; after_hour tells that the token before was an hour.
+std::size_t put_token(std::string& out, const DateTime& d, std::string_view p, std::size_t i, char c, int hour,
+                      bool after_hour) {
+  std::size_t n = 0;
+  if (c == 'a' && same_word(p.substr(i, 5), "am/pm")) {
+    const bool upper = p[i] == 'A';
+    out += d.hour < 12 ? (upper ? "AM" : "am") : (upper ? "PM" : "pm");
+    n = 5;
+  } else if (c == 'y' && (n = run_of(p, i, 'y', 4)) >= 2) {
+    if (n == 4) {
+      put_number(out, d.year, 4);
+    } else {
+      n = 2;
+      put_number(out, d.year % 100, 2);
+    }
+  } else if (c == 'm') {
+    n = run_of(p, i, 'm', 4);
+    if (n <= 2 && after_hour)
+      put_number(out, d.minute, static_cast<int>(n));
+    else if (n <= 2)
+      put_number(out, d.month, static_cast<int>(n));
+    else
+      out += std::string_view(month_name(d.month)).substr(0, n == 3 ? 3 : std::string_view::npos);
+  } else if (c == 'd') {
+    n = run_of(p, i, 'd', 4);
+    if (n <= 2)
+      put_number(out, d.day, static_cast<int>(n));
+    else if (n == 3)
+      out += std::string_view(kWeekdays[weekday(d)]).substr(0, 3);
+    else
+      out += kWeekdays[weekday(d)];
+  } else if (c == 'h') {
+    n = run_of(p, i, 'h', 2);
+    put_number(out, hour, static_cast<int>(n));
+  } else if (c == 'n') {
+    n = run_of(p, i, 'n', 2);
+    put_number(out, d.minute, static_cast<int>(n));
+  } else if (c == 's') {
+    n = run_of(p, i, 's', 2);
+    put_number(out, d.second, static_cast<int>(n));
+  } else {
+    n = 0;
+  }
+  return n;
+}
+
+}  // namespace
+
 std::string Format_Date(const DateTime& d, const std::string& pattern) {
   if (pattern.empty()) return Stamp_Date(d);
   const std::string_view p = pattern;
@@ -349,50 +402,13 @@ std::string Format_Date(const DateTime& d, const std::string& pattern) {
   bool after_hour = false;
   for (std::size_t i = 0; i < p.size();) {
     const char c = lower(p[i]);
-    bool token = true;
-    std::size_t n = 0;
-    if (c == 'a' && same_word(p.substr(i, 5), "am/pm")) {
-      const bool upper = p[i] == 'A';
-      out += d.hour < 12 ? (upper ? "AM" : "am") : (upper ? "PM" : "pm");
-      n = 5;
-    } else if (c == 'y' && (n = run_of(p, i, 'y', 4)) >= 2) {
-      if (n == 4) {
-        put_number(out, d.year, 4);
-      } else {
-        n = 2;
-        put_number(out, d.year % 100, 2);
-      }
-    } else if (c == 'm') {
-      n = run_of(p, i, 'm', 4);
-      if (n <= 2 && after_hour)
-        put_number(out, d.minute, static_cast<int>(n));
-      else if (n <= 2)
-        put_number(out, d.month, static_cast<int>(n));
-      else
-        out += std::string_view(month_name(d.month)).substr(0, n == 3 ? 3 : std::string_view::npos);
-    } else if (c == 'd') {
-      n = run_of(p, i, 'd', 4);
-      if (n <= 2)
-        put_number(out, d.day, static_cast<int>(n));
-      else if (n == 3)
-        out += std::string_view(kWeekdays[weekday(d)]).substr(0, 3);
-      else
-        out += kWeekdays[weekday(d)];
-    } else if (c == 'h') {
-      n = run_of(p, i, 'h', 2);
-      put_number(out, hour, static_cast<int>(n));
-    } else if (c == 'n') {
-      n = run_of(p, i, 'n', 2);
-      put_number(out, d.minute, static_cast<int>(n));
-    } else if (c == 's') {
-      n = run_of(p, i, 's', 2);
-      put_number(out, d.second, static_cast<int>(n));
+    std::size_t n = put_token(out, d, p, i, c, hour, after_hour);
+    if (n != 0) {
+      after_hour = c == 'h';
     } else {
-      token = false;
       n = sjis::char_len(p, i);
       out.append(p.substr(i, n));
     }
-    if (token) after_hour = c == 'h';
     i += n;
   }
   return out;

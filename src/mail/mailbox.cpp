@@ -32,7 +32,10 @@
 
 #include "codec/sjis_text.h"
 #include "core/common_text.h"
-#include "core/file_ops.h"
+#include "core/file_info.h"
+#include "core/file_read.h"
+#include "core/folder_list.h"
+#include "core/vb_error.h"
 #include "core/workspace.h"
 #include "mail/attachments.h"
 #include "mail/header_fields.h"

@@ -5,7 +5,10 @@
 
 #include "archive/menu_reader.h"
 #include "core/archive_files.h"
-#include "core/file_ops.h"
+#include "core/file_info.h"
+#include "core/file_write.h"
+#include "core/folder_list.h"
+#include "core/vb_error.h"
 #include "core/workspace.h"
 #include "run/folder_lock.h"
 #include "run/history.h"
@@ -119,7 +122,8 @@ bool Check_Dir(Workspace& ws, const std::string& folder, ArchiveRecords& records
   try {
     ws.Step_Msg = "GetAttr(" + folder + ") チェック中";
     if (!exists(folder)) throw VbError(53, folder + ": " + error_reason(ENOENT));
-    const bool ready = is_directory(folder) ? take_folder(ws, folder, records, lock) : replace_file_by_folder(ws, folder, lock);
+    const bool ready =
+        is_directory(folder) ? take_folder(ws, folder, records, lock) : replace_file_by_folder(ws, folder, lock);
     if (!ready) return false;
     Make_HisFile(ws.App_Dir, folder);
     return true;

@@ -4,7 +4,9 @@
 #include <exception>
 #include <string_view>
 
-#include "core/file_ops.h"
+#include "core/file_info.h"
+#include "core/file_write.h"
+#include "core/folder_list.h"
 #include "core/workspace.h"
 #include "run/conversion.h"
 #include "settings/settings_file.h"

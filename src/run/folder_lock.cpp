@@ -11,7 +11,9 @@
 #include <thread>
 
 #include "core/archive_files.h"
-#include "core/file_ops.h"
+#include "core/atomic_out.h"
+#include "core/file_info.h"
+#include "core/vb_error.h"
 
 bool FolderLock::acquire(const std::string& folder, std::chrono::milliseconds wait,
                          const std::function<void()>& on_wait) {

@@ -6,8 +6,11 @@
 #include <filesystem>
 
 #include "codec/cp932.h"
-#include "core/file_ops.h"
+#include "core/atomic_out.h"
+#include "core/file_info.h"
+#include "core/file_read.h"
 #include "core/program_folders.h"
+#include "core/text_out.h"
 
 namespace {
 

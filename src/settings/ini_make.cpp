@@ -1,4 +1,4 @@
-#include "core/file_ops.h"
+#include "core/atomic_out.h"
 #include "core/program_folders.h"
 #include "settings/ini_format.h"
 #include "settings/settings_file.h"

@@ -5,8 +5,11 @@
 #include <variant>
 
 #include "codec/sjis_text.h"
-#include "core/file_ops.h"
+#include "core/atomic_out.h"
+#include "core/file_info.h"
+#include "core/file_read.h"
 #include "core/program_folders.h"
+#include "core/vb_error.h"
 #include "settings/color_conv.h"
 #include "settings/ini_format.h"
 #include "settings/settings_file.h"

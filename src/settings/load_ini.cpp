@@ -5,7 +5,9 @@
 #include <variant>
 #include <vector>
 
-#include "core/file_ops.h"
+#include "core/file_info.h"
+#include "core/file_read.h"
+#include "core/vb_error.h"
 #include "settings/ini_format.h"
 #include "settings/settings_file.h"
 

@@ -5,8 +5,10 @@
 
 #include "codec/cp932.h"
 #include "codec/sjis_text.h"
-#include "core/file_ops.h"
+#include "core/file_info.h"
+#include "core/file_write.h"
 #include "core/program_folders.h"
+#include "core/text_out.h"
 
 namespace {
 

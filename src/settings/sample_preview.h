@@ -24,6 +24,6 @@ std::string sample_right_text(const IniScreen& scr);
 
 // Makes Sample_Dir when it is missing (an installed program's per-user
 // folder), deletes the three pages in it, then writes them anew in the order
-// top, left, right. Throws VbError (core/file_ops.h) at the first failure;
+// top, left, right. Throws VbError (core/vb_error.h) at the first failure;
 // pages already written stay. The settings file is not touched.
 void Sample_Write(const IniScreen& scr, const std::string& Sample_Dir);

@@ -8,7 +8,7 @@
 #include "archive/archive_records.h"
 #include "codec/cp932.h"
 #include "core/common_text.h"
-#include "core/file_ops.h"
+#include "core/file_read.h"
 #include "core/workspace.h"
 #include "support/record_text.h"
 #include "support/temp_dir.h"

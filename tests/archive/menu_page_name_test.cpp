@@ -8,7 +8,7 @@
 
 #include "archive/menu_reader.h"
 #include "archive_fixture.h"
-#include "core/file_ops.h"
+#include "core/vb_error.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "archive_fixture.h"
+#include "core/file_read.h"
 
 namespace {
 

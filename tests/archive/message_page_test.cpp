@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "archive_fixture.h"
+#include "core/vb_error.h"
 
 namespace {
 

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/file_ops.h"
+#include "core/file_read.h"
+#include "core/vb_error.h"
 #include "support/temp_dir.h"
 
 namespace {

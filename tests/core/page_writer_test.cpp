@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "core/file_ops.h"
+#include "core/vb_error.h"
 #include "support/temp_dir.h"
 
 namespace {

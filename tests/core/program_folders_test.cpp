@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "core/file_ops.h"
+#include "core/vb_error.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -20,7 +20,8 @@
 #include <functional>
 
 #include "codec/cp932.h"
-#include "core/file_ops.h"
+#include "core/file_info.h"
+#include "core/file_read.h"
 #include "gui/col_sel.h"
 #include "gui/ini_checks.h"
 #include "settings/settings_table.h"

@@ -8,7 +8,9 @@
 
 #include "codec/cp932.h"
 #include "core/common_text.h"
-#include "core/file_ops.h"
+#include "core/file_write.h"
+#include "core/folder_list.h"
+#include "core/vb_error.h"
 #include "mail/attachments.h"
 #include "support/temp_dir.h"
 

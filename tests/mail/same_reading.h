@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "codec/cp932.h"
-#include "core/file_ops.h"
+#include "core/file_read.h"
 #include "mail/mail_message.h"
 #include "mail/mime_reader.h"
 #include "support/temp_dir.h"

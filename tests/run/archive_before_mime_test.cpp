@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "core/file_ops.h"
+#include "core/file_info.h"
+#include "core/file_read.h"
+#include "core/folder_list.h"
 #include "core/workspace.h"
 #include "run/conversion.h"
 #include "settings/settings_file.h"

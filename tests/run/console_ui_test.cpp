@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "core/file_ops.h"
+#include "archive/message_page.h"
+#include "core/common_text.h"
+#include "core/file_info.h"
+#include "core/folder_list.h"
 #include "core/workspace.h"
 #include "mail/mailbox.h"
 #include "run/archive_sink.h"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/common_text.h"
+#include "core/folder_list.h"
 #include "mailbox_fixture.h"
 
 namespace {

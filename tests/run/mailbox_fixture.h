@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "codec/cp932.h"
-#include "core/file_ops.h"
+#include "core/file_info.h"
+#include "core/file_write.h"
+#include "core/folder_list.h"
 #include "core/workspace.h"
 #include "mail/header_fields.h"
 #include "mail/mailbox.h"

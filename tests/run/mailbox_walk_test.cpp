@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "core/file_info.h"
+#include "core/file_read.h"
+#include "core/folder_list.h"
 #include "mailbox_fixture.h"
 
 namespace {

@@ -12,7 +12,9 @@
 
 #include "codec/cp932.h"
 #include "core/common_text.h"
-#include "core/file_ops.h"
+#include "core/file_info.h"
+#include "core/file_read.h"
+#include "core/folder_list.h"
 #include "mail/attachments.h"
 #include "mail/header_fields.h"
 #include "mail/mime_reader.h"

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/common_text.h"
+#include "core/vb_error.h"
 #include "mailbox_fixture.h"
 
 namespace {

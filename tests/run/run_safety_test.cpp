@@ -16,7 +16,7 @@
 
 #include "archive/archive_records.h"
 #include "archive/menu_reader.h"
-#include "core/file_ops.h"
+#include "core/atomic_out.h"
 #include "core/workspace.h"
 #include "run/conversion.h"
 #include "run/folder_lock.h"

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/file_ops.h"
+#include "core/vb_error.h"
 #include "ini_test_support.h"
 #include "settings/settings_file.h"
 

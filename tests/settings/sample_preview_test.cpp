@@ -6,7 +6,8 @@
 #include <filesystem>
 
 #include "codec/sjis_text.h"
-#include "core/file_ops.h"
+#include "core/split_lines.h"
+#include "core/vb_error.h"
 #include "ini_test_support.h"
 
 namespace {

@@ -1,0 +1,79 @@
+#include "core/file_write.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "core/posix_io.h"
+#include "core/vb_error.h"
+
+using posix_io::close_and_fail;
+using posix_io::fail;
+using posix_io::fail_create;
+using posix_io::write_all;
+
+void write_file(const std::string& path, std::string_view data) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) fail_create(path, errno);
+  write_all(fd, data, path);
+  if (::close(fd) != 0) fail(path, errno);
+}
+
+bool create_new_file(const std::string& path, std::string_view data) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    if (errno == EEXIST) return false;
+    fail_create(path, errno);
+  }
+  try {
+    write_all(fd, data, path);
+  } catch (...) {
+    ::unlink(path.c_str());
+    throw;
+  }
+  if (::close(fd) != 0) {
+    int e = errno;
+    ::unlink(path.c_str());
+    fail(path, e);
+  }
+  return true;
+}
+
+void replace_file(const std::string& path, std::string_view data) {
+  // The usual case, a new page, costs one open; an old one is removed first.
+  while (!create_new_file(path, data)) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) fail(path, errno);
+  }
+}
+
+void update_in_place(const std::string& path, std::string_view old_data, std::string_view new_data) {
+  const std::size_t same = static_cast<std::size_t>(
+      std::mismatch(old_data.begin(), old_data.end(), new_data.begin(), new_data.end()).first - old_data.begin());
+  if (same == new_data.size() && old_data.size() == new_data.size()) return;
+  int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) fail(path, errno);
+  std::size_t at = same;
+  while (at < new_data.size()) {
+    ssize_t n = ::pwrite(fd, new_data.data() + at, new_data.size() - at, static_cast<off_t>(at));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) close_and_fail(fd, path, n < 0 ? errno : EIO);
+    at += static_cast<std::size_t>(n);
+  }
+  if (new_data.size() < old_data.size() && ::ftruncate(fd, static_cast<off_t>(new_data.size())) != 0)
+    close_and_fail(fd, path, errno);
+  if (::close(fd) != 0) fail(path, errno);
+}
+
+void remove_file(const std::string& path) {
+  if (::unlink(path.c_str()) != 0) fail(path, errno);
+}
+
+void make_directory(const std::string& path) {
+  if (::mkdir(path.c_str(), 0755) != 0) {
+    int e = errno;
+    throw VbError(e == ENOENT ? 76 : vb_code_from_errno(e), path + ": " + error_reason(e));
+  }
+}

@@ -1,0 +1,25 @@
+// Writing, removing and making files and folders.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Creates path exclusively (never through a link) and writes data; false
+// when the name is taken. A file cut short by a failed write is removed.
+bool create_new_file(const std::string& path, std::string_view data);
+// Writes data as a new file named path: whatever had that name (a file, a
+// link) is removed first, so nothing is ever written through a link.
+void replace_file(const std::string& path, std::string_view data);
+
+// Changes path, whose bytes were read as old_data, into new_data in place:
+// only the bytes from the first difference on are written, and the file is
+// cut to the new length. Not atomic: for files this run created itself,
+// which a reader could as well meet half written. Never writes through a
+// link.
+void update_in_place(const std::string& path, std::string_view old_data, std::string_view new_data);
+
+// Replaces path with data (the old file is truncated first).
+void write_file(const std::string& path, std::string_view data);
+
+void remove_file(const std::string& path);     // throws when it cannot
+void make_directory(const std::string& path);  // one level; throws when it cannot
