@@ -107,17 +107,7 @@ void Menu_Tail(AtomicOut& out) {
   out.line("</HTML>");
 }
 
-ThreadLine Parse_Thread_Line(const std::string& row) {
-  const std::size_t tab = row.find('\t');
-  if (tab == std::string::npos) throw VbError(5, "thread line without a number");
-  const long long number = sjis::parse_digits(std::string_view(row).substr(tab + 1));
-  if (number < 0) throw VbError(13, "thread line with a bad number");
-  const long long first = tab >= 8 ? sjis::parse_digits(std::string_view(row).substr(1, 7)) : number;
-  if (first < 0) throw VbError(13, "thread key with a bad step");
-  return ThreadLine{static_cast<std::size_t>(number), tab / 8 == 0 ? 0 : tab / 8 - 1, static_cast<std::size_t>(first)};
-}
-
-std::vector<std::uint32_t> Thread_Numbers(const SortedLines& syo_list, std::size_t n) {
+std::vector<std::uint32_t> Thread_Numbers(const ThreadKeys& syo_list, std::size_t n) {
   std::vector<std::uint32_t> up(n);
   std::iota(up.begin(), up.end(), 0u);
   const auto find = [&up](std::uint32_t x) {
@@ -125,13 +115,12 @@ std::vector<std::uint32_t> Thread_Numbers(const SortedLines& syo_list, std::size
     return x;
   };
   for (std::size_t k = 0; k < syo_list.count(); ++k) {
-    const std::string& row = syo_list.at(k);
-    const ThreadLine t = Parse_Thread_Line(row);
+    const ThreadLine t = syo_list.at(k);
     if (t.number >= n) throw VbError(9, "thread line names no message");
     std::uint32_t own = find(static_cast<std::uint32_t>(t.number));
-    for (std::size_t s = 0; s + 8 <= row.find('\t'); s += 8) {
-      const long long step = sjis::parse_digits(std::string_view(row).substr(s + 1, 7));
-      if (step < 0 || static_cast<std::size_t>(step) >= n) throw VbError(9, "thread key names no message");
+    for (std::size_t s = 0; (s + 1) * ThreadKeys::kStep <= t.key.size(); ++s) {
+      const std::size_t step = ThreadKeys::step_number(t.key, s);
+      if (step >= n) throw VbError(9, "thread key names no message");
       const std::uint32_t other = find(static_cast<std::uint32_t>(step));
       if (other == own) continue;
       // The smaller number stays the root, so a thread's root is its first message.

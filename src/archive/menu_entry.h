@@ -11,6 +11,7 @@
 #include "core/line_lists.h"
 #include "core/message_record.h"
 #include "core/settings.h"
+#include "core/thread_keys.h"
 
 // One entry line of the list into line (cleared first), without CR LF.
 void Menu_Entry(std::string& line, const MessageRecord& f, std::size_t depth, const Settings& set);
@@ -19,16 +20,7 @@ void Menu_Entry(std::string& line, const MessageRecord& f, std::size_t depth, co
 void Menu_Head(AtomicOut& out, const Settings& set);
 void Menu_Tail(AtomicOut& out);
 
-// A syo_list line read: the message's number, its depth, and the number its
-// key starts with.
-struct ThreadLine {
-  std::size_t number;
-  std::size_t depth;
-  std::size_t first_step;
-};
-ThreadLine Parse_Thread_Line(const std::string& row);
-
 // For each message number below n, a number shared by exactly the messages
 // that the keys of syo_list link (every step of a key names a message linked
 // to the key's own by replies or subjects): its thread, counted from 0.
-std::vector<std::uint32_t> Thread_Numbers(const SortedLines& syo_list, std::size_t n);
+std::vector<std::uint32_t> Thread_Numbers(const ThreadKeys& syo_list, std::size_t n);

@@ -49,7 +49,7 @@ void Write_Whole(Workspace& ws, AtomicOut& out, EntryNotes* notes) {
     block.clear();
     std::string entry;
     for (std::size_t k = from; k < to; ++k) {
-      const ThreadLine t = Parse_Thread_Line(ws.syo_list.at(k));
+      const ThreadLine t = ws.syo_list.at(k);
       const MessageRecord& f = ws.work_list.at(t.number);
       // An empty line before every thread but the first.
       if (t.depth == 0 && k > 0) block.end_line();
@@ -99,7 +99,7 @@ MenuIndex Index_Whole(Workspace& ws, const EntryNotes& notes, std::uint64_t star
   std::uint64_t pos = start;
   std::size_t previous_step = static_cast<std::size_t>(-1);
   for (std::size_t k = 0; k < n; ++k) {
-    const ThreadLine t = Parse_Thread_Line(ws.syo_list.at(k));
+    const ThreadLine t = ws.syo_list.at(k);
     if (t.depth == 0 && k > 0) pos += 2;
     if (k == 0 || t.first_step != previous_step) {
       if (!index.blocks.empty()) index.blocks.back().end = pos - (t.depth == 0 ? 2 : 0);

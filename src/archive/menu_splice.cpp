@@ -49,7 +49,7 @@ std::vector<NewBlock> Draw_Blocks(Workspace& ws) {
   std::vector<NewBlock> blocks;
   std::string entry;
   for (std::size_t k = 0; k < ws.syo_list.count(); ++k) {
-    const ThreadLine t = Parse_Thread_Line(ws.syo_list.at(k));
+    const ThreadLine t = ws.syo_list.at(k);
     if (blocks.empty() || blocks.back().first_step != t.first_step) {
       blocks.emplace_back();
       blocks.back().first_step = t.first_step;

@@ -1,4 +1,4 @@
-// The thread order: one syo_list line per message, thread key TAB number.
+// The thread order: one syo_list key per message (core/thread_keys.h).
 //
 // A message's number is its position in work_list. Its key is its parent's
 // key followed by its own step "Z" + 7 digits; a message without a parent is
@@ -25,6 +25,7 @@
 // length of the keys written).
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -40,12 +41,9 @@ namespace {
 
 // Numbers have seven digits in keys and page names.
 constexpr std::size_t kMaxMessages = 10000000;
-constexpr std::size_t kStep = 8;
+constexpr std::size_t kStep = ThreadKeys::kStep;
 
-std::string Step(std::size_t number) {
-  std::string s = std::to_string(number);
-  return "Z" + std::string(7 - s.size(), '0') + s;
-}
+std::string Step(std::size_t number) { return ThreadKeys::Step(number); }
 
 // The message number named by the first step of a key.
 std::size_t First_Step(const std::string& key) {
@@ -219,11 +217,7 @@ bool Syosai_Make(Workspace& ws) {
     }
 
     ws.syo_list.reserve(n);
-    for (std::size_t i = 0; i < n; ++i) {
-      keys[i] += '\t';
-      keys[i] += std::to_string(i);
-      ws.syo_list.add(std::move(keys[i]));
-    }
+    for (std::size_t i = 0; i < n; ++i) ws.syo_list.add(std::move(keys[i]), static_cast<std::uint32_t>(i));
     return true;
   } catch (const std::exception& e) {
     ws.Report_Error("Syosai_Make", e);

@@ -48,7 +48,7 @@ struct Less {
 
 }  // namespace line_lists_detail
 
-// syo_list, syo_list_w, ml_work, ml_count: filled, then read. Lines are
+// syo_list_w, ml_work, ml_count: filled, then read. Lines are
 // appended as they come and sorted when the list is next read, so filling a
 // list of n lines and walking it costs O(n log n) in all.
 class SortedLines {

@@ -14,6 +14,7 @@
 #include "core/run_ui.h"
 #include "core/settings.h"
 #include "core/text_lines.h"
+#include "core/thread_keys.h"
 
 struct Workspace {
   explicit Workspace(RunUi& ui) : ui(&ui) {}
@@ -21,8 +22,9 @@ struct Workspace {
   // Message index, one line per message (date TAB subject TAB sender TAB
   // message id TAB parent id TAB page TAB origin), in date order.
   WorkList work_list;
-  // Thread keys, "Z" + 7 digits per tree level, TAB, position in work_list.
-  SortedLines syo_list;
+  // Thread keys, "Z" + 7 digits per tree level, with the position in
+  // work_list of each message (thread_keys.h).
+  ThreadKeys syo_list;
   SortedLines syo_list_w;
   // Sender texts, and "count:sender" lines for the ranking page.
   SortedLines ml_work;

@@ -120,7 +120,7 @@ TEST(HighLeadSubjects, SubjectThreading) {
     }
     ASSERT_TRUE(Syosai_Make(f.ws));
     ASSERT_EQ(f.ws.syo_list.count(), 2u);
-    EXPECT_EQ(f.ws.syo_list.at(1), r.linked ? "Z0000000Z0000001\t1" : "Z0000001\t1");
+    EXPECT_EQ(Thread_Text(f.ws.syo_list.at(1)), r.linked ? "Z0000000Z0000001\t1" : "Z0000001\t1");
   }
 }
 

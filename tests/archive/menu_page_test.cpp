@@ -196,19 +196,18 @@ TEST(MakeMenu, FailuresReported) {
   struct Row {
     const char* name;
     std::string folder_suffix;
-    const char* syo_line;
+    const char* key;  // a thread key of message 5, of which work_list has none
     std::string message;
     std::string reason;  // the second line names the file and why
   } rows[] = {
       {"missing_folder", "/no/such", nullptr, "(Make_Menu:76)",
        "/no/such/menu.html: ファイルまたはフォルダがありません (No such file or directory)"},
-      {"number_outside_work_list", "", "Z0000005\t5", "(Make_Menu:9)", "内部エラー (line list index)"},
-      {"line_without_number", "", "Z0000000", "(Make_Menu:5)", "thread line without a number"},
+      {"number_outside_work_list", "", "Z0000005", "(Make_Menu:9)", "内部エラー (line list index)"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     MenuFixture f;
-    if (r.syo_line) f.ws.syo_list.add(r.syo_line);
+    if (r.key) f.ws.syo_list.add(r.key, 5);
     EXPECT_FALSE(Make_Menu(f.ws, f.records, f.out.path() + r.folder_suffix));
     ASSERT_EQ(f.ui.messages.size(), 1u);
     const std::string reason = r.folder_suffix.empty() ? r.reason : f.out.path() + r.reason;

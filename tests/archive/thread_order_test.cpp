@@ -30,7 +30,7 @@ Lines Thread_Keys(ArchiveFixture& f, const std::vector<Msg>& msgs) {
   }
   EXPECT_TRUE(Syosai_Make(f.ws));
   Lines keys;
-  for (std::size_t i = 0; i < f.ws.syo_list.count(); ++i) keys.push_back(f.ws.syo_list.at(i));
+  for (std::size_t i = 0; i < f.ws.syo_list.count(); ++i) keys.push_back(Thread_Text(f.ws.syo_list.at(i)));
   return keys;
 }
 
@@ -119,7 +119,7 @@ TEST(SyosaiMake, ThreadKeys) {
 
 TEST(SyosaiMake, RebuildsFromNothing) {
   ArchiveFixture f;
-  f.ws.syo_list.add("Z0000099\t99");
+  f.ws.syo_list.add("Z0000099", 99);
   Thread_Keys(f, {{"a", "<a>", ""}});
   EXPECT_EQ(f.ws.syo_list.count(), 1u);
 }
@@ -156,9 +156,8 @@ TEST(SyosaiMake, LargeArchiveEveryMessageUnderItsParent) {
 
   std::vector<std::string> key(n);
   for (std::size_t k = 0; k < n; ++k) {
-    const std::string& line = f.ws.syo_list.at(k);
-    std::size_t tab = line.find('\t');
-    key[std::stoul(line.substr(tab + 1))] = line.substr(0, tab);
+    const ThreadLine t = f.ws.syo_list.at(k);
+    key[t.number] = t.key;
   }
   const std::unordered_set<std::string> all_keys(key.begin(), key.end());
   std::unordered_map<std::string, std::size_t> number_of;  // id -> work_list position

@@ -1,4 +1,4 @@
-// Message records written as TAB lines in tests: date TAB subject TAB sender
+// Message records (and thread lines) written as TAB lines in tests: date TAB subject TAB sender
 // TAB message id TAB parent id TAB page TAB origin. Readable literals for
 // what a test puts into work_list and what it expects back.
 #pragma once
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/message_record.h"
+#include "core/thread_keys.h"
 
 // The record of a line of seven TAB-separated fields (fewer: the missing ones
 // empty).
@@ -36,3 +37,6 @@ inline std::string Record_Text(const MessageRecord& r) {
 
 // How test failures show a record.
 inline void PrintTo(const MessageRecord& r, std::ostream* os) { *os << Record_Text(r); }
+
+// A line of the thread order as "key TAB number".
+inline std::string Thread_Text(const ThreadLine& t) { return std::string(t.key) + "\t" + std::to_string(t.number); }
