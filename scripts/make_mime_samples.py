@@ -423,10 +423,15 @@ def first_id(value):
 
 
 def jst_date(value):
+    """The Date in Japan time; a date without a zone (none, or only a
+    comment such as "(Sunday)") is taken as written, in Japan time."""
     if value is None:
         return ""
     t = parsedate_tz(unfold(value))
     assert t is not None and t[9] is not None, value
+    # Python takes a missing zone for UTC; a reader shows such a time as written.
+    if ":" in re.sub(r"\([^()]*\)", " ", unfold(value)).split()[-1]:
+        return datetime.datetime(*t[:6]).strftime("%Y-%m-%d %H:%M:%S")
     return datetime.datetime.fromtimestamp(mktime_tz(t), JST).strftime("%Y-%m-%d %H:%M:%S")
 
 
@@ -2137,6 +2142,27 @@ Content-Transfer-Encoding: 7bit
 
 %s
 """ % jis_str("行末が CR だけのメールです。\n二行目。\n三行目。")))
+
+
+@sample
+def fault_date_comment_zone():
+    # A comment where the zone stands is no zone: the time is shown as written.
+    return message(fault_head("date with a comment", "fault.date-comment", date="8 Dec 1991 09:11 (Sunday)") + """\
+Content-Type: text/plain; charset=us-ascii
+
+The Date field ends in a comment, not in a zone.
+""")
+
+
+@sample
+def fault_date_three_digit_zone():
+    # "-600" is six hours west of UTC, written without the leading zero.
+    return message(fault_head("three-digit zone", "fault.date-three-digit",
+                              date="Mon, 21 Aug 95 13:30:57 -600") + """\
+Content-Type: text/plain; charset=us-ascii
+
+The zone has three digits.
+""")
 
 
 # ============================================================ mailboxes ==
