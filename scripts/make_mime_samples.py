@@ -338,7 +338,11 @@ def take_uuencode(text, page):
         data = b""
         i += 1
         while lines[i] != "end":
-            data += binascii.a2b_uu(lines[i])
+            # A line gives the bytes its count names, at most those its
+            # characters hold; what follows the characters it needs is no data.
+            n = (ord(lines[i][0]) - 32) & 63
+            chars = lines[i][1:1 + (n + 2) // 3 * 4]
+            data += binascii.a2b_uu(lines[i][0] + chars)[:len(chars) * 3 // 4]
             i += 1
         i += 1
         page.attachments.append((m.group(1), data))
@@ -2163,6 +2167,55 @@ Content-Type: text/plain; charset=us-ascii
 
 The zone has three digits.
 """)
+
+
+@sample
+def fault_uuencode_count_beyond_line():
+    # "M" promises 45 bytes, the 8 characters after it hold the 6 of "ABCDEF".
+    return message(fault_head("short uuencoded line", "fault.uu-count") + """\
+Content-Type: text/plain; charset=us-ascii
+
+Here it is:
+begin 644 letters.txt
+M04)#1$5&
+`
+end
+bye
+""")
+
+
+@sample
+def fault_uuencode_debris_ends_attachment():
+    # A mailer left a blank and a TAB after data line 90 of 108; the data go on.
+    data = fake_jpeg(21, 4834)
+    lines = uu_block("photo.jpg", data).split("\n")
+    lines[90] += " \t"
+    boundary = "------------uu0123456789"
+    return message(fault_head("photo", "fault.uu-debris", "X-Mailer: Winbiff [Version 2.31]\n") + """\
+Content-Type: multipart/mixed; boundary="%s"
+
+--%s
+Content-Type: text/plain; charset=us-ascii
+
+The photo, uuencoded.
+--%s
+Content-Type: application/octet-stream; name="photo.jpg"
+Content-Transfer-Encoding: x-uuencode
+
+%s
+--%s--
+""" % (boundary, boundary, boundary, "\n".join(lines), boundary))
+
+
+@sample
+def uuencode_four_digit_mode():
+    return message(fault_head("four-digit mode", "uu.four-digit") + """\
+Content-Type: text/plain; charset=us-ascii
+
+Attached below.
+%s
+Regards
+""" % uu_block("notes.txt", b"Four-digit modes are written by some encoders.\r\n").replace("begin 644", "begin 0644"))
 
 
 # ============================================================ mailboxes ==

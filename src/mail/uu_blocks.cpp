@@ -32,27 +32,35 @@ std::string_view Line_At(std::string_view text, std::size_t begin, std::size_t e
   return line;
 }
 
-// The byte count of a data line, or -1 when the line is no data line: its
-// characters must all be in the uuencode range and hold the count's bytes
-// (a writer may have dropped trailing blanks, so a shorter line is taken
-// when it is shorter by blanks only).
+// The characters a data line of n bytes needs after its length character.
+std::size_t Needed_Chars(int n) { return (static_cast<std::size_t>(n) + 2) / 3 * 4; }
+
+// The byte count of a data line, or -1 when the line is no data line: the
+// characters its count needs must all be in the uuencode range. A writer
+// may have dropped trailing blanks, so a shorter line is taken; what follows
+// the characters a line needs (a checksum character, blanks, a TAB or other
+// debris a mailer added) is no part of it and is ignored.
 int Data_Count(std::string_view line) {
   if (line.empty()) return -1;
   const int n = line[0] == '`' ? 0 : static_cast<unsigned char>(line[0]) - 32;
   if (n < 0 || n > 64) return -1;
-  for (char c : line)
+  for (char c : line.substr(0, 1 + Needed_Chars(n)))
     if (c < ' ' || c > '`') return -1;
-  const std::size_t need = (static_cast<std::size_t>(n) + 2) / 3 * 4;
-  if (line.size() - 1 > need + 2) return -1;
   return n;
 }
 
+// The bytes of a data line: at most its count, and never more than the
+// characters it holds stand for (a short group of k characters holds k - 1
+// bytes); missing characters are not made up as zero bytes.
 void Append_Data(std::string_view line, int n, std::string& out) {
-  std::string body(line.substr(1));
-  const std::size_t need = (static_cast<std::size_t>(n) + 2) / 3 * 4;
-  if (body.size() < need) body.append(need - body.size(), ' ');
-  const std::string bytes = UU_Line(body);
+  const std::string bytes = UU_Line(line.substr(1, Needed_Chars(n)));
   out.append(bytes, 0, std::min<std::size_t>(bytes.size(), static_cast<std::size_t>(n)));
+}
+
+// The closing line: "end", blanks after it allowed.
+bool End_Line(std::string_view line) {
+  while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+  return line == "end";
 }
 
 enum class UuState { Data, Ended };
@@ -66,7 +74,7 @@ struct BlockReader {
   // Takes one line; false when the line is not part of the block.
   bool take(std::string_view line) {
     if (state == UuState::Ended) return false;
-    if (line == "end") {
+    if (End_Line(line)) {
       state = UuState::Ended;
       any = true;
       return true;

@@ -17,7 +17,10 @@ struct UuFile {
 // meaning 0) and the groups of four characters that hold the bytes; a line
 // of count 0; "end". Tolerated: a missing count-0 line or "end" line (the
 // block ends at the first line that is no data line, which stays text);
-// data lines that lost their trailing blanks or carry a checksum character.
+// blanks after "end"; data lines that lost their trailing blanks (a line
+// yields only the bytes its characters hold, never made-up zero bytes) or
+// carry anything after the characters their count needs (a checksum
+// character, blanks, a TAB), which is ignored.
 // A "begin" line followed by no data line and no "end" is text.
 std::vector<UuFile> Take_Uu_Blocks(std::string& text);
 
