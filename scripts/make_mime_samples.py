@@ -29,6 +29,7 @@ import email
 import hashlib
 import html.parser
 import io
+import mimetypes
 import pathlib
 import quopri
 import re
@@ -317,6 +318,12 @@ TYPE_EXTENSIONS = {
     "application/octet-stream": ".bin", "application/zip": ".zip",
 }
 
+def type_extension(ctype):
+    """The list above, then the media types table (Python's own copy of the
+    usual table, so that the result does not depend on the machine), then .bin."""
+    return TYPE_EXTENSIONS.get(ctype) or mimetypes.MimeTypes().guess_extension(ctype) or ".bin"
+
+
 UU_BEGIN = re.compile(r"^begin [0-7]{3,4} (\S.*)$")
 
 
@@ -365,7 +372,7 @@ def attachment_name(part, page):
         assert page_chars(name) == name, name
         return name
     page.unnamed += 1
-    return "attach%d%s" % (page.unnamed, TYPE_EXTENSIONS[part.get_content_type()])
+    return "attach%d%s" % (page.unnamed, type_extension(part.get_content_type()))
 
 
 def raw_part_body(part):
@@ -2216,6 +2223,31 @@ Attached below.
 %s
 Regards
 """ % uu_block("notes.txt", b"Four-digit modes are written by some encoders.\r\n").replace("begin 644", "begin 0644"))
+
+
+@sample
+def fault_unnamed_part_extension():
+    # Parts without a name, of types the program's own list lacks.
+    boundary = "=_unnamed_0001"
+    return message(fault_head("sound and rich text", "fault.unnamed-ext") + """\
+Content-Type: multipart/mixed; boundary="%s"
+
+--%s
+Content-Type: text/plain; charset=us-ascii
+
+A sound and a rich text file.
+--%s
+Content-Type: audio/basic
+Content-Transfer-Encoding: base64
+
+%s
+--%s
+Content-Type: text/richtext
+Content-Disposition: attachment
+
+<bold>Rich</bold> text.
+--%s--
+""" % (boundary, boundary, boundary, b64_lines(b".snd" + bytes(range(60))), boundary, boundary))
 
 
 # ============================================================ mailboxes ==
