@@ -2215,6 +2215,25 @@ Content-Transfer-Encoding: x-uuencode
 
 
 @sample
+def fault_uuencode_stops_at_ampersand_hash():
+    # Data line 90 of 108 starts "&#" (the bytes 18 32 63 encode so); the
+    # reader writes a "&" before "#" in text as "&#38;" and once took that
+    # line for no data line: the file was cut to 4,005 bytes, the rest shown.
+    data = bytearray(fake_jpeg(25, 4834))
+    data[89 * 45:89 * 45 + 3] = b"\x18\x32\x63"
+    block = uu_block("photo.jpg", bytes(data))
+    assert [i for i, line in enumerate(block.split("\n")) if "&#" in line] == [90]
+    return message(fault_head("photo", "fault.uu-amp-hash", "X-Mailer: Winbiff [Version 2.31]\n") + """\
+Content-Type: text/plain; charset=ISO-2022-JP
+Content-Transfer-Encoding: 7bit
+
+%s
+%s
+%s
+""" % (jis_str("写真を送ります。"), block, jis_str("よろしく。")))
+
+
+@sample
 def uuencode_four_digit_mode():
     return message(fault_head("four-digit mode", "uu.four-digit") + """\
 Content-Type: text/plain; charset=us-ascii

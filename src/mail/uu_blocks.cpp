@@ -63,6 +63,21 @@ bool End_Line(std::string_view line) {
   return line == "end";
 }
 
+// The line with every "&#38;" read back as "&".
+std::string Without_Refs(std::string_view line) {
+  std::string out;
+  out.reserve(line.size());
+  for (std::size_t i = 0; i < line.size();) {
+    if (line.substr(i, 5) == "&#38;") {
+      out += '&';
+      i += 5;
+    } else {
+      out += line[i++];
+    }
+  }
+  return out;
+}
+
 enum class UuState { Data, Ended };
 
 // The lines after a "begin" line, one at a time.
@@ -71,9 +86,13 @@ struct BlockReader {
   std::string data;
   bool any = false;
 
-  // Takes one line; false when the line is not part of the block.
-  bool take(std::string_view line) {
+  // Takes one line; false when the line is not part of the block. In text
+  // converted by To_Sjis (refs) a "&" before "#" stands written "&#38;": it
+  // is read back, as the source line held it.
+  bool take(std::string_view line, bool refs) {
     if (state == UuState::Ended) return false;
+    std::string unescaped;
+    if (refs && line.find("&#38;") != std::string_view::npos) line = unescaped = Without_Refs(line);
     if (End_Line(line)) {
       state = UuState::Ended;
       any = true;
@@ -90,7 +109,9 @@ struct BlockReader {
 
 }  // namespace
 
-std::vector<UuFile> Take_Uu_Blocks(std::string& text) {
+namespace {
+
+std::vector<UuFile> Take_Blocks(std::string& text, bool refs) {
   std::vector<UuFile> files;
   // Most texts hold no "begin " at all; memmem finds that out fastest.
   if (!::memmem(text.data(), text.size(), "begin ", 6)) return files;
@@ -112,7 +133,7 @@ std::vector<UuFile> Take_Uu_Blocks(std::string& text) {
     while (j < text.size()) {
       std::size_t e = text.find('\n', j);
       e = e == std::string::npos ? text.size() : e + 1;
-      if (!block.take(Line_At(text, j, e))) break;
+      if (!block.take(Line_At(text, j, e), refs)) break;
       j = e;
     }
     if (!block.any) {
@@ -127,16 +148,20 @@ std::vector<UuFile> Take_Uu_Blocks(std::string& text) {
   return files;
 }
 
+}  // namespace
+
+std::vector<UuFile> Take_Uu_Blocks(std::string& text) { return Take_Blocks(text, true); }
+
 std::string Uu_Decode_Part(const std::string& raw) {
   std::string text = raw;
-  std::vector<UuFile> files = Take_Uu_Blocks(text);
+  std::vector<UuFile> files = Take_Blocks(text, false);
   if (!files.empty()) return std::move(files.front().data);
   BlockReader block;
   std::size_t i = 0;
   while (i < raw.size()) {
     std::size_t e = raw.find('\n', i);
     e = e == std::string::npos ? raw.size() : e + 1;
-    block.take(Line_At(raw, i, e));
+    block.take(Line_At(raw, i, e), false);
     i = e;
   }
   return std::move(block.data);

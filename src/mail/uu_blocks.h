@@ -9,8 +9,10 @@ struct UuFile {
   std::string data;
 };
 
-// Takes the uuencoded blocks out of a text (Shift_JIS, lines ended by LF or
-// CR LF) and returns their files in order; their lines leave the text.
+// Takes the uuencoded blocks out of a text (Shift_JIS as To_Sjis writes it,
+// lines ended by LF or CR LF) and returns their files in order; their lines
+// leave the text. To_Sjis writes a "&" that stands before "#" as "&#38;"
+// (charsets.h); in a data line that is read back as the "&" it was.
 //
 // Grammar: "begin" SP mode SP name, mode being 3 or 4 octal digits; then data
 // lines, each a length character (" " to "`", the byte count plus 32, "`"

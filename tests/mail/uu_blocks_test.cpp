@@ -53,6 +53,14 @@ TEST(UuBlocks, InlineBlocksLeaveTheText) {
       {"end followed by blanks", "begin 644 a.txt\n#86)C\n`\nend  \nafter\n", {{"a.txt", "abc"}}, "after\n"},
       {"missing end: the block stops at text", "begin 644 a.txt\n#86)C\nthanks\n", {{"a.txt", "abc"}}, "thanks\n"},
       {"begin without data is text", "begin 644 a.txt\nthanks\n", {}, "begin 644 a.txt\nthanks\n"},
+      // Converted text writes a "&" before "#" as "&#38;": "#&#)C" came as
+      // "#&#38;#)C" and stands for the bytes 0x18 "2c".
+      {"a & before # as converted text writes it",
+       "begin 644 a.bin\n#&#38;#)C\n`\nend\n",
+       {{"a.bin",
+         "\x18"
+         "2c"}},
+       ""},
   };
   for (Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -78,6 +86,9 @@ TEST(UuBlocks, XUuencodePartBytes) {
        "begin 644 fox.txt\n" + kFoxLine + "\t\n" + kPackLine + "\n" + kEndDotLine + "\n`\nend\n",
        kFox + kPack + "end."},
       {"count promises more than the line holds", "begin 644 a.txt\nM04)#1$5&\n`\nend\n", "ABCDEF"},
+      // A part's bytes are no converted text: "&#38;" there is five characters.
+      {"&#38; in a part is data as written", "begin 644 a.bin\n$&#38;#)C\n`\nend\n", "\x18\x34\xD8\x6C"},
+      {"&#38; in a part without begin", "$&#38;#)C\n", "\x18\x34\xD8\x6C"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
