@@ -37,15 +37,23 @@ std::size_t Needed_Chars(int n) { return (static_cast<std::size_t>(n) + 2) / 3 *
 
 // The byte count of a data line, or -1 when the line is no data line: the
 // characters its count needs must all be in the uuencode range. A writer
-// may have dropped trailing blanks, so a shorter line is taken; what follows
-// the characters a line needs (a checksum character, blanks, a TAB or other
-// debris a mailer added) is no part of it and is ignored.
+// may have dropped trailing blanks, so a shorter line is taken. After the
+// characters it needs a line may hold up to two more of the range (a
+// checksum character) and then blanks and TABs, which are no data; a
+// longer tail (two data lines run together) makes it no data line.
 int Data_Count(std::string_view line) {
+  auto in_range = [](char c) { return c >= ' ' && c <= '`'; };
   if (line.empty()) return -1;
   const int n = line[0] == '`' ? 0 : static_cast<unsigned char>(line[0]) - 32;
   if (n < 0 || n > 64) return -1;
-  for (char c : line.substr(0, 1 + Needed_Chars(n)))
-    if (c < ' ' || c > '`') return -1;
+  const std::size_t data_end = std::min(line.size(), 1 + Needed_Chars(n));
+  for (char c : line.substr(0, data_end))
+    if (!in_range(c)) return -1;
+  std::string_view tail = line.substr(data_end);
+  while (!tail.empty() && (tail.back() == ' ' || tail.back() == '\t')) tail.remove_suffix(1);
+  if (tail.size() > 2) return -1;
+  for (char c : tail)
+    if (!in_range(c)) return -1;
   return n;
 }
 

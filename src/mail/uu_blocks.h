@@ -21,8 +21,8 @@ struct UuFile {
 // block ends at the first line that is no data line, which stays text);
 // blanks after "end"; data lines that lost their trailing blanks (a line
 // yields only the bytes its characters hold, never made-up zero bytes) or
-// carry anything after the characters their count needs (a checksum
-// character, blanks, a TAB), which is ignored.
+// carry a checksum character and blanks or TABs after their data, which
+// are ignored.
 // A "begin" line followed by no data line and no "end" is text.
 std::vector<UuFile> Take_Uu_Blocks(std::string& text);
 

@@ -50,6 +50,11 @@ TEST(UuBlocks, InlineBlocksLeaveTheText) {
        "begin 644 fox.txt\n" + kFoxLine + "W   \n" + kPackLine + "T\n`\nend\n",
        {{"fox.txt", kFox + kPack}},
        ""},
+      // A quoted-printable soft break joined two data lines: no data line.
+      {"two data lines run together",
+       "begin 644 fox.txt\n" + kFoxLine + kPackLine + "\n`\nend\n",
+       {},
+       "begin 644 fox.txt\n" + kFoxLine + kPackLine + "\n`\nend\n"},
       {"end followed by blanks", "begin 644 a.txt\n#86)C\n`\nend  \nafter\n", {{"a.txt", "abc"}}, "after\n"},
       {"missing end: the block stops at text", "begin 644 a.txt\n#86)C\nthanks\n", {{"a.txt", "abc"}}, "thanks\n"},
       {"begin without data is text", "begin 644 a.txt\nthanks\n", {}, "begin 644 a.txt\nthanks\n"},
