@@ -4,8 +4,6 @@
 #include <cstring>
 #include <string_view>
 
-#include "codec/transfer_codings.h"
-
 namespace {
 
 bool Is_Octal(char c) { return c >= '0' && c <= '7'; }
@@ -58,11 +56,23 @@ int Data_Count(std::string_view line) {
 }
 
 // The bytes of a data line: at most its count, and never more than the
-// characters it holds stand for (a short group of k characters holds k - 1
-// bytes); missing characters are not made up as zero bytes.
+// characters it holds stand for (k characters hold 6k bits: k * 3 / 4 whole
+// bytes); missing characters are not made up as zero bytes. Data_Count has
+// checked that every character read here is in the uuencode range, so each
+// is one byte and stands for its code minus 32 (the grave accent for 0).
 void Append_Data(std::string_view line, int n, std::string& out) {
-  const std::string bytes = UU_Line(line.substr(1, Needed_Chars(n)));
-  out.append(bytes, 0, std::min<std::size_t>(bytes.size(), static_cast<std::size_t>(n)));
+  const std::string_view chars = line.substr(1, Needed_Chars(n));
+  std::size_t want = std::min(chars.size() * 3 / 4, static_cast<std::size_t>(n));
+  for (std::size_t i = 0; want > 0; i += 4) {
+    unsigned v[4] = {0, 0, 0, 0};
+    for (std::size_t k = 0; k < 4 && i + k < chars.size(); ++k)
+      v[k] = (static_cast<unsigned char>(chars[i + k]) - 32) & 63;
+    const char bytes[3] = {static_cast<char>(v[0] << 2 | v[1] >> 4), static_cast<char>((v[1] & 15) << 4 | v[2] >> 2),
+                           static_cast<char>((v[2] & 3) << 6 | v[3])};
+    const std::size_t take = std::min<std::size_t>(3, want);
+    out.append(bytes, take);
+    want -= take;
+  }
 }
 
 // The closing line: "end", blanks after it allowed.
