@@ -125,10 +125,6 @@ struct BlockReader {
   }
 };
 
-}  // namespace
-
-namespace {
-
 std::vector<UuFile> Take_Blocks(std::string& text, bool refs) {
   std::vector<UuFile> files;
   // Most texts hold no "begin " at all; memmem finds that out fastest.
