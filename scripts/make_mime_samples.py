@@ -29,6 +29,7 @@ import email
 import hashlib
 import html.parser
 import io
+import mimetypes
 import pathlib
 import quopri
 import re
@@ -317,6 +318,12 @@ TYPE_EXTENSIONS = {
     "application/octet-stream": ".bin", "application/zip": ".zip",
 }
 
+def type_extension(ctype):
+    """The list above, then the media types table (Python's own copy of the
+    usual table, so that the result does not depend on the machine), then .bin."""
+    return TYPE_EXTENSIONS.get(ctype) or mimetypes.MimeTypes().guess_extension(ctype) or ".bin"
+
+
 UU_BEGIN = re.compile(r"^begin [0-7]{3,4} (\S.*)$")
 
 
@@ -338,7 +345,11 @@ def take_uuencode(text, page):
         data = b""
         i += 1
         while lines[i] != "end":
-            data += binascii.a2b_uu(lines[i])
+            # A line gives the bytes its count names, at most those its
+            # characters hold; what follows the characters it needs is no data.
+            n = (ord(lines[i][0]) - 32) & 63
+            chars = lines[i][1:1 + (n + 2) // 3 * 4]
+            data += binascii.a2b_uu(lines[i][0] + chars)[:len(chars) * 3 // 4]
             i += 1
         i += 1
         page.attachments.append((m.group(1), data))
@@ -361,7 +372,7 @@ def attachment_name(part, page):
         assert page_chars(name) == name, name
         return name
     page.unnamed += 1
-    return "attach%d%s" % (page.unnamed, TYPE_EXTENSIONS[part.get_content_type()])
+    return "attach%d%s" % (page.unnamed, type_extension(part.get_content_type()))
 
 
 def raw_part_body(part):
@@ -423,10 +434,15 @@ def first_id(value):
 
 
 def jst_date(value):
+    """The Date in Japan time; a date without a zone (none, or only a
+    comment such as "(Sunday)") is taken as written, in Japan time."""
     if value is None:
         return ""
     t = parsedate_tz(unfold(value))
     assert t is not None and t[9] is not None, value
+    # Python takes a missing zone for UTC; a reader shows such a time as written.
+    if ":" in re.sub(r"\([^()]*\)", " ", unfold(value)).split()[-1]:
+        return datetime.datetime(*t[:6]).strftime("%Y-%m-%d %H:%M:%S")
     return datetime.datetime.fromtimestamp(mktime_tz(t), JST).strftime("%Y-%m-%d %H:%M:%S")
 
 
@@ -2137,6 +2153,120 @@ Content-Transfer-Encoding: 7bit
 
 %s
 """ % jis_str("行末が CR だけのメールです。\n二行目。\n三行目。")))
+
+
+@sample
+def fault_date_comment_zone():
+    # A comment where the zone stands is no zone: the time is shown as written.
+    return message(fault_head("date with a comment", "fault.date-comment", date="8 Dec 1991 09:11 (Sunday)") + """\
+Content-Type: text/plain; charset=us-ascii
+
+The Date field ends in a comment, not in a zone.
+""")
+
+
+@sample
+def fault_date_three_digit_zone():
+    # "-600" is six hours west of UTC, written without the leading zero.
+    return message(fault_head("three-digit zone", "fault.date-three-digit",
+                              date="Mon, 21 Aug 95 13:30:57 -600") + """\
+Content-Type: text/plain; charset=us-ascii
+
+The zone has three digits.
+""")
+
+
+@sample
+def fault_uuencode_count_beyond_line():
+    # "M" promises 45 bytes, the 8 characters after it hold the 6 of "ABCDEF".
+    return message(fault_head("short uuencoded line", "fault.uu-count") + """\
+Content-Type: text/plain; charset=us-ascii
+
+Here it is:
+begin 644 letters.txt
+M04)#1$5&
+`
+end
+bye
+""")
+
+
+@sample
+def fault_uuencode_debris_ends_attachment():
+    # A mailer left a blank and a TAB after data line 90 of 108; the data go on.
+    data = fake_jpeg(21, 4834)
+    lines = uu_block("photo.jpg", data).split("\n")
+    lines[90] += " \t"
+    boundary = "------------uu0123456789"
+    return message(fault_head("photo", "fault.uu-debris", "X-Mailer: Winbiff [Version 2.31]\n") + """\
+Content-Type: multipart/mixed; boundary="%s"
+
+--%s
+Content-Type: text/plain; charset=us-ascii
+
+The photo, uuencoded.
+--%s
+Content-Type: application/octet-stream; name="photo.jpg"
+Content-Transfer-Encoding: x-uuencode
+
+%s
+--%s--
+""" % (boundary, boundary, boundary, "\n".join(lines), boundary))
+
+
+@sample
+def fault_uuencode_stops_at_ampersand_hash():
+    # Data line 90 of 108 starts "&#" (the bytes 18 32 63 encode so); the
+    # reader writes a "&" before "#" in text as "&#38;" and once took that
+    # line for no data line: the file was cut to 4,005 bytes, the rest shown.
+    data = bytearray(fake_jpeg(25, 4834))
+    data[89 * 45:89 * 45 + 3] = b"\x18\x32\x63"
+    block = uu_block("photo.jpg", bytes(data))
+    assert [i for i, line in enumerate(block.split("\n")) if "&#" in line] == [90]
+    return message(fault_head("photo", "fault.uu-amp-hash", "X-Mailer: Winbiff [Version 2.31]\n") + """\
+Content-Type: text/plain; charset=ISO-2022-JP
+Content-Transfer-Encoding: 7bit
+
+%s
+%s
+%s
+""" % (jis_str("写真を送ります。"), block, jis_str("よろしく。")))
+
+
+@sample
+def uuencode_four_digit_mode():
+    return message(fault_head("four-digit mode", "uu.four-digit") + """\
+Content-Type: text/plain; charset=us-ascii
+
+Attached below.
+%s
+Regards
+""" % uu_block("notes.txt", b"Four-digit modes are written by some encoders.\r\n").replace("begin 644", "begin 0644"))
+
+
+@sample
+def fault_unnamed_part_extension():
+    # Parts without a name, of types the program's own list lacks.
+    boundary = "=_unnamed_0001"
+    return message(fault_head("sound and rich text", "fault.unnamed-ext") + """\
+Content-Type: multipart/mixed; boundary="%s"
+
+--%s
+Content-Type: text/plain; charset=us-ascii
+
+A sound and a rich text file.
+--%s
+Content-Type: audio/basic
+Content-Transfer-Encoding: base64
+
+%s
+--%s
+Content-Type: text/richtext
+Content-Disposition: attachment
+
+<bold>Rich</bold> text.
+--%s--
+""" % (boundary, boundary, boundary, b64_lines(b".snd" + bytes(range(60))), boundary, boundary))
 
 
 # ============================================================ mailboxes ==

@@ -50,20 +50,43 @@ bool same_letters(std::string_view a, std::string_view b) {
 }
 
 // Offset from UTC in minutes of a zone text: "+hhmm"/"-hhmm" (also without
-// sign), "+h"/"+hh", the names of RFC 822 (UT, GMT, Z, EST, EDT, CST, CDT,
-// MST, MDT, PST, PDT) and UTC and JST, also in parentheses. An unknown name
-// is UTC. Anything else counts its first three characters as signed hours
-// ("+09x" is 9), nothing readable being 0.
-long long zone_minutes(std::string_view z) {
+// sign), "+hmm"/"-hmm" (three digits: "-600" is -06:00), "+h"/"+hh", the
+// names of RFC 822 (UT, GMT, Z, EST, EDT, CST, CDT, MST, MDT, PST, PDT) and
+// UTC and JST, also in parentheses. An unknown name is UTC. A comment
+// ("(Sunday)", anything in parentheses that is no zone name) is no zone:
+// the zone after it counts, and with none after it the date has no zone
+// (nothing is returned). Anything else counts its first three characters as
+// signed hours ("+09x" is 9), nothing readable being 0.
+std::optional<long long> zone_minutes(std::string_view z) {
   auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  static const struct {
+    const char* name;
+    int hours;
+  } names[] = {{"UT", 0},   {"UTC", 0},  {"GMT", 0},  {"Z", 0},    {"EST", -5}, {"EDT", -4}, {"CST", -6},
+               {"CDT", -5}, {"MST", -7}, {"MDT", -6}, {"PST", -8}, {"PDT", -7}, {"JST", 9}};
+  // Leading comments: a zone name in parentheses is the zone, any other
+  // comment is skipped (comments do not nest here; an unclosed one runs to
+  // the end).
+  while (!z.empty() && z[0] == '(') {
+    std::size_t e = 1;
+    while (e < z.size() && letter(z[e])) ++e;
+    const std::string_view word = z.substr(1, e - 1);
+    for (const auto& n : names)
+      if (same_letters(word, n.name)) return n.hours * 60;
+    const std::size_t close = z.find(')');
+    z = close == std::string_view::npos ? std::string_view() : sjis::trim(z.substr(close + 1));
+  }
+  if (z.empty()) return std::nullopt;
   std::size_t i = 0;
   int sign = 1;
-  if (i < z.size() && (z[i] == '+' || z[i] == '-')) sign = z[i++] == '-' ? -1 : 1;
+  if (z[i] == '+' || z[i] == '-') sign = z[i++] == '-' ? -1 : 1;
   std::size_t nd = 0;
   while (i + nd < z.size() && digit(z[i + nd])) ++nd;
-  if (nd == 4) {
-    const std::string_view d = z.substr(i, 4);
-    return sign * ((d[0] - '0') * 600 + (d[1] - '0') * 60 + (d[2] - '0') * 10 + (d[3] - '0'));
+  if (nd == 3 || nd == 4) {
+    const std::string_view d = z.substr(i, nd);
+    const int hours = nd == 4 ? (d[0] - '0') * 10 + (d[1] - '0') : d[0] - '0';
+    return sign * (hours * 60 + (d[nd - 2] - '0') * 10 + (d[nd - 1] - '0'));
   }
   if (nd >= 1 && nd <= 2 && i == 1) {
     int h = 0;
@@ -71,21 +94,16 @@ long long zone_minutes(std::string_view z) {
     return sign * h * 60;
   }
   if (nd == 0 && i == 0) {
-    std::size_t b = (!z.empty() && z[0] == '(') ? 1 : 0, e = b;
-    while (e < z.size() && ((z[e] >= 'a' && z[e] <= 'z') || (z[e] >= 'A' && z[e] <= 'Z'))) ++e;
-    const std::string_view word = z.substr(b, e - b);
-    static const struct {
-      const char* name;
-      int hours;
-    } names[] = {{"UT", 0},   {"UTC", 0},  {"GMT", 0},  {"Z", 0},    {"EST", -5}, {"EDT", -4}, {"CST", -6},
-                 {"CDT", -5}, {"MST", -7}, {"MDT", -6}, {"PST", -8}, {"PDT", -7}, {"JST", 9}};
+    std::size_t e = 0;
+    while (e < z.size() && letter(z[e])) ++e;
+    const std::string_view word = z.substr(0, e);
     for (const auto& n : names)
       if (same_letters(word, n.name)) return n.hours * 60;
     return 0;
   }
   // The leading sign and digits of the first three characters, as hours.
   const std::string_view three = z.substr(0, 3);
-  std::size_t k = (!three.empty() && (three[0] == '+' || three[0] == '-')) ? 1 : 0;
+  std::size_t k = (three[0] == '+' || three[0] == '-') ? 1 : 0;
   long long h = 0;
   for (; k < three.size() && digit(three[k]); ++k) h = h * 10 + (three[k] - '0');
   return sign * h * 60;
@@ -137,7 +155,8 @@ void Get_From(std::string_view value, MessageValues& m) { m.from = without(Decod
 void Get_Subject(std::string_view value, MessageValues& m) { m.subject = without(Decode_Header(value), "\t\r\n"); }
 
 // Value grammar: [weekday ","] date [zone], the date as Parse_Date reads it
-// and the zone as zone_minutes reads it (no zone: Japan time). TABs count as
+// and the zone as zone_minutes reads it (no zone, or only a comment: the
+// date and time as written, taken as Japan time). TABs count as
 // spaces. Readable dates are stored as "yyyy-mm-dd hh:mm:ss" in Japan time,
 // also when the zone is written in a way of its own; a value that does not
 // read as a date, whatever its zone, is stored as its text (trimmed, TABs as
@@ -153,7 +172,7 @@ void Get_Date(std::string_view field, MessageValues& m) {
   const std::size_t z = zone_start(d);
   if (z != std::string_view::npos) {
     when = Parse_Date(std::string(d.substr(0, z)));
-    if (when) zone = zone_minutes(sjis::trim(d.substr(z + 1)));
+    if (when) zone = zone_minutes(sjis::trim(d.substr(z + 1))).value_or(9 * 60);
   }
   if (!when) {
     // A zone split in the wrong place ("1 Jan 2001" has no time): the whole.

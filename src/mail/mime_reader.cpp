@@ -45,7 +45,17 @@ GMimeParserOptions* Options() {
   static GMimeParserOptions* options = [] {
     g_mime_init();
     GMimeParserOptions* o = g_mime_parser_options_new();
-    g_mime_parser_options_set_rfc2047_compliance_mode(o, GMIME_RFC_COMPLIANCE_LOOSE);
+    // Encoded words are read strictly (only whole blank-separated words):
+    // in its loose mode GMime searches the rest of a field for the "?=" of
+    // every "=?cs?B?" it meets, so a field of many unterminated openers
+    // (filename="=?ISO-2022-JP?B?GyRC=?ISO-2022-JP?B?GyRC...) takes time
+    // quadratic in its length, and GMime decodes the Content-Type and
+    // Content-Disposition of every part as the part is built. Nothing read
+    // here depends on GMime's decoding of words: header fields are taken
+    // raw, and a file name written with encoded words is decoded from the
+    // raw field by Decode_Header (Part_File_Name), which is linear; GMime's
+    // name only tells that there is one.
+    g_mime_parser_options_set_rfc2047_compliance_mode(o, GMIME_RFC_COMPLIANCE_STRICT);
     g_mime_parser_options_set_parameter_compliance_mode(o, GMIME_RFC_COMPLIANCE_LOOSE);
     g_mime_parser_options_set_address_compliance_mode(o, GMIME_RFC_COMPLIANCE_LOOSE);
     static const char* fallback[] = {"UTF-8", "CP932", nullptr};

@@ -8,6 +8,7 @@
 #include "codec/charsets.h"
 #include "codec/sjis_text.h"
 #include "codec/transfer_codings.h"
+#include "mail/media_types.h"
 #include "mail/uu_blocks.h"
 
 namespace {
@@ -32,8 +33,13 @@ void Drop_Trailing_Blanks(std::string& s) {
   s.swap(out);
 }
 
-// The extension of a file without a name, from its media type.
-const char* Type_Extension(const std::string& type) {
+// The extension of a file without a name, from its media type: the list
+// below (the names archives have always used, ".jpg" for image/jpeg where
+// the system's table puts ".jpeg" first), then the system's table of media
+// types for every type the list lacks (audio/basic ".au", text/richtext
+// ".rtx"), read once per run and only when a type misses the list, then
+// ".bin".
+std::string Type_Extension(const std::string& type) {
   static const struct {
     const char* type;
     const char* ext;
@@ -71,7 +77,8 @@ const char* Type_Extension(const std::string& type) {
                {"video/3gpp2", ".3g2"}};
   for (const auto& k : known)
     if (type == k.type) return k.ext;
-  return ".bin";
+  const std::string_view ext = system_media_types().extension(type);
+  return ext.empty() ? ".bin" : "." + std::string(ext);
 }
 
 }  // namespace

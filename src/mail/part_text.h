@@ -46,5 +46,7 @@ std::optional<std::string> Raw_Parameter(const std::string& field, std::string_v
 std::string Part_File_Name(std::string_view given, const std::string& disposition, const std::string& type);
 
 // The name of the number-th file without a name of a message: "attach",
-// the number and the extension of its media type (lower case).
+// the number and the extension of its media type (lower case): from the
+// program's own list, else from the system's table of media types
+// (/etc/mime.types), else ".bin".
 std::string Unnamed_File(int number, const std::string& type);

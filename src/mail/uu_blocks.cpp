@@ -4,8 +4,6 @@
 #include <cstring>
 #include <string_view>
 
-#include "codec/transfer_codings.h"
-
 namespace {
 
 bool Is_Octal(char c) { return c >= '0' && c <= '7'; }
@@ -32,27 +30,70 @@ std::string_view Line_At(std::string_view text, std::size_t begin, std::size_t e
   return line;
 }
 
-// The byte count of a data line, or -1 when the line is no data line: its
-// characters must all be in the uuencode range and hold the count's bytes
-// (a writer may have dropped trailing blanks, so a shorter line is taken
-// when it is shorter by blanks only).
+// The characters a data line of n bytes needs after its length character.
+std::size_t Needed_Chars(int n) { return (static_cast<std::size_t>(n) + 2) / 3 * 4; }
+
+// The byte count of a data line, or -1 when the line is no data line: the
+// characters its count needs must all be in the uuencode range. A writer
+// may have dropped trailing blanks, so a shorter line is taken. After the
+// characters it needs a line may hold up to two more of the range (a
+// checksum character) and then blanks and TABs, which are no data; a
+// longer tail (two data lines run together) makes it no data line.
 int Data_Count(std::string_view line) {
+  auto in_range = [](char c) { return c >= ' ' && c <= '`'; };
   if (line.empty()) return -1;
   const int n = line[0] == '`' ? 0 : static_cast<unsigned char>(line[0]) - 32;
   if (n < 0 || n > 64) return -1;
-  for (char c : line)
-    if (c < ' ' || c > '`') return -1;
-  const std::size_t need = (static_cast<std::size_t>(n) + 2) / 3 * 4;
-  if (line.size() - 1 > need + 2) return -1;
+  const std::size_t data_end = std::min(line.size(), 1 + Needed_Chars(n));
+  for (char c : line.substr(0, data_end))
+    if (!in_range(c)) return -1;
+  std::string_view tail = line.substr(data_end);
+  while (!tail.empty() && (tail.back() == ' ' || tail.back() == '\t')) tail.remove_suffix(1);
+  if (tail.size() > 2) return -1;
+  for (char c : tail)
+    if (!in_range(c)) return -1;
   return n;
 }
 
+// The bytes of a data line: at most its count, and never more than the
+// characters it holds stand for (k characters hold 6k bits: k * 3 / 4 whole
+// bytes); missing characters are not made up as zero bytes. Data_Count has
+// checked that every character read here is in the uuencode range, so each
+// is one byte and stands for its code minus 32 (the grave accent for 0).
 void Append_Data(std::string_view line, int n, std::string& out) {
-  std::string body(line.substr(1));
-  const std::size_t need = (static_cast<std::size_t>(n) + 2) / 3 * 4;
-  if (body.size() < need) body.append(need - body.size(), ' ');
-  const std::string bytes = UU_Line(body);
-  out.append(bytes, 0, std::min<std::size_t>(bytes.size(), static_cast<std::size_t>(n)));
+  const std::string_view chars = line.substr(1, Needed_Chars(n));
+  std::size_t want = std::min(chars.size() * 3 / 4, static_cast<std::size_t>(n));
+  for (std::size_t i = 0; want > 0; i += 4) {
+    unsigned v[4] = {0, 0, 0, 0};
+    for (std::size_t k = 0; k < 4 && i + k < chars.size(); ++k)
+      v[k] = (static_cast<unsigned char>(chars[i + k]) - 32) & 63;
+    const char bytes[3] = {static_cast<char>(v[0] << 2 | v[1] >> 4), static_cast<char>((v[1] & 15) << 4 | v[2] >> 2),
+                           static_cast<char>((v[2] & 3) << 6 | v[3])};
+    const std::size_t take = std::min<std::size_t>(3, want);
+    out.append(bytes, take);
+    want -= take;
+  }
+}
+
+// The closing line: "end", blanks after it allowed.
+bool End_Line(std::string_view line) {
+  while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+  return line == "end";
+}
+
+// The line with every "&#38;" read back as "&".
+std::string Without_Refs(std::string_view line) {
+  std::string out;
+  out.reserve(line.size());
+  for (std::size_t i = 0; i < line.size();) {
+    if (line.substr(i, 5) == "&#38;") {
+      out += '&';
+      i += 5;
+    } else {
+      out += line[i++];
+    }
+  }
+  return out;
 }
 
 enum class UuState { Data, Ended };
@@ -63,10 +104,14 @@ struct BlockReader {
   std::string data;
   bool any = false;
 
-  // Takes one line; false when the line is not part of the block.
-  bool take(std::string_view line) {
+  // Takes one line; false when the line is not part of the block. In text
+  // converted by To_Sjis (refs) a "&" before "#" stands written "&#38;": it
+  // is read back, as the source line held it.
+  bool take(std::string_view line, bool refs) {
     if (state == UuState::Ended) return false;
-    if (line == "end") {
+    std::string unescaped;
+    if (refs && line.find("&#38;") != std::string_view::npos) line = unescaped = Without_Refs(line);
+    if (End_Line(line)) {
       state = UuState::Ended;
       any = true;
       return true;
@@ -80,9 +125,7 @@ struct BlockReader {
   }
 };
 
-}  // namespace
-
-std::vector<UuFile> Take_Uu_Blocks(std::string& text) {
+std::vector<UuFile> Take_Blocks(std::string& text, bool refs) {
   std::vector<UuFile> files;
   // Most texts hold no "begin " at all; memmem finds that out fastest.
   if (!::memmem(text.data(), text.size(), "begin ", 6)) return files;
@@ -104,7 +147,7 @@ std::vector<UuFile> Take_Uu_Blocks(std::string& text) {
     while (j < text.size()) {
       std::size_t e = text.find('\n', j);
       e = e == std::string::npos ? text.size() : e + 1;
-      if (!block.take(Line_At(text, j, e))) break;
+      if (!block.take(Line_At(text, j, e), refs)) break;
       j = e;
     }
     if (!block.any) {
@@ -119,16 +162,20 @@ std::vector<UuFile> Take_Uu_Blocks(std::string& text) {
   return files;
 }
 
+}  // namespace
+
+std::vector<UuFile> Take_Uu_Blocks(std::string& text) { return Take_Blocks(text, true); }
+
 std::string Uu_Decode_Part(const std::string& raw) {
   std::string text = raw;
-  std::vector<UuFile> files = Take_Uu_Blocks(text);
+  std::vector<UuFile> files = Take_Blocks(text, false);
   if (!files.empty()) return std::move(files.front().data);
   BlockReader block;
   std::size_t i = 0;
   while (i < raw.size()) {
     std::size_t e = raw.find('\n', i);
     e = e == std::string::npos ? raw.size() : e + 1;
-    block.take(Line_At(raw, i, e));
+    block.take(Line_At(raw, i, e), false);
     i = e;
   }
   return std::move(block.data);

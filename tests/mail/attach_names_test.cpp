@@ -66,6 +66,27 @@ TEST(PlainAttachName, ReducesToAPlainFileName) {
   }
 }
 
+// A name of exactly the longest length (200 bytes in UTF-8) keeps every
+// byte; one character more loses the last character before the extension.
+TEST(PlainAttachName, LongestNameKeepsEveryByte) {
+  std::string a65;  // 65 x "あ": 195 bytes in UTF-8, 130 in Shift_JIS
+  for (int k = 0; k < 65; ++k) a65 += sj("あ");
+  const struct {
+    const char* what;
+    std::string in, out;
+  } cases[] = {
+      {"ASCII, 200 bytes", std::string(196, 'a') + ".txt", std::string(196, 'a') + ".txt"},
+      {"ASCII, 201 bytes", std::string(197, 'a') + ".txt", std::string(196, 'a') + ".txt"},
+      {"double-byte, 200 bytes", a65 + "b.txt", a65 + "b.txt"},
+      {"double-byte, 202 bytes", a65 + sj("あ") + ".txt", a65 + ".txt"},
+      {"double-byte, 199 bytes", a65 + ".txt", a65 + ".txt"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(Plain_Attach_Name(c.in), c.out);
+  }
+}
+
 TEST(PlainAttachName, LongNamesKeepTheirExtension) {
   std::string jp;
   for (int k = 0; k < 300; ++k) jp += sj("あ");
