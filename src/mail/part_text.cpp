@@ -74,6 +74,16 @@ const char* Type_Extension(const std::string& type) {
   return ".bin";
 }
 
+// A name written raw in 8-bit bytes (see Part_File_Name).
+std::string Raw_Name(std::string_view raw, std::string_view fallback) {
+  const std::string charset = Raw_Text_Charset(raw, fallback);
+  if (Valid_In(raw, charset)) return To_Sjis(raw, charset);
+  std::string out(raw);
+  for (char& c : out)
+    if (static_cast<unsigned char>(c) >= 0x80) c = '_';
+  return out;
+}
+
 }  // namespace
 
 std::string Unfold(std::string_view raw) {
@@ -175,11 +185,14 @@ std::optional<std::string> Raw_Parameter(const std::string& field, std::string_v
   return std::nullopt;
 }
 
-std::string Part_File_Name(std::string_view given, const std::string& disposition, const std::string& type) {
+std::string Part_File_Name(std::string_view given, const std::string& disposition, const std::string& type,
+                           std::string_view fallback) {
   for (auto [field, param] : {std::pair{&disposition, "filename"}, std::pair{&type, "name"}}) {
     const std::optional<std::string> raw = Raw_Parameter(*field, param);
     if (!raw) continue;
-    if (raw->find("=?") != std::string::npos) return Decode_Header(*raw);
+    if (raw->find("=?") != std::string::npos) return Decode_Header(*raw, fallback);
+    if (!sjis::is_ascii(*raw) && !Valid_In(*raw, "UTF-8") && !Valid_In(*raw, "Shift_JIS"))
+      return Raw_Name(*raw, fallback);
     break;
   }
   return To_Sjis(given, "UTF-8");
