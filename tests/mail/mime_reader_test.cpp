@@ -155,6 +155,11 @@ TEST(ReadMessage, RawEightBitHeadersAndNames) {
       {"Shift_JIS name", with_name("text/plain", "\x95\x5C.txt"), {{"x"}, {"表.txt"}, ""}},
       {"EUC-JP name", with_name("text/plain", "\xC6\xFC\xCB\xDC.txt"), {{"x"}, {"日本.txt"}, ""}},
       {"UTF-8 name", with_name("text/plain; charset=iso-8859-1", "\xE6\x97\xA5.txt"), {{"x"}, {"日.txt"}, ""}},
+      {"UTF-7 name in RFC 2231 form under a label GMime does not know",
+       kHead + "Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\nx\n--b\n"
+               "Content-Type: application/octet-stream\nContent-Disposition: attachment;\n"
+               " filename*=unicode-1-1-utf-7''%2BZeVnLIqe-.txt\nContent-Transfer-Encoding: base64\n\nAAEC\n--b--\n",
+       {{"x"}, {"日本語.txt"}, ""}},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
