@@ -27,7 +27,8 @@ bool Same(const MailMessage& a, const MailMessage& b) {
   const MailHeader &x = a.header, &y = b.header;
   if (x.from != y.from || x.subject != y.subject || x.date != y.date || x.message_id != y.message_id ||
       x.in_reply_to != y.in_reply_to || x.references != y.references || x.has_from != y.has_from ||
-      x.has_subject != y.has_subject || x.has_date != y.has_date || x.has_message_id != y.has_message_id)
+      x.has_subject != y.has_subject || x.has_date != y.has_date || x.has_message_id != y.has_message_id ||
+      x.text_charset != y.text_charset)
     return false;
   if (!(a.text == b.text) || a.attachments.size() != b.attachments.size()) return false;
   for (std::size_t i = 0; i < a.attachments.size(); ++i) {

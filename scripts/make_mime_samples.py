@@ -128,7 +128,12 @@ def jis_decode(data):
 
 
 def decode_text(data, charset):
-    """Bytes of a body or an encoded word -> str, by the rules of the reader."""
+    """Bytes of a body or an encoded word -> str, by the rules of the reader.
+
+    Text that is not valid in its label but is UTF-8 is UTF-8 (mailers send
+    UTF-8 under the label of their user's code); 7-bit text without a NUL
+    byte cannot be a 16- or 32-bit form of Unicode and is read as unlabelled.
+    """
     if charset is None and b"\x1b$" in data:
         charset = "iso-2022-jp"  # Japanese mail sent without MIME fields
     label = (charset or "us-ascii").strip().lower()
@@ -136,7 +141,62 @@ def decode_text(data, charset):
         return data.decode("cp932")
     if label in JIS_LABELS:
         return jis_decode(data)
-    return data.decode(codecs.lookup(label).name)
+    name = codecs.lookup(label).name
+    if name.startswith(("utf-16", "utf-32")) and b"\0" not in data and max(data, default=0) < 0x80:
+        return data.decode("ascii")
+    try:
+        return data.decode(name)
+    except UnicodeDecodeError:
+        return data.decode("utf-8")
+
+
+# Labels whose raw header text is not read in them: the Japanese codes,
+# ASCII and UTF-8 (raw header text is then Shift_JIS, EUC-JP or UTF-8 as it
+# is found to be).
+HOME_LABELS = SJIS_LABELS | JIS_LABELS | {"us-ascii", "utf-8", "euc-jp"}
+
+
+def valid_sjis(data):
+    """Shift_JIS of code page 932 characters, none of its user-defined rows."""
+    try:
+        data.decode("cp932")
+    except UnicodeDecodeError:
+        return False
+    return all(not 0xE000 <= ord(c) <= 0xF8FF for c in data.decode("cp932"))
+
+
+def raw_8bit_text(data, fallback, name=False):
+    """Raw 8-bit bytes of a header field, read as mail readers read them.
+
+    UTF-8 when they are UTF-8; else the charset of the message's first text
+    part (`fallback`) when it is not a Japanese one and the bytes are valid
+    in it; else Shift_JIS.  Of a file name (`name`), bytes valid in none of
+    these are each "_".
+    """
+    for codec in ["utf-8"] + ([fallback] if fallback and fallback.lower() not in HOME_LABELS else []):
+        try:
+            return data.decode(codec)
+        except UnicodeDecodeError:
+            pass
+    if valid_sjis(data):
+        return data.decode("cp932")
+    assert name, "raw header text valid in no charset: %r" % data
+    return "".join(chr(b) if b < 0x80 else "_" for b in data)
+
+
+def first_text_charset(msg):
+    """The charset the first text/* part names, attached messages left out."""
+    if msg.is_multipart():
+        if msg.get_content_type() == "message/rfc822":
+            return None
+        for child in msg.get_payload():
+            found = first_text_charset(child)
+            if found is not None:
+                return found
+        return None
+    if msg.get_content_maintype() != "text":
+        return None
+    return msg.get_param("charset") or ""
 
 
 # Characters that JIS text in Unicode writes one way and code page 932 the
@@ -215,12 +275,16 @@ def decode_words(value):
     return "".join(p if cs is None else decode_text(p, cs) for cs, p, _ in pieces)
 
 
-def field(msg, name):
-    value = msg.get(name)
-    if value is None:
-        return None
-    assert isinstance(value, str), "8-bit bytes in the %s field" % name
-    return value
+def field(msg, name, fallback=None):
+    """A field's value; raw 8-bit bytes in it read by raw_8bit_text."""
+    for key, value in msg.raw_items():
+        if key.lower() == name.lower():
+            raw = value.encode("ascii", "surrogateescape")
+            if max(raw, default=0) < 0x80:
+                return value
+            assert fallback is not None, "8-bit bytes in the %s field" % name
+            return raw_8bit_text(raw, fallback)
+    return None
 
 
 # ------------------------------------------------------------ page text --
@@ -306,10 +370,11 @@ def html_expect(source):
 class Page:
     """What the reader makes of one message: text blocks and attachments."""
 
-    def __init__(self):
+    def __init__(self, text_charset=None):
         self.blocks = []  # (kind, text) with kind "plain" or "html"
         self.attachments = []  # (name, data)
         self.unnamed = 0
+        self.text_charset = text_charset  # of the first text part
 
 
 TYPE_EXTENSIONS = {
@@ -366,6 +431,15 @@ def part_text(part):
 
 def attachment_name(part, page):
     name = part.get_filename()
+    if name is not None and re.search("[\ufffd\udc80-\udcff]", name):
+        # Python reads raw 8-bit bytes of a parameter as U+FFFD: take them
+        # from the field as written.
+        raw = None
+        for field_name, param in (("content-disposition", "filename"), ("content-type", "name")):
+            for key, value in part.raw_items():
+                m = re.search(r'%s="([^"]*)"' % param, value) if key.lower() == field_name else None
+                raw = raw or (m and m.group(1).encode("ascii", "surrogateescape"))
+        name = raw_8bit_text(raw, part.get_param("charset") or page.text_charset, name=True)
     if name is not None:
         name = decode_words(name)
         assert name and not re.search(r"[/\\\x00-\x1f]", name) and not name.startswith("."), name
@@ -393,7 +467,7 @@ def walk(part, page):
     disposition = part.get_content_disposition()
     if ctype == "message/rfc822" and part.get_filename() is None and disposition != "attachment":
         inner = part.get_payload(0)
-        sub = Page()
+        sub = Page(page.text_charset)
         sub.unnamed = page.unnamed
         walk(inner, sub)
         page.unnamed = sub.unnamed
@@ -450,15 +524,16 @@ def expect(raw):
     """The .expect text of one message (as bytes, UTF-8 with LF)."""
     msg = email.message_from_bytes(raw, policy=policy.compat32)
     assert not msg.defects, msg.defects
-    page = Page()
+    text_charset = first_text_charset(msg) or ""
+    page = Page(text_charset)
     walk(msg, page)
     parent = first_id(field(msg, "In-Reply-To"))
     if not parent:
         refs = re.findall(r"<[^<>\s]+>", field(msg, "References") or "")
         parent = refs[-1] if refs else ""
     out = [
-        "subject: " + page_chars(decode_words(field(msg, "Subject") or "")),
-        "from: " + page_chars(decode_words(field(msg, "From") or "")),
+        "subject: " + page_chars(decode_words(field(msg, "Subject", text_charset) or "")),
+        "from: " + page_chars(decode_words(field(msg, "From", text_charset) or "")),
         "date: " + jst_date(field(msg, "Date")),
         "message-id: " + first_id(field(msg, "Message-ID")),
         "parent-id: " + parent,
@@ -2267,6 +2342,130 @@ Content-Disposition: attachment
 <bold>Rich</bold> text.
 --%s--
 """ % (boundary, boundary, boundary, b64_lines(b".snd" + bytes(range(60))), boundary, boundary))
+
+
+@sample
+def fault_two_content_types_last_won():
+    # The first of two fields counts, Content-Type too: the message is
+    # multipart, not one text of boundary lines and part headers.
+    return message(fault_head("two content types", "fault.two-types") + """\
+Content-Type: multipart/mixed; boundary="=_two_types"
+Content-Type: text/plain; charset=us-ascii
+
+--=_two_types
+Content-Type: text/plain; charset=us-ascii
+
+The text part.
+--=_two_types
+Content-Type: application/octet-stream; name="data.bin"
+Content-Type: text/plain
+Content-Transfer-Encoding: base64
+
+%s
+--=_two_types--
+""" % b64_lines(bytes(range(48))))
+
+
+@sample
+def fault_content_type_without_subtype_saved_as_file():
+    return message(fault_head("type without subtype", "fault.type-no-subtype") + """\
+Content-Type: text
+
+A Content-Type without a subtype is text/plain in US-ASCII.
+""")
+
+
+@sample
+def fault_content_type_unparsable_saved_as_file():
+    return message(fault_head("unparsable type", "fault.type-unparsable") + """\
+Content-Type: multipart/mixed; boundary="=_unparsable"
+
+--=_unparsable
+Content-Type: X-BE2; 12
+
+A type that does not parse is text/plain in US-ASCII.
+--=_unparsable
+Content-Type: image/png; name="dot.png"
+Content-Transfer-Encoding: base64
+
+%s
+--=_unparsable--
+""" % b64_lines(tiny_png(3, 4)))
+
+
+@sample
+def fault_utf7_not_decoded():
+    name = "\u5831\u544a.txt"  # 報告.txt
+    return message(fault_head("=?unicode-1-1-utf-7?Q?Hi_Mom_-+Jjo--!?=", "fault.utf7") + """\
+Content-Type: multipart/mixed; boundary="=_utf7"
+
+--=_utf7
+Content-Type: text/plain; charset=unicode-1-1-utf-7
+Content-Transfer-Encoding: 7bit
+
+%s
+--=_utf7
+Content-Type: text/plain; charset=utf-7; name="%s"
+Content-Disposition: attachment; filename="%s"
+
+%s
+--=_utf7--
+""" % (codecs.encode("\u65e5\u672c\u8a9e\u306e\u30e1\u30fc\u30eb\u3067\u3059\u3002\nA+B=C, 1+1=2.", "utf-7").decode(
+        "ascii"), ew1(name, "UTF-7", "Q"), ew1(name, "UTF-7", "Q"), codecs.encode("\u6dfb\u4ed8", "utf-7").decode("ascii")))
+
+
+@sample
+def fault_utf8_labelled_gb2312_mojibake():
+    # Five characters of three bytes: the last byte pair GB18030 would take
+    # is cut by the line end, so the text is no GB2312 at all.
+    return message(fault_head("utf-8 labelled gb2312", "fault.utf8-as-gb2312") + """\
+Content-Type: text/plain; charset=gb2312
+Content-Transfer-Encoding: 8bit
+
+@BODY@""", "\u4e2d\u6587\u90ae\u4ef6\u3002\nUTF-8 under the GB2312 label.\n".encode("utf-8"))
+
+
+@sample
+def fault_raw_big5_subject_geta():
+    # A subject written raw in Big5 by the mailer of a Big5 text.
+    subject = "\u6703\u8b70\u8a18\u9304"  # 會議記錄
+    raw = message(fault_head("@SUBJECT@", "fault.raw-big5-subject") + """\
+Content-Type: text/plain; charset=big5
+Content-Transfer-Encoding: 8bit
+
+@BODY@""", ("\u4eca\u5929\u7684" + subject + "\u3002\n").encode("big5"))
+    return raw.replace(b"@SUBJECT@", b"Re: " + subject.encode("big5"))
+
+
+@sample
+def fault_html_only_utf16_label_garbage():
+    return message(fault_head("html labelled utf-16", "fault.html-utf16-label") + """\
+Content-Type: text/html; charset="utf-16"
+
+<html><body><p>The label says UTF-16, the text is ASCII.</p>
+<p>Every word of it must show.</p></body></html>
+""")
+
+
+@sample
+def fault_attachment_name_8bit_byte_dropped():
+    # A Latin-1 byte in a name (no charset says so): "_", never dropped.
+    raw = message(fault_head("raw 8-bit name", "fault.name-8bit") + """\
+Content-Type: multipart/mixed; boundary="=_name8"
+
+--=_name8
+Content-Type: text/plain; charset=us-ascii
+
+The file is named in Latin-1 without saying so.
+--=_name8
+Content-Type: application/octet-stream
+Content-Disposition: attachment; filename="Hasen und Fr@O@sche.txt"
+Content-Transfer-Encoding: base64
+
+%s
+--=_name8--
+""" % b64_lines(b"Hasen und Froesche\n"))
+    return raw.replace(b"@O@", b"\xf6")
 
 
 # ============================================================ mailboxes ==

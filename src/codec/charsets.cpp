@@ -50,6 +50,7 @@ struct Label {
   Kind kind = Kind::Detect;
   std::string iconv_name;        // for Kind::Iconv
   bool ascii_compatible = true;  // 7-bit text means ASCII in it
+  bool wide = false;             // a 16- or 32-bit form of Unicode
 };
 
 bool in(std::string_view s, std::initializer_list<std::string_view> names) {
@@ -100,11 +101,16 @@ Label classify(std::string_view charset) {
       l.iconv_name = "CP949";
     else if (in(s, {"euc-jp", "x-euc-jp", "cseucpkdfmtjapanese", "eucjp"}))
       l.iconv_name = "EUC-JP-MS";
+    else if (in(s, {"utf-7", "utf7", "unicode-1-1-utf-7", "csunicode11utf7", "x-unicode-2-0-utf-7"}))
+      l.iconv_name = "UTF-7";  // iconv knows only the first two names
     else
       l.iconv_name = s;
-    for (std::string_view p : {"utf-16", "utf-32", "ucs-2", "ucs-4", "utf-7", "unicode", "iso-2022", "hz", "ebcdic",
-                               "cp037", "ibm037", "cp500", "ibm500", "cp1047", "ibm1047"})
+    for (std::string_view p : {"utf-16", "utf-32", "ucs-2", "ucs-4", "unicode", "csunicode", "iso-10646-ucs"})
+      if (s.starts_with(p) && l.iconv_name != "UTF-7") l.wide = true;
+    for (std::string_view p :
+         {"utf-7", "iso-2022", "hz", "ebcdic", "cp037", "ibm037", "cp500", "ibm500", "cp1047", "ibm1047"})
       if (s.starts_with(p)) l.ascii_compatible = false;
+    if (l.wide || l.iconv_name == "UTF-7") l.ascii_compatible = false;
   }
   return l;
 }
@@ -163,13 +169,18 @@ void append_ascii(std::string_view s, std::string& out) {
 // 0x80, 0xA0 and 0xFD-0xFF. Such a sequence becomes the geta mark. An ASCII
 // byte after a lead byte is not taken with it and stays itself, unless
 // whole_pairs (the text came from JIS pairs, whose two bytes belong together).
-void append_sjis_checked(std::string_view s, std::string& out, bool whole_pairs = false) {
-  if (sjis::is_ascii(s)) return append_ascii(s, out);
+// Returns false when some byte became the geta mark.
+bool append_sjis_checked(std::string_view s, std::string& out, bool whole_pairs = false) {
+  if (sjis::is_ascii(s)) {
+    append_ascii(s, out);
+    return true;
+  }
   // The table holds lead bytes only, so a pair it knows starts with a lead byte.
   const cp932::PairTable& pairs = cp932::pair_table();
   const auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
   const std::size_t n = s.size();
   std::size_t run = 0;  // start of the bytes not yet appended
+  bool clean = true;
   for (std::size_t i = 0; i < n;) {
     const unsigned char c = at(i);
     if ((c < 0x80 && c != '&') || (c >= 0xA1 && c <= 0xDF)) {
@@ -186,6 +197,7 @@ void append_sjis_checked(std::string_view s, std::string& out, bool whole_pairs 
     } else {
       out.append(s.substr(run, i - run));
       out.append(kGeta);
+      clean = false;
       const bool pair =
           sjis::is_lead(c) && i + 1 < n && sjis::is_trail(at(i + 1)) && (whole_pairs || at(i + 1) >= 0x80);
       i += pair ? 2 : 1;
@@ -193,6 +205,7 @@ void append_sjis_checked(std::string_view s, std::string& out, bool whole_pairs 
     }
   }
   out.append(s.substr(run));
+  return clean;
 }
 
 // Room for n more bytes at w (a position inside out); w stays valid.
@@ -253,8 +266,9 @@ void append_utf8(std::string_view u, std::string& out) {
 
 // Text through iconv from cd's charset to UTF-8 into u (cleared first). An
 // invalid byte becomes the geta mark and the next byte is read afresh; a
-// sequence cut at the end becomes one geta mark.
-void to_utf8(iconv_t cd, std::string_view in, std::string& u) {
+// sequence cut at the end becomes one geta mark. Returns false when either
+// happened.
+bool to_utf8(iconv_t cd, std::string_view in, std::string& u) {
   // iconv is handed the text a window at a time: a call may cost time in
   // proportion to what it is handed (checking tools read all of it), and
   // broken text takes one call per broken byte.
@@ -264,6 +278,7 @@ void to_utf8(iconv_t cd, std::string_view in, std::string& u) {
   char* w = u.data();
   char* src = const_cast<char*>(in.data());
   const char* const end = in.data() + in.size();
+  bool clean = true;
   while (src < end) {
     const char* const before = src;
     std::size_t left = std::min(kWindow, static_cast<std::size_t>(end - src));
@@ -277,6 +292,7 @@ void to_utf8(iconv_t cd, std::string_view in, std::string& u) {
     if (errno == EINVAL && src + left < end && src != before) continue;
     reserve_at(u, w, kGetaUtf8.size());
     w = std::copy(kGetaUtf8.begin(), kGetaUtf8.end(), w);
+    clean = false;
     if (errno == EINVAL && src + left == end) break;  // incomplete sequence at the end
     ++src;
   }
@@ -285,14 +301,17 @@ void to_utf8(iconv_t cd, std::string_view in, std::string& u) {
   std::size_t room = u.size() - static_cast<std::size_t>(w - u.data());
   iconv(cd, nullptr, nullptr, &w, &room);
   u.resize(static_cast<std::size_t>(w - u.data()));
+  return clean;
 }
 
 // Through iconv from `name` via UTF-8; false when iconv does not know it.
-bool append_iconv(const std::string& name, std::string_view in, std::string& out) {
+// clean, when given, tells whether every byte formed a character.
+bool append_iconv(const std::string& name, std::string_view in, std::string& out, bool* clean = nullptr) {
   const iconv_t cd = to_utf8_cache().get(name);
   if (cd == kNoConverter) return false;
   std::string u;
-  to_utf8(cd, in, u);
+  const bool whole = to_utf8(cd, in, u);
+  if (clean) *clean = whole;
   std::string_view v = u;
   if (v.starts_with(kUtf8Bom)) v.remove_prefix(kUtf8Bom.size());
   append_utf8(v, out);
@@ -374,7 +393,8 @@ void append_as(Kind kind, std::string_view bytes, std::string& out) {
     case Kind::Jis:
       return append_jis(bytes, out);
     case Kind::Sjis:
-      return append_sjis_checked(bytes, out);
+      append_sjis_checked(bytes, out);
+      return;
     case Kind::Utf8:
       return append_utf8(bytes.starts_with(kUtf8Bom) ? bytes.substr(kUtf8Bom.size()) : bytes, out);
     case Kind::Ascii:
@@ -383,6 +403,16 @@ void append_as(Kind kind, std::string_view bytes, std::string& out) {
     case Kind::Iconv:
       return append_detected(bytes, out);
   }
+}
+
+// The name iconv reads text under label l by. Without a byte order mark
+// UTF-16 and UTF-32 are big-endian (iconv would take the machine's order).
+std::string iconv_name(const Label& l, std::string_view bytes) {
+  if (l.iconv_name == "utf-16" && !bytes.starts_with("\xFF\xFE") && !bytes.starts_with("\xFE\xFF")) return "UTF-16BE";
+  if (l.iconv_name == "utf-32" && !bytes.starts_with(std::string_view("\xFF\xFE\0\0", 4)) &&
+      !bytes.starts_with(std::string_view("\0\0\xFE\xFF", 4)))
+    return "UTF-32BE";
+  return l.iconv_name;
 }
 
 bool is_utf8(std::string_view s) {
@@ -403,6 +433,24 @@ bool is_utf8(std::string_view s) {
   return true;
 }
 
+// Shift_JIS that holds only characters of code page 932, none of its
+// user-defined rows (lead bytes 0xF0-0xF9), which stand for no character
+// anyone else can read: a Latin-1 "\xF6" before a letter forms such a pair.
+bool valid_sjis(std::string_view s) {
+  const cp932::PairTable& pairs = cp932::pair_table();
+  for (std::size_t i = 0; i < s.size();) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80 || (c >= 0xA1 && c <= 0xDF)) {
+      ++i;
+    } else if (i + 1 < s.size() && (c < 0xF0 || c > 0xF9) && pairs.has(c, static_cast<unsigned char>(s[i + 1]))) {
+      i += 2;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
 void append_detected(std::string_view bytes, std::string& out) {
   const std::string_view name = Detect_Charset(bytes);
   if (name == "ISO-2022-JP") return append_jis(bytes, out);
@@ -410,6 +458,42 @@ void append_detected(std::string_view bytes, std::string& out) {
   if (name == "EUC-JP" && append_iconv("EUC-JP-MS", bytes, out)) return;
   if (name == "US-ASCII") return append_ascii(bytes, out);
   append_sjis_checked(bytes, out);
+}
+
+// Text under a Shift_JIS label. A mailer that sends UTF-8 under the label of
+// its user's code (a UTF-8 body labelled Shift_JIS) gives text that is no
+// Shift_JIS but well-formed UTF-8: it is read as UTF-8.
+void append_sjis(std::string_view bytes, std::string& out) {
+  const std::size_t start = out.size();
+  if (append_sjis_checked(bytes, out) || !is_utf8(bytes)) return;
+  out.resize(start);
+  append_as(Kind::Utf8, bytes, out);
+}
+
+// Text under a label iconv reads (name, as l says). Text its label cannot
+// explain is read as UTF-8 when it is well-formed UTF-8 (a UTF-8 body
+// labelled GB2312); under a label that does not keep ASCII (UTF-16, UTF-7,
+// EBCDIC) it is read as unlabelled text, so that at least its ASCII shows.
+// 7-bit text without a NUL byte is no 16- or 32-bit form of Unicode: every
+// line end and ASCII character of one holds a NUL byte, and most other
+// characters an 8-bit byte.
+bool no_wide_text(const Label& l, std::string_view bytes) {
+  return l.wide && bytes.find('\0') == std::string_view::npos && sjis::is_ascii(bytes);
+}
+
+void append_labelled(const std::string& name, const Label& l, std::string_view bytes, std::string& out) {
+  if (no_wide_text(l, bytes)) return append_detected(bytes, out);
+  const std::size_t start = out.size();
+  bool clean = true;
+  if (!append_iconv(name, bytes, out, &clean)) return append_detected(bytes, out);
+  if (clean) return;
+  if (is_utf8(bytes)) {
+    out.resize(start);
+    append_as(Kind::Utf8, bytes, out);
+  } else if (!l.ascii_compatible) {
+    out.resize(start);
+    append_detected(bytes, out);
+  }
 }
 
 }  // namespace
@@ -441,7 +525,7 @@ std::string To_Sjis(std::string_view bytes, std::string_view charset) {
       if (codec_detail::has_jis_escape(bytes))
         append_jis(bytes, out);
       else
-        append_sjis_checked(bytes, out);
+        append_sjis(bytes, out);
       break;
     case Kind::Utf8:
       if (is_utf8(bytes))
@@ -449,22 +533,43 @@ std::string To_Sjis(std::string_view bytes, std::string_view charset) {
       else
         append_detected(bytes, out);
       break;
-    case Kind::Iconv: {
-      // Without a byte order mark UTF-16 and UTF-32 are big-endian (iconv
-      // would take the machine's order).
-      std::string name = l.iconv_name;
-      if (name == "utf-16" && !bytes.starts_with("\xFF\xFE") && !bytes.starts_with("\xFE\xFF")) name = "UTF-16BE";
-      if (name == "utf-32" && !bytes.starts_with(std::string_view("\xFF\xFE\0\0", 4)) &&
-          !bytes.starts_with(std::string_view("\0\0\xFE\xFF", 4)))
-        name = "UTF-32BE";
+    case Kind::Iconv:
       if (seven_bit && l.ascii_compatible)
         append_ascii(bytes, out);
-      else if (!append_iconv(name, bytes, out))
-        append_detected(bytes, out);
+      else
+        append_labelled(iconv_name(l, bytes), l, bytes, out);
       break;
-    }
   }
   return out;
+}
+
+bool Valid_In(std::string_view bytes, std::string_view charset) {
+  const Label l = classify(charset);
+  switch (l.kind) {
+    case Kind::Detect:
+      return false;
+    case Kind::Ascii:
+    case Kind::Jis:
+      return sjis::is_ascii(bytes);
+    case Kind::Utf8:
+      return is_utf8(bytes);
+    case Kind::Sjis:
+      return valid_sjis(bytes);
+    case Kind::Iconv:
+      break;
+  }
+  if (no_wide_text(l, bytes)) return false;
+  const iconv_t cd = to_utf8_cache().get(iconv_name(l, bytes));
+  std::string u;
+  return cd != kNoConverter && to_utf8(cd, bytes, u);
+}
+
+std::string Raw_Text_Charset(std::string_view bytes, std::string_view fallback) {
+  const Label l = classify(fallback);
+  if (l.kind != Kind::Iconv || l.iconv_name == "EUC-JP-MS") return std::string(Detect_Charset(bytes));
+  if (is_utf8(bytes)) return "UTF-8";
+  if (Valid_In(bytes, fallback) || !(valid_sjis(bytes) || Valid_In(bytes, "EUC-JP"))) return std::string(fallback);
+  return std::string(Detect_Charset(bytes));
 }
 
 std::string Sjis_Refs_To_Utf8(std::string_view sjis) {

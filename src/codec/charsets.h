@@ -41,10 +41,17 @@
 //   a few labels are read as the superset mailers really mean by them
 //   (ISO-8859-1 as Windows-1252, GB2312 and GBK as GB18030, EUC-KR as CP949,
 //   EUC-JP as EUC-JP-MS). A byte order mark at the start is dropped.
+//   UTF-7 is read under its labels utf-7 and unicode-1-1-utf-7.
 // - An empty or unknown label, a 7-bit label (US-ASCII, ISO-2022-JP) on text
 //   with 8-bit bytes, and a UTF-8 label on text that is not UTF-8 are settled
 //   by Detect_Charset. 7-bit text with ISO-2022-JP escapes under any
 //   ASCII-compatible label is ISO-2022-JP.
+// - Text that is not valid in its label (Shift_JIS or one iconv reads) but is
+//   well-formed UTF-8 is read as UTF-8: mailers send UTF-8 under the label of
+//   their user's code. Other such text under a label that does not keep ASCII
+//   (UTF-16, UTF-7, EBCDIC), and 7-bit text without any NUL byte under a
+//   16- or 32-bit form of Unicode (which it cannot be), are settled by
+//   Detect_Charset, so that their ASCII at least shows.
 // Pure ASCII text is copied (with only the "&#" rule above applied).
 // Time and memory are linear in the text.
 std::string To_Sjis(std::string_view bytes, std::string_view charset);
@@ -62,6 +69,25 @@ std::string To_Sjis(std::string_view bytes, std::string_view charset);
 //   5. otherwise "Shift_JIS", the archive's own code.
 // Returns one of the five names above (static storage).
 std::string_view Detect_Charset(std::string_view bytes);
+
+// Whether the text is valid in the MIME charset: every byte forms a character
+// of it. Shift_JIS holds only the characters of code page 932 outside its
+// user-defined rows (lead bytes 0xF0-0xF9); US-ASCII and ISO-2022-JP hold no
+// 8-bit byte; an empty or unknown label is valid for no text.
+bool Valid_In(std::string_view bytes, std::string_view charset);
+
+// The charset to read raw 8-bit text of a header field by (text that is no
+// encoded word), given the charset that the message's first text part names
+// (fallback, possibly empty). Mail readers read such text in the charset of
+// the message; Japanese mail sends it in Shift_JIS or EUC-JP whatever its
+// label says. When fallback names a charset other than US-ASCII, UTF-8 and
+// the Japanese codes (Big5, GB2312, ISO-8859-x, KOI8-R...):
+//   1. "UTF-8" when the text is well-formed UTF-8;
+//   2. fallback when the text is valid in it, or valid in neither Shift_JIS
+//      nor EUC-JP (its broken bytes then become geta marks);
+//   3. otherwise what Detect_Charset finds (Shift_JIS or EUC-JP).
+// Without such a fallback, what Detect_Charset finds.
+std::string Raw_Text_Charset(std::string_view bytes, std::string_view fallback);
 
 // The way back for text that is no page (a file name): Shift_JIS as To_Sjis
 // writes it to UTF-8, every reference "&#N;" (N decimal, a Unicode scalar

@@ -215,7 +215,7 @@ void append_clean(std::string_view s, bool word, std::string& out) {
 
 }  // namespace
 
-std::string Decode_Header(std::string_view text) {
+std::string Decode_Header(std::string_view text, std::string_view fallback) {
   std::vector<Segment> segs = read_segments(text);
 
   // Blanks between two words go; words of one charset side by side join, so
@@ -232,12 +232,12 @@ std::string Decode_Header(std::string_view text) {
       joined.push_back(std::move(s));
   }
 
-  // Raw 8-bit text is read in the charset the detector finds for all of it
-  // together; 7-bit raw text has its own look (ISO-2022-JP escapes or not).
+  // Raw 8-bit text is read in the charset found for all of it together;
+  // 7-bit raw text has its own look (ISO-2022-JP escapes or not).
   std::string raw8;
   for (const Segment& s : joined)
     if (!s.word && !sjis::is_ascii(s.bytes)) raw8 += s.bytes;
-  const std::string_view raw_charset = raw8.empty() ? std::string_view() : Detect_Charset(raw8);
+  const std::string raw_charset = raw8.empty() ? std::string() : Raw_Text_Charset(raw8, fallback);
 
   std::string out;
   for (const Segment& s : joined) {

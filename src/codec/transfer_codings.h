@@ -66,7 +66,10 @@ std::uint64_t Bits_To_Num(std::string_view bits);
 //   between two words decodes whole; the ISO-2022-JP mode runs on from word
 //   to word.
 // - Raw text with 8-bit bytes (Shift_JIS, UTF-8, EUC-JP) is read in the
-//   charset Detect_Charset finds for all such text of the value together;
+//   charset Raw_Text_Charset finds for all such text of the value together,
+//   given fallback, the charset the message's first text part names (a
+//   Big5 or KOI8-R subject written raw by the mailer of a Big5 or KOI8-R
+//   text);
 //   7-bit raw text with ISO-2022-JP escapes goes through Jis_To_Sjis, and no
 //   word is looked for inside its two-byte text (whose pairs may spell "=?")
 //   up to its closing escape or a blank.
@@ -80,7 +83,7 @@ std::uint64_t Bits_To_Num(std::string_view bits);
 // The result holds no CR, LF or NUL: a line break decoded inside a word
 // becomes a space, raw ones and NUL bytes are dropped. TABs stay.
 // State: none between calls. Time is linear in the text.
-std::string Decode_Header(std::string_view text);
+std::string Decode_Header(std::string_view text, std::string_view fallback = {});
 
 // Decodes one quoted-printable line (soft line breaks already joined by the
 // caller): "=" and the two characters after it become the byte that their

@@ -150,9 +150,13 @@ std::optional<std::string_view> last_id(std::string_view s) {
 
 }  // namespace
 
-void Get_From(std::string_view value, MessageValues& m) { m.from = without(Decode_Header(value), "\t\r\n"); }
+void Get_From(std::string_view value, MessageValues& m, std::string_view text_charset) {
+  m.from = without(Decode_Header(value, text_charset), "\t\r\n");
+}
 
-void Get_Subject(std::string_view value, MessageValues& m) { m.subject = without(Decode_Header(value), "\t\r\n"); }
+void Get_Subject(std::string_view value, MessageValues& m, std::string_view text_charset) {
+  m.subject = without(Decode_Header(value, text_charset), "\t\r\n");
+}
 
 // Value grammar: [weekday ","] date [zone], the date as Parse_Date reads it
 // and the zone as zone_minutes reads it (no zone, or only a comment: the

@@ -23,9 +23,10 @@ bool Check_Honbun(const std::string& path, const std::string& line);
 
 // The collectors of the values of a work_list line. Each takes the raw value
 // of its field, unfolded (mime_reader.h), of the field's first copy.
-// From and Subject are decoded (Decode_Header); every TAB, CR and LF goes.
-void Get_From(std::string_view value, MessageValues& m);
-void Get_Subject(std::string_view value, MessageValues& m);
+// From and Subject are decoded (Decode_Header, raw 8-bit text read by
+// text_charset, MailHeader's); every TAB, CR and LF goes.
+void Get_From(std::string_view value, MessageValues& m, std::string_view text_charset = {});
+void Get_Subject(std::string_view value, MessageValues& m, std::string_view text_charset = {});
 // Date: stored as "yyyy-mm-dd hh:mm:ss" in Japan time when readable, else as
 // its text (never an error).
 void Get_Date(std::string_view value, MessageValues& m);

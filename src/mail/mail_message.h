@@ -30,6 +30,10 @@ std::string Decoded_Data(const MailAttachment& file);
 struct MailHeader {
   std::string from, subject, date, message_id, in_reply_to, references;
   bool has_from = false, has_subject = false, has_date = false, has_message_id = false;
+  // The charset the message's first text part (text/*, in reading order)
+  // names, as written; empty when it names none. Raw 8-bit text in From and
+  // Subject is read in it (Raw_Text_Charset).
+  std::string text_charset;
 };
 
 struct MailMessage {

@@ -163,8 +163,8 @@ void Walk::save_files(MailMessage& message, AttachList& list) {
 void Walk::take(MailMessage& message) {
   const MailHeader& h = message.header;
   MessageValues m;
-  if (h.has_from) Get_From(h.from, m);
-  if (h.has_subject) Get_Subject(h.subject, m);
+  if (h.has_from) Get_From(h.from, m, h.text_charset);
+  if (h.has_subject) Get_Subject(h.subject, m, h.text_charset);
   if (h.has_date) Get_Date(h.date, m);
   if (h.has_message_id) Get_MessageID(h.message_id, ws_.work_list, m, &sink_);
   Get_Parent(h.in_reply_to, h.references, m);

@@ -13,12 +13,14 @@
 #include <gmime/gmime.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "codec/charsets.h"
 #include "codec/sjis_text.h"
@@ -142,15 +144,44 @@ std::string Lower(const char* s) {
   return out;
 }
 
+std::string Raw_Field(GMimeObject* object, const char* field);
+
+// Whether a Content-Type value names a media type: a type, "/" and a
+// subtype before any ";" (blanks around them aside). A value without a
+// subtype ("text") or one that does not parse ("X-BE2; 12") counts as
+// text/plain in US-ASCII (RFC 2045, 5.2); GMime makes such a part
+// application/octet-stream.
+bool Names_Media_Type(std::string_view value) {
+  value = value.substr(0, value.find(';'));
+  const std::size_t slash = value.find('/');
+  if (slash == std::string_view::npos || value.find('/', slash + 1) != std::string_view::npos) return false;
+  const auto word = [](std::string_view w) {
+    while (!w.empty() && (w.front() == ' ' || w.front() == '\t')) w.remove_prefix(1);
+    while (!w.empty() && (w.back() == ' ' || w.back() == '\t')) w.remove_suffix(1);
+    return !w.empty() && w.find_first_of(" \t") == std::string_view::npos;
+  };
+  return word(value.substr(0, slash)) && word(value.substr(slash + 1));
+}
+
+// A part whose Content-Type names no media type (above).
+bool Typed_Badly(GMimeObject* object, GMimeContentType* type) {
+  if (!GMIME_IS_PART(object) || !type) return false;
+  if (g_ascii_strcasecmp(g_mime_content_type_get_media_type(type), "application") != 0 ||
+      g_ascii_strcasecmp(g_mime_content_type_get_media_subtype(type), "octet-stream") != 0)
+    return false;
+  return !Names_Media_Type(Raw_Field(object, "Content-Type"));
+}
+
 std::string Media_Type(GMimeObject* object) {
   GMimeContentType* type = g_mime_object_get_content_type(object);
-  if (!type) return "text/plain";
+  if (!type || Typed_Badly(object, type)) return "text/plain";
   return Lower(g_mime_content_type_get_media_type(type)) + "/" + Lower(g_mime_content_type_get_media_subtype(type));
 }
 
 std::string Charset(GMimeObject* object) {
   GMimeContentType* type = g_mime_object_get_content_type(object);
-  const char* charset = type ? g_mime_content_type_get_parameter(type, "charset") : nullptr;
+  const char* charset =
+      type && !Typed_Badly(object, type) ? g_mime_content_type_get_parameter(type, "charset") : nullptr;
   return charset ? charset : "";
 }
 
@@ -169,12 +200,15 @@ std::string Raw_Field(GMimeObject* object, const char* field) {
 }
 
 // The file name a part gives itself, in Shift_JIS; empty when it gives none.
-// GMime hands it over in UTF-8 with RFC 2231 undone.
-std::string File_Name(GMimePart* part) {
+// GMime hands it over in UTF-8 with RFC 2231 undone. A name written raw in
+// 8-bit bytes is read in the part's charset, else in text_charset.
+std::string File_Name(GMimePart* part, const std::string& text_charset) {
   const char* name = g_mime_part_get_filename(part);
   if (!name || !*name) return {};
   GMimeObject* object = GMIME_OBJECT(part);
-  return Part_File_Name(name, Raw_Field(object, "Content-Disposition"), Raw_Field(object, "Content-Type"));
+  const std::string charset = Charset(object);
+  return Part_File_Name(name, Raw_Field(object, "Content-Disposition"), Raw_Field(object, "Content-Type"),
+                        charset.empty() ? text_charset : charset);
 }
 
 bool Marked_Attachment(GMimeObject* object) {
@@ -276,7 +310,7 @@ void Reader::message_part(GMimeMessagePart* part, Mode mode) {
 void Reader::part(GMimePart* part, Mode mode, bool html_shown) {
   GMimeObject* object = GMIME_OBJECT(part);
   const std::string type = Media_Type(object);
-  std::string name = File_Name(part);
+  std::string name = File_Name(part, out_.header.text_charset);
   const bool inline_text = name.empty() && !Marked_Attachment(object) &&
                            g_mime_part_get_content_encoding(part) != GMIME_CONTENT_ENCODING_UUENCODE;
   if (inline_text && (type == "text/plain" || type == "text/rfc822-headers")) {
@@ -304,6 +338,101 @@ void Reader::add_file(std::string name, std::string type, std::string data) {
 
 void Reader::add_text(std::string_view sjis) { Add_Text_Block(out_.text, sjis, has_text_); }
 
+// The charset the first text part names (MailHeader::text_charset): the
+// first part of type text/* in reading order, attached messages left out;
+// nothing when there is no text part.
+std::optional<std::string> First_Text_Charset(GMimeObject* object) {
+  if (GMIME_IS_MULTIPART(object)) {
+    GMimeMultipart* m = GMIME_MULTIPART(object);
+    for (int i = 0; i < g_mime_multipart_get_count(m); ++i)
+      if (std::optional<std::string> charset = First_Text_Charset(g_mime_multipart_get_part(m, i))) return charset;
+    return std::nullopt;
+  }
+  if (!GMIME_IS_PART(object) || !Media_Type(object).starts_with("text/")) return std::nullopt;
+  return Charset(object);
+}
+
+// Of two Content-Type fields in one header block the first counts, as of
+// every field; GMime builds a part by the last. The stream offsets of every
+// Content-Type field that follows another in its header list, in object
+// and below it, each with the offset of the first.
+struct LaterType {
+  gint64 first, later;
+};
+
+void Later_Types(GMimeObject* object, std::vector<LaterType>& at) {
+  if (!object) return;
+  if (GMimeHeaderList* list = g_mime_object_get_header_list(object)) {
+    gint64 first = -1;
+    const int count = g_mime_header_list_get_count(list);
+    for (int i = 0; i < count; ++i) {
+      GMimeHeader* header = g_mime_header_list_get_header_at(list, i);
+      if (!Same_Name(g_mime_header_get_name(header), "Content-Type")) continue;
+      if (first >= 0)
+        at.push_back({first, g_mime_header_get_offset(header)});
+      else
+        first = g_mime_header_get_offset(header);
+    }
+  }
+  if (GMIME_IS_MESSAGE(object)) return Later_Types(g_mime_message_get_mime_part(GMIME_MESSAGE(object)), at);
+  if (GMIME_IS_MESSAGE_PART(object)) {
+    GMimeMessage* inner = g_mime_message_part_get_message(GMIME_MESSAGE_PART(object));
+    return Later_Types(inner ? GMIME_OBJECT(inner) : nullptr, at);
+  }
+  if (GMIME_IS_MULTIPART(object)) {
+    GMimeMultipart* m = GMIME_MULTIPART(object);
+    for (int i = 0; i < g_mime_multipart_get_count(m); ++i) Later_Types(g_mime_multipart_get_part(m, i), at);
+  }
+}
+
+// Whether every line of raw from..to is a field or the continuation of one:
+// GMime passes a line that is none (a boundary line right after a header
+// block, which has no empty line) and reads on, but the fields after such a
+// line belong to what follows it.
+bool Fields_Only(std::string_view raw, std::size_t from, std::size_t to) {
+  for (std::size_t at = from; at < to;) {
+    std::size_t end = raw.find('\n', at);
+    if (end == std::string_view::npos || end > to) end = to;
+    const std::string_view line = raw.substr(at, end - at);
+    if (!line.starts_with(' ') && !line.starts_with('\t')) {
+      const std::size_t colon = line.find(':');
+      if (colon == 0 || colon == std::string_view::npos || line.substr(0, colon).find_first_of(" \t") != line.npos)
+        return false;
+    }
+    at = end + 1;
+  }
+  return true;
+}
+
+// Renames the later Content-Type fields in raw ("Xontent-Type"), so that
+// GMime passes them by; their offsets count from base. False when none was
+// one.
+bool Mask_Types(std::string& raw, const std::vector<LaterType>& at, gint64 base) {
+  bool any = false;
+  for (const LaterType& t : at) {
+    const gint64 first = t.first - base, later = t.later - base;
+    if (first < 0 || later <= first || static_cast<std::size_t>(later) + 12 > raw.size()) continue;
+    const std::size_t k = static_cast<std::size_t>(later);
+    if (g_ascii_strncasecmp(raw.data() + k, "Content-Type", 12) != 0 ||
+        !Fields_Only(raw, static_cast<std::size_t>(first), k))
+      continue;
+    raw[k] = 'X';
+    any = true;
+  }
+  return any;
+}
+
+// The reading of what GMime built: header holds the message's fields, body
+// its content.
+MailMessage Read_Object(GMimeObject* header, GMimeObject* body, bool mboxrd) {
+  MailMessage out;
+  if (header) Read_Header(header, out.header);
+  if (!body) return out;
+  out.header.text_charset = First_Text_Charset(body).value_or("");
+  Reader(out, mboxrd).body(body);
+  return out;
+}
+
 // Old Macintosh mail ends its lines with a lone CR, which GMime does not
 // take as a line end.
 std::string_view Line_Ends_For_Gmime(std::string_view raw, std::string& scratch) {
@@ -322,25 +451,59 @@ std::string_view Line_Ends_For_Gmime(std::string_view raw, std::string& scratch)
 // A single message is read as one entity (its header block holds the
 // message's fields too), which spares GMime reading addresses and dates the
 // reader takes from the raw fields anyway; an mbox needs GMime's message
-// reading, which knows the "From " lines.
-MailMessage Read_From(GMimeParser* parser, bool mboxrd, bool* got) {
-  MailMessage out;
-  Ref<GMimeMessage> message;
-  Ref<GMimeObject> entity;
-  GMimeObject* header = nullptr;
-  GMimeObject* body = nullptr;
-  if (mboxrd) {
-    message.reset(g_mime_parser_construct_message(parser, Options()));
-    header = GMIME_OBJECT(message.get());
-    body = message ? g_mime_message_get_mime_part(message.get()) : nullptr;
-  } else {
-    entity.reset(g_mime_parser_construct_part(parser, Options()));
-    header = body = entity.get();
+// reading, which knows the "From " lines. A message with a second
+// Content-Type field in a header block is read again without it (a few
+// times at most: a part found only then may hold another).
+MailMessage Read_Entity(std::string_view raw, bool mboxrd) {
+  Options();
+  // One parser per thread, set afresh on every message: its buffers are
+  // made once.
+  thread_local Ref<GMimeParser> parser(g_mime_parser_new());
+  std::string masked;
+  for (int pass = 0;; ++pass) {
+    Ref<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(raw.data(), raw.size()));
+    g_mime_parser_init_with_stream(parser.get(), stream.get());
+    g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MESSAGE);
+    Ref<GMimeObject> entity(g_mime_parser_construct_part(parser.get(), Options()));
+    std::vector<LaterType> later;
+    if (pass < 4) Later_Types(entity.get(), later);
+    if (!later.empty()) {
+      if (masked.data() != raw.data()) masked.assign(raw);
+      if (Mask_Types(masked, later, 0)) {
+        raw = masked;
+        continue;
+      }
+    }
+    return Read_Object(entity.get(), entity.get(), mboxrd);
   }
-  if (got) *got = header != nullptr;
-  if (header) Read_Header(header, out.header);
-  if (body) Reader(out, mboxrd).body(body);
+}
+
+// The bytes from..to of the mbox file at path (of whole, when it was read
+// whole).
+std::string Mbox_Bytes(const std::string& path, const std::string& whole, gint64 from, gint64 to) {
+  if (from < 0 || to <= from) return {};
+  const std::size_t size = static_cast<std::size_t>(to - from);
+  if (!whole.empty()) return whole.substr(std::min(whole.size(), static_cast<std::size_t>(from)), size);
+  std::string out(size, '\0');
+  ReadOnlyFile file(path);
+  const ssize_t n = ::pread(file.fd(), out.data(), size, from);
+  out.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
   return out;
+}
+
+// The next message of an mbox; got tells whether there was one.
+MailMessage Read_Mbox_Message(GMimeParser* parser, const std::string& path, const std::string& whole, bool& got) {
+  Ref<GMimeMessage> message(g_mime_parser_construct_message(parser, Options()));
+  got = message != nullptr;
+  if (!message) return {};
+  std::vector<LaterType> later;
+  Later_Types(GMIME_OBJECT(message.get()), later);
+  if (!later.empty()) {
+    const gint64 begin = g_mime_parser_get_headers_begin(parser);
+    std::string raw = Mbox_Bytes(path, whole, begin, g_mime_parser_tell(parser));
+    if (Mask_Types(raw, later, begin)) return Read_Entity(raw, true);
+  }
+  return Read_Object(GMIME_OBJECT(message.get()), g_mime_message_get_mime_part(message.get()), true);
 }
 
 }  // namespace
@@ -353,15 +516,7 @@ MailMessage Read_Message(std::string_view raw) {
 
 MailMessage Read_Message_With_Gmime(std::string_view raw) {
   std::string scratch;
-  raw = Line_Ends_For_Gmime(raw, scratch);
-  Options();
-  Ref<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(raw.data(), raw.size()));
-  // One parser per thread, set afresh on every message: its buffers are
-  // made once.
-  thread_local Ref<GMimeParser> parser(g_mime_parser_new());
-  g_mime_parser_init_with_stream(parser.get(), stream.get());
-  g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MESSAGE);
-  return Read_From(parser.get(), false, nullptr);
+  return Read_Entity(Line_Ends_For_Gmime(raw, scratch), false);
 }
 
 void Read_Mbox(const std::string& path, const std::function<void(MailMessage&, std::int64_t)>& each) {
@@ -393,7 +548,7 @@ void Read_Mbox(const std::string& path, const std::function<void(MailMessage&, s
   std::int64_t last = -1;
   while (!g_mime_parser_eos(parser.get())) {
     bool got = false;
-    MailMessage message = Read_From(parser.get(), true, &got);
+    MailMessage message = Read_Mbox_Message(parser.get(), path, whole, got);
     // A parser that reads nothing more is at the end, whatever it says.
     const std::int64_t at = g_mime_parser_tell(parser.get());
     if (!got || at <= last) break;

@@ -310,6 +310,11 @@ std::optional<MailMessage> Read_Mixed_Message(std::string_view raw) {
   // beside it.
   bool plain_beside = false;
   for (const Part& p : parts) plain_beside |= p.type == "text/plain" && !p.attachment && p.given_name.empty();
+  for (const Part& p : parts) {
+    if (!p.type.starts_with("text/")) continue;
+    out.header.text_charset = p.charset;
+    break;
+  }
   Assembly assembly(out);
   for (const Part& p : parts) assembly.add(p, !plain_beside);
   return out;

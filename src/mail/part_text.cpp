@@ -3,6 +3,7 @@
 #include <gmime/gmime.h>
 
 #include <algorithm>
+#include <cctype>
 #include <optional>
 
 #include "codec/charsets.h"
@@ -79,6 +80,44 @@ std::string Type_Extension(const std::string& type) {
     if (type == k.type) return k.ext;
   const std::string_view ext = system_media_types().extension(type);
   return ext.empty() ? ".bin" : "." + std::string(ext);
+}
+
+// The value of an RFC 2231 parameter `name*=charset'language'%XX...` in
+// one piece (no continuations) under a label of UTF-7 that GMime does not
+// know (unicode-1-1-utf-7 and its kin), in Shift_JIS; nothing otherwise.
+std::optional<std::string> Utf7_Parameter(const std::string& field, std::string_view name) {
+  const std::size_t at = sjis::find_nocase(field, std::string(name) + "*=");
+  if (at == std::string::npos || (at > 0 && field[at - 1] != ';' && field[at - 1] != ' ' && field[at - 1] != '\t'))
+    return std::nullopt;
+  std::string_view value = std::string_view(field).substr(at + name.size() + 2);
+  value = value.substr(0, value.find(';'));
+  const std::size_t q1 = value.find('\''), q2 = q1 == value.npos ? value.npos : value.find('\'', q1 + 1);
+  if (q2 == value.npos) return std::nullopt;
+  const std::string charset = sjis::narrow_lower(sjis::trim(value.substr(0, q1)));
+  if (charset != "unicode-1-1-utf-7" && charset != "csunicode11utf7" && charset != "x-unicode-2-0-utf-7")
+    return std::nullopt;
+  std::string bytes;
+  const auto hex = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
+  for (std::size_t i = q2 + 1; i < value.size(); ++i) {
+    if (value[i] == '%' && i + 2 < value.size() && std::isxdigit(static_cast<unsigned char>(value[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(value[i + 2]))) {
+      bytes += static_cast<char>(hex(value[i + 1]) * 16 + hex(value[i + 2]));
+      i += 2;
+    } else if (value[i] != ' ' && value[i] != '\t') {
+      bytes += value[i];
+    }
+  }
+  return To_Sjis(bytes, charset);
+}
+
+// A name written raw in 8-bit bytes (see Part_File_Name).
+std::string Raw_Name(std::string_view raw, std::string_view fallback) {
+  const std::string charset = Raw_Text_Charset(raw, fallback);
+  if (Valid_In(raw, charset)) return To_Sjis(raw, charset);
+  std::string out(raw);
+  for (char& c : out)
+    if (static_cast<unsigned char>(c) >= 0x80) c = '_';
+  return out;
 }
 
 }  // namespace
@@ -182,11 +221,15 @@ std::optional<std::string> Raw_Parameter(const std::string& field, std::string_v
   return std::nullopt;
 }
 
-std::string Part_File_Name(std::string_view given, const std::string& disposition, const std::string& type) {
+std::string Part_File_Name(std::string_view given, const std::string& disposition, const std::string& type,
+                           std::string_view fallback) {
   for (auto [field, param] : {std::pair{&disposition, "filename"}, std::pair{&type, "name"}}) {
+    if (std::optional<std::string> utf7 = Utf7_Parameter(*field, param)) return *utf7;
     const std::optional<std::string> raw = Raw_Parameter(*field, param);
     if (!raw) continue;
-    if (raw->find("=?") != std::string::npos) return Decode_Header(*raw);
+    if (raw->find("=?") != std::string::npos) return Decode_Header(*raw, fallback);
+    if (!sjis::is_ascii(*raw) && !Valid_In(*raw, "UTF-8") && !Valid_In(*raw, "Shift_JIS"))
+      return Raw_Name(*raw, fallback);
     break;
   }
   return To_Sjis(given, "UTF-8");

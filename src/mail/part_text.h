@@ -42,8 +42,13 @@ std::optional<std::string> Raw_Parameter(const std::string& field, std::string_v
 // given in UTF-8 (given, not empty) and its raw Content-Disposition and
 // Content-Type values: a name written as encoded words, also inside quotes
 // and split over folded lines as Japanese mailers write them, is decoded
-// from the field as written.
-std::string Part_File_Name(std::string_view given, const std::string& disposition, const std::string& type);
+// from the field as written. A name written raw in 8-bit bytes that are
+// neither UTF-8 nor Shift_JIS is read in the charset Raw_Text_Charset finds
+// with fallback (the part's charset, else the message's text charset) when
+// it is valid in that; otherwise each of its 8-bit bytes, which no charset
+// explains, becomes "_".
+std::string Part_File_Name(std::string_view given, const std::string& disposition, const std::string& type,
+                           std::string_view fallback = {});
 
 // The name of the number-th file without a name of a message: "attach",
 // the number and the extension of its media type (lower case): from the

@@ -68,6 +68,7 @@ std::optional<MailMessage> Read_Plain_Message(std::string_view raw) {
     }
     Take_Field(f.name, f.raw, out.header);
   }
+  out.header.text_charset = charset;
   std::string_view bytes = raw.substr(body);
   std::string decoded;
   if (encoding != BodyEncoding::Plain) bytes = decoded = Decode_Body(bytes, encoding);

@@ -171,11 +171,19 @@ TEST(DetectCharset, Table) {
       {"EUC-JP hiragana", "\xA4\xAB\xA4\xCA", "EUC-JP"},
       {"EUC-JP with half-width katakana", kNihongoEuc + "\x8E\xB1", "EUC-JP"},
       {"Latin-1 is none of them", "J\xF8rn", "Shift_JIS"},
+      // Rule 3 wants more well-formed UTF-8 characters than broken
+      // sequences: "\xC3\xBD" is one (y acute), the "\xC4" cut at the end
+      // one broken; as Shift_JIS all three are half-width katakana.
+      {"tie of UTF-8 characters and broken sequences goes to Shift_JIS", "\xC3\xBD\xC4", "Shift_JIS"},
+      {"one character more is UTF-8", "\xC3\xBD\xC4\xBD", "UTF-8"},
+      {"the tie inside longer ASCII text", "a \xC3\xBD\xC4 b", "Shift_JIS"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
     EXPECT_EQ(Detect_Charset(r.in), r.want);
   }
+  // The tie comes out as the half-width katakana of the mail, untouched.
+  EXPECT_EQ(To_Sjis("\xC3\xBD\xC4", ""), "\xC3\xBD\xC4");
 }
 
 TEST(ToSjis, UnlabelledAndWronglyLabelledTextIsDetected) {
@@ -194,6 +202,89 @@ TEST(ToSjis, UnlabelledAndWronglyLabelledTextIsDetected) {
       {"Latin-1 label on 7-bit JIS", "ISO-8859-1", kNihongoJis, kNihongo},
   };
   check(std::begin(rows), std::end(rows));
+}
+
+TEST(ToSjis, Utf7UnderItsLabels) {
+  const Row rows[] = {
+      {"utf-7", "utf-7", "Hi Mom -+Jjo--!", "Hi Mom -&#9786;-!"},
+      {"UTF-7 kanji", "UTF-7", "+ZeVnLIqe-", kNihongo},
+      {"unicode-1-1-utf-7, which iconv does not know", "unicode-1-1-utf-7", "+ZeVnLIqe- x", kNihongo + " x"},
+      {"quoted, upper case", "\"UNICODE-1-1-UTF-7\"", "a+-b", "a+b"},
+      {"x-unicode-2-0-utf-7", "x-unicode-2-0-utf-7", "+ZeVnLIqe-", kNihongo},
+      {"8-bit text is no UTF-7: Shift_JIS", "utf-7", kMailSjis, kMailSjis},
+  };
+  check(std::begin(rows), std::end(rows));
+}
+
+TEST(ToSjis, TextItsLabelCannotExplain) {
+  const Row rows[] = {
+      {"UTF-8 labelled GB2312", "gb2312", kMailUtf8, kMailSjis},
+      {"UTF-8 labelled Big5", "big5", kNihongoUtf8 + "\r\n", kNihongo + "\r\n"},
+      {"UTF-8 labelled Shift_JIS", "Shift_JIS", kMailUtf8, kMailSjis},
+      {"UTF-8 labelled EUC-JP", "EUC-JP", kMailUtf8, kMailSjis},
+      {"GB2312 stays GB2312", "GB2312", "\xD6\xD0\xCE\xC4", "\x92\x86\x95\xB6"},
+      {"a broken byte in GB2312 that is no UTF-8", "GB2312", "\xD6\xD0\xFF", "\x92\x86" + kGeta},
+      {"a label every byte fits keeps its reading", "KOI8-R", "\xD0\xD2", "\x84\x81\x84\x82"},
+      {"UTF-16 label on 7-bit HTML without NUL", "utf-16", "<p>Hello there</p>", "<p>Hello there</p>"},
+      {"UTF-16LE label on 7-bit text without NUL", "UTF-16LE", "Hello", "Hello"},
+      {"UCS-4 label on 7-bit text", "ucs-4", "Hello!!!", "Hello!!!"},
+      {"UTF-16 label on Shift_JIS of odd length: detected", "utf-16", kMailSjis + "a", kMailSjis + "a"},
+      {"unicode label on raw JIS", "unicode", kNihongoJis, kNihongo},
+      {"UTF-16 with NUL bytes stays UTF-16", "UTF-16BE", std::string("\0H\0i", 4), "Hi"},
+  };
+  check(std::begin(rows), std::end(rows));
+}
+
+TEST(ValidIn, Table) {
+  const struct {
+    const char* name;
+    std::string in;
+    const char* charset;
+    bool want;
+  } rows[] = {
+      {"UTF-8", kMailUtf8, "UTF-8", true},
+      {"cut UTF-8", kMailUtf8 + "\xE3", "utf-8", false},
+      {"Shift_JIS", kMailSjis, "Shift_JIS", true},
+      {"Shift_JIS of a user-defined row", "\xF0\x40", "Shift_JIS", false},
+      {"Latin-1 o umlaut before a letter is no Shift_JIS", "K\xF6ln", "Shift_JIS", false},
+      {"lone lead byte", "\x82", "Shift_JIS", false},
+      {"EUC-JP", kNihongoEuc, "EUC-JP", true},
+      {"Shift_JIS is no EUC-JP", kMailSjis, "EUC-JP", false},
+      {"Big5", "\xA4\xA4\xA4\xE5", "Big5", true},
+      {"8-bit text in US-ASCII", kMailSjis, "us-ascii", false},
+      {"7-bit text in ISO-2022-JP", kNihongoJis, "ISO-2022-JP", true},
+      {"unknown label", "abc", "x-unknown", false},
+      {"empty label", "abc", "", false},
+      {"7-bit text without NUL in UTF-16", "Hello", "UTF-16", false},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(Valid_In(r.in, r.charset), r.want);
+  }
+}
+
+TEST(RawTextCharset, Table) {
+  const struct {
+    const char* name;
+    std::string in;
+    const char* fallback;
+    const char* want;
+  } rows[] = {
+      {"no fallback: the detector", kNihongoEuc, "", "EUC-JP"},
+      {"Japanese fallback: the detector", kMailSjis, "ISO-2022-JP", "Shift_JIS"},
+      {"UTF-8 fallback: the detector", kNihongoEuc, "utf-8", "EUC-JP"},
+      {"EUC-JP fallback: the detector", kMailSjis, "euc-jp", "Shift_JIS"},
+      {"Big5 text under Big5", "\xA4\xA4\xA4\xE5", "big5", "big5"},
+      {"GB2312 text, also valid EUC-JP, under GB2312", "\xD6\xD0\xCE\xC4", "GB2312", "GB2312"},
+      {"UTF-8 before the fallback", kMailUtf8, "big5", "UTF-8"},
+      {"KOI8-R", "\xF0\xD2\xC9\xD7\xC5\xD4", "koi8-r", "koi8-r"},
+      {"Shift_JIS that is no Big5", kMailSjis, "Big5", "Shift_JIS"},
+      {"valid in nothing: the fallback", "\xFF\xFF", "Big5", "Big5"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(Raw_Text_Charset(r.in, r.fallback), r.want);
+  }
 }
 
 // Long text goes to iconv in pieces; characters cut between two pieces

@@ -1,11 +1,16 @@
 // To_Sjis on Shift_JIS and ISO-2022-JP text against a plain reference: the
 // conversion written the simple way, a line at a time and a byte at a time.
+// Text under the Shift_JIS label that is no Shift_JIS but well-formed UTF-8
+// is UTF-8, each character converted by the system's iconv on its own.
 // The program's own converter takes shortcuts (lines without ESC checked in
 // one go, the pair table read once); whatever the input, the bytes must be
 // the same.
 #include <gtest/gtest.h>
+#include <iconv.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -22,9 +27,10 @@ namespace {
 #define ESC "\x1B"
 
 // Shift_JIS kept, what is no code page 932 character a geta mark, "&" before
-// "#" written "&#38;".
-void reference_checked(std::string_view s, std::string& out, bool whole_pairs) {
+// "#" written "&#38;". False when a geta mark was written.
+bool reference_checked(std::string_view s, std::string& out, bool whole_pairs) {
   const auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  bool clean = true;
   for (std::size_t i = 0; i < s.size();) {
     const unsigned char c = at(i);
     if (c < 0x80) {
@@ -38,11 +44,13 @@ void reference_checked(std::string_view s, std::string& out, bool whole_pairs) {
       i += 2;
     } else {
       out += "\x81\xAC";
+      clean = false;
       const bool pair =
           sjis::is_lead(c) && i + 1 < s.size() && sjis::is_trail(at(i + 1)) && (whole_pairs || at(i + 1) >= 0x80);
       i += pair ? 2 : 1;
     }
   }
+  return clean;
 }
 
 // Every line (up to "\r" or "\n") on its own: with an ESC through
@@ -63,10 +71,51 @@ std::string reference_jis(std::string_view text) {
   return out;
 }
 
+// Well-formed UTF-8 (else nothing): every character through iconv to code
+// page 932 on its own, a decimal reference where it has none there.
+std::optional<std::string> reference_utf8(std::string_view text) {
+  std::string out;
+  const iconv_t cd = iconv_open("CP932", "UTF-8");
+  for (std::size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    const std::size_t len = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+    char32_t cp = len == 1 ? c : c & (0x7F >> len);
+    bool ok = c < 0x80 || (c >= 0xC2 && c <= 0xF4 && i + len <= text.size());
+    for (std::size_t k = 1; ok && k < len; ++k) {
+      const unsigned char t = static_cast<unsigned char>(text[i + k]);
+      ok = t >= 0x80 && t <= 0xBF;
+      cp = cp << 6 | (t & 0x3F);
+    }
+    ok = ok && !(cp >= 0xD800 && cp < 0xE000) && cp <= 0x10FFFF &&
+         (len == 1 || cp >= (len == 2   ? 0x80u
+                             : len == 3 ? 0x800u
+                                        : 0x10000u));
+    if (!ok) {
+      iconv_close(cd);
+      return std::nullopt;
+    }
+    char in[4], sj[8];
+    std::copy(text.begin() + static_cast<std::ptrdiff_t>(i), text.begin() + static_cast<std::ptrdiff_t>(i + len), in);
+    char *src = in, *dst = sj;
+    std::size_t left = len, room = sizeof sj;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (c == '&' && i + 1 < text.size() && text[i + 1] == '#')
+      out += "&#38;";
+    else if (iconv(cd, &src, &left, &dst, &room) != static_cast<std::size_t>(-1))
+      out.append(sj, static_cast<std::size_t>(dst - sj));
+    else
+      out += "&#" + std::to_string(static_cast<std::uint32_t>(cp)) + ";";
+    i += len;
+  }
+  iconv_close(cd);
+  return out;
+}
+
 std::string reference(std::string_view text) {
   if (codec_detail::has_jis_escape(text)) return reference_jis(text);
   std::string out;
-  reference_checked(text, out, false);
+  if (!reference_checked(text, out, false))
+    if (std::optional<std::string> utf8 = reference_utf8(text)) return *utf8;
   return out;
 }
 
@@ -102,6 +151,8 @@ TEST(ToSjisReference, NamedCases) {
       {"8-bit text beside escapes", "\x93\xFA" ESC "$B$\"" ESC "(B\xFA\x40\xB1"},
       {"half-width katakana", ESC "(I12" ESC "(B\r\n" ESC "(I\x7F\xB1"},
       {"no escape at all", "plain \x93\xFA\x96\x7B & &# <>"},
+      {"UTF-8 under the Shift_JIS label", "caf\xC3\xA9 \xE2\x80\x94 &# \xE3\x83\xA1\xE3\x83\xBC\xE3\x83\xAB"},
+      {"broken Shift_JIS that is no UTF-8 either", "\x93\xFA\x80\xC3\xA9"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);

@@ -99,6 +99,32 @@ TEST(DecodeHeader, Table) {
   }
 }
 
+// Raw 8-bit text (no encoded word) is read in the charset of the message's
+// first text part when it names one other than the Japanese codes.
+TEST(DecodeHeader, RawTextInTheCharsetOfTheText) {
+  const struct {
+    const char* name;
+    std::string in;
+    const char* fallback;
+    std::string want;
+  } rows[] = {
+      {"Big5 subject", "Re: \xA4\xA4\xA4\xE5", "big5", "Re: \x92\x86\x95\xB6"},
+      {"GB2312 subject", "\xD6\xD0\xCE\xC4", "gb2312", "\x92\x86\x95\xB6"},
+      {"KOI8-R sender", "\xF0\xD2\xC9\xD7\xC5\xD4 <p@x.ru>", "KOI8-R",
+       "\x84\x50\x84\x82\x84\x79\x84\x72\x84\x75\x84\x84 <p@x.ru>"},
+      {"Latin-1 subject", "K\xF6ln", "iso-8859-1", "K&#246;ln"},
+      {"UTF-8 before the fallback", "\xE3\x81\x82", "iso-8859-1", kA},
+      {"Shift_JIS under a Japanese text", kA + kI, "iso-2022-jp", kA + kI},
+      {"encoded words keep their own charset", "=?UTF-8?B?44GC?= \xA4\xA4", "big5", kA + " \x92\x86"},
+      {"UTF-7 word under a label iconv does not know", "=?unicode-1-1-utf-7?Q?+ZeVnLIqe-?=", "",
+       "\x93\xFA\x96\x7B\x8C\xEA"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(Decode_Header(r.in, r.fallback), r.want);
+  }
+}
+
 TEST(DecodeHeader, LongTextHasNoLimit) {
   std::string in, want;
   for (int k = 0; k < 3000; ++k) {

@@ -1,12 +1,16 @@
 // Attachment names reduced to plain file names.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "codec/cp932.h"
 #include "core/common_text.h"
 #include "mail/attachments.h"
+#include "mail/mime_reader.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -53,6 +57,18 @@ const std::vector<NameCase> kNames = {
 };
 
 std::size_t Utf8_Size(const std::string& sjis) { return cp932::to_utf8(sjis).size(); }
+
+std::string Base64(std::string_view in) {
+  static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  for (std::size_t i = 0; i < in.size(); i += 3) {
+    const std::size_t n = std::min<std::size_t>(3, in.size() - i);
+    unsigned v = 0;
+    for (std::size_t k = 0; k < 3; ++k) v = v << 8 | (k < n ? static_cast<unsigned char>(in[i + k]) : 0u);
+    for (std::size_t k = 0; k < 4; ++k) out += k <= n ? kAlphabet[(v >> (18 - 6 * k)) & 63] : '=';
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -107,5 +123,42 @@ TEST(PlainAttachName, LongNamesKeepTheirExtension) {
     EXPECT_EQ(got.substr(got.size() - c.ext.size()), c.ext);
     EXPECT_EQ(got.substr(0, 2), c.in.substr(0, 2));
     EXPECT_EQ(Plain_Attach_Name(got), got);
+  }
+}
+
+// A name of exactly the longest length a saved name may have (200 bytes in
+// UTF-8) keeps every byte, from the message to the file on disk; one byte
+// more and the name loses its last character before the extension.
+TEST(PlainAttachName, LongestAllowedNameKeepsEveryByte) {
+  std::string jp;  // 65 three-byte characters: 195 bytes in UTF-8
+  for (int k = 0; k < 65; ++k) jp += "\xE3\x81\x82";
+  const struct {
+    const char* what;
+    std::string utf8;  // the name as the message gives it
+    std::string kept;  // as saved, UTF-8
+  } rows[] = {
+      {"ASCII, 200 bytes", std::string(196, 'a') + ".txt", std::string(196, 'a') + ".txt"},
+      {"ASCII, 201 bytes", std::string(197, 'a') + ".txt", std::string(196, 'a') + ".txt"},
+      {"kana, 200 bytes", jp + "a.txt", jp + "a.txt"},
+      {"kana, 201 bytes", jp + "ab.txt", jp + "a.txt"},
+      {"kana last, 202 bytes", "abc" + jp + ".txt", "abc" + jp.substr(3) + ".txt"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.what);
+    // Through the reader: an encoded word in a quoted file name.
+    const std::string b64 = Base64(r.utf8);
+    const std::string raw =
+        "Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\nx\n--b\n"
+        "Content-Type: application/octet-stream\nContent-Disposition: attachment;\n filename=\"=?UTF-8?B?" +
+        b64 + "?=\"\nContent-Transfer-Encoding: base64\n\nAAEC\n--b--\n";
+    const MailMessage m = Read_Message(raw);
+    ASSERT_EQ(m.attachments.size(), 1u);
+    EXPECT_EQ(m.attachments[0].name, sj(r.utf8));
+    EXPECT_EQ(cp932::to_utf8(Plain_Attach_Name(m.attachments[0].name)), r.kept);
+    TempDir dir;
+    std::string name = m.attachments[0].name;
+    Save_Attach(dir.path(), name, "data");
+    EXPECT_EQ(cp932::to_utf8(name), r.kept);
+    EXPECT_TRUE(std::filesystem::exists(dir / r.kept));
   }
 }

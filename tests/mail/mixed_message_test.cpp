@@ -118,6 +118,32 @@ TEST(MixedMessage, ReadsWhatItTakesAsGmimeDoes) {
        "Content-Type: multipart/mixed; boundary=b\n\n--b\nA: b\n\nx\n--b\r\nA: c\n\ny\n--b--\n", false},
       {"encoded_top_level", Mixed(Text_Part("t\r\n") + Close(), kType + "Content-Transfer-Encoding: base64\r\n"),
        false},
+      // The shapes the quick readers must leave to GMime: the first of two
+      // fields or parameters counts, a type without subtype is text.
+      {"two_types_top_level", Mixed(Text_Part("t\r\n") + Close(), kType + "Content-Type: text/plain\r\n"), false},
+      {"two_types_top_level_text_first", Mixed(Text_Part("t\r\n") + Close(), "Content-Type: text/plain\r\n" + kType),
+       false},
+      {"two_types_in_a_part",
+       Mixed(File_Part("Content-Type: text/plain\r\nContent-Type: application/octet-stream\r\n", "x\r\n") + Close()),
+       false},
+      {"two_charsets_in_a_part",
+       Mixed(File_Part("Content-Type: text/plain; charset=iso-8859-1; charset=utf-8\r\n", "J\xc3\xb8rn\r\n") + Close()),
+       false},
+      {"part_type_without_subtype", Mixed(File_Part("Content-Type: text\r\n", "x\r\n") + Close()), false},
+      {"part_type_that_does_not_parse", Mixed(File_Part("Content-Type: X-BE2; 12\r\n", "x\r\n") + Close()), false},
+      {"html_beside_attached_plain",
+       Mixed(File_Part("Content-Type: text/html; charset=us-ascii\r\n", "<p>a&nbsp;b</p>\r\n") +
+             File_Part("Content-Type: text/plain\r\nContent-Disposition: attachment\r\n", "notes\r\n") + Close()),
+       true},
+      {"html_beside_named_plain",
+       Mixed(File_Part("Content-Type: text/html\r\n", "<p>x</p>\r\n") +
+             File_Part("Content-Type: text/plain; name=n.txt\r\n", "notes\r\n") + Close()),
+       true},
+      {"first_text_part_charset",
+       Mixed(File_Part("Content-Type: image/png\r\n", "x\r\n") +
+                 File_Part("Content-Type: text/plain; charset=big5\r\n", "\xa4\xa4\r\n") + Close(),
+             kType.substr(0, kType.size() - 2) + "\r\nSubject: \xa4\xa4\xa4\xe5\r\n"),
+       true},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);

@@ -43,6 +43,18 @@ TEST(PlainMessage, ReadsWhatItTakesAsGmimeDoes) {
       {"disposition", "Content-Disposition: inline\r\n\r\nx\r\n", false},
       {"rfc2231_charset", "Content-Type: text/plain; charset*=us-ascii'en'utf-8\r\n\r\nx\r\n", false},
       {"two_types", "Content-Type: text/plain\r\nContent-Type: text/html\r\n\r\nx\r\n", false},
+      // The shapes the quick readers must leave to GMime: the first of two
+      // fields or parameters counts, a type without subtype is text.
+      {"two_types_plain_last", "Content-Type: text/html\r\nContent-Type: text/plain\r\n\r\n<p>x</p>\r\n", false},
+      {"two_types_multipart_first",
+       "Content-Type: multipart/mixed; boundary=b\r\nContent-Type: text/plain\r\n\r\n--b\r\n\r\nx\r\n--b--\r\n", false},
+      {"two_charsets", "Content-Type: text/plain; charset=iso-8859-1; charset=utf-8\r\n\r\nJ\xc3\xb8rn\r\n", false},
+      {"type_without_subtype", "Content-Type: text\r\n\r\nx\r\n", false},
+      {"type_that_does_not_parse", "Content-Type: X-BE2; 12\r\n\r\nx\r\n", false},
+      {"utf7_label", "Content-Type: text/plain; charset=unicode-1-1-utf-7\r\n\r\n+ZeVnLIqe-\r\n", true},
+      {"utf8_labelled_gb2312",
+       "Content-Type: text/plain; charset=gb2312\r\n\r\n\xe4\xb8\xad\xe6\x96\x87\xe3\x81\x82\r\n", true},
+      {"raw_big5_subject", "Subject: \xa4\xa4\xa4\xe5\r\nContent-Type: text/plain; charset=big5\r\n\r\nx\r\n", true},
       {"uuencode_encoding", "Content-Transfer-Encoding: x-uuencode\r\n\r\nx\r\n", false},
       {"unknown_encoding", "Content-Transfer-Encoding: 7-bit\r\n\r\nx\r\n", false},
       {"no_empty_line", "Subject: x\r\nFrom: y\r\n", false},

@@ -33,6 +33,7 @@ inline void Expect_Same(const MailMessage& plain, const MailMessage& gmime) {
   EXPECT_EQ(a.has_subject, b.has_subject);
   EXPECT_EQ(a.has_date, b.has_date);
   EXPECT_EQ(a.has_message_id, b.has_message_id);
+  EXPECT_EQ(a.text_charset, b.text_charset);
   ASSERT_EQ(plain.text.size(), gmime.text.size());
   for (std::size_t i = 0; i < plain.text.size(); ++i) EXPECT_EQ(plain.text[i], gmime.text[i]) << "line " << i;
   ASSERT_EQ(plain.attachments.size(), gmime.attachments.size());

@@ -85,8 +85,8 @@ void Expect_Message(const std::string& name, MailMessage& m) {
   SCOPED_TRACE(name);
   const Expect e = Read_Expect(name);
   MessageValues v;
-  if (m.header.has_from) Get_From(m.header.from, v);
-  if (m.header.has_subject) Get_Subject(m.header.subject, v);
+  if (m.header.has_from) Get_From(m.header.from, v, m.header.text_charset);
+  if (m.header.has_subject) Get_Subject(m.header.subject, v, m.header.text_charset);
   if (m.header.has_date) Get_Date(m.header.date, v);
   WorkList none;
   if (m.header.has_message_id) Get_MessageID(m.header.message_id, none, v);

@@ -1,0 +1,180 @@
+// The message reader on the shapes of broken mail whose reading is a rule of
+// its own: which Content-Type counts, what a type that names no media type
+// is, which charset a header's raw 8-bit text and a raw file name are read
+// in. Each message is read the three ways a message can come: through the
+// quick readers when they take it, through GMime, and from a Unix mbox.
+#include "mail/mime_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "codec/charsets.h"
+#include "codec/cp932.h"
+#include "mail/attachments.h"
+#include "mail/header_fields.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+struct Reading {
+  std::vector<std::string> text;   // UTF-8
+  std::vector<std::string> files;  // names of the files saved, UTF-8
+  std::string subject;             // UTF-8, as the menu shows it
+};
+
+Reading Shown(const MailMessage& m) {
+  Reading r;
+  for (std::size_t i = 0; i < m.text.size(); ++i) r.text.push_back(cp932::to_utf8(std::string(m.text[i])));
+  for (const MailAttachment& a : m.attachments) r.files.push_back(Sjis_Refs_To_Utf8(Plain_Attach_Name(a.name)));
+  MessageValues v;
+  Get_Subject(m.header.subject, v, m.header.text_charset);
+  r.subject = cp932::to_utf8(v.subject);
+  return r;
+}
+
+// The message read whole, through GMime alone and as the only message of an
+// mbox: all three give want.
+void Expect_Read(const std::string& raw, const Reading& want) {
+  const TempDir tmp;
+  std::vector<MailMessage> boxed;
+  Read_Mbox(tmp.write("in.mbox", "From a@x Mon Jan  1 00:00:00 2001\n" + raw + "\n"),
+            [&](MailMessage& m, std::int64_t) { boxed.push_back(m); });
+  ASSERT_EQ(boxed.size(), 1u);
+  for (const auto& [how, m] : {std::pair{"Read_Message", Read_Message(raw)},
+                               std::pair{"GMime", Read_Message_With_Gmime(raw)}, std::pair{"mbox", boxed[0]}}) {
+    SCOPED_TRACE(how);
+    const Reading got = Shown(m);
+    EXPECT_EQ(got.text, want.text);
+    EXPECT_EQ(got.files, want.files);
+    if (!want.subject.empty()) {
+      EXPECT_EQ(got.subject, want.subject);
+    }
+  }
+}
+
+const std::string kHead = "From: a@example.jp\nSubject: s\nMIME-Version: 1.0\n";
+
+// Of two Content-Type fields in one header block the first counts, also in
+// a part, and at every depth.
+TEST(ReadMessage, FirstOfTwoContentTypesCounts) {
+  const struct {
+    const char* name;
+    std::string raw;
+    Reading want;
+  } rows[] = {
+      {"multipart first, text second",
+       kHead + "Content-Type: multipart/mixed; boundary=\"b1\"\nContent-Type: text/plain\n\n--b1\n"
+               "Content-Type: text/plain\n\nhello\n--b1\nContent-Type: application/octet-stream; name=\"a.bin\"\n"
+               "Content-Transfer-Encoding: base64\n\nAAEC\n--b1--\n",
+       {{"hello"}, {"a.bin"}, ""}},
+      {"text first, multipart second",
+       kHead + "Content-Type: text/plain\nContent-Type: multipart/mixed; boundary=b1\n\n--b1\n\nx\n--b1--\n",
+       {{"--b1", "", "x", "--b1--"}, {}, ""}},
+      {"in a part: text first, file second",
+       kHead + "Content-Type: multipart/mixed; boundary=b1\n\n--b1\nContent-Type: text/plain; charset=us-ascii\n"
+               "Content-Type: application/octet-stream; name=x.bin\n\nshown\n--b1--\n",
+       {{"shown"}, {}, ""}},
+      {"in a nested part: alternative first",
+       kHead + "Content-Type: multipart/mixed; boundary=b1\n\n--b1\nContent-Type: multipart/alternative; boundary=b2\n"
+               "Content-Type: text/plain\n\n--b2\nContent-Type: text/plain\n\nplain\n--b2\n"
+               "Content-Type: text/html\n\n<p>html</p>\n--b2--\n--b1--\n",
+       {{"plain"}, {}, ""}},
+      {"a field standing after a line that is none belongs to what follows",
+       kHead + "Content-Type: multipart/mixed; boundary=Q\n--Q\nContent-Type: application/octet-stream; name=late.bin\n"
+               "Content-Transfer-Encoding: base64\n\nQUJD\n--Q--\n",
+       {{}, {"late.bin"}, ""}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    Expect_Read(r.raw, r.want);
+  }
+}
+
+// A Content-Type without a subtype, or one that does not parse, counts as
+// text/plain in US-ASCII: its text is shown, not saved as a file.
+TEST(ReadMessage, TypeThatNamesNoMediaTypeIsPlainText) {
+  const struct {
+    const char* name;
+    std::string type;
+  } rows[] = {
+      {"no subtype", "text"},
+      {"no subtype, a parameter", "text; charset=us-ascii"},
+      {"not a type at all", "X-BE2; 12"},
+      {"empty subtype", "text/"},
+      {"two slashes", "text/plain/x"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    Expect_Read(kHead + "Content-Type: " + r.type + "\n\nhello text\n", {{"hello text"}, {}, ""});
+    Expect_Read(kHead + "Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: " + r.type +
+                    "\n\npart text\n--b\nContent-Type: image/png; name=p.png\n\nPNG\n--b--\n",
+                {{"part text"}, {"p.png"}, ""});
+  }
+}
+
+// Of two charset parameters the first counts, as GMime and mail readers
+// read them.
+TEST(ReadMessage, FirstOfTwoCharsetParametersCounts) {
+  Expect_Read(kHead + "Content-Type: text/plain; charset=iso-8859-1; charset=utf-8\n\nJ\xF8rn\n",
+              {{"J&#248;rn"}, {}, ""});
+  Expect_Read(kHead +
+                  "Content-Type: multipart/mixed; boundary=b\n\n--b\n"
+                  "Content-Type: text/plain; charset=utf-8; charset=iso-8859-1\n\nJ\xC3\xB8rn\n--b--\n",
+              {{"J&#248;rn"}, {}, ""});
+}
+
+// Raw 8-bit text in a header is read in the charset of the first text part
+// when it names one; raw 8-bit bytes of a file name that no charset
+// explains become "_".
+TEST(ReadMessage, RawEightBitHeadersAndNames) {
+  const auto with_name = [](const std::string& text_type, const std::string& name) {
+    return kHead + "Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: " + text_type +
+           "\n\nx\n--b\nContent-Type: application/octet-stream\nContent-Disposition: attachment; filename=\"" + name +
+           "\"\nContent-Transfer-Encoding: base64\n\nAAEC\n--b--\n";
+  };
+  const struct {
+    const char* name;
+    std::string raw;
+    Reading want;
+  } rows[] = {
+      {"Big5 subject",
+       "Subject: \xA4\xA4\xA4\xE5\nContent-Type: text/plain; charset=big5\n\n\xA4\xA4\xA4\xE5\n",
+       {{"中文"}, {}, " 中文"}},
+      {"KOI8-R subject beside an HTML text",
+       "Subject: \xF0\xD2\xC9\xD7\xC5\xD4\nContent-Type: text/html; "
+       "charset=koi8-r\n\n<p>\xF0\xD2\xC9\xD7\xC5\xD4</p>\n",
+       {{"Привет"}, {}, " Привет"}},
+      {"name no charset explains",
+       with_name("text/plain; charset=us-ascii", "Hasen und Fr\xF6sche.txt"),
+       {{"x"}, {"Hasen und Fr_sche.txt"}, ""}},
+      {"name in the charset of the text",
+       with_name("text/plain; charset=iso-8859-1", "Fr\xF6sche.txt"),
+       {{"x"}, {"Frösche.txt"}, ""}},
+      {"Shift_JIS name", with_name("text/plain", "\x95\x5C.txt"), {{"x"}, {"表.txt"}, ""}},
+      {"EUC-JP name", with_name("text/plain", "\xC6\xFC\xCB\xDC.txt"), {{"x"}, {"日本.txt"}, ""}},
+      {"UTF-8 name", with_name("text/plain; charset=iso-8859-1", "\xE6\x97\xA5.txt"), {{"x"}, {"日.txt"}, ""}},
+      {"UTF-7 name in RFC 2231 form under a label GMime does not know",
+       kHead + "Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\nx\n--b\n"
+               "Content-Type: application/octet-stream\nContent-Disposition: attachment;\n"
+               " filename*=unicode-1-1-utf-7''%2BZeVnLIqe-.txt\nContent-Transfer-Encoding: base64\n\nAAEC\n--b--\n",
+       {{"x"}, {"日本語.txt"}, ""}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    Expect_Read(r.raw, r.want);
+  }
+}
+
+// An HTML-only message under a label its text cannot be in shows its text.
+TEST(ReadMessage, HtmlOnlyInAWrongCharsetShowsItsText) {
+  for (const char* charset : {"utf-16", "UTF-16LE", "unicode", "ucs-4", "x-unknown", "utf-8x"}) {
+    SCOPED_TRACE(charset);
+    Expect_Read(
+        kHead + "Content-Type: text/html; charset=" + charset + "\n\n<html><body><p>Hello there</p></body></html>\n",
+        {{"Hello there"}, {}, ""});
+  }
+}
+
+}  // namespace
