@@ -11,31 +11,9 @@
 #include "codec/cp932.h"
 #include "core/settings.h"
 #include "settings/settings_table.h"
+#include "support/run_defaults.h"
 
 namespace {
-
-// The run defaults, written out here.
-Settings Run_Defaults() {
-  Settings s;
-  s.S_TITLE = false;
-  s.TITLE_D = cp932::from_utf8("はじめまして,こんにちは,こんばんわ");
-  s.MN_SUBJ = s.MN_DATE = s.MN_HASN = true;
-  s.MN_ADRS = false;
-  s.BGR_COL = "#ffffff";
-  s.TXT_COL = "#000000";
-  s.LNK_COL = "#0000ff";
-  s.VLK_COL = "#0000ff";
-  s.FT_SIZE = 2;
-  s.ML_RANK = s.SBJ_KAK = s.SBJ_RES = true;
-  s.REP_COL = "#007f00";
-  s.REP_MRK = ">|";
-  s.FRM_KOU = s.KB_SUBJ = s.KB_DATE = true;
-  s.KB_FROM = s.KB_TOTO = s.KB_THRE = false;
-  s.DAT_FMT = "yyyy-mm-dd hh:nn:ss";
-  s.TE_FILE = true;
-  s.ITI_PER = "50";
-  return s;
-}
 
 // Indexes written by earlier versions stay trusted after an upgrade only if
 // the same settings give the same fingerprint: these values were written by
@@ -76,7 +54,7 @@ TEST(MenuSettingsKey, SameValuesAsEarlierVersions) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    Settings s = Run_Defaults();
+    Settings s = written_run_defaults();
     r.change(s);
     EXPECT_EQ(Menu_Settings_Key(s), r.key);
   }
@@ -101,7 +79,7 @@ TEST(MenuSettingsKey, ChangesWithTheSettingsThatShapeTheMenuAndNoOthers) {
   for (const SettingRow& row : setting_rows()) {
     for (bool thread_lists : {false, true}) {
       SCOPED_TRACE(std::string(row.key) + (thread_lists ? " with thread lists" : ""));
-      Settings s = Run_Defaults();
+      Settings s = written_run_defaults();
       s.KB_THRE = thread_lists;
       const std::uint64_t key = Menu_Settings_Key(s);
       const std::string style = Page_Style(s);

@@ -9,6 +9,7 @@
 #include "core/vb_error.h"
 #include "ini_test_support.h"
 #include "settings/settings_file.h"
+#include "support/run_defaults.h"
 
 namespace {
 
@@ -25,30 +26,6 @@ std::string Describe(const Settings& s) {
     << "\nKB_TOTO=" << s.KB_TOTO << "\nKB_THRE=" << s.KB_THRE << "\nDAT_FMT=" << s.DAT_FMT << "\nTE_FILE=" << s.TE_FILE
     << "\nITI_PER=" << s.ITI_PER << "\n";
   return o.str();
-}
-
-// The run defaults, written out independently of the reader.
-Settings Run_Defaults(bool kb_thre) {
-  Settings s;
-  s.S_TITLE = false;
-  s.TITLE_D = sj("はじめまして,こんにちは,こんばんわ");
-  s.MN_SUBJ = s.MN_DATE = s.MN_HASN = true;
-  s.MN_ADRS = false;
-  s.BGR_COL = "#ffffff";
-  s.TXT_COL = "#000000";
-  s.LNK_COL = "#0000ff";
-  s.VLK_COL = "#0000ff";
-  s.FT_SIZE = 2;
-  s.ML_RANK = s.SBJ_KAK = s.SBJ_RES = true;
-  s.REP_COL = "#007f00";
-  s.REP_MRK = ">|";
-  s.FRM_KOU = s.KB_SUBJ = s.KB_DATE = true;
-  s.KB_FROM = s.KB_TOTO = false;
-  s.KB_THRE = kb_thre;
-  s.DAT_FMT = "yyyy-mm-dd hh:nn:ss";
-  s.TE_FILE = true;
-  s.ITI_PER = "50";
-  return s;
 }
 
 // A settings struct full of values no default has, to see every key reset.
@@ -71,7 +48,7 @@ TEST_F(LoadIni, MissingFileGivesRunDefaultsAndKeepsKbThre) {
     SCOPED_TRACE(kb_thre ? "KB_THRE on before" : "KB_THRE off before");
     Settings s = Scrambled(kb_thre);
     Load_Ini(s, dir);
-    EXPECT_EQ(Describe(s), Describe(Run_Defaults(kb_thre)));
+    EXPECT_EQ(Describe(s), Describe(written_run_defaults(kb_thre)));
     EXPECT_EQ(s.VLK_COL, "#0000ff");
   }
   EXPECT_FALSE(std::filesystem::exists(ini)) << "the run reader never creates the file";
@@ -81,7 +58,7 @@ TEST_F(LoadIni, NewFileIsReadAsWritten) {
   Ini_Make(dir);
   Settings s = Scrambled(false);
   Load_Ini(s, dir);
-  Settings want = Run_Defaults(true);
+  Settings want = written_run_defaults(true);
   want.S_TITLE = want.MN_ADRS = want.KB_FROM = want.KB_TOTO = true;
   want.VLK_COL = "#ff0000";
   EXPECT_EQ(Describe(s), Describe(want));
@@ -91,7 +68,7 @@ TEST_F(LoadIni, HandEditedFile) {
   write_bytes(ini, data_file("edited.ini"));
   Settings s = Scrambled(true);
   Load_Ini(s, dir);
-  Settings want = Run_Defaults(false);  // KB_THRE=0 in the file
+  Settings want = written_run_defaults(false);  // KB_THRE=0 in the file
   want.S_TITLE = false;
   want.MN_HASN = false;
   want.MN_ADRS = true;  // "1x": only the ninth character counts
@@ -115,7 +92,7 @@ TEST_F(LoadIni, KeysIndentedOrInLowerCaseApplyNothing) {
       "#KB_FROM=1\r\nfrm_kou=0\r\n");
   Settings s = Scrambled(false);
   Load_Ini(s, dir);
-  EXPECT_EQ(Describe(s), Describe(Run_Defaults(false)));
+  EXPECT_EQ(Describe(s), Describe(written_run_defaults(false)));
 }
 
 TEST_F(LoadIni, SwitchRules) {
