@@ -48,11 +48,11 @@ std::string Usage(const ProgramFolders& folders) {
 // libraries that come with it. It stands beside this one in a build or a
 // portable folder, in PREFIX/lib/vorn_htm where installed. Returns only when
 // it is not there.
-void Start_Windows(const std::string& folder, char** argv) {
+void start_windows(const std::string& folder, char** argv) {
   for (const std::string& path : {folder + "/vorn_htm-windows", folder + "/../lib/vorn_htm/vorn_htm-windows"}) {
     if (::access(path.c_str(), X_OK) != 0) continue;
     ::setenv(kProgramFolderVar, folder.c_str(), 1);
-    Prefer_Huge_Pages(path.c_str(), argv);
+    prefer_huge_pages(path.c_str(), argv);
     ::execv(path.c_str(), argv);
     std::fprintf(stderr, "vorn_htm: %s: %s\n", path.c_str(), std::strerror(errno));
     std::exit(1);
@@ -64,9 +64,9 @@ void Start_Windows(const std::string& folder, char** argv) {
 int main(int argc, char** argv) {
   const std::string folder = program_folder();
   // No words, or "/col" alone: the windows; anything else is the command line.
-  if (argc == 1 || Is_Colour_Switch(argc, argv)) Start_Windows(folder, argv);
-  Prefer_Huge_Pages("/proc/self/exe", argv);
-  const ProgramFolders folders = Find_Program_Folders(folder, Installed_Places());
+  if (argc == 1 || is_colour_switch(argc, argv)) start_windows(folder, argv);
+  prefer_huge_pages("/proc/self/exe", argv);
+  const ProgramFolders folders = find_program_folders(folder, installed_places());
   if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
     std::fputs(Usage(folders).c_str(), stdout);
     return 0;

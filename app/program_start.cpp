@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-std::vector<InstalledPlace> Installed_Places() {
+std::vector<InstalledPlace> installed_places() {
   std::vector<InstalledPlace> places;
 #if defined(VORN_INSTALL_BINDIR) && defined(VORN_INSTALL_DATADIR)
   places.push_back({VORN_INSTALL_BINDIR, VORN_INSTALL_DATADIR});
@@ -35,7 +35,7 @@ std::string program_folder() {
 // are left alone, and so is a program run under a tool that preloads its
 // libraries (valgrind, heaptrack), which a new start would leave behind. The
 // marker keeps the second start from a third.
-void Prefer_Huge_Pages(const char* program, char** argv) {
+void prefer_huge_pages(const char* program, char** argv) {
   constexpr const char* kMarker = "VORN_HTM_HUGE_PAGES";
   if (std::getenv(kMarker)) {
     ::unsetenv(kMarker);

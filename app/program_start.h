@@ -10,7 +10,7 @@
 
 // The places this program is installed to, as the build knows them: the
 // prefix of cmake --install and the prefix of the Debian package.
-std::vector<InstalledPlace> Installed_Places();
+std::vector<InstalledPlace> installed_places();
 
 // Set by the command line when it starts the windows: the folder it runs
 // from, which decides where the settings are, as for the command line.
@@ -23,4 +23,4 @@ std::string program_folder();
 // for, where the kernel gives them only on request; returns when it does not
 // (tunables set by the user, a preloading tool, another kernel setting, or
 // this being that second start already).
-void Prefer_Huge_Pages(const char* program, char** argv);
+void prefer_huge_pages(const char* program, char** argv);

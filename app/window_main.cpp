@@ -12,7 +12,7 @@
 #include "run/console_ui.h"
 
 int main(int argc, char** argv) {
-  Prefer_Huge_Pages("/proc/self/exe", argv);
+  prefer_huge_pages("/proc/self/exe", argv);
   // The folders are those of the vorn_htm that started this program; started
   // by hand from PREFIX/lib/vorn_htm, those of PREFIX/bin/vorn_htm.
   std::string folder = program_folder();
@@ -22,14 +22,14 @@ int main(int argc, char** argv) {
   } else if (folder.ends_with("/lib/vorn_htm")) {
     folder = folder.substr(0, folder.size() - 13) + "/bin";
   }
-  const ProgramFolders folders = Find_Program_Folders(folder, Installed_Places());
+  const ProgramFolders folders = find_program_folders(folder, installed_places());
   ConsoleUi ui;
   try {
     static Workspace* const ws = new Workspace(ui);  // kept to the end, as by the command line
     ws->App_Dir = folders.App_Dir;
     ws->Sample_Dir = folders.Sample_Dir;
     ws->Help_Dir = folders.Help_Dir;
-    return Window_Start(argc, argv, *ws, Is_Colour_Switch(argc, argv));
+    return window_start(argc, argv, *ws, is_colour_switch(argc, argv));
   } catch (const std::exception& e) {
     ui.message("エラー", std::string("エラーが発生しました。") + e.what(), RunUi::Icon::Critical);
     return 1;

@@ -46,7 +46,7 @@ double cpu_seconds() {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  Use_Program_Fonts(app);
+  use_program_fonts(app);
   if (argc != 3) {
     std::fputs("usage: vorn_window_gap MAILBOX OUTPUT-FOLDER\n", stderr);
     return 2;
@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
   const QString out = QString::fromLocal8Bit(argv[2]);
   QDir().mkpath(out);  // the window run writes into a folder that is there
   BenchHost host;
-  Set_Dialog_Host(&host);
+  set_dialog_host(&host);
   QTemporaryDir program;  // no settings file: the run defaults
   SilentUi silent;
   Workspace ws(silent);

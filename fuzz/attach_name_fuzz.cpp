@@ -15,11 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const ScratchDir scratch;
   const std::string name(reinterpret_cast<const char*>(data), size);
 
-  const std::string plain = Plain_Attach_Name(name);
+  const std::string plain = plain_attach_name(name);
   FUZZ_CHECK(!plain.empty() && plain != "." && plain != "..");
   FUZZ_CHECK(plain[0] != '.');
-  FUZZ_CHECK(Plain_Attach_Name(plain) == plain);
-  FUZZ_CHECK(Sjis_Refs_To_Utf8(plain).size() <= 200);
+  FUZZ_CHECK(plain_attach_name(plain) == plain);
+  FUZZ_CHECK(sjis_refs_to_utf8(plain).size() <= 200);
   for (std::size_t i = 0; i < plain.size(); i += sjis::char_len(plain, i)) {
     const unsigned char c = static_cast<unsigned char>(plain[i]);
     if (sjis::char_len(plain, i) == 2) {

@@ -15,7 +15,7 @@
 namespace {
 
 // Printable ASCII without "=?", ESC or "&#": text in which Decode_Header and
-// To_Sjis find nothing to convert.
+// to_sjis find nothing to convert.
 bool Is_Inert(std::string_view text) {
   for (char c : text)
     if (c < 0x20 || c > 0x7E) return false;
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   constexpr std::string_view kLabels[] = {"",       "UTF-8",      "Shift_JIS", "ISO-2022-JP-2",
                                           "EUC-JP", "ISO-8859-1", "UTF-16",    "GB2312"};
   const std::string_view label = kLabels[size > 0 ? data[0] % std::size(kLabels) : 0];
-  const std::string sjis = To_Sjis(text, label);
+  const std::string sjis = to_sjis(text, label);
   if (Is_Inert(text) && label != "UTF-16") FUZZ_CHECK(sjis == text);
 
   QP_Line(text);
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string b64 = B64_Line(text);
   FUZZ_CHECK(b64.size() >= groups && b64.size() <= 3 * groups);
   std::string appended = "x";
-  B64_Line_Append(text, appended);
+  b64_line_append(text, appended);
   FUZZ_CHECK(appended == "x" + b64);
 
   // A full group gives three bytes, a last group of k characters k - 1.

@@ -31,10 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(in.substr(0, nl));
   const std::string pattern(nl == std::string_view::npos ? std::string_view() : in.substr(nl + 1));
 
-  const std::optional<DateTime> d = Parse_Date(text);
+  const std::optional<DateTime> d = parse_date(text);
   if (!d) {
     // A text that is no date is shown as it stands.
-    FUZZ_CHECK(Render_Date(text, pattern) == text);
+    FUZZ_CHECK(render_date(text, pattern) == text);
     return 0;
   }
   // A date read is a day of the calendar and a time of the day.
@@ -45,18 +45,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(d->second >= 0 && d->second <= 59);
 
   // The stored form reads back as the same date.
-  const std::string stamp = Stamp_Date(*d);
-  const std::optional<DateTime> back = Parse_Date(stamp);
+  const std::string stamp = stamp_date(*d);
+  const std::optional<DateTime> back = parse_date(stamp);
   FUZZ_CHECK(back && Same(*back, *d));
-  FUZZ_CHECK(Format_Date(*d, "") == stamp);
+  FUZZ_CHECK(format_date(*d, "") == stamp);
 
   // Moving by a zone offset and back gives the same date.
   const int hours = static_cast<int>(size % 48) - 24;
-  FUZZ_CHECK(Same(Add_Hours(Add_Hours(*d, hours), -hours), *d));
+  FUZZ_CHECK(Same(add_hours(add_hours(*d, hours), -hours), *d));
   const long long minutes = static_cast<long long>(size % 1000) * 37 - 18000;
-  FUZZ_CHECK(Same(Add_Minutes(Add_Minutes(*d, minutes), -minutes), *d));
+  FUZZ_CHECK(Same(add_minutes(add_minutes(*d, minutes), -minutes), *d));
 
-  Format_Date(*d, pattern);
-  Render_Date(text, pattern);
+  format_date(*d, pattern);
+  render_date(text, pattern);
   return 0;
 }

@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ws.Auto_Answer = "y";
   ArchiveRecords records;
   if (!Read_Menu(ws, records, out)) return 0;
-  Run_Conversion(ws, out, {mbx}, "fuzz");
+  run_conversion(ws, out, {mbx}, "fuzz");
 
   const std::vector<std::string> names = scratch.names();
   FUZZ_CHECK(names.size() == 2 && names[0] == "app" && names[1] == "out");

@@ -33,7 +33,7 @@ bool Same(const MailMessage& a, const MailMessage& b) {
   if (!(a.text == b.text) || a.attachments.size() != b.attachments.size()) return false;
   for (std::size_t i = 0; i < a.attachments.size(); ++i) {
     const MailAttachment &p = a.attachments[i], &q = b.attachments[i];
-    if (p.name != q.name || p.type != q.type || Decoded_Data(p) != Decoded_Data(q)) return false;
+    if (p.name != q.name || p.type != q.type || decoded_data(p) != decoded_data(q)) return false;
   }
   return true;
 }
@@ -43,20 +43,20 @@ bool Same(const MailMessage& a, const MailMessage& b) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const ScratchDir scratch;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  Check(Read_Message(bytes));
-  if (std::optional<MailMessage> plain = Read_Plain_Message(bytes))
-    FUZZ_CHECK(Same(*plain, Read_Message_With_Gmime(bytes)));
-  if (std::optional<MailMessage> mixed = Read_Mixed_Message(bytes))
-    FUZZ_CHECK(Same(*mixed, Read_Message_With_Gmime(bytes)));
+  Check(read_message(bytes));
+  if (std::optional<MailMessage> plain = read_plain_message(bytes))
+    FUZZ_CHECK(Same(*plain, read_message_with_gmime(bytes)));
+  if (std::optional<MailMessage> mixed = read_mixed_message(bytes))
+    FUZZ_CHECK(Same(*mixed, read_message_with_gmime(bytes)));
 
   const std::string path = scratch / "in.mbox";
   write_file(path, "From fuzz@x Mon Jan  1 00:00:00 2001\n" + std::string(bytes));
-  Read_Mbox(path, [](MailMessage& m, std::int64_t) { Check(m); });
+  read_mbox(path, [](MailMessage& m, std::int64_t) { Check(m); });
 
-  const std::string text = Html_To_Text(bytes);
+  const std::string text = html_to_text(bytes);
   FUZZ_CHECK(text.find('\r') == std::string::npos);
   std::string plain(bytes);
-  Take_Uu_Blocks(plain);
+  take_uu_blocks(plain);
   FUZZ_CHECK(plain.size() <= size);
   return 0;
 }

@@ -39,7 +39,7 @@ bool save(QWidget& w, const QString& folder, const char* name) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  Use_Program_Fonts(app);
+  use_program_fonts(app);
   if (argc != 2) {
     std::fputs("usage: vorn_screenshots OUTPUT-FOLDER\n", stderr);
     return 2;

@@ -30,7 +30,7 @@ std::vector<std::string> split_tabs(const std::string& line) {
 
 }  // namespace
 
-std::uint64_t Stable_Hash(std::string_view data, std::uint64_t h) {
+std::uint64_t stable_hash(std::string_view data, std::uint64_t h) {
   for (unsigned char c : data) {
     h ^= c;
     h *= 1099511628211ull;
@@ -38,9 +38,9 @@ std::uint64_t Stable_Hash(std::string_view data, std::uint64_t h) {
   return h;
 }
 
-std::string Page_Style(const Settings& s) { return body_tag(s) + "\t" + font_size_tag(s) + "\t" + s.REP_COL; }
+std::string page_style(const Settings& s) { return body_tag(s) + "\t" + font_size_tag(s) + "\t" + s.REP_COL; }
 
-std::optional<ArchiveState> Take_State(const std::string& folder) {
+std::optional<ArchiveState> take_state(const std::string& folder) {
   const std::string path = join_path(folder, kStateName);
   if (!is_regular_file(path)) return std::nullopt;
   std::optional<ArchiveState> state;
@@ -68,7 +68,7 @@ std::optional<ArchiveState> Take_State(const std::string& folder) {
   return state;
 }
 
-void Save_State(const std::string& folder, const ArchiveState& state) {
+void save_state(const std::string& folder, const ArchiveState& state) {
   TextOut out;
   out.line(kFirstLine);
   out.line("style\t" + state.style);

@@ -29,13 +29,13 @@ struct ArchiveState {
 };
 
 // The page style of the settings, as the state records it.
-std::string Page_Style(const Settings& set);
+std::string page_style(const Settings& set);
 
 // Reads the state of folder and removes the file; nothing when there is none
 // or it is unreadable.
-std::optional<ArchiveState> Take_State(const std::string& folder);
+std::optional<ArchiveState> take_state(const std::string& folder);
 // Writes the state of folder. Throws VbError.
-void Save_State(const std::string& folder, const ArchiveState& state);
+void save_state(const std::string& folder, const ArchiveState& state);
 
 // FNV-1a, 64 bits: a hash that stays the same from one build to the next.
-std::uint64_t Stable_Hash(std::string_view data, std::uint64_t h = 14695981039346656037ull);
+std::uint64_t stable_hash(std::string_view data, std::uint64_t h = 14695981039346656037ull);

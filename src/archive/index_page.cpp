@@ -25,7 +25,7 @@ namespace {
 // is not a plain number from 1 to 99 (rounded half to even, as the settings
 // screen checks it) would break the frameset or the markup around it, so it
 // gives way to the default 50. A valid text is kept as written, less blanks.
-std::string Frame_Share(std::string_view iti_per) {
+std::string frame_share(std::string_view iti_per) {
   const std::string_view t = sjis::trim(iti_per);
   std::size_t i = 0, digits = 0;
   while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i, ++digits;
@@ -49,7 +49,7 @@ bool Make_Index(Workspace& ws, const std::string& folder) {
 
     static const std::string kTitle = sj("メール一覧");
     static const std::string kPlaceholder = sj("この部分にメール内容が表示されます。");
-    const std::string share = Frame_Share(ws.set.ITI_PER);
+    const std::string share = frame_share(ws.set.ITI_PER);
 
     TextOut index;
     // The same head as every other page, without a body: a browser that
@@ -74,9 +74,9 @@ bool Make_Index(Workspace& ws, const std::string& folder) {
     ws.Syosai_no(100, 100);
     return true;
   } catch (const std::exception& e) {
-    ws.Report_Error("Make_Index", e);
+    ws.report_error("Make_Index", e);
   } catch (...) {
-    ws.Report_Error("Make_Index", 5);
+    ws.report_error("Make_Index", 5);
   }
   return false;
 }

@@ -18,7 +18,7 @@
 // "<" is all address.
 namespace {
 
-std::string Sender_Column(std::string_view sender, const Settings& set) {
+std::string sender_column(std::string_view sender, const Settings& set) {
   std::string name;
   std::string address(sjis::trim(sender));
   const std::size_t lt = sjis::find_char(sender, '<');
@@ -36,7 +36,7 @@ std::string Sender_Column(std::string_view sender, const Settings& set) {
 
 }  // namespace
 
-void Menu_Entry(std::string& line, const MessageRecord& f, std::size_t depth, const Settings& set) {
+void menu_entry(std::string& line, const MessageRecord& f, std::size_t depth, const Settings& set) {
   static const std::string kBranch = sj("└");
   static const std::string kIndent = sj("　");
   // The sender and page as the index reads them: no double quotes in the
@@ -61,14 +61,14 @@ void Menu_Entry(std::string& line, const MessageRecord& f, std::size_t depth, co
   // can open a tag or end the link's comment early.
   if (set.MN_SUBJ) {
     std::string subject(f.subject());
-    Html_Esc_To(line, Del_Subj_Opt(subject, set.SBJ_KAK, set.SBJ_RES));
+    html_esc_to(line, Del_Subj_Opt(subject, set.SBJ_KAK, set.SBJ_RES));
   }
   if (set.MN_DATE) {
     line += '(';
-    Html_Esc_To(line, Render_Date(std::string(f.date()), set.DAT_FMT));
+    html_esc_to(line, render_date(std::string(f.date()), set.DAT_FMT));
     line += ')';
   }
-  if (set.MN_HASN || set.MN_ADRS) Html_Esc_To(line, Sender_Column(sender, set));
+  if (set.MN_HASN || set.MN_ADRS) html_esc_to(line, sender_column(sender, set));
 
   std::string escaped;
   std::string_view subject = f.subject();
@@ -89,7 +89,7 @@ void Menu_Entry(std::string& line, const MessageRecord& f, std::size_t depth, co
   line += "</A>";
 }
 
-void Menu_Head(AtomicOut& out, const Settings& set) {
+void menu_head(AtomicOut& out, const Settings& set) {
   out.part(page_head(" MENU", TitleEnd::NextLine, &set));
   out.line("<PRE>");
   out.line(font_size_tag(set));
@@ -100,14 +100,14 @@ void Menu_Head(AtomicOut& out, const Settings& set) {
   }
 }
 
-void Menu_Tail(AtomicOut& out) {
+void menu_tail(AtomicOut& out) {
   out.line("</FONT>");
   out.line("</PRE>");
   out.line("</BODY>");
   out.line("</HTML>");
 }
 
-std::vector<std::uint32_t> Thread_Numbers(const ThreadKeys& syo_list, std::size_t n) {
+std::vector<std::uint32_t> thread_numbers(const ThreadKeys& syo_list, std::size_t n) {
   std::vector<std::uint32_t> up(n);
   std::iota(up.begin(), up.end(), 0u);
   const auto find = [&up](std::uint32_t x) {

@@ -14,13 +14,13 @@
 #include "core/thread_keys.h"
 
 // One entry line of the list into line (cleared first), without CR LF.
-void Menu_Entry(std::string& line, const MessageRecord& f, std::size_t depth, const Settings& set);
+void menu_entry(std::string& line, const MessageRecord& f, std::size_t depth, const Settings& set);
 
 // The lines before the first entry and after the last.
-void Menu_Head(AtomicOut& out, const Settings& set);
-void Menu_Tail(AtomicOut& out);
+void menu_head(AtomicOut& out, const Settings& set);
+void menu_tail(AtomicOut& out);
 
 // For each message number below n, a number shared by exactly the messages
 // that the keys of syo_list link (every step of a key names a message linked
 // to the key's own by replies or subjects): its thread, counted from 0.
-std::vector<std::uint32_t> Thread_Numbers(const ThreadKeys& syo_list, std::size_t n);
+std::vector<std::uint32_t> thread_numbers(const ThreadKeys& syo_list, std::size_t n);

@@ -42,7 +42,7 @@ static_assert(sizeof(Header) % 8 == 0);
 
 // A word-at-a-time hash, to notice a damaged index. The file's hash
 // combines those of its parts, so each part is hashed where it lies.
-std::uint64_t Part_Hash(std::string_view data, std::uint64_t h) {
+std::uint64_t part_hash(std::string_view data, std::uint64_t h) {
   h ^= 0x9e3779b97f4a7c15ull + data.size();
   std::size_t i = 0;
   for (; i + 8 <= data.size(); i += 8) {
@@ -63,7 +63,7 @@ std::string_view Bytes(const T* data, std::size_t count) {
 // Every block must cover records and bytes the index describes, in order,
 // and every record lie inside the menu; thread numbers are dense, so below
 // the number of records.
-bool Parts_In_Order(const SavedMenuIndex& index, const Header& h) {
+bool parts_in_order(const SavedMenuIndex& index, const Header& h) {
   std::uint64_t next_record = 0, next_byte = 0;
   for (const MenuBlock& b : index.blocks) {
     if (b.first != next_record || b.last <= b.first || b.last > h.records || b.first_step >= h.records ||
@@ -79,7 +79,7 @@ bool Parts_In_Order(const SavedMenuIndex& index, const Header& h) {
 }
 
 // The sender counts, lines "count TAB sender"; false when one is malformed.
-bool Read_Senders(std::string_view data, std::vector<std::pair<std::string, long long>>& senders) {
+bool read_senders(std::string_view data, std::vector<std::pair<std::string, long long>>& senders) {
   while (!data.empty()) {
     const std::size_t nl = data.find('\n');
     const std::size_t tab = data.find('\t');
@@ -95,7 +95,7 @@ bool Read_Senders(std::string_view data, std::vector<std::pair<std::string, long
   return true;
 }
 
-std::optional<SavedMenuIndex> Parse_Index(std::shared_ptr<const MappedFile> file) {
+std::optional<SavedMenuIndex> parse_index(std::shared_ptr<const MappedFile> file) {
   std::string_view data = file->data();
   if (data.size() < sizeof(Header) + 8) return std::nullopt;
   Header h;
@@ -124,46 +124,46 @@ std::optional<SavedMenuIndex> Parse_Index(std::shared_ptr<const MappedFile> file
   index.blocks = {reinterpret_cast<const MenuBlock*>(data.data()), h.blocks};
   data.remove_prefix(h.blocks * sizeof(MenuBlock));
   const std::string_view senders = data;
-  std::uint64_t hash = Part_Hash(Bytes(&h, 1), 0);
-  hash = Part_Hash(Bytes(index.records.data(), index.records.size()), hash);
-  hash = Part_Hash(Bytes(index.blocks.data(), index.blocks.size()), hash);
-  if (Part_Hash(senders, hash) != stored) return std::nullopt;
-  if (!Parts_In_Order(index, h) || !Read_Senders(senders, index.senders)) return std::nullopt;
+  std::uint64_t hash = part_hash(Bytes(&h, 1), 0);
+  hash = part_hash(Bytes(index.records.data(), index.records.size()), hash);
+  hash = part_hash(Bytes(index.blocks.data(), index.blocks.size()), hash);
+  if (part_hash(senders, hash) != stored) return std::nullopt;
+  if (!parts_in_order(index, h) || !read_senders(senders, index.senders)) return std::nullopt;
   index.file = std::move(file);
   return index;
 }
 
 }  // namespace
 
-std::uint64_t Menu_Settings_Key(const Settings& s) {
+std::uint64_t menu_settings_key(const Settings& s) {
   // The rows of the settings table marked as part of the page style are in
-  // Page_Style; those marked as shaping the menu are in menu_settings_text.
-  return Stable_Hash(Page_Style(s) + menu_settings_text(s));
+  // page_style; those marked as shaping the menu are in menu_settings_text.
+  return stable_hash(page_style(s) + menu_settings_text(s));
 }
 
-std::uint64_t Message_Id_Hash(std::string_view id) {
-  const std::uint64_t h = Stable_Hash(id);
+std::uint64_t message_id_hash(std::string_view id) {
+  const std::uint64_t h = stable_hash(id);
   return h == 0 ? 1 : h;
 }
 
-std::uint32_t Subject_Hash(std::string_view subject, const Settings& set) {
+std::uint32_t subject_hash(std::string_view subject, const Settings& set) {
   if (!set.S_TITLE) return 0;
   std::string reduced(subject);
   Trim_Subj(reduced);
   if (sjis::contains(set.TITLE_D, reduced)) return 0;
-  const std::uint32_t h = static_cast<std::uint32_t>(Stable_Hash(reduced));
+  const std::uint32_t h = static_cast<std::uint32_t>(stable_hash(reduced));
   return h == 0 ? 1 : h;
 }
 
-std::optional<SavedMenuIndex> Take_Menu_Index(const std::string& folder, const Settings& set) {
+std::optional<SavedMenuIndex> take_menu_index(const std::string& folder, const Settings& set) {
   const std::string path = join_path(folder, kIndexName);
   if (!is_regular_file(path)) return std::nullopt;
   try {
     // The mapping stays readable after the file is removed.
     auto file = std::make_shared<const MappedFile>(path);
     remove_file(path);
-    std::optional<SavedMenuIndex> index = Parse_Index(std::move(file));
-    if (!index || index->settings != Menu_Settings_Key(set) || (set.ML_RANK && !index->ranked)) return std::nullopt;
+    std::optional<SavedMenuIndex> index = parse_index(std::move(file));
+    if (!index || index->settings != menu_settings_key(set) || (set.ML_RANK && !index->ranked)) return std::nullopt;
     if (file_stamp(join_path(folder, "menu.html")) != index->menu) return std::nullopt;
     return index;
   } catch (const std::exception&) {
@@ -172,12 +172,12 @@ std::optional<SavedMenuIndex> Take_Menu_Index(const std::string& folder, const S
   }
 }
 
-void Drop_Menu_Index(const std::string& folder) {
+void drop_menu_index(const std::string& folder) {
   const std::string path = join_path(folder, kIndexName);
   if (exists(path)) remove_file(path);
 }
 
-void Save_Menu_Index(const std::string& folder, MenuIndex& index) {
+void save_menu_index(const std::string& folder, MenuIndex& index) {
   const std::optional<FileStamp> menu = file_stamp(join_path(folder, "menu.html"));
   if (!menu) throw VbError(53, "menu.html is gone");
   index.menu = *menu;
@@ -208,10 +208,10 @@ void Save_Menu_Index(const std::string& folder, MenuIndex& index) {
 
   const std::string_view records = Bytes(index.records.data(), index.records.size());
   const std::string_view blocks = Bytes(index.blocks.data(), index.blocks.size());
-  std::uint64_t hash = Part_Hash(Bytes(&h, 1), 0);
-  hash = Part_Hash(records, hash);
-  hash = Part_Hash(blocks, hash);
-  hash = Part_Hash(senders, hash);
+  std::uint64_t hash = part_hash(Bytes(&h, 1), 0);
+  hash = part_hash(records, hash);
+  hash = part_hash(blocks, hash);
+  hash = part_hash(senders, hash);
   AtomicOut out(join_path(folder, kIndexName));
   out.part(Bytes(&h, 1));
   out.part(records);

@@ -44,13 +44,13 @@ struct Settings;
 
 // One entry of the menu, in menu order.
 struct MenuRecord {
-  std::uint64_t id_hash;      // Message_Id_Hash of its Message-ID; 0 for none
+  std::uint64_t id_hash;      // message_id_hash of its Message-ID; 0 for none
   std::uint64_t parent_hash;  // of its In-Reply-To; 0 when that is blank
   std::uint64_t offset;       // where its line starts (tree marks included)
   std::uint32_t length;       // of the line, without CR LF
   std::uint32_t thread;       // messages linked by replies or subjects share it
   std::uint32_t root;         // 1 when it has no parent
-  std::uint32_t subject;      // with subject threading: Subject_Hash, else 0
+  std::uint32_t subject;      // with subject threading: subject_hash, else 0
 };
 
 // A run of entries whose keys share their first step. Only its first entry
@@ -90,18 +90,18 @@ struct SavedMenuIndex {
 
 // A hash of every setting that shapes menu.html, the page style and the
 // threading; an index written under other settings does not count.
-std::uint64_t Menu_Settings_Key(const Settings& set);
+std::uint64_t menu_settings_key(const Settings& set);
 // The hash an index keeps of a Message-ID or In-Reply-To; never 0.
-std::uint64_t Message_Id_Hash(std::string_view id);
+std::uint64_t message_id_hash(std::string_view id);
 // The hash an index keeps of a subject with subject threading on: 0 when the
 // subject never links messages (its reduced form occurs in the excluded
 // titles, as an empty one always does), else that of the reduced form.
-std::uint32_t Subject_Hash(std::string_view subject, const Settings& set);
+std::uint32_t subject_hash(std::string_view subject, const Settings& set);
 
 // Reads the index of folder and removes the file. Nothing when there is none,
 // when it is unreadable, or when menu.html or the settings changed since.
-std::optional<SavedMenuIndex> Take_Menu_Index(const std::string& folder, const Settings& set);
+std::optional<SavedMenuIndex> take_menu_index(const std::string& folder, const Settings& set);
 // Removes the index of folder, if any. Throws VbError.
-void Drop_Menu_Index(const std::string& folder);
+void drop_menu_index(const std::string& folder);
 // Writes the index of folder's menu.html as it is now. Throws VbError.
-void Save_Menu_Index(const std::string& folder, MenuIndex& index);
+void save_menu_index(const std::string& folder, MenuIndex& index);

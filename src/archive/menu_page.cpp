@@ -34,7 +34,7 @@ struct EntryNotes {
 // the second half of a round while this one renders the first, and both
 // halves go out in order. The lists are settled first, so both threads only
 // read. With notes, each entry's line length and hashes are noted too.
-void Write_Whole(Workspace& ws, AtomicOut& out, EntryNotes* notes) {
+void write_whole(Workspace& ws, AtomicOut& out, EntryNotes* notes) {
   const Settings& set = ws.set;
   const std::size_t n = ws.syo_list.count();
   ws.syo_list.settle();
@@ -53,13 +53,13 @@ void Write_Whole(Workspace& ws, AtomicOut& out, EntryNotes* notes) {
       const MessageRecord& f = ws.work_list.at(t.number);
       // An empty line before every thread but the first.
       if (t.depth == 0 && k > 0) block.end_line();
-      Menu_Entry(entry, f, t.depth, set);
+      menu_entry(entry, f, t.depth, set);
       block.line(entry);
       if (notes) {
         notes->length[k] = static_cast<std::uint32_t>(entry.size());
-        notes->id_hash[k] = f.message_id().empty() ? 0 : Message_Id_Hash(f.message_id());
-        notes->parent_hash[k] = sjis::trim(f.parent_id()).empty() ? 0 : Message_Id_Hash(f.parent_id());
-        notes->subject[k] = Subject_Hash(f.subject(), set);
+        notes->id_hash[k] = f.message_id().empty() ? 0 : message_id_hash(f.message_id());
+        notes->parent_hash[k] = sjis::trim(f.parent_id()).empty() ? 0 : message_id_hash(f.parent_id());
+        notes->subject[k] = subject_hash(f.subject(), set);
       }
     }
   };
@@ -89,11 +89,11 @@ void Write_Whole(Workspace& ws, AtomicOut& out, EntryNotes* notes) {
 }
 
 // The index of a menu written whole from its first entry at offset start.
-MenuIndex Index_Whole(Workspace& ws, const EntryNotes& notes, std::uint64_t start) {
+MenuIndex index_whole(Workspace& ws, const EntryNotes& notes, std::uint64_t start) {
   const std::size_t n = ws.syo_list.count();
   MenuIndex index;
   index.records.resize(n);
-  const std::vector<std::uint32_t> thread = Thread_Numbers(ws.syo_list, ws.work_list.count());
+  const std::vector<std::uint32_t> thread = thread_numbers(ws.syo_list, ws.work_list.count());
   std::vector<std::uint32_t> record_of(ws.work_list.count(), 0);
   std::vector<std::size_t> first_steps;
   std::uint64_t pos = start;
@@ -122,7 +122,7 @@ MenuIndex Index_Whole(Workspace& ws, const EntryNotes& notes, std::uint64_t star
 }
 
 // The highest page number of the menu, as reading it back finds it.
-std::int64_t Highest_Page(const Workspace& ws, std::int64_t known) {
+std::int64_t highest_page(const Workspace& ws, std::int64_t known) {
   for (std::size_t i = 0; i < ws.work_list.count(); ++i) {
     const std::string_view page = ws.work_list.at(i).page_name();
     known = std::max<std::int64_t>(known, sjis::parse_digits(sjis::mid(page, 1, 7)));
@@ -148,32 +148,32 @@ bool Make_Menu(Workspace& ws, ArchiveRecords& records, const std::string& folder
     // Written beside the old list and renamed over it, so that a run that
     // stops half-way never leaves a cut-off list behind.
     AtomicOut out(join_path(folder, "menu.html"));
-    Menu_Head(out, set);
+    menu_head(out, set);
     MenuIndex index;
     if (records.Old_Archive) {
-      index = Write_Spliced(ws, *records.Old_Archive, out);
+      index = write_spliced(ws, *records.Old_Archive, out);
     } else {
       EntryNotes notes;
       const std::uint64_t start = static_cast<std::uint64_t>(out.size());
-      Write_Whole(ws, out, indexed ? &notes : nullptr);
-      if (indexed) index = Index_Whole(ws, notes, start);
+      write_whole(ws, out, indexed ? &notes : nullptr);
+      if (indexed) index = index_whole(ws, notes, start);
     }
-    Menu_Tail(out);
+    menu_tail(out);
     out.commit();
     if (indexed) {
-      index.settings = Menu_Settings_Key(set);
+      index.settings = menu_settings_key(set);
       // Old entries keep their pages, and a message that replaced one took its page.
-      index.mail_no = Highest_Page(ws, records.Old_Archive ? records.Old_Archive->index().mail_no : 0);
+      index.mail_no = highest_page(ws, records.Old_Archive ? records.Old_Archive->index().mail_no : 0);
       index.ranked = set.ML_RANK;
-      if (set.ML_RANK) index.senders = Sender_Counts(ws);
+      if (set.ML_RANK) index.senders = sender_counts(ws);
       records.New_Index = std::make_shared<MenuIndex>(std::move(index));
     }
     ws.Syosai_no(static_cast<std::int64_t>(n), static_cast<std::int64_t>(n));
     return true;
   } catch (const std::exception& e) {
-    ws.Report_Error("Make_Menu", e);
+    ws.report_error("Make_Menu", e);
   } catch (...) {
-    ws.Report_Error("Make_Menu", 5);
+    ws.report_error("Make_Menu", 5);
   }
   return false;
 }

@@ -85,7 +85,7 @@ std::string_view Value(std::string_view written, std::string& room, bool subject
   return room;
 }
 
-MessageRecord Read_Entry(Workspace& ws, std::string_view line, std::size_t at) {
+MessageRecord read_entry(Workspace& ws, std::string_view line, std::size_t at) {
   const std::string_view link = line.substr(at);
   const std::string_view page = sjis::mid(link, 9, 12);
   if (sjis::length(page) != 12) Malformed("ページ名が途中で切れています");
@@ -134,10 +134,10 @@ MessageRecord Read_Entry(Workspace& ws, std::string_view line, std::size_t at) {
 
 }  // namespace
 
-MessageRecord Read_Menu_Line(Workspace& ws, std::string_view line) {
+MessageRecord read_menu_line(Workspace& ws, std::string_view line) {
   const std::size_t at = sjis::find(line, kLink);
   if (at == std::string_view::npos) Malformed("メッセージへのリンクがありません");
-  return Read_Entry(ws, line, at);
+  return read_entry(ws, line, at);
 }
 
 bool Read_Menu(Workspace& ws, ArchiveRecords& records, const std::string& folder) {
@@ -145,7 +145,7 @@ bool Read_Menu(Workspace& ws, ArchiveRecords& records, const std::string& folder
     const std::string path = join_path(folder, "menu.html");
     records.Old_Archive.reset();
     // The index the last finished run left stands in for the whole menu.
-    std::optional<SavedMenuIndex> index = Take_Menu_Index(folder, ws.set);
+    std::optional<SavedMenuIndex> index = take_menu_index(folder, ws.set);
     if (!exists(path)) return true;
     if (index && !no_index()) {
       if (index->mail_no > ws.Mail_No) ws.Mail_No = index->mail_no;
@@ -160,7 +160,7 @@ bool Read_Menu(Workspace& ws, ArchiveRecords& records, const std::string& folder
       if (at != std::string::npos) {
         MessageRecord entry;
         try {
-          entry = Read_Entry(ws, line, at);
+          entry = read_entry(ws, line, at);
         } catch (const VbError& e) {
           throw VbError(e.number, path + " の " + std::to_string(i + 1) + " 行目: " + e.what());
         }
@@ -170,9 +170,9 @@ bool Read_Menu(Workspace& ws, ArchiveRecords& records, const std::string& folder
     }
     return true;
   } catch (const std::exception& e) {
-    ws.Report_Error("Read_Menu", e);
+    ws.report_error("Read_Menu", e);
   } catch (...) {
-    ws.Report_Error("Read_Menu", 5);
+    ws.report_error("Read_Menu", 5);
   }
   return false;
 }

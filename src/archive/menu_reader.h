@@ -15,4 +15,4 @@ struct Workspace;
 bool Read_Menu(Workspace& ws, ArchiveRecords& records, const std::string& folder);
 // The record of one entry line of menu.html; throws VbError when the line is
 // no entry or a malformed one.
-MessageRecord Read_Menu_Line(Workspace& ws, std::string_view line);
+MessageRecord read_menu_line(Workspace& ws, std::string_view line);

@@ -45,7 +45,7 @@ struct NewBlock {
   std::size_t before = 0;  // the old block it goes before
 };
 
-std::vector<NewBlock> Draw_Blocks(Workspace& ws) {
+std::vector<NewBlock> draw_blocks(Workspace& ws) {
   std::vector<NewBlock> blocks;
   std::string entry;
   for (std::size_t k = 0; k < ws.syo_list.count(); ++k) {
@@ -56,7 +56,7 @@ std::vector<NewBlock> Draw_Blocks(Workspace& ws) {
       blocks.back().root_first = t.depth == 0;
     }
     NewBlock& b = blocks.back();
-    Menu_Entry(entry, ws.work_list.at(t.number), t.depth, ws.set);
+    menu_entry(entry, ws.work_list.at(t.number), t.depth, ws.set);
     b.numbers.push_back(t.number);
     b.offsets.push_back(b.text.size());
     b.lengths.push_back(static_cast<std::uint32_t>(entry.size()));
@@ -68,7 +68,7 @@ std::vector<NewBlock> Draw_Blocks(Workspace& ws) {
 
 // For each new block, the first old block whose message comes after the new
 // block's message in work_list order (the old blocks are in that order).
-void Place_Blocks(Workspace& ws, const OldArchive& old, std::vector<NewBlock>& blocks) {
+void place_blocks(Workspace& ws, const OldArchive& old, std::vector<NewBlock>& blocks) {
   using Entry = line_lists_detail::RecordEntry;
   using line_lists_detail::Less;
   const std::span<const MenuBlock> olds = old.index().blocks;
@@ -144,10 +144,10 @@ void Splice::put_new(const NewBlock& nb) {
   for (std::size_t e = 0; e < nb.numbers.size(); ++e) {
     const MessageRecord& f = ws_.work_list.at(nb.numbers[e]);
     new_of_number_[nb.numbers[e]] = static_cast<std::uint32_t>(index_.records.size());
-    index_.records.push_back(MenuRecord{f.message_id().empty() ? 0 : Message_Id_Hash(f.message_id()),
-                                        sjis::trim(f.parent_id()).empty() ? 0 : Message_Id_Hash(f.parent_id()),
+    index_.records.push_back(MenuRecord{f.message_id().empty() ? 0 : message_id_hash(f.message_id()),
+                                        sjis::trim(f.parent_id()).empty() ? 0 : message_id_hash(f.parent_id()),
                                         start + nb.offsets[e], nb.lengths[e], next_thread_ + thread_[nb.numbers[e]],
-                                        e == 0 && nb.root_first ? 1u : 0u, Subject_Hash(f.subject(), ws_.set)});
+                                        e == 0 && nb.root_first ? 1u : 0u, subject_hash(f.subject(), ws_.set)});
   }
   out_.part(nb.text);
   index_.blocks.push_back(MenuBlock{start, static_cast<std::uint64_t>(out_.size()), first,
@@ -202,13 +202,13 @@ MenuIndex Splice::finish() {
 
 }  // namespace
 
-MenuIndex Write_Spliced(Workspace& ws, const OldArchive& old, AtomicOut& out) {
+MenuIndex write_spliced(Workspace& ws, const OldArchive& old, AtomicOut& out) {
   ws.syo_list.settle();
   ws.work_list.settle();
   const SavedMenuIndex& was = old.index();
-  std::vector<NewBlock> blocks = Draw_Blocks(ws);
-  Place_Blocks(ws, old, blocks);
-  Splice splice(ws, old, out, Thread_Numbers(ws.syo_list, ws.work_list.count()), blocks.size());
+  std::vector<NewBlock> blocks = draw_blocks(ws);
+  place_blocks(ws, old, blocks);
+  Splice splice(ws, old, out, thread_numbers(ws.syo_list, ws.work_list.count()), blocks.size());
 
   // Old blocks of threads that did not change are copied in runs
   // [run_from, run_to); new blocks go before the old block they precede.

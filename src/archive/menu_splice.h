@@ -11,4 +11,4 @@ struct Workspace;
 // Writes every entry of the new menu, made from the menu of old, into out
 // (after its head) and returns the index of what it wrote: records, blocks
 // and threads.
-MenuIndex Write_Spliced(Workspace& ws, const OldArchive& old, AtomicOut& out);
+MenuIndex write_spliced(Workspace& ws, const OldArchive& old, AtomicOut& out);

@@ -17,7 +17,7 @@ namespace {
 
 // The length of "&#" digits ";" at the start of s (a character code page
 // 932 lacks), or 0.
-std::size_t Reference_Length(std::string_view s) {
+std::size_t reference_length(std::string_view s) {
   std::size_t k = 2;
   if (s.substr(0, 2) != "&#") return 0;
   while (k < s.size() && k < 10 && s[k] >= '0' && s[k] <= '9') ++k;
@@ -28,10 +28,10 @@ std::size_t Reference_Length(std::string_view s) {
 // URL or the quoted attribute would read otherwise are written as escapes,
 // so that the link names exactly the saved file. A reference stays: the
 // browser reads it as its character, as the file on disk is named.
-std::string Link_Target(std::string_view name) {
+std::string link_target(std::string_view name) {
   std::string out;
   for (std::size_t i = 0; i < name.size();) {
-    if (const std::size_t ref = Reference_Length(name.substr(i))) {
+    if (const std::size_t ref = reference_length(name.substr(i))) {
       out.append(name.substr(i, ref));
       i += ref;
       continue;
@@ -69,7 +69,7 @@ bool Check_Reply(std::string_view line, const std::string& REP_MRK) {
   return false;
 }
 
-std::string Render_Page(const Settings& set, const PageContent& page) {
+std::string render_page(const Settings& set, const PageContent& page) {
   std::string out;
   out.reserve(page.lines.bytes() + 8 * page.lines.size() + 1024);
   auto line = [&out](std::string_view s) {
@@ -78,7 +78,7 @@ std::string Render_Page(const Settings& set, const PageContent& page) {
   };
   auto escaped_line = [&out](std::string_view prefix, std::string_view text) {
     out.append(prefix);
-    Html_Esc_To(out, text);
+    html_esc_to(out, text);
     out.append("\r\n");
   };
   put_page_head(out, page.subject, TitleEnd::NextLine, &set);
@@ -86,7 +86,7 @@ std::string Render_Page(const Settings& set, const PageContent& page) {
   line(font_size_tag(set));
   if (set.KB_SUBJ) escaped_line("TITLE: ", page.subject);
   if (set.KB_FROM) escaped_line("FROM : ", page.sender);
-  if (set.KB_DATE) escaped_line("DATE : ", Render_Date(page.date, set.DAT_FMT));
+  if (set.KB_DATE) escaped_line("DATE : ", render_date(page.date, set.DAT_FMT));
   if (set.KB_SUBJ || set.KB_FROM || set.KB_DATE) line(std::string(50, '-'));
 
   const std::string quote_start = quote_colour_tag(set);
@@ -108,8 +108,8 @@ std::string Render_Page(const Settings& set, const PageContent& page) {
     for (std::size_t k = 1; k < attachments.size(); ++k) {
       if (k % 3 == 1) out.append("\r\n");
       const std::string& name = *attachments[k];
-      out.append("<A HREF=\"" + Link_Target(name) + "\" target=\"_new\">[");
-      Html_Esc_To(out, name);
+      out.append("<A HREF=\"" + link_target(name) + "\" target=\"_new\">[");
+      html_esc_to(out, name);
       out.append("]</A>" + kGap);
     }
     out.append("\r\n");
@@ -138,8 +138,8 @@ void Make_Page(Workspace& ws, PageWriter* writer, const std::string& page_path, 
     std::size_t size = 1024 + subject.size() + sender.size();
     size += page.lines.bytes() + 8 * page.lines.size();
     writer->write(
-        page_path, [&set = ws.set, page = std::move(page)] { return Render_Page(set, page); }, size);
+        page_path, [&set = ws.set, page = std::move(page)] { return render_page(set, page); }, size);
   } else {
-    replace_file(page_path, Render_Page(ws.set, page));
+    replace_file(page_path, render_page(ws.set, page));
   }
 }

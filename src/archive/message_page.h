@@ -23,7 +23,7 @@ struct PageContent {
 };
 
 // The bytes of a message page.
-std::string Render_Page(const Settings& set, const PageContent& page);
+std::string render_page(const Settings& set, const PageContent& page);
 
 // True when the line is a quote line by the quote markers.
 bool Check_Reply(std::string_view line, const std::string& REP_MRK);

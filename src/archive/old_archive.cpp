@@ -57,7 +57,7 @@ MessageRecord OldArchive::line(Workspace& ws, std::uint32_t r) const {
   if (rec.offset > menu.size() || rec.length > menu.size() - rec.offset)
     throw VbError(62, "menu.html shorter than its index");
   try {
-    return Read_Menu_Line(ws, menu.substr(rec.offset, rec.length));
+    return read_menu_line(ws, menu.substr(rec.offset, rec.length));
   } catch (const VbError& e) {
     throw VbError(e.number, menu_path_ + " の " + std::to_string(rec.offset + 1) + " バイト目からの行: " + e.what());
   }
@@ -66,7 +66,7 @@ MessageRecord OldArchive::line(Workspace& ws, std::uint32_t r) const {
 std::optional<MessageRecord> OldArchive::take_by_id(Workspace& ws, const std::string& id) {
   if (id.empty()) return std::nullopt;
   std::optional<MessageRecord> found;
-  by_id_.each(Message_Id_Hash(id), [&](std::uint32_t r) {
+  by_id_.each(message_id_hash(id), [&](std::uint32_t r) {
     if (found || taken_[r]) return;
     MessageRecord l = line(ws, r);
     if (l.message_id() != id) return;
@@ -92,9 +92,9 @@ void OldArchive::Recall(Workspace& ws) {
   };
   const auto links = [&](const MessageRecord& f) {
     // Its parent among the old messages, and old messages that wait for it.
-    if (!sjis::trim(f.parent_id()).empty()) by_id_.each(Message_Id_Hash(f.parent_id()), mark);
-    if (!f.message_id().empty()) waiting_.each(Message_Id_Hash(f.message_id()), mark);
-    if (const std::uint32_t subject = Subject_Hash(f.subject(), ws.set)) subjects_.each(subject, mark);
+    if (!sjis::trim(f.parent_id()).empty()) by_id_.each(message_id_hash(f.parent_id()), mark);
+    if (!f.message_id().empty()) waiting_.each(message_id_hash(f.message_id()), mark);
+    if (const std::uint32_t subject = subject_hash(f.subject(), ws.set)) subjects_.each(subject, mark);
   };
   // Threads changed already (by messages taken out) count as fresh too.
   for (std::uint32_t t = 0; t < changed_.size(); ++t)

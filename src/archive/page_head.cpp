@@ -6,7 +6,7 @@
 void put_page_head(std::string& out, std::string_view title, TitleEnd end, const Settings* body) {
   out.append("<HTML>\r\n<HEAD>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">\r\n");
   out.append("<TITLE>");
-  Html_Esc_To(out, title);
+  html_esc_to(out, title);
   out.append(end == TitleEnd::SameLine ? "</TITLE>\r\n" : "\r\n</TITLE>\r\n");
   out.append("</HEAD>\r\n");
   if (body) {

@@ -38,15 +38,15 @@ std::string bar_text(float v) {
 }  // namespace
 
 bool Address_Count(Workspace& ws, const std::string& folder) {
-  return Put_Rank_Page(ws, folder, [&ws] { return Rank_Page(ws, nullptr); });
+  return put_rank_page(ws, folder, [&ws] { return rank_page(ws, nullptr); });
 }
 
-bool Put_Rank_Page(Workspace& ws, const std::string& folder, const std::function<std::string()>& page) {
+bool put_rank_page(Workspace& ws, const std::string& folder, const std::function<std::string()>& page) {
   try {
     write_file_atomic(join_path(folder, "rank_hyo.htm"), page());
     return true;
   } catch (const std::exception& e) {
-    ws.Report_Error("Address_Count", e);
+    ws.report_error("Address_Count", e);
     return false;
   }
 }
@@ -55,7 +55,7 @@ namespace {
 
 // ml_work and ml_count from every line of work_list; returns the total and
 // sets top.
-long long Count_Senders(Workspace& ws, long long& top) {
+long long count_senders(Workspace& ws, long long& top) {
   top = 0;
   const std::size_t n = ws.work_list.count();
   for (std::size_t i = 0; i < n; ++i) {
@@ -90,7 +90,7 @@ long long Count_Senders(Workspace& ws, long long& top) {
 
 // ml_count from the old archive's counts and this run's messages; returns
 // the total and sets top.
-long long Count_With_Archive(Workspace& ws, const OldArchive& old, long long& top) {
+long long count_with_archive(Workspace& ws, const OldArchive& old, long long& top) {
   std::unordered_map<std::string, long long> counts;
   for (const auto& [sender, count] : old.index().senders) counts[sender] += count;
   for (const std::string& sender : old.taken_senders()) --counts[sender];
@@ -113,7 +113,7 @@ long long Count_With_Archive(Workspace& ws, const OldArchive& old, long long& to
 
 }  // namespace
 
-std::vector<std::pair<std::string, long long>> Sender_Counts(const Workspace& ws) {
+std::vector<std::pair<std::string, long long>> sender_counts(const Workspace& ws) {
   std::vector<std::pair<std::string, long long>> out;
   out.reserve(ws.ml_count.count());
   for (std::size_t k = 0; k < ws.ml_count.count(); ++k) {
@@ -123,15 +123,15 @@ std::vector<std::pair<std::string, long long>> Sender_Counts(const Workspace& ws
   return out;
 }
 
-std::string Rank_Page(Workspace& ws, const OldArchive* old) {
+std::string rank_page(Workspace& ws, const OldArchive* old) {
   ws.ml_count.clear();
   ws.ml_work.clear();
   long long top = 0;
   long long total = 0;
   if (old) {
-    total = Count_With_Archive(ws, *old, top);
+    total = count_with_archive(ws, *old, top);
   } else {
-    total = Count_Senders(ws, top);
+    total = count_senders(ws, top);
   }
 
   const Settings& st = ws.set;

@@ -14,14 +14,14 @@ struct Workspace;
 bool Address_Count(Workspace& ws, const std::string& folder);
 
 // Address_Count in two halves, so that the counting can run on a thread of
-// its own beside the threading of the list: Rank_Page counts and returns the
+// its own beside the threading of the list: rank_page counts and returns the
 // page (it reads work_list, which must not change meanwhile, and uses only
 // ml_work, ml_count and the settings; it throws on failure), and
-// Put_Rank_Page writes it or reports the failure as Address_Count does.
+// put_rank_page writes it or reports the failure as Address_Count does.
 // With an old archive kept outside work_list (old_archive.h), the counts are
 // its senders' counts, less those of the messages taken out, plus the
 // senders of this run's messages; old is null when work_list holds them all.
-std::string Rank_Page(Workspace& ws, const OldArchive* old);
-// Every sender of ml_count with its count, as Rank_Page left it.
-std::vector<std::pair<std::string, long long>> Sender_Counts(const Workspace& ws);
-bool Put_Rank_Page(Workspace& ws, const std::string& folder, const std::function<std::string()>& page);
+std::string rank_page(Workspace& ws, const OldArchive* old);
+// Every sender of ml_count with its count, as rank_page left it.
+std::vector<std::pair<std::string, long long>> sender_counts(const Workspace& ws);
+bool put_rank_page(Workspace& ws, const std::string& folder, const std::function<std::string()>& page);

@@ -13,7 +13,7 @@
 #include "core/text_out.h"
 #include "core/workspace.h"
 
-std::string Restyle_Page(const std::string& page, const Workspace& ws) {
+std::string restyle_page(const std::string& page, const Workspace& ws) {
   const Settings& st = ws.set;
   const std::string body = body_tag(st);
   const std::string size = font_size_tag(st);
@@ -42,7 +42,7 @@ bool Update_Text(Workspace& ws, const ArchiveRecords& records, const std::string
   try {
     const std::size_t n = ws.work_list.count();
     // The last finished run left every page in this style already.
-    if (records.Old_State && records.Old_State->style == Page_Style(ws.set)) {
+    if (records.Old_State && records.Old_State->style == page_style(ws.set)) {
       ws.Syosai_no(static_cast<std::int64_t>(n), static_cast<std::int64_t>(n));
       return true;
     }
@@ -56,13 +56,13 @@ bool Update_Text(Workspace& ws, const ArchiveRecords& records, const std::string
         continue;
       }
       const std::string old_page = read_file(path);
-      std::string new_page = Restyle_Page(old_page, ws);
+      std::string new_page = restyle_page(old_page, ws);
       // A page that already looks right is left alone: no write, no new mtime.
       if (new_page != old_page) write_file_atomic(path, new_page);
     }
     return true;
   } catch (const std::exception& e) {
-    ws.Report_Error("Update_Text", e);
+    ws.report_error("Update_Text", e);
     return false;
   }
 }

@@ -14,4 +14,4 @@ struct Workspace;
 bool Update_Text(Workspace& ws, const ArchiveRecords& records, const std::string& folder);
 
 // The restyled form of one page's bytes (CR LF lines).
-std::string Restyle_Page(const std::string& page, const Workspace& ws);
+std::string restyle_page(const std::string& page, const Workspace& ws);

@@ -83,7 +83,7 @@ std::size_t earlier_list(const std::vector<std::string_view>& lines, std::size_t
 
 }  // namespace
 
-std::string With_Thread_List(const std::string& page, const std::vector<ThreadEntry>& thread, std::size_t own,
+std::string with_thread_list(const std::string& page, const std::vector<ThreadEntry>& thread, std::size_t own,
                              bool may_hold_list) {
   bool all_crlf = true;
   const std::vector<std::string_view> lines = split_line_views(page, &all_crlf);
@@ -147,9 +147,9 @@ namespace {
 // A page of an earlier run is replaced whole, so that a run that stops
 // never leaves it half changed; a page this run wrote only gets its tail
 // written over, where the list goes.
-void Rewrite_Page(const std::string& path, const std::vector<ThreadEntry>& thread, std::size_t own, bool fresh) {
+void rewrite_page(const std::string& path, const std::vector<ThreadEntry>& thread, std::size_t own, bool fresh) {
   const std::string old_page = read_file(path);
-  std::string new_page = With_Thread_List(old_page, thread, own, !fresh);
+  std::string new_page = with_thread_list(old_page, thread, own, !fresh);
   if (new_page == old_page) return;
   if (fresh)
     update_in_place(path, old_page, new_page);
@@ -174,20 +174,20 @@ void Put_ThreadList(Workspace& ws, const std::string& folder, const std::vector<
       // About the size of a page: it bounds how many wait.
       constexpr std::size_t kPageHint = 8 << 10;
       writers->for_page(thread[i].page)
-          .run([path = std::move(path), shared, i, new_page] { Rewrite_Page(path, *shared, i, new_page); }, kPageHint);
+          .run([path = std::move(path), shared, i, new_page] { rewrite_page(path, *shared, i, new_page); }, kPageHint);
     } else {
-      Rewrite_Page(path, thread, i, new_page);
+      rewrite_page(path, thread, i, new_page);
     }
   }
 }
 
 namespace {
 
-std::uint64_t List_Hash(const std::vector<ThreadEntry>& thread) {
-  std::uint64_t h = Stable_Hash("");
+std::uint64_t list_hash(const std::vector<ThreadEntry>& thread) {
+  std::uint64_t h = stable_hash("");
   for (const ThreadEntry& e : thread) {
-    h = Stable_Hash(e.link, h);
-    h = Stable_Hash("\n", h);
+    h = stable_hash(e.link, h);
+    h = stable_hash("\n", h);
   }
   return h;
 }
@@ -195,11 +195,11 @@ std::uint64_t List_Hash(const std::vector<ThreadEntry>& thread) {
 // Hands a complete thread to Put_ThreadList, unless the last finished run
 // left every page of it with this very list and no page of it was written
 // since.
-void Finish_Thread(Workspace& ws, ArchiveRecords& records, const std::string& folder,
+void finish_thread(Workspace& ws, ArchiveRecords& records, const std::string& folder,
                    const std::vector<ThreadEntry>& thread, const std::unordered_set<std::string>& written,
                    PageWriters& writers) {
   if (thread.empty()) return;
-  const std::uint64_t hash = List_Hash(thread);
+  const std::uint64_t hash = list_hash(thread);
   if (records.New_State) records.New_State->threads[thread.front().page] = hash;
   if (records.Old_State && records.Old_State->lists) {
     auto old = records.Old_State->threads.find(thread.front().page);
@@ -214,7 +214,7 @@ void Finish_Thread(Workspace& ws, ArchiveRecords& records, const std::string& fo
 // attribute, whose value (the sender) never holds a double quote but may
 // hold "<" or ">" of any balance. A tag without a title ends at the ">" that
 // balances its "<". npos when the tag never closes.
-std::size_t Tag_End(const std::string& line, std::size_t u) {
+std::size_t tag_end(const std::string& line, std::size_t u) {
   const std::size_t title = sjis::find(line, "\" title=\"", u);
   if (title != std::string::npos) {
     const std::size_t quote = line.find('"', title + 9);
@@ -232,9 +232,9 @@ std::size_t Tag_End(const std::string& line, std::size_t u) {
 
 // The entry of a menu line whose link starts at u; nothing for a line too
 // short or a link that never closes, which is no entry.
-std::optional<ThreadEntry> Thread_Entry(const std::string& line, std::size_t u) {
+std::optional<ThreadEntry> thread_entry(const std::string& line, std::size_t u) {
   if (line.size() < u + 21) return std::nullopt;
-  const std::size_t k = Tag_End(line, u);
+  const std::size_t k = tag_end(line, u);
   if (k == std::string::npos) return std::nullopt;
   ThreadEntry e;
   e.page = line.substr(u + 9, 12);
@@ -275,11 +275,11 @@ void Make_ThreadList(Workspace& ws, ArchiveRecords& records, const std::string& 
     std::size_t u = sjis::find(line, kLinkStart);
     if (u == std::string::npos) continue;
     if (line.rfind("<A HREF", 0) == 0) {
-      Finish_Thread(ws, records, folder, thread, written, writers);
+      finish_thread(ws, records, folder, thread, written, writers);
       thread.clear();
     }
-    if (std::optional<ThreadEntry> e = Thread_Entry(line, u)) thread.push_back(std::move(*e));
+    if (std::optional<ThreadEntry> e = thread_entry(line, u)) thread.push_back(std::move(*e));
   }
-  Finish_Thread(ws, records, folder, thread, written, writers);
+  finish_thread(ws, records, folder, thread, written, writers);
   writers.finish();
 }

@@ -55,5 +55,5 @@ void Put_ThreadList(Workspace& ws, const std::string& folder, const std::vector<
 // unchanged when it has no closing "</FONT>" line. may_hold_list false (a
 // page this run wrote) keeps the whole body: no end of it is taken for a list
 // of an earlier run.
-std::string With_Thread_List(const std::string& page, const std::vector<ThreadEntry>& thread, std::size_t own,
+std::string with_thread_list(const std::string& page, const std::vector<ThreadEntry>& thread, std::size_t own,
                              bool may_hold_list = true);

@@ -46,7 +46,7 @@ constexpr std::size_t kStep = ThreadKeys::kStep;
 std::string Step(std::size_t number) { return ThreadKeys::Step(number); }
 
 // The message number named by the first step of a key.
-std::size_t First_Step(const std::string& key) {
+std::size_t first_step(const std::string& key) {
   return static_cast<std::size_t>(sjis::parse_digits(std::string_view(key).substr(1, 7)));
 }
 
@@ -132,7 +132,7 @@ struct ListViews {
 };
 
 // Sets ws.Ids_Unique.
-ListViews Read_List(Workspace& ws, std::size_t n) {
+ListViews read_list(Workspace& ws, std::size_t n) {
   ListViews v(n);
   for (std::size_t i = 0; i < n; ++i) {
     const MessageRecord& f = ws.work_list.at(i);
@@ -152,7 +152,7 @@ struct Parent {
 
 // The parent of message i, by reply or else by subject; last_by_subject
 // learns message i's reduced subject.
-Parent Parent_Of(std::size_t i, const Settings& set, ListViews& v,
+Parent parent_of(std::size_t i, const Settings& set, ListViews& v,
                  std::unordered_map<std::string, std::size_t>& last_by_subject) {
   Parent p;
   if (!sjis::trim(v.parent_ids[i]).empty()) {
@@ -184,13 +184,13 @@ void Place(std::size_t i, const Parent& p, std::vector<std::string>& keys, Bucke
   // parent already hangs in this message's thread (it waits for this message
   // through a chain of replies). The message is that thread's root, instead
   // of becoming its own ancestor with no root line drawn.
-  if (p.number == kNone || First_Step(path) == i) {
+  if (p.number == kNone || first_step(path) == i) {
     keys[i] = Step(i);
     waiting.push(i, i);
     return;
   }
   keys[i] = path + Step(i);
-  const std::size_t root = First_Step(path);
+  const std::size_t root = first_step(path);
   waiting.push(root, i);
   for (std::size_t m = waiting.first(i); m != kNone; m = waiting.next(m)) keys[m].insert(0, path);
   waiting.move_all(i, root);
@@ -207,22 +207,22 @@ bool Syosai_Make(Workspace& ws) {
     if (n > kMaxMessages) throw VbError(6, "more messages than seven-digit numbers can name");
     ws.Syosai_no(0, static_cast<std::int64_t>(n));
 
-    ListViews views = Read_List(ws, n);
+    ListViews views = read_list(ws, n);
     std::vector<std::string> keys(n);  // empty until placed
     Buckets waiting(n);                // placed numbers by first step
     std::unordered_map<std::string, std::size_t> last_by_subject;
     for (std::size_t i = 0; i < n; ++i) {
       ws.Syosai_no(static_cast<std::int64_t>(i + 1), static_cast<std::int64_t>(n));
-      Place(i, Parent_Of(i, ws.set, views, last_by_subject), keys, waiting);
+      Place(i, parent_of(i, ws.set, views, last_by_subject), keys, waiting);
     }
 
     ws.syo_list.reserve(n);
     for (std::size_t i = 0; i < n; ++i) ws.syo_list.add(std::move(keys[i]), static_cast<std::uint32_t>(i));
     return true;
   } catch (const std::exception& e) {
-    ws.Report_Error("Syosai_Make", e);
+    ws.report_error("Syosai_Make", e);
   } catch (...) {
-    ws.Report_Error("Syosai_Make", 5);
+    ws.report_error("Syosai_Make", 5);
   }
   return false;
 }

@@ -30,7 +30,7 @@ constexpr Placed kPlaced = [] {
   return t;
 }();
 
-// For Base64_Decode: the same placed values for the 64 data characters,
+// For base64_decode: the same placed values for the 64 data characters,
 // kNotData for every other byte ("=", line ends, blanks, stray bytes), so
 // that one test over a whole group tells whether it is four data characters.
 constexpr std::uint32_t kNotData = std::uint32_t{1} << 31;
@@ -141,11 +141,11 @@ GroupBytes B64_Bin_Group(std::string_view group) {
 
 std::string B64_Line(std::string_view line) {
   std::string out;
-  B64_Line_Append(line, out);
+  b64_line_append(line, out);
   return out;
 }
 
-void B64_Line_Append(std::string_view line, std::string& out) {
+void b64_line_append(std::string_view line, std::string& out) {
   const std::size_t start = out.size();
   out.resize(start + line.size() / 4 * 3 + 3);
   char* w = out.data() + start;
@@ -181,7 +181,7 @@ void B64_Line_Append(std::string_view line, std::string& out) {
   out.resize(static_cast<std::size_t>(w - out.data()));
 }
 
-std::string Base64_Decode(std::string_view text) {
+std::string base64_decode(std::string_view text) {
   std::string out(text.size() / 4 * 3 + 3, '\0');
   char* w = out.data();
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());

@@ -1,4 +1,4 @@
-// Detect_Charset: the charset of unlabelled or wrongly labelled text. The
+// detect_charset: the charset of unlabelled or wrongly labelled text. The
 // rule is written on the declaration in charsets.h; the counts here are its
 // scores, each one pass over the text.
 #include <cstddef>
@@ -76,7 +76,7 @@ Reading read_euc(std::string_view s) {
 
 }  // namespace
 
-std::string_view Detect_Charset(std::string_view bytes) {
+std::string_view detect_charset(std::string_view bytes) {
   if (codec_detail::has_jis_escape(bytes)) return "ISO-2022-JP";
   if (sjis::is_ascii(bytes)) return "US-ASCII";
   const Reading utf8 = read_utf8(bytes);

@@ -1,4 +1,4 @@
-// To_Sjis: text in a MIME charset to Shift_JIS. The paths (ISO-2022-JP,
+// to_sjis: text in a MIME charset to Shift_JIS. The paths (ISO-2022-JP,
 // Shift_JIS as it stands, iconv through UTF-8) and the rules for labels are
 // described in charsets.h.
 //
@@ -38,7 +38,7 @@ const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
 // Labels
 
 enum class Kind {
-  Detect,  // empty or unknown: Detect_Charset decides
+  Detect,  // empty or unknown: detect_charset decides
   Ascii,   // US-ASCII and its aliases
   Jis,     // the ISO-2022-JP family
   Sjis,    // Shift_JIS under any name
@@ -362,7 +362,7 @@ void append_jis_line(std::string_view line, std::string& line_out, std::string& 
   if (exotic_escape(line, jisx0213)) {
     if (!append_iconv(jisx0213 ? "ISO-2022-JP-3" : "ISO-2022-JP-2", line, out)) append_sjis_checked(line, out);
   } else {
-    Jis_To_Sjis_To(line, line_out);
+    jis_to_sjis_to(line, line_out);
     append_sjis_checked(line_out, out, true);
   }
 }
@@ -452,7 +452,7 @@ bool valid_sjis(std::string_view s) {
 }
 
 void append_detected(std::string_view bytes, std::string& out) {
-  const std::string_view name = Detect_Charset(bytes);
+  const std::string_view name = detect_charset(bytes);
   if (name == "ISO-2022-JP") return append_jis(bytes, out);
   if (name == "UTF-8") return append_as(Kind::Utf8, bytes, out);
   if (name == "EUC-JP" && append_iconv("EUC-JP-MS", bytes, out)) return;
@@ -498,7 +498,7 @@ void append_labelled(const std::string& name, const Label& l, std::string_view b
 
 }  // namespace
 
-std::string To_Sjis(std::string_view bytes, std::string_view charset) {
+std::string to_sjis(std::string_view bytes, std::string_view charset) {
   std::string out;
   out.reserve(bytes.size());
   const Label l = classify(charset);
@@ -543,7 +543,7 @@ std::string To_Sjis(std::string_view bytes, std::string_view charset) {
   return out;
 }
 
-bool Valid_In(std::string_view bytes, std::string_view charset) {
+bool valid_in(std::string_view bytes, std::string_view charset) {
   const Label l = classify(charset);
   switch (l.kind) {
     case Kind::Detect:
@@ -564,15 +564,15 @@ bool Valid_In(std::string_view bytes, std::string_view charset) {
   return cd != kNoConverter && to_utf8(cd, bytes, u);
 }
 
-std::string Raw_Text_Charset(std::string_view bytes, std::string_view fallback) {
+std::string raw_text_charset(std::string_view bytes, std::string_view fallback) {
   const Label l = classify(fallback);
-  if (l.kind != Kind::Iconv || l.iconv_name == "EUC-JP-MS") return std::string(Detect_Charset(bytes));
+  if (l.kind != Kind::Iconv || l.iconv_name == "EUC-JP-MS") return std::string(detect_charset(bytes));
   if (is_utf8(bytes)) return "UTF-8";
-  if (Valid_In(bytes, fallback) || !(valid_sjis(bytes) || Valid_In(bytes, "EUC-JP"))) return std::string(fallback);
-  return std::string(Detect_Charset(bytes));
+  if (valid_in(bytes, fallback) || !(valid_sjis(bytes) || valid_in(bytes, "EUC-JP"))) return std::string(fallback);
+  return std::string(detect_charset(bytes));
 }
 
-std::string Sjis_Refs_To_Utf8(std::string_view sjis) {
+std::string sjis_refs_to_utf8(std::string_view sjis) {
   std::string out;
   std::size_t from = 0;  // start of the Shift_JIS not yet converted
   // "&" is never the second byte of a Shift_JIS character.

@@ -44,17 +44,17 @@
 //   UTF-7 is read under its labels utf-7 and unicode-1-1-utf-7.
 // - An empty or unknown label, a 7-bit label (US-ASCII, ISO-2022-JP) on text
 //   with 8-bit bytes, and a UTF-8 label on text that is not UTF-8 are settled
-//   by Detect_Charset. 7-bit text with ISO-2022-JP escapes under any
+//   by detect_charset. 7-bit text with ISO-2022-JP escapes under any
 //   ASCII-compatible label is ISO-2022-JP.
 // - Text that is not valid in its label (Shift_JIS or one iconv reads) but is
 //   well-formed UTF-8 is read as UTF-8: mailers send UTF-8 under the label of
 //   their user's code. Other such text under a label that does not keep ASCII
 //   (UTF-16, UTF-7, EBCDIC), and 7-bit text without any NUL byte under a
 //   16- or 32-bit form of Unicode (which it cannot be), are settled by
-//   Detect_Charset, so that their ASCII at least shows.
+//   detect_charset, so that their ASCII at least shows.
 // Pure ASCII text is copied (with only the "&#" rule above applied).
 // Time and memory are linear in the text.
-std::string To_Sjis(std::string_view bytes, std::string_view charset);
+std::string to_sjis(std::string_view bytes, std::string_view charset);
 
 // The charset of unlabelled text, by this rule, first match wins:
 //   1. an ISO-2022-JP escape sequence (ESC $ B, ESC $ @, ESC & @, ESC $ ( D,
@@ -68,13 +68,13 @@ std::string To_Sjis(std::string_view bytes, std::string_view charset);
 //      half-width katakana), or as many and more double-byte characters;
 //   5. otherwise "Shift_JIS", the archive's own code.
 // Returns one of the five names above (static storage).
-std::string_view Detect_Charset(std::string_view bytes);
+std::string_view detect_charset(std::string_view bytes);
 
 // Whether the text is valid in the MIME charset: every byte forms a character
 // of it. Shift_JIS holds only the characters of code page 932 outside its
 // user-defined rows (lead bytes 0xF0-0xF9); US-ASCII and ISO-2022-JP hold no
 // 8-bit byte; an empty or unknown label is valid for no text.
-bool Valid_In(std::string_view bytes, std::string_view charset);
+bool valid_in(std::string_view bytes, std::string_view charset);
 
 // The charset to read raw 8-bit text of a header field by (text that is no
 // encoded word), given the charset that the message's first text part names
@@ -85,12 +85,12 @@ bool Valid_In(std::string_view bytes, std::string_view charset);
 //   1. "UTF-8" when the text is well-formed UTF-8;
 //   2. fallback when the text is valid in it, or valid in neither Shift_JIS
 //      nor EUC-JP (its broken bytes then become geta marks);
-//   3. otherwise what Detect_Charset finds (Shift_JIS or EUC-JP).
-// Without such a fallback, what Detect_Charset finds.
-std::string Raw_Text_Charset(std::string_view bytes, std::string_view fallback);
+//   3. otherwise what detect_charset finds (Shift_JIS or EUC-JP).
+// Without such a fallback, what detect_charset finds.
+std::string raw_text_charset(std::string_view bytes, std::string_view fallback);
 
-// The way back for text that is no page (a file name): Shift_JIS as To_Sjis
+// The way back for text that is no page (a file name): Shift_JIS as to_sjis
 // writes it to UTF-8, every reference "&#N;" (N decimal, a Unicode scalar
 // value) becoming its character, "&#38;" the "&" before a literal "#".
 // Anything else that looks like a reference stays as written.
-std::string Sjis_Refs_To_Utf8(std::string_view sjis);
+std::string sjis_refs_to_utf8(std::string_view sjis);

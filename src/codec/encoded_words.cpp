@@ -4,7 +4,7 @@
 //
 // The text is read in one pass into segments (plain text, decoded words);
 // blanks between two words are then dropped, neighbouring words of one
-// charset joined, and each segment converted with To_Sjis.
+// charset joined, and each segment converted with to_sjis.
 #include <algorithm>
 #include <cstddef>
 #include <string>
@@ -237,18 +237,18 @@ std::string Decode_Header(std::string_view text, std::string_view fallback) {
   std::string raw8;
   for (const Segment& s : joined)
     if (!s.word && !sjis::is_ascii(s.bytes)) raw8 += s.bytes;
-  const std::string raw_charset = raw8.empty() ? std::string() : Raw_Text_Charset(raw8, fallback);
+  const std::string raw_charset = raw8.empty() ? std::string() : raw_text_charset(raw8, fallback);
 
   std::string out;
   for (const Segment& s : joined) {
     if (s.word) {
-      append_clean(To_Sjis(s.bytes, s.charset), true, out);
+      append_clean(to_sjis(s.bytes, s.charset), true, out);
     } else if (!sjis::is_ascii(s.bytes)) {
-      append_clean(To_Sjis(s.bytes, raw_charset), false, out);
+      append_clean(to_sjis(s.bytes, raw_charset), false, out);
     } else if (s.bytes.find('\x1B') == std::string::npos && s.bytes.find("&#") == std::string::npos) {
-      append_clean(s.bytes, false, out);  // what To_Sjis would give, without its set-up for each piece
+      append_clean(s.bytes, false, out);  // what to_sjis would give, without its set-up for each piece
     } else {
-      append_clean(To_Sjis(s.bytes, ""), false, out);
+      append_clean(to_sjis(s.bytes, ""), false, out);
     }
   }
   return out;

@@ -91,11 +91,11 @@ void read_escapes(std::string_view line, std::size_t& i, Charset& set, char*& w)
 
 std::string Jis_To_Sjis(std::string_view line) {
   std::string out;
-  Jis_To_Sjis_To(line, out);
+  jis_to_sjis_to(line, out);
   return out;
 }
 
-void Jis_To_Sjis_To(std::string_view line, std::string& out) {
+void jis_to_sjis_to(std::string_view line, std::string& out) {
   out.clear();
   // Without an ESC nothing switches: Shift_JIS and ASCII lines pass as they are.
   if (line.find(static_cast<char>(kEsc)) == std::string_view::npos) {

@@ -27,4 +27,4 @@
 // call; nothing is kept between calls.
 std::string Jis_To_Sjis(std::string_view line);
 // The same into out (cleared first), reusing its storage.
-void Jis_To_Sjis_To(std::string_view line, std::string& out);
+void jis_to_sjis_to(std::string_view line, std::string& out);

@@ -50,7 +50,7 @@ std::string Byte_To_Bits(int value);
 std::uint64_t Bits_To_Num(std::string_view bits);
 
 // A raw header field value (already unfolded: line breaks removed, the
-// blanks kept) to Shift_JIS, by the rules of To_Sjis (charsets.h), "&#"
+// blanks kept) to Shift_JIS, by the rules of to_sjis (charsets.h), "&#"
 // convention included. Loose, for the breakage of Japanese mailers.
 // Grammar:
 //   value   = *( word / text )
@@ -66,7 +66,7 @@ std::uint64_t Bits_To_Num(std::string_view bits);
 //   between two words decodes whole; the ISO-2022-JP mode runs on from word
 //   to word.
 // - Raw text with 8-bit bytes (Shift_JIS, UTF-8, EUC-JP) is read in the
-//   charset Raw_Text_Charset finds for all such text of the value together,
+//   charset raw_text_charset finds for all such text of the value together,
 //   given fallback, the charset the message's first text part names (a
 //   Big5 or KOI8-R subject written raw by the mailer of a Big5 or KOI8-R
 //   text);
@@ -97,13 +97,13 @@ std::string QP_Line(std::string_view line);
 // the alphabet, spaces included, are not skipped: they decode as 63.
 std::string B64_Line(std::string_view line);
 // The same, appended to out.
-void B64_Line_Append(std::string_view line, std::string& out);
+void b64_line_append(std::string_view line, std::string& out);
 
 // Decodes the Base64 data of a whole MIME part: characters outside the
 // alphabet (line ends, blanks, stray bytes) are skipped, as RFC 2045 wants;
 // the first "=" ends the data. A short last group gives the bytes its bits
 // fill. Linear in the text.
-std::string Base64_Decode(std::string_view text);
+std::string base64_decode(std::string_view text);
 
 // Decodes the characters of one uuencoded line (without its length character)
 // four at a time with UU_Group. A full group gives three bytes; a shorter last

@@ -11,7 +11,7 @@
 // that links it; until the walk ends a name is read on that thread only.
 using AttachList = std::vector<std::shared_ptr<std::string>>;
 
-inline AttachList Attach_List(const std::vector<std::string>& names) {
+inline AttachList attach_list(const std::vector<std::string>& names) {
   AttachList list;
   for (const std::string& name : names) list.push_back(std::make_shared<std::string>(name));
   return list;

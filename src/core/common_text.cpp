@@ -23,14 +23,14 @@ std::string Trim_Subj(std::string& subj) {
 
 std::string Html_Esc(std::string_view text) {
   std::string out;
-  Html_Esc_To(out, text);
+  html_esc_to(out, text);
   return out;
 }
 
 namespace {
 
 // Length of the numeric character reference "&#" digits ";" at text[i], or 0.
-std::size_t Reference_Length(std::string_view text, std::size_t i) {
+std::size_t reference_length(std::string_view text, std::size_t i) {
   std::size_t k = i + 2;
   if (k >= text.size() || text[i + 1] != '#') return 0;
   while (k < text.size() && k - i < 10 && text[k] >= '0' && text[k] <= '9') ++k;
@@ -65,7 +65,7 @@ std::size_t find_markup(std::string_view text, std::size_t from) {
 
 }  // namespace
 
-void Html_Esc_To(std::string& out, std::string_view text) {
+void html_esc_to(std::string& out, std::string_view text) {
   // "<" (0x3C), ">" (0x3E) and "&" (0x26) are never the second byte of a
   // double-byte character, and after a lead byte they stand alone: each such
   // byte is a character of its own, so the text is searched bytewise. A
@@ -76,7 +76,7 @@ void Html_Esc_To(std::string& out, std::string_view text) {
   std::size_t from = 0;  // start of the text not yet appended
   for (std::size_t i = find_markup(text, 0); i < text.size(); i = find_markup(text, i + 1)) {
     const char c = text[i];
-    if (c == '&' && Reference_Length(text, i) != 0) continue;
+    if (c == '&' && reference_length(text, i) != 0) continue;
     out.append(text.substr(from, i - from));
     out.append(c == '<' ? std::string_view("&lt;") : c == '>' ? std::string_view("&gt;") : std::string_view("&amp;"));
     from = i + 1;
@@ -84,25 +84,25 @@ void Html_Esc_To(std::string& out, std::string_view text) {
   out.append(text.substr(from));
 }
 
-std::string Progress_Text(std::int64_t num, std::int64_t total) {
+std::string progress_text(std::int64_t num, std::int64_t total) {
   return "(" + std::to_string(num) + "\xEF\xBC\x8F" + std::to_string(total) + ")";
 }
 
 std::string sj(std::string_view utf8) { return cp932::from_utf8(utf8); }
 
-std::string Page_Name(std::int64_t number) {
+std::string page_name(std::int64_t number) {
   if (number < 0 || number > kLastPage)
-    throw VbError(6, "ページ番号 " + std::to_string(number) + " はページ名 (m0000000.htm - " + Page_Name(kLastPage) +
+    throw VbError(6, "ページ番号 " + std::to_string(number) + " はページ名 (m0000000.htm - " + page_name(kLastPage) +
                          ") にできません");
   char buf[32];
   std::snprintf(buf, sizeof buf, "m%07lld.htm", static_cast<long long>(number));
   return buf;
 }
 
-std::int64_t Next_Page_Number(std::int64_t& Mail_No, std::string_view folder) {
+std::int64_t next_page_number(std::int64_t& Mail_No, std::string_view folder) {
   if (Mail_No >= kLastPage) {
     std::string text(folder);
-    text += ": ページ番号が上限 (" + Page_Name(kLastPage) + ") に達しました。これ以上ページを書けません";
+    text += ": ページ番号が上限 (" + page_name(kLastPage) + ") に達しました。これ以上ページを書けません";
     throw VbError(6, text);
   }
   return ++Mail_No;

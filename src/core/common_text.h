@@ -15,17 +15,17 @@ std::string Trim_Subj(std::string& subj);
 // as the readers of mail write it) is kept. Nothing else changes.
 std::string Html_Esc(std::string_view text);
 // The same, appended to out.
-void Html_Esc_To(std::string& out, std::string_view text);
+void html_esc_to(std::string& out, std::string_view text);
 
 // "(" num "／" total ")" in UTF-8, for the progress labels.
-std::string Progress_Text(std::int64_t num, std::int64_t total);
+std::string progress_text(std::int64_t num, std::int64_t total);
 
 // A UTF-8 literal of the program's own (a caption, a mark) in Shift_JIS.
 std::string sj(std::string_view utf8);
 
 // Page file name for a page number: "m" + 7 digits + ".htm". A number
 // outside 0 .. kLastPage has no such name: VbError 6 (overflow).
-std::string Page_Name(std::int64_t number);
+std::string page_name(std::int64_t number);
 
 // The highest page number a name of seven digits can hold.
 inline constexpr std::int64_t kLastPage = 9999999;
@@ -34,4 +34,4 @@ inline constexpr std::int64_t kLastPage = 9999999;
 // new number. When the numbers are used up it throws VbError 6 naming the
 // output folder instead and leaves Mail_No as it was, so that no page is
 // written under a number that would wrap over the first pages.
-std::int64_t Next_Page_Number(std::int64_t& Mail_No, std::string_view folder);
+std::int64_t next_page_number(std::int64_t& Mail_No, std::string_view folder);

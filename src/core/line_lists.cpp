@@ -28,7 +28,7 @@ SortKey::SortKey(std::string_view text, std::uint64_t seq) : seq(seq), key{0, 0}
     for (int k = 0; k < 8; ++k) key[w] = (key[w] << 8) | folded[w * 8 + k];
 }
 
-bool Less_Text(std::string_view a, const SortKey& ka, std::string_view b, const SortKey& kb) {
+bool less_text(std::string_view a, const SortKey& ka, std::string_view b, const SortKey& kb) {
   if (ka.key[0] != kb.key[0]) return ka.key[0] < kb.key[0];
   if (ka.key[1] != kb.key[1]) return ka.key[1] < kb.key[1];
   // Identical lines (the same sender many times over) need no folding.
@@ -54,7 +54,7 @@ namespace {
 
 // Sorts lines[sorted, end) and merges it into the ordered lines before it.
 template <class E>
-void Merge_Tail(std::vector<E>& lines, std::size_t sorted) {
+void merge_tail(std::vector<E>& lines, std::size_t sorted) {
   auto mid = lines.begin() + static_cast<std::ptrdiff_t>(sorted);
   std::sort(mid, lines.end(), Less());
   std::inplace_merge(lines.begin(), mid, lines.end(), Less());
@@ -64,7 +64,7 @@ void Merge_Tail(std::vector<E>& lines, std::size_t sorted) {
 
 void SortedLines::settle() const {
   if (sorted_ == lines_.size()) return;
-  Merge_Tail(lines_, sorted_);
+  merge_tail(lines_, sorted_);
   sorted_ = lines_.size();
 }
 
@@ -128,7 +128,7 @@ void WorkList::settle() const {
   }
   lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(keep), lines_.end());
   taken_.assign(keep, false);
-  Merge_Tail(lines_, sorted_kept);
+  merge_tail(lines_, sorted_kept);
   sorted_ = lines_.size();
   ids_.clear();
   ids_used_ = 0;

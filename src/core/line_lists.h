@@ -24,7 +24,7 @@ struct SortKey {
   std::uint64_t seq;
   std::uint64_t key[2];
 };
-bool Less_Text(std::string_view a, const SortKey& ka, std::string_view b, const SortKey& kb);
+bool less_text(std::string_view a, const SortKey& ka, std::string_view b, const SortKey& kb);
 
 struct Entry {
   Entry(std::string line, std::uint64_t seq) : text(std::move(line)), k(text, seq) {}
@@ -42,7 +42,7 @@ struct RecordEntry {
 struct Less {
   template <class E>
   bool operator()(const E& a, const E& b) const {
-    return Less_Text(a.order(), a.k, b.order(), b.k);
+    return less_text(a.order(), a.k, b.order(), b.k);
   }
 };
 

@@ -8,7 +8,7 @@
 namespace {
 
 // TAB, CR and LF are never the second byte of a double-byte character.
-void Append_Field(std::string& out, std::string_view s) {
+void append_field(std::string& out, std::string_view s) {
   if (s.find_first_of("\t\r\n") == std::string_view::npos) {
     out.append(s);
     return;
@@ -28,11 +28,11 @@ MessageRecord::MessageRecord(std::string_view date, std::string_view subject, st
   text_.reserve(size + kFields - 1);
   int k = 0;
   for (std::string_view f : {date, subject, sender, message_id, parent_id, page}) {
-    Append_Field(text_, f);
+    append_field(text_, f);
     end_[k++] = static_cast<std::uint32_t>(text_.size());
     text_ += '\t';
   }
-  Append_Field(text_, origin);
+  append_field(text_, origin);
 }
 
 std::string MessageRecord::sender_unquoted() const {

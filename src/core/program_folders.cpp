@@ -46,7 +46,7 @@ std::string resolved(const std::string& dir) {
 
 }  // namespace
 
-ProgramFolders Choose_Program_Folders(const std::string& exe_dir, const std::vector<InstalledPlace>& places,
+ProgramFolders choose_program_folders(const std::string& exe_dir, const std::vector<InstalledPlace>& places,
                                       const FolderEnv& env) {
   ProgramFolders f;
   const std::string here = normal_folder(exe_dir);
@@ -63,7 +63,7 @@ ProgramFolders Choose_Program_Folders(const std::string& exe_dir, const std::vec
   return f;
 }
 
-ProgramFolders Find_Program_Folders(const std::string& exe_dir, const std::vector<InstalledPlace>& places) {
+ProgramFolders find_program_folders(const std::string& exe_dir, const std::vector<InstalledPlace>& places) {
   FolderEnv env;
   env.home = env_text("HOME");
   if (!is_absolute(env.home)) {
@@ -77,12 +77,12 @@ ProgramFolders Find_Program_Folders(const std::string& exe_dir, const std::vecto
   std::vector<InstalledPlace> seen;
   for (const InstalledPlace& place : places)
     if (!place.bin_dir.empty()) seen.push_back({resolved(place.bin_dir), place.data_dir});
-  ProgramFolders f = Choose_Program_Folders(resolved(exe_dir), seen, env);
+  ProgramFolders f = choose_program_folders(resolved(exe_dir), seen, env);
   if (!f.installed) f.App_Dir = f.Sample_Dir = f.Help_Dir = exe_dir;
   return f;
 }
 
-void Make_Program_Folder(const std::string& dir) {
+void make_program_folder(const std::string& dir) {
   if (is_directory(dir)) return;
   // Each level from the top, so that every folder made gets mode 0700.
   std::string path;

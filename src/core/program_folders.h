@@ -11,7 +11,7 @@
 //   help pages            the installed data folder   (share/vorn_htm)
 // As the XDG Base Directory rules say, a variable that is empty or holds a
 // relative path is ignored. The per-user folders are not made here: whatever
-// writes a file into one makes it first (Make_Program_Folder).
+// writes a file into one makes it first (make_program_folder).
 #pragma once
 
 #include <string>
@@ -43,16 +43,16 @@ struct ProgramFolders {
 // The rule itself, on texts alone: exe_dir is the executable's folder, and it
 // is an installed place when its lexically normal form equals a place's bin
 // folder. Touches no file.
-ProgramFolders Choose_Program_Folders(const std::string& exe_dir, const std::vector<InstalledPlace>& places,
+ProgramFolders choose_program_folders(const std::string& exe_dir, const std::vector<InstalledPlace>& places,
                                       const FolderEnv& env);
 
 // The rule for this process: the environment as it is (HOME, else the
 // account's home folder from the password file, else "/"), and the folders
 // compared as the file system resolves them, so that a bin folder reached
 // through a link (/bin on a merged /usr) still counts.
-ProgramFolders Find_Program_Folders(const std::string& exe_dir, const std::vector<InstalledPlace>& places);
+ProgramFolders find_program_folders(const std::string& exe_dir, const std::vector<InstalledPlace>& places);
 
 // Makes dir and every missing folder above it, each new one for its owner
 // only (0700), as the XDG rules ask; an existing folder is left as it is.
 // Throws VbError (the folder and the reason) when it cannot.
-void Make_Program_Folder(const std::string& dir);
+void make_program_folder(const std::string& dir);

@@ -2,7 +2,7 @@
 
 #include "core/vb_error.h"
 
-void Workspace::Report_Error(std::string_view proc, int number, std::string_view extra) {
+void Workspace::report_error(std::string_view proc, int number, std::string_view extra) {
   std::string text = "エラーが発生しました。(";
   text.append(proc);
   text += ":" + std::to_string(number) + ") 処理を中断します。";
@@ -14,9 +14,9 @@ void Workspace::Report_Error(std::string_view proc, int number, std::string_view
   ui->clear_progress();
 }
 
-void Workspace::Report_Error(std::string_view proc, const std::exception& e, std::string_view step) {
+void Workspace::report_error(std::string_view proc, const std::exception& e, std::string_view step) {
   std::string extra(step);
   if (!extra.empty()) extra += "\r\n";
   extra += error_text(e);
-  Report_Error(proc, vb_error_number(e), extra);
+  report_error(proc, vb_error_number(e), extra);
 }

@@ -64,8 +64,8 @@ struct Workspace {
   // The error box of a step: "エラーが発生しました。(proc:number) 処理を中断します。",
   // followed by a line break and extra when extra is not empty; then both
   // progress labels are cleared.
-  void Report_Error(std::string_view proc, int number, std::string_view extra = {});
+  void report_error(std::string_view proc, int number, std::string_view extra = {});
   // The same for a caught exception: its number, then the step's own line
   // (when given) and the file concerned with the reason, each on a line.
-  void Report_Error(std::string_view proc, const std::exception& e, std::string_view step = {});
+  void report_error(std::string_view proc, const std::exception& e, std::string_view step = {});
 };

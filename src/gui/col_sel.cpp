@@ -14,7 +14,7 @@
 col_sel::col_sel(QString& shared_colour, QWidget* parent) : QDialog(parent), shared_(shared_colour) {
   setObjectName("col_sel");
   setWindowTitle("COLOR_SELECT");
-  setWindowIcon(Program_Icon());
+  setWindowIcon(program_icon());
 
   auto* top = new QHBoxLayout;
   top->addLayout(make_swatch());
@@ -27,7 +27,7 @@ col_sel::col_sel(QString& shared_colour, QWidget* parent) : QDialog(parent), sha
 
   // The bars start from the shared text; setting a bar to the 0 it already
   // holds raises no change, so the code is painted once here as well.
-  const ColourBars start = colour_bars_of(To_Sjis(shared_));
+  const ColourBars start = colour_bars_of(to_sjis(shared_));
   r_sel_->setValue(start.red);
   g_sel_->setValue(start.green);
   b_sel_->setValue(start.blue);

@@ -32,7 +32,7 @@ class QtDialogHost : public DialogHost {
     shown.replace(QRegularExpression("\r\n?"), "\n");
     QMessageBox box(box_icon(icon), title, shown, QMessageBox::NoButton, owner);
     box.setObjectName("message_box");
-    box.setWindowIcon(Program_Icon());
+    box.setWindowIcon(program_icon());
     switch (buttons) {
       case Buttons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
@@ -75,7 +75,7 @@ class QtDialogHost : public DialogHost {
     return box.textValue();
   }
 
-  void open(QWidget*, const QString& target) override { QDesktopServices::openUrl(QUrl(Open_Url(target))); }
+  void open(QWidget*, const QString& target) override { QDesktopServices::openUrl(QUrl(open_url(target))); }
 };
 
 QtDialogHost real_host;
@@ -83,15 +83,15 @@ DialogHost* current = &real_host;
 
 }  // namespace
 
-DialogHost& Dialog_Host() { return *current; }
+DialogHost& dialog_host() { return *current; }
 
-DialogHost* Set_Dialog_Host(DialogHost* host) {
+DialogHost* set_dialog_host(DialogHost* host) {
   DialogHost* before = current == &real_host ? nullptr : current;
   current = host ? host : &real_host;
   return before;
 }
 
-QString Open_Url(const QString& target) {
+QString open_url(const QString& target) {
   static const QRegularExpression scheme("^[A-Za-z][A-Za-z0-9+.-]+:");
   if (scheme.match(target).hasMatch()) return target;
   return QUrl::fromLocalFile(target).toString();

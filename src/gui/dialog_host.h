@@ -30,10 +30,10 @@ class DialogHost {
 };
 
 // The host in use: the real one unless a test has put its own in place.
-DialogHost& Dialog_Host();
+DialogHost& dialog_host();
 // Puts host in place (nullptr: the real one again); returns the one before.
-DialogHost* Set_Dialog_Host(DialogHost* host);
+DialogHost* set_dialog_host(DialogHost* host);
 
 // The URL "open" asks for: target itself when it has a scheme, else the file
 // URL of the path.
-QString Open_Url(const QString& target);
+QString open_url(const QString& target);

@@ -38,7 +38,7 @@ bool lies_in(const QString& folder, const QString& root) {
 // The process's current folder; should it be gone, the nearest folder above.
 QString start_folder() {
   QString start = clean(QDir::currentPath());
-  while (!QFileInfo(start).isDir() && start != "/") start = From_Utf8(Parent_Dir(To_Utf8(start)));
+  while (!QFileInfo(start).isDir() && start != "/") start = from_utf8(Parent_Dir(to_utf8(start)));
   return start;
 }
 
@@ -55,15 +55,15 @@ class FolderList : public QTreeWidget {
 }  // namespace
 
 dir_sel::dir_sel(QLineEdit* txtFold, const std::string& Help_Dir, QWidget* parent)
-    : QDialog(parent), txtFold_(txtFold), help_dir_(From_Utf8(Help_Dir)) {
+    : QDialog(parent), txtFold_(txtFold), help_dir_(from_utf8(Help_Dir)) {
   setObjectName("dir_sel");
   setWindowTitle("フォルダ選択");
-  setWindowIcon(Program_Icon());
+  setWindowIcon(program_icon());
   // Made in this order, which is also the order of the Tab key.
   QMenuBar* menus = make_menus();
   sel_dir_ = make_folder_list();
   sel_drv_ = Named(new QComboBox(this), "sel_drv", "ドライブ");
-  sel_drv_->addItems(Mounted_Volumes());
+  sel_drv_->addItems(mounted_volumes());
   QHBoxLayout* buttons = make_buttons();
 
   auto* layout = new QVBoxLayout(this);
@@ -146,7 +146,7 @@ QString dir_sel::volume_of(const QString& folder) const {
 
 QString dir_sel::Parent_Dir() const {
   if (open_ == volume_of(open_)) return open_;
-  return From_Utf8(::Parent_Dir(To_Utf8(open_)));
+  return from_utf8(::Parent_Dir(to_utf8(open_)));
 }
 
 bool dir_sel::show_folder(const QString& folder) {
@@ -205,7 +205,7 @@ void dir_sel::open_item(QTreeWidgetItem* item) {
   QString folder = item->data(0, kPathRole).toString();
   while (!show_folder(folder)) {
     if (folder == "/") return;
-    folder = From_Utf8(::Parent_Dir(To_Utf8(folder)));
+    folder = from_utf8(::Parent_Dir(to_utf8(folder)));
   }
 }
 
@@ -215,16 +215,16 @@ void dir_sel::select_drive(const QString& drive) {
   selecting_drive_ = false;
 }
 
-void dir_sel::refuse(const QString& text) { Dialog_Host().message(this, "エラー", text, DialogHost::Icon::Critical); }
+void dir_sel::refuse(const QString& text) { dialog_host().message(this, "エラー", text, DialogHost::Icon::Critical); }
 
 void dir_sel::sel_drv_Change() {
   if (selecting_drive_) return;
   const QString drive = sel_drv_->currentText();
-  bool ok = Readable_Volume(drive);
+  bool ok = readable_volume(drive);
   if (ok) {
     // The folder last open on that drive, or the nearest folder above it.
     QString folder = drive_folder_.value(drive, drive);
-    while (!QFileInfo(folder).isDir() && folder != drive) folder = From_Utf8(::Parent_Dir(To_Utf8(folder)));
+    while (!QFileInfo(folder).isDir() && folder != drive) folder = from_utf8(::Parent_Dir(to_utf8(folder)));
     ok = show_folder(folder);
   }
   if (!ok) {
@@ -234,7 +234,7 @@ void dir_sel::sel_drv_Change() {
 }
 
 void dir_sel::btnAdd_Click() {
-  const std::optional<QString> name = Dialog_Host().input(this, "vorn_htm", "新規作成するフォルダ名を入力して下さい。");
+  const std::optional<QString> name = dialog_host().input(this, "vorn_htm", "新規作成するフォルダ名を入力して下さい。");
   if (!name || name->isEmpty()) return;
   if (name->contains('/')) return refuse("フォルダ名に「/」は使えません。");
   if (*name == "." || *name == "..") return refuse("「.」と「..」はフォルダ名に使えません。");
@@ -242,7 +242,7 @@ void dir_sel::btnAdd_Click() {
   const QString path = open_ == "/" ? "/" + *name : open_ + "/" + *name;
   if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0) {
     const int err = errno;
-    return refuse(path + " を作成出来ませんでした。\r" + From_Utf8(error_reason(err)));
+    return refuse(path + " を作成出来ませんでした。\r" + from_utf8(error_reason(err)));
   }
   show_folder(Parent_Dir());
 }
@@ -254,7 +254,7 @@ void dir_sel::btnDel_Click() {
   // The root of a volume is never removed: say so without asking first.
   const bool root = folder == volume_of(folder);
   if (!root &&
-      Dialog_Host().message(this, "確認", folder + " を削除します。よろしいですか？", DialogHost::Icon::Question,
+      dialog_host().message(this, "確認", folder + " を削除します。よろしいですか？", DialogHost::Icon::Question,
                             DialogHost::Buttons::OkCancel) != DialogHost::Answer::Ok)
     return;
   if (root || !QDir().rmdir(folder)) {
@@ -272,7 +272,7 @@ void dir_sel::btnKakutei_Click() {
 
 void dir_sel::btnCansel_Click() { reject(); }
 
-void dir_sel::mnu_setsumei_Click() { Dialog_Host().open(this, help_dir_ + "/help_dir_sel.html"); }
+void dir_sel::mnu_setsumei_Click() { dialog_host().open(this, help_dir_ + "/help_dir_sel.html"); }
 
 bool dir_sel::eventFilter(QObject* watched, QEvent* event) {
   if (watched == sel_dir_ && event->type() == QEvent::KeyPress) {

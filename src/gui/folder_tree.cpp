@@ -18,7 +18,7 @@ QTreeWidgetItem* make_item(const QString& name, const QString& path) {
 
 }  // namespace
 
-QString Child_Path(const QString& folder, const QString& name) {
+QString child_path(const QString& folder, const QString& name) {
   return folder.endsWith('/') ? folder + name : folder + '/' + name;
 }
 
@@ -45,7 +45,7 @@ void FolderTree::fill(QTreeWidgetItem* item) {
   item->setData(0, kFilledRole, true);
   const QString folder = item->data(0, kPathRole).toString();
   const QStringList names = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::LocaleAware);
-  for (const QString& name : names) item->addChild(make_item(name, Child_Path(folder, name)));
+  for (const QString& name : names) item->addChild(make_item(name, child_path(folder, name)));
   if (names.isEmpty()) item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
 }
 

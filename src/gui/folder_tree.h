@@ -6,7 +6,7 @@
 #include <QTreeWidget>
 
 // name inside folder ("/" and "a" give "/a").
-QString Child_Path(const QString& folder, const QString& name);
+QString child_path(const QString& folder, const QString& name);
 
 class FolderTree : public QTreeWidget {
   Q_OBJECT

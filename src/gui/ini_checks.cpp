@@ -3,7 +3,7 @@
 #include <QRegularExpression>
 #include <cmath>
 
-WidthCheck Check_Width(const QString& text) {
+WidthCheck check_width(const QString& text) {
   static const QRegularExpression number(R"(^[ \t]*[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?[ \t]*$)");
   if (!number.match(text).hasMatch()) return WidthCheck::NotNumber;
   bool ok = false;
@@ -14,7 +14,7 @@ WidthCheck Check_Width(const QString& text) {
   return whole < 1 || whole > 99 ? WidthCheck::OutOfRange : WidthCheck::Accepted;
 }
 
-int Size_Start(const QString& shown) {
+int size_start(const QString& shown) {
   static const QRegularExpression whole(R"(^[ \t]*[+-]?[0-9]+[ \t]*$)");
   if (!whole.match(shown).hasMatch()) return kSizeStandard;
   bool ok = false;

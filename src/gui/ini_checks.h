@@ -11,12 +11,12 @@ enum class WidthCheck { Accepted, NotNumber, OutOfRange };
 // exponent allowed: "7.2", " 30 ", "1e1"), rounded to a whole number with
 // halves going to the even neighbour (0.5 gives 0, 99.5 gives 100), must lie
 // in 1 to 99. A number too large for a double is out of range.
-WidthCheck Check_Width(const QString& text);
+WidthCheck check_width(const QString& text);
 
 // The size the buttons start from: the whole number shown (blanks around it
 // and a sign allowed), or the standard 2 when the display holds anything
 // else, as it can after a hand-edited FT_SIZE line.
-int Size_Start(const QString& shown);
+int size_start(const QString& shown);
 
 inline constexpr int kSizeMin = -3;
 inline constexpr int kSizeMax = 5;

@@ -50,7 +50,7 @@ ini_gmn::ini_gmn(const std::string& App_Dir, const std::string& Sample_Dir, cons
     : QDialog(parent), App_Dir_(App_Dir), Sample_Dir_(Sample_Dir), Help_Dir_(Help_Dir) {
   setObjectName("ini_gmn");
   setWindowTitle("設定ファイル");
-  setWindowIcon(Program_Icon());
+  setWindowIcon(program_icon());
   build();
 
   // The load fills the controls, whose changes set the flag; a load without
@@ -282,7 +282,7 @@ void ini_gmn::build() {
 
 void ini_gmn::show_screen(const IniScreen& scr) {
   g_s_title_->setChecked(scr.g_s_title);
-  for (std::size_t i = 0; i < g_title_d_.size(); ++i) g_title_d_[i]->setText(From_Sjis(scr.g_title_d[i]));
+  for (std::size_t i = 0; i < g_title_d_.size(); ++i) g_title_d_[i]->setText(from_sjis(scr.g_title_d[i]));
   g_mn_subj_->setChecked(scr.g_mn_subj);
   g_mn_date_->setChecked(scr.g_mn_date);
   g_mn_hasn_->setChecked(scr.g_mn_hasn);
@@ -295,16 +295,16 @@ void ini_gmn::show_screen(const IniScreen& scr) {
   g_kob_to_->setChecked(scr.g_kob_to);
   g_kob_thre_->setChecked(scr.g_kob_thre);
   (scr.g_frm_sayuu ? g_frm_sayuu_ : g_frm_jouge_)->setChecked(true);
-  g_iti_per_->setText(From_Sjis(scr.g_iti_per));
+  g_iti_per_->setText(from_sjis(scr.g_iti_per));
   colours_.g_bgr_col = scr.g_bgr_col;
   colours_.g_txt_col = scr.g_txt_col;
   colours_.g_lnk_col = scr.g_lnk_col;
   colours_.g_vlk_col = scr.g_vlk_col;
   colours_.g_rep_col = scr.g_rep_col;
   paint_colours();
-  g_rep_mrk_->setText(From_Sjis(scr.g_rep_mrk));
-  g_ft_size_->setText(From_Sjis(scr.g_ft_size));
-  g_date_format_->setText(From_Sjis(scr.g_date_format));
+  g_rep_mrk_->setText(from_sjis(scr.g_rep_mrk));
+  g_ft_size_->setText(from_sjis(scr.g_ft_size));
+  g_date_format_->setText(from_sjis(scr.g_date_format));
   g_ml_rank_->setChecked(scr.g_ml_rank);
   g_te_file_->setChecked(scr.g_te_file);
 }
@@ -312,7 +312,7 @@ void ini_gmn::show_screen(const IniScreen& scr) {
 IniScreen ini_gmn::screen() const {
   IniScreen scr;
   scr.g_s_title = g_s_title_->isChecked();
-  for (std::size_t i = 0; i < g_title_d_.size(); ++i) scr.g_title_d[i] = To_Sjis(g_title_d_[i]->text());
+  for (std::size_t i = 0; i < g_title_d_.size(); ++i) scr.g_title_d[i] = to_sjis(g_title_d_[i]->text());
   scr.g_mn_subj = g_mn_subj_->isChecked();
   scr.g_mn_date = g_mn_date_->isChecked();
   scr.g_mn_hasn = g_mn_hasn_->isChecked();
@@ -325,15 +325,15 @@ IniScreen ini_gmn::screen() const {
   scr.g_kob_to = g_kob_to_->isChecked();
   scr.g_kob_thre = g_kob_thre_->isChecked();
   scr.g_frm_sayuu = g_frm_sayuu_->isChecked();
-  scr.g_iti_per = To_Sjis(g_iti_per_->text());
+  scr.g_iti_per = to_sjis(g_iti_per_->text());
   scr.g_bgr_col = colours_.g_bgr_col;
   scr.g_txt_col = colours_.g_txt_col;
   scr.g_lnk_col = colours_.g_lnk_col;
   scr.g_vlk_col = colours_.g_vlk_col;
   scr.g_rep_col = colours_.g_rep_col;
-  scr.g_rep_mrk = To_Sjis(g_rep_mrk_->text());
-  scr.g_ft_size = To_Sjis(g_ft_size_->text());
-  scr.g_date_format = To_Sjis(g_date_format_->text());
+  scr.g_rep_mrk = to_sjis(g_rep_mrk_->text());
+  scr.g_ft_size = to_sjis(g_ft_size_->text());
+  scr.g_date_format = to_sjis(g_date_format_->text());
   scr.g_ml_rank = g_ml_rank_->isChecked();
   scr.g_te_file = g_te_file_->isChecked();
   return scr;
@@ -355,17 +355,17 @@ void ini_gmn::paint_colours() {
 }
 
 void ini_gmn::show_fault(const IniFault& fault) {
-  Dialog_Host().message(this, "エラー", From_Utf8(Ini_Fault_Text(fault)), DialogHost::Icon::Critical);
+  dialog_host().message(this, "エラー", from_utf8(ini_fault_text(fault)), DialogHost::Icon::Critical);
 }
 
 void ini_gmn::pick(IniColour& colour) {
-  QString shared = From_Sjis(colour.kept);
+  QString shared = from_sjis(colour.kept);
   {
     col_sel picker(shared, this);
     picker.exec();
   }
   if (shared.isEmpty()) return;
-  colour.kept = To_Sjis(shared);
+  colour.kept = to_sjis(shared);
   colour.shown = Color_Conv("#" + colour.kept);
   paint_colours();
   changed_ = true;
@@ -378,34 +378,34 @@ void ini_gmn::vlk_col_btn_Click() { pick(colours_.g_vlk_col); }
 void ini_gmn::rep_col_btn_Click() { pick(colours_.g_rep_col); }
 
 void ini_gmn::font_up_Click() {
-  const int size = Size_Start(g_ft_size_->text());
+  const int size = size_start(g_ft_size_->text());
   if (size < kSizeMax) {
     g_ft_size_->setText(QString::number(size + 1));
     changed_ = true;
   } else {
-    Dialog_Host().message(this, "エラー", "文字サイズは１～５です。", DialogHost::Icon::Warning);
+    dialog_host().message(this, "エラー", "文字サイズは１～５です。", DialogHost::Icon::Warning);
   }
 }
 
 void ini_gmn::font_down_Click() {
-  const int size = Size_Start(g_ft_size_->text());
+  const int size = size_start(g_ft_size_->text());
   if (size > kSizeMin) {
     g_ft_size_->setText(QString::number(size - 1));
     changed_ = true;
   } else {
-    Dialog_Host().message(this, "エラー", "文字サイズは－３～５です。", DialogHost::Icon::Warning);
+    dialog_host().message(this, "エラー", "文字サイズは－３～５です。", DialogHost::Icon::Warning);
   }
 }
 
 void ini_gmn::g_iti_per_LostFocus() {
-  switch (Check_Width(g_iti_per_->text())) {
+  switch (check_width(g_iti_per_->text())) {
     case WidthCheck::Accepted:
       return;
     case WidthCheck::NotNumber:
-      Dialog_Host().message(this, "Error", "数値で入力して下さい。既定値に戻します。", DialogHost::Icon::Critical);
+      dialog_host().message(this, "Error", "数値で入力して下さい。既定値に戻します。", DialogHost::Icon::Critical);
       break;
     case WidthCheck::OutOfRange:
-      Dialog_Host().message(this, "Error", "範囲外です。1～99の範囲で入力して下さい。既定値に戻します。",
+      dialog_host().message(this, "Error", "範囲外です。1～99の範囲で入力して下さい。既定値に戻します。",
                             DialogHost::Icon::Critical);
       break;
   }
@@ -438,7 +438,7 @@ void ini_gmn::keyPressEvent(QKeyEvent* event) {
 }
 
 void ini_gmn::sav_btn_Click() {
-  if (auto fault = Ini_Save(App_Dir_, screen())) {
+  if (auto fault = ini_save(App_Dir_, screen())) {
     show_fault(*fault);
     return;
   }
@@ -447,23 +447,23 @@ void ini_gmn::sav_btn_Click() {
 
 void ini_gmn::sam_btn_Click() {
   try {
-    Sample_Write(screen(), Sample_Dir_);
+    sample_write(screen(), Sample_Dir_);
   } catch (const std::exception& e) {
     show_fault({"サンプル表示", vb_error_number(e)});
     return;
   }
-  Dialog_Host().open(this, From_Utf8(join_path(Sample_Dir_, "dmy_top.html")));
+  dialog_host().open(this, from_utf8(join_path(Sample_Dir_, "dmy_top.html")));
 }
 
 void ini_gmn::end_btn_Click() {
   if (changed_ &&
-      Dialog_Host().message(this, "確認", "変更された情報が保存されていません。保存しますか？",
+      dialog_host().message(this, "確認", "変更された情報が保存されていません。保存しますか？",
                             DialogHost::Icon::Question, DialogHost::Buttons::OkCancel) == DialogHost::Answer::Ok)
     sav_btn_Click();
   close();
 }
 
-void ini_gmn::cmd_hlp_Click() { Dialog_Host().open(this, From_Utf8(join_path(Help_Dir_, "help_vorn_ini.html"))); }
+void ini_gmn::cmd_hlp_Click() { dialog_host().open(this, from_utf8(join_path(Help_Dir_, "help_vorn_ini.html"))); }
 
 void ini_gmn::done(int result) {
   closing_ = true;

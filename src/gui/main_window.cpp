@@ -48,7 +48,7 @@ void FoldEdit::mouseDoubleClickEvent(QMouseEvent* e) {
   emit double_clicked();
 }
 
-bool Is_Mailbox_Name(const QString& name) {
+bool is_mailbox_name(const QString& name) {
   static const QStringList kExtensions{"bmf", "mbx", "eml", "alm", "kml", "txt"};
   const int dot = name.lastIndexOf('.');
   return dot > 0 && kExtensions.contains(name.mid(dot + 1), Qt::CaseInsensitive);
@@ -63,7 +63,7 @@ vorn_htm::vorn_htm(Workspace& ws, QWidget* parent) : QMainWindow(parent), ws_(ws
   mallopt(M_ARENA_MAX, 1);
   setObjectName("vorn_htm");
   setWindowTitle(QStringLiteral("MBX→HTML"));
-  setWindowIcon(Program_Icon());
+  setWindowIcon(program_icon());
   auto* central = new QWidget(this);
   auto* column = new QVBoxLayout(central);
   column->addWidget(make_file_frame(), 1);
@@ -161,12 +161,12 @@ void vorn_htm::make_menus() {
 
 void vorn_htm::Form_Load() {
   Cur_Drive_ = volume_of(QDir::currentPath());
-  Fill_Drives(Mounted_Volumes());
+  fill_drives(mounted_volumes());
   Syori_no->clear();
   Syosai_no->clear();
 }
 
-void vorn_htm::Fill_Drives(const QStringList& roots) {
+void vorn_htm::fill_drives(const QStringList& roots) {
   QStringList all = roots;
   if (!Cur_Drive_.isEmpty() && !all.contains(Cur_Drive_)) all.push_front(Cur_Drive_);
   sel_drv->blockSignals(true);
@@ -181,8 +181,8 @@ void vorn_htm::Fill_Drives(const QStringList& roots) {
 void vorn_htm::sel_drv_Change(int index) {
   if (index < 0) return;
   const QString root = sel_drv->itemText(index);
-  if (!Readable_Volume(root)) {
-    Dialog_Host().message(this, QStringLiteral("エラー"), QStringLiteral("無効なドライブが選択されました。"),
+  if (!readable_volume(root)) {
+    dialog_host().message(this, QStringLiteral("エラー"), QStringLiteral("無効なドライブが選択されました。"),
                           DialogHost::Icon::Critical);
     sel_drv->blockSignals(true);
     sel_drv->setCurrentIndex(sel_drv->findText(Cur_Drive_));
@@ -200,7 +200,7 @@ void vorn_htm::sel_dir_Change(const QString& folder) {
   sel_fil->clear();
   const QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name);
   for (const QString& name : names)
-    if (Is_Mailbox_Name(name)) sel_fil->addItem(name);
+    if (is_mailbox_name(name)) sel_fil->addItem(name);
 }
 
 void vorn_htm::btnSelDir_Click() {
@@ -221,12 +221,12 @@ void vorn_htm::jik_btn_Click() {
   std::vector<std::string> files;
   const QString folder = sel_dir->path();
   for (int i = 0; i < sel_fil->count(); ++i)
-    if (sel_fil->item(i)->isSelected()) files.push_back(Child_Path(folder, sel_fil->item(i)->text()).toStdString());
+    if (sel_fil->item(i)->isSelected()) files.push_back(child_path(folder, sel_fil->item(i)->text()).toStdString());
   const std::string typed = txtFold->text().toStdString();
   ws_.ui = run_ui_;
   set_running(true);
   auto ok = std::make_shared<bool>(false);
-  run_thread_ = QThread::create([this, typed, files, ok] { *ok = Window_Conversion(ws_, typed, files); });
+  run_thread_ = QThread::create([this, typed, files, ok] { *ok = window_conversion(ws_, typed, files); });
   connect(run_thread_, &QThread::finished, this, [this, ok] { run_ended(*ok); });
   run_thread_->start();
 }
@@ -277,7 +277,7 @@ void vorn_htm::set_gamen_Click() {
 }
 
 void vorn_htm::m_readme_Click() {
-  Dialog_Host().open(this, QString::fromStdString(ws_.Help_Dir) + "/help_vorn_htm.html");
+  dialog_host().open(this, QString::fromStdString(ws_.Help_Dir) + "/help_vorn_htm.html");
 }
 
 void vorn_htm::m_version_Click() {

@@ -35,7 +35,7 @@ class FoldEdit : public QLineEdit {
 
 // True when name is a mailbox file the file list shows (by its extension,
 // in any letter case).
-bool Is_Mailbox_Name(const QString& name);
+bool is_mailbox_name(const QString& name);
 
 class vorn_htm : public QMainWindow {
   Q_OBJECT
@@ -46,8 +46,8 @@ class vorn_htm : public QMainWindow {
 
   // Whether a run is under way.
   bool running() const { return run_thread_ != nullptr; }
-  // The drive list's volumes (the start-up fills it with Mounted_Volumes).
-  void Fill_Drives(const QStringList& roots);
+  // The drive list's volumes (the start-up fills it with mounted_volumes).
+  void fill_drives(const QStringList& roots);
   QString Cur_Drive() const { return Cur_Drive_; }
 
  signals:

@@ -27,7 +27,7 @@ OutDir_sel::OutDir_sel(QLineEdit* txtFold, const std::vector<std::string>& folde
   lstFileSel_->installEventFilter(this);
   lstFileSel_->viewport()->installEventFilter(this);
 
-  for (const std::string& folder : folders) lstFileSel_->addItem(From_Utf8(folder));
+  for (const std::string& folder : folders) lstFileSel_->addItem(from_utf8(folder));
 
   // The window is nothing but the list.
   const QFontMetrics metrics = lstFileSel_->fontMetrics();

@@ -27,17 +27,17 @@ QFont font_of(const QStringList& wanted) {
 
 }  // namespace
 
-QIcon Program_Icon() { return QIcon(QStringLiteral(":/vorn_htm.svg")); }
+QIcon program_icon() { return QIcon(QStringLiteral(":/vorn_htm.svg")); }
 
-QFont Mincho_Font() { return font_of({"IPAMincho", "IPAexMincho", "IPAPMincho", "Noto Serif CJK JP"}); }
+QFont mincho_font() { return font_of({"IPAMincho", "IPAexMincho", "IPAPMincho", "Noto Serif CJK JP"}); }
 
 QFont PGothic_Font() { return font_of({"IPAPGothic", "IPAexGothic", "IPAGothic", "Noto Sans CJK JP"}); }
 
-void Use_Program_Fonts(QApplication& app) {
-  app.setFont(Mincho_Font());
-  app.setWindowIcon(Program_Icon());
+void use_program_fonts(QApplication& app) {
+  app.setFont(mincho_font());
+  app.setWindowIcon(program_icon());
 }
 
-QString From_Sjis(std::string_view sjis) { return QString::fromStdString(cp932::to_utf8(sjis)); }
+QString from_sjis(std::string_view sjis) { return QString::fromStdString(cp932::to_utf8(sjis)); }
 
-std::string To_Sjis(const QString& text) { return cp932::from_utf8(text.toStdString()); }
+std::string to_sjis(const QString& text) { return cp932::from_utf8(text.toStdString()); }

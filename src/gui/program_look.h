@@ -13,15 +13,15 @@ class QWidget;
 class QApplication;
 
 // The program's icon (an SVG drawn for it), also the windows' icon.
-QIcon Program_Icon();
+QIcon program_icon();
 
 // The captions' font: IPAMincho where it is installed, else another Japanese
 // font that is there, else the platform's own.
-QFont Mincho_Font();
+QFont mincho_font();
 // The "..." button's font: IPAPGothic, with the same fallback.
 QFont PGothic_Font();
 // Makes the mincho font the application's font.
-void Use_Program_Fonts(QApplication& app);
+void use_program_fonts(QApplication& app);
 
 // Sets the control's objectName and its accessible name (its caption, or
 // the label of a box) and returns it.
@@ -34,8 +34,8 @@ W* Named(W* w, const char* name, const QString& accessible) {
 
 // Shift_JIS of the core to the window's text and back; a character that
 // code page 932 lacks becomes "?" on the way back.
-QString From_Sjis(std::string_view sjis);
-std::string To_Sjis(const QString& text);
+QString from_sjis(std::string_view sjis);
+std::string to_sjis(const QString& text);
 // UTF-8 (paths, the run's messages) to the window's text and back.
-inline QString From_Utf8(const std::string& s) { return QString::fromStdString(s); }
-inline std::string To_Utf8(const QString& s) { return s.toStdString(); }
+inline QString from_utf8(const std::string& s) { return QString::fromStdString(s); }
+inline std::string to_utf8(const QString& s) { return s.toStdString(); }

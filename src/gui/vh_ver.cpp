@@ -18,25 +18,25 @@ constexpr int kIconSize = 64;
 
 }  // namespace
 
-QString Version_Text(int major, int minor, int revision) {
+QString version_text(int major, int minor, int revision) {
   return QString("vorn_htm Version %1.%2.%3").arg(major).arg(minor, 2, 10, QChar('0')).arg(revision, 4, 10, QChar('0'));
 }
 
 vh_ver::vh_ver(const std::string& Help_Dir, QWidget* parent) : QDialog(parent) {
   setObjectName("vh_ver");
   setWindowTitle("vorn_htm のﾊﾞｰｼﾞｮﾝ情報");
-  setWindowIcon(Program_Icon());
+  setWindowIcon(program_icon());
 
   QLabel* Image1 = Named(new QLabel(this), "Image1", "vorn_htm");
-  Image1->setPixmap(Program_Icon().pixmap(kIconSize, kIconSize));
+  Image1->setPixmap(program_icon().pixmap(kIconSize, kIconSize));
   Image1->setFixedSize(kIconSize, kIconSize);
 
   QLabel* lblVersion = Named(new QLabel("vorn_htm Version X.XX.XXXX", this), "lblVersion", "バージョン");
-  lblVersion->setText(Version_Text(kVersionMajor, kVersionMinor, kVersionPatch));
+  lblVersion->setText(version_text(kVersionMajor, kVersionMinor, kVersionPatch));
   QLabel* credit = new QLabel("メールボックスファイル → HTML 変換", this);
 
   // The help page beside the program: an offline tool needs no web address.
-  const QString page = QFileInfo(From_Utf8(Help_Dir) + "/help_vorn_htm.html").absoluteFilePath();
+  const QString page = QFileInfo(from_utf8(Help_Dir) + "/help_vorn_htm.html").absoluteFilePath();
   lblURL_ = Named(new QLabel(QUrl::fromLocalFile(page).toString(), this), "lblURL", "ヘルプページ");
   QPalette link = lblURL_->palette();
   link.setColor(QPalette::WindowText, Qt::blue);
@@ -73,7 +73,7 @@ vh_ver::vh_ver(const std::string& Help_Dir, QWidget* parent) : QDialog(parent) {
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void vh_ver::lblURL_Click() { Dialog_Host().open(this, lblURL_->text()); }
+void vh_ver::lblURL_Click() { dialog_host().open(this, lblURL_->text()); }
 
 void vh_ver::cmdOK_Click() { accept(); }
 

@@ -10,7 +10,7 @@ class QLabel;
 
 // "vorn_htm Version " + major + "." + minor (two digits at least) + "." +
 // revision (four digits at least): 2.24.0 is "vorn_htm Version 2.24.0000".
-QString Version_Text(int major, int minor, int revision);
+QString version_text(int major, int minor, int revision);
 
 class vh_ver : public QDialog {
   Q_OBJECT

@@ -3,7 +3,7 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 
-QStringList Mounted_Volumes() {
+QStringList mounted_volumes() {
   QStringList roots;
   for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
     if (!v.isValid() || !v.isReady()) continue;
@@ -15,7 +15,7 @@ QStringList Mounted_Volumes() {
   return roots;
 }
 
-bool Readable_Volume(const QString& root) {
+bool readable_volume(const QString& root) {
   const QFileInfo info(root);
   if (!info.isDir() || !info.isReadable() || !info.isExecutable()) return false;
   const QStorageInfo volume(root);

@@ -7,8 +7,8 @@
 // The volumes a user can pick: valid, ready and folders (a volume mounted
 // over a file, as a container's /etc/hosts, is no place for folders), each
 // once, sorted, "/" always among them.
-QStringList Mounted_Volumes();
+QStringList mounted_volumes();
 
 // Whether the folder lists can show the volume: there, ready, and its root
 // readable.
-bool Readable_Volume(const QString& root);
+bool readable_volume(const QString& root);

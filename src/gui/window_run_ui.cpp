@@ -38,7 +38,7 @@ void WindowRunUi::show_progress() {
     if (version_ == shown_version_) return;
     shown_version_ = version_;
     if (syosai_num_ >= 0) {
-      syosai_text_ = From_Utf8(Progress_Text(syosai_num_, syosai_total_));
+      syosai_text_ = from_utf8(progress_text(syosai_num_, syosai_total_));
       syosai_num_ = -1;
     }
     syori = syori_text_;
@@ -50,7 +50,7 @@ void WindowRunUi::show_progress() {
 
 void WindowRunUi::progress(Label label, std::int64_t num, std::int64_t total) {
   if (label == Label::Syori_no) {
-    const QString text = From_Utf8(Progress_Text(num, total));
+    const QString text = from_utf8(progress_text(num, total));
     {
       std::lock_guard<std::mutex> hold(mutex_);
       syori_text_ = text;
@@ -77,7 +77,7 @@ void WindowRunUi::clear_progress() {
 void WindowRunUi::message(const std::string& title, const std::string& text, Icon icon) {
   on_window_thread([&] {
     show_progress();
-    Dialog_Host().message(owner_, QString::fromStdString(title), QString::fromStdString(text), icon, Buttons::Ok);
+    dialog_host().message(owner_, QString::fromStdString(title), QString::fromStdString(text), icon, Buttons::Ok);
   });
 }
 
@@ -85,13 +85,13 @@ RunUi::Answer WindowRunUi::ask(const std::string& title, const std::string& text
   Answer answer = Answer::Cancel;
   on_window_thread([&] {
     show_progress();
-    answer = Dialog_Host().message(owner_, QString::fromStdString(title), QString::fromStdString(text), icon, buttons);
+    answer = dialog_host().message(owner_, QString::fromStdString(title), QString::fromStdString(text), icon, buttons);
   });
   return answer;
 }
 
 void WindowRunUi::open(const std::string& path) {
-  on_window_thread([&] { Dialog_Host().open(owner_, QString::fromStdString(path)); });
+  on_window_thread([&] { dialog_host().open(owner_, QString::fromStdString(path)); });
 }
 
 void WindowRunUi::warn(const std::string& text) { message("警告", text, Icon::Warning); }

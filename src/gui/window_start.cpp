@@ -22,7 +22,7 @@ bool has_display() {
 
 }  // namespace
 
-std::unique_ptr<QWidget> Make_Start_Window(Workspace& ws, bool colour_only) {
+std::unique_ptr<QWidget> make_start_window(Workspace& ws, bool colour_only) {
   if (colour_only) {
     static QString unused;
     return std::make_unique<col_sel>(unused);
@@ -30,7 +30,7 @@ std::unique_ptr<QWidget> Make_Start_Window(Workspace& ws, bool colour_only) {
   return std::make_unique<vorn_htm>(ws);
 }
 
-int Window_Start(int argc, char** argv, Workspace& ws, bool colour_only) {
+int window_start(int argc, char** argv, Workspace& ws, bool colour_only) {
   if (!has_display()) {
     std::fputs(
         "vorn_htm: ウィンドウを開けません。ディスプレイがありません (DISPLAY も WAYLAND_DISPLAY "
@@ -41,8 +41,8 @@ int Window_Start(int argc, char** argv, Workspace& ws, bool colour_only) {
     return 1;
   }
   QApplication app(argc, argv);
-  Use_Program_Fonts(app);
-  std::unique_ptr<QWidget> window = Make_Start_Window(ws, colour_only);
+  use_program_fonts(app);
+  std::unique_ptr<QWidget> window = make_start_window(ws, colour_only);
   window->show();
   return app.exec();
 }

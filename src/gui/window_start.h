@@ -9,9 +9,9 @@ class QWidget;
 
 // The window the program starts with: the main window, or the colour
 // picker alone (its colour is used by nothing). A QApplication must exist.
-std::unique_ptr<QWidget> Make_Start_Window(Workspace& ws, bool colour_only);
+std::unique_ptr<QWidget> make_start_window(Workspace& ws, bool colour_only);
 
 // Opens the main window (or, with colour_only, just the colour picker) and
 // returns the program's exit status when the last window has closed. Without
 // a display says so on standard error and returns 1, creating no window.
-int Window_Start(int argc, char** argv, Workspace& ws, bool colour_only);
+int window_start(int argc, char** argv, Workspace& ws, bool colour_only);

@@ -30,7 +30,7 @@ struct Piece {
   std::size_t utf8;  // its length in UTF-8
 };
 
-bool Breaks_Name(unsigned char c) {
+bool breaks_name(unsigned char c) {
   if (c < 0x20 || c == 0x7F) return true;
   switch (c) {
     case '"':
@@ -50,7 +50,7 @@ bool Breaks_Name(unsigned char c) {
 }
 
 // The length of the numeric reference "&#N;" at s[i] and its value, or 0.
-std::size_t Reference_At(std::string_view s, std::size_t i, std::uint32_t& cp) {
+std::size_t reference_at(std::string_view s, std::size_t i, std::uint32_t& cp) {
   if (s.substr(i, 2) != "&#") return 0;
   cp = 0;
   std::size_t k = i + 2;
@@ -62,22 +62,22 @@ std::size_t Reference_At(std::string_view s, std::size_t i, std::uint32_t& cp) {
 // A character code page 932 lacks, written as a reference, stays in a name
 // when it is a printing character: no control, no bidirectional or
 // invisible format character, no surrogate.
-bool Keeps_Reference(std::uint32_t cp) {
+bool keeps_reference(std::uint32_t cp) {
   if (cp < 0xA0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
   if ((cp >= 0x200B && cp <= 0x200F) || (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2060 && cp <= 0x206F)) return false;
   return cp != 0xFEFF && cp != 0xAD;
 }
 
-std::size_t Utf8_Length(std::uint32_t cp) { return cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4; }
+std::size_t utf8_length(std::uint32_t cp) { return cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4; }
 
 // Maps the characters of s, at most max_chars of them.
 std::vector<Piece> Pieces(std::string_view s, std::size_t max_chars) {
   std::vector<Piece> out;
   for (std::size_t i = 0; i < s.size() && out.size() < max_chars;) {
     std::uint32_t cp = 0;
-    if (const std::size_t ref = Reference_At(s, i, cp)) {
-      if (Keeps_Reference(cp))
-        out.push_back({std::string(s.substr(i, ref)), Utf8_Length(cp)});
+    if (const std::size_t ref = reference_at(s, i, cp)) {
+      if (keeps_reference(cp))
+        out.push_back({std::string(s.substr(i, ref)), utf8_length(cp)});
       else
         out.push_back({"_", 1});
       i += ref;
@@ -91,7 +91,7 @@ std::vector<Piece> Pieces(std::string_view s, std::size_t max_chars) {
         out.push_back({std::string(ch), cp932::to_utf8(ch).size()});
       else
         out.push_back({"_", 1});
-    } else if (Breaks_Name(c)) {
+    } else if (breaks_name(c)) {
       out.push_back({"_", 1});
     } else if (c < 0x80) {
       out.push_back({std::string(1, static_cast<char>(c)), 1});
@@ -105,7 +105,7 @@ std::vector<Piece> Pieces(std::string_view s, std::size_t max_chars) {
   return out;
 }
 
-std::size_t Utf8_Size(const std::vector<Piece>& p) {
+std::size_t utf8_size(const std::vector<Piece>& p) {
   std::size_t n = 0;
   for (const Piece& x : p) n += x.utf8;
   return n;
@@ -113,7 +113,7 @@ std::size_t Utf8_Size(const std::vector<Piece>& p) {
 
 }  // namespace
 
-std::string Plain_Attach_Name(const std::string& name) {
+std::string plain_attach_name(const std::string& name) {
   std::string_view s = name;
 
   // The last path component.
@@ -137,7 +137,7 @@ std::string Plain_Attach_Name(const std::string& name) {
 
   std::vector<Piece> b = Pieces(base, kMaxBytes);
   const std::vector<Piece> e = Pieces(ext, kMaxExtChars);
-  std::size_t size = Utf8_Size(b) + Utf8_Size(e);
+  std::size_t size = utf8_size(b) + utf8_size(e);
   while (size > kMaxBytes && !b.empty()) {
     size -= b.back().utf8;
     b.pop_back();

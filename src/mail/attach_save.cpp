@@ -38,7 +38,7 @@ struct NameFamily {
   std::unordered_map<std::string, std::string> by_content;  // size:hash -> name
 };
 
-std::string Content_Key(std::string_view data) {
+std::string content_key(std::string_view data) {
   return std::to_string(data.size()) + ':' + std::to_string(std::hash<std::string_view>{}(data));
 }
 
@@ -47,13 +47,13 @@ std::unordered_map<std::string, NameFamily>& Families() {
   return families;
 }
 
-std::mutex& Families_Mutex() {
+std::mutex& families_mutex() {
   static std::mutex m;
   return m;
 }
 
 // The bytes of a file, or nothing when it cannot be read.
-std::optional<std::string> Bytes_Of(const std::string& path) {
+std::optional<std::string> bytes_of(const std::string& path) {
   try {
     return read_file(path);
   } catch (const std::exception&) {
@@ -67,11 +67,11 @@ std::string Numbered(const std::string& base, std::uint64_t n, const std::string
 
 // Reads the files of the family that stand in the folder, in the order a
 // run numbers them, until the first free number.
-void Scan_Family(const std::string& folder, const std::string& base, const std::string& ext, NameFamily& f) {
+void scan_family(const std::string& folder, const std::string& base, const std::string& ext, NameFamily& f) {
   f.scanned = true;
   for (std::uint64_t n = 0;; ++n) {
     const std::string name = Numbered(base, n, ext);
-    const std::string path = join_path(folder, Sjis_Refs_To_Utf8(name));
+    const std::string path = join_path(folder, sjis_refs_to_utf8(name));
     if (!exists(path)) {
       if (n > 0) {
         f.next = n;
@@ -79,14 +79,14 @@ void Scan_Family(const std::string& folder, const std::string& base, const std::
       }
       continue;
     }
-    if (std::optional<std::string> bytes = Bytes_Of(path)) f.by_content.emplace(Content_Key(*bytes), name);
+    if (std::optional<std::string> bytes = bytes_of(path)) f.by_content.emplace(content_key(*bytes), name);
   }
 }
 
 }  // namespace
 
 void Save_Attach(const std::string& folder, std::string& name, const std::string& data) {
-  std::string plain = Plain_Attach_Name(name);
+  std::string plain = plain_attach_name(name);
   const std::size_t dot = sjis::rfind_char(plain, '.');
   std::string base = dot == std::string::npos ? plain : plain.substr(0, dot);
   const std::string ext = dot == std::string::npos ? std::string() : plain.substr(dot);
@@ -96,9 +96,9 @@ void Save_Attach(const std::string& folder, std::string& name, const std::string
     base = "t_" + base;
   }
 
-  std::lock_guard<std::mutex> hold(Families_Mutex());
+  std::lock_guard<std::mutex> hold(families_mutex());
   const std::string key = folder + '\0' + base + '\0' + ext;
-  const std::string first = join_path(folder, Sjis_Refs_To_Utf8(plain));
+  const std::string first = join_path(folder, sjis_refs_to_utf8(plain));
   if (!exists(first)) {
     Families().erase(key);
     if (create_new_file(first, data)) {
@@ -109,16 +109,16 @@ void Save_Attach(const std::string& folder, std::string& name, const std::string
   NameFamily* family = &Families()[key];
   // Copies removed since (the folder emptied in part): look again.
   if (family->scanned && family->next > 1 &&
-      !exists(join_path(folder, Sjis_Refs_To_Utf8(Numbered(base, family->next - 1, ext))))) {
+      !exists(join_path(folder, sjis_refs_to_utf8(Numbered(base, family->next - 1, ext))))) {
     Families().erase(key);
     family = &Families()[key];
   }
-  if (!family->scanned) Scan_Family(folder, base, ext, *family);
+  if (!family->scanned) scan_family(folder, base, ext, *family);
   // The same bytes under a name of this family: that file is the one.
-  const std::string content = Content_Key(data);
+  const std::string content = content_key(data);
   auto same = family->by_content.find(content);
   if (same != family->by_content.end()) {
-    const std::optional<std::string> bytes = Bytes_Of(join_path(folder, Sjis_Refs_To_Utf8(same->second)));
+    const std::optional<std::string> bytes = bytes_of(join_path(folder, sjis_refs_to_utf8(same->second)));
     if (bytes && *bytes == data) {
       name = same->second;
       return;
@@ -127,7 +127,7 @@ void Save_Attach(const std::string& folder, std::string& name, const std::string
   for (std::uint64_t n = family->next;; ++n) {
     const std::string candidate = Numbered(base, n, ext);
     if (is_archive_file(candidate)) continue;
-    const std::string path = join_path(folder, Sjis_Refs_To_Utf8(candidate));
+    const std::string path = join_path(folder, sjis_refs_to_utf8(candidate));
     if (exists(path) || !create_new_file(path, data)) continue;
     family->next = n + 1;
     family->by_content[content] = candidate;

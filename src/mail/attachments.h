@@ -13,9 +13,9 @@ struct Workspace;
 // safe to create in the output folder and to link from a page: no folder
 // parts, drive, control characters or characters that break a link; never
 // "." or ".."; "attach" when nothing is left.
-std::string Plain_Attach_Name(const std::string& name);
+std::string plain_attach_name(const std::string& name);
 
-// Saves data under folder: the name is first reduced by Plain_Attach_Name,
+// Saves data under folder: the name is first reduced by plain_attach_name,
 // the archive's own names get the prefix "t_"; when a file of that name, or
 // of that name with a number, already holds the same bytes, it is used as it
 // stands; else a taken name gets the first free number before its extension. The file is created exclusively, so no

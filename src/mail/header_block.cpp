@@ -4,7 +4,7 @@
 
 namespace {
 
-bool Valid_Name(std::string_view name) {
+bool valid_name(std::string_view name) {
   if (name.empty()) return false;
   for (const char c : name)
     if (c < 33 || c > 126) return false;
@@ -13,7 +13,7 @@ bool Valid_Name(std::string_view name) {
 
 }  // namespace
 
-bool Read_Header_Block(std::string_view raw, std::vector<BlockField>& fields, std::size_t& body) {
+bool read_header_block(std::string_view raw, std::vector<BlockField>& fields, std::size_t& body) {
   std::size_t at = 0, value = 0;  // value: where the last field's value starts
   for (;;) {
     const std::size_t lf = raw.find('\n', at);
@@ -33,15 +33,15 @@ bool Read_Header_Block(std::string_view raw, std::vector<BlockField>& fields, st
       continue;
     }
     const std::size_t colon = line.find(':');
-    if (colon == std::string_view::npos || !Valid_Name(line.substr(0, colon))) return false;
+    if (colon == std::string_view::npos || !valid_name(line.substr(0, colon))) return false;
     value = start + colon + 1;
     fields.push_back({line.substr(0, colon), raw.substr(value, lf - value)});
   }
 }
 
-bool Same_Field(std::string_view a, std::string_view b) { return sjis::compare_nocase(a, b) == 0; }
+bool same_field(std::string_view a, std::string_view b) { return sjis::compare_nocase(a, b) == 0; }
 
-std::string Lower_Trimmed(std::string_view s) {
+std::string lower_trimmed(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
   std::string out(s);
@@ -50,8 +50,8 @@ std::string Lower_Trimmed(std::string_view s) {
   return out;
 }
 
-bool Known_Encoding(std::string_view value, BodyEncoding& encoding) {
-  const std::string e = Lower_Trimmed(value);
+bool known_encoding(std::string_view value, BodyEncoding& encoding) {
+  const std::string e = lower_trimmed(value);
   if (e == "7bit" || e == "8bit" || e == "binary")
     encoding = BodyEncoding::Plain;
   else if (e == "base64")

@@ -23,13 +23,13 @@ struct BlockField {
 
 // The fields of the block at the start of raw and the offset of what
 // follows its empty line; false when the block is not one of those above.
-bool Read_Header_Block(std::string_view raw, std::vector<BlockField>& fields, std::size_t& body);
+bool read_header_block(std::string_view raw, std::vector<BlockField>& fields, std::size_t& body);
 
-bool Same_Field(std::string_view a, std::string_view b);
+bool same_field(std::string_view a, std::string_view b);
 
 // s without blanks around it, in lower case.
-std::string Lower_Trimmed(std::string_view s);
+std::string lower_trimmed(std::string_view s);
 
 // A Content-Transfer-Encoding value GMime reads as we do: 7bit, 8bit,
 // binary, base64 or quoted-printable, in any letter case.
-bool Known_Encoding(std::string_view value, BodyEncoding& encoding);
+bool known_encoding(std::string_view value, BodyEncoding& encoding);

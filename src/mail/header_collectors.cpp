@@ -150,22 +150,22 @@ std::optional<std::string_view> last_id(std::string_view s) {
 
 }  // namespace
 
-void Get_From(std::string_view value, MessageValues& m, std::string_view text_charset) {
+void get_from(std::string_view value, MessageValues& m, std::string_view text_charset) {
   m.from = without(Decode_Header(value, text_charset), "\t\r\n");
 }
 
-void Get_Subject(std::string_view value, MessageValues& m, std::string_view text_charset) {
+void get_subject(std::string_view value, MessageValues& m, std::string_view text_charset) {
   m.subject = without(Decode_Header(value, text_charset), "\t\r\n");
 }
 
-// Value grammar: [weekday ","] date [zone], the date as Parse_Date reads it
+// Value grammar: [weekday ","] date [zone], the date as parse_date reads it
 // and the zone as zone_minutes reads it (no zone, or only a comment: the
 // date and time as written, taken as Japan time). TABs count as
 // spaces. Readable dates are stored as "yyyy-mm-dd hh:mm:ss" in Japan time,
 // also when the zone is written in a way of its own; a value that does not
 // read as a date, whatever its zone, is stored as its text (trimmed, TABs as
 // spaces).
-void Get_Date(std::string_view field, MessageValues& m) {
+void get_date(std::string_view field, MessageValues& m) {
   const std::string value(sjis::trim(tabs_to_spaces(field)));
   std::string_view d = value;
   const std::size_t comma = sjis::find_char(d, ',');
@@ -175,23 +175,23 @@ void Get_Date(std::string_view field, MessageValues& m) {
   long long zone = 9 * 60;
   const std::size_t z = zone_start(d);
   if (z != std::string_view::npos) {
-    when = Parse_Date(std::string(d.substr(0, z)));
+    when = parse_date(std::string(d.substr(0, z)));
     if (when) zone = zone_minutes(sjis::trim(d.substr(z + 1))).value_or(9 * 60);
   }
   if (!when) {
     // A zone split in the wrong place ("1 Jan 2001" has no time): the whole.
-    when = Parse_Date(std::string(d));
+    when = parse_date(std::string(d));
     zone = 9 * 60;
   }
   if (!when) {
     m.date = value;
     return;
   }
-  if (zone != 9 * 60) *when = Add_Minutes(*when, 9 * 60 - zone);
-  m.date = Stamp_Date(*when);
+  if (zone != 9 * 60) *when = add_minutes(*when, 9 * 60 - zone);
+  m.date = stamp_date(*when);
 }
 
-void Get_MessageID(std::string_view value, WorkList& work_list, MessageValues& m, MessageSink* earlier) {
+void get_message_id(std::string_view value, WorkList& work_list, MessageValues& m, MessageSink* earlier) {
   // The first "<...>"; without one (or with ">" before "<") the whole value.
   std::string_view id = value;
   if (auto bracketed = first_id(value)) id = *bracketed;
@@ -215,7 +215,7 @@ void Get_MessageID(std::string_view value, WorkList& work_list, MessageValues& m
 // "<...>" (an id followed by a comment) its last "<...>", and when there is
 // none its text, trimmed, when that is one word. Of References the last id
 // counts, the message's direct parent.
-void Get_Parent(std::string_view in_reply_to, std::string_view references, MessageValues& m) {
+void get_parent(std::string_view in_reply_to, std::string_view references, MessageValues& m) {
   m.parent_id.clear();
   const std::string irt(sjis::trim(tabs_to_spaces(in_reply_to)));
   if (!irt.empty()) {

@@ -25,18 +25,18 @@ bool Check_Honbun(const std::string& path, const std::string& line);
 // of its field, unfolded (mime_reader.h), of the field's first copy.
 // From and Subject are decoded (Decode_Header, raw 8-bit text read by
 // text_charset, MailHeader's); every TAB, CR and LF goes.
-void Get_From(std::string_view value, MessageValues& m, std::string_view text_charset = {});
-void Get_Subject(std::string_view value, MessageValues& m, std::string_view text_charset = {});
+void get_from(std::string_view value, MessageValues& m, std::string_view text_charset = {});
+void get_subject(std::string_view value, MessageValues& m, std::string_view text_charset = {});
 // Date: stored as "yyyy-mm-dd hh:mm:ss" in Japan time when readable, else as
 // its text (never an error).
-void Get_Date(std::string_view value, MessageValues& m);
+void get_date(std::string_view value, MessageValues& m);
 // Message-ID, with the duplicate check: a message whose id is already listed
 // in work_list, or else held by a message of an earlier run that earlier
 // (when given) takes out, takes over that entry's page.
-void Get_MessageID(std::string_view value, WorkList& work_list, MessageValues& m, MessageSink* earlier = nullptr);
+void get_message_id(std::string_view value, WorkList& work_list, MessageValues& m, MessageSink* earlier = nullptr);
 // The parent id: from In-Reply-To when it names one, else the last id of
 // References.
-void Get_Parent(std::string_view in_reply_to, std::string_view references, MessageValues& m);
+void get_parent(std::string_view in_reply_to, std::string_view references, MessageValues& m);
 
 // Menu subject clean-up by the settings SBJ_KAK and SBJ_RES (off: "re:"
 // prefixes, or "[...]" parts, are removed); subj comes back with its leading

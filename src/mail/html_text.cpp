@@ -7,8 +7,8 @@
 
 namespace {
 
-bool Is_Letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool Is_Blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
 
 std::string Utf8(std::uint32_t cp) {
   std::string s;
@@ -31,7 +31,7 @@ std::string Utf8(std::uint32_t cp) {
 }
 
 // The code point of a named entity, 0 when unknown.
-std::uint32_t Named_Entity(std::string_view name) {
+std::uint32_t named_entity(std::string_view name) {
   static const struct {
     const char* name;
     std::uint32_t cp;
@@ -52,7 +52,7 @@ std::uint32_t Named_Entity(std::string_view name) {
 
 enum class TagKind { Other, LineBreak, Block, Paragraph, Cell, Skip };
 
-TagKind Kind_Of(std::string_view tag) {
+TagKind kind_of(std::string_view tag) {
   static const char* const lines[] = {"div",    "li",     "tr",      "dt",      "dd",    "hr",      "pre",
                                       "title",  "center", "address", "caption", "form",  "section", "article",
                                       "header", "footer", "nav",     "main",    "figure"};
@@ -124,8 +124,8 @@ void Renderer::entity(std::size_t& i) {
     if (k == start || cp == 0 || cp > 0x10FFFF) cp = 0;
   } else {
     const std::size_t start = k;
-    while (k < in_.size() && k - start < 10 && (Is_Letter(in_[k]) || (in_[k] >= '0' && in_[k] <= '9'))) ++k;
-    cp = Named_Entity(in_.substr(start, k - start));
+    while (k < in_.size() && k - start < 10 && (is_letter(in_[k]) || (in_[k] >= '0' && in_[k] <= '9'))) ++k;
+    cp = named_entity(in_.substr(start, k - start));
   }
   if (cp == 0) {  // not an entity: the "&" is text
     put("&#38;");
@@ -141,12 +141,12 @@ void Renderer::entity(std::size_t& i) {
     put(" ");
     return;
   }
-  put(To_Sjis(Utf8(cp), "UTF-8"));
+  put(to_sjis(Utf8(cp), "UTF-8"));
 }
 
 void Renderer::text_char(std::size_t& i) {
   const char c = in_[i];
-  if (!pre_ && Is_Blank(c)) {
+  if (!pre_ && is_blank(c)) {
     blank();
     ++i;
     return;
@@ -171,7 +171,7 @@ void Renderer::tag(std::size_t& i) {
   const bool closing = k < in_.size() && in_[k] == '/';
   if (closing) ++k;
   const std::size_t start = k;
-  while (k < in_.size() && (Is_Letter(in_[k]) || (in_[k] >= '0' && in_[k] <= '9'))) ++k;
+  while (k < in_.size() && (is_letter(in_[k]) || (in_[k] >= '0' && in_[k] <= '9'))) ++k;
   const std::string name = sjis::narrow_lower(in_.substr(start, k - start));
   // The tag runs to its ">", quoted attribute values included.
   char quote = 0;
@@ -183,7 +183,7 @@ void Renderer::tag(std::size_t& i) {
     ++k;
   }
   i = k < in_.size() ? k + 1 : in_.size();
-  switch (Kind_Of(name)) {
+  switch (kind_of(name)) {
     case TagKind::LineBreak:
       pending_blank_ = false;
       out_ += '\n';
@@ -220,7 +220,7 @@ std::string Renderer::run() {
   while (i < in_.size()) {
     const char c = in_[i];
     const bool opens_tag = c == '<' && i + 1 < in_.size() &&
-                           (Is_Letter(in_[i + 1]) || in_[i + 1] == '/' || in_[i + 1] == '!' || in_[i + 1] == '?');
+                           (is_letter(in_[i + 1]) || in_[i + 1] == '/' || in_[i + 1] == '!' || in_[i + 1] == '?');
     if (opens_tag)
       tag(i);
     else if (c == '&')
@@ -254,4 +254,4 @@ std::string Renderer::run() {
 
 }  // namespace
 
-std::string Html_To_Text(std::string_view sjis) { return Renderer(sjis).run(); }
+std::string html_to_text(std::string_view sjis) { return Renderer(sjis).run(); }

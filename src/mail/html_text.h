@@ -16,4 +16,4 @@
 // both as the mail did. Loose: unclosed tags and comments end at the end of
 // the text, "<" not followed by a tag name is text, an unknown entity stays
 // as written.
-std::string Html_To_Text(std::string_view sjis);
+std::string html_to_text(std::string_view sjis);

@@ -267,7 +267,7 @@ std::size_t run_of(std::string_view s, std::size_t i, char c, std::size_t max) {
 // month, hours 0-23 (1-12 with AM/PM), minutes and seconds 0-59. A missing
 // time is midnight. Anything else - a time alone, a zone, trailing words,
 // month-first numbers - is no date.
-std::optional<DateTime> Parse_Date(const std::string& text) {
+std::optional<DateTime> parse_date(const std::string& text) {
   Cursor c{text};
   c.spaces();
   {
@@ -288,7 +288,7 @@ std::optional<DateTime> Parse_Date(const std::string& text) {
   return std::nullopt;
 }
 
-DateTime Add_Minutes(const DateTime& d, long long minutes) {
+DateTime add_minutes(const DateTime& d, long long minutes) {
   const std::int64_t day = days_from_civil(d.year, d.month, d.day);
   std::int64_t total = day * 1440 + d.hour * 60 + d.minute + minutes;
   std::int64_t days = total >= 0 ? total / 1440 : -((-total + 1439) / 1440);
@@ -301,9 +301,9 @@ DateTime Add_Minutes(const DateTime& d, long long minutes) {
   return r;
 }
 
-DateTime Add_Hours(const DateTime& d, int hours) { return Add_Minutes(d, static_cast<long long>(hours) * 60); }
+DateTime add_hours(const DateTime& d, int hours) { return add_minutes(d, static_cast<long long>(hours) * 60); }
 
-std::string Stamp_Date(const DateTime& d) {
+std::string stamp_date(const DateTime& d) {
   std::string out;
   put_number(out, d.year, 4);
   out += '-';
@@ -388,8 +388,8 @@ std::size_t put_token(std::string& out, const DateTime& d, std::string_view p, s
 
 }  // namespace
 
-std::string Format_Date(const DateTime& d, const std::string& pattern) {
-  if (pattern.empty()) return Stamp_Date(d);
+std::string format_date(const DateTime& d, const std::string& pattern) {
+  if (pattern.empty()) return stamp_date(d);
   const std::string_view p = pattern;
   // Walked character by character: the second byte of a double-byte
   // character (the "N" of 年) is never a token.
@@ -414,7 +414,7 @@ std::string Format_Date(const DateTime& d, const std::string& pattern) {
   return out;
 }
 
-std::string Render_Date(const std::string& stored, const std::string& pattern) {
-  const std::optional<DateTime> d = Parse_Date(stored);
-  return d ? Format_Date(*d, pattern) : stored;
+std::string render_date(const std::string& stored, const std::string& pattern) {
+  const std::optional<DateTime> d = parse_date(stored);
+  return d ? format_date(*d, pattern) : stored;
 }

@@ -12,17 +12,17 @@ struct DateTime {
 // Reads a date and time text (RFC 822/2822 forms without the zone, an
 // optional weekday in front, ISO and the usual numeric forms with the year
 // first); nothing when it is no date. The grammar is in mail_date.cpp.
-std::optional<DateTime> Parse_Date(const std::string& text);
+std::optional<DateTime> parse_date(const std::string& text);
 // The date plus a number of hours (negative allowed), calendar-correct.
-DateTime Add_Hours(const DateTime& d, int hours);
+DateTime add_hours(const DateTime& d, int hours);
 // The same in minutes (for zones such as +0530).
-DateTime Add_Minutes(const DateTime& d, long long minutes);
+DateTime add_minutes(const DateTime& d, long long minutes);
 // "yyyy-mm-dd hh:mm:ss".
-std::string Stamp_Date(const DateTime& d);
+std::string stamp_date(const DateTime& d);
 // Renders by a pattern of the tokens yyyy yy m mm mmm mmmm d dd ddd dddd h hh
 // n nn s ss AM/PM (other characters literal; "m" right after an hour token
 // means minutes).
-std::string Format_Date(const DateTime& d, const std::string& pattern);
+std::string format_date(const DateTime& d, const std::string& pattern);
 // A stored date field rendered by the pattern; a text that is no date is
 // returned as it is.
-std::string Render_Date(const std::string& stored, const std::string& pattern);
+std::string render_date(const std::string& stored, const std::string& pattern);

@@ -12,7 +12,7 @@ enum class BodyEncoding { Plain, Base64, QuotedPrintable, Uuencode };
 
 // A file carried by a message. name is Shift_JIS as the message names it
 // (empty when it names none); type is the lower-case media type. data may
-// still be in its transfer encoding, which Decoded_Data undoes: a reader
+// still be in its transfer encoding, which decoded_data undoes: a reader
 // leaves that to whoever saves the file, off the reading thread.
 struct MailAttachment {
   std::string name;
@@ -22,7 +22,7 @@ struct MailAttachment {
 };
 
 // The file's bytes.
-std::string Decoded_Data(const MailAttachment& file);
+std::string decoded_data(const MailAttachment& file);
 
 // The raw values of the header fields (unfolded: only the line breaks are
 // removed, blanks kept; not decoded). Of a field written twice the first
@@ -32,7 +32,7 @@ struct MailHeader {
   bool has_from = false, has_subject = false, has_date = false, has_message_id = false;
   // The charset the message's first text part (text/*, in reading order)
   // names, as written; empty when it names none. Raw 8-bit text in From and
-  // Subject is read in it (Raw_Text_Charset).
+  // Subject is read in it (raw_text_charset).
   std::string text_charset;
 };
 

@@ -11,7 +11,7 @@
 //     after the "." that are no header line belong to no message. A file
 //     without "." lines is one message, so a single stored message (.eml)
 //     reads as itself.
-// Every message, whatever its input, is read by Read_Message.
+// Every message, whatever its input, is read by read_message.
 //
 // Each message's work_list line is added and its page handed to the sink
 // the run supplied when the message has been read whole. Malformed input is
@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "codec/sjis_text.h"
+#include "core/archive_files.h"
 #include "core/common_text.h"
 #include "core/file_info.h"
 #include "core/file_read.h"
@@ -45,17 +46,9 @@
 
 namespace {
 
-// "m" + 7 digits + ".htm".
-bool Is_Page_Name(const std::string& name) {
-  if (name.size() != 12 || name[0] != 'm' || name.compare(8, 4, ".htm") != 0) return false;
-  for (std::size_t k = 1; k < 8; ++k)
-    if (name[k] < '0' || name[k] > '9') return false;
-  return true;
-}
-
 // The names in a Maildir's cur/ and new/, in delivery order: by the number
 // a delivery name starts with (its time), then by the whole name.
-std::vector<std::string> Maildir_Files(const std::string& dir) {
+std::vector<std::string> maildir_files(const std::string& dir) {
   struct Entry {
     long long time;
     std::string name, path;
@@ -137,14 +130,14 @@ void Walk::progress(std::int64_t bytes, bool force) {
 // anything; only a page file name is taken over, so a page is never written
 // outside the output folder.
 std::string Walk::new_page(const MessageValues& m) {
-  if (m.duplicate && Is_Page_Name(m.reused_page)) return join_path(folder_, m.reused_page);
-  return join_path(folder_, Page_Name(Next_Page_Number(ws_.Mail_No, folder_)));
+  if (m.duplicate && is_page_name(m.reused_page)) return join_path(folder_, m.reused_page);
+  return join_path(folder_, page_name(next_page_number(ws_.Mail_No, folder_)));
 }
 
 // Saves a file, decoding it first when it still has its transfer encoding.
-void Save_File(const std::string& folder, std::string& name, const MailAttachment& file) {
+void save_file(const std::string& folder, std::string& name, const MailAttachment& file) {
   if (file.encoding == BodyEncoding::Plain) return Save_Attach(folder, name, file.data);
-  Save_Attach(folder, name, Decoded_Data(file));
+  Save_Attach(folder, name, decoded_data(file));
 }
 
 // The files go to the page writer's thread, which decodes and saves them
@@ -155,7 +148,7 @@ void Walk::save_files(MailMessage& message, AttachList& list) {
     auto name = std::make_shared<std::string>(std::move(file.name));
     list.push_back(name);
     const std::size_t size = file.data.size();
-    writer_.run([folder = folder_, name, file = std::move(file)] { Save_File(folder, *name, file); }, size);
+    writer_.run([folder = folder_, name, file = std::move(file)] { save_file(folder, *name, file); }, size);
   }
 }
 
@@ -163,14 +156,14 @@ void Walk::save_files(MailMessage& message, AttachList& list) {
 void Walk::take(MailMessage& message) {
   const MailHeader& h = message.header;
   MessageValues m;
-  if (h.has_from) Get_From(h.from, m, h.text_charset);
-  if (h.has_subject) Get_Subject(h.subject, m, h.text_charset);
-  if (h.has_date) Get_Date(h.date, m);
-  if (h.has_message_id) Get_MessageID(h.message_id, ws_.work_list, m, &sink_);
-  Get_Parent(h.in_reply_to, h.references, m);
+  if (h.has_from) get_from(h.from, m, h.text_charset);
+  if (h.has_subject) get_subject(h.subject, m, h.text_charset);
+  if (h.has_date) get_date(h.date, m);
+  if (h.has_message_id) get_message_id(h.message_id, ws_.work_list, m, &sink_);
+  get_parent(h.in_reply_to, h.references, m);
 
   const std::string page = new_page(m);
-  AttachList files = Attach_List({""});
+  AttachList files = attach_list({""});
   save_files(message, files);
   ws_.out_buf = std::move(message.text);
   sink_.page(writer_, page, m.subject, m.date, m.from, files);
@@ -181,13 +174,13 @@ void Walk::take(MailMessage& message) {
 void Walk::maildir() {
   if (!is_directory(join_path(path_, "cur")) && !is_directory(join_path(path_, "new")))
     throw VbError(75, path_ + ": メールボックスではありません (cur/ も new/ もないフォルダです)");
-  const std::vector<std::string> files = Maildir_Files(path_);
+  const std::vector<std::string> files = maildir_files(path_);
   for (const std::string& file : files) total_ += file_size(file);
   progress(0, true);
   std::int64_t done = 0;
   for (const std::string& file : files) {
     const std::string raw = read_file(file);
-    MailMessage message = Read_Message(raw);
+    MailMessage message = read_message(raw);
     take(message);
     done += static_cast<std::int64_t>(raw.size());
     progress(done);
@@ -198,7 +191,7 @@ void Walk::maildir() {
 void Walk::mbox() {
   progress(0, true);
   std::int64_t done = 0;
-  Read_Mbox(path_, [&](MailMessage& message, std::int64_t bytes) {
+  read_mbox(path_, [&](MailMessage& message, std::int64_t bytes) {
     take(message);
     done = bytes;
     progress(done);
@@ -208,7 +201,7 @@ void Walk::mbox() {
 
 void Walk::end_message() {
   if (!any_line_) return;
-  MailMessage message = Read_Message(raw_);
+  MailMessage message = read_message(raw_);
   raw_.clear();
   any_line_ = false;
   take(message);
@@ -269,7 +262,7 @@ void Walk::dot_format() {
   progress(read, true);
 }
 
-bool Starts_Mbox(const std::string& path) {
+bool starts_mbox(const std::string& path) {
   ReadOnlyFile file(path);
   char head[5];
   std::size_t got = 0;
@@ -287,7 +280,7 @@ void Walk::run() {
   const long long length = file_size(path_);
   if (length == 0) return;
   total_ = static_cast<std::int64_t>(length);
-  if (Starts_Mbox(path_)) return mbox();
+  if (starts_mbox(path_)) return mbox();
   dot_format();
 }
 
@@ -302,9 +295,9 @@ bool File_Syori(Workspace& ws, MessageSink& sink, const std::string& folder, con
   } catch (const std::exception& e) {
     // Say which mailbox was being converted, unless the reason names it.
     const bool names_it = std::string_view(e.what()).starts_with(path + ":");
-    ws.Report_Error("File_Syori", e, names_it ? std::string() : path + " の変換中");
+    ws.report_error("File_Syori", e, names_it ? std::string() : path + " の変換中");
   } catch (...) {
-    ws.Report_Error("File_Syori", 5);
+    ws.report_error("File_Syori", 5);
   }
   return false;
 }

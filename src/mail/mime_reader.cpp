@@ -55,7 +55,7 @@ GMimeParserOptions* Options() {
     // Content-Disposition of every part as the part is built. Nothing read
     // here depends on GMime's decoding of words: header fields are taken
     // raw, and a file name written with encoded words is decoded from the
-    // raw field by Decode_Header (Part_File_Name), which is linear; GMime's
+    // raw field by Decode_Header (part_file_name), which is linear; GMime's
     // name only tells that there is one.
     g_mime_parser_options_set_rfc2047_compliance_mode(o, GMIME_RFC_COMPLIANCE_STRICT);
     g_mime_parser_options_set_parameter_compliance_mode(o, GMIME_RFC_COMPLIANCE_LOOSE);
@@ -67,7 +67,7 @@ GMimeParserOptions* Options() {
   return options;
 }
 
-bool Same_Name(const char* a, const char* b) { return a && g_ascii_strcasecmp(a, b) == 0; }
+bool same_name(const char* a, const char* b) { return a && g_ascii_strcasecmp(a, b) == 0; }
 
 std::string_view Trimmed(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -75,7 +75,7 @@ std::string_view Trimmed(std::string_view s) {
 }
 
 // The fields a work_list line needs, first copies only.
-void Read_Header(GMimeObject* object, MailHeader& h) {
+void read_header(GMimeObject* object, MailHeader& h) {
   GMimeHeaderList* list = g_mime_object_get_header_list(object);
   if (!list) return;
   const int count = g_mime_header_list_get_count(list);
@@ -83,11 +83,11 @@ void Read_Header(GMimeObject* object, MailHeader& h) {
     GMimeHeader* header = g_mime_header_list_get_header_at(list, i);
     const char* name = g_mime_header_get_name(header);
     const char* raw = g_mime_header_get_raw_value(header);
-    if (name) Take_Field(name, raw ? raw : "", h);
+    if (name) take_field(name, raw ? raw : "", h);
   }
 }
 
-std::string Stream_Bytes(GMimeStream* stream) {
+std::string stream_bytes(GMimeStream* stream) {
   std::string out;
   if (!stream) return out;
   g_mime_stream_reset(stream);
@@ -101,7 +101,7 @@ std::string Stream_Bytes(GMimeStream* stream) {
 }
 
 // mboxrd quoting: a line of ">"s and "From " loses one ">".
-void Unquote_From(std::string& s) {
+void unquote_from(std::string& s) {
   if (s.find(">From ") == std::string::npos) return;
   std::string out;
   out.reserve(s.size());
@@ -120,18 +120,18 @@ void Unquote_From(std::string& s) {
 
 // The decoded bytes of a part. The transfer encoding is undone after the
 // mbox quoting, which the mbox writer applied to the encoded text.
-std::string Part_Bytes(GMimePart* part, bool mboxrd) {
+std::string part_bytes(GMimePart* part, bool mboxrd) {
   GMimeDataWrapper* content = g_mime_part_get_content(part);
   if (!content) return {};
-  std::string raw = Stream_Bytes(g_mime_data_wrapper_get_stream(content));
-  if (mboxrd) Unquote_From(raw);
+  std::string raw = stream_bytes(g_mime_data_wrapper_get_stream(content));
+  if (mboxrd) unquote_from(raw);
   switch (g_mime_data_wrapper_get_encoding(content)) {
     case GMIME_CONTENT_ENCODING_BASE64:
-      return Decode_Body(std::move(raw), BodyEncoding::Base64);
+      return decode_body(std::move(raw), BodyEncoding::Base64);
     case GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE:
-      return Decode_Body(std::move(raw), BodyEncoding::QuotedPrintable);
+      return decode_body(std::move(raw), BodyEncoding::QuotedPrintable);
     case GMIME_CONTENT_ENCODING_UUENCODE:
-      return Decode_Body(std::move(raw), BodyEncoding::Uuencode);
+      return decode_body(std::move(raw), BodyEncoding::Uuencode);
     default:
       return raw;
   }
@@ -144,14 +144,14 @@ std::string Lower(const char* s) {
   return out;
 }
 
-std::string Raw_Field(GMimeObject* object, const char* field);
+std::string raw_field(GMimeObject* object, const char* field);
 
 // Whether a Content-Type value names a media type: a type, "/" and a
 // subtype before any ";" (blanks around them aside). A value without a
 // subtype ("text") or one that does not parse ("X-BE2; 12") counts as
 // text/plain in US-ASCII (RFC 2045, 5.2); GMime makes such a part
 // application/octet-stream.
-bool Names_Media_Type(std::string_view value) {
+bool names_media_type(std::string_view value) {
   value = value.substr(0, value.find(';'));
   const std::size_t slash = value.find('/');
   if (slash == std::string_view::npos || value.find('/', slash + 1) != std::string_view::npos) return false;
@@ -164,35 +164,35 @@ bool Names_Media_Type(std::string_view value) {
 }
 
 // A part whose Content-Type names no media type (above).
-bool Typed_Badly(GMimeObject* object, GMimeContentType* type) {
+bool typed_badly(GMimeObject* object, GMimeContentType* type) {
   if (!GMIME_IS_PART(object) || !type) return false;
   if (g_ascii_strcasecmp(g_mime_content_type_get_media_type(type), "application") != 0 ||
       g_ascii_strcasecmp(g_mime_content_type_get_media_subtype(type), "octet-stream") != 0)
     return false;
-  return !Names_Media_Type(Raw_Field(object, "Content-Type"));
+  return !names_media_type(raw_field(object, "Content-Type"));
 }
 
-std::string Media_Type(GMimeObject* object) {
+std::string media_type(GMimeObject* object) {
   GMimeContentType* type = g_mime_object_get_content_type(object);
-  if (!type || Typed_Badly(object, type)) return "text/plain";
+  if (!type || typed_badly(object, type)) return "text/plain";
   return Lower(g_mime_content_type_get_media_type(type)) + "/" + Lower(g_mime_content_type_get_media_subtype(type));
 }
 
 std::string Charset(GMimeObject* object) {
   GMimeContentType* type = g_mime_object_get_content_type(object);
   const char* charset =
-      type && !Typed_Badly(object, type) ? g_mime_content_type_get_parameter(type, "charset") : nullptr;
+      type && !typed_badly(object, type) ? g_mime_content_type_get_parameter(type, "charset") : nullptr;
   return charset ? charset : "";
 }
 
 // The raw value of a part's field (first copy), unfolded.
-std::string Raw_Field(GMimeObject* object, const char* field) {
+std::string raw_field(GMimeObject* object, const char* field) {
   GMimeHeaderList* list = g_mime_object_get_header_list(object);
   if (!list) return {};
   const int count = g_mime_header_list_get_count(list);
   for (int i = 0; i < count; ++i) {
     GMimeHeader* header = g_mime_header_list_get_header_at(list, i);
-    if (!Same_Name(g_mime_header_get_name(header), field)) continue;
+    if (!same_name(g_mime_header_get_name(header), field)) continue;
     const char* raw = g_mime_header_get_raw_value(header);
     return Unfold(raw ? raw : "");
   }
@@ -202,16 +202,16 @@ std::string Raw_Field(GMimeObject* object, const char* field) {
 // The file name a part gives itself, in Shift_JIS; empty when it gives none.
 // GMime hands it over in UTF-8 with RFC 2231 undone. A name written raw in
 // 8-bit bytes is read in the part's charset, else in text_charset.
-std::string File_Name(GMimePart* part, const std::string& text_charset) {
+std::string file_name(GMimePart* part, const std::string& text_charset) {
   const char* name = g_mime_part_get_filename(part);
   if (!name || !*name) return {};
   GMimeObject* object = GMIME_OBJECT(part);
   const std::string charset = Charset(object);
-  return Part_File_Name(name, Raw_Field(object, "Content-Disposition"), Raw_Field(object, "Content-Type"),
+  return part_file_name(name, raw_field(object, "Content-Disposition"), raw_field(object, "Content-Type"),
                         charset.empty() ? text_charset : charset);
 }
 
-bool Marked_Attachment(GMimeObject* object) {
+bool marked_attachment(GMimeObject* object) {
   GMimeContentDisposition* d = g_mime_object_get_content_disposition(object);
   return d && g_mime_content_disposition_is_attachment(d);
 }
@@ -239,21 +239,21 @@ class Reader {
   bool has_text_ = false;
 };
 
-bool Is_Inline_Text(GMimeObject* object, const char* type) {
-  return GMIME_IS_PART(object) && Media_Type(object) == type && !Marked_Attachment(object) &&
+bool is_inline_text(GMimeObject* object, const char* type) {
+  return GMIME_IS_PART(object) && media_type(object) == type && !marked_attachment(object) &&
          !g_mime_part_get_filename(GMIME_PART(object));
 }
 
 // Whether an object shows plain text by the rules above.
-bool Has_Plain(GMimeObject* object) {
+bool has_plain(GMimeObject* object) {
   if (GMIME_IS_MULTIPART(object)) {
     GMimeMultipart* m = GMIME_MULTIPART(object);
     for (int i = 0; i < g_mime_multipart_get_count(m); ++i)
-      if (Has_Plain(g_mime_multipart_get_part(m, i))) return true;
+      if (has_plain(g_mime_multipart_get_part(m, i))) return true;
     return false;
   }
   if (!GMIME_IS_PART(object)) return false;
-  return Is_Inline_Text(object, "text/plain");
+  return is_inline_text(object, "text/plain");
 }
 
 void Reader::object(GMimeObject* object, Mode mode, bool html_shown) {
@@ -263,7 +263,7 @@ void Reader::object(GMimeObject* object, Mode mode, bool html_shown) {
 }
 
 void Reader::multipart(GMimeMultipart* multipart, Mode mode) {
-  const std::string type = Media_Type(GMIME_OBJECT(multipart));
+  const std::string type = media_type(GMIME_OBJECT(multipart));
   if (type == "multipart/alternative") return alternative(multipart, mode);
   const int count = g_mime_multipart_get_count(multipart);
   if (type == "multipart/related" || type == "multipart/signed" || type == "multipart/encrypted") {
@@ -276,7 +276,7 @@ void Reader::multipart(GMimeMultipart* multipart, Mode mode) {
   // beside it.
   bool plain_beside = false;
   for (int i = 0; i < count; ++i)
-    if (Is_Inline_Text(g_mime_multipart_get_part(multipart, i), "text/plain")) plain_beside = true;
+    if (is_inline_text(g_mime_multipart_get_part(multipart, i), "text/plain")) plain_beside = true;
   for (int i = 0; i < count; ++i) object(g_mime_multipart_get_part(multipart, i), mode, !plain_beside);
 }
 
@@ -284,10 +284,10 @@ void Reader::alternative(GMimeMultipart* multipart, Mode mode) {
   const int count = g_mime_multipart_get_count(multipart);
   int shown = -1;
   for (int i = 0; i < count && shown < 0; ++i)
-    if (Has_Plain(g_mime_multipart_get_part(multipart, i))) shown = i;
+    if (has_plain(g_mime_multipart_get_part(multipart, i))) shown = i;
   for (int i = 0; i < count && shown < 0; ++i) {
     GMimeObject* child = g_mime_multipart_get_part(multipart, i);
-    if (GMIME_IS_MULTIPART(child) || Is_Inline_Text(child, "text/html")) shown = i;
+    if (GMIME_IS_MULTIPART(child) || is_inline_text(child, "text/html")) shown = i;
   }
   if (shown < 0) shown = 0;
   for (int i = 0; i < count; ++i)
@@ -299,7 +299,7 @@ void Reader::message_part(GMimeMessagePart* part, Mode mode) {
   if (!inner) return;
   if (mode == Mode::Show) {
     MailHeader h;
-    Read_Header(GMIME_OBJECT(inner), h);
+    read_header(GMIME_OBJECT(inner), h);
     const std::string lines = "From: " + Decode_Header(Trimmed(h.from)) + "\nDate: " + std::string(Trimmed(h.date)) +
                               "\nSubject: " + Decode_Header(Trimmed(h.subject));
     add_text(lines);
@@ -309,14 +309,14 @@ void Reader::message_part(GMimeMessagePart* part, Mode mode) {
 
 void Reader::part(GMimePart* part, Mode mode, bool html_shown) {
   GMimeObject* object = GMIME_OBJECT(part);
-  const std::string type = Media_Type(object);
-  std::string name = File_Name(part, out_.header.text_charset);
-  const bool inline_text = name.empty() && !Marked_Attachment(object) &&
+  const std::string type = media_type(object);
+  std::string name = file_name(part, out_.header.text_charset);
+  const bool inline_text = name.empty() && !marked_attachment(object) &&
                            g_mime_part_get_content_encoding(part) != GMIME_CONTENT_ENCODING_UUENCODE;
   if (inline_text && (type == "text/plain" || type == "text/rfc822-headers")) {
     if (mode == Mode::FilesOnly) return;
-    std::string text = To_Sjis(Part_Bytes(part, mboxrd_), Charset(object));
-    for (UuFile& file : Take_Uu_Blocks(text))
+    std::string text = to_sjis(part_bytes(part, mboxrd_), Charset(object));
+    for (UuFile& file : take_uu_blocks(text))
       add_file(std::move(file.name), "application/octet-stream", std::move(file.data));
     add_text(text);
     return;
@@ -324,31 +324,31 @@ void Reader::part(GMimePart* part, Mode mode, bool html_shown) {
   if (inline_text && type == "text/html") {
     if (mode == Mode::FilesOnly) return;
     if (html_shown) {
-      add_text(Html_To_Text(To_Sjis(Part_Bytes(part, mboxrd_), Charset(object))));
+      add_text(html_to_text(to_sjis(part_bytes(part, mboxrd_), Charset(object))));
       return;
     }
   }
-  add_file(std::move(name), type, Part_Bytes(part, mboxrd_));
+  add_file(std::move(name), type, part_bytes(part, mboxrd_));
 }
 
 void Reader::add_file(std::string name, std::string type, std::string data) {
-  if (name.empty()) name = Unnamed_File(++unnamed_, type);
+  if (name.empty()) name = unnamed_file(++unnamed_, type);
   out_.attachments.push_back({std::move(name), std::move(type), std::move(data)});
 }
 
-void Reader::add_text(std::string_view sjis) { Add_Text_Block(out_.text, sjis, has_text_); }
+void Reader::add_text(std::string_view sjis) { add_text_block(out_.text, sjis, has_text_); }
 
 // The charset the first text part names (MailHeader::text_charset): the
 // first part of type text/* in reading order, attached messages left out;
 // nothing when there is no text part.
-std::optional<std::string> First_Text_Charset(GMimeObject* object) {
+std::optional<std::string> first_text_charset(GMimeObject* object) {
   if (GMIME_IS_MULTIPART(object)) {
     GMimeMultipart* m = GMIME_MULTIPART(object);
     for (int i = 0; i < g_mime_multipart_get_count(m); ++i)
-      if (std::optional<std::string> charset = First_Text_Charset(g_mime_multipart_get_part(m, i))) return charset;
+      if (std::optional<std::string> charset = first_text_charset(g_mime_multipart_get_part(m, i))) return charset;
     return std::nullopt;
   }
-  if (!GMIME_IS_PART(object) || !Media_Type(object).starts_with("text/")) return std::nullopt;
+  if (!GMIME_IS_PART(object) || !media_type(object).starts_with("text/")) return std::nullopt;
   return Charset(object);
 }
 
@@ -360,28 +360,28 @@ struct LaterType {
   gint64 first, later;
 };
 
-void Later_Types(GMimeObject* object, std::vector<LaterType>& at) {
+void later_types(GMimeObject* object, std::vector<LaterType>& at) {
   if (!object) return;
   if (GMimeHeaderList* list = g_mime_object_get_header_list(object)) {
     gint64 first = -1;
     const int count = g_mime_header_list_get_count(list);
     for (int i = 0; i < count; ++i) {
       GMimeHeader* header = g_mime_header_list_get_header_at(list, i);
-      if (!Same_Name(g_mime_header_get_name(header), "Content-Type")) continue;
+      if (!same_name(g_mime_header_get_name(header), "Content-Type")) continue;
       if (first >= 0)
         at.push_back({first, g_mime_header_get_offset(header)});
       else
         first = g_mime_header_get_offset(header);
     }
   }
-  if (GMIME_IS_MESSAGE(object)) return Later_Types(g_mime_message_get_mime_part(GMIME_MESSAGE(object)), at);
+  if (GMIME_IS_MESSAGE(object)) return later_types(g_mime_message_get_mime_part(GMIME_MESSAGE(object)), at);
   if (GMIME_IS_MESSAGE_PART(object)) {
     GMimeMessage* inner = g_mime_message_part_get_message(GMIME_MESSAGE_PART(object));
-    return Later_Types(inner ? GMIME_OBJECT(inner) : nullptr, at);
+    return later_types(inner ? GMIME_OBJECT(inner) : nullptr, at);
   }
   if (GMIME_IS_MULTIPART(object)) {
     GMimeMultipart* m = GMIME_MULTIPART(object);
-    for (int i = 0; i < g_mime_multipart_get_count(m); ++i) Later_Types(g_mime_multipart_get_part(m, i), at);
+    for (int i = 0; i < g_mime_multipart_get_count(m); ++i) later_types(g_mime_multipart_get_part(m, i), at);
   }
 }
 
@@ -389,7 +389,7 @@ void Later_Types(GMimeObject* object, std::vector<LaterType>& at) {
 // GMime passes a line that is none (a boundary line right after a header
 // block, which has no empty line) and reads on, but the fields after such a
 // line belong to what follows it.
-bool Fields_Only(std::string_view raw, std::size_t from, std::size_t to) {
+bool fields_only(std::string_view raw, std::size_t from, std::size_t to) {
   for (std::size_t at = from; at < to;) {
     std::size_t end = raw.find('\n', at);
     if (end == std::string_view::npos || end > to) end = to;
@@ -407,14 +407,14 @@ bool Fields_Only(std::string_view raw, std::size_t from, std::size_t to) {
 // Renames the later Content-Type fields in raw ("Xontent-Type"), so that
 // GMime passes them by; their offsets count from base. False when none was
 // one.
-bool Mask_Types(std::string& raw, const std::vector<LaterType>& at, gint64 base) {
+bool mask_types(std::string& raw, const std::vector<LaterType>& at, gint64 base) {
   bool any = false;
   for (const LaterType& t : at) {
     const gint64 first = t.first - base, later = t.later - base;
     if (first < 0 || later <= first || static_cast<std::size_t>(later) + 12 > raw.size()) continue;
     const std::size_t k = static_cast<std::size_t>(later);
     if (g_ascii_strncasecmp(raw.data() + k, "Content-Type", 12) != 0 ||
-        !Fields_Only(raw, static_cast<std::size_t>(first), k))
+        !fields_only(raw, static_cast<std::size_t>(first), k))
       continue;
     raw[k] = 'X';
     any = true;
@@ -424,18 +424,18 @@ bool Mask_Types(std::string& raw, const std::vector<LaterType>& at, gint64 base)
 
 // The reading of what GMime built: header holds the message's fields, body
 // its content.
-MailMessage Read_Object(GMimeObject* header, GMimeObject* body, bool mboxrd) {
+MailMessage read_object(GMimeObject* header, GMimeObject* body, bool mboxrd) {
   MailMessage out;
-  if (header) Read_Header(header, out.header);
+  if (header) read_header(header, out.header);
   if (!body) return out;
-  out.header.text_charset = First_Text_Charset(body).value_or("");
+  out.header.text_charset = first_text_charset(body).value_or("");
   Reader(out, mboxrd).body(body);
   return out;
 }
 
 // Old Macintosh mail ends its lines with a lone CR, which GMime does not
 // take as a line end.
-std::string_view Line_Ends_For_Gmime(std::string_view raw, std::string& scratch) {
+std::string_view line_ends_for_gmime(std::string_view raw, std::string& scratch) {
   if (raw.find('\n') != std::string_view::npos || raw.find('\r') == std::string_view::npos) return raw;
   scratch.assign(raw);
   for (char& c : scratch)
@@ -454,7 +454,7 @@ std::string_view Line_Ends_For_Gmime(std::string_view raw, std::string& scratch)
 // reading, which knows the "From " lines. A message with a second
 // Content-Type field in a header block is read again without it (a few
 // times at most: a part found only then may hold another).
-MailMessage Read_Entity(std::string_view raw, bool mboxrd) {
+MailMessage read_entity(std::string_view raw, bool mboxrd) {
   Options();
   // One parser per thread, set afresh on every message: its buffers are
   // made once.
@@ -466,21 +466,21 @@ MailMessage Read_Entity(std::string_view raw, bool mboxrd) {
     g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MESSAGE);
     Ref<GMimeObject> entity(g_mime_parser_construct_part(parser.get(), Options()));
     std::vector<LaterType> later;
-    if (pass < 4) Later_Types(entity.get(), later);
+    if (pass < 4) later_types(entity.get(), later);
     if (!later.empty()) {
       if (masked.data() != raw.data()) masked.assign(raw);
-      if (Mask_Types(masked, later, 0)) {
+      if (mask_types(masked, later, 0)) {
         raw = masked;
         continue;
       }
     }
-    return Read_Object(entity.get(), entity.get(), mboxrd);
+    return read_object(entity.get(), entity.get(), mboxrd);
   }
 }
 
 // The bytes from..to of the mbox file at path (of whole, when it was read
 // whole).
-std::string Mbox_Bytes(const std::string& path, const std::string& whole, gint64 from, gint64 to) {
+std::string mbox_bytes(const std::string& path, const std::string& whole, gint64 from, gint64 to) {
   if (from < 0 || to <= from) return {};
   const std::size_t size = static_cast<std::size_t>(to - from);
   if (!whole.empty()) return whole.substr(std::min(whole.size(), static_cast<std::size_t>(from)), size);
@@ -492,34 +492,34 @@ std::string Mbox_Bytes(const std::string& path, const std::string& whole, gint64
 }
 
 // The next message of an mbox; got tells whether there was one.
-MailMessage Read_Mbox_Message(GMimeParser* parser, const std::string& path, const std::string& whole, bool& got) {
+MailMessage read_mbox_message(GMimeParser* parser, const std::string& path, const std::string& whole, bool& got) {
   Ref<GMimeMessage> message(g_mime_parser_construct_message(parser, Options()));
   got = message != nullptr;
   if (!message) return {};
   std::vector<LaterType> later;
-  Later_Types(GMIME_OBJECT(message.get()), later);
+  later_types(GMIME_OBJECT(message.get()), later);
   if (!later.empty()) {
     const gint64 begin = g_mime_parser_get_headers_begin(parser);
-    std::string raw = Mbox_Bytes(path, whole, begin, g_mime_parser_tell(parser));
-    if (Mask_Types(raw, later, begin)) return Read_Entity(raw, true);
+    std::string raw = mbox_bytes(path, whole, begin, g_mime_parser_tell(parser));
+    if (mask_types(raw, later, begin)) return read_entity(raw, true);
   }
-  return Read_Object(GMIME_OBJECT(message.get()), g_mime_message_get_mime_part(message.get()), true);
+  return read_object(GMIME_OBJECT(message.get()), g_mime_message_get_mime_part(message.get()), true);
 }
 
 }  // namespace
 
-MailMessage Read_Message(std::string_view raw) {
-  if (std::optional<MailMessage> plain = Read_Plain_Message(raw)) return std::move(*plain);
-  if (std::optional<MailMessage> mixed = Read_Mixed_Message(raw)) return std::move(*mixed);
-  return Read_Message_With_Gmime(raw);
+MailMessage read_message(std::string_view raw) {
+  if (std::optional<MailMessage> plain = read_plain_message(raw)) return std::move(*plain);
+  if (std::optional<MailMessage> mixed = read_mixed_message(raw)) return std::move(*mixed);
+  return read_message_with_gmime(raw);
 }
 
-MailMessage Read_Message_With_Gmime(std::string_view raw) {
+MailMessage read_message_with_gmime(std::string_view raw) {
   std::string scratch;
-  return Read_Entity(Line_Ends_For_Gmime(raw, scratch), false);
+  return read_entity(line_ends_for_gmime(raw, scratch), false);
 }
 
-void Read_Mbox(const std::string& path, const std::function<void(MailMessage&, std::int64_t)>& each) {
+void read_mbox(const std::string& path, const std::function<void(MailMessage&, std::int64_t)>& each) {
   Options();
   Ref<GMimeStream> stream;
   std::string whole;
@@ -548,7 +548,7 @@ void Read_Mbox(const std::string& path, const std::function<void(MailMessage&, s
   std::int64_t last = -1;
   while (!g_mime_parser_eos(parser.get())) {
     bool got = false;
-    MailMessage message = Read_Mbox_Message(parser.get(), path, whole, got);
+    MailMessage message = read_mbox_message(parser.get(), path, whole, got);
     // A parser that reads nothing more is at the end, whatever it says.
     const std::int64_t at = g_mime_parser_tell(parser.get());
     if (!got || at <= last) break;

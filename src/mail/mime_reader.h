@@ -31,12 +31,12 @@
 // One message from its bytes: a header block, an empty line, the body. The
 // plainest messages (mail/plain_message.h, mail/mixed_message.h) are read
 // without GMime.
-MailMessage Read_Message(std::string_view raw);
+MailMessage read_message(std::string_view raw);
 // The same, always through GMime (what the plain reader must agree with).
-MailMessage Read_Message_With_Gmime(std::string_view raw);
+MailMessage read_message_with_gmime(std::string_view raw);
 
 // Every message of a Unix mbox file ("From " lines separate messages;
 // ">From " lines are unquoted once, as mboxrd writes them; Content-Length is
 // not trusted). each gets the message and the bytes of the file read so far.
 // Throws VbError when the file cannot be read.
-void Read_Mbox(const std::string& path, const std::function<void(MailMessage&, std::int64_t)>& each);
+void read_mbox(const std::string& path, const std::function<void(MailMessage&, std::int64_t)>& each);

@@ -27,24 +27,24 @@ struct FieldValue {
   }
 };
 
-bool Token_Char(char c) {
+bool token_char(char c) {
   return c > 32 && c < 127 && std::string_view("()<>@,;:\\\"/[]?=").find(c) == std::string_view::npos;
 }
 
-void Skip_Blanks(std::string_view s, std::size_t& i) {
+void skip_blanks(std::string_view s, std::size_t& i) {
   while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
 }
 
-std::string Lower_Token(std::string_view s, std::size_t& i) {
+std::string lower_token(std::string_view s, std::size_t& i) {
   std::string out;
-  for (; i < s.size() && Token_Char(s[i]); ++i) out += s[i] >= 'A' && s[i] <= 'Z' ? static_cast<char>(s[i] + 32) : s[i];
+  for (; i < s.size() && token_char(s[i]); ++i) out += s[i] >= 'A' && s[i] <= 'Z' ? static_cast<char>(s[i] + 32) : s[i];
   return out;
 }
 
-bool Read_Param_Value(std::string_view s, std::size_t& i, std::string& value) {
+bool read_param_value(std::string_view s, std::size_t& i, std::string& value) {
   if (i < s.size() && s[i] != '"') {
     const std::size_t start = i;
-    while (i < s.size() && Token_Char(s[i])) ++i;
+    while (i < s.size() && token_char(s[i])) ++i;
     value.assign(s.substr(start, i - start));
     return !value.empty();
   }
@@ -58,33 +58,33 @@ bool Read_Param_Value(std::string_view s, std::size_t& i, std::string& value) {
 
 // The value by the strict grammar of mail/mixed_message.h; media tells
 // whether it is a media type ("type/subtype").
-std::optional<FieldValue> Read_Value(std::string_view s, bool media) {
+std::optional<FieldValue> read_value(std::string_view s, bool media) {
   FieldValue out;
   std::size_t i = 0;
-  Skip_Blanks(s, i);
-  out.type = Lower_Token(s, i);
+  skip_blanks(s, i);
+  out.type = lower_token(s, i);
   if (out.type.empty()) return std::nullopt;
   if (media) {
     if (i >= s.size() || s[i] != '/') return std::nullopt;
     ++i;
-    const std::string subtype = Lower_Token(s, i);
+    const std::string subtype = lower_token(s, i);
     if (subtype.empty()) return std::nullopt;
     out.type += '/' + subtype;
   }
   for (;;) {
-    Skip_Blanks(s, i);
+    skip_blanks(s, i);
     if (i == s.size()) return out;
     if (s[i] != ';') return std::nullopt;
     ++i;
-    Skip_Blanks(s, i);
+    skip_blanks(s, i);
     if (i == s.size() || s[i] == ';') continue;
-    std::string name = Lower_Token(s, i), value;
-    Skip_Blanks(s, i);
+    std::string name = lower_token(s, i), value;
+    skip_blanks(s, i);
     // "name*" is an RFC 2231 form, which GMime reads.
     if (name.empty() || name.find('*') != std::string::npos || i == s.size() || s[i] != '=') return std::nullopt;
     ++i;
-    Skip_Blanks(s, i);
-    if (!Read_Param_Value(s, i, value) || out.param(name)) return std::nullopt;
+    skip_blanks(s, i);
+    if (!read_param_value(s, i, value) || out.param(name)) return std::nullopt;
     out.params.emplace_back(std::move(name), std::move(value));
   }
 }
@@ -101,16 +101,16 @@ struct Part {
 };
 
 // The file name parameter of a value, when it is one GMime reads as we do.
-bool Name_Param(const FieldValue& v, const char* param, const std::string& raw, std::string& name) {
+bool name_param(const FieldValue& v, const char* param, const std::string& raw, std::string& name) {
   const std::string* value = v.param(param);
   if (!value || !name.empty()) return true;
-  if (value->empty() || Raw_Parameter(raw, param) != *value) return false;
+  if (value->empty() || raw_parameter(raw, param) != *value) return false;
   if (value->find("=?") != std::string::npos && Decode_Header(*value).empty()) return false;
   name = *value;
   return true;
 }
 
-bool No_Encoded_Words(const FieldValue& v) {
+bool no_encoded_words(const FieldValue& v) {
   for (const auto& [name, value] : v.params)
     if (name != "name" && name != "filename" && value.find("=?") != std::string::npos) return false;
   return true;
@@ -118,7 +118,7 @@ bool No_Encoded_Words(const FieldValue& v) {
 
 // A CR that ends no line, which GMime does not read as Unfold does. A raw
 // value ends before the LF of its last line.
-bool Lone_Cr(std::string_view raw) {
+bool lone_cr(std::string_view raw) {
   for (std::size_t at = raw.find('\r'); at != std::string_view::npos; at = raw.find('\r', at + 1))
     if (at + 1 < raw.size() && raw[at + 1] != '\n') return true;
   return false;
@@ -127,31 +127,31 @@ bool Lone_Cr(std::string_view raw) {
 // The value of a field as the readers here take it: unfolded, or nothing
 // when it holds a lone CR.
 std::optional<std::string> Value(const BlockField& f) {
-  if (Lone_Cr(f.raw)) return std::nullopt;
+  if (lone_cr(f.raw)) return std::nullopt;
   return Unfold(f.raw);
 }
 
 // The fields of a part, read into p; false when one is not a plain one.
-bool Read_Part_Fields(const std::vector<BlockField>& fields, Part& p) {
+bool read_part_fields(const std::vector<BlockField>& fields, Part& p) {
   bool typed = false, disposed = false, encoded = false;
   std::optional<FieldValue> type, disposition;
   for (const BlockField& f : fields) {
-    if (Same_Field(f.name, "Content-Type")) {
+    if (same_field(f.name, "Content-Type")) {
       std::optional<std::string> value = Value(f);
       if (!value) return false;
       p.type_raw = std::move(*value);
-      if (typed || !(type = Read_Value(p.type_raw, true)) || !No_Encoded_Words(*type)) return false;
+      if (typed || !(type = read_value(p.type_raw, true)) || !no_encoded_words(*type)) return false;
       typed = true;
-    } else if (Same_Field(f.name, "Content-Disposition")) {
+    } else if (same_field(f.name, "Content-Disposition")) {
       std::optional<std::string> value = Value(f);
       if (!value) return false;
       p.disposition_raw = std::move(*value);
-      if (disposed || !(disposition = Read_Value(p.disposition_raw, false)) || !No_Encoded_Words(*disposition))
+      if (disposed || !(disposition = read_value(p.disposition_raw, false)) || !no_encoded_words(*disposition))
         return false;
       disposed = true;
-    } else if (Same_Field(f.name, "Content-Transfer-Encoding")) {
+    } else if (same_field(f.name, "Content-Transfer-Encoding")) {
       const std::optional<std::string> value = Value(f);
-      if (encoded || !value || !Known_Encoding(*value, p.encoding)) return false;
+      if (encoded || !value || !known_encoding(*value, p.encoding)) return false;
       encoded = true;
     }
   }
@@ -162,32 +162,32 @@ bool Read_Part_Fields(const std::vector<BlockField>& fields, Part& p) {
   }
   if (disposition) {
     p.attachment = disposition->type == "attachment";
-    if (!Name_Param(*disposition, "filename", p.disposition_raw, p.given_name)) return false;
+    if (!name_param(*disposition, "filename", p.disposition_raw, p.given_name)) return false;
   }
-  return !type || Name_Param(*type, "name", p.type_raw, p.given_name);
+  return !type || name_param(*type, "name", p.type_raw, p.given_name);
 }
 
 // The boundary of a message this reader takes, else empty.
-std::string Mixed_Boundary(const std::vector<BlockField>& fields, MailHeader& header) {
+std::string mixed_boundary(const std::vector<BlockField>& fields, MailHeader& header) {
   std::string boundary;
   bool typed = false, encoded = false;
   for (const BlockField& f : fields) {
-    if (Same_Field(f.name, "Content-Type")) {
+    if (same_field(f.name, "Content-Type")) {
       const std::optional<std::string> value = Value(f);
-      const std::optional<FieldValue> v = value ? Read_Value(*value, true) : std::nullopt;
+      const std::optional<FieldValue> v = value ? read_value(*value, true) : std::nullopt;
       const std::string* b = v ? v->param("boundary") : nullptr;
-      if (typed || !v || v->type != "multipart/mixed" || !b || !No_Encoded_Words(*v)) return {};
+      if (typed || !v || v->type != "multipart/mixed" || !b || !no_encoded_words(*v)) return {};
       boundary = *b;
       typed = true;
-    } else if (Same_Field(f.name, "Content-Transfer-Encoding")) {
+    } else if (same_field(f.name, "Content-Transfer-Encoding")) {
       BodyEncoding e;
       const std::optional<std::string> value = Value(f);
-      if (encoded || !value || !Known_Encoding(*value, e) || e != BodyEncoding::Plain) return {};
+      if (encoded || !value || !known_encoding(*value, e) || e != BodyEncoding::Plain) return {};
       encoded = true;
-    } else if (Same_Field(f.name, "Content-Disposition")) {
+    } else if (same_field(f.name, "Content-Disposition")) {
       return {};
     }
-    Take_Field(f.name, f.raw, header);
+    take_field(f.name, f.raw, header);
   }
   return boundary;
 }
@@ -205,7 +205,7 @@ std::size_t Find(std::string_view text, std::string_view needle, std::size_t fro
 // with the delimiter and is none, the close delimiter is missing, or a
 // delimiter line ends otherwise than the message's first line (crlf), which
 // GMime reads otherwise.
-bool Split_Parts(std::string_view body, const std::string& boundary, bool crlf, std::vector<std::string_view>& parts) {
+bool split_parts(std::string_view body, const std::string& boundary, bool crlf, std::vector<std::string_view>& parts) {
   const std::string delimiter = "--" + boundary;
   std::size_t part_start = std::string_view::npos;
   for (std::size_t at = Find(body, delimiter, 0); at != std::string_view::npos; at = Find(body, delimiter, at + 1)) {
@@ -228,11 +228,11 @@ bool Split_Parts(std::string_view body, const std::string& boundary, bool crlf, 
 }
 
 // A part; crlf tells how the message ends its first line.
-std::optional<Part> Read_Part(std::string_view raw, bool crlf) {
+std::optional<Part> read_part(std::string_view raw, bool crlf) {
   std::vector<BlockField> fields;
   std::size_t body = 0;
   Part p;
-  if (!Read_Header_Block(raw, fields, body) || !Read_Part_Fields(fields, p)) return std::nullopt;
+  if (!read_header_block(raw, fields, body) || !read_part_fields(fields, p)) return std::nullopt;
   p.content = raw.substr(body);
   if (p.content.empty()) return p;
   // The line end before the delimiter belongs to the delimiter. GMime
@@ -251,17 +251,17 @@ class Assembly {
 
   void add(const Part& p, bool html_shown) {
     std::string name =
-        p.given_name.empty() ? std::string() : Part_File_Name(p.given_name, p.disposition_raw, p.type_raw);
+        p.given_name.empty() ? std::string() : part_file_name(p.given_name, p.disposition_raw, p.type_raw);
     const bool inline_text = name.empty() && !p.attachment;
     if (inline_text && (p.type == "text/plain" || p.type == "text/rfc822-headers")) {
-      std::string text = To_Sjis(bytes(p), p.charset);
-      for (UuFile& file : Take_Uu_Blocks(text))
+      std::string text = to_sjis(bytes(p), p.charset);
+      for (UuFile& file : take_uu_blocks(text))
         add_file(std::move(file.name), "application/octet-stream", std::move(file.data));
-      Add_Text_Block(out_.text, text, has_text_);
+      add_text_block(out_.text, text, has_text_);
       return;
     }
     if (inline_text && p.type == "text/html" && html_shown) {
-      Add_Text_Block(out_.text, Html_To_Text(To_Sjis(bytes(p), p.charset)), has_text_);
+      add_text_block(out_.text, html_to_text(to_sjis(bytes(p), p.charset)), has_text_);
       return;
     }
     add_file(std::move(name), p.type, std::string(p.content), p.encoding);
@@ -272,12 +272,12 @@ class Assembly {
   // encoding, else the content as it stands.
   std::string_view bytes(const Part& p) {
     if (p.encoding == BodyEncoding::Plain) return p.content;
-    scratch_ = Decode_Body(p.content, p.encoding);
+    scratch_ = decode_body(p.content, p.encoding);
     return scratch_;
   }
   // The file keeps its transfer encoding; it is undone where it is saved.
   void add_file(std::string name, std::string type, std::string data, BodyEncoding encoding = BodyEncoding::Plain) {
-    if (name.empty()) name = Unnamed_File(++unnamed_, type);
+    if (name.empty()) name = unnamed_file(++unnamed_, type);
     out_.attachments.push_back({std::move(name), std::move(type), std::move(data), encoding});
   }
 
@@ -289,20 +289,20 @@ class Assembly {
 
 }  // namespace
 
-std::optional<MailMessage> Read_Mixed_Message(std::string_view raw) {
+std::optional<MailMessage> read_mixed_message(std::string_view raw) {
   std::vector<BlockField> fields;
   std::size_t body = 0;
   MailMessage out;
   // GMime reads a part holding a NUL otherwise; binary files come in base64.
-  if (!Read_Header_Block(raw, fields, body) || raw.find('\0', body) != std::string_view::npos) return std::nullopt;
-  const std::string boundary = Mixed_Boundary(fields, out.header);
+  if (!read_header_block(raw, fields, body) || raw.find('\0', body) != std::string_view::npos) return std::nullopt;
+  const std::string boundary = mixed_boundary(fields, out.header);
   const std::size_t first_lf = raw.find('\n');  // there is one: the header block was read
   const bool crlf = first_lf > 0 && raw[first_lf - 1] == '\r';
   std::vector<std::string_view> slices;
-  if (boundary.empty() || !Split_Parts(raw.substr(body), boundary, crlf, slices)) return std::nullopt;
+  if (boundary.empty() || !split_parts(raw.substr(body), boundary, crlf, slices)) return std::nullopt;
   std::vector<Part> parts;
   for (std::string_view slice : slices) {
-    std::optional<Part> p = Read_Part(slice, crlf);
+    std::optional<Part> p = read_part(slice, crlf);
     if (!p) return std::nullopt;
     parts.push_back(std::move(*p));
   }

@@ -32,4 +32,4 @@
 #include "mail/mail_message.h"
 
 // The message, or nothing when it is not one this reader takes.
-std::optional<MailMessage> Read_Mixed_Message(std::string_view raw);
+std::optional<MailMessage> read_mixed_message(std::string_view raw);

@@ -14,7 +14,7 @@
 
 namespace {
 
-void Drop_Trailing_Blanks(std::string& s) {
+void drop_trailing_blanks(std::string& s) {
   std::string out;
   out.reserve(s.size());
   std::size_t i = 0;
@@ -40,7 +40,7 @@ void Drop_Trailing_Blanks(std::string& s) {
 // types for every type the list lacks (audio/basic ".au", text/richtext
 // ".rtx"), read once per run and only when a type misses the list, then
 // ".bin".
-std::string Type_Extension(const std::string& type) {
+std::string type_extension(const std::string& type) {
   static const struct {
     const char* type;
     const char* ext;
@@ -85,7 +85,7 @@ std::string Type_Extension(const std::string& type) {
 // The value of an RFC 2231 parameter `name*=charset'language'%XX...` in
 // one piece (no continuations) under a label of UTF-7 that GMime does not
 // know (unicode-1-1-utf-7 and its kin), in Shift_JIS; nothing otherwise.
-std::optional<std::string> Utf7_Parameter(const std::string& field, std::string_view name) {
+std::optional<std::string> utf7_parameter(const std::string& field, std::string_view name) {
   const std::size_t at = sjis::find_nocase(field, std::string(name) + "*=");
   if (at == std::string::npos || (at > 0 && field[at - 1] != ';' && field[at - 1] != ' ' && field[at - 1] != '\t'))
     return std::nullopt;
@@ -107,13 +107,13 @@ std::optional<std::string> Utf7_Parameter(const std::string& field, std::string_
       bytes += value[i];
     }
   }
-  return To_Sjis(bytes, charset);
+  return to_sjis(bytes, charset);
 }
 
-// A name written raw in 8-bit bytes (see Part_File_Name).
-std::string Raw_Name(std::string_view raw, std::string_view fallback) {
-  const std::string charset = Raw_Text_Charset(raw, fallback);
-  if (Valid_In(raw, charset)) return To_Sjis(raw, charset);
+// A name written raw in 8-bit bytes (see part_file_name).
+std::string raw_name(std::string_view raw, std::string_view fallback) {
+  const std::string charset = raw_text_charset(raw, fallback);
+  if (valid_in(raw, charset)) return to_sjis(raw, charset);
   std::string out(raw);
   for (char& c : out)
     if (static_cast<unsigned char>(c) >= 0x80) c = '_';
@@ -135,7 +135,7 @@ std::string Unfold(std::string_view raw) {
   return out;
 }
 
-void Take_Field(std::string_view name, std::string_view raw, MailHeader& h) {
+void take_field(std::string_view name, std::string_view raw, MailHeader& h) {
   const auto take = [raw](std::string& value, bool* has) {
     if (has ? *has : !value.empty()) return;
     value = Unfold(raw);
@@ -158,13 +158,13 @@ void Take_Field(std::string_view name, std::string_view raw, MailHeader& h) {
     take(h.references, nullptr);
 }
 
-std::string Decode_Body(std::string_view body, BodyEncoding encoding) {
+std::string decode_body(std::string_view body, BodyEncoding encoding) {
   switch (encoding) {
     case BodyEncoding::Base64:
-      return Base64_Decode(body);
+      return base64_decode(body);
     case BodyEncoding::QuotedPrintable: {
       std::string raw(body);
-      Drop_Trailing_Blanks(raw);
+      drop_trailing_blanks(raw);
       GMimeEncoding state;
       g_mime_encoding_init_decode(&state, GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE);
       std::string out(g_mime_encoding_outlen(&state, raw.size()) + 16, '\0');
@@ -172,16 +172,16 @@ std::string Decode_Body(std::string_view body, BodyEncoding encoding) {
       return out;
     }
     case BodyEncoding::Uuencode:
-      return Uu_Decode_Part(std::string(body));
+      return uu_decode_part(std::string(body));
     case BodyEncoding::Plain:
       break;
   }
   return std::string(body);
 }
 
-std::string Decoded_Data(const MailAttachment& file) { return Decode_Body(file.data, file.encoding); }
+std::string decoded_data(const MailAttachment& file) { return decode_body(file.data, file.encoding); }
 
-void Add_Text_Block(TextLines& text, std::string_view sjis, bool& has_text) {
+void add_text_block(TextLines& text, std::string_view sjis, bool& has_text) {
   if (has_text) text.push_back({});
   has_text = true;
   if (sjis.empty()) return text.push_back({});
@@ -200,7 +200,7 @@ void Add_Text_Block(TextLines& text, std::string_view sjis, bool& has_text) {
   }
 }
 
-std::optional<std::string> Raw_Parameter(const std::string& field, std::string_view name) {
+std::optional<std::string> raw_parameter(const std::string& field, std::string_view name) {
   std::size_t at = 0;
   while ((at = sjis::find_nocase(field, name, at)) != std::string::npos) {
     const std::size_t begin = at;
@@ -221,20 +221,20 @@ std::optional<std::string> Raw_Parameter(const std::string& field, std::string_v
   return std::nullopt;
 }
 
-std::string Part_File_Name(std::string_view given, const std::string& disposition, const std::string& type,
+std::string part_file_name(std::string_view given, const std::string& disposition, const std::string& type,
                            std::string_view fallback) {
   for (auto [field, param] : {std::pair{&disposition, "filename"}, std::pair{&type, "name"}}) {
-    if (std::optional<std::string> utf7 = Utf7_Parameter(*field, param)) return *utf7;
-    const std::optional<std::string> raw = Raw_Parameter(*field, param);
+    if (std::optional<std::string> utf7 = utf7_parameter(*field, param)) return *utf7;
+    const std::optional<std::string> raw = raw_parameter(*field, param);
     if (!raw) continue;
     if (raw->find("=?") != std::string::npos) return Decode_Header(*raw, fallback);
-    if (!sjis::is_ascii(*raw) && !Valid_In(*raw, "UTF-8") && !Valid_In(*raw, "Shift_JIS"))
-      return Raw_Name(*raw, fallback);
+    if (!sjis::is_ascii(*raw) && !valid_in(*raw, "UTF-8") && !valid_in(*raw, "Shift_JIS"))
+      return raw_name(*raw, fallback);
     break;
   }
-  return To_Sjis(given, "UTF-8");
+  return to_sjis(given, "UTF-8");
 }
 
-std::string Unnamed_File(int number, const std::string& type) {
-  return "attach" + std::to_string(number) + Type_Extension(type);
+std::string unnamed_file(int number, const std::string& type) {
+  return "attach" + std::to_string(number) + type_extension(type);
 }

@@ -19,39 +19,39 @@ std::string Unfold(std::string_view raw);
 // Keeps the field in h when it is one a work_list line needs (From, Subject,
 // Date, Message-ID, In-Reply-To, References; the name in any letter case)
 // and the first copy of it; raw is its value as written.
-void Take_Field(std::string_view name, std::string_view raw, MailHeader& h);
+void take_field(std::string_view name, std::string_view raw, MailHeader& h);
 
 // The decoded bytes of a part's body as written (after any mbox unquoting);
 // without a transfer encoding, the bytes as they stand.
 // Quoted-printable lines first lose the blanks a transport added at their
 // ends, so that "=" followed by blanks still breaks softly.
-std::string Decode_Body(std::string_view body, BodyEncoding encoding);
+std::string decode_body(std::string_view body, BodyEncoding encoding);
 
 // Adds a block of text to a page: its lines, after an empty line when text
 // came before (has_text tells, and is set). One line end at its end ends the
 // last line; it adds no empty line.
-void Add_Text_Block(TextLines& text, std::string_view sjis, bool& has_text);
+void add_text_block(TextLines& text, std::string_view sjis, bool& has_text);
 
 // The value of the parameter `name` ("filename", "name") as written in a
 // raw field value, without its quotes; nothing for an RFC 2231 form
 // ("name*="), which GMime reads. Grammar: ";" blanks name blanks "=" blanks
 // (quoted string | token up to ";"); the name in any letter case.
-std::optional<std::string> Raw_Parameter(const std::string& field, std::string_view name);
+std::optional<std::string> raw_parameter(const std::string& field, std::string_view name);
 
 // The file name a part gives itself, in Shift_JIS, from the name it was
 // given in UTF-8 (given, not empty) and its raw Content-Disposition and
 // Content-Type values: a name written as encoded words, also inside quotes
 // and split over folded lines as Japanese mailers write them, is decoded
 // from the field as written. A name written raw in 8-bit bytes that are
-// neither UTF-8 nor Shift_JIS is read in the charset Raw_Text_Charset finds
+// neither UTF-8 nor Shift_JIS is read in the charset raw_text_charset finds
 // with fallback (the part's charset, else the message's text charset) when
 // it is valid in that; otherwise each of its 8-bit bytes, which no charset
 // explains, becomes "_".
-std::string Part_File_Name(std::string_view given, const std::string& disposition, const std::string& type,
+std::string part_file_name(std::string_view given, const std::string& disposition, const std::string& type,
                            std::string_view fallback = {});
 
 // The name of the number-th file without a name of a message: "attach",
 // the number and the extension of its media type (lower case): from the
 // program's own list, else from the system's table of media types
 // (/etc/mime.types), else ".bin".
-std::string Unnamed_File(int number, const std::string& type);
+std::string unnamed_file(int number, const std::string& type);

@@ -12,21 +12,21 @@
 namespace {
 
 // The charset of a plain Content-Type value; false for any other value.
-bool Plain_Type(std::string_view value, std::string& charset) {
+bool plain_type(std::string_view value, std::string& charset) {
   // Comments, escapes, RFC 2231 forms and encoded words are GMime's to read.
   if (value.find_first_of("(\\*") != std::string_view::npos || value.find("=?") != std::string_view::npos) return false;
   std::size_t semi = value.find(';');
-  if (Lower_Trimmed(value.substr(0, semi)) != "text/plain") return false;
+  if (lower_trimmed(value.substr(0, semi)) != "text/plain") return false;
   while (semi != std::string_view::npos) {
     value.remove_prefix(semi + 1);
     semi = value.find(';');
     const std::string_view param = value.substr(0, semi);
     const std::size_t eq = param.find('=');
     if (eq == std::string_view::npos) {
-      if (Lower_Trimmed(param).empty()) continue;
+      if (lower_trimmed(param).empty()) continue;
       return false;
     }
-    const std::string name = Lower_Trimmed(param.substr(0, eq));
+    const std::string name = lower_trimmed(param.substr(0, eq));
     std::string_view v = param.substr(eq + 1);
     while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
     while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
@@ -48,36 +48,36 @@ bool Plain_Type(std::string_view value, std::string& charset) {
 
 }  // namespace
 
-std::optional<MailMessage> Read_Plain_Message(std::string_view raw) {
+std::optional<MailMessage> read_plain_message(std::string_view raw) {
   std::vector<BlockField> fields;
   std::size_t body = 0;
-  if (!Read_Header_Block(raw, fields, body)) return std::nullopt;
+  if (!read_header_block(raw, fields, body)) return std::nullopt;
   std::string charset;
   BodyEncoding encoding = BodyEncoding::Plain;
   bool typed = false, encoded = false;
   MailMessage out;
   for (const BlockField& f : fields) {
-    if (Same_Field(f.name, "Content-Type")) {
-      if (typed || !Plain_Type(Unfold(f.raw), charset)) return std::nullopt;
+    if (same_field(f.name, "Content-Type")) {
+      if (typed || !plain_type(Unfold(f.raw), charset)) return std::nullopt;
       typed = true;
-    } else if (Same_Field(f.name, "Content-Transfer-Encoding")) {
-      if (encoded || !Known_Encoding(Unfold(f.raw), encoding)) return std::nullopt;
+    } else if (same_field(f.name, "Content-Transfer-Encoding")) {
+      if (encoded || !known_encoding(Unfold(f.raw), encoding)) return std::nullopt;
       encoded = true;
-    } else if (Same_Field(f.name, "Content-Disposition")) {
+    } else if (same_field(f.name, "Content-Disposition")) {
       return std::nullopt;
     }
-    Take_Field(f.name, f.raw, out.header);
+    take_field(f.name, f.raw, out.header);
   }
   out.header.text_charset = charset;
   std::string_view bytes = raw.substr(body);
   std::string decoded;
-  if (encoding != BodyEncoding::Plain) bytes = decoded = Decode_Body(bytes, encoding);
-  std::string text = To_Sjis(bytes, charset);
-  for (UuFile& file : Take_Uu_Blocks(text)) {
+  if (encoding != BodyEncoding::Plain) bytes = decoded = decode_body(bytes, encoding);
+  std::string text = to_sjis(bytes, charset);
+  for (UuFile& file : take_uu_blocks(text)) {
     if (file.name.empty()) return std::nullopt;  // named "attach<n>" by the other reader
     out.attachments.push_back({std::move(file.name), "application/octet-stream", std::move(file.data)});
   }
   bool has_text = false;
-  Add_Text_Block(out.text, text, has_text);
+  add_text_block(out.text, text, has_text);
   return out;
 }

@@ -17,4 +17,4 @@
 #include "mail/mail_message.h"
 
 // The message, or nothing when it is not one this reader takes.
-std::optional<MailMessage> Read_Plain_Message(std::string_view raw);
+std::optional<MailMessage> read_plain_message(std::string_view raw);

@@ -6,14 +6,14 @@
 
 namespace {
 
-bool Is_Octal(char c) { return c >= '0' && c <= '7'; }
+bool is_octal(char c) { return c >= '0' && c <= '7'; }
 
 // The name of a "begin" line, or nothing when the line is none.
-bool Begin_Line(std::string_view line, std::string& name) {
+bool begin_line(std::string_view line, std::string& name) {
   if (line.substr(0, 6) != "begin ") return false;
   std::size_t k = 6;
   std::size_t digits = 0;
-  while (k < line.size() && Is_Octal(line[k])) ++k, ++digits;
+  while (k < line.size() && is_octal(line[k])) ++k, ++digits;
   if (digits < 3 || digits > 4 || k >= line.size() || line[k] != ' ') return false;
   std::string_view rest = line.substr(k + 1);
   while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t' || rest.back() == '\r')) rest.remove_suffix(1);
@@ -23,7 +23,7 @@ bool Begin_Line(std::string_view line, std::string& name) {
 }
 
 // The line of text from begin to end (past its LF), without its line end.
-std::string_view Line_At(std::string_view text, std::size_t begin, std::size_t end) {
+std::string_view line_at(std::string_view text, std::size_t begin, std::size_t end) {
   std::string_view line = text.substr(begin, end - begin);
   if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -31,7 +31,7 @@ std::string_view Line_At(std::string_view text, std::size_t begin, std::size_t e
 }
 
 // The characters a data line of n bytes needs after its length character.
-std::size_t Needed_Chars(int n) { return (static_cast<std::size_t>(n) + 2) / 3 * 4; }
+std::size_t needed_chars(int n) { return (static_cast<std::size_t>(n) + 2) / 3 * 4; }
 
 // The byte count of a data line, or -1 when the line is no data line: the
 // characters its count needs must all be in the uuencode range. A writer
@@ -39,12 +39,12 @@ std::size_t Needed_Chars(int n) { return (static_cast<std::size_t>(n) + 2) / 3 *
 // characters it needs a line may hold up to two more of the range (a
 // checksum character) and then blanks and TABs, which are no data; a
 // longer tail (two data lines run together) makes it no data line.
-int Data_Count(std::string_view line) {
+int data_count(std::string_view line) {
   auto in_range = [](char c) { return c >= ' ' && c <= '`'; };
   if (line.empty()) return -1;
   const int n = line[0] == '`' ? 0 : static_cast<unsigned char>(line[0]) - 32;
   if (n < 0 || n > 64) return -1;
-  const std::size_t data_end = std::min(line.size(), 1 + Needed_Chars(n));
+  const std::size_t data_end = std::min(line.size(), 1 + needed_chars(n));
   for (char c : line.substr(0, data_end))
     if (!in_range(c)) return -1;
   std::string_view tail = line.substr(data_end);
@@ -57,11 +57,11 @@ int Data_Count(std::string_view line) {
 
 // The bytes of a data line: at most its count, and never more than the
 // characters it holds stand for (k characters hold 6k bits: k * 3 / 4 whole
-// bytes); missing characters are not made up as zero bytes. Data_Count has
+// bytes); missing characters are not made up as zero bytes. data_count has
 // checked that every character read here is in the uuencode range, so each
 // is one byte and stands for its code minus 32 (the grave accent for 0).
-void Append_Data(std::string_view line, int n, std::string& out) {
-  const std::string_view chars = line.substr(1, Needed_Chars(n));
+void append_data(std::string_view line, int n, std::string& out) {
+  const std::string_view chars = line.substr(1, needed_chars(n));
   std::size_t want = std::min(chars.size() * 3 / 4, static_cast<std::size_t>(n));
   for (std::size_t i = 0; want > 0; i += 4) {
     unsigned v[4] = {0, 0, 0, 0};
@@ -76,13 +76,13 @@ void Append_Data(std::string_view line, int n, std::string& out) {
 }
 
 // The closing line: "end", blanks after it allowed.
-bool End_Line(std::string_view line) {
+bool end_line(std::string_view line) {
   while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
   return line == "end";
 }
 
 // The line with every "&#38;" read back as "&".
-std::string Without_Refs(std::string_view line) {
+std::string without_refs(std::string_view line) {
   std::string out;
   out.reserve(line.size());
   for (std::size_t i = 0; i < line.size();) {
@@ -105,27 +105,27 @@ struct BlockReader {
   bool any = false;
 
   // Takes one line; false when the line is not part of the block. In text
-  // converted by To_Sjis (refs) a "&" before "#" stands written "&#38;": it
+  // converted by to_sjis (refs) a "&" before "#" stands written "&#38;": it
   // is read back, as the source line held it.
   bool take(std::string_view line, bool refs) {
     if (state == UuState::Ended) return false;
     std::string unescaped;
-    if (refs && line.find("&#38;") != std::string_view::npos) line = unescaped = Without_Refs(line);
-    if (End_Line(line)) {
+    if (refs && line.find("&#38;") != std::string_view::npos) line = unescaped = without_refs(line);
+    if (end_line(line)) {
       state = UuState::Ended;
       any = true;
       return true;
     }
-    const int n = Data_Count(line);
+    const int n = data_count(line);
     if (n < 0) return false;
     any = true;
     if (n == 0) return true;  // the count-0 line; "end" may follow
-    Append_Data(line, n, data);
+    append_data(line, n, data);
     return true;
   }
 };
 
-std::vector<UuFile> Take_Blocks(std::string& text, bool refs) {
+std::vector<UuFile> take_blocks(std::string& text, bool refs) {
   std::vector<UuFile> files;
   // Most texts hold no "begin " at all; memmem finds that out fastest.
   if (!::memmem(text.data(), text.size(), "begin ", 6)) return files;
@@ -135,9 +135,9 @@ std::vector<UuFile> Take_Blocks(std::string& text, bool refs) {
   while (i < text.size()) {
     std::size_t end = text.find('\n', i);
     end = end == std::string::npos ? text.size() : end + 1;
-    const std::string_view line = Line_At(text, i, end);
+    const std::string_view line = line_at(text, i, end);
     std::string name;
-    if (!Begin_Line(line, name)) {
+    if (!begin_line(line, name)) {
       kept.append(text, i, end - i);
       i = end;
       continue;
@@ -147,7 +147,7 @@ std::vector<UuFile> Take_Blocks(std::string& text, bool refs) {
     while (j < text.size()) {
       std::size_t e = text.find('\n', j);
       e = e == std::string::npos ? text.size() : e + 1;
-      if (!block.take(Line_At(text, j, e), refs)) break;
+      if (!block.take(line_at(text, j, e), refs)) break;
       j = e;
     }
     if (!block.any) {
@@ -164,18 +164,18 @@ std::vector<UuFile> Take_Blocks(std::string& text, bool refs) {
 
 }  // namespace
 
-std::vector<UuFile> Take_Uu_Blocks(std::string& text) { return Take_Blocks(text, true); }
+std::vector<UuFile> take_uu_blocks(std::string& text) { return take_blocks(text, true); }
 
-std::string Uu_Decode_Part(const std::string& raw) {
+std::string uu_decode_part(const std::string& raw) {
   std::string text = raw;
-  std::vector<UuFile> files = Take_Blocks(text, false);
+  std::vector<UuFile> files = take_blocks(text, false);
   if (!files.empty()) return std::move(files.front().data);
   BlockReader block;
   std::size_t i = 0;
   while (i < raw.size()) {
     std::size_t e = raw.find('\n', i);
     e = e == std::string::npos ? raw.size() : e + 1;
-    block.take(Line_At(raw, i, e), false);
+    block.take(line_at(raw, i, e), false);
     i = e;
   }
   return std::move(block.data);

@@ -9,9 +9,9 @@ struct UuFile {
   std::string data;
 };
 
-// Takes the uuencoded blocks out of a text (Shift_JIS as To_Sjis writes it,
+// Takes the uuencoded blocks out of a text (Shift_JIS as to_sjis writes it,
 // lines ended by LF or CR LF) and returns their files in order; their lines
-// leave the text. To_Sjis writes a "&" that stands before "#" as "&#38;"
+// leave the text. to_sjis writes a "&" that stands before "#" as "&#38;"
 // (charsets.h); in a data line that is read back as the "&" it was.
 //
 // Grammar: "begin" SP mode SP name, mode being 3 or 4 octal digits; then data
@@ -24,8 +24,8 @@ struct UuFile {
 // carry a checksum character and blanks or TABs after their data, which
 // are ignored.
 // A "begin" line followed by no data line and no "end" is text.
-std::vector<UuFile> Take_Uu_Blocks(std::string& text);
+std::vector<UuFile> take_uu_blocks(std::string& text);
 
 // The bytes of a part sent with the transfer encoding x-uuencode: its block,
 // or, without a "begin" line, all its lines read as data lines.
-std::string Uu_Decode_Part(const std::string& raw);
+std::string uu_decode_part(const std::string& raw);

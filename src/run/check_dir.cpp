@@ -22,26 +22,26 @@ void cancel_message(Workspace& ws, const std::string& why = {}) {
 // Takes the run's lock on folder before anything there is read or deleted,
 // and clears what stopped runs left; false (reported) when another run held
 // the folder for the whole wait.
-bool Lock_Folder(Workspace& ws, FolderLock* lock, const std::string& folder) {
+bool lock_folder(Workspace& ws, FolderLock* lock, const std::string& folder) {
   if (!lock) return true;
   ws.Step_Msg = "Lock(" + folder + ")";
-  if (!lock->acquire(folder, Lock_Wait(), [&ws, &folder] { ws.ui->waiting(folder); })) {
+  if (!lock->acquire(folder, lock_wait(), [&ws, &folder] { ws.ui->waiting(folder); })) {
     ws.Folder_Busy = true;
-    ws.Report_Error("Check_Dir", 75,
+    ws.report_error("Check_Dir", 75,
                     folder + ": 別の vorn_htm がこのフォルダで実行中のため、処理できません (locked by another run)");
     return false;
   }
-  if (lock->may_hold_leftovers()) Remove_Leftovers(folder);
+  if (lock->may_hold_leftovers()) remove_leftovers(folder);
   return true;
 }
 
 // A rebuild deletes every ordinary file of the folder: only where an archive
 // stands (or nothing at all), never in a folder of other files.
-bool Holds_Archive(const std::string& folder) {
+bool holds_archive(const std::string& folder) {
   return exists(join_path(folder, kMenuFile.name)) || exists(join_path(folder, kIndexFile.name));
 }
 
-void Delete_Files(Workspace& ws, const std::string& folder) {
+void delete_files(Workspace& ws, const std::string& folder) {
   ws.Step_Msg = "Kill " + folder + "/*.*";
   std::int64_t removed = 0;
   for (const std::string& name : list_files(folder)) {
@@ -67,7 +67,7 @@ RunUi::Answer existing_files_answer(Workspace& ws, const std::string& folder) {
 // The folder exists: lock it, then append to what is in it, or delete it
 // for a rebuild, as answered. False when the run stops (reported).
 bool take_folder(Workspace& ws, const std::string& folder, ArchiveRecords& records, FolderLock* lock) {
-  if (!Lock_Folder(ws, lock, folder)) return false;
+  if (!lock_folder(ws, lock, folder)) return false;
   if (!has_files(folder)) return true;
   const RunUi::Answer answer = existing_files_answer(ws, folder);
   if (answer == RunUi::Answer::Yes) {
@@ -78,7 +78,7 @@ bool take_folder(Workspace& ws, const std::string& folder, ArchiveRecords& recor
     cancel_message(ws);
     return false;
   }
-  if (!Holds_Archive(folder)) {
+  if (!holds_archive(folder)) {
     ws.ui->message("エラー",
                    folder +
                        " にはアーカイブ (menu.html, index.html) がないため、ファイルを削除しません。\r\n"
@@ -87,7 +87,7 @@ bool take_folder(Workspace& ws, const std::string& folder, ArchiveRecords& recor
     ws.ui->clear_progress();
     return false;
   }
-  Delete_Files(ws, folder);
+  delete_files(ws, folder);
   return true;
 }
 
@@ -113,7 +113,7 @@ bool replace_file_by_folder(Workspace& ws, const std::string& folder, FolderLock
   ws.Step_Msg = "Kill→MkDir(" + folder + ")";
   remove_file(folder);
   make_directory(folder);
-  return Lock_Folder(ws, lock, folder);
+  return lock_folder(ws, lock, folder);
 }
 
 }  // namespace
@@ -128,7 +128,7 @@ bool Check_Dir(Workspace& ws, const std::string& folder, ArchiveRecords& records
     Make_HisFile(ws.App_Dir, folder);
     return true;
   } catch (const std::exception& e) {
-    ws.Report_Error("Check_Dir", e, ws.Step_Msg);
+    ws.report_error("Check_Dir", e, ws.Step_Msg);
   }
   return false;
 }

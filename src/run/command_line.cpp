@@ -51,7 +51,7 @@ bool wildcard_match(const char* pat, const char* name) {
 
 }  // namespace
 
-Options Parse_Options(const std::vector<std::string>& words) {
+Options parse_options(const std::vector<std::string>& words) {
   Options o;
   std::string d_value;
   std::size_t k = 0;
@@ -88,11 +88,11 @@ Options Parse_Options(const std::vector<std::string>& words) {
 }
 
 // A Maildir: a folder with cur/ or new/ in it.
-bool Is_Maildir(const std::string& path) {
+bool is_maildir(const std::string& path) {
   return is_directory(join_path(path, "cur")) || is_directory(join_path(path, "new"));
 }
 
-std::vector<std::string> Expand_Input(const std::string& pattern_word) {
+std::vector<std::string> expand_input(const std::string& pattern_word) {
   std::vector<std::string> files;
   // A folder named as it stands is a Maildir (the walk says when it is none).
   if (pattern_word.find_first_of("*?") == std::string::npos && is_directory(pattern_word)) {
@@ -112,7 +112,7 @@ std::vector<std::string> Expand_Input(const std::string& pattern_word) {
   if (!is_directory(folder)) return files;  // a missing folder matches nothing
   std::vector<std::string> names = list_files(folder);
   for (std::string& sub : list_folders(folder))
-    if (Is_Maildir(folder_part + sub)) names.push_back(std::move(sub));
+    if (is_maildir(folder_part + sub)) names.push_back(std::move(sub));
   std::sort(names.begin(), names.end());
   for (const std::string& name : names) {
     if (!wildcard_match(pattern.c_str(), name.c_str())) continue;
@@ -127,11 +127,11 @@ bool jidou_Jikkou(Workspace& ws, const std::vector<std::string>& inputs, const s
 
     std::vector<std::string> files;
     for (const std::string& pattern_word : inputs) {
-      std::vector<std::string> found = Expand_Input(pattern_word);
+      std::vector<std::string> found = expand_input(pattern_word);
       files.insert(files.end(), found.begin(), found.end());
     }
 
-    const std::string folder = Run_Folder(output);
+    const std::string folder = run_folder(output);
 
     if (files.empty()) {
       std::string named;
@@ -142,21 +142,21 @@ bool jidou_Jikkou(Workspace& ws, const std::vector<std::string>& inputs, const s
 
     if (!exists(folder)) make_directory(folder);
 
-    return Run_Conversion(ws, folder, files, "jidou_Jikkou");
+    return run_conversion(ws, folder, files, "jidou_Jikkou");
   } catch (const std::exception& e) {
-    ws.Report_Error("jidou_Jikkou", e);
+    ws.report_error("jidou_Jikkou", e);
     return false;
   }
 }
 
-bool Is_Colour_Switch(int argc, char** argv) {
+bool is_colour_switch(int argc, char** argv) {
   if (argc != 2) return false;
   const std::string_view w = argv[1];
   return w.size() == 4 && w[0] == '/' && (w[1] | 0x20) == 'c' && (w[2] | 0x20) == 'o' && (w[3] | 0x20) == 'l';
 }
 
 int Check_Option(Workspace& ws, const std::vector<std::string>& words) {
-  Options o = Parse_Options(words);
+  Options o = parse_options(words);
   if (!o.valid) {
     ws.ui->message("エラー",
                    "オプションが不正です。\r\n"

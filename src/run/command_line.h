@@ -25,18 +25,18 @@ struct Options {
   bool valid = false;
 };
 
-Options Parse_Options(const std::vector<std::string>& words);
+Options parse_options(const std::vector<std::string>& words);
 
 // Inputs of one input word: the word itself when it has no "*" or "?" and
 // names an ordinary file or a folder (a Maildir; one trailing "/" dropped);
 // otherwise the ordinary, non-hidden files and Maildir folders of its folder
 // whose names match its last component, sorted by name.
-std::vector<std::string> Expand_Input(const std::string& pattern_word);
+std::vector<std::string> expand_input(const std::string& pattern_word);
 
 // True when the words are the colour picker's switch: "/col" alone, in any
 // case. (The windows' words; with any other words the program is the command
 // line.)
-bool Is_Colour_Switch(int argc, char** argv);
+bool is_colour_switch(int argc, char** argv);
 
 // Reads the command line and performs the run. Returns the exit status:
 // 0 the archive was written, 2 invalid options, 1 any other stop.

@@ -341,7 +341,7 @@ std::string ConsoleUi::status_line(int width, TimePoint at) const {
   p.head = kind_ ? std::string(run_step(*kind_).words) : std::string();
   if (step_total_ > 0) {
     if (!p.head.empty()) p.head += ' ';
-    p.head += Progress_Text(step_num_, step_total_);
+    p.head += progress_text(step_num_, step_total_);
   }
   if (kind_ == Step::Deletion) p.head += " " + grouped(deleted_) + " ファイル";
   p.file = file_;

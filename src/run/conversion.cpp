@@ -27,19 +27,19 @@ namespace {
 // Every input file is opened before anything in the output folder changes,
 // so that an input the run cannot read never costs the old archive (a
 // rebuild deletes it first) or leaves it half appended.
-bool Inputs_Readable(Workspace& ws, const std::vector<std::string>& files) {
+bool inputs_readable(Workspace& ws, const std::vector<std::string>& files) {
   try {
     for (const std::string& file : files) ReadOnlyFile check(file);
     return true;
   } catch (const std::exception& e) {
-    ws.Report_Error("File_Syori", e);
+    ws.report_error("File_Syori", e);
     return false;
   }
 }
 
 // The bytes of all input files, for the front end's estimate of the time
 // left; a file that cannot be measured counts 0 (reading it reports why).
-std::int64_t Input_Bytes(const std::vector<std::string>& files) {
+std::int64_t input_bytes(const std::vector<std::string>& files) {
   std::int64_t bytes = 0;
   for (const std::string& file : files) {
     try {
@@ -52,7 +52,7 @@ std::int64_t Input_Bytes(const std::vector<std::string>& files) {
 
 }  // namespace
 
-std::string Run_Folder(const std::string& typed) {
+std::string run_folder(const std::string& typed) {
   std::string folder = typed;
   if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   return folder;
@@ -79,14 +79,14 @@ bool prepare_folder(Workspace& ws, const std::string& folder, ArchiveRecords& re
   // file system with coarse times could not tell the two menus apart.
   if (!records.Old_Archive) {
     try {
-      Drop_Menu_Index(folder);
+      drop_menu_index(folder);
     } catch (const std::exception& e) {
-      ws.Report_Error(run_name, e);
+      ws.report_error(run_name, e);
       return false;
     }
   }
   // Taken away before any page changes: a run that stops leaves no state.
-  if (std::optional<ArchiveState> old = Take_State(folder))
+  if (std::optional<ArchiveState> old = take_state(folder))
     records.Old_State = std::make_shared<const ArchiveState>(std::move(*old));
   records.New_State = std::make_shared<ArchiveState>();
   return true;
@@ -97,7 +97,7 @@ bool prepare_folder(Workspace& ws, const std::string& folder, ArchiveRecords& re
 bool read_files(Workspace& ws, ArchiveRecords& records, const std::string& folder,
                 const std::vector<std::string>& files, std::int64_t total) {
   std::int64_t step = 0;
-  const std::int64_t run_bytes = Input_Bytes(files);
+  const std::int64_t run_bytes = input_bytes(files);
   for (const std::string& file : files) {
     ws.ui->step(Step::Reading, ++step, total);
     ws.ui->read_file(file, run_bytes);
@@ -108,7 +108,7 @@ bool read_files(Workspace& ws, ArchiveRecords& records, const std::string& folde
   try {
     records.Old_Archive->Recall(ws);
   } catch (const std::exception& e) {
-    ws.Report_Error("Read_Menu", e);
+    ws.report_error("Read_Menu", e);
     return false;
   }
   return true;
@@ -124,13 +124,13 @@ bool write_archive(Workspace& ws, ArchiveRecords& records, const std::string& fo
   std::future<std::string> rank;
   if (step_taken(Step::Ranking, ws.set)) {
     ws.work_list.settle();
-    rank = std::async(std::launch::async, [&ws, old = records.Old_Archive.get()] { return Rank_Page(ws, old); });
+    rank = std::async(std::launch::async, [&ws, old = records.Old_Archive.get()] { return rank_page(ws, old); });
   }
   const auto begin = [&ws, n, total](Step step) { ws.ui->step(step, step_number(step, n), total); };
   begin(Step::Threads);
   const bool threaded = Syosai_Make(ws);
   if (rank.valid()) begin(Step::Ranking);
-  if (rank.valid() && !Put_Rank_Page(ws, folder, [&rank] { return rank.get(); })) return false;
+  if (rank.valid() && !put_rank_page(ws, folder, [&rank] { return rank.get(); })) return false;
   if (!threaded) return false;
   begin(Step::Index);
   if (!Make_Index(ws, folder)) return false;
@@ -143,7 +143,7 @@ bool write_archive(Workspace& ws, ArchiveRecords& records, const std::string& fo
   try {
     Make_ThreadList(ws, records, folder);
   } catch (const std::exception& e) {
-    ws.Report_Error(run_name, e);
+    ws.report_error(run_name, e);
     return false;
   }
   return true;
@@ -151,11 +151,11 @@ bool write_archive(Workspace& ws, ArchiveRecords& records, const std::string& fo
 
 // The state and the menu index for the next run.
 void finish_run(Workspace& ws, ArchiveRecords& records, const std::string& folder) {
-  records.New_State->style = Page_Style(ws.set);
+  records.New_State->style = page_style(ws.set);
   records.New_State->lists = ws.set.KB_THRE;
   try {
-    Save_State(folder, *records.New_State);
-    if (records.New_Index) Save_Menu_Index(folder, *records.New_Index);
+    save_state(folder, *records.New_State);
+    if (records.New_Index) save_menu_index(folder, *records.New_Index);
   } catch (const std::exception&) {
     // Without a state the next run goes over every page, and without an
     // index it reads the menu whole; nothing is lost.
@@ -164,14 +164,14 @@ void finish_run(Workspace& ws, ArchiveRecords& records, const std::string& folde
 
 }  // namespace
 
-bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<std::string>& files,
+bool run_conversion(Workspace& ws, const std::string& folder, const std::vector<std::string>& files,
                     const char* run_name) {
   reset_run(ws);
   const auto started = std::chrono::steady_clock::now();
   const std::int64_t n = static_cast<std::int64_t>(files.size());
   const std::int64_t total = step_total(n, ws.set);
 
-  if (!Inputs_Readable(ws, files)) return false;
+  if (!inputs_readable(ws, files)) return false;
   // The lock on the folder and the archive's records live as long as the run.
   FolderLock lock;
   ArchiveRecords records;

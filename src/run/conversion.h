@@ -8,12 +8,12 @@ struct Workspace;
 
 // The output folder as a run uses and shows it: one trailing "/" removed,
 // never from "/" itself.
-std::string Run_Folder(const std::string& typed);
+std::string run_folder(const std::string& typed);
 
 // Resets the run state, prepares the folder (append or rebuild), reads every
 // file in order and writes the archive. The run settings must be loaded.
 // Each step reports its own failure; a fault of the thread-list pass, which
 // has no report of its own, is reported under run_name. The result is true
 // when the archive was written.
-bool Run_Conversion(Workspace& ws, const std::string& folder, const std::vector<std::string>& files,
+bool run_conversion(Workspace& ws, const std::string& folder, const std::vector<std::string>& files,
                     const char* run_name);

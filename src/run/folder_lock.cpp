@@ -26,7 +26,7 @@ bool FolderLock::acquire(const std::string& folder, std::chrono::milliseconds wa
   for (;;) {
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
       fd_ = fd;
-      Mark_Running();
+      mark_running();
       return true;
     }
     const int e = errno;
@@ -59,7 +59,7 @@ bool put_state(int fd, std::string_view state) {
 // crashed, a file from an earlier version, a write that failed) means the
 // folder may hold leftovers. The state is overwritten in place, so a run
 // killed halfway through writing it leaves neither word exactly.
-void FolderLock::Mark_Running() {
+void FolderLock::mark_running() {
   char was[16] = {};
   const ssize_t n = ::pread(fd_, was, sizeof was, 0);
   may_hold_leftovers_ = n != static_cast<ssize_t>(kClean.size()) || std::string_view(was, kClean.size()) != kClean;
@@ -73,7 +73,7 @@ void FolderLock::release() {
   fd_ = -1;
 }
 
-std::chrono::milliseconds Lock_Wait() {
+std::chrono::milliseconds lock_wait() {
   if (const char* v = std::getenv("VORN_HTM_LOCK_WAIT")) {
     char* end = nullptr;
     const double s = std::strtod(v, &end);
@@ -82,7 +82,7 @@ std::chrono::milliseconds Lock_Wait() {
   return std::chrono::minutes(10);
 }
 
-int Remove_Leftovers(const std::string& folder) {
+int remove_leftovers(const std::string& folder) {
   DIR* d = ::opendir(folder.c_str());
   if (!d) return 0;
   std::vector<std::string> names;

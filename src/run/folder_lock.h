@@ -40,7 +40,7 @@ class FolderLock {
   bool may_hold_leftovers() const { return may_hold_leftovers_; }
 
  private:
-  void Mark_Running();
+  void mark_running();
 
   int fd_ = -1;
   bool may_hold_leftovers_ = true;
@@ -51,11 +51,11 @@ inline constexpr const char* kLockName = kLockFile.name.data();
 
 // How long a run waits for another one: ten minutes, or the seconds given in
 // VORN_HTM_LOCK_WAIT (for tests and impatient scripts).
-std::chrono::milliseconds Lock_Wait();
+std::chrono::milliseconds lock_wait();
 
 // Removes what runs that were stopped before they ended left in folder: the
 // temporary files of the file services (by their own prefix) and those of
 // earlier versions, which were named "." + an archive file's name + "." and
 // six letters or digits (is_leftover, archive_files.h). Call only while
 // holding the folder's lock. Returns how many were removed.
-int Remove_Leftovers(const std::string& folder);
+int remove_leftovers(const std::string& folder);

@@ -40,7 +40,7 @@ bool same_folder(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-std::string Absolute_Folder(const std::string& folder) {
+std::string absolute_folder(const std::string& folder) {
   namespace fs = std::filesystem;
   if (folder.empty()) return folder;
   std::error_code ec;
@@ -58,7 +58,7 @@ std::string Absolute_Folder(const std::string& folder) {
 void Make_HisFile(const std::string& App_Dir, const std::string& folder) {
   try {
     const std::string path = join_path(App_Dir, kHistoryName);
-    const std::string top = file_form(Absolute_Folder(folder));
+    const std::string top = file_form(absolute_folder(folder));
     std::vector<std::string> entries{top};
     if (exists(path)) {
       for (std::string& line : read_lines(path)) {
@@ -68,14 +68,14 @@ void Make_HisFile(const std::string& App_Dir, const std::string& folder) {
     }
     TextOut out;
     for (const std::string& e : entries) out.line(e);
-    Make_Program_Folder(App_Dir);
+    make_program_folder(App_Dir);
     write_file_atomic(path, out.data());
   } catch (const std::exception&) {
     // The history is a convenience; a run never stops for it.
   }
 }
 
-std::vector<std::string> Read_HisFile(const std::string& App_Dir) {
+std::vector<std::string> read_his_file(const std::string& App_Dir) {
   std::vector<std::string> folders;
   try {
     for (const std::string& line : read_lines(join_path(App_Dir, kHistoryName))) folders.push_back(folder_form(line));
@@ -86,5 +86,5 @@ std::vector<std::string> Read_HisFile(const std::string& App_Dir) {
 
 std::optional<std::vector<std::string>> history_folders(const std::string& App_Dir) {
   if (!is_regular_file(join_path(App_Dir, kHistoryName))) return std::nullopt;
-  return Read_HisFile(App_Dir);
+  return read_his_file(App_Dir);
 }

@@ -12,28 +12,28 @@ const char kRunName[] = "jik_btn_Click";
 
 }  // namespace
 
-std::string Result_Question(const std::string& folder) {
+std::string result_question(const std::string& folder) {
   return "ディレクトリ：" + folder +
          "配下に作成されました。\r"
          "起動方法は、上記ディレクトリにある index.html から起動してください。\r"
          "HTML一覧形式で表示してみますか？";
 }
 
-bool Window_Conversion(Workspace& ws, const std::string& typed_folder, const std::vector<std::string>& files) {
+bool window_conversion(Workspace& ws, const std::string& typed_folder, const std::vector<std::string>& files) {
   try {
     Load_Ini(ws.set, ws.App_Dir);
   } catch (const std::exception& e) {
     // A fault of the run's own (a settings file it cannot read).
-    ws.Report_Error(kRunName, e);
+    ws.report_error(kRunName, e);
     return false;
   }
-  const std::string folder = Run_Folder(typed_folder);
+  const std::string folder = run_folder(typed_folder);
   if (files.empty()) {
     ws.ui->message("警告", "ファイルが選択されていません。", RunUi::Icon::Warning);
     return false;
   }
-  if (!Run_Conversion(ws, folder, files, kRunName)) return false;
-  if (ws.ui->ask("結果表示", Result_Question(folder), RunUi::Icon::Question, RunUi::Buttons::OkCancel) ==
+  if (!run_conversion(ws, folder, files, kRunName)) return false;
+  if (ws.ui->ask("結果表示", result_question(folder), RunUi::Icon::Question, RunUi::Buttons::OkCancel) ==
       RunUi::Answer::Ok)
     ws.ui->open(folder == "/" ? "/index.html" : folder + "/index.html");
   ws.ui->clear_progress();

@@ -10,11 +10,11 @@
 struct Workspace;
 
 // The result question's text, CR between its three lines.
-std::string Result_Question(const std::string& folder);
+std::string result_question(const std::string& folder);
 
 // Reads the settings afresh, then converts files (the selected entries of the
 // file list, in the list's order, as full paths) into the folder typed in the
 // output folder box; nothing selected gives the warning and touches nothing.
 // After a finished run asks whether to open the archive and opens
 // folder + "/index.html" on OK. True when the archive was written.
-bool Window_Conversion(Workspace& ws, const std::string& typed_folder, const std::vector<std::string>& files);
+bool window_conversion(Workspace& ws, const std::string& typed_folder, const std::vector<std::string>& files);

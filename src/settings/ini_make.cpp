@@ -6,6 +6,6 @@
 void Ini_Make(const std::string& App_Dir) {
   std::vector<std::string> values;
   for (const SettingRow& row : setting_rows()) values.push_back(setting_texts(row).new_file);
-  Make_Program_Folder(App_Dir);  // a per-user folder on first use
+  make_program_folder(App_Dir);  // a per-user folder on first use
   write_file_atomic(ini_path(App_Dir), ini_file_text(values, false));
 }

@@ -83,7 +83,7 @@ std::string saved_value(const SettingRow& row, const IniScreen& scr) {
 
 }  // namespace
 
-std::string Ini_Fault_Text(const IniFault& fault) {
+std::string ini_fault_text(const IniFault& fault) {
   return "エラーが発生しました。(" + fault.proc + ":" + std::to_string(fault.number) + ") 処理を中断します。";
 }
 
@@ -111,11 +111,11 @@ std::vector<IniFault> Ini_Read(IniScreen& scr, const std::string& App_Dir) {
   return faults;
 }
 
-std::optional<IniFault> Ini_Save(const std::string& App_Dir, const IniScreen& scr) {
+std::optional<IniFault> ini_save(const std::string& App_Dir, const IniScreen& scr) {
   try {
     std::vector<std::string> values;
     for (const SettingRow& row : setting_rows()) values.push_back(saved_value(row, scr));
-    Make_Program_Folder(App_Dir);
+    make_program_folder(App_Dir);
     write_file_atomic(ini_path(App_Dir), ini_file_text(values, true));
   } catch (const std::exception& e) {
     return IniFault{"保存", fault_number(e)};

@@ -1,7 +1,7 @@
 // What the settings screen shows, as plain data, and the operations that load
 // it from and save it to "vorn_htm.ini". The window keeps one IniScreen per
 // opening, mirrors it in its controls and keeps its changed flag itself: it
-// clears the flag after an Ini_Read or Ini_Save that reports no fault.
+// clears the flag after an Ini_Read or ini_save that reports no fault.
 //
 // Texts are Shift_JIS, as in the file; the window converts at its edge.
 #pragma once
@@ -57,7 +57,7 @@ struct IniFault {
   int number;
 };
 // The box text: "エラーが発生しました。(" proc ":" number ") 処理を中断します。"
-std::string Ini_Fault_Text(const IniFault& fault);
+std::string ini_fault_text(const IniFault& fault);
 
 // The screen defaults, for keys an existing file lacks. Title boxes 3 and 4
 // are left as they are.
@@ -72,4 +72,4 @@ std::vector<IniFault> Ini_Read(IniScreen& scr, const std::string& App_Dir);
 
 // The save command: writes the whole file from the screen (replacing the old
 // file only once the new one is complete). Returns the "保存" fault, if any.
-std::optional<IniFault> Ini_Save(const std::string& App_Dir, const IniScreen& scr);
+std::optional<IniFault> ini_save(const std::string& App_Dir, const IniScreen& scr);

@@ -99,8 +99,8 @@ std::string sample_right_text(const IniScreen& scr) {
   return out.take();
 }
 
-void Sample_Write(const IniScreen& scr, const std::string& Sample_Dir) {
-  Make_Program_Folder(Sample_Dir);  // a per-user folder on first use
+void sample_write(const IniScreen& scr, const std::string& Sample_Dir) {
+  make_program_folder(Sample_Dir);  // a per-user folder on first use
   for (std::string_view name : kPages) {
     const std::string path = join_path(Sample_Dir, name);
     if (exists(path)) remove_file(path);

@@ -26,4 +26,4 @@ std::string sample_right_text(const IniScreen& scr);
 // folder), deletes the three pages in it, then writes them anew in the order
 // top, left, right. Throws VbError (core/vb_error.h) at the first failure;
 // pages already written stay. The settings file is not touched.
-void Sample_Write(const IniScreen& scr, const std::string& Sample_Dir);
+void sample_write(const IniScreen& scr, const std::string& Sample_Dir);

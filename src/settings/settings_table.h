@@ -3,7 +3,7 @@
 // screen control it fills, and whether it shapes the menu. The run reader
 // (Load_Ini), both writers (Ini_Make and the screen's save), the screen's
 // defaults and load (Shokichi_Set, Ini_Read) and the fingerprint of the menu
-// index (Menu_Settings_Key) all go over these rows.
+// index (menu_settings_key) all go over these rows.
 //
 // A new setting is one row in settings_table.cpp, its member in Settings
 // (core/settings.h) and IniScreen (settings/ini_screen.h), the code that uses

@@ -78,7 +78,7 @@ TEST(EscapeCases, HtmlEscMatchesTheReference) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Html_Esc(c.text), Html_Esc_Reference(c.text));
     std::string out = "kept|";
-    Html_Esc_To(out, c.text);
+    html_esc_to(out, c.text);
     EXPECT_EQ(out, "kept|" + Html_Esc_Reference(c.text));
   }
 }
@@ -157,7 +157,7 @@ struct LongValues {
     page.subject = text;
     page.sender = sender;
     page.date = "2004-01-05 10:15:00";
-    page.attachments = Attach_List({""});
+    page.attachments = attach_list({""});
   }
   LongValues(const LongValues&) = delete;
   LongValues& operator=(const LongValues&) = delete;
@@ -177,21 +177,21 @@ TEST(EscapeWork, PageAndMenuEntryOfLongValuesLinearly) {
   for (const char* unit : {">", "-->", "\x88\x9F>"}) {
     SCOPED_TRACE(unit);
     const LongValues v(unit, 1000);
-    EXPECT_GT(Render_Page(set, v.page).size(), 3 * v.text.size());
+    EXPECT_GT(render_page(set, v.page).size(), 3 * v.text.size());
     std::string line;
-    Menu_Entry(line, v.f, 3, set);
+    menu_entry(line, v.f, 3, set);
     const std::size_t comment = line.find(menu_comment::kStart);
     ASSERT_NE(comment, std::string::npos);
     EXPECT_EQ(line.find("-->", comment), line.size() - 7) << "only the comment's own end";
 
     const std::string name = unit;
-    work.add(name + ": Render_Page", [unit, &set](std::size_t n) {
-      return [v = std::make_shared<LongValues>(unit, n), &set] { Render_Page(set, v->page); };
+    work.add(name + ": render_page", [unit, &set](std::size_t n) {
+      return [v = std::make_shared<LongValues>(unit, n), &set] { render_page(set, v->page); };
     });
-    work.add(name + ": Menu_Entry", [unit, &set](std::size_t n) {
+    work.add(name + ": menu_entry", [unit, &set](std::size_t n) {
       return [v = std::make_shared<LongValues>(unit, n), &set] {
         std::string line;
-        Menu_Entry(line, v->f, 3, set);
+        menu_entry(line, v->f, 3, set);
       };
     });
   }

@@ -87,12 +87,12 @@ TEST(HighLeadSubjects, MenuCountsCharactersAndReadsTheSubjectBack) {
   // The subject goes in as raw Shift_JIS bytes.
   const MessageRecord work("2004-01-05 10:15:00", subject, "A <a@b>", "<a1>", "", "m0000001.htm", "0");
   std::string entry;
-  Menu_Entry(entry, work, 0, f.ws.set);
+  menu_entry(entry, work, 0, f.ws.set);
   const std::string written = menu_comment::escape(subject);
   // The count is of the subject as written: "[歉]", a space, four kanji and " --&gt;".
   EXPECT_NE(entry.find("Subject_Len:" + std::to_string(3 + 1 + 4 + 7) + " / "), std::string::npos);
   EXPECT_NE(entry.find(" / Subj_Data:" + written + "-->"), std::string::npos);
-  const MessageRecord back = Read_Menu_Line(f.ws, entry);
+  const MessageRecord back = read_menu_line(f.ws, entry);
   EXPECT_EQ(back.subject(), subject);
   EXPECT_EQ(back.page(), "m0000001.htm");
 }
@@ -116,7 +116,7 @@ TEST(HighLeadSubjects, SubjectThreading) {
     const std::string subjects[] = {r.first, r.second};
     for (int i = 0; i < 2; ++i) {
       f.ws.work_list.add(MessageRecord("2004-01-05 10:15:0" + std::to_string(i), subjects[i], "A <a@b>",
-                                       "<" + std::to_string(i) + ">", "", Page_Name(i + 1), "0"));
+                                       "<" + std::to_string(i) + ">", "", page_name(i + 1), "0"));
     }
     ASSERT_TRUE(Syosai_Make(f.ws));
     ASSERT_EQ(f.ws.syo_list.count(), 2u);

@@ -32,11 +32,11 @@ TEST(MenuPageName, OnlyDigitsAndHtmForm) {
     SCOPED_TRACE(r.name);
     ArchiveFixture f;
     if (r.read) {
-      const MessageRecord record = Read_Menu_Line(f.ws, Entry(r.page));
+      const MessageRecord record = read_menu_line(f.ws, Entry(r.page));
       EXPECT_EQ(record.page(), r.page);
       EXPECT_EQ(record.origin(), "1");
     } else {
-      EXPECT_THROW(Read_Menu_Line(f.ws, Entry(r.page)), VbError);
+      EXPECT_THROW(read_menu_line(f.ws, Entry(r.page)), VbError);
     }
   }
 }

@@ -56,7 +56,7 @@ TEST(MenuSettingsKey, SameValuesAsEarlierVersions) {
     SCOPED_TRACE(r.name);
     Settings s = written_run_defaults();
     r.change(s);
-    EXPECT_EQ(Menu_Settings_Key(s), r.key);
+    EXPECT_EQ(menu_settings_key(s), r.key);
   }
 }
 
@@ -74,18 +74,18 @@ void Change(const SettingRow& row, Settings& s) {
 // that shapes it must change the fingerprint, or an append run would splice
 // new entries into a menu drawn under other settings; any other must leave it,
 // or an append run would read the whole menu again for nothing. The rows of
-// the page style change the fingerprint through Page_Style.
+// the page style change the fingerprint through page_style.
 TEST(MenuSettingsKey, ChangesWithTheSettingsThatShapeTheMenuAndNoOthers) {
   for (const SettingRow& row : setting_rows()) {
     for (bool thread_lists : {false, true}) {
       SCOPED_TRACE(std::string(row.key) + (thread_lists ? " with thread lists" : ""));
       Settings s = written_run_defaults();
       s.KB_THRE = thread_lists;
-      const std::uint64_t key = Menu_Settings_Key(s);
-      const std::string style = Page_Style(s);
+      const std::uint64_t key = menu_settings_key(s);
+      const std::string style = page_style(s);
       Change(row, s);
-      EXPECT_EQ(Menu_Settings_Key(s) != key, row.menu != MenuUse::none);
-      EXPECT_EQ(Page_Style(s) != style, row.menu == MenuUse::page_style);
+      EXPECT_EQ(menu_settings_key(s) != key, row.menu != MenuUse::none);
+      EXPECT_EQ(page_style(s) != style, row.menu == MenuUse::page_style);
     }
   }
 }

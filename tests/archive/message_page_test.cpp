@@ -28,7 +28,7 @@ struct PageFixture : ArchiveFixture {
     for (const std::string& l : body) ws.out_buf.push_back(sj(l));
     Lines att;
     for (const std::string& a : attachments) att.push_back(sj(a));
-    Make_Page(ws, nullptr, out / "m0000001.htm", sj(subject), sj(date), sj(sender), Attach_List(att));
+    Make_Page(ws, nullptr, out / "m0000001.htm", sj(subject), sj(date), sj(sender), attach_list(att));
     return lines("m0000001.htm");
   }
   // The lines between "<FONT SIZE=2>" and the page's closing "</FONT>".
@@ -180,7 +180,7 @@ TEST(MakePage, MessageWithoutBodyStillGetsItsPage) {
 TEST(MakePage, BlankPathWritesNothingAndKeepsBuffer) {
   PageFixture f;
   f.ws.out_buf = {"line"};
-  Make_Page(f.ws, nullptr, "   ", "s", "", "a", Attach_List({""}));
+  Make_Page(f.ws, nullptr, "   ", "s", "", "a", attach_list({""}));
   EXPECT_EQ(f.ws.out_buf, (TextLines{"line"}));
   EXPECT_TRUE(std::filesystem::is_empty(f.out.path()));
 }
@@ -227,7 +227,7 @@ TEST(MakePage, ExistingPageReplacedNotAppended) {
 TEST(MakePage, UnwritablePageThrowsToCaller) {
   PageFixture f;
   f.ws.out_buf = {"x"};
-  EXPECT_THROW(Make_Page(f.ws, nullptr, f.out / "missing/m0000001.htm", "s", "", "a", Attach_List({""})), VbError);
+  EXPECT_THROW(Make_Page(f.ws, nullptr, f.out / "missing/m0000001.htm", "s", "", "a", attach_list({""})), VbError);
 }
 
 }  // namespace

@@ -63,11 +63,11 @@ TEST(PageHead, RestyledPageIsThePageWrittenInTheNewLook) {
     page.subject = "s";
     page.date = "2004-05-06 07:08:09";
     page.sender = "a";
-    page.attachments = Attach_List({""});
+    page.attachments = attach_list({""});
     for (const char* line : {"text", "> quoted", "> more", "after", ">last"}) page.lines.push_back(line);
-    const std::string old_page = Render_Page(f.ws.set, page);
+    const std::string old_page = render_page(f.ws.set, page);
     r.change(f.ws.set);
-    EXPECT_EQ(Restyle_Page(old_page, f.ws), Render_Page(f.ws.set, page));
+    EXPECT_EQ(restyle_page(old_page, f.ws), render_page(f.ws.set, page));
   }
 }
 
@@ -89,9 +89,9 @@ TEST(PageHead, PageStyleChangesWithEveryRestyledTag) {
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
     ArchiveFixture f;
-    const std::string before = Page_Style(f.ws.set);
+    const std::string before = page_style(f.ws.set);
     r.change(f.ws.set);
-    EXPECT_EQ(Page_Style(f.ws.set) != before, r.restyled);
+    EXPECT_EQ(page_style(f.ws.set) != before, r.restyled);
   }
 }
 

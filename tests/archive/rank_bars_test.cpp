@@ -64,10 +64,10 @@ TEST(RankBars, WidthForCounts) {
     for (const auto& [sender, count] : c.counts) {
       for (int k = 0; k < count; ++k, ++n) {
         f.ws.work_list.add(
-            Work_Line({"2004-01-01 00:00:00", "s", sender, "<" + std::to_string(n) + ">", "", Page_Name(n + 1), "0"}));
+            Work_Line({"2004-01-01 00:00:00", "s", sender, "<" + std::to_string(n) + ">", "", page_name(n + 1), "0"}));
       }
     }
-    const std::map<std::string, Row> rows = Rows(Rank_Page(f.ws, nullptr));
+    const std::map<std::string, Row> rows = Rows(rank_page(f.ws, nullptr));
     ASSERT_EQ(rows.size(), c.want.size());
     for (const auto& [sender, want] : c.want) {
       SCOPED_TRACE(sender);

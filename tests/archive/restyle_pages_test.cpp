@@ -65,7 +65,7 @@ TEST(Restyle, QuoteTagOfAnyColourLengthIsReplacedWhole) {
               {"short_colour", "<FONT COLOR=\"#0f0\">&gt; quoted"}};
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(Restyle_Page(std::string(r.line) + "\r\n", f.ws), "<FONT COLOR=\"#ff0000\">&gt; quoted\r\n");
+    EXPECT_EQ(restyle_page(std::string(r.line) + "\r\n", f.ws), "<FONT COLOR=\"#ff0000\">&gt; quoted\r\n");
   }
 }
 

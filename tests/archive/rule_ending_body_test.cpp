@@ -102,7 +102,7 @@ TEST(RuleEndingBody, RestylingChangesOnlyThePageTags) {
   ws.set.REP_COL = "#ff0000";
   const std::string body = "text\r\n\r\n" + kRule + "\r\nsubject\r\n";
   const std::string page = Page(body + "\r\n" + kRule + "\r\nsubject\r\n");
-  const std::string restyled = Restyle_Page(page, ws);
+  const std::string restyled = restyle_page(page, ws);
   EXPECT_EQ(restyled,
             "<HTML>\r\n<BODY BGCOLOR=\"#000000\" TEXT=\"#ffffff\" LINK=\"#ffffff\" VLINK=\"#ffffff\" "
             "ALINK=\"#000000\">\r\n<PRE>\r\n<FONT SIZE=3>\r\n" +

@@ -139,7 +139,7 @@ TEST(ThreadLists, LongThreadHasNoEntryLimit) {
   Fixture f;
   std::vector<ThreadEntry> thread;
   for (int i = 0; i < 700; ++i) thread.push_back({"p", "<A HREF=\"x\">e</A>", "e"});
-  std::string out = With_Thread_List(page("b\r\n"), thread, 699);
+  std::string out = with_thread_list(page("b\r\n"), thread, 699);
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 4 + 1 + 2 + 700 + 4);
 }
 
@@ -157,9 +157,9 @@ TEST(ThreadLists, PageLineEndsComeOutAsCrLf) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(With_Thread_List(r.page, thread, 0), want);
+    EXPECT_EQ(with_thread_list(r.page, thread, 0), want);
   }
-  EXPECT_EQ(With_Thread_List("<HTML>\r\nno end\r\n", thread, 0), "<HTML>\r\nno end\r\n");
+  EXPECT_EQ(with_thread_list("<HTML>\r\nno end\r\n", thread, 0), "<HTML>\r\nno end\r\n");
 }
 
 TEST(ThreadLists, NoMenuDoesNothing) {

@@ -26,7 +26,7 @@ Lines Thread_Keys(ArchiveFixture& f, const std::vector<Msg>& msgs) {
   for (std::size_t i = 0; i < msgs.size(); ++i) {
     char date[80];
     std::snprintf(date, sizeof date, "2004-01-01 00:00:%02zu", i);
-    f.ws.work_list.add(Work_Line({date, msgs[i].subject, "a <b>", msgs[i].id, msgs[i].parent, Page_Name(i + 1), "0"}));
+    f.ws.work_list.add(Work_Line({date, msgs[i].subject, "a <b>", msgs[i].id, msgs[i].parent, page_name(i + 1), "0"}));
   }
   EXPECT_TRUE(Syosai_Make(f.ws));
   Lines keys;
@@ -149,7 +149,7 @@ TEST(SyosaiMake, LargeArchiveEveryMessageUnderItsParent) {
     // Every fifth reply lost its header and is threaded by subject only.
     bool header = reply_to[c] != SIZE_MAX && c % 5 != 0;
     f.ws.work_list.add(Work_Line({date, subject[c], "a", "<" + std::to_string(c) + ">",
-                                  header ? "<" + std::to_string(reply_to[c]) + ">" : "", Page_Name(c + 1), "0"}));
+                                  header ? "<" + std::to_string(reply_to[c]) + ">" : "", page_name(c + 1), "0"}));
   }
   ASSERT_TRUE(Syosai_Make(f.ws));
   ASSERT_EQ(f.ws.syo_list.count(), n);

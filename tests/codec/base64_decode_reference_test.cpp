@@ -1,4 +1,4 @@
-// Base64_Decode against a plain reference: a character at a time, skipping
+// base64_decode against a plain reference: a character at a time, skipping
 // what is outside the alphabet, stopping at the first "=". The decoder takes
 // whole groups and line ends in runs; the bytes must be the same whatever
 // the text holds.
@@ -59,7 +59,7 @@ TEST(Base64DecodeReference, NamedCases) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(Base64_Decode(r.in), reference(r.in));
+    EXPECT_EQ(base64_decode(r.in), reference(r.in));
   }
 }
 
@@ -79,7 +79,7 @@ TEST(Base64DecodeReference, SeededRandomText) {
       }
     }
     SCOPED_TRACE(::testing::PrintToString(in));
-    ASSERT_EQ(Base64_Decode(in), reference(in));
+    ASSERT_EQ(base64_decode(in), reference(in));
   }
 }
 

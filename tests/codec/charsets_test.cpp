@@ -30,7 +30,7 @@ struct Row {
 void check(const Row* begin, const Row* end) {
   for (const Row* r = begin; r != end; ++r) {
     SCOPED_TRACE(r->name);
-    EXPECT_EQ(To_Sjis(r->in, r->charset), r->want);
+    EXPECT_EQ(to_sjis(r->in, r->charset), r->want);
   }
 }
 
@@ -89,7 +89,7 @@ TEST(ToSjis, JapaneseCodesStayExact) {
   for (const char* label :
        {"Shift_JIS", "Shift-JIS", "shift_jis", "SJIS", "x-sjis", "Windows-31J", "CP932", "MS_Kanji", "csShiftJIS"}) {
     SCOPED_TRACE(label);
-    EXPECT_EQ(To_Sjis(kMailSjis + "\x87\x40\xFA\x40", label), kMailSjis + "\x87\x40\xFA\x40");
+    EXPECT_EQ(to_sjis(kMailSjis + "\x87\x40\xFA\x40", label), kMailSjis + "\x87\x40\xFA\x40");
   }
 }
 
@@ -148,9 +148,9 @@ TEST(SjisRefsToUtf8, ReadsBackWhatToSjisWrote) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(Sjis_Refs_To_Utf8(To_Sjis(r.utf8, "UTF-8")), r.utf8);
+    EXPECT_EQ(sjis_refs_to_utf8(to_sjis(r.utf8, "UTF-8")), r.utf8);
   }
-  EXPECT_EQ(Sjis_Refs_To_Utf8("&#0; &#55296; &#99999999; &#12"), "&#0; &#55296; &#99999999; &#12");
+  EXPECT_EQ(sjis_refs_to_utf8("&#0; &#55296; &#99999999; &#12"), "&#0; &#55296; &#99999999; &#12");
 }
 
 TEST(DetectCharset, Table) {
@@ -180,10 +180,10 @@ TEST(DetectCharset, Table) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(Detect_Charset(r.in), r.want);
+    EXPECT_EQ(detect_charset(r.in), r.want);
   }
   // The tie comes out as the half-width katakana of the mail, untouched.
-  EXPECT_EQ(To_Sjis("\xC3\xBD\xC4", ""), "\xC3\xBD\xC4");
+  EXPECT_EQ(to_sjis("\xC3\xBD\xC4", ""), "\xC3\xBD\xC4");
 }
 
 TEST(ToSjis, UnlabelledAndWronglyLabelledTextIsDetected) {
@@ -259,7 +259,7 @@ TEST(ValidIn, Table) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(Valid_In(r.in, r.charset), r.want);
+    EXPECT_EQ(valid_in(r.in, r.charset), r.want);
   }
 }
 
@@ -283,7 +283,7 @@ TEST(RawTextCharset, Table) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(Raw_Text_Charset(r.in, r.fallback), r.want);
+    EXPECT_EQ(raw_text_charset(r.in, r.fallback), r.want);
   }
 }
 
@@ -300,8 +300,8 @@ TEST(ToSjis, LongTextConvertsWhole) {
       utf16 += std::string("\xD8\x3D\xDE\x00", 4);  // U+1F600 as a surrogate pair
       refs += "&#128512;";
     }
-    EXPECT_TRUE(To_Sjis(euc, "EUC-JP") == sjis);
-    EXPECT_TRUE(To_Sjis(utf16, "UTF-16BE") == refs);
+    EXPECT_TRUE(to_sjis(euc, "EUC-JP") == sjis);
+    EXPECT_TRUE(to_sjis(utf16, "UTF-16BE") == refs);
   }
 }
 
@@ -310,7 +310,7 @@ TEST(ToSjis, TwoThreadsAtOnce) {
   const std::string jis2 = ESC "$(CGQ" ESC "(B" + kNihongoJis;
   auto work = [&](const char* charset, const std::string& in, std::string want, bool& ok) {
     ok = true;
-    for (int k = 0; k < 2000 && ok; ++k) ok = To_Sjis(in, charset) == want;
+    for (int k = 0; k < 2000 && ok; ++k) ok = to_sjis(in, charset) == want;
   };
   bool ok1 = false, ok2 = false;
   std::thread t1(work, "ISO-2022-JP-2", jis2, "&#54620;" + kNihongo, std::ref(ok1));
@@ -350,10 +350,10 @@ TEST(ToSjisWork, GrowsLinearlyWithTheText) {
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
     const std::string in = Repeat(r.unit, 1000);
-    const std::string out = To_Sjis(in, r.charset);
+    const std::string out = to_sjis(in, r.charset);
     EXPECT_EQ(out.size(), in.size() / r.unit.size() * r.want_unit.size());
     EXPECT_EQ(out.substr(0, r.want_unit.size()), r.want_unit);
-    work.add(r.name, [&r](std::size_t n) { return [in = Repeat(r.unit, n), &r] { To_Sjis(in, r.charset); }; });
+    work.add(r.name, [&r](std::size_t n) { return [in = Repeat(r.unit, n), &r] { to_sjis(in, r.charset); }; });
   }
   work.expect_linear();
 }

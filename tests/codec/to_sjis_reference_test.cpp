@@ -1,4 +1,4 @@
-// To_Sjis on Shift_JIS and ISO-2022-JP text against a plain reference: the
+// to_sjis on Shift_JIS and ISO-2022-JP text against a plain reference: the
 // conversion written the simple way, a line at a time and a byte at a time.
 // Text under the Shift_JIS label that is no Shift_JIS but well-formed UTF-8
 // is UTF-8, each character converted by the system's iconv on its own.
@@ -156,7 +156,7 @@ TEST(ToSjisReference, NamedCases) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(To_Sjis(r.in, "Shift_JIS"), reference(r.in));
+    EXPECT_EQ(to_sjis(r.in, "Shift_JIS"), reference(r.in));
   }
 }
 
@@ -192,7 +192,7 @@ TEST(ToSjisReference, SeededRandomText) {
     }
     if (has_iconv_escape(in)) continue;
     SCOPED_TRACE(::testing::PrintToString(in));
-    ASSERT_EQ(To_Sjis(in, "Shift_JIS"), reference(in));
+    ASSERT_EQ(to_sjis(in, "Shift_JIS"), reference(in));
   }
 }
 

@@ -236,8 +236,8 @@ TEST(B64Line, LongLineHasNoLimit) {
 
 TEST(B64Line, AppendKeepsWhatIsThere) {
   std::string data = "xy";
-  B64_Line_Append("QUJD", data);
-  B64_Line_Append("QQ==", data);
+  b64_line_append("QUJD", data);
+  b64_line_append("QQ==", data);
   EXPECT_EQ(data, "xyABCA");
 }
 
@@ -361,6 +361,6 @@ TEST(Base64Decode, WholePartsAsMailersWriteThem) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(Base64_Decode(r.in), r.out);
+    EXPECT_EQ(base64_decode(r.in), r.out);
   }
 }

@@ -24,7 +24,7 @@ TEST(HtmlEsc, MarkupCharactersAndNeverInsideACharacter) {
     SCOPED_TRACE(r.name);
     EXPECT_EQ(Html_Esc(r.in), r.out);
     std::string appended = "keep:";
-    Html_Esc_To(appended, r.in);
+    html_esc_to(appended, r.in);
     EXPECT_EQ(appended, "keep:" + r.out);
   }
 }

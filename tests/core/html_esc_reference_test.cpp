@@ -47,7 +47,7 @@ TEST(HtmlEscReference, SeededRandomText) {
     for (int k = 0; k < len; ++k) in += kPieces[rng() % std::size(kPieces)];
     SCOPED_TRACE(::testing::PrintToString(in));
     std::string appended = "keep:";
-    Html_Esc_To(appended, in);
+    html_esc_to(appended, in);
     ASSERT_EQ(appended, "keep:" + Html_Esc_Reference(in));
   }
 }

@@ -100,13 +100,13 @@ TEST(ProgramFolders, TheRuleOnTexts) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    ProgramFolders f = Choose_Program_Folders(r.exe_dir, kPlaces, r.env);
+    ProgramFolders f = choose_program_folders(r.exe_dir, kPlaces, r.env);
     EXPECT_EQ(f.installed, r.installed);
     EXPECT_EQ(f.App_Dir, r.app);
     EXPECT_EQ(f.Sample_Dir, r.sample);
     EXPECT_EQ(f.Help_Dir, r.help);
   }
-  EXPECT_FALSE(Choose_Program_Folders("/usr/bin", {}, {"/home/u", "", ""}).installed) << "a build that knows no place";
+  EXPECT_FALSE(choose_program_folders("/usr/bin", {}, {"/home/u", "", ""}).installed) << "a build that knows no place";
 }
 
 // Sets (or, with nullopt, unsets) an environment variable for its lifetime.
@@ -177,7 +177,7 @@ TEST(ProgramFolders, RealFoldersAndTheEnvironment) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     EnvVar c("XDG_CONFIG_HOME", r.xdg_config), k("XDG_CACHE_HOME", r.xdg_cache);
-    ProgramFolders f = Find_Program_Folders(r.exe_dir, *r.places);
+    ProgramFolders f = find_program_folders(r.exe_dir, *r.places);
     EXPECT_EQ(f.App_Dir, r.app);
     EXPECT_EQ(f.Sample_Dir, r.sample);
     EXPECT_EQ(f.Help_Dir, r.help);
@@ -190,7 +190,7 @@ TEST(ProgramFolders, RealFoldersAndTheEnvironment) {
 
 TEST(ProgramFolders, HomeUnsetFallsBackToTheAccount) {
   EnvVar h("HOME", std::nullopt), c("XDG_CONFIG_HOME", std::nullopt);
-  ProgramFolders f = Find_Program_Folders("/usr/bin", kPlaces);
+  ProgramFolders f = find_program_folders("/usr/bin", kPlaces);
   ASSERT_TRUE(f.installed);
   EXPECT_EQ(f.App_Dir.front(), '/');
   EXPECT_EQ(f.App_Dir.substr(f.App_Dir.size() - std::string("/.config/vorn_htm").size()), "/.config/vorn_htm");
@@ -199,8 +199,8 @@ TEST(ProgramFolders, HomeUnsetFallsBackToTheAccount) {
 TEST(MakeProgramFolder, MakesEveryMissingLevelForItsOwnerOnly) {
   TempDir t;
   const std::string dir = t / "home/.config/vorn_htm";
-  Make_Program_Folder(dir);
-  Make_Program_Folder(dir + "/");  // already there: nothing happens
+  make_program_folder(dir);
+  make_program_folder(dir + "/");  // already there: nothing happens
   for (const std::string& d : {t / "home", t / "home/.config", dir}) {
     SCOPED_TRACE(d);
     struct stat st {};
@@ -211,7 +211,7 @@ TEST(MakeProgramFolder, MakesEveryMissingLevelForItsOwnerOnly) {
   // An existing folder keeps its mode.
   fs::create_directories(t / "shared");
   fs::permissions(t / "shared", fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
-  Make_Program_Folder(t / "shared/vorn_htm");
+  make_program_folder(t / "shared/vorn_htm");
   struct stat st {};
   ASSERT_EQ(::stat((t / "shared").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0750u);
@@ -221,7 +221,7 @@ TEST(MakeProgramFolder, AFileInTheWayIsReported) {
   TempDir t;
   const std::string file = t.write("cfg", "x");
   try {
-    Make_Program_Folder(file + "/vorn_htm");
+    make_program_folder(file + "/vorn_htm");
     FAIL() << "no error";
   } catch (const VbError& e) {
     EXPECT_EQ(e.number, 76);

@@ -33,7 +33,7 @@ class DialogHostTest : public QObject {
       for (QAbstractButton* b : box->buttons()) buttons << b->text();
       box->button(QMessageBox::No)->click();
     });
-    const DialogHost::Answer answer = Dialog_Host().message(
+    const DialogHost::Answer answer = dialog_host().message(
         nullptr, "確認", "一行目\r二行目\r\n三行目", DialogHost::Icon::Question, DialogHost::Buttons::YesNoCancel);
     QCOMPARE(answer, DialogHost::Answer::No);
     QCOMPARE(title, QStringLiteral("確認"));
@@ -45,7 +45,7 @@ class DialogHostTest : public QObject {
 
   void theCloseBoxOfAQuestionIsCancel() {
     on_box<QMessageBox>([](QMessageBox* box) { box->reject(); });
-    QCOMPARE(Dialog_Host().message(nullptr, "確認", "?", DialogHost::Icon::Question, DialogHost::Buttons::OkCancel),
+    QCOMPARE(dialog_host().message(nullptr, "確認", "?", DialogHost::Icon::Question, DialogHost::Buttons::OkCancel),
              DialogHost::Answer::Cancel);
   }
 
@@ -55,17 +55,17 @@ class DialogHostTest : public QObject {
       box->setTextValue("new");
       box->accept();
     });
-    QCOMPARE(Dialog_Host().input(nullptr, "vorn_htm", "名前"), std::optional<QString>("new"));
+    QCOMPARE(dialog_host().input(nullptr, "vorn_htm", "名前"), std::optional<QString>("new"));
     on_box<QInputDialog>([](QInputDialog* box) { box->reject(); });
-    QCOMPARE(Dialog_Host().input(nullptr, "vorn_htm", "名前"), std::optional<QString>());
+    QCOMPARE(dialog_host().input(nullptr, "vorn_htm", "名前"), std::optional<QString>());
   }
 
   void localPathsOpenAsFileAddresses() {
-    QCOMPARE(Open_Url("/tmp/アーカイブ/index.html"), QStringLiteral("file:///tmp/アーカイブ/index.html"));
-    QCOMPARE(Open_Url("/tmp/a b#1.html"), QStringLiteral("file:///tmp/a b%231.html"));
-    QCOMPARE(Open_Url("file:///usr/share/vorn_htm/help_vorn_htm.html"),
+    QCOMPARE(open_url("/tmp/アーカイブ/index.html"), QStringLiteral("file:///tmp/アーカイブ/index.html"));
+    QCOMPARE(open_url("/tmp/a b#1.html"), QStringLiteral("file:///tmp/a b%231.html"));
+    QCOMPARE(open_url("file:///usr/share/vorn_htm/help_vorn_htm.html"),
              QStringLiteral("file:///usr/share/vorn_htm/help_vorn_htm.html"));
-    QCOMPARE(Open_Url("https://example.org/"), QStringLiteral("https://example.org/"));
+    QCOMPARE(open_url("https://example.org/"), QStringLiteral("https://example.org/"));
   }
 };
 

@@ -120,7 +120,7 @@ class DirSelTest : public QObject {
     for (QTreeWidgetItem* up = open; up; up = up->parent()) chain.prepend(up->data(0, Qt::UserRole).toString());
     QCOMPARE(chain.back(), base_ + "/old");
     QCOMPARE(chain.front(), QString("/"));
-    for (int i = 1; i < chain.size(); ++i) QCOMPARE(From_Utf8(Parent_Dir(To_Utf8(chain[i]))), chain[i - 1]);
+    for (int i = 1; i < chain.size(); ++i) QCOMPARE(from_utf8(Parent_Dir(to_utf8(chain[i]))), chain[i - 1]);
   }
 
   // Double click and Enter open a folder; a mere highlight opens nothing,
@@ -414,7 +414,7 @@ class DirSelTest : public QObject {
   void parent_dir() {
     QFETCH(QString, folder);
     QFETCH(QString, parent);
-    QCOMPARE(From_Utf8(Parent_Dir(To_Utf8(folder))), parent);
+    QCOMPARE(from_utf8(Parent_Dir(to_utf8(folder))), parent);
   }
 };
 

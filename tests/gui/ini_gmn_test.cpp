@@ -698,17 +698,17 @@ class IniGmnTest : public QObject {
   }
 
   void checks_on_their_own() {
-    QCOMPARE(Size_Start("3"), 3);
-    QCOMPARE(Size_Start("+3"), 3);
-    QCOMPARE(Size_Start("99999999999999999999"), kSizeStandard);
-    QCOMPARE(Size_Start("３"), kSizeStandard);
-    QCOMPARE(Check_Width(".5"), WidthCheck::OutOfRange);
-    QCOMPARE(Check_Width("2.5"), WidthCheck::Accepted);
-    QCOMPARE(Check_Width("98.5"), WidthCheck::Accepted);
-    QCOMPARE(Check_Width("1e1"), WidthCheck::Accepted);
-    QCOMPARE(Check_Width("1e"), WidthCheck::NotNumber);
-    QCOMPARE(Check_Width("inf"), WidthCheck::NotNumber);
-    QCOMPARE(Check_Width("7,2"), WidthCheck::NotNumber);
+    QCOMPARE(size_start("3"), 3);
+    QCOMPARE(size_start("+3"), 3);
+    QCOMPARE(size_start("99999999999999999999"), kSizeStandard);
+    QCOMPARE(size_start("３"), kSizeStandard);
+    QCOMPARE(check_width(".5"), WidthCheck::OutOfRange);
+    QCOMPARE(check_width("2.5"), WidthCheck::Accepted);
+    QCOMPARE(check_width("98.5"), WidthCheck::Accepted);
+    QCOMPARE(check_width("1e1"), WidthCheck::Accepted);
+    QCOMPARE(check_width("1e"), WidthCheck::NotNumber);
+    QCOMPARE(check_width("inf"), WidthCheck::NotNumber);
+    QCOMPARE(check_width("7,2"), WidthCheck::NotNumber);
   }
 };
 

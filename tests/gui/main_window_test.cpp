@@ -156,7 +156,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(shown, (QStringList{"(1／6)", "(2／6)", "(3／6)", "(4／6)", "(5／6)", "(6／6)"}));
     QCOMPARE(host.boxes.size(), std::size_t{1});
     QCOMPARE(host.boxes[0].title, QStringLiteral("結果表示"));
-    QCOMPARE(host.boxes[0].text, QString::fromStdString(Result_Question(out.toStdString())));
+    QCOMPARE(host.boxes[0].text, QString::fromStdString(result_question(out.toStdString())));
     QVERIFY(host.boxes[0].text.startsWith("ディレクトリ：" + out + "配下に作成されました。\r"));
     QCOMPARE(host.boxes[0].buttons, DialogHost::Buttons::OkCancel);
     QCOMPARE(host.opened, QStringList{out + "/index.html"});
@@ -278,7 +278,7 @@ class MainWindowTest : public QObject {
   void anUnreadableVolumeGivesTheMessageAndGoesBack() {
     ScriptedHost host;
     auto w = open_window();
-    w->Fill_Drives({"/", "/no-such-volume"});
+    w->fill_drives({"/", "/no-such-volume"});
     auto* drives = child<QComboBox>(w.get(), "sel_drv");
     QCOMPARE(drives->currentText(), QStringLiteral("/"));
     drives->setCurrentIndex(drives->findText("/no-such-volume"));
@@ -305,9 +305,9 @@ class MainWindowTest : public QObject {
     for (const auto& r : rows) {
       std::vector<char*> argv{const_cast<char*>("vorn_htm")};
       for (const char* w : r.words) argv.push_back(const_cast<char*>(w));
-      QCOMPARE(Is_Colour_Switch(static_cast<int>(argv.size()), argv.data()), r.picker);
+      QCOMPARE(is_colour_switch(static_cast<int>(argv.size()), argv.data()), r.picker);
     }
-    std::unique_ptr<QWidget> start = Make_Start_Window(ws_, true);
+    std::unique_ptr<QWidget> start = make_start_window(ws_, true);
     QVERIFY(qobject_cast<col_sel*>(start.get()));
     for (QWidget* top : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<vorn_htm*>(top));
   }

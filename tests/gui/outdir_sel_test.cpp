@@ -17,7 +17,7 @@ namespace {
 // The folders as the caller hands them over: UTF-8, as the run reads them.
 std::vector<std::string> utf8(const QStringList& folders) {
   std::vector<std::string> out;
-  for (const QString& folder : folders) out.push_back(To_Utf8(folder));
+  for (const QString& folder : folders) out.push_back(to_utf8(folder));
   return out;
 }
 

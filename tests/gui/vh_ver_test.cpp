@@ -13,7 +13,7 @@ class VhVerTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void version_text_data() {
+  void formats_version_data() {
     QTest::addColumn<int>("major");
     QTest::addColumn<int>("minor");
     QTest::addColumn<int>("revision");
@@ -22,12 +22,12 @@ class VhVerTest : public QObject {
     QTest::newRow("minor and revision padded") << 2 << 5 << 12 << "vorn_htm Version 2.05.0012";
     QTest::newRow("wider than the padding") << 10 << 123 << 12345 << "vorn_htm Version 10.123.12345";
   }
-  void version_text() {
+  void formats_version() {
     QFETCH(int, major);
     QFETCH(int, minor);
     QFETCH(int, revision);
     QFETCH(QString, text);
-    QCOMPARE(Version_Text(major, minor, revision), text);
+    QCOMPARE(::version_text(major, minor, revision), text);
   }
 
   void shows_version_and_icon() {
@@ -48,7 +48,7 @@ class VhVerTest : public QObject {
   void link_opens_help_page() {
     ScriptedHost host;
     const QString dir = "/opt/ヘルプ #1 dir";
-    vh_ver d(To_Utf8(dir));
+    vh_ver d(to_utf8(dir));
     d.show();
     QLabel* url = d.findChild<QLabel*>("lblURL");
     QCOMPARE(url->text(), QUrl::fromLocalFile(dir + "/help_vorn_htm.html").toString());
@@ -58,7 +58,7 @@ class VhVerTest : public QObject {
     QTest::mouseClick(url, Qt::LeftButton);
     QCOMPARE(host.opened.size(), qsizetype(1));
     QCOMPARE(QUrl(host.opened[0]).toLocalFile(), dir + "/help_vorn_htm.html");
-    QCOMPARE(Open_Url(host.opened[0]), host.opened[0]);
+    QCOMPARE(open_url(host.opened[0]), host.opened[0]);
     QVERIFY(d.isVisible());
     QTest::mouseClick(url, Qt::RightButton);
     QCOMPARE(host.opened.size(), qsizetype(1));

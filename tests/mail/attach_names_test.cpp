@@ -56,7 +56,7 @@ const std::vector<NameCase> kNames = {
     {"lead byte before a quote", "a\x82\x22.txt", "a__.txt"},
 };
 
-std::size_t Utf8_Size(const std::string& sjis) { return cp932::to_utf8(sjis).size(); }
+std::size_t utf8_size(const std::string& sjis) { return cp932::to_utf8(sjis).size(); }
 
 std::string Base64(std::string_view in) {
   static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -75,9 +75,9 @@ std::string Base64(std::string_view in) {
 TEST(PlainAttachName, ReducesToAPlainFileName) {
   for (const NameCase& c : kNames) {
     SCOPED_TRACE(c.what);
-    const std::string got = Plain_Attach_Name(c.in);
+    const std::string got = plain_attach_name(c.in);
     EXPECT_EQ(got, c.out);
-    EXPECT_EQ(Plain_Attach_Name(got), got) << "not stable";
+    EXPECT_EQ(plain_attach_name(got), got) << "not stable";
     EXPECT_TRUE(cp932::round_trips(got));
   }
 }
@@ -99,7 +99,7 @@ TEST(PlainAttachName, LongestNameKeepsEveryByte) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    EXPECT_EQ(Plain_Attach_Name(c.in), c.out);
+    EXPECT_EQ(plain_attach_name(c.in), c.out);
   }
 }
 
@@ -117,12 +117,12 @@ TEST(PlainAttachName, LongNamesKeepTheirExtension) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::string got = Plain_Attach_Name(c.in);
-    EXPECT_LE(Utf8_Size(got), 200u);
-    EXPECT_GE(Utf8_Size(got), 190u);
+    const std::string got = plain_attach_name(c.in);
+    EXPECT_LE(utf8_size(got), 200u);
+    EXPECT_GE(utf8_size(got), 190u);
     EXPECT_EQ(got.substr(got.size() - c.ext.size()), c.ext);
     EXPECT_EQ(got.substr(0, 2), c.in.substr(0, 2));
-    EXPECT_EQ(Plain_Attach_Name(got), got);
+    EXPECT_EQ(plain_attach_name(got), got);
   }
 }
 
@@ -151,10 +151,10 @@ TEST(PlainAttachName, LongestAllowedNameKeepsEveryByte) {
         "Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\nx\n--b\n"
         "Content-Type: application/octet-stream\nContent-Disposition: attachment;\n filename=\"=?UTF-8?B?" +
         b64 + "?=\"\nContent-Transfer-Encoding: base64\n\nAAEC\n--b--\n";
-    const MailMessage m = Read_Message(raw);
+    const MailMessage m = read_message(raw);
     ASSERT_EQ(m.attachments.size(), 1u);
     EXPECT_EQ(m.attachments[0].name, sj(r.utf8));
-    EXPECT_EQ(cp932::to_utf8(Plain_Attach_Name(m.attachments[0].name)), r.kept);
+    EXPECT_EQ(cp932::to_utf8(plain_attach_name(m.attachments[0].name)), r.kept);
     TempDir dir;
     std::string name = m.attachments[0].name;
     Save_Attach(dir.path(), name, "data");

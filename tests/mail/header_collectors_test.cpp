@@ -35,9 +35,9 @@ TEST(GetSubjectAndFrom, DecodedWithoutTabsOrLineBreaks) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     MessageValues m;
-    Get_Subject(r.value, m);
+    get_subject(r.value, m);
     EXPECT_EQ(m.subject, r.expected);
-    Get_From(r.value, m);
+    get_from(r.value, m);
     EXPECT_EQ(m.from, r.expected);
   }
 }
@@ -86,7 +86,7 @@ TEST(GetDate, Table) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     MessageValues m;
-    EXPECT_NO_THROW(Get_Date(r.line.substr(5), m));
+    EXPECT_NO_THROW(get_date(r.line.substr(5), m));
     EXPECT_EQ(m.date, r.expected);
   }
 }
@@ -109,7 +109,7 @@ TEST(GetMessageID, Extraction) {
     SCOPED_TRACE(r.name);
     WorkList wl;
     MessageValues m;
-    Get_MessageID(std::string_view(r.line).substr(std::string_view(r.line).find(':') + 1), wl, m);
+    get_message_id(std::string_view(r.line).substr(std::string_view(r.line).find(':') + 1), wl, m);
     EXPECT_EQ(m.message_id, r.expected);
     EXPECT_FALSE(m.duplicate);
   }
@@ -122,7 +122,7 @@ TEST(GetMessageID, DuplicateTakesOverTheEarlierPage) {
   wl.add(line_of("2001-01-03 10:00:00", "<same@x>", "m0000003.htm"));
   MessageValues m;
   m.reused_page = "stale";
-  Get_MessageID(" <same@x>", wl, m);
+  get_message_id(" <same@x>", wl, m);
   EXPECT_TRUE(m.duplicate);
   EXPECT_EQ(m.reused_page, "m0000002.htm");  // the first entry in list order
   ASSERT_EQ(wl.count(), 2u);
@@ -131,7 +131,7 @@ TEST(GetMessageID, DuplicateTakesOverTheEarlierPage) {
   // Ids compare exactly: another case is another id.
   MessageValues m2;
   m2.duplicate = true;
-  Get_MessageID("<SAME@x>", wl, m2);
+  get_message_id("<SAME@x>", wl, m2);
   EXPECT_FALSE(m2.duplicate);
   EXPECT_EQ(m2.reused_page, "");
   EXPECT_EQ(wl.count(), 2u);
@@ -141,7 +141,7 @@ TEST(GetMessageID, EmptyIdNeverMatches) {
   WorkList wl;
   wl.add(line_of("2001-01-01 10:00:00", "", "/out/m0000001.htm"));
   MessageValues m;
-  Get_MessageID("", wl, m);
+  get_message_id("", wl, m);
   EXPECT_FALSE(m.duplicate);
   EXPECT_EQ(wl.count(), 1u);
 }
@@ -166,7 +166,7 @@ TEST(GetParent, Table) {
     SCOPED_TRACE(r.name);
     MessageValues m;
     m.parent_id = "stale";
-    Get_Parent(r.in_reply_to, r.references, m);
+    get_parent(r.in_reply_to, r.references, m);
     EXPECT_EQ(m.parent_id, r.expected);
   }
 }

@@ -25,7 +25,7 @@ TEST(HtmlToText, NbspBecomesABlank) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(Html_To_Text(r.html), r.text);
+    EXPECT_EQ(html_to_text(r.html), r.text);
   }
 }
 

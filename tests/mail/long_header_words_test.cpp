@@ -69,7 +69,7 @@ void Expect_Read(const MailMessage& m, const Row& r) {
   ASSERT_EQ(m.attachments.size(), 1u);
   const MailAttachment& file = m.attachments[0];
   EXPECT_EQ(file.name.substr(0, r.name_start.size()), r.name_start);
-  EXPECT_EQ(Decoded_Data(file), "ABC");
+  EXPECT_EQ(decoded_data(file), "ABC");
   if (r.text_part) {
     ASSERT_FALSE(m.text.empty());
     EXPECT_EQ(std::string(m.text[0]), "hello");
@@ -79,7 +79,7 @@ void Expect_Read(const MailMessage& m, const Row& r) {
 TEST(LongHeaderWords, SingleMessagesAreReadWithTheirNames) {
   for (const Row& r : Rows()) {
     SCOPED_TRACE(r.name);
-    Expect_Read(Read_Message(r.raw), r);
+    Expect_Read(read_message(r.raw), r);
   }
 }
 
@@ -89,7 +89,7 @@ TEST(LongHeaderWords, UnixMailboxIsReadWithTheNames) {
   for (const Row& r : rows) mbox += "From a@example.jp Thu Jan  3 01:00:00 2008\n" + r.raw + "\n";
   TempDir dir;
   std::size_t n = 0;
-  Read_Mbox(dir.write("long.mbox", mbox), [&](MailMessage& m, std::int64_t) {
+  read_mbox(dir.write("long.mbox", mbox), [&](MailMessage& m, std::int64_t) {
     ASSERT_LT(n, rows.size());
     SCOPED_TRACE(rows[n].name);
     Expect_Read(m, rows[n++]);

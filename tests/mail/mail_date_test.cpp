@@ -9,8 +9,8 @@
 namespace {
 
 std::string stamp_of(const std::string& text) {
-  auto d = Parse_Date(text);
-  return d ? Stamp_Date(*d) : "(no date)";
+  auto d = parse_date(text);
+  return d ? stamp_date(*d) : "(no date)";
 }
 
 struct ParseRow {
@@ -81,9 +81,9 @@ TEST(AddHours, CrossesCalendarBoundaries) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(Stamp_Date(Add_Hours(r.from, r.hours)), r.expected);
+    EXPECT_EQ(stamp_date(add_hours(r.from, r.hours)), r.expected);
   }
-  EXPECT_EQ(Stamp_Date(Add_Minutes(at(2001, 1, 1, 0, 10, 0), -30)), "2000-12-31 23:40:00");
+  EXPECT_EQ(stamp_date(add_minutes(at(2001, 1, 1, 0, 10, 0), -30)), "2000-12-31 23:40:00");
 }
 
 TEST(FormatDate, Tokens) {
@@ -115,14 +115,14 @@ TEST(FormatDate, Tokens) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(Format_Date(r.d, r.pattern), r.expected);
+    EXPECT_EQ(format_date(r.d, r.pattern), r.expected);
   }
 }
 
 TEST(RenderDate, StoredStampOrTextAsItIs) {
-  EXPECT_EQ(Render_Date("2001-02-03 14:05:09", "yyyy/mm/dd hh:nn"), "2001/02/03 14:05");
-  EXPECT_EQ(Render_Date("2001-02-03 14:05:09", "yyyy-mm-dd hh:nn:ss"), "2001-02-03 14:05:09");
-  EXPECT_EQ(Render_Date("Tomorrow, maybe", "yyyy/mm/dd"), "Tomorrow, maybe");
-  EXPECT_EQ(Render_Date("", "yyyy/mm/dd"), "");
-  EXPECT_EQ(Render_Date("2001-02-30 00:00:00", "yyyy"), "2001-02-30 00:00:00");
+  EXPECT_EQ(render_date("2001-02-03 14:05:09", "yyyy/mm/dd hh:nn"), "2001/02/03 14:05");
+  EXPECT_EQ(render_date("2001-02-03 14:05:09", "yyyy-mm-dd hh:nn:ss"), "2001-02-03 14:05:09");
+  EXPECT_EQ(render_date("Tomorrow, maybe", "yyyy/mm/dd"), "Tomorrow, maybe");
+  EXPECT_EQ(render_date("", "yyyy/mm/dd"), "");
+  EXPECT_EQ(render_date("2001-02-30 00:00:00", "yyyy"), "2001-02-30 00:00:00");
 }

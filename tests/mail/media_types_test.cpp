@@ -94,7 +94,7 @@ TEST(MediaTypes, UnnamedFileExtensions) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.type);
-    EXPECT_EQ(Unnamed_File(3, r.type), r.name);
+    EXPECT_EQ(unnamed_file(3, r.type), r.name);
   }
 }
 

@@ -27,9 +27,9 @@ struct Reading {
 Reading Shown(const MailMessage& m) {
   Reading r;
   for (std::size_t i = 0; i < m.text.size(); ++i) r.text.push_back(cp932::to_utf8(std::string(m.text[i])));
-  for (const MailAttachment& a : m.attachments) r.files.push_back(Sjis_Refs_To_Utf8(Plain_Attach_Name(a.name)));
+  for (const MailAttachment& a : m.attachments) r.files.push_back(sjis_refs_to_utf8(plain_attach_name(a.name)));
   MessageValues v;
-  Get_Subject(m.header.subject, v, m.header.text_charset);
+  get_subject(m.header.subject, v, m.header.text_charset);
   r.subject = cp932::to_utf8(v.subject);
   return r;
 }
@@ -39,11 +39,11 @@ Reading Shown(const MailMessage& m) {
 void Expect_Read(const std::string& raw, const Reading& want) {
   const TempDir tmp;
   std::vector<MailMessage> boxed;
-  Read_Mbox(tmp.write("in.mbox", "From a@x Mon Jan  1 00:00:00 2001\n" + raw + "\n"),
+  read_mbox(tmp.write("in.mbox", "From a@x Mon Jan  1 00:00:00 2001\n" + raw + "\n"),
             [&](MailMessage& m, std::int64_t) { boxed.push_back(m); });
   ASSERT_EQ(boxed.size(), 1u);
-  for (const auto& [how, m] : {std::pair{"Read_Message", Read_Message(raw)},
-                               std::pair{"GMime", Read_Message_With_Gmime(raw)}, std::pair{"mbox", boxed[0]}}) {
+  for (const auto& [how, m] : {std::pair{"read_message", read_message(raw)},
+                               std::pair{"GMime", read_message_with_gmime(raw)}, std::pair{"mbox", boxed[0]}}) {
     SCOPED_TRACE(how);
     const Reading got = Shown(m);
     EXPECT_EQ(got.text, want.text);

@@ -147,13 +147,13 @@ TEST(MixedMessage, ReadsWhatItTakesAsGmimeDoes) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(Taken_Alike(Read_Mixed_Message, r.raw), r.taken);
+    EXPECT_EQ(Taken_Alike(read_mixed_message, r.raw), r.taken);
   }
 }
 
 // The samples of real mailers: whichever the mixed reader takes, it reads as
 // GMime does.
-TEST(MixedMessage, SamplesOfRealMailersAreReadAlike) { Expect_Samples_Read_Alike(Read_Mixed_Message, 3); }
+TEST(MixedMessage, SamplesOfRealMailersAreReadAlike) { Expect_Samples_Read_Alike(read_mixed_message, 3); }
 
 }  // namespace
 
@@ -171,9 +171,9 @@ TEST(MixedMessageWork, LongBoundaryInABodyOfDashesGrowsLinearly) {
     raw += "\r\n";
     return raw;
   };
-  EXPECT_FALSE(Read_Mixed_Message(raw(4096)).has_value());
+  EXPECT_FALSE(read_mixed_message(raw(4096)).has_value());
   LinearWork work(16384);
-  work.add("boundary and body", [&raw](std::size_t n) { return [m = raw(n)] { Read_Mixed_Message(m); }; });
+  work.add("boundary and body", [&raw](std::size_t n) { return [m = raw(n)] { read_mixed_message(m); }; });
   work.expect_linear();
 }
 

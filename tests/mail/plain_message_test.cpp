@@ -68,12 +68,12 @@ TEST(PlainMessage, ReadsWhatItTakesAsGmimeDoes) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(Taken_Alike(Read_Plain_Message, r.raw), r.taken);
+    EXPECT_EQ(Taken_Alike(read_plain_message, r.raw), r.taken);
   }
 }
 
 // The samples of real mailers: whichever the plain reader takes, it reads
 // as GMime does; and it takes the plain ones among them.
-TEST(PlainMessage, SamplesOfRealMailersAreReadAlike) { Expect_Samples_Read_Alike(Read_Plain_Message, 5); }
+TEST(PlainMessage, SamplesOfRealMailersAreReadAlike) { Expect_Samples_Read_Alike(read_plain_message, 5); }
 
 }  // namespace

@@ -40,7 +40,7 @@ inline void Expect_Same(const MailMessage& plain, const MailMessage& gmime) {
   for (std::size_t i = 0; i < plain.attachments.size(); ++i) {
     EXPECT_EQ(plain.attachments[i].name, gmime.attachments[i].name);
     EXPECT_EQ(plain.attachments[i].type, gmime.attachments[i].type);
-    EXPECT_EQ(Decoded_Data(plain.attachments[i]), Decoded_Data(gmime.attachments[i]));
+    EXPECT_EQ(decoded_data(plain.attachments[i]), decoded_data(gmime.attachments[i]));
   }
 }
 
@@ -49,7 +49,7 @@ using QuickReader = std::optional<MailMessage> (*)(std::string_view);
 // Whether read takes raw; when it does, its reading is GMime's.
 inline bool Taken_Alike(QuickReader read, const std::string& raw) {
   std::optional<MailMessage> quick = read(raw);
-  if (quick) Expect_Same(*quick, Read_Message_With_Gmime(raw));
+  if (quick) Expect_Same(*quick, read_message_with_gmime(raw));
   return quick.has_value();
 }
 

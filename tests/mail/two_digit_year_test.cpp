@@ -32,7 +32,7 @@ TEST(TwoDigitYears, OnBothSidesOfFifty) {
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
     MessageValues m;
-    Get_Date(r.field.substr(5), m);
+    get_date(r.field.substr(5), m);
     EXPECT_EQ(m.date, r.stored);
   }
 }
@@ -44,7 +44,7 @@ TEST(TwoDigitYears, ParseDateAlone) {
   } rows[] = {{"1 Jan 49", 2049}, {"1 Jan 50", 1950}, {"1 Jan 99", 1999}, {"1 Jan 00", 2000}, {"1 Jan 01", 2001}};
   for (const auto& r : rows) {
     SCOPED_TRACE(r.text);
-    const auto d = Parse_Date(r.text);
+    const auto d = parse_date(r.text);
     ASSERT_TRUE(d.has_value());
     EXPECT_EQ(d->year, r.year);
     EXPECT_EQ(d->month, 1);

@@ -70,7 +70,7 @@ TEST(UuBlocks, InlineBlocksLeaveTheText) {
   for (Row& r : rows) {
     SCOPED_TRACE(r.name);
     std::string text = r.text;
-    const std::vector<UuFile> files = Take_Uu_Blocks(text);
+    const std::vector<UuFile> files = take_uu_blocks(text);
     Files got;
     for (const UuFile& f : files) got.emplace_back(f.name, f.data);
     EXPECT_EQ(got, r.files);
@@ -97,7 +97,7 @@ TEST(UuBlocks, XUuencodePartBytes) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    EXPECT_EQ(Uu_Decode_Part(r.raw), r.bytes);
+    EXPECT_EQ(uu_decode_part(r.raw), r.bytes);
   }
 }
 

@@ -65,7 +65,7 @@ struct Archive {
   }
   bool run(const std::string& mailbox) {
     if (!keep_index) fs::remove(out / kIndex);
-    return Run_Conversion(ws, out.path(), {app.write("in.mbx", mailbox)}, "test");
+    return run_conversion(ws, out.path(), {app.write("in.mbx", mailbox)}, "test");
   }
 };
 
@@ -353,7 +353,7 @@ TEST(AppendIndex, IsWrittenOnlyWhereItCanDescribeTheMenu) {
     Archive a(true);
     ASSERT_TRUE(a.run(Mailbox(mails)));
     a.ws.Auto_Answer = "n";
-    EXPECT_FALSE(Run_Conversion(a.ws, a.out.path(), {a.app.path()}, "test"));  // a folder is no mailbox
+    EXPECT_FALSE(run_conversion(a.ws, a.out.path(), {a.app.path()}, "test"));  // a folder is no mailbox
     EXPECT_FALSE(fs::exists(a.out / kIndex));
   }
 

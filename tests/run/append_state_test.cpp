@@ -29,7 +29,7 @@ struct Archive {
     ws.Auto_Answer = "y";
     empty = app.write("empty.mbx", "");
   }
-  bool run(const std::string& file) { return Run_Conversion(ws, out.path(), {file}, "test"); }
+  bool run(const std::string& file) { return run_conversion(ws, out.path(), {file}, "test"); }
 };
 
 TEST(AppendState, UnchangedPagesAreNotGoneOverAgain) {

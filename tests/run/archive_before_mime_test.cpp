@@ -54,7 +54,7 @@ struct ArchiveCopy {
     Load_Ini(ws.set, ws.App_Dir);
     ws.Auto_Answer = "y";
   }
-  bool run(const std::string& input) { return Run_Conversion(ws, out.path(), {input}, "test"); }
+  bool run(const std::string& input) { return run_conversion(ws, out.path(), {input}, "test"); }
 };
 
 }  // namespace

@@ -45,8 +45,8 @@ TEST(ArchiveFilesOfARun, EveryFileARunWritesIsListedAndEveryListedFileIsWritten)
     ws.Auto_Answer = "y";
     // A mailbox without attachments, converted and then appended to, so
     // that every hidden record of an archive has been written.
-    ASSERT_TRUE(Run_Conversion(ws, out.path(), {kSamples + "/ml-2004.mbx"}, "test"));
-    ASSERT_TRUE(Run_Conversion(ws, out.path(), {kSamples + "/welcome.eml"}, "test"));
+    ASSERT_TRUE(run_conversion(ws, out.path(), {kSamples + "/ml-2004.mbx"}, "test"));
+    ASSERT_TRUE(run_conversion(ws, out.path(), {kSamples + "/welcome.eml"}, "test"));
     const std::set<std::string> written = files_of(out.path());
     int pages = 0;
     for (const std::string& name : written) {

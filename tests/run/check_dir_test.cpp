@@ -27,7 +27,7 @@ TEST(CheckDir, EmptyFolderOrOnlySubfoldersAndHiddenFilesAsksNothing) {
   f.out.write(".hidden", "x");
   EXPECT_TRUE(Check_Dir(f.ws, f.out.path(), f.records));
   EXPECT_TRUE(f.ui.messages.empty());
-  EXPECT_EQ(Read_HisFile(f.app.path()), (std::vector<std::string>{f.out.path()}));
+  EXPECT_EQ(read_his_file(f.app.path()), (std::vector<std::string>{f.out.path()}));
 }
 
 TEST(CheckDir, RebuildDeletesOrdinaryFilesKeepsSubfolders) {
@@ -139,11 +139,11 @@ TEST(CheckDir, MissingPathNamesTheOperation) {
 TEST(History, MostRecentFirstAtMostTen) {
   TempDir app;
   for (const char* d : {"/c", "/b", "/a"}) Make_HisFile(app.path(), d);
-  EXPECT_EQ(Read_HisFile(app.path()), (std::vector<std::string>{"/a", "/b", "/c"}));
+  EXPECT_EQ(read_his_file(app.path()), (std::vector<std::string>{"/a", "/b", "/c"}));
   Make_HisFile(app.path(), "/b");
-  EXPECT_EQ(Read_HisFile(app.path()), (std::vector<std::string>{"/b", "/a", "/c"}));
+  EXPECT_EQ(read_his_file(app.path()), (std::vector<std::string>{"/b", "/a", "/c"}));
   for (int i = 0; i < 12; ++i) Make_HisFile(app.path(), "/f" + std::to_string(i));
-  std::vector<std::string> h = Read_HisFile(app.path());
+  std::vector<std::string> h = read_his_file(app.path());
   ASSERT_EQ(h.size(), 10u);
   EXPECT_EQ(h.front(), "/f11");
   EXPECT_EQ(h.back(), "/f2");
@@ -155,11 +155,11 @@ TEST(History, JapaneseFolderStoredInShiftJisAndReadBack) {
   Make_HisFile(app.path(), folder);
   EXPECT_EQ(app.read("vorn_htm.his"),
             "/home/\x83\x86\x81\x5B\x83\x55\x81\x5B/\x83\x41\x81\x5B\x83\x4A\x83\x43\x83\x75\x95\x5C\r\n");
-  EXPECT_EQ(Read_HisFile(app.path()), (std::vector<std::string>{folder}));
+  EXPECT_EQ(read_his_file(app.path()), (std::vector<std::string>{folder}));
   // Repeated lines other than the folder stay; the folder stands once.
   app.write("vorn_htm.his", "/x\r\n/y\r\n/x\r\n");
   Make_HisFile(app.path(), "/y");
-  EXPECT_EQ(Read_HisFile(app.path()), (std::vector<std::string>{"/y", "/x", "/x"}));
+  EXPECT_EQ(read_his_file(app.path()), (std::vector<std::string>{"/y", "/x", "/x"}));
 }
 
 TEST(History, UnwritableProgramFolderIsSilent) {

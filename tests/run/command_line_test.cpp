@@ -50,7 +50,7 @@ const OptionRow kRows[] = {
 TEST(ParseOptions, Table) {
   for (const OptionRow& r : kRows) {
     SCOPED_TRACE(r.name);
-    Options o = Parse_Options(r.words);
+    Options o = parse_options(r.words);
     EXPECT_EQ(o.valid, r.valid);
     EXPECT_EQ(o.inputs, r.inputs);
     EXPECT_EQ(o.output, r.output);
@@ -61,7 +61,7 @@ TEST(ParseOptions, Table) {
 TEST(ParseOptions, ShellExpandedWordsAfterInputAreFiles) {
   TempDir d;
   std::string a = d.write("a.mbx", "x"), b = d.write("b b.mbx", "x"), c = d.write("c.mbx", "x");
-  Options o = Parse_Options({"-i", a, b, c, "-o", d.path() + "/out"});
+  Options o = parse_options({"-i", a, b, c, "-o", d.path() + "/out"});
   EXPECT_TRUE(o.valid);
   EXPECT_EQ(o.inputs, (std::vector<std::string>{a, b, c}));
   EXPECT_EQ(o.output, d.path() + "/out");
@@ -75,26 +75,26 @@ TEST(ExpandInput, MatchesOrdinaryVisibleFilesAndMaildirsSortedByName) {
   d.write(".hidden.mbx", "x");
   d.write("sub.mbx/inner", "x");  // a folder whose name matches
   const std::string f = d.path() + "/";
-  EXPECT_EQ(Expand_Input(f + "*.mbx"), (std::vector<std::string>{f + "a.mbx", f + "b.mbx"}));
-  EXPECT_EQ(Expand_Input(f + "?.*"), (std::vector<std::string>{f + "a.mbx", f + "a.txt", f + "b.mbx"}));
-  EXPECT_EQ(Expand_Input(f + "a.txt"), (std::vector<std::string>{f + "a.txt"}));
-  EXPECT_TRUE(Expand_Input(f + "*.eml").empty());
-  EXPECT_TRUE(Expand_Input(f + "missing.mbx").empty());
+  EXPECT_EQ(expand_input(f + "*.mbx"), (std::vector<std::string>{f + "a.mbx", f + "b.mbx"}));
+  EXPECT_EQ(expand_input(f + "?.*"), (std::vector<std::string>{f + "a.mbx", f + "a.txt", f + "b.mbx"}));
+  EXPECT_EQ(expand_input(f + "a.txt"), (std::vector<std::string>{f + "a.txt"}));
+  EXPECT_TRUE(expand_input(f + "*.eml").empty());
+  EXPECT_TRUE(expand_input(f + "missing.mbx").empty());
   // A folder named as it stands goes on (the walk reads it as a Maildir);
   // a pattern matches only folders that are Maildirs.
-  EXPECT_EQ(Expand_Input(f + "sub.mbx/"), (std::vector<std::string>{f + "sub.mbx"}));
+  EXPECT_EQ(expand_input(f + "sub.mbx/"), (std::vector<std::string>{f + "sub.mbx"}));
   d.write("box.mbx/cur/1.host", "x");
-  EXPECT_EQ(Expand_Input(f + "*.mbx"), (std::vector<std::string>{f + "a.mbx", f + "b.mbx", f + "box.mbx"}));
-  EXPECT_TRUE(Expand_Input(f + "no/such/*.mbx").empty());
+  EXPECT_EQ(expand_input(f + "*.mbx"), (std::vector<std::string>{f + "a.mbx", f + "b.mbx", f + "box.mbx"}));
+  EXPECT_TRUE(expand_input(f + "no/such/*.mbx").empty());
   // Brackets are ordinary characters in a pattern.
   d.write("[x].mbx", "x");
-  EXPECT_EQ(Expand_Input(f + "[x]*"), (std::vector<std::string>{f + "[x].mbx"}));
+  EXPECT_EQ(expand_input(f + "[x]*"), (std::vector<std::string>{f + "[x].mbx"}));
 }
 
 TEST(ExpandInput, NoFixedLimitOnMatches) {
   TempDir d;
   for (int i = 0; i < 1500; ++i) d.write("f" + std::to_string(i) + ".mbx", "");
-  EXPECT_EQ(Expand_Input(d.path() + "/*.mbx").size(), 1500u);
+  EXPECT_EQ(expand_input(d.path() + "/*.mbx").size(), 1500u);
 }
 
 }  // namespace

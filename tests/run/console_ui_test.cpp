@@ -401,7 +401,7 @@ TEST(RunSummary, CountsAddedReplacedAndPagesAndStepsInOrder) {
   Archive a;
   const std::string first = a.in.write("a.mbx", Mail(1, "<1@x>", "\n") + Mail(2, "<2@x>", "\n"));
   const std::string second = a.in.write("b.mbx", Mail(3, "<3@x>", "\n") + Mail(4, "<1@x>", "\n"));
-  ASSERT_TRUE(Run_Conversion(a.ws, a.out.path(), {first, second}, "test"));
+  ASSERT_TRUE(run_conversion(a.ws, a.out.path(), {first, second}, "test"));
   ASSERT_EQ(a.ui.summaries.size(), 1u);
   EXPECT_EQ(a.ui.summaries[0].added, 3);
   EXPECT_EQ(a.ui.summaries[0].replaced, 1) << "<1@x> came again";
@@ -422,7 +422,7 @@ TEST(RunSummary, CountsAddedReplacedAndPagesAndStepsInOrder) {
 
   // Appending the same mailbox again replaces both of its messages.
   a.ui.summaries.clear();
-  ASSERT_TRUE(Run_Conversion(a.ws, a.out.path(), {first}, "test"));
+  ASSERT_TRUE(run_conversion(a.ws, a.out.path(), {first}, "test"));
   ASSERT_EQ(a.ui.summaries.size(), 1u);
   EXPECT_EQ(a.ui.summaries[0].added, 0);
   EXPECT_EQ(a.ui.summaries[0].replaced, 2);
@@ -478,7 +478,7 @@ TEST(RunSummary, StepsAndTheirNumbersFollowTheSettings) {
       const std::string id = "<" + std::to_string(k) + "@x>";
       inputs.push_back(a.in.write("in" + std::to_string(k) + ".mbx", Mail(k, id, "\n")));
     }
-    ASSERT_TRUE(Run_Conversion(a.ws, a.out.path(), inputs, "test"));
+    ASSERT_TRUE(run_conversion(a.ws, a.out.path(), inputs, "test"));
     ASSERT_EQ(a.ui.steps.size(), c.kinds.size());
     for (std::size_t k = 0; k < c.kinds.size(); ++k) {
       SCOPED_TRACE(k);
@@ -492,7 +492,7 @@ TEST(RunSummary, StepsAndTheirNumbersFollowTheSettings) {
 TEST(RunSummary, RebuildCountsEachDeletedFileAndFailedRunHasNoSummary) {
   Archive a;
   const std::string mbox = a.in.write("a.mbx", Mail(1, "<1@x>", "\n") + Mail(2, "<2@x>", "\n"));
-  ASSERT_TRUE(Run_Conversion(a.ws, a.out.path(), {mbox}, "test"));
+  ASSERT_TRUE(run_conversion(a.ws, a.out.path(), {mbox}, "test"));
   std::int64_t files = 0;
   for (const std::string& name : list_files(a.out.path())) {
     (void)name;
@@ -502,13 +502,13 @@ TEST(RunSummary, RebuildCountsEachDeletedFileAndFailedRunHasNoSummary) {
 
   a.ws.Auto_Answer = "n";
   a.ui.summaries.clear();
-  ASSERT_TRUE(Run_Conversion(a.ws, a.out.path(), {mbox}, "test"));
+  ASSERT_TRUE(run_conversion(a.ws, a.out.path(), {mbox}, "test"));
   ASSERT_EQ(static_cast<std::int64_t>(a.ui.deletions.size()), files);
   for (std::int64_t k = 0; k < files; ++k) EXPECT_EQ(a.ui.deletions[k], k + 1);
   EXPECT_EQ(a.ui.summaries.size(), 1u);
 
   a.ui.summaries.clear();
-  EXPECT_FALSE(Run_Conversion(a.ws, a.out.path(), {a.in / "missing.mbx"}, "test"));
+  EXPECT_FALSE(run_conversion(a.ws, a.out.path(), {a.in / "missing.mbx"}, "test"));
   EXPECT_TRUE(a.ui.summaries.empty());
 }
 

@@ -59,7 +59,7 @@ TEST(HistoryFolder, RelativeAndUntidyFoldersBecomeAbsolute) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     InFolder in(base + r.cwd);
-    EXPECT_EQ(Absolute_Folder(r.folder), r.want);
+    EXPECT_EQ(absolute_folder(r.folder), r.want);
   }
 }
 
@@ -76,7 +76,7 @@ TEST(HistoryFolder, CheckDirRecordsTheFolderAsTheRunResolvedIt) {
   // The same folder typed another way stands once, at the top.
   ASSERT_TRUE(Check_Dir(ws, "./out/", records));
   EXPECT_EQ(app.read("vorn_htm.his"), base + "/work/out\r\n");
-  EXPECT_EQ(Read_HisFile(app.path()), (std::vector<std::string>{base + "/work/out"}));
+  EXPECT_EQ(read_his_file(app.path()), (std::vector<std::string>{base + "/work/out"}));
 }
 
 TEST(HistoryFolder, ACommandLineRunRecordsAnAbsoluteFolder) {

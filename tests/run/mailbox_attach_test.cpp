@@ -172,7 +172,7 @@ TEST(FileSyoriAttachments, SameNameInManyMessagesLinksEachPageToItsOwnFile) {
     SCOPED_TRACE(k);
     const std::string name = k == 0 ? "same.txt" : "same" + std::to_string(k) + ".txt";
     EXPECT_EQ(r.tmp.read("out/" + name), "file " + std::to_string(k));
-    const std::string text = r.file(Page_Name(k + 1));
+    const std::string text = r.file(page_name(k + 1));
     EXPECT_TRUE(Contains(text, "body " + std::to_string(k) + "\r\n"));
     EXPECT_TRUE(Contains(text, "HREF=\"" + name + "\"")) << text;
   }

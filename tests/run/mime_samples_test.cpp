@@ -85,12 +85,12 @@ void Expect_Message(const std::string& name, MailMessage& m) {
   SCOPED_TRACE(name);
   const Expect e = Read_Expect(name);
   MessageValues v;
-  if (m.header.has_from) Get_From(m.header.from, v, m.header.text_charset);
-  if (m.header.has_subject) Get_Subject(m.header.subject, v, m.header.text_charset);
-  if (m.header.has_date) Get_Date(m.header.date, v);
+  if (m.header.has_from) get_from(m.header.from, v, m.header.text_charset);
+  if (m.header.has_subject) get_subject(m.header.subject, v, m.header.text_charset);
+  if (m.header.has_date) get_date(m.header.date, v);
   WorkList none;
-  if (m.header.has_message_id) Get_MessageID(m.header.message_id, none, v);
-  Get_Parent(m.header.in_reply_to, m.header.references, v);
+  if (m.header.has_message_id) get_message_id(m.header.message_id, none, v);
+  get_parent(m.header.in_reply_to, m.header.references, v);
   EXPECT_EQ(Shown(v.subject), e.fields.at("subject"));
   EXPECT_EQ(Shown(v.from), e.fields.at("from"));
   EXPECT_EQ(v.date, e.fields.at("date"));
@@ -99,8 +99,8 @@ void Expect_Message(const std::string& name, MailMessage& m) {
 
   std::vector<std::string> files;
   for (const MailAttachment& a : m.attachments) {
-    const std::string data = Decoded_Data(a);
-    files.push_back(cp932::to_utf8(Plain_Attach_Name(a.name)) + "\t" + std::to_string(data.size()) + "\t" +
+    const std::string data = decoded_data(a);
+    files.push_back(cp932::to_utf8(plain_attach_name(a.name)) + "\t" + std::to_string(data.size()) + "\t" +
                     Sha256_Hex(data));
   }
   EXPECT_EQ(files, e.attach);
@@ -131,7 +131,7 @@ TEST(MimeSamples, EachMessageShowsWhatAMailReaderShows) {
   const std::vector<std::string> names = Sample_Names();
   ASSERT_GE(names.size(), 40u);
   for (const std::string& name : names) {
-    MailMessage m = Read_Message(read_file(join_path(Mime_Dir(), name + ".eml")));
+    MailMessage m = read_message(read_file(join_path(Mime_Dir(), name + ".eml")));
     Expect_Message(name, m);
   }
 }
@@ -139,7 +139,7 @@ TEST(MimeSamples, EachMessageShowsWhatAMailReaderShows) {
 TEST(MimeSamples, UnixMboxGivesEveryMessageInOrderUnquoted) {
   const std::vector<std::string> names = Lines_Of(read_file(join_path(Mime_Dir(), "mixed.mbox.expect")));
   std::size_t k = 0;
-  Read_Mbox(join_path(Mime_Dir(), "mixed.mbox"), [&](MailMessage& m, std::int64_t) {
+  read_mbox(join_path(Mime_Dir(), "mixed.mbox"), [&](MailMessage& m, std::int64_t) {
     ASSERT_LT(k, names.size());
     Expect_Message(names[k++], m);
   });
@@ -157,7 +157,7 @@ void Expect_Archive(const std::string& input, const std::string& expect_list) {
   for (std::size_t k = 0; k < names.size(); ++k) {
     SCOPED_TRACE(names[k]);
     const Expect e = Read_Expect(names[k]);
-    const std::string page = r.file(Page_Name(static_cast<std::int64_t>(k + 1)));
+    const std::string page = r.file(page_name(static_cast<std::int64_t>(k + 1)));
     EXPECT_TRUE(Contains(page, "TITLE:  " + e.fields.at("subject") + "\r\n")) << page;
     for (const std::string& a : e.attach) {
       const std::string file = a.substr(0, a.find('\t'));

@@ -17,16 +17,16 @@ std::string Message(const std::string& id, const std::string& body) {
 }
 
 TEST(PageNumbers, NamesStopAtSevenDigits) {
-  EXPECT_EQ(Page_Name(12), "m0000012.htm");
-  EXPECT_EQ(Page_Name(kLastPage), "m9999999.htm");
-  EXPECT_THROW(Page_Name(kLastPage + 1), VbError);
-  EXPECT_THROW(Page_Name(-1), VbError);
+  EXPECT_EQ(page_name(12), "m0000012.htm");
+  EXPECT_EQ(page_name(kLastPage), "m9999999.htm");
+  EXPECT_THROW(page_name(kLastPage + 1), VbError);
+  EXPECT_THROW(page_name(-1), VbError);
 
   std::int64_t no = kLastPage - 1;
-  EXPECT_EQ(Next_Page_Number(no, "/out"), kLastPage);
+  EXPECT_EQ(next_page_number(no, "/out"), kLastPage);
   EXPECT_EQ(no, kLastPage);
   try {
-    Next_Page_Number(no, "/out");
+    next_page_number(no, "/out");
     ADD_FAILURE() << "no error past the last page";
   } catch (const VbError& e) {
     EXPECT_EQ(e.number, 6);

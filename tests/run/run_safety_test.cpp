@@ -208,7 +208,7 @@ TEST(RunSafety, AWaitingRunTellsItsFrontEnd) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     other.release();
   });
-  const bool ok = Run_Conversion(ws, out, {t.write("a.mbx", Mailbox(0, 2))}, "test");
+  const bool ok = run_conversion(ws, out, {t.write("a.mbx", Mailbox(0, 2))}, "test");
   let_go.join();
   EXPECT_TRUE(ok);
   EXPECT_EQ(ui.waited, (std::vector<std::string>{out}));
@@ -225,7 +225,7 @@ TEST(RunSafety, AnUnreadableInputStopsTheRunBeforeItDeletes) {
   ws.App_Dir = app.path();
   Load_Ini(ws.set, ws.App_Dir);
   ws.Auto_Answer = "y";
-  ASSERT_TRUE(Run_Conversion(ws, out, {t.write("a.mbx", Mailbox(0, 4))}, "test"));
+  ASSERT_TRUE(run_conversion(ws, out, {t.write("a.mbx", Mailbox(0, 4))}, "test"));
   const auto before = Files(out);
 
   struct Row {
@@ -237,7 +237,7 @@ TEST(RunSafety, AnUnreadableInputStopsTheRunBeforeItDeletes) {
     ui.messages.clear();
     ws.Auto_Answer = r.answer;
     const std::string gone = t / "gone.mbx";
-    EXPECT_FALSE(Run_Conversion(ws, out, {t.write("b.mbx", Mailbox(10, 2)), gone}, "test"));
+    EXPECT_FALSE(run_conversion(ws, out, {t.write("b.mbx", Mailbox(10, 2)), gone}, "test"));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0], "エラー: エラーが発生しました。(File_Syori:53) 処理を中断します。\r\n" + gone +
                                   ": ファイルまたはフォルダがありません (No such file or directory)");

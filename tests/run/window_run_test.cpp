@@ -51,7 +51,7 @@ struct Fixture {
 TEST(WindowRun, TwoFilesStepThroughSixLabelsAskAndOpenTheIndex) {
   Fixture f;
   f.ui.answer = RunUi::Answer::Ok;
-  ASSERT_TRUE(Window_Conversion(f.ws, f.out.path() + "/", f.samples));
+  ASSERT_TRUE(window_conversion(f.ws, f.out.path() + "/", f.samples));
   EXPECT_EQ(f.ui.syori,
             (std::vector<std::string>{"(1／6)", "(2／6)", "(3／6)", "(3／6)", "(4／6)", "(5／6)", "(6／6)"}));
   ASSERT_EQ(f.ui.messages.size(), 1u);
@@ -64,13 +64,13 @@ TEST(WindowRun, TwoFilesStepThroughSixLabelsAskAndOpenTheIndex) {
   EXPECT_TRUE(fs::exists(f.out / "rank_hyo.htm"));
   EXPECT_EQ(f.ui.syori_now, "");
   EXPECT_EQ(f.ui.syosai_now, "");
-  EXPECT_EQ(Read_HisFile(f.app.path()), (std::vector<std::string>{f.out.path()}));
+  EXPECT_EQ(read_his_file(f.app.path()), (std::vector<std::string>{f.out.path()}));
 }
 
 TEST(WindowRun, ThreadListsAddAStepAndCancelOpensNothing) {
   Fixture f("KB_THRE=1\r\nML_RANK=0\r\n");
   f.ui.answer = RunUi::Answer::Cancel;
-  ASSERT_TRUE(Window_Conversion(f.ws, f.out.path(), {f.samples[0]}));
+  ASSERT_TRUE(window_conversion(f.ws, f.out.path(), {f.samples[0]}));
   EXPECT_EQ(f.ui.syori, (std::vector<std::string>{"(1／6)", "(2／6)", "(3／6)", "(4／6)", "(5／6)", "(6／6)"}));
   EXPECT_TRUE(f.ui.opened.empty());
   EXPECT_EQ(f.ui.syori_now, "");
@@ -79,7 +79,7 @@ TEST(WindowRun, ThreadListsAddAStepAndCancelOpensNothing) {
 TEST(WindowRun, NothingSelectedWarnsAndTouchesNothing) {
   Fixture f;
   const std::string folder = f.out.path() + "/new";
-  EXPECT_FALSE(Window_Conversion(f.ws, folder, {}));
+  EXPECT_FALSE(window_conversion(f.ws, folder, {}));
   EXPECT_EQ(f.ui.messages, (std::vector<std::string>{"警告: ファイルが選択されていません。"}));
   EXPECT_FALSE(fs::exists(folder));
   EXPECT_FALSE(fs::exists(f.app / "vorn_htm.his"));
@@ -88,7 +88,7 @@ TEST(WindowRun, NothingSelectedWarnsAndTouchesNothing) {
 TEST(WindowRun, AFileThatCannotBeReadStopsBeforeTheIndex) {
   Fixture f;
   f.ui.answer = RunUi::Answer::Ok;
-  EXPECT_FALSE(Window_Conversion(f.ws, f.out.path(), {f.samples[0], f.out.path() + "/missing.mbx"}));
+  EXPECT_FALSE(window_conversion(f.ws, f.out.path(), {f.samples[0], f.out.path() + "/missing.mbx"}));
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_EQ(f.ui.messages[0].rfind("エラー: エラーが発生しました。(File_Syori:", 0), 0u) << f.ui.messages[0];
   EXPECT_FALSE(fs::exists(f.out / "index.html"));
@@ -97,10 +97,10 @@ TEST(WindowRun, AFileThatCannotBeReadStopsBeforeTheIndex) {
 }
 
 TEST(WindowRun, FolderKeepsOneTrailingSlashOnlyOnTheRoot) {
-  EXPECT_EQ(Run_Folder("/data/ml/"), "/data/ml");
-  EXPECT_EQ(Run_Folder("/data/ml"), "/data/ml");
-  EXPECT_EQ(Run_Folder("/"), "/");
-  EXPECT_EQ(Run_Folder("/data//"), "/data/");
+  EXPECT_EQ(run_folder("/data/ml/"), "/data/ml");
+  EXPECT_EQ(run_folder("/data/ml"), "/data/ml");
+  EXPECT_EQ(run_folder("/"), "/");
+  EXPECT_EQ(run_folder("/data//"), "/data/");
 }
 
 }  // namespace

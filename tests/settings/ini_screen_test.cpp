@@ -45,7 +45,7 @@ TEST_F(IniRead, MissingFileIsCreatedAndShown) {
   EXPECT_EQ(scr.g_iti_per, "50");
 
   // Saving it unchanged gives the new file with the save's comment line.
-  EXPECT_FALSE(Ini_Save(dir, scr).has_value());
+  EXPECT_FALSE(ini_save(dir, scr).has_value());
   EXPECT_EQ(read_bytes(ini), Saved_New_File(data_file("new_file.ini")));
 }
 
@@ -64,7 +64,7 @@ TEST_F(IniRead, HandEditedFileReadAndSaved) {
   EXPECT_EQ(scr.g_txt_col.kept, "12AbEf");
   EXPECT_EQ(scr.g_txt_col.shown, 0xEFAB12u);
 
-  ASSERT_FALSE(Ini_Save(dir, scr).has_value());
+  ASSERT_FALSE(ini_save(dir, scr).has_value());
   EXPECT_EQ(read_bytes(ini), data_file("edited_saved.ini"));
   EXPECT_EQ(other_entries(), 0u);
 }
@@ -115,7 +115,7 @@ TEST_F(IniRead, TitleBoxes) {
     IniScreen scr;
     ASSERT_TRUE(Ini_Read(scr, dir).empty());
     for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(scr.g_title_d[i], sj(c.boxes[i])) << "box " << i;
-    ASSERT_FALSE(Ini_Save(dir, scr).has_value());
+    ASSERT_FALSE(ini_save(dir, scr).has_value());
     EXPECT_EQ(Saved_Line(read_bytes(ini), "TITLE_D"), sj(c.saved));
   }
 }
@@ -128,7 +128,7 @@ TEST_F(IniRead, UpperAndLowerCaseColoursReadAlike) {
     ASSERT_TRUE(Ini_Read(scr, dir).empty());
     EXPECT_EQ(scr.g_bgr_col.shown, 0xFFFFFFu);
     EXPECT_EQ(scr.g_bgr_col.kept, std::string(value + 1));
-    ASSERT_FALSE(Ini_Save(dir, scr).has_value());
+    ASSERT_FALSE(ini_save(dir, scr).has_value());
     EXPECT_EQ(Saved_Line(read_bytes(ini), "BGR_COL"), std::string("BGR_COL=") + value);
   }
 }
@@ -138,7 +138,7 @@ TEST_F(IniRead, TextsShownUnchangedAndTrimmedOnlyWhereSaved) {
   IniScreen scr;
   ASSERT_TRUE(Ini_Read(scr, dir).empty());
   EXPECT_EQ(scr.g_ft_size, " 3 ");
-  ASSERT_FALSE(Ini_Save(dir, scr).has_value());
+  ASSERT_FALSE(ini_save(dir, scr).has_value());
   const std::string saved = read_bytes(ini);
   EXPECT_EQ(Saved_Line(saved, "FT_SIZE"), "FT_SIZE=3");
   EXPECT_EQ(Saved_Line(saved, "DAT_FMT"), "DAT_FMT= yy/mm/dd ");
@@ -152,7 +152,7 @@ TEST_F(IniRead, Failures) {
     IniScreen scr;
     const auto faults = Ini_Read(scr, dir);
     ASSERT_EQ(faults.size(), 1u);
-    EXPECT_EQ(Ini_Fault_Text(faults[0]), "エラーが発生しました。(Ini_Read:75) 処理を中断します。");
+    EXPECT_EQ(ini_fault_text(faults[0]), "エラーが発生しました。(Ini_Read:75) 処理を中断します。");
     EXPECT_EQ(scr.g_bgr_col.kept, "999999") << "the screen defaults were applied before the read";
   }
   {
@@ -181,7 +181,7 @@ TEST_F(IniSave, EmptyTitleBoxesWriteAnEmptyList) {
   IniScreen scr;
   Shokichi_Set(scr);
   scr.g_title_d = {"", "   ", "", " ", ""};
-  ASSERT_FALSE(Ini_Save(dir, scr).has_value());
+  ASSERT_FALSE(ini_save(dir, scr).has_value());
   EXPECT_EQ(Saved_Line(read_bytes(ini), "TITLE_D"), "TITLE_D=");
 }
 
@@ -190,7 +190,7 @@ TEST_F(IniSave, LineBreaksInTextsCannotAddLines) {
   Shokichi_Set(scr);
   scr.g_date_format = "yyyy\r\nVLK_COL=#000000";
   scr.g_title_d[3] = "a\nb";
-  ASSERT_FALSE(Ini_Save(dir, scr).has_value());
+  ASSERT_FALSE(ini_save(dir, scr).has_value());
   const std::string saved = read_bytes(ini);
   EXPECT_EQ(Saved_Line(saved, "DAT_FMT"), "DAT_FMT=yyyyVLK_COL=#000000");
   EXPECT_EQ(Saved_Line(saved, "VLK_COL"), "VLK_COL=#ff0000");
@@ -203,9 +203,9 @@ TEST_F(IniSave, FailureIsReportedAndLeavesNoTemporaryFile) {
   std::filesystem::create_directory(ini);
   IniScreen scr;
   Shokichi_Set(scr);
-  const auto fault = Ini_Save(dir, scr);
+  const auto fault = ini_save(dir, scr);
   ASSERT_TRUE(fault.has_value());
-  EXPECT_EQ(Ini_Fault_Text(*fault), "エラーが発生しました。(保存:75) 処理を中断します。");
+  EXPECT_EQ(ini_fault_text(*fault), "エラーが発生しました。(保存:75) 処理を中断します。");
   EXPECT_EQ(other_entries(), 0u);
 }
 

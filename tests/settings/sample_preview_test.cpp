@@ -42,7 +42,7 @@ using SamplePreview = ini_test::ProgramDir;
 
 TEST_F(SamplePreview, PagesByteForByte) {
   const IniScreen scr = Rows30SizeMinus1();
-  ASSERT_NO_THROW(Sample_Write(scr, dir));
+  ASSERT_NO_THROW(sample_write(scr, dir));
 
   EXPECT_EQ(read_bytes(dir + "/dmy_top.html"), Page({
                                                    "<HTML>",
@@ -123,7 +123,7 @@ TEST_F(SamplePreview, KeyLines) {
     scr.g_frm_sayuu = c.sayuu;
     scr.g_iti_per = c.width;
     scr.g_ft_size = c.size;
-    ASSERT_NO_THROW(Sample_Write(scr, dir));
+    ASSERT_NO_THROW(sample_write(scr, dir));
     const auto top = split_lines(read_bytes(dir + "/dmy_top.html"));
     const auto left = split_lines(read_bytes(dir + "/dmy_left.html"));
     const auto right = split_lines(read_bytes(dir + "/dmy_right.html"));
@@ -147,7 +147,7 @@ TEST_F(SamplePreview, OldPagesReplacedNotFollowed) {
   ASSERT_EQ(::symlink(target.c_str(), (dir + "/dmy_left.html").c_str()), 0);
   IniScreen scr;
   Shokichi_Set(scr);
-  ASSERT_NO_THROW(Sample_Write(scr, dir));
+  ASSERT_NO_THROW(sample_write(scr, dir));
   EXPECT_EQ(read_bytes(dir + "/dmy_top.html"), sample_top_text(scr));
   EXPECT_FALSE(std::filesystem::is_symlink(dir + "/dmy_left.html"));
   EXPECT_EQ(read_bytes(dir + "/dmy_left.html"), sample_left_text(scr));
@@ -158,7 +158,7 @@ TEST_F(SamplePreview, MissingFolderIsMade) {
   // An installed program's sample folder is made on first use.
   IniScreen scr;
   Shokichi_Set(scr);
-  ASSERT_NO_THROW(Sample_Write(scr, dir + "/cache/vorn_htm"));
+  ASSERT_NO_THROW(sample_write(scr, dir + "/cache/vorn_htm"));
   EXPECT_EQ(read_bytes(dir + "/cache/vorn_htm/dmy_right.html"), sample_right_text(scr));
 }
 
@@ -167,7 +167,7 @@ TEST_F(SamplePreview, FailureThrowsTheNumberShown) {
   Shokichi_Set(scr);
   write_bytes(dir + "/file", "x");
   try {
-    Sample_Write(scr, dir + "/file");
+    sample_write(scr, dir + "/file");
     FAIL() << "no error for a file in the folder's place";
   } catch (const VbError& e) {
     EXPECT_EQ(e.number, 76);
@@ -175,7 +175,7 @@ TEST_F(SamplePreview, FailureThrowsTheNumberShown) {
   // A folder in the place of the left page cannot be deleted: nothing is
   // written.
   std::filesystem::create_directory(dir + "/dmy_left.html");
-  EXPECT_THROW(Sample_Write(scr, dir), VbError);
+  EXPECT_THROW(sample_write(scr, dir), VbError);
   EXPECT_FALSE(std::filesystem::exists(dir + "/dmy_top.html"));
   EXPECT_FALSE(std::filesystem::exists(dir + "/dmy_right.html"));
 }

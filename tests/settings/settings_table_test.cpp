@@ -68,7 +68,7 @@ TEST_F(SettingsTable, EveryKeyIsShownOnTheScreenAndSavedBack) {
     write_bytes(ini, File(p));
     IniScreen scr;
     ASSERT_TRUE(Ini_Read(scr, dir).empty());
-    ASSERT_FALSE(Ini_Save(dir, scr).has_value());
+    ASSERT_FALSE(ini_save(dir, scr).has_value());
     const std::string saved = read_bytes(ini);
     for (const SettingRow& row : setting_rows())
       EXPECT_EQ(Line(saved, row.key), std::string(row.key) + "=" + Value(p, row.kind));

@@ -20,8 +20,8 @@ class ScriptedHost : public DialogHost {
     Buttons buttons;
   };
 
-  ScriptedHost() { before_ = Set_Dialog_Host(this); }
-  ~ScriptedHost() override { Set_Dialog_Host(before_); }
+  ScriptedHost() { before_ = set_dialog_host(this); }
+  ~ScriptedHost() override { set_dialog_host(before_); }
   ScriptedHost(const ScriptedHost&) = delete;
   ScriptedHost& operator=(const ScriptedHost&) = delete;
 
