@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "archive/page_head.h"
+#include "core/archive_files.h"
 #include "core/atomic_out.h"
 #include "core/file_info.h"
 #include "core/file_read.h"
@@ -14,7 +15,6 @@
 
 namespace {
 
-const char kStateName[] = ".vorn_htm.state";
 const char kFirstLine[] = "vorn_htm state 1";
 
 std::vector<std::string> split_tabs(const std::string& line) {
@@ -41,7 +41,7 @@ std::uint64_t stable_hash(std::string_view data, std::uint64_t h) {
 std::string page_style(const Settings& s) { return body_tag(s) + "\t" + font_size_tag(s) + "\t" + s.REP_COL; }
 
 std::optional<ArchiveState> take_state(const std::string& folder) {
-  const std::string path = join_path(folder, kStateName);
+  const std::string path = join_path(folder, kStateFile.name);
   if (!is_regular_file(path)) return std::nullopt;
   std::optional<ArchiveState> state;
   try {
@@ -81,5 +81,5 @@ void save_state(const std::string& folder, const ArchiveState& state) {
     std::snprintf(hex, sizeof hex, "%llx", static_cast<unsigned long long>(hash));
     out.line("thread\t" + page + "\t" + hex);
   }
-  write_file_atomic(join_path(folder, kStateName), out.data());
+  write_file_atomic(join_path(folder, kStateFile.name), out.data());
 }

@@ -5,6 +5,7 @@
 
 #include "archive/archive_state.h"
 #include "codec/sjis_text.h"
+#include "core/archive_files.h"
 #include "core/atomic_out.h"
 #include "core/common_text.h"
 #include "core/file_write.h"
@@ -14,7 +15,6 @@
 
 namespace {
 
-const char kIndexName[] = ".vorn_htm.index";
 constexpr char kMagic[16] = "vorn_htm index";
 constexpr std::uint64_t kVersion = 3;
 constexpr std::uint64_t kByteOrder = 0x0102030405060708ull;
@@ -156,7 +156,7 @@ std::uint32_t subject_hash(std::string_view subject, const Settings& set) {
 }
 
 std::optional<SavedMenuIndex> take_menu_index(const std::string& folder, const Settings& set) {
-  const std::string path = join_path(folder, kIndexName);
+  const std::string path = join_path(folder, kMenuIndexFile.name);
   if (!is_regular_file(path)) return std::nullopt;
   try {
     // The mapping stays readable after the file is removed.
@@ -164,7 +164,7 @@ std::optional<SavedMenuIndex> take_menu_index(const std::string& folder, const S
     remove_file(path);
     std::optional<SavedMenuIndex> index = parse_index(std::move(file));
     if (!index || index->settings != menu_settings_key(set) || (set.ML_RANK && !index->ranked)) return std::nullopt;
-    if (file_stamp(join_path(folder, "menu.html")) != index->menu) return std::nullopt;
+    if (file_stamp(join_path(folder, kMenuFile.name)) != index->menu) return std::nullopt;
     return index;
   } catch (const std::exception&) {
     // An unreadable index is no index: the menu is read whole.
@@ -173,12 +173,12 @@ std::optional<SavedMenuIndex> take_menu_index(const std::string& folder, const S
 }
 
 void drop_menu_index(const std::string& folder) {
-  const std::string path = join_path(folder, kIndexName);
+  const std::string path = join_path(folder, kMenuIndexFile.name);
   if (exists(path)) remove_file(path);
 }
 
 void save_menu_index(const std::string& folder, MenuIndex& index) {
-  const std::optional<FileStamp> menu = file_stamp(join_path(folder, "menu.html"));
+  const std::optional<FileStamp> menu = file_stamp(join_path(folder, kMenuFile.name));
   if (!menu) throw VbError(53, "menu.html is gone");
   index.menu = *menu;
 
@@ -212,7 +212,7 @@ void save_menu_index(const std::string& folder, MenuIndex& index) {
   hash = part_hash(records, hash);
   hash = part_hash(blocks, hash);
   hash = part_hash(senders, hash);
-  AtomicOut out(join_path(folder, kIndexName));
+  AtomicOut out(join_path(folder, kMenuIndexFile.name));
   out.part(Bytes(&h, 1));
   out.part(records);
   out.part(blocks);

@@ -16,6 +16,7 @@
 #include "archive/old_archive.h"
 #include "archive/rank_page.h"
 #include "codec/sjis_text.h"
+#include "core/archive_files.h"
 #include "core/atomic_out.h"
 #include "core/file_info.h"
 #include "core/text_out.h"
@@ -147,7 +148,7 @@ bool Make_Menu(Workspace& ws, ArchiveRecords& records, const std::string& folder
 
     // Written beside the old list and renamed over it, so that a run that
     // stops half-way never leaves a cut-off list behind.
-    AtomicOut out(join_path(folder, "menu.html"));
+    AtomicOut out(join_path(folder, kMenuFile.name));
     menu_head(out, set);
     MenuIndex index;
     if (records.Old_Archive) {

@@ -50,6 +50,7 @@
 #include "archive/menu_index.h"
 #include "archive/old_archive.h"
 #include "codec/sjis_text.h"
+#include "core/archive_files.h"
 #include "core/file_info.h"
 #include "core/vb_error.h"
 #include "core/workspace.h"
@@ -142,7 +143,7 @@ MessageRecord read_menu_line(Workspace& ws, std::string_view line) {
 
 bool Read_Menu(Workspace& ws, ArchiveRecords& records, const std::string& folder) {
   try {
-    const std::string path = join_path(folder, "menu.html");
+    const std::string path = join_path(folder, kMenuFile.name);
     records.Old_Archive.reset();
     // The index the last finished run left stands in for the whole menu.
     std::optional<SavedMenuIndex> index = take_menu_index(folder, ws.set);

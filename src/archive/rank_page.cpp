@@ -6,6 +6,7 @@
 
 #include "archive/old_archive.h"
 #include "archive/page_head.h"
+#include "core/archive_files.h"
 #include "core/atomic_out.h"
 #include "core/common_text.h"
 #include "core/file_info.h"
@@ -43,7 +44,7 @@ bool Address_Count(Workspace& ws, const std::string& folder) {
 
 bool put_rank_page(Workspace& ws, const std::string& folder, const std::function<std::string()>& page) {
   try {
-    write_file_atomic(join_path(folder, "rank_hyo.htm"), page());
+    write_file_atomic(join_path(folder, kRankFile.name), page());
     return true;
   } catch (const std::exception& e) {
     ws.report_error("Address_Count", e);

@@ -250,7 +250,7 @@ std::optional<ThreadEntry> thread_entry(const std::string& line, std::size_t u) 
 }  // namespace
 
 void Make_ThreadList(Workspace& ws, ArchiveRecords& records, const std::string& folder) {
-  const std::string menu = join_path(folder, "menu.html");
+  const std::string menu = join_path(folder, kMenuFile.name);
   if (!is_regular_file(menu)) return;
   // Pages written by this run carry no list yet.
   std::unordered_set<std::string> written;

@@ -42,7 +42,7 @@ bool is_page_name(std::string_view name);
 bool is_archive_file(std::string_view name);
 
 // Whether name is a temporary file that a run which did not end may have
-// left: one of the file services' own (file_ops.h), or one of an earlier
+// left: one of the file services' own (atomic_out.h), or one of an earlier
 // version, "." + the name of a file replaced whole + "." + six letters or
 // digits.
 bool is_leftover(std::string_view name);
