@@ -55,6 +55,10 @@ echo "== lintian"
 # Errors fail the test; warnings and notes are shown.
 lintian --fail-on error --display-info "$deb" 2>&1 | grep -v '^running with root privileges' || true
 lintian --fail-on error "$deb" >/dev/null 2>&1 || fail "lintian reports errors"
+# Nothing about the licence or the desktop entry's file code.
+tags=$(lintian "$deb" 2>/dev/null | grep -E 'desktop-mime-but-no-exec-code|copyright|license|licence' || true)
+[ -z "$tags" ] || fail "lintian: $tags"
+appstreamcli validate --no-net --pedantic packaging/*.metainfo.xml 2>&1 | grep -i licen && fail "appstreamcli reports about the licence"
 
 user=vornpkgtest
 home=/home/$user
@@ -105,6 +109,17 @@ if grep -q '^VORN_WINDOWS:BOOL=ON' "$build/CMakeCache.txt"; then
   status=0
   as_user vorn_htm 2>"$scratch/windows.err" || status=$?
   [ "$status" = 1 ] && grep -q DISPLAY "$scratch/windows.err" || fail "vorn_htm without a display: status $status, $(cat "$scratch/windows.err")"
+  # "Open with" words without a display stay an option error ...
+  status=0
+  as_user vorn_htm "$home/mail/ml-2004.mbx" 2>"$scratch/files.err" || status=$?
+  [ "$status" = 2 ] && grep -q 'vorn_htm --help' "$scratch/files.err" || fail "vorn_htm FILE without a display: status $status, $(cat "$scratch/files.err")"
+  # ... and a display that does not answer is named in one line, status 1.
+  for words in "" "$home/mail/ml-2004.mbx"; do
+    status=0
+    as_user env DISPLAY=:4711 vorn_htm $words 2>"$scratch/display.err" || status=$?
+    [ "$status" = 1 ] && [ "$(cat "$scratch/display.err")" = "vorn_htm: display :4711 cannot be opened (ディスプレイ :4711 を開けません)" ] ||
+      fail "vorn_htm $words with DISPLAY=:4711: status $status, $(cat "$scratch/display.err")"
+  done
 fi
 cd "$home"
 

@@ -14,6 +14,7 @@
 #include "program_start.h"
 #include "run/command_line.h"
 #include "run/console_ui.h"
+#include "run/start_rule.h"
 #include "version.h"
 
 namespace {
@@ -63,8 +64,11 @@ void start_windows(const std::string& folder, char** argv) {
 
 int main(int argc, char** argv) {
   const std::string folder = program_folder();
-  // No words, or "/col" alone: the windows; anything else is the command line.
-  if (argc == 1 || is_colour_switch(argc, argv)) start_windows(folder, argv);
+  // No words, "/col" alone, or mailbox files to open in the window (a file
+  // manager's "Open with", where a display is named): the windows; anything
+  // else is the command line.
+  const std::vector<std::string> words(argv + 1, argv + argc);
+  if (choose_start(words, display_named(), is_existing_file) != StartAs::command_line) start_windows(folder, argv);
   prefer_huge_pages("/proc/self/exe", argv);
   const ProgramFolders folders = find_program_folders(folder, installed_places());
   if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
@@ -75,8 +79,6 @@ int main(int argc, char** argv) {
     std::printf("vorn_htm Version %d.%02d.%04d\n", kVersionMajor, kVersionMinor, kVersionPatch);
     return 0;
   }
-
-  const std::vector<std::string> words(argv + 1, argv + argc);
 
   ConsoleUi ui;
   try {

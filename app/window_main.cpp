@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "core/program_folders.h"
 #include "core/workspace.h"
@@ -10,6 +11,7 @@
 #include "program_start.h"
 #include "run/command_line.h"
 #include "run/console_ui.h"
+#include "run/start_rule.h"
 
 int main(int argc, char** argv) {
   prefer_huge_pages("/proc/self/exe", argv);
@@ -29,7 +31,10 @@ int main(int argc, char** argv) {
     ws->App_Dir = folders.App_Dir;
     ws->Sample_Dir = folders.Sample_Dir;
     ws->Help_Dir = folders.Help_Dir;
-    return window_start(argc, argv, *ws, is_colour_switch(argc, argv));
+    // "Open with": the mailbox files the window starts with chosen.
+    const std::vector<std::string> words(argv + 1, argv + argc);
+    const bool with_files = choose_start(words, display_named(), is_existing_file) == StartAs::windows_with_files;
+    return window_start(argc, argv, *ws, is_colour_switch(argc, argv), with_files ? words : std::vector<std::string>{});
   } catch (const std::exception& e) {
     ui.message("エラー", std::string("エラーが発生しました。") + e.what(), RunUi::Icon::Critical);
     return 1;

@@ -75,6 +75,8 @@ set(CPACK_PACKAGE_NAME vorn-htm)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX ${VORN_PACKAGE_PREFIX})
 set(CPACK_PACKAGE_CONTACT "vorn_htm maintainers <maintainers@users.noreply.c-seed-c26248c5.example>")
+# The MIT licence; the package installs it as its copyright file too.
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turn mailbox files of Japanese mail into an HTML archive")
 # The summary above is the package's synopsis; this is the text below it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION

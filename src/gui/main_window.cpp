@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -176,6 +177,39 @@ void vorn_htm::fill_drives(const QStringList& roots) {
   sel_drv->blockSignals(false);
   const int at = all.indexOf(Cur_Drive_);
   sel_drv->setCurrentIndex(at >= 0 ? at : 0);
+}
+
+void vorn_htm::open_files(const QStringList& paths) {
+  if (paths.isEmpty()) return;
+  const QString folder = QFileInfo(paths.front()).absolutePath();
+  QStringList chosen, left_out;
+  for (const QString& path : paths) {
+    const QFileInfo file(path);
+    if (file.absolutePath() == folder)
+      chosen << file.fileName();
+    else
+      left_out << QDir::toNativeSeparators(file.absoluteFilePath());
+  }
+  QDir::setCurrent(folder);
+  Cur_Drive_ = volume_of(folder);
+  fill_drives(mounted_volumes());  // the drive's tree, opened at the current folder
+  if (sel_dir->path() != folder) sel_dir_Change(folder);
+  sel_fil->clearSelection();
+  for (const QString& name : chosen) {
+    const QList<QListWidgetItem*> found = sel_fil->findItems(name, Qt::MatchExactly);
+    QListWidgetItem* item = found.isEmpty() ? nullptr : found.front();
+    if (!item) {
+      sel_fil->addItem(name);
+      item = sel_fil->item(sel_fil->count() - 1);
+    }
+    item->setSelected(true);
+  }
+  if (!left_out.isEmpty())
+    dialog_host().message(
+        this, QStringLiteral("vorn_htm"),
+        QStringLiteral("選択できるのは一つのフォルダのファイルだけです。次のファイルは選択していません:\n") +
+            left_out.join('\n'),
+        DialogHost::Icon::Information);
 }
 
 void vorn_htm::sel_drv_Change(int index) {

@@ -48,6 +48,11 @@ class vorn_htm : public QMainWindow {
   bool running() const { return run_thread_ != nullptr; }
   // The drive list's volumes (the start-up fills it with mounted_volumes).
   void fill_drives(const QStringList& roots);
+  // "Open with": shows the folder of the first file and chooses in the file
+  // list those of the files that are in it (a file the list would not show
+  // by its extension is added). Files of other folders are left out, and a
+  // message names them.
+  void open_files(const QStringList& paths);
   QString Cur_Drive() const { return Cur_Drive_; }
 
  signals:

@@ -9,6 +9,7 @@
 #include "core/folder_list.h"
 #include "core/workspace.h"
 #include "run/conversion.h"
+#include "run/start_rule.h"
 #include "settings/settings_file.h"
 
 namespace {
@@ -149,11 +150,7 @@ bool jidou_Jikkou(Workspace& ws, const std::vector<std::string>& inputs, const s
   }
 }
 
-bool is_colour_switch(int argc, char** argv) {
-  if (argc != 2) return false;
-  const std::string_view w = argv[1];
-  return w.size() == 4 && w[0] == '/' && (w[1] | 0x20) == 'c' && (w[2] | 0x20) == 'o' && (w[3] | 0x20) == 'l';
-}
+bool is_colour_switch(int argc, char** argv) { return argc == 2 && is_colour_word(argv[1]); }
 
 int Check_Option(Workspace& ws, const std::vector<std::string>& words) {
   Options o = parse_options(words);

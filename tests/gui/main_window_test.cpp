@@ -312,6 +312,60 @@ class MainWindowTest : public QObject {
     for (QWidget* top : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<vorn_htm*>(top));
   }
 
+  // "Open with": the files' folder shown and the files chosen, also one the
+  // list would not show by its extension; no message when all are there.
+  void openWithChoosesTheFilesInTheirFolder() {
+    ScriptedHost host;
+    QDir::setCurrent(out_.path());
+    ws_.App_Dir = ws_.Sample_Dir = ws_.Help_Dir = app_.path().toStdString();
+    vorn_htm w(ws_);
+    QCOMPARE(child<FolderTree>(&w, "sel_dir")->path(), out_.path());
+    w.open_files({mail_.filePath("ml-2004.mbx"), mail_.filePath("report.doc")});
+    QCOMPARE(child<FolderTree>(&w, "sel_dir")->path(), mail_.path());
+    auto* list = child<QListWidget>(&w, "sel_fil");
+    QStringList chosen;
+    for (QListWidgetItem* item : list->selectedItems()) chosen << item->text();
+    chosen.sort();
+    QCOMPARE(chosen, (QStringList{"ml-2004.mbx", "report.doc"}));
+    QCOMPARE(list->count(), 4);  // the three mailboxes and the added file
+    QCOMPARE(host.boxes.size(), std::size_t{0});
+  }
+
+  // Files of several folders: the folder of the first; a message names the
+  // files left out.
+  void openWithFilesOfTwoFoldersNamesThoseLeftOut() {
+    ScriptedHost host;
+    write_file(out_.filePath("other.mbx"), "From: a@example.jp\r\nSubject: x\r\n\r\nbody\r\n");
+    auto w = open_window();
+    w->open_files({mail_.filePath("attachments.mbx"), out_.filePath("other.mbx")});
+    QCOMPARE(child<FolderTree>(w.get(), "sel_dir")->path(), mail_.path());
+    const QList<QListWidgetItem*> chosen = child<QListWidget>(w.get(), "sel_fil")->selectedItems();
+    QCOMPARE(chosen.size(), 1);
+    QCOMPARE(chosen[0]->text(), QStringLiteral("attachments.mbx"));
+    QCOMPARE(host.boxes.size(), std::size_t{1});
+    QVERIFY(host.boxes[0].text.contains(out_.filePath("other.mbx")));
+    QVERIFY(!host.boxes[0].text.contains("attachments.mbx"));
+    QFile::remove(out_.filePath("other.mbx"));
+  }
+
+  // A display that is named but does not answer: the program's own one line
+  // and status 1, no abort; with mailbox files as words too.
+  void aDisplayThatDoesNotAnswerIsNamedInOneLine() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+    env.insert("DISPLAY", ":4711");
+    for (const QStringList& args : {QStringList{}, QStringList{mail_.filePath("ml-2004.mbx")}}) {
+      QProcess p;
+      p.setProcessEnvironment(env);
+      p.start(QStringLiteral(VORN_BINARY), args);
+      QVERIFY(p.waitForFinished(30000));
+      QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+      QCOMPARE(p.exitCode(), 1);
+      QCOMPARE(QString::fromUtf8(p.readAllStandardError()),
+               QStringLiteral("vorn_htm: display :4711 cannot be opened (ディスプレイ :4711 を開けません)\n"));
+    }
+  }
+
   // Without a display the windows are not opened; the command line needs none.
   void withoutADisplayOnlyTheCommandLineRuns() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -323,6 +377,7 @@ class MainWindowTest : public QObject {
     } rows[] = {
         {{}, 1, "DISPLAY"},
         {{"/col"}, 1, "DISPLAY"},
+        {{mail_.filePath("ml-2004.mbx")}, 2, "vorn_htm --help"},
         {{"-i", mail_.filePath("nothing*.mbx"), "-o", out_.filePath("cli")}, 1, "ファイルが選択されていません。"}};
     for (const auto& r : rows) {
       QProcess p;
