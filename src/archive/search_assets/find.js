@@ -1,0 +1,557 @@
+/*
+ * srch/find.js: the code of the archive's search page (search.html).
+ *
+ * The index is a set of scripts in srch/, each handing its data to one
+ * global function when a <script> element loads it: a page opened from disk
+ * may load scripts but may not fetch files.
+ *   ix.js          vorn_ix({"v":1,"shards":S,"segs":[{"id","docs","chunks","gone"}...]})
+ *   <id>_<k>.js    vorn_part(id, k, {"token": "gaps", ...})       shard k of a segment
+ *   <id>_d<c>.js   vorn_docs(id, c, [[page,"key","date","subject","sender"], ...])
+ * "gaps" is a list of ascending doc numbers in base 36, the first as it
+ * stands and each next one as the difference from the one before.
+ *
+ * A query's tokens must all occur in a message. Each segment's hits are the
+ * intersection of the tokens' lists less the docs a later segment names as
+ * gone; the results are all segments' hits merged newest first by key,
+ * loading only the doc lists needed for the hundred shown.
+ *
+ * The same file runs under Node.js for the tests: there it exports its
+ * functions and does not touch any page. The file is ASCII; the texts the
+ * page shows stand in search.html.
+ */
+"use strict";
+
+(function (root) {
+  var DOCS_PER_CHUNK = 500;
+  var PAGE_SIZE = 100;
+
+  // ---- Tokens -------------------------------------------------------------
+
+  // Character classes after normalising: Japanese (Han, Hiragana, Katakana
+  // and the marks U+3006 and U+30FC), word (other letters and digits),
+  // mark (joins a word it follows), separator (everything else).
+  var JAPANESE = /[\p{Script=Han}\p{Script=Hiragana}\p{Script=Katakana}\u3006\u30fc]/u;
+  var WORD = /[\p{L}\p{N}]/u;
+  var MARK = /\p{M}/u;
+  var SEP = 0, JA = 1, WD = 2, MK = 3;
+
+  function char_class(ch) {
+    if (JAPANESE.test(ch)) return JA;
+    if (WORD.test(ch)) return WD;
+    if (MARK.test(ch)) return MK;
+    return SEP;
+  }
+
+  // Index just past one line break (CR LF, LF or CR) starting at i, or i
+  // when none starts there.
+  function past_line_break(chars, i) {
+    if (chars[i] === "\r") return chars[i + 1] === "\n" ? i + 2 : i + 1;
+    if (chars[i] === "\n") return i + 1;
+    return i;
+  }
+
+  // The tokens of text, in order, repeats kept: NFKC and lower case; a run of
+  // Japanese characters gives its overlapping pairs (a run of one its single
+  // character); a run of word characters gives itself. One line break between
+  // two Japanese characters is skipped, as mail wraps lines inside words.
+  function tokenise(text) {
+    var chars = Array.from(String(text).normalize("NFKC").toLowerCase());
+    var out = [];
+    var run = [];
+    var kind = SEP;
+    function flush() {
+      if (kind === JA) {
+        if (run.length === 1) out.push(run[0]);
+        for (var j = 0; j + 1 < run.length; j++) out.push(run[j] + run[j + 1]);
+      } else if (kind === WD) {
+        out.push(run.join(""));
+      }
+      run = [];
+      kind = SEP;
+    }
+    for (var i = 0; i < chars.length; i++) {
+      var c = char_class(chars[i]);
+      if (c === MK) c = kind === WD ? WD : SEP;
+      if (c === SEP && kind === JA) {
+        var next = past_line_break(chars, i);
+        if (next > i && next < chars.length && char_class(chars[next]) === JA) {
+          i = next - 1;
+          continue;
+        }
+      }
+      if (c !== kind) flush();
+      if (c !== SEP) {
+        run.push(chars[i]);
+        kind = c;
+      }
+    }
+    flush();
+    return out;
+  }
+
+  // The distinct tokens of a query, in order of first appearance.
+  function query_tokens(query) {
+    var seen = new Set();
+    return tokenise(query).filter(function (t) {
+      if (seen.has(t)) return false;
+      seen.add(t);
+      return true;
+    });
+  }
+
+  // FNV-1a, 32 bits, over the UTF-8 bytes of s.
+  function fnv1a(s) {
+    var h = 0x811c9dc5;
+    function add(b) {
+      h = Math.imul(h ^ b, 0x01000193) >>> 0;
+    }
+    for (var ch of s) {
+      var cp = ch.codePointAt(0);
+      if (cp < 0x80) {
+        add(cp);
+      } else if (cp < 0x800) {
+        add(0xc0 | (cp >> 6));
+        add(0x80 | (cp & 63));
+      } else if (cp < 0x10000) {
+        add(0xe0 | (cp >> 12));
+        add(0x80 | ((cp >> 6) & 63));
+        add(0x80 | (cp & 63));
+      } else {
+        add(0xf0 | (cp >> 18));
+        add(0x80 | ((cp >> 12) & 63));
+        add(0x80 | ((cp >> 6) & 63));
+        add(0x80 | (cp & 63));
+      }
+    }
+    return h >>> 0;
+  }
+
+  // ---- Doc lists ----------------------------------------------------------
+
+  // The doc numbers of a gaps text: "a,3,1" is 10, 13, 14. Digits 0-9 and
+  // a-z (either case); anything else, an empty number or a number past
+  // 2^53 throws.
+  function parse_gaps(text) {
+    var out = [];
+    if (text === "") return out;
+    var prev = 0;
+    var n = 0;
+    var digits = 0;
+    for (var i = 0; i <= text.length; i++) {
+      var c = i < text.length ? text.charCodeAt(i) : 44;
+      if (c === 44) {
+        if (digits === 0) throw new Error("empty number in doc list");
+        prev = out.length === 0 ? n : prev + n;
+        if (prev > Number.MAX_SAFE_INTEGER) throw new Error("doc number too large");
+        out.push(prev);
+        n = 0;
+        digits = 0;
+        continue;
+      }
+      var d;
+      if (c >= 48 && c <= 57) d = c - 48;
+      else if ((c | 32) >= 97 && (c | 32) <= 122) d = (c | 32) - 87;
+      else throw new Error("bad character in doc list");
+      n = n * 36 + d;
+      digits++;
+    }
+    return out;
+  }
+
+  // First index in a[from..] whose value is >= v: gallops from from, then
+  // halves, so a short list walks a long one in few steps.
+  function seek(a, from, v) {
+    var step = 1;
+    var hi = from;
+    while (hi < a.length && a[hi] < v) {
+      from = hi + 1;
+      hi += step;
+      step *= 2;
+    }
+    if (hi > a.length) hi = a.length;
+    while (from < hi) {
+      var mid = (from + hi) >>> 1;
+      if (a[mid] < v) from = mid + 1;
+      else hi = mid;
+    }
+    return from;
+  }
+
+  // The values common to the ascending lists a and b, ascending.
+  function intersect(a, b) {
+    if (a.length > b.length) {
+      var t = a;
+      a = b;
+      b = t;
+    }
+    var out = [];
+    var j = 0;
+    for (var i = 0; i < a.length && j < b.length; i++) {
+      j = seek(b, j, a[i]);
+      if (j < b.length && b[j] === a[i]) out.push(a[i]);
+    }
+    return out;
+  }
+
+  // The values of the ascending list a that the ascending list drop lacks.
+  function subtract(a, drop) {
+    if (drop.length === 0) return a;
+    var out = [];
+    var j = 0;
+    for (var i = 0; i < a.length; i++) {
+      j = seek(drop, j, a[i]);
+      if (j >= drop.length || drop[j] !== a[i]) out.push(a[i]);
+    }
+    return out;
+  }
+
+  // ---- The query ----------------------------------------------------------
+
+  function own(obj, key) {
+    return obj !== null && typeof obj === "object" && Object.prototype.hasOwnProperty.call(obj, key);
+  }
+
+  function shard_name(id, k) {
+    return id + "_" + k + ".js";
+  }
+
+  function chunk_name(id, c) {
+    return id + "_d" + c + ".js";
+  }
+
+  // The manifest, checked enough that the rest can rely on its shape.
+  function check_manifest(ix) {
+    if (!ix || ix.v !== 1 || !(ix.shards >= 1) || !Array.isArray(ix.segs)) throw new Error("no usable index");
+    ix.segs.forEach(function (seg) {
+      if (typeof seg.id !== "string" || !(seg.docs >= 0)) throw new Error("bad segment in index");
+    });
+    return ix;
+  }
+
+  // The docs of segment i (ascending) that hold every token.
+  function segment_hits(load, ix, i, tokens) {
+    var seg = ix.segs[i];
+    var shards = Array.from(new Set(tokens.map(function (t) {
+      return fnv1a(t) % ix.shards;
+    })));
+    return Promise.all(shards.map(function (k) {
+      return load(shard_name(seg.id, k));
+    })).then(function (parts) {
+      var lists = [];
+      for (var t of tokens) {
+        var part = parts[shards.indexOf(fnv1a(t) % ix.shards)];
+        if (!own(part, t)) return [];
+        lists.push(parse_gaps(part[t]));
+      }
+      lists.sort(function (a, b) {
+        return a.length - b.length;
+      });
+      var hits = lists[0];
+      for (var n = 1; n < lists.length && hits.length > 0; n++) hits = intersect(hits, lists[n]);
+      return subtract(hits, gone_from(ix, i));
+    });
+  }
+
+  // The docs of segment i that later segments supersede, ascending.
+  function gone_from(ix, i) {
+    var id = ix.segs[i].id;
+    var all = [];
+    for (var j = i + 1; j < ix.segs.length; j++) {
+      var gone = ix.segs[j].gone;
+      if (own(gone, id)) all = all.concat(parse_gaps(gone[id]));
+    }
+    return all.sort(function (a, b) {
+      return a - b;
+    });
+  }
+
+  // Runs a query. load(name) gives a promise of what the script srch/<name>
+  // hands over (the manifest, a shard's object or a chunk's rows), or of null
+  // when the file cannot be loaded. Resolves to null for a query without
+  // tokens, else to a Results.
+  function search(load, query) {
+    var tokens = query_tokens(query);
+    if (tokens.length === 0) return Promise.resolve(null);
+    return load("ix.js").then(function (ix) {
+      check_manifest(ix);
+      return Promise.all(ix.segs.map(function (seg, i) {
+        return segment_hits(load, ix, i, tokens);
+      })).then(function (hits) {
+        return new Results(load, ix, hits);
+      });
+    });
+  }
+
+  // The hits of every segment, handed out newest first a page at a time.
+  function Results(load, ix, hits) {
+    this.load = load;
+    this.segs = ix.segs;
+    this.hits = hits;
+    this.pos = hits.map(function (h) {
+      return h.length - 1;
+    });
+    this.look = hits.map(function () {
+      return 1;
+    });
+    this.chunks = new Map();
+    this.count = hits.reduce(function (sum, h) {
+      return sum + h.length;
+    }, 0);
+    this.shown = 0;
+  }
+
+  // The row of doc d of segment i, or undefined while its chunk is not loaded.
+  Results.prototype.row = function (i, d) {
+    var rows = this.chunks.get(chunk_name(this.segs[i].id, Math.floor(d / DOCS_PER_CHUNK)));
+    if (rows === undefined) return undefined;
+    var row = Array.isArray(rows) ? rows[d % DOCS_PER_CHUNK] : undefined;
+    if (!Array.isArray(row) || typeof row[0] !== "number") throw new Error("doc missing from index");
+    return row;
+  };
+
+  // Names of the chunks segment i needs next: those of its next look[i] hits
+  // (at most want), so that a segment read far goes in few rounds.
+  Results.prototype.chunks_ahead = function (i, want) {
+    var names = new Set();
+    var h = this.hits[i];
+    var n = Math.min(this.look[i], want);
+    for (var p = this.pos[i]; p >= 0 && p > this.pos[i] - n; p--) {
+      var name = chunk_name(this.segs[i].id, Math.floor(h[p] / DOCS_PER_CHUNK));
+      if (!this.chunks.has(name)) names.add(name);
+    }
+    this.look[i] *= 2;
+    return Array.from(names);
+  };
+
+  // Loads the named chunks into the cache.
+  Results.prototype.fetch = function (names) {
+    var self = this;
+    return Promise.all(names.map(function (name) {
+      return self.load(name).then(function (rows) {
+        self.chunks.set(name, rows);
+      });
+    }));
+  };
+
+  // The segment whose next hit is the newest (key, then page, then the later
+  // segment), or -1 when all are done.
+  Results.prototype.best = function () {
+    var best = -1;
+    var best_row = null;
+    for (var i = 0; i < this.hits.length; i++) {
+      if (this.pos[i] < 0) continue;
+      var row = this.row(i, this.hits[i][this.pos[i]]);
+      var key = String(row[1]);
+      if (best < 0 || key > String(best_row[1]) || (key === String(best_row[1]) && row[0] >= best_row[0])) {
+        best = i;
+        best_row = row;
+      }
+    }
+    return best;
+  };
+
+  // Resolves to the next (up to) n results, newest first, each
+  // {page, date, subject, sender}.
+  Results.prototype.next = function (n) {
+    var self = this;
+    var out = [];
+    function step() {
+      while (out.length < n) {
+        var missing = [];
+        for (var i = 0; i < self.hits.length; i++) {
+          if (self.pos[i] >= 0 && self.row(i, self.hits[i][self.pos[i]]) === undefined) {
+            missing = missing.concat(self.chunks_ahead(i, n - out.length));
+          }
+        }
+        if (missing.length > 0) return self.fetch(missing).then(step);
+        var b = self.best();
+        if (b < 0) break;
+        var row = self.row(b, self.hits[b][self.pos[b]]);
+        self.pos[b]--;
+        out.push({page: row[0], date: String(row[2]), subject: String(row[3]), sender: String(row[4])});
+      }
+      self.shown += out.length;
+      return out;
+    }
+    return Promise.resolve().then(step);
+  };
+
+  Results.prototype.done = function () {
+    return this.pos.every(function (p) {
+      return p < 0;
+    });
+  };
+
+  // "m0000123.htm" for page 123.
+  function page_file(page) {
+    var digits = String(page);
+    while (digits.length < 7) digits = "0" + digits;
+    return "m" + digits + ".htm";
+  }
+
+  // ---- The page -----------------------------------------------------------
+
+  // A loader of srch/ scripts through <script> elements. Each script calls
+  // one of the global functions below, which hands its data to the loads
+  // waiting for that file; a script that fails to load, or loads without
+  // calling, gives null. Segment files never change under their name while
+  // the manifest stays the same, so they are kept; the manifest is read anew
+  // for every query.
+  function script_loader(doc, folder) {
+    var waiting = new Map();
+    var kept = new Map();
+    var loaded = [];
+    function hand(name, data) {
+      var list = waiting.get(name);
+      waiting.delete(name);
+      if (list) list.forEach(function (resolve) {
+        resolve(data);
+      });
+    }
+    root.vorn_ix = function (data) {
+      hand("ix.js", data);
+    };
+    root.vorn_part = function (id, k, data) {
+      hand(shard_name(id, k), data);
+    };
+    root.vorn_docs = function (id, c, data) {
+      hand(chunk_name(id, c), data);
+    };
+    function load(name) {
+      if (kept.has(name)) return kept.get(name);
+      var p = new Promise(function (resolve) {
+        if (!waiting.has(name)) waiting.set(name, []);
+        waiting.get(name).push(resolve);
+        var s = doc.createElement("script");
+        s.src = folder + name + (name === "ix.js" ? "?t=" + Date.now() : "");
+        s.onload = s.onerror = function () {
+          hand(name, null);
+          s.parentNode.removeChild(s);
+        };
+        loaded.push(name);
+        doc.head.appendChild(s);
+      });
+      if (name !== "ix.js") kept.set(name, p);
+      return p;
+    }
+    load.forget = function () {
+      kept.clear();
+    };
+    load.loaded = loaded;
+    return load;
+  }
+
+  // Wires the form of search.html: the box has the focus, Enter searches,
+  // search.html?q=... searches at once.
+  function start_page(doc, win) {
+    function el(id) {
+      return doc.getElementById(id);
+    }
+    var form = el("srch_form"), box = el("srch_q"), list = el("srch_list"), more = el("srch_more");
+    var load = script_loader(doc, "srch/");
+    var manifest = null;
+    var current = 0;
+    var results = null;
+
+    function show(id, on) {
+      el(id).style.display = on ? "" : "none";
+    }
+    function state(name, started) {
+      list.setAttribute("data-state", name);
+      list.setAttribute("data-ms", String(Math.round(win.performance.now() - started)));
+      if (/[?&]bench=1/.test(win.location.search)) list.setAttribute("data-loaded", load.loaded.join(" "));
+    }
+    function draw(rows) {
+      rows.forEach(function (r) {
+        var line = doc.createElement("div");
+        line.className = "srch_hit";
+        line.appendChild(doc.createTextNode(r.date + " "));
+        var a = doc.createElement("a");
+        a.href = page_file(r.page);
+        a.target = "_self";
+        a.appendChild(doc.createTextNode(r.subject !== "" ? r.subject : page_file(r.page)));
+        line.appendChild(a);
+        line.appendChild(doc.createTextNode(" [" + r.sender + "]"));
+        list.appendChild(line);
+      });
+    }
+    function clear() {
+      while (list.firstChild) list.removeChild(list.firstChild);
+      ["srch_hits", "srch_none", "srch_error", "srch_more"].forEach(function (id) {
+        show(id, false);
+      });
+    }
+    function page_of(res, mine, started) {
+      return res.next(PAGE_SIZE).then(function (rows) {
+        if (mine !== current) return;
+        draw(rows);
+        show("srch_more", !res.done());
+        state("done", started);
+      });
+    }
+    function run(query) {
+      var mine = ++current;
+      var started = win.performance.now();
+      clear();
+      results = null;
+      var checked = function (name) {
+        if (name !== "ix.js") return load(name);
+        return load(name).then(function (ix) {
+          var text = JSON.stringify(ix);
+          if (text !== manifest) load.forget();
+          manifest = text;
+          return ix;
+        });
+      };
+      return search(checked, query).then(function (res) {
+        if (mine !== current) return;
+        if (res === null) return state("empty", started);
+        results = res;
+        el("srch_count").textContent = String(res.count);
+        show("srch_hits", res.count > 0);
+        show("srch_none", res.count === 0);
+        return page_of(res, mine, started);
+      }).catch(function () {
+        if (mine !== current) return;
+        show("srch_error", true);
+        state("error", started);
+      });
+    }
+
+    form.onsubmit = function (e) {
+      e.preventDefault();
+      try {
+        win.history.replaceState(null, "", "?q=" + encodeURIComponent(box.value));
+      } catch (err) {
+        // A page from disk may not rewrite its address in every browser.
+      }
+      run(box.value);
+    };
+    more.onclick = function (e) {
+      e.preventDefault();
+      if (results === null) return;
+      show("srch_more", false);
+      page_of(results, current, win.performance.now()).catch(function () {
+        show("srch_error", true);
+      });
+    };
+    var q = new win.URLSearchParams(win.location.search).get("q");
+    if (q !== null) box.value = q;
+    box.focus();
+    if (q !== null) run(q);
+  }
+
+  var api = {
+    tokenise: tokenise,
+    query_tokens: query_tokens,
+    fnv1a: fnv1a,
+    parse_gaps: parse_gaps,
+    intersect: intersect,
+    subtract: subtract,
+    search: search,
+    page_file: page_file,
+    DOCS_PER_CHUNK: DOCS_PER_CHUNK,
+  };
+  if (typeof module !== "undefined" && module.exports) module.exports = api;
+  if (typeof document !== "undefined" && document.getElementById("srch_form")) start_page(document, root);
+})(typeof window !== "undefined" ? window : this);
