@@ -7,6 +7,7 @@ const test = require("node:test");
 const assert = require("node:assert");
 const path = require("node:path");
 const {find, folder_loader, memory_loader, all_results} = require("./find_module.js");
+const {big_index, scan} = require("./index_files.js");
 
 const fixture = path.join(__dirname, "fixture/srch");
 
@@ -63,59 +64,6 @@ test("only the shards of the query's tokens are loaded", async () => {
   // "offline" hashes to shard 0 (FNV-1a 0xec8b9928).
   assert.deepStrictEqual(load.asked.sort(), ["0001_0.js", "0002_0.js", "ix.js"]);
 });
-
-// ---- A larger index -------------------------------------------------------
-
-function gaps(list) {
-  return list.map((d, i) => (i === 0 ? d : d - list[i - 1]).toString(36)).join(",");
-}
-
-// Segment A: 1203 docs (three chunks), segment B: 40 docs whose dates fall
-// between A's; B replaces docs 600-609 and 1200 of A. Doc tokens: "all" in
-// every doc, "even" in even docs, "tri" in docs divisible by 3, "b" in B only.
-function big_index() {
-  const docs = [];
-  const key = (n) => String(100000 + n).padStart(12, "0");
-  for (let d = 0; d < 1203; d++) docs.push({seg: "A", d, page: d + 1, key: key(d * 10)});
-  for (let d = 0; d < 40; d++) docs.push({seg: "B", d, page: 2000 + d, key: key(d * 300 + 5)});
-  for (const doc of docs) {
-    doc.tokens = ["all"];
-    if (doc.d % 2 === 0) doc.tokens.push("even");
-    if (doc.d % 3 === 0) doc.tokens.push("tri");
-    if (doc.seg === "B") doc.tokens.push("b");
-  }
-  const gone = [...Array.from({length: 10}, (_, i) => 600 + i), 1200];
-  const files = new Map();
-  const shards = 3;
-  files.set("ix.js", `vorn_ix(${JSON.stringify({v: 1, shards, segs: [
-    {id: "A", docs: 1203, chunks: 3, gone: {}},
-    {id: "B", docs: 40, chunks: 1, gone: {A: gaps(gone)}},
-  ]})});`);
-  for (const seg of ["A", "B"]) {
-    const mine = docs.filter((doc) => doc.seg === seg);
-    for (let k = 0; k < shards; k++) {
-      const part = {};
-      for (const t of ["all", "even", "tri", "b"]) {
-        const list = mine.filter((doc) => doc.tokens.includes(t)).map((doc) => doc.d);
-        if (list.length > 0 && find.fnv1a(t) % shards === k) part[t] = gaps(list);
-      }
-      files.set(`${seg}_${k}.js`, `vorn_part("${seg}",${k},${JSON.stringify(part)});`);
-    }
-    for (let c = 0; c * 500 < mine.length; c++) {
-      const rows = mine.slice(c * 500, c * 500 + 500).map((doc) => [doc.page, doc.key, `date ${doc.key}`, `s${doc.page}`, "x"]);
-      files.set(`${seg}_d${c}.js`, `vorn_docs("${seg}",${c},${JSON.stringify(rows)});`);
-    }
-  }
-  const live = docs.filter((doc) => !(doc.seg === "A" && gone.includes(doc.d)));
-  return {files, live};
-}
-
-// The pages of the live docs holding every word, newest first, by a plain scan.
-function scan(live, words) {
-  return live.filter((doc) => words.every((w) => doc.tokens.includes(w)))
-      .sort((x, y) => (x.key < y.key ? 1 : x.key > y.key ? -1 : y.page - x.page))
-      .map((doc) => doc.page);
-}
 
 test("results of a larger index match a plain scan, a hundred at a time", async () => {
   const {files, live} = big_index();
