@@ -12,7 +12,8 @@ function gaps(list) {
 // Segment A: 1203 docs (three chunks), segment B: 40 docs whose dates fall
 // between A's; B replaces docs 600-609 and 1200 of A. Doc tokens: "all" in
 // every doc, "even" in even docs, "tri" in docs divisible by 3, "b" in B only.
-function big_index() {
+// With per, A's doc chunks hold per docs each and its manifest entry says so.
+function big_index(per = 0) {
   const docs = [];
   const key = (n) => String(100000 + n).padStart(12, "0");
   for (let d = 0; d < 1203; d++) docs.push({seg: "A", d, page: d + 1, key: key(d * 10)});
@@ -27,7 +28,7 @@ function big_index() {
   const files = new Map();
   const shards = 3;
   files.set("ix.js", `vorn_ix(${JSON.stringify({v: 1, shards, segs: [
-    {id: "A", docs: 1203, chunks: 3, gone: {}},
+    per ? {id: "A", docs: 1203, chunks: Math.ceil(1203 / per), gone: {}, chunk_docs: per} : {id: "A", docs: 1203, chunks: 3, gone: {}},
     {id: "B", docs: 40, chunks: 1, gone: {A: gaps(gone)}},
   ]})});`);
   for (const seg of ["A", "B"]) {
@@ -40,8 +41,9 @@ function big_index() {
       }
       files.set(`${seg}_${k}.js`, `vorn_part("${seg}",${k},${JSON.stringify(part)});`);
     }
-    for (let c = 0; c * 500 < mine.length; c++) {
-      const rows = mine.slice(c * 500, c * 500 + 500).map((doc) => [doc.page, doc.key, `date ${doc.key}`, `s${doc.page}`, "x"]);
+    const size = seg === "A" && per ? per : 500;
+    for (let c = 0; c * size < mine.length; c++) {
+      const rows = mine.slice(c * size, c * size + size).map((doc) => [doc.page, doc.key, `date ${doc.key}`, `s${doc.page}`, "x"]);
       files.set(`${seg}_d${c}.js`, `vorn_docs("${seg}",${c},${JSON.stringify(rows)});`);
     }
   }

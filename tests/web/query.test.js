@@ -91,6 +91,27 @@ test("the first hundred load only the doc chunks they show", async () => {
   assert.deepStrictEqual(load.asked.filter((n) => n.includes("_d")).sort(), ["A_d2.js", "B_d0.js"]);
 });
 
+test("a segment's own chunk size places its docs", async () => {
+  const {files, live} = big_index(64);
+  for (const words of [["all"], ["even", "tri"]]) {
+    const got = await all_results(memory_loader(files), words.join(" "));
+    assert.deepStrictEqual(got.pages, scan(live, words), words.join(" "));
+  }
+  const load = memory_loader(files);
+  await (await find.search(load, "all")).next(100);
+  // A's docs 1202 down to about 1105 stand in chunks 18 (1152-1215) and 17 (1088-1151).
+  assert.deepStrictEqual(load.asked.filter((n) => n.includes("_d")).sort(), ["A_d17.js", "A_d18.js", "B_d0.js"]);
+});
+
+test("a manifest with a chunk size that is no count fails the query", async () => {
+  const {files} = big_index(64);
+  for (const bad of ["0", "-5", "1.5", "\"64\""]) {
+    const broken = new Map(files);
+    broken.set("ix.js", files.get("ix.js").replace('"chunk_docs":64', `"chunk_docs":${bad}`));
+    await assert.rejects(find.search(memory_loader(broken), "all"), undefined, bad);
+  }
+});
+
 test("a doc chunk that cannot be loaded fails the page of results", async () => {
   const {files} = big_index();
   files.delete("A_d2.js");

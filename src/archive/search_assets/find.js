@@ -4,9 +4,10 @@
  * The index is a set of scripts in srch/, each handing its data to one
  * global function when a <script> element loads it: a page opened from disk
  * may load scripts but may not fetch files.
- *   ix.js          vorn_ix({"v":1,"shards":S,"segs":[{"id","docs","chunks","gone"}...]})
+ *   ix.js          vorn_ix({"v":1,"shards":S,"segs":[{"id","docs","chunks","gone"[,"chunk_docs"]}...]})
  *   <id>_<k>.js    vorn_part(id, k, {"token": "gaps", ...})       shard k of a segment
  *   <id>_d<c>.js   vorn_docs(id, c, [[page,"key","date","subject","sender"], ...])
+ *                  docs c*P to c*P+P-1, P the segment's chunk_docs (500 when absent)
  * "gaps" is a list of ascending doc numbers in base 36, the first as it
  * stands and each next one as the difference from the one before.
  *
@@ -22,6 +23,7 @@
 "use strict";
 
 (function (root) {
+  // Docs per doc chunk, unless a segment names another number ("chunk_docs").
   var DOCS_PER_CHUNK = 500;
   var PAGE_SIZE = 100;
 
@@ -224,6 +226,9 @@
     if (!ix || ix.v !== 1 || !(ix.shards >= 1) || !Array.isArray(ix.segs)) throw new Error("no usable index");
     ix.segs.forEach(function (seg) {
       if (typeof seg.id !== "string" || !(seg.docs >= 0)) throw new Error("bad segment in index");
+      if (seg.chunk_docs !== undefined && !(Number.isInteger(seg.chunk_docs) && seg.chunk_docs >= 1)) {
+        throw new Error("bad chunk size in index");
+      }
     });
     return ix;
   }
@@ -293,6 +298,9 @@
     this.look = hits.map(function () {
       return 1;
     });
+    this.per = ix.segs.map(function (seg) {
+      return seg.chunk_docs || DOCS_PER_CHUNK;
+    });
     this.chunks = new Map();
     this.count = hits.reduce(function (sum, h) {
       return sum + h.length;
@@ -302,9 +310,10 @@
 
   // The row of doc d of segment i, or undefined while its chunk is not loaded.
   Results.prototype.row = function (i, d) {
-    var rows = this.chunks.get(chunk_name(this.segs[i].id, Math.floor(d / DOCS_PER_CHUNK)));
+    var per = this.per[i];
+    var rows = this.chunks.get(chunk_name(this.segs[i].id, Math.floor(d / per)));
     if (rows === undefined) return undefined;
-    var row = Array.isArray(rows) ? rows[d % DOCS_PER_CHUNK] : undefined;
+    var row = Array.isArray(rows) ? rows[d % per] : undefined;
     if (!Array.isArray(row) || typeof row[0] !== "number") throw new Error("doc missing from index");
     return row;
   };
@@ -316,7 +325,7 @@
     var h = this.hits[i];
     var n = Math.min(this.look[i], want);
     for (var p = this.pos[i]; p >= 0 && p > this.pos[i] - n; p--) {
-      var name = chunk_name(this.segs[i].id, Math.floor(h[p] / DOCS_PER_CHUNK));
+      var name = chunk_name(this.segs[i].id, Math.floor(h[p] / this.per[i]));
       if (!this.chunks.has(name)) names.add(name);
     }
     this.look[i] *= 2;
