@@ -406,7 +406,7 @@
   // calling, gives null. Segment files never change under their name while
   // the manifest stays the same, so they are kept; the manifest is read anew
   // for every query.
-  function script_loader(doc, folder) {
+  function script_loader(doc, win, folder) {
     var waiting = new Map();
     var kept = new Map();
     var loaded = [];
@@ -417,13 +417,13 @@
         resolve(data);
       });
     }
-    root.vorn_ix = function (data) {
+    win.vorn_ix = function (data) {
       hand("ix.js", data);
     };
-    root.vorn_part = function (id, k, data) {
+    win.vorn_part = function (id, k, data) {
       hand(shard_name(id, k), data);
     };
-    root.vorn_docs = function (id, c, data) {
+    win.vorn_docs = function (id, c, data) {
       hand(chunk_name(id, c), data);
     };
     function load(name) {
@@ -457,7 +457,7 @@
       return doc.getElementById(id);
     }
     var form = el("srch_form"), box = el("srch_q"), list = el("srch_list"), more = el("srch_more");
-    var load = script_loader(doc, "srch/");
+    var load = script_loader(doc, win, "srch/");
     var manifest = null;
     var current = 0;
     var results = null;
@@ -559,6 +559,7 @@
     subtract: subtract,
     search: search,
     page_file: page_file,
+    start_page: start_page,
     DOCS_PER_CHUNK: DOCS_PER_CHUNK,
   };
   if (typeof module !== "undefined" && module.exports) module.exports = api;
