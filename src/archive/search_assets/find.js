@@ -130,12 +130,16 @@
 
   // ---- Doc lists ----------------------------------------------------------
 
-  // The doc numbers of a gaps text: "a,3,1" is 10, 13, 14. Digits 0-9 and
-  // a-z (either case); anything else, an empty number or a number past
-  // 2^53 throws.
+  var MAX_DOC = 0x7fffffff;
+
+  // The doc numbers of a gaps text, as an Int32Array: "a,3,1" is 10, 13, 14.
+  // Digits 0-9 and a-z (either case); anything else, an empty number or a
+  // doc number past 2^31 - 1 throws. Lists of a million docs are common, so
+  // this walks the text once into an array of the largest size it can need.
   function parse_gaps(text) {
-    var out = [];
-    if (text === "") return out;
+    if (text === "") return new Int32Array(0);
+    var out = new Int32Array((text.length + 1) >> 1);
+    var count = 0;
     var prev = 0;
     var n = 0;
     var digits = 0;
@@ -143,9 +147,9 @@
       var c = i < text.length ? text.charCodeAt(i) : 44;
       if (c === 44) {
         if (digits === 0) throw new Error("empty number in doc list");
-        prev = out.length === 0 ? n : prev + n;
-        if (prev > Number.MAX_SAFE_INTEGER) throw new Error("doc number too large");
-        out.push(prev);
+        prev = count === 0 ? n : prev + n;
+        if (prev > MAX_DOC) throw new Error("doc number too large");
+        out[count++] = prev;
         n = 0;
         digits = 0;
         continue;
@@ -155,9 +159,10 @@
       else if ((c | 32) >= 97 && (c | 32) <= 122) d = (c | 32) - 87;
       else throw new Error("bad character in doc list");
       n = n * 36 + d;
+      if (n > MAX_DOC) throw new Error("doc number too large");
       digits++;
     }
-    return out;
+    return out.subarray(0, count);
   }
 
   // First index in a[from..] whose value is >= v: gallops from from, then
@@ -179,32 +184,48 @@
     return from;
   }
 
-  // The values common to the ascending lists a and b, ascending.
+  // The values common to the ascending lists a and b, ascending: a merge
+  // walk when the lists are of like length, a short list seeking through a
+  // long one otherwise.
   function intersect(a, b) {
     if (a.length > b.length) {
       var t = a;
       a = b;
       b = t;
     }
-    var out = [];
+    var out = new Int32Array(a.length);
+    var n = 0;
+    var i = 0;
     var j = 0;
-    for (var i = 0; i < a.length && j < b.length; i++) {
-      j = seek(b, j, a[i]);
-      if (j < b.length && b[j] === a[i]) out.push(a[i]);
+    if (b.length < 16 * a.length) {
+      while (i < a.length && j < b.length) {
+        if (a[i] < b[j]) i++;
+        else if (a[i] > b[j]) j++;
+        else {
+          out[n++] = a[i++];
+          j++;
+        }
+      }
+    } else {
+      for (; i < a.length && j < b.length; i++) {
+        j = seek(b, j, a[i]);
+        if (j < b.length && b[j] === a[i]) out[n++] = a[i];
+      }
     }
-    return out;
+    return out.subarray(0, n);
   }
 
   // The values of the ascending list a that the ascending list drop lacks.
   function subtract(a, drop) {
     if (drop.length === 0) return a;
-    var out = [];
+    var out = new Int32Array(a.length);
+    var n = 0;
     var j = 0;
     for (var i = 0; i < a.length; i++) {
       j = seek(drop, j, a[i]);
-      if (j >= drop.length || drop[j] !== a[i]) out.push(a[i]);
+      if (j >= drop.length || drop[j] !== a[i]) out[n++] = a[i];
     }
-    return out;
+    return out.subarray(0, n);
   }
 
   // ---- The query ----------------------------------------------------------
@@ -263,11 +284,9 @@
     var all = [];
     for (var j = i + 1; j < ix.segs.length; j++) {
       var gone = ix.segs[j].gone;
-      if (own(gone, id)) all = all.concat(parse_gaps(gone[id]));
+      if (own(gone, id)) all = all.concat(Array.from(parse_gaps(gone[id])));
     }
-    return all.sort(function (a, b) {
-      return a - b;
-    });
+    return Int32Array.from(all).sort();
   }
 
   // Runs a query. load(name) gives a promise of what the script srch/<name>
