@@ -315,7 +315,7 @@
       return h.length - 1;
     });
     this.look = hits.map(function () {
-      return 1;
+      return 0;
     });
     this.per = ix.segs.map(function (seg) {
       return seg.chunk_docs || DOCS_PER_CHUNK;
@@ -338,16 +338,19 @@
   };
 
   // Names of the chunks segment i needs next: those of its next look[i] hits
-  // (at most want), so that a segment read far goes in few rounds.
+  // (at most want). The first look is a third of want and each next one
+  // twice the last, so that a segment that fills the page takes two or three
+  // rounds of loads, and one that gives few results costs at most twice its
+  // share.
   Results.prototype.chunks_ahead = function (i, want) {
     var names = new Set();
     var h = this.hits[i];
-    var n = Math.min(this.look[i], want);
+    var n = Math.min(this.look[i] || Math.ceil(want / 3), want);
     for (var p = this.pos[i]; p >= 0 && p > this.pos[i] - n; p--) {
       var name = chunk_name(this.segs[i].id, Math.floor(h[p] / this.per[i]));
       if (!this.chunks.has(name)) names.add(name);
     }
-    this.look[i] *= 2;
+    this.look[i] = 2 * n;
     return Array.from(names);
   };
 
