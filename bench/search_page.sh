@@ -59,10 +59,11 @@ measure() {
           awk '{s += $1} END {print s}')
   local count
   count=$(node -e 'const o = JSON.parse(process.argv[1]); console.log(o.count, o.pages.length, o.state)' "$out")
-  local median
+  local median marks
   median=$(printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}')
-  printf '%-14s %8s ms (runs: %s)  hits/shown/state: %s  files: %s  bytes: %s\n' "$query" "$median" \
-    "${times[*]}" "$count" "$(echo "$loaded" | wc -w)" "$bytes"
+  marks=$(node -e 'const o = JSON.parse(process.argv[1]); console.log(o.marks)' "$out")
+  printf '%-14s %8s ms (runs: %s; last: %s)  hits/shown/state: %s  files: %s  bytes: %s\n' "$query" "$median" \
+    "${times[*]}" "$marks" "$count" "$(echo "$loaded" | wc -w)" "$bytes"
 }
 
 for q in "会議室 予約" "東京 花火" "ます です" "会議"; do

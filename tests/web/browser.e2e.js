@@ -45,6 +45,7 @@ function open_search(folder, query, more = "") {
     state: attr("data-state"),
     ms: Number(attr("data-ms")),
     loaded: attr("data-loaded"),
+    marks: attr("data-marks"),
     count: (/<span id="srch_count">(\d*)<\/span>/.exec(dom) || [, ""])[1],
     hits: shown("srch_hits"),
     none: shown("srch_none"),

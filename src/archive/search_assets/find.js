@@ -487,10 +487,19 @@
     function show(id, on) {
       el(id).style.display = on ? "" : "none";
     }
+    // Notes on the list how the query ended and the milliseconds it took;
+    // with bench=1 in the address also the files loaded and when the
+    // manifest and the hits were ready (bench/search_page.sh reads them).
+    var marks = {};
     function state(name, started) {
       list.setAttribute("data-state", name);
       list.setAttribute("data-ms", String(Math.round(win.performance.now() - started)));
-      if (/[?&]bench=1/.test(win.location.search)) list.setAttribute("data-loaded", load.loaded.join(" "));
+      if (/[?&]bench=1/.test(win.location.search)) {
+        list.setAttribute("data-loaded", load.loaded.join(" "));
+        list.setAttribute("data-marks", Object.keys(marks).map(function (k) {
+          return k + ":" + Math.round(marks[k] - started);
+        }).join(" "));
+      }
     }
     function draw(rows) {
       rows.forEach(function (r) {
@@ -528,6 +537,7 @@
       var checked = function (name) {
         if (name !== "ix.js") return load(name);
         return load(name).then(function (ix) {
+          marks.manifest = win.performance.now();
           var text = JSON.stringify(ix);
           if (text !== manifest) load.forget();
           manifest = text;
@@ -536,6 +546,7 @@
       };
       return search(checked, query).then(function (res) {
         if (mine !== current) return;
+        marks.hits = win.performance.now();
         if (res === null) return state("empty", started);
         results = res;
         el("srch_count").textContent = String(res.count);
