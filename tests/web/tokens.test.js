@@ -43,3 +43,15 @@ test("a query's tokens are counted once", () => {
   assert.deepStrictEqual(find.query_tokens("東京東京"), ["東京", "京東"]);
   assert.deepStrictEqual(find.query_tokens(" 、。!? "), []);
 });
+
+// Token i of eight is the query's distinct token round(i * (n - 1) / 7).
+test("a long query is searched by eight of its tokens, spread over it", () => {
+  const cases = [
+    ["eight stay", "aa bb cc dd ee ff gg hh", ["aa", "bb", "cc", "dd", "ee", "ff", "gg", "hh"]],
+    ["nine", "a1 a2 a3 a4 a5 a6 a7 a8 a9", ["a1", "a2", "a3", "a4", "a6", "a7", "a8", "a9"]],
+    ["fifteen, repeats counted once", "t0 t1 t2 t3 t4 t5 t6 t7 t0 t8 t9 t10 t11 t12 t13 t14",
+      ["t0", "t2", "t4", "t6", "t8", "t10", "t12", "t14"]],
+    ["a Japanese subject", "第三回オフ会のお知らせ（会場と日程）", ["第三", "回オ", "フ会", "のお", "お知", "らせ", "場と", "日程"]],
+  ];
+  for (const [name, query, want] of cases) assert.deepStrictEqual(find.search_tokens(query), want, name);
+});

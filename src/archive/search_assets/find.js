@@ -101,6 +101,22 @@
     });
   }
 
+  // The tokens a query is searched by: at most MAX_QUERY_TOKENS of its
+  // distinct tokens, the first, the last and others evenly between. Each
+  // token costs a shard per segment, and a pasted paragraph would load most
+  // of the index; fewer tokens can only add messages, never lose one that
+  // holds them all.
+  var MAX_QUERY_TOKENS = 8;
+  function search_tokens(query) {
+    var all = query_tokens(query);
+    if (all.length <= MAX_QUERY_TOKENS) return all;
+    var out = [];
+    for (var i = 0; i < MAX_QUERY_TOKENS; i++) {
+      out.push(all[Math.round((i * (all.length - 1)) / (MAX_QUERY_TOKENS - 1))]);
+    }
+    return out;
+  }
+
   // FNV-1a, 32 bits, over the UTF-8 bytes of s.
   function fnv1a(s) {
     var h = 0x811c9dc5;
@@ -294,7 +310,7 @@
   // when the file cannot be loaded. Resolves to null for a query without
   // tokens, else to a Results.
   function search(load, query) {
-    var tokens = query_tokens(query);
+    var tokens = search_tokens(query);
     if (tokens.length === 0) return Promise.resolve(null);
     return load("ix.js").then(function (ix) {
       check_manifest(ix);
@@ -333,7 +349,7 @@
     var rows = this.chunks.get(chunk_name(this.segs[i].id, Math.floor(d / per)));
     if (rows === undefined) return undefined;
     var row = Array.isArray(rows) ? rows[d % per] : undefined;
-    if (!Array.isArray(row) || typeof row[0] !== "number") throw new Error("doc missing from index");
+    if (!Array.isArray(row) || !Number.isInteger(row[0]) || row[0] < 0) throw new Error("doc missing from index");
     return row;
   };
 
@@ -586,6 +602,7 @@
   var api = {
     tokenise: tokenise,
     query_tokens: query_tokens,
+    search_tokens: search_tokens,
     fnv1a: fnv1a,
     parse_gaps: parse_gaps,
     intersect: intersect,
