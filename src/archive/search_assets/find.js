@@ -488,115 +488,151 @@
     return load;
   }
 
-  // Wires the form of search.html: the box has the focus, Enter searches,
-  // search.html?q=... searches at once.
+  // The search page's elements and the query shown in them. Each query gets
+  // a number; the work of one that a later query overtook draws nothing.
+  function Page(doc, win) {
+    this.doc = doc;
+    this.win = win;
+    this.list = doc.getElementById("srch_list");
+    this.load = script_loader(doc, win, "srch/");
+    this.manifest = null;
+    this.current = 0;
+    this.results = null;
+    this.marks = {};
+  }
+
+  Page.prototype.show = function (id, on) {
+    this.doc.getElementById(id).style.display = on ? "" : "none";
+  };
+
+  // Notes on the list how the query ended and the milliseconds it took;
+  // with bench=1 in the address also the files loaded and when the
+  // manifest and the hits were ready (bench/search_page.sh reads them).
+  Page.prototype.state = function (name, started) {
+    var marks = this.marks;
+    this.list.setAttribute("data-state", name);
+    this.list.setAttribute("data-ms", String(Math.round(this.win.performance.now() - started)));
+    if (/[?&]bench=1/.test(this.win.location.search)) {
+      this.list.setAttribute("data-loaded", this.load.loaded.join(" "));
+      this.list.setAttribute("data-marks", Object.keys(marks).map(function (k) {
+        return k + ":" + Math.round(marks[k] - started);
+      }).join(" "));
+    }
+  };
+
+  // One line per result: date, the subject as a link to the page, [sender].
+  Page.prototype.draw = function (rows) {
+    var doc = this.doc;
+    var list = this.list;
+    rows.forEach(function (r) {
+      var line = doc.createElement("div");
+      line.className = "srch_hit";
+      line.appendChild(doc.createTextNode(r.date + " "));
+      var a = doc.createElement("a");
+      a.href = page_file(r.page);
+      a.target = "_self";
+      a.appendChild(doc.createTextNode(r.subject !== "" ? r.subject : page_file(r.page)));
+      line.appendChild(a);
+      line.appendChild(doc.createTextNode(" [" + r.sender + "]"));
+      list.appendChild(line);
+    });
+  };
+
+  Page.prototype.clear = function () {
+    while (this.list.firstChild) this.list.removeChild(this.list.firstChild);
+    ["srch_hits", "srch_none", "srch_error", "srch_more"].forEach(function (id) {
+      this.show(id, false);
+    }, this);
+  };
+
+  // The loader of the query: the manifest is read anew, and when it changed
+  // (a run wrote the index since) the files kept from before are dropped.
+  Page.prototype.loader = function () {
+    var self = this;
+    return function (name) {
+      if (name !== "ix.js") return self.load(name);
+      return self.load(name).then(function (ix) {
+        self.marks.manifest = self.win.performance.now();
+        var text = JSON.stringify(ix);
+        if (text !== self.manifest) self.load.forget();
+        self.manifest = text;
+        return ix;
+      });
+    };
+  };
+
+  // Draws the next hundred results of res, unless query mine was overtaken.
+  Page.prototype.next_page = function (res, mine, started) {
+    var self = this;
+    return res.next(PAGE_SIZE).then(function (rows) {
+      if (mine !== self.current) return;
+      self.draw(rows);
+      self.show("srch_more", !res.done());
+      self.state("done", started);
+    });
+  };
+
+  Page.prototype.failed = function (mine, started) {
+    if (mine !== this.current) return;
+    this.show("srch_error", true);
+    this.state("error", started);
+  };
+
+  Page.prototype.run = function (query) {
+    var self = this;
+    var mine = ++this.current;
+    var started = this.win.performance.now();
+    this.clear();
+    this.results = null;
+    this.marks = {};
+    return search(this.loader(), query).then(function (res) {
+      if (mine !== self.current) return;
+      self.marks.hits = self.win.performance.now();
+      if (res === null) return self.state("empty", started);
+      self.results = res;
+      self.doc.getElementById("srch_count").textContent = String(res.count);
+      self.show("srch_hits", res.count > 0);
+      self.show("srch_none", res.count === 0);
+      return self.next_page(res, mine, started);
+    }).catch(function () {
+      self.failed(mine, started);
+    });
+  };
+
+  Page.prototype.more = function () {
+    var self = this;
+    var mine = this.current;
+    var started = this.win.performance.now();
+    if (this.results === null) return;
+    this.show("srch_more", false);
+    this.next_page(this.results, mine, started).catch(function () {
+      self.failed(mine, started);
+    });
+  };
+
+  // Wires the form of search.html: the box has the focus, Enter searches
+  // (in the page, not by sending the form), search.html?q=... searches at once.
   function start_page(doc, win) {
-    function el(id) {
-      return doc.getElementById(id);
-    }
-    var form = el("srch_form"), box = el("srch_q"), list = el("srch_list"), more = el("srch_more");
-    var load = script_loader(doc, win, "srch/");
-    var manifest = null;
-    var current = 0;
-    var results = null;
-
-    function show(id, on) {
-      el(id).style.display = on ? "" : "none";
-    }
-    // Notes on the list how the query ended and the milliseconds it took;
-    // with bench=1 in the address also the files loaded and when the
-    // manifest and the hits were ready (bench/search_page.sh reads them).
-    var marks = {};
-    function state(name, started) {
-      list.setAttribute("data-state", name);
-      list.setAttribute("data-ms", String(Math.round(win.performance.now() - started)));
-      if (/[?&]bench=1/.test(win.location.search)) {
-        list.setAttribute("data-loaded", load.loaded.join(" "));
-        list.setAttribute("data-marks", Object.keys(marks).map(function (k) {
-          return k + ":" + Math.round(marks[k] - started);
-        }).join(" "));
-      }
-    }
-    function draw(rows) {
-      rows.forEach(function (r) {
-        var line = doc.createElement("div");
-        line.className = "srch_hit";
-        line.appendChild(doc.createTextNode(r.date + " "));
-        var a = doc.createElement("a");
-        a.href = page_file(r.page);
-        a.target = "_self";
-        a.appendChild(doc.createTextNode(r.subject !== "" ? r.subject : page_file(r.page)));
-        line.appendChild(a);
-        line.appendChild(doc.createTextNode(" [" + r.sender + "]"));
-        list.appendChild(line);
-      });
-    }
-    function clear() {
-      while (list.firstChild) list.removeChild(list.firstChild);
-      ["srch_hits", "srch_none", "srch_error", "srch_more"].forEach(function (id) {
-        show(id, false);
-      });
-    }
-    function page_of(res, mine, started) {
-      return res.next(PAGE_SIZE).then(function (rows) {
-        if (mine !== current) return;
-        draw(rows);
-        show("srch_more", !res.done());
-        state("done", started);
-      });
-    }
-    function run(query) {
-      var mine = ++current;
-      var started = win.performance.now();
-      clear();
-      results = null;
-      var checked = function (name) {
-        if (name !== "ix.js") return load(name);
-        return load(name).then(function (ix) {
-          marks.manifest = win.performance.now();
-          var text = JSON.stringify(ix);
-          if (text !== manifest) load.forget();
-          manifest = text;
-          return ix;
-        });
-      };
-      return search(checked, query).then(function (res) {
-        if (mine !== current) return;
-        marks.hits = win.performance.now();
-        if (res === null) return state("empty", started);
-        results = res;
-        el("srch_count").textContent = String(res.count);
-        show("srch_hits", res.count > 0);
-        show("srch_none", res.count === 0);
-        return page_of(res, mine, started);
-      }).catch(function () {
-        if (mine !== current) return;
-        show("srch_error", true);
-        state("error", started);
-      });
-    }
-
-    form.onsubmit = function (e) {
+    var page = new Page(doc, win);
+    var box = doc.getElementById("srch_q");
+    doc.getElementById("srch_form").onsubmit = function (e) {
       e.preventDefault();
       try {
         win.history.replaceState(null, "", "?q=" + encodeURIComponent(box.value));
       } catch (err) {
         // A page from disk may not rewrite its address in every browser.
       }
-      run(box.value);
+      page.run(box.value);
     };
-    more.onclick = function (e) {
+    doc.getElementById("srch_more").onclick = function (e) {
       e.preventDefault();
-      if (results === null) return;
-      show("srch_more", false);
-      page_of(results, current, win.performance.now()).catch(function () {
-        show("srch_error", true);
-      });
+      page.more();
     };
     var q = new win.URLSearchParams(win.location.search).get("q");
     if (q !== null) box.value = q;
     box.focus();
-    if (q !== null) run(q);
+    if (q !== null) page.run(q);
+    return page;
   }
 
   var api = {
