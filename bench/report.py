@@ -216,8 +216,29 @@ def main(tsv_path, meta_path, out_path):
 
     text = "\n".join(out)
     print(text)
+    text += kept_sections(out_path)
     with open(out_path, "w", encoding="utf-8") as fh:
         fh.write(text)
+
+
+# Sections of OUT.md that other benchmarks write (bench/search_page.sh) and
+# that this report keeps as they stand.
+KEPT_SECTIONS = ("## Search page",)
+
+
+def kept_sections(out_path):
+    """The kept sections of the report already at out_path, with their lines up to the next section."""
+    try:
+        lines = open(out_path, encoding="utf-8").read().split("\n")
+    except OSError:
+        return ""
+    kept, keep = [], False
+    for line in lines:
+        if line.startswith("## "):
+            keep = line.startswith(KEPT_SECTIONS)
+        if keep:
+            kept.append(line)
+    return "\n" + "\n".join(kept) if kept else ""
 
 
 def before_after(meta, rows, mark):

@@ -1,0 +1,135 @@
+// The search page in a real browser: headless Chromium opens
+// search.html?q=... from disk (file://), runs the page's script over an
+// index and dumps the page as drawn; the test reads the listed pages from it.
+//
+// Run by CTest with VORN_CHROMIUM (the browser) and VORN_WRITE_SEARCH_PAGE
+// (tests/web/write_search_page.cpp, which writes the page and script as the
+// program builds them in). open_search() takes any archive folder, also one
+// the program wrote:
+//   node tests/web/browser.e2e.js FOLDER QUERY   prints the state, count and pages
+"use strict";
+
+const test = require("node:test");
+const assert = require("node:assert");
+const fs = require("node:fs");
+const os = require("node:os");
+const path = require("node:path");
+const {execFileSync} = require("node:child_process");
+const {pathToFileURL} = require("node:url");
+const {big_index} = require("./index_files.js");
+
+const chromium = process.env.VORN_CHROMIUM || "chromium";
+
+// Opens FOLDER/search.html with the query (and any further address text) and
+// returns what the page shows: the list's state ("done", "empty", "error" or
+// "" while nothing ran), the count, which messages show, the listed pages in
+// order and the list's HTML.
+function open_search(folder, query, more = "") {
+  const url = pathToFileURL(path.join(folder, "search.html")).href + "?q=" + encodeURIComponent(query) + more;
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), "vorn-chromium-"));
+  let dom;
+  try {
+    dom = execFileSync(chromium, [
+      "--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
+      "--disable-component-update", "--disable-sync", "--no-first-run", `--user-data-dir=${profile}`,
+      "--dump-dom", url,
+    ], {encoding: "utf8", timeout: 120000, stdio: ["ignore", "pipe", "ignore"], maxBuffer: 256 << 20});
+  } finally {
+    fs.rmSync(profile, {recursive: true, force: true});
+  }
+  const list = /<div id="srch_list"([^>]*)>([\s\S]*?)<\/div>\s*<p><a[^>]*id="srch_more"/.exec(dom);
+  assert.ok(list, "the page has its list");
+  const attr = (name) => (new RegExp(`${name}="([^"]*)"`).exec(list[1]) || [, ""])[1];
+  const shown = (id) => new RegExp(`id="${id}" style=""`).test(dom);
+  return {
+    state: attr("data-state"),
+    ms: Number(attr("data-ms")),
+    loaded: attr("data-loaded"),
+    marks: attr("data-marks"),
+    count: (/<span id="srch_count">(\d*)<\/span>/.exec(dom) || [, ""])[1],
+    hits: shown("srch_hits"),
+    none: shown("srch_none"),
+    error: shown("srch_error"),
+    more: shown("srch_more"),
+    pages: [...list[2].matchAll(/<a href="m(\d+)\.htm"/g)].map((m) => Number(m[1])),
+    html: list[2],
+  };
+}
+
+// A folder with the page and script as the program writes them and the
+// index files given (name -> text, or the files of a folder).
+function archive_with(index) {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), "vorn-search-"));
+  execFileSync(process.env.VORN_WRITE_SEARCH_PAGE, [folder]);
+  for (const [name, text] of index) fs.writeFileSync(path.join(folder, "srch", name), text);
+  return folder;
+}
+
+function fixture_files() {
+  const dir = path.join(__dirname, "fixture/srch");
+  return new Map(fs.readdirSync(dir).map((name) => [name, fs.readFileSync(path.join(dir, name), "latin1")]));
+}
+
+if (require.main === module && process.argv.length === 4) {
+  const got = open_search(process.argv[2], process.argv[3], "&bench=1");
+  console.log(JSON.stringify({...got, html: undefined}));
+} else {
+  test("search.html lists the pages of the hand-written index", {skip: !process.env.VORN_WRITE_SEARCH_PAGE}, () => {
+    const folder = archive_with(fixture_files());
+    try {
+      const cases = [
+        ["kanji pairs", "会議室", [5, 1]],
+        ["merged newest first", "予約", [4, 1, 6]],
+        ["replaced page by its new text", "議事録", [2]],
+        ["two words, full width", "ＯＦＦＬＩＮＥ　ｍｅｅｔｉｎｇ", [4, 3]],
+      ];
+      for (const [name, query, pages] of cases) {
+        const got = open_search(folder, query);
+        assert.deepStrictEqual({state: got.state, pages: got.pages, count: got.count, hits: got.hits, none: got.none},
+            {state: "done", pages, count: String(pages.length), hits: true, none: false}, name);
+      }
+      const old = open_search(folder, "旧版");
+      assert.deepStrictEqual([old.state, old.pages, old.hits, old.none], ["done", [], false, true], "no match");
+      const empty = open_search(folder, "、");
+      assert.deepStrictEqual([empty.state, empty.pages, empty.hits, empty.none], ["empty", [], false, false]);
+      // A subject with "<" shows as text and makes no element.
+      const tag = open_search(folder, "offline");
+      assert.match(tag.html, /Re: offline meeting &lt;予約&gt;<\/a> \[山田 太郎 &lt;taro@example.jp&gt;\]/);
+      assert.doesNotMatch(tag.html, /<予約>/);
+      // "+" for a space, as a form writes it.
+      assert.deepStrictEqual(open_search(folder, "", "+offline+meeting").pages, [4, 3]);
+    } finally {
+      fs.rmSync(folder, {recursive: true, force: true});
+    }
+  });
+
+  test("search.html shows a hundred and a link for more", {skip: !process.env.VORN_WRITE_SEARCH_PAGE}, () => {
+    const {files, live} = big_index();
+    const folder = archive_with(files);
+    try {
+      const got = open_search(folder, "all");
+      assert.strictEqual(got.state, "done");
+      assert.strictEqual(got.count, String(live.length));
+      assert.strictEqual(got.pages.length, 100);
+      assert.strictEqual(got.more, true);
+      // Newest: A's doc 1202 (page 1203); A's 1200 is replaced, B's 39 (page 2039) falls between 1170 and 1171.
+      assert.deepStrictEqual(got.pages.slice(0, 3), [1203, 1202, 1200]);
+      const few = open_search(folder, "b tri");
+      assert.deepStrictEqual([few.pages.length, few.more], [14, false]);
+    } finally {
+      fs.rmSync(folder, {recursive: true, force: true});
+    }
+  });
+
+  test("search.html says so when the archive has no index", {skip: !process.env.VORN_WRITE_SEARCH_PAGE}, () => {
+    const folder = archive_with(new Map());
+    try {
+      const got = open_search(folder, "会議");
+      assert.deepStrictEqual([got.state, got.error, got.pages], ["error", true, []]);
+    } finally {
+      fs.rmSync(folder, {recursive: true, force: true});
+    }
+  });
+}
+
+module.exports = {open_search};

@@ -1,0 +1,120 @@
+// The search page's query code: the hand-written index of fixture/srch, and a
+// larger index built here, whose results are checked against a plain scan of
+// its docs.
+"use strict";
+
+const test = require("node:test");
+const assert = require("node:assert");
+const path = require("node:path");
+const {find, folder_loader, memory_loader, all_results} = require("./find_module.js");
+const {big_index, scan} = require("./index_files.js");
+
+const fixture = path.join(__dirname, "fixture/srch");
+
+// fixture/srch: segment 0001 holds pages 1, 3, 2, 5, 4 (docs 0-4, oldest
+// first); segment 0002 holds page 6 (older than all, appended later) and
+// page 2 again, which replaces doc 2 of 0001. Shard 3 of 0002 holds no token
+// and has no file.
+test("queries of the hand-written index", async () => {
+  const cases = [
+    ["kanji pairs", "会議室", [5, 1]],
+    ["two words", "offline meeting", [4, 3]],
+    ["full-width letters", "ＯＦＦＬＩＮＥ", [4, 3]],
+    ["merge by date across segments", "予約", [4, 1, 6]],
+    ["replaced page by its new text", "議事録", [2]],
+    ["replaced page not by its old text", "旧版", []],
+    ["new text only in the newer segment", "改訂", [2]],
+    ["all tokens must occur", "会議 山田", [1]],
+    ["a token the index lacks", "会議 火星", []],
+    ["a name objects inherit (shard 3)", "constructor", []],
+    ["another name objects inherit (shard 1)", "toString", []],
+    ["a pair in the shard file 0002 lacks (shard 3)", "東京都", [5]],
+    ["single kanji not indexed alone", "東", []],
+  ];
+  for (const [name, query, pages] of cases) {
+    const got = await all_results(folder_loader(fixture), query);
+    assert.deepStrictEqual(got.pages, pages, name);
+    assert.strictEqual(got.count, pages.length, `${name}: count`);
+  }
+});
+
+test("a result carries the texts the list shows", async () => {
+  const got = await all_results(folder_loader(fixture), "東京都");
+  assert.deepStrictEqual(got.rows, [
+    {page: 5, date: "2004-01-08 06:00:00", subject: "東京都の会議室", sender: "佐藤 次郎 <jiro@example.co.jp>"},
+  ]);
+});
+
+test("a query without tokens gives no results and loads nothing", async () => {
+  for (const query of ["", "   ", "、。！", "〓"]) {
+    const load = folder_loader(fixture);
+    assert.strictEqual(await find.search(load, query), null, JSON.stringify(query));
+    assert.deepStrictEqual(load.asked, []);
+  }
+});
+
+test("a folder without an index fails the query", async () => {
+  const load = folder_loader(path.join(__dirname, "no-such-folder"));
+  await assert.rejects(find.search(load, "会議"));
+});
+
+test("only the shards of the query's tokens are loaded", async () => {
+  const load = folder_loader(fixture);
+  await find.search(load, "offline");
+  // "offline" hashes to shard 0 (FNV-1a 0xec8b9928).
+  assert.deepStrictEqual(load.asked.sort(), ["0001_0.js", "0002_0.js", "ix.js"]);
+});
+
+test("results of a larger index match a plain scan, a hundred at a time", async () => {
+  const {files, live} = big_index();
+  for (const words of [["all"], ["even"], ["even", "tri"], ["tri", "b"], ["b"]]) {
+    const want = scan(live, words);
+    const res = await find.search(memory_loader(files), words.join(" "));
+    assert.strictEqual(res.count, want.length, `${words}: count`);
+    const pages = [];
+    while (!res.done()) {
+      const rows = await res.next(100);
+      assert.ok(rows.length === 100 || res.done(), `${words}: a short page before the end`);
+      pages.push(...rows.map((r) => r.page));
+    }
+    assert.deepStrictEqual(pages, want, words.join(" "));
+  }
+});
+
+test("the first hundred load only the doc chunks they show", async () => {
+  const {files} = big_index();
+  const load = memory_loader(files);
+  const res = await find.search(load, "all");
+  const rows = await res.next(100);
+  assert.strictEqual(rows.length, 100);
+  // The newest hundred are A's docs 1202 down to about 1105 and B's newest few: chunk 2 of A, chunk 0 of B.
+  assert.deepStrictEqual(load.asked.filter((n) => n.includes("_d")).sort(), ["A_d2.js", "B_d0.js"]);
+});
+
+test("a segment's own chunk size places its docs", async () => {
+  const {files, live} = big_index(64);
+  for (const words of [["all"], ["even", "tri"]]) {
+    const got = await all_results(memory_loader(files), words.join(" "));
+    assert.deepStrictEqual(got.pages, scan(live, words), words.join(" "));
+  }
+  const load = memory_loader(files);
+  await (await find.search(load, "all")).next(100);
+  // A's docs 1202 down to about 1105 stand in chunks 18 (1152-1215) and 17 (1088-1151).
+  assert.deepStrictEqual(load.asked.filter((n) => n.includes("_d")).sort(), ["A_d17.js", "A_d18.js", "B_d0.js"]);
+});
+
+test("a manifest with a chunk size that is no count fails the query", async () => {
+  const {files} = big_index(64);
+  for (const bad of ["0", "-5", "1.5", "\"64\""]) {
+    const broken = new Map(files);
+    broken.set("ix.js", files.get("ix.js").replace('"chunk_docs":64', `"chunk_docs":${bad}`));
+    await assert.rejects(find.search(memory_loader(broken), "all"), undefined, bad);
+  }
+});
+
+test("a doc chunk that cannot be loaded fails the page of results", async () => {
+  const {files} = big_index();
+  files.delete("A_d2.js");
+  const res = await find.search(memory_loader(files), "all");
+  await assert.rejects(res.next(100));
+});
