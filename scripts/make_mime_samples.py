@@ -2468,6 +2468,14 @@ Content-Transfer-Encoding: base64
     return raw.replace(b"@O@", b"\xf6")
 
 
+@sample
+def fault_empty_body_shows_empty_line():
+    return message(fault_head("no body", "fault.empty-body") + """\
+Content-Type: text/plain; charset=us-ascii
+
+""")
+
+
 # ============================================================ mailboxes ==
 
 # Samples that go into the Unix mailbox, in order (LF line ends only).
@@ -2475,6 +2483,7 @@ MBOX_SAMPLES = [
     "jis_plain_becky", "jis_plain_almail_reply", "sjis_8bit_plain", "jis_folded_subject_attachment", "eucjp_mew",
     "body_from_lines", "gmail_utf8_base64", "mixed_alternative_two_attachments", "forwarded_rfc822_with_attachment",
     "mailman_footer", "html_only_newsletter", "docomo_sjis_image", "fault_quoted_header_line_hides_text",
+    "fault_empty_body_shows_empty_line",
 ]
 
 # Maildir delivery names; cur/ and new/ are read merged, by the leading
@@ -2487,6 +2496,7 @@ MAILDIR_SAMPLES = [
     ("cur", "1262304000.M305117P2210Q7.mail.example.jp:2,S", "apple_mail_utf8_qp"),
     ("new", "1293840000.M9P310Q1.mail.example.jp", "au_jis_mixed"),
     ("cur", "1420070400.M77P5012Q12.mail.example.jp:2,FS", "softbank_utf8_related"),
+    ("cur", "1420070600.M79P5012Q14.mail.example.jp:2,S", "fault_empty_body_shows_empty_line"),
 ]
 
 

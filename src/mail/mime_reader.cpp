@@ -430,6 +430,7 @@ MailMessage read_object(GMimeObject* header, GMimeObject* body, bool mboxrd) {
   if (!body) return out;
   out.header.text_charset = first_text_charset(body).value_or("");
   Reader(out, mboxrd).body(body);
+  end_text(out.text);
   return out;
 }
 
@@ -556,6 +557,7 @@ void read_mbox(const std::string& path, const std::function<void(MailMessage&, s
     // The empty line an mbox writer puts before the next "From " line ends
     // the last part; it is no line of the message.
     if (!message.text.empty() && message.text[message.text.size() - 1].empty()) message.text.pop_back();
+    end_text(message.text);
     each(message, at);
   }
 }

@@ -200,6 +200,10 @@ void add_text_block(TextLines& text, std::string_view sjis, bool& has_text) {
   }
 }
 
+void end_text(TextLines& text) {
+  if (text.size() == 1 && text[0].empty()) text.clear();
+}
+
 std::optional<std::string> raw_parameter(const std::string& field, std::string_view name) {
   std::size_t at = 0;
   while ((at = sjis::find_nocase(field, name, at)) != std::string::npos) {

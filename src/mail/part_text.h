@@ -31,6 +31,10 @@ std::string decode_body(std::string_view body, BodyEncoding encoding);
 // came before (has_text tells, and is set). One line end at its end ends the
 // last line; it adds no empty line.
 void add_text_block(TextLines& text, std::string_view sjis, bool& has_text);
+// Ends a page text made by add_text_block: a text that is one empty line
+// (no text, or a body of one line end) is none, so that a message without
+// body lines gets a page without any.
+void end_text(TextLines& text);
 
 // The value of the parameter `name` ("filename", "name") as written in a
 // raw field value, without its quotes; nothing for an RFC 2231 form

@@ -178,3 +178,34 @@ TEST(ReadMessage, HtmlOnlyInAWrongCharsetShowsItsText) {
 }
 
 }  // namespace
+
+namespace {
+
+// A message without body lines has a text without lines, however it ends
+// and whichever reader takes it.
+TEST(ReadMessage, NoBodyLinesGiveNoText) {
+  const struct {
+    const char* name;
+    std::string raw;
+    std::vector<std::string> files;
+  } rows[] = {
+      {"empty line, nothing after it", kHead + "\n", {}},
+      {"CR LF", "From: a@x\r\nSubject: s\r\n\r\n", {}},
+      {"no empty line", kHead, {}},
+      {"no line end at all", "Subject: s", {}},
+      {"an empty text part", kHead + "Content-Type: text/plain; charset=us-ascii\n\n", {}},
+      {"an empty base64 text", kHead + "Content-Transfer-Encoding: base64\n\n", {}},
+      {"a multipart of one empty text part",
+       kHead + "Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\n\n--b--\n",
+       {}},
+      {"a multipart of one file",
+       kHead + "Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: image/gif; name=g.gif\n\nGIF\n--b--\n",
+       {"g.gif"}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    Expect_Read(r.raw, {{}, r.files, ""});
+  }
+}
+
+}  // namespace

@@ -144,6 +144,8 @@ TEST(MixedMessage, ReadsWhatItTakesAsGmimeDoes) {
                  File_Part("Content-Type: text/plain; charset=big5\r\n", "\xa4\xa4\r\n") + Close(),
              kType.substr(0, kType.size() - 2) + "\r\nSubject: \xa4\xa4\xa4\xe5\r\n"),
        true},
+      // A message without body lines.
+      {"only_an_empty_text_part", Mixed(Text_Part("") + Close()), true},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);

@@ -65,6 +65,9 @@ TEST(PlainMessage, ReadsWhatItTakesAsGmimeDoes) {
       {"lone_cr", "Subject: x\r\rbody\r", false},
       {"nul_in_header", std::string("Subject: a\0b\r\n\r\nx\r\n", 19), false},
       {"empty_header", "\r\nbody\r\n", false},
+      // A message without body lines.
+      {"no_body_lf", "Subject: empty\n\n", true},
+      {"one_empty_body_line", "Subject: x\r\n\r\n\r\n", true},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);

@@ -21,6 +21,10 @@ struct WalkCase {
   std::vector<PageCheck> pages;
 };
 
+// The rule under a page's header lines, and a page whose body has no line.
+const std::string kRule = std::string(50, '-') + "\r\n";
+const std::string kNoBodyLine = kRule + "</FONT>";
+
 const std::vector<WalkCase> kWalk = {
     {"one_message.eml",
      {" hello\tm0000001.htm"},
@@ -43,17 +47,19 @@ const std::vector<WalkCase> kWalk = {
      {" qp\tm0000001.htm"},
      {{"m0000001.htm", {"\njoined line=\r\nlast soft break\r\n"}, {std::string(1, '\0')}}}},
     {"duplicate_id.mbx", {" second\tm0000001.htm"}, {{"m0000001.htm", {"TITLE:  second", "second body"}, {"first"}}}},
-    // A message without body lines still has its page.
+    // A message without body lines still has its page, and its page has no
+    // body line, not even an empty one.
     {"no_body_lines.mbx",
      {" empty\tm0000001.htm", " full\tm0000002.htm"},
-     {{"m0000001.htm", {"TITLE:  empty"}, {"\ntext\r\n", "full"}}, {"m0000002.htm", {"TITLE:  full", "text"}, {}}}},
+     {{"m0000001.htm", {"TITLE:  empty", kNoBodyLine}, {"\ntext\r\n", "full"}},
+      {"m0000002.htm", {"TITLE:  full", "text"}, {}}}},
     // The file ends inside the last header: each message heads its own page.
     {"ends_in_header.mbx",
      {" complete\tm0000001.htm", " cut off\tm0000002.htm"},
      {{"m0000001.htm", {"TITLE:  complete", "DATE : 2001-01-01 12:00:00", "complete body"}, {"cut off"}},
-      {"m0000002.htm", {"TITLE:  cut off", "DATE : 2001-01-02 12:00:00"}, {"complete"}}}},
+      {"m0000002.htm", {"TITLE:  cut off", "DATE : 2001-01-02 12:00:00", kNoBodyLine}, {"complete"}}}},
     {"ends_in_header_duplicate.mbx", {" again\tm0000001.htm"}, {{"m0000001.htm", {"TITLE:  again"}, {"complete"}}}},
-    {"header_only.mbx", {" lonely\tm0000001.htm"}, {{"m0000001.htm", {"TITLE:  lonely"}, {}}}},
+    {"header_only.mbx", {" lonely\tm0000001.htm"}, {{"m0000001.htm", {"TITLE:  lonely", kNoBodyLine}, {}}}},
 };
 
 std::string With_Line_Ends(const std::string& crlf, const std::string& end) {
