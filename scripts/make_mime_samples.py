@@ -238,7 +238,8 @@ LINE_BREAK = re.compile(r"\r\n|\r|\n")
 
 
 def unfold(value):
-    return LINE_BREAK.sub("", value)
+    """Line breaks removed; a TAB that leads a folded line is its blank."""
+    return LINE_BREAK.sub("", re.sub(r"(?:\r\n|\r|\n)\t", " ", value))
 
 
 def word_bytes(kind, text):
@@ -2473,6 +2474,26 @@ def fault_empty_body_shows_empty_line():
     return message(fault_head("no body", "fault.empty-body") + """\
 Content-Type: text/plain; charset=us-ascii
 
+""")
+
+
+@sample
+def fault_tab_folded_subject():
+    return message(fault_head("bug demonstration\n\t1234", "fault.tab-folded-subject") + """\
+Content-Type: text/plain; charset=us-ascii
+
+The Subject is folded with TABs.
+""")
+
+
+@sample
+def fault_folded_address_after_encoded_word():
+    words = ew("山田太郎", chunk=2)
+    return message(fault_head("folded sender", "fault.folded-address").replace(
+        "From: Taro Yamada <taro@example.jp>", "From: %s\n\t%s\n\t<taro@example.jp>" % tuple(words)) + """\
+Content-Type: text/plain; charset=us-ascii
+
+The display name is two encoded words, the address is on a line of its own.
 """)
 
 

@@ -130,8 +130,16 @@ std::string Unfold(std::string_view raw) {
   if (raw.find('\n') == std::string_view::npos && raw.find('\r') == std::string_view::npos) return std::string(raw);
   std::string out;
   out.reserve(raw.size());
-  for (const char c : raw)
-    if (c != '\r' && c != '\n') out += c;
+  bool after_break = false;
+  for (const char c : raw) {
+    if (c == '\r' || c == '\n') {
+      after_break = true;
+      continue;
+    }
+    // The TAB that leads a folded line is the blank of the fold.
+    out += after_break && c == '\t' ? ' ' : c;
+    after_break = false;
+  }
   return out;
 }
 

@@ -12,8 +12,10 @@
 
 // A raw field value unfolded: the line breaks go, the blanks stay, also the
 // blank after the colon (archives have always kept it: a sender's text in
-// the menu is the text after the colon, and the ranking counts texts);
-// blanks at its end go.
+// the menu is the text after the colon, and the ranking counts texts); a
+// TAB that leads a folded line becomes a space (the values keep no TAB, and
+// "demonstration<CR LF><TAB>1234" shows as two words, as mail readers show
+// it); blanks at its end go.
 std::string Unfold(std::string_view raw);
 
 // Keeps the field in h when it is one a work_list line needs (From, Subject,

@@ -208,4 +208,39 @@ TEST(ReadMessage, NoBodyLinesGiveNoText) {
   }
 }
 
+// Unfolding drops the line break; a TAB that led the folded line is the
+// blank between the words. White space between two encoded words goes,
+// between an encoded word and an address it stays (RFC 2047).
+TEST(ReadMessage, FoldedFieldsUnfoldAsMailReadersShowThem) {
+  const std::string yamada = "=?ISO-2022-JP?B?GyRCOzNFRBsoQg==?=", taro = "=?ISO-2022-JP?B?GyRCQkBPOhsoQg==?=";
+  const struct {
+    const char* name;
+    std::string field;
+    std::string subject, from;  // UTF-8, as the menu shows them
+  } rows[] = {
+      {"subject folded with a TAB, CR LF", "Subject: bug demonstration\r\n\t1234\r\n", " bug demonstration 1234", ""},
+      {"subject folded with a TAB, LF", "Subject: bug demonstration\n\t1234\n", " bug demonstration 1234", ""},
+      {"subject folded with a space", "Subject: Now\n Available!\n", " Now Available!", ""},
+      {"words folded with a TAB", "Subject: " + yamada + "\n\t" + taro + "\n", " 山田太郎", ""},
+      {"address folded after a word", "From: " + yamada + "\n <taro@example.jp>\n", "", " 山田 <taro@example.jp>"},
+      {"address folded with a TAB after two words", "From: " + yamada + "\r\n\t" + taro + "\r\n\t<taro@example.jp>\r\n",
+       "", " 山田太郎 <taro@example.jp>"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    const std::string raw = r.field + "X-Mailer: m\n\nbody\n";
+    for (const MailMessage& m : {read_message(raw), read_message_with_gmime(raw)}) {
+      MessageValues v;
+      get_subject(m.header.subject, v);
+      get_from(m.header.from, v);
+      if (!r.subject.empty()) {
+        EXPECT_EQ(cp932::to_utf8(v.subject), r.subject);
+      }
+      if (!r.from.empty()) {
+        EXPECT_EQ(cp932::to_utf8(v.from), r.from);
+      }
+    }
+  }
+}
+
 }  // namespace

@@ -144,7 +144,14 @@ TEST(MixedMessage, ReadsWhatItTakesAsGmimeDoes) {
                  File_Part("Content-Type: text/plain; charset=big5\r\n", "\xa4\xa4\r\n") + Close(),
              kType.substr(0, kType.size() - 2) + "\r\nSubject: \xa4\xa4\xa4\xe5\r\n"),
        true},
-      // A message without body lines.
+      // Folding, and a message without body lines.
+      {"tab_folded_name",
+       Mixed(Text_Part("t\r\n") +
+             File_Part("Content-Type: application/octet-stream;\r\n\tname=\"a.bin\"\r\n"
+                       "Content-Transfer-Encoding: base64\r\n",
+                       "AAEC\r\n") +
+             Close()),
+       true},
       {"only_an_empty_text_part", Mixed(Text_Part("") + Close()), true},
   };
   for (const Row& r : rows) {

@@ -65,7 +65,10 @@ TEST(PlainMessage, ReadsWhatItTakesAsGmimeDoes) {
       {"lone_cr", "Subject: x\r\rbody\r", false},
       {"nul_in_header", std::string("Subject: a\0b\r\n\r\nx\r\n", 19), false},
       {"empty_header", "\r\nbody\r\n", false},
-      // A message without body lines.
+      // Folding, and a message without body lines.
+      {"tab_folded_subject", "Subject: bug demonstration\r\n\t1234\r\n\r\nb\r\n", true},
+      {"address_folded_after_word", "From: =?ISO-2022-JP?B?GyRCOzNFRBsoQg==?=\r\n\t<taro@example.jp>\r\n\r\nb\r\n",
+       true},
       {"no_body_lf", "Subject: empty\n\n", true},
       {"one_empty_body_line", "Subject: x\r\n\r\n\r\n", true},
   };
