@@ -181,6 +181,50 @@ TEST(ReadMessage, HtmlOnlyInAWrongCharsetShowsItsText) {
 
 namespace {
 
+// A header block ends at an empty line, or at its first line that is no
+// field and no continuation, which starts the body (as Python's email
+// package reads it): no line is lost, in the message's header block and in
+// a part's. GMime alone reads fields on past such a line.
+TEST(ReadMessage, HeaderBlockEndsAtTheFirstLineThatIsNoField) {
+  const std::string multi = kHead + "Content-Type: multipart/mixed; boundary=b\n";
+  const struct {
+    const char* name;
+    std::string raw;
+    Reading want;
+  } rows[] = {
+      {"a line of one blank", kHead + "X-Mailer: m\n \none\ntwo\n", {{"one", "two"}, {}, ""}},
+      {"a line of blanks and TABs", kHead + "X-Mailer: m\n \t \none\n", {{"one"}, {}, ""}},
+      {"CR LF line ends", "From: a@x\r\nSubject: s\r\n\t\r\none\r\ntwo\r\n", {{"one", "two"}, {}, " s"}},
+      {"a blank line between folded lines continues the field",
+       kHead + "To: a@x,\n \n b@x\nX-Mailer: m\n\nbody\n",
+       {{"body"}, {}, ""}},
+      {"a blank line before a field continues the block", "Subject: s\n \nX-Mailer: m\n\nbody\n", {{"body"}, {}, " s"}},
+      {"a rule under the Subject and what follows it",
+       "Subject: memo\n--------\nNote: kept\n\nlast\n",
+       {{"--------", "Note: kept", "", "last"}, {}, " memo"}},
+      {"a line without a colon", kHead + "just text\nSubject: later\n", {{"just text", "Subject: later"}, {}, ""}},
+      {"a blank inside the name", "Subject: s\nX Y: z\n\nbody\n", {{"X Y: z", "", "body"}, {}, " s"}},
+      {"blanks before the colon still make a field", "Subject : s\nX-Mailer : m\n\nbody\n", {{"body"}, {}, ""}},
+      {"the first boundary straight after the fields",
+       multi + "--b\nContent-Type: text/plain\n\nfirst\n--b\nContent-Type: image/png; name=p.png\n\nPNG\n--b--\n",
+       {{"first"}, {"p.png"}, ""}},
+      {"a blank line after a part's fields",
+       multi + "\n--b\nContent-Type: text/plain\n \npart text\n--b\n"
+               "Content-Type: application/octet-stream; name=a.bin\n\t\nABC\n--b--\n",
+       {{"part text"}, {"a.bin"}, ""}},
+      {"a part that starts with its text",
+       multi + "\n--b\nhello\nworld\n--b\nContent-Type: text/plain\n\nsecond\n--b--\n",
+       {{"hello", "world", "", "second"}, {}, ""}},
+      {"text after a part's field",
+       multi + "\n--b\nContent-Type: text/plain\nnot a field\n\nmore\n--b--\n",
+       {{"not a field", "", "more"}, {}, ""}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    Expect_Read(r.raw, r.want);
+  }
+}
+
 // A message without body lines has a text without lines, however it ends
 // and whichever reader takes it.
 TEST(ReadMessage, NoBodyLinesGiveNoText) {
