@@ -13,6 +13,17 @@ bool valid_name(std::string_view name) {
 
 }  // namespace
 
+HeaderLine header_line_kind(std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  if (line.empty()) return HeaderLine::End;
+  if (line[0] == ' ' || line[0] == '\t') return HeaderLine::Continuation;
+  if (line.starts_with("From ")) return HeaderLine::Field;
+  std::size_t colon = line.find(':');
+  if (colon == std::string_view::npos) return HeaderLine::Other;
+  while (colon > 0 && (line[colon - 1] == ' ' || line[colon - 1] == '\t')) --colon;
+  return line.substr(0, colon).find_first_of(" \t") == std::string_view::npos ? HeaderLine::Field : HeaderLine::Other;
+}
+
 bool read_header_block(std::string_view raw, std::vector<BlockField>& fields, std::size_t& body) {
   std::size_t at = 0, value = 0;  // value: where the last field's value starts
   for (;;) {

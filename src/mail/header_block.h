@@ -16,6 +16,27 @@
 
 #include "mail/part_text.h"
 
+// Where a header block ends, as mail readers (Python's email package) take
+// it: the block is fields and their continuation lines, and it ends at an
+// empty line, which is no line of the body, or at the first line that is
+// neither, which is the first line of the body. So a line of blanks and TABs
+// continues the field before it, and the line after it ends the block when
+// it is no field and no continuation ("--------" of an old mailer's memo, a
+// boundary line, the body's first line); no line is lost. GMime instead
+// passes such lines by and reads fields on up to an empty line.
+//
+// A line, without its line end (LF or CR LF):
+//   empty                          End
+//   SP or TAB, anything            Continuation (blanks only, too)
+//   "From " anything               Field (a misplaced envelope line: passed by)
+//   name *(SP / TAB) ":" anything  Field, where name holds no SP, TAB or ":"
+//                                  (it may be empty or hold 8-bit bytes:
+//                                  GMime keeps such a field, Python too or
+//                                  drops it; neither shows it)
+//   anything else                  Other: the block has ended before it
+enum class HeaderLine { End, Continuation, Field, Other };
+HeaderLine header_line_kind(std::string_view line);
+
 struct BlockField {
   std::string_view name;
   std::string_view raw;  // the value as written, line breaks and all (Unfold reads it)

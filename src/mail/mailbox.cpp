@@ -6,9 +6,11 @@
 //     read in the order of their delivery names;
 //   - a file whose first line starts "From ": a Unix mbox (mime_reader.h);
 //   - any other file: the dot format. Each message is a header block that
-//     starts at a known header line, a separator line (blank, or "--------"
+//     starts at a known header line, a separator line (empty, or "--------"
 //     in a file whose name ends in "txt"), its body and a line "."; lines
-//     after the "." that are no header line belong to no message. A file
+//     after the "." that are no header line belong to no message. A header
+//     block without a separator ends at its first line that is no field and
+//     no continuation (mail/header_block.h), which starts the body. A file
 //     without "." lines is one message, so a single stored message (.eml)
 //     reads as itself.
 // Every message, whatever its input, is read by read_message.
@@ -39,6 +41,7 @@
 #include "core/vb_error.h"
 #include "core/workspace.h"
 #include "mail/attachments.h"
+#include "mail/header_block.h"
 #include "mail/header_fields.h"
 #include "mail/message_sink.h"
 #include "mail/message_values.h"
@@ -207,12 +210,16 @@ void Walk::end_message() {
   take(message);
 }
 
-// Header: every line belongs to the header block until the separator.
+// Header: the lines belong to the header block until the separator, or
+// until a line that is no field and no continuation, which is the body's
+// first line (the "." of a message without body lines, too).
 void Walk::header_line(const std::string& line) {
   any_line_ = true;
-  if (Check_Honbun(path_, line)) {
+  const bool separator = Check_Honbun(path_, line);
+  if (separator || header_line_kind(line) == HeaderLine::Other) {
     raw_ += '\n';  // "--------" of a .txt file counts as the blank line
     state_ = DotState::Body;
+    if (!separator) body_line(line);
     return;
   }
   raw_ += line;

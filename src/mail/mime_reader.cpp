@@ -27,6 +27,7 @@
 #include "codec/transfer_codings.h"
 #include "core/file_read.h"
 #include "core/vb_error.h"
+#include "mail/header_block.h"
 #include "mail/html_text.h"
 #include "mail/mixed_message.h"
 #include "mail/part_text.h"
@@ -42,6 +43,28 @@ struct Unref {
 };
 template <class T>
 using Ref = std::unique_ptr<T, Unref>;
+
+// Lines GMime passed by in a header block, as it reports them while it
+// parses (their offsets in the stream; a report may name the start of the
+// block instead of the line), gathered for the parse running on this
+// thread.
+thread_local std::vector<gint64>* passed_lines = nullptr;
+
+void on_parser_warning(gint64 offset, GMimeParserWarning code, const gchar*, gpointer) {
+  if (code == GMIME_CRIT_INVALID_HEADER_NAME && passed_lines) passed_lines->push_back(offset);
+}
+
+// Gathers the reports of one parse into lines.
+class PassedLines {
+ public:
+  explicit PassedLines(std::vector<gint64>& lines) {
+    lines.clear();
+    passed_lines = &lines;
+  }
+  ~PassedLines() { passed_lines = nullptr; }
+  PassedLines(const PassedLines&) = delete;
+  PassedLines& operator=(const PassedLines&) = delete;
+};
 
 GMimeParserOptions* Options() {
   static GMimeParserOptions* options = [] {
@@ -62,6 +85,7 @@ GMimeParserOptions* Options() {
     g_mime_parser_options_set_address_compliance_mode(o, GMIME_RFC_COMPLIANCE_LOOSE);
     static const char* fallback[] = {"UTF-8", "CP932", nullptr};
     g_mime_parser_options_set_fallback_charsets(o, fallback);
+    g_mime_parser_options_set_warning_callback(o, on_parser_warning, nullptr);
     return o;
   }();
   return options;
@@ -385,20 +409,15 @@ void later_types(GMimeObject* object, std::vector<LaterType>& at) {
   }
 }
 
-// Whether every line of raw from..to is a field or the continuation of one:
-// GMime passes a line that is none (a boundary line right after a header
-// block, which has no empty line) and reads on, but the fields after such a
-// line belong to what follows it.
+// Whether every line of raw from..to is a field or the continuation of one
+// (header_line_kind): the fields after a line that is none belong to what
+// follows it.
 bool fields_only(std::string_view raw, std::size_t from, std::size_t to) {
   for (std::size_t at = from; at < to;) {
     std::size_t end = raw.find('\n', at);
     if (end == std::string_view::npos || end > to) end = to;
-    const std::string_view line = raw.substr(at, end - at);
-    if (!line.starts_with(' ') && !line.starts_with('\t')) {
-      const std::size_t colon = line.find(':');
-      if (colon == 0 || colon == std::string_view::npos || line.substr(0, colon).find_first_of(" \t") != line.npos)
-        return false;
-    }
+    const HeaderLine kind = header_line_kind(raw.substr(at, end - at));
+    if (kind == HeaderLine::Other || kind == HeaderLine::End) return false;
     at = end + 1;
   }
   return true;
@@ -422,6 +441,58 @@ bool mask_types(std::string& raw, const std::vector<LaterType>& at, gint64 base)
   return any;
 }
 
+// The places in raw (offsets from base in the reports) where a header block
+// that GMime read on past a line ends as mail readers end it
+// (header_line_kind): before its first line that is no field and no
+// continuation. Each report is looked at from the start of its line; the
+// reports up to the empty line where GMime ended that block belong to the
+// place found for it (a block ended at a boundary line instead, which runs
+// on into the next part, leaves the next part's place to the next parse).
+// Every line is looked at once at most.
+std::vector<std::size_t> block_ends(std::string_view raw, std::vector<gint64> reported, gint64 base) {
+  std::sort(reported.begin(), reported.end());
+  std::vector<std::size_t> ends;
+  std::size_t covered = 0;
+  for (const gint64 report : reported) {
+    if (report < base || static_cast<std::size_t>(report - base) >= raw.size()) continue;
+    std::size_t at = static_cast<std::size_t>(report - base);
+    if (at < covered) continue;
+    if (at > 0 && raw[at - 1] != '\n') {
+      const std::size_t lf = raw.rfind('\n', at - 1);
+      at = lf == std::string_view::npos ? 0 : lf + 1;
+    }
+    bool ended = false;
+    while (at < raw.size()) {
+      std::size_t lf = raw.find('\n', at);
+      if (lf == std::string_view::npos) lf = raw.size();
+      const HeaderLine kind = header_line_kind(raw.substr(at, lf - at));
+      if (kind == HeaderLine::End) break;
+      if (kind == HeaderLine::Other && !ended) {
+        ends.push_back(at);
+        ended = true;
+      }
+      at = lf + 1;
+    }
+    covered = std::max(covered, at);
+  }
+  return ends;
+}
+
+// raw with an empty line at each place of ends (ascending), its line end as
+// the line before it ends.
+std::string with_empty_lines(std::string_view raw, const std::vector<std::size_t>& ends) {
+  std::string out;
+  out.reserve(raw.size() + 2 * ends.size());
+  std::size_t from = 0;
+  for (const std::size_t at : ends) {
+    out.append(raw.substr(from, at - from));
+    out.append(at >= 2 && raw[at - 2] == '\r' ? "\r\n" : "\n");
+    from = at;
+  }
+  out.append(raw.substr(from));
+  return out;
+}
+
 // The reading of what GMime built: header holds the message's fields, body
 // its content.
 MailMessage read_object(GMimeObject* header, GMimeObject* body, bool mboxrd) {
@@ -430,6 +501,7 @@ MailMessage read_object(GMimeObject* header, GMimeObject* body, bool mboxrd) {
   if (!body) return out;
   out.header.text_charset = first_text_charset(body).value_or("");
   Reader(out, mboxrd).body(body);
+  end_text(out.text);
   return out;
 }
 
@@ -451,26 +523,44 @@ std::string_view line_ends_for_gmime(std::string_view raw, std::string& scratch)
 // A single message is read as one entity (its header block holds the
 // message's fields too), which spares GMime reading addresses and dates the
 // reader takes from the raw fields anyway; an mbox needs GMime's message
-// reading, which knows the "From " lines. A message with a second
-// Content-Type field in a header block is read again without it (a few
-// times at most: a part found only then may hold another).
+// reading, which knows the "From " lines. A message whose header blocks
+// GMime read past a line that ends them (block_ends) is read again with an
+// empty line there, and one with a second Content-Type field in a header
+// block again without it (a few times at most: a part found only then may
+// hold another).
 MailMessage read_entity(std::string_view raw, bool mboxrd) {
   Options();
   // One parser per thread, set afresh on every message: its buffers are
   // made once.
   thread_local Ref<GMimeParser> parser(g_mime_parser_new());
-  std::string masked;
+  constexpr int kRereadings = 6;
+  std::string mended;
+  std::vector<gint64> passed;
   for (int pass = 0;; ++pass) {
     Ref<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(raw.data(), raw.size()));
     g_mime_parser_init_with_stream(parser.get(), stream.get());
     g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MESSAGE);
-    Ref<GMimeObject> entity(g_mime_parser_construct_part(parser.get(), Options()));
+    Ref<GMimeObject> entity;
+    {
+      const PassedLines gather(passed);
+      entity.reset(g_mime_parser_construct_part(parser.get(), Options()));
+    }
+    if (pass == kRereadings) return read_object(entity.get(), entity.get(), mboxrd);
+    if (!passed.empty()) {
+      const std::vector<std::size_t> ends = block_ends(raw, passed, 0);
+      if (!ends.empty()) {
+        std::string next = with_empty_lines(raw, ends);
+        mended.swap(next);
+        raw = mended;
+        continue;
+      }
+    }
     std::vector<LaterType> later;
-    if (pass < 4) later_types(entity.get(), later);
+    later_types(entity.get(), later);
     if (!later.empty()) {
-      if (masked.data() != raw.data()) masked.assign(raw);
-      if (mask_types(masked, later, 0)) {
-        raw = masked;
+      if (mended.data() != raw.data()) mended.assign(raw);
+      if (mask_types(mended, later, 0)) {
+        raw = mended;
         continue;
       }
     }
@@ -493,15 +583,20 @@ std::string mbox_bytes(const std::string& path, const std::string& whole, gint64
 
 // The next message of an mbox; got tells whether there was one.
 MailMessage read_mbox_message(GMimeParser* parser, const std::string& path, const std::string& whole, bool& got) {
-  Ref<GMimeMessage> message(g_mime_parser_construct_message(parser, Options()));
+  std::vector<gint64> passed;
+  Ref<GMimeMessage> message;
+  {
+    const PassedLines gather(passed);
+    message.reset(g_mime_parser_construct_message(parser, Options()));
+  }
   got = message != nullptr;
   if (!message) return {};
   std::vector<LaterType> later;
   later_types(GMIME_OBJECT(message.get()), later);
-  if (!later.empty()) {
+  if (!passed.empty() || !later.empty()) {
     const gint64 begin = g_mime_parser_get_headers_begin(parser);
     std::string raw = mbox_bytes(path, whole, begin, g_mime_parser_tell(parser));
-    if (mask_types(raw, later, begin)) return read_entity(raw, true);
+    if (!block_ends(raw, passed, begin).empty() || mask_types(raw, later, begin)) return read_entity(raw, true);
   }
   return read_object(GMIME_OBJECT(message.get()), g_mime_message_get_mime_part(message.get()), true);
 }
@@ -556,6 +651,7 @@ void read_mbox(const std::string& path, const std::function<void(MailMessage&, s
     // The empty line an mbox writer puts before the next "From " line ends
     // the last part; it is no line of the message.
     if (!message.text.empty() && message.text[message.text.size() - 1].empty()) message.text.pop_back();
+    end_text(message.text);
     each(message, at);
   }
 }

@@ -28,9 +28,11 @@
 
 #include "mail/mail_message.h"
 
-// One message from its bytes: a header block, an empty line, the body. The
-// plainest messages (mail/plain_message.h, mail/mixed_message.h) are read
-// without GMime.
+// One message from its bytes: a header block, an empty line, the body. A
+// header block (also a part's) without the empty line ends at its first line
+// that is no field and no continuation, which starts the body
+// (mail/header_block.h). The plainest messages (mail/plain_message.h,
+// mail/mixed_message.h) are read without GMime.
 MailMessage read_message(std::string_view raw);
 // The same, always through GMime (what the plain reader must agree with).
 MailMessage read_message_with_gmime(std::string_view raw);

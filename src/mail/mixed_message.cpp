@@ -317,5 +317,6 @@ std::optional<MailMessage> read_mixed_message(std::string_view raw) {
   }
   Assembly assembly(out);
   for (const Part& p : parts) assembly.add(p, !plain_beside);
+  end_text(out.text);
   return out;
 }

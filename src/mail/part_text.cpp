@@ -130,8 +130,16 @@ std::string Unfold(std::string_view raw) {
   if (raw.find('\n') == std::string_view::npos && raw.find('\r') == std::string_view::npos) return std::string(raw);
   std::string out;
   out.reserve(raw.size());
-  for (const char c : raw)
-    if (c != '\r' && c != '\n') out += c;
+  bool after_break = false;
+  for (const char c : raw) {
+    if (c == '\r' || c == '\n') {
+      after_break = true;
+      continue;
+    }
+    // The TAB that leads a folded line is the blank of the fold.
+    out += after_break && c == '\t' ? ' ' : c;
+    after_break = false;
+  }
   return out;
 }
 
@@ -198,6 +206,10 @@ void add_text_block(TextLines& text, std::string_view sjis, bool& has_text) {
     if (end == size) return;
     i = end + (end == cr && end + 1 == lf ? 2 : 1);
   }
+}
+
+void end_text(TextLines& text) {
+  if (text.size() == 1 && text[0].empty()) text.clear();
 }
 
 std::optional<std::string> raw_parameter(const std::string& field, std::string_view name) {

@@ -12,8 +12,10 @@
 
 // A raw field value unfolded: the line breaks go, the blanks stay, also the
 // blank after the colon (archives have always kept it: a sender's text in
-// the menu is the text after the colon, and the ranking counts texts);
-// blanks at its end go.
+// the menu is the text after the colon, and the ranking counts texts); a
+// TAB that leads a folded line becomes a space (the values keep no TAB, and
+// "demonstration<CR LF><TAB>1234" shows as two words, as mail readers show
+// it); blanks at its end go.
 std::string Unfold(std::string_view raw);
 
 // Keeps the field in h when it is one a work_list line needs (From, Subject,
@@ -31,6 +33,10 @@ std::string decode_body(std::string_view body, BodyEncoding encoding);
 // came before (has_text tells, and is set). One line end at its end ends the
 // last line; it adds no empty line.
 void add_text_block(TextLines& text, std::string_view sjis, bool& has_text);
+// Ends a page text made by add_text_block: a text that is one empty line
+// (no text, or a body of one line end) is none, so that a message without
+// body lines gets a page without any.
+void end_text(TextLines& text);
 
 // The value of the parameter `name` ("filename", "name") as written in a
 // raw field value, without its quotes; nothing for an RFC 2231 form

@@ -79,5 +79,6 @@ std::optional<MailMessage> read_plain_message(std::string_view raw) {
   }
   bool has_text = false;
   add_text_block(out.text, text, has_text);
+  end_text(out.text);
   return out;
 }

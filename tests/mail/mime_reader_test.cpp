@@ -178,3 +178,113 @@ TEST(ReadMessage, HtmlOnlyInAWrongCharsetShowsItsText) {
 }
 
 }  // namespace
+
+namespace {
+
+// A header block ends at an empty line, or at its first line that is no
+// field and no continuation, which starts the body (as Python's email
+// package reads it): no line is lost, in the message's header block and in
+// a part's. GMime alone reads fields on past such a line.
+TEST(ReadMessage, HeaderBlockEndsAtTheFirstLineThatIsNoField) {
+  const std::string multi = kHead + "Content-Type: multipart/mixed; boundary=b\n";
+  const struct {
+    const char* name;
+    std::string raw;
+    Reading want;
+  } rows[] = {
+      {"a line of one blank", kHead + "X-Mailer: m\n \none\ntwo\n", {{"one", "two"}, {}, ""}},
+      {"a line of blanks and TABs", kHead + "X-Mailer: m\n \t \none\n", {{"one"}, {}, ""}},
+      {"CR LF line ends", "From: a@x\r\nSubject: s\r\n\t\r\none\r\ntwo\r\n", {{"one", "two"}, {}, " s"}},
+      {"a blank line between folded lines continues the field",
+       kHead + "To: a@x,\n \n b@x\nX-Mailer: m\n\nbody\n",
+       {{"body"}, {}, ""}},
+      {"a blank line before a field continues the block", "Subject: s\n \nX-Mailer: m\n\nbody\n", {{"body"}, {}, " s"}},
+      {"a rule under the Subject and what follows it",
+       "Subject: memo\n--------\nNote: kept\n\nlast\n",
+       {{"--------", "Note: kept", "", "last"}, {}, " memo"}},
+      {"a line without a colon", kHead + "just text\nSubject: later\n", {{"just text", "Subject: later"}, {}, ""}},
+      {"a blank inside the name", "Subject: s\nX Y: z\n\nbody\n", {{"X Y: z", "", "body"}, {}, " s"}},
+      {"blanks before the colon still make a field", "Subject : s\nX-Mailer : m\n\nbody\n", {{"body"}, {}, ""}},
+      {"the first boundary straight after the fields",
+       multi + "--b\nContent-Type: text/plain\n\nfirst\n--b\nContent-Type: image/png; name=p.png\n\nPNG\n--b--\n",
+       {{"first"}, {"p.png"}, ""}},
+      {"a blank line after a part's fields",
+       multi + "\n--b\nContent-Type: text/plain\n \npart text\n--b\n"
+               "Content-Type: application/octet-stream; name=a.bin\n\t\nABC\n--b--\n",
+       {{"part text"}, {"a.bin"}, ""}},
+      {"a part that starts with its text",
+       multi + "\n--b\nhello\nworld\n--b\nContent-Type: text/plain\n\nsecond\n--b--\n",
+       {{"hello", "world", "", "second"}, {}, ""}},
+      {"text after a part's field",
+       multi + "\n--b\nContent-Type: text/plain\nnot a field\n\nmore\n--b--\n",
+       {{"not a field", "", "more"}, {}, ""}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    Expect_Read(r.raw, r.want);
+  }
+}
+
+// A message without body lines has a text without lines, however it ends
+// and whichever reader takes it.
+TEST(ReadMessage, NoBodyLinesGiveNoText) {
+  const struct {
+    const char* name;
+    std::string raw;
+    std::vector<std::string> files;
+  } rows[] = {
+      {"empty line, nothing after it", kHead + "\n", {}},
+      {"CR LF", "From: a@x\r\nSubject: s\r\n\r\n", {}},
+      {"no empty line", kHead, {}},
+      {"no line end at all", "Subject: s", {}},
+      {"an empty text part", kHead + "Content-Type: text/plain; charset=us-ascii\n\n", {}},
+      {"an empty base64 text", kHead + "Content-Transfer-Encoding: base64\n\n", {}},
+      {"a multipart of one empty text part",
+       kHead + "Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: text/plain\n\n\n--b--\n",
+       {}},
+      {"a multipart of one file",
+       kHead + "Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: image/gif; name=g.gif\n\nGIF\n--b--\n",
+       {"g.gif"}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    Expect_Read(r.raw, {{}, r.files, ""});
+  }
+}
+
+// Unfolding drops the line break; a TAB that led the folded line is the
+// blank between the words. White space between two encoded words goes,
+// between an encoded word and an address it stays (RFC 2047).
+TEST(ReadMessage, FoldedFieldsUnfoldAsMailReadersShowThem) {
+  const std::string yamada = "=?ISO-2022-JP?B?GyRCOzNFRBsoQg==?=", taro = "=?ISO-2022-JP?B?GyRCQkBPOhsoQg==?=";
+  const struct {
+    const char* name;
+    std::string field;
+    std::string subject, from;  // UTF-8, as the menu shows them
+  } rows[] = {
+      {"subject folded with a TAB, CR LF", "Subject: bug demonstration\r\n\t1234\r\n", " bug demonstration 1234", ""},
+      {"subject folded with a TAB, LF", "Subject: bug demonstration\n\t1234\n", " bug demonstration 1234", ""},
+      {"subject folded with a space", "Subject: Now\n Available!\n", " Now Available!", ""},
+      {"words folded with a TAB", "Subject: " + yamada + "\n\t" + taro + "\n", " 山田太郎", ""},
+      {"address folded after a word", "From: " + yamada + "\n <taro@example.jp>\n", "", " 山田 <taro@example.jp>"},
+      {"address folded with a TAB after two words", "From: " + yamada + "\r\n\t" + taro + "\r\n\t<taro@example.jp>\r\n",
+       "", " 山田太郎 <taro@example.jp>"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    const std::string raw = r.field + "X-Mailer: m\n\nbody\n";
+    for (const MailMessage& m : {read_message(raw), read_message_with_gmime(raw)}) {
+      MessageValues v;
+      get_subject(m.header.subject, v);
+      get_from(m.header.from, v);
+      if (!r.subject.empty()) {
+        EXPECT_EQ(cp932::to_utf8(v.subject), r.subject);
+      }
+      if (!r.from.empty()) {
+        EXPECT_EQ(cp932::to_utf8(v.from), r.from);
+      }
+    }
+  }
+}
+
+}  // namespace

@@ -144,6 +144,20 @@ TEST(MixedMessage, ReadsWhatItTakesAsGmimeDoes) {
                  File_Part("Content-Type: text/plain; charset=big5\r\n", "\xa4\xa4\r\n") + Close(),
              kType.substr(0, kType.size() - 2) + "\r\nSubject: \xa4\xa4\xa4\xe5\r\n"),
        true},
+      // Where a header block ends without an empty line.
+      {"boundary_right_after_header", kHead + kType + Text_Part("t\r\n") + Close(), false},
+      {"blank_line_after_part_fields", Mixed(Delim() + "Content-Type: text/plain\r\n \r\ntext\r\n" + Close()), false},
+      {"part_starts_with_text", Mixed(Delim() + "hello\r\n" + Text_Part("t\r\n") + Close()), false},
+      {"rule_in_part_header", Mixed(Delim() + "Content-Type: text/plain\r\n--------\r\nmemo\r\n" + Close()), false},
+      // Folding, and a message without body lines.
+      {"tab_folded_name",
+       Mixed(Text_Part("t\r\n") +
+             File_Part("Content-Type: application/octet-stream;\r\n\tname=\"a.bin\"\r\n"
+                       "Content-Transfer-Encoding: base64\r\n",
+                       "AAEC\r\n") +
+             Close()),
+       true},
+      {"only_an_empty_text_part", Mixed(Text_Part("") + Close()), true},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);

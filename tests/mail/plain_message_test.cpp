@@ -65,6 +65,17 @@ TEST(PlainMessage, ReadsWhatItTakesAsGmimeDoes) {
       {"lone_cr", "Subject: x\r\rbody\r", false},
       {"nul_in_header", std::string("Subject: a\0b\r\n\r\nx\r\n", 19), false},
       {"empty_header", "\r\nbody\r\n", false},
+      // Where a header block ends without an empty line.
+      {"blank_separator", "Subject: x\r\n \r\nbody\r\n", false},
+      {"tab_separator", "Subject: x\n\t\nbody\n", false},
+      {"rule_under_subject", "Subject: x\r\n--------\r\nmemo\r\n\r\nmore\r\n", false},
+      {"blank_line_between_folds", "To: a@x,\r\n \r\n b@x\r\nSubject: x\r\n\r\nb\r\n", true},
+      // Folding, and a message without body lines.
+      {"tab_folded_subject", "Subject: bug demonstration\r\n\t1234\r\n\r\nb\r\n", true},
+      {"address_folded_after_word", "From: =?ISO-2022-JP?B?GyRCOzNFRBsoQg==?=\r\n\t<taro@example.jp>\r\n\r\nb\r\n",
+       true},
+      {"no_body_lf", "Subject: empty\n\n", true},
+      {"one_empty_body_line", "Subject: x\r\n\r\n\r\n", true},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);

@@ -66,7 +66,9 @@ TEST(ArchiveBeforeMime, NewMailAppendsAndTheOldEntriesReadBackUnchanged) {
   const std::multiset<std::string> old_comments = Comments(a.before.at("menu.html"));
   const std::multiset<std::string> new_comments = Comments(menu);
   ASSERT_EQ(old_comments.size(), 12u);
-  EXPECT_EQ(new_comments.size(), 12u + 13u);
+  // mixed.mbox.expect names the messages of the mailbox, one a line.
+  const std::string names = read_file(kSource + "/tests/mail/data/mime/mixed.mbox.expect");
+  EXPECT_EQ(new_comments.size(), 12u + static_cast<std::size_t>(std::count(names.begin(), names.end(), '\n')));
   for (const std::string& c : old_comments) EXPECT_EQ(new_comments.count(c), old_comments.count(c)) << c;
   // Pages and files of the old archive are left as they were: the new mail
   // joins none of their threads and the style is the same.

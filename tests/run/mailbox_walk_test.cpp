@@ -21,6 +21,10 @@ struct WalkCase {
   std::vector<PageCheck> pages;
 };
 
+// The rule under a page's header lines, and a page whose body has no line.
+const std::string kRule = std::string(50, '-') + "\r\n";
+const std::string kNoBodyLine = kRule + "</FONT>";
+
 const std::vector<WalkCase> kWalk = {
     {"one_message.eml",
      {" hello\tm0000001.htm"},
@@ -30,7 +34,11 @@ const std::vector<WalkCase> kWalk = {
      {{"m0000001.htm", {"TITLE:  first", "body one"}, {"stray", "body two"}},
       {"m0000002.htm", {"TITLE:  second", "body two"}, {"stray", "body one"}}}},
     {"separator.txt", {" sep\tm0000001.htm"}, {{"m0000001.htm", {"body after rule", "after blank"}, {}}}},
-    {"separator.eml", {" sep\tm0000001.htm"}, {{"m0000001.htm", {"after blank"}, {"body after rule"}}}},
+    // Elsewhere the rule is no field: it ends the header block and starts
+    // the body.
+    {"separator.eml",
+     {" sep\tm0000001.htm"},
+     {{"m0000001.htm", {"TITLE:  sep", "\n--------\r\nbody after rule\r\n\r\nafter blank\r\n"}, {}}}},
     {"header_in_body.mbx",
      {" outer\tm0000001.htm"},
      {{"m0000001.htm", {"&gt; Subject: quoted", "From: not a new message", "body end"}, {}}}},
@@ -43,17 +51,34 @@ const std::vector<WalkCase> kWalk = {
      {" qp\tm0000001.htm"},
      {{"m0000001.htm", {"\njoined line=\r\nlast soft break\r\n"}, {std::string(1, '\0')}}}},
     {"duplicate_id.mbx", {" second\tm0000001.htm"}, {{"m0000001.htm", {"TITLE:  second", "second body"}, {"first"}}}},
-    // A message without body lines still has its page.
+    // A message without body lines still has its page, and its page has no
+    // body line, not even an empty one.
     {"no_body_lines.mbx",
      {" empty\tm0000001.htm", " full\tm0000002.htm"},
-     {{"m0000001.htm", {"TITLE:  empty"}, {"\ntext\r\n", "full"}}, {"m0000002.htm", {"TITLE:  full", "text"}, {}}}},
+     {{"m0000001.htm", {"TITLE:  empty", kNoBodyLine}, {"\ntext\r\n", "full"}},
+      {"m0000002.htm", {"TITLE:  full", "text"}, {}}}},
     // The file ends inside the last header: each message heads its own page.
     {"ends_in_header.mbx",
      {" complete\tm0000001.htm", " cut off\tm0000002.htm"},
      {{"m0000001.htm", {"TITLE:  complete", "DATE : 2001-01-01 12:00:00", "complete body"}, {"cut off"}},
-      {"m0000002.htm", {"TITLE:  cut off", "DATE : 2001-01-02 12:00:00"}, {"complete"}}}},
+      {"m0000002.htm", {"TITLE:  cut off", "DATE : 2001-01-02 12:00:00", kNoBodyLine}, {"complete"}}}},
     {"ends_in_header_duplicate.mbx", {" again\tm0000001.htm"}, {{"m0000001.htm", {"TITLE:  again"}, {"complete"}}}},
-    {"header_only.mbx", {" lonely\tm0000001.htm"}, {{"m0000001.htm", {"TITLE:  lonely"}, {}}}},
+    {"header_only.mbx", {" lonely\tm0000001.htm"}, {{"m0000001.htm", {"TITLE:  lonely", kNoBodyLine}, {}}}},
+    // A line of one blank after the header block: the next line starts the
+    // body, the "." ends the message, and the next message is one of its own.
+    {"blank_separator.mbx",
+     {" one\tm0000001.htm", " three\tm0000003.htm", " two\tm0000002.htm"},
+     {{"m0000001.htm", {"TITLE:  one", kRule + "text of one\r\n</FONT>"}, {"text of two", "three"}},
+      {"m0000002.htm", {"TITLE:  two", kRule + "text of two\r\n</FONT>"}, {"text of one", "three"}},
+      {"m0000003.htm", {"TITLE:  three", kRule + "text of three\r\n</FONT>"}, {"text of one", "text of two"}}}},
+    // Blanks and a TAB, a rule (no field outside .txt files), a "." straight
+    // after the fields: each header block ends there, no line is lost.
+    {"header_ends_without_separator.mbx",
+     {" bare\tm0000003.htm", " plain\tm0000004.htm", " rule\tm0000002.htm", " tab\tm0000001.htm"},
+     {{"m0000001.htm", {"TITLE:  tab", kRule + "after blanks\r\n</FONT>"}, {"rule", "bare"}},
+      {"m0000002.htm", {"TITLE:  rule", kRule + "--------\r\nafter rule\r\n\r\nlast of rule\r\n</FONT>"}, {"bare"}},
+      {"m0000003.htm", {"TITLE:  bare", kNoBodyLine}, {"plain"}},
+      {"m0000004.htm", {"TITLE:  plain", kRule + "plain text\r\n</FONT>"}, {"bare"}}}},
 };
 
 std::string With_Line_Ends(const std::string& crlf, const std::string& end) {
