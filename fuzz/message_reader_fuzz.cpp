@@ -11,6 +11,7 @@
 #include "core/file_write.h"
 #include "fuzz/scratch_dir.h"
 #include "mail/html_text.h"
+#include "mail/mbox_file.h"
 #include "mail/mime_reader.h"
 #include "mail/mixed_message.h"
 #include "mail/plain_message.h"

@@ -4,7 +4,7 @@
 // Inputs, told apart by what they hold (not by their names):
 //   - a folder: a Maildir, whose cur/ and new/ hold one message per file,
 //     read in the order of their delivery names;
-//   - a file whose first line starts "From ": a Unix mbox (mime_reader.h);
+//   - a file whose first line starts "From ": a Unix mbox (mbox_file.h);
 //   - any other file: the dot format. Each message is a header block that
 //     starts at a known header line, a separator line (empty, or "--------"
 //     in a file whose name ends in "txt"), its body and a line "."; lines
@@ -43,6 +43,7 @@
 #include "mail/attachments.h"
 #include "mail/header_block.h"
 #include "mail/header_fields.h"
+#include "mail/mbox_file.h"
 #include "mail/message_sink.h"
 #include "mail/message_values.h"
 #include "mail/mime_reader.h"

@@ -1,5 +1,5 @@
 // The message reader, on GMime: GMime finds the structure (parts, their
-// headers and parameters, boundaries, mbox separators); this file decides
+// headers and parameters, boundaries); this file decides
 // what of it is text and what a file, and converts the text to Shift_JIS
 // with the program's own converters.
 //
@@ -9,15 +9,10 @@
 // parameters read as UTF-8, else as code page 932.
 #include "mail/mime_reader.h"
 
-#include <fcntl.h>
 #include <gmime/gmime.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -25,8 +20,6 @@
 #include "codec/charsets.h"
 #include "codec/sjis_text.h"
 #include "codec/transfer_codings.h"
-#include "core/file_read.h"
-#include "core/vb_error.h"
 #include "mail/header_block.h"
 #include "mail/html_text.h"
 #include "mail/mixed_message.h"
@@ -124,31 +117,11 @@ std::string stream_bytes(GMimeStream* stream) {
   return out;
 }
 
-// mboxrd quoting: a line of ">"s and "From " loses one ">".
-void unquote_from(std::string& s) {
-  if (s.find(">From ") == std::string::npos) return;
-  std::string out;
-  out.reserve(s.size());
-  std::size_t i = 0;
-  while (i < s.size()) {
-    std::size_t end = s.find('\n', i);
-    end = end == std::string::npos ? s.size() : end + 1;
-    std::size_t k = i;
-    while (k < end && s[k] == '>') ++k;
-    if (k > i && s.compare(k, 5, "From ") == 0) ++i;
-    out.append(s, i, end - i);
-    i = end;
-  }
-  s.swap(out);
-}
-
-// The decoded bytes of a part. The transfer encoding is undone after the
-// mbox quoting, which the mbox writer applied to the encoded text.
-std::string part_bytes(GMimePart* part, bool mboxrd) {
+// The decoded bytes of a part.
+std::string part_bytes(GMimePart* part) {
   GMimeDataWrapper* content = g_mime_part_get_content(part);
   if (!content) return {};
   std::string raw = stream_bytes(g_mime_data_wrapper_get_stream(content));
-  if (mboxrd) unquote_from(raw);
   switch (g_mime_data_wrapper_get_encoding(content)) {
     case GMIME_CONTENT_ENCODING_BASE64:
       return decode_body(std::move(raw), BodyEncoding::Base64);
@@ -244,7 +217,7 @@ enum class Mode { Show, FilesOnly };
 
 class Reader {
  public:
-  Reader(MailMessage& out, bool mboxrd) : out_(out), mboxrd_(mboxrd) {}
+  explicit Reader(MailMessage& out) : out_(out) {}
 
   void body(GMimeObject* body) { object(body, Mode::Show, true); }
 
@@ -258,7 +231,6 @@ class Reader {
   void add_text(std::string_view sjis);
 
   MailMessage& out_;
-  bool mboxrd_;
   int unnamed_ = 0;
   bool has_text_ = false;
 };
@@ -339,7 +311,7 @@ void Reader::part(GMimePart* part, Mode mode, bool html_shown) {
                            g_mime_part_get_content_encoding(part) != GMIME_CONTENT_ENCODING_UUENCODE;
   if (inline_text && (type == "text/plain" || type == "text/rfc822-headers")) {
     if (mode == Mode::FilesOnly) return;
-    std::string text = to_sjis(part_bytes(part, mboxrd_), Charset(object));
+    std::string text = to_sjis(part_bytes(part), Charset(object));
     for (UuFile& file : take_uu_blocks(text))
       add_file(std::move(file.name), "application/octet-stream", std::move(file.data));
     add_text(text);
@@ -348,11 +320,11 @@ void Reader::part(GMimePart* part, Mode mode, bool html_shown) {
   if (inline_text && type == "text/html") {
     if (mode == Mode::FilesOnly) return;
     if (html_shown) {
-      add_text(html_to_text(to_sjis(part_bytes(part, mboxrd_), Charset(object))));
+      add_text(html_to_text(to_sjis(part_bytes(part), Charset(object))));
       return;
     }
   }
-  add_file(std::move(name), type, part_bytes(part, mboxrd_));
+  add_file(std::move(name), type, part_bytes(part));
 }
 
 void Reader::add_file(std::string name, std::string type, std::string data) {
@@ -495,12 +467,12 @@ std::string with_empty_lines(std::string_view raw, const std::vector<std::size_t
 
 // The reading of what GMime built: header holds the message's fields, body
 // its content.
-MailMessage read_object(GMimeObject* header, GMimeObject* body, bool mboxrd) {
+MailMessage read_object(GMimeObject* header, GMimeObject* body) {
   MailMessage out;
   if (header) read_header(header, out.header);
   if (!body) return out;
   out.header.text_charset = first_text_charset(body).value_or("");
-  Reader(out, mboxrd).body(body);
+  Reader(out).body(body);
   end_text(out.text);
   return out;
 }
@@ -515,20 +487,13 @@ std::string_view line_ends_for_gmime(std::string_view raw, std::string& scratch)
   return scratch;
 }
 
-[[noreturn]] void Fail(const std::string& path) {
-  const int err = errno;
-  throw VbError(vb_code_from_errno(err), path + ": " + error_reason(err));
-}
-
-// A single message is read as one entity (its header block holds the
-// message's fields too), which spares GMime reading addresses and dates the
-// reader takes from the raw fields anyway; an mbox needs GMime's message
-// reading, which knows the "From " lines. A message whose header blocks
-// GMime read past a line that ends them (block_ends) is read again with an
-// empty line there, and one with a second Content-Type field in a header
-// block again without it (a few times at most: a part found only then may
-// hold another).
-MailMessage read_entity(std::string_view raw, bool mboxrd) {
+// A message is read as one entity (its header block holds the message's
+// fields too), which spares GMime reading addresses and dates the reader
+// takes from the raw fields anyway. A message whose header blocks GMime read
+// past a line that ends them (block_ends) is read again with an empty line
+// there, and one with a second Content-Type field in a header block again
+// without it (a few times at most: a part found only then may hold another).
+MailMessage read_entity(std::string_view raw) {
   Options();
   // One parser per thread, set afresh on every message: its buffers are
   // made once.
@@ -545,7 +510,7 @@ MailMessage read_entity(std::string_view raw, bool mboxrd) {
       const PassedLines gather(passed);
       entity.reset(g_mime_parser_construct_part(parser.get(), Options()));
     }
-    if (pass == kRereadings) return read_object(entity.get(), entity.get(), mboxrd);
+    if (pass == kRereadings) return read_object(entity.get(), entity.get());
     if (!passed.empty()) {
       const std::vector<std::size_t> ends = block_ends(raw, passed, 0);
       if (!ends.empty()) {
@@ -564,41 +529,8 @@ MailMessage read_entity(std::string_view raw, bool mboxrd) {
         continue;
       }
     }
-    return read_object(entity.get(), entity.get(), mboxrd);
+    return read_object(entity.get(), entity.get());
   }
-}
-
-// The bytes from..to of the mbox file at path (of whole, when it was read
-// whole).
-std::string mbox_bytes(const std::string& path, const std::string& whole, gint64 from, gint64 to) {
-  if (from < 0 || to <= from) return {};
-  const std::size_t size = static_cast<std::size_t>(to - from);
-  if (!whole.empty()) return whole.substr(std::min(whole.size(), static_cast<std::size_t>(from)), size);
-  std::string out(size, '\0');
-  ReadOnlyFile file(path);
-  const ssize_t n = ::pread(file.fd(), out.data(), size, from);
-  out.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-  return out;
-}
-
-// The next message of an mbox; got tells whether there was one.
-MailMessage read_mbox_message(GMimeParser* parser, const std::string& path, const std::string& whole, bool& got) {
-  std::vector<gint64> passed;
-  Ref<GMimeMessage> message;
-  {
-    const PassedLines gather(passed);
-    message.reset(g_mime_parser_construct_message(parser, Options()));
-  }
-  got = message != nullptr;
-  if (!message) return {};
-  std::vector<LaterType> later;
-  later_types(GMIME_OBJECT(message.get()), later);
-  if (!passed.empty() || !later.empty()) {
-    const gint64 begin = g_mime_parser_get_headers_begin(parser);
-    std::string raw = mbox_bytes(path, whole, begin, g_mime_parser_tell(parser));
-    if (!block_ends(raw, passed, begin).empty() || mask_types(raw, later, begin)) return read_entity(raw, true);
-  }
-  return read_object(GMIME_OBJECT(message.get()), g_mime_message_get_mime_part(message.get()), true);
 }
 
 }  // namespace
@@ -611,47 +543,5 @@ MailMessage read_message(std::string_view raw) {
 
 MailMessage read_message_with_gmime(std::string_view raw) {
   std::string scratch;
-  return read_entity(line_ends_for_gmime(raw, scratch), false);
-}
-
-void read_mbox(const std::string& path, const std::function<void(MailMessage&, std::int64_t)>& each) {
-  Options();
-  Ref<GMimeStream> stream;
-  std::string whole;
-  {
-    // A file of lone CRs is read whole and given LF line ends.
-    ReadOnlyFile file(path);
-    char head[65536];
-    const ssize_t n = ::pread(file.fd(), head, sizeof head, 0);
-    if (n < 0) Fail(path);
-    const std::string_view start(head, static_cast<std::size_t>(n));
-    if (start.find('\n') == std::string_view::npos && start.find('\r') != std::string_view::npos) {
-      whole = read_file(path);
-      for (char& c : whole)
-        if (c == '\r') c = '\n';
-      stream.reset(g_mime_stream_mem_new_with_buffer(whole.data(), whole.size()));
-    }
-  }
-  if (!stream) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) Fail(path);
-    stream.reset(g_mime_stream_fs_new(fd));
-  }
-  Ref<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
-  g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MBOX);
-  g_mime_parser_set_respect_content_length(parser.get(), FALSE);
-  std::int64_t last = -1;
-  while (!g_mime_parser_eos(parser.get())) {
-    bool got = false;
-    MailMessage message = read_mbox_message(parser.get(), path, whole, got);
-    // A parser that reads nothing more is at the end, whatever it says.
-    const std::int64_t at = g_mime_parser_tell(parser.get());
-    if (!got || at <= last) break;
-    last = at;
-    // The empty line an mbox writer puts before the next "From " line ends
-    // the last part; it is no line of the message.
-    if (!message.text.empty() && message.text[message.text.size() - 1].empty()) message.text.pop_back();
-    end_text(message.text);
-    each(message, at);
-  }
+  return read_entity(line_ends_for_gmime(raw, scratch));
 }

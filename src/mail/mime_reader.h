@@ -21,8 +21,6 @@
 // A "begin NNN name" ... "end" block in plain text is a file too.
 #pragma once
 
-#include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -36,9 +34,3 @@
 MailMessage read_message(std::string_view raw);
 // The same, always through GMime (what the plain reader must agree with).
 MailMessage read_message_with_gmime(std::string_view raw);
-
-// Every message of a Unix mbox file ("From " lines separate messages;
-// ">From " lines are unquoted once, as mboxrd writes them; Content-Length is
-// not trusted). each gets the message and the bytes of the file read so far.
-// Throws VbError when the file cannot be read.
-void read_mbox(const std::string& path, const std::function<void(MailMessage&, std::int64_t)>& each);

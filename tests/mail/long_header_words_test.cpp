@@ -13,6 +13,7 @@
 
 #include "core/common_text.h"
 #include "mail/mail_message.h"
+#include "mail/mbox_file.h"
 #include "mail/mime_reader.h"
 #include "support/temp_dir.h"
 

@@ -14,6 +14,7 @@
 #include "codec/cp932.h"
 #include "mail/attachments.h"
 #include "mail/header_fields.h"
+#include "mail/mbox_file.h"
 #include "support/temp_dir.h"
 
 namespace {

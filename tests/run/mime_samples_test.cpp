@@ -17,6 +17,7 @@
 #include "core/folder_list.h"
 #include "mail/attachments.h"
 #include "mail/header_fields.h"
+#include "mail/mbox_file.h"
 #include "mail/mime_reader.h"
 #include "mailbox_fixture.h"
 #include "support/sha256.h"
