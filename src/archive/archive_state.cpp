@@ -38,7 +38,12 @@ std::uint64_t stable_hash(std::string_view data, std::uint64_t h) {
   return h;
 }
 
-std::string page_style(const Settings& s) { return body_tag(s) + "\t" + font_size_tag(s) + "\t" + s.REP_COL; }
+std::string page_style(const Settings& s) {
+  // Pages with links to their neighbours have a style of their own; without
+  // them the style reads as it always did, so that states and menu indexes
+  // of earlier versions still count.
+  return body_tag(s) + "\t" + font_size_tag(s) + "\t" + s.REP_COL + (s.NAV_LNK ? "\tnav" : "");
+}
 
 std::optional<ArchiveState> take_state(const std::string& folder) {
   const std::string path = join_path(folder, kStateFile.name);

@@ -218,9 +218,17 @@ QLayout* ini_gmn::make_right_column() {
   (new QVBoxLayout(other))->addWidget(g_ml_rank_ = check("g_ml_rank", "発信者の発言数ランキングを作成する"));
   auto* attach = group("grp_attach", "添付ファイルの設定");
   (new QVBoxLayout(attach))->addWidget(g_te_file_ = check("g_te_file", "添付ファイルを展開する"));
+  auto* reading = group("grp_nav", "閲覧の設定");
+  auto* reading_layout = new QVBoxLayout(reading);
+  reading_layout->addWidget(g_nav_lnk_ = check("g_nav_lnk", "前後のメールへのリンク・スマートフォン向け表示"));
+  g_bas_url_ = box("g_bas_url", "公開URL(フィード用)");
+  auto* url_label = Named(new QLabel("公開URL(フィード用)"), "lbl_bas_url", "公開URL(フィード用)");
+  url_label->setBuddy(g_bas_url_);
+  reading_layout->addWidget(url_label);
+  reading_layout->addWidget(g_bas_url_);
 
   auto* column = new QVBoxLayout;
-  for (QWidget* w : {frame, colours, quote, size, date, other, attach}) column->addWidget(w);
+  for (QWidget* w : {frame, colours, quote, size, date, other, attach, reading}) column->addWidget(w);
   column->addStretch();
   return column;
 }
@@ -229,10 +237,11 @@ QLayout* ini_gmn::make_right_column() {
 void ini_gmn::track_changes() {
   auto set_changed = [this] { changed_ = true; };
   for (QCheckBox* c : {g_s_title_, g_mn_subj_, g_mn_date_, g_mn_hasn_, g_mn_adrs_, g_sbj_kak_, g_sbj_res_, g_kob_subj_,
-                       g_kob_date_, g_kob_from_, g_kob_to_, g_kob_thre_, g_ml_rank_, g_te_file_})
+                       g_kob_date_, g_kob_from_, g_kob_to_, g_kob_thre_, g_ml_rank_, g_te_file_, g_nav_lnk_})
     connect(c, &QCheckBox::clicked, this, set_changed);
   for (QRadioButton* r : {g_frm_sayuu_, g_frm_jouge_}) connect(r, &QRadioButton::clicked, this, set_changed);
-  for (QLineEdit* e : {g_rep_mrk_, g_date_format_, g_iti_per_}) connect(e, &QLineEdit::textChanged, this, set_changed);
+  for (QLineEdit* e : {g_rep_mrk_, g_date_format_, g_iti_per_, g_bas_url_})
+    connect(e, &QLineEdit::textChanged, this, set_changed);
 }
 
 QLayout* ini_gmn::make_buttons() {
@@ -307,6 +316,8 @@ void ini_gmn::show_screen(const IniScreen& scr) {
   g_date_format_->setText(from_sjis(scr.g_date_format));
   g_ml_rank_->setChecked(scr.g_ml_rank);
   g_te_file_->setChecked(scr.g_te_file);
+  g_nav_lnk_->setChecked(scr.g_nav_lnk);
+  g_bas_url_->setText(from_sjis(scr.g_bas_url));
 }
 
 IniScreen ini_gmn::screen() const {
@@ -336,6 +347,8 @@ IniScreen ini_gmn::screen() const {
   scr.g_date_format = to_sjis(g_date_format_->text());
   scr.g_ml_rank = g_ml_rank_->isChecked();
   scr.g_te_file = g_te_file_->isChecked();
+  scr.g_nav_lnk = g_nav_lnk_->isChecked();
+  scr.g_bas_url = to_sjis(g_bas_url_->text());
   return scr;
 }
 
