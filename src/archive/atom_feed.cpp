@@ -191,7 +191,8 @@ std::string atom_feed(const std::string& base_url, const std::vector<ListedMessa
     std::string author = sjis_to_xml(author_name(r.sender()));
     if (author.empty()) author = "?";
     out += "  <entry>\n";
-    out += "    <title>" + sjis_to_xml(r.subject()) + "</title>\n";
+    // The stored subject keeps the blank the Subject field had after its colon.
+    out += "    <title>" + sjis_to_xml(sjis::trim(r.subject())) + "</title>\n";
     out += "    <id>" + base_xml + page + "</id>\n";
     out += "    <link rel=\"alternate\" type=\"text/html\" href=\"" + base_xml + page + "\"/>\n";
     out += "    <updated>" + (when.empty() ? updated : when) + "</updated>\n";
