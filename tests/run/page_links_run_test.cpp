@@ -75,7 +75,7 @@ struct Archive {
     ws.set.NAV_LNK = true;
     ws.set.KB_THRE = lists;
     ws.set.BAS_URL = "https://example.org/ml";
-    ws.Auto_Answer = "y";
+    ws.Auto_Answer = "y";  // an existing archive is appended to
   }
   bool run(const std::vector<std::string>& files) { return run_conversion(ws, out.path(), files, "test"); }
   void expect_links(const std::map<std::string, Links>& want) {
@@ -131,7 +131,9 @@ TEST(PageLinksRun, EveryPageLinksItsNeighboursByDateAndInItsThread) {
     EXPECT_NE(first.find("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"),
               std::string::npos);
     EXPECT_NE(first.find("white-space:pre-wrap"), std::string::npos);
-    EXPECT_EQ(first.find("vorn-nav"), first.find("<SPAN class=\"vorn-nav\">")) << "no stray marker";
+    const std::size_t script = first.find("<SCRIPT>document.addEventListener(\"keydown\"");
+    EXPECT_NE(script, std::string::npos) << "the keys j, k, n and p";
+    EXPECT_EQ(first.find("<SCRIPT>", script + 1), std::string::npos) << "once";
   }
 }
 
@@ -149,7 +151,6 @@ TEST(PageLinksRun, AnAppendRewritesOnlyThePagesWhoseNeighboursChangedAndEqualsAR
       before[page] = a.inode(page);
       bytes[page] = a.out.read(page);
     }
-    a.ws.Auto_Answer = "n";  // append
     ASSERT_TRUE(a.run({second}));
     // a1 (m1) gets x as its next in the thread; c1 (m5) x as its next by
     // date; a2 (m2) x before it both ways; c2 (m6) d after it both ways.
@@ -182,7 +183,6 @@ TEST(PageLinksRun, AnAppendRewritesOnlyThePagesWhoseNeighboursChangedAndEqualsAR
 TEST(PageLinksRun, AReSentMessageKeepsItsPageAndEveryLinkFollowsItsNewDate) {
   Archive a(true);
   ASSERT_TRUE(a.run({a.app.write("first.mbx", kFirst)}));
-  a.ws.Auto_Answer = "n";
   // a2 again, now the newest message.
   ASSERT_TRUE(a.run({a.app.write("again.mbx", mailbox({{"a2", "a1", "08:00:00"}}))}));
   EXPECT_FALSE(fs::exists(a.out / "m0000007.htm"));
@@ -207,7 +207,6 @@ TEST(PageLinksRun, SwitchingTheLinksOffRestylesTheOldPagesBackToTheirFormerBytes
   ASSERT_NE(a.out.read("m0000001.htm"), plain.out.read("m0000001.htm"));
   a.ws.set.NAV_LNK = false;
   a.ws.set.BAS_URL.clear();
-  a.ws.Auto_Answer = "n";
   ASSERT_TRUE(a.run({a.app.write("empty.mbx", "")}));
   for (const char* name : {"m0000001.htm", "m0000004.htm", "menu.html", "index.html"}) {
     SCOPED_TRACE(name);
