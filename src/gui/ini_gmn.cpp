@@ -98,6 +98,7 @@ QLayout* ini_gmn::make_left_column() {
   page_layout->addWidget(g_kob_from_ = check("g_kob_from", "発信者を表示する"));
   page_layout->addWidget(g_kob_to_ = check("g_kob_to", "受信者を表示する"));
   page_layout->addWidget(g_kob_thre_ = check("g_kob_thre", "関連スレッド"));
+  page_layout->addWidget(g_nav_lnk_ = check("g_nav_lnk", "前後リンク・スマホ表示"));
 
   auto* column = new QVBoxLayout;
   for (QWidget* w : {thread, list, subject, page}) column->addWidget(w);
@@ -215,20 +216,20 @@ QLayout* ini_gmn::make_right_column() {
   QGroupBox* size = make_size_group();
   QGroupBox* date = make_date_group();
   auto* other = group("grp_other", "その他の設定");
-  (new QVBoxLayout(other))->addWidget(g_ml_rank_ = check("g_ml_rank", "発信者の発言数ランキングを作成する"));
-  auto* attach = group("grp_attach", "添付ファイルの設定");
-  (new QVBoxLayout(attach))->addWidget(g_te_file_ = check("g_te_file", "添付ファイルを展開する"));
-  auto* reading = group("grp_nav", "閲覧の設定");
-  auto* reading_layout = new QVBoxLayout(reading);
-  reading_layout->addWidget(g_nav_lnk_ = check("g_nav_lnk", "前後のメールへのリンク・スマートフォン向け表示"));
+  auto* other_layout = new QVBoxLayout(other);
+  other_layout->addWidget(g_ml_rank_ = check("g_ml_rank", "発信者の発言数ランキングを作成する"));
   g_bas_url_ = box("g_bas_url", "公開URL(フィード用)");
   auto* url_label = Named(new QLabel("公開URL(フィード用)"), "lbl_bas_url", "公開URL(フィード用)");
   url_label->setBuddy(g_bas_url_);
-  reading_layout->addWidget(url_label);
-  reading_layout->addWidget(g_bas_url_);
+  auto* url_row = new QHBoxLayout;
+  url_row->addWidget(url_label);
+  url_row->addWidget(g_bas_url_);
+  other_layout->addLayout(url_row);
+  auto* attach = group("grp_attach", "添付ファイルの設定");
+  (new QVBoxLayout(attach))->addWidget(g_te_file_ = check("g_te_file", "添付ファイルを展開する"));
 
   auto* column = new QVBoxLayout;
-  for (QWidget* w : {frame, colours, quote, size, date, other, attach, reading}) column->addWidget(w);
+  for (QWidget* w : {frame, colours, quote, size, date, other, attach}) column->addWidget(w);
   column->addStretch();
   return column;
 }

@@ -167,7 +167,7 @@ class IniGmnTest : public QObject {
         {"g_kob_thre", "関連スレッド"},
         {"g_ml_rank", "発信者の発言数ランキングを作成する"},
         {"g_te_file", "添付ファイルを展開する"},
-        {"g_nav_lnk", "前後のメールへのリンク・スマートフォン向け表示"},
+        {"g_nav_lnk", "前後リンク・スマホ表示"},
     };
     for (auto [name, caption] : checks) QCOMPARE(get<QCheckBox>(*w, name)->text(), QString(caption));
     QCOMPARE(get<QRadioButton>(*w, "g_frm_sayuu")->text(), QString("左右分割"));
@@ -194,7 +194,7 @@ class IniGmnTest : public QObject {
     for (QGroupBox* g : w->findChildren<QGroupBox*>()) groups << g->title();
     for (const char* g :
          {"スレッド関係", "結び付けしないタイトル", "一覧表示項目", "タイトル詳細", "個別表示項目", "フレーム表示形式",
-          "表示色", "引用文識別文字", "文字サイズ", "時刻表示形式", "その他の設定", "添付ファイルの設定", "閲覧の設定"})
+          "表示色", "引用文識別文字", "文字サイズ", "時刻表示形式", "その他の設定", "添付ファイルの設定"})
       QVERIFY2(groups.contains(g), g);
     QStringList texts;
     for (QLabel* l : w->findChildren<QLabel*>()) texts << l->text();
