@@ -38,7 +38,12 @@ std::uint64_t stable_hash(std::string_view data, std::uint64_t h) {
   return h;
 }
 
-std::string page_style(const Settings& s) { return body_tag(s) + "\t" + font_size_tag(s) + "\t" + s.REP_COL; }
+std::string page_style(const Settings& s) {
+  // Pages with links to their neighbours have a style of their own; without
+  // them the style reads as it always did, so that states and menu indexes
+  // of earlier versions still count.
+  return body_tag(s) + "\t" + font_size_tag(s) + "\t" + s.REP_COL + (s.NAV_LNK ? "\tnav" : "");
+}
 
 std::optional<ArchiveState> take_state(const std::string& folder) {
   const std::string path = join_path(folder, kStateFile.name);
@@ -55,6 +60,10 @@ std::optional<ArchiveState> take_state(const std::string& folder) {
     s.lists = lines[2] == "lists\t1";
     for (std::size_t i = 3; i < lines.size(); ++i) {
       std::vector<std::string> f = split_tabs(lines[i]);
+      if (f.size() == 6 && f[0] == "nav") {
+        s.nav[f[1]] = lines[i].substr(5 + f[1].size());
+        continue;
+      }
       if (f.size() != 3 || f[0] != "thread" || f[2].empty() || f[2].size() > 16) return std::nullopt;
       std::size_t used = 0;
       s.threads[f[1]] = std::stoull(f[2], &used, 16);
@@ -81,5 +90,8 @@ void save_state(const std::string& folder, const ArchiveState& state) {
     std::snprintf(hex, sizeof hex, "%llx", static_cast<unsigned long long>(hash));
     out.line("thread\t" + page + "\t" + hex);
   }
+  std::vector<std::pair<std::string, std::string>> nav(state.nav.begin(), state.nav.end());
+  std::sort(nav.begin(), nav.end());
+  for (const auto& [page, links] : nav) out.line("nav\t" + page + "\t" + links);
   write_file_atomic(join_path(folder, kStateFile.name), out.data());
 }

@@ -11,8 +11,11 @@
 // line "style" TAB the page style (the body tag, the font size tag and the
 // quote colour, TAB separated); a line "lists" TAB "1" or "0" (whether every
 // page carries the list of its thread); then one line per thread, "thread"
-// TAB the page of its first entry TAB the hash of its list in hexadecimal.
-// A file of any other form counts as no state.
+// TAB the page of its first entry TAB the hash of its list in hexadecimal;
+// with NAV_LNK on, one line per page, "nav" TAB the page TAB its four
+// neighbours (previous and next by date, previous and next in its thread,
+// each a page or empty), TAB separated. A file of any other form counts as
+// no state.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +29,8 @@ struct ArchiveState {
   std::string style;
   bool lists = false;
   std::unordered_map<std::string, std::uint64_t> threads;  // first page -> list hash
+  // page -> the pages its navigation lines link, TAB separated (page_links.h)
+  std::unordered_map<std::string, std::string> nav;
 };
 
 // The page style of the settings, as the state records it.

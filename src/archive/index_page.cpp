@@ -41,6 +41,34 @@ std::string frame_share(std::string_view iti_per) {
   return std::string(t);
 }
 
+// With NAV_LNK on, a screen narrower than 700 CSS pixels shows one frame at
+// a time, full width: the list at first and whenever the list frame loads
+// again, a message once the message frame loads one (its first load is the
+// placeholder). The frameset stays as it is for wide screens and for
+// browsers without scripts.
+constexpr std::string_view kNarrowScript =
+    "<SCRIPT>var vornLoads=[0,0,0],vornShown=1,vornWide=null;"
+    "function vornApply(){var f=document.getElementsByTagName(\"FRAMESET\")[0];if(!f)return;"
+    "var a=f.getAttribute(\"cols\")!==null?\"cols\":\"rows\";if(vornWide===null)vornWide=f.getAttribute(a);"
+    "f.setAttribute(a,window.innerWidth<700?(vornShown==1?\"100%,0\":\"0,100%\"):vornWide);}"
+    "function vornLoaded(n){if(++vornLoads[n]>1||n==1){vornShown=n;vornApply();}}"
+    "window.addEventListener(\"resize\",vornApply);"
+    "document.addEventListener(\"DOMContentLoaded\",vornApply);</SCRIPT>";
+
+// The head lines of index.html for phones.
+std::string narrow_head(const Settings& set) {
+  if (!set.NAV_LNK) return {};
+  return std::string(kViewportLine) + "\r\n" + std::string(kNarrowScript) + "\r\n";
+}
+
+// The FRAME line of one frame; with NAV_LNK on it tells the script above
+// when the frame has loaded.
+std::string frame_line(std::string_view src, int number, const Settings& set) {
+  std::string line = "    <FRAME SRC=\"" + std::string(src) + "\" name=\"frame" + std::to_string(number) + "\"";
+  if (set.NAV_LNK) line += " onload=\"vornLoaded(" + std::to_string(number) + ")\"";
+  return line + ">";
+}
+
 }  // namespace
 
 bool Make_Index(Workspace& ws, const std::string& folder) {
@@ -54,10 +82,10 @@ bool Make_Index(Workspace& ws, const std::string& folder) {
     TextOut index;
     // The same head as every other page, without a body: a browser that
     // opens index.html alone gets its title right.
-    index.part(page_head(kTitle, TitleEnd::SameLine, nullptr));
+    index.part(page_head(kTitle, TitleEnd::SameLine, nullptr, narrow_head(ws.set)));
     index.line((ws.set.FRM_KOU ? "<FRAMESET COLS=" : "<FRAMESET ROWS=") + share + "%,*>");
-    index.line("    <FRAME SRC=\"" + std::string(kMenuFile.name) + "\" name=\"frame1\">");
-    index.line("    <FRAME SRC=\"" + std::string(kPlaceholderFile.name) + "\" name=\"frame2\">");
+    index.line(frame_line(kMenuFile.name, 1, ws.set));
+    index.line(frame_line(kPlaceholderFile.name, 2, ws.set));
     index.line("</FRAMESET>");
     index.line("</HTML>");
 

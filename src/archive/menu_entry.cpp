@@ -7,6 +7,7 @@
 #include "archive/menu_comment.h"
 #include "archive/page_head.h"
 #include "codec/sjis_text.h"
+#include "core/archive_files.h"
 #include "core/common_text.h"
 #include "core/vb_error.h"
 #include "mail/header_fields.h"
@@ -90,7 +91,13 @@ void menu_entry(std::string& line, const MessageRecord& f, std::size_t depth, co
 }
 
 void menu_head(AtomicOut& out, const Settings& set) {
-  out.part(page_head(" MENU", TitleEnd::NextLine, &set));
+  // The list frame names the feed, when the archive has one, for browsers
+  // and feed readers that look for it.
+  std::string feed;
+  if (!sjis::trim(set.BAS_URL).empty())
+    feed = "<link rel=\"alternate\" type=\"application/atom+xml\" title=\"Atom\" href=\"" +
+           std::string(kFeedFile.name) + "\">\r\n";
+  out.part(page_head(" MENU", TitleEnd::NextLine, &set, feed));
   out.line("<PRE>");
   out.line(font_size_tag(set));
   if (set.ML_RANK) {

@@ -3,11 +3,19 @@
 #include "core/common_text.h"
 #include "core/settings.h"
 
-void put_page_head(std::string& out, std::string_view title, TitleEnd end, const Settings* body) {
+void put_page_head(std::string& out, std::string_view title, TitleEnd end, const Settings* body,
+                   std::string_view extra) {
   out.append("<HTML>\r\n<HEAD>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">\r\n");
+  if (body && body->NAV_LNK) {
+    out.append(kViewportLine);
+    out.append("\r\n");
+    out.append(kWrapStyleLine);
+    out.append("\r\n");
+  }
   out.append("<TITLE>");
   html_esc_to(out, title);
   out.append(end == TitleEnd::SameLine ? "</TITLE>\r\n" : "\r\n</TITLE>\r\n");
+  out.append(extra);
   out.append("</HEAD>\r\n");
   if (body) {
     out.append(body_tag(*body));
@@ -15,9 +23,9 @@ void put_page_head(std::string& out, std::string_view title, TitleEnd end, const
   }
 }
 
-std::string page_head(std::string_view title, TitleEnd end, const Settings* body) {
+std::string page_head(std::string_view title, TitleEnd end, const Settings* body, std::string_view extra) {
   std::string out;
-  put_page_head(out, title, end, body);
+  put_page_head(out, title, end, body, extra);
   return out;
 }
 

@@ -14,11 +14,22 @@ struct Settings;
 enum class TitleEnd { SameLine, NextLine };
 
 // Appends the head of a page to out, each line ended by CR LF: <HTML>,
-// <HEAD>, the character set line, the title (text escaped), </HEAD>, and,
-// when body is given, the BODY line in its colours. The frameset of
-// index.html has no body.
-void put_page_head(std::string& out, std::string_view title, TitleEnd end, const Settings* body);
-std::string page_head(std::string_view title, TitleEnd end, const Settings* body);
+// <HEAD>, the character set line, the lines for phones (when body is given
+// with NAV_LNK on), the title (text escaped), the extra lines (each ended by
+// CR LF already), </HEAD>, and, when body is given, the BODY line in its
+// colours. The frameset of index.html has no body.
+void put_page_head(std::string& out, std::string_view title, TitleEnd end, const Settings* body,
+                   std::string_view extra = {});
+std::string page_head(std::string_view title, TitleEnd end, const Settings* body, std::string_view extra = {});
+
+// The lines a page's head gets for phones with NAV_LNK on, right after the
+// character set line: the viewport line, and the style that wraps long lines
+// of preformatted text at the screen's edge (line breaks stay). Restyling
+// recognises them by their whole text.
+inline constexpr std::string_view kViewportLine =
+    "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">";
+inline constexpr std::string_view kWrapStyleLine =
+    "<STYLE>PRE{white-space:pre-wrap;overflow-wrap:anywhere;word-wrap:break-word}</STYLE>";
 
 // The BODY tag in the page colours of set.
 std::string body_tag(const Settings& set);

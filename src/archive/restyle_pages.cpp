@@ -5,6 +5,7 @@
 #include "archive/archive_records.h"
 #include "archive/archive_state.h"
 #include "archive/page_head.h"
+#include "archive/page_links.h"
 #include "codec/sjis_text.h"
 #include "core/atomic_out.h"
 #include "core/file_info.h"
@@ -20,7 +21,16 @@ std::string restyle_page(const std::string& page, const Workspace& ws) {
   const std::string colour = quote_colour_tag(st);
   TextOut out;
   for (const std::string& line : split_lines(page)) {
-    if (sjis::starts_with_nocase(line, "<BODY")) {
+    // The lines for phones and the links come and go with NAV_LNK; the
+    // links, when it stays on, are kept for the pass that writes them.
+    if (line == kViewportLine || line == kWrapStyleLine || (!st.NAV_LNK && is_nav_line(line))) continue;
+    if (sjis::starts_with_nocase(line, "<meta http-equiv")) {
+      out.line(line);
+      if (st.NAV_LNK) {
+        out.line(kViewportLine);
+        out.line(kWrapStyleLine);
+      }
+    } else if (sjis::starts_with_nocase(line, "<BODY")) {
       out.line(body);
     } else if (sjis::starts_with_nocase(line, "<FONT SIZE")) {
       out.line(size);

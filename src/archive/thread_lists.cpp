@@ -10,6 +10,7 @@
 
 #include "archive/archive_records.h"
 #include "archive/archive_state.h"
+#include "archive/page_links.h"
 #include "codec/sjis_text.h"
 #include "core/archive_files.h"
 #include "core/atomic_out.h"
@@ -147,9 +148,14 @@ namespace {
 // A page of an earlier run is replaced whole, so that a run that stops
 // never leaves it half changed; a page this run wrote only gets its tail
 // written over, where the list goes.
-void rewrite_page(const std::string& path, const std::vector<ThreadEntry>& thread, std::size_t own, bool fresh) {
+// With nav, the page's links are taken out before the list is put in, and
+// put back after it.
+void rewrite_page(const std::string& path, const std::vector<ThreadEntry>& thread, std::size_t own, bool fresh,
+                  const std::string* nav) {
   const std::string old_page = read_file(path);
-  std::string new_page = with_thread_list(old_page, thread, own, !fresh);
+  std::string new_page =
+      nav ? with_nav_lines(with_thread_list(with_nav_lines(old_page, nullptr), thread, own, !fresh), nav)
+          : with_thread_list(old_page, thread, own, !fresh);
   if (new_page == old_page) return;
   if (fresh)
     update_in_place(path, old_page, new_page);
@@ -160,7 +166,7 @@ void rewrite_page(const std::string& path, const std::vector<ThreadEntry>& threa
 }  // namespace
 
 void Put_ThreadList(Workspace& ws, const std::string& folder, const std::vector<ThreadEntry>& thread,
-                    PageWriters* writers, const std::unordered_set<std::string>* fresh) {
+                    PageWriters* writers, const std::unordered_set<std::string>* fresh, NavPlan* nav) {
   std::shared_ptr<const std::vector<ThreadEntry>> shared;
   if (writers) shared = std::make_shared<const std::vector<ThreadEntry>>(thread);
   for (std::size_t i = 0; i < thread.size(); ++i) {
@@ -170,13 +176,21 @@ void Put_ThreadList(Workspace& ws, const std::string& folder, const std::vector<
       continue;
     }
     const bool new_page = fresh && fresh->count(thread[i].page);
+    std::optional<std::string> links;
+    if (nav) {
+      auto line = nav->line.find(thread[i].page);
+      if (line != nav->line.end()) links = line->second;
+      nav->due.erase(thread[i].page);
+    }
     if (writers) {
       // About the size of a page: it bounds how many wait.
       constexpr std::size_t kPageHint = 8 << 10;
       writers->for_page(thread[i].page)
-          .run([path = std::move(path), shared, i, new_page] { rewrite_page(path, *shared, i, new_page); }, kPageHint);
+          .run([path = std::move(path), shared, i, new_page,
+                links = std::move(links)] { rewrite_page(path, *shared, i, new_page, links ? &*links : nullptr); },
+               kPageHint);
     } else {
-      rewrite_page(path, thread, i, new_page);
+      rewrite_page(path, thread, i, new_page, links ? &*links : nullptr);
     }
   }
 }
@@ -197,7 +211,7 @@ std::uint64_t list_hash(const std::vector<ThreadEntry>& thread) {
 // since.
 void finish_thread(Workspace& ws, ArchiveRecords& records, const std::string& folder,
                    const std::vector<ThreadEntry>& thread, const std::unordered_set<std::string>& written,
-                   PageWriters& writers) {
+                   PageWriters& writers, NavPlan* nav) {
   if (thread.empty()) return;
   const std::uint64_t hash = list_hash(thread);
   if (records.New_State) records.New_State->threads[thread.front().page] = hash;
@@ -207,7 +221,7 @@ void finish_thread(Workspace& ws, ArchiveRecords& records, const std::string& fo
     for (std::size_t i = 0; same && i < thread.size(); ++i) same = !written.count(thread[i].page);
     if (same) return;
   }
-  Put_ThreadList(ws, folder, thread, &writers, &written);
+  Put_ThreadList(ws, folder, thread, &writers, &written, nav);
 }
 
 // The end of the start tag of the link at u: the ">" after its title
@@ -249,7 +263,7 @@ std::optional<ThreadEntry> thread_entry(const std::string& line, std::size_t u) 
 
 }  // namespace
 
-void Make_ThreadList(Workspace& ws, ArchiveRecords& records, const std::string& folder) {
+void Make_ThreadList(Workspace& ws, ArchiveRecords& records, const std::string& folder, NavPlan* nav) {
   const std::string menu = join_path(folder, kMenuFile.name);
   if (!is_regular_file(menu)) return;
   // Pages written by this run carry no list yet.
@@ -275,11 +289,11 @@ void Make_ThreadList(Workspace& ws, ArchiveRecords& records, const std::string& 
     std::size_t u = sjis::find(line, kLinkStart);
     if (u == std::string::npos) continue;
     if (line.rfind("<A HREF", 0) == 0) {
-      finish_thread(ws, records, folder, thread, written, writers);
+      finish_thread(ws, records, folder, thread, written, writers, nav);
       thread.clear();
     }
     if (std::optional<ThreadEntry> e = thread_entry(line, u)) thread.push_back(std::move(*e));
   }
-  finish_thread(ws, records, folder, thread, written, writers);
+  finish_thread(ws, records, folder, thread, written, writers, nav);
   writers.finish();
 }

@@ -15,6 +15,7 @@
 #include "core/page_writer.h"
 
 struct ArchiveRecords;
+struct NavPlan;
 struct Workspace;
 
 // One entry of the thread being collected.
@@ -27,8 +28,9 @@ struct ThreadEntry {
 // Reads menu.html of folder and hands each thread to Put_ThreadList, but for
 // the threads records.Old_State shows unchanged; notes each thread's list in
 // records.New_State. Does nothing when there is no menu.html. Throws on
-// failure.
-void Make_ThreadList(Workspace& ws, ArchiveRecords& records, const std::string& folder);
+// failure. With nav, every page rewritten gets its links too and is taken
+// out of nav->due.
+void Make_ThreadList(Workspace& ws, ArchiveRecords& records, const std::string& folder, NavPlan* nav = nullptr);
 
 // Page rewriting threads: a page always goes to the same one, so two
 // rewrites of one page keep their order.
@@ -48,8 +50,10 @@ class PageWriters {
 // not change is not written. With writers, the pages are read and written
 // on their threads (and their failures reported by writers->finish()).
 // Pages named in fresh were written by this run and are changed in place.
+// With nav, each page gets its links as well (page_links.h).
 void Put_ThreadList(Workspace& ws, const std::string& folder, const std::vector<ThreadEntry>& thread,
-                    PageWriters* writers = nullptr, const std::unordered_set<std::string>* fresh = nullptr);
+                    PageWriters* writers = nullptr, const std::unordered_set<std::string>* fresh = nullptr,
+                    NavPlan* nav = nullptr);
 
 // The page text with the thread list for entry own put at its end; the page
 // unchanged when it has no closing "</FONT>" line. may_hold_list false (a

@@ -13,7 +13,7 @@
 
 // In the order a run takes them (Deletion comes first: a rebuild deletes the
 // old files before anything is read).
-enum class RunStep { Deletion, Reading, Threads, Ranking, Index, Restyle, Menu, ThreadLists };
+enum class RunStep { Deletion, Reading, Threads, Ranking, Index, Restyle, Menu, ThreadLists, Navigation, Feed };
 
 struct RunStepRow {
   // Where the step stands in the run's progress numbers "(" num "／" total ")".
@@ -27,21 +27,31 @@ struct RunStepRow {
   std::string_view words;  // the step in words, as the command line shows it (UTF-8)
   Number number;
   std::int64_t after_files;  // for Number::AfterFiles
-  // The setting a run needs on to take the step; null: every run takes it
-  // (the deletion: every rebuild).
-  bool Settings::*only_when;
+  // Whether a run with these settings takes the step; null: every run
+  // takes it (the deletion: every rebuild).
+  bool (*only_when)(const Settings&);
 };
+
+namespace run_step_rules {
+constexpr bool ranked(const Settings& s) { return s.ML_RANK; }
+constexpr bool thread_lists(const Settings& s) { return s.KB_THRE; }
+constexpr bool navigation(const Settings& s) { return s.NAV_LNK; }
+// A feed needs the archive's address; blanks alone are none.
+constexpr bool feed(const Settings& s) { return s.BAS_URL.find_first_not_of(" \t") != std::string::npos; }
+}  // namespace run_step_rules
 
 inline constexpr RunStepRow kRunSteps[] = {
     {RunStep::Deletion, "削除", RunStepRow::Number::None, 0, nullptr},
     {RunStep::Reading, "読み込み", RunStepRow::Number::OfFile, 0, nullptr},
     {RunStep::Threads, "スレッド", RunStepRow::Number::AfterFiles, 1, nullptr},
     // Counted while the threads are made, so it shows their number.
-    {RunStep::Ranking, "ランキング", RunStepRow::Number::AfterFiles, 1, &Settings::ML_RANK},
+    {RunStep::Ranking, "ランキング", RunStepRow::Number::AfterFiles, 1, run_step_rules::ranked},
     {RunStep::Index, "索引", RunStepRow::Number::AfterFiles, 2, nullptr},
     {RunStep::Restyle, "再装飾", RunStepRow::Number::AfterFiles, 3, nullptr},
     {RunStep::Menu, "一覧", RunStepRow::Number::AfterFiles, 4, nullptr},
-    {RunStep::ThreadLists, "スレッド一覧", RunStepRow::Number::AfterFiles, 5, &Settings::KB_THRE},
+    {RunStep::ThreadLists, "スレッド一覧", RunStepRow::Number::AfterFiles, 5, run_step_rules::thread_lists},
+    {RunStep::Navigation, "前後リンク", RunStepRow::Number::AfterFiles, 6, run_step_rules::navigation},
+    {RunStep::Feed, "フィード", RunStepRow::Number::AfterFiles, 7, run_step_rules::feed},
 };
 
 constexpr bool run_steps_in_order() {
@@ -56,7 +66,7 @@ constexpr const RunStepRow& run_step(RunStep step) { return kRunSteps[static_cas
 // Whether a run with these settings takes the step.
 constexpr bool step_taken(RunStep step, const Settings& set) {
   const RunStepRow& row = run_step(step);
-  return row.only_when == nullptr || set.*row.only_when;
+  return row.only_when == nullptr || row.only_when(set);
 }
 
 // The progress number of a step that comes after the files, in a run of

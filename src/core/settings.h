@@ -34,4 +34,6 @@ struct Settings {
   std::string DAT_FMT;   // date pattern for display
   bool TE_FILE = true;   // save attachments
   std::string ITI_PER;   // list frame width in percent, as text
+  bool NAV_LNK = false;  // links to the neighbouring messages on every page; pages a phone can read
+  std::string BAS_URL;   // the archive's web address, for the feed; empty: no feed
 };

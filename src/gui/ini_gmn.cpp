@@ -98,6 +98,7 @@ QLayout* ini_gmn::make_left_column() {
   page_layout->addWidget(g_kob_from_ = check("g_kob_from", "発信者を表示する"));
   page_layout->addWidget(g_kob_to_ = check("g_kob_to", "受信者を表示する"));
   page_layout->addWidget(g_kob_thre_ = check("g_kob_thre", "関連スレッド"));
+  page_layout->addWidget(g_nav_lnk_ = check("g_nav_lnk", "前後リンク・スマホ表示"));
 
   auto* column = new QVBoxLayout;
   for (QWidget* w : {thread, list, subject, page}) column->addWidget(w);
@@ -215,7 +216,15 @@ QLayout* ini_gmn::make_right_column() {
   QGroupBox* size = make_size_group();
   QGroupBox* date = make_date_group();
   auto* other = group("grp_other", "その他の設定");
-  (new QVBoxLayout(other))->addWidget(g_ml_rank_ = check("g_ml_rank", "発信者の発言数ランキングを作成する"));
+  auto* other_layout = new QVBoxLayout(other);
+  other_layout->addWidget(g_ml_rank_ = check("g_ml_rank", "発信者の発言数ランキングを作成する"));
+  g_bas_url_ = box("g_bas_url", "公開URL(フィード用)");
+  auto* url_label = Named(new QLabel("公開URL(フィード用)"), "lbl_bas_url", "公開URL(フィード用)");
+  url_label->setBuddy(g_bas_url_);
+  auto* url_row = new QHBoxLayout;
+  url_row->addWidget(url_label);
+  url_row->addWidget(g_bas_url_);
+  other_layout->addLayout(url_row);
   auto* attach = group("grp_attach", "添付ファイルの設定");
   (new QVBoxLayout(attach))->addWidget(g_te_file_ = check("g_te_file", "添付ファイルを展開する"));
 
@@ -229,10 +238,11 @@ QLayout* ini_gmn::make_right_column() {
 void ini_gmn::track_changes() {
   auto set_changed = [this] { changed_ = true; };
   for (QCheckBox* c : {g_s_title_, g_mn_subj_, g_mn_date_, g_mn_hasn_, g_mn_adrs_, g_sbj_kak_, g_sbj_res_, g_kob_subj_,
-                       g_kob_date_, g_kob_from_, g_kob_to_, g_kob_thre_, g_ml_rank_, g_te_file_})
+                       g_kob_date_, g_kob_from_, g_kob_to_, g_kob_thre_, g_ml_rank_, g_te_file_, g_nav_lnk_})
     connect(c, &QCheckBox::clicked, this, set_changed);
   for (QRadioButton* r : {g_frm_sayuu_, g_frm_jouge_}) connect(r, &QRadioButton::clicked, this, set_changed);
-  for (QLineEdit* e : {g_rep_mrk_, g_date_format_, g_iti_per_}) connect(e, &QLineEdit::textChanged, this, set_changed);
+  for (QLineEdit* e : {g_rep_mrk_, g_date_format_, g_iti_per_, g_bas_url_})
+    connect(e, &QLineEdit::textChanged, this, set_changed);
 }
 
 QLayout* ini_gmn::make_buttons() {
@@ -307,6 +317,8 @@ void ini_gmn::show_screen(const IniScreen& scr) {
   g_date_format_->setText(from_sjis(scr.g_date_format));
   g_ml_rank_->setChecked(scr.g_ml_rank);
   g_te_file_->setChecked(scr.g_te_file);
+  g_nav_lnk_->setChecked(scr.g_nav_lnk);
+  g_bas_url_->setText(from_sjis(scr.g_bas_url));
 }
 
 IniScreen ini_gmn::screen() const {
@@ -336,6 +348,8 @@ IniScreen ini_gmn::screen() const {
   scr.g_date_format = to_sjis(g_date_format_->text());
   scr.g_ml_rank = g_ml_rank_->isChecked();
   scr.g_te_file = g_te_file_->isChecked();
+  scr.g_nav_lnk = g_nav_lnk_->isChecked();
+  scr.g_bas_url = to_sjis(g_bas_url_->text());
   return scr;
 }
 

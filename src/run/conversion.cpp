@@ -2,14 +2,18 @@
 
 #include <chrono>
 #include <exception>
+#include <functional>
 #include <future>
+#include <optional>
 
 #include "archive/archive_records.h"
 #include "archive/archive_state.h"
+#include "archive/atom_feed.h"
 #include "archive/index_page.h"
 #include "archive/menu_index.h"
 #include "archive/menu_page.h"
 #include "archive/old_archive.h"
+#include "archive/page_links.h"
 #include "archive/rank_page.h"
 #include "archive/restyle_pages.h"
 #include "archive/thread_lists.h"
@@ -114,8 +118,35 @@ bool read_files(Workspace& ws, ArchiveRecords& records, const std::string& folde
   return true;
 }
 
+// The steps after the menu, which work from it as written: the thread
+// lists, the links between pages and the feed, each when it is on. The
+// thread lists' pass puts in the links of the pages it rewrites.
+bool after_menu(Workspace& ws, ArchiveRecords& records, const std::string& folder,
+                const std::function<void(Step)>& begin, const char* run_name) {
+  const bool nav_on = step_taken(Step::Navigation, ws.set);
+  try {
+    std::vector<ListedMessage> listed;
+    if (nav_on || step_taken(Step::Feed, ws.set)) listed = read_listed(ws, folder);
+    std::optional<NavPlan> nav;
+    if (nav_on) nav = plan_navigation(ws, records, listed);
+    if (step_taken(Step::ThreadLists, ws.set)) {
+      begin(Step::ThreadLists);
+      Make_ThreadList(ws, records, folder, nav ? &*nav : nullptr);
+    }
+    if (nav) {
+      begin(Step::Navigation);
+      Make_NavLinks(ws, folder, *nav);
+    }
+    if (step_taken(Step::Feed, ws.set)) begin(Step::Feed);
+    return Make_Feed(ws, folder, listed);
+  } catch (const std::exception& e) {
+    ws.report_error(run_name, e);
+    return false;
+  }
+}
+
 // The steps after the reading, up to the menu: ranking, threads, index,
-// restyling, menu, and the thread lists when they are on.
+// restyling, menu, then those that follow the menu.
 bool write_archive(Workspace& ws, ArchiveRecords& records, const std::string& folder, std::int64_t n,
                    std::int64_t total, const char* run_name) {
   // The ranking is counted on a thread of its own while the list is
@@ -138,15 +169,7 @@ bool write_archive(Workspace& ws, ArchiveRecords& records, const std::string& fo
   if (!Update_Text(ws, records, folder)) return false;
   begin(Step::Menu);
   if (!Make_Menu(ws, records, folder)) return false;
-  if (!step_taken(Step::ThreadLists, ws.set)) return true;
-  begin(Step::ThreadLists);
-  try {
-    Make_ThreadList(ws, records, folder);
-  } catch (const std::exception& e) {
-    ws.report_error(run_name, e);
-    return false;
-  }
-  return true;
+  return after_menu(ws, records, folder, begin, run_name);
 }
 
 // The state and the menu index for the next run.

@@ -269,6 +269,29 @@ constexpr SettingRow kRows[] = {
      .run = &Settings::ITI_PER,
      .screen = &IniScreen::g_iti_per,
      .control = "g_iti_per"},
+    {.key = "NAV_LNK",
+     .kind = K::flag,
+     .comment = "#--- 個別表示に前後のメールへのリンクを付けるか？(スマートフォン向け表示も)(1:Yes/0:No) ---",
+     .new_file = "1",
+     .screen_default = "1",
+     .run_default = "0",  // archives of settings files without the key stay as they were
+     .menu = M::page_style,
+     .run = &Settings::NAV_LNK,
+     .screen = &IniScreen::g_nav_lnk,
+     .control = "g_nav_lnk"},
+    {.key = "BAS_URL",
+     .kind = K::text,
+     .comment = "#--- アーカイブを公開するURL(空欄:フィードを作らない) ---",
+     .new_file = "",
+     .screen_default = "",
+     .run_default = "",
+     // Only the head of menu.html links the feed, and the head is written
+     // anew at every run; the entries an append run splices do not change.
+     .menu = M::none,
+     .run = &Settings::BAS_URL,
+     .screen = &IniScreen::g_bas_url,
+     .control = "g_bas_url",
+     .saved_trimmed = true},
 };
 
 // Which values a kind is held in: the run member and the screen member, as

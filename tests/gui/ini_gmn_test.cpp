@@ -167,6 +167,7 @@ class IniGmnTest : public QObject {
         {"g_kob_thre", "関連スレッド"},
         {"g_ml_rank", "発信者の発言数ランキングを作成する"},
         {"g_te_file", "添付ファイルを展開する"},
+        {"g_nav_lnk", "前後リンク・スマホ表示"},
     };
     for (auto [name, caption] : checks) QCOMPARE(get<QCheckBox>(*w, name)->text(), QString(caption));
     QCOMPARE(get<QRadioButton>(*w, "g_frm_sayuu")->text(), QString("左右分割"));
@@ -197,11 +198,11 @@ class IniGmnTest : public QObject {
       QVERIFY2(groups.contains(g), g);
     QStringList texts;
     for (QLabel* l : w->findChildren<QLabel*>()) texts << l->text();
-    for (const char* t :
-         {"一覧表示幅(%)", "左記のいずれかを含む行を引用文とする", "（標準＝２）", "日付、時間の表示形式"})
+    for (const char* t : {"一覧表示幅(%)", "左記のいずれかを含む行を引用文とする", "（標準＝２）",
+                          "日付、時間の表示形式", "公開URL(フィード用)"})
       QVERIFY2(texts.contains(t), t);
     for (const char* name : {"g_title_d_0", "g_title_d_1", "g_title_d_2", "g_title_d_3", "g_title_d_4", "g_iti_per",
-                             "g_rep_mrk", "g_date_format"})
+                             "g_rep_mrk", "g_date_format", "g_bas_url"})
       get<QLineEdit>(*w, name);
     const std::pair<const char*, const char*> items[] = {
         {"cmd_sav", "保存(&S)"}, {"cmd_sam", "サンプル表示(&D)"}, {"cmd_end", "終了(&X)"}, {"cmd_hlp", "画面説明(&H)"}};
@@ -304,6 +305,8 @@ class IniGmnTest : public QObject {
     QTest::newRow("date format") << "g_date_format";
     QTest::newRow("size button") << "font_up";
     QTest::newRow("menu save") << "g_te_file";
+    QTest::newRow("links check box") << "g_nav_lnk";
+    QTest::newRow("address box") << "g_bas_url";
   }
   void edits_set_the_flag_and_save_clears_it() {
     QFETCH(QString, edit);

@@ -190,13 +190,16 @@ TEST_F(IniSave, LineBreaksInTextsCannotAddLines) {
   Shokichi_Set(scr);
   scr.g_date_format = "yyyy\r\nVLK_COL=#000000";
   scr.g_title_d[3] = "a\nb";
+  scr.g_bas_url = "https://example.org/ml/\r\nNAV_LNK=0";
   ASSERT_FALSE(ini_save(dir, scr).has_value());
   const std::string saved = read_bytes(ini);
   EXPECT_EQ(Saved_Line(saved, "DAT_FMT"), "DAT_FMT=yyyyVLK_COL=#000000");
   EXPECT_EQ(Saved_Line(saved, "VLK_COL"), "VLK_COL=#ff0000");
+  EXPECT_EQ(Saved_Line(saved, "BAS_URL"), "BAS_URL=https://example.org/ml/NAV_LNK=0");
+  EXPECT_EQ(Saved_Line(saved, "NAV_LNK"), "NAV_LNK=1");
   std::size_t lines = 0;
   for (std::size_t p = 0; (p = saved.find("\r\n", p)) != std::string::npos; p += 2) ++lines;
-  EXPECT_EQ(lines, 55u);
+  EXPECT_EQ(lines, 59u);
 }
 
 TEST_F(IniSave, FailureIsReportedAndLeavesNoTemporaryFile) {

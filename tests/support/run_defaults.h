@@ -25,5 +25,7 @@ inline Settings written_run_defaults(bool kb_thre = false) {
   s.DAT_FMT = "yyyy-mm-dd hh:nn:ss";
   s.TE_FILE = true;
   s.ITI_PER = "50";
+  s.NAV_LNK = false;
+  s.BAS_URL = "";
   return s;
 }

@@ -1,0 +1,128 @@
+#!/usr/bin/env python3
+"""Message pages with NAV_LNK on, in a headless Chromium: the key j opens the
+next page by date, a key typed into a text field opens nothing, and at a
+phone's width (375 pixels) long lines wrap instead of widening the page.
+
+Each check copies a page of the built archive beside it with a small script
+at its end that presses the key (or measures the page) once it has loaded,
+and reads the resulting document with --dump-dom. Exits 77 (skipped) where
+no chromium is installed.
+
+Usage: pages_in_browser.py VORN_HTM_BINARY
+"""
+import os
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+failures = []
+
+
+def check(cond, what):
+    if not cond:
+        failures.append(what)
+
+
+def chromium():
+    for name in ("chromium", "chromium-browser"):
+        path = shutil.which(name)
+        if path:
+            return path
+    return None
+
+
+def browse(browser, page, extra):
+    profile = tempfile.mkdtemp(prefix="vorn_chromium.")
+    try:
+        args = [browser, "--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
+                "--disable-component-update", "--disable-sync", "--no-first-run", "--user-data-dir=" + profile,
+                "--virtual-time-budget=5000"] + extra + ["file://" + page]
+        return subprocess.run(args, capture_output=True, timeout=120).stdout.decode("utf-8", "replace")
+    finally:
+        shutil.rmtree(profile, ignore_errors=True)
+
+
+def with_script(folder, name, source, script):
+    with open(os.path.join(folder, source), "rb") as f:
+        page = f.read()
+    page = page.replace(b"</BODY>", b"<SCRIPT>" + script.encode("ascii") + b"</SCRIPT>\r\n</BODY>")
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(page)
+    return os.path.join(folder, name)
+
+
+def message(n, hour, body):
+    return ("Date: Mon, 05 Jan 2004 %02d:00:00 +0900\r\nFrom: s%d <s%d@example.jp>\r\nSubject: page %d\r\n"
+            "Message-ID: <p%d@example.jp>\r\n\r\n%s\r\n.\r\n" % (hour, n, n, n, n, body))
+
+
+PRESS_J = ('window.addEventListener("load",function(){document.dispatchEvent('
+           'new KeyboardEvent("keydown",{key:"j",bubbles:true}));});')
+PRESS_J_IN_FIELD = ('window.addEventListener("load",function(){var i=document.createElement("INPUT");'
+                    'document.body.appendChild(i);i.focus();i.dispatchEvent('
+                    'new KeyboardEvent("keydown",{key:"j",bubbles:true}));'
+                    'document.body.setAttribute("data-pressed","1");});')
+FRAME_375 = ('<html><body style="margin:0"><iframe id="f" src="m0000001.htm" style="width:375px;height:800px;'
+             'border:0"></iframe><script>document.getElementById("f").addEventListener("load",function(){'
+             'var d=this.contentDocument.documentElement;'
+             'document.body.setAttribute("data-width",d.scrollWidth+"/"+d.clientWidth);});</script></body></html>')
+
+
+def main():
+    browser = chromium()
+    if not browser:
+        print("no chromium: skipped")
+        return 77
+    work = tempfile.mkdtemp(prefix="vorn_browser.")
+    try:
+        app, out = os.path.join(work, "app"), os.path.join(work, "out")
+        os.makedirs(app)
+        shutil.copy(sys.argv[1], os.path.join(app, "vorn_htm"))
+        with open(os.path.join(app, "vorn_htm.ini"), "wb") as f:
+            f.write(b"NAV_LNK=1\r\n")
+        long_line = "x" * 400 + " " + "word " * 120
+        # Pages m1, m2, m3 in file order; by date m1, m3, m2.
+        box = os.path.join(work, "in.mbx")
+        with open(box, "wb") as f:
+            f.write((message(1, 1, long_line) + message(2, 3, "third by date") +
+                     message(3, 2, "second by date")).encode("ascii"))
+        subprocess.run([os.path.join(app, "vorn_htm"), "-i", box, "-o", out, "-d", "y"], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+        dom = browse(browser, with_script(out, "t_key.htm", "m0000001.htm", PRESS_J), ["--dump-dom"])
+        check("second by date" in dom and "page 3" in dom, "j opens the next page by date (m0000003.htm)")
+
+        dom = browse(browser, with_script(out, "t_field.htm", "m0000001.htm", PRESS_J_IN_FIELD), ["--dump-dom"])
+        check('data-pressed="1"' in dom and "page 1" in dom, "j typed into a text field stays on the page")
+
+        # The page in a frame 375 pixels wide (headless windows are wider).
+        with open(os.path.join(out, "t_width.html"), "w") as f:
+            f.write(FRAME_375)
+        dom = browse(browser, os.path.join(out, "t_width.html"), ["--dump-dom", "--allow-file-access-from-files"])
+        width = re.search(r'data-width="(\d+)/(\d+)"', dom)
+        check(width is not None and int(width.group(1)) <= int(width.group(2)) <= 375,
+              "at 375 pixels the page is no wider than the screen: " + (width.group(0) if width else "not measured"))
+
+        shot = os.path.join(work, "phone.png")
+        browse(browser, os.path.join(out, "m0000001.htm"), ["--screenshot=" + shot, "--window-size=375,800"])
+        check(os.path.exists(shot), "a screenshot at a phone's width")
+        if os.path.exists(shot):
+            with open(shot, "rb") as f:
+                head = f.read(24)
+            check(head[:8] == b"\x89PNG\r\n\x1a\n" and struct.unpack(">I", head[16:20])[0] == 375,
+                  "the screenshot is 375 pixels wide")
+            keep = os.environ.get("VORN_SCREENSHOT")
+            if keep:
+                shutil.copy(shot, keep)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    for f in failures:
+        print("FAILED:", f)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
