@@ -34,4 +34,5 @@ struct Settings {
   std::string DAT_FMT;   // date pattern for display
   bool TE_FILE = true;   // save attachments
   std::string ITI_PER;   // list frame width in percent, as text
+  bool SRCH_IX = false;  // write the search index and page, and link the page from the menu
 };
