@@ -74,6 +74,7 @@ struct Runs {
   std::string word;
   std::vector<UChar32> japanese;
   std::vector<std::string>& out;
+  bool every_character;
 
   void end_word() {
     if (word.empty()) return;
@@ -89,6 +90,12 @@ struct Runs {
       out.emplace_back();
       put_utf8(out.back(), japanese[k - 1]);
       put_utf8(out.back(), japanese[k]);
+    }
+    if (every_character && japanese.size() > 1) {
+      for (const UChar32 c : japanese) {
+        out.emplace_back();
+        put_utf8(out.back(), c);
+      }
     }
     japanese.clear();
   }
@@ -128,7 +135,8 @@ struct SearchTokeniser::Buffers {
   icu::UnicodeString text, normal;
 };
 
-SearchTokeniser::SearchTokeniser() : buf_(std::make_unique<Buffers>()) {
+SearchTokeniser::SearchTokeniser(bool every_japanese_character)
+    : buf_(std::make_unique<Buffers>()), every_japanese_character_(every_japanese_character) {
   UErrorCode err = U_ZERO_ERROR;
   buf_->nfkc = icu::Normalizer2::getNFKCInstance(err);
   if (U_FAILURE(err)) throw std::runtime_error(std::string("NFKC: ") + u_errorName(err));
@@ -148,7 +156,7 @@ void SearchTokeniser::add_utf8(std::string_view utf8, std::vector<std::string>& 
   buf_->nfkc->normalize(buf_->text, buf_->normal, err);
   if (U_FAILURE(err)) throw std::runtime_error(std::string("NFKC: ") + u_errorName(err));
   const icu::UnicodeString& s = buf_->normal.toLower(icu::Locale::getRoot());
-  Runs runs{{}, {}, out};
+  Runs runs{{}, {}, out, every_japanese_character_};
   for (int32_t i = 0; i < s.length(); i = s.moveIndex32(i, 1)) {
     const UChar32 c = s.char32At(i);
     switch (kind_of(c)) {

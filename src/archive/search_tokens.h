@@ -25,7 +25,11 @@
 
 class SearchTokeniser {
  public:
-  SearchTokeniser();
+  // every_japanese_character: a run of two or more Japanese characters gives
+  // each of its characters as a token too. The index is made so, that a
+  // query of one character (which gives that character) finds every message
+  // holding it; a query is split without it.
+  explicit SearchTokeniser(bool every_japanese_character = false);
   ~SearchTokeniser();
   SearchTokeniser(const SearchTokeniser&) = delete;
   SearchTokeniser& operator=(const SearchTokeniser&) = delete;
@@ -38,6 +42,7 @@ class SearchTokeniser {
  private:
   struct Buffers;
   std::unique_ptr<Buffers> buf_;
+  bool every_japanese_character_;
 };
 
 // The tokens of UTF-8 text, in order, repeats included.

@@ -13,7 +13,7 @@
 
 // In the order a run takes them (Deletion comes first: a rebuild deletes the
 // old files before anything is read).
-enum class RunStep { Deletion, Reading, Threads, Ranking, Index, Restyle, Menu, ThreadLists };
+enum class RunStep { Deletion, Reading, Threads, Ranking, Index, Restyle, Search, Menu, ThreadLists };
 
 struct RunStepRow {
   // Where the step stands in the run's progress numbers "(" num "／" total ")".
@@ -40,6 +40,8 @@ inline constexpr RunStepRow kRunSteps[] = {
     {RunStep::Ranking, "ランキング", RunStepRow::Number::AfterFiles, 1, &Settings::ML_RANK},
     {RunStep::Index, "索引", RunStepRow::Number::AfterFiles, 2, nullptr},
     {RunStep::Restyle, "再装飾", RunStepRow::Number::AfterFiles, 3, nullptr},
+    // Written just before the menu, so it shows the menu's number.
+    {RunStep::Search, "検索索引", RunStepRow::Number::AfterFiles, 4, &Settings::SRCH_IX},
     {RunStep::Menu, "一覧", RunStepRow::Number::AfterFiles, 4, nullptr},
     {RunStep::ThreadLists, "スレッド一覧", RunStepRow::Number::AfterFiles, 5, &Settings::KB_THRE},
 };

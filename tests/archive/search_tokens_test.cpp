@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -87,6 +88,29 @@ TEST(SearchTokens, OtherLineBreaks) {
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
     EXPECT_EQ(search_tokens(r.text), r.tokens);
+  }
+}
+
+// The index holds every Japanese character on its own too, so that a query
+// of one character, which is that character, finds every message holding it.
+TEST(SearchTokens, TheIndexHoldsEveryJapaneseCharacter) {
+  const struct {
+    const char* name;
+    std::string text;
+    std::vector<std::string> tokens;  // sorted
+  } rows[] = {
+      {"run", "東京都", {"京", "京都", "東", "東京", "都"}},
+      {"run_of_one_once", "猫 abc", {"abc", "猫"}},
+      {"half_width", "ｶﾅ", {"カ", "カナ", "ナ"}},
+      {"no_words", "tokyo 2024", {"2024", "tokyo"}},
+  };
+  SearchTokeniser index_side(true);
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::vector<std::string> tokens;
+    index_side.add_utf8(r.text, tokens);
+    std::sort(tokens.begin(), tokens.end());
+    EXPECT_EQ(tokens, r.tokens);
   }
 }
 

@@ -28,10 +28,10 @@ std::set<std::string> files_of(const std::string& folder) {
 TEST(ArchiveFilesOfARun, EveryFileARunWritesIsListedAndEveryListedFileIsWritten) {
   const struct {
     const char* name;
-    bool ranking, thread_lists;
+    bool ranking, thread_lists, search;
   } rows[] = {
-      {"every page and list", true, true},
-      {"no ranking, no thread lists", false, false},
+      {"every page and list", true, true, true},
+      {"no ranking, no thread lists, no search", false, false, false},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
@@ -42,6 +42,7 @@ TEST(ArchiveFilesOfARun, EveryFileARunWritesIsListedAndEveryListedFileIsWritten)
     Load_Ini(ws.set, ws.App_Dir);
     ws.set.ML_RANK = r.ranking;
     ws.set.KB_THRE = r.thread_lists;
+    ws.set.SRCH_IX = r.search;
     ws.Auto_Answer = "y";
     // A mailbox without attachments, converted and then appended to, so
     // that every hidden record of an archive has been written.
@@ -59,7 +60,8 @@ TEST(ArchiveFilesOfARun, EveryFileARunWritesIsListedAndEveryListedFileIsWritten)
       const std::string name(file.name);
       if (name.find('#') != std::string::npos) continue;  // a family: the pages, counted above
       if (name == "rank_hyo.htm" && !r.ranking) continue;
-      EXPECT_EQ(written.count(name), 1u) << name;
+      const bool search_off = (name == "search.html" || name == "srch") && !r.search;
+      EXPECT_EQ(written.count(name), search_off ? 0u : 1u) << name;
     }
   }
 }
