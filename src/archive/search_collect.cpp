@@ -1,7 +1,5 @@
 #include "archive/search_collect.h"
 
-#include <algorithm>
-
 #include "archive/archive_state.h"
 #include "core/archive_files.h"
 
@@ -27,23 +25,52 @@ void SearchCollector::add(std::uint32_t page, std::string_view subject, std::str
   tokeniser_.add_sjis(body_, found_);
   for (std::size_t k = 1; k < attachments.size(); ++k)
     if (attachments[k]) tokeniser_.add_sjis(*attachments[k], found_);
-  std::sort(found_.begin(), found_.end());
-  found_.erase(std::unique(found_.begin(), found_.end()), found_.end());
 
+  // Each distinct token of the message once; the hash of the set is a sum of
+  // the tokens' own hashes, so that it does not depend on their order.
   const auto entry = static_cast<std::uint32_t>(entry_page_.size());
-  std::uint64_t hash = stable_hash("tokens");
-  for (const std::string& t : found_) {
-    hash = stable_hash(std::string_view(t.data(), t.size() + 1), hash);  // the NUL ends each token
-    auto [it, added] = ids_.try_emplace(t, static_cast<std::uint32_t>(tokens_.size()));
-    if (added) {
-      tokens_.push_back(t);
-      postings_.emplace_back();
-    }
-    postings_[it->second].push_back(entry);
+  std::size_t size = 64;
+  while (size < found_.size() * 2) size *= 2;
+  local_.assign(size, 0xffffffffu);
+  std::uint64_t hash = 0;
+  for (std::uint32_t k = 0; k < found_.size(); ++k) {
+    const std::uint64_t h = stable_hash(found_[k]);
+    std::size_t at = h & (size - 1);
+    while (local_[at] != 0xffffffffu && found_[local_[at]] != found_[k]) at = (at + 1) & (size - 1);
+    if (local_[at] != 0xffffffffu) continue;
+    local_[at] = k;
+    const std::uint32_t id = id_of(found_[k], h);
+    postings_[id].push_back(entry);
+    hash += h * 0x9E3779B97F4A7C15ull + 1;
   }
   entry_page_.push_back(page);
   entry_hash_.push_back(hash);
   latest_[page] = entry;
+}
+
+std::uint32_t SearchCollector::id_of(const std::string& token, std::uint64_t hash) {
+  if (slots_.empty() || tokens_.size() * 2 >= slots_.size()) grow();
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t at = hash & mask;
+  for (; slots_[at].id != 0xffffffffu; at = (at + 1) & mask)
+    if (slots_[at].hash == hash && tokens_[slots_[at].id] == token) return slots_[at].id;
+  const auto id = static_cast<std::uint32_t>(tokens_.size());
+  slots_[at] = Slot{hash, id};
+  tokens_.push_back(token);
+  postings_.emplace_back();
+  return id;
+}
+
+void SearchCollector::grow() {
+  std::vector<Slot> old = std::move(slots_);
+  slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
+  const std::size_t mask = slots_.size() - 1;
+  for (const Slot& s : old) {
+    if (s.id == 0xffffffffu) continue;
+    std::size_t at = s.hash & mask;
+    while (slots_[at].id != 0xffffffffu) at = (at + 1) & mask;
+    slots_[at] = s;
+  }
 }
 
 std::int64_t SearchCollector::entry_of(std::uint32_t page) const {

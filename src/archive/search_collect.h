@@ -40,7 +40,17 @@ class SearchCollector {
   SearchTokeniser tokeniser_{true};
   std::vector<std::string> found_;  // the tokens of the message being added
   std::string body_;
-  std::unordered_map<std::string, std::uint32_t> ids_;
+  // Open addressing, at most half full: a token's hash and its id. The
+  // tokens of one message are looked up once each (a message repeats most
+  // of its words), in a table of that message's own.
+  struct Slot {
+    std::uint64_t hash = 0;
+    std::uint32_t id = 0xffffffffu;
+  };
+  std::uint32_t id_of(const std::string& token, std::uint64_t hash);
+  void grow();
+  std::vector<Slot> slots_;
+  std::vector<std::uint32_t> local_;  // indexes into found_, for this message
   std::vector<std::string> tokens_;
   std::vector<std::vector<std::uint32_t>> postings_;
   std::vector<std::uint32_t> entry_page_;

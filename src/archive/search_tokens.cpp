@@ -7,6 +7,7 @@
 #include <unicode/uscript.h>
 #include <unicode/utf16.h>
 
+#include <array>
 #include <stdexcept>
 
 #include "codec/cp932.h"
@@ -22,7 +23,7 @@ bool ascii_word(unsigned char c) { return (c >= '0' && c <= '9') || (c >= 'a' &&
 // by the Script property (not Script_Extensions), as the page's regular
 // expression does, with the four marks that belong to Japanese words
 // although their script is Common.
-Kind kind_of(UChar32 c) {
+Kind kind_by_properties(UChar32 c) {
   if (c == '\n' || c == '\r') return Kind::line_break;
   if (c < 0x80) return ascii_word(static_cast<unsigned char>(c)) ? Kind::word : Kind::other;
   if (c == 0x3005 || c == 0x3006 || c == 0x30F6 || c == 0x30FC) return Kind::japanese;
@@ -47,6 +48,60 @@ Kind kind_of(UChar32 c) {
     default:
       return Kind::other;
   }
+}
+
+// The classes of the Basic Multilingual Plane, looked up once; bit 0x80
+// marks a character that lower-casing changes.
+const std::array<std::uint8_t, 0x10000>& bmp_kinds() {
+  static const auto table = [] {
+    auto t = std::make_unique<std::array<std::uint8_t, 0x10000>>();
+    for (UChar32 c = 0; c < 0x10000; ++c)
+      (*t)[c] = static_cast<std::uint8_t>(static_cast<unsigned>(kind_by_properties(c)) |
+                                          (u_hasBinaryProperty(c, UCHAR_CHANGES_WHEN_LOWERCASED) ? 0x80 : 0));
+    return t;
+  }();
+  return *table;
+}
+
+Kind kind_of(UChar32 c) { return c < 0x10000 ? static_cast<Kind>(bmp_kinds()[c] & 0x7F) : kind_by_properties(c); }
+
+// Code page 932 to UTF-16 by a table made once from the codec's own
+// conversion; false at a byte that forms no character, where the caller
+// takes the codec's way (which says how such bytes read).
+const std::array<char16_t, 0x10000>& pair_chars() {
+  static const auto table = [] {
+    auto t = std::make_unique<std::array<char16_t, 0x10000>>();
+    const cp932::PairTable& pairs = cp932::pair_table();
+    for (unsigned lead = 0x81; lead <= 0xFC; ++lead)
+      for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+        if (!pairs.has(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail))) continue;
+        const char two[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        const icu::UnicodeString u = icu::UnicodeString::fromUTF8(cp932::to_utf8(std::string_view(two, 2)));
+        if (u.length() == 1) (*t)[lead << 8 | trail] = u.charAt(0);
+      }
+    return t;
+  }();
+  return *table;
+}
+
+bool sjis_to_utf16(std::string_view sjis, std::u16string& out) {
+  const std::array<char16_t, 0x10000>& pairs = pair_chars();
+  out.clear();
+  for (std::size_t i = 0; i < sjis.size(); ++i) {
+    const auto b = static_cast<unsigned char>(sjis[i]);
+    if (b < 0x80) {
+      out += static_cast<char16_t>(b);
+    } else if (b >= 0xA1 && b <= 0xDF) {
+      out += static_cast<char16_t>(0xFF61 + (b - 0xA1));
+    } else {
+      if (i + 1 >= sjis.size()) return false;
+      const char16_t c = pairs[b << 8 | static_cast<unsigned char>(sjis[i + 1])];
+      if (c == 0) return false;
+      out += c;
+      ++i;
+    }
+  }
+  return true;
 }
 
 void put_utf8(std::string& s, UChar32 c) {
@@ -130,9 +185,14 @@ int32_t joined_after_break(const icu::UnicodeString& s, int32_t i) {
 
 }  // namespace
 
+namespace {
+void split(const icu::UnicodeString& s, bool every_japanese_character, std::vector<std::string>& out);
+}  // namespace
+
 struct SearchTokeniser::Buffers {
   const icu::Normalizer2* nfkc = nullptr;
   icu::UnicodeString text, normal;
+  std::u16string utf16;
 };
 
 SearchTokeniser::SearchTokeniser(bool every_japanese_character)
@@ -146,17 +206,45 @@ SearchTokeniser::~SearchTokeniser() = default;
 
 void SearchTokeniser::add_sjis(std::string_view sjis, std::vector<std::string>& out) {
   if (sjis::is_ascii(sjis)) return add_ascii(sjis, out);
-  add_utf8(cp932::to_utf8(sjis), out);
+  if (!sjis_to_utf16(sjis, buf_->utf16)) return add_utf8(cp932::to_utf8(sjis), out);
+  buf_->text.setTo(buf_->utf16.data(), static_cast<int32_t>(buf_->utf16.size()));
+  add_text(out);
 }
 
 void SearchTokeniser::add_utf8(std::string_view utf8, std::vector<std::string>& out) {
   if (sjis::is_ascii(utf8)) return add_ascii(utf8, out);
   buf_->text = icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
+  add_text(out);
+}
+
+// Normalises buf_->text, unless it is in normal form already (as most text
+// is), and splits it.
+void SearchTokeniser::add_text(std::vector<std::string>& out) {
+  const icu::UnicodeString& text = buf_->text;
   UErrorCode err = U_ZERO_ERROR;
-  buf_->nfkc->normalize(buf_->text, buf_->normal, err);
+  const bool normal = buf_->nfkc->spanQuickCheckYes(text, err) == text.length();
   if (U_FAILURE(err)) throw std::runtime_error(std::string("NFKC: ") + u_errorName(err));
-  const icu::UnicodeString& s = buf_->normal.toLower(icu::Locale::getRoot());
-  Runs runs{{}, {}, out, every_japanese_character_};
+  bool lower = true;
+  for (int32_t i = 0; i < text.length() && lower; ++i) {
+    const char16_t c = text.charAt(i);
+    lower = U16_IS_SURROGATE(c) ? !u_hasBinaryProperty(text.char32At(i), UCHAR_CHANGES_WHEN_LOWERCASED)
+                                : !(bmp_kinds()[c] & 0x80);
+  }
+  if (normal && lower) return split(text, every_japanese_character_, out);
+  if (normal) {
+    buf_->normal = text;
+  } else {
+    buf_->nfkc->normalize(text, buf_->normal, err);
+    if (U_FAILURE(err)) throw std::runtime_error(std::string("NFKC: ") + u_errorName(err));
+  }
+  split(buf_->normal.toLower(icu::Locale::getRoot()), every_japanese_character_, out);
+}
+
+namespace {
+
+// The tokens of normalised, lower-cased text.
+void split(const icu::UnicodeString& s, bool every_japanese_character, std::vector<std::string>& out) {
+  Runs runs{{}, {}, out, every_japanese_character};
   for (int32_t i = 0; i < s.length(); i = s.moveIndex32(i, 1)) {
     const UChar32 c = s.char32At(i);
     switch (kind_of(c)) {
@@ -188,6 +276,8 @@ void SearchTokeniser::add_utf8(std::string_view utf8, std::vector<std::string>& 
   }
   runs.end_both();
 }
+
+}  // namespace
 
 std::vector<std::string> search_tokens(std::string_view utf8) {
   static thread_local SearchTokeniser tokeniser;

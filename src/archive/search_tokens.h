@@ -40,6 +40,7 @@ class SearchTokeniser {
   void add_utf8(std::string_view utf8, std::vector<std::string>& out);
 
  private:
+  void add_text(std::vector<std::string>& out);
   struct Buffers;
   std::unique_ptr<Buffers> buf_;
   bool every_japanese_character_;
