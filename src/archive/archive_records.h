@@ -8,6 +8,7 @@
 struct ArchiveState;
 struct MenuIndex;
 class OldArchive;
+class SearchCollector;
 
 struct ArchiveRecords {
   // How the last finished run left the archive's pages, and how this run
@@ -21,4 +22,6 @@ struct ArchiveRecords {
   std::shared_ptr<OldArchive> Old_Archive;
   // The index of the menu this run wrote, saved when the run has finished.
   std::shared_ptr<MenuIndex> New_Index;
+  // The tokens of the messages this run reads, with the search index on.
+  std::shared_ptr<SearchCollector> Search;
 };

@@ -100,6 +100,10 @@ void menu_head(AtomicOut& out, const Settings& set) {
   out.part(page_head(" MENU", TitleEnd::NextLine, &set, feed));
   out.line("<PRE>");
   out.line(font_size_tag(set));
+  if (set.SRCH_IX) {
+    static const std::string kSearch = sj("<A HREF=\"search.html\" target=\"frame2\" title=\"検索\">検索</A><BR>");
+    out.line(kSearch);
+  }
   if (set.ML_RANK) {
     static const std::string kRank =
         sj("<A HREF=\"rank_hyo.htm\" target=\"frame2\" title=\"発信者ランキング\">発信者、発信数ランキング</A><BR>");

@@ -25,12 +25,17 @@ inline constexpr ArchiveFile kPageFiles{"m#######.htm", true};         // one pa
 inline constexpr ArchiveFile kStateFile{".vorn_htm.state", true};      // what the pages look like
 inline constexpr ArchiveFile kMenuIndexFile{".vorn_htm.index", true};  // the menu read back, ready for an append
 inline constexpr ArchiveFile kFeedFile{"feed.xml", true};              // Atom feed of the newest messages
+inline constexpr ArchiveFile kSearchPage{"search.html", true};         // the search page, with the search index on
+// The folder of the search index; its files are the index's own business
+// (archive/search_files.h), so that no attachment can take its name.
+inline constexpr ArchiveFile kSearchFolder{"srch", false};
 // Locked while a run works in the folder; opened in place, never replaced,
 // so that every run locks the same file.
 inline constexpr ArchiveFile kLockFile{".vorn_htm.lock", false};
 
-inline constexpr ArchiveFile kArchiveFiles[] = {kIndexFile, kMenuFile,      kPlaceholderFile, kRankFile, kPageFiles,
-                                                kStateFile, kMenuIndexFile, kLockFile,        kFeedFile};
+inline constexpr ArchiveFile kArchiveFiles[] = {kIndexFile,    kMenuFile,  kPlaceholderFile, kRankFile,
+                                                kPageFiles,    kStateFile, kMenuIndexFile,   kSearchPage,
+                                                kSearchFolder, kLockFile,  kFeedFile};
 
 // Whether name is that of the row ("#" matching one digit).
 bool matches(const ArchiveFile& file, std::string_view name);

@@ -13,7 +13,7 @@
 
 // In the order a run takes them (Deletion comes first: a rebuild deletes the
 // old files before anything is read).
-enum class RunStep { Deletion, Reading, Threads, Ranking, Index, Restyle, Menu, ThreadLists, Navigation, Feed };
+enum class RunStep { Deletion, Reading, Threads, Ranking, Index, Restyle, Search, Menu, ThreadLists, Navigation, Feed };
 
 struct RunStepRow {
   // Where the step stands in the run's progress numbers "(" num "／" total ")".
@@ -36,6 +36,7 @@ namespace run_step_rules {
 constexpr bool ranked(const Settings& s) { return s.ML_RANK; }
 constexpr bool thread_lists(const Settings& s) { return s.KB_THRE; }
 constexpr bool navigation(const Settings& s) { return s.NAV_LNK; }
+constexpr bool search(const Settings& s) { return s.SRCH_IX; }
 // A feed needs the archive's address; blanks alone are none.
 constexpr bool feed(const Settings& s) { return s.BAS_URL.find_first_not_of(" \t") != std::string::npos; }
 }  // namespace run_step_rules
@@ -48,6 +49,8 @@ inline constexpr RunStepRow kRunSteps[] = {
     {RunStep::Ranking, "ランキング", RunStepRow::Number::AfterFiles, 1, run_step_rules::ranked},
     {RunStep::Index, "索引", RunStepRow::Number::AfterFiles, 2, nullptr},
     {RunStep::Restyle, "再装飾", RunStepRow::Number::AfterFiles, 3, nullptr},
+    // Written just before the menu, so it shows the menu's number.
+    {RunStep::Search, "検索索引", RunStepRow::Number::AfterFiles, 4, run_step_rules::search},
     {RunStep::Menu, "一覧", RunStepRow::Number::AfterFiles, 4, nullptr},
     {RunStep::ThreadLists, "スレッド一覧", RunStepRow::Number::AfterFiles, 5, run_step_rules::thread_lists},
     {RunStep::Navigation, "前後リンク", RunStepRow::Number::AfterFiles, 6, run_step_rules::navigation},

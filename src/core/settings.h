@@ -36,4 +36,5 @@ struct Settings {
   std::string ITI_PER;   // list frame width in percent, as text
   bool NAV_LNK = false;  // links to the neighbouring messages on every page; pages a phone can read
   std::string BAS_URL;   // the archive's web address, for the feed; empty: no feed
+  bool SRCH_IX = false;  // write the search index and page, and link the page from the menu
 };

@@ -227,9 +227,11 @@ QLayout* ini_gmn::make_right_column() {
   other_layout->addLayout(url_row);
   auto* attach = group("grp_attach", "添付ファイルの設定");
   (new QVBoxLayout(attach))->addWidget(g_te_file_ = check("g_te_file", "添付ファイルを展開する"));
+  auto* search = group("grp_search", "検索の設定");
+  (new QVBoxLayout(search))->addWidget(g_srch_ix_ = check("g_srch_ix", "検索用の索引を作成する"));
 
   auto* column = new QVBoxLayout;
-  for (QWidget* w : {frame, colours, quote, size, date, other, attach}) column->addWidget(w);
+  for (QWidget* w : {frame, colours, quote, size, date, other, attach, search}) column->addWidget(w);
   column->addStretch();
   return column;
 }
@@ -237,8 +239,9 @@ QLayout* ini_gmn::make_right_column() {
 // Every edit of a box, check box or option button sets the changed flag.
 void ini_gmn::track_changes() {
   auto set_changed = [this] { changed_ = true; };
-  for (QCheckBox* c : {g_s_title_, g_mn_subj_, g_mn_date_, g_mn_hasn_, g_mn_adrs_, g_sbj_kak_, g_sbj_res_, g_kob_subj_,
-                       g_kob_date_, g_kob_from_, g_kob_to_, g_kob_thre_, g_ml_rank_, g_te_file_, g_nav_lnk_})
+  for (QCheckBox* c :
+       {g_s_title_, g_mn_subj_, g_mn_date_, g_mn_hasn_, g_mn_adrs_, g_sbj_kak_, g_sbj_res_, g_kob_subj_, g_kob_date_,
+        g_kob_from_, g_kob_to_, g_kob_thre_, g_ml_rank_, g_te_file_, g_srch_ix_, g_nav_lnk_})
     connect(c, &QCheckBox::clicked, this, set_changed);
   for (QRadioButton* r : {g_frm_sayuu_, g_frm_jouge_}) connect(r, &QRadioButton::clicked, this, set_changed);
   for (QLineEdit* e : {g_rep_mrk_, g_date_format_, g_iti_per_, g_bas_url_})
@@ -317,6 +320,7 @@ void ini_gmn::show_screen(const IniScreen& scr) {
   g_date_format_->setText(from_sjis(scr.g_date_format));
   g_ml_rank_->setChecked(scr.g_ml_rank);
   g_te_file_->setChecked(scr.g_te_file);
+  g_srch_ix_->setChecked(scr.g_srch_ix);
   g_nav_lnk_->setChecked(scr.g_nav_lnk);
   g_bas_url_->setText(from_sjis(scr.g_bas_url));
 }
@@ -348,6 +352,7 @@ IniScreen ini_gmn::screen() const {
   scr.g_date_format = to_sjis(g_date_format_->text());
   scr.g_ml_rank = g_ml_rank_->isChecked();
   scr.g_te_file = g_te_file_->isChecked();
+  scr.g_srch_ix = g_srch_ix_->isChecked();
   scr.g_nav_lnk = g_nav_lnk_->isChecked();
   scr.g_bas_url = to_sjis(g_bas_url_->text());
   return scr;

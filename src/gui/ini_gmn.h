@@ -109,6 +109,7 @@ class ini_gmn : public QDialog {
   QLineEdit* g_date_format_;
   QCheckBox* g_ml_rank_;
   QCheckBox* g_te_file_;
+  QCheckBox* g_srch_ix_;
   QCheckBox* g_nav_lnk_;
   QLineEdit* g_bas_url_;
 };

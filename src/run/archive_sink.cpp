@@ -2,6 +2,7 @@
 
 #include "archive/message_page.h"
 #include "archive/old_archive.h"
+#include "archive/search_collect.h"
 #include "core/workspace.h"
 
 std::optional<MessageRecord> ArchiveSink::take_earlier(const std::string& id) {
@@ -11,5 +12,10 @@ std::optional<MessageRecord> ArchiveSink::take_earlier(const std::string& id) {
 
 void ArchiveSink::page(PageWriter& writer, const std::string& page_path, const std::string& subject,
                        const std::string& date, const std::string& sender, const AttachList& attachments) {
+  if (search_) {
+    const std::string_view path = page_path;
+    const std::uint32_t page = search_page_number(path.substr(path.size() < 12 ? 0 : path.size() - 12));
+    if (page != 0) search_->add(page, subject, sender, ws_.out_buf, attachments);
+  }
   Make_Page(ws_, &writer, page_path, subject, date, sender, attachments);
 }

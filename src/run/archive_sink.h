@@ -9,12 +9,15 @@
 #include "mail/message_sink.h"
 
 class OldArchive;
+class SearchCollector;
 struct Workspace;
 
 class ArchiveSink : public MessageSink {
  public:
-  // old: the archive the run appends to through its menu index, or null.
-  ArchiveSink(Workspace& ws, OldArchive* old) : ws_(ws), old_(old) {}
+  // old: the archive the run appends to through its menu index, or null;
+  // search: where the words of each page go, or null.
+  ArchiveSink(Workspace& ws, OldArchive* old, SearchCollector* search = nullptr)
+      : ws_(ws), old_(old), search_(search) {}
 
   std::optional<MessageRecord> take_earlier(const std::string& id) override;
   void page(PageWriter& writer, const std::string& page_path, const std::string& subject, const std::string& date,
@@ -23,4 +26,5 @@ class ArchiveSink : public MessageSink {
  private:
   Workspace& ws_;
   OldArchive* old_;
+  SearchCollector* search_;
 };

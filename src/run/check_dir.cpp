@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "archive/menu_reader.h"
+#include "archive/search_index.h"
 #include "core/archive_files.h"
 #include "core/file_info.h"
 #include "core/file_write.h"
@@ -31,7 +32,10 @@ bool lock_folder(Workspace& ws, FolderLock* lock, const std::string& folder) {
                     folder + ": 別の vorn_htm がこのフォルダで実行中のため、処理できません (locked by another run)");
     return false;
   }
-  if (lock->may_hold_leftovers()) remove_leftovers(folder);
+  if (lock->may_hold_leftovers()) {
+    remove_leftovers(folder);
+    remove_search_leftovers(folder);
+  }
   return true;
 }
 
@@ -43,6 +47,8 @@ bool holds_archive(const std::string& folder) {
 
 void delete_files(Workspace& ws, const std::string& folder) {
   ws.Step_Msg = "Kill " + folder + "/*.*";
+  // The search index first: it must never outlive the pages it finds.
+  remove_search_index(folder);
   std::int64_t removed = 0;
   for (const std::string& name : list_files(folder)) {
     remove_file(join_path(folder, name));

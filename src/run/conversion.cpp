@@ -16,6 +16,8 @@
 #include "archive/page_links.h"
 #include "archive/rank_page.h"
 #include "archive/restyle_pages.h"
+#include "archive/search_collect.h"
+#include "archive/search_index.h"
 #include "archive/thread_lists.h"
 #include "core/file_info.h"
 #include "core/file_read.h"
@@ -89,6 +91,13 @@ bool prepare_folder(Workspace& ws, const std::string& folder, ArchiveRecords& re
       return false;
     }
   }
+  try {
+    prepare_search_index(folder, ws.set.SRCH_IX);
+  } catch (const std::exception& e) {
+    ws.report_error(run_name, e);
+    return false;
+  }
+  if (ws.set.SRCH_IX) records.Search = std::make_shared<SearchCollector>();
   // Taken away before any page changes: a run that stops leaves no state.
   if (std::optional<ArchiveState> old = take_state(folder))
     records.Old_State = std::make_shared<const ArchiveState>(std::move(*old));
@@ -105,7 +114,7 @@ bool read_files(Workspace& ws, ArchiveRecords& records, const std::string& folde
   for (const std::string& file : files) {
     ws.ui->step(Step::Reading, ++step, total);
     ws.ui->read_file(file, run_bytes);
-    ArchiveSink sink(ws, records.Old_Archive.get());
+    ArchiveSink sink(ws, records.Old_Archive.get(), records.Search.get());
     if (!File_Syori(ws, sink, folder, file)) return false;
   }
   if (!records.Old_Archive) return true;
@@ -167,6 +176,17 @@ bool write_archive(Workspace& ws, ArchiveRecords& records, const std::string& fo
   if (!Make_Index(ws, folder)) return false;
   begin(Step::Restyle);
   if (!Update_Text(ws, records, folder)) return false;
+  // The index before the menu: its pages are written, and the menu that
+  // lists them comes after it (search_index.h).
+  if (records.Search) {
+    begin(Step::Search);
+    try {
+      write_search_index(ws, *records.Search, folder);
+    } catch (const std::exception& e) {
+      ws.report_error(run_name, e);
+      return false;
+    }
+  }
   begin(Step::Menu);
   if (!Make_Menu(ws, records, folder)) return false;
   return after_menu(ws, records, folder, begin, run_name);

@@ -48,6 +48,7 @@ struct IniScreen {
   std::string g_date_format = "yyyy-mm-dd hh:nn:ss";
   bool g_ml_rank = false;
   bool g_te_file = false;
+  bool g_srch_ix = false;
   bool g_nav_lnk = false;
   std::string g_bas_url;  // the archive's web address, as typed
 };

@@ -269,6 +269,16 @@ constexpr SettingRow kRows[] = {
      .run = &Settings::ITI_PER,
      .screen = &IniScreen::g_iti_per,
      .control = "g_iti_per"},
+    {.key = "SRCH_IX",
+     .kind = K::flag,
+     .comment = "#--- 検索用の索引を作成するか？(1:Yes/0:No) ---",
+     .new_file = "1",
+     .screen_default = "1",
+     .run_default = "0",
+     .menu = M::shapes_when_on,
+     .run = &Settings::SRCH_IX,
+     .screen = &IniScreen::g_srch_ix,
+     .control = "g_srch_ix"},
     {.key = "NAV_LNK",
      .kind = K::flag,
      .comment = "#--- 個別表示に前後のメールへのリンクを付けるか？(スマートフォン向け表示も)(1:Yes/0:No) ---",
@@ -325,6 +335,7 @@ constexpr bool default_fits(SettingKind kind, std::string_view value) {
 
 constexpr bool row_is_sound(const SettingRow& r) {
   const KindValues v = values_of(r.kind);
+  if (r.menu == M::shapes_when_on && (r.kind != K::flag || r.run_default != "0")) return false;
   return r.key.size() == 7 && r.menu != M::unsaid && r.run_default.has_value() != r.kept_from_last_run &&
          default_fits(r.kind, r.new_file) && default_fits(r.kind, r.screen_default) &&
          default_fits(r.kind, r.run_default.value_or(r.new_file)) && r.run.index() == v.run &&
@@ -395,5 +406,11 @@ std::string menu_settings_text(const Settings& run) {
   for (SettingKind kind : {K::number, K::colour, K::text, K::list})
     for (const SettingRow& r : kRows)
       if (r.menu == M::shapes && r.kind == kind) text += '\t' + run_value_text(r, run);
+  // Switches that add to the menu only when on, so that while they are off
+  // the text is the one of the versions before them.
+  for (const SettingRow& r : kRows)
+    if (r.menu == M::shapes_when_on && std::get<bool Settings::*>(r.run) != nullptr &&
+        run.*std::get<bool Settings::*>(r.run))
+      text += '\t' + std::string(r.key);
   return text;
 }

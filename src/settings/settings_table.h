@@ -38,7 +38,11 @@ enum class MenuUse {
   unsaid,      // no row is left so: the table does not compile
   page_style,  // part of the page style (the BODY and FONT of every page), which the fingerprint starts with
   shapes,      // shapes the menu or the threads: in the fingerprint after the page style
-  none,        // neither the menu nor the threads depend on it
+  // a switch, off when the file lacks it, that adds to the menu only when on:
+  // in the fingerprint only when on, so that a menu of a version before the
+  // switch keeps its fingerprint
+  shapes_when_on,
+  none,  // neither the menu nor the threads depend on it
 };
 
 // The run setting a row fills, and the screen's value for it.
@@ -88,5 +92,7 @@ std::string run_value_text(const SettingRow& row, const Settings& run);
 // switches marked MenuUse::shapes, one character each in file order, then
 // every other value so marked after a TAB, kind by kind in the order of
 // SettingKind and in file order within a kind (which puts the date format
-// before the list of titles, where the indexes already written have them).
+// before the list of titles, where the indexes already written have them),
+// then a TAB and the key of every switch marked MenuUse::shapes_when_on
+// that is on.
 std::string menu_settings_text(const Settings& run);

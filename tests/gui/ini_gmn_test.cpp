@@ -131,6 +131,7 @@ class IniGmnTest : public QObject {
     QVERIFY(!w->changed());
     // The new file's values, not the screen defaults.
     QVERIFY(get<QCheckBox>(*w, "g_kob_from")->isChecked());
+    QVERIFY(get<QCheckBox>(*w, "g_srch_ix")->isChecked());
     QCOMPARE(swatch(*w), QColor(255, 255, 255));
     QCOMPARE(ink(*w, "g_vlk_col"), QColor(255, 0, 0));
     QCOMPARE(ink(*w, "g_rep_col"), QColor(0, 127, 0));
@@ -167,6 +168,7 @@ class IniGmnTest : public QObject {
         {"g_kob_thre", "関連スレッド"},
         {"g_ml_rank", "発信者の発言数ランキングを作成する"},
         {"g_te_file", "添付ファイルを展開する"},
+        {"g_srch_ix", "検索用の索引を作成する"},
         {"g_nav_lnk", "前後リンク・スマホ表示"},
     };
     for (auto [name, caption] : checks) QCOMPARE(get<QCheckBox>(*w, name)->text(), QString(caption));
@@ -194,7 +196,7 @@ class IniGmnTest : public QObject {
     for (QGroupBox* g : w->findChildren<QGroupBox*>()) groups << g->title();
     for (const char* g :
          {"スレッド関係", "結び付けしないタイトル", "一覧表示項目", "タイトル詳細", "個別表示項目", "フレーム表示形式",
-          "表示色", "引用文識別文字", "文字サイズ", "時刻表示形式", "その他の設定", "添付ファイルの設定"})
+          "表示色", "引用文識別文字", "文字サイズ", "時刻表示形式", "その他の設定", "添付ファイルの設定", "検索の設定"})
       QVERIFY2(groups.contains(g), g);
     QStringList texts;
     for (QLabel* l : w->findChildren<QLabel*>()) texts << l->text();
@@ -228,6 +230,9 @@ class IniGmnTest : public QObject {
     QCOMPARE(get<QLineEdit>(*w, "g_title_d_0")->text(), QString("x"));
     QCOMPARE(get<QLineEdit>(*w, "g_title_d_1")->text(), QString("こんにちは"));
     QCOMPARE(get<QLabel>(*w, "g_ft_size")->text(), QString("-2"));
+    // A file of a version before the search index lacks its key: the box
+    // shows the screen's default, on, and the save writes it.
+    QVERIFY(get<QCheckBox>(*w, "g_srch_ix")->isChecked());
     QCOMPARE(get<QLineEdit>(*w, "g_rep_mrk")->text(), QString(" > "));
     QCOMPARE(ink(*w, "g_txt_col"), QColor(0x12, 0xAB, 0xEF));
     QCOMPARE(ink(*w, "g_vlk_col"), QColor(0, 255, 0));
@@ -304,6 +309,7 @@ class IniGmnTest : public QObject {
     QTest::newRow("quote markers") << "g_rep_mrk";
     QTest::newRow("date format") << "g_date_format";
     QTest::newRow("size button") << "font_up";
+    QTest::newRow("search index box") << "g_srch_ix";
     QTest::newRow("menu save") << "g_te_file";
     QTest::newRow("links check box") << "g_nav_lnk";
     QTest::newRow("address box") << "g_bas_url";

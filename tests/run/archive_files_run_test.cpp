@@ -28,10 +28,10 @@ std::set<std::string> files_of(const std::string& folder) {
 TEST(ArchiveFilesOfARun, EveryFileARunWritesIsListedAndEveryListedFileIsWritten) {
   const struct {
     const char* name;
-    bool ranking, thread_lists, feed;
+    bool ranking, thread_lists, feed, search;
   } rows[] = {
-      {"every page and list", true, true, true},
-      {"no ranking, no thread lists, no feed", false, false, false},
+      {"every page and list", true, true, true, true},
+      {"no ranking, no thread lists, no feed, no search", false, false, false, false},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
@@ -44,6 +44,7 @@ TEST(ArchiveFilesOfARun, EveryFileARunWritesIsListedAndEveryListedFileIsWritten)
     ws.set.KB_THRE = r.thread_lists;
     ws.set.NAV_LNK = r.feed;
     ws.set.BAS_URL = r.feed ? "https://example.org/ml/" : "";
+    ws.set.SRCH_IX = r.search;
     ws.Auto_Answer = "y";
     // A mailbox without attachments, converted and then appended to, so
     // that every hidden record of an archive has been written.
@@ -62,7 +63,8 @@ TEST(ArchiveFilesOfARun, EveryFileARunWritesIsListedAndEveryListedFileIsWritten)
       if (name.find('#') != std::string::npos) continue;  // a family: the pages, counted above
       if (name == "rank_hyo.htm" && !r.ranking) continue;
       if (name == "feed.xml" && !r.feed) continue;
-      EXPECT_EQ(written.count(name), 1u) << name;
+      const bool search_off = (name == "search.html" || name == "srch") && !r.search;
+      EXPECT_EQ(written.count(name), search_off ? 0u : 1u) << name;
     }
   }
 }

@@ -45,15 +45,21 @@ std::string Mailbox(int first, int n) {
   return box;
 }
 
-// Every file of the folder, by name, with its bytes; but the lock, and but
-// the menu's index, which records the menu file's times and inode. (Whether
-// the index is there is compared; that it describes the menu is what the
-// next append through it shows.)
+// Every file of the folder, by name, with its bytes, and those of the search
+// index's folder as "srch/" + name; but the lock, and but the menu's index,
+// which records the menu file's times and inode. (Whether the index is there
+// is compared; that it describes the menu is what the next append through it
+// shows.)
 std::map<std::string, std::string> Files(const std::string& folder) {
   std::map<std::string, std::string> files;
   for (const auto& e : fs::directory_iterator(folder)) {
     const std::string name = e.path().filename().string();
     if (name == kLockName) continue;
+    if (e.is_directory()) {
+      for (const auto& inner : fs::directory_iterator(e.path()))
+        files[name + "/" + inner.path().filename().string()] = ProgramCopy::slurp(inner.path().string());
+      continue;
+    }
     files[name] = name == ".vorn_htm.index" ? "(index)" : ProgramCopy::slurp(e.path().string());
   }
   return files;
@@ -85,10 +91,12 @@ std::size_t Entries_Read_Back(const std::string& folder) {
 
 // Killed after any finished file operation of an append, a run leaves an
 // archive from which the same append run, started again, makes exactly the
-// archive an uninterrupted append makes.
-TEST(RunSafety, AnAppendKilledAnywhereIsMadeWholeByRunningItAgain) {
+// archive an uninterrupted append makes: with the search index on, its
+// files too.
+void Append_Killed_Anywhere(bool search) {
   TempDir t;
   ProgramCopy p(t / "prog");
+  if (search) p.settings("[vorn_htm]\r\nSRCH_IX=1\r\n");
   const std::string base = t.write("base.mbx", Mailbox(0, 12));
   const std::string more = t.write("more.mbx", Mailbox(12, 9));
   const std::string next = t.write("next.mbx", Mailbox(21, 5));
@@ -102,7 +110,7 @@ TEST(RunSafety, AnAppendKilledAnywhereIsMadeWholeByRunningItAgain) {
     ASSERT_EQ(p.run({"-i", more, "-o", ref}).status, 0);
   }
   const auto want = Files(ref);
-  fs::copy(ref, t / "ref_next");
+  fs::copy(ref, t / "ref_next", fs::copy_options::recursive);
   ASSERT_EQ(p.run({"-i", next, "-o", t / "ref_next"}).status, 0);
   const auto want_next = Files(t / "ref_next");
   const int points = std::atoi(ProgramCopy::slurp(t / "count").c_str());
@@ -130,7 +138,12 @@ TEST(RunSafety, AnAppendKilledAnywhereIsMadeWholeByRunningItAgain) {
     fs::remove_all(out);
   }
   EXPECT_GT(left_unfinished, points / 2);  // the kills did stop the runs half way
+  EXPECT_EQ(want.count("srch/ix.js"), search ? 1u : 0u);
 }
+
+TEST(RunSafety, AnAppendKilledAnywhereIsMadeWholeByRunningItAgain) { Append_Killed_Anywhere(false); }
+
+TEST(RunSafety, AnAppendWithTheSearchIndexKilledAnywhereIsMadeWholeByRunningItAgain) { Append_Killed_Anywhere(true); }
 
 // Two runs into one folder at once: the second waits for the first, and
 // every message of both ends up in the menu.

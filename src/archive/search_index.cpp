@@ -1,0 +1,418 @@
+#include "archive/search_index.h"
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "archive/archive_state.h"
+#include "archive/search_assets.h"
+#include "archive/search_collect.h"
+#include "archive/search_files.h"
+#include "codec/cp932.h"
+#include "codec/sjis_text.h"
+#include "core/archive_files.h"
+#include "core/atomic_out.h"
+#include "core/file_info.h"
+#include "core/file_read.h"
+#include "core/file_write.h"
+#include "core/vb_error.h"
+#include "core/workspace.h"
+#include "mail/header_fields.h"
+#include "mail/mail_date.h"
+
+namespace {
+
+constexpr std::string_view kManifestName = "ix.js";
+constexpr std::string_view kScriptName = "find.js";
+
+std::string index_dir(const std::string& folder) { return join_path(folder, kSearchFolder.name); }
+
+// Shards for a segment of n docs: about 500 docs a shard, a power of two
+// (so that a merge can split every shard into several), 16 to 4096.
+std::uint32_t shards_for(std::size_t n) {
+  std::uint32_t s = 16;
+  while (s < 4096 && s * 512u < n) s *= 2;
+  return s;
+}
+
+std::optional<SearchManifest> read_manifest(const std::string& dir) {
+  const std::string path = join_path(dir, kManifestName);
+  if (!is_regular_file(path)) return std::nullopt;
+  return parse_manifest(read_file(path));
+}
+
+void unlink_quietly(const std::string& path) { ::unlink(path.c_str()); }
+
+std::vector<std::string> names_in(const std::string& dir) {
+  std::vector<std::string> names;
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return names;
+  while (const dirent* e = ::readdir(d)) {
+    const std::string_view n = e->d_name;
+    if (n != "." && n != "..") names.emplace_back(n);
+  }
+  ::closedir(d);
+  return names;
+}
+
+// Removes the files of a segment that no manifest names any more.
+void remove_segment_files(const std::string& dir, const SegmentInfo& seg, std::uint32_t shards) {
+  for (std::uint32_t k = 0; k < shards; ++k) unlink_quietly(join_path(dir, part_name(seg.id, k)));
+  for (std::uint32_t c = 0; c < seg.chunks; ++c) unlink_quietly(join_path(dir, docs_name(seg.id, c)));
+  unlink_quietly(join_path(dir, page_table_name(seg.id)));
+}
+
+}  // namespace
+
+void remove_search_index(const std::string& folder) {
+  const std::string dir = index_dir(folder);
+  if (is_directory(dir)) {
+    // The manifest first: without it nothing else of the folder is found.
+    unlink_quietly(join_path(dir, kManifestName));
+    for (const std::string& n : names_in(dir)) remove_file(join_path(dir, n));
+    if (::rmdir(dir.c_str()) != 0 && errno != ENOENT)
+      throw VbError(vb_code_from_errno(errno), dir + ": " + error_reason(errno));
+  }
+  const std::string page = join_path(folder, kSearchPage.name);
+  if (is_regular_file(page)) remove_file(page);
+}
+
+void prepare_search_index(const std::string& folder, bool on) {
+  if (!on || !exists(join_path(folder, kMenuFile.name))) remove_search_index(folder);
+}
+
+void remove_search_leftovers(const std::string& folder) {
+  const std::string dir = index_dir(folder);
+  if (!is_directory(dir)) return;
+  std::optional<SearchManifest> m;
+  try {
+    m = read_manifest(dir);
+  } catch (const std::exception&) {
+  }
+  for (const std::string& n : names_in(dir)) {
+    if (n == kManifestName || n == kScriptName) continue;
+    const std::string_view seg = segment_of(n);
+    const bool named = m && !seg.empty() &&
+                       std::any_of(m->segs.begin(), m->segs.end(), [&](const SegmentInfo& s) { return s.id == seg; });
+    if (!named) unlink_quietly(join_path(dir, n));
+  }
+}
+
+namespace {
+
+std::string utf8(std::string_view sjis) { return cp932::to_utf8(sjis); }
+
+// "yyyy-mm-dd hh:mm:ss" as "yyyymmddhhmmss"; a date of another form (the
+// raw text of a date the reader could not read, or none) sorts first.
+std::string sort_key(std::string_view date) {
+  std::string key;
+  if (date.size() != 19) return key;
+  for (std::size_t k = 0; k < date.size(); ++k) {
+    const bool digit_place = k != 4 && k != 7 && k != 10 && k != 13 && k != 16;
+    if (digit_place != (date[k] >= '0' && date[k] <= '9')) return {};
+    if (digit_place) key += date[k];
+  }
+  return key;
+}
+
+// A doc as the result list shows its message: the date and subject as the
+// menu shows them, the whole sender.
+DocRow doc_row(const MessageRecord& r, std::uint32_t page, const Settings& set) {
+  std::string subject(r.subject());
+  return DocRow{page, sort_key(r.date()), utf8(render_date(std::string(r.date()), set.DAT_FMT)),
+                utf8(Del_Subj_Opt(subject, set.SBJ_KAK, set.SBJ_RES)), utf8(sjis::trim(r.sender_unquoted()))};
+}
+
+struct NewDoc {
+  DocRow row;
+  std::uint32_t entry;
+  std::uint64_t hash;  // of the row and the tokens
+};
+
+// The docs of this run: every message read by it whose tokens were
+// gathered, one per page.
+std::vector<NewDoc> new_docs(Workspace& ws, const SearchCollector& c) {
+  std::vector<NewDoc> docs;
+  std::vector<char> seen(c.entries(), 0);
+  ws.work_list.settle();
+  for (std::size_t i = 0; i < ws.work_list.count(); ++i) {
+    const MessageRecord& r = ws.work_list.at(i);
+    if (!r.from_this_run()) continue;
+    const std::uint32_t page = search_page_number(r.page_name());
+    const std::int64_t entry = page == 0 ? -1 : c.entry_of(page);
+    if (entry < 0 || seen[static_cast<std::size_t>(entry)]) continue;
+    seen[static_cast<std::size_t>(entry)] = 1;
+    NewDoc d{doc_row(r, page, ws.set), static_cast<std::uint32_t>(entry), 0};
+    std::uint64_t h = c.entry_hash(d.entry);
+    for (const std::string* s : {&d.row.key, &d.row.date, &d.row.subject, &d.row.sender})
+      h = stable_hash(std::string_view(s->data(), s->size() + 1), h);
+    d.hash = h;
+    docs.push_back(std::move(d));
+  }
+  return docs;
+}
+
+// For each segment, its docs that later segments supersede, ascending.
+std::vector<std::vector<std::uint32_t>> gone_docs(const SearchManifest& m) {
+  std::map<std::string, std::size_t> at;
+  for (std::size_t s = 0; s < m.segs.size(); ++s) at[m.segs[s].id] = s;
+  std::vector<std::vector<std::uint32_t>> gone(m.segs.size());
+  for (const SegmentInfo& s : m.segs)
+    for (const auto& [older, docs] : s.gone)
+      if (auto it = at.find(older); it != at.end())
+        gone[it->second].insert(gone[it->second].end(), docs.begin(), docs.end());
+  for (auto& g : gone) std::sort(g.begin(), g.end());
+  return gone;
+}
+
+// Drops the docs whose page holds the same content in the index already,
+// and notes in seg.gone the older docs of the pages of the others.
+void supersede(const std::string& dir, const SearchManifest& m, std::vector<NewDoc>& docs, SegmentInfo& seg) {
+  const std::vector<std::vector<std::uint32_t>> gone = gone_docs(m);
+  std::vector<std::unique_ptr<MappedFile>> tables(m.segs.size());
+  std::vector<std::vector<std::uint32_t>> superseded(m.segs.size());
+  std::vector<NewDoc> kept;
+  for (NewDoc& d : docs) {
+    bool unchanged = false;
+    for (std::size_t s = m.segs.size(); s-- > 0;) {
+      if (!tables[s]) tables[s] = std::make_unique<MappedFile>(join_path(dir, page_table_name(m.segs[s].id)), false);
+      const std::optional<PageDoc> p = find_page(tables[s]->data(), d.row.page);
+      if (!p || std::binary_search(gone[s].begin(), gone[s].end(), p->doc)) continue;
+      if (p->hash == d.hash)
+        unchanged = true;
+      else
+        superseded[s].push_back(p->doc);
+      break;
+    }
+    if (!unchanged) kept.push_back(std::move(d));
+  }
+  docs = std::move(kept);
+  for (std::size_t s = 0; s < m.segs.size(); ++s) {
+    if (superseded[s].empty()) continue;
+    std::sort(superseded[s].begin(), superseded[s].end());
+    seg.gone.emplace_back(m.segs[s].id, std::move(superseded[s]));
+  }
+}
+
+// The docs files and the page table of a segment whose rows are in doc order.
+void write_docs(const std::string& dir, SegmentInfo& seg, const std::vector<DocRow>& rows,
+                const std::vector<std::uint64_t>& hashes) {
+  seg.docs = static_cast<std::uint32_t>(rows.size());
+  seg.chunks = static_cast<std::uint32_t>((rows.size() + kDocsPerChunk - 1) / kDocsPerChunk);
+  for (std::uint32_t c = 0; c < seg.chunks; ++c) {
+    const std::size_t from = c * kDocsPerChunk;
+    const std::size_t n = std::min(kDocsPerChunk, rows.size() - from);
+    write_file(join_path(dir, docs_name(seg.id, c)), docs_text(seg.id, c, std::span(rows).subspan(from, n)));
+  }
+  std::vector<PageDoc> pages(rows.size());
+  for (std::size_t k = 0; k < rows.size(); ++k)
+    pages[k] = PageDoc{rows[k].page, static_cast<std::uint32_t>(k), hashes[k]};
+  std::sort(pages.begin(), pages.end(), [](const PageDoc& a, const PageDoc& b) { return a.page < b.page; });
+  write_file(join_path(dir, page_table_name(seg.id)), page_table_text(pages));
+}
+
+void write_part(const std::string& dir, std::string_view id, std::uint32_t k, std::vector<Posting>& postings) {
+  if (postings.empty()) return;
+  std::sort(postings.begin(), postings.end(), [](const Posting& a, const Posting& b) { return a.first < b.first; });
+  write_file(join_path(dir, part_name(id, k)), part_text(id, k, postings));
+}
+
+// The segment of this run's docs (seg.gone already noted).
+void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<NewDoc>& docs, const SearchCollector& c,
+                       std::uint32_t shards) {
+  std::sort(docs.begin(), docs.end(), [](const NewDoc& a, const NewDoc& b) { return doc_before(a.row, b.row); });
+  std::vector<std::int64_t> doc_of(c.entries(), -1);
+  for (std::size_t k = 0; k < docs.size(); ++k) doc_of[docs[k].entry] = static_cast<std::int64_t>(k);
+  std::vector<std::vector<std::uint32_t>> by_shard(shards);
+  for (std::size_t t = 0; t < c.tokens(); ++t)
+    by_shard[shard_of(c.token(t), shards)].push_back(static_cast<std::uint32_t>(t));
+  for (std::uint32_t k = 0; k < shards; ++k) {
+    std::vector<Posting> postings;
+    for (const std::uint32_t t : by_shard[k]) {
+      std::vector<std::uint32_t> list;
+      for (const std::uint32_t e : c.entries_of(t))
+        if (doc_of[e] >= 0) list.push_back(static_cast<std::uint32_t>(doc_of[e]));
+      if (list.empty()) continue;
+      std::sort(list.begin(), list.end());
+      postings.emplace_back(c.token(t), std::move(list));
+    }
+    write_part(dir, seg.id, k, postings);
+  }
+  std::vector<DocRow> rows;
+  std::vector<std::uint64_t> hashes;
+  for (NewDoc& d : docs) {
+    rows.push_back(std::move(d.row));
+    hashes.push_back(d.hash);
+  }
+  write_docs(dir, seg, rows, hashes);
+}
+
+}  // namespace
+
+namespace {
+
+// A segment read back for a merge: its rows and hashes by doc, and which of
+// its docs the merge leaves out.
+struct LoadedSegment {
+  const SegmentInfo* info;
+  std::vector<DocRow> rows;
+  std::vector<std::uint64_t> hash;
+  std::vector<char> dead;
+  std::vector<std::uint32_t> renumbered;  // old doc -> doc of the merged segment
+};
+
+LoadedSegment load_segment(const std::string& dir, const SegmentInfo& seg) {
+  LoadedSegment l{&seg, {}, {}, {}, {}};
+  for (std::uint32_t c = 0; c < seg.chunks; ++c) {
+    std::vector<DocRow> rows = parse_docs(read_file(join_path(dir, docs_name(seg.id, c))));
+    std::move(rows.begin(), rows.end(), std::back_inserter(l.rows));
+  }
+  if (l.rows.size() != seg.docs) throw VbError(5, dir + ": " + seg.id + " の文書数が違います (search index damaged)");
+  l.hash.assign(seg.docs, 0);
+  for (const PageDoc& p : parse_page_table(read_file(join_path(dir, page_table_name(seg.id)))))
+    if (p.doc < seg.docs) l.hash[p.doc] = p.hash;
+  l.dead.assign(seg.docs, 0);
+  l.renumbered.assign(seg.docs, 0);
+  return l;
+}
+
+// The gone lists of a and b together, but those naming a (the merge applies them).
+std::vector<std::pair<std::string, std::vector<std::uint32_t>>> merged_gone(const SegmentInfo& a,
+                                                                            const SegmentInfo& b) {
+  std::map<std::string, std::vector<std::uint32_t>> all;
+  for (const SegmentInfo* s : {&a, &b})
+    for (const auto& [older, docs] : s->gone)
+      if (older != a.id) all[older].insert(all[older].end(), docs.begin(), docs.end());
+  std::vector<std::pair<std::string, std::vector<std::uint32_t>>> out;
+  for (auto& [older, docs] : all) {
+    std::sort(docs.begin(), docs.end());
+    docs.erase(std::unique(docs.begin(), docs.end()), docs.end());
+    out.emplace_back(older, std::move(docs));
+  }
+  return out;
+}
+
+// Numbers the live docs of a and b in doc order; their rows and hashes.
+void renumber(LoadedSegment& a, LoadedSegment& b, std::vector<DocRow>& rows, std::vector<std::uint64_t>& hashes) {
+  for (const auto& [older, docs] : b.info->gone)
+    if (older == a.info->id)
+      for (const std::uint32_t d : docs)
+        if (d < a.dead.size()) a.dead[d] = 1;
+  std::vector<std::pair<LoadedSegment*, std::uint32_t>> live;
+  for (LoadedSegment* s : {&a, &b})
+    for (std::uint32_t d = 0; d < s->rows.size(); ++d)
+      if (!s->dead[d]) live.emplace_back(s, d);
+  std::stable_sort(live.begin(), live.end(), [](const auto& x, const auto& y) {
+    return doc_before(x.first->rows[x.second], y.first->rows[y.second]);
+  });
+  for (std::size_t k = 0; k < live.size(); ++k) {
+    auto [s, d] = live[k];
+    s->renumbered[d] = static_cast<std::uint32_t>(k);
+    rows.push_back(std::move(s->rows[d]));
+    hashes.push_back(s->hash[d]);
+  }
+}
+
+// The postings of old shard k of a and b, renumbered, split among the new
+// shards k, k + old_shards, ... and written.
+void merge_shard(const std::string& dir, const std::string& id, std::uint32_t k, std::uint32_t old_shards,
+                 std::uint32_t new_shards, const LoadedSegment& a, const LoadedSegment& b) {
+  std::map<std::string, std::vector<std::uint32_t>> merged;
+  for (const LoadedSegment* s : {&a, &b}) {
+    const std::string path = join_path(dir, part_name(s->info->id, k));
+    if (!is_regular_file(path)) continue;
+    for (Posting& p : parse_part(read_file(path))) {
+      std::vector<std::uint32_t>& list = merged[p.first];
+      for (const std::uint32_t d : p.second)
+        if (d < s->dead.size() && !s->dead[d]) list.push_back(s->renumbered[d]);
+    }
+  }
+  std::vector<std::vector<Posting>> out(new_shards / old_shards);
+  for (auto& [token, list] : merged) {
+    if (list.empty()) continue;
+    std::sort(list.begin(), list.end());
+    out[shard_of(token, new_shards) / old_shards].emplace_back(token, std::move(list));
+  }
+  for (std::uint32_t j = 0; j < out.size(); ++j) write_part(dir, id, k + j * old_shards, out[j]);
+}
+
+// One segment of a and b (b the newer), with the id given.
+SegmentInfo merge_two(const std::string& dir, const SegmentInfo& a, const SegmentInfo& b, std::string id,
+                      std::uint32_t old_shards, std::uint32_t new_shards) {
+  LoadedSegment la = load_segment(dir, a), lb = load_segment(dir, b);
+  SegmentInfo seg;
+  seg.id = std::move(id);
+  seg.gone = merged_gone(a, b);
+  std::vector<DocRow> rows;
+  std::vector<std::uint64_t> hashes;
+  renumber(la, lb, rows, hashes);
+  for (std::uint32_t k = 0; k < old_shards; ++k) merge_shard(dir, seg.id, k, old_shards, new_shards, la, lb);
+  write_docs(dir, seg, rows, hashes);
+  return seg;
+}
+
+std::string segment_id(unsigned n) {
+  std::string id = std::to_string(n);
+  return std::string(id.size() < 4 ? 4 - id.size() : 0, '0') + id;
+}
+
+unsigned next_number(const SearchManifest& m) {
+  unsigned n = 0;
+  for (const SegmentInfo& s : m.segs) n = std::max(n, static_cast<unsigned>(std::stoul(s.id)));
+  return n + 1;
+}
+
+// Merges the newest segments while the older of the last two is less than
+// twice the newer; a merge of the whole index takes the shards its size
+// asks for. The segments merged away are added to dropped.
+void merge_newest(const std::string& dir, SearchManifest& m, std::vector<SegmentInfo>& dropped,
+                  std::uint32_t& shards_of_dropped) {
+  while (m.segs.size() >= 2 && m.segs[m.segs.size() - 2].docs < 2ull * m.segs.back().docs) {
+    const SegmentInfo b = m.segs.back();
+    const SegmentInfo a = m.segs[m.segs.size() - 2];
+    const std::uint32_t shards = m.segs.size() == 2 ? std::max(m.shards, shards_for(a.docs + b.docs)) : m.shards;
+    SegmentInfo merged = merge_two(dir, a, b, segment_id(next_number(m)), m.shards, shards);
+    m.segs.resize(m.segs.size() - 2);
+    dropped.push_back(a);
+    dropped.push_back(b);
+    shards_of_dropped = m.shards;
+    m.shards = shards;
+    if (merged.docs > 0 || !merged.gone.empty()) m.segs.push_back(std::move(merged));
+  }
+}
+
+// The search page and its script, as this version writes them.
+void write_search_page(const std::string& folder, const std::string& dir) {
+  write_file_atomic(join_path(folder, kSearchPage.name), search_page_sjis());
+  write_file_atomic(join_path(dir, kScriptName), search_script());
+}
+
+}  // namespace
+
+void write_search_index(Workspace& ws, const SearchCollector& c, const std::string& folder) {
+  const std::string dir = index_dir(folder);
+  if (!is_directory(dir)) make_directory(dir);
+  std::vector<NewDoc> docs = new_docs(ws, c);
+  std::optional<SearchManifest> old = read_manifest(dir);
+  const bool had_index = old.has_value();
+  SearchManifest m = old ? *old : SearchManifest{shards_for(docs.size()), {}};
+  SegmentInfo seg;
+  seg.id = segment_id(next_number(m));
+  supersede(dir, m, docs, seg);
+  std::vector<SegmentInfo> dropped;
+  std::uint32_t dropped_shards = m.shards;
+  if (!docs.empty()) {
+    write_new_segment(dir, seg, docs, c, m.shards);
+    m.segs.push_back(std::move(seg));
+    merge_newest(dir, m, dropped, dropped_shards);
+  }
+  write_search_page(folder, dir);
+  if (!had_index || !dropped.empty() || !docs.empty())
+    write_file_atomic(join_path(dir, kManifestName), manifest_text(m));
+  for (const SegmentInfo& s : dropped) remove_segment_files(dir, s, std::max(dropped_shards, m.shards));
+}

@@ -1,0 +1,122 @@
+// The texts of the search index's files, as the search page reads them.
+#include "archive/search_files.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/vb_error.h"
+
+namespace {
+
+TEST(SearchFiles, GapsAreBase36Differences) {
+  const struct {
+    const char* name;
+    std::vector<std::uint32_t> docs;
+    const char* text;
+  } rows[] = {
+      {"none", {}, ""},
+      {"one", {0}, "0"},
+      {"first_is_itself", {35, 36}, "z,1"},
+      {"differences", {3, 4, 40, 1000}, "3,1,10,qo"},
+      {"largest", {4294967295u}, "1z141z3"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::string out;
+    put_gaps(out, r.docs);
+    EXPECT_EQ(out, r.text);
+    EXPECT_EQ(read_gaps(r.text), r.docs);
+  }
+}
+
+TEST(SearchFiles, MalformedGapsAreRefused) {
+  for (const char* text : {",", "1,", ",1", "1,,2", "1,0", "A", "1 2", "1z141z4", "-1"}) {
+    SCOPED_TRACE(text);
+    EXPECT_THROW(read_gaps(text), VbError);
+  }
+}
+
+TEST(SearchFiles, StringsAreAsciiWithOneSpelling) {
+  const struct {
+    const char* name;
+    std::string utf8;
+    const char* js;
+  } rows[] = {
+      {"ascii", "abc 1", "\"abc 1\""},
+      {"quote_and_backslash", "a\"b\\c", "\"a\\\"b\\\\c\""},
+      {"kanji_lower_hex", "東京", "\"\\u6771\\u4eac\""},
+      {"control", "a\nb", "\"a\\u000ab\""},
+      {"astral_as_surrogates", "\xF0\x9F\x8E\x89", "\"\\ud83c\\udf89\""},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::string out;
+    put_js_string(out, r.utf8);
+    EXPECT_EQ(out, r.js);
+  }
+}
+
+TEST(SearchFiles, ShardIsFnv1aOfTheUtf8Bytes) {
+  // FNV-1a 32 of "a" is 0xe40c292c, of "" the offset basis 0x811c9dc5.
+  EXPECT_EQ(shard_of("a", 1u << 31), 0xe40c292cu % (1u << 31));
+  EXPECT_EQ(shard_of("a", 16), 0xcu);
+  EXPECT_EQ(shard_of("", 1000), 0x811c9dc5u % 1000);
+}
+
+TEST(SearchFiles, PartsAndDocsReadBackAsWritten) {
+  const std::vector<Posting> postings = {{"東京", {0, 5}}, {"offline", {3}}};
+  EXPECT_EQ(part_text("0002", 7, postings),
+            "vorn_part(\"0002\",7,{\n\"\\u6771\\u4eac\":\"0,5\",\n\"offline\":\"3\"})\n");
+  EXPECT_EQ(parse_part(part_text("0002", 7, postings)), postings);
+  const std::vector<DocRow> rows = {{12, "20040105102000", "2004-01-05", "件名", "A <a@example.jp>"}};
+  EXPECT_EQ(
+      docs_text("0002", 0, rows),
+      "vorn_docs(\"0002\",0,[\n[12,\"20040105102000\",\"2004-01-05\",\"\\u4ef6\\u540d\",\"A <a@example.jp>\"]])\n");
+  EXPECT_EQ(parse_docs(docs_text("0002", 0, rows)), rows);
+}
+
+TEST(SearchFiles, ManifestReadBackAndDamageRefused) {
+  SearchManifest m{64, {{"0001", 900, 2, {}}, {"0003", 20, 1, {{"0001", {4, 7}}}}}};
+  const std::string text = manifest_text(m);
+  EXPECT_EQ(text,
+            "vorn_ix({\"v\":1,\"shards\":64,\"segs\":[\n"
+            "{\"id\":\"0001\",\"docs\":900,\"chunks\":2,\"gone\":{}},\n"
+            "{\"id\":\"0003\",\"docs\":20,\"chunks\":1,\"gone\":{\"0001\":\"4,3\"}}]})\n");
+  const std::optional<SearchManifest> back = parse_manifest(text);
+  ASSERT_TRUE(back);
+  ASSERT_EQ(back->segs.size(), 2u);
+  EXPECT_EQ(back->segs[1].gone.at(0).second, (std::vector<std::uint32_t>{4, 7}));
+  for (const std::string& damaged : {text.substr(0, text.size() - 5), std::string("vorn_ix({})"), std::string()}) {
+    SCOPED_TRACE(damaged);
+    EXPECT_FALSE(parse_manifest(damaged));
+  }
+}
+
+TEST(SearchFiles, PageTableFoundByBinarySearch) {
+  const std::vector<PageDoc> rows = {{3, 1, 0xabc}, {9, 0, 1}, {12, 2, 0xffffffffffffffffull}};
+  const std::string table = page_table_text(rows);
+  EXPECT_EQ(table.substr(0, 33), "0000003 0000001 0000000000000abc\n");
+  for (const PageDoc& r : rows) {
+    const std::optional<PageDoc> p = find_page(table, r.page);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->doc, r.doc);
+    EXPECT_EQ(p->hash, r.hash);
+  }
+  for (std::uint32_t missing : {0u, 4u, 13u}) EXPECT_FALSE(find_page(table, missing));
+}
+
+TEST(SearchFiles, SegmentOfAFileName) {
+  const struct {
+    const char* name;
+    const char* segment;
+  } rows[] = {{"0001_3.js", "0001"}, {"12345_d0.js", "12345"}, {"0001_p.txt", "0001"},
+              {"ix.js", ""},         {"find.js", ""},          {".vorn_htm~ix.js.Ab12Cd", ""}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(segment_of(r.name), r.segment);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,197 @@
+// The search index an archive gets with SRCH_IX on, read as the search page
+// reads it (support/search_reader.h): what a query finds after a full build,
+// appends, re-sent messages and a rebuild, and nothing of it with the key off.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "codec/cp932.h"
+#include "support/program_copy.h"
+#include "support/search_reader.h"
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Mail {
+  std::string id, from, subject, date, body;  // UTF-8; the mailbox gets Shift_JIS
+  std::string attachment = {};                // a file name, when the message carries one
+};
+
+std::string Mailbox(const std::vector<Mail>& mails) {
+  std::string box;
+  for (const Mail& m : mails) {
+    box += "From: " + m.from + "\r\nSubject: " + m.subject + "\r\nDate: " + m.date + "\r\nMessage-ID: <" + m.id +
+           ">\r\nMIME-Version: 1.0\r\n";
+    if (m.attachment.empty()) {
+      box += "Content-Type: text/plain; charset=Shift_JIS\r\n\r\n" + m.body + "\r\n.\r\n";
+      continue;
+    }
+    box +=
+        "Content-Type: multipart/mixed; boundary=\"b1\"\r\n\r\n--b1\r\n"
+        "Content-Type: text/plain; charset=Shift_JIS\r\n\r\n" +
+        m.body + "\r\n--b1\r\nContent-Type: application/octet-stream; name=\"" + m.attachment +
+        "\"\r\nContent-Disposition: attachment; filename=\"" + m.attachment +
+        "\"\r\nContent-Transfer-Encoding: base64\r\n\r\nAAECAw==\r\n--b1--\r\n.\r\n";
+  }
+  return cp932::from_utf8(box);
+}
+
+const std::vector<Mail> kBase = {
+    {"a1@example.jp", "山田 太郎 <taro@example.jp>", "会議室の予約", "Mon, 05 Jan 2004 10:00:00 +0900",
+     "来週の打ち合わせ\r\nは会議室Ａで行います。\r\n> 前回の議事録"},
+    {"a2@example.jp", "Alice <alice@example.com>", "offline meeting", "Tue, 06 Jan 2004 10:00:00 +0900",
+     "See you tomorrow at the station."},
+    {"a3@example.jp", "鈴木 花子 <hanako@example.ne.jp>", "資料", "Wed, 07 Jan 2004 10:00:00 +0900",
+     "資料を添付します。", "report2024.pdf"},
+};
+
+std::string Settings(bool search) {
+  return cp932::from_utf8(std::string("[vorn_htm]\r\nSRCH_IX=") + (search ? "1" : "0") + "\r\n");
+}
+
+struct Archive {
+  TempDir t;
+  ProgramCopy p{t / "prog"};
+  std::string out = t / "out";
+  int boxes = 0;
+
+  explicit Archive(bool search = true) { p.settings(Settings(search)); }
+  void run(const std::vector<Mail>& mails, bool rebuild = false) {
+    const std::string box = t.write("in" + std::to_string(++boxes) + ".mbx", Mailbox(mails));
+    std::vector<std::string> words = {"-i", box, "-o", out};
+    if (rebuild) words.insert(words.end(), {"-d", "y"});
+    const ProgramCopy::Result r = p.run(words);
+    ASSERT_EQ(r.status, 0) << r.err;
+  }
+  std::set<unsigned> find(const std::vector<std::string>& tokens) const { return SearchReader(out).find(tokens); }
+};
+
+using Pages = std::set<unsigned>;
+
+TEST(SearchIndex, FullBuildFindsWhatThePagesShow) {
+  Archive a;
+  a.run(kBase);
+  ASSERT_TRUE(SearchReader(a.out).present());
+  EXPECT_EQ(SearchReader(a.out).segments(), 1u);
+  const struct {
+    const char* name;
+    std::vector<std::string> tokens;
+    Pages pages;
+  } rows[] = {
+      {"subject", {"会議", "議室", "の予", "予約"}, {1}},
+      {"word_wrapped_inside", {"せは"}, {1}},
+      {"quoted_text_without_marker", {"議事", "事録"}, {1}},
+      {"sender_name", {"山田"}, {1}},
+      {"sender_address", {"hanako", "example", "ne", "jp"}, {3}},
+      {"english_words", {"offline", "meeting"}, {2}},
+      {"body_word", {"tomorrow"}, {2}},
+      {"attachment_name", {"report2024", "pdf"}, {3}},
+      {"in_several", {"example"}, {1, 2, 3}},
+      {"one_kana_inside_a_word", {"を"}, {3}},
+      {"one_kanji", {"室"}, {1}},
+      {"all_tokens_needed", {"offline", "資料"}, {}},
+      {"no_page_markup", {"font"}, {}},
+      {"no_link_markup", {"href"}, {}},
+      {"no_quote_marker", {">"}, {}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(a.find(r.tokens), r.pages);
+  }
+  const std::string menu = ProgramCopy::slurp(a.out + "/menu.html");
+  EXPECT_NE(menu.find(cp932::from_utf8("<A HREF=\"search.html\" target=\"frame2\" title=\"検索\">検索</A><BR>\r\n")),
+            std::string::npos);
+  EXPECT_TRUE(fs::is_regular_file(a.out + "/search.html"));
+}
+
+TEST(SearchIndex, WithTheKeyOffNothingOfItIsWrittenAndAnOldIndexGoes) {
+  Archive off(false);
+  off.run(kBase);
+  EXPECT_FALSE(fs::exists(off.out + "/srch"));
+  EXPECT_FALSE(fs::exists(off.out + "/search.html"));
+  EXPECT_EQ(ProgramCopy::slurp(off.out + "/menu.html").find("search.html"), std::string::npos);
+
+  Archive on;
+  on.run(kBase);
+  ASSERT_TRUE(fs::exists(on.out + "/srch/ix.js"));
+  on.p.settings(Settings(false));
+  on.run({{"a4@example.jp", "Bob <bob@example.com>", "later", "Thu, 08 Jan 2004 10:00:00 +0900", "text"}});
+  // It could no longer find the messages that runs without it add.
+  EXPECT_FALSE(fs::exists(on.out + "/srch"));
+  EXPECT_FALSE(fs::exists(on.out + "/search.html"));
+  EXPECT_EQ(ProgramCopy::slurp(on.out + "/menu.html").find("search.html"), std::string::npos);
+}
+
+TEST(SearchIndex, AnAppendAddsNewMessagesAndAReplacedOneIsFoundByItsNewTextOnly) {
+  Archive a;
+  a.run(kBase);
+  Mail resent = kBase[1];
+  resent.body = "The gathering is cancelled.";
+  a.run({resent, {"a4@example.jp", "Bob <bob@example.com>", "追加分", "Thu, 08 Jan 2004 10:00:00 +0900", "new text"}});
+  const struct {
+    const char* name;
+    std::vector<std::string> tokens;
+    Pages pages;
+  } rows[] = {
+      {"new_message", {"追加", "加分"}, {4}}, {"replaced_by_new_text", {"cancelled"}, {2}},
+      {"not_by_old_text", {"tomorrow"}, {}},  {"unchanged_subject", {"offline", "meeting"}, {2}},
+      {"older_untouched", {"会議"}, {1}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(a.find(r.tokens), r.pages);
+  }
+  // The same append again changes nothing of the index.
+  const std::string manifest = ProgramCopy::slurp(a.out + "/srch/ix.js");
+  a.run({resent});
+  EXPECT_EQ(ProgramCopy::slurp(a.out + "/srch/ix.js"), manifest);
+  EXPECT_EQ(a.find({"cancelled"}), Pages{2});
+}
+
+TEST(SearchIndex, ARebuildWritesTheIndexAnew) {
+  Archive a;
+  a.run(kBase);
+  a.run({{"a4@example.jp", "Bob <bob@example.com>", "later", "Thu, 08 Jan 2004 10:00:00 +0900", "text"}});
+  a.run({{"b1@example.jp", "Carol <carol@example.org>", "fresh start", "Fri, 09 Jan 2004 10:00:00 +0900", "only"}},
+        true);
+  EXPECT_EQ(SearchReader(a.out).segments(), 1u);
+  EXPECT_EQ(a.find({"fresh", "start"}), Pages{1});
+  EXPECT_EQ(a.find({"会議"}), Pages{});
+  EXPECT_EQ(a.find({"later"}), Pages{});
+}
+
+// Appends one message at a time: the segments stay about log2 of the
+// messages, and every message is found on its page whatever was merged.
+TEST(SearchIndex, MergesKeepTheSegmentsFewAndFindEveryMessage) {
+  Archive a;
+  a.run(kBase);
+  const int n = 24;
+  std::size_t most = 0;
+  for (int k = 0; k < n; ++k) {
+    const std::string word = "word" + std::to_string(k);
+    a.run({{"c" + std::to_string(k) + "@example.jp", "Dan <dan@example.com>", word,
+            "Sat, 10 Jan 2004 10:" + std::to_string(10 + k) + ":00 +0900", "text of " + word}});
+    most = std::max(most, SearchReader(a.out).segments());
+  }
+  EXPECT_LE(most, 6u);  // 27 messages: log2(27) + 1
+  for (int k = 0; k < n; ++k) {
+    SCOPED_TRACE(k);
+    EXPECT_EQ(a.find({"word" + std::to_string(k)}), Pages{static_cast<unsigned>(4 + k)});
+  }
+  EXPECT_EQ(a.find({"text", "of"}).size(), static_cast<std::size_t>(n));
+  // No file that the manifest does not name stays behind.
+  std::set<std::string> ids;
+  const std::string ix = ProgramCopy::slurp(a.out + "/srch/ix.js");
+  for (const auto& e : fs::directory_iterator(a.out + "/srch")) {
+    const std::string name = e.path().filename().string();
+    if (name == "ix.js" || name == "find.js") continue;
+    EXPECT_NE(ix.find("\"id\":\"" + name.substr(0, name.find('_')) + "\""), std::string::npos) << name;
+  }
+}
+
+}  // namespace
