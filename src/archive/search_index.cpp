@@ -386,9 +386,10 @@ void merge_newest(const std::string& dir, SearchManifest& m, std::vector<Segment
   }
 }
 
-// The search page and its script, as this version writes them.
-void write_search_page(const std::string& folder, const std::string& dir) {
-  write_file_atomic(join_path(folder, kSearchPage.name), search_page_sjis());
+// The search page, in the archive's colours, and its script, as this
+// version writes them.
+void write_search_page(const Settings& set, const std::string& folder, const std::string& dir) {
+  write_file_atomic(join_path(folder, kSearchPage.name), search_page(set));
   write_file_atomic(join_path(dir, kScriptName), search_script());
 }
 
@@ -411,7 +412,7 @@ void write_search_index(Workspace& ws, const SearchCollector& c, const std::stri
     m.segs.push_back(std::move(seg));
     merge_newest(dir, m, dropped, dropped_shards);
   }
-  write_search_page(folder, dir);
+  write_search_page(ws.set, folder, dir);
   if (!had_index || !dropped.empty() || !docs.empty())
     write_file_atomic(join_path(dir, kManifestName), manifest_text(m));
   for (const SegmentInfo& s : dropped) remove_segment_files(dir, s, std::max(dropped_shards, m.shards));
