@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "core/atomic_out.h"
 #include "core/posix_io.h"
 #include "core/vb_error.h"
 
@@ -43,10 +44,9 @@ bool create_new_file(const std::string& path, std::string_view data) {
 }
 
 void replace_file(const std::string& path, std::string_view data) {
-  // The usual case, a new page, costs one open; an old one is removed first.
-  while (!create_new_file(path, data)) {
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT) fail(path, errno);
-  }
+  // The usual case, a new page, costs one open. An old file is replaced by
+  // a rename, so that a write that fails (a full disk) leaves it as it was.
+  if (!create_new_file(path, data)) write_file_atomic(path, data);
 }
 
 void update_in_place(const std::string& path, std::string_view old_data, std::string_view new_data) {
