@@ -27,9 +27,12 @@ inline constexpr ArchiveFile kMenuIndexFile{".vorn_htm.index", true};  // the me
 // Locked while a run works in the folder; opened in place, never replaced,
 // so that every run locks the same file.
 inline constexpr ArchiveFile kLockFile{".vorn_htm.lock", false};
+// What the run under way has written that no menu lists yet, appended to as
+// it goes (core/run_journal.h).
+inline constexpr ArchiveFile kRunFile{".vorn_htm.run", false};
 
-inline constexpr ArchiveFile kArchiveFiles[] = {kIndexFile, kMenuFile,  kPlaceholderFile, kRankFile,
-                                                kPageFiles, kStateFile, kMenuIndexFile,   kLockFile};
+inline constexpr ArchiveFile kArchiveFiles[] = {kIndexFile, kMenuFile,      kPlaceholderFile, kRankFile, kPageFiles,
+                                                kStateFile, kMenuIndexFile, kLockFile,        kRunFile};
 
 // Whether name is that of the row ("#" matching one digit).
 bool matches(const ArchiveFile& file, std::string_view name);

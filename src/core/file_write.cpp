@@ -23,13 +23,23 @@ void write_file(const std::string& path, std::string_view data) {
   if (::close(fd) != 0) fail(path, errno);
 }
 
-bool create_new_file(const std::string& path, std::string_view data) {
+bool create_new_file(const std::string& path, std::string_view data) { return create_new_file(path, data, nullptr); }
+
+bool create_new_file(const std::string& path, std::string_view data, const std::function<void(int fd)>& created) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) {
     if (errno == EEXIST) return false;
     fail_create(path, errno);
   }
   try {
+    if (created) {
+      try {
+        created(fd);
+      } catch (...) {
+        ::close(fd);
+        throw;
+      }
+    }
     write_all(fd, data, path);
   } catch (...) {
     ::unlink(path.c_str());

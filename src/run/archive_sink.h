@@ -13,14 +13,17 @@ struct Workspace;
 
 class ArchiveSink : public MessageSink {
  public:
-  // old: the archive the run appends to through its menu index, or null.
-  ArchiveSink(Workspace& ws, OldArchive* old) : ws_(ws), old_(old) {}
+  // old: the archive the run appends to through its menu index, or null;
+  // journal: the run's record of what it writes, or null.
+  ArchiveSink(Workspace& ws, OldArchive* old, RunJournal* journal = nullptr) : ws_(ws), old_(old), journal_(journal) {}
 
   std::optional<MessageRecord> take_earlier(const std::string& id) override;
   void page(PageWriter& writer, const std::string& page_path, const std::string& subject, const std::string& date,
             const std::string& sender, const AttachList& attachments) override;
+  RunJournal* journal() override { return journal_; }
 
  private:
   Workspace& ws_;
   OldArchive* old_;
+  RunJournal* journal_;
 };
