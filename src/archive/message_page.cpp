@@ -55,7 +55,14 @@ std::string link_target(std::string_view name) {
   return out;
 }
 
+// The start of the link to an attachment.
+std::string attachment_link(std::string_view name) { return "<A HREF=\"" + link_target(name) + "\" target=\"_new\">"; }
+
 }  // namespace
+
+bool page_links(std::string_view page, std::string_view name) {
+  return page.find(attachment_link(name)) != std::string_view::npos;
+}
 
 bool Check_Reply(std::string_view line, const std::string& REP_MRK) {
   std::string_view t = sjis::ltrim(line);
@@ -108,7 +115,7 @@ std::string render_page(const Settings& set, const PageContent& page) {
     for (std::size_t k = 1; k < attachments.size(); ++k) {
       if (k % 3 == 1) out.append("\r\n");
       const std::string& name = *attachments[k];
-      out.append("<A HREF=\"" + link_target(name) + "\" target=\"_new\">[");
+      out.append(attachment_link(name) + "[");
       html_esc_to(out, name);
       out.append("]</A>" + kGap);
     }

@@ -25,6 +25,10 @@ struct PageContent {
 // The bytes of a message page.
 std::string render_page(const Settings& set, const PageContent& page);
 
+// Whether the bytes of a message page link the attachment saved as name
+// (Shift_JIS, as Save_Attach gave it back).
+bool page_links(std::string_view page, std::string_view name);
+
 // True when the line is a quote line by the quote markers.
 bool Check_Reply(std::string_view line, const std::string& REP_MRK);
 

@@ -32,10 +32,13 @@ inline constexpr ArchiveFile kSearchFolder{"srch", false};
 // Locked while a run works in the folder; opened in place, never replaced,
 // so that every run locks the same file.
 inline constexpr ArchiveFile kLockFile{".vorn_htm.lock", false};
+// What the run under way has written that no menu lists yet, appended to as
+// it goes (core/run_journal.h).
+inline constexpr ArchiveFile kRunFile{".vorn_htm.run", false};
 
 inline constexpr ArchiveFile kArchiveFiles[] = {kIndexFile,    kMenuFile,  kPlaceholderFile, kRankFile,
                                                 kPageFiles,    kStateFile, kMenuIndexFile,   kSearchPage,
-                                                kSearchFolder, kLockFile,  kFeedFile};
+                                                kSearchFolder, kLockFile,  kFeedFile,        kRunFile};
 
 // Whether name is that of the row ("#" matching one digit).
 bool matches(const ArchiveFile& file, std::string_view name);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "core/atomic_out.h"
 #include "core/posix_io.h"
 #include "core/vb_error.h"
 
@@ -22,13 +23,23 @@ void write_file(const std::string& path, std::string_view data) {
   if (::close(fd) != 0) fail(path, errno);
 }
 
-bool create_new_file(const std::string& path, std::string_view data) {
+bool create_new_file(const std::string& path, std::string_view data) { return create_new_file(path, data, nullptr); }
+
+bool create_new_file(const std::string& path, std::string_view data, const std::function<void(int fd)>& created) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) {
     if (errno == EEXIST) return false;
     fail_create(path, errno);
   }
   try {
+    if (created) {
+      try {
+        created(fd);
+      } catch (...) {
+        ::close(fd);
+        throw;
+      }
+    }
     write_all(fd, data, path);
   } catch (...) {
     ::unlink(path.c_str());
@@ -43,10 +54,9 @@ bool create_new_file(const std::string& path, std::string_view data) {
 }
 
 void replace_file(const std::string& path, std::string_view data) {
-  // The usual case, a new page, costs one open; an old one is removed first.
-  while (!create_new_file(path, data)) {
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT) fail(path, errno);
-  }
+  // The usual case, a new page, costs one open. An old file is replaced by
+  // a rename, so that a write that fails (a full disk) leaves it as it was.
+  if (!create_new_file(path, data)) write_file_atomic(path, data);
 }
 
 void update_in_place(const std::string& path, std::string_view old_data, std::string_view new_data) {

@@ -1,14 +1,20 @@
 // Writing, removing and making files and folders.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
 // Creates path exclusively (never through a link) and writes data; false
 // when the name is taken. A file cut short by a failed write is removed.
 bool create_new_file(const std::string& path, std::string_view data);
-// Writes data as a new file named path: whatever had that name (a file, a
-// link) is removed first, so nothing is ever written through a link.
+// The same; created(fd) is called as soon as the file exists, before its
+// bytes are written. When it throws, the file is removed and the exception
+// goes on.
+bool create_new_file(const std::string& path, std::string_view data, const std::function<void(int fd)>& created);
+// Writes data as a new file named path. Whatever had that name (a file, a
+// link) is replaced by a rename, so nothing is ever written through a link,
+// and a write that fails leaves the old file whole.
 void replace_file(const std::string& path, std::string_view data);
 
 // Changes path, whose bytes were read as old_data, into new_data in place:

@@ -23,6 +23,7 @@
 #include "core/file_info.h"
 #include "core/file_read.h"
 #include "core/file_write.h"
+#include "core/run_journal.h"
 #include "mail/attachments.h"
 
 namespace {
@@ -83,9 +84,15 @@ void scan_family(const std::string& folder, const std::string& base, const std::
   }
 }
 
-}  // namespace
+// Creates the file path, named name in the folder, recording it in journal.
+bool create_recorded(const std::string& path, std::string_view name, const std::string& data, RunJournal* journal) {
+  if (!journal) return create_new_file(path, data);
+  return create_new_file(path, data, [journal, name](int fd) { journal->created(name, fd); });
+}
 
-void Save_Attach(const std::string& folder, std::string& name, const std::string& data) {
+// Finds or makes the file for data (Save_Attach below); name becomes the
+// name used.
+void place_file(const std::string& folder, std::string& name, const std::string& data, RunJournal* journal) {
   std::string plain = plain_attach_name(name);
   const std::size_t dot = sjis::rfind_char(plain, '.');
   std::string base = dot == std::string::npos ? plain : plain.substr(0, dot);
@@ -98,10 +105,11 @@ void Save_Attach(const std::string& folder, std::string& name, const std::string
 
   std::lock_guard<std::mutex> hold(families_mutex());
   const std::string key = folder + '\0' + base + '\0' + ext;
-  const std::string first = join_path(folder, sjis_refs_to_utf8(plain));
+  const std::string first_name = sjis_refs_to_utf8(plain);
+  const std::string first = join_path(folder, first_name);
   if (!exists(first)) {
     Families().erase(key);
-    if (create_new_file(first, data)) {
+    if (create_recorded(first, first_name, data, journal)) {
       name = plain;
       return;
     }
@@ -127,11 +135,20 @@ void Save_Attach(const std::string& folder, std::string& name, const std::string
   for (std::uint64_t n = family->next;; ++n) {
     const std::string candidate = Numbered(base, n, ext);
     if (is_archive_file(candidate)) continue;
-    const std::string path = join_path(folder, sjis_refs_to_utf8(candidate));
-    if (exists(path) || !create_new_file(path, data)) continue;
+    const std::string disk_name = sjis_refs_to_utf8(candidate);
+    const std::string path = join_path(folder, disk_name);
+    if (exists(path) || !create_recorded(path, disk_name, data, journal)) continue;
     family->next = n + 1;
     family->by_content[content] = candidate;
     name = candidate;
     return;
   }
+}
+
+}  // namespace
+
+void Save_Attach(const std::string& folder, std::string& name, const std::string& data, RunJournal* journal,
+                 std::string_view page) {
+  place_file(folder, name, data, journal);
+  if (journal && !page.empty()) journal->linked(page, name);
 }

@@ -3,10 +3,12 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/attach_list.h"
 
+class RunJournal;
 struct Workspace;
 
 // Reduces a decoded (Shift_JIS) attachment name to a plain file name that is
@@ -21,5 +23,8 @@ std::string plain_attach_name(const std::string& name);
 // stands; else a taken name gets the first free number before its extension. The file is created exclusively, so no
 // existing file is ever replaced. name comes back as the name used (Shift_JIS,
 // for the page's link); the file on disk is named by its UTF-8 form.
-// Throws VbError when the file cannot be written.
-void Save_Attach(const std::string& folder, std::string& name, const std::string& data);
+// Throws VbError when the file cannot be written. With a journal, a file it
+// creates is recorded there as soon as it exists, and that page (a page file
+// name) links the file used, before this returns.
+void Save_Attach(const std::string& folder, std::string& name, const std::string& data, RunJournal* journal = nullptr,
+                 std::string_view page = {});

@@ -98,7 +98,7 @@ class Walk {
   void between_line(const std::string& line);
   void end_message();
   void take(MailMessage& message);
-  void save_files(MailMessage& message, AttachList& list);
+  void save_files(MailMessage& message, AttachList& list, const std::string& page);
   std::string new_page(const MessageValues& m);
   void progress(std::int64_t bytes, bool force = false);
 
@@ -138,21 +138,27 @@ std::string Walk::new_page(const MessageValues& m) {
   return join_path(folder_, page_name(next_page_number(ws_.Mail_No, folder_)));
 }
 
-// Saves a file, decoding it first when it still has its transfer encoding.
-void save_file(const std::string& folder, std::string& name, const MailAttachment& file) {
-  if (file.encoding == BodyEncoding::Plain) return Save_Attach(folder, name, file.data);
-  Save_Attach(folder, name, decoded_data(file));
+// Saves a file of page, decoding it first when it still has its transfer
+// encoding; the journal, when the run keeps one, records it.
+void save_file(const std::string& folder, std::string& name, const MailAttachment& file, RunJournal* journal,
+               const std::string& page) {
+  if (file.encoding == BodyEncoding::Plain) return Save_Attach(folder, name, file.data, journal, page);
+  Save_Attach(folder, name, decoded_data(file), journal, page);
 }
 
 // The files go to the page writer's thread, which decodes and saves them
 // before it renders the page that links them.
-void Walk::save_files(MailMessage& message, AttachList& list) {
+void Walk::save_files(MailMessage& message, AttachList& list, const std::string& page) {
   if (!ws_.set.TE_FILE) return;
+  RunJournal* journal = sink_.journal();
+  const std::string page_file = page.substr(page.rfind('/') + 1);
   for (MailAttachment& file : message.attachments) {
     auto name = std::make_shared<std::string>(std::move(file.name));
     list.push_back(name);
     const std::size_t size = file.data.size();
-    writer_.run([folder = folder_, name, file = std::move(file)] { save_file(folder, *name, file); }, size);
+    writer_.run([folder = folder_, name, file = std::move(file), journal,
+                 page_file] { save_file(folder, *name, file, journal, page_file); },
+                size);
   }
 }
 
@@ -168,7 +174,7 @@ void Walk::take(MailMessage& message) {
 
   const std::string page = new_page(m);
   AttachList files = attach_list({""});
-  save_files(message, files);
+  save_files(message, files, page);
   ws_.out_buf = std::move(message.text);
   sink_.page(writer_, page, m.subject, m.date, m.from, files);
   ws_.work_list.add(MessageRecord(m.date, m.subject, m.from, m.message_id, m.parent_id, page, MessageRecord::kThisRun));

@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <utility>
+#include <string_view>
 
 #include "core/file_read.h"
 #include "core/posix_io.h"

@@ -9,6 +9,7 @@
 #include "core/attach_list.h"
 #include "core/message_record.h"
 #include "core/page_writer.h"
+#include "core/run_journal.h"
 
 class MessageSink {
  public:
@@ -24,4 +25,8 @@ class MessageSink {
   // it. The page may be handed to writer, which reports a failure later.
   virtual void page(PageWriter& writer, const std::string& page_path, const std::string& subject,
                     const std::string& date, const std::string& sender, const AttachList& attachments) = 0;
+
+  // The record of what the run writes that no menu lists yet, which the
+  // attachment files saved for a page go into; null when the run keeps none.
+  virtual RunJournal* journal() { return nullptr; }
 };

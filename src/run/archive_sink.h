@@ -15,16 +15,19 @@ struct Workspace;
 class ArchiveSink : public MessageSink {
  public:
   // old: the archive the run appends to through its menu index, or null;
-  // search: where the words of each page go, or null.
-  ArchiveSink(Workspace& ws, OldArchive* old, SearchCollector* search = nullptr)
-      : ws_(ws), old_(old), search_(search) {}
+  // journal: the run's record of what it writes, or null; search: where the
+  // words of each page go, or null.
+  ArchiveSink(Workspace& ws, OldArchive* old, RunJournal* journal = nullptr, SearchCollector* search = nullptr)
+      : ws_(ws), old_(old), journal_(journal), search_(search) {}
 
   std::optional<MessageRecord> take_earlier(const std::string& id) override;
   void page(PageWriter& writer, const std::string& page_path, const std::string& subject, const std::string& date,
             const std::string& sender, const AttachList& attachments) override;
+  RunJournal* journal() override { return journal_; }
 
  private:
   Workspace& ws_;
   OldArchive* old_;
+  RunJournal* journal_;
   SearchCollector* search_;
 };

@@ -19,14 +19,17 @@
 #include "archive/search_collect.h"
 #include "archive/search_index.h"
 #include "archive/thread_lists.h"
+#include "core/archive_files.h"
 #include "core/file_info.h"
 #include "core/file_read.h"
+#include "core/run_journal.h"
 #include "core/run_steps.h"
 #include "core/workspace.h"
 #include "mail/mailbox.h"
 #include "run/archive_sink.h"
 #include "run/check_dir.h"
 #include "run/folder_lock.h"
+#include "run/stopped_run.h"
 
 namespace {
 
@@ -105,16 +108,49 @@ bool prepare_folder(Workspace& ws, const std::string& folder, ArchiveRecords& re
   return true;
 }
 
+// What the run writes that no menu lists yet, and the menu it found.
+struct RunWrites {
+  RunJournal journal;
+  std::optional<FileStamp> menu_before;
+};
+
+// Starts the record of what this run writes, once the folder is ready. A
+// record that a stopped run left is taken back first, against the menu the
+// folder holds now (Mail_No is the highest page it lists).
+bool start_record(Workspace& ws, const std::string& folder, RunWrites& writes, const char* run_name) {
+  try {
+    if (std::optional<RunRecord> stopped = read_run_record(folder)) take_back_run(folder, *stopped, ws.Mail_No);
+    writes.menu_before = file_stamp(join_path(folder, kMenuFile.name));
+    writes.journal.start(folder, ws.Mail_No + 1);
+    return true;
+  } catch (const std::exception& e) {
+    ws.report_error(run_name, e);
+    return false;
+  }
+}
+
+// A run that stops takes back what it wrote and the menu does not list:
+// every page and file of it while the menu is the one it found, only files
+// no page links once it has written its own (which lists all its pages). The
+// record stays for the next run when something could not be removed.
+void take_back(Workspace& ws, const std::string& folder, RunWrites& writes) {
+  if (!writes.journal.started()) return;
+  const bool menu_written = file_stamp(join_path(folder, kMenuFile.name)) != writes.menu_before;
+  const std::int64_t last_listed = menu_written ? ws.Mail_No : writes.journal.first_page() - 1;
+  const std::optional<RunRecord> record = read_run_record(folder);
+  if (record && take_back_run(folder, *record, last_listed)) writes.journal.remove();
+}
+
 // File_Syori on every input in order; then, when appending, the old
 // messages of the threads this run changes join work_list.
 bool read_files(Workspace& ws, ArchiveRecords& records, const std::string& folder,
-                const std::vector<std::string>& files, std::int64_t total) {
+                const std::vector<std::string>& files, std::int64_t total, RunJournal& journal) {
   std::int64_t step = 0;
   const std::int64_t run_bytes = input_bytes(files);
   for (const std::string& file : files) {
     ws.ui->step(Step::Reading, ++step, total);
     ws.ui->read_file(file, run_bytes);
-    ArchiveSink sink(ws, records.Old_Archive.get(), records.Search.get());
+    ArchiveSink sink(ws, records.Old_Archive.get(), &journal, records.Search.get());
     if (!File_Syori(ws, sink, folder, file)) return false;
   }
   if (!records.Old_Archive) return true;
@@ -219,9 +255,15 @@ bool run_conversion(Workspace& ws, const std::string& folder, const std::vector<
   FolderLock lock;
   ArchiveRecords records;
   if (!prepare_folder(ws, folder, records, lock, run_name)) return false;
-  if (!read_files(ws, records, folder, files, total)) return false;
-  if (!write_archive(ws, records, folder, n, total, run_name)) return false;
+  RunWrites writes;
+  if (!start_record(ws, folder, writes, run_name)) return false;
+  if (!read_files(ws, records, folder, files, total, writes.journal) ||
+      !write_archive(ws, records, folder, n, total, run_name)) {
+    take_back(ws, folder, writes);
+    return false;
+  }
   finish_run(ws, records, folder);
+  writes.journal.remove();
   ws.ui->finished({ws.Mails_Added, ws.Mails_Replaced, ws.Pages_Written,
                    std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()});
   return true;

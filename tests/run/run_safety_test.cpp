@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,20 +29,29 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A mailbox of n messages numbered from first; every third one replies to
-// the one before it, so appends join old threads.
-std::string Mailbox(int first, int n) {
+// A message numbered i; every third one replies to the one before it, so
+// appends join old threads. With attach, it carries a file "a" + i + ".txt"
+// (of the given text).
+std::string Message(int i, bool attach = false, const std::string& file_text = "") {
+  const std::string id = "<m" + std::to_string(i) + "@example.jp>";
+  std::string m = "From: Sender " + std::to_string(i % 7) + " <s" + std::to_string(i % 7) + "@example.jp>\r\n";
+  m += "Subject: topic " + std::to_string(i / 3) + "\r\n";
+  m += "Date: Thu, 08 Jan 2004 " + std::to_string(10 + i % 12) + ":" + std::to_string(10 + i % 50) + ":00 +0900\r\n";
+  m += "Message-ID: " + id + "\r\n";
+  if (i % 3 == 2) m += "In-Reply-To: <m" + std::to_string(i - 1) + "@example.jp>\r\n";
+  const std::string body = "body of message " + std::to_string(i) + "\r\n> quoted line\r\n";
+  if (!attach) return m + "\r\n" + body + ".\r\n";
+  m += "MIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"b\"\r\n\r\n--b\r\n\r\n" + body;
+  m += "--b\r\nContent-Type: text/plain; name=\"a" + std::to_string(i) + ".txt\"\r\n";
+  m += "Content-Disposition: attachment\r\n\r\n" + (file_text.empty() ? "file of " + std::to_string(i) : file_text);
+  return m + "\r\n--b--\r\n.\r\n";
+}
+
+// A mailbox of n messages numbered from first; with attach, every other one
+// carries a file.
+std::string Mailbox(int first, int n, bool attach = false) {
   std::string box;
-  for (int i = first; i < first + n; ++i) {
-    const std::string id = "<m" + std::to_string(i) + "@example.jp>";
-    box += "From: Sender " + std::to_string(i % 7) + " <s" + std::to_string(i % 7) + "@example.jp>\r\n";
-    box += "Subject: topic " + std::to_string(i / 3) + "\r\n";
-    box +=
-        "Date: Thu, 08 Jan 2004 " + std::to_string(10 + i % 12) + ":" + std::to_string(10 + i % 50) + ":00 +0900\r\n";
-    box += "Message-ID: " + id + "\r\n";
-    if (i % 3 == 2) box += "In-Reply-To: <m" + std::to_string(i - 1) + "@example.jp>\r\n";
-    box += "\r\nbody of message " + std::to_string(i) + "\r\n> quoted line\r\n.\r\n";
-  }
+  for (int i = first; i < first + n; ++i) box += Message(i, attach && i % 2 == 0);
   return box;
 }
 
@@ -71,6 +81,60 @@ void Expect_Same_Files(const std::map<std::string, std::string>& got, const std:
   for (const auto& [n, b] : want) want_names.push_back(n);
   ASSERT_EQ(got_names, want_names);
   for (const auto& [n, b] : want) EXPECT_TRUE(got.at(n) == b) << n << " differs";
+}
+
+// The names in text of every link of the given kind: `<A HREF="` + name +
+// `"` + rest.
+std::set<std::string> Links(const std::string& text, const std::string& rest) {
+  std::set<std::string> names;
+  const std::string open = "<A HREF=\"";
+  for (std::size_t at = 0; (at = text.find(open, at)) != std::string::npos;) {
+    at += open.size();
+    const std::size_t end = text.find('"', at);
+    if (end == std::string::npos) break;
+    if (text.compare(end + 1, rest.size(), rest) == 0) names.insert(text.substr(at, end - at));
+  }
+  return names;
+}
+
+// What the archive in folder links: the pages menu.html lists, and the
+// files those pages link.
+struct Linked {
+  std::set<std::string> pages, files;
+};
+Linked Links_Of(const std::string& folder) {
+  Linked l;
+  l.pages = Links(ProgramCopy::slurp(folder + "/menu.html"), " target=\"frame2\"");
+  l.pages.erase("rank_hyo.htm");
+  for (const std::string& page : l.pages)
+    for (const std::string& f : Links(ProgramCopy::slurp(folder + "/" + page), " target=\"_new\"")) l.files.insert(f);
+  return l;
+}
+
+// The files of the folder that the archive does not link: pages menu.html
+// does not list, files no listed page links, and a record of a stopped run.
+// (The folder's other files are the frameset, the menu, the placeholder, the
+// ranking and the hidden records of a finished run.)
+std::vector<std::string> Unlinked(const std::string& folder) {
+  const std::set<std::string> own = {"index.html",      "menu.html",       "m0000000.txt",  "rank_hyo.htm",
+                                     ".vorn_htm.state", ".vorn_htm.index", ".vorn_htm.lock"};
+  const Linked l = Links_Of(folder);
+  std::vector<std::string> unlinked;
+  for (const auto& e : fs::directory_iterator(folder)) {
+    const std::string name = e.path().filename().string();
+    if (!own.count(name) && !l.pages.count(name) && !l.files.count(name)) unlinked.push_back(name);
+  }
+  return unlinked;
+}
+
+// The pages and files the archive in folder links that are not there.
+std::vector<std::string> Missing(const std::string& folder) {
+  const Linked l = Links_Of(folder);
+  std::vector<std::string> missing;
+  for (const std::set<std::string>* names : {&l.pages, &l.files})
+    for (const std::string& name : *names)
+      if (!fs::exists(folder + "/" + name)) missing.push_back(name);
+  return missing;
 }
 
 struct EnvVar {
@@ -144,6 +208,113 @@ void Append_Killed_Anywhere(bool search) {
 TEST(RunSafety, AnAppendKilledAnywhereIsMadeWholeByRunningItAgain) { Append_Killed_Anywhere(false); }
 
 TEST(RunSafety, AnAppendWithTheSearchIndexKilledAnywhereIsMadeWholeByRunningItAgain) { Append_Killed_Anywhere(true); }
+
+// An append (of files, and of a re-sent message that takes over an old page
+// without files, with a file of its own) that finds the disk full after any
+// finished file operation stops with the reason and leaves the folder
+// holding what the archive links and only that: the pages and files it
+// wrote are gone, the page it was writing again is whole. The same append
+// then makes exactly the archive an uninterrupted one makes.
+TEST(RunSafety, AnAppendStoppedByAFullDiskLeavesOnlyWhatTheArchiveLinks) {
+  TempDir t;
+  ProgramCopy p(t / "prog");
+  const std::string base = t.write("base.mbx", Mailbox(0, 8, true));
+  const std::string more = t.write("more.mbx", Mailbox(8, 9, true) + Message(5, true, "sent again"));
+  const std::string ref = t / "ref";
+  ASSERT_EQ(p.run({"-i", base, "-o", ref}).status, 0);
+  const auto before = Files(ref);
+  {
+    EnvVar preload("LD_PRELOAD", VORN_KILL_AFTER_LIB);
+    EnvVar asan("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
+    EnvVar count("VORN_KILL_COUNT", t / "count");
+    ASSERT_EQ(p.run({"-i", more, "-o", ref}).status, 0);
+  }
+  const auto want = Files(ref);
+  ASSERT_TRUE(Unlinked(ref).empty());
+  const int points = std::atoi(ProgramCopy::slurp(t / "count").c_str());
+  ASSERT_GT(points, 10);
+
+  int stopped = 0;
+  for (int k = 1; k <= points; ++k) {
+    SCOPED_TRACE("disk full after operation " + std::to_string(k) + " of " + std::to_string(points));
+    const std::string out = t / ("o" + std::to_string(k));
+    fs::create_directories(out);
+    for (const auto& [name, bytes] : before) t.write("o" + std::to_string(k) + "/" + name, bytes);
+    ProgramCopy::Result full;
+    {
+      EnvVar preload("LD_PRELOAD", VORN_KILL_AFTER_LIB);
+      EnvVar asan("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
+      EnvVar after("VORN_FULL_AFTER", std::to_string(k));
+      full = p.run({"-i", more, "-o", out});
+    }
+    if (full.status != 0) {
+      ++stopped;
+      EXPECT_EQ(full.status, 1);
+      EXPECT_NE(full.err.find("(No space left on device)"), std::string::npos) << full.err;
+      EXPECT_FALSE(fs::exists(out + "/.vorn_htm.run"));
+    }
+    EXPECT_EQ(Unlinked(out), std::vector<std::string>{});
+    EXPECT_EQ(Missing(out), std::vector<std::string>{});
+    ProgramCopy::Result again = p.run({"-i", more, "-o", out});
+    ASSERT_EQ(again.status, 0) << again.err;
+    Expect_Same_Files(Files(out), want);
+    fs::remove_all(out);
+  }
+  EXPECT_GT(stopped, points / 2);
+}
+
+// Killed after any finished file operation of an append, a run leaves its
+// pages and files to the next run into the folder, which removes what the
+// archive does not link before it adds its own messages: the archive ends as
+// if the killed append had never run, or (killed once its menu was written)
+// as if it had ended.
+TEST(RunSafety, AKilledAppendsPagesAndFilesGoWithTheNextRun) {
+  TempDir t;
+  ProgramCopy p(t / "prog");
+  const std::string base = t.write("base.mbx", Mailbox(0, 8, true));
+  const std::string more = t.write("more.mbx", Mailbox(8, 9, true));
+  const std::string next = t.write("next.mbx", Mailbox(30, 3, true));
+  const std::string ref = t / "ref";
+  ASSERT_EQ(p.run({"-i", base, "-o", ref}).status, 0);
+  const auto before = Files(ref);
+  fs::copy(ref, t / "ref_skipped");
+  ASSERT_EQ(p.run({"-i", next, "-o", t / "ref_skipped"}).status, 0);
+  const auto want_skipped = Files(t / "ref_skipped");
+  {
+    EnvVar preload("LD_PRELOAD", VORN_KILL_AFTER_LIB);
+    EnvVar asan("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
+    EnvVar count("VORN_KILL_COUNT", t / "count");
+    ASSERT_EQ(p.run({"-i", more, "-o", ref}).status, 0);
+  }
+  ASSERT_EQ(p.run({"-i", next, "-o", ref}).status, 0);
+  const auto want_ended = Files(ref);
+  const int points = std::atoi(ProgramCopy::slurp(t / "count").c_str());
+  ASSERT_GT(points, 10);
+
+  int skipped = 0;
+  for (int k = 1; k <= points; ++k) {
+    SCOPED_TRACE("killed after operation " + std::to_string(k) + " of " + std::to_string(points));
+    const std::string out = t / ("o" + std::to_string(k));
+    fs::create_directories(out);
+    for (const auto& [name, bytes] : before) t.write("o" + std::to_string(k) + "/" + name, bytes);
+    {
+      EnvVar preload("LD_PRELOAD", VORN_KILL_AFTER_LIB);
+      EnvVar asan("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
+      EnvVar after("VORN_KILL_AFTER", std::to_string(k));
+      ASSERT_EQ(p.run({"-i", more, "-o", out}).status, -1);  // it was killed
+    }
+    ProgramCopy::Result r = p.run({"-i", next, "-o", out});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Unlinked(out), std::vector<std::string>{});
+    const auto got = Files(out);
+    if (got == want_skipped)
+      ++skipped;
+    else
+      Expect_Same_Files(got, want_ended);
+    fs::remove_all(out);
+  }
+  EXPECT_GT(skipped, points / 2);  // most kills came before the menu
+}
 
 // Two runs into one folder at once: the second waits for the first, and
 // every message of both ends up in the menu.
@@ -298,9 +469,10 @@ TEST(RunSafety, LeftoversOfStoppedRunsAreRemovedAndNothingElse) {
   }
 }
 
-// A full disk stops the run with exit 1 and the reason, and the archive that
-// was there still reads back. Needs a small tmpfs, which only a system that
-// lets the tests mount one has.
+// A full disk stops the run with exit 1 and the reason, the archive that
+// was there still reads back, and the pages the run wrote are gone again, so
+// that the next small append fits. Needs a small tmpfs, which only a system
+// that lets the tests mount one has.
 TEST(RunSafety, AFullDiskStopsTheRunAndKeepsTheArchiveReadable) {
   TempDir t;
   ProgramCopy p(t / "prog");
@@ -321,6 +493,10 @@ TEST(RunSafety, AFullDiskStopsTheRunAndKeepsTheArchiveReadable) {
   for (const auto& e : fs::directory_iterator(out))
     EXPECT_FALSE(is_temp_name(e.path().filename().string())) << e.path();
   EXPECT_EQ(ProgramCopy::slurp(out + "/" + kLockName), "clean\n");
+  EXPECT_EQ(Unlinked(out), std::vector<std::string>{});
+  ProgramCopy::Result small = p.run({"-i", t.write("small.mbx", Mailbox(200, 5, true)), "-o", out});
+  EXPECT_EQ(small.status, 0) << small.err;
+  EXPECT_EQ(Entries_Read_Back(out), 15u);
 }
 
 }  // namespace
