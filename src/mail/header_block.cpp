@@ -11,17 +11,30 @@ bool valid_name(std::string_view name) {
   return true;
 }
 
+// "=?" charset "?" B or Q "?": the start of an encoded word.
+bool starts_encoded_word(std::string_view line) {
+  if (!line.starts_with("=?")) return false;
+  const std::size_t q = line.find('?', 2);
+  return q != std::string_view::npos && q > 2 && q + 2 < line.size() &&
+         std::string_view("BbQq").find(line[q + 1]) != std::string_view::npos && line[q + 2] == '?' &&
+         line.substr(2, q - 2).find_first_of(" \t") == std::string_view::npos;
+}
+
 }  // namespace
 
 HeaderLine header_line_kind(std::string_view line) {
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   if (line.empty()) return HeaderLine::End;
-  if (line[0] == ' ' || line[0] == '\t') return HeaderLine::Continuation;
-  if (line.starts_with("From ")) return HeaderLine::Field;
-  std::size_t colon = line.find(':');
-  if (colon == std::string_view::npos) return HeaderLine::Other;
-  while (colon > 0 && (line[colon - 1] == ' ' || line[colon - 1] == '\t')) --colon;
-  return line.substr(0, colon).find_first_of(" \t") == std::string_view::npos ? HeaderLine::Field : HeaderLine::Other;
+  const char first = line[0];
+  if (first == ' ' || first == '\t') return HeaderLine::Continuation;
+  if (first == '=' && starts_encoded_word(line)) return HeaderLine::BareContinuation;
+  // The name: up to the colon, blanks only before it.
+  std::size_t i = 0;
+  const std::size_t n = line.size();
+  while (i < n && line[i] != ':' && line[i] != ' ' && line[i] != '\t') ++i;
+  while (i < n && (line[i] == ' ' || line[i] == '\t')) ++i;
+  if (i < n && line[i] == ':') return HeaderLine::Field;
+  return first == 'F' && line.starts_with("From ") ? HeaderLine::Field : HeaderLine::Other;
 }
 
 bool read_header_block(std::string_view raw, std::vector<BlockField>& fields, std::size_t& body) {
@@ -43,6 +56,8 @@ bool read_header_block(std::string_view raw, std::vector<BlockField>& fields, st
       fields.back().raw = raw.substr(value, lf - value);
       continue;
     }
+    // An encoded word folded without its blank goes on the field before it.
+    if (line[0] == '=' && starts_encoded_word(line)) return false;
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos || !valid_name(line.substr(0, colon))) return false;
     value = start + colon + 1;

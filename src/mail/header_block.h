@@ -4,7 +4,7 @@
 // Accepted, and nothing else:
 //   header  = 1*field empty-line      (line ends LF or CR LF)
 //   field   = name ":" value *(("SP" / "TAB") continuation)
-//   name    = 1*(printable ASCII but ":")
+//   name    = 1*(printable ASCII but ":"), not starting an encoded word
 // with no NUL anywhere in the block. Anything else (a line without a colon,
 // a first line folded, no empty line) is left to GMime.
 #pragma once
@@ -28,13 +28,16 @@
 // A line, without its line end (LF or CR LF):
 //   empty                          End
 //   SP or TAB, anything            Continuation (blanks only, too)
+//   "=?" charset "?" B/Q "?" ...   BareContinuation: an encoded word that old
+//                                  Japanese mailers folded without the blank
+//                                  (the field goes on, as it always did here)
 //   "From " anything               Field (a misplaced envelope line: passed by)
 //   name *(SP / TAB) ":" anything  Field, where name holds no SP, TAB or ":"
 //                                  (it may be empty or hold 8-bit bytes:
 //                                  GMime keeps such a field, Python too or
 //                                  drops it; neither shows it)
 //   anything else                  Other: the block has ended before it
-enum class HeaderLine { End, Continuation, Field, Other };
+enum class HeaderLine { End, Continuation, BareContinuation, Field, Other };
 HeaderLine header_line_kind(std::string_view line);
 
 struct BlockField {

@@ -223,12 +223,14 @@ void Walk::end_message() {
 void Walk::header_line(const std::string& line) {
   any_line_ = true;
   const bool separator = Check_Honbun(path_, line);
-  if (separator || header_line_kind(line) == HeaderLine::Other) {
+  const HeaderLine kind = separator ? HeaderLine::End : header_line_kind(line);
+  if (kind == HeaderLine::End || kind == HeaderLine::Other) {
     raw_ += '\n';  // "--------" of a .txt file counts as the blank line
     state_ = DotState::Body;
     if (!separator) body_line(line);
     return;
   }
+  if (kind == HeaderLine::BareContinuation) raw_ += ' ';  // the blank its mailer left out
   raw_ += line;
   raw_ += '\n';
 }

@@ -37,28 +37,6 @@ struct Unref {
 template <class T>
 using Ref = std::unique_ptr<T, Unref>;
 
-// Lines GMime passed by in a header block, as it reports them while it
-// parses (their offsets in the stream; a report may name the start of the
-// block instead of the line), gathered for the parse running on this
-// thread.
-thread_local std::vector<gint64>* passed_lines = nullptr;
-
-void on_parser_warning(gint64 offset, GMimeParserWarning code, const gchar*, gpointer) {
-  if (code == GMIME_CRIT_INVALID_HEADER_NAME && passed_lines) passed_lines->push_back(offset);
-}
-
-// Gathers the reports of one parse into lines.
-class PassedLines {
- public:
-  explicit PassedLines(std::vector<gint64>& lines) {
-    lines.clear();
-    passed_lines = &lines;
-  }
-  ~PassedLines() { passed_lines = nullptr; }
-  PassedLines(const PassedLines&) = delete;
-  PassedLines& operator=(const PassedLines&) = delete;
-};
-
 GMimeParserOptions* Options() {
   static GMimeParserOptions* options = [] {
     g_mime_init();
@@ -78,7 +56,6 @@ GMimeParserOptions* Options() {
     g_mime_parser_options_set_address_compliance_mode(o, GMIME_RFC_COMPLIANCE_LOOSE);
     static const char* fallback[] = {"UTF-8", "CP932", nullptr};
     g_mime_parser_options_set_fallback_charsets(o, fallback);
-    g_mime_parser_options_set_warning_callback(o, on_parser_warning, nullptr);
     return o;
   }();
   return options;
@@ -413,53 +390,144 @@ bool mask_types(std::string& raw, const std::vector<LaterType>& at, gint64 base)
   return any;
 }
 
-// The places in raw (offsets from base in the reports) where a header block
-// that GMime read on past a line ends as mail readers end it
-// (header_line_kind): before its first line that is no field and no
-// continuation. Each report is looked at from the start of its line; the
-// reports up to the empty line where GMime ended that block belong to the
-// place found for it (a block ended at a boundary line instead, which runs
-// on into the next part, leaves the next part's place to the next parse).
-// Every line is looked at once at most.
-std::vector<std::size_t> block_ends(std::string_view raw, std::vector<gint64> reported, gint64 base) {
-  std::sort(reported.begin(), reported.end());
-  std::vector<std::size_t> ends;
-  std::size_t covered = 0;
-  for (const gint64 report : reported) {
-    if (report < base || static_cast<std::size_t>(report - base) >= raw.size()) continue;
-    std::size_t at = static_cast<std::size_t>(report - base);
-    if (at < covered) continue;
-    if (at > 0 && raw[at - 1] != '\n') {
-      const std::size_t lf = raw.rfind('\n', at - 1);
-      at = lf == std::string_view::npos ? 0 : lf + 1;
-    }
-    bool ended = false;
-    while (at < raw.size()) {
-      std::size_t lf = raw.find('\n', at);
-      if (lf == std::string_view::npos) lf = raw.size();
-      const HeaderLine kind = header_line_kind(raw.substr(at, lf - at));
-      if (kind == HeaderLine::End) break;
-      if (kind == HeaderLine::Other && !ended) {
-        ends.push_back(at);
-        ended = true;
-      }
-      at = lf + 1;
-    }
-    covered = std::max(covered, at);
-  }
-  return ends;
+// A place where GMime's reading of a header block differs from a mail
+// reader's (header_line_kind): the block ends before the line at `at`
+// (GMime read fields on past it), or the line at `at` goes on the field
+// before it (GMime passed it by). Mending puts an empty line, or a blank,
+// there.
+struct Mend {
+  std::size_t at;
+  bool ends_block;
+};
+
+// The line of raw at `at` (a line start), without its LF, and where the next
+// one starts.
+std::string_view line_at(std::string_view raw, std::size_t at, std::size_t& next) {
+  std::size_t lf = raw.find('\n', at);
+  if (lf == std::string_view::npos) lf = raw.size();
+  next = lf + 1;
+  return raw.substr(at, lf - at);
 }
 
-// raw with an empty line at each place of ends (ascending), its line end as
-// the line before it ends.
-std::string with_empty_lines(std::string_view raw, const std::vector<std::size_t>& ends) {
+// The start of the line before the line at `at` (at > 0, a line start).
+std::size_t line_before(std::string_view raw, std::size_t at) {
+  const std::size_t lf = at >= 2 ? raw.rfind('\n', at - 2) : std::string_view::npos;
+  return lf == std::string_view::npos ? 0 : lf + 1;
+}
+
+// The mends of the header block whose first field GMime found at `first`;
+// returns where the block's body starts. Lines GMime passed by before that
+// field (a part that starts with its text) reach back to the boundary line
+// before them.
+std::size_t block_mends(std::string_view raw, std::size_t first, std::vector<Mend>& mends) {
+  std::size_t start = first, next;
+  while (start > 0) {
+    const std::size_t before = line_before(raw, start);
+    const std::string_view line = line_at(raw, before, next);
+    if (line.starts_with("--") || header_line_kind(line) != HeaderLine::Other) break;
+    start = before;
+  }
+  for (std::size_t at = start; at < raw.size(); at = next) {
+    const HeaderLine kind = header_line_kind(line_at(raw, at, next));
+    if (kind == HeaderLine::End) return std::min(next, raw.size());
+    if (kind == HeaderLine::Other) {
+      mends.push_back({at, true});
+      return at;
+    }
+    if (kind == HeaderLine::BareContinuation) mends.push_back({at, false});
+  }
+  return raw.size();
+}
+
+// The next place of needle in raw from from on, or npos (memmem: linear in
+// raw whatever it holds).
+std::size_t find_bytes(std::string_view raw, std::string_view needle, std::size_t from) {
+  if (from > raw.size()) return std::string_view::npos;
+  const void* at = ::memmem(raw.data() + from, raw.size() - from, needle.data(), needle.size());
+  return at ? static_cast<std::size_t>(static_cast<const char*>(at) - raw.data()) : std::string_view::npos;
+}
+
+// The mends of the parts of a multipart whose body runs from body to limit:
+// a part that starts with its text (the line after a boundary line is no
+// field and no continuation), which GMime passes by, a part of no field at
+// all vanishing. Boundary lines as GMime takes them: "--" boundary, then
+// "--" for the last one, then blanks.
+void part_mends(std::string_view raw, std::size_t body, std::size_t limit, const char* boundary,
+                std::vector<Mend>& mends) {
+  if (!boundary || !*boundary || body >= limit) return;
+  const std::string delimiter = std::string("--") + boundary;
+  const std::string_view region = raw.substr(0, limit);
+  for (std::size_t at = find_bytes(region, delimiter, body); at != std::string_view::npos;
+       at = find_bytes(region, delimiter, at + 1)) {
+    if (at > 0 && raw[at - 1] != '\n') continue;
+    std::size_t next, after;
+    std::string_view rest = line_at(raw, at, next).substr(delimiter.size());
+    while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t' || rest.back() == '\r')) rest.remove_suffix(1);
+    if (rest == "--" || next >= raw.size()) return;
+    if (!rest.empty()) continue;
+    const std::string_view first = line_at(raw, next, after);
+    if (!first.starts_with("--") && header_line_kind(first) == HeaderLine::Other) mends.push_back({next, true});
+  }
+}
+
+// Where GMime found the first field of object, counted from the start of
+// raw (base there), or npos when it has none or it lies outside raw.
+std::size_t first_field(GMimeObject* object, std::string_view raw, gint64 base) {
+  GMimeHeaderList* list = object ? g_mime_object_get_header_list(object) : nullptr;
+  if (!list || g_mime_header_list_get_count(list) == 0) return std::string_view::npos;
+  const gint64 first = g_mime_header_get_offset(g_mime_header_list_get_header_at(list, 0)) - base;
+  if (first < 0 || static_cast<std::size_t>(first) >= raw.size()) return std::string_view::npos;
+  return static_cast<std::size_t>(first);
+}
+
+// Where an object's lines end, as far as header_mends looks: the next part
+// of its multipart starts after them.
+struct Span {
+  std::size_t block_end;  // a message's part: the message's block, looked at already, ends there
+  std::size_t limit;      // the object's lines end before it
+};
+
+// The mends of every header block GMime found in object and below it; the
+// offsets of its fields count from base.
+void header_mends(GMimeObject* object, std::string_view raw, gint64 base, std::vector<Mend>& mends, Span span) {
+  if (!object) return;
+  std::size_t body = std::string_view::npos;
+  const std::size_t at = first_field(object, raw, base);
+  if (at < span.block_end)
+    body = span.block_end;
+  else if (at != std::string_view::npos && (at == 0 || raw[at - 1] == '\n'))
+    body = block_mends(raw, at, mends);
+  if (GMIME_IS_MESSAGE(object)) {
+    const Span part{body == std::string_view::npos ? 0 : body, span.limit};
+    return header_mends(g_mime_message_get_mime_part(GMIME_MESSAGE(object)), raw, base, mends, part);
+  }
+  if (GMIME_IS_MESSAGE_PART(object)) {
+    GMimeMessage* inner = g_mime_message_part_get_message(GMIME_MESSAGE_PART(object));
+    return header_mends(inner ? GMIME_OBJECT(inner) : nullptr, raw, base, mends, {0, span.limit});
+  }
+  if (!GMIME_IS_MULTIPART(object)) return;
+  GMimeMultipart* m = GMIME_MULTIPART(object);
+  if (body != std::string_view::npos) part_mends(raw, body, span.limit, g_mime_multipart_get_boundary(m), mends);
+  const int count = g_mime_multipart_get_count(m);
+  for (int i = 0; i < count; ++i) {
+    const std::size_t next = i + 1 < count ? first_field(g_mime_multipart_get_part(m, i + 1), raw, base) : span.limit;
+    header_mends(g_mime_multipart_get_part(m, i), raw, base, mends, {0, std::min(next, span.limit)});
+  }
+}
+
+// raw mended: an empty line (its line end as the line before it ends) or a
+// blank at each place.
+std::string mended_text(std::string_view raw, std::vector<Mend> mends) {
+  std::sort(mends.begin(), mends.end(), [](const Mend& a, const Mend& b) { return a.at < b.at; });
   std::string out;
-  out.reserve(raw.size() + 2 * ends.size());
+  out.reserve(raw.size() + 2 * mends.size());
   std::size_t from = 0;
-  for (const std::size_t at : ends) {
-    out.append(raw.substr(from, at - from));
-    out.append(at >= 2 && raw[at - 2] == '\r' ? "\r\n" : "\n");
-    from = at;
+  for (std::size_t k = 0; k < mends.size(); ++k) {
+    const Mend& m = mends[k];
+    if (k > 0 && m.at == mends[k - 1].at) continue;  // found twice
+    out.append(raw.substr(from, m.at - from));
+    out.append(!m.ends_block ? " " : m.at >= 2 && raw[m.at - 2] == '\r' ? "\r\n" : "\n");
+    from = m.at;
   }
   out.append(raw.substr(from));
   return out;
@@ -490,9 +558,9 @@ std::string_view line_ends_for_gmime(std::string_view raw, std::string& scratch)
 // A message is read as one entity (its header block holds the message's
 // fields too), which spares GMime reading addresses and dates the reader
 // takes from the raw fields anyway. A message whose header blocks GMime read
-// past a line that ends them (block_ends) is read again with an empty line
-// there, and one with a second Content-Type field in a header block again
-// without it (a few times at most: a part found only then may hold another).
+// otherwise than a mail reader (header_mends) is read again mended, and one
+// with a second Content-Type field in a header block again without it (a few
+// times at most: a part found only then may hold another).
 MailMessage read_entity(std::string_view raw) {
   Options();
   // One parser per thread, set afresh on every message: its buffers are
@@ -500,25 +568,19 @@ MailMessage read_entity(std::string_view raw) {
   thread_local Ref<GMimeParser> parser(g_mime_parser_new());
   constexpr int kRereadings = 6;
   std::string mended;
-  std::vector<gint64> passed;
   for (int pass = 0;; ++pass) {
     Ref<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(raw.data(), raw.size()));
     g_mime_parser_init_with_stream(parser.get(), stream.get());
     g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MESSAGE);
-    Ref<GMimeObject> entity;
-    {
-      const PassedLines gather(passed);
-      entity.reset(g_mime_parser_construct_part(parser.get(), Options()));
-    }
+    Ref<GMimeObject> entity(g_mime_parser_construct_part(parser.get(), Options()));
     if (pass == kRereadings) return read_object(entity.get(), entity.get());
-    if (!passed.empty()) {
-      const std::vector<std::size_t> ends = block_ends(raw, passed, 0);
-      if (!ends.empty()) {
-        std::string next = with_empty_lines(raw, ends);
-        mended.swap(next);
-        raw = mended;
-        continue;
-      }
+    std::vector<Mend> mends;
+    header_mends(entity.get(), raw, 0, mends, {0, raw.size()});
+    if (!mends.empty()) {
+      std::string next = mended_text(raw, std::move(mends));
+      mended.swap(next);
+      raw = mended;
+      continue;
     }
     std::vector<LaterType> later;
     later_types(entity.get(), later);

@@ -130,15 +130,19 @@ std::string Unfold(std::string_view raw) {
   if (raw.find('\n') == std::string_view::npos && raw.find('\r') == std::string_view::npos) return std::string(raw);
   std::string out;
   out.reserve(raw.size());
-  bool after_break = false;
-  for (const char c : raw) {
-    if (c == '\r' || c == '\n') {
-      after_break = true;
-      continue;
-    }
+  const std::size_t n = raw.size();
+  for (std::size_t i = 0; i < n;) {
+    std::size_t j = i;
+    while (j < n && raw[j] != '\r' && raw[j] != '\n') ++j;
+    out.append(raw.data() + i, j - i);
+    const std::size_t line_end = j;
+    while (j < n && (raw[j] == '\r' || raw[j] == '\n')) ++j;
     // The TAB that leads a folded line is the blank of the fold.
-    out += after_break && c == '\t' ? ' ' : c;
-    after_break = false;
+    if (j > line_end && j < n && raw[j] == '\t') {
+      out += ' ';
+      ++j;
+    }
+    i = j;
   }
   return out;
 }

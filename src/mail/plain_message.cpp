@@ -13,8 +13,11 @@ namespace {
 
 // The charset of a plain Content-Type value; false for any other value.
 bool plain_type(std::string_view value, std::string& charset) {
-  // Comments, escapes, RFC 2231 forms and encoded words are GMime's to read.
-  if (value.find_first_of("(\\*") != std::string_view::npos || value.find("=?") != std::string_view::npos) return false;
+  // Comments, escapes, RFC 2231 forms and encoded words are GMime's to read,
+  // and so are 8-bit bytes, which it reads as UTF-8 or code page 932.
+  if (value.find_first_of("(\\*") != std::string_view::npos || value.find("=?") != std::string_view::npos ||
+      !sjis::is_ascii(value))
+    return false;
   std::size_t semi = value.find(';');
   if (lower_trimmed(value.substr(0, semi)) != "text/plain") return false;
   while (semi != std::string_view::npos) {

@@ -5,10 +5,11 @@
 // is not sure of it leaves to GMime.
 //
 // Accepted, and nothing else: a header block as mail/header_block.h reads
-// it, with at most one Content-Type, which is text/plain with no parameter but
-// charset (token or quoted, no comments, no RFC 2231 form) and others that
-// name no file; at most one Content-Transfer-Encoding among 7bit, 8bit,
-// binary, base64 and quoted-printable; no Content-Disposition.
+// it, with at most one Content-Type, which is text/plain with no parameter
+// but charset (token or quoted, no comments, no RFC 2231 form, no 8-bit
+// byte) and others that name no file; at most one Content-Transfer-Encoding
+// among 7bit, 8bit, binary, base64 and quoted-printable; no
+// Content-Disposition.
 #pragma once
 
 #include <optional>

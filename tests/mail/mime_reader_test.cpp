@@ -15,6 +15,7 @@
 #include "mail/attachments.h"
 #include "mail/header_fields.h"
 #include "mail/mbox_file.h"
+#include "support/linear_work.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -219,6 +220,14 @@ TEST(ReadMessage, HeaderBlockEndsAtTheFirstLineThatIsNoField) {
       {"text after a part's field",
        multi + "\n--b\nContent-Type: text/plain\nnot a field\n\nmore\n--b--\n",
        {{"not a field", "", "more"}, {}, ""}},
+      // Old Japanese mailers folded an encoded word without the blank: the
+      // field goes on (the fields after it stay fields).
+      {"an encoded word on a line of its own",
+       "Subject: =?ISO-2022-JP?B?GyRCOzNFRBsoQg==?=\n=?ISO-2022-JP?B?GyRCQkBPOhsoQg==?=\nX-Mailer: m\n\nbody\n",
+       {{"body"}, {}, " 山田太郎"}},
+      {"a Q word with a colon on a line of its own",
+       "Subject: Re:\n=?iso-8859-1?Q?Caf=E9:_menu?=\n\nbody\n",
+       {{"body"}, {}, " Re: Caf&#233;: menu"}},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
@@ -286,6 +295,43 @@ TEST(ReadMessage, FoldedFieldsUnfoldAsMailReadersShowThem) {
       }
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Mending what GMime misread of header blocks takes work linear in the
+// message: sibling multiparts without their last boundary line (each is
+// looked at up to the next), many parts whose fields end in their text, a
+// long header block ended by a line that is no field.
+TEST(ReadMessageWork, MendingHeaderBlocksGrowsLinearly) {
+  const auto repeat = [](std::size_t size, const auto& unit) {
+    std::string out = "Content-Type: multipart/mixed; boundary=o\n\n";
+    for (int k = 0; out.size() < size; ++k) out += unit(k);
+    return out + "--o--\n";
+  };
+  LinearWork work(32768);
+  work.add("multiparts without their last boundary line", [&repeat](std::size_t n) {
+    return [m = repeat(n, [](int k) {
+              const std::string b = "i" + std::to_string(k);
+              return "--o\nContent-Type: multipart/mixed; boundary=" + b + "\n\n--" + b +
+                     "\nContent-Type: text/plain\n\nx\n";
+            })] { read_message_with_gmime(m); };
+  });
+  work.add("parts whose fields end in their text", [&repeat](std::size_t n) {
+    return [m = repeat(n, [](int) { return std::string("--o\nContent-Type: text/plain\ntext\n"); })] {
+      read_message_with_gmime(m);
+    };
+  });
+  work.add("a long header block ended by text", [](std::size_t n) {
+    std::string m;
+    while (m.size() < n / 2) m += "X-Field: value\n";
+    m += "text\n";
+    while (m.size() < n) m += "line of text\n";
+    return [m] { read_message_with_gmime(m); };
+  });
+  work.expect_linear();
 }
 
 }  // namespace

@@ -42,6 +42,7 @@ TEST(PlainMessage, ReadsWhatItTakesAsGmimeDoes) {
       {"named", "Content-Type: text/plain; name=a.txt\r\n\r\nx\r\n", false},
       {"disposition", "Content-Disposition: inline\r\n\r\nx\r\n", false},
       {"rfc2231_charset", "Content-Type: text/plain; charset*=us-ascii'en'utf-8\r\n\r\nx\r\n", false},
+      {"eight_bit_charset", "Content-Type: text/plain; charset=gb2312\xf3\xbc\r\n\r\nx\r\n", false},
       {"two_types", "Content-Type: text/plain\r\nContent-Type: text/html\r\n\r\nx\r\n", false},
       // The shapes the quick readers must leave to GMime: the first of two
       // fields or parameters counts, a type without subtype is text.
@@ -70,6 +71,8 @@ TEST(PlainMessage, ReadsWhatItTakesAsGmimeDoes) {
       {"tab_separator", "Subject: x\n\t\nbody\n", false},
       {"rule_under_subject", "Subject: x\r\n--------\r\nmemo\r\n\r\nmore\r\n", false},
       {"blank_line_between_folds", "To: a@x,\r\n \r\n b@x\r\nSubject: x\r\n\r\nb\r\n", true},
+      {"bare_encoded_word_fold",
+       "Subject: =?ISO-2022-JP?B?GyRCOzNFRBsoQg==?=\r\n=?ISO-2022-JP?B?GyRCQkBPOhsoQg==?=\r\n\r\nb\r\n", false},
       // Folding, and a message without body lines.
       {"tab_folded_subject", "Subject: bug demonstration\r\n\t1234\r\n\r\nb\r\n", true},
       {"address_folded_after_word", "From: =?ISO-2022-JP?B?GyRCOzNFRBsoQg==?=\r\n\t<taro@example.jp>\r\n\r\nb\r\n",

@@ -72,13 +72,16 @@ const std::vector<WalkCase> kWalk = {
       {"m0000002.htm", {"TITLE:  two", kRule + "text of two\r\n</FONT>"}, {"text of one", "three"}},
       {"m0000003.htm", {"TITLE:  three", kRule + "text of three\r\n</FONT>"}, {"text of one", "text of two"}}}},
     // Blanks and a TAB, a rule (no field outside .txt files), a "." straight
-    // after the fields: each header block ends there, no line is lost.
+    // after the fields: each header block ends there, no line is lost. An
+    // encoded word folded without its blank goes on the Subject.
     {"header_ends_without_separator.mbx",
-     {" bare\tm0000003.htm", " plain\tm0000004.htm", " rule\tm0000002.htm", " tab\tm0000001.htm"},
+     {" bare\tm0000003.htm", " plain\tm0000004.htm", " rule\tm0000002.htm", " tab\tm0000001.htm",
+      " 山田太郎\tm0000005.htm"},
      {{"m0000001.htm", {"TITLE:  tab", kRule + "after blanks\r\n</FONT>"}, {"rule", "bare"}},
       {"m0000002.htm", {"TITLE:  rule", kRule + "--------\r\nafter rule\r\n\r\nlast of rule\r\n</FONT>"}, {"bare"}},
       {"m0000003.htm", {"TITLE:  bare", kNoBodyLine}, {"plain"}},
-      {"m0000004.htm", {"TITLE:  plain", kRule + "plain text\r\n</FONT>"}, {"bare"}}}},
+      {"m0000004.htm", {"TITLE:  plain", kRule + "plain text\r\n</FONT>"}, {"bare"}},
+      {"m0000005.htm", {"TITLE:  山田太郎", kRule + "encoded words\r\n</FONT>"}, {"Message-ID", "=?"}}}},
 };
 
 std::string With_Line_Ends(const std::string& crlf, const std::string& end) {

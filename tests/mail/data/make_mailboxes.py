@@ -103,14 +103,16 @@ write("ends_in_header_duplicate.mbx", ["From: a@x", "Subject: complete", "Messag
 write("header_only.mbx", ["From: a@x", "Subject: lonely"])
 # Header blocks that end without an empty line: at a line of blanks (the
 # line after it starts the body), at a rule, at the "." of a message without
-# body lines.
+# body lines; and an encoded word folded without its blank, which goes on.
 write("blank_separator.mbx", ["From: a@x", "Subject: one", "Message-ID: <1@x>", " ", "text of one", ".",
                               "From: b@x", "Subject: two", "Message-ID: <2@x>", "", "text of two", ".",
                               "From: c@x", "Subject: three", "Message-ID: <3@x>", "", "text of three", "."])
 write("header_ends_without_separator.mbx", ["From: a@x", "Subject: tab", "X-Mailer: m", " \t ", "after blanks", ".",
                                             "From: b@x", "Subject: rule", "--------", "after rule", "",
                                             "last of rule", ".", "From: c@x", "Subject: bare", ".",
-                                            "From: d@x", "Subject: plain", "", "plain text", "."])
+                                            "From: d@x", "Subject: plain", "", "plain text", ".",
+                                            "From: e@x", "Subject: " + jis_word("山田"), jis_word("太郎"),
+                                            "Message-ID: <e@x>", "", "encoded words", "."])
 
 # Bytes no mail should hold.
 write("nul_bytes.mbx", ["From: a\0b@x", "Subject: nul\0here", 'Content-Type: multipart/mixed; boundary="BND"', "",
