@@ -1,7 +1,8 @@
 // The message reader on arbitrary bytes: one message, and the same bytes as
 // a Unix mbox. Whatever they hold, reading ends, the text holds no line
 // break inside a line, and every file has a name; a message the plain or
-// the mixed reader takes it reads exactly as GMime does.
+// the mixed reader takes it reads exactly as GMime does; stored in an mbox,
+// a message reads as itself.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -53,6 +54,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = scratch / "in.mbox";
   write_file(path, "From fuzz@x Mon Jan  1 00:00:00 2001\n" + std::string(bytes));
   read_mbox(path, [](MailMessage& m, std::int64_t) { Check(m); });
+
+  // The same message as an mbox writer stores it (its lines ended, an empty
+  // line after it) reads as the message itself, broken nesting and all.
+  if (bytes.ends_with('\n') && !bytes.starts_with("From ") && bytes.find("\nFrom ") == std::string_view::npos &&
+      bytes.find(">From ") == std::string_view::npos) {
+    write_file(path, "From fuzz@x Mon Jan  1 00:00:00 2001\n" + std::string(bytes) + "\n");
+    int messages = 0;
+    read_mbox(path, [&](MailMessage& m, std::int64_t) {
+      ++messages;
+      FUZZ_CHECK(Same(m, read_message(bytes)));
+    });
+    FUZZ_CHECK(messages == 1);
+  }
 
   const std::string text = html_to_text(bytes);
   FUZZ_CHECK(text.find('\r') == std::string::npos);

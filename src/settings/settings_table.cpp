@@ -378,6 +378,10 @@ template <class... F>
 struct Overloaded : F... {
   using F::operator()...;
 };
+// Spelled out for compilers without deduction from aggregate initialisation
+// (clang before 17, which builds the fuzz targets).
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 }  // namespace
 
