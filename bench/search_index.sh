@@ -74,8 +74,8 @@ median() { python3 -c "import statistics,sys; print(f'{statistics.median(map(flo
   echo "| corpus | messages | full CPU off s | full CPU on s | ratio | append $ADD CPU off s | on s | difference s | index bytes/message | false positives | misses |"
   echo "|---|---|---|---|---|---|---|---|---|---|---|"
 } >"$RESULTS"
-for spec in "legacy $LEGACY" "modern $MODERN"; do
-  read -r kind n <<<"$spec"
+for corpus in "legacy $LEGACY" "modern $MODERN"; do
+  read -r kind n <<<"$corpus"
   base=$(corpus "$kind" "$n" 1)
   add=$(corpus "$kind" "$ADD" 2)
   declare -A full=() app=()
