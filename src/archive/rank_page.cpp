@@ -6,6 +6,7 @@
 
 #include "archive/old_archive.h"
 #include "archive/page_head.h"
+#include "archive/removed_messages.h"
 #include "core/archive_files.h"
 #include "core/atomic_out.h"
 #include "core/common_text.h"
@@ -61,8 +62,9 @@ long long count_senders(Workspace& ws, long long& top) {
   const std::size_t n = ws.work_list.count();
   for (std::size_t i = 0; i < n; ++i) {
     // The sender without double quotes ('"' is never the second byte of a
-    // double-byte character).
-    ws.ml_work.add(ws.work_list.at(i).sender_unquoted());
+    // double-byte character); a removed message counts for nobody.
+    const MessageRecord& f = ws.work_list.at(i);
+    if (!is_removed(ws, f)) ws.ml_work.add(f.sender_unquoted());
   }
 
   // Equal senders stand together in ml_work; count each run of them.

@@ -24,12 +24,15 @@ inline constexpr ArchiveFile kRankFile{"rank_hyo.htm", true};          // sender
 inline constexpr ArchiveFile kPageFiles{"m#######.htm", true};         // one page per message
 inline constexpr ArchiveFile kStateFile{".vorn_htm.state", true};      // what the pages look like
 inline constexpr ArchiveFile kMenuIndexFile{".vorn_htm.index", true};  // the menu read back, ready for an append
+// The Message-IDs of the messages taken out of the archive for good; kept by
+// a rebuild (it deletes only files that are not hidden).
+inline constexpr ArchiveFile kRemovedFile{".vorn_htm.removed", true};
 // Locked while a run works in the folder; opened in place, never replaced,
 // so that every run locks the same file.
 inline constexpr ArchiveFile kLockFile{".vorn_htm.lock", false};
 
-inline constexpr ArchiveFile kArchiveFiles[] = {kIndexFile, kMenuFile,  kPlaceholderFile, kRankFile,
-                                                kPageFiles, kStateFile, kMenuIndexFile,   kLockFile};
+inline constexpr ArchiveFile kArchiveFiles[] = {kIndexFile, kMenuFile,      kPlaceholderFile, kRankFile, kPageFiles,
+                                                kStateFile, kMenuIndexFile, kRemovedFile,     kLockFile};
 
 // Whether name is that of the row ("#" matching one digit).
 bool matches(const ArchiveFile& file, std::string_view name);

@@ -11,6 +11,7 @@
 #include "archive/menu_page.h"
 #include "archive/old_archive.h"
 #include "archive/rank_page.h"
+#include "archive/removed_messages.h"
 #include "archive/restyle_pages.h"
 #include "archive/thread_lists.h"
 #include "core/file_info.h"
@@ -67,14 +68,21 @@ using Step = RunStep;
 void reset_run(Workspace& ws) {
   ws.Mail_No = 0;
   ws.work_list.clear();
-  ws.Mails_Added = ws.Mails_Replaced = ws.Pages_Written = 0;
+  ws.Mails_Added = ws.Mails_Replaced = ws.Pages_Written = ws.mails_skipped = 0;
   ws.Folder_Busy = false;
+  ws.removed_ids.clear();
 }
 
 // Check_Dir, then what the folder's hidden records say of the archive in it.
 bool prepare_folder(Workspace& ws, const std::string& folder, ArchiveRecords& records, FolderLock& lock,
                     const char* run_name) {
   if (!Check_Dir(ws, folder, records, &lock)) return false;
+  try {
+    ws.removed_ids = load_removed(folder);
+  } catch (const std::exception& e) {
+    ws.report_error(run_name, e);
+    return false;
+  }
   // An index the run did not take describes a menu this run replaces; a
   // file system with coarse times could not tell the two menus apart.
   if (!records.Old_Archive) {
@@ -114,8 +122,8 @@ bool read_files(Workspace& ws, ArchiveRecords& records, const std::string& folde
   return true;
 }
 
-// The steps after the reading, up to the menu: ranking, threads, index,
-// restyling, menu, and the thread lists when they are on.
+}  // namespace
+
 bool write_archive(Workspace& ws, ArchiveRecords& records, const std::string& folder, std::int64_t n,
                    std::int64_t total, const char* run_name) {
   // The ranking is counted on a thread of its own while the list is
@@ -149,7 +157,6 @@ bool write_archive(Workspace& ws, ArchiveRecords& records, const std::string& fo
   return true;
 }
 
-// The state and the menu index for the next run.
 void finish_run(Workspace& ws, ArchiveRecords& records, const std::string& folder) {
   records.New_State->style = page_style(ws.set);
   records.New_State->lists = ws.set.KB_THRE;
@@ -161,8 +168,6 @@ void finish_run(Workspace& ws, ArchiveRecords& records, const std::string& folde
     // index it reads the menu whole; nothing is lost.
   }
 }
-
-}  // namespace
 
 bool run_conversion(Workspace& ws, const std::string& folder, const std::vector<std::string>& files,
                     const char* run_name) {
@@ -180,6 +185,7 @@ bool run_conversion(Workspace& ws, const std::string& folder, const std::vector<
   if (!write_archive(ws, records, folder, n, total, run_name)) return false;
   finish_run(ws, records, folder);
   ws.ui->finished({ws.Mails_Added, ws.Mails_Replaced, ws.Pages_Written,
-                   std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()});
+                   std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(),
+                   ws.mails_skipped});
   return true;
 }
