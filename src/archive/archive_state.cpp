@@ -38,7 +38,11 @@ std::uint64_t stable_hash(std::string_view data, std::uint64_t h) {
   return h;
 }
 
-std::string page_style(const Settings& s) { return body_tag(s) + "\t" + font_size_tag(s) + "\t" + s.REP_COL; }
+std::string page_style(const Settings& s) {
+  // Hidden addresses only when on, so that states written before the switch
+  // existed still match.
+  return body_tag(s) + "\t" + font_size_tag(s) + "\t" + s.REP_COL + (s.ADR_HID ? "\tADR_HID" : "");
+}
 
 std::optional<ArchiveState> take_state(const std::string& folder) {
   const std::string path = join_path(folder, kStateFile.name);

@@ -90,7 +90,12 @@ void menu_entry(std::string& line, const MessageRecord& f, std::size_t depth, co
   std::string unquoted;
   std::string_view sender = f.sender();
   if (sender.find('"') != std::string_view::npos) sender = unquoted = f.sender_unquoted();
-  const std::string_view subject_text = f.subject();
+  // With ADR_HID the addresses of sender and subject are hidden everywhere
+  // in the entry, the comment too, so the next run reads them back hidden.
+  std::string hidden_sender, hidden_subject;
+  std::string_view subject_text = f.subject();
+  if (set.ADR_HID && holds_address(sender)) sender = hidden_sender = hide_addresses(sender);
+  if (set.ADR_HID && holds_address(subject_text)) subject_text = hidden_subject = hide_addresses(subject_text);
   entry_start(line, f.page_name(), sender, depth);
 
   // Visible text: every value from the message is escaped, so nothing in it

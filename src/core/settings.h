@@ -34,4 +34,5 @@ struct Settings {
   std::string DAT_FMT;   // date pattern for display
   bool TE_FILE = true;   // save attachments
   std::string ITI_PER;   // list frame width in percent, as text
+  bool ADR_HID = false;  // e-mail addresses written as "taro＠example.jp"
 };

@@ -215,7 +215,9 @@ QLayout* ini_gmn::make_right_column() {
   QGroupBox* size = make_size_group();
   QGroupBox* date = make_date_group();
   auto* other = group("grp_other", "その他の設定");
-  (new QVBoxLayout(other))->addWidget(g_ml_rank_ = check("g_ml_rank", "発信者の発言数ランキングを作成する"));
+  auto* other_layout = new QVBoxLayout(other);
+  other_layout->addWidget(g_ml_rank_ = check("g_ml_rank", "発信者の発言数ランキングを作成する"));
+  other_layout->addWidget(g_adr_hid_ = check("g_adr_hid", "メールアドレスを隠す (taro＠example.jp)"));
   auto* attach = group("grp_attach", "添付ファイルの設定");
   (new QVBoxLayout(attach))->addWidget(g_te_file_ = check("g_te_file", "添付ファイルを展開する"));
 
@@ -229,7 +231,7 @@ QLayout* ini_gmn::make_right_column() {
 void ini_gmn::track_changes() {
   auto set_changed = [this] { changed_ = true; };
   for (QCheckBox* c : {g_s_title_, g_mn_subj_, g_mn_date_, g_mn_hasn_, g_mn_adrs_, g_sbj_kak_, g_sbj_res_, g_kob_subj_,
-                       g_kob_date_, g_kob_from_, g_kob_to_, g_kob_thre_, g_ml_rank_, g_te_file_})
+                       g_kob_date_, g_kob_from_, g_kob_to_, g_kob_thre_, g_ml_rank_, g_te_file_, g_adr_hid_})
     connect(c, &QCheckBox::clicked, this, set_changed);
   for (QRadioButton* r : {g_frm_sayuu_, g_frm_jouge_}) connect(r, &QRadioButton::clicked, this, set_changed);
   for (QLineEdit* e : {g_rep_mrk_, g_date_format_, g_iti_per_}) connect(e, &QLineEdit::textChanged, this, set_changed);
@@ -307,6 +309,7 @@ void ini_gmn::show_screen(const IniScreen& scr) {
   g_date_format_->setText(from_sjis(scr.g_date_format));
   g_ml_rank_->setChecked(scr.g_ml_rank);
   g_te_file_->setChecked(scr.g_te_file);
+  g_adr_hid_->setChecked(scr.g_adr_hid);
 }
 
 IniScreen ini_gmn::screen() const {
@@ -336,6 +339,7 @@ IniScreen ini_gmn::screen() const {
   scr.g_date_format = to_sjis(g_date_format_->text());
   scr.g_ml_rank = g_ml_rank_->isChecked();
   scr.g_te_file = g_te_file_->isChecked();
+  scr.g_adr_hid = g_adr_hid_->isChecked();
   return scr;
 }
 

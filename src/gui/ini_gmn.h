@@ -109,4 +109,5 @@ class ini_gmn : public QDialog {
   QLineEdit* g_date_format_;
   QCheckBox* g_ml_rank_;
   QCheckBox* g_te_file_;
+  QCheckBox* g_adr_hid_;
 };

@@ -48,6 +48,7 @@ struct IniScreen {
   std::string g_date_format = "yyyy-mm-dd hh:nn:ss";
   bool g_ml_rank = false;
   bool g_te_file = false;
+  bool g_adr_hid = false;
 };
 
 // A failure the screen reports in its error box; proc is the procedure or

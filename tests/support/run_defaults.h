@@ -25,5 +25,6 @@ inline Settings written_run_defaults(bool kb_thre = false) {
   s.DAT_FMT = "yyyy-mm-dd hh:nn:ss";
   s.TE_FILE = true;
   s.ITI_PER = "50";
+  s.ADR_HID = false;
   return s;
 }
