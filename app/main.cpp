@@ -21,7 +21,9 @@ namespace {
 
 const char kUsage[] =
     "使い方: vorn_htm -i 入力ファイル -o 出力先フォルダ [-d Y|N]\n"
+    "        vorn_htm --remove Message-ID... -o 出力先フォルダ\n"
     "Usage:  vorn_htm -i MAILBOX-OR-PATTERN -o OUTPUT-FOLDER [-d Y|N]\n"
+    "        vorn_htm --remove MESSAGE-ID... -o OUTPUT-FOLDER\n"
     "\n"
     "  -i  メールボックスファイル (*.mbx *.eml *.alm *.kml *.bmf *.txt)、ワイルドカード可\n"
     "      mailbox file, or a quoted pattern such as 'mail/*.mbx'\n"
@@ -29,6 +31,9 @@ const char kUsage[] =
     "      output folder (created when missing; its parent must exist)\n"
     "  -d  Y: 出力先のファイルを削除して作り直す / N (既定): 追加する\n"
     "      Y: delete the folder's files and rebuild / N (default): append\n"
+    "  --remove  メッセージをアーカイブから削除 (ページは通知だけになり、以後の実行でも取り込みません)\n"
+    "      take the messages out of the archive for good (their pages keep only a notice;\n"
+    "      later runs leave them out); Message-IDs with or without <>\n"
     "\n"
     "Exit status: 0 archive written, 2 invalid options, 75 output folder busy, 1 any other stop.\n";
 

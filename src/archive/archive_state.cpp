@@ -39,10 +39,11 @@ std::uint64_t stable_hash(std::string_view data, std::uint64_t h) {
 }
 
 std::string page_style(const Settings& s) {
-  // Pages with links to their neighbours have a style of their own; without
-  // them the style reads as it always did, so that states and menu indexes
-  // of earlier versions still count.
-  return body_tag(s) + "\t" + font_size_tag(s) + "\t" + s.REP_COL + (s.NAV_LNK ? "\tnav" : "");
+  // Pages with links to their neighbours or with hidden addresses have a
+  // style of their own; without them the style reads as it always did, so
+  // that states and menu indexes of earlier versions still count.
+  return body_tag(s) + "	" + font_size_tag(s) + "	" + s.REP_COL + (s.NAV_LNK ? "	nav" : "") +
+         (s.ADR_HID ? "	ADR_HID" : "");
 }
 
 std::optional<ArchiveState> take_state(const std::string& folder) {

@@ -7,6 +7,7 @@
 #include "codec/sjis_text.h"
 #include "core/archive_files.h"
 #include "core/atomic_out.h"
+#include "core/common_text.h"
 #include "core/file_info.h"
 #include "core/file_read.h"
 #include "core/file_write.h"
@@ -87,18 +88,24 @@ std::string rfc3339(std::string_view d) {
 }
 
 // The sender's name, or the address without its brackets when there is no
-// name (the menu's sender column splits it the same way).
-std::string author_name(std::string_view sender) {
+// name (the menu's sender column splits it the same way). With addresses
+// hidden the feed names no address at all: a name-less sender is named by
+// the address's local part, and an address inside a name is hidden.
+std::string author_name(std::string_view sender, bool hide) {
   const std::size_t lt = sjis::find_char(sender, '<');
+  std::string name(sjis::trim(sender));
   if (lt != std::string_view::npos) {
-    std::string name(sjis::trim(sender.substr(0, lt)));
+    name = sjis::trim(sender.substr(0, lt));
     std::erase(name, '"');
-    if (!name.empty()) return name;
-    std::string_view address = sender.substr(lt + 1);
-    const std::size_t gt = sjis::find_char(address, '>');
-    return std::string(sjis::trim(address.substr(0, gt)));
+    if (name.empty()) {
+      std::string_view address = sender.substr(lt + 1);
+      name = sjis::trim(address.substr(0, sjis::find_char(address, '>')));
+    }
   }
-  return std::string(sjis::trim(sender));
+  if (!hide) return name;
+  const std::size_t at = sjis::find_char(name, '@');
+  if (at != std::string::npos && at == name.find_first_of(" \t@")) return name.substr(0, at);
+  return hide_addresses(name);
 }
 
 // Text of a page line: tags dropped, the page's own escapes read back.
@@ -163,7 +170,7 @@ std::string page_summary(const std::string& folder, const std::string& page) {
 
 std::string atom_feed(const std::string& base_url, const std::vector<ListedMessage>& listed,
                       std::string (*page_text)(const std::string& folder, const std::string& page),
-                      const std::string& folder) {
+                      const std::string& folder, bool hide) {
   std::string base(sjis::trim(base_url));
   if (base.empty() || base.back() != '/') base += '/';
   const std::string base_xml = sjis_to_xml(base);
@@ -188,11 +195,12 @@ std::string atom_feed(const std::string& base_url, const std::vector<ListedMessa
     const MessageRecord& r = listed[i].record;
     const std::string page(r.page_name());
     const std::string when = rfc3339(r.date());
-    std::string author = sjis_to_xml(author_name(r.sender()));
+    std::string author = sjis_to_xml(author_name(r.sender(), hide));
     if (author.empty()) author = "?";
     out += "  <entry>\n";
     // The stored subject keeps the blank the Subject field had after its colon.
-    out += "    <title>" + sjis_to_xml(sjis::trim(r.subject())) + "</title>\n";
+    const std::string_view subject = sjis::trim(r.subject());
+    out += "    <title>" + sjis_to_xml(hide ? hide_addresses(subject) : std::string(subject)) + "</title>\n";
     out += "    <id>" + base_xml + page + "</id>\n";
     out += "    <link rel=\"alternate\" type=\"text/html\" href=\"" + base_xml + page + "\"/>\n";
     out += "    <updated>" + (when.empty() ? updated : when) + "</updated>\n";
@@ -212,7 +220,7 @@ bool Make_Feed(Workspace& ws, const std::string& folder, const std::vector<Liste
       if (exists(path)) remove_file(path);
       return true;
     }
-    write_file_atomic(path, atom_feed(ws.set.BAS_URL, listed, page_summary, folder));
+    write_file_atomic(path, atom_feed(ws.set.BAS_URL, listed, page_summary, folder, ws.set.ADR_HID));
     return true;
   } catch (const std::exception& e) {
     ws.report_error("Make_Feed", e);

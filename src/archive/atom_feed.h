@@ -25,10 +25,12 @@ struct Workspace;
 inline constexpr std::size_t kFeedEntries = 50;
 
 // The feed's bytes for the messages listed (in menu order) of an archive at
-// base_url; page_text gives the summary of a page by its file name.
+// base_url; page_text gives the summary of a page by its file name. With
+// hide, no sender's address is shown and addresses in subjects are hidden
+// (the pages, and so the summaries, hide their own).
 std::string atom_feed(const std::string& base_url, const std::vector<ListedMessage>& listed,
                       std::string (*page_text)(const std::string& folder, const std::string& page),
-                      const std::string& folder);
+                      const std::string& folder, bool hide);
 
 // The first lines of a message page's text (after its header block), as
 // UTF-8 plain text; empty when the page cannot be read.

@@ -6,6 +6,7 @@
 
 #include "archive/menu_comment.h"
 #include "archive/page_head.h"
+#include "archive/removed_messages.h"
 #include "codec/sjis_text.h"
 #include "core/archive_files.h"
 #include "core/common_text.h"
@@ -37,16 +38,12 @@ std::string sender_column(std::string_view sender, const Settings& set) {
 
 }  // namespace
 
-void menu_entry(std::string& line, const MessageRecord& f, std::size_t depth, const Settings& set) {
+namespace {
+
+// The tree marks and the link's start tag, title included.
+void entry_start(std::string& line, std::string_view page, std::string_view sender, std::size_t depth) {
   static const std::string kBranch = sj("└");
   static const std::string kIndent = sj("　");
-  // The sender and page as the index reads them: no double quotes in the
-  // sender ('"' is never a second byte), the page's last twelve characters.
-  std::string unquoted;
-  std::string_view sender = f.sender();
-  if (sender.find('"') != std::string_view::npos) sender = unquoted = f.sender_unquoted();
-  const std::string_view page = f.page_name();
-
   line.clear();
   if (depth >= 1) {
     for (std::size_t d = 1; d < depth; ++d) line += kIndent;
@@ -57,23 +54,12 @@ void menu_entry(std::string& line, const MessageRecord& f, std::size_t depth, co
   line += "\" target=\"frame2\" title=\"";
   line += sender;
   line += "\">";
+}
 
-  // Visible text: every value from the message is escaped, so nothing in it
-  // can open a tag or end the link's comment early.
-  if (set.MN_SUBJ) {
-    std::string subject(f.subject());
-    html_esc_to(line, Del_Subj_Opt(subject, set.SBJ_KAK, set.SBJ_RES));
-  }
-  if (set.MN_DATE) {
-    line += '(';
-    html_esc_to(line, render_date(std::string(f.date()), set.DAT_FMT));
-    line += ')';
-  }
-  if (set.MN_HASN || set.MN_ADRS) html_esc_to(line, sender_column(sender, set));
-
+// The comment and the end of the link.
+void entry_comment(std::string& line, const MessageRecord& f, std::string_view sender, std::string_view subject) {
   std::string escaped;
-  std::string_view subject = f.subject();
-  if (menu_comment::subject_needs_escape(subject)) subject = escaped = menu_comment::escape_subject(f.subject());
+  if (menu_comment::subject_needs_escape(subject)) subject = escaped = menu_comment::escape_subject(subject);
   line += menu_comment::kStart;
   menu_comment::escape_to(line, f.message_id());
   line += menu_comment::kParent;
@@ -88,6 +74,44 @@ void menu_entry(std::string& line, const MessageRecord& f, std::size_t depth, co
   line += subject;
   line += menu_comment::kEnd;
   line += "</A>";
+}
+
+}  // namespace
+
+void menu_entry(std::string& line, const MessageRecord& f, std::size_t depth, const Settings& set, bool removed) {
+  if (removed) {
+    const MessageRecord kept = removed_record(f);
+    entry_start(line, kept.page_name(), {}, depth);
+    line += removed_entry_text();
+    entry_comment(line, kept, {}, {});
+    return;
+  }
+  // The sender and page as the index reads them: no double quotes in the
+  // sender ('"' is never a second byte), the page's last twelve characters.
+  std::string unquoted;
+  std::string_view sender = f.sender();
+  if (sender.find('"') != std::string_view::npos) sender = unquoted = f.sender_unquoted();
+  // With ADR_HID the addresses of sender and subject are hidden everywhere
+  // in the entry, the comment too, so the next run reads them back hidden.
+  std::string hidden_sender, hidden_subject;
+  std::string_view subject_text = f.subject();
+  if (set.ADR_HID && holds_address(sender)) sender = hidden_sender = hide_addresses(sender);
+  if (set.ADR_HID && holds_address(subject_text)) subject_text = hidden_subject = hide_addresses(subject_text);
+  entry_start(line, f.page_name(), sender, depth);
+
+  // Visible text: every value from the message is escaped, so nothing in it
+  // can open a tag or end the link's comment early.
+  if (set.MN_SUBJ) {
+    std::string subject(subject_text);
+    html_esc_to(line, Del_Subj_Opt(subject, set.SBJ_KAK, set.SBJ_RES));
+  }
+  if (set.MN_DATE) {
+    line += '(';
+    html_esc_to(line, render_date(std::string(f.date()), set.DAT_FMT));
+    line += ')';
+  }
+  if (set.MN_HASN || set.MN_ADRS) html_esc_to(line, sender_column(sender, set));
+  entry_comment(line, f, sender, subject_text);
 }
 
 void menu_head(AtomicOut& out, const Settings& set) {

@@ -13,8 +13,11 @@
 #include "core/settings.h"
 #include "core/thread_keys.h"
 
-// One entry line of the list into line (cleared first), without CR LF.
-void menu_entry(std::string& line, const MessageRecord& f, std::size_t depth, const Settings& set);
+// One entry line of the list into line (cleared first), without CR LF. The
+// entry of a removed message (removed_messages.h) shows only the notice and
+// keeps in its comment only what the list's order and tree need.
+void menu_entry(std::string& line, const MessageRecord& f, std::size_t depth, const Settings& set,
+                bool removed = false);
 
 // The lines before the first entry and after the last.
 void menu_head(AtomicOut& out, const Settings& set);

@@ -15,6 +15,7 @@
 #include "archive/menu_splice.h"
 #include "archive/old_archive.h"
 #include "archive/rank_page.h"
+#include "archive/removed_messages.h"
 #include "codec/sjis_text.h"
 #include "core/archive_files.h"
 #include "core/atomic_out.h"
@@ -54,7 +55,7 @@ void write_whole(Workspace& ws, AtomicOut& out, EntryNotes* notes) {
       const MessageRecord& f = ws.work_list.at(t.number);
       // An empty line before every thread but the first.
       if (t.depth == 0 && k > 0) block.end_line();
-      menu_entry(entry, f, t.depth, set);
+      menu_entry(entry, f, t.depth, set, is_removed(ws, f));
       block.line(entry);
       if (notes) {
         notes->length[k] = static_cast<std::uint32_t>(entry.size());

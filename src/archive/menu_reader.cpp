@@ -141,6 +141,26 @@ MessageRecord read_menu_line(Workspace& ws, std::string_view line) {
   return read_entry(ws, line, at);
 }
 
+void read_whole_menu(Workspace& ws, const std::string& folder) {
+  const std::string path = join_path(folder, kMenuFile.name);
+  LineStore menu;
+  menu.open(path, nullptr);
+  for (std::size_t i = 0; menu.has(i); ++i) {
+    const std::string& line = menu[i];
+    const std::size_t at = sjis::find(line, kLink);
+    if (at != std::string::npos) {
+      MessageRecord entry;
+      try {
+        entry = read_entry(ws, line, at);
+      } catch (const VbError& e) {
+        throw VbError(e.number, path + " の " + std::to_string(i + 1) + " 行目: " + e.what());
+      }
+      ws.work_list.add(std::move(entry));
+    }
+    menu.release_before(i + 1);
+  }
+}
+
 bool Read_Menu(Workspace& ws, ArchiveRecords& records, const std::string& folder) {
   try {
     const std::string path = join_path(folder, kMenuFile.name);
@@ -153,22 +173,7 @@ bool Read_Menu(Workspace& ws, ArchiveRecords& records, const std::string& folder
       records.Old_Archive = std::make_shared<OldArchive>(std::move(*index), path);
       return true;
     }
-    LineStore menu;
-    menu.open(path, nullptr);
-    for (std::size_t i = 0; menu.has(i); ++i) {
-      const std::string& line = menu[i];
-      const std::size_t at = sjis::find(line, kLink);
-      if (at != std::string::npos) {
-        MessageRecord entry;
-        try {
-          entry = read_entry(ws, line, at);
-        } catch (const VbError& e) {
-          throw VbError(e.number, path + " の " + std::to_string(i + 1) + " 行目: " + e.what());
-        }
-        ws.work_list.add(std::move(entry));
-      }
-      menu.release_before(i + 1);
-    }
+    read_whole_menu(ws, folder);
     return true;
   } catch (const std::exception& e) {
     ws.report_error("Read_Menu", e);

@@ -23,6 +23,7 @@
 
 #include "archive/menu_entry.h"
 #include "archive/old_archive.h"
+#include "archive/removed_messages.h"
 #include "codec/sjis_text.h"
 #include "core/line_lists.h"
 #include "core/vb_error.h"
@@ -56,7 +57,7 @@ std::vector<NewBlock> draw_blocks(Workspace& ws) {
       blocks.back().root_first = t.depth == 0;
     }
     NewBlock& b = blocks.back();
-    menu_entry(entry, ws.work_list.at(t.number), t.depth, ws.set);
+    menu_entry(entry, ws.work_list.at(t.number), t.depth, ws.set, is_removed(ws, ws.work_list.at(t.number)));
     b.numbers.push_back(t.number);
     b.offsets.push_back(b.text.size());
     b.lengths.push_back(static_cast<std::uint32_t>(entry.size()));

@@ -28,7 +28,7 @@ std::size_t reference_length(std::string_view s) {
 // URL or the quoted attribute would read otherwise are written as escapes,
 // so that the link names exactly the saved file. A reference stays: the
 // browser reads it as its character, as the file on disk is named.
-std::string link_target(std::string_view name) {
+std::string link_target(std::string_view name, bool hide) {
   std::string out;
   for (std::size_t i = 0; i < name.size();) {
     if (const std::size_t ref = reference_length(name.substr(i))) {
@@ -48,6 +48,8 @@ std::string link_target(std::string_view name) {
       out += "%22";
     else if (n == 1 && c == '&')
       out += "&amp;";
+    else if (n == 1 && c == '@' && hide)
+      out += "%40";
     else
       out.append(name.substr(i, n));
     i += n;
@@ -56,12 +58,16 @@ std::string link_target(std::string_view name) {
 }
 
 // The start of the link to an attachment.
-std::string attachment_link(std::string_view name) { return "<A HREF=\"" + link_target(name) + "\" target=\"_new\">"; }
+std::string attachment_link(std::string_view name, bool hide) {
+  return "<A HREF=\"" + link_target(name, hide) + "\" target=\"_new\">";
+}
 
 }  // namespace
 
 bool page_links(std::string_view page, std::string_view name) {
-  return page.find(attachment_link(name)) != std::string_view::npos;
+  // A page written with hidden addresses escapes an "@" of the name.
+  return page.find(attachment_link(name, false)) != std::string_view::npos ||
+         page.find(attachment_link(name, true)) != std::string_view::npos;
 }
 
 bool Check_Reply(std::string_view line, const std::string& REP_MRK) {
@@ -83,12 +89,19 @@ std::string render_page(const Settings& set, const PageContent& page) {
     out.append(s);
     out.append("\r\n");
   };
-  auto escaped_line = [&out](std::string_view prefix, std::string_view text) {
+  // With ADR_HID every text of the message shows its addresses hidden.
+  std::string hidden;
+  auto shown = [&set, &hidden](std::string_view text) -> std::string_view {
+    if (!set.ADR_HID || !holds_address(text)) return text;
+    hidden = hide_addresses(text);
+    return hidden;
+  };
+  auto escaped_line = [&out, &shown](std::string_view prefix, std::string_view text) {
     out.append(prefix);
-    html_esc_to(out, text);
+    html_esc_to(out, shown(text));
     out.append("\r\n");
   };
-  put_page_head(out, page.subject, TitleEnd::NextLine, &set);
+  put_page_head(out, shown(page.subject), TitleEnd::NextLine, &set);
   line("<PRE>");
   line(font_size_tag(set));
   if (set.KB_SUBJ) escaped_line("TITLE: ", page.subject);
@@ -115,8 +128,8 @@ std::string render_page(const Settings& set, const PageContent& page) {
     for (std::size_t k = 1; k < attachments.size(); ++k) {
       if (k % 3 == 1) out.append("\r\n");
       const std::string& name = *attachments[k];
-      out.append(attachment_link(name) + "[");
-      html_esc_to(out, name);
+      out.append(attachment_link(name, set.ADR_HID) + "[");
+      html_esc_to(out, shown(name));
       out.append("]</A>" + kGap);
     }
     out.append("\r\n");

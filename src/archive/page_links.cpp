@@ -7,6 +7,7 @@
 #include "archive/archive_records.h"
 #include "archive/archive_state.h"
 #include "archive/menu_reader.h"
+#include "archive/removed_messages.h"
 #include "archive/thread_lists.h"
 #include "codec/sjis_text.h"
 #include "core/archive_files.h"
@@ -73,7 +74,10 @@ std::vector<ListedMessage> read_listed(Workspace& ws, const std::string& folder)
     const std::string& line = lines[i];
     if (sjis::find(line, kLink) == std::string::npos) continue;
     try {
-      listed.push_back({read_menu_line(ws, line), line.rfind("<A HREF", 0) == 0});
+      MessageRecord record = read_menu_line(ws, line);
+      // A removed message is nobody's neighbour and no entry of the feed.
+      if (is_removed(ws, record)) continue;
+      listed.push_back({std::move(record), line.rfind("<A HREF", 0) == 0});
     } catch (const std::exception&) {
       // A line the menu reader cannot take is no entry.
     }

@@ -38,7 +38,8 @@ struct ListedMessage {
 };
 
 // The entries of folder's menu.html; none when there is no menu. Lines that
-// are no well-formed entry are passed over. Throws VbError when the menu
+// are no well-formed entry, and the entries of removed messages, are passed
+// over. Throws VbError when the menu
 // cannot be read.
 std::vector<ListedMessage> read_listed(Workspace& ws, const std::string& folder);
 

@@ -6,6 +6,7 @@
 
 #include "archive/old_archive.h"
 #include "archive/page_head.h"
+#include "archive/removed_messages.h"
 #include "core/archive_files.h"
 #include "core/atomic_out.h"
 #include "core/common_text.h"
@@ -54,6 +55,14 @@ bool put_rank_page(Workspace& ws, const std::string& folder, const std::function
 
 namespace {
 
+// A sender as the ranking counts and shows it: with ADR_HID its addresses
+// hidden, so that a sender read back hidden from the menu and the same
+// sender of this run's mail count as one.
+std::string ranked_sender(const Settings& set, std::string sender) {
+  if (set.ADR_HID && holds_address(sender)) return hide_addresses(sender);
+  return sender;
+}
+
 // ml_work and ml_count from every line of work_list; returns the total and
 // sets top.
 long long count_senders(Workspace& ws, long long& top) {
@@ -61,8 +70,9 @@ long long count_senders(Workspace& ws, long long& top) {
   const std::size_t n = ws.work_list.count();
   for (std::size_t i = 0; i < n; ++i) {
     // The sender without double quotes ('"' is never the second byte of a
-    // double-byte character).
-    ws.ml_work.add(ws.work_list.at(i).sender_unquoted());
+    // double-byte character); a removed message counts for nobody.
+    const MessageRecord& f = ws.work_list.at(i);
+    if (!is_removed(ws, f)) ws.ml_work.add(ranked_sender(ws.set, f.sender_unquoted()));
   }
 
   // Equal senders stand together in ml_work; count each run of them.
@@ -94,12 +104,12 @@ long long count_senders(Workspace& ws, long long& top) {
 long long count_with_archive(Workspace& ws, const OldArchive& old, long long& top) {
   std::unordered_map<std::string, long long> counts;
   for (const auto& [sender, count] : old.index().senders) counts[sender] += count;
-  for (const std::string& sender : old.taken_senders()) --counts[sender];
+  for (const std::string& sender : old.taken_senders()) --counts[ranked_sender(ws.set, sender)];
   const std::size_t n = ws.work_list.count();
   for (std::size_t i = 0; i < n; ++i) {
     const MessageRecord& f = ws.work_list.at(i);
     if (!f.from_this_run()) continue;  // counted in the archive's counts
-    ++counts[f.sender_unquoted()];
+    ++counts[ranked_sender(ws.set, f.sender_unquoted())];
   }
   long long total = 0;
   top = 0;

@@ -8,11 +8,46 @@
 #include "archive/page_links.h"
 #include "codec/sjis_text.h"
 #include "core/atomic_out.h"
+#include "core/common_text.h"
 #include "core/file_info.h"
 #include "core/file_read.h"
 #include "core/split_lines.h"
 #include "core/text_out.h"
 #include "core/workspace.h"
+
+namespace {
+
+// A line of an earlier page with its addresses hidden: in text "＠", inside
+// a tag (the link to a saved file) "%40", which names the same file.
+std::string hide_in_line(std::string_view line) {
+  std::string out;
+  std::size_t from = 0;
+  while (from < line.size()) {
+    const std::size_t open = sjis::find_char(line, '<', from);
+    hide_addresses_to(out, line.substr(from, open == std::string_view::npos ? std::string_view::npos : open - from));
+    if (open == std::string_view::npos) break;
+    std::size_t close = sjis::find_char(line, '>', open);
+    close = close == std::string_view::npos ? line.size() : close + 1;
+    const std::string_view tag = line.substr(open, close - open);
+    if (holds_address(tag)) {
+      const std::string wide = hide_addresses(tag);
+      for (std::size_t i = 0; i < wide.size();) {
+        const std::size_t n = sjis::char_len(wide, i);
+        if (wide.compare(i, n, "\x81\x97") == 0)
+          out += "%40";
+        else
+          out.append(wide, i, n);
+        i += n;
+      }
+    } else {
+      out.append(tag);
+    }
+    from = close;
+  }
+  return out;
+}
+
+}  // namespace
 
 std::string restyle_page(const std::string& page, const Workspace& ws) {
   const Settings& st = ws.set;
@@ -39,8 +74,13 @@ std::string restyle_page(const std::string& page, const Workspace& ws) {
       // the colour text in it; the quoted text after it stays whole.
       std::size_t close = line.find('>');
       out.part(colour);
-      if (close != std::string::npos) out.part(std::string_view(line).substr(close + 1));
+      if (close != std::string::npos) {
+        const std::string_view quoted = std::string_view(line).substr(close + 1);
+        out.part(st.ADR_HID && holds_address(quoted) ? hide_in_line(quoted) : std::string(quoted));
+      }
       out.end_line();
+    } else if (st.ADR_HID && holds_address(line)) {
+      out.line(hide_in_line(line));
     } else {
       out.line(line);
     }

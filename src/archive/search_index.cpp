@@ -17,6 +17,7 @@
 #include "codec/sjis_text.h"
 #include "core/archive_files.h"
 #include "core/atomic_out.h"
+#include "core/common_text.h"
 #include "core/file_info.h"
 #include "core/file_read.h"
 #include "core/file_write.h"
@@ -121,11 +122,18 @@ std::string sort_key(std::string_view date) {
 }
 
 // A doc as the result list shows its message: the date and subject as the
-// menu shows them, the whole sender.
+// menu shows them, the whole sender. With ADR_HID the subject and sender
+// hide their addresses as the pages do.
 DocRow doc_row(const MessageRecord& r, std::uint32_t page, const Settings& set) {
   std::string subject(r.subject());
-  return DocRow{page, sort_key(r.date()), utf8(render_date(std::string(r.date()), set.DAT_FMT)),
-                utf8(Del_Subj_Opt(subject, set.SBJ_KAK, set.SBJ_RES)), utf8(sjis::trim(r.sender_unquoted()))};
+  subject = Del_Subj_Opt(subject, set.SBJ_KAK, set.SBJ_RES);
+  std::string sender(sjis::trim(r.sender_unquoted()));
+  if (set.ADR_HID) {
+    subject = hide_addresses(subject);
+    sender = hide_addresses(sender);
+  }
+  return DocRow{page, sort_key(r.date()), utf8(render_date(std::string(r.date()), set.DAT_FMT)), utf8(subject),
+                utf8(sender)};
 }
 
 struct NewDoc {
@@ -416,4 +424,74 @@ void write_search_index(Workspace& ws, const SearchCollector& c, const std::stri
   if (!had_index || !dropped.empty() || !docs.empty())
     write_file_atomic(join_path(dir, kManifestName), manifest_text(m));
   for (const SegmentInfo& s : dropped) remove_segment_files(dir, s, std::max(dropped_shards, m.shards));
+}
+
+namespace {
+
+// The docs of pages in each segment (by the segments' page tables), and
+// which of them are live: the newest doc of a page, unless a later segment
+// names it gone.
+struct PageDocs {
+  std::map<std::size_t, std::vector<std::uint32_t>> held, live;
+};
+PageDocs docs_of_pages(const std::string& dir, const SearchManifest& m, const std::vector<std::uint32_t>& pages) {
+  const std::vector<std::vector<std::uint32_t>> gone = gone_docs(m);
+  PageDocs d;
+  for (std::size_t s = 0; s < m.segs.size(); ++s) {
+    const MappedFile table(join_path(dir, page_table_name(m.segs[s].id)), false);
+    for (const std::uint32_t page : pages)
+      if (const std::optional<PageDoc> p = find_page(table.data(), page)) d.held[s].push_back(p->doc);
+  }
+  for (const std::uint32_t page : pages) {
+    for (std::size_t s = m.segs.size(); s-- > 0;) {
+      const MappedFile table(join_path(dir, page_table_name(m.segs[s].id)), false);
+      const std::optional<PageDoc> p = find_page(table.data(), page);
+      if (!p) continue;
+      if (!std::binary_search(gone[s].begin(), gone[s].end(), p->doc)) d.live[s].push_back(p->doc);
+      break;
+    }
+  }
+  for (auto* by_seg : {&d.held, &d.live})
+    for (auto& [s, docs] : *by_seg) std::sort(docs.begin(), docs.end());
+  return d;
+}
+
+// Rewrites the doc chunks of seg that hold docs with something left in
+// their rows, each of those rows with nothing left but its place.
+void blank_rows(const std::string& dir, const SegmentInfo& seg, const std::vector<std::uint32_t>& docs) {
+  std::map<std::uint32_t, std::vector<std::uint32_t>> by_chunk;
+  for (const std::uint32_t d : docs) by_chunk[static_cast<std::uint32_t>(d / kDocsPerChunk)].push_back(d);
+  for (const auto& [chunk, in_chunk] : by_chunk) {
+    const std::string path = join_path(dir, docs_name(seg.id, chunk));
+    if (!is_regular_file(path)) continue;
+    std::vector<DocRow> rows = parse_docs(read_file(path));
+    bool changed = false;
+    for (const std::uint32_t d : in_chunk) {
+      const std::size_t k = d - chunk * kDocsPerChunk;
+      if (k >= rows.size() || rows[k] == DocRow{}) continue;
+      rows[k] = DocRow{};
+      changed = true;
+    }
+    if (changed) write_file_atomic(path, docs_text(seg.id, chunk, rows));
+  }
+}
+
+}  // namespace
+
+void forget_search_pages(const std::string& folder, const std::vector<std::uint32_t>& pages) {
+  const std::string dir = index_dir(folder);
+  std::optional<SearchManifest> m = read_manifest(dir);
+  if (!m) return;
+  const PageDocs docs = docs_of_pages(dir, *m, pages);
+  // Gone first, then the rows of every copy blanked: a removal stopped in
+  // between leaves rows that no query lists, and its rerun blanks them.
+  if (!docs.live.empty()) {
+    SegmentInfo seg;
+    seg.id = segment_id(next_number(*m));
+    for (const auto& [s, live] : docs.live) seg.gone.emplace_back(m->segs[s].id, live);
+    write_file(join_path(dir, page_table_name(seg.id)), page_table_text({}));
+    m->segs.push_back(std::move(seg));
+    write_file_atomic(join_path(dir, kManifestName), manifest_text(*m));
+  }
+  for (const auto& [s, held] : docs.held) blank_rows(dir, m->segs[s], held);
 }

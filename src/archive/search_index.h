@@ -16,7 +16,9 @@
 // writes those page numbers again and supersedes their docs.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 class SearchCollector;
 struct Workspace;
@@ -32,3 +34,9 @@ void remove_search_leftovers(const std::string& folder);
 // Writes the messages this run read (work_list's records of this run, with
 // their tokens in c) into the index, with the search page. Throws VbError.
 void write_search_index(Workspace& ws, const SearchCollector& c, const std::string& folder);
+// Takes the pages (numbers, as search_page_number gives them) out of the
+// index for good: a segment of no docs that names their docs gone, and
+// their rows in the doc chunks blanked, so that neither a query nor the
+// files show what they held. Pages the index does not hold are left; an
+// archive without an index is left as it is. Throws VbError.
+void forget_search_pages(const std::string& folder, const std::vector<std::uint32_t>& pages);

@@ -10,6 +10,7 @@
 
 #include "archive/archive_records.h"
 #include "archive/archive_state.h"
+#include "archive/menu_comment.h"
 #include "archive/page_links.h"
 #include "codec/sjis_text.h"
 #include "core/archive_files.h"
@@ -261,6 +262,18 @@ std::optional<ThreadEntry> thread_entry(const std::string& line, std::size_t u) 
   return e;
 }
 
+// Whether the menu line is the entry of a removed message, which no thread
+// list shows and whose page keeps its notice alone.
+bool removed_entry(const Workspace& ws, const std::string& line) {
+  if (ws.removed_ids.empty()) return false;
+  const std::size_t start = sjis::find(line, menu_comment::kStart);
+  if (start == std::string::npos) return false;
+  const std::size_t from = start + menu_comment::kStart.size();
+  const std::size_t end = sjis::find(line, menu_comment::kParent, from);
+  if (end == std::string::npos) return false;
+  return ws.removed_ids.count(menu_comment::unescape(std::string_view(line).substr(from, end - from))) != 0;
+}
+
 }  // namespace
 
 void Make_ThreadList(Workspace& ws, ArchiveRecords& records, const std::string& folder, NavPlan* nav) {
@@ -292,6 +305,7 @@ void Make_ThreadList(Workspace& ws, ArchiveRecords& records, const std::string& 
       finish_thread(ws, records, folder, thread, written, writers, nav);
       thread.clear();
     }
+    if (removed_entry(ws, line)) continue;
     if (std::optional<ThreadEntry> e = thread_entry(line, u)) thread.push_back(std::move(*e));
   }
   finish_thread(ws, records, folder, thread, written, writers, nav);

@@ -29,6 +29,9 @@ inline constexpr ArchiveFile kSearchPage{"search.html", true};         // the se
 // The folder of the search index; its files are the index's own business
 // (archive/search_files.h), so that no attachment can take its name.
 inline constexpr ArchiveFile kSearchFolder{"srch", false};
+// The Message-IDs of the messages taken out of the archive for good; kept by
+// a rebuild (it deletes only files that are not hidden).
+inline constexpr ArchiveFile kRemovedFile{".vorn_htm.removed", true};
 // Locked while a run works in the folder; opened in place, never replaced,
 // so that every run locks the same file.
 inline constexpr ArchiveFile kLockFile{".vorn_htm.lock", false};
@@ -36,9 +39,9 @@ inline constexpr ArchiveFile kLockFile{".vorn_htm.lock", false};
 // it goes (core/run_journal.h).
 inline constexpr ArchiveFile kRunFile{".vorn_htm.run", false};
 
-inline constexpr ArchiveFile kArchiveFiles[] = {kIndexFile,    kMenuFile,  kPlaceholderFile, kRankFile,
-                                                kPageFiles,    kStateFile, kMenuIndexFile,   kSearchPage,
-                                                kSearchFolder, kLockFile,  kFeedFile,        kRunFile};
+inline constexpr ArchiveFile kArchiveFiles[] = {
+    kIndexFile,  kMenuFile,    kPlaceholderFile, kRankFile, kPageFiles, kStateFile, kMenuIndexFile,
+    kSearchPage, kRemovedFile, kSearchFolder,    kLockFile, kFeedFile,  kRunFile};
 
 // Whether name is that of the row ("#" matching one digit).
 bool matches(const ArchiveFile& file, std::string_view name);

@@ -88,6 +88,57 @@ std::string progress_text(std::int64_t num, std::int64_t total) {
   return "(" + std::to_string(num) + "\xEF\xBC\x8F" + std::to_string(total) + ")";
 }
 
+namespace {
+
+bool ascii_alnum(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
+
+bool local_part_char(char c) { return ascii_alnum(c) || std::strchr("!#$%&'*+-/=?^_`{|}~.", c) != nullptr; }
+
+// Calls at(i) for the byte offset of every "@" of text that stands in an
+// address, walking character by character.
+template <class F>
+void each_address_at(std::string_view text, F at) {
+  bool after_local = false;  // the character before is a single-byte local part character
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t n = sjis::char_len(text, i);
+    const char c = text[i];
+    if (n == 1 && c == '@' && after_local && i + 1 < text.size() && sjis::char_len(text, i + 1) == 1 &&
+        ascii_alnum(text[i + 1]))
+      at(i);
+    after_local = n == 1 && c != '\0' && local_part_char(c);
+    i += n;
+  }
+}
+
+constexpr std::string_view kWideAt = "\x81\x97";  // ＠
+
+}  // namespace
+
+bool holds_address(std::string_view text) {
+  if (text.find('@') == std::string_view::npos) return false;
+  bool found = false;
+  each_address_at(text, [&found](std::size_t) { found = true; });
+  return found;
+}
+
+void hide_addresses_to(std::string& out, std::string_view text) {
+  std::size_t done = 0;
+  if (text.find('@') != std::string_view::npos) {
+    each_address_at(text, [&](std::size_t at) {
+      out.append(text.substr(done, at - done));
+      out.append(kWideAt);
+      done = at + 1;
+    });
+  }
+  out.append(text.substr(done));
+}
+
+std::string hide_addresses(std::string_view text) {
+  std::string out;
+  hide_addresses_to(out, text);
+  return out;
+}
+
 std::string sj(std::string_view utf8) { return cp932::from_utf8(utf8); }
 
 std::string page_name(std::int64_t number) {

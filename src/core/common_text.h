@@ -17,6 +17,19 @@ std::string Html_Esc(std::string_view text);
 // The same, appended to out.
 void html_esc_to(std::string& out, std::string_view text);
 
+// Every e-mail address of text in a form address harvesters do not match:
+// its "@" becomes the full-width "＠" (Shift_JIS 81 97), as in
+// "taro＠example.jp". An address is an "@" standing as a character of its own
+// (never the second byte of a double-byte character such as 院 "\x89\x40"),
+// with a character of a local part (ASCII letter, digit or one of
+// "!#$%&'*+-/=?^_`{|}~.") right before it and a letter or digit right after
+// it. Text that holds no such "@" comes back unchanged, and so does text
+// already hidden.
+std::string hide_addresses(std::string_view text);
+void hide_addresses_to(std::string& out, std::string_view text);
+// Whether hide_addresses would change text.
+bool holds_address(std::string_view text);
+
 // "(" num "／" total ")" in UTF-8, for the progress labels.
 std::string progress_text(std::int64_t num, std::int64_t total);
 

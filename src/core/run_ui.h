@@ -36,6 +36,8 @@ class RunUi {
     std::int64_t replaced = 0;  // messages that took over the entry of one with the same Message-ID
     std::int64_t pages = 0;     // message pages written
     double seconds = 0;         // wall time of the run
+    std::int64_t skipped = 0;   // messages left out because they were removed from the archive
+    std::int64_t removed = 0;   // messages a removal took out of the archive
   };
 
   virtual ~RunUi() = default;

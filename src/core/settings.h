@@ -37,4 +37,5 @@ struct Settings {
   bool NAV_LNK = false;  // links to the neighbouring messages on every page; pages a phone can read
   std::string BAS_URL;   // the archive's web address, for the feed; empty: no feed
   bool SRCH_IX = false;  // write the search index and page, and link the page from the menu
+  bool ADR_HID = false;  // e-mail addresses written as "taro＠example.jp"
 };

@@ -7,6 +7,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "core/line_lists.h"
@@ -43,6 +44,10 @@ struct Workspace {
   // Whether no Message-ID was held by two messages of work_list when it was
   // threaded.
   bool Ids_Unique = true;
+  // The Message-IDs taken out of the archive for good (removed_messages.h):
+  // a run loads them with the folder, skips messages that bring one, and
+  // keeps their entries as notices.
+  std::unordered_set<std::string> removed_ids;
 
   // What this run did, for the summary at its end; the run sets them to 0
   // when it starts. Messages whose Message-ID took over an earlier entry
@@ -51,6 +56,8 @@ struct Workspace {
   std::int64_t Mails_Added = 0;
   std::int64_t Mails_Replaced = 0;
   std::int64_t Pages_Written = 0;
+  // Messages of the mailboxes left out because their Message-ID was removed.
+  std::int64_t mails_skipped = 0;
 
   // Set when the run stopped because another run held the folder too long:
   // the command line then exits with 75 (try again later).

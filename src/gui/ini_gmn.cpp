@@ -225,6 +225,7 @@ QLayout* ini_gmn::make_right_column() {
   url_row->addWidget(url_label);
   url_row->addWidget(g_bas_url_);
   other_layout->addLayout(url_row);
+  other_layout->addWidget(g_adr_hid_ = check("g_adr_hid", "メールアドレスを隠す (taro＠example.jp)"));
   auto* attach = group("grp_attach", "添付ファイルの設定");
   (new QVBoxLayout(attach))->addWidget(g_te_file_ = check("g_te_file", "添付ファイルを展開する"));
   auto* search = group("grp_search", "検索の設定");
@@ -241,7 +242,7 @@ void ini_gmn::track_changes() {
   auto set_changed = [this] { changed_ = true; };
   for (QCheckBox* c :
        {g_s_title_, g_mn_subj_, g_mn_date_, g_mn_hasn_, g_mn_adrs_, g_sbj_kak_, g_sbj_res_, g_kob_subj_, g_kob_date_,
-        g_kob_from_, g_kob_to_, g_kob_thre_, g_ml_rank_, g_te_file_, g_srch_ix_, g_nav_lnk_})
+        g_kob_from_, g_kob_to_, g_kob_thre_, g_ml_rank_, g_te_file_, g_srch_ix_, g_nav_lnk_, g_adr_hid_})
     connect(c, &QCheckBox::clicked, this, set_changed);
   for (QRadioButton* r : {g_frm_sayuu_, g_frm_jouge_}) connect(r, &QRadioButton::clicked, this, set_changed);
   for (QLineEdit* e : {g_rep_mrk_, g_date_format_, g_iti_per_, g_bas_url_})
@@ -323,6 +324,7 @@ void ini_gmn::show_screen(const IniScreen& scr) {
   g_srch_ix_->setChecked(scr.g_srch_ix);
   g_nav_lnk_->setChecked(scr.g_nav_lnk);
   g_bas_url_->setText(from_sjis(scr.g_bas_url));
+  g_adr_hid_->setChecked(scr.g_adr_hid);
 }
 
 IniScreen ini_gmn::screen() const {
@@ -355,6 +357,7 @@ IniScreen ini_gmn::screen() const {
   scr.g_srch_ix = g_srch_ix_->isChecked();
   scr.g_nav_lnk = g_nav_lnk_->isChecked();
   scr.g_bas_url = to_sjis(g_bas_url_->text());
+  scr.g_adr_hid = g_adr_hid_->isChecked();
   return scr;
 }
 

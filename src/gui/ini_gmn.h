@@ -112,4 +112,5 @@ class ini_gmn : public QDialog {
   QCheckBox* g_srch_ix_;
   QCheckBox* g_nav_lnk_;
   QLineEdit* g_bas_url_;
+  QCheckBox* g_adr_hid_;
 };

@@ -148,6 +148,7 @@ void vorn_htm::make_menus() {
   QMenu* m_com = menuBar()->addMenu(QStringLiteral("ｺﾏﾝﾄﾞ(&C)"));
   m_com->setObjectName("m_com");
   m_jikkou = item(m_com, "m_jikkou", QStringLiteral("実行(&E)"), &vorn_htm::m_jikkou_Click);
+  m_sakujo = item(m_com, "m_sakujo", QStringLiteral("メッセージの削除(&D)..."), &vorn_htm::m_sakujo_Click);
   line(m_com, "m_line_1");
   item(m_com, "m_end", QStringLiteral("終了(&X)"), &vorn_htm::m_end_Click);
   QMenu* m_settei = menuBar()->addMenu(QStringLiteral("設定(&S)"));
@@ -265,6 +266,36 @@ void vorn_htm::jik_btn_Click() {
   run_thread_->start();
 }
 
+// Takes one message out of the archive in the output folder box for good:
+// asks for its Message-ID, then once whether to go on.
+void vorn_htm::m_sakujo_Click() {
+  if (running()) return;
+  const QString folder = txtFold->text();
+  if (folder.trimmed().isEmpty()) {
+    dialog_host().message(this, QStringLiteral("警告"), QStringLiteral("出力先フォルダを指定してください。"),
+                          DialogHost::Icon::Warning);
+    return;
+  }
+  const std::optional<QString> typed =
+      dialog_host().input(this, QStringLiteral("メッセージの削除"),
+                          QStringLiteral("アーカイブから削除するメッセージの Message-ID を入力してください。"));
+  if (!typed || typed->trimmed().isEmpty()) return;
+  const QString id = typed->trimmed();
+  const QString question = folder + QStringLiteral(" から次のメッセージを削除します。\r") + id +
+                           QStringLiteral("\rページは削除の通知だけになり、添付ファイルも消えます。元に戻せません。");
+  if (dialog_host().message(this, QStringLiteral("確認"), question, DialogHost::Icon::Question,
+                            DialogHost::Buttons::OkCancel) != DialogHost::Answer::Ok)
+    return;
+  const std::string typed_folder = folder.toStdString();
+  const std::vector<std::string> ids{id.toStdString()};
+  ws_.ui = run_ui_;
+  set_running(true);
+  auto ok = std::make_shared<bool>(false);
+  run_thread_ = QThread::create([this, typed_folder, ids, ok] { *ok = window_removal(ws_, typed_folder, ids); });
+  connect(run_thread_, &QThread::finished, this, [this, ok] { run_ended(*ok); });
+  run_thread_->start();
+}
+
 void vorn_htm::run_ended(bool ok) {
   run_thread_->wait();
   delete run_thread_;
@@ -277,6 +308,7 @@ void vorn_htm::run_ended(bool ok) {
 void vorn_htm::set_running(bool on) {
   jik_btn->setEnabled(!on);
   m_jikkou->setEnabled(!on);
+  m_sakujo->setEnabled(!on);
   // The lists set the process's current folder, which a relative output
   // folder of the run refers to: they wait for the run.
   FILE_SEL->setEnabled(!on);

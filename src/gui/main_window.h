@@ -68,6 +68,7 @@ class vorn_htm : public QMainWindow {
   void txtFold_DblClick();
   void jik_btn_Click();
   void m_jikkou_Click();
+  void m_sakujo_Click();
   void end_btn_Click();
   void m_end_Click();
   void set_gamen_Click();
@@ -102,6 +103,7 @@ class vorn_htm : public QMainWindow {
   QPushButton* jik_btn = nullptr;
   QPushButton* end_btn = nullptr;
   QAction* m_jikkou = nullptr;
+  QAction* m_sakujo = nullptr;
   WindowRunUi* run_ui_ = nullptr;
   QThread* run_thread_ = nullptr;
 };

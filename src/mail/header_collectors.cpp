@@ -191,11 +191,15 @@ void get_date(std::string_view field, MessageValues& m) {
   m.date = stamp_date(*when);
 }
 
-void get_message_id(std::string_view value, WorkList& work_list, MessageValues& m, MessageSink* earlier) {
+std::string message_id_of(std::string_view value) {
   // The first "<...>"; without one (or with ">" before "<") the whole value.
   std::string_view id = value;
   if (auto bracketed = first_id(value)) id = *bracketed;
-  m.message_id = without(trim_blanks(id), "\t");
+  return without(trim_blanks(id), "\t");
+}
+
+void get_message_id(std::string_view value, WorkList& work_list, MessageValues& m, MessageSink* earlier) {
+  m.message_id = message_id_of(value);
 
   // A message whose id is already listed takes over that entry's page. An
   // empty id never matches: WorkList does not index empty ids.

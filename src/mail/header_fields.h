@@ -33,6 +33,8 @@ void get_date(std::string_view value, MessageValues& m);
 // Message-ID, with the duplicate check: a message whose id is already listed
 // in work_list, or else held by a message of an earlier run that earlier
 // (when given) takes out, takes over that entry's page.
+// The Message-ID a Message-ID header value gives, as the archive keeps it.
+std::string message_id_of(std::string_view value);
 void get_message_id(std::string_view value, WorkList& work_list, MessageValues& m, MessageSink* earlier = nullptr);
 // The parent id: from In-Reply-To when it names one, else the last id of
 // References.

@@ -165,6 +165,10 @@ void Walk::save_files(MailMessage& message, AttachList& list, const std::string&
 // One message read whole: its values, its files, its page, its entry.
 void Walk::take(MailMessage& message) {
   const MailHeader& h = message.header;
+  if (h.has_message_id && sink_.removed(message_id_of(h.message_id))) {
+    ++ws_.mails_skipped;
+    return;
+  }
   MessageValues m;
   if (h.has_from) get_from(h.from, m, h.text_charset);
   if (h.has_subject) get_subject(h.subject, m, h.text_charset);

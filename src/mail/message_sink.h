@@ -20,6 +20,10 @@ class MessageSink {
   // its page); nothing when there is none.
   virtual std::optional<MessageRecord> take_earlier(const std::string& id) = 0;
 
+  // Whether a message with this Message-ID was taken out of the archive for
+  // good: the walk then leaves it out altogether (no page, no files, no entry).
+  virtual bool removed(const std::string& /*id*/) { return false; }
+
   // The page of a message: its body lines are the workspace's out_buf, which
   // the sink takes; attachments[0] is a placeholder, the saved names follow
   // it. The page may be handed to writer, which reports a failure later.

@@ -10,6 +10,8 @@ std::optional<MessageRecord> ArchiveSink::take_earlier(const std::string& id) {
   return old_->take_by_id(ws_, id);
 }
 
+bool ArchiveSink::removed(const std::string& id) { return !id.empty() && ws_.removed_ids.count(id) != 0; }
+
 void ArchiveSink::page(PageWriter& writer, const std::string& page_path, const std::string& subject,
                        const std::string& date, const std::string& sender, const AttachList& attachments) {
   if (search_) {

@@ -21,6 +21,7 @@ class ArchiveSink : public MessageSink {
       : ws_(ws), old_(old), journal_(journal), search_(search) {}
 
   std::optional<MessageRecord> take_earlier(const std::string& id) override;
+  bool removed(const std::string& id) override;
   void page(PageWriter& writer, const std::string& page_path, const std::string& subject, const std::string& date,
             const std::string& sender, const AttachList& attachments) override;
   RunJournal* journal() override { return journal_; }

@@ -20,9 +20,8 @@ void cancel_message(Workspace& ws, const std::string& why = {}) {
   ws.ui->message("情報", why.empty() ? "処理を中断します。" : "処理を中断します。\r\n" + why, RunUi::Icon::Information);
 }
 
-// Takes the run's lock on folder before anything there is read or deleted,
-// and clears what stopped runs left; false (reported) when another run held
-// the folder for the whole wait.
+}  // namespace
+
 bool lock_folder(Workspace& ws, FolderLock* lock, const std::string& folder) {
   if (!lock) return true;
   ws.Step_Msg = "Lock(" + folder + ")";
@@ -38,6 +37,8 @@ bool lock_folder(Workspace& ws, FolderLock* lock, const std::string& folder) {
   }
   return true;
 }
+
+namespace {
 
 // A rebuild deletes every ordinary file of the folder: only where an archive
 // stands (or nothing at all), never in a folder of other files.

@@ -9,10 +9,13 @@
 #include "core/folder_list.h"
 #include "core/workspace.h"
 #include "run/conversion.h"
+#include "run/removal.h"
 #include "run/start_rule.h"
 #include "settings/settings_file.h"
 
 namespace {
+
+constexpr std::string_view kRemoveWord = "--remove";
 
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
@@ -61,8 +64,15 @@ Options parse_options(const std::vector<std::string>& words) {
     if (word.size() > 2) return word.substr(2);
     return k < words.size() ? words[k++] : std::string();
   };
+  bool d_given = false;
   while (k < words.size()) {
     const std::string& word = words[k++];
+    if (word == kRemoveWord) {
+      o.removing = true;
+      while (k < words.size() && !option_letter(words[k]) && words[k] != kRemoveWord)
+        o.remove_ids.push_back(words[k++]);
+      continue;
+    }
     const char letter = option_letter(word);
     if (!letter) break;
     std::string value = value_of(word);
@@ -74,6 +84,7 @@ Options parse_options(const std::vector<std::string>& words) {
       o.output = value;
     } else {
       d_value = lower_text(value);
+      d_given = true;
     }
   }
   // -d tells whether to delete: "y" means do not append.
@@ -83,6 +94,10 @@ Options parse_options(const std::vector<std::string>& words) {
     o.Auto_Answer = "n";
   else
     o.Auto_Answer = d_value;
+  if (o.removing) {
+    o.valid = !o.remove_ids.empty() && !o.output.empty() && o.inputs.empty() && !d_given;
+    return o;
+  }
   o.valid = !o.inputs.empty() && !o.inputs.front().empty() && !o.output.empty() &&
             (o.Auto_Answer == "y" || o.Auto_Answer == "n");
   return o;
@@ -150,6 +165,16 @@ bool jidou_Jikkou(Workspace& ws, const std::vector<std::string>& inputs, const s
   }
 }
 
+bool remove_from_archive(Workspace& ws, const std::vector<std::string>& ids, const std::string& output) {
+  try {
+    Load_Ini(ws.set, ws.App_Dir);
+    return remove_messages(ws, run_folder(output), ids);
+  } catch (const std::exception& e) {
+    ws.report_error("remove_messages", e);
+    return false;
+  }
+}
+
 bool is_colour_switch(int argc, char** argv) { return argc == 2 && is_colour_word(argv[1]); }
 
 int Check_Option(Workspace& ws, const std::vector<std::string>& words) {
@@ -158,10 +183,15 @@ int Check_Option(Workspace& ws, const std::vector<std::string>& words) {
     ws.ui->message("エラー",
                    "オプションが不正です。\r\n"
                    "  （-i 入力ファイル指定 -o 出力先フォルダ [-d ファイル削除Y/N]）\r\n"
+                   "  （--remove Message-ID... -o 出力先フォルダ）\r\n"
                    "処理を終了します。\r\n"
                    "詳しくは vorn_htm --help をご覧ください。",
                    RunUi::Icon::Critical);
     return 2;
+  }
+  if (o.removing) {
+    if (remove_from_archive(ws, o.remove_ids, o.output)) return 0;
+    return ws.Folder_Busy ? 75 : 1;
   }
   ws.Auto_Answer = o.Auto_Answer;
   if (jidou_Jikkou(ws, o.inputs, o.output)) return 0;

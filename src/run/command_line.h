@@ -11,6 +11,10 @@
 // rest is ignored, except that words right after the -i value which name
 // existing files are further input files (what a shell makes of an unquoted
 // pattern). An option with nothing after it gets an empty value.
+//
+// "--remove ID..." (the word exactly) takes the words after it, up to the
+// next option, as Message-IDs to take out of the archive named by -o; with
+// it no -i and no -d may be given.
 #pragma once
 
 #include <string>
@@ -22,6 +26,8 @@ struct Options {
   std::vector<std::string> inputs;  // -i value, then further input words
   std::string output;               // -o
   std::string Auto_Answer;          // from -d: "y" append, "n" rebuild, else invalid
+  bool removing = false;            // --remove given
+  std::vector<std::string> remove_ids;
   bool valid = false;
 };
 
@@ -41,6 +47,9 @@ bool is_colour_switch(int argc, char** argv);
 // Reads the command line and performs the run. Returns the exit status:
 // 0 the archive was written, 2 invalid options, 1 any other stop.
 int Check_Option(Workspace& ws, const std::vector<std::string>& words);
+
+// The removal run of --remove; true when the archive was written.
+bool remove_from_archive(Workspace& ws, const std::vector<std::string>& ids, const std::string& output);
 
 // The run itself; true when the archive was written.
 bool jidou_Jikkou(Workspace& ws, const std::vector<std::string>& inputs, const std::string& output);

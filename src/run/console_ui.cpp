@@ -290,8 +290,12 @@ void ConsoleUi::finished(const RunSummary& summary) {
   erase_status();
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.1f", summary.seconds);
-  std::fprintf(err_, "完了: 追加 %s 件 / 置換 %s 件 / ページ %s / %s 秒\n", grouped(summary.added).c_str(),
-               grouped(summary.replaced).c_str(), grouped(summary.pages).c_str(), seconds);
+  // Messages left out as removed are named only when there were any.
+  std::string skipped;
+  if (summary.removed > 0) skipped += " / 削除 " + grouped(summary.removed) + " 件";
+  if (summary.skipped > 0) skipped += " / 除外 " + grouped(summary.skipped) + " 件";
+  std::fprintf(err_, "完了: 追加 %s 件 / 置換 %s 件%s / ページ %s / %s 秒\n", grouped(summary.added).c_str(),
+               grouped(summary.replaced).c_str(), skipped.c_str(), grouped(summary.pages).c_str(), seconds);
   std::fflush(err_);
 }
 

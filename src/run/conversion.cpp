@@ -15,6 +15,7 @@
 #include "archive/old_archive.h"
 #include "archive/page_links.h"
 #include "archive/rank_page.h"
+#include "archive/removed_messages.h"
 #include "archive/restyle_pages.h"
 #include "archive/search_collect.h"
 #include "archive/search_index.h"
@@ -76,14 +77,21 @@ using Step = RunStep;
 void reset_run(Workspace& ws) {
   ws.Mail_No = 0;
   ws.work_list.clear();
-  ws.Mails_Added = ws.Mails_Replaced = ws.Pages_Written = 0;
+  ws.Mails_Added = ws.Mails_Replaced = ws.Pages_Written = ws.mails_skipped = 0;
   ws.Folder_Busy = false;
+  ws.removed_ids.clear();
 }
 
 // Check_Dir, then what the folder's hidden records say of the archive in it.
 bool prepare_folder(Workspace& ws, const std::string& folder, ArchiveRecords& records, FolderLock& lock,
                     const char* run_name) {
   if (!Check_Dir(ws, folder, records, &lock)) return false;
+  try {
+    ws.removed_ids = load_removed(folder);
+  } catch (const std::exception& e) {
+    ws.report_error(run_name, e);
+    return false;
+  }
   // An index the run did not take describes a menu this run replaces; a
   // file system with coarse times could not tell the two menus apart.
   if (!records.Old_Archive) {
@@ -190,8 +198,8 @@ bool after_menu(Workspace& ws, ArchiveRecords& records, const std::string& folde
   }
 }
 
-// The steps after the reading, up to the menu: ranking, threads, index,
-// restyling, menu, then those that follow the menu.
+}  // namespace
+
 bool write_archive(Workspace& ws, ArchiveRecords& records, const std::string& folder, std::int64_t n,
                    std::int64_t total, const char* run_name) {
   // The ranking is counted on a thread of its own while the list is
@@ -228,7 +236,6 @@ bool write_archive(Workspace& ws, ArchiveRecords& records, const std::string& fo
   return after_menu(ws, records, folder, begin, run_name);
 }
 
-// The state and the menu index for the next run.
 void finish_run(Workspace& ws, ArchiveRecords& records, const std::string& folder) {
   records.New_State->style = page_style(ws.set);
   records.New_State->lists = ws.set.KB_THRE;
@@ -240,8 +247,6 @@ void finish_run(Workspace& ws, ArchiveRecords& records, const std::string& folde
     // index it reads the menu whole; nothing is lost.
   }
 }
-
-}  // namespace
 
 bool run_conversion(Workspace& ws, const std::string& folder, const std::vector<std::string>& files,
                     const char* run_name) {
@@ -265,6 +270,7 @@ bool run_conversion(Workspace& ws, const std::string& folder, const std::vector<
   finish_run(ws, records, folder);
   writes.journal.remove();
   ws.ui->finished({ws.Mails_Added, ws.Mails_Replaced, ws.Pages_Written,
-                   std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()});
+                   std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(),
+                   ws.mails_skipped});
   return true;
 }

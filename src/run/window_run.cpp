@@ -4,6 +4,7 @@
 
 #include "core/workspace.h"
 #include "run/conversion.h"
+#include "run/removal.h"
 #include "settings/settings_file.h"
 
 namespace {
@@ -38,4 +39,16 @@ bool window_conversion(Workspace& ws, const std::string& typed_folder, const std
     ws.ui->open(folder == "/" ? "/index.html" : folder + "/index.html");
   ws.ui->clear_progress();
   return true;
+}
+
+bool window_removal(Workspace& ws, const std::string& typed_folder, const std::vector<std::string>& ids) {
+  try {
+    Load_Ini(ws.set, ws.App_Dir);
+  } catch (const std::exception& e) {
+    ws.report_error("m_sakujo_Click", e);
+    return false;
+  }
+  const bool ok = remove_messages(ws, run_folder(typed_folder), ids);
+  ws.ui->clear_progress();
+  return ok;
 }

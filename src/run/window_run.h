@@ -17,4 +17,9 @@ std::string result_question(const std::string& folder);
 // output folder box; nothing selected gives the warning and touches nothing.
 // After a finished run asks whether to open the archive and opens
 // folder + "/index.html" on OK. True when the archive was written.
+// The window's removal: reads the settings afresh and takes the messages
+// with these Message-IDs out of the archive in the folder typed in the output
+// folder box (run/removal.h). True when the archive was written.
+bool window_removal(Workspace& ws, const std::string& typed_folder, const std::vector<std::string>& ids);
+
 bool window_conversion(Workspace& ws, const std::string& typed_folder, const std::vector<std::string>& files);

@@ -51,6 +51,7 @@ struct IniScreen {
   bool g_srch_ix = false;
   bool g_nav_lnk = false;
   std::string g_bas_url;  // the archive's web address, as typed
+  bool g_adr_hid = false;
 };
 
 // A failure the screen reports in its error box; proc is the procedure or

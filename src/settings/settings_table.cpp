@@ -302,6 +302,16 @@ constexpr SettingRow kRows[] = {
      .screen = &IniScreen::g_bas_url,
      .control = "g_bas_url",
      .saved_trimmed = true},
+    {.key = "ADR_HID",
+     .kind = K::flag,
+     .comment = "#--- メールアドレスを隠すか？(1:Yes/0:No) ---",
+     .new_file = "1",
+     .screen_default = "1",
+     .run_default = "0",
+     .menu = M::page_style,  // only when on, so that earlier archives keep their style and fingerprint
+     .run = &Settings::ADR_HID,
+     .screen = &IniScreen::g_adr_hid,
+     .control = "g_adr_hid"},
 };
 
 // Which values a kind is held in: the run member and the screen member, as

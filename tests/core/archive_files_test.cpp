@@ -18,6 +18,7 @@ TEST(ArchiveFiles, NamesTheArchiveWritesItself) {
       {"ranking", "rank_hyo.htm", true, false},
       {"state", ".vorn_htm.state", true, false},
       {"menu index", ".vorn_htm.index", true, false},
+      {"removed list", ".vorn_htm.removed", true, false},
       {"lock", ".vorn_htm.lock", true, false},
       {"record of a run", ".vorn_htm.run", true, false},
       {"a page", "m0001234.htm", true, true},

@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "codec/cp932.h"
 #include "core/workspace.h"
 #include "gui/col_sel.h"
 #include "gui/folder_tree.h"
@@ -192,6 +193,61 @@ class MainWindowTest : public QObject {
     QCOMPARE(host.boxes[1].buttons, DialogHost::Buttons::YesNoCancel);
     QCOMPARE(host.off_thread, 0);
     QVERIFY(read_all(out + "/menu.html").size() > first.size());
+  }
+
+  // The command menu's removal asks for the Message-ID, then once whether
+  // to go on; a cancelled question changes nothing, an OK removes the
+  // message from the archive in the output folder box.
+  void theRemovalAsksForTheIdAndOnceForConfirmation() {
+    ScriptedHost host;
+    auto w = open_window();
+    const QString out = out_.filePath("remove");
+    QVERIFY(QDir().mkdir(out));
+    child<QLineEdit>(w.get(), "txtFold")->setText(out);
+    QSignalSpy done(w.get(), &vorn_htm::run_finished);
+    select(*w, {"ml-2004.mbx"});
+    w->jik_btn_Click();  // the result question is cancelled
+    QVERIFY(done.wait(60000));
+    const QByteArray menu = read_all(out + "/menu.html");
+    const QByteArray id = "<20040105101500.A0101@example.jp>";
+    QVERIFY(menu.contains("Message-ID:" + id));
+    QAction* item = child<QAction>(w.get(), "m_sakujo");
+    struct Row {
+      const char* name;
+      std::optional<QString> typed;
+      RunUi::Answer answer;
+    } rows[] = {
+        {"input cancelled", std::nullopt, RunUi::Answer::Ok},
+        {"confirmation cancelled", QString::fromLatin1(id), RunUi::Answer::Cancel},
+    };
+    for (const Row& r : rows) {
+      host.boxes.clear();
+      host.inputs = {r.typed};
+      host.answers = {r.answer};
+      item->trigger();
+      QCOMPARE(host.boxes.size(), std::size_t{r.typed ? 2u : 1u});
+      QCOMPARE(host.boxes[0].title, QStringLiteral("メッセージの削除"));
+      QVERIFY2(!w->running(), r.name);
+      QCOMPARE(read_all(out + "/menu.html"), menu);
+    }
+    host.boxes.clear();
+    host.inputs = {QStringLiteral("20040105101500.A0101@example.jp")};
+    host.answers = {RunUi::Answer::Ok};
+    item->trigger();
+    QCOMPARE(host.boxes.size(), std::size_t{2});
+    QCOMPARE(host.boxes[1].title, QStringLiteral("確認"));
+    QCOMPARE(host.boxes[1].buttons, DialogHost::Buttons::OkCancel);
+    QVERIFY(host.boxes[1].text.contains("20040105101500.A0101@example.jp"));
+    QVERIFY(!item->isEnabled());
+    QVERIFY(done.wait(60000));
+    QCOMPARE(done.last().at(0).toBool(), true);
+    QCOMPARE(host.boxes.size(), std::size_t{2});  // no box after a removal that went well
+    QCOMPARE(read_all(out + "/.vorn_htm.removed"), id + "\r\n");
+    const QByteArray after = read_all(out + "/menu.html");
+    QVERIFY(after.contains("<!-- Message-ID:" + id + " / In-Reply-To:"));
+    QVERIFY(after.contains(QByteArray::fromStdString(cp932::from_utf8("（削除されたメッセージ）"))));
+    QVERIFY(item->isEnabled());
+    QCOMPARE(host.off_thread, 0);
   }
 
   // "終了" during a run ends the program at once. Run in a child process

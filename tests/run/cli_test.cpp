@@ -15,7 +15,8 @@ using Words = std::vector<std::string>;
 
 const std::string kOptionError =
     "エラー: オプションが不正です。\n  （-i 入力ファイル指定 -o 出力先フォルダ [-d "
-    "ファイル削除Y/N]）\n処理を終了します。\n詳しくは vorn_htm --help をご覧ください。\n";
+    "ファイル削除Y/N]）\n  （--remove Message-ID... -o 出力先フォルダ）\n処理を終了します。\n詳しくは vorn_htm --help "
+    "をご覧ください。\n";
 
 TEST(Cli, VersionAndHelp) {
   TempDir t;

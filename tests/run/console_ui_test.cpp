@@ -311,6 +311,29 @@ TEST(ConsoleUi, SummaryReplacesTheStatusLine) {
   EXPECT_EQ(s.out().substr(s.out().size() - summary.size()), summary) << "nothing after the summary";
 }
 
+// Messages left out as removed, and messages a removal took out, are named
+// on the summary line only when there were any.
+TEST(ConsoleUi, SummaryNamesSkippedAndRemovedMessages) {
+  struct Row {
+    const char* name;
+    RunUi::RunSummary summary;
+    const char* line;
+  } rows[] = {
+      {"none", {3, 0, 3, 1.0, 0, 0}, "完了: 追加 3 件 / 置換 0 件 / ページ 3 / 1.0 秒\n"},
+      {"skipped", {3, 1, 4, 1.0, 2, 0}, "完了: 追加 3 件 / 置換 1 件 / 除外 2 件 / ページ 4 / 1.0 秒\n"},
+      {"removed", {0, 0, 0, 0.5, 0, 1500}, "完了: 追加 0 件 / 置換 0 件 / 削除 1,500 件 / ページ 0 / 0.5 秒\n"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    Screen s;
+    s.ui->finished(r.summary);
+    const std::string out = s.out();
+    const std::string line = r.line;
+    ASSERT_GE(out.size(), line.size());
+    EXPECT_EQ(out.substr(out.size() - line.size()), line);
+  }
+}
+
 TEST(ConsoleUi, MessageKeepsTheStatusLineBelowIt) {
   Screen s;
   s.ui->step(Step::Index, 2, 5);

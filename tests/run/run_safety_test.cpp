@@ -316,6 +316,53 @@ TEST(RunSafety, AKilledAppendsPagesAndFilesGoWithTheNextRun) {
   EXPECT_GT(skipped, points / 2);  // most kills came before the menu
 }
 
+// Killed after any finished file operation of a removal, the same removal
+// run again makes exactly the archive an uninterrupted removal makes: no
+// trace of the messages left, nothing else lost. Thread lists on, so that
+// the pages of the threads are rewritten too; the search index, the links
+// between pages and the feed on, so that their files are covered as well.
+TEST(RunSafety, ARemovalKilledAnywhereIsMadeWholeByRunningItAgain) {
+  TempDir t;
+  ProgramCopy p(t / "prog");
+  p.settings("[vorn_htm]\r\nKB_THRE=1\r\nML_RANK=1\r\nSRCH_IX=1\r\nNAV_LNK=1\r\nBAS_URL=https://example.org/ml/\r\n");
+  const std::string base = t.write("base.mbx", Mailbox(0, 12));
+  const std::string ref = t / "ref";
+  ASSERT_EQ(p.run({"-i", base, "-o", ref}).status, 0);
+  const auto before = Files(ref);
+  const std::vector<std::string> remove{"--remove", "<m1@example.jp>", "m5@example.jp", "-o"};
+  const auto removal = [&remove](const std::string& out) {
+    std::vector<std::string> words = remove;
+    words.push_back(out);
+    return words;
+  };
+  {
+    EnvVar preload("LD_PRELOAD", VORN_KILL_AFTER_LIB);
+    EnvVar asan("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
+    EnvVar count("VORN_KILL_COUNT", t / "count");
+    ASSERT_EQ(p.run(removal(ref)).status, 0);
+  }
+  const auto want = Files(ref);
+  const int points = std::atoi(ProgramCopy::slurp(t / "count").c_str());
+  ASSERT_GT(points, 5);
+
+  for (int k = 1; k <= points; ++k) {
+    SCOPED_TRACE("killed after operation " + std::to_string(k) + " of " + std::to_string(points));
+    const std::string out = t / ("o" + std::to_string(k));
+    fs::create_directories(out);
+    for (const auto& [name, bytes] : before) t.write("o" + std::to_string(k) + "/" + name, bytes);
+    {
+      EnvVar preload("LD_PRELOAD", VORN_KILL_AFTER_LIB);
+      EnvVar asan("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
+      EnvVar after("VORN_KILL_AFTER", std::to_string(k));
+      ASSERT_EQ(p.run(removal(out)).status, -1);  // it was killed
+    }
+    ProgramCopy::Result again = p.run(removal(out));
+    ASSERT_EQ(again.status, 0) << again.err;
+    Expect_Same_Files(Files(out), want);
+    fs::remove_all(out);
+  }
+}
+
 // Two runs into one folder at once: the second waits for the first, and
 // every message of both ends up in the menu.
 TEST(RunSafety, TwoRunsAtOnceBothEndArchived) {

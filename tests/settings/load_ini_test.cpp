@@ -24,14 +24,14 @@ std::string Describe(const Settings& s) {
     << "\nSBJ_KAK=" << s.SBJ_KAK << "\nSBJ_RES=" << s.SBJ_RES << "\nREP_COL=" << s.REP_COL << "\nREP_MRK=" << s.REP_MRK
     << "\nFRM_KOU=" << s.FRM_KOU << "\nKB_SUBJ=" << s.KB_SUBJ << "\nKB_DATE=" << s.KB_DATE << "\nKB_FROM=" << s.KB_FROM
     << "\nKB_TOTO=" << s.KB_TOTO << "\nKB_THRE=" << s.KB_THRE << "\nDAT_FMT=" << s.DAT_FMT << "\nTE_FILE=" << s.TE_FILE
-    << "\nITI_PER=" << s.ITI_PER << "\n";
+    << "\nITI_PER=" << s.ITI_PER << "\nADR_HID=" << s.ADR_HID << "\n";
   return o.str();
 }
 
 // A settings struct full of values no default has, to see every key reset.
 Settings Scrambled(bool kb_thre) {
   Settings s;
-  s.S_TITLE = s.MN_ADRS = s.KB_FROM = s.KB_TOTO = true;
+  s.S_TITLE = s.MN_ADRS = s.KB_FROM = s.KB_TOTO = s.ADR_HID = true;
   s.MN_SUBJ = s.MN_DATE = s.MN_HASN = s.ML_RANK = s.SBJ_KAK = s.SBJ_RES = false;
   s.FRM_KOU = s.KB_SUBJ = s.KB_DATE = s.TE_FILE = false;
   s.TITLE_D = s.BGR_COL = s.TXT_COL = s.LNK_COL = s.VLK_COL = s.REP_COL = "junk";
@@ -59,7 +59,7 @@ TEST_F(LoadIni, NewFileIsReadAsWritten) {
   Settings s = Scrambled(false);
   Load_Ini(s, dir);
   Settings want = written_run_defaults(true);
-  want.S_TITLE = want.MN_ADRS = want.KB_FROM = want.KB_TOTO = true;
+  want.S_TITLE = want.MN_ADRS = want.KB_FROM = want.KB_TOTO = want.ADR_HID = true;
   want.VLK_COL = "#ff0000";
   EXPECT_EQ(Describe(s), Describe(want));
 }

@@ -27,5 +27,6 @@ inline Settings written_run_defaults(bool kb_thre = false) {
   s.ITI_PER = "50";
   s.NAV_LNK = false;
   s.BAS_URL = "";
+  s.ADR_HID = false;
   return s;
 }

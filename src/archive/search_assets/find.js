@@ -273,6 +273,8 @@
   // The docs of segment i (ascending) that hold every token.
   function segment_hits(load, ix, i, tokens) {
     var seg = ix.segs[i];
+    // A segment of no docs only names docs of older segments gone.
+    if (seg.docs === 0) return Promise.resolve(new Int32Array(0));
     var shards = Array.from(new Set(tokens.map(function (t) {
       return fnv1a(t) % ix.shards;
     })));
