@@ -81,6 +81,20 @@ test("results of a larger index match a plain scan, a hundred at a time", async 
   }
 });
 
+// A removal writes a segment of no docs that only names docs gone: here
+// doc 4 of 0001 (page 4). Its hits go; no shard of it is asked for.
+test("a segment of no docs takes the docs it names out", async () => {
+  const fs = require("node:fs");
+  const files = new Map();
+  for (const name of fs.readdirSync(fixture)) files.set(name, fs.readFileSync(path.join(fixture, name), "utf8"));
+  files.set("ix.js", files.get("ix.js").replace(']});', ',{"id":"0003","docs":0,"chunks":0,"gone":{"0001":"4"}}]});'));
+  const load = memory_loader(files);
+  const got = await all_results(load, "offline meeting");
+  assert.deepStrictEqual(got.pages, [3]);
+  assert.deepStrictEqual(load.asked.filter((n) => n.startsWith("0003")), []);
+  assert.deepStrictEqual((await all_results(memory_loader(files), "予約")).pages, [1, 6]);
+});
+
 test("the first hundred load only the doc chunks they show", async () => {
   const {files} = big_index();
   const load = memory_loader(files);
