@@ -68,12 +68,6 @@ std::string run_folder(const std::string& typed) {
   return folder;
 }
 
-namespace {
-
-using Step = RunStep;
-
-// Empties what a run fills: the page counter, the message list, the
-// archive read back and the counts of the summary.
 void reset_run(Workspace& ws) {
   ws.Mail_No = 0;
   ws.work_list.clear();
@@ -81,6 +75,10 @@ void reset_run(Workspace& ws) {
   ws.Folder_Busy = false;
   ws.removed_ids.clear();
 }
+
+namespace {
+
+using Step = RunStep;
 
 // Check_Dir, then what the folder's hidden records say of the archive in it.
 bool prepare_folder(Workspace& ws, const std::string& folder, ArchiveRecords& records, FolderLock& lock,

@@ -12,6 +12,10 @@ struct Workspace;
 // never from "/" itself.
 std::string run_folder(const std::string& typed);
 
+// Empties what a run fills: the page counter, the message list, the
+// archive read back, the removed ids and the counts of the summary.
+void reset_run(Workspace& ws);
+
 // The steps after the reading, up to the menu: ranking, threads, index,
 // restyling, menu, then the thread lists, the links between pages and the
 // feed, each when it is on; n is the count of input files and total the

@@ -35,14 +35,6 @@ namespace {
 
 constexpr const char* kRunName = "remove_messages";
 
-void reset(Workspace& ws) {
-  ws.Mail_No = 0;
-  ws.work_list.clear();
-  ws.Mails_Added = ws.Mails_Replaced = ws.Pages_Written = ws.mails_skipped = 0;
-  ws.Folder_Busy = false;
-  ws.removed_ids.clear();
-}
-
 // The ids as work_list or the removed list holds them; the ids found in
 // neither go to unknown.
 std::vector<std::string> resolve_ids(const Workspace& ws, const std::vector<std::string>& ids,
@@ -128,7 +120,7 @@ std::vector<std::string> id_forms(const std::string& given) {
 }
 
 bool remove_messages(Workspace& ws, const std::string& folder, const std::vector<std::string>& ids) {
-  reset(ws);
+  reset_run(ws);
   const auto started = std::chrono::steady_clock::now();
   try {
     if (!is_regular_file(join_path(folder, kMenuFile.name))) {

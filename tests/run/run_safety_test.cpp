@@ -75,6 +75,30 @@ std::map<std::string, std::string> Files(const std::string& folder) {
   return files;
 }
 
+struct EnvVar {
+  EnvVar(const char* name, const std::string& value) : name(name) { ::setenv(name, value.c_str(), 1); }
+  ~EnvVar() { ::unsetenv(name); }
+  const char* name;
+};
+
+// Runs words with the library that counts the program's file operations
+// (VORN_KILL_COUNT: into the file named), or stops it after operation k
+// (VORN_KILL_AFTER: killed; VORN_FULL_AFTER: the disk found full).
+ProgramCopy::Result run_with_kill_library(const ProgramCopy& p, const std::vector<std::string>& words,
+                                          const char* variable, const std::string& value) {
+  EnvVar preload("LD_PRELOAD", VORN_KILL_AFTER_LIB);
+  EnvVar asan("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
+  EnvVar set(variable, value);
+  return p.run(words);
+}
+
+// Folder name of t holding the files given (as Files gives them); its path.
+std::string copy_of(TempDir& t, const std::string& name, const std::map<std::string, std::string>& files) {
+  fs::create_directories(t / name);
+  for (const auto& [file, bytes] : files) t.write(name + "/" + file, bytes);
+  return t / name;
+}
+
 void Expect_Same_Files(const std::map<std::string, std::string>& got, const std::map<std::string, std::string>& want) {
   std::vector<std::string> got_names, want_names;
   for (const auto& [n, b] : got) got_names.push_back(n);
@@ -137,12 +161,6 @@ std::vector<std::string> Missing(const std::string& folder) {
   return missing;
 }
 
-struct EnvVar {
-  EnvVar(const char* name, const std::string& value) : name(name) { ::setenv(name, value.c_str(), 1); }
-  ~EnvVar() { ::unsetenv(name); }
-  const char* name;
-};
-
 // Menu entries of a folder, read back as the next run would.
 std::size_t Entries_Read_Back(const std::string& folder) {
   SilentUi ui;
@@ -167,12 +185,7 @@ void Append_Killed_Anywhere(bool search) {
   const std::string ref = t / "ref";
   ASSERT_EQ(p.run({"-i", base, "-o", ref}).status, 0);
   const auto before = Files(ref);
-  {
-    EnvVar preload("LD_PRELOAD", VORN_KILL_AFTER_LIB);
-    EnvVar asan("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
-    EnvVar count("VORN_KILL_COUNT", t / "count");
-    ASSERT_EQ(p.run({"-i", more, "-o", ref}).status, 0);
-  }
+  ASSERT_EQ(run_with_kill_library(p, {"-i", more, "-o", ref}, "VORN_KILL_COUNT", t / "count").status, 0);
   const auto want = Files(ref);
   fs::copy(ref, t / "ref_next", fs::copy_options::recursive);
   ASSERT_EQ(p.run({"-i", next, "-o", t / "ref_next"}).status, 0);
@@ -183,15 +196,9 @@ void Append_Killed_Anywhere(bool search) {
   int left_unfinished = 0;
   for (int k = 1; k <= points; ++k) {
     SCOPED_TRACE("killed after operation " + std::to_string(k) + " of " + std::to_string(points));
-    const std::string out = t / ("o" + std::to_string(k));
-    fs::create_directories(out);
-    for (const auto& [name, bytes] : before) t.write("o" + std::to_string(k) + "/" + name, bytes);
-    {
-      EnvVar preload("LD_PRELOAD", VORN_KILL_AFTER_LIB);
-      EnvVar asan("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
-      EnvVar after("VORN_KILL_AFTER", std::to_string(k));
-      ASSERT_EQ(p.run({"-i", more, "-o", out}).status, -1);  // it was killed
-    }
+    const std::string out = copy_of(t, "o" + std::to_string(k), before);
+    ASSERT_EQ(run_with_kill_library(p, {"-i", more, "-o", out}, "VORN_KILL_AFTER", std::to_string(k)).status,
+              -1);  // it was killed
     if (Files(out) != want) ++left_unfinished;
     ProgramCopy::Result again = p.run({"-i", more, "-o", out});
     ASSERT_EQ(again.status, 0) << again.err;
@@ -223,12 +230,7 @@ TEST(RunSafety, AnAppendStoppedByAFullDiskLeavesOnlyWhatTheArchiveLinks) {
   const std::string ref = t / "ref";
   ASSERT_EQ(p.run({"-i", base, "-o", ref}).status, 0);
   const auto before = Files(ref);
-  {
-    EnvVar preload("LD_PRELOAD", VORN_KILL_AFTER_LIB);
-    EnvVar asan("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
-    EnvVar count("VORN_KILL_COUNT", t / "count");
-    ASSERT_EQ(p.run({"-i", more, "-o", ref}).status, 0);
-  }
+  ASSERT_EQ(run_with_kill_library(p, {"-i", more, "-o", ref}, "VORN_KILL_COUNT", t / "count").status, 0);
   const auto want = Files(ref);
   ASSERT_TRUE(Unlinked(ref).empty());
   const int points = std::atoi(ProgramCopy::slurp(t / "count").c_str());
@@ -237,16 +239,9 @@ TEST(RunSafety, AnAppendStoppedByAFullDiskLeavesOnlyWhatTheArchiveLinks) {
   int stopped = 0;
   for (int k = 1; k <= points; ++k) {
     SCOPED_TRACE("disk full after operation " + std::to_string(k) + " of " + std::to_string(points));
-    const std::string out = t / ("o" + std::to_string(k));
-    fs::create_directories(out);
-    for (const auto& [name, bytes] : before) t.write("o" + std::to_string(k) + "/" + name, bytes);
-    ProgramCopy::Result full;
-    {
-      EnvVar preload("LD_PRELOAD", VORN_KILL_AFTER_LIB);
-      EnvVar asan("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
-      EnvVar after("VORN_FULL_AFTER", std::to_string(k));
-      full = p.run({"-i", more, "-o", out});
-    }
+    const std::string out = copy_of(t, "o" + std::to_string(k), before);
+    const ProgramCopy::Result full =
+        run_with_kill_library(p, {"-i", more, "-o", out}, "VORN_FULL_AFTER", std::to_string(k));
     if (full.status != 0) {
       ++stopped;
       EXPECT_EQ(full.status, 1);
@@ -280,12 +275,7 @@ TEST(RunSafety, AKilledAppendsPagesAndFilesGoWithTheNextRun) {
   fs::copy(ref, t / "ref_skipped");
   ASSERT_EQ(p.run({"-i", next, "-o", t / "ref_skipped"}).status, 0);
   const auto want_skipped = Files(t / "ref_skipped");
-  {
-    EnvVar preload("LD_PRELOAD", VORN_KILL_AFTER_LIB);
-    EnvVar asan("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
-    EnvVar count("VORN_KILL_COUNT", t / "count");
-    ASSERT_EQ(p.run({"-i", more, "-o", ref}).status, 0);
-  }
+  ASSERT_EQ(run_with_kill_library(p, {"-i", more, "-o", ref}, "VORN_KILL_COUNT", t / "count").status, 0);
   ASSERT_EQ(p.run({"-i", next, "-o", ref}).status, 0);
   const auto want_ended = Files(ref);
   const int points = std::atoi(ProgramCopy::slurp(t / "count").c_str());
@@ -294,15 +284,9 @@ TEST(RunSafety, AKilledAppendsPagesAndFilesGoWithTheNextRun) {
   int skipped = 0;
   for (int k = 1; k <= points; ++k) {
     SCOPED_TRACE("killed after operation " + std::to_string(k) + " of " + std::to_string(points));
-    const std::string out = t / ("o" + std::to_string(k));
-    fs::create_directories(out);
-    for (const auto& [name, bytes] : before) t.write("o" + std::to_string(k) + "/" + name, bytes);
-    {
-      EnvVar preload("LD_PRELOAD", VORN_KILL_AFTER_LIB);
-      EnvVar asan("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
-      EnvVar after("VORN_KILL_AFTER", std::to_string(k));
-      ASSERT_EQ(p.run({"-i", more, "-o", out}).status, -1);  // it was killed
-    }
+    const std::string out = copy_of(t, "o" + std::to_string(k), before);
+    ASSERT_EQ(run_with_kill_library(p, {"-i", more, "-o", out}, "VORN_KILL_AFTER", std::to_string(k)).status,
+              -1);  // it was killed
     ProgramCopy::Result r = p.run({"-i", next, "-o", out});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Unlinked(out), std::vector<std::string>{});
@@ -335,27 +319,16 @@ TEST(RunSafety, ARemovalKilledAnywhereIsMadeWholeByRunningItAgain) {
     words.push_back(out);
     return words;
   };
-  {
-    EnvVar preload("LD_PRELOAD", VORN_KILL_AFTER_LIB);
-    EnvVar asan("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
-    EnvVar count("VORN_KILL_COUNT", t / "count");
-    ASSERT_EQ(p.run(removal(ref)).status, 0);
-  }
+  ASSERT_EQ(run_with_kill_library(p, removal(ref), "VORN_KILL_COUNT", t / "count").status, 0);
   const auto want = Files(ref);
   const int points = std::atoi(ProgramCopy::slurp(t / "count").c_str());
   ASSERT_GT(points, 5);
 
   for (int k = 1; k <= points; ++k) {
     SCOPED_TRACE("killed after operation " + std::to_string(k) + " of " + std::to_string(points));
-    const std::string out = t / ("o" + std::to_string(k));
-    fs::create_directories(out);
-    for (const auto& [name, bytes] : before) t.write("o" + std::to_string(k) + "/" + name, bytes);
-    {
-      EnvVar preload("LD_PRELOAD", VORN_KILL_AFTER_LIB);
-      EnvVar asan("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
-      EnvVar after("VORN_KILL_AFTER", std::to_string(k));
-      ASSERT_EQ(p.run(removal(out)).status, -1);  // it was killed
-    }
+    const std::string out = copy_of(t, "o" + std::to_string(k), before);
+    ASSERT_EQ(run_with_kill_library(p, removal(out), "VORN_KILL_AFTER", std::to_string(k)).status,
+              -1);  // it was killed
     ProgramCopy::Result again = p.run(removal(out));
     ASSERT_EQ(again.status, 0) << again.err;
     Expect_Same_Files(Files(out), want);
