@@ -60,8 +60,10 @@ std::optional<ArchiveState> take_state(const std::string& folder) {
     s.lists = lines[2] == "lists\t1";
     for (std::size_t i = 3; i < lines.size(); ++i) {
       std::vector<std::string> f = split_tabs(lines[i]);
-      if (f.size() == 6 && f[0] == "nav") {
-        s.nav[f[1]] = lines[i].substr(5 + f[1].size());
+      if ((f.size() == 6 || f.size() == 7) && f[0] == "nav") {
+        s.nav_dated = s.nav_dated && f.size() == 7;
+        std::string date = f.size() == 7 ? std::move(f[6]) : std::string();
+        s.nav.push_back({std::move(f[1]), f[2] + '\t' + f[3] + '\t' + f[4] + '\t' + f[5], std::move(date)});
         continue;
       }
       if (f.size() != 3 || f[0] != "thread" || f[2].empty() || f[2].size() > 16) return std::nullopt;
@@ -90,8 +92,6 @@ void save_state(const std::string& folder, const ArchiveState& state) {
     std::snprintf(hex, sizeof hex, "%llx", static_cast<unsigned long long>(hash));
     out.line("thread\t" + page + "\t" + hex);
   }
-  std::vector<std::pair<std::string, std::string>> nav(state.nav.begin(), state.nav.end());
-  std::sort(nav.begin(), nav.end());
-  for (const auto& [page, links] : nav) out.line("nav\t" + page + "\t" + links);
+  for (const NavRecord& r : state.nav) out.line("nav\t" + r.page + "\t" + r.links + "\t" + r.date);
   write_file_atomic(join_path(folder, kStateFile.name), out.data());
 }
