@@ -85,9 +85,10 @@ struct NavPlan {
 // only the messages of the threads it changed: the other pages keep their
 // neighbours in the thread, and the date order is the one the old state
 // kept, with the messages of work_list taken out and put in again at their
-// dates; the work grows with work_list, not with the archive (but for the
-// state's own lines). Without a state that lists every page of the old
-// menu, with its date, the menu is read whole (read_listed).
+// dates. No entry of the old menu is read: an old page costs its line of
+// the state and a comparison, all else grows with work_list. Without a
+// state that lists every page of the old menu, with its date, the menu is
+// read whole (read_listed).
 NavPlan plan_navigation(Workspace& ws, ArchiveRecords& records, const std::string& folder);
 
 // The entries of the menu as written from syo_list over work_list.
