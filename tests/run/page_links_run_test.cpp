@@ -23,8 +23,9 @@ namespace fs = std::filesystem;
 
 struct Mail {
   const char* id;
-  const char* parent;  // "" for none
-  const char* time;    // hh:mm:ss on 5 Jan 2004, +0900
+  const char* parent;             // "" for none
+  const char* time;               // hh:mm:ss on 5 Jan 2004, +0900
+  const char* subject = nullptr;  // "subject of " id when null
 };
 
 std::string mailbox(std::initializer_list<Mail> mails) {
@@ -32,7 +33,7 @@ std::string mailbox(std::initializer_list<Mail> mails) {
   for (const Mail& m : mails) {
     out += "Date: Mon, 05 Jan 2004 " + std::string(m.time) + " +0900\r\n";
     out += "From: Sender " + std::string(m.id) + " <" + m.id + "@example.jp>\r\n";
-    out += "Subject: subject of " + std::string(m.id) + "\r\n";
+    out += "Subject: " + (m.subject ? std::string(m.subject) : "subject of " + std::string(m.id)) + "\r\n";
     out += "Message-ID: <" + std::string(m.id) + "@example.jp>\r\n";
     if (*m.parent) out += "In-Reply-To: <" + std::string(m.parent) + "@example.jp>\r\n";
     out += "\r\nbody of " + std::string(m.id) + "\r\n.\r\n";
@@ -225,33 +226,37 @@ void expect_same_archives(const fs::path& got, const fs::path& want) {
 // each batch lands between old messages by date as well as after them:
 // replies to any earlier message (old threads change in their middle and
 // at their end), new threads, equal dates, and messages sent again with a
-// new date, which take the earlier one's page.
-std::vector<std::string> random_batches(unsigned seed, int batches) {
+// new date, which take the earlier one's page. With topics, the messages
+// share a few subjects, so that subject threading joins threads too.
+std::vector<std::string> random_batches(unsigned seed, int batches, bool topics) {
   std::uint32_t state = seed;
   const auto next = [&state](std::uint32_t n) {
     state = state * 1664525u + 1013904223u;
     return (state >> 8) % n;
   };
-  std::vector<std::string> ids, parents, out;
+  std::vector<std::string> ids, parents, subjects, out;
   char time[16];
   for (int b = 0; b < batches; ++b) {
     std::string box;
     const int count = b == 0 ? 12 : 5;
     for (int i = 0; i < count; ++i) {
-      std::string id, parent;
+      std::string id, parent, subject;
       if (b > 0 && i == 0) {
         // An earlier message again: same Message-ID and parent, new date.
         const std::size_t k = next(static_cast<std::uint32_t>(ids.size()));
         id = ids[k];
         parent = parents[k];
+        subject = subjects[k];
       } else {
         id = "r" + std::to_string(ids.size());
         if (!ids.empty() && next(4) != 0) parent = ids[next(static_cast<std::uint32_t>(ids.size()))];
+        subject = topics ? "topic " + std::to_string(next(3)) : "subject of " + id;
         ids.push_back(id);
         parents.push_back(parent);
+        subjects.push_back(subject);
       }
       std::snprintf(time, sizeof time, "%02u:%02u:00", next(24), next(3) * 20);
-      box += mailbox({{id.c_str(), parent.c_str(), time}});
+      box += mailbox({{id.c_str(), parent.c_str(), time, subject.c_str()}});
     }
     out.push_back(box);
   }
@@ -259,18 +264,28 @@ std::vector<std::string> random_batches(unsigned seed, int batches) {
 }
 
 TEST(PageLinksRun, AppendsOfMessagesAllOverTheArchiveEqualARebuildOfAllTheMail) {
-  for (bool lists : {false, true}) {
+  const struct {
+    const char* name;
+    bool lists, by_subject;
+  } modes[] = {
+      {"without thread lists", false, false},
+      {"with thread lists", true, false},
+      {"with thread lists, threads by subject too", true, true},
+  };
+  for (const auto& mode : modes) {
     for (unsigned seed : {1u, 2u, 3u}) {
-      SCOPED_TRACE(std::string(lists ? "with thread lists" : "without thread lists") + ", seed " +
-                   std::to_string(seed));
-      const std::vector<std::string> batches = random_batches(seed, 4);
+      SCOPED_TRACE(std::string(mode.name) + ", seed " + std::to_string(seed));
+      const bool lists = mode.lists;
+      const std::vector<std::string> batches = random_batches(seed, 4, mode.by_subject);
       Archive a(lists);
+      a.ws.set.S_TITLE = mode.by_subject;
       std::vector<std::string> files;
       for (std::size_t b = 0; b < batches.size(); ++b) {
         SCOPED_TRACE("after batch " + std::to_string(b));
         files.push_back(a.app.write("batch" + std::to_string(b) + ".mbx", batches[b]));
         ASSERT_TRUE(a.run({files.back()}));
         Archive whole(lists);
+        whole.ws.set.S_TITLE = mode.by_subject;
         ASSERT_TRUE(whole.run(files));
         expect_same_archives(a.out.path(), whole.out.path());
         if (HasFatalFailure()) return;
