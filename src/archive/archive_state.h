@@ -12,25 +12,34 @@
 // quote colour, TAB separated); a line "lists" TAB "1" or "0" (whether every
 // page carries the list of its thread); then one line per thread, "thread"
 // TAB the page of its first entry TAB the hash of its list in hexadecimal;
-// with NAV_LNK on, one line per page, "nav" TAB the page TAB its four
-// neighbours (previous and next by date, previous and next in its thread,
-// each a page or empty), TAB separated. A file of any other form counts as
-// no state.
+// with NAV_LNK on, one line per page in date order, "nav" TAB the page TAB
+// its four neighbours (previous and next by date, previous and next in its
+// thread, each a page or empty) TAB its stored date. A "nav" line without
+// the date (as earlier versions wrote it) is read with nav_dated false. A
+// file of any other form counts as no state.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 struct Settings;
+
+// A page with links to its neighbours (page_links.h).
+struct NavRecord {
+  std::string page;
+  std::string links;  // previous and next by date, previous and next in its thread; TAB separated
+  std::string date;   // as the menu stores it
+};
 
 struct ArchiveState {
   std::string style;
   bool lists = false;
   std::unordered_map<std::string, std::uint64_t> threads;  // first page -> list hash
-  // page -> the pages its navigation lines link, TAB separated (page_links.h)
-  std::unordered_map<std::string, std::string> nav;
+  std::vector<NavRecord> nav;                              // in date order
+  bool nav_dated = true;                                   // every record of nav has its date
 };
 
 // The page style of the settings, as the state records it.

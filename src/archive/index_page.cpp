@@ -42,23 +42,34 @@ std::string frame_share(std::string_view iti_per) {
 }
 
 // With NAV_LNK on, a screen narrower than 700 CSS pixels shows one frame at
-// a time, full width: the list at first and whenever the list frame loads
-// again, a message once the message frame loads one (its first load is the
-// placeholder). The frameset stays as it is for wide screens and for
-// browsers without scripts.
-constexpr std::string_view kNarrowScript =
-    "<SCRIPT>var vornLoads=[0,0,0],vornShown=1,vornWide=null;"
-    "function vornApply(){var f=document.getElementsByTagName(\"FRAMESET\")[0];if(!f)return;"
-    "var a=f.getAttribute(\"cols\")!==null?\"cols\":\"rows\";if(vornWide===null)vornWide=f.getAttribute(a);"
-    "f.setAttribute(a,window.innerWidth<700?(vornShown==1?\"100%,0\":\"0,100%\"):vornWide);}"
-    "function vornLoaded(n){if(++vornLoads[n]>1||n==1){vornShown=n;vornApply();}}"
-    "window.addEventListener(\"resize\",vornApply);"
-    "document.addEventListener(\"DOMContentLoaded\",vornApply);</SCRIPT>";
+// a time, full width and without the frame border: the list at first and
+// whenever the list frame loads again, a message once the message frame
+// loads one. When the message frame loads the placeholder (its first load,
+// or the browser's Back from the first message) the list shows: the
+// placeholder offers no way on. Where the frame's address cannot be read (a
+// browser that keeps pages opened from disk apart), only its first load is
+// taken for the placeholder. The frameset stays as it is for wide screens
+// and for browsers without scripts.
+std::string narrow_script() {
+  return "<SCRIPT>var vornLoads=0,vornShown=1,vornWide=null;"
+         "function vornApply(){var f=document.getElementsByTagName(\"FRAMESET\")[0];if(!f)return;"
+         "var a=f.getAttribute(\"cols\")!==null?\"cols\":\"rows\";if(vornWide===null)vornWide=f.getAttribute(a);"
+         "var n=window.innerWidth<700;"
+         "if(n){f.setAttribute(\"border\",\"0\");f.setAttribute(\"frameborder\",\"0\");}"
+         "else{f.removeAttribute(\"border\");f.removeAttribute(\"frameborder\");}"
+         "f.setAttribute(a,n?(vornShown==1?\"100%,0\":\"0,100%\"):vornWide);}"
+         "function vornLoaded(n){var p=null;if(n==2)try{p=frames[1].location.pathname;}catch(e){}"
+         "if(n==2&&(p===null?++vornLoads<2:p.slice(-" +
+         std::to_string(kPlaceholderFile.name.size()) + ")==\"" + std::string(kPlaceholderFile.name) +
+         "\"))n=1;vornShown=n;vornApply();}"
+         "window.addEventListener(\"resize\",vornApply);"
+         "document.addEventListener(\"DOMContentLoaded\",vornApply);</SCRIPT>";
+}
 
 // The head lines of index.html for phones.
 std::string narrow_head(const Settings& set) {
   if (!set.NAV_LNK) return {};
-  return std::string(kViewportLine) + "\r\n" + std::string(kNarrowScript) + "\r\n";
+  return std::string(kViewportLine) + "\r\n" + narrow_script() + "\r\n";
 }
 
 // The FRAME line of one frame; with NAV_LNK on it tells the script above

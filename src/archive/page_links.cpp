@@ -1,12 +1,14 @@
 #include "archive/page_links.h"
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <thread>
 
 #include "archive/archive_records.h"
 #include "archive/archive_state.h"
 #include "archive/menu_reader.h"
+#include "archive/old_archive.h"
 #include "archive/removed_messages.h"
 #include "archive/thread_lists.h"
 #include "codec/sjis_text.h"
@@ -19,6 +21,7 @@
 #include "core/line_store.h"
 #include "core/split_lines.h"
 #include "core/text_out.h"
+#include "core/thread_keys.h"
 #include "core/workspace.h"
 
 namespace {
@@ -45,6 +48,16 @@ bool is_stamp(std::string_view d) {
     if (i == 4 || i == 7 ? c != '-' : i == 10 ? c != ' ' : i == 13 || i == 16 ? c != ':' : !digit) return false;
   }
   return true;
+}
+
+// Date order: stored dates before pages whose date is no date, those first,
+// then the dates, ties by page (seven digits each: text order is number
+// order).
+bool date_before(std::string_view date_a, std::string_view page_a, std::string_view date_b, std::string_view page_b) {
+  const bool da = is_stamp(date_a), db = is_stamp(date_b);
+  if (da != db) return !da;
+  if (da && date_a != date_b) return date_a < date_b;
+  return page_a < page_b;
 }
 
 // "[" link or label "]", the link followed by key.
@@ -91,10 +104,7 @@ std::vector<std::size_t> date_order(const std::vector<ListedMessage>& listed) {
   const auto before = [&listed](std::size_t a, std::size_t b) {
     const MessageRecord& x = listed[a].record;
     const MessageRecord& y = listed[b].record;
-    const bool dx = is_stamp(x.date()), dy = is_stamp(y.date());
-    if (dx != dy) return !dx;
-    if (dx && x.date() != y.date()) return x.date() < y.date();
-    return x.page_name() < y.page_name();  // seven digits each: text order is number order
+    return date_before(x.date(), x.page_name(), y.date(), y.page_name());
   };
   std::stable_sort(order.begin(), order.end(), before);
   return order;
@@ -156,35 +166,180 @@ std::string with_nav_lines(const std::string& page, const std::string* nav) {
   return out.take();
 }
 
+std::vector<ListedMessage> listed_from_lists(const Workspace& ws) {
+  std::vector<ListedMessage> listed;
+  listed.reserve(ws.syo_list.count());
+  for (std::size_t k = 0; k < ws.syo_list.count(); ++k) {
+    const ThreadLine t = ws.syo_list.at(k);
+    listed.push_back({ws.work_list.at(t.number), t.depth == 0});
+  }
+  return listed;
+}
+
 namespace {
 
-std::string links_key(const Neighbours& n) {
-  return n.previous_by_date + "\t" + n.next_by_date + "\t" + n.previous_in_thread + "\t" + n.next_in_thread;
+std::string links_key(std::string_view k, std::string_view j, std::string_view p, std::string_view n) {
+  std::string key;
+  key.reserve(k.size() + j.size() + p.size() + n.size() + 3);
+  key.append(k).append(1, '\t').append(j).append(1, '\t').append(p).append(1, '\t').append(n);
+  return key;
+}
+
+// The fields of a key, TAB separated; missing ones are empty.
+std::array<std::string_view, 4> key_fields(std::string_view key) {
+  std::array<std::string_view, 4> f;
+  for (std::string_view& field : f) {
+    const std::size_t tab = key.find('\t');
+    field = key.substr(0, tab);
+    key = tab == std::string_view::npos ? std::string_view() : key.substr(tab + 1);
+  }
+  return f;
+}
+
+// Every page of listed with its links, in date order; due gets those whose
+// links differ from the ones old (if any) holds.
+std::vector<NavRecord> plan_whole(const ArchiveState* old, const std::vector<ListedMessage>& listed,
+                                  std::unordered_set<std::string>& due) {
+  std::unordered_map<std::string_view, std::string_view> was;
+  if (old) {
+    was.reserve(old->nav.size());
+    for (const NavRecord& r : old->nav) was.emplace(r.page, r.links);
+  }
+  const std::vector<Neighbours> n = neighbours(listed);
+  std::vector<NavRecord> pages;
+  pages.reserve(listed.size());
+  for (std::size_t i : date_order(listed)) {
+    const MessageRecord& r = listed[i].record;
+    NavRecord rec{std::string(r.page_name()),
+                  links_key(n[i].previous_by_date, n[i].next_by_date, n[i].previous_in_thread, n[i].next_in_thread),
+                  std::string(r.date())};
+    auto w = was.find(rec.page);
+    if (w == was.end() || w->second != rec.links) due.insert(rec.page);
+    pages.push_back(std::move(rec));
+  }
+  return pages;
+}
+
+// A page of work_list, in menu order, with its neighbours in the thread.
+struct WorkPage {
+  std::string_view page, date, previous, next;
+  const std::string* old_links = nullptr;  // as old held them, for a page of an earlier run
+};
+
+// One place of the new date order: a page of the old state or of work_list.
+struct Placed {
+  bool work;
+  std::size_t i;
+};
+
+// The date order of old's pages with those of work_list taken out and put
+// in again at their dates.
+std::vector<Placed> merged_order(const ArchiveState& old, std::vector<WorkPage>& work) {
+  std::unordered_map<std::string_view, std::size_t> in_work;
+  in_work.reserve(work.size());
+  for (std::size_t k = 0; k < work.size(); ++k) in_work.emplace(work[k].page, k);
+  std::vector<std::size_t> kept;
+  kept.reserve(old.nav.size());
+  for (std::size_t i = 0; i < old.nav.size(); ++i) {
+    auto w = in_work.find(old.nav[i].page);
+    if (w == in_work.end())
+      kept.push_back(i);
+    else
+      work[w->second].old_links = &old.nav[i].links;
+  }
+  const auto old_before = [&old](std::size_t a, std::size_t b) {
+    return date_before(old.nav[a].date, old.nav[a].page, old.nav[b].date, old.nav[b].page);
+  };
+  // A state edited by hand may have lost its order.
+  if (!std::is_sorted(kept.begin(), kept.end(), old_before)) std::stable_sort(kept.begin(), kept.end(), old_before);
+  std::vector<std::size_t> added(work.size());
+  for (std::size_t k = 0; k < added.size(); ++k) added[k] = k;
+  std::stable_sort(added.begin(), added.end(), [&work](std::size_t a, std::size_t b) {
+    return date_before(work[a].date, work[a].page, work[b].date, work[b].page);
+  });
+  std::vector<Placed> order;
+  order.reserve(kept.size() + added.size());
+  std::size_t a = 0, b = 0;
+  while (a < kept.size() || b < added.size()) {
+    const bool take_work =
+        a == kept.size() || (b < added.size() && date_before(work[added[b]].date, work[added[b]].page,
+                                                             old.nav[kept[a]].date, old.nav[kept[a]].page));
+    order.push_back(take_work ? Placed{true, added[b++]} : Placed{false, kept[a++]});
+  }
+  return order;
+}
+
+// The plan of an append run from old and work_list (see plan_navigation).
+std::vector<NavRecord> plan_append(const Workspace& ws, const ArchiveState& old, std::unordered_set<std::string>& due) {
+  std::vector<WorkPage> work(ws.syo_list.count());
+  for (std::size_t k = 0; k < work.size(); ++k) {
+    const ThreadLine t = ws.syo_list.at(k);
+    const MessageRecord& f = ws.work_list.at(t.number);
+    work[k].page = f.page_name();
+    work[k].date = f.date();
+    if (t.depth != 0 && k > 0) {
+      work[k].previous = work[k - 1].page;
+      work[k - 1].next = work[k].page;
+    }
+  }
+  const std::vector<Placed> order = merged_order(old, work);
+  const auto page_at = [&](std::size_t q) -> std::string_view {
+    return order[q].work ? work[order[q].i].page : std::string_view(old.nav[order[q].i].page);
+  };
+  std::vector<NavRecord> pages;
+  pages.reserve(order.size());
+  for (std::size_t q = 0; q < order.size(); ++q) {
+    const std::string_view k = q > 0 ? page_at(q - 1) : std::string_view();
+    const std::string_view j = q + 1 < order.size() ? page_at(q + 1) : std::string_view();
+    NavRecord rec;
+    const std::string* was = nullptr;
+    if (order[q].work) {
+      const WorkPage& w = work[order[q].i];
+      rec = {std::string(w.page), links_key(k, j, w.previous, w.next), std::string(w.date)};
+      was = w.old_links;
+    } else {
+      // A thread this run did not change keeps its links in the thread.
+      const NavRecord& o = old.nav[order[q].i];
+      const std::array<std::string_view, 4> f = key_fields(o.links);
+      rec = {o.page, links_key(k, j, f[2], f[3]), o.date};
+      was = &o.links;
+    }
+    if (!was || *was != rec.links) due.insert(rec.page);
+    pages.push_back(std::move(rec));
+  }
+  return pages;
 }
 
 }  // namespace
 
-NavPlan plan_navigation(const Workspace& ws, ArchiveRecords& records, const std::vector<ListedMessage>& listed) {
+NavPlan plan_navigation(Workspace& ws, ArchiveRecords& records, const std::string& folder) {
   NavPlan plan;
-  const std::vector<Neighbours> n = neighbours(listed);
-  for (std::size_t i = 0; i < listed.size(); ++i) {
-    const std::string page(listed[i].record.page_name());
-    const std::string key = links_key(n[i]);
-    plan.line[page] = nav_line(n[i]);
-    bool same = false;
-    if (records.Old_State) {
-      auto old = records.Old_State->nav.find(page);
-      same = old != records.Old_State->nav.end() && old->second == key;
-    }
-    if (!same) plan.due.insert(page);
-    if (records.New_State) records.New_State->nav[page] = key;
-  }
+  const ArchiveState* old = records.Old_State.get();
+  std::vector<NavRecord> pages;
+  if (!records.Old_Archive)
+    pages = plan_whole(old, listed_from_lists(ws), plan.due);
+  else if (old && old->nav_dated && old->nav.size() == records.Old_Archive->index().records.size())
+    pages = plan_append(ws, *old, plan.due);
+  else
+    pages = plan_whole(old, read_listed(ws, folder), plan.due);
   // Pages written by this run carry no links yet.
   for (std::size_t i = 0; i < ws.work_list.count(); ++i) {
     const MessageRecord& f = ws.work_list.at(i);
     if (f.from_this_run()) plan.due.emplace(f.page_name());
   }
+  if (!records.New_State) records.New_State = std::make_shared<ArchiveState>();
+  records.New_State->nav = std::move(pages);
+  plan.pages = &records.New_State->nav;
+  plan.at.reserve(plan.pages->size());
+  for (std::size_t i = 0; i < plan.pages->size(); ++i) plan.at.emplace((*plan.pages)[i].page, i);
   return plan;
+}
+
+std::optional<std::string> NavPlan::line_of(std::string_view page) const {
+  auto i = at.find(page);
+  if (i == at.end()) return std::nullopt;
+  const std::array<std::string_view, 4> f = key_fields((*pages)[i->second].links);
+  return nav_line({std::string(f[0]), std::string(f[1]), std::string(f[2]), std::string(f[3])});
 }
 
 void rewrite_nav_page(const std::string& path, const std::string& nav, bool fresh) {
@@ -209,15 +364,15 @@ void Make_NavLinks(Workspace& ws, const std::string& folder, NavPlan& plan) {
   const std::int64_t total = static_cast<std::int64_t>(due.size());
   for (std::size_t k = 0; k < due.size(); ++k) {
     ws.Syosai_no(static_cast<std::int64_t>(k) + 1, total);
-    auto line = plan.line.find(due[k]);
-    if (line == plan.line.end()) continue;  // a page of this run that no entry names
+    std::optional<std::string> line = plan.line_of(due[k]);
+    if (!line) continue;  // a page of this run that no entry names
     std::string path = join_path(folder, due[k]);
     if (!is_regular_file(path)) {
       ws.ui->warn("警告: " + path + " がありません。このページの前後リンクを飛ばします。");
       continue;
     }
     constexpr std::size_t kPageHint = 8 << 10;
-    writers.for_page(due[k]).run([path = std::move(path), nav = line->second,
+    writers.for_page(due[k]).run([path = std::move(path), nav = std::move(*line),
                                   is_fresh = fresh.count(due[k]) != 0] { rewrite_nav_page(path, nav, is_fresh); },
                                  kPageHint);
   }

@@ -21,11 +21,14 @@
 // and the archive state keeps every page's neighbours for the next run.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
+#include "archive/archive_state.h"
 #include "core/message_record.h"
 
 struct ArchiveRecords;
@@ -65,14 +68,32 @@ bool is_nav_line(std::string_view line);
 // The links of every page of the archive, and the pages whose links must be
 // written in this run.
 struct NavPlan {
-  std::unordered_map<std::string, std::string> line;  // page -> its nav_line
+  // The page's line of links (nav_line); nothing for a page no entry names.
+  std::optional<std::string> line_of(std::string_view page) const;
+
+  const std::vector<NavRecord>* pages = nullptr;         // every page with its links, in date order
+  std::unordered_map<std::string_view, std::size_t> at;  // page -> its place in pages
   std::unordered_set<std::string> due;
 };
 
-// The plan for the archive listed: every page this run wrote is due, and
-// every page whose neighbours are not those records.Old_State holds for it.
-// Notes each page's neighbours in records.New_State.
-NavPlan plan_navigation(const Workspace& ws, ArchiveRecords& records, const std::vector<ListedMessage>& listed);
+// The plan for the archive as this run's menu lists it, kept in
+// records.New_State->nav (which plan.pages then points to). Every page this
+// run wrote is due, and every page whose neighbours are not those
+// records.Old_State holds for it.
+//
+// Where work_list holds every message (no records.Old_Archive), the menu's
+// order is that of syo_list. An append run with the old menu's index holds
+// only the messages of the threads it changed: the other pages keep their
+// neighbours in the thread, and the date order is the one the old state
+// kept, with the messages of work_list taken out and put in again at their
+// dates. No entry of the old menu is read: an old page costs its line of
+// the state and a comparison, all else grows with work_list. Without a
+// state that lists every page of the old menu, with its date, the menu is
+// read whole (read_listed).
+NavPlan plan_navigation(Workspace& ws, ArchiveRecords& records, const std::string& folder);
+
+// The entries of the menu as written from syo_list over work_list.
+std::vector<ListedMessage> listed_from_lists(const Workspace& ws);
 
 // Writes the links of every page still due in plan (the thread lists' pass
 // takes those of the pages it rewrites out of it). A missing page is passed

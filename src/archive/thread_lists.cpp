@@ -179,8 +179,7 @@ void Put_ThreadList(Workspace& ws, const std::string& folder, const std::vector<
     const bool new_page = fresh && fresh->count(thread[i].page);
     std::optional<std::string> links;
     if (nav) {
-      auto line = nav->line.find(thread[i].page);
-      if (line != nav->line.end()) links = line->second;
+      links = nav->line_of(thread[i].page);
       nav->due.erase(thread[i].page);
     }
     if (writers) {

@@ -176,10 +176,8 @@ bool after_menu(Workspace& ws, ArchiveRecords& records, const std::string& folde
                 const std::function<void(Step)>& begin, const char* run_name) {
   const bool nav_on = step_taken(Step::Navigation, ws.set);
   try {
-    std::vector<ListedMessage> listed;
-    if (nav_on || step_taken(Step::Feed, ws.set)) listed = read_listed(ws, folder);
     std::optional<NavPlan> nav;
-    if (nav_on) nav = plan_navigation(ws, records, listed);
+    if (nav_on) nav = plan_navigation(ws, records, folder);
     if (step_taken(Step::ThreadLists, ws.set)) {
       begin(Step::ThreadLists);
       Make_ThreadList(ws, records, folder, nav ? &*nav : nullptr);
@@ -188,7 +186,13 @@ bool after_menu(Workspace& ws, ArchiveRecords& records, const std::string& folde
       begin(Step::Navigation);
       Make_NavLinks(ws, folder, *nav);
     }
-    if (step_taken(Step::Feed, ws.set)) begin(Step::Feed);
+    // work_list holds every message unless an append run has the old
+    // menu's index; then the feed reads the menu.
+    std::vector<ListedMessage> listed;
+    if (step_taken(Step::Feed, ws.set)) {
+      begin(Step::Feed);
+      listed = records.Old_Archive ? read_listed(ws, folder) : listed_from_lists(ws);
+    }
     return Make_Feed(ws, folder, listed);
   } catch (const std::exception& e) {
     ws.report_error(run_name, e);

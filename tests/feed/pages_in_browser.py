@@ -54,13 +54,18 @@ def with_script(folder, name, source, script):
     return os.path.join(folder, name)
 
 
-def message(n, hour, body):
+def message(n, hour, body, parent=None):
+    reply = "In-Reply-To: <p%d@example.jp>\r\n" % parent if parent else ""
     return ("Date: Mon, 05 Jan 2004 %02d:00:00 +0900\r\nFrom: s%d <s%d@example.jp>\r\nSubject: page %d\r\n"
-            "Message-ID: <p%d@example.jp>\r\n\r\n%s\r\n.\r\n" % (hour, n, n, n, n, body))
+            "Message-ID: <p%d@example.jp>\r\n%s\r\n%s\r\n.\r\n" % (hour, n, n, n, n, reply, body))
 
 
-PRESS_J = ('window.addEventListener("load",function(){document.dispatchEvent('
-           'new KeyboardEvent("keydown",{key:"j",bubbles:true}));});')
+def press(key):
+    return ('window.addEventListener("load",function(){document.dispatchEvent('
+            'new KeyboardEvent("keydown",{key:"%s",bubbles:true}));});' % key)
+
+
+PRESS_J = press("j")
 PRESS_J_IN_FIELD = ('window.addEventListener("load",function(){var i=document.createElement("INPUT");'
                     'document.body.appendChild(i);i.focus();i.dispatchEvent('
                     'new KeyboardEvent("keydown",{key:"j",bubbles:true}));'
@@ -84,16 +89,23 @@ def main():
         with open(os.path.join(app, "vorn_htm.ini"), "wb") as f:
             f.write(b"NAV_LNK=1\r\n")
         long_line = "x" * 400 + " " + "word " * 120
-        # Pages m1, m2, m3 in file order; by date m1, m3, m2.
+        # Pages m1, m2, m3 in file order; by date m1, m3, m2; m2 replies to m1.
         box = os.path.join(work, "in.mbx")
         with open(box, "wb") as f:
-            f.write((message(1, 1, long_line) + message(2, 3, "third by date") +
+            f.write((message(1, 1, long_line) + message(2, 3, "third by date", parent=1) +
                      message(3, 2, "second by date")).encode("ascii"))
         subprocess.run([os.path.join(app, "vorn_htm"), "-i", box, "-o", out, "-d", "y"], check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
         dom = browse(browser, with_script(out, "t_key.htm", "m0000001.htm", PRESS_J), ["--dump-dom"])
         check("second by date" in dom and "page 3" in dom, "j opens the next page by date (m0000003.htm)")
+
+        # Each key from a page, and the page it opens (its text on the page).
+        for key, page, opens in (("k", "m0000002.htm", "second by date"), ("n", "m0000001.htm", "third by date"),
+                                 ("p", "m0000002.htm", "x" * 400), ("j", "m0000003.htm", "third by date"),
+                                 ("k", "m0000001.htm", "x" * 400)):
+            dom = browse(browser, with_script(out, "t_" + key + page, page, press(key)), ["--dump-dom"])
+            check(opens in dom, "%s on %s shows the page that holds %r" % (key, page, opens[:20]))
 
         dom = browse(browser, with_script(out, "t_field.htm", "m0000001.htm", PRESS_J_IN_FIELD), ["--dump-dom"])
         check('data-pressed="1"' in dom and "page 1" in dom, "j typed into a text field stays on the page")
