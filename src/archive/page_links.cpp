@@ -83,14 +83,18 @@ std::vector<ListedMessage> read_listed(Workspace& ws, const std::string& folder)
   if (!is_regular_file(menu)) return listed;
   LineStore lines;
   lines.open(menu, nullptr);
+  bool start = false;  // the next entry kept starts a thread
   for (std::size_t i = 0; lines.has(i); lines.release_before(++i)) {
     const std::string& line = lines[i];
     if (sjis::find(line, kLink) == std::string::npos) continue;
     try {
       MessageRecord record = read_menu_line(ws, line);
-      // A removed message is nobody's neighbour and no entry of the feed.
+      start = start || line.rfind("<A HREF", 0) == 0;
+      // A removed message is nobody's neighbour and no entry of the feed;
+      // the replies of a removed first message start the thread.
       if (is_removed(ws, record)) continue;
-      listed.push_back({std::move(record), line.rfind("<A HREF", 0) == 0});
+      listed.push_back({std::move(record), start});
+      start = false;
     } catch (const std::exception&) {
       // A line the menu reader cannot take is no entry.
     }
@@ -169,9 +173,13 @@ std::string with_nav_lines(const std::string& page, const std::string* nav) {
 std::vector<ListedMessage> listed_from_lists(const Workspace& ws) {
   std::vector<ListedMessage> listed;
   listed.reserve(ws.syo_list.count());
+  bool start = false;  // as read_listed takes removed messages out
   for (std::size_t k = 0; k < ws.syo_list.count(); ++k) {
     const ThreadLine t = ws.syo_list.at(k);
-    listed.push_back({ws.work_list.at(t.number), t.depth == 0});
+    start = start || t.depth == 0;
+    if (is_removed(ws, ws.work_list.at(t.number))) continue;
+    listed.push_back({ws.work_list.at(t.number), start});
+    start = false;
   }
   return listed;
 }
@@ -271,16 +279,21 @@ std::vector<Placed> merged_order(const ArchiveState& old, std::vector<WorkPage>&
 
 // The plan of an append run from old and work_list (see plan_navigation).
 std::vector<NavRecord> plan_append(const Workspace& ws, const ArchiveState& old, std::unordered_set<std::string>& due) {
-  std::vector<WorkPage> work(ws.syo_list.count());
-  for (std::size_t k = 0; k < work.size(); ++k) {
+  std::vector<WorkPage> work;
+  work.reserve(ws.syo_list.count());
+  bool start = false;  // as read_listed takes removed messages out
+  for (std::size_t k = 0; k < ws.syo_list.count(); ++k) {
     const ThreadLine t = ws.syo_list.at(k);
     const MessageRecord& f = ws.work_list.at(t.number);
-    work[k].page = f.page_name();
-    work[k].date = f.date();
-    if (t.depth != 0 && k > 0) {
-      work[k].previous = work[k - 1].page;
-      work[k - 1].next = work[k].page;
+    start = start || t.depth == 0;
+    if (is_removed(ws, f)) continue;
+    WorkPage w{f.page_name(), f.date(), {}, {}};
+    if (!start && !work.empty()) {
+      w.previous = work.back().page;
+      work.back().next = w.page;
     }
+    start = false;
+    work.push_back(w);
   }
   const std::vector<Placed> order = merged_order(old, work);
   const auto page_at = [&](std::size_t q) -> std::string_view {

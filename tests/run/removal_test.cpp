@@ -201,6 +201,36 @@ TEST(Removal, TheIndexTheLinksAndTheFeedForgetTheMessage) {
   EXPECT_EQ(SearchReader(out).find({"fine"}), (std::set<unsigned>{2}));  // the rebuild numbers the pages anew
 }
 
+// The first message of a thread removed: its replies start the thread, and
+// link neither to it nor to the thread before, also after an append.
+TEST(Removal, RepliesOfARemovedFirstMessageStartTheirThread) {
+  TempDir t;
+  ProgramCopy p{t / "prog"};
+  p.settings("[vorn_htm]\r\nNAV_LNK=1\r\n");
+  const std::string first = Message("Zed <zed@example.jp>", "earlier", "Wed, 07 Jan 2004 10:00:00 +0900",
+                                    "<z@example.jp>", "", "an earlier thread");
+  const std::string box = t.write("ml.mbx", first + Thread_Mailbox());
+  const std::string out = t / "out";
+  ASSERT_EQ(p.run({"-i", box, "-o", out}).status, 0);
+  ASSERT_EQ(p.run({"--remove", "<a@example.jp>", "-o", out}).status, 0);
+  for (const char* when : {"after the removal", "after an append"}) {
+    SCOPED_TRACE(when);
+    const std::string zed = ProgramCopy::slurp(out + "/m0000001.htm");
+    const std::string bob = ProgramCopy::slurp(out + "/m0000003.htm");
+    EXPECT_NE(zed.find("<A HREF=\"m0000003.htm\" data-key=\"j\">"), std::string::npos) << zed;
+    EXPECT_NE(bob.find("<A HREF=\"m0000001.htm\" data-key=\"k\">"), std::string::npos) << bob;
+    EXPECT_EQ(bob.find("data-key=\"p\""), std::string::npos) << bob;
+    EXPECT_NE(bob.find("<A HREF=\"m0000004.htm\" data-key=\"n\">"), std::string::npos) << bob;
+    EXPECT_EQ(zed.find("data-key=\"n\""), std::string::npos) << zed;
+    ASSERT_EQ(p.run({"-i",
+                     t.write("late.mbx", Message("Eve <eve@example.jp>", "Re: trip", "Fri, 09 Jan 2004 10:00:00 +0900",
+                                                 "<e@example.jp>", "<c@example.jp>", "late reply")),
+                     "-o", out})
+                  .status,
+              0);
+  }
+}
+
 TEST(Removal, AnUnknownIdChangesNothing) {
   Archive a;
   const auto before = Files(a.out);
