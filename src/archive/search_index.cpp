@@ -238,7 +238,7 @@ void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<New
       for (const std::uint32_t e : c.entries_of(t))
         if (doc_of[e] >= 0) list.push_back(static_cast<std::uint32_t>(doc_of[e]));
       if (list.empty()) continue;
-      std::sort(list.begin(), list.end());
+      if (!std::is_sorted(list.begin(), list.end())) std::sort(list.begin(), list.end());
       postings.emplace_back(c.token(t), std::move(list));
     }
     write_part(dir, seg.id, k, postings);
