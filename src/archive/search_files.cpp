@@ -234,7 +234,9 @@ std::string manifest_text(const SearchManifest& m) {
       put_gaps(out, s.gone[g].second);
       out += '"';
     }
-    out += "}}";
+    out += '}';
+    if (s.chunk_docs != kDocsPerChunk) out += ",\"chunk_docs\":" + std::to_string(s.chunk_docs);
+    out += '}';
   }
   out += "]})\n";
   return out;
@@ -263,7 +265,13 @@ std::optional<SearchManifest> parse_manifest(std::string_view text) {
         r.expect(":");
         s.gone.emplace_back(std::move(older), read_gaps(r.string()));
       }
-      r.expect("}}");
+      r.expect("}");
+      if (r.take(',')) {
+        r.expect("\"chunk_docs\":");
+        s.chunk_docs = small(r.number(), "ix.js");
+        if (s.chunk_docs == 0) return std::nullopt;
+      }
+      r.expect("}");
       m.segs.push_back(std::move(s));
     }
     r.expect("]})");

@@ -32,13 +32,19 @@ constexpr std::string_view kScriptName = "find.js";
 
 std::string index_dir(const std::string& folder) { return join_path(folder, kSearchFolder.name); }
 
-// Shards for a segment of n docs: about 500 docs a shard, a power of two
-// (so that a merge can split every shard into several), 16 to 4096.
+// Shards for an index of n docs: a power of two (so that a merge can split
+// every shard into several), 16 to 4096, one for about 250 docs, so that
+// the shard a query loads stays small (some 170 KB at a million docs).
 std::uint32_t shards_for(std::size_t n) {
   std::uint32_t s = 16;
-  while (s < 4096 && s * 512u < n) s *= 2;
+  while (s < 4096 && s * 256u < n) s *= 2;
   return s;
 }
+
+// Docs per docs file: a page that shows the newest hundred hits of a large
+// segment loads a file for nearly every hit, so files are small there; a
+// small segment keeps one file.
+std::uint32_t chunk_docs_for(std::size_t n) { return n > kDocsPerChunk ? 64 : kDocsPerChunk; }
 
 std::optional<SearchManifest> read_manifest(const std::string& dir) {
   const std::string path = join_path(dir, kManifestName);
@@ -203,10 +209,11 @@ void supersede(const std::string& dir, const SearchManifest& m, std::vector<NewD
 void write_docs(const std::string& dir, SegmentInfo& seg, const std::vector<DocRow>& rows,
                 const std::vector<std::uint64_t>& hashes) {
   seg.docs = static_cast<std::uint32_t>(rows.size());
-  seg.chunks = static_cast<std::uint32_t>((rows.size() + kDocsPerChunk - 1) / kDocsPerChunk);
+  seg.chunk_docs = chunk_docs_for(rows.size());
+  seg.chunks = static_cast<std::uint32_t>((rows.size() + seg.chunk_docs - 1) / seg.chunk_docs);
   for (std::uint32_t c = 0; c < seg.chunks; ++c) {
-    const std::size_t from = c * kDocsPerChunk;
-    const std::size_t n = std::min(kDocsPerChunk, rows.size() - from);
+    const std::size_t from = std::size_t{c} * seg.chunk_docs;
+    const std::size_t n = std::min<std::size_t>(seg.chunk_docs, rows.size() - from);
     write_file(join_path(dir, docs_name(seg.id, c)), docs_text(seg.id, c, std::span(rows).subspan(from, n)));
   }
   std::vector<PageDoc> pages(rows.size());
