@@ -1,5 +1,6 @@
 #include "archive/search_collect.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "archive/archive_state.h"
@@ -104,10 +105,32 @@ void grow(std::vector<Slot>& slots) {
 // The hash of a message's tokens is a sum of the tokens' own hashes, so that
 // it does not depend on their order.
 void SearchCollector::note(std::uint32_t id) {
-  if (last_entry_[id] == entry_) return;
-  last_entry_[id] = entry_;
-  postings_[id].push_back(entry_);
-  hash_ += token_hash_[id] * 0x9E3779B97F4A7C15ull + 1;
+  Token& k = info_[id];
+  if (k.last == entry_) return;
+  hash_ += k.hash * 0x9E3779B97F4A7C15ull + 1;
+  if (k.count == 1) {
+    k.first = k.tail = new_block();
+    std::uint32_t* p = block(k.first);
+    p[1] = k.last;
+    p[2] = entry_;
+  } else if (k.count > 1) {
+    const std::uint32_t used = (k.count - 1) % (kBlock - 1) + 1;
+    if (used == kBlock - 1) {
+      const std::uint32_t b = new_block();
+      block(k.tail)[0] = b;
+      k.tail = b;
+      block(b)[1] = entry_;
+    } else {
+      block(k.tail)[used + 1] = entry_;
+    }
+  }
+  k.last = entry_;
+  ++k.count;
+}
+
+std::uint32_t SearchCollector::new_block() {
+  if ((blocks_ & 0xFFFFu) == 0) pages_.push_back(std::make_unique<std::uint32_t[]>(std::size_t{kBlock} << 16));
+  return blocks_++;
 }
 
 void SearchCollector::take(std::string_view token) { note(id_of(token)); }
@@ -127,21 +150,24 @@ void SearchCollector::take_japanese(char32_t first, char32_t second) {
 std::uint32_t SearchCollector::new_token(std::string_view token) {
   const auto id = static_cast<std::uint32_t>(tokens_.size());
   tokens_.emplace_back(token);
-  token_hash_.push_back(stable_hash(token));
-  last_entry_.push_back(kNone);
-  postings_.emplace_back();
+  info_.push_back(Token{stable_hash(token)});
   return id;
 }
 
 std::uint32_t SearchCollector::id_of(std::string_view token) {
   if (words_.empty() || word_count_ * 2 >= words_.size()) grow(words_);
   const std::uint64_t key = token_key(token);
+  std::uint64_t prefix = 0;
+  std::memcpy(&prefix, token.data(), std::min<std::size_t>(token.size(), 8));
+  const auto size = static_cast<std::uint32_t>(token.size());
   const std::size_t mask = words_.size() - 1;
   std::size_t at = mix(key) & mask;
-  for (; words_[at].id != kNone; at = (at + 1) & mask)
-    if (words_[at].key == key && tokens_[words_[at].id] == token) return words_[at].id;
+  for (; words_[at].id != kNone; at = (at + 1) & mask) {
+    const WordSlot& w = words_[at];
+    if (w.key == key && w.prefix == prefix && w.size == size && (size <= 8 || tokens_[w.id] == token)) return w.id;
+  }
   const std::uint32_t id = new_token(token);
-  words_[at] = Slot{key, id};
+  words_[at] = WordSlot{key, prefix, id, size};
   ++word_count_;
   return id;
 }
@@ -158,7 +184,7 @@ std::uint32_t SearchCollector::id_of_pair(char32_t first, char32_t second) {
   std::size_t n = put_utf8_to(buf, first);
   n += put_utf8_to(buf + n, second);
   const std::uint32_t id = new_token(std::string_view(buf, n));
-  pairs_[at] = Slot{key, id};
+  pairs_[at] = PairSlot{key, id};
   ++pair_count_;
   return id;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -31,10 +32,11 @@ class SearchCollector final : private SearchTokenSink {
   // A hash of the entry's tokens (as a set).
   std::uint64_t entry_hash(std::size_t entry) const { return entry_hash_[entry]; }
 
-  // Every token (UTF-8) with its entries, ascending.
+  // Every token (UTF-8) with its entries, ascending (each handed to f).
   std::size_t tokens() const { return tokens_.size(); }
   const std::string& token(std::size_t t) const { return tokens_[t]; }
-  const std::vector<std::uint32_t>& entries_of(std::size_t t) const { return postings_[t]; }
+  template <typename F>
+  void for_each_entry(std::size_t t, F f) const;
 
  private:
   // Each token of the message being added: its id, and the message's entry
@@ -46,29 +48,63 @@ class SearchCollector final : private SearchTokenSink {
   std::uint32_t new_token(std::string_view token);
   std::uint32_t id_of(std::string_view token);
   std::uint32_t id_of_pair(char32_t first, char32_t second);
+  std::uint32_t* block(std::uint32_t b) { return &pages_[b >> 16][(b & 0xFFFFu) * kBlock]; }
+  const std::uint32_t* block(std::uint32_t b) const { return &pages_[b >> 16][(b & 0xFFFFu) * kBlock]; }
+  std::uint32_t new_block();
 
   SearchTokeniser tokeniser_{true};
   std::string body_;
   std::uint32_t entry_ = 0;  // of the message being added
   std::uint64_t hash_ = 0;   // of its distinct tokens so far
-  // Tokens by id: the text, its stable_hash, the last entry that held it, the
-  // entries that hold it.
+
+  // A token's entries: the last one, and when there are more, blocks of a
+  // cache line, each the next block's number and kBlock - 1 entries, filled
+  // in turn; 65536 blocks to a page, so that nothing is copied as they grow.
+  static constexpr std::uint32_t kBlock = 16;
+  struct Token {
+    std::uint64_t hash;  // stable_hash of the text
+    std::uint32_t last = 0xffffffffu;
+    std::uint32_t count = 0;
+    std::uint32_t first = 0, tail = 0;  // blocks
+  };
   std::vector<std::string> tokens_;
-  std::vector<std::uint64_t> token_hash_;
-  std::vector<std::uint32_t> last_entry_;
-  std::vector<std::vector<std::uint32_t>> postings_;
-  // Ids by token: open addressing, at most half full, of a quick hash of
-  // a word's bytes (the text compared on a match) or of the two code points
-  // of a Japanese pair (which are the key); single Japanese characters of
-  // the Basic Multilingual Plane by a table.
-  struct Slot {
+  std::vector<Token> info_;
+  std::vector<std::unique_ptr<std::uint32_t[]>> pages_;
+  std::uint32_t blocks_ = 0;
+
+  // Ids by token: open addressing, at most half full, of a quick hash of a
+  // word's bytes (with its first eight bytes and length, so that most words
+  // are told apart without their text) or of the two code points of a
+  // Japanese pair (which are the key); single Japanese characters of the
+  // Basic Multilingual Plane by a table.
+  struct WordSlot {
+    std::uint64_t key = 0, prefix = 0;
+    std::uint32_t id = 0xffffffffu, size = 0;
+  };
+  struct PairSlot {
     std::uint64_t key = 0;
     std::uint32_t id = 0xffffffffu;
   };
-  std::vector<Slot> words_, pairs_;
+  std::vector<WordSlot> words_;
+  std::vector<PairSlot> pairs_;
   std::size_t word_count_ = 0, pair_count_ = 0;
   std::vector<std::uint32_t> singles_;
   std::vector<std::uint32_t> entry_page_;
   std::vector<std::uint64_t> entry_hash_;
   std::unordered_map<std::uint32_t, std::uint32_t> latest_;  // page -> entry
 };
+
+template <typename F>
+void SearchCollector::for_each_entry(std::size_t t, F f) const {
+  const Token& k = info_[t];
+  if (k.count == 1) f(k.last);
+  if (k.count < 2) return;
+  std::uint32_t left = k.count;
+  for (std::uint32_t b = k.first; left > 0;) {
+    const std::uint32_t* p = block(b);
+    const std::uint32_t n = left < kBlock - 1 ? left : kBlock - 1;
+    for (std::uint32_t i = 1; i <= n; ++i) f(p[i]);
+    left -= n;
+    b = p[0];
+  }
+}

@@ -12,6 +12,16 @@ namespace {
 }
 
 void put_base36(std::string& out, std::uint32_t n) {
+  static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  if (n < 36) {
+    out += kDigits[n];
+    return;
+  }
+  if (n < 36 * 36) {
+    const char two[2] = {kDigits[n / 36], kDigits[n % 36]};
+    out.append(two, 2);
+    return;
+  }
   char digits[8];
   int k = 0;
   do {

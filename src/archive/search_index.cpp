@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <map>
 #include <memory>
@@ -229,12 +230,26 @@ void write_part(const std::string& dir, std::string_view id, std::uint32_t k, st
   write_file(join_path(dir, part_name(id, k)), part_text(id, k, postings));
 }
 
+// Sorts doc numbers below bits.size() * 64: through a bitmap where they are
+// many (a common word's list), else by comparing. bits is all zero before
+// and after.
+void sort_docs(std::vector<std::uint32_t>& list, std::vector<std::uint64_t>& bits) {
+  if (std::is_sorted(list.begin(), list.end())) return;
+  if (list.size() * 8 < bits.size()) return std::sort(list.begin(), list.end());
+  for (const std::uint32_t d : list) bits[d >> 6] |= std::uint64_t{1} << (d & 63);
+  list.clear();
+  for (std::size_t w = 0; w < bits.size(); ++w)
+    for (; bits[w] != 0; bits[w] &= bits[w] - 1)
+      list.push_back(static_cast<std::uint32_t>(w * 64 + static_cast<std::size_t>(std::countr_zero(bits[w]))));
+}
+
 // The segment of this run's docs (seg.gone already noted).
 void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<NewDoc>& docs, const SearchCollector& c,
                        std::uint32_t shards) {
   std::sort(docs.begin(), docs.end(), [](const NewDoc& a, const NewDoc& b) { return doc_before(a.row, b.row); });
   std::vector<std::int64_t> doc_of(c.entries(), -1);
   for (std::size_t k = 0; k < docs.size(); ++k) doc_of[docs[k].entry] = static_cast<std::int64_t>(k);
+  std::vector<std::uint64_t> bits((docs.size() + 63) / 64);
   std::vector<std::vector<std::uint32_t>> by_shard(shards);
   for (std::size_t t = 0; t < c.tokens(); ++t)
     by_shard[shard_of(c.token(t), shards)].push_back(static_cast<std::uint32_t>(t));
@@ -242,10 +257,11 @@ void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<New
     std::vector<Posting> postings;
     for (const std::uint32_t t : by_shard[k]) {
       std::vector<std::uint32_t> list;
-      for (const std::uint32_t e : c.entries_of(t))
+      c.for_each_entry(t, [&](std::uint32_t e) {
         if (doc_of[e] >= 0) list.push_back(static_cast<std::uint32_t>(doc_of[e]));
+      });
       if (list.empty()) continue;
-      if (!std::is_sorted(list.begin(), list.end())) std::sort(list.begin(), list.end());
+      sort_docs(list, bits);
       postings.emplace_back(c.token(t), std::move(list));
     }
     write_part(dir, seg.id, k, postings);
