@@ -109,28 +109,38 @@ void SearchCollector::note(std::uint32_t id) {
   if (k.last == entry_) return;
   hash_ += k.hash * 0x9E3779B97F4A7C15ull + 1;
   if (k.count == 1) {
-    k.first = k.tail = new_block();
+    k.first = k.tail = new_block(6);
     std::uint32_t* p = block(k.first);
-    p[1] = k.last;
-    p[2] = entry_;
+    p[2] = k.last;
+    p[3] = entry_;
+    k.used = 2;
   } else if (k.count > 1) {
-    const std::uint32_t used = (k.count - 1) % (kBlock - 1) + 1;
-    if (used == kBlock - 1) {
-      const std::uint32_t b = new_block();
-      block(k.tail)[0] = b;
+    std::uint32_t* p = block(k.tail);
+    if (k.used == p[1]) {
+      const std::uint32_t b = new_block(std::min(p[1] * 2 + 2, 1022u));
+      p = block(k.tail);
+      p[0] = b;
       k.tail = b;
-      block(b)[1] = entry_;
-    } else {
-      block(k.tail)[used + 1] = entry_;
+      k.used = 0;
+      p = block(b);
     }
+    p[2 + k.used++] = entry_;
   }
   k.last = entry_;
   ++k.count;
 }
 
-std::uint32_t SearchCollector::new_block() {
-  if ((blocks_ & 0xFFFFu) == 0) pages_.push_back(std::make_unique<std::uint32_t[]>(std::size_t{kBlock} << 16));
-  return blocks_++;
+std::uint32_t SearchCollector::new_block(std::uint32_t capacity) {
+  if (page_used_ + capacity + 2 > kPage) {
+    pages_.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(kPage));
+    page_used_ = 0;
+  }
+  const auto b = static_cast<std::uint32_t>((pages_.size() - 1) << 20 | page_used_);
+  page_used_ += capacity + 2;
+  std::uint32_t* p = block(b);
+  p[0] = 0;
+  p[1] = capacity;
+  return b;
 }
 
 void SearchCollector::take(std::string_view token) { note(id_of(token)); }

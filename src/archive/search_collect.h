@@ -48,29 +48,30 @@ class SearchCollector final : private SearchTokenSink {
   std::uint32_t new_token(std::string_view token);
   std::uint32_t id_of(std::string_view token);
   std::uint32_t id_of_pair(char32_t first, char32_t second);
-  std::uint32_t* block(std::uint32_t b) { return &pages_[b >> 16][(b & 0xFFFFu) * kBlock]; }
-  const std::uint32_t* block(std::uint32_t b) const { return &pages_[b >> 16][(b & 0xFFFFu) * kBlock]; }
-  std::uint32_t new_block();
+  std::uint32_t* block(std::uint32_t b) { return &pages_[b >> 20][b & (kPage - 1)]; }
+  const std::uint32_t* block(std::uint32_t b) const { return &pages_[b >> 20][b & (kPage - 1)]; }
+  std::uint32_t new_block(std::uint32_t capacity);
 
   SearchTokeniser tokeniser_{true};
   std::string body_;
   std::uint32_t entry_ = 0;  // of the message being added
   std::uint64_t hash_ = 0;   // of its distinct tokens so far
 
-  // A token's entries: the last one, and when there are more, blocks of a
-  // cache line, each the next block's number and kBlock - 1 entries, filled
-  // in turn; 65536 blocks to a page, so that nothing is copied as they grow.
-  static constexpr std::uint32_t kBlock = 16;
+  // A token's entries: the last one, and when there are more, blocks that
+  // grow as the token is found more often (so that a common word's list is
+  // read in long runs), each the next block's number, its capacity and its
+  // entries; in pages of a million numbers, so that nothing is copied.
+  static constexpr std::uint32_t kPage = 1u << 20;
   struct Token {
     std::uint64_t hash;  // stable_hash of the text
     std::uint32_t last = 0xffffffffu;
     std::uint32_t count = 0;
-    std::uint32_t first = 0, tail = 0;  // blocks
+    std::uint32_t first = 0, tail = 0, used = 0;  // blocks; entries in the tail
   };
   std::vector<std::string> tokens_;
   std::vector<Token> info_;
   std::vector<std::unique_ptr<std::uint32_t[]>> pages_;
-  std::uint32_t blocks_ = 0;
+  std::uint32_t page_used_ = kPage;
 
   // Ids by token: open addressing, at most half full, of a quick hash of a
   // word's bytes (with its first eight bytes and length, so that most words
@@ -99,12 +100,11 @@ void SearchCollector::for_each_entry(std::size_t t, F f) const {
   const Token& k = info_[t];
   if (k.count == 1) f(k.last);
   if (k.count < 2) return;
-  std::uint32_t left = k.count;
-  for (std::uint32_t b = k.first; left > 0;) {
+  for (std::uint32_t b = k.first;;) {
     const std::uint32_t* p = block(b);
-    const std::uint32_t n = left < kBlock - 1 ? left : kBlock - 1;
-    for (std::uint32_t i = 1; i <= n; ++i) f(p[i]);
-    left -= n;
+    const std::uint32_t n = b == k.tail ? k.used : p[1];
+    for (std::uint32_t i = 0; i < n; ++i) f(p[2 + i]);
+    if (b == k.tail) return;
     b = p[0];
   }
 }
