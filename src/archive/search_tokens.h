@@ -23,8 +23,9 @@
 // begins a normalisation boundary (what comes before it normalises apart
 // from what follows). The voiced sound marks are composed with the character
 // before them; the little that the tables cannot do (the Greek capital
-// sigma, whose lower case depends on its neighbours, and bytes that form no
-// character) takes ICU's way for the whole text.
+// sigma, whose lower case depends on its neighbours, a voiced sound mark
+// after a mark of another class, and bytes that form no character) takes
+// ICU's way for the whole text.
 #pragma once
 
 #include <memory>
