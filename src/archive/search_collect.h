@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -15,7 +16,7 @@
 // The number of a message page's file name ("m0000123.htm": 123), or 0.
 std::uint32_t search_page_number(std::string_view page_name);
 
-class SearchCollector {
+class SearchCollector final : private SearchTokenSink {
  public:
   // A message of page number page, with what its page shows: the subject,
   // the sender (name and address), the body lines and the attachments'
@@ -31,29 +32,79 @@ class SearchCollector {
   // A hash of the entry's tokens (as a set).
   std::uint64_t entry_hash(std::size_t entry) const { return entry_hash_[entry]; }
 
-  // Every token (UTF-8) with its entries, ascending.
+  // Every token (UTF-8) with its entries, ascending (each handed to f).
   std::size_t tokens() const { return tokens_.size(); }
   const std::string& token(std::size_t t) const { return tokens_[t]; }
-  const std::vector<std::uint32_t>& entries_of(std::size_t t) const { return postings_[t]; }
+  template <typename F>
+  void for_each_entry(std::size_t t, F f) const;
 
  private:
+  // Each token of the message being added: its id, and the message's entry
+  // on the token's list unless it is there already (a message repeats most
+  // of its words).
+  void take(std::string_view token) override;
+  void take_japanese(char32_t first, char32_t second) override;
+  void note(std::uint32_t id);
+  std::uint32_t new_token(std::string_view token);
+  std::uint32_t id_of(std::string_view token);
+  std::uint32_t id_of_pair(char32_t first, char32_t second);
+  std::uint32_t* block(std::uint32_t b) { return &pages_[b >> 20][b & (kPage - 1)]; }
+  const std::uint32_t* block(std::uint32_t b) const { return &pages_[b >> 20][b & (kPage - 1)]; }
+  std::uint32_t new_block(std::uint32_t capacity);
+
   SearchTokeniser tokeniser_{true};
-  std::vector<std::string> found_;  // the tokens of the message being added
   std::string body_;
-  // Open addressing, at most half full: a token's hash and its id. The
-  // tokens of one message are looked up once each (a message repeats most
-  // of its words), in a table of that message's own.
-  struct Slot {
-    std::uint64_t hash = 0;
+  std::uint32_t entry_ = 0;  // of the message being added
+  std::uint64_t hash_ = 0;   // of its distinct tokens so far
+
+  // A token's entries: the last one, and when there are more, blocks that
+  // grow as the token is found more often (so that a common word's list is
+  // read in long runs), each the next block's number, its capacity and its
+  // entries; in pages of a million numbers, so that nothing is copied.
+  static constexpr std::uint32_t kPage = 1u << 20;
+  struct Token {
+    std::uint64_t hash;  // stable_hash of the text
+    std::uint32_t last = 0xffffffffu;
+    std::uint32_t count = 0;
+    std::uint32_t first = 0, tail = 0, used = 0;  // blocks; entries in the tail
+  };
+  std::vector<std::string> tokens_;
+  std::vector<Token> info_;
+  std::vector<std::unique_ptr<std::uint32_t[]>> pages_;
+  std::uint32_t page_used_ = kPage;
+
+  // Ids by token: open addressing, at most half full, of a quick hash of a
+  // word's bytes (with its first eight bytes and length, so that most words
+  // are told apart without their text) or of the two code points of a
+  // Japanese pair (which are the key); single Japanese characters of the
+  // Basic Multilingual Plane by a table.
+  struct WordSlot {
+    std::uint64_t key = 0, prefix = 0;
+    std::uint32_t id = 0xffffffffu, size = 0;
+  };
+  struct PairSlot {
+    std::uint64_t key = 0;
     std::uint32_t id = 0xffffffffu;
   };
-  std::uint32_t id_of(const std::string& token, std::uint64_t hash);
-  void grow();
-  std::vector<Slot> slots_;
-  std::vector<std::uint32_t> local_;  // indexes into found_, for this message
-  std::vector<std::string> tokens_;
-  std::vector<std::vector<std::uint32_t>> postings_;
+  std::vector<WordSlot> words_;
+  std::vector<PairSlot> pairs_;
+  std::size_t word_count_ = 0, pair_count_ = 0;
+  std::vector<std::uint32_t> singles_;
   std::vector<std::uint32_t> entry_page_;
   std::vector<std::uint64_t> entry_hash_;
   std::unordered_map<std::uint32_t, std::uint32_t> latest_;  // page -> entry
 };
+
+template <typename F>
+void SearchCollector::for_each_entry(std::size_t t, F f) const {
+  const Token& k = info_[t];
+  if (k.count == 1) f(k.last);
+  if (k.count < 2) return;
+  for (std::uint32_t b = k.first;;) {
+    const std::uint32_t* p = block(b);
+    const std::uint32_t n = b == k.tail ? k.used : p[1];
+    for (std::uint32_t i = 0; i < n; ++i) f(p[2 + i]);
+    if (b == k.tail) return;
+    b = p[0];
+  }
+}

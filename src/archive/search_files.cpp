@@ -12,6 +12,16 @@ namespace {
 }
 
 void put_base36(std::string& out, std::uint32_t n) {
+  static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  if (n < 36) {
+    out += kDigits[n];
+    return;
+  }
+  if (n < 36 * 36) {
+    const char two[2] = {kDigits[n / 36], kDigits[n % 36]};
+    out.append(two, 2);
+    return;
+  }
   char digits[8];
   int k = 0;
   do {
@@ -234,7 +244,9 @@ std::string manifest_text(const SearchManifest& m) {
       put_gaps(out, s.gone[g].second);
       out += '"';
     }
-    out += "}}";
+    out += '}';
+    if (s.chunk_docs != kDocsPerChunk) out += ",\"chunk_docs\":" + std::to_string(s.chunk_docs);
+    out += '}';
   }
   out += "]})\n";
   return out;
@@ -263,7 +275,13 @@ std::optional<SearchManifest> parse_manifest(std::string_view text) {
         r.expect(":");
         s.gone.emplace_back(std::move(older), read_gaps(r.string()));
       }
-      r.expect("}}");
+      r.expect("}");
+      if (r.take(',')) {
+        r.expect("\"chunk_docs\":");
+        s.chunk_docs = small(r.number(), "ix.js");
+        if (s.chunk_docs == 0) return std::nullopt;
+      }
+      r.expect("}");
       m.segs.push_back(std::move(s));
     }
     r.expect("]})");

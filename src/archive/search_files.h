@@ -4,16 +4,18 @@
 // from disk (a page opened from file:// may load scripts, nothing else):
 //
 //   ix.js         vorn_ix({"v":1,"shards":S,"segs":[{"id":"0001","docs":N,
-//                 "chunks":C,"gone":{"0000":"gaps",...}},...]}), the
-//                 manifest: the segments, oldest first. "gone" names docs of
-//                 older segments that this one supersedes (a message replaced
-//                 by a newer copy).
+//                 "chunks":C,"gone":{"0000":"gaps",...}[,"chunk_docs":P]},
+//                 ...]}), the manifest: the segments, oldest first. "gone"
+//                 names docs of older segments that this one supersedes (a
+//                 message replaced by a newer copy); "chunk_docs" is the
+//                 number of docs a docs file of the segment holds, written
+//                 when it is not 500.
 //   ID_K.js       vorn_part("ID",K,{"token":"gaps",...}), the tokens of
 //                 segment ID whose hash (FNV-1a, 32 bits, of the token's
 //                 UTF-8 bytes) mod S is K, each with the docs holding it.
 //                 A shard that holds no token is not written.
 //   ID_dC.js      vorn_docs("ID",C,[[page,"key","date","subject","sender"],
-//                 ...]), docs C*500 to C*500+499 of segment ID.
+//                 ...]), docs C*P to C*P+P-1 of segment ID.
 //   ID_p.txt      the program's own: one line per doc, by page number,
 //                 "PPPPPPP DDDDDDD HHHHHHHHHHHHHHHH" (page, doc, hash of what
 //                 the doc holds), fixed width so that a page is found by
@@ -38,6 +40,7 @@
 #include <utility>
 #include <vector>
 
+// Docs per docs file unless the manifest says otherwise.
 inline constexpr std::size_t kDocsPerChunk = 500;
 
 // Gaps of ascending doc numbers, and back.
@@ -56,6 +59,7 @@ struct SegmentInfo {
   std::uint32_t chunks = 0;
   // Older segment -> its docs that this one supersedes (ascending).
   std::vector<std::pair<std::string, std::vector<std::uint32_t>>> gone;
+  std::uint32_t chunk_docs = kDocsPerChunk;  // docs per docs file
 };
 
 struct SearchManifest {

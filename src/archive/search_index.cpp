@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <map>
 #include <memory>
@@ -33,13 +34,19 @@ constexpr std::string_view kScriptName = "find.js";
 
 std::string index_dir(const std::string& folder) { return join_path(folder, kSearchFolder.name); }
 
-// Shards for a segment of n docs: about 500 docs a shard, a power of two
-// (so that a merge can split every shard into several), 16 to 4096.
+// Shards for an index of n docs: a power of two (so that a merge can split
+// every shard into several), 16 to 4096, one for about 250 docs, so that
+// the shard a query loads stays small (some 170 KB at a million docs).
 std::uint32_t shards_for(std::size_t n) {
   std::uint32_t s = 16;
-  while (s < 4096 && s * 512u < n) s *= 2;
+  while (s < 4096 && s * 256u < n) s *= 2;
   return s;
 }
+
+// Docs per docs file: a page that shows the newest hundred hits of a large
+// segment loads a file for nearly every hit, so files are small there; a
+// small segment keeps one file.
+std::uint32_t chunk_docs_for(std::size_t n) { return n > kDocsPerChunk ? 64 : kDocsPerChunk; }
 
 std::optional<SearchManifest> read_manifest(const std::string& dir) {
   const std::string path = join_path(dir, kManifestName);
@@ -211,10 +218,11 @@ void supersede(const std::string& dir, const SearchManifest& m, std::vector<NewD
 void write_docs(const std::string& dir, SegmentInfo& seg, const std::vector<DocRow>& rows,
                 const std::vector<std::uint64_t>& hashes) {
   seg.docs = static_cast<std::uint32_t>(rows.size());
-  seg.chunks = static_cast<std::uint32_t>((rows.size() + kDocsPerChunk - 1) / kDocsPerChunk);
+  seg.chunk_docs = chunk_docs_for(rows.size());
+  seg.chunks = static_cast<std::uint32_t>((rows.size() + seg.chunk_docs - 1) / seg.chunk_docs);
   for (std::uint32_t c = 0; c < seg.chunks; ++c) {
-    const std::size_t from = c * kDocsPerChunk;
-    const std::size_t n = std::min(kDocsPerChunk, rows.size() - from);
+    const std::size_t from = std::size_t{c} * seg.chunk_docs;
+    const std::size_t n = std::min<std::size_t>(seg.chunk_docs, rows.size() - from);
     write_file(join_path(dir, docs_name(seg.id, c)), docs_text(seg.id, c, std::span(rows).subspan(from, n)));
   }
   std::vector<PageDoc> pages(rows.size());
@@ -230,12 +238,26 @@ void write_part(const std::string& dir, std::string_view id, std::uint32_t k, st
   write_file(join_path(dir, part_name(id, k)), part_text(id, k, postings));
 }
 
+// Sorts doc numbers below bits.size() * 64: through a bitmap where they are
+// many (a common word's list), else by comparing. bits is all zero before
+// and after.
+void sort_docs(std::vector<std::uint32_t>& list, std::vector<std::uint64_t>& bits) {
+  if (std::is_sorted(list.begin(), list.end())) return;
+  if (list.size() * 8 < bits.size()) return std::sort(list.begin(), list.end());
+  for (const std::uint32_t d : list) bits[d >> 6] |= std::uint64_t{1} << (d & 63);
+  list.clear();
+  for (std::size_t w = 0; w < bits.size(); ++w)
+    for (; bits[w] != 0; bits[w] &= bits[w] - 1)
+      list.push_back(static_cast<std::uint32_t>(w * 64 + static_cast<std::size_t>(std::countr_zero(bits[w]))));
+}
+
 // The segment of this run's docs (seg.gone already noted).
 void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<NewDoc>& docs, const SearchCollector& c,
                        std::uint32_t shards) {
   std::sort(docs.begin(), docs.end(), [](const NewDoc& a, const NewDoc& b) { return doc_before(a.row, b.row); });
   std::vector<std::int64_t> doc_of(c.entries(), -1);
   for (std::size_t k = 0; k < docs.size(); ++k) doc_of[docs[k].entry] = static_cast<std::int64_t>(k);
+  std::vector<std::uint64_t> bits((docs.size() + 63) / 64);
   std::vector<std::vector<std::uint32_t>> by_shard(shards);
   for (std::size_t t = 0; t < c.tokens(); ++t)
     by_shard[shard_of(c.token(t), shards)].push_back(static_cast<std::uint32_t>(t));
@@ -243,10 +265,11 @@ void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<New
     std::vector<Posting> postings;
     for (const std::uint32_t t : by_shard[k]) {
       std::vector<std::uint32_t> list;
-      for (const std::uint32_t e : c.entries_of(t))
+      c.for_each_entry(t, [&](std::uint32_t e) {
         if (doc_of[e] >= 0) list.push_back(static_cast<std::uint32_t>(doc_of[e]));
+      });
       if (list.empty()) continue;
-      std::sort(list.begin(), list.end());
+      sort_docs(list, bits);
       postings.emplace_back(c.token(t), std::move(list));
     }
     write_part(dir, seg.id, k, postings);

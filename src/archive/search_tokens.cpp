@@ -8,6 +8,7 @@
 #include <unicode/utf16.h>
 
 #include <array>
+#include <cstdint>
 #include <stdexcept>
 
 #include "codec/cp932.h"
@@ -104,55 +105,132 @@ bool sjis_to_utf16(std::string_view sjis, std::u16string& out) {
   return true;
 }
 
-void put_utf8(std::string& s, UChar32 c) {
-  const auto cp = static_cast<std::uint32_t>(c);
-  if (cp < 0x80) {
-    s += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    s += static_cast<char>(0xC0 | (cp >> 6));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    s += static_cast<char>(0xE0 | (cp >> 12));
-    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    s += static_cast<char>(0xF0 | (cp >> 18));
-    s += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
+// The UTF-8 bytes of c at p; their count.
+std::size_t put_utf8(char* p, char32_t c) {
+  if (c < 0x80) {
+    p[0] = static_cast<char>(c);
+    return 1;
   }
+  if (c < 0x800) {
+    p[0] = static_cast<char>(0xC0 | (c >> 6));
+    p[1] = static_cast<char>(0x80 | (c & 0x3F));
+    return 2;
+  }
+  if (c < 0x10000) {
+    p[0] = static_cast<char>(0xE0 | (c >> 12));
+    p[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    p[2] = static_cast<char>(0x80 | (c & 0x3F));
+    return 3;
+  }
+  p[0] = static_cast<char>(0xF0 | (c >> 18));
+  p[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+  p[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+  p[3] = static_cast<char>(0x80 | (c & 0x3F));
+  return 4;
 }
 
-// Runs of text in the making: the word characters (UTF-8) and the Japanese
-// characters of the run now open; at most one of them holds anything.
-struct Runs {
-  std::string word;
-  std::vector<UChar32> japanese;
-  std::vector<std::string>& out;
-  bool every_character;
+void put_utf8(std::string& s, char32_t c) {
+  char buf[4];
+  s.append(buf, put_utf8(buf, c));
+}
 
+// The normal form of each character of code page 932, as an entry: a tag in
+// the top byte and a code point (or an index into multi) below it.
+constexpr std::uint32_t kTagMask = 0xFF000000u;
+constexpr std::uint32_t kOne = 1u << 24;      // one code point
+constexpr std::uint32_t kMany = 2u << 24;     // the code points multi[index]
+constexpr std::uint32_t kCompose = 3u << 24;  // a mark, composed with the one before if it can
+// 0: the tables cannot say (no character, or ICU's way needed)
+
+struct NormalTables {
+  const icu::Normalizer2* nfkc = nullptr;
+  std::array<std::uint32_t, 0x10000> pairs{};
+  std::array<std::uint32_t, 0x100> bytes{};
+  std::vector<std::u32string> multi;
+};
+
+std::u32string code_points(const icu::UnicodeString& s) {
+  std::u32string out;
+  for (int32_t i = 0; i < s.length(); i = s.moveIndex32(i, 1)) out += static_cast<char32_t>(s.char32At(i));
+  return out;
+}
+
+std::uint32_t entry_for(NormalTables& t, UChar32 c) {
+  UErrorCode err = U_ZERO_ERROR;
+  icu::UnicodeString normal;
+  t.nfkc->normalize(icu::UnicodeString(c), normal, err);
+  if (U_FAILURE(err)) return 0;
+  const std::u32string points = code_points(normal);
+  if (!t.nfkc->hasBoundaryBefore(c)) {
+    // A combining mark (the half-width voiced sound marks): it may join the
+    // character before it, which the tables cannot know.
+    const bool mark = points.size() == 1 && u_getCombiningClass(static_cast<UChar32>(points[0])) != 0 &&
+                      !u_hasBinaryProperty(static_cast<UChar32>(points[0]), UCHAR_CHANGES_WHEN_LOWERCASED);
+    return mark ? kCompose | points[0] : 0;
+  }
+  // The capital sigma lower-cases by its neighbours.
+  if (points.find(U'\u03A3') != std::u32string::npos) return 0;
+  const std::u32string lower = code_points(normal.toLower(icu::Locale::getRoot()));
+  if (lower.size() == 1) return kOne | lower[0];
+  t.multi.push_back(lower);
+  return kMany | static_cast<std::uint32_t>(t.multi.size() - 1);
+}
+
+const NormalTables& normal_tables() {
+  static const auto tables = [] {
+    auto t = std::make_unique<NormalTables>();
+    UErrorCode err = U_ZERO_ERROR;
+    t->nfkc = icu::Normalizer2::getNFKCInstance(err);
+    if (U_FAILURE(err)) throw std::runtime_error(std::string("NFKC: ") + u_errorName(err));
+    for (unsigned b = 0; b < 0x80; ++b) t->bytes[b] = entry_for(*t, static_cast<UChar32>(b));
+    for (unsigned b = 0xA1; b <= 0xDF; ++b) t->bytes[b] = entry_for(*t, static_cast<UChar32>(0xFF61 + (b - 0xA1)));
+    const std::array<char16_t, 0x10000>& pairs = pair_chars();
+    for (std::size_t k = 0; k < pairs.size(); ++k)
+      if (pairs[k] != 0) t->pairs[k] = entry_for(*t, pairs[k]);
+    return t;
+  }();
+  return *tables;
+}
+
+// Where the run of Japanese text goes on after the line break at i: the
+// position of the Japanese character after one line break, or 0.
+std::size_t joined_after_break(const std::u32string& s, std::size_t i) {
+  std::size_t j = i + 1;
+  if (s[i] == '\r' && j < s.size() && s[j] == '\n') ++j;
+  return j < s.size() && kind_of(static_cast<UChar32>(s[j])) == Kind::japanese ? j : 0;
+}
+
+// The runs of text in the making: the word (UTF-8) or the Japanese run now
+// open (its last character, and whether it has more than one); at most one
+// of them is open. Tokens go to the sink as soon as they are known.
+struct Runs {
+  SearchTokenSink& sink;
+  std::string& word;
+  bool every_character;
+  char32_t last = 0;
+  bool several = false;
+
+  void japanese(char32_t c) {
+    end_word();
+    if (last != 0) {
+      sink.take_japanese(last, c);
+      if (every_character) {
+        if (!several) sink.take_japanese(last, 0);
+        sink.take_japanese(c, 0);
+      }
+      several = true;
+    }
+    last = c;
+  }
   void end_word() {
     if (word.empty()) return;
-    out.push_back(word);
+    sink.take(word);
     word.clear();
   }
   void end_japanese() {
-    if (japanese.size() == 1) {
-      out.emplace_back();
-      put_utf8(out.back(), japanese[0]);
-    }
-    for (std::size_t k = 1; k < japanese.size(); ++k) {
-      out.emplace_back();
-      put_utf8(out.back(), japanese[k - 1]);
-      put_utf8(out.back(), japanese[k]);
-    }
-    if (every_character && japanese.size() > 1) {
-      for (const UChar32 c : japanese) {
-        out.emplace_back();
-        put_utf8(out.back(), c);
-      }
-    }
-    japanese.clear();
+    if (last != 0 && !several) sink.take_japanese(last, 0);
+    last = 0;
+    several = false;
   }
   void end_both() {
     end_word();
@@ -160,97 +238,14 @@ struct Runs {
   }
 };
 
-// ASCII text is its own NFKC form and lower-cases letter by letter.
-void add_ascii(std::string_view text, std::vector<std::string>& out) {
-  std::string word;
-  for (const char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (ascii_word(c)) {
-      word += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    } else if (!word.empty()) {
-      out.push_back(word);
-      word.clear();
-    }
-  }
-  if (!word.empty()) out.push_back(word);
-}
-
-// Where the run of Japanese text goes on after the line break at i: the
-// position of the Japanese character after one line break, or -1.
-int32_t joined_after_break(const icu::UnicodeString& s, int32_t i) {
-  int32_t j = i + 1;
-  if (s.charAt(i) == '\r' && j < s.length() && s.charAt(j) == '\n') ++j;
-  return j < s.length() && kind_of(s.char32At(j)) == Kind::japanese ? j : -1;
-}
-
-}  // namespace
-
-namespace {
-void split(const icu::UnicodeString& s, bool every_japanese_character, std::vector<std::string>& out);
-}  // namespace
-
-struct SearchTokeniser::Buffers {
-  const icu::Normalizer2* nfkc = nullptr;
-  icu::UnicodeString text, normal;
-  std::u16string utf16;
-};
-
-SearchTokeniser::SearchTokeniser(bool every_japanese_character)
-    : buf_(std::make_unique<Buffers>()), every_japanese_character_(every_japanese_character) {
-  UErrorCode err = U_ZERO_ERROR;
-  buf_->nfkc = icu::Normalizer2::getNFKCInstance(err);
-  if (U_FAILURE(err)) throw std::runtime_error(std::string("NFKC: ") + u_errorName(err));
-}
-
-SearchTokeniser::~SearchTokeniser() = default;
-
-void SearchTokeniser::add_sjis(std::string_view sjis, std::vector<std::string>& out) {
-  if (sjis::is_ascii(sjis)) return add_ascii(sjis, out);
-  if (!sjis_to_utf16(sjis, buf_->utf16)) return add_utf8(cp932::to_utf8(sjis), out);
-  buf_->text.setTo(buf_->utf16.data(), static_cast<int32_t>(buf_->utf16.size()));
-  add_text(out);
-}
-
-void SearchTokeniser::add_utf8(std::string_view utf8, std::vector<std::string>& out) {
-  if (sjis::is_ascii(utf8)) return add_ascii(utf8, out);
-  buf_->text = icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
-  add_text(out);
-}
-
-// Normalises buf_->text, unless it is in normal form already (as most text
-// is), and splits it.
-void SearchTokeniser::add_text(std::vector<std::string>& out) {
-  const icu::UnicodeString& text = buf_->text;
-  UErrorCode err = U_ZERO_ERROR;
-  const bool normal = buf_->nfkc->spanQuickCheckYes(text, err) == text.length();
-  if (U_FAILURE(err)) throw std::runtime_error(std::string("NFKC: ") + u_errorName(err));
-  bool lower = true;
-  for (int32_t i = 0; i < text.length() && lower; ++i) {
-    const char16_t c = text.charAt(i);
-    lower = U16_IS_SURROGATE(c) ? !u_hasBinaryProperty(text.char32At(i), UCHAR_CHANGES_WHEN_LOWERCASED)
-                                : !(bmp_kinds()[c] & 0x80);
-  }
-  if (normal && lower) return split(text, every_japanese_character_, out);
-  if (normal) {
-    buf_->normal = text;
-  } else {
-    buf_->nfkc->normalize(text, buf_->normal, err);
-    if (U_FAILURE(err)) throw std::runtime_error(std::string("NFKC: ") + u_errorName(err));
-  }
-  split(buf_->normal.toLower(icu::Locale::getRoot()), every_japanese_character_, out);
-}
-
-namespace {
-
 // The tokens of normalised, lower-cased text.
-void split(const icu::UnicodeString& s, bool every_japanese_character, std::vector<std::string>& out) {
-  Runs runs{{}, {}, out, every_japanese_character};
-  for (int32_t i = 0; i < s.length(); i = s.moveIndex32(i, 1)) {
-    const UChar32 c = s.char32At(i);
-    switch (kind_of(c)) {
+void split(const std::u32string& s, Runs& runs) {
+  const std::array<std::uint8_t, 0x10000>& kinds = bmp_kinds();
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const char32_t c = s[i];
+    switch (c < 0x10000 ? static_cast<Kind>(kinds[c] & 0x7F) : kind_by_properties(static_cast<UChar32>(c))) {
       case Kind::japanese:
-        runs.end_word();
-        runs.japanese.push_back(c);
+        runs.japanese(c);
         break;
       case Kind::word:
         runs.end_japanese();
@@ -261,8 +256,8 @@ void split(const icu::UnicodeString& s, bool every_japanese_character, std::vect
         if (!runs.word.empty()) put_utf8(runs.word, c);
         break;
       case Kind::line_break:
-        if (!runs.japanese.empty()) {
-          if (const int32_t j = joined_after_break(s, i); j >= 0) {
+        if (runs.last != 0) {
+          if (const std::size_t j = joined_after_break(s, i); j > 0) {
             i = j - 1;  // the loop steps on to the character after the break
             continue;
           }
@@ -277,7 +272,159 @@ void split(const icu::UnicodeString& s, bool every_japanese_character, std::vect
   runs.end_both();
 }
 
+// ASCII text is its own NFKC form and lower-cases letter by letter.
+void add_ascii(std::string_view text, std::string& word, SearchTokenSink& sink) {
+  word.clear();
+  for (const char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (ascii_word(c)) {
+      word += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    } else if (!word.empty()) {
+      sink.take(word);
+      word.clear();
+    }
+  }
+  if (!word.empty()) sink.take(word);
+  word.clear();
+}
+
+struct VectorSink final : SearchTokenSink {
+  explicit VectorSink(std::vector<std::string>& o) : out(o) {}
+  void take(std::string_view token) override { out.emplace_back(token); }
+  std::vector<std::string>& out;
+};
+
+// Adds the combining mark c to normalised text: composed with the starter
+// before it where the two have a composition, else after it. After another
+// mark of the same class it is blocked from the starter and stays where it
+// is; after a mark of another class (the marks would be reordered, or c could
+// reach past it) the tables cannot say.
+bool compose(const icu::Normalizer2& nfkc, std::u32string& out, char32_t c) {
+  const std::uint8_t before = out.empty() ? 0 : u_getCombiningClass(static_cast<UChar32>(out.back()));
+  if (before != 0) {
+    if (before != u_getCombiningClass(static_cast<UChar32>(c))) return false;
+  } else if (!out.empty()) {
+    const UChar32 both = nfkc.composePair(static_cast<UChar32>(out.back()), static_cast<UChar32>(c));
+    if (both >= 0) {
+      out.back() = static_cast<char32_t>(both);
+      return true;
+    }
+  }
+  out += c;
+  return true;
+}
+
 }  // namespace
+
+void SearchTokenSink::take_japanese(char32_t first, char32_t second) {
+  char buf[8];
+  std::size_t n = put_utf8(buf, first);
+  if (second != 0) n += put_utf8(buf + n, second);
+  take(std::string_view(buf, n));
+}
+
+bool sjis_normal_form(std::string_view sjis, std::u32string& out) {
+  const NormalTables& t = normal_tables();
+  out.clear();
+  for (std::size_t i = 0; i < sjis.size(); ++i) {
+    const auto b = static_cast<unsigned char>(sjis[i]);
+    std::uint32_t e = t.bytes[b];
+    if (b >= 0x80 && (b < 0xA1 || b > 0xDF)) {
+      if (++i >= sjis.size()) return false;
+      e = t.pairs[b << 8 | static_cast<unsigned char>(sjis[i])];
+    }
+    const char32_t c = e & ~kTagMask;
+    switch (e & kTagMask) {
+      case kOne:
+        out += c;
+        break;
+      case kMany:
+        out += t.multi[c];
+        break;
+      case kCompose:
+        if (!compose(*t.nfkc, out, c)) return false;
+        break;
+      default:
+        return false;
+    }
+  }
+  return true;
+}
+
+struct SearchTokeniser::Buffers {
+  const icu::Normalizer2* nfkc = nullptr;
+  icu::UnicodeString text, normal;
+  std::u16string utf16;
+  std::u32string points;
+  std::string word;
+};
+
+SearchTokeniser::SearchTokeniser(bool every_japanese_character)
+    : buf_(std::make_unique<Buffers>()), every_japanese_character_(every_japanese_character) {
+  UErrorCode err = U_ZERO_ERROR;
+  buf_->nfkc = icu::Normalizer2::getNFKCInstance(err);
+  if (U_FAILURE(err)) throw std::runtime_error(std::string("NFKC: ") + u_errorName(err));
+}
+
+SearchTokeniser::~SearchTokeniser() = default;
+
+void SearchTokeniser::add_sjis(std::string_view sjis, SearchTokenSink& sink) {
+  if (sjis::is_ascii(sjis)) return add_ascii(sjis, buf_->word, sink);
+  if (sjis_normal_form(sjis, buf_->points)) {
+    buf_->word.clear();
+    Runs runs{sink, buf_->word, every_japanese_character_};
+    return split(buf_->points, runs);
+  }
+  if (!sjis_to_utf16(sjis, buf_->utf16)) return add_utf8(cp932::to_utf8(sjis), sink);
+  buf_->text.setTo(buf_->utf16.data(), static_cast<int32_t>(buf_->utf16.size()));
+  add_icu(sink);
+}
+
+void SearchTokeniser::add_utf8(std::string_view utf8, SearchTokenSink& sink) {
+  if (sjis::is_ascii(utf8)) return add_ascii(utf8, buf_->word, sink);
+  buf_->text = icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
+  add_icu(sink);
+}
+
+void SearchTokeniser::add_sjis(std::string_view sjis, std::vector<std::string>& out) {
+  VectorSink sink(out);
+  add_sjis(sjis, sink);
+}
+
+void SearchTokeniser::add_utf8(std::string_view utf8, std::vector<std::string>& out) {
+  VectorSink sink(out);
+  add_utf8(utf8, sink);
+}
+
+// Normalises buf_->text by ICU, unless it is in normal form already (as most
+// text is), and splits it.
+void SearchTokeniser::add_icu(SearchTokenSink& sink) {
+  const icu::UnicodeString& text = buf_->text;
+  UErrorCode err = U_ZERO_ERROR;
+  const bool normal = buf_->nfkc->spanQuickCheckYes(text, err) == text.length();
+  if (U_FAILURE(err)) throw std::runtime_error(std::string("NFKC: ") + u_errorName(err));
+  bool lower = true;
+  for (int32_t i = 0; i < text.length() && lower; ++i) {
+    const char16_t c = text.charAt(i);
+    lower = U16_IS_SURROGATE(c) ? !u_hasBinaryProperty(text.char32At(i), UCHAR_CHANGES_WHEN_LOWERCASED)
+                                : !(bmp_kinds()[c] & 0x80);
+  }
+  const icu::UnicodeString* done = &text;
+  if (!normal) {
+    buf_->nfkc->normalize(text, buf_->normal, err);
+    if (U_FAILURE(err)) throw std::runtime_error(std::string("NFKC: ") + u_errorName(err));
+    done = &buf_->normal.toLower(icu::Locale::getRoot());
+  } else if (!lower) {
+    buf_->normal = text;
+    done = &buf_->normal.toLower(icu::Locale::getRoot());
+  }
+  buf_->points.clear();
+  for (int32_t i = 0; i < done->length(); i = done->moveIndex32(i, 1))
+    buf_->points += static_cast<char32_t>(done->char32At(i));
+  buf_->word.clear();
+  Runs runs{sink, buf_->word, every_japanese_character_};
+  split(buf_->points, runs);
+}
 
 std::vector<std::string> search_tokens(std::string_view utf8) {
   static thread_local SearchTokeniser tokeniser;

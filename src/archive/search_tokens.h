@@ -16,12 +16,36 @@
 // - One line break (LF, CR or CR LF) between two Japanese characters does not
 //   end their run: mail is wrapped anywhere, also inside a word. Any other
 //   line break separates.
+//
+// Shift_JIS text, the archive's own, takes a quick way: each character's
+// normal form comes from a table made once with ICU, which is exact because
+// every character of code page 932 but the half-width voiced sound marks
+// begins a normalisation boundary (what comes before it normalises apart
+// from what follows). The voiced sound marks are composed with the character
+// before them; the little that the tables cannot do (the Greek capital
+// sigma, whose lower case depends on its neighbours, a voiced sound mark
+// after a mark of another class, and bytes that form no character) takes
+// ICU's way for the whole text.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// Takes the tokens as the tokeniser finds them; the bytes are valid during
+// the call only.
+class SearchTokenSink {
+ public:
+  // A token of word characters (UTF-8).
+  virtual void take(std::string_view token) = 0;
+  // A token of Japanese characters: two, or one (second 0). By default
+  // handed to take() as UTF-8.
+  virtual void take_japanese(char32_t first, char32_t second);
+
+ protected:
+  ~SearchTokenSink() = default;
+};
 
 class SearchTokeniser {
  public:
@@ -34,13 +58,16 @@ class SearchTokeniser {
   SearchTokeniser(const SearchTokeniser&) = delete;
   SearchTokeniser& operator=(const SearchTokeniser&) = delete;
 
-  // Appends the tokens of text to out (UTF-8), in the order they occur,
-  // repeats included.
+  // Hands the tokens of text to sink in the order they occur, repeats
+  // included (the single characters of a run come among its pairs).
+  void add_sjis(std::string_view sjis, SearchTokenSink& sink);
+  void add_utf8(std::string_view utf8, SearchTokenSink& sink);
+  // The same, appended to out.
   void add_sjis(std::string_view sjis, std::vector<std::string>& out);
   void add_utf8(std::string_view utf8, std::vector<std::string>& out);
 
  private:
-  void add_text(std::vector<std::string>& out);
+  void add_icu(SearchTokenSink& sink);
   struct Buffers;
   std::unique_ptr<Buffers> buf_;
   bool every_japanese_character_;
@@ -48,3 +75,8 @@ class SearchTokeniser {
 
 // The tokens of UTF-8 text, in order, repeats included.
 std::vector<std::string> search_tokens(std::string_view utf8);
+
+// The normal form (NFKC, then lower case) of Shift_JIS text by the tables
+// alone, as code points in out; false (out unspecified) for text they cannot
+// do, which the tokeniser hands to ICU.
+bool sjis_normal_form(std::string_view sjis, std::u32string& out);

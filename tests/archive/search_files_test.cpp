@@ -94,6 +94,41 @@ TEST(SearchFiles, ManifestReadBackAndDamageRefused) {
   }
 }
 
+// A segment whose docs files hold other than 500 docs says how many; the
+// page reads the count from there.
+TEST(SearchFiles, ManifestCarriesTheDocsPerFile) {
+  SearchManifest m{1024, {{"0004", 130000, 2032, {}, 64}, {"0005", 20, 1, {{"0004", {9}}}}}};
+  const std::string text = manifest_text(m);
+  EXPECT_EQ(text,
+            "vorn_ix({\"v\":1,\"shards\":1024,\"segs\":[\n"
+            "{\"id\":\"0004\",\"docs\":130000,\"chunks\":2032,\"gone\":{},\"chunk_docs\":64},\n"
+            "{\"id\":\"0005\",\"docs\":20,\"chunks\":1,\"gone\":{\"0004\":\"9\"}}]})\n");
+  const std::optional<SearchManifest> back = parse_manifest(text);
+  ASSERT_TRUE(back);
+  ASSERT_EQ(back->segs.size(), 2u);
+  EXPECT_EQ(back->segs[0].chunk_docs, 64u);
+  EXPECT_EQ(back->segs[1].chunk_docs, 500u);
+  EXPECT_EQ(back->segs[1].gone.at(0).second, (std::vector<std::uint32_t>{9}));
+  const struct {
+    const char* name;
+    std::string text;
+  } damaged[] = {
+      {"zero",
+       "vorn_ix({\"v\":1,\"shards\":16,\"segs\":[{\"id\":\"0001\",\"docs\":1,\"chunks\":1,\"gone\":{},"
+       "\"chunk_docs\":0}]})"},
+      {"other_key",
+       "vorn_ix({\"v\":1,\"shards\":16,\"segs\":[{\"id\":\"0001\",\"docs\":1,\"chunks\":1,\"gone\":{},"
+       "\"docs_per\":64}]})"},
+      {"not_a_number",
+       "vorn_ix({\"v\":1,\"shards\":16,\"segs\":[{\"id\":\"0001\",\"docs\":1,\"chunks\":1,\"gone\":{},"
+       "\"chunk_docs\":\"64\"}]})"},
+  };
+  for (const auto& d : damaged) {
+    SCOPED_TRACE(d.name);
+    EXPECT_FALSE(parse_manifest(d.text));
+  }
+}
+
 TEST(SearchFiles, PageTableFoundByBinarySearch) {
   const std::vector<PageDoc> rows = {{3, 1, 0xabc}, {9, 0, 1}, {12, 2, 0xffffffffffffffffull}};
   const std::string table = page_table_text(rows);

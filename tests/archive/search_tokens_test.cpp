@@ -4,14 +4,19 @@
 #include "archive/search_tokens.h"
 
 #include <gtest/gtest.h>
+#include <unicode/locid.h>
+#include <unicode/normalizer2.h>
+#include <unicode/unistr.h>
 
 #include <algorithm>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "codec/cp932.h"
+#include "codec/sjis_text.h"
 
 namespace {
 
@@ -71,6 +76,121 @@ TEST(SearchTokens, ExamplesFromShiftJis) {
     EXPECT_EQ(tokens, e.tokens);
   }
   EXPECT_GE(converted, 40);
+}
+
+// Shift_JIS text takes the tokeniser's tables rather than ICU; their normal
+// form must be ICU's, whatever character stands next to whatever. ICU is the
+// judge here: the text as UTF-8, NFKC, then lower case (root locale).
+std::u32string icu_normal_form(std::string_view sjis) {
+  UErrorCode err = U_ZERO_ERROR;
+  const icu::Normalizer2* nfkc = icu::Normalizer2::getNFKCInstance(err);
+  const std::string utf8 = cp932::to_utf8(sjis);
+  icu::UnicodeString normal;
+  nfkc->normalize(icu::UnicodeString::fromUTF8(utf8), normal, err);
+  EXPECT_TRUE(U_SUCCESS(err));
+  normal.toLower(icu::Locale::getRoot());
+  std::u32string out;
+  for (int32_t i = 0; i < normal.length(); i = normal.moveIndex32(i, 1))
+    out += static_cast<char32_t>(normal.char32At(i));
+  return out;
+}
+
+std::string hex(std::string_view bytes) {
+  std::string out;
+  char buf[4];
+  for (const char c : bytes) {
+    std::snprintf(buf, sizeof buf, "%02X", static_cast<unsigned char>(c));
+    out += buf;
+  }
+  return out;
+}
+
+// Compares the tables with ICU on text; true when the tables could do it.
+bool tables_agree(const std::string& sjis) {
+  std::u32string fast;
+  if (!sjis_normal_form(sjis, fast)) return false;
+  EXPECT_EQ(fast, icu_normal_form(sjis)) << "Shift_JIS " << hex(sjis);
+  return true;
+}
+
+// The neighbours a character is tried between: Japanese, Latin (upper case,
+// for the cases whose lower case depends on a neighbour), a half-width kana
+// that a following voiced sound mark joins, the marks themselves, a
+// full-width kana and digit, line breaks.
+const char* const kNeighbours[][2] = {
+    {"", ""},         {"\x93\x8C", "\x8B\x9E"},
+    {"A", "B"},       {"\x83\x4A", ""},
+    {"\xB6", ""},     {"", "\xDE"},
+    {"", "\xDF"},     {"", "\xDE\xDF"},
+    {"\xDE", "\xB6"}, {"\x82\x60", "\x82\x4F"},
+    {"\r\n", "\n"},   {"\x83\xA1", ""},
+    {"", "\x81\x4A"},
+};
+
+std::vector<std::string> every_double_byte_character() {
+  std::vector<std::string> out;
+  for (unsigned lead = 0x81; lead <= 0xFC; ++lead)
+    for (unsigned trail = 0x40; trail <= 0xFC; ++trail)
+      if (cp932::pair_table().has(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)))
+        out.push_back({static_cast<char>(lead), static_cast<char>(trail)});
+  return out;
+}
+
+TEST(SearchTokens, TablesAgreeWithIcuOnEveryDoubleByteCharacter) {
+  const std::vector<std::string> all = every_double_byte_character();
+  ASSERT_GT(all.size(), 7000u);
+  std::set<std::string> not_by_tables;
+  for (const std::string& c : all)
+    for (const auto& n : kNeighbours)
+      if (!tables_agree(n[0] + c + n[1]) && std::string(n[0]).empty() && std::string(n[1]).empty())
+        not_by_tables.insert(cp932::to_utf8(c));
+  // Only the capital sigma (its lower case depends on the letters around it)
+  // is left to ICU: every kanji, kana and symbol takes the tables.
+  EXPECT_EQ(not_by_tables, std::set<std::string>{"Σ"});
+}
+
+TEST(SearchTokens, TablesAgreeWithIcuOnEverySingleByte) {
+  std::vector<std::string> singles;
+  for (unsigned b = 0x01; b < 0x80; ++b) singles.push_back(std::string(1, static_cast<char>(b)));
+  for (unsigned b = 0xA1; b <= 0xDF; ++b) singles.push_back(std::string(1, static_cast<char>(b)));
+  int by_tables = 0;
+  for (const std::string& c : singles) {
+    for (const auto& n : kNeighbours) by_tables += tables_agree(n[0] + c + n[1]);
+    // Every half-width kana before every other, voiced sound marks included.
+    for (unsigned b = 0xA1; b <= 0xDF; ++b) by_tables += tables_agree(c + static_cast<char>(b));
+  }
+  const std::size_t tried = singles.size() * (std::size(kNeighbours) + (0xDF - 0xA1 + 1));
+  EXPECT_EQ(static_cast<std::size_t>(by_tables), tried);
+}
+
+// The voiced sound marks join the kana before them (ﾊﾟ is パ), also a
+// full-width one; after anything else they stay marks. The capital sigma
+// takes ICU's way, which lower-cases it by its neighbours.
+TEST(SearchTokens, ShiftJisOddCases) {
+  const struct {
+    const char* name;
+    std::string sjis;
+    std::vector<std::string> tokens;
+  } rows[] = {
+      {"half_width_voiced", "\xCA\xDF\xBF\xBA\xDD", {"パソ", "ソコ", "コン"}},
+      {"full_width_then_half_width_mark", "\x83\x4A\xDE\x83\x8B", {"ガル"}},
+      {"mark_after_latin",
+       "a\xDE"
+       "b",
+       {"a\xE3\x82\x99"
+        "b"}},
+      {"mark_alone", "\xDE\x93\x8C", {"東"}},
+      {"sigma_last", *cp932::from_utf8_exact("ΟΔΟΣ"), {"οδο\u03c2"}},
+      {"sigma_first", *cp932::from_utf8_exact("ΣΟ"), {"σο"}},
+      {"sigma_between", *cp932::from_utf8_exact("ΑΣΑ ＡΣ"), {"ασα", "a\u03c2"}},
+  };
+  SearchTokeniser tokeniser;
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::vector<std::string> tokens;
+    tokeniser.add_sjis(r.sjis, tokens);
+    EXPECT_EQ(tokens, r.tokens);
+  }
 }
 
 // Line breaks as a mailbox gives them, CR LF and CR alone, join a Japanese

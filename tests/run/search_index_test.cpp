@@ -165,6 +165,42 @@ TEST(SearchIndex, ARebuildWritesTheIndexAnew) {
   EXPECT_EQ(a.find({"later"}), Pages{});
 }
 
+// A segment of more than 500 docs keeps them in files of 64, which the
+// manifest names; a small one keeps its one file of up to 500. The page finds
+// doc d in file d / 64, so every message must be found on its own page, also
+// by a word that every message holds (a long list of docs put in order).
+TEST(SearchIndex, ALargeSegmentKeepsItsDocsInSmallFiles) {
+  std::vector<Mail> many;
+  const int n = 530;
+  for (int k = 0; k < n; ++k) {
+    const std::string word = "w" + std::to_string(k) + "x";
+    char date[64];
+    // Dates out of the mailbox's order: docs are numbered by date.
+    const int minute = k % 2 == 0 ? k : 2000 - k;
+    std::snprintf(date, sizeof date, "Mon, %02d Feb 2004 %02d:%02d:00 +0900", 1 + minute / 1440, minute / 60 % 24,
+                  minute % 60);
+    many.push_back({"m" + std::to_string(k) + "@example.jp", "Eve <eve@example.com>", word, date, "body " + word});
+  }
+  Archive a;
+  a.run(many);
+  a.run({{"z@example.jp", "Zed <zed@example.com>", "tail", "Sun, 29 Feb 2004 10:00:00 +0900", "last one"}});
+  const SearchReader r(a.out);
+  ASSERT_EQ(r.segments(), 2u);
+  EXPECT_EQ(r.chunk_docs(0), 64u);
+  EXPECT_EQ(r.chunks(0), 9u);  // 8 files of 64 and one of 18
+  EXPECT_TRUE(fs::exists(a.out + "/srch/0001_d8.js"));
+  EXPECT_EQ(r.chunk_docs(1), 500u);
+  EXPECT_EQ(r.chunks(1), 1u);
+  for (const int k : {0, 63, 64, 300, 511, 512, 529}) {
+    SCOPED_TRACE(k);
+    EXPECT_EQ(a.find({"w" + std::to_string(k) + "x"}), Pages{static_cast<unsigned>(1 + k)});
+  }
+  Pages all;
+  for (int k = 0; k < n; ++k) all.insert(static_cast<unsigned>(1 + k));
+  EXPECT_EQ(a.find({"body"}), all);
+  EXPECT_EQ(a.find({"last", "one"}), Pages{static_cast<unsigned>(n + 1)});
+}
+
 // Appends one message at a time: the segments stay about log2 of the
 // messages, and every message is found on its page whatever was merged.
 TEST(SearchIndex, MergesKeepTheSegmentsFewAndFindEveryMessage) {

@@ -3,6 +3,7 @@
 // finds. Tests give the tokens by hand.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <map>
@@ -18,9 +19,11 @@ class SearchReader {
     std::smatch m;
     if (!std::regex_search(ix, m, std::regex(R"(^vorn_ix\(\{"v":1,"shards":(\d+),"segs":\[)"))) return;
     shards_ = std::stoul(m[1]);
-    const std::regex seg(R"re(\{"id":"(\d+)","docs":(\d+),"chunks":(\d+),"gone":\{([^}]*)\}\})re");
+    const std::regex seg(
+        R"re(\{"id":"(\d+)","docs":(\d+),"chunks":(\d+),"gone":\{([^}]*)\}(,"chunk_docs":(\d+))?\})re");
     for (auto it = std::sregex_iterator(ix.begin(), ix.end(), seg); it != std::sregex_iterator(); ++it) {
-      Segment s{(*it)[1], std::stoul((*it)[2]), std::stoul((*it)[3]), {}};
+      Segment s{
+          (*it)[1], std::stoul((*it)[2]), std::stoul((*it)[3]), {}, (*it)[6].matched ? std::stoul((*it)[6]) : 500ul};
       const std::string gone = (*it)[4];
       const std::regex entry(R"re("(\d+)":"([0-9a-z,]*)")re");
       for (auto g = std::sregex_iterator(gone.begin(), gone.end(), entry); g != std::sregex_iterator(); ++g)
@@ -31,6 +34,9 @@ class SearchReader {
 
   bool present() const { return shards_ > 0; }
   std::size_t segments() const { return segs_.size(); }
+  // The docs per docs file of segment s, and its docs files.
+  unsigned long chunk_docs(std::size_t s) const { return segs_[s].chunk_docs; }
+  unsigned long chunks(std::size_t s) const { return segs_[s].chunks; }
   unsigned long shards() const { return shards_; }
 
   // The pages holding every token (UTF-8), as the page lists them.
@@ -70,6 +76,7 @@ class SearchReader {
     std::string id;
     unsigned long docs, chunks;
     std::map<std::string, std::vector<unsigned>> gone;
+    unsigned long chunk_docs;
   };
 
   static std::vector<unsigned> gaps(const std::string& text) {
@@ -130,6 +137,9 @@ class SearchReader {
       const std::regex row(R"(\n\[(\d+),")");
       for (auto it = std::sregex_iterator(docs.begin(), docs.end(), row); it != std::sregex_iterator(); ++it)
         pages.push_back(static_cast<unsigned>(std::stoul((*it)[1])));
+      // The page finds doc d in file d / chunk_docs: a file of another
+      // length shifts every doc after it.
+      if (pages.size() != std::min((c + 1) * s.chunk_docs, s.docs)) return {};
     }
     return pages;
   }
