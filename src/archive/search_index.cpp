@@ -483,14 +483,14 @@ PageDocs docs_of_pages(const std::string& dir, const SearchManifest& m, const st
 // their rows, each of those rows with nothing left but its place.
 void blank_rows(const std::string& dir, const SegmentInfo& seg, const std::vector<std::uint32_t>& docs) {
   std::map<std::uint32_t, std::vector<std::uint32_t>> by_chunk;
-  for (const std::uint32_t d : docs) by_chunk[static_cast<std::uint32_t>(d / kDocsPerChunk)].push_back(d);
+  for (const std::uint32_t d : docs) by_chunk[static_cast<std::uint32_t>(d / seg.chunk_docs)].push_back(d);
   for (const auto& [chunk, in_chunk] : by_chunk) {
     const std::string path = join_path(dir, docs_name(seg.id, chunk));
     if (!is_regular_file(path)) continue;
     std::vector<DocRow> rows = parse_docs(read_file(path));
     bool changed = false;
     for (const std::uint32_t d : in_chunk) {
-      const std::size_t k = d - chunk * kDocsPerChunk;
+      const std::size_t k = d - std::size_t{chunk} * seg.chunk_docs;
       if (k >= rows.size() || rows[k] == DocRow{}) continue;
       rows[k] = DocRow{};
       changed = true;

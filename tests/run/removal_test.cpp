@@ -201,6 +201,41 @@ TEST(Removal, TheIndexTheLinksAndTheFeedForgetTheMessage) {
   EXPECT_EQ(SearchReader(out).find({"fine"}), (std::set<unsigned>{2}));  // the rebuild numbers the pages anew
 }
 
+// In a segment of the index large enough to keep its rows in many files:
+// the removed message's row is blanked in the file that holds it, and no
+// other row is touched.
+TEST(Removal, TheRowOfTheMessageGoesFromALargeIndex) {
+  TempDir t;
+  ProgramCopy p{t / "prog"};
+  p.settings("[vorn_htm]\r\nSRCH_IX=1\r\n");
+  std::string box;
+  for (int i = 0; i < 600; ++i) {
+    const std::string n = std::to_string(1000 + i);
+    box += Message("Sender" + n + " <s" + n + "@example.jp>", "subject" + n,
+                   "Thu, 08 Jan 2004 " + std::to_string(10 + i / 60) + ":" + std::to_string(10 + i % 50) + ":00 +0900",
+                   "<m" + n + "@example.jp>", "", "text" + n);
+  }
+  const std::string out = t / "out";
+  ASSERT_EQ(p.run({"-i", t.write("ml.mbx", box), "-o", out}).status, 0);
+  const auto rows = [&out] {
+    std::string all;
+    for (const auto& e : fs::directory_iterator(out + "/srch"))
+      if (e.path().filename().string().find("_d") != std::string::npos) all += ProgramCopy::slurp(e.path().string());
+    return all;
+  };
+  ASSERT_NE(rows().find("subject1400"), std::string::npos);
+  ASSERT_EQ(p.run({"--remove", "<m1400@example.jp>", "-o", out}).status, 0);
+  const std::string after = rows();
+  EXPECT_EQ(after.find("subject1400"), std::string::npos);
+  for (int i = 0; i < 600; ++i) {
+    if (i == 400) continue;
+    const std::string subject = "subject" + std::to_string(1000 + i);
+    if (after.find(subject) == std::string::npos) ADD_FAILURE() << subject << " lost";
+  }
+  EXPECT_EQ(SearchReader(out).find({"text1400"}), std::set<unsigned>{});
+  EXPECT_EQ(SearchReader(out).find({"text1401"}).size(), 1u);
+}
+
 // The first message of a thread removed: its replies start the thread, and
 // link neither to it nor to the thread before, also after an append.
 TEST(Removal, RepliesOfARemovedFirstMessageStartTheirThread) {
