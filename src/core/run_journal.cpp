@@ -89,6 +89,8 @@ void read_line(std::string_view line, RunRecord& r) {
     const std::string_view page = word(line);
     std::optional<std::string> name = unescaped(line);
     if (is_page_name(page) && name) r.links.emplace_back(std::string(page), std::move(*name));
+  } else if (kind == "page") {
+    if (is_page_name(line)) r.rewritten.emplace_back(line);
   }
 }
 
@@ -155,6 +157,8 @@ void RunJournal::created(std::string_view name, int fd) {
 void RunJournal::linked(std::string_view page, std::string_view name) {
   append("link " + std::string(page) + " " + escaped(name) + "\n");
 }
+
+void RunJournal::rewrites(std::string_view page) { append("page " + std::string(page) + "\n"); }
 
 void RunJournal::remove() {
   std::lock_guard<std::mutex> hold(mutex_);

@@ -15,12 +15,14 @@
 //   link PAGE NAME             the page PAGE (a page file name) links the
 //                              attachment NAME (Shift_JIS, as Save_Attach
 //                              gives the name back)
+//   page PAGE                  the run writes the page PAGE of an earlier
+//                              run again (a re-sent message takes it over)
 // A NAME is written with "%", blanks and control characters as "%" and two
 // hexadecimal digits.
 //
 // Each record goes to the file in one append. "first-page" is written before
 // the run writes any page, "file" as soon as the file has been created and
-// before its bytes are written, "link" before the page is written. A run
+// before its bytes are written, "link" and "page" before the page is written. A run
 // killed at any point thus leaves a record of every page and file it made
 // (only a file created the instant before the kill can go unrecorded, then
 // empty); a last line cut short is no record. A file is known by its inode
@@ -49,6 +51,7 @@ struct RunRecord {
   std::int64_t first_page = 0;
   std::vector<File> files;
   std::vector<std::pair<std::string, std::string>> links;  // page, attachment name
+  std::vector<std::string> rewritten;                      // pages of earlier runs written again
 };
 
 class RunJournal {
@@ -70,6 +73,9 @@ class RunJournal {
   // The page (a page file name) links the attachment name (Shift_JIS, as
   // Save_Attach gave it back). Throws VbError.
   void linked(std::string_view page, std::string_view name);
+  // The run is about to write the page (a page file name) of an earlier run
+  // again. Throws VbError.
+  void rewrites(std::string_view page);
   // Closes the record and removes it: the run's files are all listed.
   void remove();
 

@@ -23,6 +23,7 @@
 #include "run/folder_lock.h"
 #include "settings/settings_file.h"
 #include "support/program_copy.h"
+#include "support/search_reader.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -314,6 +315,89 @@ TEST(RunSafety, AKilledAppendsPagesAndFilesGoWithTheNextRun) {
     fs::remove_all(out);
   }
   EXPECT_GT(skipped, points / 2);  // most kills came before the menu
+}
+
+// A message numbered i whose body holds the word "kw" + i + version
+// (and no other word of that form).
+std::string Worded(int i, char version) {
+  return "From: s" + std::to_string(i % 5) + "@example.jp\r\nSubject: topic " + std::to_string(i) +
+         "\r\nDate: Fri, 09 Jan 2004 10:" + std::to_string(10 + i) + ":00 +0900\r\nMessage-ID: <w" + std::to_string(i) +
+         "@example.jp>\r\n\r\ntext kw" + std::to_string(i) + version + " end\r\n.\r\n";
+}
+
+std::string Worded_Box(int first, int n) {
+  std::string box;
+  for (int i = first; i < first + n; ++i) box += Worded(i, 'a');
+  return box;
+}
+
+// Every word kw<i><v> of the messages: the pages the search index finds for
+// it are exactly the listed pages whose text holds it.
+void Expect_Index_Finds_What_Pages_Hold(const std::string& folder, int messages) {
+  const SearchReader index(folder);
+  ASSERT_TRUE(index.present());
+  const std::set<std::string> listed = Links_Of(folder).pages;
+  for (int i = 0; i < messages; ++i) {
+    for (const char v : {'a', 'b'}) {
+      const std::string word = "kw" + std::to_string(i) + v;
+      std::set<unsigned> holding;
+      for (const std::string& page : listed)
+        if (ProgramCopy::slurp(folder + "/" + page).find(" " + word + " ") != std::string::npos)
+          holding.insert(static_cast<unsigned>(std::stoul(page.substr(1, 7))));
+      EXPECT_EQ(index.find({word}), holding) << word;
+    }
+  }
+}
+
+// An append with the search index on (new messages, and a message re-sent
+// with other text, whose page it writes again) killed after any finished
+// file operation, or stopped there by a full disk, then an append of other
+// messages: the index finds every page that holds a word and no page that
+// does not, whether the stopped append's pages stayed (its menu was written)
+// or went and their numbers went to the other messages.
+TEST(RunSafety, AnAppendStoppedAnywhereLeavesAnIndexThatFindsOnlyWhatPagesHold) {
+  TempDir t;
+  ProgramCopy p(t / "prog");
+  p.settings("[vorn_htm]\r\nSRCH_IX=1\r\n");
+  const std::string base = t.write("base.mbx", Worded_Box(0, 8));
+  std::string resent = Worded(5, 'b');
+  const std::string more = t.write("more.mbx", Worded_Box(8, 9) + resent);
+  const std::string next = t.write("next.mbx", Worded_Box(30, 3));
+  const std::string ref = t / "ref";
+  ASSERT_EQ(p.run({"-i", base, "-o", ref}).status, 0);
+  const auto before = Files(ref);
+  {
+    EnvVar preload("LD_PRELOAD", VORN_KILL_AFTER_LIB);
+    EnvVar asan("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
+    EnvVar count("VORN_KILL_COUNT", t / "count");
+    ASSERT_EQ(p.run({"-i", more, "-o", ref}).status, 0);
+  }
+  const int points = std::atoi(ProgramCopy::slurp(t / "count").c_str());
+  ASSERT_GT(points, 10);
+
+  int kept = 0;
+  for (const char* how : {"VORN_KILL_AFTER", "VORN_FULL_AFTER"}) {
+    for (int k = 1; k <= points; ++k) {
+      SCOPED_TRACE(std::string(how) + " " + std::to_string(k) + " of " + std::to_string(points));
+      const std::string out = t / ("o" + std::to_string(k));
+      fs::create_directories(out);
+      for (const auto& [name, bytes] : before) t.write("o" + std::to_string(k) + "/" + name, bytes);
+      {
+        EnvVar preload("LD_PRELOAD", VORN_KILL_AFTER_LIB);
+        EnvVar asan("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
+        EnvVar after(how, std::to_string(k));
+        p.run({"-i", more, "-o", out});
+      }
+      ProgramCopy::Result r = p.run({"-i", next, "-o", out});
+      ASSERT_EQ(r.status, 0) << r.err;
+      Expect_Index_Finds_What_Pages_Hold(out, 33);
+      if (Links_Of(out).pages.count("m0000017.htm")) ++kept;
+      fs::remove_all(out);
+    }
+  }
+  // Some stops came after the stopped append's menu, most before it.
+  EXPECT_GT(kept, 0);
+  EXPECT_LT(kept, points);
 }
 
 // Two runs into one folder at once: the second waits for the first, and
