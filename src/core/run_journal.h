@@ -16,7 +16,10 @@
 //                              attachment NAME (Shift_JIS, as Save_Attach
 //                              gives the name back)
 //   page PAGE                  the run writes the page PAGE of an earlier
-//                              run again (a re-sent message takes it over)
+//                              run again (a re-sent message takes it over),
+//                              or the record of a stopped run named it so
+//                              (or as its page the menu lists) and the
+//                              search index may hold it as it was
 // A NAME is written with "%", blanks and control characters as "%" and two
 // hexadecimal digits.
 //
@@ -62,8 +65,11 @@ class RunJournal {
   RunJournal& operator=(const RunJournal&) = delete;
 
   // Starts the record of a run into folder that numbers its new pages from
-  // first_page on, replacing any record there. Throws VbError.
-  void start(const std::string& folder, std::int64_t first_page);
+  // first_page on, replacing any record there. With pages (taken over from
+  // the record of a stopped run), the record is written whole with them and
+  // renamed into place: the folder holds either record, never one without
+  // them. Throws VbError.
+  void start(const std::string& folder, std::int64_t first_page, const std::vector<std::string>& pages = {});
   // Whether start() made the record (a write that failed since ends it).
   bool started() const { return !path_.empty(); }
   std::int64_t first_page() const { return first_page_; }

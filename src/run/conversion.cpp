@@ -5,6 +5,8 @@
 #include <functional>
 #include <future>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "archive/archive_records.h"
 #include "archive/archive_state.h"
@@ -20,6 +22,7 @@
 #include "archive/search_index.h"
 #include "archive/thread_lists.h"
 #include "core/archive_files.h"
+#include "core/common_text.h"
 #include "core/file_info.h"
 #include "core/file_read.h"
 #include "core/run_journal.h"
@@ -117,25 +120,29 @@ struct RunWrites {
 // The pages a stopped run wrote that the search index may not hold as they
 // are: the pages of earlier runs it wrote again, and its own pages that the
 // menu lists (it stopped after its menu, before its index was saved).
-void read_back_stopped(ArchiveRecords& records, const RunRecord& stopped, std::int64_t last_listed) {
-  if (!records.Search) return;
-  for (const std::string& page : stopped.rewritten) records.Search->read_back(search_page_number(page));
-  for (std::int64_t n = stopped.first_page; n <= last_listed; ++n)
-    records.Search->read_back(static_cast<std::uint32_t>(n));
+std::vector<std::string> stale_pages(const RunRecord& stopped, std::int64_t last_listed) {
+  std::vector<std::string> pages = stopped.rewritten;
+  for (std::int64_t n = stopped.first_page; n <= last_listed; ++n) pages.push_back(page_name(n));
+  return pages;
 }
 
 // Starts the record of what this run writes, once the folder is ready. A
 // record that a stopped run left is taken back first, against the menu the
-// folder holds now (Mail_No is the highest page it lists).
+// folder holds now (Mail_No is the highest page it lists). The pages it
+// names that the search index may hold stale go to this run's index step,
+// and into this run's record, so that they are not lost when this run
+// stops too.
 bool start_record(Workspace& ws, ArchiveRecords& records, const std::string& folder, RunWrites& writes,
                   const char* run_name) {
   try {
+    std::vector<std::string> stale;
     if (std::optional<RunRecord> stopped = read_run_record(folder)) {
       take_back_run(folder, *stopped, ws.Mail_No);
-      read_back_stopped(records, *stopped, ws.Mail_No);
+      if (records.Search) stale = stale_pages(*stopped, ws.Mail_No);
     }
     writes.menu_before = file_stamp(join_path(folder, kMenuFile.name));
-    writes.journal.start(folder, ws.Mail_No + 1);
+    writes.journal.start(folder, ws.Mail_No + 1, stale);
+    for (const std::string& page : stale) records.Search->read_back(search_page_number(page));
     return true;
   } catch (const std::exception& e) {
     ws.report_error(run_name, e);

@@ -96,4 +96,21 @@ TEST(RunJournal, StartReplacesAnEarlierRecord) {
   EXPECT_TRUE(r->files.empty());
 }
 
+// A record started with pages taken over from a stopped run's record holds
+// them from the start, and what the run records after them.
+TEST(RunJournal, StartWithPagesTakenOverHoldsThem) {
+  TempDir dir;
+  dir.write(".vorn_htm.run", "vorn_htm run 1\nfirst-page 3\nfile 1 2 0 a.txt\npage m0000002.htm\n");
+  RunJournal journal;
+  journal.start(dir.path(), 9, {"m0000002.htm", "m0000003.htm"});
+  journal.rewrites("m0000005.htm");
+  const std::optional<RunRecord> r = read_run_record(dir.path());
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->first_page, 9);
+  EXPECT_TRUE(r->files.empty());
+  EXPECT_EQ(r->rewritten, (std::vector<std::string>{"m0000002.htm", "m0000003.htm", "m0000005.htm"}));
+  journal.remove();
+  EXPECT_FALSE(read_run_record(dir.path()));
+}
+
 }  // namespace
