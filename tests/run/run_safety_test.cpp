@@ -352,7 +352,8 @@ void Expect_Index_Finds_What_Pages_Hold(const std::string& folder, int messages)
 // An append with the search index on (new messages, and a message re-sent
 // with other text, whose page it writes again) killed after any finished
 // file operation, or stopped there by a full disk, then an append of other
-// messages (also once stopped by a full disk early, before it goes through):
+// messages (also once stopped first by a full disk, after it started its
+// own record, before its index was saved):
 // the index finds every page that holds a word and no page that does not,
 // whether the stopped append's pages stayed (its menu was written) or went
 // and their numbers went to the other messages.
@@ -397,7 +398,7 @@ TEST(RunSafety, AnAppendStoppedAnywhereLeavesAnIndexThatFindsOnlyWhatPagesHold) 
       if (next_stopped_first) {
         EnvVar preload("LD_PRELOAD", VORN_KILL_AFTER_LIB);
         EnvVar asan("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0");
-        EnvVar after("VORN_FULL_AFTER", "2");
+        EnvVar after("VORN_FULL_AFTER", "5");
         EXPECT_NE(p.run({"-i", next, "-o", out}).status, 0);
       }
       ProgramCopy::Result r = p.run({"-i", next, "-o", out});
