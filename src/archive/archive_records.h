@@ -24,4 +24,6 @@ struct ArchiveRecords {
   std::shared_ptr<MenuIndex> New_Index;
   // The tokens of the messages this run reads, with the search index on.
   std::shared_ptr<SearchCollector> Search;
+  // Whether this run's search index is saved (its manifest written).
+  bool Search_Saved = false;
 };

@@ -29,6 +29,11 @@ class SearchCollector final : private SearchTokenSink {
   std::size_t entries() const { return entry_page_.size(); }
   // The entry that holds page now, or -1.
   std::int64_t entry_of(std::uint32_t page) const;
+  // Pages whose files the index step reads back, unless a message of this
+  // run holds them: pages that a stopped run wrote and may not have indexed.
+  void read_back(std::uint32_t page) { read_back_.push_back(page); }
+  const std::vector<std::uint32_t>& pages_to_read_back() const { return read_back_; }
+
   // A hash of the entry's tokens (as a set).
   std::uint64_t entry_hash(std::size_t entry) const { return entry_hash_[entry]; }
 
@@ -93,6 +98,7 @@ class SearchCollector final : private SearchTokenSink {
   std::vector<std::uint32_t> entry_page_;
   std::vector<std::uint64_t> entry_hash_;
   std::unordered_map<std::uint32_t, std::uint32_t> latest_;  // page -> entry
+  std::vector<std::uint32_t> read_back_;
 };
 
 template <typename F>

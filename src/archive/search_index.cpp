@@ -14,6 +14,7 @@
 #include "archive/search_assets.h"
 #include "archive/search_collect.h"
 #include "archive/search_files.h"
+#include "archive/search_pages.h"
 #include "codec/cp932.h"
 #include "codec/sjis_text.h"
 #include "core/archive_files.h"
@@ -149,26 +150,33 @@ struct NewDoc {
   std::uint64_t hash;  // of the row and the tokens
 };
 
+// The doc of record r, whose page's tokens are c's entry.
+NewDoc new_doc(const MessageRecord& r, std::uint32_t page, std::uint32_t entry, const SearchCollector& c,
+               const Settings& set) {
+  NewDoc d{doc_row(r, page, set), entry, 0};
+  std::uint64_t h = c.entry_hash(d.entry);
+  for (const std::string* s : {&d.row.key, &d.row.date, &d.row.subject, &d.row.sender})
+    h = stable_hash(std::string_view(s->data(), s->size() + 1), h);
+  d.hash = h;
+  return d;
+}
+
 // The docs of this run: every message read by it whose tokens were
-// gathered, one per page.
-std::vector<NewDoc> new_docs(Workspace& ws, const SearchCollector& c) {
+// gathered, one per page, and the pages read back from their files.
+std::vector<NewDoc> new_docs(Workspace& ws, const SearchCollector& c, const std::vector<MessageRecord>& read_back) {
   std::vector<NewDoc> docs;
   std::vector<char> seen(c.entries(), 0);
-  ws.work_list.settle();
-  for (std::size_t i = 0; i < ws.work_list.count(); ++i) {
-    const MessageRecord& r = ws.work_list.at(i);
-    if (!r.from_this_run()) continue;
+  const auto add = [&](const MessageRecord& r) {
     const std::uint32_t page = search_page_number(r.page_name());
     const std::int64_t entry = page == 0 ? -1 : c.entry_of(page);
-    if (entry < 0 || seen[static_cast<std::size_t>(entry)]) continue;
+    if (entry < 0 || seen[static_cast<std::size_t>(entry)]) return;
     seen[static_cast<std::size_t>(entry)] = 1;
-    NewDoc d{doc_row(r, page, ws.set), static_cast<std::uint32_t>(entry), 0};
-    std::uint64_t h = c.entry_hash(d.entry);
-    for (const std::string* s : {&d.row.key, &d.row.date, &d.row.subject, &d.row.sender})
-      h = stable_hash(std::string_view(s->data(), s->size() + 1), h);
-    d.hash = h;
-    docs.push_back(std::move(d));
-  }
+    docs.push_back(new_doc(r, page, static_cast<std::uint32_t>(entry), c, ws.set));
+  };
+  ws.work_list.settle();
+  for (std::size_t i = 0; i < ws.work_list.count(); ++i)
+    if (ws.work_list.at(i).from_this_run()) add(ws.work_list.at(i));
+  for (const MessageRecord& r : read_back) add(r);
   return docs;
 }
 
@@ -426,27 +434,40 @@ void write_search_page(const Settings& set, const std::string& folder, const std
 
 }  // namespace
 
-void write_search_index(Workspace& ws, const SearchCollector& c, const std::string& folder) {
+SearchIndexUpdate write_search_index(Workspace& ws, SearchCollector& c, const std::string& folder) {
   const std::string dir = index_dir(folder);
   if (!is_directory(dir)) make_directory(dir);
-  std::vector<NewDoc> docs = new_docs(ws, c);
   std::optional<SearchManifest> old = read_manifest(dir);
   const bool had_index = old.has_value();
+  // Without an index the archive's earlier messages are read back from
+  // their pages (the menu is still the one the run found).
+  std::vector<MessageRecord> read_back;
+  if (!had_index)
+    read_back = add_written_pages(ws, c, folder, std::nullopt);
+  else
+    read_back = add_written_pages(ws, c, folder, std::span(c.pages_to_read_back()));
+  std::vector<NewDoc> docs = new_docs(ws, c, read_back);
   SearchManifest m = old ? *old : SearchManifest{shards_for(docs.size()), {}};
   SegmentInfo seg;
   seg.id = segment_id(next_number(m));
   supersede(dir, m, docs, seg);
-  std::vector<SegmentInfo> dropped;
-  std::uint32_t dropped_shards = m.shards;
+  SearchIndexUpdate update;
+  update.dir = dir;
+  update.dropped_shards = m.shards;
   if (!docs.empty()) {
     write_new_segment(dir, seg, docs, c, m.shards);
     m.segs.push_back(std::move(seg));
-    merge_newest(dir, m, dropped, dropped_shards);
+    merge_newest(dir, m, update.dropped, update.dropped_shards);
   }
   write_search_page(ws.set, folder, dir);
-  if (!had_index || !dropped.empty() || !docs.empty())
-    write_file_atomic(join_path(dir, kManifestName), manifest_text(m));
-  for (const SegmentInfo& s : dropped) remove_segment_files(dir, s, std::max(dropped_shards, m.shards));
+  if (!had_index || !update.dropped.empty() || !docs.empty()) update.manifest = manifest_text(m);
+  update.dropped_shards = std::max(update.dropped_shards, m.shards);
+  return update;
+}
+
+void commit_search_index(const SearchIndexUpdate& update) {
+  if (!update.manifest.empty()) write_file_atomic(join_path(update.dir, kManifestName), update.manifest);
+  for (const SegmentInfo& s : update.dropped) remove_segment_files(update.dir, s, update.dropped_shards);
 }
 
 namespace {

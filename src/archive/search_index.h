@@ -7,18 +7,32 @@
 // "gone"; one re-sent unchanged is left as it is), then merges the newest
 // segments while the older of the last two is less than twice the size of
 // the newer, so that there are O(log n) segments and each doc is rewritten
-// O(log n) times over the archive's life. The manifest ix.js is written last,
-// atomically, and before the run writes its menu: a run stopped before it
-// leaves the old manifest, which names only complete files; files that no
-// manifest names are what a stopped run left, removed by the next run (with
-// the other leftovers). A run stopped after it leaves an index of pages that
-// were written before it, each found by the text it holds; the next run
-// writes those page numbers again and supersedes their docs.
+// O(log n) times over the archive's life.
+//
+// The first run with the index on in an archive that has none yet (the
+// setting was off, or an earlier version wrote the archive) reads every page
+// the menu lists back from its file into that segment, once; later appends
+// stay incremental.
+//
+// A run writes its segment's files before its menu, and the manifest ix.js,
+// atomically, only after the menu lists every page the segment names: the
+// index never names a page that a stopped run's cleanup removes (the pages no
+// menu lists) or whose number a later run gives to another message. A run
+// stopped before its manifest leaves the old one, which names only complete
+// files; files that no manifest names are what a stopped run left, removed by
+// the next run (with the other leftovers). What the old manifest no longer
+// matches are the pages of earlier runs the stopped run wrote again (a
+// re-sent message) and, when its menu was written, its new pages: its record
+// names both (run_journal.h), and the next run reads them back from their
+// files (SearchCollector::read_back) into its own segment, whose docs
+// supersede the stale ones.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "archive/search_files.h"
 
 class SearchCollector;
 struct Workspace;
@@ -31,9 +45,23 @@ void prepare_search_index(const std::string& folder, bool on);
 void remove_search_index(const std::string& folder);
 // Removes every file of srch that the manifest does not name. Never throws.
 void remove_search_leftovers(const std::string& folder);
-// Writes the messages this run read (work_list's records of this run, with
-// their tokens in c) into the index, with the search page. Throws VbError.
-void write_search_index(Workspace& ws, const SearchCollector& c, const std::string& folder);
+// What write_search_index leaves to commit_search_index: the manifest and
+// the files of the segments it no longer names.
+struct SearchIndexUpdate {
+  std::string dir;
+  std::string manifest;  // empty: the manifest stays as it is
+  std::vector<SegmentInfo> dropped;
+  std::uint32_t dropped_shards = 0;
+};
+// Writes the files of a segment of the messages this run read (work_list's
+// records of this run, with their tokens in c), and of the pages read back
+// (all that the menu lists when the folder holds no index yet), with the
+// search page; the manifest that names them is for commit_search_index.
+// Throws VbError.
+SearchIndexUpdate write_search_index(Workspace& ws, SearchCollector& c, const std::string& folder);
+// Writes the manifest (atomically), then removes the files of the segments
+// that merges dropped. Throws VbError.
+void commit_search_index(const SearchIndexUpdate& update);
 // Takes the pages (numbers, as search_page_number gives them) out of the
 // index for good: a segment of no docs that names their docs gone, and
 // their rows in the doc chunks blanked, so that neither a query nor the

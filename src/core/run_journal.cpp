@@ -8,6 +8,7 @@
 #include <charconv>
 
 #include "core/archive_files.h"
+#include "core/atomic_out.h"
 #include "core/file_info.h"
 #include "core/posix_io.h"
 
@@ -89,6 +90,8 @@ void read_line(std::string_view line, RunRecord& r) {
     const std::string_view page = word(line);
     std::optional<std::string> name = unescaped(line);
     if (is_page_name(page) && name) r.links.emplace_back(std::string(page), std::move(*name));
+  } else if (kind == "page") {
+    if (is_page_name(line)) r.rewritten.emplace_back(line);
   }
 }
 
@@ -108,21 +111,29 @@ RunJournal::~RunJournal() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-void RunJournal::start(const std::string& folder, std::int64_t first_page) {
+void RunJournal::start(const std::string& folder, std::int64_t first_page, const std::vector<std::string>& pages) {
   std::lock_guard<std::mutex> hold(mutex_);
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   path_.clear();
   broken_ = nullptr;
   const std::string path = record_path(folder);
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0) posix_io::fail_create(path, errno);
-  const std::string head = std::string(kFirstLine) + "\nfirst-page " + std::to_string(first_page) + "\n";
-  try {
-    posix_io::write_all(fd, head, path);  // closes fd when it fails
-  } catch (...) {
-    ::unlink(path.c_str());
-    throw;
+  std::string head = std::string(kFirstLine) + "\nfirst-page " + std::to_string(first_page) + "\n";
+  int fd = -1;
+  if (pages.empty()) {
+    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) posix_io::fail_create(path, errno);
+    try {
+      posix_io::write_all(fd, head, path);  // closes fd when it fails
+    } catch (...) {
+      ::unlink(path.c_str());
+      throw;
+    }
+  } else {
+    for (const std::string& page : pages) head += "page " + page + "\n";
+    write_file_atomic(path, head);
+    fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) posix_io::fail(path, errno);
   }
   fd_ = fd;
   path_ = path;
@@ -155,6 +166,8 @@ void RunJournal::created(std::string_view name, int fd) {
 void RunJournal::linked(std::string_view page, std::string_view name) {
   append("link " + std::string(page) + " " + escaped(name) + "\n");
 }
+
+void RunJournal::rewrites(std::string_view page) { append("page " + std::string(page) + "\n"); }
 
 void RunJournal::remove() {
   std::lock_guard<std::mutex> hold(mutex_);

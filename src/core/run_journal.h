@@ -15,12 +15,17 @@
 //   link PAGE NAME             the page PAGE (a page file name) links the
 //                              attachment NAME (Shift_JIS, as Save_Attach
 //                              gives the name back)
+//   page PAGE                  the run writes the page PAGE of an earlier
+//                              run again (a re-sent message takes it over),
+//                              or the record of a stopped run named it so
+//                              (or as its page the menu lists) and the
+//                              search index may hold it as it was
 // A NAME is written with "%", blanks and control characters as "%" and two
 // hexadecimal digits.
 //
 // Each record goes to the file in one append. "first-page" is written before
 // the run writes any page, "file" as soon as the file has been created and
-// before its bytes are written, "link" before the page is written. A run
+// before its bytes are written, "link" and "page" before the page is written. A run
 // killed at any point thus leaves a record of every page and file it made
 // (only a file created the instant before the kill can go unrecorded, then
 // empty); a last line cut short is no record. A file is known by its inode
@@ -49,6 +54,7 @@ struct RunRecord {
   std::int64_t first_page = 0;
   std::vector<File> files;
   std::vector<std::pair<std::string, std::string>> links;  // page, attachment name
+  std::vector<std::string> rewritten;                      // pages of earlier runs written again
 };
 
 class RunJournal {
@@ -59,8 +65,11 @@ class RunJournal {
   RunJournal& operator=(const RunJournal&) = delete;
 
   // Starts the record of a run into folder that numbers its new pages from
-  // first_page on, replacing any record there. Throws VbError.
-  void start(const std::string& folder, std::int64_t first_page);
+  // first_page on, replacing any record there. With pages (taken over from
+  // the record of a stopped run), the record is written whole with them and
+  // renamed into place: the folder holds either record, never one without
+  // them. Throws VbError.
+  void start(const std::string& folder, std::int64_t first_page, const std::vector<std::string>& pages = {});
   // Whether start() made the record (a write that failed since ends it).
   bool started() const { return !path_.empty(); }
   std::int64_t first_page() const { return first_page_; }
@@ -70,6 +79,9 @@ class RunJournal {
   // The page (a page file name) links the attachment name (Shift_JIS, as
   // Save_Attach gave it back). Throws VbError.
   void linked(std::string_view page, std::string_view name);
+  // The run is about to write the page (a page file name) of an earlier run
+  // again. Throws VbError.
+  void rewrites(std::string_view page);
   // Closes the record and removes it: the run's files are all listed.
   void remove();
 

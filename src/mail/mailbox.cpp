@@ -134,7 +134,10 @@ void Walk::progress(std::int64_t bytes, bool force) {
 // anything; only a page file name is taken over, so a page is never written
 // outside the output folder.
 std::string Walk::new_page(const MessageValues& m) {
-  if (m.duplicate && is_page_name(m.reused_page)) return join_path(folder_, m.reused_page);
+  if (m.duplicate && is_page_name(m.reused_page)) {
+    if (RunJournal* journal = sink_.journal()) journal->rewrites(m.reused_page);
+    return join_path(folder_, m.reused_page);
+  }
   return join_path(folder_, page_name(next_page_number(ws_.Mail_No, folder_)));
 }
 

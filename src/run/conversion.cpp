@@ -5,6 +5,8 @@
 #include <functional>
 #include <future>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "archive/archive_records.h"
 #include "archive/archive_state.h"
@@ -21,6 +23,7 @@
 #include "archive/search_index.h"
 #include "archive/thread_lists.h"
 #include "core/archive_files.h"
+#include "core/common_text.h"
 #include "core/file_info.h"
 #include "core/file_read.h"
 #include "core/run_journal.h"
@@ -120,14 +123,32 @@ struct RunWrites {
   std::optional<FileStamp> menu_before;
 };
 
+// The pages a stopped run wrote that the search index may not hold as they
+// are: the pages of earlier runs it wrote again, and its own pages that the
+// menu lists (it stopped after its menu, before its index was saved).
+std::vector<std::string> stale_pages(const RunRecord& stopped, std::int64_t last_listed) {
+  std::vector<std::string> pages = stopped.rewritten;
+  for (std::int64_t n = stopped.first_page; n <= last_listed; ++n) pages.push_back(page_name(n));
+  return pages;
+}
+
 // Starts the record of what this run writes, once the folder is ready. A
 // record that a stopped run left is taken back first, against the menu the
-// folder holds now (Mail_No is the highest page it lists).
-bool start_record(Workspace& ws, const std::string& folder, RunWrites& writes, const char* run_name) {
+// folder holds now (Mail_No is the highest page it lists). The pages it
+// names that the search index may hold stale go to this run's index step,
+// and into this run's record, so that they are not lost when this run
+// stops too.
+bool start_record(Workspace& ws, ArchiveRecords& records, const std::string& folder, RunWrites& writes,
+                  const char* run_name) {
   try {
-    if (std::optional<RunRecord> stopped = read_run_record(folder)) take_back_run(folder, *stopped, ws.Mail_No);
+    std::vector<std::string> stale;
+    if (std::optional<RunRecord> stopped = read_run_record(folder)) {
+      take_back_run(folder, *stopped, ws.Mail_No);
+      if (records.Search) stale = stale_pages(*stopped, ws.Mail_No);
+    }
     writes.menu_before = file_stamp(join_path(folder, kMenuFile.name));
-    writes.journal.start(folder, ws.Mail_No + 1);
+    writes.journal.start(folder, ws.Mail_No + 1, stale);
+    for (const std::string& page : stale) records.Search->read_back(search_page_number(page));
     return true;
   } catch (const std::exception& e) {
     ws.report_error(run_name, e);
@@ -138,13 +159,18 @@ bool start_record(Workspace& ws, const std::string& folder, RunWrites& writes, c
 // A run that stops takes back what it wrote and the menu does not list:
 // every page and file of it while the menu is the one it found, only files
 // no page links once it has written its own (which lists all its pages). The
-// record stays for the next run when something could not be removed.
-void take_back(Workspace& ws, const std::string& folder, RunWrites& writes) {
+// record stays for the next run when something could not be removed, and
+// when it names pages of earlier runs written again that the search index,
+// not saved, still holds as they were: the next run reads them back.
+void take_back(Workspace& ws, const ArchiveRecords& records, const std::string& folder, RunWrites& writes) {
   if (!writes.journal.started()) return;
   const bool menu_written = file_stamp(join_path(folder, kMenuFile.name)) != writes.menu_before;
   const std::int64_t last_listed = menu_written ? ws.Mail_No : writes.journal.first_page() - 1;
   const std::optional<RunRecord> record = read_run_record(folder);
-  if (record && take_back_run(folder, *record, last_listed)) writes.journal.remove();
+  const bool index_behind = records.Search && !records.Search_Saved && record &&
+                            (!record->rewritten.empty() || (menu_written && last_listed >= record->first_page));
+  if (records.Search) remove_search_leftovers(folder);
+  if (record && take_back_run(folder, *record, last_listed) && !index_behind) writes.journal.remove();
 }
 
 // File_Syori on every input in order; then, when appending, the old
@@ -222,12 +248,13 @@ bool write_archive(Workspace& ws, ArchiveRecords& records, const std::string& fo
   if (!Make_Index(ws, folder)) return false;
   begin(Step::Restyle);
   if (!Update_Text(ws, records, folder)) return false;
-  // The index before the menu: its pages are written, and the menu that
-  // lists them comes after it (search_index.h).
+  // The index's files before the menu, its manifest once the menu lists
+  // every page it names (search_index.h).
+  std::optional<SearchIndexUpdate> search;
   if (records.Search) {
     begin(Step::Search);
     try {
-      write_search_index(ws, *records.Search, folder);
+      search = write_search_index(ws, *records.Search, folder);
     } catch (const std::exception& e) {
       ws.report_error(run_name, e);
       return false;
@@ -235,6 +262,15 @@ bool write_archive(Workspace& ws, ArchiveRecords& records, const std::string& fo
   }
   begin(Step::Menu);
   if (!Make_Menu(ws, records, folder)) return false;
+  if (search) {
+    try {
+      commit_search_index(*search);
+      records.Search_Saved = true;
+    } catch (const std::exception& e) {
+      ws.report_error(run_name, e);
+      return false;
+    }
+  }
   return after_menu(ws, records, folder, begin, run_name);
 }
 
@@ -263,10 +299,10 @@ bool run_conversion(Workspace& ws, const std::string& folder, const std::vector<
   ArchiveRecords records;
   if (!prepare_folder(ws, folder, records, lock, run_name)) return false;
   RunWrites writes;
-  if (!start_record(ws, folder, writes, run_name)) return false;
+  if (!start_record(ws, records, folder, writes, run_name)) return false;
   if (!read_files(ws, records, folder, files, total, writes.journal) ||
       !write_archive(ws, records, folder, n, total, run_name)) {
-    take_back(ws, folder, writes);
+    take_back(ws, records, folder, writes);
     return false;
   }
   finish_run(ws, records, folder);

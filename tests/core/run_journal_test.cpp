@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 #include "support/temp_dir.h"
 
@@ -26,11 +27,14 @@ TEST(RunJournal, ReadsBackWhatWasRecorded) {
     ::close(fd);
     journal.linked("m0000731.htm", "\x93\xfa\x96\x7b " + names[k]);
   }
+  journal.rewrites("m0000012.htm");
+  journal.rewrites("m0000700.htm");
   const std::optional<RunRecord> r = read_run_record(dir.path());
   ASSERT_TRUE(r);
   EXPECT_EQ(r->first_page, 731);
   ASSERT_EQ(r->files.size(), 5u);
   ASSERT_EQ(r->links.size(), 5u);
+  EXPECT_EQ(r->rewritten, (std::vector<std::string>{"m0000012.htm", "m0000700.htm"}));
   for (int k = 0; k < 5; ++k) {
     SCOPED_TRACE(names[k]);
     EXPECT_EQ(r->files[k].name, names[k]);
@@ -50,8 +54,10 @@ TEST(RunJournal, TakesOnlyWholeRecordsOfItsOwnShape) {
     const char* name;
     std::string text;
     bool read;
-    std::size_t files, links;
+    std::size_t files, links, rewritten = 0;
   } rows[] = {
+      {"pages written again", head + "page m0000003.htm\npage m0000011.htm\n", true, 0, 0, 2},
+      {"a page that is no page", head + "page menu.html\npage m0000003.htm x\npage m000003.htm\n", true, 0, 0, 0},
       {"whole", head + "file 1 2 0 a.txt\nlink m0000012.htm a.txt\n", true, 1, 1},
       {"a last line cut short", head + "file 1 2 0 a.txt\nfile 1 3 0 b.t", true, 1, 0},
       {"a cut-off escape", head + "file 1 2 0 a%2\n", true, 0, 0},
@@ -74,6 +80,7 @@ TEST(RunJournal, TakesOnlyWholeRecordsOfItsOwnShape) {
     EXPECT_EQ(r->first_page, 12);
     EXPECT_EQ(r->files.size(), row.files);
     EXPECT_EQ(r->links.size(), row.links);
+    EXPECT_EQ(r->rewritten.size(), row.rewritten);
   }
 }
 
@@ -87,6 +94,23 @@ TEST(RunJournal, StartReplacesAnEarlierRecord) {
   ASSERT_TRUE(r);
   EXPECT_EQ(r->first_page, 9);
   EXPECT_TRUE(r->files.empty());
+}
+
+// A record started with pages taken over from a stopped run's record holds
+// them from the start, and what the run records after them.
+TEST(RunJournal, StartWithPagesTakenOverHoldsThem) {
+  TempDir dir;
+  dir.write(".vorn_htm.run", "vorn_htm run 1\nfirst-page 3\nfile 1 2 0 a.txt\npage m0000002.htm\n");
+  RunJournal journal;
+  journal.start(dir.path(), 9, {"m0000002.htm", "m0000003.htm"});
+  journal.rewrites("m0000005.htm");
+  const std::optional<RunRecord> r = read_run_record(dir.path());
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->first_page, 9);
+  EXPECT_TRUE(r->files.empty());
+  EXPECT_EQ(r->rewritten, (std::vector<std::string>{"m0000002.htm", "m0000003.htm", "m0000005.htm"}));
+  journal.remove();
+  EXPECT_FALSE(read_run_record(dir.path()));
 }
 
 }  // namespace

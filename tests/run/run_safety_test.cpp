@@ -23,6 +23,7 @@
 #include "run/folder_lock.h"
 #include "settings/settings_file.h"
 #include "support/program_copy.h"
+#include "support/search_reader.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -334,6 +335,86 @@ TEST(RunSafety, ARemovalKilledAnywhereIsMadeWholeByRunningItAgain) {
     Expect_Same_Files(Files(out), want);
     fs::remove_all(out);
   }
+}
+
+// A message numbered i whose body holds the word "kw" + i + version
+// (and no other word of that form).
+std::string Worded(int i, char version) {
+  return "From: s" + std::to_string(i % 5) + "@example.jp\r\nSubject: topic " + std::to_string(i) +
+         "\r\nDate: Fri, 09 Jan 2004 10:" + std::to_string(10 + i) + ":00 +0900\r\nMessage-ID: <w" + std::to_string(i) +
+         "@example.jp>\r\n\r\ntext kw" + std::to_string(i) + version + " end\r\n.\r\n";
+}
+
+std::string Worded_Box(int first, int n) {
+  std::string box;
+  for (int i = first; i < first + n; ++i) box += Worded(i, 'a');
+  return box;
+}
+
+// Every word kw<i><v> of the messages: the pages the search index finds for
+// it are exactly the listed pages whose text holds it.
+void Expect_Index_Finds_What_Pages_Hold(const std::string& folder, int messages) {
+  const SearchReader index(folder);
+  ASSERT_TRUE(index.present());
+  const std::set<std::string> listed = Links_Of(folder).pages;
+  for (int i = 0; i < messages; ++i) {
+    for (const char v : {'a', 'b'}) {
+      const std::string word = "kw" + std::to_string(i) + v;
+      std::set<unsigned> holding;
+      for (const std::string& page : listed)
+        if (ProgramCopy::slurp(folder + "/" + page).find(" " + word + " ") != std::string::npos)
+          holding.insert(static_cast<unsigned>(std::stoul(page.substr(1, 7))));
+      EXPECT_EQ(index.find({word}), holding) << word;
+    }
+  }
+}
+
+// An append with the search index on (new messages, and a message re-sent
+// with other text, whose page it writes again) killed after any finished
+// file operation, or stopped there by a full disk, then an append of other
+// messages (also once stopped first by a full disk, after it started its
+// own record, before its index was saved):
+// the index finds every page that holds a word and no page that does not,
+// whether the stopped append's pages stayed (its menu was written) or went
+// and their numbers went to the other messages.
+TEST(RunSafety, AnAppendStoppedAnywhereLeavesAnIndexThatFindsOnlyWhatPagesHold) {
+  TempDir t;
+  ProgramCopy p(t / "prog");
+  p.settings("[vorn_htm]\r\nSRCH_IX=1\r\n");
+  const std::string base = t.write("base.mbx", Worded_Box(0, 8));
+  std::string resent = Worded(5, 'b');
+  const std::string more = t.write("more.mbx", Worded_Box(8, 9) + resent);
+  const std::string next = t.write("next.mbx", Worded_Box(30, 3));
+  const std::string ref = t / "ref";
+  ASSERT_EQ(p.run({"-i", base, "-o", ref}).status, 0);
+  const auto before = Files(ref);
+  ASSERT_EQ(run_with_kill_library(p, {"-i", more, "-o", ref}, "VORN_KILL_COUNT", t / "count").status, 0);
+  const int points = std::atoi(ProgramCopy::slurp(t / "count").c_str());
+  ASSERT_GT(points, 10);
+
+  int kept = 0;
+  const struct {
+    const char* how;
+    bool next_stopped_first;
+  } modes[] = {{"VORN_KILL_AFTER", false}, {"VORN_FULL_AFTER", false}, {"VORN_KILL_AFTER", true}};
+  for (const auto& [how, next_stopped_first] : modes) {
+    for (int k = 1; k <= points; ++k) {
+      SCOPED_TRACE(std::string(how) + " " + std::to_string(k) + " of " + std::to_string(points) +
+                   (next_stopped_first ? ", the next run once stopped by a full disk" : ""));
+      const std::string out = copy_of(t, "o" + std::to_string(k), before);
+      run_with_kill_library(p, {"-i", more, "-o", out}, how, std::to_string(k));
+      if (next_stopped_first)
+        EXPECT_NE(run_with_kill_library(p, {"-i", next, "-o", out}, "VORN_FULL_AFTER", "5").status, 0);
+      ProgramCopy::Result r = p.run({"-i", next, "-o", out});
+      ASSERT_EQ(r.status, 0) << r.err;
+      Expect_Index_Finds_What_Pages_Hold(out, 33);
+      if (Links_Of(out).pages.count("m0000017.htm")) ++kept;
+      fs::remove_all(out);
+    }
+  }
+  // Some stops came after the stopped append's menu, most before it.
+  EXPECT_GT(kept, 0);
+  EXPECT_LT(kept, 3 * points);
 }
 
 // Two runs into one folder at once: the second waits for the first, and

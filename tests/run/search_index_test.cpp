@@ -230,4 +230,55 @@ TEST(SearchIndex, MergesKeepTheSegmentsFewAndFindEveryMessage) {
   }
 }
 
+// An archive written with the key off gets, on the first run with it on, an
+// index of every message it holds, read back from its pages; the appends
+// after it add only their own messages. Switched off, the index goes; on
+// again, it is made anew of everything.
+TEST(SearchIndex, SwitchedOnForAnArchiveItIndexesTheMessagesAlreadyThere) {
+  Archive a(false);
+  a.run(kBase);
+  ASSERT_FALSE(fs::exists(a.out + "/srch"));
+  a.p.settings(Settings(true));
+  a.run({{"a4@example.jp", "Bob <bob@example.com>", "追加分", "Thu, 08 Jan 2004 10:00:00 +0900", "new text"}});
+  EXPECT_EQ(SearchReader(a.out).segments(), 1u);
+  a.run({{"a5@example.jp", "Eve <eve@example.org>", "next", "Fri, 09 Jan 2004 10:00:00 +0900", "nightly"}});
+  // Its own segment: the messages already there are not read again.
+  EXPECT_EQ(SearchReader(a.out).segments(), 2u);
+  a.p.settings(Settings(false));
+  a.run({{"a6@example.jp", "Eve <eve@example.org>", "while off", "Sat, 10 Jan 2004 10:00:00 +0900", "unseen"}});
+  EXPECT_FALSE(fs::exists(a.out + "/srch"));
+  a.p.settings(Settings(true));
+  Mail resent = kBase[1];
+  resent.body = "The gathering is cancelled.";
+  a.run({resent});
+  EXPECT_EQ(SearchReader(a.out).segments(), 1u);
+  const struct {
+    const char* name;
+    std::vector<std::string> tokens;
+    Pages pages;
+  } rows[] = {
+      {"subject", {"会議", "議室", "の予", "予約"}, {1}},
+      {"word_wrapped_inside", {"せは"}, {1}},
+      {"quoted_text_without_marker", {"議事", "事録"}, {1}},
+      {"sender_name", {"山田"}, {1}},
+      {"sender_address", {"hanako", "example", "ne", "jp"}, {3}},
+      {"attachment_name", {"report2024", "pdf"}, {3}},
+      {"one_kanji", {"室"}, {1}},
+      {"added_while_on", {"追加", "加分"}, {4}},
+      {"appended_after", {"nightly"}, {5}},
+      {"added_while_off", {"unseen"}, {6}},
+      {"resent_by_new_text", {"cancelled"}, {2}},
+      {"resent_not_by_old_text", {"tomorrow"}, {}},
+      {"in_several", {"example"}, {1, 2, 3, 4, 5, 6}},
+      {"no_page_markup", {"font"}, {}},
+      {"no_link_markup", {"href"}, {}},
+      {"no_header_label", {"title"}, {}},
+      {"no_date", {"2004"}, {}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(a.find(r.tokens), r.pages);
+  }
+}
+
 }  // namespace

@@ -2,10 +2,11 @@
 // search.html?q=... from disk (file://), runs the page's script over an
 // index and dumps the page as drawn; the test reads the listed pages from it.
 //
-// Run by CTest with VORN_CHROMIUM (the browser) and VORN_WRITE_SEARCH_PAGE
+// Run by CTest with VORN_CHROMIUM (the browser), VORN_WRITE_SEARCH_PAGE
 // (tests/web/write_search_page.cpp, which writes the page and script as the
-// program builds them in). open_search() takes any archive folder, also one
-// the program wrote:
+// program builds them in) and VORN_HTM (the program, which the last tests run
+// to build and append to archives of their own). open_search() takes any
+// archive folder, also one the program wrote:
 //   node tests/web/browser.e2e.js FOLDER QUERY   prints the state, count and pages
 "use strict";
 
@@ -70,6 +71,55 @@ function fixture_files() {
   return new Map(fs.readdirSync(dir).map((name) => [name, fs.readFileSync(path.join(dir, name), "latin1")]));
 }
 
+
+// Mails for the program, in UTF-8 (subject and body base64, as a mail
+// program sends them).
+const kMails = [
+  {id: "a1@example.jp", from: "=?UTF-8?B?" + Buffer.from("山田 太郎").toString("base64") + "?= <taro@example.jp>",
+   subject: "会議室の予約", date: "Mon, 05 Jan 2004 10:00:00 +0900", body: "来週の打ち合わせは会議室Ａで行います。"},
+  {id: "a2@example.jp", from: "Alice <alice@example.com>", subject: "offline meeting",
+   date: "Tue, 06 Jan 2004 10:00:00 +0900", body: "See you tomorrow at the station."},
+  {id: "a3@example.jp", from: "Hanako <hanako@example.ne.jp>", subject: "資料",
+   date: "Wed, 07 Jan 2004 10:00:00 +0900", body: "資料を添付します。", file: "report2024.pdf"},
+];
+
+function mailbox(mails) {
+  const b64 = (text) => Buffer.from(text).toString("base64");
+  return mails.map((m) => {
+    const head = [`From: ${m.from}`, `Subject: =?UTF-8?B?${b64(m.subject)}?=`, `Date: ${m.date}`,
+      `Message-ID: <${m.id}>`, "MIME-Version: 1.0"];
+    const text = ["Content-Type: text/plain; charset=UTF-8", "Content-Transfer-Encoding: base64", "", b64(m.body)];
+    if (!m.file) return [...head, ...text, ".", ""].join("\r\n");
+    return [...head, 'Content-Type: multipart/mixed; boundary="b1"', "", "--b1", ...text, "--b1",
+      `Content-Type: application/octet-stream; name="${m.file}"`,
+      `Content-Disposition: attachment; filename="${m.file}"`, "Content-Transfer-Encoding: base64", "",
+      "AAECAw==", "--b1--", ".", ""].join("\r\n");
+  }).join("");
+}
+
+// A copy of the program (VORN_HTM) in a folder of its own with a settings
+// file, and the archive folder it writes.
+function program_archive(search) {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), "vorn-archive-"));
+  const program = path.join(dir, "vorn_htm");
+  fs.copyFileSync(process.env.VORN_HTM, program);
+  fs.chmodSync(program, 0o755);
+  const out = path.join(dir, "out");
+  let boxes = 0;
+  const a = {
+    out,
+    settings: (on) => fs.writeFileSync(path.join(dir, "vorn_htm.ini"), `[vorn_htm]\r\nSRCH_IX=${on ? 1 : 0}\r\n`),
+    run: (mails) => {
+      const box = path.join(dir, `in${++boxes}.mbx`);
+      fs.writeFileSync(box, mailbox(mails));
+      execFileSync(program, ["-i", box, "-o", out], {stdio: ["ignore", "ignore", "pipe"]});
+    },
+    remove: () => fs.rmSync(dir, {recursive: true, force: true}),
+  };
+  a.settings(search);
+  return a;
+}
+
 if (require.main === module && process.argv.length === 4) {
   const got = open_search(process.argv[2], process.argv[3], "&bench=1");
   console.log(JSON.stringify({...got, html: undefined}));
@@ -118,6 +168,53 @@ if (require.main === module && process.argv.length === 4) {
       assert.deepStrictEqual([few.pages.length, few.more], [14, false]);
     } finally {
       fs.rmSync(folder, {recursive: true, force: true});
+    }
+  });
+
+  test("an archive the program built finds what its appends add and change", {skip: !process.env.VORN_HTM}, () => {
+    const a = program_archive(true);
+    try {
+      a.run(kMails);
+      const first = [
+        ["kanji", "会議室", [1]],
+        ["sender", "hanako", [3]],
+        ["in every message, newest first", "example", [3, 2, 1]],
+      ];
+      for (const [name, query, pages] of first) assert.deepStrictEqual(open_search(a.out, query).pages, pages, name);
+      // An append: its message is listed, newest first.
+      a.run([{id: "a4@example.jp", from: "Bob <bob@example.com>", subject: "翌朝の追加", date: "Thu, 08 Jan 2004 10:00:00 +0900", body: "nightly append"}]);
+      assert.deepStrictEqual(open_search(a.out, "nightly").pages, [4]);
+      assert.deepStrictEqual(open_search(a.out, "example").pages, [4, 3, 2, 1]);
+      // The same message again with other text takes over its page: found by
+      // the new text only, listed once.
+      a.run([{...kMails[1], body: "The gathering is cancelled."}]);
+      const fresh = open_search(a.out, "cancelled");
+      assert.deepStrictEqual([fresh.state, fresh.pages, fresh.count], ["done", [2], "1"]);
+      const old = open_search(a.out, "tomorrow");
+      assert.deepStrictEqual([old.state, old.pages, old.none], ["done", [], true]);
+      assert.deepStrictEqual(open_search(a.out, "offline meeting").pages, [2]);
+    } finally {
+      a.remove();
+    }
+  });
+
+  test("an archive built with the key off holds nothing of the search", {skip: !process.env.VORN_HTM}, () => {
+    const a = program_archive(false);
+    try {
+      a.run(kMails);
+      assert.ok(fs.existsSync(path.join(a.out, "menu.html")));
+      assert.strictEqual(fs.existsSync(path.join(a.out, "srch")), false);
+      assert.strictEqual(fs.existsSync(path.join(a.out, "search.html")), false);
+      assert.doesNotMatch(fs.readFileSync(path.join(a.out, "menu.html"), "latin1"), /search\.html/);
+      // Switched on, the next append indexes the messages already there too.
+      a.settings(true);
+      a.run([{id: "a4@example.jp", from: "Bob <bob@example.com>", subject: "later", date: "Thu, 08 Jan 2004 10:00:00 +0900", body: "nightly append"}]);
+      assert.match(fs.readFileSync(path.join(a.out, "menu.html"), "latin1"), /search\.html/);
+      assert.deepStrictEqual(open_search(a.out, "会議室").pages, [1]);
+      assert.deepStrictEqual(open_search(a.out, "example").pages, [4, 3, 2, 1]);
+      assert.deepStrictEqual(open_search(a.out, "report2024.pdf").pages, [3]);
+    } finally {
+      a.remove();
     }
   });
 
