@@ -403,8 +403,9 @@ TEST(RunSafety, AnAppendStoppedAnywhereLeavesAnIndexThatFindsOnlyWhatPagesHold) 
                    (next_stopped_first ? ", the next run once stopped by a full disk" : ""));
       const std::string out = copy_of(t, "o" + std::to_string(k), before);
       run_with_kill_library(p, {"-i", more, "-o", out}, how, std::to_string(k));
-      if (next_stopped_first)
+      if (next_stopped_first) {
         EXPECT_NE(run_with_kill_library(p, {"-i", next, "-o", out}, "VORN_FULL_AFTER", "5").status, 0);
+      }
       ProgramCopy::Result r = p.run({"-i", next, "-o", out});
       ASSERT_EQ(r.status, 0) << r.err;
       Expect_Index_Finds_What_Pages_Hold(out, 33);
