@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
 
 #include "codec/jis.h"
 #include "codec/sjis_text.h"
@@ -42,4 +44,36 @@ std::string QP_Line(std::string_view line) {
     decoded += static_cast<char>(value);
   }
   return Jis_To_Sjis(decoded);
+}
+
+std::string qp_decode_body(std::string_view text) {
+  std::string out(text.size(), '\0');
+  char* w = out.data();
+  const char* const begin = text.data();
+  const std::size_t n = text.size();
+  const auto hex = [](char c) { return hex_digit(std::string_view(&c, 1)); };
+  for (std::size_t i = 0; i < n;) {
+    const void* eq = std::memchr(begin + i, '=', n - i);
+    const std::size_t at = eq ? static_cast<std::size_t>(static_cast<const char*>(eq) - begin) : n;
+    w = std::copy(begin + i, begin + at, w);
+    // What follows an "=" the text ends within is lost.
+    if (at + 1 >= n) break;
+    const char a = text[at + 1];
+    if (a == '\n') {  // soft line break
+      i = at + 2;
+      continue;
+    }
+    if (at + 2 >= n) break;
+    const char b = text[at + 2];
+    if (hex(a) >= 0 && hex(b) >= 0) {
+      *w++ = static_cast<char>(hex(a) * 16 + hex(b));
+    } else if (a != '\r' || b != '\n') {  // else a soft line break
+      *w++ = '=';
+      *w++ = a;
+      *w++ = b;
+    }
+    i = at + 3;
+  }
+  out.resize(static_cast<std::size_t>(w - out.data()));
+  return out;
 }

@@ -1,7 +1,5 @@
 #include "mail/part_text.h"
 
-#include <gmime/gmime.h>
-
 #include <algorithm>
 #include <cctype>
 #include <optional>
@@ -177,11 +175,7 @@ std::string decode_body(std::string_view body, BodyEncoding encoding) {
     case BodyEncoding::QuotedPrintable: {
       std::string raw(body);
       drop_trailing_blanks(raw);
-      GMimeEncoding state;
-      g_mime_encoding_init_decode(&state, GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE);
-      std::string out(g_mime_encoding_outlen(&state, raw.size()) + 16, '\0');
-      out.resize(g_mime_encoding_flush(&state, raw.data(), raw.size(), out.data()));
-      return out;
+      return qp_decode_body(raw);
     }
     case BodyEncoding::Uuencode:
       return uu_decode_part(std::string(body));
