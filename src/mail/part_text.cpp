@@ -12,6 +12,18 @@
 
 namespace {
 
+// Whether a line of s (also its last, unended one) ends in a blank before
+// its line end.
+bool has_trailing_blanks(std::string_view s) {
+  const auto blank_before = [&s](std::size_t end) {
+    if (end > 0 && s[end - 1] == '\r') --end;
+    return end > 0 && (s[end - 1] == ' ' || s[end - 1] == '\t');
+  };
+  for (std::size_t lf = s.find('\n'); lf != std::string_view::npos; lf = s.find('\n', lf + 1))
+    if (blank_before(lf)) return true;
+  return blank_before(s.size());
+}
+
 void drop_trailing_blanks(std::string& s) {
   std::string out;
   out.reserve(s.size());
@@ -173,6 +185,7 @@ std::string decode_body(std::string_view body, BodyEncoding encoding) {
     case BodyEncoding::Base64:
       return base64_decode(body);
     case BodyEncoding::QuotedPrintable: {
+      if (!has_trailing_blanks(body)) return qp_decode_body(body);
       std::string raw(body);
       drop_trailing_blanks(raw);
       return qp_decode_body(raw);
