@@ -114,7 +114,7 @@ for c in $CASES; do
   rm -rf "$OUT/run"
 done
 
-python3 - "$TIMES" "$(git -C "$REPO" rev-parse --short HEAD)" "$ROUNDS" >"${RESULTS:-/dev/stdout}" <<'PY'
+python3 - "$TIMES" "$BINARY" "$ROUNDS" >"${RESULTS:-/dev/stdout}" <<'PY'
 import sys
 rows = {}
 order = []
@@ -123,7 +123,7 @@ for line in open(sys.argv[1]):
     if case not in rows:
         order.append(case)
     rows.setdefault(case, {}).setdefault(who, []).append((float(user) + float(system), int(kb), float(wall)))
-print(f"Commit {sys.argv[2]}, least of {sys.argv[3]} interleaved runs of each (CPU = user + sys).\n")
+print(f"Program {sys.argv[2]}, least of {sys.argv[3]} interleaved runs of each (CPU = user + sys).\n")
 print("| corpus | search index | program CPU s | floor CPU s | CPU ratio | program wall s | floor wall s "
       "| wall ratio | peak RSS MB | index share of CPU |")
 print("|---|---|---:|---:|---:|---:|---:|---:|---:|---:|")
