@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "mail/mime_reader.h"
 #include "mail/mixed_message.h"
