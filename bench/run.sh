@@ -3,6 +3,8 @@
 #   bash bench/run.sh [--quick] [--reps N] [--scratch DIR] [--out-dir DIR] [--results FILE]
 #                     [--mhonarc-limit SECONDS] [--no-newfile-append] [--binary PATH] [--from-head]
 #                     [--new-only] [--before COMMIT] [--rounds N]
+#   bash bench/run.sh --targets "legacy:10000 modern:10000 ..." [--rounds N] [--binary PATH]
+#     only the speed targets against the floor, met or not (bench/targets.sh)
 set -euo pipefail
 
 REPO=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,8 +25,9 @@ BEFORE=${VORN_BENCH_BEFORE:-257b9aa}  # the commit the before/after comparison b
 BEFORE_BIN=${VORN_BENCH_BEFORE_BIN:-}  # a binary of that commit already built (skips the worktree build)
 ROUNDS=""           # rounds of the before/after comparison (default 5)
 MODERN_GEN=$REPO/bench/gen_modern.py
+TARGETS=""          # cases of the speed targets (bench/targets.sh); when given, only those run
 
-usage() { sed -n '2,5p' "$0" | sed 's/^# \{0,1\}//'; }
+usage() { sed -n '2,7p' "$0" | sed 's/^# \{0,1\}//'; }
 while (($#)); do
   case $1 in
     --quick) QUICK=1 ;;
@@ -39,12 +42,17 @@ while (($#)); do
     --new-only) NEW_ONLY=1 ;;
     --before) BEFORE=$2; shift ;;
     --rounds) ROUNDS=$2; shift ;;
+    --targets) TARGETS=$2; shift ;;
     -h | --help) usage; exit 0 ;;
     *) echo "run.sh: unknown option $1" >&2; usage >&2; exit 2 ;;
   esac
   shift
 done
 
+if [[ -n $TARGETS ]]; then
+  exec bash "$REPO/bench/targets.sh" --cases "$TARGETS" --rounds "${ROUNDS:-5}" --binary "${BINARY:-$REPO/build/vorn_htm}" \
+    ${RESULTS:+--results "$RESULTS"}
+fi
 [[ $NEW_ONLY == 1 ]] || NEW_ONLY=0
 if ((QUICK)); then
   SIZES=(1000 5000); BASE=20000; REPS=${REPS:-1}; ROUNDS=${ROUNDS:-2}

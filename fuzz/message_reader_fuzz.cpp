@@ -1,7 +1,7 @@
 // The message reader on arbitrary bytes: one message, and the same bytes as
 // a Unix mbox. Whatever they hold, reading ends, the text holds no line
-// break inside a line, and every file has a name; a message the plain or
-// the mixed reader takes it reads exactly as GMime does; stored in an mbox,
+// break inside a line, and every file has a name; a message the plain, the
+// mixed or the tree reader takes it reads exactly as GMime does; stored in an mbox,
 // a message reads as itself.
 #include <cstddef>
 #include <cstdint>
@@ -50,6 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(Same(*plain, read_message_with_gmime(bytes)));
   if (std::optional<MailMessage> mixed = read_mixed_message(bytes))
     FUZZ_CHECK(Same(*mixed, read_message_with_gmime(bytes)));
+  if (std::optional<MailMessage> tree = read_mime_tree(bytes)) FUZZ_CHECK(Same(*tree, read_message_with_gmime(bytes)));
 
   const std::string path = scratch / "in.mbox";
   write_file(path, "From fuzz@x Mon Jan  1 00:00:00 2001\n" + std::string(bytes));

@@ -216,19 +216,38 @@ void reserve_at(std::string& out, char*& w, std::size_t n) {
   w = out.data() + used;
 }
 
+// Whether none of the 8 bytes of w is 8-bit or "&".
+bool plain_ascii_word(std::uint64_t w) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
+  const std::uint64_t amp = w ^ (kOnes * '&');
+  return ((w | ((amp - kOnes) & ~amp)) & kHigh) == 0;
+}
+
 // UTF-8 to code page 932, by the table of cp932::from_code_point (iconv's
 // own choices, read once), not by iconv itself: iconv takes many
 // microseconds for each character it cannot convert, and text in Korean or
 // full of emoji is all such characters. A character code page 932 lacks
 // becomes its reference "&#N;", an ill-formed sequence (its maximal valid
-// prefix) the geta mark.
-void append_utf8(std::string_view u, std::string& out) {
-  if (sjis::is_ascii(u)) return append_ascii(u, out);
+// prefix) the geta mark; when strict, the first ill-formed sequence ends
+// the work and false is returned (out then holds part of the text).
+bool append_utf8(std::string_view u, std::string& out, bool strict = false) {
+  if (sjis::is_ascii(u)) {
+    append_ascii(u, out);
+    return true;
+  }
+  const std::uint16_t* const codes = cp932::bmp_codes();
   const std::size_t start = out.size();
   out.resize(start + u.size() + 16);
   char* w = out.data() + start;
   const std::size_t n = u.size();
   for (std::size_t i = 0; i < n;) {
+    std::uint64_t word;
+    if (i + 8 <= n && (std::memcpy(&word, u.data() + i, 8), plain_ascii_word(word))) {
+      std::memcpy(w, &word, 8);  // room: at most as many bytes as read so far, and 16
+      w += 8;
+      i += 8;
+      continue;
+    }
     const unsigned char c = static_cast<unsigned char>(u[i]);
     if (c < 0x80) {
       // ASCII runs take at most as many bytes as they read, plus "38;" for
@@ -243,7 +262,9 @@ void append_utf8(std::string_view u, std::string& out) {
       continue;
     }
     const codec_detail::Utf8Step st = codec_detail::utf8_step(u, i);
-    const unsigned code = st.ok ? cp932::from_code_point(codec_detail::utf8_code(u, i, st.len)) : 0;
+    if (!st.ok && strict) return false;
+    const char32_t cp = st.ok ? codec_detail::utf8_code(u, i, st.len) : 0;
+    const unsigned code = cp < 0x10000 ? codes[cp] : 0;
     if (code >= 0x100) {  // two bytes for at least two read
       *w++ = static_cast<char>(code >> 8);
       *w++ = static_cast<char>(code & 0xFF);
@@ -251,8 +272,7 @@ void append_utf8(std::string_view u, std::string& out) {
       *w++ = static_cast<char>(code);
     } else if (st.ok) {
       char ref[16];
-      const int len =
-          std::snprintf(ref, sizeof ref, "&#%u;", static_cast<unsigned>(codec_detail::utf8_code(u, i, st.len)));
+      const int len = std::snprintf(ref, sizeof ref, "&#%u;", static_cast<unsigned>(cp));
       reserve_at(out, w, static_cast<std::size_t>(len) + (n - i));
       w = std::copy(ref, ref + len, w);
     } else {
@@ -262,6 +282,7 @@ void append_utf8(std::string_view u, std::string& out) {
     i += st.len;
   }
   out.resize(static_cast<std::size_t>(w - out.data()));
+  return true;
 }
 
 // Text through iconv from cd's charset to UTF-8 into u (cleared first). An
@@ -396,7 +417,8 @@ void append_as(Kind kind, std::string_view bytes, std::string& out) {
       append_sjis_checked(bytes, out);
       return;
     case Kind::Utf8:
-      return append_utf8(bytes.starts_with(kUtf8Bom) ? bytes.substr(kUtf8Bom.size()) : bytes, out);
+      append_utf8(bytes.starts_with(kUtf8Bom) ? bytes.substr(kUtf8Bom.size()) : bytes, out);
+      return;
     case Kind::Ascii:
       return append_ascii(bytes, out);
     case Kind::Detect:
@@ -528,10 +550,12 @@ std::string to_sjis(std::string_view bytes, std::string_view charset) {
         append_sjis(bytes, out);
       break;
     case Kind::Utf8:
-      if (is_utf8(bytes))
-        append_as(Kind::Utf8, bytes, out);
-      else
+      // Well-formed UTF-8 is converted as it is checked; other text is
+      // read as unlabelled.
+      if (!append_utf8(bytes.starts_with(kUtf8Bom) ? bytes.substr(kUtf8Bom.size()) : bytes, out, true)) {
+        out.clear();
         append_detected(bytes, out);
+      }
       break;
     case Kind::Iconv:
       if (seven_bit && l.ascii_compatible)

@@ -136,10 +136,12 @@ CodeTable read_codes() {
 
 }  // namespace
 
-unsigned from_code_point(char32_t cp) {
+const std::uint16_t* bmp_codes() {
   static const CodeTable codes = read_codes();
-  return cp < codes.size() ? codes[cp] : 0;
+  return codes.data();
 }
+
+unsigned from_code_point(char32_t cp) { return cp < 0x10000 ? bmp_codes()[cp] : 0; }
 
 const PairTable& pair_table() {
   static const PairTable pairs = read_pairs();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,5 +41,7 @@ const PairTable& pair_table();
 // U+0000). YEN SIGN and OVERLINE, which iconv writes as "\\" and "~", count
 // as having none. Read from a table built on first use.
 unsigned from_code_point(char32_t cp);
+// The same table whole: the code of every BMP code point, 0x10000 entries.
+const std::uint16_t* bmp_codes();
 
 }  // namespace cp932

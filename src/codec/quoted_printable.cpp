@@ -1,3 +1,4 @@
+#include <array>
 #include <cstddef>
 
 #include "codec/jis.h"
@@ -42,4 +43,48 @@ std::string QP_Line(std::string_view line) {
     decoded += static_cast<char>(value);
   }
   return Jis_To_Sjis(decoded);
+}
+
+std::string qp_decode_body(std::string_view text) {
+  // The value of each byte as a hexadecimal digit, else -1.
+  static constexpr auto kHex = [] {
+    std::array<signed char, 256> t{};
+    for (int c = 0; c < 256; ++c)
+      t[c] = static_cast<signed char>(c >= '0' && c <= '9'   ? c - '0'
+                                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                             : -1);
+    return t;
+  }();
+  std::string out(text.size(), '\0');
+  char* w = out.data();
+  const std::size_t n = text.size();
+  const auto hex = [](char c) { return kHex[static_cast<unsigned char>(c)]; };
+  for (std::size_t i = 0; i < n;) {
+    const char c = text[i];
+    if (c != '=') {
+      *w++ = c;
+      ++i;
+      continue;
+    }
+    // What follows an "=" the text ends within is lost.
+    if (i + 1 >= n) break;
+    const char a = text[i + 1];
+    if (a == '\n') {  // soft line break
+      i += 2;
+      continue;
+    }
+    if (i + 2 >= n) break;
+    const char b = text[i + 2];
+    if (hex(a) >= 0 && hex(b) >= 0) {
+      *w++ = static_cast<char>(hex(a) * 16 + hex(b));
+    } else if (a != '\r' || b != '\n') {  // else a soft line break
+      *w++ = '=';
+      *w++ = a;
+      *w++ = b;
+    }
+    i += 3;
+  }
+  out.resize(static_cast<std::size_t>(w - out.data()));
+  return out;
 }

@@ -92,6 +92,14 @@ std::string Decode_Header(std::string_view text, std::string_view fallback = {})
 // Jis_To_Sjis, so escaped ISO-2022-JP text comes out as Shift_JIS.
 std::string QP_Line(std::string_view line);
 
+// Decodes the quoted-printable text of a whole MIME part: "=" and two
+// hexadecimal digits (either case) become their byte; "=" before LF or CR LF
+// is a soft line break and goes with it; an "=" followed by two other
+// characters is kept with them as written, and an "=" the text ends within
+// one or two characters after is dropped with them. Everything else is
+// copied; blanks at line ends are the caller's. Linear in the text.
+std::string qp_decode_body(std::string_view text);
+
 // Decodes one line of Base64 attachment data, four characters at a time with
 // B64_Bin_Group, appending each group's first count bytes. Characters outside
 // the alphabet, spaces included, are not skipped: they decode as 63.

@@ -599,7 +599,7 @@ MailMessage read_entity(std::string_view raw) {
 
 MailMessage read_message(std::string_view raw) {
   if (std::optional<MailMessage> plain = read_plain_message(raw)) return std::move(*plain);
-  if (std::optional<MailMessage> mixed = read_mixed_message(raw)) return std::move(*mixed);
+  if (std::optional<MailMessage> tree = read_mime_tree(raw)) return std::move(*tree);
   return read_message_with_gmime(raw);
 }
 

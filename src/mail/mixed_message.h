@@ -33,3 +33,14 @@
 
 // The message, or nothing when it is not one this reader takes.
 std::optional<MailMessage> read_mixed_message(std::string_view raw);
+
+// The tree reader: to the same rule, also a multipart of any subtype but
+// digest (alternative, related, ...), multiparts nested in one another (each
+// to the grammar above, up to eight levels), a message that is one text part
+// (text/plain or text/html, in any transfer encoding, without name or
+// disposition) and file names given in RFC 2231 form: "name*=" or
+// "name*0*=" ... "name*N*=", the sections in order, the first
+// "UTF-8''" (or US-ASCII, with a language or none) and percent-encoded
+// bytes that decode to valid UTF-8 without control characters or encoded
+// words. message/* parts are left to GMime.
+std::optional<MailMessage> read_mime_tree(std::string_view raw);

@@ -1,7 +1,5 @@
 #include "mail/part_text.h"
 
-#include <gmime/gmime.h>
-
 #include <algorithm>
 #include <cctype>
 #include <optional>
@@ -13,6 +11,18 @@
 #include "mail/uu_blocks.h"
 
 namespace {
+
+// Whether a line of s (also its last, unended one) ends in a blank before
+// its line end.
+bool has_trailing_blanks(std::string_view s) {
+  const auto blank_before = [&s](std::size_t end) {
+    if (end > 0 && s[end - 1] == '\r') --end;
+    return end > 0 && (s[end - 1] == ' ' || s[end - 1] == '\t');
+  };
+  for (std::size_t lf = s.find('\n'); lf != std::string_view::npos; lf = s.find('\n', lf + 1))
+    if (blank_before(lf)) return true;
+  return blank_before(s.size());
+}
 
 void drop_trailing_blanks(std::string& s) {
   std::string out;
@@ -175,13 +185,10 @@ std::string decode_body(std::string_view body, BodyEncoding encoding) {
     case BodyEncoding::Base64:
       return base64_decode(body);
     case BodyEncoding::QuotedPrintable: {
+      if (!has_trailing_blanks(body)) return qp_decode_body(body);
       std::string raw(body);
       drop_trailing_blanks(raw);
-      GMimeEncoding state;
-      g_mime_encoding_init_decode(&state, GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE);
-      std::string out(g_mime_encoding_outlen(&state, raw.size()) + 16, '\0');
-      out.resize(g_mime_encoding_flush(&state, raw.data(), raw.size(), out.data()));
-      return out;
+      return qp_decode_body(raw);
     }
     case BodyEncoding::Uuencode:
       return uu_decode_part(std::string(body));

@@ -183,6 +183,38 @@ TEST(QpLine, Table) {
   }
 }
 
+TEST(QpDecodeBody, Table) {
+  const TextRow rows[] = {
+      {"hex pairs in either case", "=41=3d=e3=81=82", "A=\xe3\x81\x82"},
+      {"soft break before LF", "ab=\ncd", "abcd"},
+      {"soft break before CR LF", "ab=\r\ncd", "abcd"},
+      {"hard line ends kept", "a\r\nb\nc", "a\r\nb\nc"},
+      {"= and two non-digits kept", "=G1=1G=  x", "=G1=1G=  x"},
+      {"= before CR and other kept", "=\rx", "=\rx"},
+      {"lone = at the end dropped", "ab=", "ab"},
+      {"= and one character at the end dropped", "ab=4", "ab"},
+      {"= and CR at the end dropped", "ab=\r", "ab"},
+      {"decoded = starts nothing", "=3D41", "=41"},
+      {"8-bit bytes copied", "\x82\xa0=82=A0", "\x82\xa0\x82\xa0"},
+      {"NUL decoded", "a=00b", "a\0b"s},
+      {"empty", "", ""},
+  };
+  for (const TextRow& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(qp_decode_body(r.in), r.want);
+  }
+}
+
+TEST(QpDecodeBodyWork, GrowsLinearlyWithTheText) {
+  LinearWork work(16384);
+  work.add("escapes and soft breaks", [](std::size_t n) {
+    std::string text;
+    while (text.size() < n) text += "=E3=81=82 =\r\n=G";
+    return [text] { qp_decode_body(text); };
+  });
+  work.expect_linear();
+}
+
 TEST(B64TextGroup, Table) {
   const GroupRow rows[] = {
       {"three bytes", "QUJD", "ABC", 3},
