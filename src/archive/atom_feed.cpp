@@ -5,6 +5,7 @@
 
 #include "codec/cp932.h"
 #include "codec/sjis_text.h"
+#include "codec/utf8_out.h"
 #include "core/archive_files.h"
 #include "core/atomic_out.h"
 #include "core/common_text.h"
@@ -17,24 +18,6 @@
 namespace {
 
 constexpr std::size_t kSummaryLines = 5;
-
-void put_utf8(std::string& out, unsigned long c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 // Characters of XML 1.0.
 bool xml_char(unsigned long c) {

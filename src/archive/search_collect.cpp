@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "archive/archive_state.h"
+#include "codec/utf8_out.h"
 #include "core/archive_files.h"
 
 std::uint32_t search_page_number(std::string_view page_name) {
@@ -61,29 +62,6 @@ std::uint64_t token_key(std::string_view s) {
     h = (h ^ w) * 0x94D049BB133111EBull;
   }
   return h;
-}
-
-std::size_t put_utf8_to(char* p, char32_t c) {
-  if (c < 0x80) {
-    p[0] = static_cast<char>(c);
-    return 1;
-  }
-  if (c < 0x800) {
-    p[0] = static_cast<char>(0xC0 | (c >> 6));
-    p[1] = static_cast<char>(0x80 | (c & 0x3F));
-    return 2;
-  }
-  if (c < 0x10000) {
-    p[0] = static_cast<char>(0xE0 | (c >> 12));
-    p[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    p[2] = static_cast<char>(0x80 | (c & 0x3F));
-    return 3;
-  }
-  p[0] = static_cast<char>(0xF0 | (c >> 18));
-  p[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-  p[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-  p[3] = static_cast<char>(0x80 | (c & 0x3F));
-  return 4;
 }
 
 // Doubles a table of slots (or makes its first); a key's place is mix(key).
@@ -152,7 +130,7 @@ void SearchCollector::take_japanese(char32_t first, char32_t second) {
   std::uint32_t& id = singles_[first];
   if (id == kNone) {
     char buf[4];
-    id = new_token(std::string_view(buf, put_utf8_to(buf, first)));
+    id = new_token(std::string_view(buf, put_utf8(buf, first)));
   }
   note(id);
 }
@@ -191,8 +169,8 @@ std::uint32_t SearchCollector::id_of_pair(char32_t first, char32_t second) {
   for (; pairs_[at].id != kNone; at = (at + 1) & mask)
     if (pairs_[at].key == key) return pairs_[at].id;
   char buf[8];
-  std::size_t n = put_utf8_to(buf, first);
-  n += put_utf8_to(buf + n, second);
+  std::size_t n = put_utf8(buf, first);
+  n += put_utf8(buf + n, second);
   const std::uint32_t id = new_token(std::string_view(buf, n));
   pairs_[at] = PairSlot{key, id};
   ++pair_count_;

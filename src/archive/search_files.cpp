@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "codec/utf8_out.h"
 #include "core/vb_error.h"
 
 namespace {
@@ -58,24 +59,6 @@ char32_t next_code_point(std::string_view s, std::size_t& i) {
   }
   i += n;
   return c;
-}
-
-void put_utf8(std::string& s, char32_t c) {
-  if (c < 0x80) {
-    s += static_cast<char>(c);
-  } else if (c < 0x800) {
-    s += static_cast<char>(0xC0 | (c >> 6));
-    s += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    s += static_cast<char>(0xE0 | (c >> 12));
-    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    s += static_cast<char>(0xF0 | (c >> 18));
-    s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (c & 0x3F));
-  }
 }
 
 // Reads the texts the writers below make: literals, JSON strings, whole

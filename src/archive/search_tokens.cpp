@@ -13,6 +13,7 @@
 
 #include "codec/cp932.h"
 #include "codec/sjis_text.h"
+#include "codec/utf8_out.h"
 
 namespace {
 
@@ -103,35 +104,6 @@ bool sjis_to_utf16(std::string_view sjis, std::u16string& out) {
     }
   }
   return true;
-}
-
-// The UTF-8 bytes of c at p; their count.
-std::size_t put_utf8(char* p, char32_t c) {
-  if (c < 0x80) {
-    p[0] = static_cast<char>(c);
-    return 1;
-  }
-  if (c < 0x800) {
-    p[0] = static_cast<char>(0xC0 | (c >> 6));
-    p[1] = static_cast<char>(0x80 | (c & 0x3F));
-    return 2;
-  }
-  if (c < 0x10000) {
-    p[0] = static_cast<char>(0xE0 | (c >> 12));
-    p[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    p[2] = static_cast<char>(0x80 | (c & 0x3F));
-    return 3;
-  }
-  p[0] = static_cast<char>(0xF0 | (c >> 18));
-  p[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-  p[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-  p[3] = static_cast<char>(0x80 | (c & 0x3F));
-  return 4;
-}
-
-void put_utf8(std::string& s, char32_t c) {
-  char buf[4];
-  s.append(buf, put_utf8(buf, c));
 }
 
 // The normal form of each character of code page 932, as an entry: a tag in

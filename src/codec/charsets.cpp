@@ -25,6 +25,7 @@
 #include "codec/cp932.h"
 #include "codec/jis.h"
 #include "codec/sjis_text.h"
+#include "codec/utf8_out.h"
 
 namespace {
 
@@ -607,24 +608,7 @@ std::string sjis_refs_to_utf8(std::string_view sjis) {
     if (k == at + 2 || k >= sjis.size() || sjis[k] != ';' || cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000))
       continue;
     out += cp932::to_utf8(sjis.substr(from, at - from));
-    char u[4];
-    std::size_t n = 0;
-    if (cp < 0x80) {
-      u[n++] = static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      u[n++] = static_cast<char>(0xC0 | cp >> 6);
-      u[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      u[n++] = static_cast<char>(0xE0 | cp >> 12);
-      u[n++] = static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-      u[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      u[n++] = static_cast<char>(0xF0 | cp >> 18);
-      u[n++] = static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-      u[n++] = static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-      u[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    out.append(u, n);
+    put_utf8(out, cp);
     from = k + 1;
     at = k;  // the search goes on after the ";"
   }

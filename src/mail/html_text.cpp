@@ -4,6 +4,7 @@
 
 #include "codec/charsets.h"
 #include "codec/sjis_text.h"
+#include "codec/utf8_out.h"
 
 namespace {
 
@@ -12,21 +13,7 @@ bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' |
 
 std::string Utf8(std::uint32_t cp) {
   std::string s;
-  if (cp < 0x80) {
-    s += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    s += static_cast<char>(0xC0 | (cp >> 6));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    s += static_cast<char>(0xE0 | (cp >> 12));
-    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    s += static_cast<char>(0xF0 | (cp >> 18));
-    s += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  }
+  put_utf8(s, cp);
   return s;
 }
 
