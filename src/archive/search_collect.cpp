@@ -83,7 +83,7 @@ void grow(std::vector<Slot>& slots) {
 
 // The hash of a message's tokens is a sum of the tokens' own hashes, so that
 // it does not depend on their order.
-void SearchCollector::note(std::uint32_t id) {
+inline void SearchCollector::note(std::uint32_t id) {
   std::uint32_t& last = last_[id];
   if (last == entry_) return;
   Token& k = info_[id];
@@ -142,7 +142,15 @@ std::uint32_t SearchCollector::new_block(std::uint32_t capacity) {
 
 void SearchCollector::take(std::string_view token) { note(id_of(token)); }
 
-void SearchCollector::take_japanese(char32_t first, char32_t second) { note(id_of_japanese(first, second)); }
+// Most pairs were seen a moment ago: a small table of the latest pair of
+// each place saves the big table's search.
+void SearchCollector::take_japanese(char32_t first, char32_t second) {
+  if (second == 0) return note(id_of_japanese(first, 0));
+  const std::uint64_t key = std::uint64_t{first} << 32 | second;
+  PairSlot& r = recent_[(first * 0x9E3779B1u ^ second * 0x85EBCA77u) >> (32 - kRecentBits)];
+  if (r.key != key || r.id == kNone) r = PairSlot{key, id_of_pair(first, second)};
+  note(r.id);
+}
 
 std::uint32_t SearchCollector::id_of_japanese(char32_t first, char32_t second) {
   if (second != 0) return id_of_pair(first, second);
@@ -152,6 +160,15 @@ std::uint32_t SearchCollector::id_of_japanese(char32_t first, char32_t second) {
   std::uint32_t& id = singles_[first];
   if (id == kNone) id = new_token(std::string_view(buf, put_utf8(buf, first)));
   return id;
+}
+
+// Every character of the run and every two adjacent ones.
+void SearchCollector::take_run(std::u32string_view run, bool) {
+  for (std::size_t i = 0; i < run.size(); ++i) {
+    note(run[i] < 0x10000 && !singles_.empty() && singles_[run[i]] != kNone ? singles_[run[i]]
+                                                                            : id_of_japanese(run[i], 0));
+    if (i + 1 < run.size()) take_japanese(run[i], run[i + 1]);
+  }
 }
 
 std::uint32_t SearchCollector::new_token(std::string_view token) {

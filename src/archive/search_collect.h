@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -60,6 +61,7 @@ class SearchCollector final : private SearchTokenSink {
   struct Token;
   void take(std::string_view token) override;
   void take_japanese(char32_t first, char32_t second) override;
+  void take_run(std::u32string_view run, bool every_character) override;
   void note(std::uint32_t id);
   std::uint32_t new_token(std::string_view token);
   std::uint32_t id_of(std::string_view token);
@@ -110,6 +112,8 @@ class SearchCollector final : private SearchTokenSink {
   };
   std::vector<WordSlot> words_;
   std::vector<PairSlot> pairs_;
+  static constexpr unsigned kRecentBits = 12;
+  std::array<PairSlot, 1u << kRecentBits> recent_{};
   std::size_t word_count_ = 0, pair_count_ = 0;
   std::vector<std::uint32_t> singles_;
   std::vector<std::uint32_t> entry_page_;
