@@ -6,6 +6,7 @@
 #include "archive/archive_state.h"
 #include "codec/utf8_out.h"
 #include "core/archive_files.h"
+#include "core/vb_error.h"
 
 std::uint32_t search_page_number(std::string_view page_name) {
   if (!is_page_name(page_name)) return 0;
@@ -29,7 +30,7 @@ void SearchCollector::add(std::uint32_t page, std::string_view subject, std::str
   }
   tokeniser_.add_sjis(body_, *this);
   for (std::size_t k = 1; k < attachments.size(); ++k)
-    if (attachments[k]) tokeniser_.add_sjis(*attachments[k], *this);
+    if (attachments[k]) names_.emplace_back(entry_, attachments[k]);
   entry_page_.push_back(page);
   entry_hash_.push_back(hash_);
   latest_[page] = entry_;
@@ -82,63 +83,99 @@ void grow(std::vector<Slot>& slots) {
 
 // The hash of a message's tokens is a sum of the tokens' own hashes, so that
 // it does not depend on their order.
-void SearchCollector::note(std::uint32_t id) {
+inline void SearchCollector::note(std::uint32_t id) {
+  std::uint32_t& last = last_[id];
+  if (last == entry_) return;
   Token& k = info_[id];
-  if (k.last == entry_) return;
   hash_ += k.hash * 0x9E3779B97F4A7C15ull + 1;
-  if (k.count == 1) {
-    k.first = k.tail = new_block(6);
-    std::uint32_t* p = block(k.first);
-    p[2] = k.last;
-    p[3] = entry_;
-    k.used = 2;
-  } else if (k.count > 1) {
-    std::uint32_t* p = block(k.tail);
-    if (k.used == p[1]) {
-      const std::uint32_t b = new_block(std::min(p[1] * 2 + 2, 1022u));
-      p = block(k.tail);
-      p[0] = b;
-      k.tail = b;
-      k.used = 0;
-      p = block(b);
-    }
-    p[2 + k.used++] = entry_;
-  }
-  k.last = entry_;
-  ++k.count;
+  if (k.count++ == 0)
+    k.first = entry_;
+  else
+    append(k, entry_ - last);
+  last = entry_;
 }
 
+// Puts gap at the end of the token's entries, in a new block when the last
+// one has no room for it.
+void SearchCollector::append(Token& k, std::uint32_t gap) {
+  unsigned char* p = nullptr;
+  unsigned used = 0, capacity = 0;
+  if (k.count > 2) {
+    p = block(k.tail);
+    used = p[6] | unsigned{p[7]} << 8;
+    capacity = p[4] | unsigned{p[5]} << 8;
+  }
+  if (used + 5 > capacity) {
+    const std::uint32_t b = new_block(std::min(capacity * 2 + 8, 4088u));
+    if (p != nullptr)
+      std::memcpy(p, &b, 4);
+    else
+      k.head = b;
+    k.tail = b;
+    p = block(b);
+    used = 0;
+  }
+  unsigned char* out = p + 8 + used;
+  for (; gap >= 0x80; gap >>= 7) *out++ = static_cast<unsigned char>(gap | 0x80);
+  *out++ = static_cast<unsigned char>(gap);
+  used = static_cast<unsigned>(out - p - 8);
+  p[6] = static_cast<unsigned char>(used);
+  p[7] = static_cast<unsigned char>(used >> 8);
+}
+
+// A block of capacity bytes (a multiple of 8) after its header.
 std::uint32_t SearchCollector::new_block(std::uint32_t capacity) {
-  if (page_used_ + capacity + 2 > kPage) {
-    pages_.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(kPage));
+  const std::uint32_t units = capacity / 8 + 1;
+  if (page_used_ + units > (1u << kPageBits)) {
+    if (pages_.size() >= (std::size_t{1} << (32 - kPageBits))) throw VbError(6, "search index: too many tokens");
+    pages_.push_back(std::make_unique_for_overwrite<std::uint64_t[]>(std::size_t{1} << kPageBits));
     page_used_ = 0;
   }
-  const auto b = static_cast<std::uint32_t>((pages_.size() - 1) << 20 | page_used_);
-  page_used_ += capacity + 2;
-  std::uint32_t* p = block(b);
-  p[0] = 0;
-  p[1] = capacity;
+  const auto b = static_cast<std::uint32_t>((pages_.size() - 1) << kPageBits | page_used_);
+  page_used_ += units;
+  unsigned char* p = block(b);
+  std::memset(p, 0, 8);
+  p[4] = static_cast<unsigned char>(capacity);
+  p[5] = static_cast<unsigned char>(capacity >> 8);
   return b;
 }
 
 void SearchCollector::take(std::string_view token) { note(id_of(token)); }
 
+// Most pairs were seen a moment ago: a small table of the latest pair of
+// each place saves the big table's search.
 void SearchCollector::take_japanese(char32_t first, char32_t second) {
-  if (second != 0) return note(id_of_pair(first, second));
-  if (first >= 0x10000) return SearchTokenSink::take_japanese(first, second);
+  if (second == 0) return note(id_of_japanese(first, 0));
+  const std::uint64_t key = std::uint64_t{first} << 32 | second;
+  PairSlot& r = recent_[(first * 0x9E3779B1u ^ second * 0x85EBCA77u) >> (32 - kRecentBits)];
+  if (r.key != key || r.id == kNone) r = PairSlot{key, id_of_pair(first, second)};
+  note(r.id);
+}
+
+std::uint32_t SearchCollector::id_of_japanese(char32_t first, char32_t second) {
+  if (second != 0) return id_of_pair(first, second);
+  char buf[8];
+  if (first >= 0x10000) return id_of(std::string_view(buf, put_utf8(buf, first)));
   if (singles_.empty()) singles_.assign(0x10000, kNone);
   std::uint32_t& id = singles_[first];
-  if (id == kNone) {
-    char buf[4];
-    id = new_token(std::string_view(buf, put_utf8(buf, first)));
+  if (id == kNone) id = new_token(std::string_view(buf, put_utf8(buf, first)));
+  return id;
+}
+
+// Every character of the run and every two adjacent ones.
+void SearchCollector::take_run(std::u32string_view run, bool) {
+  for (std::size_t i = 0; i < run.size(); ++i) {
+    note(run[i] < 0x10000 && !singles_.empty() && singles_[run[i]] != kNone ? singles_[run[i]]
+                                                                            : id_of_japanese(run[i], 0));
+    if (i + 1 < run.size()) take_japanese(run[i], run[i + 1]);
   }
-  note(id);
 }
 
 std::uint32_t SearchCollector::new_token(std::string_view token) {
   const auto id = static_cast<std::uint32_t>(tokens_.size());
   tokens_.emplace_back(token);
   info_.push_back(Token{stable_hash(token)});
+  last_.push_back(kNone);
   return id;
 }
 
@@ -175,6 +212,29 @@ std::uint32_t SearchCollector::id_of_pair(char32_t first, char32_t second) {
   pairs_[at] = PairSlot{key, id};
   ++pair_count_;
   return id;
+}
+
+// Tokens found here are kept apart from the others, whose entries are
+// ascending, and counted in the entry's hash by the names' text.
+void SearchCollector::settle() {
+  struct Names final : SearchTokenSink {
+    SearchCollector& c;
+    std::uint32_t entry = 0;
+    explicit Names(SearchCollector& collector) : c(collector) {}
+    void take(std::string_view token) override { c.name_tokens_.emplace_back(c.id_of(token), entry); }
+    void take_japanese(char32_t first, char32_t second) override {
+      c.name_tokens_.emplace_back(c.id_of_japanese(first, second), entry);
+    }
+  };
+  Names sink(*this);
+  for (const auto& [entry, name] : names_) {
+    sink.entry = entry;
+    tokeniser_.add_sjis(*name, sink);
+    entry_hash_[entry] = stable_hash(*name, entry_hash_[entry]);
+  }
+  names_.clear();
+  std::sort(name_tokens_.begin(), name_tokens_.end());
+  name_tokens_.erase(std::unique(name_tokens_.begin(), name_tokens_.end()), name_tokens_.end());
 }
 
 std::int64_t SearchCollector::entry_of(std::uint32_t page) const {

@@ -2,11 +2,15 @@
 // goes on, for the segment of the search index that the run writes.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "archive/search_tokens.h"
@@ -22,6 +26,8 @@ class SearchCollector final : private SearchTokenSink {
   // the sender (name and address), the body lines and the attachments'
   // names (attachments[0] is a placeholder). Text is Shift_JIS. A page added
   // again (a message re-sent within the run) holds only its last content.
+  // The attachments' names are read by settle(): the page writer's thread
+  // may still change them (a file saved under another name).
   void add(std::uint32_t page, std::string_view subject, std::string_view sender, const TextLines& lines,
            const AttachList& attachments);
 
@@ -34,10 +40,15 @@ class SearchCollector final : private SearchTokenSink {
   void read_back(std::uint32_t page) { read_back_.push_back(page); }
   const std::vector<std::uint32_t>& pages_to_read_back() const { return read_back_; }
 
-  // A hash of the entry's tokens (as a set).
+  // Takes the attachments' names of every entry, once the page writer has
+  // saved the files; before the hashes and tokens are read.
+  void settle();
+
+  // A hash of the entry's tokens (as a set) and its attachments' names.
   std::uint64_t entry_hash(std::size_t entry) const { return entry_hash_[entry]; }
 
-  // Every token (UTF-8) with its entries, ascending (each handed to f).
+  // Every token (UTF-8) with its entries (each handed to f, ascending but
+  // for those of attachments' names, which come last and may repeat one).
   std::size_t tokens() const { return tokens_.size(); }
   const std::string& token(std::size_t t) const { return tokens_[t]; }
   template <typename F>
@@ -47,36 +58,44 @@ class SearchCollector final : private SearchTokenSink {
   // Each token of the message being added: its id, and the message's entry
   // on the token's list unless it is there already (a message repeats most
   // of its words).
+  struct Token;
   void take(std::string_view token) override;
   void take_japanese(char32_t first, char32_t second) override;
+  void take_run(std::u32string_view run, bool every_character) override;
   void note(std::uint32_t id);
   std::uint32_t new_token(std::string_view token);
   std::uint32_t id_of(std::string_view token);
   std::uint32_t id_of_pair(char32_t first, char32_t second);
-  std::uint32_t* block(std::uint32_t b) { return &pages_[b >> 20][b & (kPage - 1)]; }
-  const std::uint32_t* block(std::uint32_t b) const { return &pages_[b >> 20][b & (kPage - 1)]; }
+  std::uint32_t id_of_japanese(char32_t first, char32_t second);
+  unsigned char* block(std::uint32_t b) const {
+    return reinterpret_cast<unsigned char*>(&pages_[b >> kPageBits][b & ((1u << kPageBits) - 1)]);
+  }
   std::uint32_t new_block(std::uint32_t capacity);
+  void append(Token& k, std::uint32_t gap);
 
   SearchTokeniser tokeniser_{true};
   std::string body_;
   std::uint32_t entry_ = 0;  // of the message being added
   std::uint64_t hash_ = 0;   // of its distinct tokens so far
 
-  // A token's entries: the last one, and when there are more, blocks that
-  // grow as the token is found more often (so that a common word's list is
-  // read in long runs), each the next block's number, its capacity and its
-  // entries; in pages of a million numbers, so that nothing is copied.
-  static constexpr std::uint32_t kPage = 1u << 20;
+  // A token's entries: the first one, and when there are more, the
+  // differences from each to the next as variable-length numbers (seven
+  // bits a byte, most common words take one byte an entry) in blocks that
+  // grow as the token is found more often. Blocks are 8-byte aligned in
+  // pages of 4 MB and named by their offset in 8-byte units, so that a
+  // 32-bit name reaches 32 GB; a block starts with the name of the next
+  // block, its capacity and the bytes used (two bytes each).
+  static constexpr std::uint32_t kPageBits = 19;  // 8-byte units a page
   struct Token {
     std::uint64_t hash;  // stable_hash of the text
-    std::uint32_t last = 0xffffffffu;
-    std::uint32_t count = 0;
-    std::uint32_t first = 0, tail = 0, used = 0;  // blocks; entries in the tail
+    std::uint32_t first = 0, count = 0;
+    std::uint32_t head = 0, tail = 0;  // blocks, when count > 1
   };
   std::vector<std::string> tokens_;
   std::vector<Token> info_;
-  std::vector<std::unique_ptr<std::uint32_t[]>> pages_;
-  std::uint32_t page_used_ = kPage;
+  std::vector<std::uint32_t> last_;  // by token: the last entry holding it
+  std::vector<std::unique_ptr<std::uint64_t[]>> pages_;
+  std::uint32_t page_used_ = 1u << kPageBits;
 
   // Ids by token: open addressing, at most half full, of a quick hash of a
   // word's bytes (with its first eight bytes and length, so that most words
@@ -93,24 +112,43 @@ class SearchCollector final : private SearchTokenSink {
   };
   std::vector<WordSlot> words_;
   std::vector<PairSlot> pairs_;
+  static constexpr unsigned kRecentBits = 12;
+  std::array<PairSlot, 1u << kRecentBits> recent_{};
   std::size_t word_count_ = 0, pair_count_ = 0;
   std::vector<std::uint32_t> singles_;
   std::vector<std::uint32_t> entry_page_;
   std::vector<std::uint64_t> entry_hash_;
   std::unordered_map<std::uint32_t, std::uint32_t> latest_;  // page -> entry
+  // Attachments' names by entry, until settle(); then their tokens, as
+  // (token, entry) ascending.
+  std::vector<std::pair<std::uint32_t, std::shared_ptr<const std::string>>> names_;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> name_tokens_;
   std::vector<std::uint32_t> read_back_;
 };
 
 template <typename F>
 void SearchCollector::for_each_entry(std::size_t t, F f) const {
+  const auto id = static_cast<std::uint32_t>(t);
+  auto late = std::lower_bound(name_tokens_.begin(), name_tokens_.end(), std::make_pair(id, std::uint32_t{0}));
+  for (; late != name_tokens_.end() && late->first == id; ++late) f(late->second);
   const Token& k = info_[t];
-  if (k.count == 1) f(k.last);
-  if (k.count < 2) return;
-  for (std::uint32_t b = k.first;;) {
-    const std::uint32_t* p = block(b);
-    const std::uint32_t n = b == k.tail ? k.used : p[1];
-    for (std::uint32_t i = 0; i < n; ++i) f(p[2 + i]);
+  if (k.count == 0) return;
+  std::uint32_t e = k.first;
+  f(e);
+  if (k.count == 1) return;
+  for (std::uint32_t b = k.head;;) {
+    const unsigned char* p = block(b);
+    const unsigned used = p[6] | unsigned{p[7]} << 8;
+    for (unsigned i = 8; i < 8 + used;) {
+      std::uint32_t gap = 0;
+      for (unsigned shift = 0;; shift += 7) {
+        const unsigned char c = p[i++];
+        gap |= std::uint32_t{c & 0x7fu} << shift;
+        if (c < 0x80) break;
+      }
+      f(e += gap);
+    }
     if (b == k.tail) return;
-    b = p[0];
+    std::memcpy(&b, p, 4);
   }
 }

@@ -278,6 +278,7 @@ void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<New
       });
       if (list.empty()) continue;
       sort_docs(list, bits);
+      list.erase(std::unique(list.begin(), list.end()), list.end());
       postings.emplace_back(c.token(t), std::move(list));
     }
     write_part(dir, seg.id, k, postings);
@@ -446,6 +447,7 @@ SearchIndexUpdate write_search_index(Workspace& ws, SearchCollector& c, const st
     read_back = add_written_pages(ws, c, folder, std::nullopt);
   else
     read_back = add_written_pages(ws, c, folder, std::span(c.pages_to_read_back()));
+  c.settle();
   std::vector<NewDoc> docs = new_docs(ws, c, read_back);
   SearchManifest m = old ? *old : SearchManifest{shards_for(docs.size()), {}};
   SegmentInfo seg;

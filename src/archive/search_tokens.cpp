@@ -172,27 +172,18 @@ std::size_t joined_after_break(const std::u32string& s, std::size_t i) {
   return j < s.size() && kind_of(static_cast<UChar32>(s[j])) == Kind::japanese ? j : 0;
 }
 
-// The runs of text in the making: the word (UTF-8) or the Japanese run now
-// open (its last character, and whether it has more than one); at most one
-// of them is open. Tokens go to the sink as soon as they are known.
+// The runs of text in the making: the word (UTF-8) or the run of Japanese
+// characters now open; at most one of them is open. Each goes to the sink
+// once it ends.
 struct Runs {
   SearchTokenSink& sink;
   std::string& word;
+  std::u32string& run;
   bool every_character;
-  char32_t last = 0;
-  bool several = false;
 
   void japanese(char32_t c) {
     end_word();
-    if (last != 0) {
-      sink.take_japanese(last, c);
-      if (every_character) {
-        if (!several) sink.take_japanese(last, 0);
-        sink.take_japanese(c, 0);
-      }
-      several = true;
-    }
-    last = c;
+    run += c;
   }
   void end_word() {
     if (word.empty()) return;
@@ -200,9 +191,9 @@ struct Runs {
     word.clear();
   }
   void end_japanese() {
-    if (last != 0 && !several) sink.take_japanese(last, 0);
-    last = 0;
-    several = false;
+    if (run.empty()) return;
+    sink.take_run(run, every_character);
+    run.clear();
   }
   void end_both() {
     end_word();
@@ -228,7 +219,7 @@ void split(const std::u32string& s, Runs& runs) {
         if (!runs.word.empty()) put_utf8(runs.word, c);
         break;
       case Kind::line_break:
-        if (runs.last != 0) {
+        if (!runs.run.empty()) {
           if (const std::size_t j = joined_after_break(s, i); j > 0) {
             i = j - 1;  // the loop steps on to the character after the break
             continue;
@@ -288,6 +279,16 @@ bool compose(const icu::Normalizer2& nfkc, std::u32string& out, char32_t c) {
 
 }  // namespace
 
+void SearchTokenSink::take_run(std::u32string_view run, bool every_character) {
+  if (run.size() == 1) return take_japanese(run[0], 0);
+  for (std::size_t i = 1; i < run.size(); ++i) {
+    take_japanese(run[i - 1], run[i]);
+    if (!every_character) continue;
+    if (i == 1) take_japanese(run[0], 0);
+    take_japanese(run[i], 0);
+  }
+}
+
 void SearchTokenSink::take_japanese(char32_t first, char32_t second) {
   char buf[8];
   std::size_t n = put_utf8(buf, first);
@@ -327,7 +328,7 @@ struct SearchTokeniser::Buffers {
   const icu::Normalizer2* nfkc = nullptr;
   icu::UnicodeString text, normal;
   std::u16string utf16;
-  std::u32string points;
+  std::u32string points, run;
   std::string word;
 };
 
@@ -344,7 +345,7 @@ void SearchTokeniser::add_sjis(std::string_view sjis, SearchTokenSink& sink) {
   if (sjis::is_ascii(sjis)) return add_ascii(sjis, buf_->word, sink);
   if (sjis_normal_form(sjis, buf_->points)) {
     buf_->word.clear();
-    Runs runs{sink, buf_->word, every_japanese_character_};
+    Runs runs{sink, buf_->word, buf_->run, every_japanese_character_};
     return split(buf_->points, runs);
   }
   if (!sjis_to_utf16(sjis, buf_->utf16)) return add_utf8(cp932::to_utf8(sjis), sink);
@@ -394,7 +395,7 @@ void SearchTokeniser::add_icu(SearchTokenSink& sink) {
   for (int32_t i = 0; i < done->length(); i = done->moveIndex32(i, 1))
     buf_->points += static_cast<char32_t>(done->char32At(i));
   buf_->word.clear();
-  Runs runs{sink, buf_->word, every_japanese_character_};
+  Runs runs{sink, buf_->word, buf_->run, every_japanese_character_};
   split(buf_->points, runs);
 }
 

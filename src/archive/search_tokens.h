@@ -42,6 +42,11 @@ class SearchTokenSink {
   // A token of Japanese characters: two, or one (second 0). By default
   // handed to take() as UTF-8.
   virtual void take_japanese(char32_t first, char32_t second);
+  // A run of Japanese characters, whole. By default its tokens go to
+  // take_japanese() in the order they occur: each two adjacent characters,
+  // and with every_character each character too (after the pair that ends
+  // it); a run of one gives that character.
+  virtual void take_run(std::u32string_view run, bool every_character);
 
  protected:
   ~SearchTokenSink() = default;

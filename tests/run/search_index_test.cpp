@@ -20,6 +20,7 @@ namespace {
 struct Mail {
   std::string id, from, subject, date, body;  // UTF-8; the mailbox gets Shift_JIS
   std::string attachment = {};                // a file name, when the message carries one
+  std::string data = "AAECAw==";              // the file, in base64
 };
 
 std::string Mailbox(const std::vector<Mail>& mails) {
@@ -36,7 +37,7 @@ std::string Mailbox(const std::vector<Mail>& mails) {
         "Content-Type: text/plain; charset=Shift_JIS\r\n\r\n" +
         m.body + "\r\n--b1\r\nContent-Type: application/octet-stream; name=\"" + m.attachment +
         "\"\r\nContent-Disposition: attachment; filename=\"" + m.attachment +
-        "\"\r\nContent-Transfer-Encoding: base64\r\n\r\nAAECAw==\r\n--b1--\r\n.\r\n";
+        "\"\r\nContent-Transfer-Encoding: base64\r\n\r\n" + m.data + "\r\n--b1--\r\n.\r\n";
   }
   return cp932::from_utf8(box);
 }
@@ -107,6 +108,26 @@ TEST(SearchIndex, FullBuildFindsWhatThePagesShow) {
   EXPECT_NE(menu.find(cp932::from_utf8("<A HREF=\"search.html\" target=\"frame2\" title=\"検索\">検索</A><BR>\r\n")),
             std::string::npos);
   EXPECT_TRUE(fs::is_regular_file(a.out + "/search.html"));
+}
+
+// A file whose name another file has taken is saved under another name
+// (budget.pdf, budget1.pdf, ...) by the page writer's thread while the
+// reading goes on: the index holds the names the pages link, every time.
+TEST(SearchIndex, AttachmentsSavedUnderAnotherNameAreFoundByIt) {
+  std::vector<Mail> mails;
+  const std::string base64 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  for (std::size_t k = 0; k < 40; ++k)  // each file different: not one file linked from all
+    mails.push_back({"r" + std::to_string(k) + "@example.jp", "a@example.jp", "report",
+                     "Mon, 05 Jan 2004 10:00:00 +0900", "body", "budget.pdf", "AA" + base64.substr(k, 1) + "A"});
+  Archive a;
+  a.run(mails);
+  EXPECT_EQ(a.find({"budget"}), Pages{1});
+  for (unsigned page = 2; page <= 40; ++page) {
+    SCOPED_TRACE(page);
+    const std::string saved = "budget" + std::to_string(page - 1);
+    ASSERT_TRUE(fs::is_regular_file(a.out + "/" + saved + ".pdf"));
+    EXPECT_EQ(a.find({saved}), Pages{page});
+  }
 }
 
 TEST(SearchIndex, WithTheKeyOffNothingOfItIsWrittenAndAnOldIndexGoes) {
