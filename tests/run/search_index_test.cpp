@@ -244,6 +244,39 @@ TEST(SearchIndex, AnIndexOfGapsOnlyTakesAppendsAndMerges) {
   }
 }
 
+// An index of a version this program does not know is made anew, and no
+// file of it stays: a shard file the new index does not write (no token of
+// it) would be read as one of the new segment of the same name.
+TEST(SearchIndex, AnIndexOfAnotherVersionIsMadeAnewWithNothingOfItLeft) {
+  const Mail one = {"s1@example.jp", "A <a@example.jp>", "x", "Mon, 05 Jan 2004 10:00:00 +0900", "y"};
+  Archive a;
+  a.run({one});
+  const unsigned long shards = SearchReader(a.out).shards();
+  // A shard that has no file, and a token of that shard.
+  unsigned long k = 0;
+  while (k < shards && fs::exists(a.out + "/srch/0001_" + std::to_string(k) + ".js")) ++k;
+  ASSERT_LT(k, shards);
+  std::string token;
+  for (int n = 0; token.empty(); ++n) {
+    const std::string t = "stale" + std::to_string(n);
+    std::uint32_t h = 2166136261u;
+    for (const char c : t) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    if (h % shards == k) token = t;
+  }
+  const std::string stale = a.out + "/srch/0001_" + std::to_string(k) + ".js";
+  std::ofstream(stale, std::ios::binary) << "vorn_part(\"0001\"," << k << ",{\"" << token << "\":\"0\"})\n";
+  std::string ix = ProgramCopy::slurp(a.out + "/srch/ix.js");
+  ASSERT_EQ(ix.rfind("vorn_ix({\"v\":2,", 0), 0u);
+  ix[13] = '9';
+  std::ofstream(a.out + "/srch/ix.js", std::ios::binary) << ix;
+  // The same message again: the index made anew holds the same tokens.
+  a.run({one});
+  EXPECT_FALSE(fs::exists(stale));
+  EXPECT_EQ(SearchReader(a.out).segments(), 1u);
+  EXPECT_EQ(a.find({token}), Pages{});
+  EXPECT_EQ(a.find({"x", "y"}), Pages{1});
+}
+
 // A segment of more than 500 docs keeps them in files of 64, which the
 // manifest names; a small one keeps its one file of up to 500. The page finds
 // doc d in file d / 64, so every message must be found on its own page, also
