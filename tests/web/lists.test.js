@@ -88,6 +88,8 @@ test("parse_bitmap refuses malformed bitmaps", () => {
     ["gaps then bitmap", "3,~1.g"],
   ];
   for (const [name, text] of cases) assert.throws(() => find.parse_doc_list(text), undefined, name);
+  // A list that is no string at all.
+  for (const other of [123, null, undefined, ["1"]]) assert.throws(() => find.parse_doc_list(other), undefined, String(other));
 });
 
 test("intersect and subtract keep ascending order", () => {

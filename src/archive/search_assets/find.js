@@ -231,7 +231,9 @@
   }
 
   // The doc numbers of a list in either spelling: a bitmap starts with "~".
+  // Anything but a string throws.
   function parse_doc_list(text) {
+    if (typeof text !== "string") throw new Error("doc list is no string");
     return text.charCodeAt(0) === BITMAP_MARK ? parse_bitmap(text) : parse_gaps(text);
   }
 
@@ -343,7 +345,7 @@
       for (var t of tokens) {
         var part = parts[shards.indexOf(fnv1a(t) % ix.shards)];
         if (!own(part, t)) return [];
-        lists.push(parse_doc_list(String(part[t])));
+        lists.push(parse_doc_list(part[t]));
       }
       lists.sort(function (a, b) {
         return a.length - b.length;
@@ -360,7 +362,7 @@
     var all = [];
     for (var j = i + 1; j < ix.segs.length; j++) {
       var gone = ix.segs[j].gone;
-      if (own(gone, id)) all = all.concat(Array.from(parse_doc_list(String(gone[id]))));
+      if (own(gone, id)) all = all.concat(Array.from(parse_doc_list(gone[id])));
     }
     return Int32Array.from(all).sort();
   }
