@@ -17,8 +17,10 @@
 //                      (every hit in a doc chunk of its own)
 // Doc rows have Japanese subjects and senders of a list's usual length, P
 // (default 500) to a doc chunk; a P other than 500 is named in the manifest
-// ("chunk_docs"). With --docs-only the shards are left as they are (from an
-// earlier run with the same N, S and seed; only doc chunks and manifest change).
+// ("chunk_docs"). Doc lists are spelt as the program spells them, gaps or a
+// bitmap, whichever is shorter. With --docs-only the shards are left as they
+// are (from an earlier run with the same N, S and seed; only doc chunks and
+// manifest change).
 // Writes into FOLDER/srch/ and prints the bytes per doc.
 "use strict";
 
@@ -90,6 +92,33 @@ function gaps(list) {
   return out;
 }
 
+// The same list as a bitmap: "~", the first doc in base 36, ".", then six
+// docs after the first to a character of A-Z a-z 0-9 - _ (bit 32 the
+// earliest of the six).
+const BITMAP_DIGITS = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
+function bitmap(list) {
+  const first = list[0];
+  const values = new Uint8Array(Math.ceil((list[list.length - 1] - first) / 6));
+  for (let i = 1; i < list.length; i++) {
+    const bit = list[i] - first - 1;
+    values[Math.floor(bit / 6)] |= 32 >> bit % 6;
+  }
+  let out = "~" + first.toString(36) + ".";
+  for (let k = 0; k < values.length; k += 4096) {
+    out += String.fromCharCode(...Array.from(values.subarray(k, k + 4096), (v) => BITMAP_DIGITS.charCodeAt(v)));
+  }
+  return out;
+}
+
+// A doc list as the program writes it: the shorter spelling, gaps when both
+// are as long.
+function doc_list(list) {
+  const g = gaps(list);
+  if (list.length === 0) return g;
+  const b_length = 2 + list[0].toString(36).length + Math.ceil((list[list.length - 1] - list[0]) / 6);
+  return b_length < g.length ? bitmap(list) : g;
+}
+
 function pick(list, share) {
   return Array.from(list).filter(() => random() < share);
 }
@@ -148,7 +177,7 @@ function write_shards(id, size, vocab) {
     for (const [w, list, rank] of buckets[k]) {
       const want = Math.min(size * 0.5, (vocab.k * size) / rank);
       const docs = list || sparse(size, Math.floor(want) + (random() < want % 1 ? 1 : 0));
-      if (docs.length > 0) part[w] = gaps(docs);
+      if (docs.length > 0) part[w] = doc_list(docs);
     }
     bytes += write(`${id}_${k}.js`, `vorn_part("${id}",${k},${ascii_json(part)});\n`);
   }
@@ -190,7 +219,7 @@ sizes.forEach((size, i) => {
   if (!DOCS_ONLY) bytes += write_shards(id, size, vocab);
   bytes += write_docs(id, size, page, minute);
   const gone = {};
-  if (i > 0) gone[segs[0].id] = gaps(sparse(sizes[0], 20));
+  if (i > 0) gone[segs[0].id] = doc_list(sparse(sizes[0], 20));
   const seg = {id, docs: size, chunks: Math.ceil(size / PER_CHUNK), gone};
   if (PER_CHUNK !== 500) seg.chunk_docs = PER_CHUNK;
   segs.push(seg);
@@ -198,5 +227,5 @@ sizes.forEach((size, i) => {
   minute += size;
   console.error(`segment ${id}: ${size} docs`);
 });
-bytes += write("ix.js", `vorn_ix(${JSON.stringify({v: 1, shards: S, segs})});\n`);
+bytes += write("ix.js", `vorn_ix(${JSON.stringify({v: 2, shards: S, segs})});\n`);
 console.log(`${N} docs, ${S} shards: ${bytes} bytes, ${(bytes / N).toFixed(0)} bytes per doc`);

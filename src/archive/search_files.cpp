@@ -159,6 +159,68 @@ void put_gaps(std::string& out, std::span<const std::uint32_t> docs) {
   }
 }
 
+namespace {
+
+constexpr char kBitmapDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
+
+std::size_t base36_length(std::uint32_t n) {
+  std::size_t k = 1;
+  for (; n >= 36; n /= 36) ++k;
+  return k;
+}
+
+std::size_t gaps_length(std::span<const std::uint32_t> docs) {
+  if (docs.empty()) return 0;
+  std::size_t n = base36_length(docs[0]);
+  for (std::size_t k = 1; k < docs.size(); ++k) n += 1 + base36_length(docs[k] - docs[k - 1]);
+  return n;
+}
+
+std::size_t bitmap_length(std::span<const std::uint32_t> docs) {
+  if (docs.empty()) return 0;
+  return 2 + base36_length(docs[0]) + (std::size_t{docs.back() - docs[0]} + 5) / 6;
+}
+
+int bitmap_digit(char c) {
+  if (c >= 'A' && c <= 'Z') return c - 'A';
+  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+  if (c >= '0' && c <= '9') return c - '0' + 52;
+  if (c == '-') return 62;
+  if (c == '_') return 63;
+  return -1;
+}
+
+}  // namespace
+
+void put_bitmap(std::string& out, std::span<const std::uint32_t> docs) {
+  if (docs.empty()) return;
+  out += kBitmapMark;
+  put_base36(out, docs[0]);
+  out += '.';
+  const std::uint32_t first = docs[0];
+  const std::size_t at = out.size();
+  out.append((std::size_t{docs.back() - first} + 5) / 6, kBitmapDigits[0]);
+  unsigned value = 0;
+  std::size_t chr = 0;
+  for (std::size_t k = 1; k < docs.size(); ++k) {
+    const std::size_t bit = std::size_t{docs[k] - first} - 1;
+    if (bit / 6 != chr) {
+      out[at + chr] = kBitmapDigits[value];
+      chr = bit / 6;
+      value = 0;
+    }
+    value |= 32u >> (bit % 6);
+  }
+  if (docs.size() > 1) out[at + chr] = kBitmapDigits[value];
+}
+
+void put_doc_list(std::string& out, std::span<const std::uint32_t> docs) {
+  if (bitmap_length(docs) < gaps_length(docs))
+    put_bitmap(out, docs);
+  else
+    put_gaps(out, docs);
+}
+
 std::vector<std::uint32_t> read_gaps(std::string_view gaps) {
   std::vector<std::uint32_t> docs;
   std::uint64_t value = 0, total = 0;
@@ -181,6 +243,38 @@ std::vector<std::uint32_t> read_gaps(std::string_view gaps) {
     }
   }
   return docs;
+}
+
+std::vector<std::uint32_t> read_bitmap(std::string_view text) {
+  const std::size_t dot = text.find('.');
+  if (text.empty() || text[0] != kBitmapMark || dot == std::string_view::npos || dot == 1) malformed("bitmap");
+  std::uint64_t first = 0;
+  for (std::size_t i = 1; i < dot; ++i) {
+    const char c = text[i];
+    const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'z' ? c - 'a' + 10 : -1;
+    if (d < 0) malformed("bitmap");
+    first = first * 36 + static_cast<std::uint64_t>(d);
+    if (first > 0xFFFFFFFFu) malformed("bitmap");
+  }
+  const std::string_view bits = text.substr(dot + 1);
+  // The last character holds the last doc: a list ends on a set bit.
+  if (!bits.empty() && bits.back() == kBitmapDigits[0]) malformed("bitmap");
+  std::vector<std::uint32_t> docs{static_cast<std::uint32_t>(first)};
+  for (std::size_t k = 0; k < bits.size(); ++k) {
+    const int v = bitmap_digit(bits[k]);
+    if (v < 0) malformed("bitmap");
+    for (int b = 0; b < 6; ++b) {
+      if ((v & (32 >> b)) == 0) continue;
+      const std::uint64_t doc = first + 1 + 6 * k + static_cast<std::uint64_t>(b);
+      if (doc > 0xFFFFFFFFu) malformed("bitmap");
+      docs.push_back(static_cast<std::uint32_t>(doc));
+    }
+  }
+  return docs;
+}
+
+std::vector<std::uint32_t> read_doc_list(std::string_view text) {
+  return !text.empty() && text[0] == kBitmapMark ? read_bitmap(text) : read_gaps(text);
 }
 
 void put_js_string(std::string& out, std::string_view utf8) {
@@ -212,7 +306,8 @@ std::uint32_t shard_of(std::string_view token, std::uint32_t shards) {
 }
 
 std::string manifest_text(const SearchManifest& m) {
-  std::string out = "vorn_ix({\"v\":1,\"shards\":" + std::to_string(m.shards) + ",\"segs\":[";
+  std::string out =
+      "vorn_ix({\"v\":" + std::to_string(kIndexVersion) + ",\"shards\":" + std::to_string(m.shards) + ",\"segs\":[";
   for (std::size_t k = 0; k < m.segs.size(); ++k) {
     const SegmentInfo& s = m.segs[k];
     out += k == 0 ? "\n" : ",\n";
@@ -224,7 +319,7 @@ std::string manifest_text(const SearchManifest& m) {
       put_js_string(out, s.gone[g].first);
       out += ':';
       out += '"';
-      put_gaps(out, s.gone[g].second);
+      put_doc_list(out, s.gone[g].second);
       out += '"';
     }
     out += '}';
@@ -239,7 +334,11 @@ std::optional<SearchManifest> parse_manifest(std::string_view text) {
   try {
     JsReader r(text, "ix.js");
     SearchManifest m;
-    r.expect("vorn_ix({\"v\":1,\"shards\":");
+    r.expect("vorn_ix({\"v\":");
+    // Version 1 wrote every list as gaps, which this version still reads.
+    const std::uint64_t version = r.number();
+    if (version != 1 && version != kIndexVersion) return std::nullopt;
+    r.expect(",\"shards\":");
     m.shards = small(r.number(), "ix.js");
     r.expect(",\"segs\":[");
     while (r.peek() != ']') {
@@ -256,7 +355,7 @@ std::optional<SearchManifest> parse_manifest(std::string_view text) {
         if (!s.gone.empty()) r.expect(",");
         std::string older = r.string();
         r.expect(":");
-        s.gone.emplace_back(std::move(older), read_gaps(r.string()));
+        s.gone.emplace_back(std::move(older), read_doc_list(r.string()));
       }
       r.expect("}");
       if (r.take(',')) {
@@ -328,7 +427,7 @@ std::string part_text(std::string_view id, std::uint32_t shard, std::span<const 
     out += k == 0 ? "\n" : ",\n";
     put_js_string(out, postings[k].first);
     out += ":\"";
-    put_gaps(out, postings[k].second);
+    put_doc_list(out, postings[k].second);
     out += '"';
   }
   out += "})\n";
@@ -347,7 +446,7 @@ std::vector<Posting> parse_part(std::string_view text) {
     if (!postings.empty()) r.expect(",");
     std::string token = r.string();
     r.expect(":");
-    postings.emplace_back(std::move(token), read_gaps(r.string()));
+    postings.emplace_back(std::move(token), read_doc_list(r.string()));
   }
   r.expect("})");
   r.end();

@@ -3,14 +3,14 @@
 // hands its data to one global function of the page, so that the page works
 // from disk (a page opened from file:// may load scripts, nothing else):
 //
-//   ix.js         vorn_ix({"v":1,"shards":S,"segs":[{"id":"0001","docs":N,
-//                 "chunks":C,"gone":{"0000":"gaps",...}[,"chunk_docs":P]},
+//   ix.js         vorn_ix({"v":2,"shards":S,"segs":[{"id":"0001","docs":N,
+//                 "chunks":C,"gone":{"0000":"list",...}[,"chunk_docs":P]},
 //                 ...]}), the manifest: the segments, oldest first. "gone"
 //                 names docs of older segments that this one supersedes (a
 //                 message replaced by a newer copy); "chunk_docs" is the
 //                 number of docs a docs file of the segment holds, written
 //                 when it is not 500.
-//   ID_K.js       vorn_part("ID",K,{"token":"gaps",...}), the tokens of
+//   ID_K.js       vorn_part("ID",K,{"token":"list",...}), the tokens of
 //                 segment ID whose hash (FNV-1a, 32 bits, of the token's
 //                 UTF-8 bytes) mod S is K, each with the docs holding it.
 //                 A shard that holds no token is not written.
@@ -22,11 +22,27 @@
 //                 binary search. The page never loads it.
 //
 // Docs of a segment are numbered from 0 in the order of their keys (the date
-// made sortable), ties by page. "gaps" is a list of doc numbers, ascending,
-// in base 36: the first number itself, each next one as the difference from
-// the one before, separated by ",". Strings are JSON strings with every
-// character outside printable ASCII written as \uXXXX (UTF-16, lower-case
-// hex), so that one text has one spelling.
+// made sortable), ties by page. A "list" of doc numbers, ascending, is
+// written in the shorter of two spellings (gaps when they are as long):
+//   gaps      in base 36 (0-9 a-z): the first number itself, each next one
+//             as the difference from the one before, separated by ",";
+//             "3,1,10" is 3, 4, 40. The empty list is "".
+//   bitmap    "~", the first number in base 36, ".", then one character
+//             for each six numbers after the first: the character's value
+//             in "A-Z a-z 0-9 - _" (0 to 63) has bit 32 for first + 6k + 1
+//             down to bit 1 for first + 6k + 6 (k counting characters from
+//             0), set where the number is in the list. The last character
+//             is not "A" (it holds the last number); "~3.w" is 3, 4, 5.
+// A common word's list costs a sixth of a byte per doc as a bitmap against
+// some two bytes as gaps. Version 1 of the manifest ("v":1) names an index
+// whose lists are all gaps, which this version reads as they are; an index
+// with "v":2 may hold either spelling. A reader of version 1 alone (an older
+// program or page) refuses a "v":2 manifest and a bitmap list, and so finds
+// nothing rather than wrong docs.
+//
+// Strings are JSON strings with every character outside printable ASCII
+// written as \uXXXX (UTF-16, lower-case hex), so that one text has one
+// spelling.
 //
 // The readers accept exactly what the writers write (whitespace aside) and
 // throw VbError on anything else.
@@ -43,9 +59,20 @@
 // Docs per docs file unless the manifest says otherwise.
 inline constexpr std::size_t kDocsPerChunk = 500;
 
-// Gaps of ascending doc numbers, and back.
+// The version of the manifest this program writes; it reads 1 as well.
+inline constexpr int kIndexVersion = 2;
+// The first character of a list spelt as a bitmap.
+inline constexpr char kBitmapMark = '~';
+
+// A list of ascending doc numbers in the shorter spelling, and back (either
+// spelling).
+void put_doc_list(std::string& out, std::span<const std::uint32_t> docs);
+std::vector<std::uint32_t> read_doc_list(std::string_view text);
+// Each spelling alone.
 void put_gaps(std::string& out, std::span<const std::uint32_t> docs);
+void put_bitmap(std::string& out, std::span<const std::uint32_t> docs);
 std::vector<std::uint32_t> read_gaps(std::string_view gaps);
+std::vector<std::uint32_t> read_bitmap(std::string_view bitmap);
 
 // A JSON string of UTF-8 text, quotes included.
 void put_js_string(std::string& out, std::string_view utf8);

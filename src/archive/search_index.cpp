@@ -76,6 +76,16 @@ void remove_segment_files(const std::string& dir, const SegmentInfo& seg, std::u
   unlink_quietly(join_path(dir, page_table_name(seg.id)));
 }
 
+// Without a manifest this program reads (none, or one of another version)
+// the index is made anew: the manifest goes first, then every file of a
+// segment, so that no file of the old index stays to be taken for one of the
+// new index's segments, which bear the same names.
+void drop_unread_index(const std::string& dir) {
+  unlink_quietly(join_path(dir, kManifestName));
+  for (const std::string& n : names_in(dir))
+    if (!segment_of(n).empty()) unlink_quietly(join_path(dir, n));
+}
+
 }  // namespace
 
 void remove_search_index(const std::string& folder) {
@@ -440,6 +450,7 @@ SearchIndexUpdate write_search_index(Workspace& ws, SearchCollector& c, const st
   if (!is_directory(dir)) make_directory(dir);
   std::optional<SearchManifest> old = read_manifest(dir);
   const bool had_index = old.has_value();
+  if (!had_index) drop_unread_index(dir);
   // Without an index the archive's earlier messages are read back from
   // their pages (the menu is still the one the run found).
   std::vector<MessageRecord> read_back;

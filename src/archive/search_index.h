@@ -12,7 +12,9 @@
 // The first run with the index on in an archive that has none yet (the
 // setting was off, or an earlier version wrote the archive) reads every page
 // the menu lists back from its file into that segment, once; later appends
-// stay incremental.
+// stay incremental. A manifest this program cannot read (another version's)
+// counts as none: it and every file of a segment go before the new segment
+// is written, so that no file of the old index passes for one of the new.
 //
 // A run writes its segment's files before its menu, and the manifest ix.js,
 // atomically, only after the menu lists every page the segment names: the

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -184,6 +185,117 @@ TEST(SearchIndex, ARebuildWritesTheIndexAnew) {
   EXPECT_EQ(a.find({"fresh", "start"}), Pages{1});
   EXPECT_EQ(a.find({"会議"}), Pages{});
   EXPECT_EQ(a.find({"later"}), Pages{});
+}
+
+// Every doc list of the index spelt as gaps and the manifest made version 1:
+// the index as the program wrote it before lists could be bitmaps.
+void spell_as_version_one(const std::string& out) {
+  static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  const auto base36 = [](unsigned n) {
+    std::string s;
+    do s.insert(s.begin(), kDigits[n % 36]);
+    while ((n /= 36) > 0);
+    return s;
+  };
+  for (const auto& e : fs::directory_iterator(out + "/srch")) {
+    const std::string name = e.path().filename().string();
+    // Doc rows and the page table hold no lists.
+    if (name == "find.js" || name.find("_d") != std::string::npos || name.ends_with(".txt")) continue;
+    const std::string text = SearchReader::slurp(e.path().string());
+    std::string spelt;
+    std::size_t at = 0;
+    for (std::size_t q; (q = text.find(":\"~", at)) != std::string::npos;) {
+      const std::size_t end = text.find('"', q + 2);
+      spelt += text.substr(at, q + 2 - at);
+      const std::vector<unsigned> docs = SearchReader::list(text.substr(q + 2, end - q - 2));
+      for (std::size_t k = 0; k < docs.size(); ++k) spelt += (k ? "," : "") + base36(docs[k] - (k ? docs[k - 1] : 0));
+      at = end;
+    }
+    spelt += text.substr(at);
+    if (name == "ix.js") {
+      ASSERT_EQ(spelt.rfind("vorn_ix({\"v\":2,", 0), 0u);
+      spelt.replace(0, 15, "vorn_ix({\"v\":1,");
+    }
+    std::ofstream(e.path(), std::ios::binary) << spelt;
+  }
+}
+
+bool holds_bitmap(const std::string& out) {
+  for (const auto& e : fs::directory_iterator(out + "/srch"))
+    if (SearchReader::slurp(e.path().string()).find(":\"~") != std::string::npos) return true;
+  return false;
+}
+
+// An index written before lists could be bitmaps ("v":1, every list as
+// gaps) is read as it stands: appends add to it and merge its segment, and
+// the manifest then says 2.
+TEST(SearchIndex, AnIndexOfGapsOnlyTakesAppendsAndMerges) {
+  Archive a;
+  a.run(kBase);
+  // "example" is in all three docs, 0 to 2, shorter as a bitmap ("~0.w").
+  ASSERT_TRUE(holds_bitmap(a.out));
+  spell_as_version_one(a.out);
+  ASSERT_FALSE(holds_bitmap(a.out));
+  EXPECT_EQ(a.find({"example"}), (Pages{1, 2, 3}));
+  // Taken as an index: the append is a segment of its own (a rebuild would
+  // make one of all four).
+  a.run({{"a4@example.jp", "Bob <bob@example.com>", "追加分", "Thu, 08 Jan 2004 10:00:00 +0900", "new text"}});
+  EXPECT_EQ(ProgramCopy::slurp(a.out + "/srch/ix.js").rfind("vorn_ix({\"v\":2,", 0), 0u);
+  EXPECT_EQ(SearchReader(a.out).segments(), 2u);
+  // One more: the three segments merge into one, read from the old gaps.
+  Mail resent = kBase[1];
+  resent.body = "The gathering is cancelled.";
+  a.run({resent});
+  EXPECT_EQ(SearchReader(a.out).segments(), 1u);
+  const struct {
+    const char* name;
+    std::vector<std::string> tokens;
+    Pages pages;
+  } rows[] = {
+      {"in_every_message", {"example"}, {1, 2, 3, 4}},
+      {"new_message", {"追加", "加分"}, {4}},
+      {"replaced_by_new_text", {"cancelled"}, {2}},
+      {"not_by_old_text", {"tomorrow"}, {}},
+      {"older_untouched", {"会議"}, {1}},
+      {"attachment_name", {"report2024", "pdf"}, {3}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(a.find(r.tokens), r.pages);
+  }
+}
+
+// An index of a version this program does not know is made anew, and no
+// file of it stays: a shard file the new index does not write (no token of
+// it) would be read as one of the new segment of the same name.
+TEST(SearchIndex, AnIndexOfAnotherVersionIsMadeAnewWithNothingOfItLeft) {
+  const Mail one = {"s1@example.jp", "A <a@example.jp>", "x", "Mon, 05 Jan 2004 10:00:00 +0900", "y"};
+  Archive a;
+  a.run({one});
+  const unsigned long shards = SearchReader(a.out).shards();
+  // A shard that has no file, and a token of that shard.
+  unsigned long k = 0;
+  while (k < shards && fs::exists(a.out + "/srch/0001_" + std::to_string(k) + ".js")) ++k;
+  ASSERT_LT(k, shards);
+  std::string token;
+  for (int n = 0; token.empty(); ++n) {
+    const std::string t = "stale" + std::to_string(n);
+    std::uint32_t h = 2166136261u;
+    for (const char c : t) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    if (h % shards == k) token = t;
+  }
+  const std::string stale = a.out + "/srch/0001_" + std::to_string(k) + ".js";
+  std::ofstream(stale, std::ios::binary) << "vorn_part(\"0001\"," << k << ",{\"" << token << "\":\"0\"})\n";
+  std::string ix = ProgramCopy::slurp(a.out + "/srch/ix.js");
+  ASSERT_EQ(ix.rfind("vorn_ix({\"v\":2,", 0), 0u);
+  ix[13] = '9';
+  std::ofstream(a.out + "/srch/ix.js", std::ios::binary) << ix;
+  // The same message again: the index made anew holds the same tokens.
+  a.run({one});
+  EXPECT_FALSE(fs::exists(stale));
+  EXPECT_EQ(SearchReader(a.out).segments(), 1u);
+  EXPECT_EQ(a.find({token}), Pages{});
+  EXPECT_EQ(a.find({"x", "y"}), Pages{1});
 }
 
 // A segment of more than 500 docs keeps them in files of 64, which the

@@ -9,6 +9,7 @@
 #include <map>
 #include <regex>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,7 @@ class SearchReader {
   explicit SearchReader(const std::string& folder) : dir_(folder + "/srch") {
     const std::string ix = slurp(dir_ + "/ix.js");
     std::smatch m;
-    if (!std::regex_search(ix, m, std::regex(R"(^vorn_ix\(\{"v":1,"shards":(\d+),"segs":\[)"))) return;
+    if (!std::regex_search(ix, m, std::regex(R"(^vorn_ix\(\{"v":[12],"shards":(\d+),"segs":\[)"))) return;
     shards_ = std::stoul(m[1]);
     const std::regex seg(
         R"re(\{"id":"(\d+)","docs":(\d+),"chunks":(\d+),"gone":\{([^}]*)\}(,"chunk_docs":(\d+))?\})re");
@@ -25,9 +26,9 @@ class SearchReader {
       Segment s{
           (*it)[1], std::stoul((*it)[2]), std::stoul((*it)[3]), {}, (*it)[6].matched ? std::stoul((*it)[6]) : 500ul};
       const std::string gone = (*it)[4];
-      const std::regex entry(R"re("(\d+)":"([0-9a-z,]*)")re");
+      const std::regex entry(R"re("(\d+)":"([0-9a-z,]*|~[0-9a-z]+\.[A-Za-z0-9_-]*)")re");
       for (auto g = std::sregex_iterator(gone.begin(), gone.end(), entry); g != std::sregex_iterator(); ++g)
-        s.gone[(*g)[1]] = gaps((*g)[2]);
+        s.gone[(*g)[1]] = list((*g)[2]);
       segs_.push_back(s);
     }
   }
@@ -66,20 +67,11 @@ class SearchReader {
     return pages;
   }
 
-  static std::string slurp(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-
- private:
-  struct Segment {
-    std::string id;
-    unsigned long docs, chunks;
-    std::map<std::string, std::vector<unsigned>> gone;
-    unsigned long chunk_docs;
-  };
-
-  static std::vector<unsigned> gaps(const std::string& text) {
+  // A doc list in either spelling: gaps ("3,1,10": 3, 4, 40 in base 36) or
+  // a bitmap ("~3.w": 3, then six docs after it to a character of
+  // A-Z a-z 0-9 - _, bit 32 the earliest).
+  static std::vector<unsigned> list(const std::string& text) {
+    if (!text.empty() && text[0] == '~') return bitmap(text);
     std::vector<unsigned> out;
     unsigned long total = 0;
     std::size_t at = 0;
@@ -92,6 +84,33 @@ class SearchReader {
     }
     return out;
   }
+
+  static std::vector<unsigned> bitmap(const std::string& text) {
+    static const std::string digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
+    const std::size_t dot = text.find('.');
+    const unsigned first = static_cast<unsigned>(std::stoul(text.substr(1, dot - 1), nullptr, 36));
+    std::vector<unsigned> out{first};
+    for (std::size_t k = dot + 1; k < text.size(); ++k) {
+      const std::size_t v = digits.find(text[k]);
+      if (v == std::string::npos || dot == std::string::npos) throw std::runtime_error("bad bitmap " + text);
+      for (unsigned b = 0; b < 6; ++b)
+        if (v & (32u >> b)) out.push_back(first + 1 + 6 * static_cast<unsigned>(k - dot - 1) + b);
+    }
+    return out;
+  }
+
+  static std::string slurp(const std::string& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+ private:
+  struct Segment {
+    std::string id;
+    unsigned long docs, chunks;
+    std::map<std::string, std::vector<unsigned>> gone;
+    unsigned long chunk_docs;
+  };
 
   // "\uXXXX" escapes of UTF-8 text, lower-case hex, surrogate pairs above
   // U+FFFF; printable ASCII as it is.
@@ -126,7 +145,7 @@ class SearchReader {
     const std::size_t at = part.find(key);
     if (at == std::string::npos) return {};
     const std::size_t from = at + key.size();
-    const std::vector<unsigned> docs = gaps(part.substr(from, part.find('"', from) - from));
+    const std::vector<unsigned> docs = list(part.substr(from, part.find('"', from) - from));
     return std::set<unsigned>(docs.begin(), docs.end());
   }
 

@@ -7,7 +7,7 @@ const test = require("node:test");
 const assert = require("node:assert");
 const path = require("node:path");
 const {find, folder_loader, memory_loader, all_results} = require("./find_module.js");
-const {big_index, scan} = require("./index_files.js");
+const {big_index, bitmap, gaps, scan} = require("./index_files.js");
 
 const fixture = path.join(__dirname, "fixture/srch");
 
@@ -78,6 +78,49 @@ test("results of a larger index match a plain scan, a hundred at a time", async 
       pages.push(...rows.map((r) => r.page));
     }
     assert.deepStrictEqual(pages, want, words.join(" "));
+  }
+});
+
+// The program writes each list in the shorter spelling: here "all" and "b"
+// (every doc of a segment), "even" and the gone docs (600-609, 1200) as
+// bitmaps, "tri" (every third) as gaps, so that queries intersect the two.
+test("queries over bitmaps and gaps together match a plain scan", async () => {
+  const shorter = (list) => (list.length >= 2 && list[1] - list[0] < 3 ? bitmap(list) : gaps(list));
+  const {files, live} = big_index(64, shorter);
+  assert.match(files.get("ix.js"), /^vorn_ix\(\{"v":2,.*"gone":\{"A":"~/);
+  for (const words of [["all"], ["even"], ["all", "tri"], ["even", "tri"], ["tri", "even", "all"], ["b", "even"]]) {
+    const got = await all_results(memory_loader(files), words.join(" "));
+    assert.deepStrictEqual(got.pages, scan(live, words), words.join(" "));
+  }
+});
+
+// fixture/srch with "offline" (docs 1 and 4 of 0001, gaps "1,3") spelt as a
+// bitmap by hand, beside "太郎" (docs 0 and 4, gaps "0,4").
+test("a hand-written bitmap list intersects a gaps list", async () => {
+  const fs = require("node:fs");
+  const files = new Map();
+  for (const name of fs.readdirSync(fixture)) files.set(name, fs.readFileSync(path.join(fixture, name), "utf8"));
+  const v2 = (text) => text.replace('{"v":1,', '{"v":2,');
+  files.set("ix.js", v2(files.get("ix.js")));
+  files.set("0001_0.js", files.get("0001_0.js").replace('"offline":"1,3"', '"offline":"~1.I"'));
+  const cases = [
+    ["bitmap alone", "offline", [4, 3]],
+    ["bitmap and gaps", "offline meeting", [4, 3]],
+  ];
+  for (const [name, query, pages] of cases) {
+    assert.deepStrictEqual((await all_results(memory_loader(files), query)).pages, pages, name);
+  }
+  // A bitmap of docs 0, 1, 4 against the gaps "0,4" of 太郎: docs 0 and 4.
+  files.set("0001_0.js", files.get("0001_0.js").replace('"offline":"~1.I"', '"offline":"~0.k"'));
+  assert.deepStrictEqual((await all_results(memory_loader(files), "offline 太郎")).pages, [4, 1]);
+});
+
+test("a manifest of a version the page does not know fails the query", async () => {
+  const {files} = big_index();
+  for (const bad of ["0", "3", "\"2\"", "null"]) {
+    const other = new Map(files);
+    other.set("ix.js", files.get("ix.js").replace('"v":1', `"v":${bad}`));
+    await assert.rejects(find.search(memory_loader(other), "all"), undefined, bad);
   }
 });
 

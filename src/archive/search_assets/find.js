@@ -4,12 +4,15 @@
  * The index is a set of scripts in srch/, each handing its data to one
  * global function when a <script> element loads it: a page opened from disk
  * may load scripts but may not fetch files.
- *   ix.js          vorn_ix({"v":1,"shards":S,"segs":[{"id","docs","chunks","gone"[,"chunk_docs"]}...]})
- *   <id>_<k>.js    vorn_part(id, k, {"token": "gaps", ...})       shard k of a segment
+ *   ix.js          vorn_ix({"v":2,"shards":S,"segs":[{"id","docs","chunks","gone"[,"chunk_docs"]}...]})
+ *   <id>_<k>.js    vorn_part(id, k, {"token": "list", ...})       shard k of a segment
  *   <id>_d<c>.js   vorn_docs(id, c, [[page,"key","date","subject","sender"], ...])
  *                  docs c*P to c*P+P-1, P the segment's chunk_docs (500 when absent)
- * "gaps" is a list of ascending doc numbers in base 36, the first as it
- * stands and each next one as the difference from the one before.
+ * A "list" of ascending doc numbers is spelt as gaps or as a bitmap: gaps in
+ * base 36, the first as it stands and each next one as the difference from
+ * the one before, separated by ","; a bitmap as "~", the first in base 36,
+ * "." and six docs a character (parse_bitmap). A manifest of "v":1 holds
+ * gaps only.
  *
  * A query's tokens must all occur in a message. Each segment's hits are the
  * intersection of the tokens' lists less the docs a later segment names as
@@ -147,6 +150,7 @@
   // ---- Doc lists ----------------------------------------------------------
 
   var MAX_DOC = 0x7fffffff;
+  var BITMAP_MARK = 126; // "~"
 
   // The doc numbers of a gaps text, as an Int32Array: "a,3,1" is 10, 13, 14.
   // Digits 0-9 and a-z (either case); anything else, an empty number or a
@@ -179,6 +183,58 @@
       digits++;
     }
     return out.subarray(0, count);
+  }
+
+  // The value of a bitmap character: A-Z 0-25, a-z 26-51, 0-9 52-61, "-" 62,
+  // "_" 63; -1 for any other.
+  function bitmap_digit(c) {
+    if (c >= 65 && c <= 90) return c - 65;
+    if (c >= 97 && c <= 122) return c - 71;
+    if (c >= 48 && c <= 57) return c + 4;
+    if (c === 45) return 62;
+    if (c === 95) return 63;
+    return -1;
+  }
+
+  // The doc numbers of a bitmap text, as an Int32Array: "~" and the first
+  // number in base 36, ".", then a character for each six numbers after the
+  // first, its bit 32 standing for first + 1 (+ 6 a character) down to bit 1
+  // for first + 6; "~3.w" is 3, 4, 5. A text of another form, one that ends
+  // on "A" (no number in its last six) or a doc number past 2^31 - 1 throws.
+  function parse_bitmap(text) {
+    var dot = text.indexOf(".");
+    if (text.charCodeAt(0) !== BITMAP_MARK || dot < 2) throw new Error("bad bitmap in doc list");
+    var first = 0;
+    for (var i = 1; i < dot; i++) {
+      var c = text.charCodeAt(i);
+      var d = c >= 48 && c <= 57 ? c - 48 : c >= 97 && c <= 122 ? c - 87 : -1;
+      if (d < 0) throw new Error("bad bitmap in doc list");
+      first = first * 36 + d;
+      if (first > MAX_DOC) throw new Error("doc number too large");
+    }
+    var chars = text.length - dot - 1;
+    if (chars > 0 && text.charCodeAt(text.length - 1) === 65) throw new Error("bitmap ends on no doc");
+    if (first + 6 * chars > MAX_DOC + 5) throw new Error("doc number too large");
+    var out = new Int32Array(1 + 6 * chars);
+    var count = 0;
+    out[count++] = first;
+    for (var k = 0; k < chars; k++) {
+      var v = bitmap_digit(text.charCodeAt(dot + 1 + k));
+      if (v < 0) throw new Error("bad character in doc list");
+      var base = first + 6 * k + 1;
+      for (var b = 0; v !== 0; b++, v = (v << 1) & 63) {
+        if (v & 32) out[count++] = base + b;
+      }
+    }
+    if (out[count - 1] > MAX_DOC || out[count - 1] < 0) throw new Error("doc number too large");
+    return out.subarray(0, count);
+  }
+
+  // The doc numbers of a list in either spelling: a bitmap starts with "~".
+  // Anything but a string throws.
+  function parse_doc_list(text) {
+    if (typeof text !== "string") throw new Error("doc list is no string");
+    return text.charCodeAt(0) === BITMAP_MARK ? parse_bitmap(text) : parse_gaps(text);
   }
 
   // First index in a[from..] whose value is >= v: gallops from from, then
@@ -258,9 +314,13 @@
     return id + "_d" + c + ".js";
   }
 
-  // The manifest, checked enough that the rest can rely on its shape.
+  // The manifest, checked enough that the rest can rely on its shape. "v" 1
+  // names an index of gaps only, 2 one whose lists may also be bitmaps; a
+  // page that knew only 1 refuses a manifest of 2 (and a bitmap, "~" being
+  // no base-36 digit), so it never reads a list wrong.
+  var INDEX_VERSION = 2;
   function check_manifest(ix) {
-    if (!ix || ix.v !== 1 || !(ix.shards >= 1) || !Array.isArray(ix.segs)) throw new Error("no usable index");
+    if (!ix || (ix.v !== 1 && ix.v !== INDEX_VERSION) || !(ix.shards >= 1) || !Array.isArray(ix.segs)) throw new Error("no usable index");
     ix.segs.forEach(function (seg) {
       if (typeof seg.id !== "string" || !(seg.docs >= 0)) throw new Error("bad segment in index");
       if (seg.chunk_docs !== undefined && !(Number.isInteger(seg.chunk_docs) && seg.chunk_docs >= 1)) {
@@ -285,7 +345,7 @@
       for (var t of tokens) {
         var part = parts[shards.indexOf(fnv1a(t) % ix.shards)];
         if (!own(part, t)) return [];
-        lists.push(parse_gaps(part[t]));
+        lists.push(parse_doc_list(part[t]));
       }
       lists.sort(function (a, b) {
         return a.length - b.length;
@@ -302,7 +362,7 @@
     var all = [];
     for (var j = i + 1; j < ix.segs.length; j++) {
       var gone = ix.segs[j].gone;
-      if (own(gone, id)) all = all.concat(Array.from(parse_gaps(gone[id])));
+      if (own(gone, id)) all = all.concat(Array.from(parse_doc_list(gone[id])));
     }
     return Int32Array.from(all).sort();
   }
@@ -643,6 +703,8 @@
     search_tokens: search_tokens,
     fnv1a: fnv1a,
     parse_gaps: parse_gaps,
+    parse_bitmap: parse_bitmap,
+    parse_doc_list: parse_doc_list,
     intersect: intersect,
     subtract: subtract,
     search: search,
