@@ -4,8 +4,14 @@
 
 namespace {
 
+// A name longer than a mail line may be (998 bytes) is left to GMime too,
+// which reads it, and from some 4,200 bytes on loses the rest of the
+// message after it: no mailer writes such a name, and whatever reads it
+// reads it alike.
+constexpr std::size_t kLongestName = 998;
+
 bool valid_name(std::string_view name) {
-  if (name.empty()) return false;
+  if (name.empty() || name.size() > kLongestName) return false;
   for (const char c : name)
     if (c < 33 || c > 126) return false;
   return true;

@@ -4,7 +4,7 @@
 // Accepted, and nothing else:
 //   header  = 1*field empty-line      (line ends LF or CR LF)
 //   field   = name ":" value *(("SP" / "TAB") continuation)
-//   name    = 1*(printable ASCII but ":"), not starting an encoded word
+//   name    = 1*998(printable ASCII but ":"), not starting an encoded word
 // with no NUL anywhere in the block. Anything else (a line without a colon,
 // a first line folded, no empty line) is left to GMime.
 #pragma once
