@@ -9,19 +9,14 @@ Usage: check_feed.py VORN_HTM_BINARY
 import base64
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 import xml.etree.ElementTree as ET
 
+from harness import check, finish, program, run
+
 ATOM = "{http://www.w3.org/2005/Atom}"
 BASE = "https://example.org/ml/"
-failures = []
-
-
-def check(cond, what):
-    if not cond:
-        failures.append(what)
 
 
 def word(text, charset):
@@ -44,11 +39,6 @@ def message(n, subject, body, charset="ISO-2022-JP", sender=None):
     return ("\r\n".join(head) + "\r\n\r\n" + encoded.replace("\n", "\r\n") + ".\r\n").encode("ascii")
 
 
-def run(app, out, mailbox, answer):
-    subprocess.run([os.path.join(app, "vorn_htm"), "-i", mailbox, "-o", out, "-d", answer],
-                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-
 def entries(out):
     tree = ET.parse(os.path.join(out, "feed.xml"))
     return tree.getroot(), tree.getroot().findall(ATOM + "entry")
@@ -57,11 +47,8 @@ def entries(out):
 def main():
     work = tempfile.mkdtemp(prefix="vorn_feed.")
     try:
-        app, out = os.path.join(work, "app"), os.path.join(work, "out")
-        os.makedirs(app)
-        shutil.copy(sys.argv[1], os.path.join(app, "vorn_htm"))
-        with open(os.path.join(app, "vorn_htm.ini"), "wb") as f:
-            f.write(b"NAV_LNK=1\r\nBAS_URL=https://example.org/ml\r\n")
+        app = program(work, sys.argv[1], b"NAV_LNK=1\r\nBAS_URL=https://example.org/ml\r\n")
+        out = os.path.join(work, "out")
         # 60 messages, page k dated hour k: the newest are pages 60 down to 11.
         mails = [message(n, "plain %d" % n, "line one of %d\nline two" % n) for n in range(1, 57)]
         mails.append(message(57, word("a < b & c", "UTF-8"), "x < y && z\n", "UTF-8"))
@@ -72,7 +59,7 @@ def main():
         first = os.path.join(work, "first.mbx")
         with open(first, "wb") as f:
             f.write(b"".join(mails))
-        run(app, out, first, "y")
+        run(app, first, out, "y")
 
         root, items = entries(out)
         check(root.tag == ATOM + "feed", "root is atom:feed")
@@ -106,16 +93,14 @@ def main():
         second = os.path.join(work, "second.mbx")
         with open(second, "wb") as f:
             f.write(message(61, "later", "appended\n"))
-        run(app, out, second, "n")
+        run(app, second, out, "n")
         _, after = entries(out)
         ids = [e.find(ATOM + "id").text for e in after]
         check(ids[0] == BASE + "m0000061.htm", "the appended message comes first")
         check(ids[1:] == pages[:49], "entry ids stay across an append")
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    for f in failures:
-        print("FAILED:", f)
-    return 1 if failures else 0
+    return finish()
 
 
 if __name__ == "__main__":

@@ -19,40 +19,19 @@ Usage: index_in_browser.py VORN_HTM_BINARY
 import os
 import re
 import shutil
-import struct
-import subprocess
 import sys
 import tempfile
 
-failures = []
+import harness
+from harness import check, chromium, finish, program, run, screenshot_width
 
 PHONE, DESKTOP = 375, 1280
 
 
-def check(cond, what):
-    if not cond:
-        failures.append(what)
-
-
-def chromium():
-    for name in ("chromium", "chromium-browser"):
-        path = shutil.which(name)
-        if path:
-            return path
-    return None
-
-
 def browse(browser, page, width, extra):
-    profile = tempfile.mkdtemp(prefix="vorn_chromium.")
-    try:
-        # Pages opened from disk may reach into each other's frames only so.
-        args = [browser, "--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
-                "--disable-component-update", "--disable-sync", "--no-first-run", "--user-data-dir=" + profile,
-                "--allow-file-access-from-files", "--hide-scrollbars", "--virtual-time-budget=8000",
-                "--window-size=%d,800" % width] + extra + ["file://" + page]
-        return subprocess.run(args, capture_output=True, timeout=120).stdout.decode("utf-8", "replace")
-    finally:
-        shutil.rmtree(profile, ignore_errors=True)
+    # Pages opened from disk may reach into each other's frames only so.
+    return harness.browse(browser, page, ["--allow-file-access-from-files", "--hide-scrollbars",
+                                          "--window-size=%d,800" % width] + extra, budget=8000)
 
 
 def message(n, hour, subject, body, parent=None):
@@ -120,12 +99,6 @@ def noted(dom, key):
     if not m:
         return None
     return dict(pair.split("=", 1) for pair in m.group(1).split(";"))
-
-
-def screenshot_width(path):
-    with open(path, "rb") as f:
-        head = f.read(24)
-    return struct.unpack(">I", head[16:20])[0] if head[:8] == b"\x89PNG\r\n\x1a\n" else None
 
 
 def phone_case(browser, out, case):
@@ -197,18 +170,13 @@ def main():
         return 77
     work = tempfile.mkdtemp(prefix="vorn_browser.")
     try:
-        app, out = os.path.join(work, "app"), os.path.join(work, "out")
-        os.makedirs(app)
-        shutil.copy(sys.argv[1], os.path.join(app, "vorn_htm"))
-        with open(os.path.join(app, "vorn_htm.ini"), "wb") as f:
-            f.write(b"NAV_LNK=1\r\nKB_THRE=1\r\n")
+        app, out = program(work, sys.argv[1], b"NAV_LNK=1\r\nKB_THRE=1\r\n"), os.path.join(work, "out")
         long_line = "x" * 400 + " " + "word " * 120
         box = os.path.join(work, "in.mbx")
         with open(box, "wb") as f:
             f.write((message(1, 1, "first topic", long_line) + message(2, 3, "Re: first topic", "a reply", 1) +
                      message(3, 2, "second topic", "hello")).encode("ascii"))
-        subprocess.run([os.path.join(app, "vorn_htm"), "-i", box, "-o", out, "-d", "y"], check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        run(app, box, out)
         with open(os.path.join(out, "index.html"), "rb") as f:
             split = re.search(rb"<FRAMESET (?:COLS|ROWS)=([^>]*)>", f.read()).group(1).decode("ascii")
 
@@ -217,9 +185,7 @@ def main():
         screenshots(browser, out, os.environ.get("VORN_SCREENSHOTS"))
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    for f in failures:
-        print("FAILED:", f)
-    return 1 if failures else 0
+    return finish()
 
 
 if __name__ == "__main__":

@@ -13,36 +13,10 @@ Usage: pages_in_browser.py VORN_HTM_BINARY
 import os
 import re
 import shutil
-import struct
-import subprocess
 import sys
 import tempfile
 
-failures = []
-
-
-def check(cond, what):
-    if not cond:
-        failures.append(what)
-
-
-def chromium():
-    for name in ("chromium", "chromium-browser"):
-        path = shutil.which(name)
-        if path:
-            return path
-    return None
-
-
-def browse(browser, page, extra):
-    profile = tempfile.mkdtemp(prefix="vorn_chromium.")
-    try:
-        args = [browser, "--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
-                "--disable-component-update", "--disable-sync", "--no-first-run", "--user-data-dir=" + profile,
-                "--virtual-time-budget=5000"] + extra + ["file://" + page]
-        return subprocess.run(args, capture_output=True, timeout=120).stdout.decode("utf-8", "replace")
-    finally:
-        shutil.rmtree(profile, ignore_errors=True)
+from harness import browse, check, chromium, finish, program, run, screenshot_width
 
 
 def with_script(folder, name, source, script):
@@ -83,19 +57,14 @@ def main():
         return 77
     work = tempfile.mkdtemp(prefix="vorn_browser.")
     try:
-        app, out = os.path.join(work, "app"), os.path.join(work, "out")
-        os.makedirs(app)
-        shutil.copy(sys.argv[1], os.path.join(app, "vorn_htm"))
-        with open(os.path.join(app, "vorn_htm.ini"), "wb") as f:
-            f.write(b"NAV_LNK=1\r\n")
+        app, out = program(work, sys.argv[1], b"NAV_LNK=1\r\n"), os.path.join(work, "out")
         long_line = "x" * 400 + " " + "word " * 120
         # Pages m1, m2, m3 in file order; by date m1, m3, m2; m2 replies to m1.
         box = os.path.join(work, "in.mbx")
         with open(box, "wb") as f:
             f.write((message(1, 1, long_line) + message(2, 3, "third by date", parent=1) +
                      message(3, 2, "second by date")).encode("ascii"))
-        subprocess.run([os.path.join(app, "vorn_htm"), "-i", box, "-o", out, "-d", "y"], check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        run(app, box, out)
 
         dom = browse(browser, with_script(out, "t_key.htm", "m0000001.htm", PRESS_J), ["--dump-dom"])
         check("second by date" in dom and "page 3" in dom, "j opens the next page by date (m0000003.htm)")
@@ -122,18 +91,13 @@ def main():
         browse(browser, os.path.join(out, "m0000001.htm"), ["--screenshot=" + shot, "--window-size=375,800"])
         check(os.path.exists(shot), "a screenshot at a phone's width")
         if os.path.exists(shot):
-            with open(shot, "rb") as f:
-                head = f.read(24)
-            check(head[:8] == b"\x89PNG\r\n\x1a\n" and struct.unpack(">I", head[16:20])[0] == 375,
-                  "the screenshot is 375 pixels wide")
+            check(screenshot_width(shot) == 375, "the screenshot is 375 pixels wide")
             keep = os.environ.get("VORN_SCREENSHOT")
             if keep:
                 shutil.copy(shot, keep)
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    for f in failures:
-        print("FAILED:", f)
-    return 1 if failures else 0
+    return finish()
 
 
 if __name__ == "__main__":
