@@ -5,7 +5,10 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
+
+#include "codec/utf8_out.h"
 
 namespace cp932 {
 namespace {
@@ -162,8 +165,78 @@ std::optional<std::string> from_utf8_exact(std::string_view utf8) {
   return out;
 }
 
+namespace {
+
+// What iconv reads each character of code page 932 as, read from it once:
+// a single byte alone, a pair by lead * 256 + trail; kNoChar where iconv
+// reads no one character (a lead byte alone, a byte or pair it refuses).
+constexpr char32_t kNoChar = 0xFFFFFFFF;
+struct DecodeTable {
+  std::array<char32_t, 0x100> single;
+  std::array<char32_t, 0x10000> pair;
+};
+
+char32_t read_one(Converter& c, std::string_view sjis) {
+  std::string u;
+  if (!c.run(sjis, u, "", false) || u.size() != 4) return kNoChar;
+  char32_t cp = 0;
+  for (int k = 3; k >= 0; --k) cp = cp << 8 | static_cast<unsigned char>(u[static_cast<std::size_t>(k)]);
+  return cp;
+}
+
+std::unique_ptr<DecodeTable> read_decode_table() {
+  auto t = std::make_unique<DecodeTable>();
+  t->single.fill(kNoChar);
+  t->pair.fill(kNoChar);
+  Converter decode("UTF-32LE", "CP932");
+  for (unsigned c = 0; c < 0x100; ++c) {
+    const char b = static_cast<char>(c);
+    t->single[c] = read_one(decode, std::string_view(&b, 1));
+  }
+  const PairTable& pairs = pair_table();
+  for (unsigned lead = 0x81; lead <= 0xFC; ++lead)
+    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+      if (!pairs.has(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail))) continue;
+      const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+      t->pair[lead << 8 | trail] = read_one(decode, std::string_view(pair, 2));
+    }
+  return t;
+}
+
+const DecodeTable& decode_table() {
+  static const std::unique_ptr<DecodeTable> t = read_decode_table();
+  return *t;
+}
+
+// Text of characters the table knows, converted by it; false (out
+// unspecified) at the first byte it does not know, which iconv then takes.
+bool table_to_utf8(std::string_view sjis, std::string& out) {
+  const DecodeTable& t = decode_table();
+  out.reserve(sjis.size() + sjis.size() / 2);
+  for (std::size_t i = 0; i < sjis.size();) {
+    const auto c = static_cast<unsigned char>(sjis[i]);
+    char32_t cp = kNoChar;
+    if (i + 1 < sjis.size()) cp = t.pair[c << 8 | static_cast<unsigned char>(sjis[i + 1])];
+    std::size_t n = 2;
+    if (cp == kNoChar) {
+      cp = t.single[c];
+      n = 1;
+    }
+    if (cp == kNoChar) return false;
+    if (cp < 0x80)
+      out += static_cast<char>(cp);
+    else
+      put_utf8(out, cp);
+    i += n;
+  }
+  return true;
+}
+
+}  // namespace
+
 std::string to_utf8(std::string_view sjis) {
   std::string out;
+  if (table_to_utf8(sjis, out)) return out;
   from_sjis().run(sjis, out, "\xEF\xBF\xBD", false);
   return out;
 }

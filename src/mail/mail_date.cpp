@@ -267,7 +267,28 @@ std::size_t run_of(std::string_view s, std::size_t i, char c, std::size_t max) {
 // month, hours 0-23 (1-12 with AM/PM), minutes and seconds 0-59. A missing
 // time is midnight. Anything else - a time alone, a zone, trailing words,
 // month-first numbers - is no date.
+namespace {
+
+// The form every stored date has, "yyyy-mm-dd hh:mm:ss", read straight: the
+// numeric form below reads it alike, after the others have looked at it.
+std::optional<DateTime> stored_form(std::string_view t) {
+  if (t.size() != 19 || t[4] != '-' || t[7] != '-' || t[10] != ' ' || t[13] != ':' || t[16] != ':') return std::nullopt;
+  int v[6] = {};
+  const int at[6] = {0, 5, 8, 11, 14, 17};
+  for (int k = 0; k < 6; ++k)
+    for (int i = at[k]; i < (k == 0 ? 4 : at[k] + 2); ++i) {
+      if (t[i] < '0' || t[i] > '9') return std::nullopt;
+      v[k] = v[k] * 10 + (t[i] - '0');
+    }
+  const DateTime d{v[0], v[1], v[2], v[3], v[4], v[5]};
+  if (d.hour > 23 || d.minute > 59 || d.second > 59 || !valid_day(d)) return std::nullopt;
+  return d;
+}
+
+}  // namespace
+
 std::optional<DateTime> parse_date(const std::string& text) {
+  if (std::optional<DateTime> d = stored_form(text)) return d;
   Cursor c{text};
   c.spaces();
   {

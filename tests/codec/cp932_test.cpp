@@ -1,7 +1,9 @@
 #include "codec/cp932.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
+#include <optional>
 #include <string>
 
 namespace {
@@ -72,6 +74,50 @@ TEST(Cp932, UnconvertibleInput) {
     SCOPED_TRACE(r.name);
     EXPECT_EQ(cp932::from_utf8(r.utf8), r.sjis);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// What the system's iconv makes of sjis, read the plain way; nothing when it
+// refuses any of it.
+std::optional<std::string> Iconv_Utf8(const std::string& sjis) {
+  iconv_t cd = iconv_open("UTF-8", "CP932");
+  std::string out(sjis.size() * 4 + 4, '\0');
+  char* in = const_cast<char*>(sjis.data());
+  char* to = out.data();
+  std::size_t in_left = sjis.size(), out_left = out.size();
+  const std::size_t r = iconv(cd, &in, &in_left, &to, &out_left);
+  iconv_close(cd);
+  if (r == static_cast<std::size_t>(-1)) return std::nullopt;
+  out.resize(out.size() - out_left);
+  return out;
+}
+
+// Every character of code page 932 alone and between others converts as the
+// system's iconv converts it, and so do the bytes and pairs it refuses
+// (each becomes U+FFFD, as the conversion always did).
+TEST(Cp932, EveryCharacterConvertsAsIconvConvertsIt) {
+  const std::string kReplacement = "\xEF\xBF\xBD";
+  int pairs = 0;
+  for (unsigned lead = 0x80; lead <= 0xFF; ++lead)
+    for (unsigned trail = 0x40; trail <= 0xFF; ++trail) {
+      const std::string pair = {static_cast<char>(lead), static_cast<char>(trail)};
+      const std::optional<std::string> expected = Iconv_Utf8("a" + pair + "z");
+      if (!expected) continue;
+      ++pairs;
+      ASSERT_EQ(cp932::to_utf8("a" + pair + "z"), *expected) << std::hex << lead << " " << trail;
+    }
+  EXPECT_GT(pairs, 7000) << "iconv refused what it should read";
+  for (unsigned c = 0; c < 0x100; ++c) {
+    const std::string one(1, static_cast<char>(c));
+    const std::optional<std::string> expected = Iconv_Utf8(one);
+    SCOPED_TRACE(c);
+    EXPECT_EQ(cp932::to_utf8(one), expected ? *expected : kReplacement);
+  }
+  EXPECT_EQ(cp932::to_utf8("\x82\xA0\x82"), "あ" + kReplacement);
+  EXPECT_EQ(cp932::to_utf8("\x82\xA0\xFF\x82\xA0"), "あ" + kReplacement + "あ");
 }
 
 }  // namespace

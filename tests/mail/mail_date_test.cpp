@@ -54,6 +54,15 @@ TEST(ParseDate, Forms) {
       {"month-first numbers", "01/02/2001", "(no date)"},
       {"mixed separators", "2001/01-02", "(no date)"},
       {"double-byte text", "\x82\x50\x8C\x8E", "(no date)"},
+      // The stored form is read straight; its edges fall to the general
+      // grammar, which reads or refuses them as before.
+      {"stored form", "2004-02-29 23:59:59", "2004-02-29 23:59:59"},
+      {"stored form, no 29 February", "2003-02-29 12:00:00", "(no date)"},
+      {"stored form, second 60", "2004-01-01 12:00:60", "(no date)"},
+      {"stored form, year 0", "0000-01-01 00:00:00", "(no date)"},
+      {"stored form, month 13", "2004-13-01 00:00:00", "(no date)"},
+      {"stored form with a letter", "2004-01-0a 00:00:00", "(no date)"},
+      {"stored form's length, spaced otherwise", "2004-1-01  00:00:00", "2004-01-01 00:00:00"},
   };
   for (const ParseRow& r : rows) {
     SCOPED_TRACE(r.name);
