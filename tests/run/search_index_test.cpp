@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <set>
 #include <string>
 #include <vector>
@@ -75,36 +76,42 @@ struct Archive {
 
 using Pages = std::set<unsigned>;
 
+// A query (its tokens) and the pages the index finds for it.
+struct Finds {
+  const char* name;
+  std::vector<std::string> tokens;
+  Pages pages;
+};
+
+void Expect_Finds(const Archive& a, std::initializer_list<Finds> rows) {
+  for (const Finds& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(a.find(r.tokens), r.pages);
+  }
+}
+
 TEST(SearchIndex, FullBuildFindsWhatThePagesShow) {
   Archive a;
   a.run(kBase);
   ASSERT_TRUE(SearchReader(a.out).present());
   EXPECT_EQ(SearchReader(a.out).segments(), 1u);
-  const struct {
-    const char* name;
-    std::vector<std::string> tokens;
-    Pages pages;
-  } rows[] = {
-      {"subject", {"会議", "議室", "の予", "予約"}, {1}},
-      {"word_wrapped_inside", {"せは"}, {1}},
-      {"quoted_text_without_marker", {"議事", "事録"}, {1}},
-      {"sender_name", {"山田"}, {1}},
-      {"sender_address", {"hanako", "example", "ne", "jp"}, {3}},
-      {"english_words", {"offline", "meeting"}, {2}},
-      {"body_word", {"tomorrow"}, {2}},
-      {"attachment_name", {"report2024", "pdf"}, {3}},
-      {"in_several", {"example"}, {1, 2, 3}},
-      {"one_kana_inside_a_word", {"を"}, {3}},
-      {"one_kanji", {"室"}, {1}},
-      {"all_tokens_needed", {"offline", "資料"}, {}},
-      {"no_page_markup", {"font"}, {}},
-      {"no_link_markup", {"href"}, {}},
-      {"no_quote_marker", {">"}, {}},
-  };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(r.name);
-    EXPECT_EQ(a.find(r.tokens), r.pages);
-  }
+  Expect_Finds(a, {
+                      {"subject", {"会議", "議室", "の予", "予約"}, {1}},
+                      {"word_wrapped_inside", {"せは"}, {1}},
+                      {"quoted_text_without_marker", {"議事", "事録"}, {1}},
+                      {"sender_name", {"山田"}, {1}},
+                      {"sender_address", {"hanako", "example", "ne", "jp"}, {3}},
+                      {"english_words", {"offline", "meeting"}, {2}},
+                      {"body_word", {"tomorrow"}, {2}},
+                      {"attachment_name", {"report2024", "pdf"}, {3}},
+                      {"in_several", {"example"}, {1, 2, 3}},
+                      {"one_kana_inside_a_word", {"を"}, {3}},
+                      {"one_kanji", {"室"}, {1}},
+                      {"all_tokens_needed", {"offline", "資料"}, {}},
+                      {"no_page_markup", {"font"}, {}},
+                      {"no_link_markup", {"href"}, {}},
+                      {"no_quote_marker", {">"}, {}},
+                  });
   const std::string menu = ProgramCopy::slurp(a.out + "/menu.html");
   EXPECT_NE(menu.find(cp932::from_utf8("<A HREF=\"search.html\" target=\"frame2\" title=\"検索\">検索</A><BR>\r\n")),
             std::string::npos);
@@ -155,19 +162,13 @@ TEST(SearchIndex, AnAppendAddsNewMessagesAndAReplacedOneIsFoundByItsNewTextOnly)
   Mail resent = kBase[1];
   resent.body = "The gathering is cancelled.";
   a.run({resent, {"a4@example.jp", "Bob <bob@example.com>", "追加分", "Thu, 08 Jan 2004 10:00:00 +0900", "new text"}});
-  const struct {
-    const char* name;
-    std::vector<std::string> tokens;
-    Pages pages;
-  } rows[] = {
-      {"new_message", {"追加", "加分"}, {4}}, {"replaced_by_new_text", {"cancelled"}, {2}},
-      {"not_by_old_text", {"tomorrow"}, {}},  {"unchanged_subject", {"offline", "meeting"}, {2}},
-      {"older_untouched", {"会議"}, {1}},
-  };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(r.name);
-    EXPECT_EQ(a.find(r.tokens), r.pages);
-  }
+  Expect_Finds(a, {
+                      {"new_message", {"追加", "加分"}, {4}},
+                      {"replaced_by_new_text", {"cancelled"}, {2}},
+                      {"not_by_old_text", {"tomorrow"}, {}},
+                      {"unchanged_subject", {"offline", "meeting"}, {2}},
+                      {"older_untouched", {"会議"}, {1}},
+                  });
   // The same append again changes nothing of the index.
   const std::string manifest = ProgramCopy::slurp(a.out + "/srch/ix.js");
   a.run({resent});
@@ -247,22 +248,14 @@ TEST(SearchIndex, AnIndexOfGapsOnlyTakesAppendsAndMerges) {
   resent.body = "The gathering is cancelled.";
   a.run({resent});
   EXPECT_EQ(SearchReader(a.out).segments(), 1u);
-  const struct {
-    const char* name;
-    std::vector<std::string> tokens;
-    Pages pages;
-  } rows[] = {
-      {"in_every_message", {"example"}, {1, 2, 3, 4}},
-      {"new_message", {"追加", "加分"}, {4}},
-      {"replaced_by_new_text", {"cancelled"}, {2}},
-      {"not_by_old_text", {"tomorrow"}, {}},
-      {"older_untouched", {"会議"}, {1}},
-      {"attachment_name", {"report2024", "pdf"}, {3}},
-  };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(r.name);
-    EXPECT_EQ(a.find(r.tokens), r.pages);
-  }
+  Expect_Finds(a, {
+                      {"in_every_message", {"example"}, {1, 2, 3, 4}},
+                      {"new_message", {"追加", "加分"}, {4}},
+                      {"replaced_by_new_text", {"cancelled"}, {2}},
+                      {"not_by_old_text", {"tomorrow"}, {}},
+                      {"older_untouched", {"会議"}, {1}},
+                      {"attachment_name", {"report2024", "pdf"}, {3}},
+                  });
 }
 
 // An index of a version this program does not know is made anew, and no
@@ -385,33 +378,25 @@ TEST(SearchIndex, SwitchedOnForAnArchiveItIndexesTheMessagesAlreadyThere) {
   resent.body = "The gathering is cancelled.";
   a.run({resent});
   EXPECT_EQ(SearchReader(a.out).segments(), 1u);
-  const struct {
-    const char* name;
-    std::vector<std::string> tokens;
-    Pages pages;
-  } rows[] = {
-      {"subject", {"会議", "議室", "の予", "予約"}, {1}},
-      {"word_wrapped_inside", {"せは"}, {1}},
-      {"quoted_text_without_marker", {"議事", "事録"}, {1}},
-      {"sender_name", {"山田"}, {1}},
-      {"sender_address", {"hanako", "example", "ne", "jp"}, {3}},
-      {"attachment_name", {"report2024", "pdf"}, {3}},
-      {"one_kanji", {"室"}, {1}},
-      {"added_while_on", {"追加", "加分"}, {4}},
-      {"appended_after", {"nightly"}, {5}},
-      {"added_while_off", {"unseen"}, {6}},
-      {"resent_by_new_text", {"cancelled"}, {2}},
-      {"resent_not_by_old_text", {"tomorrow"}, {}},
-      {"in_several", {"example"}, {1, 2, 3, 4, 5, 6}},
-      {"no_page_markup", {"font"}, {}},
-      {"no_link_markup", {"href"}, {}},
-      {"no_header_label", {"title"}, {}},
-      {"no_date", {"2004"}, {}},
-  };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(r.name);
-    EXPECT_EQ(a.find(r.tokens), r.pages);
-  }
+  Expect_Finds(a, {
+                      {"subject", {"会議", "議室", "の予", "予約"}, {1}},
+                      {"word_wrapped_inside", {"せは"}, {1}},
+                      {"quoted_text_without_marker", {"議事", "事録"}, {1}},
+                      {"sender_name", {"山田"}, {1}},
+                      {"sender_address", {"hanako", "example", "ne", "jp"}, {3}},
+                      {"attachment_name", {"report2024", "pdf"}, {3}},
+                      {"one_kanji", {"室"}, {1}},
+                      {"added_while_on", {"追加", "加分"}, {4}},
+                      {"appended_after", {"nightly"}, {5}},
+                      {"added_while_off", {"unseen"}, {6}},
+                      {"resent_by_new_text", {"cancelled"}, {2}},
+                      {"resent_not_by_old_text", {"tomorrow"}, {}},
+                      {"in_several", {"example"}, {1, 2, 3, 4, 5, 6}},
+                      {"no_page_markup", {"font"}, {}},
+                      {"no_link_markup", {"href"}, {}},
+                      {"no_header_label", {"title"}, {}},
+                      {"no_date", {"2004"}, {}},
+                  });
 }
 
 }  // namespace
