@@ -191,6 +191,20 @@ void Place(std::size_t i, const Parent& p, std::vector<std::string>& keys, Bucke
   waiting.move_all(i, root);
 }
 
+// The key of every message, by number. The tables that placing needs are
+// given back before the keys go into syo_list.
+std::vector<std::string> place_all(Workspace& ws, std::size_t n) {
+  IdTable by_id = read_ids(ws, n);
+  std::vector<std::string> keys(n);  // empty until placed
+  Buckets waiting(n);                // placed numbers by first step
+  std::unordered_map<std::string, std::size_t> last_by_subject;
+  for (std::size_t i = 0; i < n; ++i) {
+    ws.Syosai_no(static_cast<std::int64_t>(i + 1), static_cast<std::int64_t>(n));
+    Place(i, parent_of(i, ws.set, ws.work_list.at(i), by_id, last_by_subject), keys, waiting);
+  }
+  return keys;
+}
+
 }  // namespace
 
 bool Syosai_Make(Workspace& ws) {
@@ -202,15 +216,7 @@ bool Syosai_Make(Workspace& ws) {
     if (n > kMaxMessages) throw VbError(6, "more messages than seven-digit numbers can name");
     ws.Syosai_no(0, static_cast<std::int64_t>(n));
 
-    IdTable by_id = read_ids(ws, n);
-    std::vector<std::string> keys(n);  // empty until placed
-    Buckets waiting(n);                // placed numbers by first step
-    std::unordered_map<std::string, std::size_t> last_by_subject;
-    for (std::size_t i = 0; i < n; ++i) {
-      ws.Syosai_no(static_cast<std::int64_t>(i + 1), static_cast<std::int64_t>(n));
-      Place(i, parent_of(i, ws.set, ws.work_list.at(i), by_id, last_by_subject), keys, waiting);
-    }
-
+    std::vector<std::string> keys = place_all(ws, n);
     std::size_t bytes = 0;
     for (const std::string& key : keys) bytes += key.size();
     ws.syo_list.reserve(n, bytes);
