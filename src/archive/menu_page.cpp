@@ -113,7 +113,6 @@ MenuIndex index_whole(Workspace& ws, std::vector<MenuRecord> records, std::uint6
     index.blocks.back().last = static_cast<std::uint32_t>(n);
   }
   for (MenuBlock& b : index.blocks) b.first_step = record_of.at(b.first_step);
-  index.blocks.shrink_to_fit();
   return index;
 }
 
