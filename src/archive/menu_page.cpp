@@ -25,28 +25,17 @@
 
 namespace {
 
-// What the index needs of each entry written, by its place in syo_list.
-struct EntryNotes {
-  std::vector<std::uint32_t> length;
-  std::vector<std::uint64_t> id_hash, parent_hash;
-  std::vector<std::uint32_t> subject;
-};
-
 // The entries of the whole menu, rendered in rounds: a helper thread renders
 // the second half of a round while this one renders the first, and both
 // halves go out in order. The lists are settled first, so both threads only
-// read. With notes, each entry's line length and hashes are noted too.
-void write_whole(Workspace& ws, AtomicOut& out, EntryNotes* notes) {
+// read. With notes, each entry's line length and hashes go into its index
+// record (by its place in syo_list); index_whole fills in the rest.
+void write_whole(Workspace& ws, AtomicOut& out, std::vector<MenuRecord>* notes) {
   const Settings& set = ws.set;
   const std::size_t n = ws.syo_list.count();
   ws.syo_list.settle();
   ws.work_list.settle();
-  if (notes) {
-    notes->length.resize(n);
-    notes->id_hash.resize(n);
-    notes->parent_hash.resize(n);
-    notes->subject.resize(n);
-  }
+  if (notes) notes->assign(n, MenuRecord{});
   const auto render = [&ws, &set, notes](std::size_t from, std::size_t to, TextOut& block) {
     block.clear();
     std::string entry;
@@ -58,10 +47,11 @@ void write_whole(Workspace& ws, AtomicOut& out, EntryNotes* notes) {
       menu_entry(entry, f, t.depth, set, is_removed(ws, f));
       block.line(entry);
       if (notes) {
-        notes->length[k] = static_cast<std::uint32_t>(entry.size());
-        notes->id_hash[k] = f.message_id().empty() ? 0 : message_id_hash(f.message_id());
-        notes->parent_hash[k] = sjis::trim(f.parent_id()).empty() ? 0 : message_id_hash(f.parent_id());
-        notes->subject[k] = subject_hash(f.subject(), set);
+        MenuRecord& r = (*notes)[k];
+        r.length = static_cast<std::uint32_t>(entry.size());
+        r.id_hash = f.message_id().empty() ? 0 : message_id_hash(f.message_id());
+        r.parent_hash = sjis::trim(f.parent_id()).empty() ? 0 : message_id_hash(f.parent_id());
+        r.subject = subject_hash(f.subject(), set);
       }
     }
   };
@@ -90,14 +80,14 @@ void write_whole(Workspace& ws, AtomicOut& out, EntryNotes* notes) {
   }
 }
 
-// The index of a menu written whole from its first entry at offset start.
-MenuIndex index_whole(Workspace& ws, const EntryNotes& notes, std::uint64_t start) {
+// The index of a menu written whole from its first entry at offset start;
+// records are the ones write_whole noted.
+MenuIndex index_whole(Workspace& ws, std::vector<MenuRecord> records, std::uint64_t start) {
   const std::size_t n = ws.syo_list.count();
   MenuIndex index;
-  index.records.resize(n);
+  index.records = std::move(records);
   const std::vector<std::uint32_t> thread = thread_numbers(ws.syo_list, ws.work_list.count());
   std::vector<std::uint32_t> record_of(ws.work_list.count(), 0);
-  std::vector<std::size_t> first_steps;
   std::uint64_t pos = start;
   std::size_t previous_step = static_cast<std::size_t>(-1);
   for (std::size_t k = 0; k < n; ++k) {
@@ -105,21 +95,24 @@ MenuIndex index_whole(Workspace& ws, const EntryNotes& notes, std::uint64_t star
     if (t.depth == 0 && k > 0) pos += 2;
     if (k == 0 || t.first_step != previous_step) {
       if (!index.blocks.empty()) index.blocks.back().end = pos - (t.depth == 0 ? 2 : 0);
-      index.blocks.push_back(MenuBlock{pos, 0, static_cast<std::uint32_t>(k), 0, 0, t.depth == 0 ? 1u : 0u});
+      // first_step holds the message number until its record is known.
+      index.blocks.push_back(MenuBlock{pos, 0, static_cast<std::uint32_t>(k), 0,
+                                       static_cast<std::uint32_t>(t.first_step), t.depth == 0 ? 1u : 0u});
       if (index.blocks.size() > 1) index.blocks[index.blocks.size() - 2].last = static_cast<std::uint32_t>(k);
-      first_steps.push_back(t.first_step);
       previous_step = t.first_step;
     }
-    index.records[k] = MenuRecord{notes.id_hash[k],       notes.parent_hash[k], pos, notes.length[k], thread[t.number],
-                                  t.depth == 0 ? 1u : 0u, notes.subject[k]};
+    MenuRecord& r = index.records[k];
+    r.offset = pos;
+    r.thread = thread[t.number];
+    r.root = t.depth == 0 ? 1u : 0u;
     record_of[t.number] = static_cast<std::uint32_t>(k);
-    pos += notes.length[k] + 2;
+    pos += r.length + 2;
   }
   if (!index.blocks.empty()) {
     index.blocks.back().end = pos;
     index.blocks.back().last = static_cast<std::uint32_t>(n);
   }
-  for (std::size_t b = 0; b < index.blocks.size(); ++b) index.blocks[b].first_step = record_of.at(first_steps[b]);
+  for (MenuBlock& b : index.blocks) b.first_step = record_of.at(b.first_step);
   return index;
 }
 
@@ -155,10 +148,10 @@ bool Make_Menu(Workspace& ws, ArchiveRecords& records, const std::string& folder
     if (records.Old_Archive) {
       index = write_spliced(ws, *records.Old_Archive, out);
     } else {
-      EntryNotes notes;
+      std::vector<MenuRecord> notes;
       const std::uint64_t start = static_cast<std::uint64_t>(out.size());
       write_whole(ws, out, indexed ? &notes : nullptr);
-      if (indexed) index = index_whole(ws, notes, start);
+      if (indexed) index = index_whole(ws, std::move(notes), start);
     }
     menu_tail(out);
     out.commit();

@@ -63,40 +63,32 @@ std::string ranked_sender(const Settings& set, std::string sender) {
   return sender;
 }
 
-// ml_work and ml_count from every line of work_list; returns the total and
-// sets top.
-long long count_senders(Workspace& ws, long long& top) {
+// ml_count from counts by sender; returns the total and sets top.
+long long put_counts(Workspace& ws, const std::unordered_map<std::string, long long>& counts, long long& top) {
+  long long total = 0;
   top = 0;
+  for (const auto& [sender, count] : counts) {
+    if (count <= 0) continue;
+    ws.ml_count.add(count_line(count, sender));
+    total += count;
+    if (count > top) top = count;
+  }
+  return total;
+}
+
+// ml_count from every line of work_list; returns the total and sets top.
+// The counts are kept by sender, so the memory grows with the senders, not
+// with the messages.
+long long count_senders(Workspace& ws, long long& top) {
+  std::unordered_map<std::string, long long> counts;
   const std::size_t n = ws.work_list.count();
   for (std::size_t i = 0; i < n; ++i) {
     // The sender without double quotes ('"' is never the second byte of a
     // double-byte character); a removed message counts for nobody.
     const MessageRecord& f = ws.work_list.at(i);
-    if (!is_removed(ws, f)) ws.ml_work.add(ranked_sender(ws.set, f.sender_unquoted()));
+    if (!is_removed(ws, f)) ++counts[ranked_sender(ws.set, f.sender_unquoted())];
   }
-
-  // Equal senders stand together in ml_work; count each run of them.
-  const std::size_t total = ws.ml_work.count();
-  if (total > 0) {
-    std::string current = ws.ml_work.at(0);
-    long long count = 0;
-    for (std::size_t i = 0; i < total; ++i) {
-      const std::string& s = ws.ml_work.at(i);
-      if (s == current) {
-        ++count;
-        continue;
-      }
-      ws.ml_count.add(count_line(count, current));
-      if (count > top) top = count;
-      current = s;
-      count = 1;
-    }
-    ws.ml_count.add(count_line(count, current));
-    if (count > top) top = count;
-  }
-  // One line per message is not needed past the count; the archive may be large.
-  ws.ml_work.clear();
-  return static_cast<long long>(total);
+  return put_counts(ws, counts, top);
 }
 
 // ml_count from the old archive's counts and this run's messages; returns
@@ -111,15 +103,7 @@ long long count_with_archive(Workspace& ws, const OldArchive& old, long long& to
     if (!f.from_this_run()) continue;  // counted in the archive's counts
     ++counts[ranked_sender(ws.set, f.sender_unquoted())];
   }
-  long long total = 0;
-  top = 0;
-  for (const auto& [sender, count] : counts) {
-    if (count <= 0) continue;
-    ws.ml_count.add(count_line(count, sender));
-    total += count;
-    if (count > top) top = count;
-  }
-  return total;
+  return put_counts(ws, counts, top);
 }
 
 }  // namespace
@@ -136,7 +120,6 @@ std::vector<std::pair<std::string, long long>> sender_counts(const Workspace& ws
 
 std::string rank_page(Workspace& ws, const OldArchive* old) {
   ws.ml_count.clear();
-  ws.ml_work.clear();
   long long top = 0;
   long long total = 0;
   if (old) {

@@ -9,14 +9,14 @@
 class OldArchive;
 struct Workspace;
 
-// Counts the senders of work_list through ml_work and ml_count and writes
+// Counts the senders of work_list into ml_count and writes
 // the page. False after a reported error.
 bool Address_Count(Workspace& ws, const std::string& folder);
 
 // Address_Count in two halves, so that the counting can run on a thread of
 // its own beside the threading of the list: rank_page counts and returns the
 // page (it reads work_list, which must not change meanwhile, and uses only
-// ml_work, ml_count and the settings; it throws on failure), and
+// ml_count and the settings; it throws on failure), and
 // put_rank_page writes it or reports the failure as Address_Count does.
 // With an old archive kept outside work_list (old_archive.h), the counts are
 // its senders' counts, less those of the messages taken out, plus the

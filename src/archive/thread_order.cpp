@@ -51,98 +51,90 @@ std::size_t first_step(const std::string& key) {
 }
 
 // The first two message numbers that carry an id; the second one stands in
-// when the first is the message asking.
+// when the first is the message asking. Numbers fit 32 bits (kMaxMessages).
 struct IdHolders {
-  std::size_t first;
-  std::size_t second;
+  std::uint32_t first;
+  std::uint32_t second;
 };
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+constexpr std::uint32_t kNobody = static_cast<std::uint32_t>(-1);
 
 // Message numbers in buckets 0 .. n-1, each number in one bucket at a time:
 // singly linked lists in three arrays, so moving a whole bucket into
 // another costs nothing and no bucket allocates.
 class Buckets {
  public:
-  explicit Buckets(std::size_t n) : head_(n, kNone), tail_(n, kNone), next_(n, kNone) {}
+  explicit Buckets(std::size_t n) : head_(n, kNobody), tail_(n, kNobody), next_(n, kNobody) {}
   void push(std::size_t bucket, std::size_t item) {
-    next_[item] = kNone;
-    if (head_[bucket] == kNone)
-      head_[bucket] = item;
+    const auto it = static_cast<std::uint32_t>(item);
+    next_[item] = kNobody;
+    if (head_[bucket] == kNobody)
+      head_[bucket] = it;
     else
-      next_[tail_[bucket]] = item;
-    tail_[bucket] = item;
+      next_[tail_[bucket]] = it;
+    tail_[bucket] = it;
   }
-  std::size_t first(std::size_t bucket) const { return head_[bucket]; }
-  std::size_t next(std::size_t item) const { return next_[item]; }
+  std::size_t first(std::size_t bucket) const { return number(head_[bucket]); }
+  std::size_t next(std::size_t item) const { return number(next_[item]); }
   // Appends bucket from to bucket into and empties from.
   void move_all(std::size_t from, std::size_t into) {
-    if (head_[from] == kNone) return;
-    if (head_[into] == kNone)
+    if (head_[from] == kNobody) return;
+    if (head_[into] == kNobody)
       head_[into] = head_[from];
     else
       next_[tail_[into]] = head_[from];
     tail_[into] = tail_[from];
-    head_[from] = tail_[from] = kNone;
+    head_[from] = tail_[from] = kNobody;
   }
 
  private:
-  std::vector<std::size_t> head_, tail_, next_;
+  static std::size_t number(std::uint32_t item) { return item == kNobody ? kNone : item; }
+  std::vector<std::uint32_t> head_, tail_, next_;  // numbers fit 32 bits (kMaxMessages)
 };
 
-// Message id -> IdHolders, for ids that stay in place (views into
-// work_list): an open-addressed table, linear probing, at most half full.
+// Message id -> IdHolders: an open-addressed table, linear probing, at
+// most half full. A slot keeps only the numbers; the id it stands for is
+// that of its first holder in work_list, which does not change while the
+// order is built.
 class IdTable {
  public:
-  explicit IdTable(std::size_t n) {
+  IdTable(const WorkList& list, std::size_t n) : list_(list) {
     std::size_t size = 16;
     while (size < n * 2 + 2) size *= 2;
-    slots_.assign(size, Slot{{}, {kNone, kNone}});
+    slots_.assign(size, IdHolders{kNobody, kNobody});
   }
   // The holders of id, added with first = i when new.
   IdHolders& at(std::string_view id, std::size_t i) {
-    Slot& slot = find(id);
-    if (slot.holders.first == kNone) slot = Slot{id, {i, kNone}};
-    return slot.holders;
+    IdHolders& slot = find(id);
+    if (slot.first == kNobody) slot.first = static_cast<std::uint32_t>(i);
+    return slot;
   }
   const IdHolders* get(std::string_view id) {
-    const Slot& slot = find(id);
-    return slot.holders.first == kNone ? nullptr : &slot.holders;
+    const IdHolders& slot = find(id);
+    return slot.first == kNobody ? nullptr : &slot;
   }
 
  private:
-  struct Slot {
-    std::string_view id;
-    IdHolders holders;
-  };
-  Slot& find(std::string_view id) {
+  IdHolders& find(std::string_view id) {
     const std::size_t mask = slots_.size() - 1;
     std::size_t k = std::hash<std::string_view>()(id) & mask;
-    while (slots_[k].holders.first != kNone && slots_[k].id != id) k = (k + 1) & mask;
+    while (slots_[k].first != kNobody && list_.at(slots_[k].first).message_id() != id) k = (k + 1) & mask;
     return slots_[k];
   }
-  std::vector<Slot> slots_;
-};
-
-// What threading needs of work_list: views into its records, which stay in
-// place while it is not changed, and the holders of each Message-ID.
-struct ListViews {
-  explicit ListViews(std::size_t n) : subjects(n), parent_ids(n), by_id(n) {}
-  std::vector<std::string_view> subjects, parent_ids;
-  IdTable by_id;
+  const WorkList& list_;
+  std::vector<IdHolders> slots_;
 };
 
 // Sets ws.Ids_Unique.
-ListViews read_list(Workspace& ws, std::size_t n) {
-  ListViews v(n);
+IdTable read_ids(Workspace& ws, std::size_t n) {
+  IdTable by_id(ws.work_list, n);
   for (std::size_t i = 0; i < n; ++i) {
-    const MessageRecord& f = ws.work_list.at(i);
-    IdHolders& holders = v.by_id.at(f.message_id(), i);
-    if (holders.first != i && !f.message_id().empty()) ws.Ids_Unique = false;
-    if (holders.first != i && holders.second == kNone) holders.second = i;
-    v.subjects[i] = f.subject();
-    v.parent_ids[i] = f.parent_id();
+    const std::string_view id = ws.work_list.at(i).message_id();
+    IdHolders& holders = by_id.at(id, i);
+    if (holders.first != i && !id.empty()) ws.Ids_Unique = false;
+    if (holders.first != i && holders.second == kNobody) holders.second = static_cast<std::uint32_t>(i);
   }
-  return v;
+  return by_id;
 }
 
 struct Parent {
@@ -152,14 +144,17 @@ struct Parent {
 
 // The parent of message i, by reply or else by subject; last_by_subject
 // learns message i's reduced subject.
-Parent parent_of(std::size_t i, const Settings& set, ListViews& v,
+Parent parent_of(std::size_t i, const Settings& set, const MessageRecord& f, IdTable& by_id,
                  std::unordered_map<std::string, std::size_t>& last_by_subject) {
   Parent p;
-  if (!sjis::trim(v.parent_ids[i]).empty()) {
-    if (const IdHolders* h = v.by_id.get(v.parent_ids[i])) p.number = h->first != i ? h->first : h->second;
+  if (!sjis::trim(f.parent_id()).empty()) {
+    if (const IdHolders* h = by_id.get(f.parent_id())) {
+      const std::uint32_t other = h->first != i ? h->first : h->second;
+      if (other != kNobody) p.number = other;
+    }
   }
   if (set.S_TITLE) {
-    std::string reduced(v.subjects[i]);
+    std::string reduced(f.subject());
     Trim_Subj(reduced);
     if (p.number == kNone && !sjis::contains(set.TITLE_D, reduced)) {
       auto it = last_by_subject.find(reduced);
@@ -196,6 +191,20 @@ void Place(std::size_t i, const Parent& p, std::vector<std::string>& keys, Bucke
   waiting.move_all(i, root);
 }
 
+// The key of every message, by number. The tables that placing needs are
+// given back before the keys go into syo_list.
+std::vector<std::string> place_all(Workspace& ws, std::size_t n) {
+  IdTable by_id = read_ids(ws, n);
+  std::vector<std::string> keys(n);  // empty until placed
+  Buckets waiting(n);                // placed numbers by first step
+  std::unordered_map<std::string, std::size_t> last_by_subject;
+  for (std::size_t i = 0; i < n; ++i) {
+    ws.Syosai_no(static_cast<std::int64_t>(i + 1), static_cast<std::int64_t>(n));
+    Place(i, parent_of(i, ws.set, ws.work_list.at(i), by_id, last_by_subject), keys, waiting);
+  }
+  return keys;
+}
+
 }  // namespace
 
 bool Syosai_Make(Workspace& ws) {
@@ -207,17 +216,14 @@ bool Syosai_Make(Workspace& ws) {
     if (n > kMaxMessages) throw VbError(6, "more messages than seven-digit numbers can name");
     ws.Syosai_no(0, static_cast<std::int64_t>(n));
 
-    ListViews views = read_list(ws, n);
-    std::vector<std::string> keys(n);  // empty until placed
-    Buckets waiting(n);                // placed numbers by first step
-    std::unordered_map<std::string, std::size_t> last_by_subject;
+    std::vector<std::string> keys = place_all(ws, n);
+    std::size_t bytes = 0;
+    for (const std::string& key : keys) bytes += key.size();
+    ws.syo_list.reserve(n, bytes);
     for (std::size_t i = 0; i < n; ++i) {
-      ws.Syosai_no(static_cast<std::int64_t>(i + 1), static_cast<std::int64_t>(n));
-      Place(i, parent_of(i, ws.set, views, last_by_subject), keys, waiting);
+      ws.syo_list.add(keys[i], static_cast<std::uint32_t>(i));
+      std::string().swap(keys[i]);  // given back as the list takes it
     }
-
-    ws.syo_list.reserve(n);
-    for (std::size_t i = 0; i < n; ++i) ws.syo_list.add(std::move(keys[i]), static_cast<std::uint32_t>(i));
     return true;
   } catch (const std::exception& e) {
     ws.report_error("Syosai_Make", e);

@@ -130,7 +130,13 @@ void WorkList::settle() const {
   taken_.assign(keep, false);
   merge_tail(lines_, sorted_kept);
   sorted_ = lines_.size();
-  ids_.clear();
+  drop_ids();
+}
+
+// The id index of a list being filled is as large as its records' entries;
+// once reading sorts the list it is given back, not kept for the next take.
+void WorkList::drop_ids() const {
+  std::vector<IdSlot>().swap(ids_);
   ids_used_ = 0;
   ids_valid_ = false;
 }
@@ -169,9 +175,7 @@ void WorkList::clear() {
   taken_.clear();
   sorted_ = 0;
   live_ = 0;
-  ids_.clear();
-  ids_used_ = 0;
-  ids_valid_ = false;
+  drop_ids();
 }
 
 std::optional<MessageRecord> WorkList::take_by_id(const std::string& id) {

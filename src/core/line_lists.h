@@ -48,7 +48,7 @@ struct Less {
 
 }  // namespace line_lists_detail
 
-// syo_list_w, ml_work, ml_count: filled, then read. Lines are
+// syo_list_w, ml_count: filled, then read. Lines are
 // appended as they come and sorted when the list is next read, so filling a
 // list of n lines and walking it costs O(n log n) in all.
 class SortedLines {
@@ -110,6 +110,7 @@ class WorkList {
   static constexpr std::size_t kFree = static_cast<std::size_t>(-1);
   static constexpr std::size_t kGone = static_cast<std::size_t>(-2);
   void put_id(std::size_t hash, std::size_t pos) const;
+  void drop_ids() const;
   mutable std::vector<IdSlot> ids_;
   mutable std::size_t ids_used_ = 0;  // slots not free (taken ones included)
   // Built on the first take_by_id, in one go at its full size: a list read

@@ -1,20 +1,27 @@
 #include "core/message_record.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <stdexcept>
+#include <utility>
 
 #include "codec/sjis_text.h"
 
 namespace {
 
 // TAB, CR and LF are never the second byte of a double-byte character.
-void append_field(std::string& out, std::string_view s) {
-  if (s.find_first_of("\t\r\n") == std::string_view::npos) {
-    out.append(s);
-    return;
-  }
+bool dropped(char c) { return c == '\t' || c == '\r' || c == '\n'; }
+
+std::size_t kept_size(std::string_view s) {
+  std::size_t n = s.size();
+  for (char c : s) n -= dropped(c);
+  return n;
+}
+
+char* put_field(char* out, std::string_view s) {
   for (char c : s)
-    if (c != '\t' && c != '\r' && c != '\n') out += c;
+    if (!dropped(c)) *out++ = c;
+  return out;
 }
 
 }  // namespace
@@ -22,17 +29,40 @@ void append_field(std::string& out, std::string_view s) {
 MessageRecord::MessageRecord(std::string_view date, std::string_view subject, std::string_view sender,
                              std::string_view message_id, std::string_view parent_id, std::string_view page,
                              std::string_view origin) {
-  const std::size_t size =
-      date.size() + subject.size() + sender.size() + message_id.size() + parent_id.size() + page.size() + origin.size();
-  if (size + kFields > 0xffffffffu) throw std::length_error("message record longer than 4 GB");
-  text_.reserve(size + kFields - 1);
+  const std::initializer_list<std::string_view> fields = {date, subject, sender, message_id, parent_id, page, origin};
+  std::size_t size = kFields - 1;
+  for (std::string_view f : fields) size += kept_size(f);
+  if (size > 0xffffffffu) throw std::length_error("message record longer than 4 GB");
+  text_ = std::make_unique_for_overwrite<char[]>(size);
+  size_ = static_cast<std::uint32_t>(size);
+  char* out = text_.get();
   int k = 0;
-  for (std::string_view f : {date, subject, sender, message_id, parent_id, page}) {
-    append_field(text_, f);
-    end_[k++] = static_cast<std::uint32_t>(text_.size());
-    text_ += '\t';
+  for (std::string_view f : fields) {
+    out = put_field(out, f);
+    if (k == kFields - 1) break;
+    end_[k++] = static_cast<std::uint32_t>(out - text_.get());
+    *out++ = '\t';
   }
-  append_field(text_, origin);
+}
+
+MessageRecord::MessageRecord(const MessageRecord& o)
+    : text_(std::make_unique_for_overwrite<char[]>(o.size_)), size_(o.size_), end_(o.end_) {
+  std::copy_n(o.text_.get(), size_, text_.get());
+}
+
+MessageRecord& MessageRecord::operator=(const MessageRecord& o) {
+  if (this != &o) *this = MessageRecord(o);
+  return *this;
+}
+
+MessageRecord::MessageRecord(MessageRecord&& o) noexcept
+    : text_(std::move(o.text_)), size_(std::exchange(o.size_, 0)), end_(std::exchange(o.end_, {})) {}
+
+MessageRecord& MessageRecord::operator=(MessageRecord&& o) noexcept {
+  text_ = std::move(o.text_);
+  size_ = std::exchange(o.size_, 0);
+  end_ = std::exchange(o.end_, {});
+  return *this;
 }
 
 std::string MessageRecord::sender_unquoted() const {

@@ -2,9 +2,10 @@
 // date, subject, sender, Message-ID, parent id, page and origin, all
 // Shift_JIS text free of TAB, CR and LF.
 //
-// A record keeps its fields in one string, each but the last followed by a
-// TAB, with the ends of the fields beside it: as compact as one line of
-// text, and that text is the order of work_list (records compare as their
+// A record keeps its fields in one block of text, each but the last
+// followed by a TAB, with the ends of the fields beside it: as compact as
+// one line of text (no spare room, no terminator; an archive keeps one per
+// message), and that text is the order of work_list (records compare as their
 // fields in turn, see line_lists.h). No file holds this text; a record is
 // written and read back only as the comment of its menu entry (menu_entry.h,
 // menu_reader.h) and through the menu index.
@@ -12,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -27,6 +29,12 @@ class MessageRecord {
   // Every TAB, CR and LF of a field is dropped.
   MessageRecord(std::string_view date, std::string_view subject, std::string_view sender, std::string_view message_id,
                 std::string_view parent_id, std::string_view page, std::string_view origin);
+  MessageRecord(const MessageRecord& o);
+  MessageRecord& operator=(const MessageRecord& o);
+  // A record moved from holds seven empty fields.
+  MessageRecord(MessageRecord&& o) noexcept;
+  MessageRecord& operator=(MessageRecord&& o) noexcept;
+  ~MessageRecord() = default;
 
   std::string_view date() const { return field(0); }
   std::string_view subject() const { return field(1); }
@@ -46,18 +54,20 @@ class MessageRecord {
   bool from_this_run() const { return origin() != kEarlierRun; }
 
   // The text that orders records: the fields in turn, TAB between them.
-  const std::string& order_text() const { return text_; }
+  std::string_view order_text() const { return std::string_view(text_.get(), size_); }
 
-  friend bool operator==(const MessageRecord& a, const MessageRecord& b) { return a.text_ == b.text_; }
+  friend bool operator==(const MessageRecord& a, const MessageRecord& b) { return a.order_text() == b.order_text(); }
 
  private:
   static constexpr int kFields = 7;
   std::string_view field(int k) const {
+    if (size_ == 0) return {};  // moved from: a record's text holds at least its six TABs
     const std::uint32_t start = k == 0 ? 0 : end_[k - 1] + 1;
-    const std::uint32_t end = k == kFields - 1 ? static_cast<std::uint32_t>(text_.size()) : end_[k];
-    return std::string_view(text_).substr(start, end - start);
+    const std::uint32_t end = k == kFields - 1 ? size_ : end_[k];
+    return order_text().substr(start, end - start);
   }
 
-  std::string text_;
+  std::unique_ptr<char[]> text_;
+  std::uint32_t size_ = 0;
   std::array<std::uint32_t, kFields - 1> end_{};  // where fields 0..5 end (their TAB)
 };

@@ -17,15 +17,18 @@ std::size_t ThreadKeys::step_number(std::string_view key, std::size_t s) {
   return static_cast<std::size_t>(n);
 }
 
-void ThreadKeys::add(std::string key, std::uint32_t number) {
-  lines_.push_back(Entry{std::move(key), number});
+void ThreadKeys::add(std::string_view key, std::uint32_t number) {
+  if (key.size() > 0xffffffffu) throw std::length_error("thread key longer than 4 GB");
+  lines_.push_back(Entry{text_.size(), static_cast<std::uint32_t>(key.size()), number});
+  text_.append(key);
   sorted_ = false;
 }
 
 void ThreadKeys::settle() const {
   if (sorted_) return;
   // Equal keys (none in an order Syosai_Make built) keep the order of adding.
-  std::stable_sort(lines_.begin(), lines_.end(), [](const Entry& a, const Entry& b) { return a.key < b.key; });
+  std::stable_sort(lines_.begin(), lines_.end(),
+                   [this](const Entry& a, const Entry& b) { return key_of(a) < key_of(b); });
   sorted_ = true;
 }
 
@@ -33,12 +36,15 @@ ThreadLine ThreadKeys::at(std::size_t k) const {
   settle();
   if (k >= lines_.size()) throw std::out_of_range("line list index");
   const Entry& e = lines_[k];
-  const std::size_t levels = e.key.size() / kStep;
-  return ThreadLine{e.key, e.number, levels == 0 ? 0 : levels - 1, levels == 0 ? e.number : step_number(e.key, 0)};
+  const std::string_view key = key_of(e);
+  const std::size_t levels = key.size() / kStep;
+  return ThreadLine{key, e.number, levels == 0 ? 0 : levels - 1, levels == 0 ? e.number : step_number(key, 0)};
 }
 
 void ThreadKeys::clear() {
   lines_.clear();
   lines_.shrink_to_fit();
+  text_.clear();
+  text_.shrink_to_fit();
   sorted_ = true;
 }

@@ -29,8 +29,12 @@ class ThreadKeys {
   // when those are no digits.
   static std::size_t step_number(std::string_view key, std::size_t s);
 
-  void add(std::string key, std::uint32_t number);
-  void reserve(std::size_t keys) { lines_.reserve(keys); }
+  void add(std::string_view key, std::uint32_t number);
+  // Room for keys lines of bytes bytes in all.
+  void reserve(std::size_t keys, std::size_t bytes) {
+    lines_.reserve(keys);
+    text_.reserve(bytes);
+  }
   // Throws std::out_of_range past the end, VbError(13) for a key of no
   // digits.
   ThreadLine at(std::size_t k) const;
@@ -41,10 +45,16 @@ class ThreadKeys {
   void settle() const;
 
  private:
+  // The keys stand one after another in text_, each line naming its own:
+  // one allocation for all of them instead of one per key past the
+  // string's inline room.
   struct Entry {
-    std::string key;
+    std::uint64_t start;
+    std::uint32_t size;
     std::uint32_t number;
   };
+  std::string_view key_of(const Entry& e) const { return std::string_view(text_).substr(e.start, e.size); }
+  std::string text_;
   mutable std::vector<Entry> lines_;
   mutable bool sorted_ = true;
 };

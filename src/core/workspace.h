@@ -27,8 +27,7 @@ struct Workspace {
   // work_list of each message (thread_keys.h).
   ThreadKeys syo_list;
   SortedLines syo_list_w;
-  // Sender texts, and "count:sender" lines for the ranking page.
-  SortedLines ml_work;
+  // "count:sender" lines for the ranking page.
   SortedLines ml_count;
   // Lines of the message being converted, and of the mailbox being read.
   TextLines out_buf;

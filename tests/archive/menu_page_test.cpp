@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "archive/menu_index.h"
 #include "archive_fixture.h"
 #include "core/file_read.h"
 
@@ -175,6 +176,72 @@ TEST(MakeMenu, LongListDrawnInOrderAcrossRounds) {
   ASSERT_EQ(drawn.size(), want.size());
   for (std::size_t i = 0; i < want.size(); ++i) ASSERT_EQ(drawn[i], want[i]) << "line " << i;
   EXPECT_EQ(all.back(), "</HTML>");
+}
+
+// The index a full build leaves beside its menu: each record names its
+// line in menu.html as written, its thread and whether it is a root, and the
+// hashes of its ids and subject; the blocks cover the records in order, each
+// from its first line to the CR LF of its last.
+TEST(MakeMenu, IndexOfAWholeMenuNamesItsLines) {
+  MenuFixture f;
+  f.ws.set.S_TITLE = true;
+  f.menu({
+      {"2004-01-01 00:00:00", "alpha", "A", "<a>", "", "m0000001.htm", "0"},
+      {"2004-01-02 00:00:00", "Re: alpha", "B", "<b>", "<a>", "m0000002.htm", "0"},
+      {"2004-01-03 00:00:00", "other", "C", "<c>", "", "m0000003.htm", "0"},
+      {"2004-01-04 00:00:00", "Re: alpha", "D", "<d>", "<b>", "m0000004.htm", "0"},
+      {"2004-01-05 00:00:00", "lone", "E", "", "", "m0000005.htm", "0"},
+  });
+  ASSERT_NE(f.records.New_Index, nullptr);
+  const MenuIndex& index = *f.records.New_Index;
+  const std::string menu = f.out.read("menu.html");
+  // In menu order: message 1, its reply 2, 2's reply 4; then 3; then 5.
+  const struct {
+    const char* page;
+    std::uint32_t root;
+  } want[] = {{"m0000001", 1}, {"m0000002", 0}, {"m0000004", 0}, {"m0000003", 1}, {"m0000005", 1}};
+  ASSERT_EQ(index.records.size(), std::size(want));
+  for (std::size_t k = 0; k < std::size(want); ++k) {
+    SCOPED_TRACE(k);
+    const MenuRecord& r = index.records[k];
+    ASSERT_LE(r.offset + r.length + 2, menu.size());
+    const std::string line = menu.substr(r.offset, r.length);
+    EXPECT_NE(line.find(std::string("<A HREF=\"") + want[k].page), std::string::npos) << line;
+    EXPECT_EQ(menu.substr(r.offset + r.length, 2), "\r\n");
+    EXPECT_EQ(menu.substr(r.offset - 2, 2), "\r\n");  // a line starts there
+    EXPECT_EQ(r.root, want[k].root);
+  }
+  const auto& r = index.records;
+  EXPECT_EQ(menu.substr(r[3].offset - 4, 4), "\r\n\r\n");  // an empty line before a later thread
+  EXPECT_EQ(r[0].thread, r[1].thread);
+  EXPECT_EQ(r[1].thread, r[2].thread);
+  EXPECT_NE(r[3].thread, r[0].thread);
+  EXPECT_NE(r[4].thread, r[3].thread);
+  EXPECT_NE(r[4].thread, r[0].thread);
+  EXPECT_EQ(r[1].parent_hash, r[0].id_hash);
+  EXPECT_EQ(r[2].parent_hash, r[1].id_hash);
+  for (std::size_t k : {0, 3, 4}) EXPECT_EQ(r[k].parent_hash, 0u) << k;
+  for (std::size_t k : {0, 1, 2, 3}) EXPECT_NE(r[k].id_hash, 0u) << k;
+  EXPECT_EQ(r[4].id_hash, 0u);
+  EXPECT_NE(r[0].id_hash, r[3].id_hash);
+  EXPECT_NE(r[0].subject, 0u);
+  EXPECT_EQ(r[1].subject, r[0].subject);  // "Re: alpha" threads as "alpha"
+  EXPECT_NE(r[3].subject, r[0].subject);
+
+  const struct {
+    std::uint32_t first, last, first_step, root_first;
+  } blocks[] = {{0, 3, 0, 1}, {3, 4, 3, 1}, {4, 5, 4, 1}};
+  ASSERT_EQ(index.blocks.size(), std::size(blocks));
+  for (std::size_t b = 0; b < std::size(blocks); ++b) {
+    SCOPED_TRACE(b);
+    const MenuBlock& mb = index.blocks[b];
+    EXPECT_EQ(mb.first, blocks[b].first);
+    EXPECT_EQ(mb.last, blocks[b].last);
+    EXPECT_EQ(mb.first_step, blocks[b].first_step);
+    EXPECT_EQ(mb.root_first, blocks[b].root_first);
+    EXPECT_EQ(mb.start, r[mb.first].offset);
+    EXPECT_EQ(mb.end, r[mb.last - 1].offset + r[mb.last - 1].length + 2);
+  }
 }
 
 TEST(MakeMenu, ListReplacedByRenameNeverRewrittenInPlace) {

@@ -75,4 +75,34 @@ TEST(MessageRecord, OrderTextIsTheFieldsInTurn) {
   }
 }
 
+// Records are copied into the lists of a run and moved out of work_list: a
+// copy owns its own text, and a record moved from reads as empty fields.
+TEST(MessageRecord, CopiesAndMovesKeepTheFields) {
+  const std::string text = "2004\ts\tf\t<i>\t<p>\tm1.htm\t0";
+  MessageRecord a("2004", "s", "f", "<i>", "<p>", "m1.htm", "0");
+  MessageRecord copy(a);
+  EXPECT_EQ(copy.order_text(), text);
+  EXPECT_NE(copy.order_text().data(), a.order_text().data());
+  MessageRecord assigned("x", "", "", "", "", "", "");
+  assigned = copy;
+  EXPECT_EQ(assigned.order_text(), text);
+  const MessageRecord& same = assigned;
+  assigned = same;  // onto itself
+  EXPECT_EQ(assigned.message_id(), "<i>");
+
+  MessageRecord moved(std::move(a));
+  EXPECT_EQ(moved.order_text(), text);
+  EXPECT_EQ(a.date(), "");
+  EXPECT_EQ(a.subject(), "");
+  EXPECT_EQ(a.origin(), "");
+  EXPECT_EQ(a.order_text(), "");
+  MessageRecord target("y", "", "", "", "", "", "1");
+  target = std::move(moved);
+  EXPECT_EQ(target.page(), "m1.htm");
+  EXPECT_EQ(target.origin(), "0");
+  EXPECT_EQ(moved.parent_id(), "");
+  // A copy of a record moved from is one too.
+  EXPECT_EQ(MessageRecord(moved).sender(), "");
+}
+
 }  // namespace

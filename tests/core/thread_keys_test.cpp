@@ -47,6 +47,45 @@ TEST(ThreadKeys, ReadInKeyOrderWithDepthAndRoot) {
   EXPECT_EQ(keys.count(), 0u);
 }
 
+// The keys share one buffer: every line reads back its own key, whatever
+// the keys' lengths and however the buffer grew, and equal keys keep the
+// order in which they were added.
+TEST(ThreadKeys, KeysOfEveryLengthReadBackInOrder) {
+  ThreadKeys keys;
+  keys.reserve(2, 8);  // less room than is added: the buffer grows
+  const struct {
+    const char* key;
+    std::uint32_t number;
+  } added[] = {
+      {"Z0000003Z0000004Z0000005Z0000006Z0000007", 7},
+      {"Z0000003", 3},
+      {"", 9},
+      {"Z0000003Z0000004", 4},
+      {"Z0000003", 8},
+      {"Z0000001", 1},
+  };
+  for (const auto& a : added) keys.add(a.key, a.number);
+  const struct {
+    const char* key;
+    std::size_t number, depth, first_step;
+  } want[] = {
+      {"", 9, 0, 9},         {"Z0000001", 1, 0, 1},         {"Z0000003", 3, 0, 3},
+      {"Z0000003", 8, 0, 3}, {"Z0000003Z0000004", 4, 1, 3}, {"Z0000003Z0000004Z0000005Z0000006Z0000007", 7, 4, 3},
+  };
+  ASSERT_EQ(keys.count(), std::size(want));
+  for (std::size_t k = 0; k < keys.count(); ++k) {
+    SCOPED_TRACE(k);
+    const ThreadLine t = keys.at(k);
+    EXPECT_EQ(t.key, want[k].key);
+    EXPECT_EQ(t.number, want[k].number);
+    EXPECT_EQ(t.depth, want[k].depth);
+    EXPECT_EQ(t.first_step, want[k].first_step);
+  }
+  keys.clear();
+  keys.add("Z0000002", 2);  // a cleared list starts its buffer again
+  EXPECT_EQ(keys.at(0).key, "Z0000002");
+}
+
 TEST(ThreadKeys, StepsAreReadAsNumbers) {
   EXPECT_EQ(ThreadKeys::step_number("Z0000012Z0000345", 0), 12u);
   EXPECT_EQ(ThreadKeys::step_number("Z0000012Z0000345", 1), 345u);
