@@ -172,8 +172,9 @@ void SearchCollector::take_run(std::u32string_view run, bool) {
 }
 
 std::uint32_t SearchCollector::new_token(std::string_view token) {
-  const auto id = static_cast<std::uint32_t>(tokens_.size());
-  tokens_.emplace_back(token);
+  const auto id = static_cast<std::uint32_t>(info_.size());
+  text_.append(token);
+  starts_.push_back(text_.size());
   info_.push_back(Token{stable_hash(token)});
   last_.push_back(kNone);
   return id;
@@ -189,7 +190,7 @@ std::uint32_t SearchCollector::id_of(std::string_view token) {
   std::size_t at = mix(key) & mask;
   for (; words_[at].id != kNone; at = (at + 1) & mask) {
     const WordSlot& w = words_[at];
-    if (w.key == key && w.prefix == prefix && w.size == size && (size <= 8 || tokens_[w.id] == token)) return w.id;
+    if (w.key == key && w.prefix == prefix && w.size == size && (size <= 8 || this->token(w.id) == token)) return w.id;
   }
   const std::uint32_t id = new_token(token);
   words_[at] = WordSlot{key, prefix, id, size};

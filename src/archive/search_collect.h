@@ -49,8 +49,10 @@ class SearchCollector final : private SearchTokenSink {
 
   // Every token (UTF-8) with its entries (each handed to f, ascending but
   // for those of attachments' names, which come last and may repeat one).
-  std::size_t tokens() const { return tokens_.size(); }
-  const std::string& token(std::size_t t) const { return tokens_[t]; }
+  std::size_t tokens() const { return info_.size(); }
+  std::string_view token(std::size_t t) const {
+    return std::string_view(text_).substr(starts_[t], starts_[t + 1] - starts_[t]);
+  }
   template <typename F>
   void for_each_entry(std::size_t t, F f) const;
 
@@ -91,7 +93,10 @@ class SearchCollector final : private SearchTokenSink {
     std::uint32_t first = 0, count = 0;
     std::uint32_t head = 0, tail = 0;  // blocks, when count > 1
   };
-  std::vector<std::string> tokens_;
+  // The tokens' texts one after another: token t from starts_[t] to
+  // starts_[t + 1].
+  std::string text_;
+  std::vector<std::uint64_t> starts_{0};
   std::vector<Token> info_;
   std::vector<std::uint32_t> last_;  // by token: the last entry holding it
   std::vector<std::unique_ptr<std::uint64_t[]>> pages_;
