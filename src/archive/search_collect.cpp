@@ -182,18 +182,20 @@ std::uint32_t SearchCollector::new_token(std::string_view token) {
 
 std::uint32_t SearchCollector::id_of(std::string_view token) {
   if (words_.empty() || word_count_ * 2 >= words_.size()) grow(words_);
-  const std::uint64_t key = token_key(token);
-  std::uint64_t prefix = 0;
-  std::memcpy(&prefix, token.data(), std::min<std::size_t>(token.size(), 8));
+  std::uint64_t key = 0;
+  if (token.size() <= 8)
+    std::memcpy(&key, token.data(), token.size());
+  else
+    key = token_key(token);
   const auto size = static_cast<std::uint32_t>(token.size());
   const std::size_t mask = words_.size() - 1;
   std::size_t at = mix(key) & mask;
   for (; words_[at].id != kNone; at = (at + 1) & mask) {
     const WordSlot& w = words_[at];
-    if (w.key == key && w.prefix == prefix && w.size == size && (size <= 8 || this->token(w.id) == token)) return w.id;
+    if (w.key == key && w.size == size && (size <= 8 || this->token(w.id) == token)) return w.id;
   }
   const std::uint32_t id = new_token(token);
-  words_[at] = WordSlot{key, prefix, id, size};
+  words_[at] = WordSlot{key, id, size};
   ++word_count_;
   return id;
 }

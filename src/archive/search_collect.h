@@ -102,13 +102,13 @@ class SearchCollector final : private SearchTokenSink {
   std::vector<std::unique_ptr<std::uint64_t[]>> pages_;
   std::uint32_t page_used_ = 1u << kPageBits;
 
-  // Ids by token: open addressing, at most half full, of a quick hash of a
-  // word's bytes (with its first eight bytes and length, so that most words
-  // are told apart without their text) or of the two code points of a
-  // Japanese pair (which are the key); single Japanese characters of the
-  // Basic Multilingual Plane by a table.
+  // Ids by token: open addressing, at most half full. A word of up to eight
+  // bytes is its own key (its bytes, with its length beside them); a longer
+  // one is keyed by a quick hash of its bytes and told apart by its text. A
+  // Japanese pair's key is its two code points; single Japanese characters
+  // of the Basic Multilingual Plane are found by a table.
   struct WordSlot {
-    std::uint64_t key = 0, prefix = 0;
+    std::uint64_t key = 0;
     std::uint32_t id = 0xffffffffu, size = 0;
   };
   struct PairSlot {
