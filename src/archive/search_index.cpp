@@ -288,8 +288,9 @@ void sort_docs(std::vector<std::uint32_t>& list, std::vector<std::uint64_t>& bit
 void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<NewDoc>& docs, const SearchCollector& c,
                        std::uint32_t shards, const Settings& set) {
   std::sort(docs.begin(), docs.end(), new_doc_before);
-  std::vector<std::int64_t> doc_of(c.entries(), -1);
-  for (std::size_t k = 0; k < docs.size(); ++k) doc_of[docs[k].entry] = static_cast<std::int64_t>(k);
+  constexpr std::uint32_t kNoDoc = 0xffffffffu;  // docs are fewer than entries
+  std::vector<std::uint32_t> doc_of(c.entries(), kNoDoc);
+  for (std::size_t k = 0; k < docs.size(); ++k) doc_of[docs[k].entry] = static_cast<std::uint32_t>(k);
   std::vector<std::uint64_t> bits((docs.size() + 63) / 64);
   std::vector<std::vector<std::uint32_t>> by_shard(shards);
   for (std::size_t t = 0; t < c.tokens(); ++t)
@@ -299,7 +300,7 @@ void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<New
     for (const std::uint32_t t : by_shard[k]) {
       std::vector<std::uint32_t> list;
       c.for_each_entry(t, [&](std::uint32_t e) {
-        if (doc_of[e] >= 0) list.push_back(static_cast<std::uint32_t>(doc_of[e]));
+        if (doc_of[e] != kNoDoc) list.push_back(doc_of[e]);
       });
       if (list.empty()) continue;
       sort_docs(list, bits);
