@@ -17,23 +17,38 @@ std::uint32_t search_page_number(std::string_view page_name) {
 
 void SearchCollector::add(std::uint32_t page, std::string_view subject, std::string_view sender, const TextLines& lines,
                           const AttachList& attachments) {
-  entry_ = static_cast<std::uint32_t>(entry_page_.size());
+  const auto entry = static_cast<std::uint32_t>(entry_page_.size());
+  entry_page_.push_back(page);
+  latest_[page] = entry;
+  // The body as one text, so that a Japanese word wrapped onto the next line
+  // stays one word.
+  std::string body;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) body += '\n';
+    body.append(lines[i]);
+  }
+  std::vector<std::shared_ptr<const std::string>> names;
+  for (std::size_t k = 1; k < attachments.size(); ++k)
+    if (attachments[k]) names.push_back(attachments[k]);
+  const std::size_t size = subject.size() + sender.size() + body.size();
+  thread_.run(
+      [this, entry, subject = std::string(subject), sender = std::string(sender), body = std::move(body),
+       names = std::move(names)] {
+        collect(entry, subject, sender, body);
+        for (const auto& name : names) names_.emplace_back(entry, name);
+      },
+      size);
+}
+
+// On the collector's thread, in the order the messages were added.
+void SearchCollector::collect(std::uint32_t entry, std::string_view subject, std::string_view sender,
+                              std::string_view body) {
+  entry_ = entry;
   hash_ = 0;
   tokeniser_.add_sjis(subject, *this);
   tokeniser_.add_sjis(sender, *this);
-  // The body as one text, so that a Japanese word wrapped onto the next line
-  // stays one word.
-  body_.clear();
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) body_ += '\n';
-    body_.append(lines[i]);
-  }
-  tokeniser_.add_sjis(body_, *this);
-  for (std::size_t k = 1; k < attachments.size(); ++k)
-    if (attachments[k]) names_.emplace_back(entry_, attachments[k]);
-  entry_page_.push_back(page);
+  tokeniser_.add_sjis(body, *this);
   entry_hash_.push_back(hash_);
-  latest_[page] = entry_;
 }
 
 namespace {
@@ -220,6 +235,7 @@ std::uint32_t SearchCollector::id_of_pair(char32_t first, char32_t second) {
 // Tokens found here are kept apart from the others, whose entries are
 // ascending, and counted in the entry's hash by the names' text.
 void SearchCollector::settle() {
+  thread_.finish();
   struct Names final : SearchTokenSink {
     SearchCollector& c;
     std::uint32_t entry = 0;

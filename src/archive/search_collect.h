@@ -15,6 +15,7 @@
 
 #include "archive/search_tokens.h"
 #include "core/attach_list.h"
+#include "core/page_writer.h"
 #include "core/text_lines.h"
 
 // The number of a message page's file name ("m0000123.htm": 123), or 0.
@@ -27,7 +28,9 @@ class SearchCollector final : private SearchTokenSink {
   // names (attachments[0] is a placeholder). Text is Shift_JIS. A page added
   // again (a message re-sent within the run) holds only its last content.
   // The attachments' names are read by settle(): the page writer's thread
-  // may still change them (a file saved under another name).
+  // may still change them (a file saved under another name). The text is
+  // copied and tokenised on the collector's own thread while the walk goes
+  // on.
   void add(std::uint32_t page, std::string_view subject, std::string_view sender, const TextLines& lines,
            const AttachList& attachments);
 
@@ -40,8 +43,10 @@ class SearchCollector final : private SearchTokenSink {
   void read_back(std::uint32_t page) { read_back_.push_back(page); }
   const std::vector<std::uint32_t>& pages_to_read_back() const { return read_back_; }
 
-  // Takes the attachments' names of every entry, once the page writer has
-  // saved the files; before the hashes and tokens are read.
+  // Waits for the messages added to be collected and takes the
+  // attachments' names of every entry, once the page writer has saved the
+  // files; before the hashes and tokens are read. Throws what the
+  // collector's thread failed with.
   void settle();
 
   // A hash of the entry's tokens (as a set) and its attachments' names.
@@ -61,6 +66,7 @@ class SearchCollector final : private SearchTokenSink {
   // on the token's list unless it is there already (a message repeats most
   // of its words).
   struct Token;
+  void collect(std::uint32_t entry, std::string_view subject, std::string_view sender, std::string_view body);
   void take(std::string_view token) override;
   void take_japanese(char32_t first, char32_t second) override;
   void take_run(std::u32string_view run, bool every_character) override;
@@ -75,8 +81,13 @@ class SearchCollector final : private SearchTokenSink {
   std::uint32_t new_block(std::uint32_t capacity);
   void append(Token& k, std::uint32_t gap);
 
+  // On the caller's side: entries by page, the pages to read back.
+  std::vector<std::uint32_t> entry_page_;
+  std::unordered_map<std::uint32_t, std::uint32_t> latest_;  // page -> entry
+  std::vector<std::uint32_t> read_back_;
+
+  // The rest on the collector's thread until settle().
   SearchTokeniser tokeniser_{true};
-  std::string body_;
   std::uint32_t entry_ = 0;  // of the message being added
   std::uint64_t hash_ = 0;   // of its distinct tokens so far
 
@@ -121,14 +132,14 @@ class SearchCollector final : private SearchTokenSink {
   std::array<PairSlot, 1u << kRecentBits> recent_{};
   std::size_t word_count_ = 0, pair_count_ = 0;
   std::vector<std::uint32_t> singles_;
-  std::vector<std::uint32_t> entry_page_;
   std::vector<std::uint64_t> entry_hash_;
-  std::unordered_map<std::uint32_t, std::uint32_t> latest_;  // page -> entry
   // Attachments' names by entry, until settle(); then their tokens, as
   // (token, entry) ascending.
   std::vector<std::pair<std::uint32_t, std::shared_ptr<const std::string>>> names_;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> name_tokens_;
-  std::vector<std::uint32_t> read_back_;
+
+  // Last: its thread uses the members above, also while it is destroyed.
+  PageWriter thread_;
 };
 
 template <typename F>
