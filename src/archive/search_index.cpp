@@ -7,6 +7,7 @@
 #include <bit>
 #include <cerrno>
 #include <functional>
+#include <future>
 #include <map>
 #include <memory>
 #include <optional>
@@ -284,10 +285,25 @@ void sort_docs(std::vector<std::uint32_t>& list, std::vector<std::uint64_t>& bit
       list.push_back(static_cast<std::uint32_t>(w * 64 + static_cast<std::size_t>(std::countr_zero(bits[w]))));
 }
 
-// The segment of this run's docs (seg.gone already noted).
+// The docs files and page table of this run's docs, in doc order.
+void write_new_docs(const std::string& dir, SegmentInfo& seg, const std::vector<NewDoc>& docs, const Settings& set) {
+  std::vector<PageDoc> pages(docs.size());
+  for (std::size_t k = 0; k < docs.size(); ++k)
+    pages[k] = PageDoc{docs[k].page, static_cast<std::uint32_t>(k), docs[k].hash};
+  std::vector<DocRow> rows;
+  write_docs(dir, seg, std::move(pages), [&](std::size_t from, std::size_t n) {
+    rows.clear();
+    for (std::size_t k = from; k < from + n; ++k) rows.push_back(doc_row(*docs[k].record, docs[k].page, set));
+    return std::span<const DocRow>(rows);
+  });
+}
+
+// The segment of this run's docs (seg.gone already noted): its shards here,
+// its docs on a second thread meanwhile.
 void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<NewDoc>& docs, const SearchCollector& c,
                        std::uint32_t shards, const Settings& set) {
   std::sort(docs.begin(), docs.end(), new_doc_before);
+  std::future<void> docs_written = std::async(std::launch::async, [&] { write_new_docs(dir, seg, docs, set); });
   constexpr std::uint32_t kNoDoc = 0xffffffffu;  // docs are fewer than entries
   std::vector<std::uint32_t> doc_of(c.entries(), kNoDoc);
   for (std::size_t k = 0; k < docs.size(); ++k) doc_of[docs[k].entry] = static_cast<std::uint32_t>(k);
@@ -309,15 +325,7 @@ void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<New
     }
     write_part(dir, seg.id, k, postings);
   }
-  std::vector<PageDoc> pages(docs.size());
-  for (std::size_t k = 0; k < docs.size(); ++k)
-    pages[k] = PageDoc{docs[k].page, static_cast<std::uint32_t>(k), docs[k].hash};
-  std::vector<DocRow> rows;
-  write_docs(dir, seg, std::move(pages), [&](std::size_t from, std::size_t n) {
-    rows.clear();
-    for (std::size_t k = from; k < from + n; ++k) rows.push_back(doc_row(*docs[k].record, docs[k].page, set));
-    return std::span<const DocRow>(rows);
-  });
+  docs_written.get();
 }
 
 }  // namespace
