@@ -8,6 +8,10 @@
 #include "core/archive_files.h"
 #include "core/vb_error.h"
 
+namespace {
+constexpr std::uint32_t kNone = 0xffffffffu;
+}  // namespace
+
 std::uint32_t search_page_number(std::string_view page_name) {
   if (!is_page_name(page_name)) return 0;
   std::uint32_t n = 0;
@@ -19,6 +23,7 @@ void SearchCollector::add(std::uint32_t page, std::string_view subject, std::str
                           const AttachList& attachments) {
   const auto entry = static_cast<std::uint32_t>(entry_page_.size());
   entry_page_.push_back(page);
+  if (page >= latest_.size()) latest_.resize(std::max<std::size_t>(page + 1, latest_.size() * 2), kNone);
   latest_[page] = entry;
   // The body as one text, so that a Japanese word wrapped onto the next line
   // stays one word.
@@ -52,8 +57,6 @@ void SearchCollector::collect(std::uint32_t entry, std::string_view subject, std
 }
 
 namespace {
-
-constexpr std::uint32_t kNone = 0xffffffffu;
 
 std::uint64_t mix(std::uint64_t h) {
   h ^= h >> 32;
@@ -257,6 +260,5 @@ void SearchCollector::settle() {
 }
 
 std::int64_t SearchCollector::entry_of(std::uint32_t page) const {
-  const auto it = latest_.find(page);
-  return it == latest_.end() ? -1 : static_cast<std::int64_t>(it->second);
+  return page < latest_.size() && latest_[page] != kNone ? static_cast<std::int64_t>(latest_[page]) : -1;
 }

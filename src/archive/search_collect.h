@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -83,7 +82,8 @@ class SearchCollector final : private SearchTokenSink {
 
   // On the caller's side: entries by page, the pages to read back.
   std::vector<std::uint32_t> entry_page_;
-  std::unordered_map<std::uint32_t, std::uint32_t> latest_;  // page -> entry
+  // By page number (pages are numbered from 1 up): its latest entry, or none.
+  std::vector<std::uint32_t> latest_;
   std::vector<std::uint32_t> read_back_;
 
   // The rest on the collector's thread until settle().
