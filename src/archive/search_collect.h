@@ -138,7 +138,9 @@ class SearchCollector final : private SearchTokenSink {
   std::vector<std::pair<std::uint32_t, std::shared_ptr<const std::string>>> names_;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> name_tokens_;
 
-  // Last: its thread uses the members above, also while it is destroyed.
+  // The collector's thread: add() hands each message over as a job, run
+  // in order (the page writer's queue). Last: the jobs use the members
+  // above, also while it is destroyed.
   PageWriter thread_;
 };
 
