@@ -8,6 +8,10 @@
 #include "core/archive_files.h"
 #include "core/vb_error.h"
 
+namespace {
+constexpr std::uint32_t kNone = 0xffffffffu;
+}  // namespace
+
 std::uint32_t search_page_number(std::string_view page_name) {
   if (!is_page_name(page_name)) return 0;
   std::uint32_t n = 0;
@@ -17,28 +21,42 @@ std::uint32_t search_page_number(std::string_view page_name) {
 
 void SearchCollector::add(std::uint32_t page, std::string_view subject, std::string_view sender, const TextLines& lines,
                           const AttachList& attachments) {
-  entry_ = static_cast<std::uint32_t>(entry_page_.size());
+  const auto entry = static_cast<std::uint32_t>(entry_page_.size());
+  entry_page_.push_back(page);
+  if (page >= latest_.size()) latest_.resize(std::max<std::size_t>(page + 1, latest_.size() * 2), kNone);
+  latest_[page] = entry;
+  // The body as one text, so that a Japanese word wrapped onto the next line
+  // stays one word.
+  std::string body;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) body += '\n';
+    body.append(lines[i]);
+  }
+  std::vector<std::shared_ptr<const std::string>> names;
+  for (std::size_t k = 1; k < attachments.size(); ++k)
+    if (attachments[k]) names.push_back(attachments[k]);
+  const std::size_t size = subject.size() + sender.size() + body.size();
+  thread_.run(
+      [this, entry, subject = std::string(subject), sender = std::string(sender), body = std::move(body),
+       names = std::move(names)] {
+        collect(entry, subject, sender, body);
+        for (const auto& name : names) names_.emplace_back(entry, name);
+      },
+      size);
+}
+
+// On the collector's thread, in the order the messages were added.
+void SearchCollector::collect(std::uint32_t entry, std::string_view subject, std::string_view sender,
+                              std::string_view body) {
+  entry_ = entry;
   hash_ = 0;
   tokeniser_.add_sjis(subject, *this);
   tokeniser_.add_sjis(sender, *this);
-  // The body as one text, so that a Japanese word wrapped onto the next line
-  // stays one word.
-  body_.clear();
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) body_ += '\n';
-    body_.append(lines[i]);
-  }
-  tokeniser_.add_sjis(body_, *this);
-  for (std::size_t k = 1; k < attachments.size(); ++k)
-    if (attachments[k]) names_.emplace_back(entry_, attachments[k]);
-  entry_page_.push_back(page);
+  tokeniser_.add_sjis(body, *this);
   entry_hash_.push_back(hash_);
-  latest_[page] = entry_;
 }
 
 namespace {
-
-constexpr std::uint32_t kNone = 0xffffffffu;
 
 std::uint64_t mix(std::uint64_t h) {
   h ^= h >> 32;
@@ -172,8 +190,9 @@ void SearchCollector::take_run(std::u32string_view run, bool) {
 }
 
 std::uint32_t SearchCollector::new_token(std::string_view token) {
-  const auto id = static_cast<std::uint32_t>(tokens_.size());
-  tokens_.emplace_back(token);
+  const auto id = static_cast<std::uint32_t>(info_.size());
+  text_.append(token);
+  starts_.push_back(text_.size());
   info_.push_back(Token{stable_hash(token)});
   last_.push_back(kNone);
   return id;
@@ -181,18 +200,20 @@ std::uint32_t SearchCollector::new_token(std::string_view token) {
 
 std::uint32_t SearchCollector::id_of(std::string_view token) {
   if (words_.empty() || word_count_ * 2 >= words_.size()) grow(words_);
-  const std::uint64_t key = token_key(token);
-  std::uint64_t prefix = 0;
-  std::memcpy(&prefix, token.data(), std::min<std::size_t>(token.size(), 8));
+  std::uint64_t key = 0;
+  if (token.size() <= 8)
+    std::memcpy(&key, token.data(), token.size());
+  else
+    key = token_key(token);
   const auto size = static_cast<std::uint32_t>(token.size());
   const std::size_t mask = words_.size() - 1;
   std::size_t at = mix(key) & mask;
   for (; words_[at].id != kNone; at = (at + 1) & mask) {
     const WordSlot& w = words_[at];
-    if (w.key == key && w.prefix == prefix && w.size == size && (size <= 8 || tokens_[w.id] == token)) return w.id;
+    if (w.key == key && w.size == size && (size <= 8 || this->token(w.id) == token)) return w.id;
   }
   const std::uint32_t id = new_token(token);
-  words_[at] = WordSlot{key, prefix, id, size};
+  words_[at] = WordSlot{key, id, size};
   ++word_count_;
   return id;
 }
@@ -217,6 +238,7 @@ std::uint32_t SearchCollector::id_of_pair(char32_t first, char32_t second) {
 // Tokens found here are kept apart from the others, whose entries are
 // ascending, and counted in the entry's hash by the names' text.
 void SearchCollector::settle() {
+  thread_.finish();
   struct Names final : SearchTokenSink {
     SearchCollector& c;
     std::uint32_t entry = 0;
@@ -238,6 +260,5 @@ void SearchCollector::settle() {
 }
 
 std::int64_t SearchCollector::entry_of(std::uint32_t page) const {
-  const auto it = latest_.find(page);
-  return it == latest_.end() ? -1 : static_cast<std::int64_t>(it->second);
+  return page < latest_.size() && latest_[page] != kNone ? static_cast<std::int64_t>(latest_[page]) : -1;
 }

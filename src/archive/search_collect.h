@@ -9,12 +9,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "archive/search_tokens.h"
 #include "core/attach_list.h"
+#include "core/page_writer.h"
 #include "core/text_lines.h"
 
 // The number of a message page's file name ("m0000123.htm": 123), or 0.
@@ -27,7 +27,9 @@ class SearchCollector final : private SearchTokenSink {
   // names (attachments[0] is a placeholder). Text is Shift_JIS. A page added
   // again (a message re-sent within the run) holds only its last content.
   // The attachments' names are read by settle(): the page writer's thread
-  // may still change them (a file saved under another name).
+  // may still change them (a file saved under another name). The text is
+  // copied and tokenised on the collector's own thread while the walk goes
+  // on.
   void add(std::uint32_t page, std::string_view subject, std::string_view sender, const TextLines& lines,
            const AttachList& attachments);
 
@@ -40,8 +42,10 @@ class SearchCollector final : private SearchTokenSink {
   void read_back(std::uint32_t page) { read_back_.push_back(page); }
   const std::vector<std::uint32_t>& pages_to_read_back() const { return read_back_; }
 
-  // Takes the attachments' names of every entry, once the page writer has
-  // saved the files; before the hashes and tokens are read.
+  // Waits for the messages added to be collected and takes the
+  // attachments' names of every entry, once the page writer has saved the
+  // files; before the hashes and tokens are read. Throws what the
+  // collector's thread failed with.
   void settle();
 
   // A hash of the entry's tokens (as a set) and its attachments' names.
@@ -49,8 +53,10 @@ class SearchCollector final : private SearchTokenSink {
 
   // Every token (UTF-8) with its entries (each handed to f, ascending but
   // for those of attachments' names, which come last and may repeat one).
-  std::size_t tokens() const { return tokens_.size(); }
-  const std::string& token(std::size_t t) const { return tokens_[t]; }
+  std::size_t tokens() const { return info_.size(); }
+  std::string_view token(std::size_t t) const {
+    return std::string_view(text_).substr(starts_[t], starts_[t + 1] - starts_[t]);
+  }
   template <typename F>
   void for_each_entry(std::size_t t, F f) const;
 
@@ -59,6 +65,7 @@ class SearchCollector final : private SearchTokenSink {
   // on the token's list unless it is there already (a message repeats most
   // of its words).
   struct Token;
+  void collect(std::uint32_t entry, std::string_view subject, std::string_view sender, std::string_view body);
   void take(std::string_view token) override;
   void take_japanese(char32_t first, char32_t second) override;
   void take_run(std::u32string_view run, bool every_character) override;
@@ -73,8 +80,14 @@ class SearchCollector final : private SearchTokenSink {
   std::uint32_t new_block(std::uint32_t capacity);
   void append(Token& k, std::uint32_t gap);
 
+  // On the caller's side: entries by page, the pages to read back.
+  std::vector<std::uint32_t> entry_page_;
+  // By page number (pages are numbered from 1 up): its latest entry, or none.
+  std::vector<std::uint32_t> latest_;
+  std::vector<std::uint32_t> read_back_;
+
+  // The rest on the collector's thread until settle().
   SearchTokeniser tokeniser_{true};
-  std::string body_;
   std::uint32_t entry_ = 0;  // of the message being added
   std::uint64_t hash_ = 0;   // of its distinct tokens so far
 
@@ -91,19 +104,22 @@ class SearchCollector final : private SearchTokenSink {
     std::uint32_t first = 0, count = 0;
     std::uint32_t head = 0, tail = 0;  // blocks, when count > 1
   };
-  std::vector<std::string> tokens_;
+  // The tokens' texts one after another: token t from starts_[t] to
+  // starts_[t + 1].
+  std::string text_;
+  std::vector<std::uint64_t> starts_{0};
   std::vector<Token> info_;
   std::vector<std::uint32_t> last_;  // by token: the last entry holding it
   std::vector<std::unique_ptr<std::uint64_t[]>> pages_;
   std::uint32_t page_used_ = 1u << kPageBits;
 
-  // Ids by token: open addressing, at most half full, of a quick hash of a
-  // word's bytes (with its first eight bytes and length, so that most words
-  // are told apart without their text) or of the two code points of a
-  // Japanese pair (which are the key); single Japanese characters of the
-  // Basic Multilingual Plane by a table.
+  // Ids by token: open addressing, at most half full. A word of up to eight
+  // bytes is its own key (its bytes, with its length beside them); a longer
+  // one is keyed by a quick hash of its bytes and told apart by its text. A
+  // Japanese pair's key is its two code points; single Japanese characters
+  // of the Basic Multilingual Plane are found by a table.
   struct WordSlot {
-    std::uint64_t key = 0, prefix = 0;
+    std::uint64_t key = 0;
     std::uint32_t id = 0xffffffffu, size = 0;
   };
   struct PairSlot {
@@ -116,14 +132,16 @@ class SearchCollector final : private SearchTokenSink {
   std::array<PairSlot, 1u << kRecentBits> recent_{};
   std::size_t word_count_ = 0, pair_count_ = 0;
   std::vector<std::uint32_t> singles_;
-  std::vector<std::uint32_t> entry_page_;
   std::vector<std::uint64_t> entry_hash_;
-  std::unordered_map<std::uint32_t, std::uint32_t> latest_;  // page -> entry
   // Attachments' names by entry, until settle(); then their tokens, as
   // (token, entry) ascending.
   std::vector<std::pair<std::uint32_t, std::shared_ptr<const std::string>>> names_;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> name_tokens_;
-  std::vector<std::uint32_t> read_back_;
+
+  // The collector's thread: add() hands each message over as a job, run
+  // in order (the page writer's queue). Last: the jobs use the members
+  // above, also while it is destroyed.
+  PageWriter thread_;
 };
 
 template <typename F>

@@ -165,14 +165,18 @@ constexpr char kBitmapDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrst
 
 std::size_t base36_length(std::uint32_t n) {
   std::size_t k = 1;
-  for (; n >= 36; n /= 36) ++k;
+  for (std::uint64_t top = 36; n >= top; top *= 36) ++k;
   return k;
 }
 
-std::size_t gaps_length(std::span<const std::uint32_t> docs) {
+// The length of docs as gaps, or a length above limit when it is more.
+std::size_t gaps_length(std::span<const std::uint32_t> docs, std::size_t limit) {
   if (docs.empty()) return 0;
   std::size_t n = base36_length(docs[0]);
-  for (std::size_t k = 1; k < docs.size(); ++k) n += 1 + base36_length(docs[k] - docs[k - 1]);
+  for (std::size_t k = 1; k < docs.size() && n <= limit; ++k) {
+    const std::uint32_t gap = docs[k] - docs[k - 1];
+    n += gap < 36 ? 2 : 1 + base36_length(gap);
+  }
   return n;
 }
 
@@ -215,7 +219,8 @@ void put_bitmap(std::string& out, std::span<const std::uint32_t> docs) {
 }
 
 void put_doc_list(std::string& out, std::span<const std::uint32_t> docs) {
-  if (bitmap_length(docs) < gaps_length(docs))
+  const std::size_t bitmap = bitmap_length(docs);
+  if (bitmap < gaps_length(docs, bitmap))
     put_bitmap(out, docs);
   else
     put_gaps(out, docs);

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <bit>
 #include <cerrno>
+#include <functional>
+#include <future>
 #include <map>
 #include <memory>
 #include <optional>
@@ -154,22 +156,29 @@ DocRow doc_row(const MessageRecord& r, std::uint32_t page, const Settings& set) 
                 utf8(sender)};
 }
 
+// A doc of this run. Its row is made again from the record when the docs
+// are written: a million rows held until then would take hundreds of MB.
 struct NewDoc {
-  DocRow row;
-  std::uint32_t entry;
+  const MessageRecord* record;
+  std::uint64_t key;  // the row's key as a number plus one; 0 for none
+  std::uint32_t page, entry;
   std::uint64_t hash;  // of the row and the tokens
 };
 
 // The doc of record r, whose page's tokens are c's entry.
 NewDoc new_doc(const MessageRecord& r, std::uint32_t page, std::uint32_t entry, const SearchCollector& c,
                const Settings& set) {
-  NewDoc d{doc_row(r, page, set), entry, 0};
-  std::uint64_t h = c.entry_hash(d.entry);
-  for (const std::string* s : {&d.row.key, &d.row.date, &d.row.subject, &d.row.sender})
+  const DocRow row = doc_row(r, page, set);
+  std::uint64_t h = c.entry_hash(entry);
+  for (const std::string* s : {&row.key, &row.date, &row.subject, &row.sender})
     h = stable_hash(std::string_view(s->data(), s->size() + 1), h);
-  d.hash = h;
-  return d;
+  std::uint64_t key = 0;
+  for (const char k : row.key) key = key * 10 + static_cast<std::uint64_t>(k - '0');
+  return NewDoc{&r, row.key.empty() ? 0 : key + 1, page, entry, h};
 }
+
+// The order of docs in a segment (that of doc_before on their rows).
+bool new_doc_before(const NewDoc& a, const NewDoc& b) { return a.key != b.key ? a.key < b.key : a.page < b.page; }
 
 // The docs of this run: every message read by it whose tokens were
 // gathered, one per page, and the pages read back from their files.
@@ -209,12 +218,11 @@ void supersede(const std::string& dir, const SearchManifest& m, std::vector<NewD
   const std::vector<std::vector<std::uint32_t>> gone = gone_docs(m);
   std::vector<std::unique_ptr<MappedFile>> tables(m.segs.size());
   std::vector<std::vector<std::uint32_t>> superseded(m.segs.size());
-  std::vector<NewDoc> kept;
-  for (NewDoc& d : docs) {
+  std::erase_if(docs, [&](const NewDoc& d) {
     bool unchanged = false;
     for (std::size_t s = m.segs.size(); s-- > 0;) {
       if (!tables[s]) tables[s] = std::make_unique<MappedFile>(join_path(dir, page_table_name(m.segs[s].id)), false);
-      const std::optional<PageDoc> p = find_page(tables[s]->data(), d.row.page);
+      const std::optional<PageDoc> p = find_page(tables[s]->data(), d.page);
       if (!p || std::binary_search(gone[s].begin(), gone[s].end(), p->doc)) continue;
       if (p->hash == d.hash)
         unchanged = true;
@@ -222,9 +230,8 @@ void supersede(const std::string& dir, const SearchManifest& m, std::vector<NewD
         superseded[s].push_back(p->doc);
       break;
     }
-    if (!unchanged) kept.push_back(std::move(d));
-  }
-  docs = std::move(kept);
+    return unchanged;
+  });
   for (std::size_t s = 0; s < m.segs.size(); ++s) {
     if (superseded[s].empty()) continue;
     std::sort(superseded[s].begin(), superseded[s].end());
@@ -232,22 +239,31 @@ void supersede(const std::string& dir, const SearchManifest& m, std::vector<NewD
   }
 }
 
-// The docs files and the page table of a segment whose rows are in doc order.
-void write_docs(const std::string& dir, SegmentInfo& seg, const std::vector<DocRow>& rows,
-                const std::vector<std::uint64_t>& hashes) {
-  seg.docs = static_cast<std::uint32_t>(rows.size());
-  seg.chunk_docs = chunk_docs_for(rows.size());
-  seg.chunks = static_cast<std::uint32_t>((rows.size() + seg.chunk_docs - 1) / seg.chunk_docs);
+// The rows of docs from .. from + n - 1, valid until the next call.
+using RowsOf = std::function<std::span<const DocRow>(std::size_t from, std::size_t n)>;
+
+// The docs files and the page table of a segment whose doc k is pages[k]
+// (its page and hash), its rows given chunk by chunk by rows_of.
+void write_docs(const std::string& dir, SegmentInfo& seg, std::vector<PageDoc> pages, const RowsOf& rows_of) {
+  seg.docs = static_cast<std::uint32_t>(pages.size());
+  seg.chunk_docs = chunk_docs_for(pages.size());
+  seg.chunks = static_cast<std::uint32_t>((pages.size() + seg.chunk_docs - 1) / seg.chunk_docs);
   for (std::uint32_t c = 0; c < seg.chunks; ++c) {
     const std::size_t from = std::size_t{c} * seg.chunk_docs;
-    const std::size_t n = std::min<std::size_t>(seg.chunk_docs, rows.size() - from);
-    write_file(join_path(dir, docs_name(seg.id, c)), docs_text(seg.id, c, std::span(rows).subspan(from, n)));
+    const std::size_t n = std::min<std::size_t>(seg.chunk_docs, pages.size() - from);
+    write_file(join_path(dir, docs_name(seg.id, c)), docs_text(seg.id, c, rows_of(from, n)));
   }
+  std::sort(pages.begin(), pages.end(), [](const PageDoc& a, const PageDoc& b) { return a.page < b.page; });
+  write_file(join_path(dir, page_table_name(seg.id)), page_table_text(pages));
+}
+
+void write_docs(const std::string& dir, SegmentInfo& seg, const std::vector<DocRow>& rows,
+                const std::vector<std::uint64_t>& hashes) {
   std::vector<PageDoc> pages(rows.size());
   for (std::size_t k = 0; k < rows.size(); ++k)
     pages[k] = PageDoc{rows[k].page, static_cast<std::uint32_t>(k), hashes[k]};
-  std::sort(pages.begin(), pages.end(), [](const PageDoc& a, const PageDoc& b) { return a.page < b.page; });
-  write_file(join_path(dir, page_table_name(seg.id)), page_table_text(pages));
+  write_docs(dir, seg, std::move(pages),
+             [&](std::size_t from, std::size_t n) { return std::span(rows).subspan(from, n); });
 }
 
 void write_part(const std::string& dir, std::string_view id, std::uint32_t k, std::vector<Posting>& postings) {
@@ -269,12 +285,28 @@ void sort_docs(std::vector<std::uint32_t>& list, std::vector<std::uint64_t>& bit
       list.push_back(static_cast<std::uint32_t>(w * 64 + static_cast<std::size_t>(std::countr_zero(bits[w]))));
 }
 
-// The segment of this run's docs (seg.gone already noted).
+// The docs files and page table of this run's docs, in doc order.
+void write_new_docs(const std::string& dir, SegmentInfo& seg, const std::vector<NewDoc>& docs, const Settings& set) {
+  std::vector<PageDoc> pages(docs.size());
+  for (std::size_t k = 0; k < docs.size(); ++k)
+    pages[k] = PageDoc{docs[k].page, static_cast<std::uint32_t>(k), docs[k].hash};
+  std::vector<DocRow> rows;
+  write_docs(dir, seg, std::move(pages), [&](std::size_t from, std::size_t n) {
+    rows.clear();
+    for (std::size_t k = from; k < from + n; ++k) rows.push_back(doc_row(*docs[k].record, docs[k].page, set));
+    return std::span<const DocRow>(rows);
+  });
+}
+
+// The segment of this run's docs (seg.gone already noted): its shards here,
+// its docs on a second thread meanwhile.
 void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<NewDoc>& docs, const SearchCollector& c,
-                       std::uint32_t shards) {
-  std::sort(docs.begin(), docs.end(), [](const NewDoc& a, const NewDoc& b) { return doc_before(a.row, b.row); });
-  std::vector<std::int64_t> doc_of(c.entries(), -1);
-  for (std::size_t k = 0; k < docs.size(); ++k) doc_of[docs[k].entry] = static_cast<std::int64_t>(k);
+                       std::uint32_t shards, const Settings& set) {
+  std::sort(docs.begin(), docs.end(), new_doc_before);
+  std::future<void> docs_written = std::async(std::launch::async, [&] { write_new_docs(dir, seg, docs, set); });
+  constexpr std::uint32_t kNoDoc = 0xffffffffu;  // docs are fewer than entries
+  std::vector<std::uint32_t> doc_of(c.entries(), kNoDoc);
+  for (std::size_t k = 0; k < docs.size(); ++k) doc_of[docs[k].entry] = static_cast<std::uint32_t>(k);
   std::vector<std::uint64_t> bits((docs.size() + 63) / 64);
   std::vector<std::vector<std::uint32_t>> by_shard(shards);
   for (std::size_t t = 0; t < c.tokens(); ++t)
@@ -284,7 +316,7 @@ void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<New
     for (const std::uint32_t t : by_shard[k]) {
       std::vector<std::uint32_t> list;
       c.for_each_entry(t, [&](std::uint32_t e) {
-        if (doc_of[e] >= 0) list.push_back(static_cast<std::uint32_t>(doc_of[e]));
+        if (doc_of[e] != kNoDoc) list.push_back(doc_of[e]);
       });
       if (list.empty()) continue;
       sort_docs(list, bits);
@@ -293,13 +325,7 @@ void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<New
     }
     write_part(dir, seg.id, k, postings);
   }
-  std::vector<DocRow> rows;
-  std::vector<std::uint64_t> hashes;
-  for (NewDoc& d : docs) {
-    rows.push_back(std::move(d.row));
-    hashes.push_back(d.hash);
-  }
-  write_docs(dir, seg, rows, hashes);
+  docs_written.get();
 }
 
 }  // namespace
@@ -468,7 +494,7 @@ SearchIndexUpdate write_search_index(Workspace& ws, SearchCollector& c, const st
   update.dir = dir;
   update.dropped_shards = m.shards;
   if (!docs.empty()) {
-    write_new_segment(dir, seg, docs, c, m.shards);
+    write_new_segment(dir, seg, docs, c, m.shards, ws.set);
     m.segs.push_back(std::move(seg));
     merge_newest(dir, m, update.dropped, update.dropped_shards);
   }

@@ -118,6 +118,25 @@ TEST(SearchIndex, FullBuildFindsWhatThePagesShow) {
   EXPECT_TRUE(fs::is_regular_file(a.out + "/search.html"));
 }
 
+// Words are told apart by their whole text: those that share their first
+// eight bytes, or differ only in length, each find their own message.
+TEST(SearchIndex, WordsAlikeInTheirFirstBytesAreKeptApart) {
+  const std::vector<std::string> words = {
+      "abcdefg", "abcdefgh",          "abcdefghi",         "abcdefghj", "ab",
+      "abc",     "abcdefghijklmnop1", "abcdefghijklmnop2", "12345678",  "123456789012345678"};
+  std::vector<Mail> mails;
+  for (std::size_t k = 0; k < words.size(); ++k)
+    mails.push_back({"w" + std::to_string(k) + "@example.jp", "x@example.jp", "word", "Mon, 05 Jan 2004 10:00:00 +0900",
+                     "the word " + words[k]});
+  Archive a;
+  a.run(mails);
+  for (std::size_t k = 0; k < words.size(); ++k) {
+    SCOPED_TRACE(words[k]);
+    EXPECT_EQ(a.find({words[k]}), Pages{static_cast<unsigned>(k + 1)});
+  }
+  EXPECT_EQ(a.find({"abcdefghi", "abcdefghj"}), Pages{});
+}
+
 // A file whose name another file has taken is saved under another name
 // (budget.pdf, budget1.pdf, ...) by the page writer's thread while the
 // reading goes on: the index holds the names the pages link, every time.
