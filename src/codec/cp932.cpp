@@ -8,6 +8,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "codec/sjis_text.h"
 #include "codec/utf8_out.h"
 
 namespace cp932 {
@@ -235,6 +236,9 @@ bool table_to_utf8(std::string_view sjis, std::string& out) {
 }  // namespace
 
 std::string to_utf8(std::string_view sjis) {
+  // ASCII is itself in UTF-8: a run that converts only folder names of
+  // ASCII (the history) never builds the table.
+  if (sjis::is_ascii(sjis)) return std::string(sjis);
   std::string out;
   if (table_to_utf8(sjis, out)) return out;
   from_sjis().run(sjis, out, "\xEF\xBF\xBD", false);

@@ -116,6 +116,9 @@ TEST(Cp932, EveryCharacterConvertsAsIconvConvertsIt) {
     SCOPED_TRACE(c);
     EXPECT_EQ(cp932::to_utf8(one), expected ? *expected : kReplacement);
   }
+  std::string ascii;
+  for (unsigned c = 1; c < 0x80; ++c) ascii += static_cast<char>(c);
+  EXPECT_EQ(cp932::to_utf8(ascii), Iconv_Utf8(ascii)) << "a text of ASCII alone, backslash and tilde too";
   EXPECT_EQ(cp932::to_utf8("\x82\xA0\x82"), "あ" + kReplacement);
   EXPECT_EQ(cp932::to_utf8("\x82\xA0\xFF\x82\xA0"), "あ" + kReplacement + "あ");
 }
