@@ -380,6 +380,7 @@ std::size_t line_end(std::string_view text, std::size_t from) {
 // One line of ISO-2022-JP (without its line end) that holds an ESC.
 // line_out is scratch room kept from line to line.
 void append_jis_line(std::string_view line, std::string& line_out, std::string& out) {
+  if (append_plain_jis_line(line, cp932::pair_table(), out)) return;
   bool jisx0213 = false;
   if (exotic_escape(line, jisx0213)) {
     if (!append_iconv(jisx0213 ? "ISO-2022-JP-3" : "ISO-2022-JP-2", line, out)) append_sjis_checked(line, out);

@@ -145,3 +145,48 @@ void jis_to_sjis_to(std::string_view line, std::string& out) {
   }
   out.resize(static_cast<std::size_t>(w - start));
 }
+
+bool append_plain_jis_line(std::string_view line, const cp932::PairTable& known, std::string& out) {
+  const std::size_t size = out.size();
+  out.resize(size + line.size());  // no step writes more bytes than it reads
+  char* const begin = out.data() + size;
+  char* w = begin;
+  const auto* p = reinterpret_cast<const unsigned char*>(line.data());
+  const auto* const end = p + line.size();
+  bool kanji = false;
+  while (p < end) {
+    if (*p == kEsc) {
+      if (end - p < 3) break;
+      if (p[1] == '$' && (p[2] == 'B' || p[2] == '@')) {
+        kanji = true;
+      } else if (p[1] == '(' && (p[2] == 'B' || p[2] == 'J')) {
+        kanji = false;
+      } else {
+        break;
+      }
+      p += 3;
+    } else if (kanji) {
+      if (end - p < 2) {
+        p = end;  // the lone last byte of a cut pair
+        break;
+      }
+      const unsigned char j1 = p[0], j2 = p[1];
+      if (j1 < 0x21 || j1 > 0x7E || j2 < 0x21 || j2 > 0x7E) break;
+      const unsigned char s1 = kPairBytes.lead[j1], s2 = kPairBytes.trail[j1 % 2][j2];
+      const bool has = known.has(s1, s2);
+      w[0] = static_cast<char>(has ? s1 : 0x81);
+      w[1] = static_cast<char>(has ? s2 : 0xAC);
+      w += 2;
+      p += 2;
+    } else {
+      if (*p >= 0x80 || *p == '&') break;
+      *w++ = static_cast<char>(*p++);
+    }
+  }
+  if (p != end) {
+    out.resize(size);
+    return false;
+  }
+  out.resize(size + static_cast<std::size_t>(w - begin));
+  return true;
+}
