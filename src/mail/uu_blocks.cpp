@@ -1,8 +1,12 @@
 #include "mail/uu_blocks.h"
 
 #include <algorithm>
-#include <cstring>
+#include <bit>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -128,15 +132,31 @@ struct BlockReader {
   }
 };
 
-// The start of the next line at or after from that starts "begin ", or npos.
+bool begins_block(std::string_view text, std::size_t at) { return text.substr(at, 6) == "begin "; }
+
+// The start of the next line at or after from that starts "begin ", or npos:
+// a line start is the text's start or a byte after an LF, so the search is
+// for an LF followed by "b", sixteen places at a time.
 std::size_t next_begin(std::string_view text, std::size_t from) {
-  while (from < text.size()) {
-    const void* hit = ::memmem(text.data() + from, text.size() - from, "begin ", 6);
-    if (!hit) break;
-    const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-    if (at == 0 || text[at - 1] == '\n') return at;
-    from = at + 1;
+  if (from < text.size() && (from == 0 || text[from - 1] == '\n') && begins_block(text, from)) return from;
+  const char* const p = text.data();
+  const std::size_t n = text.size();
+  std::size_t i = from;
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n'), b = _mm_set1_epi8('b');
+  for (; i + 17 <= n; i += 16) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
+    auto hits =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(here, lf), _mm_cmpeq_epi8(next, b))));
+    for (; hits != 0; hits &= hits - 1) {
+      const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(hits)) + 1;
+      if (begins_block(text, at)) return at;
+    }
   }
+#endif
+  for (; i + 1 < n; ++i)
+    if (p[i] == '\n' && p[i + 1] == 'b' && begins_block(text, i + 1)) return i + 1;
   return std::string_view::npos;
 }
 

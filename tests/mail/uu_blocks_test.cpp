@@ -100,6 +100,22 @@ TEST(UuBlocks, InlineBlocksLeaveTheText) {
   }
 }
 
+// Lines that start "begin " are looked for sixteen bytes at a time: put one
+// at every offset of such a window, after lines that start with "b" too.
+TEST(UuBlocks, BeginLineAtEveryOffset) {
+  const std::string block = "begin 644 a.txt\n#86)C\n`\nend\n";
+  for (std::size_t k = 0; k < 40; ++k) {
+    SCOPED_TRACE(k);
+    const std::string before = std::string(k, 'x') + "\nbegun\nb\nbegin\n" + std::string(k % 7, 'y') + "\n";
+    std::string text = before + block + "after";
+    const std::vector<UuFile> files = take_uu_blocks(text);
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].name, "a.txt");
+    EXPECT_EQ(files[0].data, "abc");
+    EXPECT_EQ(text, before + "after");
+  }
+}
+
 TEST(UuBlocks, XUuencodePartBytes) {
   struct Row {
     const char* name;
