@@ -4,8 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "codec/cp932.h"
-
 // Converts one line (no line terminator) of ISO-2022-JP text to Shift_JIS.
 //
 // Accepted escape sequences (ESC = 0x1B):
@@ -34,8 +32,8 @@ void jis_to_sjis_to(std::string_view line, std::string& out);
 // The common line in one pass: converts a line that uses only ESC $ B,
 // ESC $ @, ESC ( B and ESC ( J, holds only pairs of 0x21-0x7E in the
 // two-byte set and only bytes below 0x80 but "&" in the one-byte sets, and
-// appends it to out with every pair that known lacks written as the geta
+// appends it to out with every pair code page 932 lacks written as the geta
 // mark 0x81 0xAC (a lone last byte of a pair is dropped). That is what
 // jis_to_sjis_to and then the check of every pair give such a line. Any other
 // line leaves out as it was and gives false.
-bool append_plain_jis_line(std::string_view line, const cp932::PairTable& known, std::string& out);
+bool append_plain_jis_line(std::string_view line, std::string& out);
