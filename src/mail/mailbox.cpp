@@ -121,8 +121,8 @@ class Walk {
 // conversion, line ends included), from 0 to its size. It is shown every
 // 64 KB and when the walk is through.
 void Walk::progress(std::int64_t bytes, bool force) {
-  const std::int64_t messages = ws_.Mails_Added + ws_.Mails_Replaced;
   if (!force && bytes - reported_ < (64 << 10)) return;
+  const std::int64_t messages = ws_.Mails_Added + ws_.Mails_Replaced;
   if (bytes == reported_ && messages == reported_messages_) return;
   reported_ = bytes;
   reported_messages_ = messages;
@@ -243,7 +243,9 @@ void Walk::header_line(std::string_view line) {
 }
 
 void Walk::body_line(std::string_view line) {
-  if (sjis::trim(line) == ".") {
+  // The end is "." with blanks around it allowed: the first byte tells the
+  // other lines apart.
+  if (!line.empty() && (line[0] == '.' || line[0] == ' ') && sjis::trim(line) == ".") {
     state_ = DotState::Between;
     return;
   }
