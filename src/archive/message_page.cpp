@@ -148,10 +148,9 @@ void Make_Page(Workspace& ws, PageWriter* writer, const std::string& page_path, 
   // that the link in the menu never points at a missing file.
   if (sjis::trim(page_path).empty()) return;
   ++ws.Pages_Written;
+  // The walk hands over each message's lines whole, in buffers of their own.
   PageContent page{std::move(ws.out_buf), subject, date, sender, attachments};
-  // The next message's lines start in buffers about this size.
   ws.out_buf = {};
-  ws.out_buf.reserve(page.lines.bytes(), page.lines.size());
   // Removing the old file first replaces a link of that name instead of
   // writing through it.
   if (writer) {

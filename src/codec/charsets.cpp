@@ -537,6 +537,12 @@ void append_labelled(const std::string& name, const Label& l, std::string_view b
 
 std::string to_sjis(std::string_view bytes, std::string_view charset) {
   std::string out;
+  to_sjis_to(bytes, charset, out);
+  return out;
+}
+
+void to_sjis_to(std::string_view bytes, std::string_view charset, std::string& out) {
+  out.clear();
   out.reserve(bytes.size());
   const Label l = classify(charset);
   const bool seven_bit = sjis::is_ascii(bytes);
@@ -544,7 +550,7 @@ std::string to_sjis(std::string_view bytes, std::string_view charset) {
   // keeps ASCII as it is.
   if (seven_bit && l.ascii_compatible && codec_detail::has_jis_escape(bytes)) {
     append_jis(bytes, out);
-    return out;
+    return;
   }
   switch (l.kind) {
     case Kind::Detect:
@@ -579,7 +585,6 @@ std::string to_sjis(std::string_view bytes, std::string_view charset) {
         append_labelled(iconv_name(l, bytes), l, bytes, out);
       break;
   }
-  return out;
 }
 
 bool valid_in(std::string_view bytes, std::string_view charset) {
