@@ -156,8 +156,10 @@ void Make_Page(Workspace& ws, PageWriter* writer, const std::string& page_path, 
   if (writer) {
     std::size_t size = 1024 + subject.size() + sender.size();
     size += page.lines.bytes() + 8 * page.lines.size();
-    writer->write(
-        page_path, [&set = ws.set, page = std::move(page)] { return render_page(set, page); }, size);
+    // One job that renders and writes: what write() would wrap in a second.
+    writer->run(
+        [path = page_path, &set = ws.set, page = std::move(page)] { replace_file(path, render_page(set, page)); },
+        size);
   } else {
     replace_file(page_path, render_page(ws.set, page));
   }
