@@ -148,17 +148,18 @@ void Make_Page(Workspace& ws, PageWriter* writer, const std::string& page_path, 
   // that the link in the menu never points at a missing file.
   if (sjis::trim(page_path).empty()) return;
   ++ws.Pages_Written;
+  // The walk hands over each message's lines whole, in buffers of their own.
   PageContent page{std::move(ws.out_buf), subject, date, sender, attachments};
-  // The next message's lines start in buffers about this size.
   ws.out_buf = {};
-  ws.out_buf.reserve(page.lines.bytes(), page.lines.size());
   // Removing the old file first replaces a link of that name instead of
   // writing through it.
   if (writer) {
     std::size_t size = 1024 + subject.size() + sender.size();
     size += page.lines.bytes() + 8 * page.lines.size();
-    writer->write(
-        page_path, [&set = ws.set, page = std::move(page)] { return render_page(set, page); }, size);
+    // One job that renders and writes: what write() would wrap in a second.
+    writer->run(
+        [path = page_path, &set = ws.set, page = std::move(page)] { replace_file(path, render_page(set, page)); },
+        size);
   } else {
     replace_file(page_path, render_page(ws.set, page));
   }

@@ -55,6 +55,8 @@
 // Pure ASCII text is copied (with only the "&#" rule above applied).
 // Time and memory are linear in the text.
 std::string to_sjis(std::string_view bytes, std::string_view charset);
+// The same into out (replacing what it held), reusing its storage.
+void to_sjis_to(std::string_view bytes, std::string_view charset, std::string& out);
 
 // The charset of unlabelled text, by this rule, first match wins:
 //   1. an ISO-2022-JP escape sequence (ESC $ B, ESC $ @, ESC & @, ESC $ ( D,

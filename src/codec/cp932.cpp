@@ -7,7 +7,10 @@
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
+#include "codec/sjis_text.h"
 #include "codec/utf8_out.h"
 
 namespace cp932 {
@@ -81,17 +84,54 @@ Converter& from_sjis() {
   return c;
 }
 
+// The code points iconv reads the pairs of one lead byte as, with kNoCode
+// for a pair it refuses: the whole row in one conversion to UTF-32, a
+// refused pair replaced by four bytes no code point has. Empty when the row
+// does not come out as one code point a pair.
+constexpr char32_t kNoCode = 0xFFFFFFFF;
+
+std::vector<char32_t> read_row(Converter& decode, unsigned lead, const std::vector<unsigned char>& trails) {
+  std::string in, u;
+  for (unsigned char trail : trails) {
+    in += static_cast<char>(lead);
+    in += static_cast<char>(trail);
+  }
+  decode.run(in, u, std::string_view("\xFF\xFF\xFF\xFF", 4), false);
+  if (u.size() != 4 * trails.size()) return {};
+  std::vector<char32_t> row(trails.size());
+  for (std::size_t k = 0; k < row.size(); ++k)
+    for (int b = 3; b >= 0; --b)
+      row[k] = row[k] << 8 | static_cast<unsigned char>(u[4 * k + static_cast<std::size_t>(b)]);
+  return row;
+}
+
+// Every byte that can follow a lead byte.
+std::vector<unsigned char> all_trails() {
+  std::vector<unsigned char> trails;
+  for (unsigned trail = 0x40; trail <= 0xFC; ++trail)
+    if (trail != 0x7F) trails.push_back(static_cast<unsigned char>(trail));
+  return trails;
+}
+
 PairTable read_pairs() {
   PairTable pairs;
+  Converter decode("UTF-32LE", "CP932");
   Converter conv("UTF-8", "CP932");
   std::string out;
+  const std::vector<unsigned char> trails = all_trails();
   for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
     if (lead >= 0xA0 && lead < 0xE0) continue;
-    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-      if (trail == 0x7F) continue;
+    const std::vector<char32_t> row = read_row(decode, lead, trails);
+    for (std::size_t k = 0; k < trails.size(); ++k) {
+      const unsigned char trail = trails[k];
+      if (!row.empty()) {
+        if (row[k] != kNoCode) pairs.add(static_cast<unsigned char>(lead), trail);
+        continue;
+      }
+      // A row that did not come out whole: each pair on its own.
       const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
       if (conv.run(std::string_view(pair, 2), out, "", false) && !out.empty())
-        pairs.add(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
+        pairs.add(static_cast<unsigned char>(lead), trail);
     }
   }
   return pairs;
@@ -194,12 +234,21 @@ std::unique_ptr<DecodeTable> read_decode_table() {
     t->single[c] = read_one(decode, std::string_view(&b, 1));
   }
   const PairTable& pairs = pair_table();
-  for (unsigned lead = 0x81; lead <= 0xFC; ++lead)
-    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-      if (!pairs.has(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail))) continue;
-      const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-      t->pair[lead << 8 | trail] = read_one(decode, std::string_view(pair, 2));
+  for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+    std::vector<unsigned char> trails;
+    for (unsigned trail = 0x40; trail <= 0xFC; ++trail)
+      if (pairs.has(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)))
+        trails.push_back(static_cast<unsigned char>(trail));
+    if (trails.empty()) continue;
+    // The row in one conversion; each pair on its own when it does not come
+    // out as one code point a pair.
+    const std::vector<char32_t> row = read_row(decode, lead, trails);
+    for (std::size_t k = 0; k < trails.size(); ++k) {
+      const char pair[2] = {static_cast<char>(lead), static_cast<char>(trails[k])};
+      t->pair[lead << 8 | trails[k]] =
+          row.empty() || row[k] == kNoCode ? read_one(decode, std::string_view(pair, 2)) : row[k];
     }
+  }
   return t;
 }
 
@@ -235,6 +284,9 @@ bool table_to_utf8(std::string_view sjis, std::string& out) {
 }  // namespace
 
 std::string to_utf8(std::string_view sjis) {
+  // ASCII is itself in UTF-8: a run that converts only folder names of
+  // ASCII (the history) never builds the table.
+  if (sjis::is_ascii(sjis)) return std::string(sjis);
   std::string out;
   if (table_to_utf8(sjis, out)) return out;
   from_sjis().run(sjis, out, "\xEF\xBF\xBD", false);

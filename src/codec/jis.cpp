@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "codec/cp932.h"
+
 namespace {
 
 constexpr unsigned char kEsc = 0x1B;
@@ -144,4 +146,74 @@ void jis_to_sjis_to(std::string_view line, std::string& out) {
     }
   }
   out.resize(static_cast<std::size_t>(w - start));
+}
+
+namespace {
+
+// The Shift_JIS bytes of every pair of 0x21-0x7E, or the geta mark where
+// code page 932 lacks the pair: one lookup per pair in the common line.
+struct PlainPairs {
+  std::array<std::array<char, 2>, 94 * 94> bytes;
+};
+
+const PlainPairs& plain_pairs() {
+  static const PlainPairs* const t = [] {
+    auto* p = new PlainPairs;
+    const cp932::PairTable& known = cp932::pair_table();
+    for (unsigned j1 = 0x21; j1 <= 0x7E; ++j1)
+      for (unsigned j2 = 0x21; j2 <= 0x7E; ++j2) {
+        const unsigned char s1 = kPairBytes.lead[j1], s2 = kPairBytes.trail[j1 % 2][j2];
+        const bool has = known.has(s1, s2);
+        p->bytes[(j1 - 0x21) * 94 + (j2 - 0x21)] = {static_cast<char>(has ? s1 : 0x81),
+                                                    static_cast<char>(has ? s2 : 0xAC)};
+      }
+    return p;
+  }();
+  return *t;
+}
+
+bool pair_byte(unsigned char c) { return c - 0x21u < 94u; }
+
+// The run of pairs from p up to the next ESC or end, written at w; a lone
+// last byte is dropped. Returns where the run ends, or nullptr at a byte
+// that is no pair byte.
+const unsigned char* plain_pair_run(const unsigned char* p, const unsigned char* end, char*& w) {
+  const PlainPairs& pairs = plain_pairs();
+  for (; end - p >= 2 && *p != kEsc; p += 2, w += 2) {
+    if (!pair_byte(p[0]) || !pair_byte(p[1])) return nullptr;
+    std::memcpy(w, pairs.bytes[(p[0] - 0x21u) * 94 + (p[1] - 0x21u)].data(), 2);
+  }
+  return end - p == 1 && *p != kEsc ? end : p;
+}
+
+}  // namespace
+
+bool append_plain_jis_line(std::string_view line, std::string& out) {
+  const std::size_t size = out.size();
+  out.resize(size + line.size());  // no step writes more bytes than it reads
+  char* const begin = out.data() + size;
+  char* w = begin;
+  const auto* p = reinterpret_cast<const unsigned char*>(line.data());
+  const auto* const end = p + line.size();
+  while (p && p < end) {
+    if (*p == kEsc) {
+      if (end - p < 3) break;
+      if (p[1] == '$' && (p[2] == 'B' || p[2] == '@')) {
+        p = plain_pair_run(p + 3, end, w);
+      } else if (p[1] == '(' && (p[2] == 'B' || p[2] == 'J')) {
+        p += 3;
+      } else {
+        break;
+      }
+    } else {
+      if (*p >= 0x80 || *p == '&') break;
+      *w++ = static_cast<char>(*p++);
+    }
+  }
+  if (p != end) {
+    out.resize(size);
+    return false;
+  }
+  out.resize(size + static_cast<std::size_t>(w - begin));
+  return true;
 }

@@ -28,3 +28,12 @@
 std::string Jis_To_Sjis(std::string_view line);
 // The same into out (cleared first), reusing its storage.
 void jis_to_sjis_to(std::string_view line, std::string& out);
+
+// The common line in one pass: converts a line that uses only ESC $ B,
+// ESC $ @, ESC ( B and ESC ( J, holds only pairs of 0x21-0x7E in the
+// two-byte set and only bytes below 0x80 but "&" in the one-byte sets, and
+// appends it to out with every pair code page 932 lacks written as the geta
+// mark 0x81 0xAC (a lone last byte of a pair is dropped). That is what
+// jis_to_sjis_to and then the check of every pair give such a line. Any other
+// line leaves out as it was and gives false.
+bool append_plain_jis_line(std::string_view line, std::string& out);

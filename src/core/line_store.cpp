@@ -113,6 +113,15 @@ bool LineStore::refill() const {
   return end_ != 0;
 }
 
+void LineStore::end_of_line() const {
+  if (buf_[pos_++] == '\r') {
+    // A CR LF pair may be split between two blocks.
+    if (pos_ < end_ || refill()) {
+      if (buf_[pos_] == '\n') ++pos_;
+    }
+  }
+}
+
 bool LineStore::read_line() const {
   if (eof_) return false;
   if (pos_ == end_ && !refill()) {
@@ -133,13 +142,47 @@ bool LineStore::read_line() const {
       break;
     }
   }
-  if (!eof_ && buf_[pos_++] == '\r') {
-    // A CR LF pair may be split between two blocks.
-    if (pos_ < end_ || refill()) {
-      if (buf_[pos_] == '\n') ++pos_;
+  if (!eof_) end_of_line();
+  if (esc && convert_) convert_(line);
+  return true;
+}
+
+bool LineStore::next(std::string_view& line) {
+  if (eof_) return false;
+  if (pos_ == end_ && !refill()) {
+    eof_ = true;
+    return false;
+  }
+  bool esc = false;
+  const char* start = buf_.data() + pos_;
+  const std::size_t n = end_ - pos_;
+  const std::size_t k = static_cast<std::size_t>(find_terminator(start, n, esc) - start);
+  // The usual line: whole in the block, its terminator too (a CR last in
+  // the block may have its LF in the next one, which would overwrite it).
+  if (k + 1 < n && !(esc && convert_)) {
+    line = std::string_view(start, k);
+    pos_ += k;
+    end_of_line();
+    return true;
+  }
+  copy_.assign(start, k);
+  pos_ += k;
+  if (k == n) {  // the line goes on in the next block
+    for (;;) {
+      if (!refill()) {  // the file ends inside the line
+        eof_ = true;
+        break;
+      }
+      start = buf_.data();
+      const std::size_t more = static_cast<std::size_t>(find_terminator(start, end_, esc) - start);
+      copy_.append(start, more);
+      pos_ = more;
+      if (more < end_) break;
     }
   }
-  if (esc && convert_) convert_(line);
+  if (!eof_) end_of_line();
+  if (esc && convert_) convert_(copy_);
+  line = copy_;
   return true;
 }
 

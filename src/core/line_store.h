@@ -19,6 +19,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class LineStore {
@@ -53,6 +54,12 @@ class LineStore {
   }
   // Lines before i will not be asked for again.
   void release_before(std::size_t i);
+  // The next line of the file, for a walk that reads each line once, in
+  // order, and keeps none: line views the block the store reads (or, for a
+  // line that spans two blocks or was converted, a copy of it) and stays
+  // valid until the next call. False at the end of the file. A store read
+  // so holds no lines: has() and [] are not used with it.
+  bool next(std::string_view& line);
   // Bytes of the file taken into lines so far (terminators included): 0
   // after open, the file's size once every line has been read.
   std::int64_t bytes_read() const { return filled_ - static_cast<std::int64_t>(end_ - pos_); }
@@ -61,7 +68,8 @@ class LineStore {
   bool read_up_to(std::size_t i) const;
   bool read_line() const;  // appends one line; false at the end of the file
   std::string& next_slot() const;
-  bool refill() const;  // next block into buf_; false at the end of the file
+  bool refill() const;       // next block into buf_; false at the end of the file
+  void end_of_line() const;  // moves past the terminator at pos_
 
   // ring_.size() is a power of two (or zero); the lines base_ .. base_+count_-1
   // are in the slots from head_ on.
@@ -75,4 +83,5 @@ class LineStore {
   mutable bool eof_ = true;
   std::string path_;
   Convert convert_;
+  std::string copy_;  // next()'s line when it cannot be viewed in the block
 };

@@ -44,6 +44,7 @@ HeaderLine header_line_kind(std::string_view line) {
 }
 
 bool read_header_block(std::string_view raw, std::vector<BlockField>& fields, std::size_t& body) {
+  fields.reserve(16);             // a message's header at once, not in five doublings
   std::size_t at = 0, value = 0;  // value: where the last field's value starts
   for (;;) {
     const std::size_t lf = raw.find('\n', at);

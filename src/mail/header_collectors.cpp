@@ -2,6 +2,7 @@
 //
 // Every value they store is free of TAB, CR and LF: a work_list line uses TAB
 // between its fields, and the pages and the menu write a field on one line.
+#include <algorithm>
 #include <optional>
 #include <string_view>
 
@@ -22,13 +23,24 @@ std::string_view trim_blanks(std::string_view s) {
   return s.substr(b, e - b);
 }
 
-// s without the single-byte characters listed in drop.
+// True when c is one of the bytes of drop.
+bool dropped(char c, std::string_view drop) {
+  for (char d : drop)
+    if (c == d) return true;
+  return false;
+}
+
+// s without the single-byte characters listed in drop. Bytes below 0x40
+// are never the second byte of a double-byte character, so when drop holds
+// only such bytes, a text without any of them anywhere is kept whole.
 std::string without(std::string_view s, std::string_view drop) {
+  const bool low = std::all_of(drop.begin(), drop.end(), [](char d) { return static_cast<unsigned char>(d) < 0x40; });
+  if (low && std::none_of(s.begin(), s.end(), [drop](char c) { return dropped(c, drop); })) return std::string(s);
   std::string out;
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size();) {
     const std::size_t n = sjis::char_len(s, i);
-    if (!(n == 1 && drop.find(s[i]) != std::string_view::npos)) out.append(s.substr(i, n));
+    if (!(n == 1 && dropped(s[i], drop))) out.append(s.substr(i, n));
     i += n;
   }
   return out;

@@ -15,11 +15,11 @@
 
 // True when the line starts a known header field ("X-...:" or one of the
 // listed names, at the very start of the line).
-bool Header_Check(const std::string& line);
+bool Header_Check(std::string_view line);
 // True when the line ends a header block of the dot format: an empty line,
 // or, in an input file whose path ends in "txt", the line "--------". A line
 // of blanks only is no separator: it continues a folded field.
-bool Check_Honbun(const std::string& path, const std::string& line);
+bool Check_Honbun(const std::string& path, std::string_view line);
 
 // The collectors of the values of a work_list line. Each takes the raw value
 // of its field, unfolded (mime_reader.h), of the field's first copy.

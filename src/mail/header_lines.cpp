@@ -28,7 +28,7 @@ constexpr std::array<std::string_view, 18> kHeaderNames = {"RETURN-PATH:",
 
 }  // namespace
 
-bool Header_Check(const std::string& line) {
+bool Header_Check(std::string_view line) {
   const std::size_t colon = sjis::find_char(line, ':');
   if (colon == std::string::npos) return false;
   const std::string_view name = std::string_view(line).substr(0, colon + 1);
@@ -40,7 +40,7 @@ bool Header_Check(const std::string& line) {
   return false;
 }
 
-bool Check_Honbun(const std::string& path, const std::string& line) {
+bool Check_Honbun(const std::string& path, std::string_view line) {
   if (line.empty()) return true;
   const std::string_view t = sjis::trim(line);
   // The line first: it is asked of every header line, the path's ending

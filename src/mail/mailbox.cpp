@@ -93,9 +93,9 @@ class Walk {
   void maildir();
   void mbox();
   void dot_format();
-  void header_line(const std::string& line);
-  void body_line(const std::string& line);
-  void between_line(const std::string& line);
+  void header_line(std::string_view line);
+  void body_line(std::string_view line);
+  void between_line(std::string_view line);
   void end_message();
   void take(MailMessage& message);
   void save_files(MailMessage& message, AttachList& list, const std::string& page);
@@ -121,8 +121,8 @@ class Walk {
 // conversion, line ends included), from 0 to its size. It is shown every
 // 64 KB and when the walk is through.
 void Walk::progress(std::int64_t bytes, bool force) {
-  const std::int64_t messages = ws_.Mails_Added + ws_.Mails_Replaced;
   if (!force && bytes - reported_ < (64 << 10)) return;
+  const std::int64_t messages = ws_.Mails_Added + ws_.Mails_Replaced;
   if (bytes == reported_ && messages == reported_messages_) return;
   reported_ = bytes;
   reported_messages_ = messages;
@@ -227,7 +227,7 @@ void Walk::end_message() {
 // Header: the lines belong to the header block until the separator, or
 // until a line that is no field and no continuation, which is the body's
 // first line (the "." of a message without body lines, too).
-void Walk::header_line(const std::string& line) {
+void Walk::header_line(std::string_view line) {
   any_line_ = true;
   const bool separator = Check_Honbun(path_, line);
   const HeaderLine kind = separator ? HeaderLine::End : header_line_kind(line);
@@ -242,8 +242,10 @@ void Walk::header_line(const std::string& line) {
   raw_ += '\n';
 }
 
-void Walk::body_line(const std::string& line) {
-  if (sjis::trim(line) == ".") {
+void Walk::body_line(std::string_view line) {
+  // The end is "." with blanks around it allowed: the first byte tells the
+  // other lines apart.
+  if (!line.empty() && (line[0] == '.' || line[0] == ' ') && sjis::trim(line) == ".") {
     state_ = DotState::Between;
     return;
   }
@@ -252,7 +254,7 @@ void Walk::body_line(const std::string& line) {
 }
 
 // Between: a known header line starts the next message; others are dropped.
-void Walk::between_line(const std::string& line) {
+void Walk::between_line(std::string_view line) {
   if (!Header_Check(line)) return;
   end_message();
   state_ = DotState::Header;
@@ -261,11 +263,10 @@ void Walk::between_line(const std::string& line) {
 
 void Walk::dot_format() {
   LineStore& lines = ws_.lstData;
-  lines.open(path_, [](std::string&) {});
+  lines.open(path_, nullptr);
   progress(0, true);
-  for (std::size_t i = 0; lines.has(i); ++i) {
-    lines.release_before(i);
-    const std::string& line = lines[i];
+  std::string_view line;
+  while (lines.next(line)) {
     switch (state_) {
       case DotState::Header:
         header_line(line);

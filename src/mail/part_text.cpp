@@ -204,6 +204,9 @@ void add_text_block(TextLines& text, std::string_view sjis, bool& has_text) {
   if (has_text) text.push_back({});
   has_text = true;
   if (sjis.empty()) return text.push_back({});
+  // The usual message is one block: room for it at once (a line of about
+  // forty bytes or more) instead of a buffer that doubles a dozen times.
+  if (text.empty()) text.reserve(sjis.size(), sjis.size() / 40 + 8);
   // Lines end at LF, CR LF or a lone CR; the next of each is looked up only
   // once the reading has passed it.
   const std::size_t size = sjis.size();

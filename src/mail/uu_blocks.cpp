@@ -1,8 +1,12 @@
 #include "mail/uu_blocks.h"
 
 #include <algorithm>
-#include <cstring>
+#include <bit>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -62,17 +66,20 @@ int data_count(std::string_view line) {
 // is one byte and stands for its code minus 32 (the grave accent for 0).
 void append_data(std::string_view line, int n, std::string& out) {
   const std::string_view chars = line.substr(1, needed_chars(n));
-  std::size_t want = std::min(chars.size() * 3 / 4, static_cast<std::size_t>(n));
-  for (std::size_t i = 0; want > 0; i += 4) {
-    unsigned v[4] = {0, 0, 0, 0};
-    for (std::size_t k = 0; k < 4 && i + k < chars.size(); ++k)
-      v[k] = (static_cast<unsigned char>(chars[i + k]) - 32) & 63;
-    const char bytes[3] = {static_cast<char>(v[0] << 2 | v[1] >> 4), static_cast<char>((v[1] & 15) << 4 | v[2] >> 2),
-                           static_cast<char>((v[2] & 3) << 6 | v[3])};
-    const std::size_t take = std::min<std::size_t>(3, want);
-    out.append(bytes, take);
-    want -= take;
+  const std::size_t want = std::min(chars.size() * 3 / 4, static_cast<std::size_t>(n));
+  const std::size_t start = out.size();
+  out.resize(start + want + 2);  // whole groups of three, cut back below
+  char* w = out.data() + start;
+  auto value = [&chars](std::size_t k) {
+    return k < chars.size() ? (static_cast<unsigned>(static_cast<unsigned char>(chars[k])) - 32) & 63 : 0u;
+  };
+  for (std::size_t i = 0, got = 0; got < want; i += 4, got += 3) {
+    const unsigned v0 = value(i), v1 = value(i + 1), v2 = value(i + 2), v3 = value(i + 3);
+    w[got] = static_cast<char>(v0 << 2 | v1 >> 4);
+    w[got + 1] = static_cast<char>((v1 & 15) << 4 | v2 >> 2);
+    w[got + 2] = static_cast<char>((v2 & 3) << 6 | v3);
   }
+  out.resize(start + want);
 }
 
 // The closing line: "end", blanks after it allowed.
@@ -125,39 +132,71 @@ struct BlockReader {
   }
 };
 
+bool begins_block(std::string_view text, std::size_t at) { return text.substr(at, 6) == "begin "; }
+
+// The start of the next line at or after from that starts "begin ", or npos:
+// a line start is the text's start or a byte after an LF, so the search is
+// for an LF followed by "b", sixteen places at a time.
+std::size_t next_begin(std::string_view text, std::size_t from) {
+  if (from < text.size() && (from == 0 || text[from - 1] == '\n') && begins_block(text, from)) return from;
+  const char* const p = text.data();
+  const std::size_t n = text.size();
+  std::size_t i = from;
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n'), b = _mm_set1_epi8('b');
+  for (; i + 17 <= n; i += 16) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
+    auto hits =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(here, lf), _mm_cmpeq_epi8(next, b))));
+    for (; hits != 0; hits &= hits - 1) {
+      const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(hits)) + 1;
+      if (begins_block(text, at)) return at;
+    }
+  }
+#endif
+  for (; i + 1 < n; ++i)
+    if (p[i] == '\n' && p[i + 1] == 'b' && begins_block(text, i + 1)) return i + 1;
+  return std::string_view::npos;
+}
+
+std::size_t line_end(std::string_view text, std::size_t from) {
+  const std::size_t end = text.find('\n', from);
+  return end == std::string_view::npos ? text.size() : end + 1;
+}
+
+// The text between the blocks is copied a stretch at a time; only the lines
+// that start "begin " are looked at.
 std::vector<UuFile> take_blocks(std::string& text, bool refs) {
   std::vector<UuFile> files;
-  // Most texts hold no "begin " at all; memmem finds that out fastest.
-  if (!::memmem(text.data(), text.size(), "begin ", 6)) return files;
   std::string kept;
-  kept.reserve(text.size());
-  std::size_t i = 0;
-  while (i < text.size()) {
-    std::size_t end = text.find('\n', i);
-    end = end == std::string::npos ? text.size() : end + 1;
-    const std::string_view line = line_at(text, i, end);
+  std::size_t kept_to = 0;  // text before this is in kept, or dropped as a block
+  for (std::size_t i = next_begin(text, 0); i != std::string_view::npos;) {
+    const std::size_t end = line_end(text, i);
     std::string name;
-    if (!begin_line(line, name)) {
-      kept.append(text, i, end - i);
-      i = end;
+    if (!begin_line(line_at(text, i, end), name)) {
+      i = next_begin(text, end);
       continue;
     }
     BlockReader block;
     std::size_t j = end;
     while (j < text.size()) {
-      std::size_t e = text.find('\n', j);
-      e = e == std::string::npos ? text.size() : e + 1;
+      const std::size_t e = line_end(text, j);
       if (!block.take(line_at(text, j, e), refs)) break;
       j = e;
     }
     if (!block.any) {
-      kept.append(text, i, end - i);
-      i = end;
+      i = next_begin(text, end);
       continue;
     }
+    if (kept.empty()) kept.reserve(text.size());
+    kept.append(text, kept_to, i - kept_to);
+    kept_to = j;
     files.push_back({std::move(name), std::move(block.data)});
-    i = j;
+    i = next_begin(text, j);
   }
+  if (files.empty()) return files;
+  kept.append(text, kept_to, std::string::npos);
   text.swap(kept);
   return files;
 }

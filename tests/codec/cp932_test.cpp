@@ -116,8 +116,27 @@ TEST(Cp932, EveryCharacterConvertsAsIconvConvertsIt) {
     SCOPED_TRACE(c);
     EXPECT_EQ(cp932::to_utf8(one), expected ? *expected : kReplacement);
   }
+  std::string ascii;
+  for (unsigned c = 1; c < 0x80; ++c) ascii += static_cast<char>(c);
+  EXPECT_EQ(cp932::to_utf8(ascii), Iconv_Utf8(ascii)) << "a text of ASCII alone, backslash and tilde too";
   EXPECT_EQ(cp932::to_utf8("\x82\xA0\x82"), "あ" + kReplacement);
   EXPECT_EQ(cp932::to_utf8("\x82\xA0\xFF\x82\xA0"), "あ" + kReplacement + "あ");
+}
+
+// The table of pairs says, for every lead and trail byte, what the system's
+// iconv says of the pair alone (the table is read a row at a time).
+TEST(Cp932, PairTableIsWhatIconvReadsPairByPair) {
+  int known = 0;
+  for (unsigned lead = 0x80; lead <= 0xFF; ++lead)
+    for (unsigned trail = 0x00; trail <= 0xFF; ++trail) {
+      const std::string pair = {static_cast<char>(lead), static_cast<char>(trail)};
+      const bool expected = trail >= 0x40 && trail != 0x7F && trail <= 0xFC && !(lead >= 0xA0 && lead < 0xE0) &&
+                            lead >= 0x81 && lead <= 0xFC && Iconv_Utf8(pair).has_value();
+      known += expected;
+      ASSERT_EQ(cp932::is_pair(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)), expected)
+          << std::hex << lead << " " << trail;
+    }
+  EXPECT_GT(known, 7000) << "iconv refused what it should read";
 }
 
 }  // namespace

@@ -118,4 +118,41 @@ TEST(JisToSjis, LongLinesHaveNoLimit) {
   EXPECT_EQ(Jis_To_Sjis(in), want);
 }
 
+// The one-pass conversion of common lines, and the lines it leaves to the
+// general path (false, out untouched). Expected bytes written out by hand:
+// こ 0x82B1, ん 0x82F1 (JIS 0x2433, 0x2473); ① 0x8740 (NEC row 13, JIS
+// 0x2D21); JIS 0x2F21 would be 0x8840, which code page 932 lacks.
+TEST(PlainJisLine, ConvertsAndChecksInOnePass) {
+  const struct {
+    const char* name;
+    std::string in;
+    bool plain;
+    std::string want;
+  } rows[] = {
+      {"kanji then ASCII", ESC "$B$3$s" ESC "(B ok", true, "\x82\xB1\x82\xF1 ok"},
+      {"old kanji escape and JIS-Roman", ESC "$@$3" ESC "(Jx", true, "\x82\xB1x"},
+      {"NEC special character is kept", ESC "$B-!" ESC "(B", true, "\x87\x40"},
+      {"pair code page 932 lacks is the geta mark", ESC "$B/!$3", true, kGeta + "\x82\xB1"},
+      {"lone last byte of a pair is dropped", ESC "$B$3$", true, "\x82\xB1"},
+      {"line ends in kanji mode", ESC "$B$3", true, "\x82\xB1"},
+      {"control bytes and DEL in ASCII", "a\tb\x7F" ESC "$B$3", true, "a\tb\x7F\x82\xB1"},
+      {"escape alone", ESC "(B", true, ""},
+      {"ampersand", "Q&A" ESC "$B$3", false, ""},
+      {"8-bit byte in ASCII mode", ESC "(B\x82\xA0", false, ""},
+      {"half-width katakana", ESC "(I1", false, ""},
+      {"JIS X 0212", ESC "$(D0!", false, ""},
+      {"escape with the revision prefix", ESC "&@" ESC "$B$3", false, ""},
+      {"unknown escape", ESC "(Zab", false, ""},
+      {"ESC cut off at the end", "ab" ESC "$", false, ""},
+      {"ESC inside a pair", ESC "$B$" ESC "(B", false, ""},
+      {"pair byte out of range", ESC "$B$\x7F", false, ""},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::string out = "before";
+    EXPECT_EQ(append_plain_jis_line(r.in, out), r.plain);
+    EXPECT_EQ(out, "before" + (r.plain ? r.want : ""));
+  }
+}
+
 }  // namespace

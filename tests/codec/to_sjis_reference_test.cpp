@@ -196,4 +196,30 @@ TEST(ToSjisReference, SeededRandomText) {
   }
 }
 
+// Lines of the common kind, which take the one-pass conversion: kanji and
+// ASCII escapes, pairs of 0x21-0x7E (assigned, unassigned, NEC rows), plain
+// ASCII; now and then something that sends a line down the general path.
+TEST(ToSjisReference, SeededCommonJisLines) {
+  const std::vector<std::string> pieces = {ESC "$B", ESC "$@", ESC "(B", ESC "(J", "$\"",      "F|",       "K\\",
+                                           "-!",     "/!",     "t&",     "y!",     "\x7E\x7E", "\x21\x21", "abc",
+                                           " ",      "\t",     "#",      "\r\n",   "\n",       "\r"};
+  const std::vector<std::string> rare = {"&", "&#", "\x82\xA0", ESC, ESC "(I", ESC "$(D"};
+  std::mt19937 rng(20261209);
+  for (int round = 0; round < 4000; ++round) {
+    std::string in;
+    const int len = static_cast<int>(rng() % 60);
+    for (int k = 0; k < len; ++k) {
+      if (rng() % 50 == 0)
+        in += rare[rng() % rare.size()];
+      else if (rng() % 3 == 0)
+        in += static_cast<char>(0x21 + rng() % 0x5E);
+      else
+        in += pieces[rng() % pieces.size()];
+    }
+    if (has_iconv_escape(in)) continue;
+    SCOPED_TRACE(::testing::PrintToString(in));
+    ASSERT_EQ(to_sjis(in, "Shift_JIS"), reference(in));
+  }
+}
+
 }  // namespace

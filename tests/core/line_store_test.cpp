@@ -19,6 +19,17 @@ std::vector<std::string> all_lines(const std::string& path, LineStore::Convert c
   return out;
 }
 
+// The same file read with next(), each view copied before the next call.
+std::vector<std::string> viewed_lines(const std::string& path, LineStore::Convert convert = nullptr) {
+  LineStore s;
+  s.open(path, std::move(convert));
+  std::vector<std::string> out;
+  std::string_view line;
+  while (s.next(line)) out.emplace_back(line);
+  EXPECT_FALSE(s.next(line)) << "the end stays the end";
+  return out;
+}
+
 TEST(LineStore, LineEnds) {
   TempDir d;
   struct Row {
@@ -37,6 +48,7 @@ TEST(LineStore, LineEnds) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     EXPECT_EQ(all_lines(d.write(r.name, r.bytes)), r.lines);
+    EXPECT_EQ(viewed_lines(d / r.name), r.lines);
     EXPECT_EQ(read_lines(d / r.name), r.lines) << "the whole-file reader splits alike";
   }
 }
@@ -51,6 +63,7 @@ TEST(LineStore, LineEndsAtEveryOffsetOfAWord) {
     const std::string second(9 + k % 3, '\x8D');
     std::string path = d.write("f", first + "\r" + second + "\n\r\n" + "c");
     EXPECT_EQ(all_lines(path), (std::vector<std::string>{first, second, "", "c"}));
+    EXPECT_EQ(viewed_lines(path), (std::vector<std::string>{first, second, "", "c"}));
   }
 }
 
@@ -66,15 +79,18 @@ TEST(LineStore, OnlyLinesWithAnEscAreConverted) {
     const std::string plain(k + 1, '\x9B');  // ESC with the high bit set
     const std::string path = d.write("f", esc_line + "\r\n" + plain + "\n\x1B\r" + plain);
     EXPECT_EQ(all_lines(path, mark), (std::vector<std::string>{"*" + esc_line, plain, "*\x1B", plain}));
+    EXPECT_EQ(viewed_lines(path, mark), (std::vector<std::string>{"*" + esc_line, plain, "*\x1B", plain}));
+    EXPECT_EQ(viewed_lines(path), (std::vector<std::string>{esc_line, plain, "\x1B", plain})) << "no conversion";
   }
   for (std::size_t cut : {(1u << 20) - 1, 1u << 20, (1u << 20) + 1}) {
     SCOPED_TRACE(cut);
     const std::string first(cut, 'x');  // ESC at cut, in the next read block or the last byte of this one
     const std::string path = d.write("g", first + "\x1By\r\nplain");
-    const std::vector<std::string> lines = all_lines(path, mark);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "*" + first + "\x1By");
-    EXPECT_EQ(lines[1], "plain");
+    for (const auto& lines : {all_lines(path, mark), viewed_lines(path, mark)}) {
+      ASSERT_EQ(lines.size(), 2u);
+      EXPECT_EQ(lines[0], "*" + first + "\x1By");
+      EXPECT_EQ(lines[1], "plain");
+    }
   }
 }
 
@@ -85,11 +101,40 @@ TEST(LineStore, CrLfSplitAcrossReadBlocksAndLongLines) {
     std::string first(cut - 1, 'x');
     std::string long_line(3 << 20, 'y');
     std::string path = d.write("f", first + "\r\n" + long_line + "\r\nend");
-    std::vector<std::string> lines = all_lines(path);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], first);
-    EXPECT_EQ(lines[1], long_line);
-    EXPECT_EQ(lines[2], "end");
+    for (const auto& lines : {all_lines(path), viewed_lines(path)}) {
+      ASSERT_EQ(lines.size(), 3u);
+      EXPECT_EQ(lines[0], first);
+      EXPECT_EQ(lines[1], long_line);
+      EXPECT_EQ(lines[2], "end");
+    }
+  }
+}
+
+// A line read with next() views the read block until the next call; the
+// bytes read count each line's terminator once the line is handed out, also
+// where a block ends between CR and LF or right after a CR.
+TEST(LineStore, NextViewsEachLineAndCountsItsBytes) {
+  TempDir d;
+  for (std::size_t cut : {(1u << 20) - 2, (1u << 20) - 1, 1u << 20, (1u << 20) + 1}) {
+    SCOPED_TRACE(cut);
+    const std::string first(cut - 1, 'x');
+    const std::string text = first + "\r\n" + "mid\r" + "\r\n" + "last";
+    LineStore s;
+    s.open(d.write("f", text), nullptr);
+    std::string_view line;
+    ASSERT_TRUE(s.next(line));
+    EXPECT_EQ(line, first);
+    EXPECT_EQ(s.bytes_read(), static_cast<std::int64_t>(cut + 1));
+    ASSERT_TRUE(s.next(line));
+    EXPECT_EQ(line, "mid");
+    EXPECT_EQ(s.bytes_read(), static_cast<std::int64_t>(cut + 5));
+    ASSERT_TRUE(s.next(line));
+    EXPECT_EQ(line, "");
+    EXPECT_EQ(s.bytes_read(), static_cast<std::int64_t>(cut + 7));
+    ASSERT_TRUE(s.next(line));
+    EXPECT_EQ(line, "last");
+    EXPECT_EQ(s.bytes_read(), static_cast<std::int64_t>(text.size()));
+    EXPECT_FALSE(s.next(line));
   }
 }
 

@@ -31,6 +31,9 @@ TEST(GetSubjectAndFrom, DecodedWithoutTabsOrLineBreaks) {
       {"Shift_JIS encoded word", kYamadaSjis, sj("山田")},
       {"trail bytes kept", sj("[表ー] 表示"), sj("[表ー] 表示")},
       {"encoded name and address", kYamadaSjis + " <y@x>", sj("山田") + " <y@x>"},
+      // "=0D=0A=09" in a Q word: the line break is read as one blank, the TAB dropped.
+      {"CR LF TAB out of an encoded word", "=?US-ASCII?Q?a=0D=0Ab=09c?=", "a bc"},
+      {"TAB beside double-byte text", sj("表") + "\t" + sj("示"), sj("表示")},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);

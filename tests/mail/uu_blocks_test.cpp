@@ -58,6 +58,28 @@ TEST(UuBlocks, InlineBlocksLeaveTheText) {
       {"end followed by blanks", "begin 644 a.txt\n#86)C\n`\nend  \nafter\n", {{"a.txt", "abc"}}, "after\n"},
       {"missing end: the block stops at text", "begin 644 a.txt\n#86)C\nthanks\n", {{"a.txt", "abc"}}, "thanks\n"},
       {"begin without data is text", "begin 644 a.txt\nthanks\n", {}, "begin 644 a.txt\nthanks\n"},
+      {"begin inside a line starts no block",
+       "say begin 644 a.txt\n#86)C\n`\nend\n",
+       {},
+       "say begin 644 a.txt\n#86)C\n`\nend\n"},
+      {"a begin inside a line before a true one",
+       "xbegin 644 a.txt\nbegin 644 b.txt\n#86)C\nend\nz",
+       {{"b.txt", "abc"}},
+       "xbegin 644 a.txt\nz"},
+      {"two blocks, the text around them kept",
+       "one\nbegin 644 a.txt\n#86)C\nend\ntwo\nthree\nbegin 644 b.txt\n#86)C\n`\nend\nfour",
+       {{"a.txt", "abc"}, {"b.txt", "abc"}},
+       "one\ntwo\nthree\nfour"},
+      {"a false begin line between two blocks",
+       "begin 644 a.txt\n#86)C\nend\nbegin 644 x.txt\nhello\nbegin 644 b.txt\n#86)C\nend\n",
+       {{"a.txt", "abc"}, {"b.txt", "abc"}},
+       "begin 644 x.txt\nhello\n"},
+      {"a block at the end without a line end", "text\nbegin 644 a.txt\n#86)C", {{"a.txt", "abc"}}, "text\n"},
+      // 45 bytes in 60 characters, then a line of 1 byte (count "!").
+      {"a whole line then one byte",
+       "begin 644 fox.txt\n" + kFoxLine + "\n!80``\nend\n",
+       {{"fox.txt", kFox + "a"}},
+       ""},
       // Converted text writes a "&" before "#" as "&#38;": "#&#)C" came as
       // "#&#38;#)C" and stands for the bytes 0x18 "2c".
       {"a & before # as converted text writes it",
@@ -75,6 +97,22 @@ TEST(UuBlocks, InlineBlocksLeaveTheText) {
     for (const UuFile& f : files) got.emplace_back(f.name, f.data);
     EXPECT_EQ(got, r.files);
     EXPECT_EQ(text, r.kept);
+  }
+}
+
+// Lines that start "begin " are looked for sixteen bytes at a time: put one
+// at every offset of such a window, after lines that start with "b" too.
+TEST(UuBlocks, BeginLineAtEveryOffset) {
+  const std::string block = "begin 644 a.txt\n#86)C\n`\nend\n";
+  for (std::size_t k = 0; k < 40; ++k) {
+    SCOPED_TRACE(k);
+    const std::string before = std::string(k, 'x') + "\nbegun\nb\nbegin\n" + std::string(k % 7, 'y') + "\n";
+    std::string text = before + block + "after";
+    const std::vector<UuFile> files = take_uu_blocks(text);
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].name, "a.txt");
+    EXPECT_EQ(files[0].data, "abc");
+    EXPECT_EQ(text, before + "after");
   }
 }
 

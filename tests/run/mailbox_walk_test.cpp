@@ -131,6 +131,23 @@ TEST(FileSyori, WorkListLineHoldsTheSevenFields) {
       "2001-01-01 12:00:00\t hello\t Alpha <alpha@example.jp>\t<one@example.jp>\t\t" + r.out + "/m0000001.htm\t0");
 }
 
+// A message of the dot format ends at a line that is "." with blanks
+// around it; a line that only starts with "." or a blank is body text.
+TEST(FileSyori, DotLinesEndMessagesOthersAreText) {
+  MailboxRun r;
+  ASSERT_TRUE(r.run_bytes("dots.mbx",
+                          "Subject: one\r\n\r\nbody one\r\n.. twice\r\n. x\r\n .x\r\n\r\n  .  \r\n"
+                          "Subject: two\r\n\r\nbody two\r\n .\r\nstray\r\n"
+                          "Subject: three\r\n\r\nthree\r\n.\r\n"));
+  EXPECT_EQ(r.entries(),
+            (std::vector<std::string>{" one\tm0000001.htm", " three\tm0000003.htm", " two\tm0000002.htm"}));
+  const std::string one = r.file("m0000001.htm");
+  for (const char* line : {"body one\r\n.. twice\r\n. x\r\n .x\r\n"}) EXPECT_TRUE(Contains(one, line)) << one;
+  EXPECT_FALSE(Contains(one, "body two"));
+  EXPECT_FALSE(Contains(r.file("m0000002.htm"), "stray"));
+  EXPECT_TRUE(Contains(r.file("m0000003.htm"), "three"));
+}
+
 TEST(FileSyori, EmptyFileAddsNothing) {
   MailboxRun r;
   EXPECT_TRUE(r.run_bytes("empty.mbx", ""));
