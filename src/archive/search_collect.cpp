@@ -35,25 +35,24 @@ void SearchCollector::add(std::uint32_t page, std::string_view subject, std::str
   std::vector<std::shared_ptr<const std::string>> names;
   for (std::size_t k = 1; k < attachments.size(); ++k)
     if (attachments[k]) names.push_back(attachments[k]);
+  if (!thread_) return collect(entry, subject, sender, body, names);
   const std::size_t size = subject.size() + sender.size() + body.size();
-  thread_.run(
-      [this, entry, subject = std::string(subject), sender = std::string(sender), body = std::move(body),
-       names = std::move(names)] {
-        collect(entry, subject, sender, body);
-        for (const auto& name : names) names_.emplace_back(entry, name);
-      },
-      size);
+  thread_->run([this, entry, subject = std::string(subject), sender = std::string(sender), body = std::move(body),
+                names = std::move(names)] { collect(entry, subject, sender, body, names); },
+               size);
 }
 
-// On the collector's thread, in the order the messages were added.
+// In the order the messages were added (on the collector's thread, if it
+// has one).
 void SearchCollector::collect(std::uint32_t entry, std::string_view subject, std::string_view sender,
-                              std::string_view body) {
+                              std::string_view body, const std::vector<std::shared_ptr<const std::string>>& names) {
   entry_ = entry;
   hash_ = 0;
   tokeniser_.add_sjis(subject, *this);
   tokeniser_.add_sjis(sender, *this);
   tokeniser_.add_sjis(body, *this);
   entry_hash_.push_back(hash_);
+  for (const auto& name : names) names_.emplace_back(entry, name);
 }
 
 namespace {
@@ -238,7 +237,7 @@ std::uint32_t SearchCollector::id_of_pair(char32_t first, char32_t second) {
 // Tokens found here are kept apart from the others, whose entries are
 // ascending, and counted in the entry's hash by the names' text.
 void SearchCollector::settle() {
-  thread_.finish();
+  if (thread_) thread_->finish();
   struct Names final : SearchTokenSink {
     SearchCollector& c;
     std::uint32_t entry = 0;

@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -22,13 +24,21 @@ std::uint32_t search_page_number(std::string_view page_name);
 
 class SearchCollector final : private SearchTokenSink {
  public:
+  // own_thread: tokenise and collect on a thread of the collector's own.
+  // That pays where a core is left over beside the walk and the page
+  // writer; on two cores, which those two keep busy, the thread only adds
+  // its handovers.
+  explicit SearchCollector(bool own_thread = std::thread::hardware_concurrency() > 2) {
+    if (own_thread) thread_.emplace();
+  }
+
   // A message of page number page, with what its page shows: the subject,
   // the sender (name and address), the body lines and the attachments'
   // names (attachments[0] is a placeholder). Text is Shift_JIS. A page added
   // again (a message re-sent within the run) holds only its last content.
   // The attachments' names are read by settle(): the page writer's thread
-  // may still change them (a file saved under another name). The text is
-  // copied and tokenised on the collector's own thread while the walk goes
+  // may still change them (a file saved under another name). With a thread
+  // of its own, the text is copied and tokenised there while the walk goes
   // on.
   void add(std::uint32_t page, std::string_view subject, std::string_view sender, const TextLines& lines,
            const AttachList& attachments);
@@ -65,7 +75,8 @@ class SearchCollector final : private SearchTokenSink {
   // on the token's list unless it is there already (a message repeats most
   // of its words).
   struct Token;
-  void collect(std::uint32_t entry, std::string_view subject, std::string_view sender, std::string_view body);
+  void collect(std::uint32_t entry, std::string_view subject, std::string_view sender, std::string_view body,
+               const std::vector<std::shared_ptr<const std::string>>& names);
   void take(std::string_view token) override;
   void take_japanese(char32_t first, char32_t second) override;
   void take_run(std::u32string_view run, bool every_character) override;
@@ -138,10 +149,10 @@ class SearchCollector final : private SearchTokenSink {
   std::vector<std::pair<std::uint32_t, std::shared_ptr<const std::string>>> names_;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> name_tokens_;
 
-  // The collector's thread: add() hands each message over as a job, run
-  // in order (the page writer's queue). Last: the jobs use the members
-  // above, also while it is destroyed.
-  PageWriter thread_;
+  // The collector's thread, if it has one: add() hands each message over as
+  // a job, run in order (the page writer's queue). Last: the jobs use the
+  // members above, also while it is destroyed.
+  std::optional<PageWriter> thread_;
 };
 
 template <typename F>

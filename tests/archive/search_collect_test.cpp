@@ -1,0 +1,93 @@
+// The search collector, on a thread of its own and on the caller's: the
+// entries of a message and of one re-sent, the tokens' entries (a word
+// wrapped onto the next line, attachments' names), and both ways the same.
+#include "archive/search_collect.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "codec/cp932.h"
+
+namespace {
+
+struct Message {
+  std::uint32_t page;
+  std::string subject, sender;  // UTF-8
+  std::vector<std::string> lines;
+  std::vector<std::string> names = {};
+};
+
+std::vector<Message> Messages() {
+  std::vector<Message> m = {
+      {1, "会議室の予約", "山田 <taro@example.jp>", {"東京で打ち合", "わせます"}},
+      {2, "offline meeting", "Alice <alice@example.com>", {"See you"}, {"report.pdf"}},
+      {3, "東京", "x@example.jp", {"花火"}},
+      {1, "予定", "山田 <taro@example.jp>", {"京都"}},  // page 1 sent again
+  };
+  // More than a batch of the thread's queue.
+  for (std::uint32_t k = 0; k < 300; ++k) m.push_back({4 + k, "number", "y@example.jp", {"item " + std::to_string(k)}});
+  return m;
+}
+
+// Every token with its entries, after settle().
+using Collected = std::map<std::string, std::vector<std::uint32_t>>;
+
+Collected Collect(SearchCollector& c) {
+  for (const Message& m : Messages()) {
+    TextLines lines;
+    for (const std::string& l : m.lines) lines.push_back(cp932::from_utf8(l));
+    std::vector<std::string> names = {""};
+    for (const std::string& n : m.names) names.push_back(cp932::from_utf8(n));
+    c.add(m.page, cp932::from_utf8(m.subject), cp932::from_utf8(m.sender), lines, attach_list(names));
+  }
+  c.settle();
+  Collected out;
+  for (std::size_t t = 0; t < c.tokens(); ++t) {
+    std::vector<std::uint32_t>& entries = out[std::string(c.token(t))];
+    c.for_each_entry(t, [&](std::uint32_t e) { entries.push_back(e); });
+  }
+  return out;
+}
+
+TEST(SearchCollector, CollectsAlikeOnItsOwnThreadAndOnTheCallers) {
+  std::map<bool, Collected> by_mode;
+  std::map<bool, std::vector<std::uint64_t>> hashes;
+  for (const bool own_thread : {false, true}) {
+    SCOPED_TRACE(own_thread ? "own thread" : "caller's thread");
+    SearchCollector c(own_thread);
+    const Collected got = Collect(c);
+    EXPECT_EQ(c.entries(), 304u);
+    EXPECT_EQ(c.entry_of(1), 3);  // the later copy
+    EXPECT_EQ(c.entry_of(2), 1);
+    EXPECT_EQ(c.entry_of(303), 303);
+    EXPECT_EQ(c.entry_of(304), -1);
+    EXPECT_EQ(c.entry_of(0), -1);
+    const struct {
+      const char* token;
+      std::vector<std::uint32_t> entries;
+    } rows[] = {
+        {"東京", {0, 2}}, {"会議", {0}},    {"合わ", {0}},    // wrapped onto the next line
+        {"京都", {3}},    {"meeting", {1}}, {"report", {1}},  // an attachment's name
+        {"pdf", {1}},     {"299", {303}},
+    };
+    for (const auto& r : rows) {
+      SCOPED_TRACE(r.token);
+      const auto it = got.find(r.token);
+      ASSERT_NE(it, got.end());
+      EXPECT_EQ(it->second, r.entries);
+    }
+    ASSERT_TRUE(got.count("item"));
+    EXPECT_EQ(got.at("item").size(), 300u);
+    by_mode[own_thread] = got;
+    for (std::size_t e = 0; e < c.entries(); ++e) hashes[own_thread].push_back(c.entry_hash(e));
+  }
+  EXPECT_EQ(by_mode[false], by_mode[true]);
+  EXPECT_EQ(hashes[false], hashes[true]);
+  // The same text gives the same hash; another text another.
+  EXPECT_NE(hashes[true][0], hashes[true][3]);
+}
+
+}  // namespace
