@@ -20,7 +20,7 @@ struct Message {
   std::vector<std::string> names = {};
 };
 
-std::vector<Message> Messages() {
+std::vector<Message> messages() {
   std::vector<Message> m = {
       {1, "会議室の予約", "山田 <taro@example.jp>", {"東京で打ち合", "わせます"}},
       {2, "offline meeting", "Alice <alice@example.com>", {"See you"}, {"report.pdf"}},
@@ -35,8 +35,8 @@ std::vector<Message> Messages() {
 // Every token with its entries, after settle().
 using Collected = std::map<std::string, std::vector<std::uint32_t>>;
 
-Collected Collect(SearchCollector& c) {
-  for (const Message& m : Messages()) {
+Collected collect(SearchCollector& c) {
+  for (const Message& m : messages()) {
     TextLines lines;
     for (const std::string& l : m.lines) lines.push_back(cp932::from_utf8(l));
     std::vector<std::string> names = {""};
@@ -58,7 +58,7 @@ TEST(SearchCollector, CollectsAlikeOnItsOwnThreadAndOnTheCallers) {
   for (const bool own_thread : {false, true}) {
     SCOPED_TRACE(own_thread ? "own thread" : "caller's thread");
     SearchCollector c(own_thread);
-    const Collected got = Collect(c);
+    const Collected got = collect(c);
     EXPECT_EQ(c.entries(), 304u);
     EXPECT_EQ(c.entry_of(1), 3);  // the later copy
     EXPECT_EQ(c.entry_of(2), 1);

@@ -219,7 +219,7 @@ namespace {
 
 // Reference search: the character boundaries of hay walked one by one, the
 // needle matched as a run of whole characters.
-std::size_t Reference_Find(std::string_view hay, std::string_view needle, std::size_t from) {
+std::size_t reference_find(std::string_view hay, std::string_view needle, std::size_t from) {
   for (std::size_t i = 0; i <= hay.size(); i += i < hay.size() ? sjis::char_len(hay, i) : 1) {
     if (i < from || i + needle.size() > hay.size()) continue;
     std::size_t k = 0;
@@ -251,14 +251,14 @@ TEST(SjisFind, RandomTextAgreesWithCharacterWalk) {
       // find_after needs a boundary; 0 always is one.
       const std::size_t from = round % 3 == 0 ? rng() % (hay.size() + 1) : 0;
       SCOPED_TRACE(testing::Message() << "round " << round << " needle '" << needle << "' from " << from);
-      EXPECT_EQ(sjis::find(hay, needle, from), Reference_Find(hay, needle, from));
+      EXPECT_EQ(sjis::find(hay, needle, from), reference_find(hay, needle, from));
       if (from == 0) {
-        EXPECT_EQ(sjis::find_after(hay, needle, 0), Reference_Find(hay, needle, 0));
+        EXPECT_EQ(sjis::find_after(hay, needle, 0), reference_find(hay, needle, 0));
       }
       if (needle.size() == 1) {
-        EXPECT_EQ(sjis::find_char(hay, needle[0], from), Reference_Find(hay, needle, from));
+        EXPECT_EQ(sjis::find_char(hay, needle[0], from), reference_find(hay, needle, from));
         std::size_t last = npos;
-        for (std::size_t p = Reference_Find(hay, needle, 0); p != npos; p = Reference_Find(hay, needle, p + 1))
+        for (std::size_t p = reference_find(hay, needle, 0); p != npos; p = reference_find(hay, needle, p + 1))
           last = p;
         EXPECT_EQ(sjis::rfind_char(hay, needle[0]), last);
       }

@@ -2,12 +2,31 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 #include <vector>
 
 #include "core/vb_error.h"
 
 namespace {
+
+// A line as the keys should be read: its key, message, depth and first step.
+struct Line {
+  const char* key;
+  std::size_t number, depth, first_step;
+};
+
+void expect_lines(const ThreadKeys& keys, std::span<const Line> want) {
+  ASSERT_EQ(keys.count(), want.size());
+  for (std::size_t k = 0; k < keys.count(); ++k) {
+    SCOPED_TRACE(k);
+    const ThreadLine t = keys.at(k);
+    EXPECT_EQ(t.key, want[k].key);
+    EXPECT_EQ(t.number, want[k].number);
+    EXPECT_EQ(t.depth, want[k].depth);
+    EXPECT_EQ(t.first_step, want[k].first_step);
+  }
+}
 
 TEST(ThreadKeys, StepIsZAndSevenDigits) {
   EXPECT_EQ(ThreadKeys::Step(0), "Z0000000");
@@ -24,22 +43,11 @@ TEST(ThreadKeys, ReadInKeyOrderWithDepthAndRoot) {
   keys.add("Z0000000", 0);
   keys.add("Z0000000Z0000001Z0000004", 4);
   keys.add("Z0000000Z0000001", 1);
-  const struct {
-    const char* key;
-    std::size_t number, depth, first_step;
-  } want[] = {
+  const Line want[] = {
       {"Z0000000", 0, 0, 0},         {"Z0000000Z0000001", 1, 1, 0}, {"Z0000000Z0000001Z0000004", 4, 2, 0},
       {"Z0000000Z0000003", 3, 1, 0}, {"Z0000002", 2, 0, 2},
   };
-  ASSERT_EQ(keys.count(), std::size(want));
-  for (std::size_t k = 0; k < keys.count(); ++k) {
-    SCOPED_TRACE(k);
-    const ThreadLine t = keys.at(k);
-    EXPECT_EQ(t.key, want[k].key);
-    EXPECT_EQ(t.number, want[k].number);
-    EXPECT_EQ(t.depth, want[k].depth);
-    EXPECT_EQ(t.first_step, want[k].first_step);
-  }
+  expect_lines(keys, want);
   keys.add("Z0000001", 5);  // added after a read: still in its place
   EXPECT_EQ(keys.at(4).key, "Z0000001");
   EXPECT_THROW(keys.at(6), std::out_of_range);
@@ -65,22 +73,11 @@ TEST(ThreadKeys, KeysOfEveryLengthReadBackInOrder) {
       {"Z0000001", 1},
   };
   for (const auto& a : added) keys.add(a.key, a.number);
-  const struct {
-    const char* key;
-    std::size_t number, depth, first_step;
-  } want[] = {
+  const Line want[] = {
       {"", 9, 0, 9},         {"Z0000001", 1, 0, 1},         {"Z0000003", 3, 0, 3},
       {"Z0000003", 8, 0, 3}, {"Z0000003Z0000004", 4, 1, 3}, {"Z0000003Z0000004Z0000005Z0000006Z0000007", 7, 4, 3},
   };
-  ASSERT_EQ(keys.count(), std::size(want));
-  for (std::size_t k = 0; k < keys.count(); ++k) {
-    SCOPED_TRACE(k);
-    const ThreadLine t = keys.at(k);
-    EXPECT_EQ(t.key, want[k].key);
-    EXPECT_EQ(t.number, want[k].number);
-    EXPECT_EQ(t.depth, want[k].depth);
-    EXPECT_EQ(t.first_step, want[k].first_step);
-  }
+  expect_lines(keys, want);
   keys.clear();
   keys.add("Z0000002", 2);  // a cleared list starts its buffer again
   EXPECT_EQ(keys.at(0).key, "Z0000002");

@@ -38,7 +38,7 @@ Reading Shown(const MailMessage& m) {
 
 // The message read whole, through GMime alone and as the only message of an
 // mbox: all three give want.
-void Expect_Read(const std::string& raw, const Reading& want) {
+void expect_read(const std::string& raw, const Reading& want) {
   const TempDir tmp;
   std::vector<MailMessage> boxed;
   read_mbox(tmp.write("in.mbox", "From a@x Mon Jan  1 00:00:00 2001\n" + raw + "\n"),
@@ -90,7 +90,7 @@ TEST(ReadMessage, FirstOfTwoContentTypesCounts) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
-    Expect_Read(r.raw, r.want);
+    expect_read(r.raw, r.want);
   }
 }
 
@@ -109,8 +109,8 @@ TEST(ReadMessage, TypeThatNamesNoMediaTypeIsPlainText) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
-    Expect_Read(kHead + "Content-Type: " + r.type + "\n\nhello text\n", {{"hello text"}, {}, ""});
-    Expect_Read(kHead + "Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: " + r.type +
+    expect_read(kHead + "Content-Type: " + r.type + "\n\nhello text\n", {{"hello text"}, {}, ""});
+    expect_read(kHead + "Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: " + r.type +
                     "\n\npart text\n--b\nContent-Type: image/png; name=p.png\n\nPNG\n--b--\n",
                 {{"part text"}, {"p.png"}, ""});
   }
@@ -119,9 +119,9 @@ TEST(ReadMessage, TypeThatNamesNoMediaTypeIsPlainText) {
 // Of two charset parameters the first counts, as GMime and mail readers
 // read them.
 TEST(ReadMessage, FirstOfTwoCharsetParametersCounts) {
-  Expect_Read(kHead + "Content-Type: text/plain; charset=iso-8859-1; charset=utf-8\n\nJ\xF8rn\n",
+  expect_read(kHead + "Content-Type: text/plain; charset=iso-8859-1; charset=utf-8\n\nJ\xF8rn\n",
               {{"J&#248;rn"}, {}, ""});
-  Expect_Read(kHead +
+  expect_read(kHead +
                   "Content-Type: multipart/mixed; boundary=b\n\n--b\n"
                   "Content-Type: text/plain; charset=utf-8; charset=iso-8859-1\n\nJ\xC3\xB8rn\n--b--\n",
               {{"J&#248;rn"}, {}, ""});
@@ -165,7 +165,7 @@ TEST(ReadMessage, RawEightBitHeadersAndNames) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
-    Expect_Read(r.raw, r.want);
+    expect_read(r.raw, r.want);
   }
 }
 
@@ -173,7 +173,7 @@ TEST(ReadMessage, RawEightBitHeadersAndNames) {
 TEST(ReadMessage, HtmlOnlyInAWrongCharsetShowsItsText) {
   for (const char* charset : {"utf-16", "UTF-16LE", "unicode", "ucs-4", "x-unknown", "utf-8x"}) {
     SCOPED_TRACE(charset);
-    Expect_Read(
+    expect_read(
         kHead + "Content-Type: text/html; charset=" + charset + "\n\n<html><body><p>Hello there</p></body></html>\n",
         {{"Hello there"}, {}, ""});
   }
@@ -231,7 +231,7 @@ TEST(ReadMessage, HeaderBlockEndsAtTheFirstLineThatIsNoField) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
-    Expect_Read(r.raw, r.want);
+    expect_read(r.raw, r.want);
   }
 }
 
@@ -258,7 +258,7 @@ TEST(ReadMessage, NoBodyLinesGiveNoText) {
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
-    Expect_Read(r.raw, {{}, r.files, ""});
+    expect_read(r.raw, {{}, r.files, ""});
   }
 }
 

@@ -25,7 +25,7 @@ struct Mail {
   std::string data = "AAECAw==";              // the file, in base64
 };
 
-std::string Mailbox(const std::vector<Mail>& mails) {
+std::string mailbox(const std::vector<Mail>& mails) {
   std::string box;
   for (const Mail& m : mails) {
     box += "From: " + m.from + "\r\nSubject: " + m.subject + "\r\nDate: " + m.date + "\r\nMessage-ID: <" + m.id +
@@ -53,7 +53,7 @@ const std::vector<Mail> kBase = {
      "資料を添付します。", "report2024.pdf"},
 };
 
-std::string Settings(bool search) {
+std::string settings_file(bool search) {
   return cp932::from_utf8(std::string("[vorn_htm]\r\nSRCH_IX=") + (search ? "1" : "0") + "\r\n");
 }
 
@@ -63,9 +63,9 @@ struct Archive {
   std::string out = t / "out";
   int boxes = 0;
 
-  explicit Archive(bool search = true) { p.settings(Settings(search)); }
+  explicit Archive(bool search = true) { p.settings(settings_file(search)); }
   void run(const std::vector<Mail>& mails, bool rebuild = false) {
-    const std::string box = t.write("in" + std::to_string(++boxes) + ".mbx", Mailbox(mails));
+    const std::string box = t.write("in" + std::to_string(++boxes) + ".mbx", mailbox(mails));
     std::vector<std::string> words = {"-i", box, "-o", out};
     if (rebuild) words.insert(words.end(), {"-d", "y"});
     const ProgramCopy::Result r = p.run(words);
@@ -83,7 +83,7 @@ struct Finds {
   Pages pages;
 };
 
-void Expect_Finds(const Archive& a, std::initializer_list<Finds> rows) {
+void expect_finds(const Archive& a, std::initializer_list<Finds> rows) {
   for (const Finds& r : rows) {
     SCOPED_TRACE(r.name);
     EXPECT_EQ(a.find(r.tokens), r.pages);
@@ -95,7 +95,7 @@ TEST(SearchIndex, FullBuildFindsWhatThePagesShow) {
   a.run(kBase);
   ASSERT_TRUE(SearchReader(a.out).present());
   EXPECT_EQ(SearchReader(a.out).segments(), 1u);
-  Expect_Finds(a, {
+  expect_finds(a, {
                       {"subject", {"会議", "議室", "の予", "予約"}, {1}},
                       {"word_wrapped_inside", {"せは"}, {1}},
                       {"quoted_text_without_marker", {"議事", "事録"}, {1}},
@@ -167,7 +167,7 @@ TEST(SearchIndex, WithTheKeyOffNothingOfItIsWrittenAndAnOldIndexGoes) {
   Archive on;
   on.run(kBase);
   ASSERT_TRUE(fs::exists(on.out + "/srch/ix.js"));
-  on.p.settings(Settings(false));
+  on.p.settings(settings_file(false));
   on.run({{"a4@example.jp", "Bob <bob@example.com>", "later", "Thu, 08 Jan 2004 10:00:00 +0900", "text"}});
   // It could no longer find the messages that runs without it add.
   EXPECT_FALSE(fs::exists(on.out + "/srch"));
@@ -181,7 +181,7 @@ TEST(SearchIndex, AnAppendAddsNewMessagesAndAReplacedOneIsFoundByItsNewTextOnly)
   Mail resent = kBase[1];
   resent.body = "The gathering is cancelled.";
   a.run({resent, {"a4@example.jp", "Bob <bob@example.com>", "追加分", "Thu, 08 Jan 2004 10:00:00 +0900", "new text"}});
-  Expect_Finds(a, {
+  expect_finds(a, {
                       {"new_message", {"追加", "加分"}, {4}},
                       {"replaced_by_new_text", {"cancelled"}, {2}},
                       {"not_by_old_text", {"tomorrow"}, {}},
@@ -267,7 +267,7 @@ TEST(SearchIndex, AnIndexOfGapsOnlyTakesAppendsAndMerges) {
   resent.body = "The gathering is cancelled.";
   a.run({resent});
   EXPECT_EQ(SearchReader(a.out).segments(), 1u);
-  Expect_Finds(a, {
+  expect_finds(a, {
                       {"in_every_message", {"example"}, {1, 2, 3, 4}},
                       {"new_message", {"追加", "加分"}, {4}},
                       {"replaced_by_new_text", {"cancelled"}, {2}},
@@ -383,21 +383,21 @@ TEST(SearchIndex, SwitchedOnForAnArchiveItIndexesTheMessagesAlreadyThere) {
   Archive a(false);
   a.run(kBase);
   ASSERT_FALSE(fs::exists(a.out + "/srch"));
-  a.p.settings(Settings(true));
+  a.p.settings(settings_file(true));
   a.run({{"a4@example.jp", "Bob <bob@example.com>", "追加分", "Thu, 08 Jan 2004 10:00:00 +0900", "new text"}});
   EXPECT_EQ(SearchReader(a.out).segments(), 1u);
   a.run({{"a5@example.jp", "Eve <eve@example.org>", "next", "Fri, 09 Jan 2004 10:00:00 +0900", "nightly"}});
   // Its own segment: the messages already there are not read again.
   EXPECT_EQ(SearchReader(a.out).segments(), 2u);
-  a.p.settings(Settings(false));
+  a.p.settings(settings_file(false));
   a.run({{"a6@example.jp", "Eve <eve@example.org>", "while off", "Sat, 10 Jan 2004 10:00:00 +0900", "unseen"}});
   EXPECT_FALSE(fs::exists(a.out + "/srch"));
-  a.p.settings(Settings(true));
+  a.p.settings(settings_file(true));
   Mail resent = kBase[1];
   resent.body = "The gathering is cancelled.";
   a.run({resent});
   EXPECT_EQ(SearchReader(a.out).segments(), 1u);
-  Expect_Finds(a, {
+  expect_finds(a, {
                       {"subject", {"会議", "議室", "の予", "予約"}, {1}},
                       {"word_wrapped_inside", {"せは"}, {1}},
                       {"quoted_text_without_marker", {"議事", "事録"}, {1}},
