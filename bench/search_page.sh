@@ -11,7 +11,8 @@
 # (docs per doc chunk, default 500) the index of SCRATCH/search-N-S is
 # linked into SCRATCH/search-N-S-P with doc chunks of P docs. The time is the
 # page's own: from the start of the query (what Enter starts) to the hundred
-# results drawn, as the page notes it in data-ms. The bytes are those of the
+# results drawn, as the page notes it in data-ms, and to the first rows drawn
+# (the page draws the newest rows while the rest load). The bytes are those of the
 # files the page loaded (srch/find.js and every index file) plus search.html.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -48,10 +49,11 @@ echo "index: $(du -sbL "$folder/srch" | cut -f1) bytes in $(ls "$folder/srch" | 
 
 # A query's median time, its hits and the bytes it loaded.
 measure() {
-  local query=$1 out times=() loaded
+  local query=$1 out times=() firsts=() loaded
   for ((r = 0; r < reps; r++)); do
     out=$(VORN_CHROMIUM=chromium node tests/web/browser.e2e.js "$folder" "$query")
     times+=("$(node -e 'const o = JSON.parse(process.argv[1]); console.log(o.ms)' "$out")")
+    firsts+=("$(node -e 'const o = JSON.parse(process.argv[1]); console.log((/first:(\d+)/.exec(o.marks) || [, "-"])[1])' "$out")")
   done
   loaded=$(node -e 'const o = JSON.parse(process.argv[1]); console.log(o.loaded)' "$out")
   local bytes
@@ -59,11 +61,12 @@ measure() {
           awk '{s += $1} END {print s}')
   local count
   count=$(node -e 'const o = JSON.parse(process.argv[1]); console.log(o.count, o.pages.length, o.state)' "$out")
-  local median marks
+  local median first marks
   median=$(printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}')
+  first=$(printf '%s\n' "${firsts[@]}" | sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}')
   marks=$(node -e 'const o = JSON.parse(process.argv[1]); console.log(o.marks)' "$out")
-  printf '%-14s %8s ms (runs: %s; last: %s)  hits/shown/state: %s  files: %s  bytes: %s\n' "$query" "$median" \
-    "${times[*]}" "$marks" "$count" "$(echo "$loaded" | wc -w)" "$bytes"
+  printf '%-14s %8s ms, first rows %s ms (runs: %s / %s; last: %s)  hits/shown/state: %s  files: %s  bytes: %s\n' \
+    "$query" "$median" "$first" "${times[*]}" "${firsts[*]}" "$marks" "$count" "$(echo "$loaded" | wc -w)" "$bytes"
 }
 
 for q in "会議室 予約" "東京 花火" "ます です" "会議"; do

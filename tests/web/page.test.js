@@ -170,6 +170,20 @@ test("more shows the next hundred", async () => {
   assert.strictEqual(shown(p, "srch_more"), false);
 });
 
+test("the newest rows show while the rest of the hundred still load", async () => {
+  const {files, live} = big_index(16);
+  const p = page(files, "?q=tri");
+  let early = [];
+  for (let i = 0; i < 1000 && !p.el("srch_list").getAttribute("data-state"); i++) {
+    if (early.length === 0 && p.el("srch_list").children.length > 0) early = pages(p);
+    await new Promise((r) => setImmediate(r));
+  }
+  const want = scan(live, ["tri"]).slice(0, 100);
+  assert.ok(early.length > 0 && early.length < 100, `${early.length} rows shown before the end`);
+  assert.deepStrictEqual(early, want.slice(0, early.length));
+  assert.deepStrictEqual(pages(p), want, "each row once, in order");
+});
+
 test("a missing index shows the error", async () => {
   const p = page(new Map(), "?q=%E4%BC%9A%E8%AD%B0");
   assert.strictEqual(await settled(p), "error");

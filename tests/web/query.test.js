@@ -160,6 +160,22 @@ test("a segment's own chunk size places its docs", async () => {
   assert.deepStrictEqual(load.asked.filter((n) => n.includes("_d")).sort(), ["A_d17.js", "A_d18.js", "B_d0.js"]);
 });
 
+test("the rows known before each further load are handed out first, newest first", async () => {
+  const {files, live} = big_index(16);
+  const load = memory_loader(files);
+  const res = await find.search(load, "tri");
+  const early = [];
+  const rows = await res.next(100, (got) => early.push({pages: got.map((r) => r.page), chunks: load.asked.length}));
+  assert.deepStrictEqual(rows.map((r) => r.page), scan(live, ["tri"]).slice(0, 100));
+  // tri's newest hundred lie in about nineteen chunks of 16 docs: the first
+  // screenful's rows come out before the rest of the chunks are asked for.
+  assert.ok(early.length >= 1, "rows handed out early");
+  const handed = early.flatMap((e) => e.pages);
+  assert.deepStrictEqual(handed, rows.slice(0, handed.length).map((r) => r.page));
+  assert.ok(early[0].pages.length >= 20, `first hand-out ${early[0].pages.length} rows`);
+  assert.ok(early[0].chunks < load.asked.length, "later chunks were asked for after the first hand-out");
+});
+
 test("a manifest with a chunk size that is no count fails the query", async () => {
   const {files} = big_index(64);
   for (const bad of ["0", "-5", "1.5", "\"64\""]) {

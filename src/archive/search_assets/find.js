@@ -416,14 +416,14 @@
   };
 
   // Names of the chunks segment i needs next: those of its next look[i] hits
-  // (at most want). The first look is a third of want and each next one
-  // twice the last, so that a segment that fills the page takes two or three
-  // rounds of loads, and one that gives few results costs at most twice its
-  // share.
+  // (at most want). The first look is a fifth of want (about a screenful,
+  // drawn while the rest load) and each next one twice the last, so that a
+  // segment that fills the page takes three rounds of loads, and one that
+  // gives few results costs at most twice its share.
   Results.prototype.chunks_ahead = function (i, want) {
     var names = new Set();
     var h = this.hits[i];
-    var n = Math.min(this.look[i] || Math.ceil(want / 3), want);
+    var n = Math.min(this.look[i] || Math.ceil(want / 5), want);
     for (var p = this.pos[i]; p >= 0 && p > this.pos[i] - n; p--) {
       var name = chunk_name(this.segs[i].id, Math.floor(h[p] / this.per[i]));
       if (!this.chunks.has(name)) names.add(name);
@@ -460,10 +460,13 @@
   };
 
   // Resolves to the next (up to) n results, newest first, each
-  // {page, date, subject, sender}.
-  Results.prototype.next = function (n) {
+  // {page, date, subject, sender}. Before each further load, early (if
+  // given) is handed the results known so far, so that a page can draw them
+  // while the rows of the rest arrive: spread hits need a doc chunk each.
+  Results.prototype.next = function (n, early) {
     var self = this;
     var out = [];
+    var handed = 0;
     function step() {
       while (out.length < n) {
         var missing = [];
@@ -472,7 +475,11 @@
             missing = missing.concat(self.chunks_ahead(i, n - out.length));
           }
         }
-        if (missing.length > 0) return self.fetch(missing).then(step);
+        if (missing.length > 0) {
+          if (early && out.length > handed) early(out.slice(handed));
+          handed = out.length;
+          return self.fetch(missing).then(step);
+        }
         var b = self.best();
         if (b < 0) break;
         var row = self.row(b, self.hits[b][self.pos[b]]);
@@ -623,12 +630,20 @@
     };
   };
 
-  // Draws the next hundred results of res, unless query mine was overtaken.
+  // Draws the next hundred results of res as their rows arrive, unless
+  // query mine was overtaken.
   Page.prototype.next_page = function (res, mine, started) {
     var self = this;
-    return res.next(PAGE_SIZE).then(function (rows) {
+    var drawn = 0;
+    function draw_from(rows) {
       if (mine !== self.current) return;
+      if (rows.length > 0 && self.marks.first === undefined) self.marks.first = self.win.performance.now();
       self.draw(rows);
+      drawn += rows.length;
+    }
+    return res.next(PAGE_SIZE, draw_from).then(function (rows) {
+      if (mine !== self.current) return;
+      draw_from(rows.slice(drawn));
       self.show("srch_more", !res.done());
       self.state("done", started);
     });
