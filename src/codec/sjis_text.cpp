@@ -203,7 +203,13 @@ std::string_view trim(std::string_view s) { return rtrim(ltrim(s)); }
 
 std::string_view left(std::string_view s, std::size_t n) { return s.substr(0, byte_offset(s, n)); }
 
+// Where the last n bytes are ASCII and the byte before them cannot begin a
+// double-byte character, they are the last n characters (a page's file name
+// at the end of its path); else the text is counted from its start.
 std::string_view right(std::string_view s, std::size_t n) {
+  if (s.size() <= n) return s;
+  const std::string_view tail = s.substr(s.size() - n);
+  if (!is_lead(static_cast<unsigned char>(s[s.size() - n - 1])) && is_ascii(tail)) return tail;
   std::size_t total = length(s);
   if (n >= total) return s;
   return s.substr(byte_offset(s, total - n));

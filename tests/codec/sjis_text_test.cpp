@@ -169,6 +169,37 @@ TEST(SjisNarrowLower, Table) {
   }
 }
 
+// The right end of a text whose last bytes are ASCII is taken without
+// counting the text, unless the byte before them may pair with the first.
+TEST(SjisSlices, RightOfLongTexts) {
+  const std::string page = "m0000123.htm";
+  const std::string deep = "/home/user/" + kHyo + kHyo + "/archive/";
+  const std::string lone = "\x95";  // a first byte with no second byte after it
+  const struct {
+    const char* name;
+    std::string in;
+    std::size_t n;
+    std::string want;
+  } rows[] = {
+      {"page name after a path", deep + page, 12, page},
+      {"page name after a first byte and a slash", "x" + lone + "/" + page, 12, page},
+      {"a first byte pairs with the name's m", "/" + lone + page, 12, lone + page},
+      {"a double-byte character before the name", "/" + kHyo + page, 12, page},
+      {"a second byte in the name's place", "/" + kHyo + page.substr(1), 12, kHyo + page.substr(1)},
+      {"double-byte characters only", kHyo + kHyo + kHyo + kHyo + kHyo + kHyo, 2, kHyo + kHyo},
+      {"double-byte tail after a slash", "ab/" + kHyo + kChoon + kHyo + kChoon, 3, kChoon + kHyo + kChoon},
+      {"second byte \\ at the cut", "/////////" + kHyo + "b", 2, kHyo + "b"},
+      {"a first byte pairs with the letter after it", "/////////////ab" + lone + "cd", 3, "b" + lone + "cd"},
+      {"a lone first byte before the slash counted", std::string(20, 'x') + lone + "/abc", 5, lone + "/abc"},
+      {"exactly 2n bytes", "/" + std::string(24, 'z'), 12, std::string(12, 'z')},
+      {"shorter than n", "/ab", 12, "/ab"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(sjis::right(r.in, r.n), r.want);
+  }
+}
+
 TEST(SjisSlices, LeftRightMid) {
   const std::string s = "a" + kHyo + "b" + kChoon + "\x81";  // a表bー + lone lead
   EXPECT_EQ(sjis::length(s), 5u);
