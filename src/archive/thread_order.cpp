@@ -93,36 +93,46 @@ class Buckets {
 };
 
 // Message id -> IdHolders: an open-addressed table, linear probing, at
-// most half full. A slot keeps only the numbers; the id it stands for is
-// that of its first holder in work_list, which does not change while the
-// order is built.
+// most half full. A slot keeps only the numbers and a tag of the id's hash;
+// the id it stands for is that of its first holder in work_list, which does
+// not change while the order is built, and is read only where the tags agree
+// (a record read for each probe costs a cache miss in a long list).
 class IdTable {
  public:
   IdTable(const WorkList& list, std::size_t n) : list_(list) {
     std::size_t size = 16;
     while (size < n * 2 + 2) size *= 2;
-    slots_.assign(size, IdHolders{kNobody, kNobody});
+    slots_.assign(size, Slot{{kNobody, kNobody}, 0});
   }
   // The holders of id, added with first = i when new.
   IdHolders& at(std::string_view id, std::size_t i) {
-    IdHolders& slot = find(id);
-    if (slot.first == kNobody) slot.first = static_cast<std::uint32_t>(i);
-    return slot;
+    Slot& slot = find(id);
+    if (slot.holders.first == kNobody) slot.holders.first = static_cast<std::uint32_t>(i);
+    return slot.holders;
   }
   const IdHolders* get(std::string_view id) {
-    const IdHolders& slot = find(id);
-    return slot.first == kNobody ? nullptr : &slot;
+    const Slot& slot = find(id);
+    return slot.holders.first == kNobody ? nullptr : &slot.holders;
   }
 
  private:
-  IdHolders& find(std::string_view id) {
+  struct Slot {
+    IdHolders holders;
+    std::uint32_t tag;
+  };
+  // The id's slot; a free slot takes the id's tag (its holder comes next).
+  Slot& find(std::string_view id) {
     const std::size_t mask = slots_.size() - 1;
-    std::size_t k = std::hash<std::string_view>()(id) & mask;
-    while (slots_[k].first != kNobody && list_.at(slots_[k].first).message_id() != id) k = (k + 1) & mask;
+    const std::size_t hash = std::hash<std::string_view>()(id);
+    const auto tag = static_cast<std::uint32_t>(static_cast<std::uint64_t>(hash) >> 32);
+    std::size_t k = hash & mask;
+    for (; slots_[k].holders.first != kNobody; k = (k + 1) & mask)
+      if (slots_[k].tag == tag && list_.at(slots_[k].holders.first).message_id() == id) return slots_[k];
+    slots_[k].tag = tag;
     return slots_[k];
   }
   const WorkList& list_;
-  std::vector<IdHolders> slots_;
+  std::vector<Slot> slots_;
 };
 
 // Sets ws.Ids_Unique.
