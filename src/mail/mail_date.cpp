@@ -410,7 +410,8 @@ std::size_t put_token(std::string& out, const DateTime& d, std::string_view p, s
 }  // namespace
 
 std::string format_date(const DateTime& d, const std::string& pattern) {
-  if (pattern.empty()) return stamp_date(d);
+  // The default pattern spells the stored form: no need to read it.
+  if (pattern.empty() || pattern == "yyyy-mm-dd hh:nn:ss") return stamp_date(d);
   const std::string_view p = pattern;
   // Walked character by character: the second byte of a double-byte
   // character (the "N" of 年) is never a token.

@@ -105,6 +105,9 @@ TEST(FormatDate, Tokens) {
     std::string pattern, expected;
   } rows[] = {
       {"default pattern", d, "yyyy-mm-dd hh:nn:ss", "2001-02-03 14:05:09"},
+      {"default pattern, year of three digits", at(987, 11, 2, 3, 4, 5), "yyyy-mm-dd hh:nn:ss", "0987-11-02 03:04:05"},
+      {"default pattern in capitals", d, "YYYY-MM-DD HH:NN:SS", "2001-02-03 14:05:09"},
+      {"default pattern with minutes as mm", d, "yyyy-mm-dd hh:mm:ss", "2001-02-03 14:05:09"},
       {"short numbers", d, "yy/m/d h:n:s", "01/2/3 14:5:9"},
       {"month names", d, "mmm mmmm", "Feb February"},
       {"weekday names", d, "ddd dddd", "Sat Saturday"},
