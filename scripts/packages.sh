@@ -32,4 +32,4 @@ ensure_packages() {
 
 # What building and testing vorn_htm needs on Debian 12.
 BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev python3 libgmime-3.0-dev pkg-config media-types
-  qt6-base-dev qt6-svg-dev libqt6svg6 fonts-ipafont-mincho fonts-ipafont-gothic valgrind nodejs chromium libicu-dev)
+  qt6-base-dev qt6-svg-dev libqt6svg6 fonts-ipafont-mincho fonts-ipafont-gothic valgrind nodejs chromium firefox-esr libicu-dev)
