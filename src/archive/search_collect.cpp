@@ -161,12 +161,15 @@ void SearchCollector::take(std::string_view token) { note(id_of(token)); }
 
 // Most pairs were seen a moment ago: a small table of the latest pair of
 // each place saves the big table's search.
-void SearchCollector::take_japanese(char32_t first, char32_t second) {
-  if (second == 0) return note(id_of_japanese(first, 0));
+inline std::uint32_t SearchCollector::recent_pair(char32_t first, char32_t second) {
   const std::uint64_t key = std::uint64_t{first} << 32 | second;
   PairSlot& r = recent_[(first * 0x9E3779B1u ^ second * 0x85EBCA77u) >> (32 - kRecentBits)];
   if (r.key != key || r.id == kNone) r = PairSlot{key, id_of_pair(first, second)};
-  note(r.id);
+  return r.id;
+}
+
+void SearchCollector::take_japanese(char32_t first, char32_t second) {
+  note(second == 0 ? id_of_japanese(first, 0) : recent_pair(first, second));
 }
 
 std::uint32_t SearchCollector::id_of_japanese(char32_t first, char32_t second) {
@@ -181,10 +184,10 @@ std::uint32_t SearchCollector::id_of_japanese(char32_t first, char32_t second) {
 
 // Every character of the run and every two adjacent ones.
 void SearchCollector::take_run(std::u32string_view run, bool) {
+  if (singles_.empty()) singles_.assign(0x10000, kNone);
   for (std::size_t i = 0; i < run.size(); ++i) {
-    note(run[i] < 0x10000 && !singles_.empty() && singles_[run[i]] != kNone ? singles_[run[i]]
-                                                                            : id_of_japanese(run[i], 0));
-    if (i + 1 < run.size()) take_japanese(run[i], run[i + 1]);
+    note(run[i] < 0x10000 && singles_[run[i]] != kNone ? singles_[run[i]] : id_of_japanese(run[i], 0));
+    if (i + 1 < run.size()) note(recent_pair(run[i], run[i + 1]));
   }
 }
 

@@ -84,6 +84,7 @@ class SearchCollector final : private SearchTokenSink {
   std::uint32_t new_token(std::string_view token);
   std::uint32_t id_of(std::string_view token);
   std::uint32_t id_of_pair(char32_t first, char32_t second);
+  std::uint32_t recent_pair(char32_t first, char32_t second);
   std::uint32_t id_of_japanese(char32_t first, char32_t second);
   unsigned char* block(std::uint32_t b) const {
     return reinterpret_cast<unsigned char*>(&pages_[b >> kPageBits][b & ((1u << kPageBits) - 1)]);

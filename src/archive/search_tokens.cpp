@@ -185,13 +185,18 @@ struct Runs {
     end_word();
     run += c;
   }
+  // Asked at every character: the test stays inline, the handing over not.
   void end_word() {
-    if (word.empty()) return;
+    if (!word.empty()) hand_word();
+  }
+  void end_japanese() {
+    if (!run.empty()) hand_run();
+  }
+  [[gnu::noinline]] void hand_word() {
     sink.take(word);
     word.clear();
   }
-  void end_japanese() {
-    if (run.empty()) return;
+  [[gnu::noinline]] void hand_run() {
     sink.take_run(run, every_character);
     run.clear();
   }
