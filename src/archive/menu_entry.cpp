@@ -107,7 +107,7 @@ void menu_entry(std::string& line, const MessageRecord& f, std::size_t depth, co
   }
   if (set.MN_DATE) {
     line += '(';
-    html_esc_to(line, render_date(std::string(f.date()), set.DAT_FMT));
+    html_esc_to(line, render_date(f.date(), set.DAT_FMT));
     line += ')';
   }
   if (set.MN_HASN || set.MN_ADRS) html_esc_to(line, sender_column(sender, set));
