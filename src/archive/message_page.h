@@ -38,5 +38,5 @@ bool Check_Reply(std::string_view line, const std::string& REP_MRK);
 // VbError when the page cannot be written. With a writer (during the mailbox
 // walk) the page is rendered and written by it, which reports a failure
 // later; without one it is written on the spot.
-void Make_Page(Workspace& ws, PageWriter* writer, const std::string& page_path, const std::string& subject,
-               const std::string& date, const std::string& sender, const AttachList& attachments);
+void Make_Page(Workspace& ws, PageWriter* writer, std::string page_path, std::string subject, std::string date,
+               std::string sender, AttachList attachments);
