@@ -26,8 +26,8 @@ class MessageSink {
 
   // The page of a message: its body lines are the workspace's out_buf, which
   // the sink takes, as it takes the values; attachments[0] is a placeholder,
-  // the saved names follow it. The page may be handed to writer, which
-  // reports a failure later.
+  // the saved names follow it (a message without files may have an empty
+  // list). The page may be handed to writer, which reports a failure later.
   virtual void page(PageWriter& writer, std::string page_path, std::string subject, std::string date,
                     std::string sender, AttachList attachments) = 0;
 
