@@ -84,6 +84,12 @@ bool Check_Reply(std::string_view line, const std::string& REP_MRK) {
 
 std::string render_page(const Settings& set, const PageContent& page) {
   std::string out;
+  render_page_to(out, set, page);
+  return out;
+}
+
+void render_page_to(std::string& out, const Settings& set, const PageContent& page) {
+  out.clear();
   out.reserve(page.lines.bytes() + 8 * page.lines.size() + 1024);
   auto line = [&out](std::string_view s) {
     out.append(s);
@@ -140,8 +146,21 @@ std::string render_page(const Settings& set, const PageContent& page) {
   line("</PRE>");
   line("</BODY>");
   line("</HTML>");
-  return out;
 }
+
+namespace {
+
+// Renders and writes a page on the page writer's thread, into one buffer that
+// serves every page of the thread instead of one of several kilobytes made
+// and freed per page; a long page's buffer does not stay.
+void write_page(const std::string& path, const Settings& set, const PageContent& page) {
+  thread_local std::string bytes;
+  render_page_to(bytes, set, page);
+  replace_file(path, bytes);
+  if (bytes.capacity() > (1u << 20)) std::string().swap(bytes);
+}
+
+}  // namespace
 
 void Make_Page(Workspace& ws, PageWriter* writer, std::string page_path, std::string subject, std::string date,
                std::string sender, AttachList attachments) {
@@ -160,8 +179,7 @@ void Make_Page(Workspace& ws, PageWriter* writer, std::string page_path, std::st
     std::size_t size = 1024 + page.subject.size() + page.sender.size();
     size += page.lines.bytes() + 8 * page.lines.size();
     // One job that renders and writes: what write() would wrap in a second.
-    writer->run([path = std::move(page_path), &set = ws.set,
-                 page = std::move(page)] { replace_file(path, render_page(set, page)); },
+    writer->run([path = std::move(page_path), &set = ws.set, page = std::move(page)] { write_page(path, set, page); },
                 size);
   } else {
     replace_file(page_path, render_page(ws.set, page));

@@ -22,8 +22,10 @@ struct PageContent {
   AttachList attachments;
 };
 
-// The bytes of a message page.
+// The bytes of a message page (render_page_to: in out, replacing what it
+// held and reusing its room).
 std::string render_page(const Settings& set, const PageContent& page);
+void render_page_to(std::string& out, const Settings& set, const PageContent& page);
 
 // Whether the bytes of a message page link the attachment saved as name
 // (Shift_JIS, as Save_Attach gave it back).
