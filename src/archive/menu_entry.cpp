@@ -20,20 +20,23 @@
 // "<" is all address.
 namespace {
 
-std::string sender_column(std::string_view sender, const Settings& set) {
-  std::string name;
-  std::string address(sjis::trim(sender));
+// The column appended to line, each part escaped.
+void put_sender_column(std::string& line, std::string_view sender, const Settings& set) {
+  std::string_view name;
+  std::string_view address = sjis::trim(sender);
   const std::size_t lt = sjis::find_char(sender, '<');
   if (lt != std::string::npos) {
-    name = std::string(sjis::trim(sender.substr(0, lt)));
+    name = sjis::trim(sender.substr(0, lt));
     std::string_view after = sjis::trim(sender.substr(lt + 1));
     const std::size_t chars = sjis::length(after);
-    address = std::string(sjis::left(after, chars == 0 ? 0 : chars - 1));
+    address = sjis::left(after, chars == 0 ? 0 : chars - 1);
   }
-  if (set.MN_HASN && set.MN_ADRS) return "[" + name + " " + address + "]";
-  if (set.MN_HASN) return "[" + name + "]";
-  if (set.MN_ADRS) return "[" + address + "]";
-  return {};
+  if (!set.MN_HASN && !set.MN_ADRS) return;
+  line += '[';
+  if (set.MN_HASN) html_esc_to(line, name);
+  if (set.MN_HASN && set.MN_ADRS) line += ' ';
+  if (set.MN_ADRS) html_esc_to(line, address);
+  line += ']';
 }
 
 }  // namespace
@@ -107,10 +110,10 @@ void menu_entry(std::string& line, const MessageRecord& f, std::size_t depth, co
   }
   if (set.MN_DATE) {
     line += '(';
-    html_esc_to(line, render_date(std::string(f.date()), set.DAT_FMT));
+    html_esc_to(line, render_date(f.date(), set.DAT_FMT));
     line += ')';
   }
-  if (set.MN_HASN || set.MN_ADRS) html_esc_to(line, sender_column(sender, set));
+  put_sender_column(line, sender, set);
   entry_comment(line, f, sender, subject_text);
 }
 

@@ -84,6 +84,12 @@ bool Check_Reply(std::string_view line, const std::string& REP_MRK) {
 
 std::string render_page(const Settings& set, const PageContent& page) {
   std::string out;
+  render_page_to(out, set, page);
+  return out;
+}
+
+void render_page_to(std::string& out, const Settings& set, const PageContent& page) {
+  out.clear();
   out.reserve(page.lines.bytes() + 8 * page.lines.size() + 1024);
   auto line = [&out](std::string_view s) {
     out.append(s);
@@ -107,15 +113,14 @@ std::string render_page(const Settings& set, const PageContent& page) {
   if (set.KB_SUBJ) escaped_line("TITLE: ", page.subject);
   if (set.KB_FROM) escaped_line("FROM : ", page.sender);
   if (set.KB_DATE) escaped_line("DATE : ", render_date(page.date, set.DAT_FMT));
-  if (set.KB_SUBJ || set.KB_FROM || set.KB_DATE) line(std::string(50, '-'));
+  if (set.KB_SUBJ || set.KB_FROM || set.KB_DATE) line("--------------------------------------------------");
 
-  const std::string quote_start = quote_colour_tag(set);
   bool quoting = false;
   for (std::size_t i = 0; i < page.lines.size(); ++i) {
     const std::string_view text = page.lines[i];
     const bool q = Check_Reply(text, set.REP_MRK);
     if (q && !quoting)
-      out.append(quote_start);
+      put_quote_colour_tag(out, set);
     else if (!q && quoting)
       out.append("</FONT>");
     quoting = q;
@@ -128,9 +133,11 @@ std::string render_page(const Settings& set, const PageContent& page) {
     for (std::size_t k = 1; k < attachments.size(); ++k) {
       if (k % 3 == 1) out.append("\r\n");
       const std::string& name = *attachments[k];
-      out.append(attachment_link(name, set.ADR_HID) + "[");
+      out.append(attachment_link(name, set.ADR_HID));
+      out.append("[");
       html_esc_to(out, shown(name));
-      out.append("]</A>" + kGap);
+      out.append("]</A>");
+      out.append(kGap);
     }
     out.append("\r\n");
   }
@@ -139,27 +146,41 @@ std::string render_page(const Settings& set, const PageContent& page) {
   line("</PRE>");
   line("</BODY>");
   line("</HTML>");
-  return out;
 }
 
-void Make_Page(Workspace& ws, PageWriter* writer, const std::string& page_path, const std::string& subject,
-               const std::string& date, const std::string& sender, const AttachList& attachments) {
+namespace {
+
+// Renders and writes a page on the page writer's thread, into one buffer that
+// serves every page of the thread instead of one of several kilobytes made
+// and freed per page; a long page's buffer does not stay.
+void write_page(const std::string& path, const Settings& set, const PageContent& page) {
+  thread_local std::string bytes;
+  render_page_to(bytes, set, page);
+  replace_file(path, bytes);
+  if (bytes.capacity() > (1u << 20)) std::string().swap(bytes);
+}
+
+}  // namespace
+
+void Make_Page(Workspace& ws, PageWriter* writer, std::string page_path, std::string subject, std::string date,
+               std::string sender, AttachList attachments) {
   // A message without body lines still gets its page (header block only), so
   // that the link in the menu never points at a missing file.
   if (sjis::trim(page_path).empty()) return;
   ++ws.Pages_Written;
-  // The walk hands over each message's lines whole, in buffers of their own.
-  PageContent page{std::move(ws.out_buf), subject, date, sender, attachments};
+  // The walk hands over each message's lines whole, in buffers of their own,
+  // and the values with them.
+  PageContent page{std::move(ws.out_buf), std::move(subject), std::move(date), std::move(sender),
+                   std::move(attachments)};
   ws.out_buf = {};
   // Removing the old file first replaces a link of that name instead of
   // writing through it.
   if (writer) {
-    std::size_t size = 1024 + subject.size() + sender.size();
+    std::size_t size = 1024 + page.subject.size() + page.sender.size();
     size += page.lines.bytes() + 8 * page.lines.size();
     // One job that renders and writes: what write() would wrap in a second.
-    writer->run(
-        [path = page_path, &set = ws.set, page = std::move(page)] { replace_file(path, render_page(set, page)); },
-        size);
+    writer->run([path = std::move(page_path), &set = ws.set, page = std::move(page)] { write_page(path, set, page); },
+                size);
   } else {
     replace_file(page_path, render_page(ws.set, page));
   }

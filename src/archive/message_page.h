@@ -22,8 +22,10 @@ struct PageContent {
   AttachList attachments;
 };
 
-// The bytes of a message page.
+// The bytes of a message page (render_page_to: in out, replacing what it
+// held and reusing its room).
 std::string render_page(const Settings& set, const PageContent& page);
+void render_page_to(std::string& out, const Settings& set, const PageContent& page);
 
 // Whether the bytes of a message page link the attachment saved as name
 // (Shift_JIS, as Save_Attach gave it back).
@@ -38,5 +40,5 @@ bool Check_Reply(std::string_view line, const std::string& REP_MRK);
 // VbError when the page cannot be written. With a writer (during the mailbox
 // walk) the page is rendered and written by it, which reports a failure
 // later; without one it is written on the spot.
-void Make_Page(Workspace& ws, PageWriter* writer, const std::string& page_path, const std::string& subject,
-               const std::string& date, const std::string& sender, const AttachList& attachments);
+void Make_Page(Workspace& ws, PageWriter* writer, std::string page_path, std::string subject, std::string date,
+               std::string sender, AttachList attachments);

@@ -18,7 +18,7 @@ void put_page_head(std::string& out, std::string_view title, TitleEnd end, const
   out.append(extra);
   out.append("</HEAD>\r\n");
   if (body) {
-    out.append(body_tag(*body));
+    put_body_tag(out, *body);
     out.append("\r\n");
   }
 }
@@ -29,11 +29,30 @@ std::string page_head(std::string_view title, TitleEnd end, const Settings* body
   return out;
 }
 
+void put_body_tag(std::string& out, const Settings& set) {
+  for (std::string_view piece :
+       {std::string_view("<BODY BGCOLOR=\""), std::string_view(set.BGR_COL), std::string_view("\" TEXT=\""),
+        std::string_view(set.TXT_COL), std::string_view("\" LINK=\""), std::string_view(set.LNK_COL),
+        std::string_view("\" VLINK=\""), std::string_view(set.VLK_COL), std::string_view("\" ALINK=\"#000000\">")})
+    out.append(piece);
+}
+
 std::string body_tag(const Settings& set) {
-  return "<BODY BGCOLOR=\"" + set.BGR_COL + "\" TEXT=\"" + set.TXT_COL + "\" LINK=\"" + set.LNK_COL + "\" VLINK=\"" +
-         set.VLK_COL + "\" ALINK=\"#000000\">";
+  std::string out;
+  put_body_tag(out, set);
+  return out;
 }
 
 std::string font_size_tag(const Settings& set) { return "<FONT SIZE=" + std::to_string(set.FT_SIZE) + ">"; }
 
-std::string quote_colour_tag(const Settings& set) { return "<FONT COLOR=\"" + set.REP_COL + "\">"; }
+void put_quote_colour_tag(std::string& out, const Settings& set) {
+  out.append("<FONT COLOR=\"");
+  out.append(set.REP_COL);
+  out.append("\">");
+}
+
+std::string quote_colour_tag(const Settings& set) {
+  std::string out;
+  put_quote_colour_tag(out, set);
+  return out;
+}

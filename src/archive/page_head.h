@@ -31,9 +31,11 @@ inline constexpr std::string_view kViewportLine =
 inline constexpr std::string_view kWrapStyleLine =
     "<STYLE>PRE{white-space:pre-wrap;overflow-wrap:anywhere;word-wrap:break-word}</STYLE>";
 
-// The BODY tag in the page colours of set.
+// The BODY tag in the page colours of set (put_: appended to out).
 std::string body_tag(const Settings& set);
+void put_body_tag(std::string& out, const Settings& set);
 // The tag that sets the font size of a page's text.
 std::string font_size_tag(const Settings& set);
-// The opening tag of a run of quoted lines.
+// The opening tag of a run of quoted lines (put_: appended to out).
 std::string quote_colour_tag(const Settings& set);
+void put_quote_colour_tag(std::string& out, const Settings& set);

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <exception>
+#include <functional>
+#include <string_view>
 #include <unordered_map>
 
 #include "archive/old_archive.h"
@@ -63,8 +65,29 @@ std::string ranked_sender(const Settings& set, std::string sender) {
   return sender;
 }
 
+// Counts by sender, looked up by a view of the sender's text: a sender
+// counted before costs no copy.
+struct TextHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+using SenderCounts = std::unordered_map<std::string, long long, TextHash, std::equal_to<>>;
+
+// Counts a message of this run for its sender: without double quotes ('"'
+// is never the second byte of a double-byte character), as ranked_sender
+// gives it.
+void count_message(SenderCounts& counts, const Settings& set, const MessageRecord& f) {
+  std::string held;
+  std::string_view sender = f.sender();
+  if (sender.find('"') != std::string_view::npos) sender = held = f.sender_unquoted();
+  if (set.ADR_HID && holds_address(sender)) sender = held = hide_addresses(sender);
+  auto it = counts.find(sender);
+  if (it == counts.end()) it = counts.emplace(std::string(sender), 0).first;
+  ++it->second;
+}
+
 // ml_count from counts by sender; returns the total and sets top.
-long long put_counts(Workspace& ws, const std::unordered_map<std::string, long long>& counts, long long& top) {
+long long put_counts(Workspace& ws, const SenderCounts& counts, long long& top) {
   long long total = 0;
   top = 0;
   for (const auto& [sender, count] : counts) {
@@ -80,13 +103,12 @@ long long put_counts(Workspace& ws, const std::unordered_map<std::string, long l
 // The counts are kept by sender, so the memory grows with the senders, not
 // with the messages.
 long long count_senders(Workspace& ws, long long& top) {
-  std::unordered_map<std::string, long long> counts;
+  SenderCounts counts;
   const std::size_t n = ws.work_list.count();
   for (std::size_t i = 0; i < n; ++i) {
-    // The sender without double quotes ('"' is never the second byte of a
-    // double-byte character); a removed message counts for nobody.
+    // A removed message counts for nobody.
     const MessageRecord& f = ws.work_list.at(i);
-    if (!is_removed(ws, f)) ++counts[ranked_sender(ws.set, f.sender_unquoted())];
+    if (!is_removed(ws, f)) count_message(counts, ws.set, f);
   }
   return put_counts(ws, counts, top);
 }
@@ -94,14 +116,14 @@ long long count_senders(Workspace& ws, long long& top) {
 // ml_count from the old archive's counts and this run's messages; returns
 // the total and sets top.
 long long count_with_archive(Workspace& ws, const OldArchive& old, long long& top) {
-  std::unordered_map<std::string, long long> counts;
+  SenderCounts counts;
   for (const auto& [sender, count] : old.index().senders) counts[sender] += count;
   for (const std::string& sender : old.taken_senders()) --counts[ranked_sender(ws.set, sender)];
   const std::size_t n = ws.work_list.count();
   for (std::size_t i = 0; i < n; ++i) {
     const MessageRecord& f = ws.work_list.at(i);
     if (!f.from_this_run()) continue;  // counted in the archive's counts
-    ++counts[ranked_sender(ws.set, f.sender_unquoted())];
+    count_message(counts, ws.set, f);
   }
   return put_counts(ws, counts, top);
 }

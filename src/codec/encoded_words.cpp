@@ -4,7 +4,9 @@
 //
 // The text is read in one pass into segments (plain text, decoded words);
 // blanks between two words are then dropped, neighbouring words of one
-// charset joined, and each segment converted with to_sjis.
+// charset joined, and each segment converted with to_sjis_to. A segment is a
+// place in the text or in one buffer of decoded bytes, and the buffers are
+// kept for the thread's next value: decoding a value allocates only its result.
 #include <algorithm>
 #include <cstddef>
 #include <string>
@@ -17,10 +19,20 @@
 
 namespace {
 
+// Plain text is text[begin, end); a word's decoded bytes are
+// decoded[begin, end) of the value's Scratch.
 struct Segment {
   bool word = false;
   std::string_view charset;  // of a word: without its language suffix
-  std::string bytes;         // a word's decoded bytes, or the plain text
+  std::size_t begin = 0, end = 0;
+};
+
+// What decoding one value needs besides its result; the buffers keep their
+// room from value to value.
+struct Scratch {
+  std::vector<Segment> segs;
+  std::string decoded;    // the words' bytes, one after another
+  std::string converted;  // one segment in Shift_JIS
 };
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
@@ -85,9 +97,10 @@ void decode_q(std::string_view payload, std::string& out) {
   }
 }
 
-// The encoded word that opens at pos ("=?" stands there): its segment and
-// the position after it, or false when the text there is no word.
-bool read_word(std::string_view text, std::size_t pos, Segment& seg, std::size_t& end) {
+// The encoded word that opens at pos ("=?" stands there): its segment, its
+// bytes appended to decoded, and the position after it; false when the text
+// there is no word (decoded then holds what it held before).
+bool read_word(std::string_view text, std::size_t pos, Segment& seg, std::size_t& end, std::string& decoded) {
   const std::size_t n = text.size();
   std::size_t i = pos + 2;
   const std::size_t name = i;
@@ -129,9 +142,13 @@ bool read_word(std::string_view text, std::size_t pos, Segment& seg, std::size_t
   const std::string_view payload = text.substr(start, stop - start);
   seg.word = true;
   seg.charset = charset;
-  seg.bytes.clear();
-  if (b) return decode_b(payload, seg.bytes);
-  decode_q(payload, seg.bytes);
+  seg.begin = decoded.size();
+  if (b && !decode_b(payload, decoded)) {
+    decoded.resize(seg.begin);
+    return false;
+  }
+  if (!b) decode_q(payload, decoded);
+  seg.end = decoded.size();
   return true;
 }
 
@@ -160,16 +177,16 @@ bool same_charset(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::vector<Segment> read_segments(std::string_view text) {
-  std::vector<Segment> segs;
-  auto plain = [&segs](std::string_view s) {
-    if (s.empty()) return;
-    if (segs.empty() || segs.back().word) segs.emplace_back();
-    segs.back().bytes.append(s);
+// The segments of text into segs, the words' bytes into decoded. Plain text
+// stands only before a word or at the end, so no two plain segments meet.
+void read_segments(std::string_view text, Scratch& sc) {
+  sc.segs.clear();
+  sc.decoded.clear();
+  auto plain = [&sc](std::size_t begin, std::size_t end) {
+    if (begin < end) sc.segs.push_back(Segment{false, {}, begin, end});
   };
   std::size_t from = 0;   // start of the plain text not yet taken
   bool two_byte = false;  // inside raw ISO-2022-JP two-byte text
-  Segment seg;
   for (std::size_t i = 0; i < text.size();) {
     const char c = text[i];
     if (c == '\x1B') {
@@ -182,10 +199,10 @@ std::vector<Segment> read_segments(std::string_view text) {
       ++i;
     } else if (c == '=' && i + 1 < text.size() && text[i + 1] == '?') {
       std::size_t end = 0;
-      if (read_word(text, i, seg, end)) {
-        plain(text.substr(from, i - from));
-        segs.push_back(std::move(seg));
-        seg = Segment();
+      Segment seg;
+      if (read_word(text, i, seg, end, sc.decoded)) {
+        plain(from, i);
+        sc.segs.push_back(seg);
         i = from = end;
       } else {
         i += 2;
@@ -194,8 +211,24 @@ std::vector<Segment> read_segments(std::string_view text) {
       ++i;
     }
   }
-  plain(text.substr(from));
-  return segs;
+  plain(from, text.size());
+}
+
+// Drops the blanks between two words and joins words of one charset side by
+// side (their bytes lie next to each other in decoded), in place.
+void join_words(std::string_view text, std::vector<Segment>& segs) {
+  std::size_t kept = 0;
+  for (std::size_t k = 0; k < segs.size(); ++k) {
+    const Segment s = segs[k];
+    const bool between_words = !s.word && k > 0 && k + 1 < segs.size() && segs[k + 1].word &&
+                               text.substr(s.begin, s.end - s.begin).find_first_not_of(" \t") == std::string::npos;
+    if (between_words) continue;
+    if (s.word && kept > 0 && segs[kept - 1].word && same_charset(segs[kept - 1].charset, s.charset))
+      segs[kept - 1].end = s.end;
+    else
+      segs[kept++] = s;
+  }
+  segs.resize(kept);
 }
 
 // Line breaks inside a decoded word become a space, raw ones (the caller's
@@ -213,43 +246,41 @@ void append_clean(std::string_view s, bool word, std::string& out) {
   }
 }
 
+// Raw 8-bit text is read in the charset found for all of it together;
+// empty when there is none.
+std::string raw_charset_of(std::string_view text, const std::vector<Segment>& segs, std::string_view fallback) {
+  std::string raw8;
+  for (const Segment& s : segs) {
+    const std::string_view bytes = text.substr(s.begin, s.end - s.begin);
+    if (!s.word && !sjis::is_ascii(bytes)) raw8 += bytes;
+  }
+  return raw8.empty() ? std::string() : raw_text_charset(raw8, fallback);
+}
+
 }  // namespace
 
 std::string Decode_Header(std::string_view text, std::string_view fallback) {
-  std::vector<Segment> segs = read_segments(text);
+  thread_local Scratch sc;
+  read_segments(text, sc);
+  join_words(text, sc.segs);
+  const std::string raw_charset = raw_charset_of(text, sc.segs, fallback);
 
-  // Blanks between two words go; words of one charset side by side join, so
-  // that a character or escape sequence cut between them decodes whole.
-  std::vector<Segment> joined;
-  for (std::size_t k = 0; k < segs.size(); ++k) {
-    Segment& s = segs[k];
-    const bool between_words = !s.word && k > 0 && k + 1 < segs.size() && segs[k + 1].word &&
-                               s.bytes.find_first_not_of(" \t") == std::string::npos;
-    if (between_words) continue;
-    if (s.word && !joined.empty() && joined.back().word && same_charset(joined.back().charset, s.charset))
-      joined.back().bytes += s.bytes;
-    else
-      joined.push_back(std::move(s));
-  }
-
-  // Raw 8-bit text is read in the charset found for all of it together;
   // 7-bit raw text has its own look (ISO-2022-JP escapes or not).
-  std::string raw8;
-  for (const Segment& s : joined)
-    if (!s.word && !sjis::is_ascii(s.bytes)) raw8 += s.bytes;
-  const std::string raw_charset = raw8.empty() ? std::string() : raw_text_charset(raw8, fallback);
-
   std::string out;
-  for (const Segment& s : joined) {
+  out.reserve(text.size());
+  for (const Segment& s : sc.segs) {
+    const std::string_view bytes = (s.word ? std::string_view(sc.decoded) : text).substr(s.begin, s.end - s.begin);
     if (s.word) {
-      append_clean(to_sjis(s.bytes, s.charset), true, out);
-    } else if (!sjis::is_ascii(s.bytes)) {
-      append_clean(to_sjis(s.bytes, raw_charset), false, out);
-    } else if (s.bytes.find('\x1B') == std::string::npos && s.bytes.find("&#") == std::string::npos) {
-      append_clean(s.bytes, false, out);  // what to_sjis would give, without its set-up for each piece
+      to_sjis_to(bytes, s.charset, sc.converted);
+    } else if (!sjis::is_ascii(bytes)) {
+      to_sjis_to(bytes, raw_charset, sc.converted);
+    } else if (bytes.find('\x1B') == std::string::npos && bytes.find("&#") == std::string::npos) {
+      append_clean(bytes, false, out);  // what to_sjis would give, without its set-up for each piece
+      continue;
     } else {
-      append_clean(to_sjis(s.bytes, ""), false, out);
+      to_sjis_to(bytes, "", sc.converted);
     }
+    append_clean(sc.converted, s.word, out);
   }
   return out;
 }

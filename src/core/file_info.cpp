@@ -9,7 +9,9 @@
 using posix_io::fail;
 
 std::string join_path(std::string_view dir, std::string_view name) {
-  std::string s(dir);
+  std::string s;
+  s.reserve(dir.size() + 1 + name.size());
+  s.append(dir);
   s += '/';
   s.append(name);
   return s;

@@ -33,25 +33,27 @@ bool dropped(char c, std::string_view drop) {
 // s without the single-byte characters listed in drop. Bytes below 0x40
 // are never the second byte of a double-byte character, so when drop holds
 // only such bytes, a text without any of them anywhere is kept whole.
-std::string without(std::string_view s, std::string_view drop) {
+std::string without(std::string s, std::string_view drop) {
   const bool low = std::all_of(drop.begin(), drop.end(), [](char d) { return static_cast<unsigned char>(d) < 0x40; });
-  if (low && std::none_of(s.begin(), s.end(), [drop](char c) { return dropped(c, drop); })) return std::string(s);
+  if (low && std::none_of(s.begin(), s.end(), [drop](char c) { return dropped(c, drop); })) return s;
   std::string out;
   out.reserve(s.size());
-  for (std::size_t i = 0; i < s.size();) {
-    const std::size_t n = sjis::char_len(s, i);
-    if (!(n == 1 && dropped(s[i], drop))) out.append(s.substr(i, n));
+  const std::string_view v = s;
+  for (std::size_t i = 0; i < v.size();) {
+    const std::size_t n = sjis::char_len(v, i);
+    if (!(n == 1 && dropped(v[i], drop))) out.append(v.substr(i, n));
     i += n;
   }
   return out;
 }
 
-// s with every TAB turned into a space (neither can be a trail byte).
-std::string tabs_to_spaces(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c == '\t') c = ' ';
-  return out;
+// s with every TAB turned into a space (neither can be a trail byte): s
+// itself when it holds no TAB, else a copy made in held.
+std::string_view tabs_to_spaces(std::string_view s, std::string& held) {
+  if (s.find('\t') == std::string_view::npos) return s;
+  held.assign(s);
+  std::replace(held.begin(), held.end(), '\t', ' ');
+  return held;
 }
 
 // ---------------------------------------------------------------------------
@@ -178,7 +180,8 @@ void get_subject(std::string_view value, MessageValues& m, std::string_view text
 // read as a date, whatever its zone, is stored as its text (trimmed, TABs as
 // spaces).
 void get_date(std::string_view field, MessageValues& m) {
-  const std::string value(sjis::trim(tabs_to_spaces(field)));
+  std::string spaced;
+  const std::string_view value = sjis::trim(tabs_to_spaces(field, spaced));
   std::string_view d = value;
   const std::size_t comma = sjis::find_char(d, ',');
   if (comma != std::string_view::npos) d = d.substr(comma + 1);
@@ -187,12 +190,12 @@ void get_date(std::string_view field, MessageValues& m) {
   long long zone = 9 * 60;
   const std::size_t z = zone_start(d);
   if (z != std::string_view::npos) {
-    when = parse_date(std::string(d.substr(0, z)));
+    when = parse_date(d.substr(0, z));
     if (when) zone = zone_minutes(sjis::trim(d.substr(z + 1))).value_or(9 * 60);
   }
   if (!when) {
     // A zone split in the wrong place ("1 Jan 2001" has no time): the whole.
-    when = parse_date(std::string(d));
+    when = parse_date(d);
     zone = 9 * 60;
   }
   if (!when) {
@@ -207,12 +210,15 @@ std::string message_id_of(std::string_view value) {
   // The first "<...>"; without one (or with ">" before "<") the whole value.
   std::string_view id = value;
   if (auto bracketed = first_id(value)) id = *bracketed;
-  return without(trim_blanks(id), "\t");
+  return without(std::string(trim_blanks(id)), "\t");
 }
 
 void get_message_id(std::string_view value, WorkList& work_list, MessageValues& m, MessageSink* earlier) {
   m.message_id = message_id_of(value);
+  take_listed(work_list, m, earlier);
+}
 
+void take_listed(WorkList& work_list, MessageValues& m, MessageSink* earlier) {
   // A message whose id is already listed takes over that entry's page. An
   // empty id never matches: WorkList does not index empty ids.
   m.duplicate = false;
@@ -233,19 +239,19 @@ void get_message_id(std::string_view value, WorkList& work_list, MessageValues& 
 // counts, the message's direct parent.
 void get_parent(std::string_view in_reply_to, std::string_view references, MessageValues& m) {
   m.parent_id.clear();
-  const std::string irt(sjis::trim(tabs_to_spaces(in_reply_to)));
+  std::string spaced;
+  const std::string_view irt = sjis::trim(tabs_to_spaces(in_reply_to, spaced));
   if (!irt.empty()) {
     std::size_t cut = 0;
     for (std::size_t k = 0; k < irt.size(); k += sjis::char_len(irt, k))
       if (sjis::char_len(irt, k) == 1 && (irt[k] == ' ' || irt[k] == '<')) cut = k;
-    if (auto id = first_id(std::string_view(irt).substr(cut)))
+    if (auto id = first_id(irt.substr(cut)))
       m.parent_id = *id;
     else if (auto id2 = last_id(irt))
       m.parent_id = *id2;
-    else if (sjis::find_char(irt, ' ') == std::string::npos)
+    else if (sjis::find_char(irt, ' ') == std::string_view::npos)
       m.parent_id = irt;
     if (!m.parent_id.empty()) return;
   }
-  const std::string refs = tabs_to_spaces(references);
-  if (auto id = last_id(refs)) m.parent_id = *id;
+  if (auto id = last_id(tabs_to_spaces(references, spaced))) m.parent_id = *id;
 }

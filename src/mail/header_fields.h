@@ -36,6 +36,8 @@ void get_date(std::string_view value, MessageValues& m);
 // The Message-ID a Message-ID header value gives, as the archive keeps it.
 std::string message_id_of(std::string_view value);
 void get_message_id(std::string_view value, WorkList& work_list, MessageValues& m, MessageSink* earlier = nullptr);
+// The duplicate check alone, for the id already in m.message_id.
+void take_listed(WorkList& work_list, MessageValues& m, MessageSink* earlier);
 // The parent id: from In-Reply-To when it names one, else the last id of
 // References.
 void get_parent(std::string_view in_reply_to, std::string_view references, MessageValues& m);

@@ -287,7 +287,7 @@ std::optional<DateTime> stored_form(std::string_view t) {
 
 }  // namespace
 
-std::optional<DateTime> parse_date(const std::string& text) {
+std::optional<DateTime> parse_date(std::string_view text) {
   if (std::optional<DateTime> d = stored_form(text)) return d;
   Cursor c{text};
   c.spaces();
@@ -326,6 +326,7 @@ DateTime add_hours(const DateTime& d, int hours) { return add_minutes(d, static_
 
 std::string stamp_date(const DateTime& d) {
   std::string out;
+  out.reserve(19);
   put_number(out, d.year, 4);
   out += '-';
   put_number(out, d.month, 2);
@@ -421,6 +422,7 @@ std::string format_date(const DateTime& d, const std::string& pattern) {
   const int hour = twelve ? (d.hour % 12 == 0 ? 12 : d.hour % 12) : d.hour;
 
   std::string out;
+  out.reserve(p.size() + 16);  // room for the digits and names of the usual patterns
   bool after_hour = false;
   for (std::size_t i = 0; i < p.size();) {
     const char c = lower(p[i]);
@@ -436,7 +438,7 @@ std::string format_date(const DateTime& d, const std::string& pattern) {
   return out;
 }
 
-std::string render_date(const std::string& stored, const std::string& pattern) {
+std::string render_date(std::string_view stored, const std::string& pattern) {
   const std::optional<DateTime> d = parse_date(stored);
-  return d ? format_date(*d, pattern) : stored;
+  return d ? format_date(*d, pattern) : std::string(stored);
 }

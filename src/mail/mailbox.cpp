@@ -165,26 +165,29 @@ void Walk::save_files(MailMessage& message, AttachList& list, const std::string&
   }
 }
 
-// One message read whole: its values, its files, its page, its entry.
+// One message read whole: its values, its files, its page, its entry. The
+// entry's record copies the values; the page takes them over.
 void Walk::take(MailMessage& message) {
   const MailHeader& h = message.header;
-  if (h.has_message_id && sink_.removed(message_id_of(h.message_id))) {
+  MessageValues m;
+  if (h.has_message_id) m.message_id = message_id_of(h.message_id);
+  if (h.has_message_id && sink_.removed(m.message_id)) {
     ++ws_.mails_skipped;
     return;
   }
-  MessageValues m;
   if (h.has_from) get_from(h.from, m, h.text_charset);
   if (h.has_subject) get_subject(h.subject, m, h.text_charset);
   if (h.has_date) get_date(h.date, m);
-  if (h.has_message_id) get_message_id(h.message_id, ws_.work_list, m, &sink_);
+  if (h.has_message_id) take_listed(ws_.work_list, m, &sink_);
   get_parent(h.in_reply_to, h.references, m);
 
-  const std::string page = new_page(m);
-  AttachList files = attach_list({""});
+  std::string page = new_page(m);
+  AttachList files = placeholder_list(message.attachments.size());
   save_files(message, files, page);
   ws_.out_buf = std::move(message.text);
-  sink_.page(writer_, page, m.subject, m.date, m.from, files);
-  ws_.work_list.add(MessageRecord(m.date, m.subject, m.from, m.message_id, m.parent_id, page, MessageRecord::kThisRun));
+  MessageRecord record(m.date, m.subject, m.from, m.message_id, m.parent_id, page, MessageRecord::kThisRun);
+  sink_.page(writer_, std::move(page), std::move(m.subject), std::move(m.date), std::move(m.from), std::move(files));
+  ws_.work_list.add(std::move(record));
   ++(m.duplicate ? ws_.Mails_Replaced : ws_.Mails_Added);
 }
 

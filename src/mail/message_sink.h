@@ -25,10 +25,11 @@ class MessageSink {
   virtual bool removed(const std::string& /*id*/) { return false; }
 
   // The page of a message: its body lines are the workspace's out_buf, which
-  // the sink takes; attachments[0] is a placeholder, the saved names follow
-  // it. The page may be handed to writer, which reports a failure later.
-  virtual void page(PageWriter& writer, const std::string& page_path, const std::string& subject,
-                    const std::string& date, const std::string& sender, const AttachList& attachments) = 0;
+  // the sink takes, as it takes the values; attachments[0] is a placeholder,
+  // the saved names follow it (a message without files may have an empty
+  // list). The page may be handed to writer, which reports a failure later.
+  virtual void page(PageWriter& writer, std::string page_path, std::string subject, std::string date,
+                    std::string sender, AttachList attachments) = 0;
 
   // The record of what the run writes that no menu lists yet, which the
   // attachment files saved for a page go into; null when the run keeps none.

@@ -497,7 +497,8 @@ bool read_top(std::string_view raw, const std::vector<BlockField>& fields, std::
 }
 
 std::optional<MailMessage> read_message_in(std::string_view raw, Scope scope) {
-  std::vector<BlockField> fields;
+  thread_local std::vector<BlockField> fields;  // serves every message of the reading thread
+  fields.clear();
   std::size_t body = 0;
   // GMime reads a part holding a NUL otherwise; binary files come in base64.
   if (!read_header_block(raw, fields, body) || raw.find('\0', body) != std::string_view::npos) return std::nullopt;

@@ -52,7 +52,9 @@ bool plain_type(std::string_view value, std::string& charset) {
 }  // namespace
 
 std::optional<MailMessage> read_plain_message(std::string_view raw) {
-  std::vector<BlockField> fields;
+  // The list of fields, too, serves every message of the reading thread.
+  thread_local std::vector<BlockField> fields;
+  fields.clear();
   std::size_t body = 0;
   if (!read_header_block(raw, fields, body)) return std::nullopt;
   std::string charset;

@@ -75,9 +75,9 @@ std::string remove_brackets(std::string_view subj) {
 }  // namespace
 
 std::string Del_Subj_Opt(std::string& subj, bool SBJ_KAK, bool SBJ_RES) {
-  subj = std::string(sjis::ltrim(subj));
-  std::string result = subj;
-  if (!SBJ_RES) result = remove_re(result);
-  if (!SBJ_KAK) result = remove_brackets(result);
-  return result;
+  subj.erase(0, subj.size() - sjis::ltrim(subj).size());
+  if (SBJ_RES && SBJ_KAK) return subj;
+  if (SBJ_RES) return remove_brackets(subj);
+  std::string result = remove_re(subj);
+  return SBJ_KAK ? result : remove_brackets(result);
 }

@@ -12,12 +12,13 @@ std::optional<MessageRecord> ArchiveSink::take_earlier(const std::string& id) {
 
 bool ArchiveSink::removed(const std::string& id) { return !id.empty() && ws_.removed_ids.count(id) != 0; }
 
-void ArchiveSink::page(PageWriter& writer, const std::string& page_path, const std::string& subject,
-                       const std::string& date, const std::string& sender, const AttachList& attachments) {
+void ArchiveSink::page(PageWriter& writer, std::string page_path, std::string subject, std::string date,
+                       std::string sender, AttachList attachments) {
   if (search_) {
     const std::string_view path = page_path;
     const std::uint32_t page = search_page_number(path.substr(path.size() < 12 ? 0 : path.size() - 12));
     if (page != 0) search_->add(page, subject, sender, ws_.out_buf, attachments);
   }
-  Make_Page(ws_, &writer, page_path, subject, date, sender, attachments);
+  Make_Page(ws_, &writer, std::move(page_path), std::move(subject), std::move(date), std::move(sender),
+            std::move(attachments));
 }

@@ -22,8 +22,8 @@ class ArchiveSink : public MessageSink {
 
   std::optional<MessageRecord> take_earlier(const std::string& id) override;
   bool removed(const std::string& id) override;
-  void page(PageWriter& writer, const std::string& page_path, const std::string& subject, const std::string& date,
-            const std::string& sender, const AttachList& attachments) override;
+  void page(PageWriter& writer, std::string page_path, std::string subject, std::string date, std::string sender,
+            AttachList attachments) override;
   RunJournal* journal() override { return journal_; }
 
  private:

@@ -101,6 +101,28 @@ TEST(DecodeHeader, Table) {
 
 // Raw 8-bit text (no encoded word) is read in the charset of the message's
 // first text part when it names one other than the Japanese codes.
+// The decoder keeps its buffers for the next value: values decoded one
+// after another, each shorter than the one before or without words, give
+// their own text only.
+TEST(DecodeHeader, EachValueInTurnGivesItsOwnTextOnly) {
+  const TextRow rows[] = {
+      {"two words and text", "=?ISO-2022-JP?B?GyRCJCIbKEI=?= =?ISO-2022-JP?B?GyRCJCQbKEI=?= and a longer tail",
+       kA + kI + " and a longer tail"},
+      {"plain text", "x", "x"},
+      {"one word", "=?UTF-8?B?44GC?=", kA},
+      {"empty", "", ""},
+      {"invalid word after a word", "=?UTF-8?B?44GC?= =?UTF-8?B?44G*?=", kA + " =?UTF-8?B?44G*?="},
+      {"short Shift_JIS word", "=?SHIFT_JIS?B?QUI?=", "AB"},
+      {"raw Shift_JIS text", "\x95\x5C", "\x95\x5C"},
+  };
+  for (int round = 0; round < 2; ++round) {
+    for (const TextRow& r : rows) {
+      SCOPED_TRACE(std::string(r.name) + (round ? ", again" : ""));
+      EXPECT_EQ(Decode_Header(r.in), r.want);
+    }
+  }
+}
+
 TEST(DecodeHeader, RawTextInTheCharsetOfTheText) {
   const struct {
     const char* name;

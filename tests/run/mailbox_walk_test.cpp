@@ -148,6 +148,51 @@ TEST(FileSyori, DotLinesEndMessagesOthersAreText) {
   EXPECT_TRUE(Contains(r.file("m0000003.htm"), "three"));
 }
 
+// The walk, the header decoder and the page writer keep their buffers from
+// message to message: a long message with a file and encoded values, then a
+// short one with none, then a shorter encoded one. Each page and entry holds
+// its own message only.
+TEST(FileSyori, EachPageAndEntryHoldsItsOwnMessageOnly) {
+  MailboxRun r;
+  ASSERT_TRUE(r.run_bytes("three.mbx",
+                          "From: =?ISO-2022-JP?B?GyRCJCIkJBsoQg==?= <long.sender@example.jp>\r\n"
+                          "Subject: =?ISO-2022-JP?B?GyRCJCIkJBsoQg==?= long subject words\r\n"
+                          "Date: Mon, 1 Jan 2001 12:00:00 +0900\r\n"
+                          "Message-ID: <first-long-message-id@example.jp>\r\n"
+                          "MIME-Version: 1.0\r\n"
+                          "Content-Type: multipart/mixed; boundary=\"b\"\r\n\r\n"
+                          "--b\r\nContent-Type: text/plain\r\n\r\nfirst body line one\r\nfirst body line two\r\n"
+                          "--b\r\nContent-Type: application/octet-stream; name=\"data.bin\"\r\n"
+                          "Content-Transfer-Encoding: base64\r\n\r\nQUJD\r\n--b--\r\n.\r\n"
+                          "From: b@x\r\nSubject: two\r\nMessage-ID: <2@x>\r\n\r\nshort\r\n.\r\n"
+                          "From: =?ISO-2022-JP?B?GyRCJCQbKEI=?= <c@x>\r\nSubject: =?ISO-2022-JP?B?GyRCJCQbKEI=?=\r\n"
+                          "Message-ID: <3@x>\r\n\r\nthird\r\n.\r\n"));
+  // "GyRCJCIkJBsoQg==" is ESC $ B 0x24 0x22 0x24 0x24 ESC ( B, "GyRCJCQbKEI=" the
+  // same for い alone. The list is in date order, undated first.
+  ASSERT_EQ(r.ws.work_list.count(), 3u);
+  const std::string want[] = {
+      "\t two\t b@x\t<2@x>\t\t" + r.out + "/m0000002.htm\t0",
+      "\t い\t い <c@x>\t<3@x>\t\t" + r.out + "/m0000003.htm\t0",
+      "2001-01-01 12:00:00\t あい long subject words\t あい <long.sender@example.jp>\t"
+      "<first-long-message-id@example.jp>\t\t" +
+          r.out + "/m0000001.htm\t0",
+  };
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(cp932::to_utf8(Record_Text(r.ws.work_list.at(i))), want[i]);
+  EXPECT_EQ(r.files(), (std::vector<std::string>{"data.bin", "m0000001.htm", "m0000002.htm", "m0000003.htm"}));
+
+  const std::string one = r.file("m0000001.htm");
+  EXPECT_TRUE(Contains(one, "first body line two\r\n")) << one;
+  EXPECT_TRUE(Contains(one, "<A HREF=\"data.bin\"")) << one;
+  const std::string tail = "\r\n" + kRule + "short\r\n</FONT>\r\n</PRE>\r\n</BODY>\r\n</HTML>\r\n";
+  const std::string two = r.file("m0000002.htm");
+  EXPECT_TRUE(Contains(two, "<TITLE> two\r\n</TITLE>")) << two;
+  EXPECT_TRUE(two.ends_with("TITLE:  two\r\nFROM :  b@x\r\nDATE : " + tail)) << two;
+  const std::string three = r.file("m0000003.htm");
+  EXPECT_TRUE(three.ends_with("TITLE:  い\r\nFROM :  い &lt;c@x&gt;\r\nDATE : \r\n" + kRule +
+                              "third\r\n</FONT>\r\n</PRE>\r\n</BODY>\r\n</HTML>\r\n"))
+      << three;
+}
+
 TEST(FileSyori, EmptyFileAddsNothing) {
   MailboxRun r;
   EXPECT_TRUE(r.run_bytes("empty.mbx", ""));
