@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks that two builds of vorn_htm write the same archives, byte for byte:
 # for the bundled samples and for the benchmark corpora, a full build and an
-# append, once with the run defaults and once with the New-file settings
-# (samples/vorn_htm.ini). Every file of the output folder is compared, the
+# append, with the run defaults, with the settings of samples/vorn_htm.ini,
+# and with those and every later setting on (the index for search, the
+# links between pages, addresses hidden, the feed). Every file of the output folder is compared, the
 # hidden ones included; of the menu index only the stamp of menu.html it
 # records (modification time, change time, inode) and its hash are left out,
 # since they differ between any two runs.
@@ -45,14 +46,16 @@ mkdir -p "$TMP/bin" "$OUT"
 
 # Program folders: the settings file is read beside the program.
 for who in ref new; do
-  for set in defaults newfile; do
+  for set in defaults newfile allon; do
     d=$TMP/bin/$who-$set
     mkdir -p "$d"
     src=$REF
     [[ $who == new ]] && src=$NEW
     cp "$src" "$d/vorn_htm"
     rm -f "$d/vorn_htm.ini" "$d/vorn_htm.his"
-    [[ $set == newfile ]] && cp "$REPO/samples/vorn_htm.ini" "$d/vorn_htm.ini"
+    [[ $set != defaults ]] && cp "$REPO/samples/vorn_htm.ini" "$d/vorn_htm.ini"
+    [[ $set == allon ]] &&
+      printf 'SRCH_IX=1\r\nNAV_LNK=1\r\nADR_HID=1\r\nBAS_URL=https://ml.example.jp/archive/\r\n' >>"$d/vorn_htm.ini"
   done
 done
 
@@ -137,7 +140,7 @@ legacy=$(corpus "$LEGACY" 1)
 legacy_add=$(corpus "$ADD" 2)
 modern_full=$(modern "$MODERN" 1)
 modern_add=$(modern "$ADD" 2)
-for set in defaults newfile; do
+for set in defaults newfile allon; do
   check samples "$set" "${samples[@]}" -- "$S/welcome.eml" "$S/notes.txt"
   check "legacy $LEGACY" "$set" "$legacy" -- "$legacy_add"
   check "modern $MODERN" "$set" "$modern_full" -- "$modern_add"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <exception>
 #include <thread>
 
@@ -53,20 +54,48 @@ bool is_stamp(std::string_view d) {
 // Date order: stored dates before pages whose date is no date, those first,
 // then the dates, ties by page (seven digits each: text order is number
 // order).
+struct DateKey {
+  bool stamp;
+  std::string_view date, page;
+};
+DateKey date_key(std::string_view date, std::string_view page) { return {is_stamp(date), date, page}; }
+bool key_before(const DateKey& a, const DateKey& b) {
+  if (a.stamp != b.stamp) return !a.stamp;
+  if (a.stamp && a.date != b.date) return a.date < b.date;
+  return a.page < b.page;
+}
 bool date_before(std::string_view date_a, std::string_view page_a, std::string_view date_b, std::string_view page_b) {
-  const bool da = is_stamp(date_a), db = is_stamp(date_b);
-  if (da != db) return !da;
-  if (da && date_a != date_b) return date_a < date_b;
-  return page_a < page_b;
+  return key_before(date_key(date_a, page_a), date_key(date_b, page_b));
+}
+
+// The neighbours of every entry as views of the entries' page names.
+struct NeighbourViews {
+  std::string_view previous_by_date, next_by_date, previous_in_thread, next_in_thread;
+};
+std::vector<NeighbourViews> neighbour_views(const std::vector<ListedMessage>& listed,
+                                            const std::vector<std::size_t>& order) {
+  std::vector<NeighbourViews> n(listed.size());
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    if (k > 0) n[order[k]].previous_by_date = listed[order[k - 1]].record.page_name();
+    if (k + 1 < order.size()) n[order[k]].next_by_date = listed[order[k + 1]].record.page_name();
+  }
+  for (std::size_t i = 1; i < listed.size(); ++i) {
+    if (listed[i].starts_thread) continue;
+    n[i].previous_in_thread = listed[i - 1].record.page_name();
+    n[i - 1].next_in_thread = listed[i].record.page_name();
+  }
+  return n;
 }
 
 // "[" link or label "]", the link followed by key.
-void put_item(std::string& out, const std::string& page, std::string_view label, std::string_view key) {
+void put_item(std::string& out, std::string_view page, std::string_view label, std::string_view key) {
   out += '[';
   if (page.empty()) {
     out += label;
   } else {
-    out += "<A HREF=\"" + page + "\" data-key=\"";
+    out += "<A HREF=\"";
+    out += page;
+    out += "\" data-key=\"";
     out += key;
     out += "\">";
     out += label;
@@ -103,37 +132,36 @@ std::vector<ListedMessage> read_listed(Workspace& ws, const std::string& folder)
 }
 
 std::vector<std::size_t> date_order(const std::vector<ListedMessage>& listed) {
+  // Each entry's key once: a page name is found from the end of its path.
+  std::vector<DateKey> keys;
+  keys.reserve(listed.size());
+  for (const ListedMessage& l : listed) keys.push_back(date_key(l.record.date(), l.record.page_name()));
   std::vector<std::size_t> order(listed.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  const auto before = [&listed](std::size_t a, std::size_t b) {
-    const MessageRecord& x = listed[a].record;
-    const MessageRecord& y = listed[b].record;
-    return date_before(x.date(), x.page_name(), y.date(), y.page_name());
-  };
-  std::stable_sort(order.begin(), order.end(), before);
+  std::stable_sort(order.begin(), order.end(),
+                   [&keys](std::size_t a, std::size_t b) { return key_before(keys[a], keys[b]); });
   return order;
 }
 
 std::vector<Neighbours> neighbours(const std::vector<ListedMessage>& listed) {
-  std::vector<Neighbours> n(listed.size());
-  const std::vector<std::size_t> order = date_order(listed);
-  for (std::size_t k = 0; k < order.size(); ++k) {
-    if (k > 0) n[order[k]].previous_by_date = listed[order[k - 1]].record.page_name();
-    if (k + 1 < order.size()) n[order[k]].next_by_date = listed[order[k + 1]].record.page_name();
-  }
-  for (std::size_t i = 1; i < listed.size(); ++i) {
-    if (listed[i].starts_thread) continue;
-    n[i].previous_in_thread = listed[i - 1].record.page_name();
-    n[i - 1].next_in_thread = listed[i].record.page_name();
-  }
+  const std::vector<NeighbourViews> views = neighbour_views(listed, date_order(listed));
+  std::vector<Neighbours> n;
+  n.reserve(views.size());
+  for (const NeighbourViews& v : views)
+    n.push_back({std::string(v.previous_by_date), std::string(v.next_by_date), std::string(v.previous_in_thread),
+                 std::string(v.next_in_thread)});
   return n;
 }
 
-std::string nav_line(const Neighbours& n) {
+namespace {
+
+std::string nav_line_of(const NeighbourViews& n) {
   static const std::string kPreviousDate = sj("前 (日付)"), kNextDate = sj("次 (日付)");
   static const std::string kPreviousThread = sj("前 (スレッド)"), kNextThread = sj("次 (スレッド)");
   static const std::string kList = sj("一覧");
-  std::string out(kNavStart);
+  std::string out;
+  out.reserve(320);
+  out += kNavStart;
   put_item(out, n.previous_by_date, kPreviousDate, "k");
   out += ' ';
   put_item(out, n.next_by_date, kNextDate, "j");
@@ -143,17 +171,50 @@ std::string nav_line(const Neighbours& n) {
   put_item(out, n.next_in_thread, kNextThread, "n");
   // The list opens the archive again: in the frameset it shows the list
   // beside the message, on a narrow screen the list alone.
-  out += " [<A HREF=\"" + std::string(kIndexFile.name) + "\" target=\"_top\">" + kList + "</A>]</SPAN>";
+  out.append(" [<A HREF=\"").append(kIndexFile.name).append("\" target=\"_top\">").append(kList).append("</A>]</SPAN>");
   return out;
+}
+
+}  // namespace
+
+std::string nav_line(const Neighbours& n) {
+  return nav_line_of({n.previous_by_date, n.next_by_date, n.previous_in_thread, n.next_in_thread});
 }
 
 bool is_nav_line(std::string_view line) {
   return line.substr(0, kNavStart.size()) == kNavStart || line.substr(0, kScriptStart.size()) == kScriptStart;
 }
 
-std::string with_nav_lines(const std::string& page, const std::string* nav) {
-  std::vector<std::string> lines = split_lines(page);
-  std::erase_if(lines, [](const std::string& l) { return is_nav_line(l); });
+namespace {
+
+// Where a page's links go when every line of it ends in CR LF and none is a
+// line of links (a page as written, before its links): the end of its font
+// size line, and the start and end of its last "</PRE>" line, as byte
+// offsets; none for any other page.
+struct LinkPlaces {
+  std::size_t top_end = std::string_view::npos, bottom_start = std::string_view::npos, bottom_end = 0;
+};
+std::optional<LinkPlaces> plain_link_places(std::string_view page) {
+  LinkPlaces at;
+  std::size_t start = 0;
+  while (start < page.size()) {
+    const void* lf = std::memchr(page.data() + start, '\n', page.size() - start);
+    if (!lf) return std::nullopt;  // a last line without its line end
+    const std::size_t end = static_cast<std::size_t>(static_cast<const char*>(lf) - page.data());
+    if (end == start || page[end - 1] != '\r') return std::nullopt;
+    const std::string_view line = page.substr(start, end - 1 - start);
+    if (std::memchr(line.data(), '\r', line.size()) || is_nav_line(line)) return std::nullopt;
+    if (at.top_end == std::string_view::npos && sjis::starts_with_nocase(line, "<FONT SIZE")) at.top_end = end + 1;
+    if (line.size() >= 6 && sjis::trim(line) == "</PRE>") at.bottom_start = start, at.bottom_end = end + 1;
+    start = end + 1;
+  }
+  return at;
+}
+
+// with_nav_lines for a page of lines split and joined again.
+std::string with_nav_lines_split(const std::string& page, const std::string* nav) {
+  std::vector<std::string_view> lines = split_line_views(page);
+  std::erase_if(lines, [](std::string_view l) { return is_nav_line(l); });
   std::size_t top = lines.size(), bottom = lines.size();
   for (std::size_t k = 0; k < lines.size() && top == lines.size(); ++k)
     if (sjis::starts_with_nocase(lines[k], "<FONT SIZE")) top = k;
@@ -168,6 +229,25 @@ std::string with_nav_lines(const std::string& page, const std::string* nav) {
     if (k == bottom && nav) out.line(kKeyScript);
   }
   return out.take();
+}
+
+}  // namespace
+
+std::string with_nav_lines(const std::string& page, const std::string* nav) {
+  const std::optional<LinkPlaces> at = plain_link_places(page);
+  if (!at) return with_nav_lines_split(page, nav);
+  // Nothing to take out; the lines go in between the page's own bytes.
+  if (!nav || at->top_end == std::string_view::npos || at->bottom_start == std::string_view::npos ||
+      at->bottom_start < at->top_end)
+    return page;
+  const std::string_view p = page;
+  std::string out;
+  out.reserve(page.size() + 2 * nav->size() + kKeyScript.size() + 6);
+  out.append(p.substr(0, at->top_end)).append(*nav).append("\r\n");
+  out.append(p.substr(at->top_end, at->bottom_start - at->top_end)).append(*nav).append("\r\n");
+  out.append(p.substr(at->bottom_start, at->bottom_end - at->bottom_start)).append(kKeyScript).append("\r\n");
+  out.append(p.substr(at->bottom_end));
+  return out;
 }
 
 std::vector<ListedMessage> listed_from_lists(const Workspace& ws) {
@@ -213,10 +293,11 @@ std::vector<NavRecord> plan_whole(const ArchiveState* old, const std::vector<Lis
     was.reserve(old->nav.size());
     for (const NavRecord& r : old->nav) was.emplace(r.page, r.links);
   }
-  const std::vector<Neighbours> n = neighbours(listed);
+  const std::vector<std::size_t> order = date_order(listed);
+  const std::vector<NeighbourViews> n = neighbour_views(listed, order);
   std::vector<NavRecord> pages;
   pages.reserve(listed.size());
-  for (std::size_t i : date_order(listed)) {
+  for (std::size_t i : order) {
     const MessageRecord& r = listed[i].record;
     NavRecord rec{std::string(r.page_name()),
                   links_key(n[i].previous_by_date, n[i].next_by_date, n[i].previous_in_thread, n[i].next_in_thread),
@@ -352,7 +433,7 @@ std::optional<std::string> NavPlan::line_of(std::string_view page) const {
   auto i = at.find(page);
   if (i == at.end()) return std::nullopt;
   const std::array<std::string_view, 4> f = key_fields((*pages)[i->second].links);
-  return nav_line({std::string(f[0]), std::string(f[1]), std::string(f[2]), std::string(f[3])});
+  return nav_line_of({f[0], f[1], f[2], f[3]});
 }
 
 void rewrite_nav_page(const std::string& path, const std::string& nav, bool fresh) {
@@ -368,15 +449,20 @@ void rewrite_nav_page(const std::string& path, const std::string& nav, bool fres
 void Make_NavLinks(Workspace& ws, const std::string& folder, NavPlan& plan) {
   std::vector<std::string> due(plan.due.begin(), plan.due.end());
   std::sort(due.begin(), due.end());
-  std::unordered_set<std::string> fresh;
+  // The pages this run wrote, sorted like due: one walk along both.
+  std::vector<std::string_view> fresh;
   for (std::size_t i = 0; i < ws.work_list.count(); ++i) {
     const MessageRecord& f = ws.work_list.at(i);
-    if (f.from_this_run()) fresh.emplace(f.page_name());
+    if (f.from_this_run()) fresh.push_back(f.page_name());
   }
+  if (!std::is_sorted(fresh.begin(), fresh.end())) std::sort(fresh.begin(), fresh.end());
+  auto next_fresh = fresh.begin();
   PageWriters writers(std::thread::hardware_concurrency());
   const std::int64_t total = static_cast<std::int64_t>(due.size());
   for (std::size_t k = 0; k < due.size(); ++k) {
     ws.Syosai_no(static_cast<std::int64_t>(k) + 1, total);
+    while (next_fresh != fresh.end() && *next_fresh < due[k]) ++next_fresh;
+    const bool is_fresh = next_fresh != fresh.end() && *next_fresh == due[k];
     std::optional<std::string> line = plan.line_of(due[k]);
     if (!line) continue;  // a page of this run that no entry names
     std::string path = join_path(folder, due[k]);
@@ -386,7 +472,7 @@ void Make_NavLinks(Workspace& ws, const std::string& folder, NavPlan& plan) {
     }
     constexpr std::size_t kPageHint = 8 << 10;
     writers.for_page(due[k]).run([path = std::move(path), nav = std::move(*line),
-                                  is_fresh = fresh.count(due[k]) != 0] { rewrite_nav_page(path, nav, is_fresh); },
+                                  is_fresh] { rewrite_nav_page(path, nav, is_fresh); },
                                  kPageHint);
   }
   plan.due.clear();

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "core/atomic_out.h"
 #include "core/posix_io.h"
@@ -59,9 +60,22 @@ void replace_file(const std::string& path, std::string_view data) {
   if (!create_new_file(path, data)) write_file_atomic(path, data);
 }
 
+namespace {
+
+// How many leading bytes a and b share; compared a block at a time.
+std::size_t common_prefix(std::string_view a, std::string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  constexpr std::size_t kBlock = 64;
+  std::size_t i = 0;
+  while (i + kBlock <= n && std::memcmp(a.data() + i, b.data() + i, kBlock) == 0) i += kBlock;
+  while (i < n && a[i] == b[i]) ++i;
+  return i;
+}
+
+}  // namespace
+
 void update_in_place(const std::string& path, std::string_view old_data, std::string_view new_data) {
-  const std::size_t same = static_cast<std::size_t>(
-      std::mismatch(old_data.begin(), old_data.end(), new_data.begin(), new_data.end()).first - old_data.begin());
+  const std::size_t same = common_prefix(old_data, new_data);
   if (same == new_data.size() && old_data.size() == new_data.size()) return;
   int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) fail(path, errno);
