@@ -471,9 +471,9 @@ void Make_NavLinks(Workspace& ws, const std::string& folder, NavPlan& plan) {
       continue;
     }
     constexpr std::size_t kPageHint = 8 << 10;
-    writers.for_page(due[k]).run([path = std::move(path), nav = std::move(*line),
-                                  is_fresh] { rewrite_nav_page(path, nav, is_fresh); },
-                                 kPageHint);
+    writers.for_page(due[k]).run(
+        [path = std::move(path), nav = std::move(*line), is_fresh] { rewrite_nav_page(path, nav, is_fresh); },
+        kPageHint);
   }
   plan.due.clear();
   writers.finish();
