@@ -437,13 +437,14 @@ std::optional<std::string> NavPlan::line_of(std::string_view page) const {
 }
 
 void rewrite_nav_page(const std::string& path, const std::string& nav, bool fresh) {
+  const auto with_nav = [&nav](const std::string& page) { return with_nav_lines(page, &nav); };
+  if (fresh) {
+    change_in_place(path, with_nav);
+    return;
+  }
   const std::string old_page = read_file(path);
-  const std::string new_page = with_nav_lines(old_page, &nav);
-  if (new_page == old_page) return;
-  if (fresh)
-    update_in_place(path, old_page, new_page);
-  else
-    write_file_atomic(path, new_page);
+  const std::string new_page = with_nav(old_page);
+  if (new_page != old_page) write_file_atomic(path, new_page);
 }
 
 void Make_NavLinks(Workspace& ws, const std::string& folder, NavPlan& plan) {

@@ -153,15 +153,17 @@ namespace {
 // put back after it.
 void rewrite_page(const std::string& path, const std::vector<ThreadEntry>& thread, std::size_t own, bool fresh,
                   const std::string* nav) {
+  const auto with_list = [&](const std::string& page) {
+    return nav ? with_nav_lines(with_thread_list(with_nav_lines(page, nullptr), thread, own, !fresh), nav)
+               : with_thread_list(page, thread, own, !fresh);
+  };
+  if (fresh) {
+    change_in_place(path, with_list);
+    return;
+  }
   const std::string old_page = read_file(path);
-  std::string new_page =
-      nav ? with_nav_lines(with_thread_list(with_nav_lines(old_page, nullptr), thread, own, !fresh), nav)
-          : with_thread_list(old_page, thread, own, !fresh);
-  if (new_page == old_page) return;
-  if (fresh)
-    update_in_place(path, old_page, new_page);
-  else
-    write_file_atomic(path, new_page);
+  const std::string new_page = with_list(old_page);
+  if (new_page != old_page) write_file_atomic(path, new_page);
 }
 
 }  // namespace

@@ -74,12 +74,12 @@ std::size_t common_prefix(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-void update_in_place(const std::string& path, std::string_view old_data, std::string_view new_data) {
-  const std::size_t same = common_prefix(old_data, new_data);
-  if (same == new_data.size() && old_data.size() == new_data.size()) return;
-  int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) fail(path, errno);
-  std::size_t at = same;
+namespace {
+
+// Writes new_data over the open file fd, whose bytes are old_data, from the
+// first byte that differs; closes fd.
+void write_changed(int fd, const std::string& path, std::string_view old_data, std::string_view new_data) {
+  std::size_t at = common_prefix(old_data, new_data);
   while (at < new_data.size()) {
     ssize_t n = ::pwrite(fd, new_data.data() + at, new_data.size() - at, static_cast<off_t>(at));
     if (n < 0 && errno == EINTR) continue;
@@ -89,6 +89,52 @@ void update_in_place(const std::string& path, std::string_view old_data, std::st
   if (new_data.size() < old_data.size() && ::ftruncate(fd, static_cast<off_t>(new_data.size())) != 0)
     close_and_fail(fd, path, errno);
   if (::close(fd) != 0) fail(path, errno);
+}
+
+// The whole of the open file fd; closes it when it fails.
+std::string read_all(int fd, const std::string& path) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) close_and_fail(fd, path, errno);
+  std::string data(static_cast<std::size_t>(st.st_size), '\0');
+  std::size_t got = 0;
+  for (;;) {
+    if (got == data.size()) data.resize(got + 4096);  // the file grew, or may have
+    ssize_t n = ::pread(fd, data.data() + got, data.size() - got, static_cast<off_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) close_and_fail(fd, path, errno);
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  data.resize(got);
+  return data;
+}
+
+}  // namespace
+
+void update_in_place(const std::string& path, std::string_view old_data, std::string_view new_data) {
+  if (old_data == new_data) return;
+  int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) fail(path, errno);
+  write_changed(fd, path, old_data, new_data);
+}
+
+bool change_in_place(const std::string& path, const std::function<std::string(const std::string&)>& change) {
+  int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) fail(path, errno);
+  const std::string old_data = read_all(fd, path);
+  std::string new_data;
+  try {
+    new_data = change(old_data);
+  } catch (...) {
+    ::close(fd);
+    throw;
+  }
+  if (new_data == old_data) {
+    ::close(fd);
+    return false;
+  }
+  write_changed(fd, path, old_data, new_data);
+  return true;
 }
 
 void remove_file(const std::string& path) {

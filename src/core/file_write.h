@@ -24,6 +24,11 @@ void replace_file(const std::string& path, std::string_view data);
 // link.
 void update_in_place(const std::string& path, std::string_view old_data, std::string_view new_data);
 
+// The same for the bytes change makes of path's bytes, read and written
+// through one open of the file; false when they are the same (nothing is
+// written).
+bool change_in_place(const std::string& path, const std::function<std::string(const std::string&)>& change);
+
 // Replaces path with data (the old file is truncated first).
 void write_file(const std::string& path, std::string_view data);
 
