@@ -91,18 +91,18 @@ void write_changed(int fd, const std::string& path, std::string_view old_data, s
   if (::close(fd) != 0) fail(path, errno);
 }
 
-// The whole of the open file fd; closes it when it fails.
+// The bytes of the open file fd, as many as it holds when it is opened (a
+// page this run wrote, which nobody else writes); closes fd when it fails.
 std::string read_all(int fd, const std::string& path) {
   struct stat st {};
   if (::fstat(fd, &st) != 0) close_and_fail(fd, path, errno);
   std::string data(static_cast<std::size_t>(st.st_size), '\0');
   std::size_t got = 0;
-  for (;;) {
-    if (got == data.size()) data.resize(got + 4096);  // the file grew, or may have
+  while (got < data.size()) {
     ssize_t n = ::pread(fd, data.data() + got, data.size() - got, static_cast<off_t>(got));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) close_and_fail(fd, path, errno);
-    if (n == 0) break;
+    if (n == 0) break;  // cut short meanwhile
     got += static_cast<std::size_t>(n);
   }
   data.resize(got);
