@@ -68,22 +68,45 @@ bool date_before(std::string_view date_a, std::string_view page_a, std::string_v
   return key_before(date_key(date_a, page_a), date_key(date_b, page_b));
 }
 
-// The neighbours of every entry as views of the entries' page names.
+// An entry of the menu as the plan reads it: its record, wherever that is
+// kept, and whether it starts a thread.
+struct PlanEntry {
+  const MessageRecord* record;
+  bool starts_thread;
+};
+std::vector<PlanEntry> entries_of(const std::vector<ListedMessage>& listed) {
+  std::vector<PlanEntry> entries;
+  entries.reserve(listed.size());
+  for (const ListedMessage& l : listed) entries.push_back({&l.record, l.starts_thread});
+  return entries;
+}
+
+// The indexes of entries in date order.
+std::vector<std::size_t> order_by_date(const std::vector<PlanEntry>& entries) {
+  // Each entry's key once: a page name is found from the end of its path.
+  std::vector<DateKey> keys;
+  keys.reserve(entries.size());
+  for (const PlanEntry& e : entries) keys.push_back(date_key(e.record->date(), e.record->page_name()));
+  std::vector<std::size_t> order(entries.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&keys](std::size_t a, std::size_t b) { return key_before(keys[a], keys[b]); });
+  return order;
+}
+
+// The neighbours of an entry as views of the entries' page names.
 struct NeighbourViews {
   std::string_view previous_by_date, next_by_date, previous_in_thread, next_in_thread;
 };
-std::vector<NeighbourViews> neighbour_views(const std::vector<ListedMessage>& listed,
-                                            const std::vector<std::size_t>& order) {
-  std::vector<NeighbourViews> n(listed.size());
-  for (std::size_t k = 0; k < order.size(); ++k) {
-    if (k > 0) n[order[k]].previous_by_date = listed[order[k - 1]].record.page_name();
-    if (k + 1 < order.size()) n[order[k]].next_by_date = listed[order[k + 1]].record.page_name();
-  }
-  for (std::size_t i = 1; i < listed.size(); ++i) {
-    if (listed[i].starts_thread) continue;
-    n[i].previous_in_thread = listed[i - 1].record.page_name();
-    n[i - 1].next_in_thread = listed[i].record.page_name();
-  }
+// Those of entries[order[k]], the k-th by date.
+NeighbourViews neighbours_at(const std::vector<PlanEntry>& entries, const std::vector<std::size_t>& order,
+                             std::size_t k) {
+  const std::size_t i = order[k];
+  NeighbourViews n;
+  if (k > 0) n.previous_by_date = entries[order[k - 1]].record->page_name();
+  if (k + 1 < order.size()) n.next_by_date = entries[order[k + 1]].record->page_name();
+  if (i > 0 && !entries[i].starts_thread) n.previous_in_thread = entries[i - 1].record->page_name();
+  if (i + 1 < entries.size() && !entries[i + 1].starts_thread) n.next_in_thread = entries[i + 1].record->page_name();
   return n;
 }
 
@@ -132,24 +155,18 @@ std::vector<ListedMessage> read_listed(Workspace& ws, const std::string& folder)
 }
 
 std::vector<std::size_t> date_order(const std::vector<ListedMessage>& listed) {
-  // Each entry's key once: a page name is found from the end of its path.
-  std::vector<DateKey> keys;
-  keys.reserve(listed.size());
-  for (const ListedMessage& l : listed) keys.push_back(date_key(l.record.date(), l.record.page_name()));
-  std::vector<std::size_t> order(listed.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(),
-                   [&keys](std::size_t a, std::size_t b) { return key_before(keys[a], keys[b]); });
-  return order;
+  return order_by_date(entries_of(listed));
 }
 
 std::vector<Neighbours> neighbours(const std::vector<ListedMessage>& listed) {
-  const std::vector<NeighbourViews> views = neighbour_views(listed, date_order(listed));
-  std::vector<Neighbours> n;
-  n.reserve(views.size());
-  for (const NeighbourViews& v : views)
-    n.push_back({std::string(v.previous_by_date), std::string(v.next_by_date), std::string(v.previous_in_thread),
-                 std::string(v.next_in_thread)});
+  const std::vector<PlanEntry> entries = entries_of(listed);
+  const std::vector<std::size_t> order = order_by_date(entries);
+  std::vector<Neighbours> n(listed.size());
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    const NeighbourViews v = neighbours_at(entries, order, k);
+    n[order[k]] = {std::string(v.previous_by_date), std::string(v.next_by_date), std::string(v.previous_in_thread),
+                   std::string(v.next_in_thread)};
+  }
   return n;
 }
 
@@ -250,17 +267,31 @@ std::string with_nav_lines(const std::string& page, const std::string* nav) {
   return out;
 }
 
-std::vector<ListedMessage> listed_from_lists(const Workspace& ws) {
-  std::vector<ListedMessage> listed;
-  listed.reserve(ws.syo_list.count());
+namespace {
+
+// The entries of the menu as written from syo_list over work_list.
+std::vector<PlanEntry> entries_from_lists(const Workspace& ws) {
+  std::vector<PlanEntry> entries;
+  entries.reserve(ws.syo_list.count());
   bool start = false;  // as read_listed takes removed messages out
   for (std::size_t k = 0; k < ws.syo_list.count(); ++k) {
     const ThreadLine t = ws.syo_list.at(k);
+    const MessageRecord& record = ws.work_list.at(t.number);
     start = start || t.depth == 0;
-    if (is_removed(ws, ws.work_list.at(t.number))) continue;
-    listed.push_back({ws.work_list.at(t.number), start});
+    if (is_removed(ws, record)) continue;
+    entries.push_back({&record, start});
     start = false;
   }
+  return entries;
+}
+
+}  // namespace
+
+std::vector<ListedMessage> listed_from_lists(const Workspace& ws) {
+  const std::vector<PlanEntry> entries = entries_from_lists(ws);
+  std::vector<ListedMessage> listed;
+  listed.reserve(entries.size());
+  for (const PlanEntry& e : entries) listed.push_back({*e.record, e.starts_thread});
   return listed;
 }
 
@@ -286,21 +317,21 @@ std::array<std::string_view, 4> key_fields(std::string_view key) {
 
 // Every page of listed with its links, in date order; due gets those whose
 // links differ from the ones old (if any) holds.
-std::vector<NavRecord> plan_whole(const ArchiveState* old, const std::vector<ListedMessage>& listed,
+std::vector<NavRecord> plan_whole(const ArchiveState* old, const std::vector<PlanEntry>& entries,
                                   std::unordered_set<std::string>& due) {
   std::unordered_map<std::string_view, std::string_view> was;
   if (old) {
     was.reserve(old->nav.size());
     for (const NavRecord& r : old->nav) was.emplace(r.page, r.links);
   }
-  const std::vector<std::size_t> order = date_order(listed);
-  const std::vector<NeighbourViews> n = neighbour_views(listed, order);
+  const std::vector<std::size_t> order = order_by_date(entries);
   std::vector<NavRecord> pages;
-  pages.reserve(listed.size());
-  for (std::size_t i : order) {
-    const MessageRecord& r = listed[i].record;
+  pages.reserve(entries.size());
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    const MessageRecord& r = *entries[order[k]].record;
+    const NeighbourViews n = neighbours_at(entries, order, k);
     NavRecord rec{std::string(r.page_name()),
-                  links_key(n[i].previous_by_date, n[i].next_by_date, n[i].previous_in_thread, n[i].next_in_thread),
+                  links_key(n.previous_by_date, n.next_by_date, n.previous_in_thread, n.next_in_thread),
                   std::string(r.date())};
     auto w = was.find(rec.page);
     if (w == was.end() || w->second != rec.links) due.insert(rec.page);
@@ -411,11 +442,13 @@ NavPlan plan_navigation(Workspace& ws, ArchiveRecords& records, const std::strin
   const ArchiveState* old = records.Old_State.get();
   std::vector<NavRecord> pages;
   if (!records.Old_Archive)
-    pages = plan_whole(old, listed_from_lists(ws), plan.due);
+    pages = plan_whole(old, entries_from_lists(ws), plan.due);
   else if (old && old->nav_dated && old->nav.size() == records.Old_Archive->index().records.size())
     pages = plan_append(ws, *old, plan.due);
-  else
-    pages = plan_whole(old, read_listed(ws, folder), plan.due);
+  else {
+    const std::vector<ListedMessage> listed = read_listed(ws, folder);
+    pages = plan_whole(old, entries_of(listed), plan.due);
+  }
   // Pages written by this run carry no links yet.
   for (std::size_t i = 0; i < ws.work_list.count(); ++i) {
     const MessageRecord& f = ws.work_list.at(i);
