@@ -3,11 +3,13 @@
 # on /dev/shm, so that a noisy machine slows them alike; prints per program
 # the median CPU (user + sys), its least, the median peak RSS and wall time.
 #
-#   bash bench/time_builds.sh ROUNDS MAILBOX PROGRAM...
+#   bash bench/time_builds.sh [--ini SETTINGS] ROUNDS MAILBOX PROGRAM...
 #
 # Each program runs in a folder of its own with no settings file (the run
-# defaults).
+# defaults), or with a copy of SETTINGS.
 set -euo pipefail
+ini=""
+if [ "${1:-}" = --ini ]; then ini=$(realpath "$2"); shift 2; fi
 rounds=$1
 input=$(realpath "$2")
 shift 2
@@ -20,6 +22,7 @@ for ((r = 1; r <= rounds; r++)); do
   for program in "${programs[@]}"; do
     i=$((i + 1))
     mkdir -p "$scratch/program-$i"
+    [ -z "$ini" ] || cp "$ini" "$scratch/program-$i/vorn_htm.ini"
     rm -rf "$scratch/out"
     (cd "$scratch/program-$i" && /usr/bin/time -f "$i %U %S %M %e" -a -o "$scratch/times" \
       "$program" -i "$input" -o "$scratch/out" -d y >/dev/null 2>&1)
