@@ -7,8 +7,10 @@
 #include <unicode/uscript.h>
 #include <unicode/utf16.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 
 #include "codec/cp932.h"
@@ -121,6 +123,36 @@ struct NormalTables {
   std::vector<std::u32string> multi;
 };
 
+// Code points written without a test per point: room is made for what a
+// step may add before it adds it.
+class PointBuffer {
+ public:
+  void clear() { size_ = 0; }
+  void make_room(std::size_t n) {
+    if (size_ + n > cap_) grow(size_ + n);
+  }
+  void put(char32_t c) { data_[size_++] = c; }  // after make_room
+  void put(std::u32string_view points) {
+    make_room(points.size());
+    std::copy(points.begin(), points.end(), data_.get() + size_);
+    size_ += points.size();
+  }
+  bool empty() const { return size_ == 0; }
+  char32_t& back() { return data_[size_ - 1]; }
+  std::u32string_view view() const { return {data_.get(), size_}; }
+
+ private:
+  void grow(std::size_t need) {
+    const std::size_t cap = std::max({need, 2 * cap_, std::size_t{256}});
+    auto data = std::make_unique_for_overwrite<char32_t[]>(cap);
+    std::copy(data_.get(), data_.get() + size_, data.get());
+    data_ = std::move(data);
+    cap_ = cap;
+  }
+  std::unique_ptr<char32_t[]> data_;
+  std::size_t size_ = 0, cap_ = 0;
+};
+
 std::u32string code_points(const icu::UnicodeString& s) {
   std::u32string out;
   for (int32_t i = 0; i < s.length(); i = s.moveIndex32(i, 1)) out += static_cast<char32_t>(s.char32At(i));
@@ -166,7 +198,7 @@ const NormalTables& normal_tables() {
 
 // Where the run of Japanese text goes on after the line break at i: the
 // position of the Japanese character after one line break, or 0.
-std::size_t joined_after_break(const std::u32string& s, std::size_t i) {
+std::size_t joined_after_break(std::u32string_view s, std::size_t i) {
   std::size_t j = i + 1;
   if (s[i] == '\r' && j < s.size() && s[j] == '\n') ++j;
   return j < s.size() && kind_of(static_cast<UChar32>(s[j])) == Kind::japanese ? j : 0;
@@ -207,7 +239,7 @@ struct Runs {
 };
 
 // The tokens of normalised, lower-cased text.
-void split(const std::u32string& s, Runs& runs) {
+void split(std::u32string_view s, Runs& runs) {
   const std::array<std::uint8_t, 0x10000>& kinds = bmp_kinds();
   for (std::size_t i = 0; i < s.size(); ++i) {
     const char32_t c = s[i];
@@ -267,7 +299,7 @@ struct VectorSink final : SearchTokenSink {
 // mark of the same class it is blocked from the starter and stays where it
 // is; after a mark of another class (the marks would be reordered, or c could
 // reach past it) the tables cannot say.
-bool compose(const icu::Normalizer2& nfkc, std::u32string& out, char32_t c) {
+bool compose(const icu::Normalizer2& nfkc, PointBuffer& out, char32_t c) {
   const std::uint8_t before = out.empty() ? 0 : u_getCombiningClass(static_cast<UChar32>(out.back()));
   if (before != 0) {
     if (before != u_getCombiningClass(static_cast<UChar32>(c))) return false;
@@ -278,7 +310,40 @@ bool compose(const icu::Normalizer2& nfkc, std::u32string& out, char32_t c) {
       return true;
     }
   }
-  out += c;
+  out.put(c);
+  return true;
+}
+
+// sjis_normal_form into out. Each byte gives at most one code point but
+// where a character stands for several, so room for the rest of the text
+// is made at the start and again after each such character.
+bool normal_form_into(std::string_view sjis, PointBuffer& out) {
+  const NormalTables& t = normal_tables();
+  out.clear();
+  out.make_room(sjis.size());
+  for (std::size_t i = 0; i < sjis.size(); ++i) {
+    const auto b = static_cast<unsigned char>(sjis[i]);
+    std::uint32_t e = t.bytes[b];
+    if (b >= 0x80 && (b < 0xA1 || b > 0xDF)) {
+      if (++i >= sjis.size()) return false;
+      e = t.pairs[b << 8 | static_cast<unsigned char>(sjis[i])];
+    }
+    const char32_t c = e & ~kTagMask;
+    switch (e & kTagMask) {
+      case kOne:
+        out.put(c);
+        break;
+      case kMany:
+        out.put(t.multi[c]);
+        out.make_room(sjis.size() - i);
+        break;
+      case kCompose:
+        if (!compose(*t.nfkc, out, c)) return false;
+        break;
+      default:
+        return false;
+    }
+  }
   return true;
 }
 
@@ -302,30 +367,9 @@ void SearchTokenSink::take_japanese(char32_t first, char32_t second) {
 }
 
 bool sjis_normal_form(std::string_view sjis, std::u32string& out) {
-  const NormalTables& t = normal_tables();
-  out.clear();
-  for (std::size_t i = 0; i < sjis.size(); ++i) {
-    const auto b = static_cast<unsigned char>(sjis[i]);
-    std::uint32_t e = t.bytes[b];
-    if (b >= 0x80 && (b < 0xA1 || b > 0xDF)) {
-      if (++i >= sjis.size()) return false;
-      e = t.pairs[b << 8 | static_cast<unsigned char>(sjis[i])];
-    }
-    const char32_t c = e & ~kTagMask;
-    switch (e & kTagMask) {
-      case kOne:
-        out += c;
-        break;
-      case kMany:
-        out += t.multi[c];
-        break;
-      case kCompose:
-        if (!compose(*t.nfkc, out, c)) return false;
-        break;
-      default:
-        return false;
-    }
-  }
+  PointBuffer points;
+  if (!normal_form_into(sjis, points)) return false;
+  out.assign(points.view());
   return true;
 }
 
@@ -334,6 +378,7 @@ struct SearchTokeniser::Buffers {
   icu::UnicodeString text, normal;
   std::u16string utf16;
   std::u32string points, run;
+  PointBuffer normal_points;  // the normal form of Shift_JIS text by the tables
   std::string word;
 };
 
@@ -348,10 +393,10 @@ SearchTokeniser::~SearchTokeniser() = default;
 
 void SearchTokeniser::add_sjis(std::string_view sjis, SearchTokenSink& sink) {
   if (sjis::is_ascii(sjis)) return add_ascii(sjis, buf_->word, sink);
-  if (sjis_normal_form(sjis, buf_->points)) {
+  if (normal_form_into(sjis, buf_->normal_points)) {
     buf_->word.clear();
     Runs runs{sink, buf_->word, buf_->run, every_japanese_character_};
-    return split(buf_->points, runs);
+    return split(buf_->normal_points.view(), runs);
   }
   if (!sjis_to_utf16(sjis, buf_->utf16)) return add_utf8(cp932::to_utf8(sjis), sink);
   buf_->text.setTo(buf_->utf16.data(), static_cast<int32_t>(buf_->utf16.size()));
