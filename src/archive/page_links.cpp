@@ -481,7 +481,11 @@ void rewrite_nav_page(const std::string& path, const std::string& nav, bool fres
 }
 
 void Make_NavLinks(Workspace& ws, const std::string& folder, NavPlan& plan) {
-  std::vector<std::string> due(plan.due.begin(), plan.due.end());
+  // The pages taken out of the plan's set one by one, so that the set's
+  // nodes go as the list grows.
+  std::vector<std::string> due;
+  due.reserve(plan.due.size());
+  while (!plan.due.empty()) due.push_back(std::move(plan.due.extract(plan.due.begin()).value()));
   std::sort(due.begin(), due.end());
   // The pages this run wrote, sorted like due: one walk along both.
   std::vector<std::string_view> fresh;
@@ -509,6 +513,5 @@ void Make_NavLinks(Workspace& ws, const std::string& folder, NavPlan& plan) {
         [path = std::move(path), nav = std::move(*line), is_fresh] { rewrite_nav_page(path, nav, is_fresh); },
         kPageHint);
   }
-  plan.due.clear();
   writers.finish();
 }
