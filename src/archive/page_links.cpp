@@ -470,14 +470,7 @@ std::optional<std::string> NavPlan::line_of(std::string_view page) const {
 }
 
 void rewrite_nav_page(const std::string& path, const std::string& nav, bool fresh) {
-  const auto with_nav = [&nav](const std::string& page) { return with_nav_lines(page, &nav); };
-  if (fresh) {
-    change_in_place(path, with_nav);
-    return;
-  }
-  const std::string old_page = read_file(path);
-  const std::string new_page = with_nav(old_page);
-  if (new_page != old_page) write_file_atomic(path, new_page);
+  change_page(path, fresh, [&nav](const std::string& page) { return with_nav_lines(page, &nav); });
 }
 
 void Make_NavLinks(Workspace& ws, const std::string& folder, NavPlan& plan) {

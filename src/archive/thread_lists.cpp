@@ -144,26 +144,26 @@ void PageWriters::finish() {
   if (first) std::rethrow_exception(first);
 }
 
+void change_page(const std::string& path, bool fresh, const std::function<std::string(const std::string&)>& change) {
+  if (fresh) {
+    change_in_place(path, change);
+    return;
+  }
+  const std::string old_page = read_file(path);
+  const std::string new_page = change(old_page);
+  if (new_page != old_page) write_file_atomic(path, new_page);
+}
+
 namespace {
 
-// A page of an earlier run is replaced whole, so that a run that stops
-// never leaves it half changed; a page this run wrote only gets its tail
-// written over, where the list goes.
 // With nav, the page's links are taken out before the list is put in, and
 // put back after it.
 void rewrite_page(const std::string& path, const std::vector<ThreadEntry>& thread, std::size_t own, bool fresh,
                   const std::string* nav) {
-  const auto with_list = [&](const std::string& page) {
+  change_page(path, fresh, [&](const std::string& page) {
     return nav ? with_nav_lines(with_thread_list(with_nav_lines(page, nullptr), thread, own, !fresh), nav)
                : with_thread_list(page, thread, own, !fresh);
-  };
-  if (fresh) {
-    change_in_place(path, with_list);
-    return;
-  }
-  const std::string old_page = read_file(path);
-  const std::string new_page = with_list(old_page);
-  if (new_page != old_page) write_file_atomic(path, new_page);
+  });
 }
 
 }  // namespace

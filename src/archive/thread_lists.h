@@ -7,6 +7,7 @@
 // an earlier run gets it replaced, not a second one.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -31,6 +32,13 @@ struct ThreadEntry {
 // failure. With nav, every page rewritten gets its links too and is taken
 // out of nav->due.
 void Make_ThreadList(Workspace& ws, ArchiveRecords& records, const std::string& folder, NavPlan* nav = nullptr);
+
+// Rewrites a page as change makes it: a page this run wrote (fresh) is
+// changed in place from its first changed byte, so that only what a reader
+// could meet half written anyway is; any other is replaced whole, so that a
+// run that stops never leaves it half changed. An unchanged page is not
+// written.
+void change_page(const std::string& path, bool fresh, const std::function<std::string(const std::string&)>& change);
 
 // Page rewriting threads: a page always goes to the same one, so two
 // rewrites of one page keep their order.
