@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -74,7 +75,11 @@ int main(int argc, char** argv) {
   // else is the command line.
   const std::vector<std::string> words(argv + 1, argv + argc);
   if (choose_start(words, display_named(), is_existing_file) != StartAs::command_line) start_windows(folder, argv);
-  prefer_huge_pages("/proc/self/exe", argv);
+  // Huge pages repay a second start of the program (some 20 ms) only where
+  // a run holds much in memory: a large mailbox, or the lists of a large
+  // archive. A small nightly append starts once.
+  constexpr std::uint64_t kHugePagesFrom = 8u << 20;
+  if (run_bytes_estimate(parse_options(words)) >= kHugePagesFrom) prefer_huge_pages("/proc/self/exe", argv);
   const ProgramFolders folders = find_program_folders(folder, installed_places());
   if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
     std::fputs(Usage(folders).c_str(), stdout);

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 #include <string_view>
 
+#include "core/archive_files.h"
 #include "core/file_info.h"
 #include "core/file_write.h"
 #include "core/folder_list.h"
@@ -101,6 +103,20 @@ Options parse_options(const std::vector<std::string>& words) {
   o.valid = !o.inputs.empty() && !o.inputs.front().empty() && !o.output.empty() &&
             (o.Auto_Answer == "y" || o.Auto_Answer == "n");
   return o;
+}
+
+std::uint64_t run_bytes_estimate(const Options& o) {
+  constexpr std::uint64_t kUnknown = UINT64_MAX;
+  std::uint64_t bytes = 0;
+  for (const std::string& input : o.inputs) {
+    const std::optional<FileStamp> file = file_stamp(input);  // none for a folder
+    if (input.find_first_of("*?") != std::string::npos || !file) return kUnknown;
+    bytes += static_cast<std::uint64_t>(file->size);
+  }
+  if (!o.output.empty())
+    if (const std::optional<FileStamp> menu = file_stamp(join_path(o.output, kMenuFile.name)))
+      bytes += static_cast<std::uint64_t>(menu->size);
+  return bytes;
 }
 
 // A Maildir: a folder with cur/ or new/ in it.

@@ -17,6 +17,7 @@
 // it no -i and no -d may be given.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,12 @@ struct Options {
 };
 
 Options parse_options(const std::vector<std::string>& words);
+
+// About how many bytes of mail and of the archive's list a run with these
+// options reads: the sizes of its input files and of the output folder's
+// menu.html; the largest number where an input is a pattern, a folder or
+// not there (what it holds is not known without reading it).
+std::uint64_t run_bytes_estimate(const Options& o);
 
 // Inputs of one input word: the word itself when it has no "*" or "?" and
 // names an ordinary file or a folder (a Maildir; one trailing "/" dropped);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -65,6 +67,34 @@ TEST(ParseOptions, ShellExpandedWordsAfterInputAreFiles) {
   EXPECT_TRUE(o.valid);
   EXPECT_EQ(o.inputs, (std::vector<std::string>{a, b, c}));
   EXPECT_EQ(o.output, d.path() + "/out");
+}
+
+// Whether a run is worth a second start for huge pages goes by this sum.
+TEST(RunBytesEstimate, InputFilesAndTheArchivesMenuOrUnknown) {
+  TempDir d;
+  const std::string a = d.write("a.mbx", std::string(1000, 'a')), b = d.write("b.mbx", std::string(234, 'b'));
+  std::filesystem::create_directories(d / "arch");
+  d.write("arch/menu.html", std::string(5000, 'm'));
+  std::filesystem::create_directories(d / "Maildir/cur");
+  constexpr std::uint64_t kUnknown = UINT64_MAX;
+  const struct {
+    const char* name;
+    std::vector<std::string> words;
+    std::uint64_t bytes;
+  } rows[] = {
+      {"one file, new folder", {"-i", a, "-o", d / "new"}, 1000},
+      {"shell-expanded files", {"-i", a, b, "-o", d / "new"}, 1234},
+      {"append to an archive", {"-i", a, "-o", d / "arch"}, 6000},
+      {"removal from an archive", {"--remove", "<x@y>", "-o", d / "arch"}, 5000},
+      {"a pattern", {"-i", d / "*.mbx", "-o", d / "new"}, kUnknown},
+      {"a Maildir", {"-i", d / "Maildir", "-o", d / "new"}, kUnknown},
+      {"a file not there", {"-i", d / "gone.mbx", "-o", d / "new"}, kUnknown},
+      {"no options", {}, 0},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(run_bytes_estimate(parse_options(r.words)), r.bytes);
+  }
 }
 
 TEST(ExpandInput, MatchesOrdinaryVisibleFilesAndMaildirsSortedByName) {
