@@ -72,10 +72,6 @@ std::size_t common_prefix(std::string_view a, std::string_view b) {
   return i;
 }
 
-}  // namespace
-
-namespace {
-
 // Writes new_data over the open file fd, whose bytes are old_data, from the
 // first byte that differs; closes fd.
 void write_changed(int fd, const std::string& path, std::string_view old_data, std::string_view new_data) {
