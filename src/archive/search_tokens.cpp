@@ -79,9 +79,8 @@ const std::array<char16_t, 0x10000>& pair_chars() {
     for (unsigned lead = 0x81; lead <= 0xFC; ++lead)
       for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
         if (!pairs.has(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail))) continue;
-        const char two[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-        const icu::UnicodeString u = icu::UnicodeString::fromUTF8(cp932::to_utf8(std::string_view(two, 2)));
-        if (u.length() == 1) (*t)[lead << 8 | trail] = u.charAt(0);
+        const char32_t c = cp932::pair_char(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
+        if (c != 0 && c < 0x10000 && !U16_IS_SURROGATE(c)) (*t)[lead << 8 | trail] = static_cast<char16_t>(c);
       }
     return t;
   }();
@@ -160,6 +159,9 @@ std::u32string code_points(const icu::UnicodeString& s) {
 }
 
 std::uint32_t entry_for(NormalTables& t, UChar32 c) {
+  // Most characters: no mapping, no neighbour to join, no lower case.
+  if (t.nfkc->isInert(c) && !u_hasBinaryProperty(c, UCHAR_CHANGES_WHEN_LOWERCASED))
+    return kOne | static_cast<std::uint32_t>(c);
   UErrorCode err = U_ZERO_ERROR;
   icu::UnicodeString normal;
   t.nfkc->normalize(icu::UnicodeString(c), normal, err);

@@ -283,6 +283,11 @@ bool table_to_utf8(std::string_view sjis, std::string& out) {
 
 }  // namespace
 
+char32_t pair_char(unsigned char lead, unsigned char trail) {
+  const char32_t cp = decode_table().pair[static_cast<unsigned>(lead) << 8 | trail];
+  return cp == kNoChar ? 0 : cp;
+}
+
 std::string to_utf8(std::string_view sjis) {
   // ASCII is itself in UTF-8: a run that converts only folder names of
   // ASCII (the history) never builds the table.

@@ -35,6 +35,9 @@ class PairTable {
 };
 // Built on first use from iconv's own table.
 const PairTable& pair_table();
+// The one character iconv reads the pair lead, trail as (what to_utf8 gives
+// for it), from the table to_utf8 reads; 0 when it reads no one character.
+char32_t pair_char(unsigned char lead, unsigned char trail);
 // The code page 932 code iconv writes for the character cp of the Basic
 // Multilingual Plane: a byte value for a single-byte code (ASCII, half-width
 // katakana), lead * 256 + trail for a pair; 0 when it has none (and for
