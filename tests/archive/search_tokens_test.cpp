@@ -193,6 +193,36 @@ TEST(SearchTokens, ShiftJisOddCases) {
   }
 }
 
+// ASCII separators in Shift_JIS text: what comes next to one reads as it
+// does in the whole text (a voiced sound mark joins nothing across it, the
+// capital sigma lower-cases by letters beyond it), and a second byte that
+// looks like one separates nothing.
+TEST(SearchTokens, ShiftJisBesideAsciiSeparators) {
+  const struct {
+    const char* name;
+    std::string sjis;
+    std::vector<std::string> tokens;
+  } rows[] = {
+      {"words_around_japanese", *cp932::from_utf8_exact("Hello, 世界 World!"), {"hello", "世界", "world"}},
+      {"letters_and_digits", "ABC123 DEF,ghi	4", {"abc123", "def", "ghi", "4"}},
+      {"full_width_beside_ascii", *cp932::from_utf8_exact("ＡＢＣ abc"), {"abc", "abc"}},
+      {"break_inside_stretch", *cp932::from_utf8_exact("東京\r\n都 ABC"), {"東京", "京都", "abc"}},
+      {"trail_byte_like_separator", "\x83\x5C-abc \x95\x5C|x", {"ソ", "abc", "表", "x"}},
+      {"mark_after_separator", "\xB6 \xDE", {"カ"}},
+      {"mark_after_separator_then_kana", "-\xDE\xB6\xDE", {"ガ"}},
+      {"lone_lead_byte_at_end", "abc \x82", {"abc"}},
+      // The capital sigma lower-cases by letters beyond the full stop.
+      {"sigma_across_separator", *cp932::from_utf8_exact("ΑΣ.Α"), {"ασ", "α"}},
+  };
+  SearchTokeniser tokeniser;
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::vector<std::string> tokens;
+    tokeniser.add_sjis(r.sjis, tokens);
+    EXPECT_EQ(tokens, r.tokens);
+  }
+}
+
 // Line breaks as a mailbox gives them, CR LF and CR alone, join a Japanese
 // word as LF does; the examples file can only write LF.
 TEST(SearchTokens, OtherLineBreaks) {
