@@ -3,6 +3,7 @@
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
+#include <unicode/uniset.h>
 #include <unicode/unistr.h>
 #include <unicode/uscript.h>
 #include <unicode/utf16.h>
@@ -23,19 +24,10 @@ enum class Kind { japanese, word, mark, line_break, other };
 
 bool ascii_word(unsigned char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-// The class of a character of normalised, lower-cased text. "Japanese" goes
-// by the Script property (not Script_Extensions), as the page's regular
-// expression does, with the four marks that belong to Japanese words
-// although their script is Common.
-Kind kind_by_properties(UChar32 c) {
-  if (c == '\n' || c == '\r') return Kind::line_break;
-  if (c < 0x80) return ascii_word(static_cast<unsigned char>(c)) ? Kind::word : Kind::other;
-  if (c == 0x3005 || c == 0x3006 || c == 0x30F6 || c == 0x30FC) return Kind::japanese;
-  UErrorCode err = U_ZERO_ERROR;
-  const UScriptCode script = uscript_getScript(c, &err);
-  if (U_SUCCESS(err) && (script == USCRIPT_HAN || script == USCRIPT_HIRAGANA || script == USCRIPT_KATAKANA))
-    return Kind::japanese;
-  switch (u_charType(c)) {
+// The class of a letter, digit, mark or other character by its general
+// category.
+Kind kind_of_category(int8_t category) {
+  switch (category) {
     case U_UPPERCASE_LETTER:
     case U_LOWERCASE_LETTER:
     case U_TITLECASE_LETTER:
@@ -54,14 +46,65 @@ Kind kind_by_properties(UChar32 c) {
   }
 }
 
+bool japanese_script(UScriptCode script) {
+  return script == USCRIPT_HAN || script == USCRIPT_HIRAGANA || script == USCRIPT_KATAKANA;
+}
+
+// The four marks that belong to Japanese words although their script is
+// Common.
+constexpr UChar32 kJapaneseMarks[] = {0x3005, 0x3006, 0x30F6, 0x30FC};
+
+// The class of a character of normalised, lower-cased text. "Japanese" goes
+// by the Script property (not Script_Extensions), as the page's regular
+// expression does, and takes in kJapaneseMarks.
+Kind kind_by_properties(UChar32 c) {
+  if (c == '\n' || c == '\r') return Kind::line_break;
+  if (c < 0x80) return ascii_word(static_cast<unsigned char>(c)) ? Kind::word : Kind::other;
+  if (std::find(std::begin(kJapaneseMarks), std::end(kJapaneseMarks), c) != std::end(kJapaneseMarks))
+    return Kind::japanese;
+  UErrorCode err = U_ZERO_ERROR;
+  const UScriptCode script = uscript_getScript(c, &err);
+  if (U_SUCCESS(err) && japanese_script(script)) return Kind::japanese;
+  return kind_of_category(u_charType(c));
+}
+
+using KindTable = std::array<std::uint8_t, 0x10000>;
+
+// Sets the entry of every character of set in the plane to bits, or with
+// add adds bits to it.
+void put_kind(KindTable& t, const icu::UnicodeSet& set, std::uint8_t bits, bool add) {
+  for (int32_t r = 0; r < set.getRangeCount(); ++r)
+    for (UChar32 c = set.getRangeStart(r); c <= set.getRangeEnd(r) && c < 0x10000; ++c)
+      t[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(add ? t[static_cast<std::size_t>(c)] | bits : bits);
+}
+
 // The classes of the Basic Multilingual Plane, looked up once; bit 0x80
-// marks a character that lower-casing changes.
-const std::array<std::uint8_t, 0x10000>& bmp_kinds() {
+// marks a character that lower-casing changes. Made as kind_by_properties
+// says, a range of equal properties at a time: first by general category,
+// then the Japanese scripts and marks, then ASCII.
+const KindTable& bmp_kinds() {
   static const auto table = [] {
-    auto t = std::make_unique<std::array<std::uint8_t, 0x10000>>();
-    for (UChar32 c = 0; c < 0x10000; ++c)
-      (*t)[c] = static_cast<std::uint8_t>(static_cast<unsigned>(kind_by_properties(c)) |
-                                          (u_hasBinaryProperty(c, UCHAR_CHANGES_WHEN_LOWERCASED) ? 0x80 : 0));
+    auto t = std::make_unique<KindTable>();
+    u_enumCharTypes(
+        [](const void* context, UChar32 start, UChar32 limit, UCharCategory type) -> UBool {
+          auto& kinds = *static_cast<KindTable*>(const_cast<void*>(context));
+          const auto kind = static_cast<std::uint8_t>(kind_of_category(static_cast<int8_t>(type)));
+          for (UChar32 c = start; c < limit && c < 0x10000; ++c) kinds[static_cast<std::size_t>(c)] = kind;
+          return limit < 0x10000;
+        },
+        t.get());
+    UErrorCode err = U_ZERO_ERROR;
+    for (const UScriptCode script : {USCRIPT_HAN, USCRIPT_HIRAGANA, USCRIPT_KATAKANA}) {
+      icu::UnicodeSet set;
+      set.applyIntPropertyValue(UCHAR_SCRIPT, script, err);
+      put_kind(*t, set, static_cast<std::uint8_t>(Kind::japanese), false);
+    }
+    for (const UChar32 c : kJapaneseMarks) (*t)[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(Kind::japanese);
+    for (UChar32 c = 0; c < 0x80; ++c) (*t)[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(kind_by_properties(c));
+    icu::UnicodeSet lowered;
+    lowered.applyIntPropertyValue(UCHAR_CHANGES_WHEN_LOWERCASED, 1, err);
+    put_kind(*t, lowered, 0x80, true);
+    if (U_FAILURE(err)) throw std::runtime_error(std::string("character properties: ") + u_errorName(err));
     return t;
   }();
   return *table;
@@ -366,6 +409,16 @@ void SearchTokenSink::take_japanese(char32_t first, char32_t second) {
   std::size_t n = put_utf8(buf, first);
   if (second != 0) n += put_utf8(buf + n, second);
   take(std::string_view(buf, n));
+}
+
+char search_char_class(char32_t c) {
+  const auto cp = static_cast<UChar32>(c);
+  const std::uint8_t entry =
+      c < 0x10000 ? bmp_kinds()[c]
+                  : static_cast<std::uint8_t>(static_cast<unsigned>(kind_by_properties(cp)) |
+                                              (u_hasBinaryProperty(cp, UCHAR_CHANGES_WHEN_LOWERCASED) ? 0x80 : 0));
+  static constexpr char kNames[] = "jwmb JWMB_";
+  return kNames[(entry & 0x7F) + (entry & 0x80 ? 5 : 0)];
 }
 
 bool sjis_normal_form(std::string_view sjis, std::u32string& out) {

@@ -81,6 +81,11 @@ class SearchTokeniser {
 // The tokens of UTF-8 text, in order, repeats included.
 std::vector<std::string> search_tokens(std::string_view utf8);
 
+// The class the tokeniser gives a character of normalised, lower-cased
+// text: 'j' Japanese, 'w' word, 'm' mark, 'b' line break, ' ' any other;
+// 'J', 'W', 'M', 'B', '_' for the same when lower-casing changes it.
+char search_char_class(char32_t c);
+
 // The normal form (NFKC, then lower case) of Shift_JIS text by the tables
 // alone, as code points in out; false (out unspecified) for text they cannot
 // do, which the tokeniser hands to ICU.

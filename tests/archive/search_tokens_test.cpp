@@ -6,9 +6,12 @@
 #include <gtest/gtest.h>
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
+#include <unicode/uchar.h>
 #include <unicode/unistr.h>
+#include <unicode/uscript.h>
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -191,6 +194,40 @@ TEST(SearchTokens, ShiftJisOddCases) {
     tokeniser.add_sjis(r.sjis, tokens);
     EXPECT_EQ(tokens, r.tokens);
   }
+}
+
+// The tokeniser's classes of the Basic Multilingual Plane, made a range of
+// equal properties at a time, against each character's own properties.
+TEST(SearchTokens, CharacterClassesFollowTheirProperties) {
+  int differ = 0;
+  for (UChar32 c = 0; c < 0x10000; ++c) {
+    char expected = ' ';
+    UErrorCode err = U_ZERO_ERROR;
+    const UScriptCode script = uscript_getScript(c, &err);
+    const int8_t type = u_charType(c);
+    if (c == '\n' || c == '\r')
+      expected = 'b';
+    else if (c < 0x80)
+      expected = std::isalnum(c) ? 'w' : ' ';
+    else if (c == 0x3005 || c == 0x3006 || c == 0x30F6 || c == 0x30FC || script == USCRIPT_HAN ||
+             script == USCRIPT_HIRAGANA || script == USCRIPT_KATAKANA)
+      expected = 'j';
+    else if (type == U_UPPERCASE_LETTER || type == U_LOWERCASE_LETTER || type == U_TITLECASE_LETTER ||
+             type == U_MODIFIER_LETTER || type == U_OTHER_LETTER || type == U_DECIMAL_DIGIT_NUMBER ||
+             type == U_LETTER_NUMBER || type == U_OTHER_NUMBER)
+      expected = 'w';
+    else if (type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK || type == U_COMBINING_SPACING_MARK)
+      expected = 'm';
+    if (u_hasBinaryProperty(c, UCHAR_CHANGES_WHEN_LOWERCASED))
+      expected = expected == ' ' ? '_' : static_cast<char>(std::toupper(expected));
+    const char got = search_char_class(static_cast<char32_t>(c));
+    if (got != expected && ++differ <= 10) ADD_FAILURE() << "U+" << std::hex << c << ": " << got << ", not " << expected;
+  }
+  EXPECT_EQ(differ, 0);
+  // Beyond the plane, by the properties themselves.
+  EXPECT_EQ(search_char_class(U'\U00020B9F'), 'j');  // 𠮟
+  EXPECT_EQ(search_char_class(U'\U0001F600'), ' ');  // an emoji
+  EXPECT_EQ(search_char_class(U'\U00010400'), 'W');  // DESERET CAPITAL LONG I
 }
 
 // ASCII separators in Shift_JIS text: what comes next to one reads as it
