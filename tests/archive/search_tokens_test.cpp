@@ -186,6 +186,19 @@ TEST(SearchTokens, ShiftJisOddCases) {
       {"sigma_last", *cp932::from_utf8_exact("ΟΔΟΣ"), {"οδο\u03c2"}},
       {"sigma_first", *cp932::from_utf8_exact("ΣΟ"), {"σο"}},
       {"sigma_between", *cp932::from_utf8_exact("ΑΣΑ ＡΣ"), {"ασα", "a\u03c2"}},
+      // Beside ASCII separators: a voiced sound mark joins nothing across
+      // one, the capital sigma lower-cases by letters beyond one, and a
+      // second byte that looks like one separates nothing.
+      {"words_around_japanese", *cp932::from_utf8_exact("Hello, 世界 World!"), {"hello", "世界", "world"}},
+      {"letters_and_digits", "ABC123 DEF,ghi\t4", {"abc123", "def", "ghi", "4"}},
+      {"full_width_beside_ascii", *cp932::from_utf8_exact("ＡＢＣ abc"), {"abc", "abc"}},
+      {"break_inside_japanese", *cp932::from_utf8_exact("東京\r\n都 ABC"), {"東京", "京都", "abc"}},
+      {"trail_byte_like_separator", "\x83\x5C-abc \x95\x5C|x", {"ソ", "abc", "表", "x"}},
+      {"mark_after_separator", "\xB6 \xDE", {"カ"}},
+      {"mark_after_separator_then_kana", "-\xDE\xB6\xDE", {"ガ"}},
+      {"lone_lead_byte_at_end", "abc \x82", {"abc"}},
+      // The capital sigma lower-cases by letters beyond the full stop.
+      {"sigma_across_separator", *cp932::from_utf8_exact("ΑΣ.Α"), {"ασ", "α"}},
   };
   SearchTokeniser tokeniser;
   for (const auto& r : rows) {
@@ -228,36 +241,6 @@ TEST(SearchTokens, CharacterClassesFollowTheirProperties) {
   EXPECT_EQ(search_char_class(U'\U00020B9F'), 'j');  // 𠮟
   EXPECT_EQ(search_char_class(U'\U0001F600'), ' ');  // an emoji
   EXPECT_EQ(search_char_class(U'\U00010400'), 'W');  // DESERET CAPITAL LONG I
-}
-
-// ASCII separators in Shift_JIS text: what comes next to one reads as it
-// does in the whole text (a voiced sound mark joins nothing across it, the
-// capital sigma lower-cases by letters beyond it), and a second byte that
-// looks like one separates nothing.
-TEST(SearchTokens, ShiftJisBesideAsciiSeparators) {
-  const struct {
-    const char* name;
-    std::string sjis;
-    std::vector<std::string> tokens;
-  } rows[] = {
-      {"words_around_japanese", *cp932::from_utf8_exact("Hello, 世界 World!"), {"hello", "世界", "world"}},
-      {"letters_and_digits", "ABC123 DEF,ghi	4", {"abc123", "def", "ghi", "4"}},
-      {"full_width_beside_ascii", *cp932::from_utf8_exact("ＡＢＣ abc"), {"abc", "abc"}},
-      {"break_inside_stretch", *cp932::from_utf8_exact("東京\r\n都 ABC"), {"東京", "京都", "abc"}},
-      {"trail_byte_like_separator", "\x83\x5C-abc \x95\x5C|x", {"ソ", "abc", "表", "x"}},
-      {"mark_after_separator", "\xB6 \xDE", {"カ"}},
-      {"mark_after_separator_then_kana", "-\xDE\xB6\xDE", {"ガ"}},
-      {"lone_lead_byte_at_end", "abc \x82", {"abc"}},
-      // The capital sigma lower-cases by letters beyond the full stop.
-      {"sigma_across_separator", *cp932::from_utf8_exact("ΑΣ.Α"), {"ασ", "α"}},
-  };
-  SearchTokeniser tokeniser;
-  for (const auto& r : rows) {
-    SCOPED_TRACE(r.name);
-    std::vector<std::string> tokens;
-    tokeniser.add_sjis(r.sjis, tokens);
-    EXPECT_EQ(tokens, r.tokens);
-  }
 }
 
 // Line breaks as a mailbox gives them, CR LF and CR alone, join a Japanese
