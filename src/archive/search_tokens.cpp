@@ -99,8 +99,10 @@ const KindTable& bmp_kinds() {
       set.applyIntPropertyValue(UCHAR_SCRIPT, script, err);
       put_kind(*t, set, static_cast<std::uint8_t>(Kind::japanese), false);
     }
-    for (const UChar32 c : kJapaneseMarks) (*t)[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(Kind::japanese);
-    for (UChar32 c = 0; c < 0x80; ++c) (*t)[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(kind_by_properties(c));
+    for (const UChar32 c : kJapaneseMarks)
+      (*t)[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(Kind::japanese);
+    for (UChar32 c = 0; c < 0x80; ++c)
+      (*t)[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(kind_by_properties(c));
     icu::UnicodeSet lowered;
     lowered.applyIntPropertyValue(UCHAR_CHANGES_WHEN_LOWERCASED, 1, err);
     put_kind(*t, lowered, 0x80, true);

@@ -234,7 +234,8 @@ TEST(SearchTokens, CharacterClassesFollowTheirProperties) {
     if (u_hasBinaryProperty(c, UCHAR_CHANGES_WHEN_LOWERCASED))
       expected = expected == ' ' ? '_' : static_cast<char>(std::toupper(expected));
     const char got = search_char_class(static_cast<char32_t>(c));
-    if (got != expected && ++differ <= 10) ADD_FAILURE() << "U+" << std::hex << c << ": " << got << ", not " << expected;
+    if (got != expected && ++differ <= 10)
+      ADD_FAILURE() << "U+" << std::hex << c << ": " << got << ", not " << expected;
   }
   EXPECT_EQ(differ, 0);
   // Beyond the plane, by the properties themselves.
