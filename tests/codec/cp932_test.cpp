@@ -95,9 +95,19 @@ std::optional<std::string> Iconv_Utf8(const std::string& sjis) {
   return out;
 }
 
+// The code point of UTF-8 text of one character, else 0.
+char32_t only_code_point(const std::string& utf8) {
+  const auto b = [&](std::size_t k) { return static_cast<unsigned char>(utf8[k]); };
+  if (utf8.size() == 1 && b(0) < 0x80) return b(0);
+  if (utf8.size() == 2 && (b(0) & 0xE0) == 0xC0) return (b(0) & 0x1Fu) << 6 | (b(1) & 0x3Fu);
+  if (utf8.size() == 3 && (b(0) & 0xF0) == 0xE0) return (b(0) & 0x0Fu) << 12 | (b(1) & 0x3Fu) << 6 | (b(2) & 0x3Fu);
+  return 0;
+}
+
 // Every character of code page 932 alone and between others converts as the
 // system's iconv converts it, and so do the bytes and pairs it refuses
-// (each becomes U+FFFD, as the conversion always did).
+// (each becomes U+FFFD, as the conversion always did); pair_char gives the
+// one character a pair is.
 TEST(Cp932, EveryCharacterConvertsAsIconvConvertsIt) {
   const std::string kReplacement = "\xEF\xBF\xBD";
   int pairs = 0;
@@ -108,6 +118,10 @@ TEST(Cp932, EveryCharacterConvertsAsIconvConvertsIt) {
       if (!expected) continue;
       ++pairs;
       ASSERT_EQ(cp932::to_utf8("a" + pair + "z"), *expected) << std::hex << lead << " " << trail;
+      const std::optional<std::string> alone = Iconv_Utf8(pair);
+      EXPECT_EQ(cp932::pair_char(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)),
+                alone ? only_code_point(*alone) : 0)
+          << std::hex << lead << " " << trail;
     }
   EXPECT_GT(pairs, 7000) << "iconv refused what it should read";
   for (unsigned c = 0; c < 0x100; ++c) {
