@@ -28,17 +28,38 @@ const chromium = process.env.VORN_CHROMIUM || "chromium";
 // order and the list's HTML.
 function open_search(folder, query, more = "") {
   const url = pathToFileURL(path.join(folder, "search.html")).href + "?q=" + encodeURIComponent(query) + more;
+  return shown_by(dump(url));
+}
+
+// Opens a copy of FOLDER/search.html that, once loaded, types the query into
+// its box as keys do (an input event, no Enter), and returns what the page
+// shows after the typing pause.
+function type_search(folder, query) {
+  const page = fs.readFileSync(path.join(folder, "search.html"), "latin1");
+  const ascii = JSON.stringify(query).replace(/[^\x00-\x7f]/g, (c) => "\\u" + c.charCodeAt(0).toString(16).padStart(4, "0"));
+  const script = `<SCRIPT>window.addEventListener("load",function(){var b=document.getElementById("srch_q");` +
+      `b.value=${ascii};b.dispatchEvent(new InputEvent("input",{bubbles:true}));});</SCRIPT>`;
+  const copy = path.join(folder, "t_typed.html");
+  fs.writeFileSync(copy, page.replace("</BODY>", script + "\r\n</BODY>"), "latin1");
+  return shown_by(dump(pathToFileURL(copy).href, ["--virtual-time-budget=10000"]));
+}
+
+// The page at url as the browser drew it.
+function dump(url, extra = []) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), "vorn-chromium-"));
-  let dom;
   try {
-    dom = execFileSync(chromium, [
+    return execFileSync(chromium, [
       "--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
       "--disable-component-update", "--disable-sync", "--no-first-run", `--user-data-dir=${profile}`,
-      "--dump-dom", url,
+      ...extra, "--dump-dom", url,
     ], {encoding: "utf8", timeout: 120000, stdio: ["ignore", "pipe", "ignore"], maxBuffer: 256 << 20});
   } finally {
     fs.rmSync(profile, {recursive: true, force: true});
   }
+}
+
+// What the search page in dom shows (open_search).
+function shown_by(dom) {
   const list = /<div id="srch_list"([^>]*)>([\s\S]*?)<\/div>\s*<p><a[^>]*id="srch_more"/.exec(dom);
   assert.ok(list, "the page has its list");
   const attr = (name) => (new RegExp(`${name}="([^"]*)"`).exec(list[1]) || [, ""])[1];
@@ -86,6 +107,9 @@ if (require.main === module && process.argv.length === 4) {
       assert.doesNotMatch(tag.html, /<予約>/);
       // "+" for a space, as a form writes it.
       assert.deepStrictEqual(open_search(folder, "", "+offline+meeting").pages, [4, 3]);
+      // Typed without Enter: searched once the box is still.
+      const typed = type_search(folder, "予約");
+      assert.deepStrictEqual([typed.state, typed.pages, typed.count], ["done", [4, 1, 6], "3"]);
     } finally {
       fs.rmSync(folder, {recursive: true, force: true});
     }

@@ -68,9 +68,11 @@ function page(files, search) {
     URLSearchParams,
     replaced: [],
     history: {replaceState: (s, t, url) => win.replaced.push(url)},
+    setTimeout,
+    clearTimeout,
   };
-  find.start_page(doc, win);
-  return {doc, win, el: (id) => doc.els[id]};
+  const wired = find.start_page(doc, win);
+  return {doc, win, el: (id) => doc.els[id], runs: () => wired.current};
 }
 
 function shown(p, id) {
@@ -188,4 +190,66 @@ test("a missing index shows the error", async () => {
   const p = page(new Map(), "?q=%E4%BC%9A%E8%AD%B0");
   assert.strictEqual(await settled(p), "error");
   assert.deepStrictEqual([shown(p, "srch_error"), shown(p, "srch_hits"), pages(p)], [true, false, []]);
+});
+
+// Sets the box to text and tells the page, as typing does.
+function type(p, text, composing = false) {
+  p.el("srch_list").setAttribute("data-state", "");
+  p.el("srch_q").value = text;
+  p.el("srch_q").oninput({isComposing: composing});
+}
+
+const pause = (ms) => new Promise((r) => setTimeout(r, ms));
+
+// Waits out the typing pause, then for the search it started.
+async function typed_settled(p) {
+  await pause(300);
+  return settled(p);
+}
+
+test("what is typed is searched once the box is still", async () => {
+  const p = page(fixture(), "");
+  type(p, "議");
+  type(p, "議事");
+  type(p, "議事録");
+  await pause(100);
+  assert.strictEqual(p.runs(), 0, "nothing while the keys come");
+  assert.strictEqual(await typed_settled(p), "done");
+  assert.strictEqual(p.runs(), 1, "one search, of what the box holds");
+  assert.deepStrictEqual(pages(p), [2]);
+  assert.deepStrictEqual(p.win.replaced, [], "the address changes on Enter only");
+  type(p, "議事録");
+  await pause(400);
+  assert.strictEqual(p.runs(), 1, "the query shown is not searched again");
+});
+
+test("nothing is searched while an input method composes", async () => {
+  const p = page(fixture(), "");
+  type(p, "よやく", true);
+  await pause(400);
+  assert.strictEqual(p.runs(), 0);
+  p.el("srch_q").value = "予約";
+  p.el("srch_q").oncompositionend();
+  assert.strictEqual(await typed_settled(p), "done");
+  assert.deepStrictEqual(pages(p), [4, 1, 6]);
+  // A key typed and then the composing of another: the first waits no more.
+  type(p, "議事録");
+  type(p, "議事録よ", true);
+  await pause(400);
+  assert.strictEqual(p.runs(), 1);
+});
+
+test("Enter right after typing searches once, at once", async () => {
+  const p = page(fixture(), "");
+  type(p, "旧版");
+  submit(p, "議事録");
+  assert.strictEqual(p.runs(), 1);
+  assert.strictEqual(await settled(p), "done");
+  await pause(400);
+  assert.strictEqual(p.runs(), 1, "no second search when the pause ends");
+  assert.deepStrictEqual(pages(p), [2]);
+  submit(p, "議事録");
+  assert.strictEqual(await settled(p), "done");
+  assert.strictEqual(p.runs(), 2, "Enter searches the same query again");
+  assert.deepStrictEqual(pages(p), [2]);
 });

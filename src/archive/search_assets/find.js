@@ -29,6 +29,8 @@
   // Docs per doc chunk, unless a segment names another number ("chunk_docs").
   var DOCS_PER_CHUNK = 500;
   var PAGE_SIZE = 100;
+  // How long the box stays still before what was typed is searched.
+  var TYPING_PAUSE_MS = 250;
 
   // ---- Tokens -------------------------------------------------------------
 
@@ -566,6 +568,7 @@
     this.load = script_loader(doc, win, "srch/");
     this.manifest = null;
     this.current = 0;
+    this.query = null;
     this.results = null;
     this.marks = {};
   }
@@ -659,6 +662,7 @@
     var self = this;
     var mine = ++this.current;
     var started = this.win.performance.now();
+    this.query = query;
     this.clear();
     this.results = null;
     this.marks = {};
@@ -689,11 +693,33 @@
 
   // Wires the form of search.html: the box has the focus, Enter searches
   // (in the page, not by sending the form), search.html?q=... searches at once.
+  // What is typed is searched too once the box has been still for a moment
+  // (not while an input method is composing), so that the results are drawn,
+  // or on their way, when Enter is pressed; Enter searches again, mostly from
+  // the files the typing loaded.
   function start_page(doc, win) {
     var page = new Page(doc, win);
     var box = doc.getElementById("srch_q");
+    var pause = null;
+    function still() {
+      if (pause !== null) win.clearTimeout(pause);
+      pause = null;
+    }
+    function typed() {
+      still();
+      pause = win.setTimeout(function () {
+        pause = null;
+        if (box.value !== page.query) page.run(box.value);
+      }, TYPING_PAUSE_MS);
+    }
+    box.oninput = function (e) {
+      if (e && e.isComposing) still();
+      else typed();
+    };
+    box.oncompositionend = typed;
     doc.getElementById("srch_form").onsubmit = function (e) {
       e.preventDefault();
+      still();
       try {
         win.history.replaceState(null, "", "?q=" + encodeURIComponent(box.value));
       } catch (err) {
