@@ -51,11 +51,13 @@ function browser() {
     child.stdio[3].write(JSON.stringify({id, method, params, sessionId}) + "\0");
   });
   const close = () => new Promise((resolve) => {
-    child.on("exit", () => {
+    const gone = () => {
       // The browser's helpers may still be leaving the profile.
       fs.rmSync(profile, {recursive: true, force: true, maxRetries: 20, retryDelay: 50});
       resolve();
-    });
+    };
+    if (child.exitCode !== null || child.signalCode !== null) return gone();
+    child.on("exit", gone);
     process.kill(-child.pid);
   });
   return {send, close};
