@@ -32,13 +32,16 @@ function open_search(folder, query, more = "") {
 }
 
 // Opens a copy of FOLDER/search.html that, once loaded, types the query into
-// its box as keys do (an input event, no Enter), and returns what the page
-// shows after the typing pause.
-function type_search(folder, query) {
+// its box as keys do (an input event, no Enter), or with composing as an
+// input method does (input events while it composes, then the end of the
+// composition), and returns what the page shows after the typing pause.
+function type_search(folder, query, composing = false) {
   const page = fs.readFileSync(path.join(folder, "search.html"), "latin1");
   const ascii = JSON.stringify(query).replace(/[^\x00-\x7f]/g, (c) => "\\u" + c.charCodeAt(0).toString(16).padStart(4, "0"));
+  const end = composing ? `b.dispatchEvent(new CompositionEvent("compositionend",{bubbles:true,data:${ascii}}));` : "";
   const script = `<SCRIPT>window.addEventListener("load",function(){var b=document.getElementById("srch_q");` +
-      `b.value=${ascii};b.dispatchEvent(new InputEvent("input",{bubbles:true}));});</SCRIPT>`;
+      `b.value=${ascii};b.dispatchEvent(new InputEvent("input",{bubbles:true,isComposing:${composing}}));${end}});` +
+      `</SCRIPT>`;
   const copy = path.join(folder, "t_typed.html");
   fs.writeFileSync(copy, page.replace("</BODY>", script + "\r\n</BODY>"), "latin1");
   return shown_by(dump(pathToFileURL(copy).href, ["--virtual-time-budget=10000"]));
@@ -110,6 +113,8 @@ if (require.main === module && process.argv.length === 4) {
       // Typed without Enter: searched once the box is still.
       const typed = type_search(folder, "予約");
       assert.deepStrictEqual([typed.state, typed.pages, typed.count], ["done", [4, 1, 6], "3"]);
+      const composed = type_search(folder, "議事録", true);
+      assert.deepStrictEqual([composed.state, composed.pages], ["done", [2]], "searched when the composing ends");
     } finally {
       fs.rmSync(folder, {recursive: true, force: true});
     }

@@ -712,11 +712,12 @@
         if (box.value !== page.query) page.run(box.value);
       }, TYPING_PAUSE_MS);
     }
-    box.oninput = function (e) {
-      if (e && e.isComposing) still();
+    box.addEventListener("input", function (e) {
+      if (e.isComposing) still();
       else typed();
-    };
-    box.oncompositionend = typed;
+    });
+    // Composition events have no on... property.
+    box.addEventListener("compositionend", typed);
     doc.getElementById("srch_form").onsubmit = function (e) {
       e.preventDefault();
       still();
