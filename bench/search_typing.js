@@ -8,59 +8,17 @@
 //
 //   node bench/search_typing.js FOLDER QUERY [PAUSE...]   (default: 0 300 done)
 //
-// The browser is driven over the DevTools protocol on a pipe
-// (--remote-debugging-pipe: JSON messages ended by a NUL byte on fds 3 and 4).
+// The browser is driven over the DevTools protocol (tests/web/devtools.js).
 "use strict";
 
-const {spawn} = require("node:child_process");
-const fs = require("node:fs");
-const os = require("node:os");
 const path = require("node:path");
 const {pathToFileURL} = require("node:url");
+const {open_browser, navigate, evaluate} = require("../tests/web/devtools.js");
 
 const [folder, query, ...pauses] = process.argv.slice(2);
 if (!folder || !query) {
   console.error("usage: node bench/search_typing.js FOLDER QUERY [PAUSE_MS|done ...]");
   process.exit(2);
-}
-
-function browser() {
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), "vorn-typing-"));
-  const child = spawn(process.env.VORN_CHROMIUM || "chromium", [
-    "--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking", "--disable-component-update",
-    "--disable-sync", "--no-first-run", `--user-data-dir=${profile}`, "--remote-debugging-pipe", "about:blank",
-  ], {stdio: ["ignore", "ignore", "ignore", "pipe", "pipe"], detached: true});
-  let next = 1;
-  const waiting = new Map();
-  let buffer = "";
-  child.stdio[4].on("data", (chunk) => {
-    buffer += chunk.toString("utf8");
-    for (let end; (end = buffer.indexOf("\0")) >= 0;) {
-      const message = JSON.parse(buffer.slice(0, end));
-      buffer = buffer.slice(end + 1);
-      const w = waiting.get(message.id);
-      if (!w) continue;
-      waiting.delete(message.id);
-      if (message.error) w.reject(new Error(JSON.stringify(message.error)));
-      else w.resolve(message.result);
-    }
-  });
-  const send = (method, params = {}, sessionId) => new Promise((resolve, reject) => {
-    const id = next++;
-    waiting.set(id, {resolve, reject});
-    child.stdio[3].write(JSON.stringify({id, method, params, sessionId}) + "\0");
-  });
-  const close = () => new Promise((resolve) => {
-    const gone = () => {
-      // The browser's helpers may still be leaving the profile.
-      fs.rmSync(profile, {recursive: true, force: true, maxRetries: 20, retryDelay: 50});
-      resolve();
-    };
-    if (child.exitCode !== null || child.signalCode !== null) return gone();
-    child.on("exit", gone);
-    process.kill(-child.pid);
-  });
-  return {send, close};
 }
 
 // Runs in the page: types the query, waits, presses Enter, and resolves to
@@ -94,19 +52,10 @@ function drive(query, pause) {
 
 // One round in a browser of its own, so that no file is loaded already.
 async function round(pause) {
-  const b = browser();
+  const b = await open_browser();
   try {
-    const {targetInfos} = await b.send("Target.getTargets");
-    const page = targetInfos.find((t) => t.type === "page");
-    const {sessionId} = await b.send("Target.attachToTarget", {targetId: page.targetId, flatten: true});
-    const url = pathToFileURL(path.join(folder, "search.html")).href + "?bench=1";
-    await b.send("Page.navigate", {url}, sessionId);
-    await b.send("Runtime.evaluate", {expression: `new Promise(function (r) {
-      (function look() { if (document.readyState === "complete" && document.getElementById("srch_q")) r();
-                         else setTimeout(look, 5); })(); })`, awaitPromise: true}, sessionId);
-    const {result} = await b.send("Runtime.evaluate",
-        {expression: drive(query, pause), awaitPromise: true, returnByValue: true}, sessionId);
-    return result.value;
+    await navigate(b, pathToFileURL(path.join(folder, "search.html")).href + "?bench=1");
+    return await evaluate(b, drive(query, pause));
   } finally {
     await b.close();
   }

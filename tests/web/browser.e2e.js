@@ -19,6 +19,7 @@ const {execFileSync} = require("node:child_process");
 const {pathToFileURL} = require("node:url");
 const {big_index} = require("./index_files.js");
 const {archive_with, fixture_files, kMails, program_archive} = require("./archives.js");
+const {open_browser, navigate, evaluate} = require("./devtools.js");
 
 const chromium = process.env.VORN_CHROMIUM || "chromium";
 
@@ -119,6 +120,48 @@ if (require.main === module && process.argv.length === 4) {
       fs.rmSync(folder, {recursive: true, force: true});
     }
   });
+
+  test("search.html searches what an input method commits and keys type", {skip: !process.env.VORN_WRITE_SEARCH_PAGE},
+      async () => {
+        const folder = archive_with(fixture_files());
+        const b = await open_browser(chromium);
+        const pause = (ms) => new Promise((r) => setTimeout(r, ms));
+        const list = () => evaluate(b, `(function () { var l = document.getElementById("srch_list");
+          return {state: l.getAttribute("data-state"), pages: Array.prototype.map.call(l.querySelectorAll("a"),
+            function (a) { return Number(/m(\\d+)\\.htm/.exec(a.getAttribute("href"))[1]); })}; })()`);
+        // The list once it shows want, or as it is after ten seconds (a
+        // search of the keys typed so far may end first on a slow machine).
+        const shows = async (want) => {
+          for (let i = 0; i < 200; i++) {
+            const got = await list();
+            if (JSON.stringify(got) === JSON.stringify(want)) return got;
+            await pause(50);
+          }
+          return list();
+        };
+        try {
+          await navigate(b, pathToFileURL(path.join(folder, "search.html")).href);
+          await evaluate(b, `document.getElementById("srch_q").focus()`);
+          for (const text of ["g", "ぎ", "ぎじ", "ぎじろ", "ぎじろく"]) {
+            await b.page("Input.imeSetComposition", {text, selectionStart: text.length, selectionEnd: text.length});
+            await pause(100);
+          }
+          await pause(600);
+          assert.deepStrictEqual(await list(), {state: null, pages: []}, "nothing while the input method composes");
+          await b.page("Input.insertText", {text: "議事録"});
+          assert.deepStrictEqual(await shows({state: "done", pages: [2]}), {state: "done", pages: [2]}, "committed");
+          await evaluate(b, `document.getElementById("srch_q").value = "";
+            document.getElementById("srch_list").removeAttribute("data-state")`);
+          for (const key of "offline") {
+            await b.page("Input.dispatchKeyEvent", {type: "keyDown", key, text: key});
+            await b.page("Input.dispatchKeyEvent", {type: "keyUp", key});
+          }
+          assert.deepStrictEqual(await shows({state: "done", pages: [4, 3]}), {state: "done", pages: [4, 3]}, "keys");
+        } finally {
+          await b.close();
+          fs.rmSync(folder, {recursive: true, force: true});
+        }
+      });
 
   test("search.html shows a hundred and a link for more", {skip: !process.env.VORN_WRITE_SEARCH_PAGE}, () => {
     const {files, live} = big_index();
