@@ -70,12 +70,11 @@ Kind kind_by_properties(UChar32 c) {
 
 using KindTable = std::array<std::uint8_t, 0x10000>;
 
-// Sets the entry of every character of set in the plane to bits, or with
-// add adds bits to it.
-void put_kind(KindTable& t, const icu::UnicodeSet& set, std::uint8_t bits, bool add) {
+// Calls f with every character of set in the plane.
+template <typename F>
+void for_each_in_plane(const icu::UnicodeSet& set, F f) {
   for (int32_t r = 0; r < set.getRangeCount(); ++r)
-    for (UChar32 c = set.getRangeStart(r); c <= set.getRangeEnd(r) && c < 0x10000; ++c)
-      t[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(add ? t[static_cast<std::size_t>(c)] | bits : bits);
+    for (UChar32 c = set.getRangeStart(r); c <= set.getRangeEnd(r) && c < 0x10000; ++c) f(static_cast<std::size_t>(c));
 }
 
 // The classes of the Basic Multilingual Plane, looked up once; bit 0x80
@@ -97,7 +96,7 @@ const KindTable& bmp_kinds() {
     for (const UScriptCode script : {USCRIPT_HAN, USCRIPT_HIRAGANA, USCRIPT_KATAKANA}) {
       icu::UnicodeSet set;
       set.applyIntPropertyValue(UCHAR_SCRIPT, script, err);
-      put_kind(*t, set, static_cast<std::uint8_t>(Kind::japanese), false);
+      for_each_in_plane(set, [&t](std::size_t c) { (*t)[c] = static_cast<std::uint8_t>(Kind::japanese); });
     }
     for (const UChar32 c : kJapaneseMarks)
       (*t)[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(Kind::japanese);
@@ -105,7 +104,7 @@ const KindTable& bmp_kinds() {
       (*t)[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(kind_by_properties(c));
     icu::UnicodeSet lowered;
     lowered.applyIntPropertyValue(UCHAR_CHANGES_WHEN_LOWERCASED, 1, err);
-    put_kind(*t, lowered, 0x80, true);
+    for_each_in_plane(lowered, [&t](std::size_t c) { (*t)[c] |= 0x80; });
     if (U_FAILURE(err)) throw std::runtime_error(std::string("character properties: ") + u_errorName(err));
     return t;
   }();
@@ -120,10 +119,8 @@ Kind kind_of(UChar32 c) { return c < 0x10000 ? static_cast<Kind>(bmp_kinds()[c] 
 const std::array<char16_t, 0x10000>& pair_chars() {
   static const auto table = [] {
     auto t = std::make_unique<std::array<char16_t, 0x10000>>();
-    const cp932::PairTable& pairs = cp932::pair_table();
     for (unsigned lead = 0x81; lead <= 0xFC; ++lead)
       for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-        if (!pairs.has(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail))) continue;
         const char32_t c = cp932::pair_char(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
         if (c != 0 && c < 0x10000 && !U16_IS_SURROGATE(c)) (*t)[lead << 8 | trail] = static_cast<char16_t>(c);
       }
