@@ -1,9 +1,11 @@
 #include "archive/search_collect.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "archive/archive_state.h"
+#include "archive/search_files.h"
 #include "codec/utf8_out.h"
 #include "core/archive_files.h"
 #include "core/vb_error.h"
@@ -46,6 +48,7 @@ void SearchCollector::add(std::uint32_t page, std::string_view subject, std::str
 // has one).
 void SearchCollector::collect(std::uint32_t entry, std::string_view subject, std::string_view sender,
                               std::string_view body, const std::vector<std::shared_ptr<const std::string>>& names) {
+  if (spill_ && pages_in_use_ * (std::size_t{8} << kPageBits) > budget_) spill();
   entry_ = entry;
   hash_ = 0;
   tokeniser_.add_sjis(subject, *this);
@@ -117,7 +120,7 @@ inline void SearchCollector::note(std::uint32_t id) {
 void SearchCollector::append(Token& k, std::uint32_t gap) {
   unsigned char* p = nullptr;
   unsigned used = 0, capacity = 0;
-  if (k.count > 2) {
+  if (k.tail != 0) {
     p = block(k.tail);
     used = p[6] | unsigned{p[7]} << 8;
     capacity = p[4] | unsigned{p[5]} << 8;
@@ -140,21 +143,72 @@ void SearchCollector::append(Token& k, std::uint32_t gap) {
   p[7] = static_cast<unsigned char>(used >> 8);
 }
 
-// A block of capacity bytes (a multiple of 8) after its header.
+// A block of capacity bytes (a multiple of 8) after its header. The first
+// unit of the first page is left out, so that no block is named 0.
 std::uint32_t SearchCollector::new_block(std::uint32_t capacity) {
   const std::uint32_t units = capacity / 8 + 1;
   if (page_used_ + units > (1u << kPageBits)) {
-    if (pages_.size() >= (std::size_t{1} << (32 - kPageBits))) throw VbError(6, "search index: too many tokens");
-    pages_.push_back(std::make_unique_for_overwrite<std::uint64_t[]>(std::size_t{1} << kPageBits));
-    page_used_ = 0;
+    if (pages_in_use_ >= (std::size_t{1} << (32 - kPageBits))) throw VbError(6, "search index: too many tokens");
+    if (pages_in_use_ == pages_.size())
+      pages_.push_back(std::make_unique_for_overwrite<std::uint64_t[]>(std::size_t{1} << kPageBits));
+    page_used_ = pages_in_use_++ == 0 ? 1 : 0;
   }
-  const auto b = static_cast<std::uint32_t>((pages_.size() - 1) << kPageBits | page_used_);
+  const auto b = static_cast<std::uint32_t>((pages_in_use_ - 1) << kPageBits | page_used_);
   page_used_ += units;
   unsigned char* p = block(b);
   std::memset(p, 0, 8);
   p[4] = static_cast<unsigned char>(capacity);
   p[5] = static_cast<unsigned char>(capacity >> 8);
   return b;
+}
+
+namespace {
+
+// A token's place in tokens_in_order(): its shard among the most shards,
+// bits reversed, so that the tokens of a shard among fewer (the low bits of
+// that one) come together; then its id.
+std::uint64_t order_key(std::string_view token, std::uint32_t id) {
+  constexpr int kBits = std::countr_zero(kMaxShards);
+  std::uint32_t k = shard_of(token, kMaxShards), r = 0;
+  for (int i = 0; i < kBits; ++i, k >>= 1) r = r << 1 | (k & 1);
+  return std::uint64_t{r} << 32 | id;
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> SearchCollector::tokens_in_order() const {
+  std::vector<std::uint64_t> keys(info_.size());
+  for (std::size_t t = 0; t < keys.size(); ++t) keys[t] = order_key(token(t), static_cast<std::uint32_t>(t));
+  std::sort(keys.begin(), keys.end());
+  std::vector<std::uint32_t> order(keys.size());
+  for (std::size_t i = 0; i < keys.size(); ++i) order[i] = static_cast<std::uint32_t>(keys[i]);
+  return order;
+}
+
+// Writes every token's blocks to the spill file as a run, in the order of
+// tokens_in_order(), and starts the pages afresh.
+void SearchCollector::spill() {
+  std::vector<std::uint64_t> held;
+  for (std::size_t t = 0; t < info_.size(); ++t)
+    if (info_[t].head != 0) held.push_back(order_key(token(t), static_cast<std::uint32_t>(t)));
+  std::sort(held.begin(), held.end());
+  spill_->begin_run();
+  std::string gaps;
+  for (const std::uint64_t key : held) {
+    Token& k = info_[static_cast<std::uint32_t>(key)];
+    gaps.clear();
+    for (std::uint32_t b = k.head; b != 0;) {
+      const unsigned char* p = block(b);
+      gaps.append(reinterpret_cast<const char*>(p + 8), p[6] | std::size_t{p[7]} << 8);
+      if (b == k.tail) break;
+      std::memcpy(&b, p, 4);
+    }
+    spill_->put(static_cast<std::uint32_t>(key), gaps);
+    k.head = k.tail = 0;
+  }
+  spill_->end_run();
+  pages_in_use_ = 0;
+  page_used_ = 1u << kPageBits;
 }
 
 void SearchCollector::take(std::string_view token) { note(id_of(token)); }

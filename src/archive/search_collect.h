@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "archive/search_spill.h"
 #include "archive/search_tokens.h"
 #include "core/attach_list.h"
 #include "core/page_writer.h"
@@ -31,6 +32,15 @@ class SearchCollector final : private SearchTokenSink {
   explicit SearchCollector(bool own_thread = std::thread::hardware_concurrency() > 2) {
     if (own_thread) thread_.emplace();
   }
+
+  // Lets the entry lists, once they take more than budget bytes, be moved
+  // to a temporary file in dir (the index's folder) and memory be used
+  // again for the next messages. Before the first add().
+  void spill_to(std::string dir, std::size_t budget = kListBudget) {
+    spill_ = std::make_unique<SearchSpill>(std::move(dir));
+    budget_ = budget;
+  }
+  static constexpr std::size_t kListBudget = std::size_t{32} << 20;
 
   // A message of page number page, with what its page shows: the subject,
   // the sender (name and address), the body lines and the attachments'
@@ -62,13 +72,21 @@ class SearchCollector final : private SearchTokenSink {
   std::uint64_t entry_hash(std::size_t entry) const { return entry_hash_[entry]; }
 
   // Every token (UTF-8) with its entries (each handed to f, ascending but
-  // for those of attachments' names, which come last and may repeat one).
+  // for those of attachments' names, which come first and may repeat one).
+  // Once lists have been moved to the file, each token is asked at most
+  // once, in the order of tokens_in_order().
   std::size_t tokens() const { return info_.size(); }
   std::string_view token(std::size_t t) const {
     return std::string_view(text_).substr(starts_[t], starts_[t + 1] - starts_[t]);
   }
   template <typename F>
   void for_each_entry(std::size_t t, F f) const;
+  // Every token, those of a shard next to each other for every number of
+  // shards that is a power of two up to kMaxShards.
+  std::vector<std::uint32_t> tokens_in_order() const;
+  std::size_t spills() const { return spill_ ? spill_->runs() : 0; }
+  // Whether every list moved to the file has been read back.
+  bool lists_read() const { return !spill_ || spill_->read_all(); }
 
  private:
   // Each token of the message being added: its id, and the message's entry
@@ -91,6 +109,9 @@ class SearchCollector final : private SearchTokenSink {
   }
   std::uint32_t new_block(std::uint32_t capacity);
   void append(Token& k, std::uint32_t gap);
+  void spill();
+  template <typename F>
+  static void read_gaps(const unsigned char* p, std::size_t n, std::uint32_t& e, F f);
 
   // On the caller's side: entries by page, the pages to read back.
   std::vector<std::uint32_t> entry_page_;
@@ -108,13 +129,17 @@ class SearchCollector final : private SearchTokenSink {
   // bits a byte, most common words take one byte an entry) in blocks that
   // grow as the token is found more often. Blocks are 8-byte aligned in
   // pages of 4 MB and named by their offset in 8-byte units, so that a
-  // 32-bit name reaches 32 GB; a block starts with the name of the next
-  // block, its capacity and the bytes used (two bytes each).
+  // 32-bit name reaches 32 GB (0 names no block); a block starts with the
+  // name of the next block, its capacity and the bytes used (two bytes
+  // each). When the pages in use pass the budget, every token's blocks are
+  // written to the spill file as one run of differences and the pages are
+  // used again: a token's differences are then its runs' ones followed by
+  // those of its blocks.
   static constexpr std::uint32_t kPageBits = 19;  // 8-byte units a page
   struct Token {
     std::uint64_t hash;  // stable_hash of the text
     std::uint32_t first = 0, count = 0;
-    std::uint32_t head = 0, tail = 0;  // blocks, when count > 1
+    std::uint32_t head = 0, tail = 0;  // blocks, or 0
   };
   // The tokens' texts one after another: token t from starts_[t] to
   // starts_[t + 1].
@@ -123,7 +148,10 @@ class SearchCollector final : private SearchTokenSink {
   std::vector<Token> info_;
   std::vector<std::uint32_t> last_;  // by token: the last entry holding it
   std::vector<std::unique_ptr<std::uint64_t[]>> pages_;
-  std::uint32_t page_used_ = 1u << kPageBits;
+  std::size_t pages_in_use_ = 0;
+  std::uint32_t page_used_ = 1u << kPageBits;  // of the last page in use
+  std::unique_ptr<SearchSpill> spill_;  // read from const members: its cursors move
+  std::size_t budget_ = kListBudget;
 
   // Ids by token: open addressing, at most half full. A word of up to eight
   // bytes is its own key (its bytes, with its length beside them); a longer
@@ -166,19 +194,28 @@ void SearchCollector::for_each_entry(std::size_t t, F f) const {
   std::uint32_t e = k.first;
   f(e);
   if (k.count == 1) return;
-  for (std::uint32_t b = k.head;;) {
+  if (spill_)
+    spill_->take(id, [&](std::string_view gaps) {
+      read_gaps(reinterpret_cast<const unsigned char*>(gaps.data()), gaps.size(), e, f);
+    });
+  for (std::uint32_t b = k.head; b != 0;) {
     const unsigned char* p = block(b);
-    const unsigned used = p[6] | unsigned{p[7]} << 8;
-    for (unsigned i = 8; i < 8 + used;) {
-      std::uint32_t gap = 0;
-      for (unsigned shift = 0;; shift += 7) {
-        const unsigned char c = p[i++];
-        gap |= std::uint32_t{c & 0x7fu} << shift;
-        if (c < 0x80) break;
-      }
-      f(e += gap);
-    }
+    read_gaps(p + 8, p[6] | std::size_t{p[7]} << 8, e, f);
     if (b == k.tail) return;
     std::memcpy(&b, p, 4);
+  }
+}
+
+// Hands f each entry of n bytes of differences that follow entry e.
+template <typename F>
+void SearchCollector::read_gaps(const unsigned char* p, std::size_t n, std::uint32_t& e, F f) {
+  for (std::size_t i = 0; i < n;) {
+    std::uint32_t gap = 0;
+    for (unsigned shift = 0;; shift += 7) {
+      const unsigned char c = p[i++];
+      gap |= std::uint32_t{c & 0x7fu} << shift;
+      if (c < 0x80) break;
+    }
+    f(e += gap);
   }
 }

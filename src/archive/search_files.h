@@ -79,6 +79,8 @@ void put_js_string(std::string& out, std::string_view utf8);
 
 // The shard of a token among shards.
 std::uint32_t shard_of(std::string_view token, std::uint32_t shards);
+// The most shards an index has (a power of two).
+constexpr std::uint32_t kMaxShards = 4096;
 
 struct SegmentInfo {
   std::string id;

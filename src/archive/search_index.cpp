@@ -308,23 +308,30 @@ void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<New
   std::vector<std::uint32_t> doc_of(c.entries(), kNoDoc);
   for (std::size_t k = 0; k < docs.size(); ++k) doc_of[docs[k].entry] = static_cast<std::uint32_t>(k);
   std::vector<std::uint64_t> bits((docs.size() + 63) / 64);
-  std::vector<std::vector<std::uint32_t>> by_shard(shards);
-  for (std::size_t t = 0; t < c.tokens(); ++t)
-    by_shard[shard_of(c.token(t), shards)].push_back(static_cast<std::uint32_t>(t));
-  for (std::uint32_t k = 0; k < shards; ++k) {
-    std::vector<Posting> postings;
-    for (const std::uint32_t t : by_shard[k]) {
-      std::vector<std::uint32_t> list;
-      c.for_each_entry(t, [&](std::uint32_t e) {
-        if (doc_of[e] != kNoDoc) list.push_back(doc_of[e]);
-      });
-      if (list.empty()) continue;
-      sort_docs(list, bits);
-      list.erase(std::unique(list.begin(), list.end()), list.end());
-      postings.emplace_back(c.token(t), std::move(list));
+  // The tokens come a shard after another, so a shard's part is written as
+  // soon as the next one starts; for a number of shards they do not group
+  // (an index of an unknown writer's), every part waits for the end.
+  const bool grouped = shards <= kMaxShards && std::has_single_bit(shards);
+  std::vector<std::vector<Posting>> parts(grouped ? 1 : shards);
+  std::uint32_t held = 0;  // the shard of parts[0] when grouped
+  for (const std::uint32_t t : c.tokens_in_order()) {
+    const std::uint32_t k = shard_of(c.token(t), shards);
+    if (grouped && k != held) {
+      write_part(dir, seg.id, held, parts[0]);
+      parts[0].clear();
+      held = k;
     }
-    write_part(dir, seg.id, k, postings);
+    std::vector<std::uint32_t> list;
+    c.for_each_entry(t, [&](std::uint32_t e) {
+      if (doc_of[e] != kNoDoc) list.push_back(doc_of[e]);
+    });
+    if (list.empty()) continue;
+    sort_docs(list, bits);
+    list.erase(std::unique(list.begin(), list.end()), list.end());
+    parts[grouped ? 0 : k].emplace_back(c.token(t), std::move(list));
   }
+  for (std::uint32_t k = 0; k < parts.size(); ++k) write_part(dir, seg.id, grouped ? held : k, parts[k]);
+  if (!c.lists_read()) throw VbError(57, "search index: entry lists left unread");
   docs_written.get();
 }
 

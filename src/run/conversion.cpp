@@ -109,7 +109,10 @@ bool prepare_folder(Workspace& ws, const std::string& folder, ArchiveRecords& re
     ws.report_error(run_name, e);
     return false;
   }
-  if (ws.set.SRCH_IX) records.Search = std::make_shared<SearchCollector>();
+  if (ws.set.SRCH_IX) {
+    records.Search = std::make_shared<SearchCollector>();
+    records.Search->spill_to(join_path(folder, kSearchFolder.name));
+  }
   // Taken away before any page changes: a run that stops leaves no state.
   if (std::optional<ArchiveState> old = take_state(folder))
     records.Old_State = std::make_shared<const ArchiveState>(std::move(*old));

@@ -1,15 +1,21 @@
 // The search collector, on a thread of its own and on the caller's: the
 // entries of a message and of one re-sent, the tokens' entries (a word
-// wrapped onto the next line, attachments' names), and both ways the same.
+// wrapped onto the next line, attachments' names), and both ways the same;
+// lists moved to the spill file and read back whole, in shard order.
 #include "archive/search_collect.h"
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "archive/search_files.h"
 #include "codec/cp932.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -88,6 +94,93 @@ TEST(SearchCollector, CollectsAlikeOnItsOwnThreadAndOnTheCallers) {
   EXPECT_EQ(hashes[false], hashes[true]);
   // The same text gives the same hash; another text another.
   EXPECT_NE(hashes[true][0], hashes[true][3]);
+}
+
+// Entry i holds the word "w<j>" for each j of these that divides i, and
+// "far" only first and last: steps of one byte and of two, lists that miss
+// many runs of the spill file, and one across all of them.
+constexpr std::uint32_t kSpilledEntries = 3000;
+const std::uint32_t kSteps[] = {1, 2, 7, 128, 997};
+
+void add_stepped(SearchCollector& c) {
+  for (std::uint32_t i = 0; i < kSpilledEntries; ++i) {
+    TextLines lines;
+    for (const std::uint32_t j : kSteps)
+      if (i % j == 0) lines.push_back("w" + std::to_string(j));
+    if (i == 0 || i + 1 == kSpilledEntries) lines.push_back("far");
+    c.add(i + 1, "s", "x", lines, attach_list({""}));
+  }
+  c.settle();
+}
+
+TEST(SearchCollector, ListsMovedToTheSpillFileReadBackWhole) {
+  const struct {
+    const char* name;
+    bool spill, own_thread;
+  } rows[] = {
+      {"kept in memory", false, false},
+      {"spilled before every message", true, false},
+      {"spilled on the collector's thread", true, true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    TempDir dir;
+    SearchCollector c(row.own_thread);
+    if (row.spill) c.spill_to(dir / "srch", 0);
+    add_stepped(c);
+    EXPECT_EQ(c.spills() > 0, row.spill);
+    if (row.spill) {
+      // The spill file is gone from the folder while it is in use.
+      EXPECT_TRUE(std::filesystem::is_empty(dir / "srch"));
+    }
+    Collected got;
+    for (const std::uint32_t t : c.tokens_in_order()) {
+      std::vector<std::uint32_t>& entries = got[std::string(c.token(t))];
+      c.for_each_entry(t, [&](std::uint32_t e) { entries.push_back(e); });
+    }
+    EXPECT_TRUE(c.lists_read());
+    for (const std::uint32_t j : kSteps) {
+      SCOPED_TRACE(j);
+      std::vector<std::uint32_t> want;
+      for (std::uint32_t i = 0; i < kSpilledEntries; i += j) want.push_back(i);
+      EXPECT_EQ(got["w" + std::to_string(j)], want);
+    }
+    EXPECT_EQ(got["far"], (std::vector<std::uint32_t>{0, kSpilledEntries - 1}));
+  }
+}
+
+TEST(SearchCollector, ATokenLeftUnaskedLeavesTheSpillFileUnread) {
+  TempDir dir;
+  SearchCollector c(false);
+  c.spill_to(dir.path(), 0);
+  add_stepped(c);
+  const std::vector<std::uint32_t> order = c.tokens_in_order();
+  for (const std::uint32_t t : order)
+    if (c.token(t) != "w1") c.for_each_entry(t, [](std::uint32_t) {});
+  EXPECT_FALSE(c.lists_read());
+}
+
+TEST(SearchCollector, TokensOfAShardComeTogether) {
+  SearchCollector c(false);
+  TextLines lines;
+  for (int k = 0; k < 5000; ++k) lines.push_back("t" + std::to_string(k));
+  c.add(1, "", "", lines, attach_list({""}));
+  c.settle();
+  const std::vector<std::uint32_t> order = c.tokens_in_order();
+  ASSERT_EQ(order.size(), c.tokens());
+  EXPECT_EQ(std::set<std::uint32_t>(order.begin(), order.end()).size(), order.size());
+  for (std::uint32_t shards = 1; shards <= kMaxShards; shards *= 2) {
+    SCOPED_TRACE(shards);
+    std::set<std::uint32_t> done;
+    std::uint32_t last = shard_of(c.token(order[0]), shards);
+    for (const std::uint32_t t : order) {
+      const std::uint32_t k = shard_of(c.token(t), shards);
+      if (k == last) continue;
+      ASSERT_TRUE(done.insert(last).second) << "shard " << last << " comes twice";
+      last = k;
+    }
+    EXPECT_FALSE(done.count(last)) << "shard " << last << " comes twice";
+  }
 }
 
 }  // namespace
