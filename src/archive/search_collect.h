@@ -150,7 +150,7 @@ class SearchCollector final : private SearchTokenSink {
   std::vector<std::unique_ptr<std::uint64_t[]>> pages_;
   std::size_t pages_in_use_ = 0;
   std::uint32_t page_used_ = 1u << kPageBits;  // of the last page in use
-  std::unique_ptr<SearchSpill> spill_;  // read from const members: its cursors move
+  std::unique_ptr<SearchSpill> spill_;         // read from const members: its cursors move
   std::size_t budget_ = kListBudget;
 
   // Ids by token: open addressing, at most half full. A word of up to eight
