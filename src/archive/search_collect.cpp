@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <stdexcept>
 
 #include "archive/archive_state.h"
 #include "archive/search_files.h"
@@ -23,6 +24,7 @@ std::uint32_t search_page_number(std::string_view page_name) {
 
 void SearchCollector::add(std::uint32_t page, std::string_view subject, std::string_view sender, const TextLines& lines,
                           const AttachList& attachments) {
+  if (settled_) throw std::logic_error("search index: a message added after the lists were closed");
   const auto entry = static_cast<std::uint32_t>(entry_page_.size());
   entry_page_.push_back(page);
   if (page >= latest_.size()) latest_.resize(std::max<std::size_t>(page + 1, latest_.size() * 2), kNone);
@@ -104,10 +106,11 @@ void grow(std::vector<Slot>& slots) {
 // The hash of a message's tokens is a sum of the tokens' own hashes, so that
 // it does not depend on their order.
 inline void SearchCollector::note(std::uint32_t id) {
-  std::uint32_t& last = last_[id];
+  Seen& seen = seen_[id];
+  std::uint32_t& last = seen.last;
   if (last == entry_) return;
   Token& k = info_[id];
-  hash_ += k.hash * 0x9E3779B97F4A7C15ull + 1;
+  hash_ += seen.hash * 0x9E3779B97F4A7C15ull + 1;
   if (k.count++ == 0)
     k.first = entry_;
   else
@@ -249,8 +252,8 @@ std::uint32_t SearchCollector::new_token(std::string_view token) {
   const auto id = static_cast<std::uint32_t>(info_.size());
   text_.append(token);
   starts_.push_back(text_.size());
-  info_.push_back(Token{stable_hash(token)});
-  last_.push_back(kNone);
+  info_.push_back(Token{});
+  seen_.push_back(Seen{stable_hash(token)});
   return id;
 }
 
@@ -313,6 +316,13 @@ void SearchCollector::settle() {
   names_.clear();
   std::sort(name_tokens_.begin(), name_tokens_.end());
   name_tokens_.erase(std::unique(name_tokens_.begin(), name_tokens_.end()), name_tokens_.end());
+  // The lists are read next, while the index is written: what only found
+  // and counted tokens goes first.
+  words_ = std::vector<WordSlot>();
+  pairs_ = std::vector<PairSlot>();
+  singles_ = std::vector<std::uint32_t>();
+  seen_ = std::vector<Seen>();
+  settled_ = true;
 }
 
 std::int64_t SearchCollector::entry_of(std::uint32_t page) const {

@@ -64,8 +64,9 @@ class SearchCollector final : private SearchTokenSink {
 
   // Waits for the messages added to be collected and takes the
   // attachments' names of every entry, once the page writer has saved the
-  // files; before the hashes and tokens are read. Throws what the
-  // collector's thread failed with.
+  // files; before the hashes and tokens are read. Gives back the tables
+  // that found the tokens: no message can be added after it. Throws what
+  // the collector's thread failed with.
   void settle();
 
   // A hash of the entry's tokens (as a set) and its attachments' names.
@@ -118,6 +119,7 @@ class SearchCollector final : private SearchTokenSink {
   // By page number (pages are numbered from 1 up): its latest entry, or none.
   std::vector<std::uint32_t> latest_;
   std::vector<std::uint32_t> read_back_;
+  bool settled_ = false;
 
   // The rest on the collector's thread until settle().
   SearchTokeniser tokeniser_{true};
@@ -137,16 +139,20 @@ class SearchCollector final : private SearchTokenSink {
   // those of its blocks.
   static constexpr std::uint32_t kPageBits = 19;  // 8-byte units a page
   struct Token {
-    std::uint64_t hash;  // stable_hash of the text
     std::uint32_t first = 0, count = 0;
     std::uint32_t head = 0, tail = 0;  // blocks, or 0
+  };
+  // What only collecting needs of a token, given back by settle().
+  struct Seen {
+    std::uint64_t hash;                // stable_hash of the text
+    std::uint32_t last = 0xffffffffu;  // the last entry holding it
   };
   // The tokens' texts one after another: token t from starts_[t] to
   // starts_[t + 1].
   std::string text_;
   std::vector<std::uint64_t> starts_{0};
   std::vector<Token> info_;
-  std::vector<std::uint32_t> last_;  // by token: the last entry holding it
+  std::vector<Seen> seen_;  // by token
   std::vector<std::unique_ptr<std::uint64_t[]>> pages_;
   std::size_t pages_in_use_ = 0;
   std::uint32_t page_used_ = 1u << kPageBits;  // of the last page in use

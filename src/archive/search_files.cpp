@@ -479,15 +479,19 @@ std::optional<PageDoc> page_line(std::string_view line) {
 }
 }  // namespace
 
-std::string page_table_text(std::span<const PageDoc> rows) {
-  std::string out;
-  out.reserve(rows.size() * kPageLine);
+void put_page_lines(std::string& out, std::span<const PageDoc> rows) {
   char line[kPageLine + 1];
   for (const PageDoc& p : rows) {
     std::snprintf(line, sizeof line, "%07u %07u %016llx\n", p.page % 10000000u, p.doc % 10000000u,
                   static_cast<unsigned long long>(p.hash));
     out.append(line, kPageLine);
   }
+}
+
+std::string page_table_text(std::span<const PageDoc> rows) {
+  std::string out;
+  out.reserve(rows.size() * kPageLine);
+  put_page_lines(out, rows);
   return out;
 }
 

@@ -125,6 +125,8 @@ struct PageDoc {
 };
 // rows sorted by page.
 std::string page_table_text(std::span<const PageDoc> rows);
+// The same lines put at the end of out, for a table written in pieces.
+void put_page_lines(std::string& out, std::span<const PageDoc> rows);
 std::vector<PageDoc> parse_page_table(std::string_view text);
 // The row of page in a table as page_table_text writes it, by binary search.
 std::optional<PageDoc> find_page(std::string_view table, std::uint32_t page);

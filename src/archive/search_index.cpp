@@ -254,7 +254,17 @@ void write_docs(const std::string& dir, SegmentInfo& seg, std::vector<PageDoc> p
     write_file(join_path(dir, docs_name(seg.id, c)), docs_text(seg.id, c, rows_of(from, n)));
   }
   std::sort(pages.begin(), pages.end(), [](const PageDoc& a, const PageDoc& b) { return a.page < b.page; });
-  write_file(join_path(dir, page_table_name(seg.id)), page_table_text(pages));
+  // In pieces: at a million docs the table is some 33 MB.
+  constexpr std::size_t kLinesAPiece = 4096;
+  std::string piece;
+  std::size_t at = 0;
+  write_file_pieces(join_path(dir, page_table_name(seg.id)), [&] {
+    const std::size_t n = std::min(kLinesAPiece, pages.size() - at);
+    piece.clear();
+    put_page_lines(piece, std::span(pages).subspan(at, n));
+    at += n;
+    return std::string_view(piece);
+  });
 }
 
 void write_docs(const std::string& dir, SegmentInfo& seg, const std::vector<DocRow>& rows,

@@ -16,7 +16,7 @@ namespace {
 
 constexpr std::size_t kHeader = 8;            // token and length, four bytes each
 constexpr std::size_t kWriteAhead = 1 << 20;  // bytes gathered before a write
-constexpr std::size_t kReadAhead = 1 << 18;   // bytes a run reads at a time
+constexpr std::size_t kReadAhead = 1 << 16;   // bytes a run reads at a time
 
 }  // namespace
 

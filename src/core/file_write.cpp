@@ -24,6 +24,23 @@ void write_file(const std::string& path, std::string_view data) {
   if (::close(fd) != 0) fail(path, errno);
 }
 
+void write_file_pieces(const std::string& path, const std::function<std::string_view()>& next) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) fail_create(path, errno);
+  for (;;) {
+    std::string_view piece;
+    try {
+      piece = next();
+    } catch (...) {
+      ::close(fd);
+      throw;
+    }
+    if (piece.empty()) break;
+    write_all(fd, piece, path);  // closes the file when it fails
+  }
+  if (::close(fd) != 0) fail(path, errno);
+}
+
 bool create_new_file(const std::string& path, std::string_view data) { return create_new_file(path, data, nullptr); }
 
 bool create_new_file(const std::string& path, std::string_view data, const std::function<void(int fd)>& created) {

@@ -31,6 +31,9 @@ bool change_in_place(const std::string& path, const std::function<std::string(co
 
 // Replaces path with data (the old file is truncated first).
 void write_file(const std::string& path, std::string_view data);
+// The same for data given a piece at a time by next(), which ends it with
+// an empty piece: a big file written in little memory.
+void write_file_pieces(const std::string& path, const std::function<std::string_view()>& next);
 
 void remove_file(const std::string& path);     // throws when it cannot
 void make_directory(const std::string& path);  // one level; throws when it cannot

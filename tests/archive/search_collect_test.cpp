@@ -149,6 +149,13 @@ TEST(SearchCollector, ListsMovedToTheSpillFileReadBackWhole) {
   }
 }
 
+TEST(SearchCollector, NoMessageIsTakenOnceTheListsAreClosed) {
+  SearchCollector c(false);
+  add_stepped(c);
+  EXPECT_THROW(c.add(kSpilledEntries + 1, "late", "x", TextLines{}, attach_list({""})), std::logic_error);
+  EXPECT_EQ(c.entries(), kSpilledEntries);
+}
+
 TEST(SearchCollector, ATokenLeftUnaskedLeavesTheSpillFileUnread) {
   TempDir dir;
   SearchCollector c(false);

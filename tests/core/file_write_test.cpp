@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "core/vb_error.h"
 #include "support/temp_dir.h"
@@ -72,6 +74,23 @@ TEST(FileWrite, ChangeInPlaceWritesWhatTheChangeMakesOfTheFile) {
   EXPECT_EQ(d.read("p.htm"), std::string(10, 'p'));
   EXPECT_THROW(change_in_place(d / "missing.htm", [](const std::string& s) { return s; }), VbError);
   EXPECT_FALSE(std::filesystem::exists(d / "missing.htm"));
+}
+
+TEST(FileWrite, PiecesMakeOneFileInTheirOrder) {
+  TempDir d;
+  d.write("t.txt", std::string(5000, 'o'));  // longer than what replaces it
+  const std::vector<std::string> pieces = {"first ", std::string(70000, 'x'), " last"};
+  std::size_t at = 0;
+  write_file_pieces(d / "t.txt", [&] { return at < pieces.size() ? std::string_view(pieces[at++]) : ""; });
+  EXPECT_EQ(d.read("t.txt"), "first " + std::string(70000, 'x') + " last");
+
+  write_file_pieces(d / "empty.txt", [] { return std::string_view(); });
+  EXPECT_TRUE(std::filesystem::exists(d / "empty.txt"));
+  EXPECT_EQ(d.read("empty.txt"), "");
+
+  // What fails while the pieces are made goes on to the caller.
+  EXPECT_THROW(write_file_pieces(d / "t.txt", []() -> std::string_view { throw VbError(6, "no"); }), VbError);
+  EXPECT_THROW(write_file_pieces(d / "no/such/t.txt", [] { return std::string_view("x"); }), VbError);
 }
 
 }  // namespace
