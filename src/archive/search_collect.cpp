@@ -322,6 +322,13 @@ void SearchCollector::settle() {
   pairs_ = std::vector<PairSlot>();
   singles_ = std::vector<std::uint32_t>();
   seen_ = std::vector<Seen>();
+  info_.shrink_to_fit();
+  starts_.shrink_to_fit();
+  text_.shrink_to_fit();
+  // Lists that have outgrown the budget once wait in the file for the rest
+  // of the run too.
+  if (spills() > 0 && pages_in_use_ > 0) spill();
+  if (spills() > 0) pages_.clear();
   settled_ = true;
 }
 

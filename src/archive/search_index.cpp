@@ -488,20 +488,25 @@ void write_search_page(const Settings& set, const std::string& folder, const std
 
 }  // namespace
 
-SearchIndexUpdate write_search_index(Workspace& ws, SearchCollector& c, const std::string& folder) {
+std::vector<MessageRecord> close_search_lists(Workspace& ws, SearchCollector& c, const std::string& folder) {
   const std::string dir = index_dir(folder);
-  if (!is_directory(dir)) make_directory(dir);
-  std::optional<SearchManifest> old = read_manifest(dir);
-  const bool had_index = old.has_value();
-  if (!had_index) drop_unread_index(dir);
   // Without an index the archive's earlier messages are read back from
   // their pages (the menu is still the one the run found).
   std::vector<MessageRecord> read_back;
-  if (!had_index)
+  if (!is_directory(dir) || !read_manifest(dir))
     read_back = add_written_pages(ws, c, folder, std::nullopt);
   else
     read_back = add_written_pages(ws, c, folder, std::span(c.pages_to_read_back()));
   c.settle();
+  return read_back;
+}
+
+SearchIndexUpdate write_search_index(Workspace& ws, const SearchCollector& c, const std::string& folder,
+                                     const std::vector<MessageRecord>& read_back) {
+  const std::string dir = index_dir(folder);
+  if (!is_directory(dir)) make_directory(dir);
+  std::optional<SearchManifest> old = read_manifest(dir);
+  if (!old) drop_unread_index(dir);
   std::vector<NewDoc> docs = new_docs(ws, c, read_back);
   SearchManifest m = old ? *old : SearchManifest{shards_for(docs.size()), {}};
   SegmentInfo seg;
@@ -516,7 +521,7 @@ SearchIndexUpdate write_search_index(Workspace& ws, SearchCollector& c, const st
     merge_newest(dir, m, update.dropped, update.dropped_shards);
   }
   write_search_page(ws.set, folder, dir);
-  if (!had_index || !update.dropped.empty() || !docs.empty()) update.manifest = manifest_text(m);
+  if (!old || !update.dropped.empty() || !docs.empty()) update.manifest = manifest_text(m);
   update.dropped_shards = std::max(update.dropped_shards, m.shards);
   return update;
 }

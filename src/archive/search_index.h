@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "archive/search_files.h"
+#include "core/message_record.h"
 
 class SearchCollector;
 struct Workspace;
@@ -55,12 +56,18 @@ struct SearchIndexUpdate {
   std::vector<SegmentInfo> dropped;
   std::uint32_t dropped_shards = 0;
 };
+// Adds to c the pages the index reads back from disk (all that the menu
+// lists when the folder holds no index yet, else those of stopped runs)
+// and closes c's lists; gives the records of those pages. Before the
+// threading, so that the tables that found the tokens are given back
+// before the run's biggest step. Throws VbError.
+std::vector<MessageRecord> close_search_lists(Workspace& ws, SearchCollector& c, const std::string& folder);
 // Writes the files of a segment of the messages this run read (work_list's
-// records of this run, with their tokens in c), and of the pages read back
-// (all that the menu lists when the folder holds no index yet), with the
-// search page; the manifest that names them is for commit_search_index.
-// Throws VbError.
-SearchIndexUpdate write_search_index(Workspace& ws, SearchCollector& c, const std::string& folder);
+// records of this run, with their tokens in c) and of the pages read back,
+// with the search page; the manifest that names them is for
+// commit_search_index. Throws VbError.
+SearchIndexUpdate write_search_index(Workspace& ws, const SearchCollector& c, const std::string& folder,
+                                     const std::vector<MessageRecord>& read_back);
 // Writes the manifest (atomically), then removes the files of the segments
 // that merges dropped. Throws VbError.
 void commit_search_index(const SearchIndexUpdate& update);

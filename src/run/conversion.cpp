@@ -242,6 +242,15 @@ bool write_archive(Workspace& ws, ArchiveRecords& records, const std::string& fo
     rank = std::async(std::launch::async, [&ws, old = records.Old_Archive.get()] { return rank_page(ws, old); });
   }
   const auto begin = [&ws, n, total](Step step) { ws.ui->step(step, step_number(step, n), total); };
+  std::vector<MessageRecord> read_back;  // for the search index
+  if (records.Search) {
+    try {
+      read_back = close_search_lists(ws, *records.Search, folder);
+    } catch (const std::exception& e) {
+      ws.report_error(run_name, e);
+      return false;
+    }
+  }
   begin(Step::Threads);
   const bool threaded = Syosai_Make(ws);
   if (rank.valid()) begin(Step::Ranking);
@@ -257,7 +266,7 @@ bool write_archive(Workspace& ws, ArchiveRecords& records, const std::string& fo
   if (records.Search) {
     begin(Step::Search);
     try {
-      search = write_search_index(ws, *records.Search, folder);
+      search = write_search_index(ws, *records.Search, folder, read_back);
     } catch (const std::exception& e) {
       ws.report_error(run_name, e);
       return false;
