@@ -111,10 +111,12 @@ inline void SearchCollector::note(std::uint32_t id) {
   if (last == entry_) return;
   Token& k = info_[id];
   hash_ += seen.hash * 0x9E3779B97F4A7C15ull + 1;
-  if (k.count++ == 0)
+  if (k.count++ == 0) {
     k.first = entry_;
-  else
+  } else {
+    if (k.tail == 0) held_.push_back(id);
     append(k, entry_ - last);
+  }
   last = entry_;
 }
 
@@ -165,23 +167,19 @@ std::uint32_t SearchCollector::new_block(std::uint32_t capacity) {
   return b;
 }
 
-namespace {
-
 // A token's place in tokens_in_order(): its shard among the most shards,
 // bits reversed, so that the tokens of a shard among fewer (the low bits of
 // that one) come together; then its id.
-std::uint64_t order_key(std::string_view token, std::uint32_t id) {
+std::uint64_t SearchCollector::order_key(std::uint32_t t) const {
   constexpr int kBits = std::countr_zero(kMaxShards);
-  std::uint32_t k = shard_of(token, kMaxShards), r = 0;
+  std::uint32_t k = shard_of(token(t), kMaxShards), r = 0;
   for (int i = 0; i < kBits; ++i, k >>= 1) r = r << 1 | (k & 1);
-  return std::uint64_t{r} << 32 | id;
+  return std::uint64_t{r} << 32 | t;
 }
-
-}  // namespace
 
 std::vector<std::uint32_t> SearchCollector::tokens_in_order() const {
   std::vector<std::uint64_t> keys(info_.size());
-  for (std::size_t t = 0; t < keys.size(); ++t) keys[t] = order_key(token(t), static_cast<std::uint32_t>(t));
+  for (std::size_t t = 0; t < keys.size(); ++t) keys[t] = order_key(static_cast<std::uint32_t>(t));
   std::sort(keys.begin(), keys.end());
   std::vector<std::uint32_t> order(keys.size());
   for (std::size_t i = 0; i < keys.size(); ++i) order[i] = static_cast<std::uint32_t>(keys[i]);
@@ -191,9 +189,9 @@ std::vector<std::uint32_t> SearchCollector::tokens_in_order() const {
 // Writes every token's blocks to the spill file as a run, in the order of
 // tokens_in_order(), and starts the pages afresh.
 void SearchCollector::spill() {
-  std::vector<std::uint64_t> held;
-  for (std::size_t t = 0; t < info_.size(); ++t)
-    if (info_[t].head != 0) held.push_back(order_key(token(t), static_cast<std::uint32_t>(t)));
+  std::vector<std::uint64_t> held(held_.size());
+  for (std::size_t i = 0; i < held_.size(); ++i) held[i] = order_key(held_[i]);
+  held_.clear();
   std::sort(held.begin(), held.end());
   spill_->begin_run();
   std::string gaps;
@@ -206,7 +204,7 @@ void SearchCollector::spill() {
       if (b == k.tail) break;
       std::memcpy(&b, p, 4);
     }
-    spill_->put(static_cast<std::uint32_t>(key), gaps);
+    spill_->put(key, gaps);
     k.head = k.tail = 0;
   }
   spill_->end_run();

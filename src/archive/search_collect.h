@@ -40,7 +40,7 @@ class SearchCollector final : private SearchTokenSink {
     spill_ = std::make_unique<SearchSpill>(std::move(dir));
     budget_ = budget;
   }
-  static constexpr std::size_t kListBudget = std::size_t{32} << 20;
+  static constexpr std::size_t kListBudget = std::size_t{8} << 20;
 
   // A message of page number page, with what its page shows: the subject,
   // the sender (name and address), the body lines and the attachments'
@@ -111,6 +111,7 @@ class SearchCollector final : private SearchTokenSink {
   std::uint32_t new_block(std::uint32_t capacity);
   void append(Token& k, std::uint32_t gap);
   void spill();
+  std::uint64_t order_key(std::uint32_t t) const;
   template <typename F>
   static void read_gaps(const unsigned char* p, std::size_t n, std::uint32_t& e, F f);
 
@@ -156,6 +157,7 @@ class SearchCollector final : private SearchTokenSink {
   std::vector<std::unique_ptr<std::uint64_t[]>> pages_;
   std::size_t pages_in_use_ = 0;
   std::uint32_t page_used_ = 1u << kPageBits;  // of the last page in use
+  std::vector<std::uint32_t> held_;            // tokens with blocks
   std::unique_ptr<SearchSpill> spill_;         // read from const members: its cursors move
   std::size_t budget_ = kListBudget;
 
@@ -201,7 +203,7 @@ void SearchCollector::for_each_entry(std::size_t t, F f) const {
   f(e);
   if (k.count == 1) return;
   if (spill_)
-    spill_->take(id, [&](std::string_view gaps) {
+    spill_->take(order_key(id), [&](std::string_view gaps) {
       read_gaps(reinterpret_cast<const unsigned char*>(gaps.data()), gaps.size(), e, f);
     });
   for (std::uint32_t b = k.head; b != 0;) {

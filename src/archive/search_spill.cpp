@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr std::size_t kHeader = 8;            // token and length, four bytes each
+constexpr std::size_t kHeader = 12;           // key (eight bytes) and length (four)
 constexpr std::size_t kWriteAhead = 1 << 20;  // bytes gathered before a write
 constexpr std::size_t kReadAhead = 1 << 16;   // bytes a run reads at a time
 
@@ -39,11 +39,11 @@ void SearchSpill::begin_run() {
   runs_.push_back(Run{size_, size_, size_, {}, 0});
 }
 
-void SearchSpill::put(std::uint32_t token, std::string_view bytes) {
+void SearchSpill::put(std::uint64_t key, std::string_view bytes) {
   const auto n = static_cast<std::uint32_t>(bytes.size());
   char head[kHeader];
-  std::memcpy(head, &token, 4);
-  std::memcpy(head + 4, &n, 4);
+  std::memcpy(head, &key, 8);
+  std::memcpy(head + 8, &n, 4);
   out_.append(head, kHeader);
   out_.append(bytes);
   size_ += kHeader + bytes.size();
@@ -86,17 +86,24 @@ bool SearchSpill::fill(Run& r, std::size_t want) {
   return r.buffer.size() - r.used >= want;
 }
 
-bool SearchSpill::next_is(Run& r, std::uint32_t token) {
-  if (!fill(r, kHeader)) return false;
-  std::uint32_t t;
-  std::memcpy(&t, r.buffer.data() + r.used, 4);
-  return t == token;
+void SearchSpill::start_reading() {
+  reading_ = true;
+  for (std::size_t r = 0; r < runs_.size(); ++r) look_ahead(r);
+}
+
+// Puts the run's next key in the queue, if it has records left.
+void SearchSpill::look_ahead(std::size_t r) {
+  Run& run = runs_[r];
+  if (!fill(run, kHeader)) return;
+  std::uint64_t key;
+  std::memcpy(&key, run.buffer.data() + run.used, 8);
+  next_.emplace(key, r);
 }
 
 // The bytes of the run's next record, valid until the run is read again.
 std::string_view SearchSpill::consume(Run& r) {
   std::uint32_t n;
-  std::memcpy(&n, r.buffer.data() + r.used + 4, 4);
+  std::memcpy(&n, r.buffer.data() + r.used + 8, 4);
   if (!fill(r, kHeader + n)) posix_io::fail(path(), EIO);
   const std::string_view bytes(r.buffer.data() + r.used + kHeader, n);
   r.used += kHeader + n;

@@ -4,12 +4,14 @@
 // no run, finished or stopped, leaves it behind.
 //
 // The file holds runs one after another, each a sequence of records
-// (token, bytes) in an order the collector chooses; once every run is
-// written, each run is read back in that same order, a record at a time,
-// through a small buffer of its own.
+// (key, bytes) in ascending order of their keys; once every run is written,
+// the records are read back by key, all runs at once, each through a small
+// buffer of its own.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <queue>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,20 +25,25 @@ class SearchSpill {
 
   // Writing: a run is begun, given its records, and ended.
   void begin_run();
-  void put(std::uint32_t token, std::string_view bytes);
+  void put(std::uint64_t key, std::string_view bytes);
   void end_run();
   std::size_t runs() const { return runs_.size(); }
 
-  // Reading, once every run has ended: hands f the bytes of token's record
-  // in each run whose next record is token's, in the order of the runs, and
-  // moves those runs on. Tokens must be asked in the order they were put.
+  // Reading, once every run has ended: hands f the bytes of key's record in
+  // each run that has one, in the order of the runs. Keys are asked in
+  // ascending order; a record whose key was passed over is never handed.
+  template <typename F>
+  void take(std::uint64_t key, F f) {
+    if (!reading_) start_reading();
+    while (!next_.empty() && next_.top().first == key) {
+      const std::size_t r = next_.top().second;
+      next_.pop();
+      f(consume(runs_[r]));
+      look_ahead(r);
+    }
+  }
   // Whether every record of every run has been taken.
   bool read_all() const;
-  template <typename F>
-  void take(std::uint32_t token, F f) {
-    for (Run& r : runs_)
-      if (next_is(r, token)) f(consume(r));
-  }
 
  private:
   struct Run {
@@ -45,7 +52,8 @@ class SearchSpill {
     std::string buffer;                // bytes from the file, not yet used
     std::size_t used = 0;              // of buffer
   };
-  bool next_is(Run& r, std::uint32_t token);
+  void start_reading();
+  void look_ahead(std::size_t r);
   std::string_view consume(Run& r);
   bool fill(Run& r, std::size_t want);
   void flush();
@@ -56,4 +64,8 @@ class SearchSpill {
   std::uint64_t size_ = 0;  // written so far
   std::string out_;         // waiting to be written
   std::vector<Run> runs_;
+  // Each run's next key, lowest first (and of equal keys the earlier run).
+  using Next = std::pair<std::uint64_t, std::size_t>;
+  std::priority_queue<Next, std::vector<Next>, std::greater<Next>> next_;
+  bool reading_ = false;
 };
