@@ -36,7 +36,7 @@ void SearchSpill::begin_run() {
     ::unlink(name.c_str());
   }
   flush();
-  runs_.push_back(Run{size_, size_, size_, {}, 0});
+  runs_.push_back(Run{size_, size_, {}, 0});
 }
 
 void SearchSpill::put(std::uint64_t key, std::string_view bytes) {

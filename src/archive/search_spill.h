@@ -47,10 +47,10 @@ class SearchSpill {
 
  private:
   struct Run {
-    std::uint64_t begin = 0, end = 0;  // in the file
-    std::uint64_t at = 0;              // of the next byte to read
-    std::string buffer;                // bytes from the file, not yet used
-    std::size_t used = 0;              // of buffer
+    std::uint64_t at = 0;   // in the file: the next byte to read
+    std::uint64_t end = 0;  // and the run's end
+    std::string buffer;     // bytes from the file, not yet used
+    std::size_t used = 0;   // of buffer
   };
   void start_reading();
   void look_ahead(std::size_t r);
