@@ -18,7 +18,7 @@ seconds=${1:-60}
 shift || true
 targets=("$@")
 if [ "${#targets[@]}" -eq 0 ]; then
-  targets=(mailbox_walk menu_append settings codec mail_date attach_name search_tokens nav_lines)
+  targets=(mailbox_walk menu_append settings codec mail_date attach_name search_tokens nav_lines search_spill)
 fi
 build=${VORN_FUZZ_BUILD_DIR:-build-fuzz}
 
