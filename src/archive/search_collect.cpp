@@ -106,11 +106,10 @@ void grow(std::vector<Slot>& slots) {
 // The hash of a message's tokens is a sum of the tokens' own hashes, so that
 // it does not depend on their order.
 inline void SearchCollector::note(std::uint32_t id) {
-  Seen& seen = seen_[id];
-  std::uint32_t& last = seen.last;
+  std::uint32_t& last = last_[id];
   if (last == entry_) return;
   Token& k = info_[id];
-  hash_ += seen.hash * 0x9E3779B97F4A7C15ull + 1;
+  hash_ += hash_of_[id] * 0x9E3779B97F4A7C15ull + 1;
   if (k.count++ == 0) {
     k.first = entry_;
   } else {
@@ -251,7 +250,8 @@ std::uint32_t SearchCollector::new_token(std::string_view token) {
   text_.append(token);
   starts_.push_back(text_.size());
   info_.push_back(Token{});
-  seen_.push_back(Seen{stable_hash(token)});
+  last_.push_back(kNone);
+  hash_of_.push_back(stable_hash(token));
   return id;
 }
 
@@ -319,7 +319,8 @@ void SearchCollector::settle() {
   words_ = std::vector<WordSlot>();
   pairs_ = std::vector<PairSlot>();
   singles_ = std::vector<std::uint32_t>();
-  seen_ = std::vector<Seen>();
+  last_ = std::vector<std::uint32_t>();
+  hash_of_ = std::vector<std::uint64_t>();
   info_.shrink_to_fit();
   starts_.shrink_to_fit();
   text_.shrink_to_fit();

@@ -143,17 +143,16 @@ class SearchCollector final : private SearchTokenSink {
     std::uint32_t first = 0, count = 0;
     std::uint32_t head = 0, tail = 0;  // blocks, or 0
   };
-  // What only collecting needs of a token, given back by settle().
-  struct Seen {
-    std::uint64_t hash;                // stable_hash of the text
-    std::uint32_t last = 0xffffffffu;  // the last entry holding it
-  };
+
   // The tokens' texts one after another: token t from starts_[t] to
   // starts_[t + 1].
   std::string text_;
   std::vector<std::uint64_t> starts_{0};
   std::vector<Token> info_;
-  std::vector<Seen> seen_;  // by token
+  // What only collecting needs of a token, given back by settle(): the
+  // last entry holding it, and the stable_hash of its text.
+  std::vector<std::uint32_t> last_;
+  std::vector<std::uint64_t> hash_of_;
   std::vector<std::unique_ptr<std::uint64_t[]>> pages_;
   std::size_t pages_in_use_ = 0;
   std::uint32_t page_used_ = 1u << kPageBits;  // of the last page in use
@@ -170,10 +169,13 @@ class SearchCollector final : private SearchTokenSink {
     std::uint64_t key = 0;
     std::uint32_t id = 0xffffffffu, size = 0;
   };
-  struct PairSlot {
+  // 12 bytes, not 16: at a million messages the pairs' table is the
+  // biggest of the collector's.
+  struct [[gnu::packed, gnu::aligned(4)]] PairSlot {
     std::uint64_t key = 0;
     std::uint32_t id = 0xffffffffu;
   };
+  static_assert(sizeof(PairSlot) == 12);
   std::vector<WordSlot> words_;
   std::vector<PairSlot> pairs_;
   static constexpr unsigned kRecentBits = 12;
