@@ -1,6 +1,5 @@
 #include "archive/search_spill.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>

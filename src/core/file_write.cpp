@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "core/atomic_out.h"
 #include "core/posix_io.h"
@@ -18,10 +19,7 @@ using posix_io::fail_create;
 using posix_io::write_all;
 
 void write_file(const std::string& path, std::string_view data) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) fail_create(path, errno);
-  write_all(fd, data, path);
-  if (::close(fd) != 0) fail(path, errno);
+  write_file_pieces(path, [&data] { return std::exchange(data, std::string_view()); });
 }
 
 void write_file_pieces(const std::string& path, const std::function<std::string_view()>& next) {
