@@ -87,7 +87,16 @@ std::uint64_t token_key(std::string_view s) {
   return h;
 }
 
-// Doubles a table of slots (or makes its first); a key's place is mix(key).
+// Where a slot's search starts, in a table of mask + 1 slots.
+template <typename Slot>
+std::size_t place(const Slot& s, std::size_t mask) {
+  if constexpr (requires { s.key; })
+    return mix(s.key) & mask;
+  else
+    return s.hash & mask;
+}
+
+// Doubles a table of slots (or makes its first).
 template <typename Slot>
 void grow(std::vector<Slot>& slots) {
   std::vector<Slot> old = std::move(slots);
@@ -95,7 +104,7 @@ void grow(std::vector<Slot>& slots) {
   const std::size_t mask = slots.size() - 1;
   for (const Slot& s : old) {
     if (s.id == kNone) continue;
-    std::size_t at = mix(s.key) & mask;
+    std::size_t at = place(s, mask);
     while (slots[at].id != kNone) at = (at + 1) & mask;
     slots[at] = s;
   }
@@ -257,20 +266,15 @@ std::uint32_t SearchCollector::new_token(std::string_view token) {
 
 std::uint32_t SearchCollector::id_of(std::string_view token) {
   if (words_.empty() || word_count_ * 2 >= words_.size()) grow(words_);
-  std::uint64_t key = 0;
-  if (token.size() <= 8)
-    std::memcpy(&key, token.data(), token.size());
-  else
-    key = token_key(token);
-  const auto size = static_cast<std::uint32_t>(token.size());
+  const auto hash = static_cast<std::uint32_t>(mix(token_key(token)));
   const std::size_t mask = words_.size() - 1;
-  std::size_t at = mix(key) & mask;
+  std::size_t at = hash & mask;
   for (; words_[at].id != kNone; at = (at + 1) & mask) {
     const WordSlot& w = words_[at];
-    if (w.key == key && w.size == size && (size <= 8 || this->token(w.id) == token)) return w.id;
+    if (w.hash == hash && this->token(w.id) == token) return w.id;
   }
   const std::uint32_t id = new_token(token);
-  words_[at] = WordSlot{key, id, size};
+  words_[at] = WordSlot{hash, id};
   ++word_count_;
   return id;
 }
