@@ -80,6 +80,7 @@ int main(int argc, char** argv) {
   // archive. A small nightly append starts once.
   constexpr std::uint64_t kHugePagesFrom = 8u << 20;
   if (run_bytes_estimate(parse_options(words)) >= kHugePagesFrom) prefer_huge_pages("/proc/self/exe", argv);
+  return_big_blocks();
   const ProgramFolders folders = find_program_folders(folder, installed_places());
   if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
     std::fputs(Usage(folders).c_str(), stdout);

@@ -1,5 +1,6 @@
 #include "program_start.h"
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -56,3 +57,12 @@ void prefer_huge_pages(const char* program, char** argv) {
   ::unsetenv(kMarker);
   ::unsetenv("GLIBC_TUNABLES");
 }
+
+// glibc raises the size from which a block is mapped on its own to that of
+// each such block freed (up to 32 MB), so the run's big tables (the search
+// index's lookup tables, a list's vector) end up inside the heap; freed after
+// the mailbox walk, they stay there as holes that the steps after it do not
+// fill, and the steps' own big blocks are mapped beside them. A fixed size
+// (which also stops the raising) gives the holes back: at a million messages
+// with the search index the peak was some 45 MB lower, for the same time.
+void return_big_blocks() { mallopt(M_MMAP_THRESHOLD, 4 << 20); }

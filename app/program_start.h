@@ -1,6 +1,6 @@
 // What both programs, the command line and the windows, do as they start:
-// where they run from, where they are installed, and asking glibc for huge
-// pages.
+// where they run from, where they are installed, and what they ask of
+// glibc's malloc.
 #pragma once
 
 #include <string>
@@ -24,3 +24,7 @@ std::string program_folder();
 // (tunables set by the user, a preloading tool, another kernel setting, or
 // this being that second start already).
 void prefer_huge_pages(const char* program, char** argv);
+
+// Lets a block of 4 MB or more have pages of its own, given back to the
+// system when it is freed, as long as the program runs.
+void return_big_blocks();

@@ -15,6 +15,7 @@
 
 int main(int argc, char** argv) {
   prefer_huge_pages("/proc/self/exe", argv);
+  return_big_blocks();
   // The folders are those of the vorn_htm that started this program; started
   // by hand from PREFIX/lib/vorn_htm, those of PREFIX/bin/vorn_htm.
   std::string folder = program_folder();
