@@ -190,4 +190,31 @@ TEST(SearchCollector, TokensOfAShardComeTogether) {
   }
 }
 
+// The words' table tells words apart by 32 bits of a hash and then by their
+// text: among 400,000 words some share those bits, and each must still be a
+// token of its own, with its own message.
+TEST(SearchCollector, WordsWhoseHashesMeetStayApart) {
+  SearchCollector c(false);
+  constexpr std::uint32_t kMessages = 400, kWords = 1000;
+  for (std::uint32_t m = 0; m < kMessages; ++m) {
+    TextLines lines;
+    for (std::uint32_t k = 0; k < kWords; ++k) {
+      const std::uint32_t n = m * kWords + k;
+      // Short words and words of more than eight bytes.
+      lines.push_back((n % 2 ? "w" : "longerwordx") + std::to_string(n));
+    }
+    c.add(m + 1, "", "", lines, attach_list({""}));
+  }
+  c.settle();
+  ASSERT_EQ(c.tokens(), std::size_t{kMessages} * kWords);
+  for (std::size_t t = 0; t < c.tokens(); ++t) {
+    const std::string_view text = c.token(t);
+    const std::uint32_t n =
+        static_cast<std::uint32_t>(std::stoul(std::string(text.substr(text.find_first_of("0123456789")))));
+    std::vector<std::uint32_t> entries;
+    c.for_each_entry(t, [&](std::uint32_t e) { entries.push_back(e); });
+    ASSERT_EQ(entries, std::vector<std::uint32_t>{n / kWords}) << text;
+  }
+}
+
 }  // namespace
