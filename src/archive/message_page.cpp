@@ -174,8 +174,13 @@ void Make_Page(Workspace& ws, PageWriter* writer, std::string page_path, std::st
                    std::move(attachments)};
   ws.out_buf = {};
   // Removing the old file first replaces a link of that name instead of
-  // writing through it.
-  if (writer) {
+  // writing through it. A page that links no attachment does not wait for
+  // what the writer does before it (an attachment saved under another
+  // name): when the writer is behind, the walk renders it, and the writer
+  // only writes it.
+  if (writer && writer->behind() && (page.attachments.size() <= 1 || !ws.set.TE_FILE)) {
+    writer->write(std::move(page_path), render_page(ws.set, page));
+  } else if (writer) {
     std::size_t size = 1024 + page.subject.size() + page.sender.size();
     size += page.lines.bytes() + 8 * page.lines.size();
     // One job that renders and writes: what write() would wrap in a second.

@@ -35,9 +35,10 @@ void PageWriter::rethrow_locked() {
 
 void PageWriter::write(std::string path, std::string data) {
   const std::size_t size = data.size();
-  write(
-      std::move(path), [data = std::move(data)] { return data; }, size);
+  run([path = std::move(path), data = std::move(data)] { replace_file(path, data); }, size);
 }
+
+bool PageWriter::behind() const { return queued_bytes_.load(std::memory_order_relaxed) >= kMaxQueuedBytes / 2; }
 
 void PageWriter::write(std::string path, Render render, std::size_t size_hint) {
   run([path = std::move(path), render = std::move(render)] { replace_file(path, render()); }, size_hint);

@@ -13,6 +13,7 @@
 // is full.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
@@ -39,6 +40,10 @@ class PageWriter {
   void run(Job job, std::size_t size_hint);
   // Returns when every page handed over is written; throws the first failure.
   void finish();
+  // Whether the writer is behind the walk: half the bytes that may wait are
+  // waiting. The walk can then make a page's bytes itself, where nothing
+  // queued before changes them, and hand the writer only the writing.
+  bool behind() const;
 
  private:
   struct Queued {
@@ -57,8 +62,8 @@ class PageWriter {
   std::mutex mutex_;
   std::condition_variable wake_writer_, wake_walk_;
   Batch queue_;
-  Batch spent_;                   // jobs done, destroyed by the walk
-  std::size_t queued_bytes_ = 0;  // queued plus being written
+  Batch spent_;                                // jobs done, destroyed by the walk
+  std::atomic<std::size_t> queued_bytes_ = 0;  // queued plus being written; changed under the lock
   bool writer_asleep_ = false;
   bool walk_asleep_ = false;
   bool closing_ = false;

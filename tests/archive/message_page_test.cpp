@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <future>
 
 #include "archive_fixture.h"
+#include "core/page_writer.h"
 #include "core/vb_error.h"
 
 namespace {
@@ -228,6 +230,43 @@ TEST(MakePage, UnwritablePageThrowsToCaller) {
   PageFixture f;
   f.ws.out_buf = {"x"};
   EXPECT_THROW(Make_Page(f.ws, nullptr, f.out / "missing/m0000001.htm", "s", "", "a", attach_list({""})), VbError);
+}
+
+// While the page writer is behind the walk, the walk renders a page itself
+// only where nothing queued before can change it: a page linking an
+// attachment waits for the job that saves the attachment (here, saving it
+// under another name), a page linking none comes out as it would anyway.
+TEST(MakePage, AWriterBehindTheWalkLeavesAPageWithAttachmentsToItsTurn) {
+  PageFixture f;
+  f.ws.set.TE_FILE = true;
+  const Lines plain = f.page({"本文", "> 引用"}, "件名", "2004-05-06 07:08:09", "山田 <y@example.jp>");
+  std::filesystem::remove(f.out / "m0000001.htm");
+
+  AttachList attachments = attach_list({"", "budget.pdf"});
+  std::promise<void> gate;
+  PageWriter writer;
+  // A job holding the writer, big enough to put it behind.
+  writer.run(
+      [saved = attachments[1], open = gate.get_future().share()] {
+        open.wait();
+        *saved = "budget1.pdf";
+      },
+      std::size_t{8} << 20);
+  ASSERT_TRUE(writer.behind());
+  for (const char* l : {"本文", "> 引用"}) f.ws.out_buf.push_back(sj(l));
+  Make_Page(f.ws, &writer, f.out / "m0000001.htm", sj("件名"), sj("2004-05-06 07:08:09"), sj("山田 <y@example.jp>"),
+            attach_list({""}));
+  f.ws.out_buf.push_back(sj("添付あり"));
+  Make_Page(f.ws, &writer, f.out / "m0000002.htm", sj("s"), "", sj("a"), attachments);
+  gate.set_value();
+  writer.finish();
+  EXPECT_FALSE(writer.behind());
+
+  EXPECT_EQ(f.lines("m0000001.htm"), plain);
+  const Lines second = f.lines("m0000002.htm");
+  EXPECT_NE(std::find_if(second.begin(), second.end(),
+                         [](const std::string& l) { return l.find("[budget1.pdf]") != std::string::npos; }),
+            second.end());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <future>
 
 #include "core/vb_error.h"
 #include "support/temp_dir.h"
@@ -57,6 +58,24 @@ TEST(PageWriter, PagesQueuedWhenTheWalkStopsAreStillWritten) {
     for (int i = 0; i < 100; ++i) w.write(d / ("p" + std::to_string(i)), "z");
   }
   EXPECT_TRUE(std::filesystem::exists(d / "p99"));
+}
+
+// Behind: half the bytes that may wait are waiting (a page's data handed
+// over is counted by its size); not once they are written.
+TEST(PageWriter, BehindWhileHalfTheQueueWaits) {
+  TempDir d;
+  PageWriter w;
+  EXPECT_FALSE(w.behind());
+  std::promise<void> gate;
+  w.run([open = gate.get_future().share()] { open.wait(); }, 1);
+  w.write(d / "small.htm", std::string(1000, 's'));
+  EXPECT_FALSE(w.behind());
+  w.write(d / "big.htm", std::string(std::size_t{5} << 20, 'b'));
+  EXPECT_TRUE(w.behind());
+  gate.set_value();
+  w.finish();
+  EXPECT_FALSE(w.behind());
+  EXPECT_EQ(d.read("big.htm").size(), std::size_t{5} << 20);
 }
 
 }  // namespace
