@@ -143,7 +143,6 @@ class SearchCollector final : private SearchTokenSink {
     std::uint32_t first = 0, count = 0;
     std::uint32_t head = 0, tail = 0;  // blocks, or 0
   };
-
   // The tokens' texts one after another: token t from starts_[t] to
   // starts_[t + 1].
   std::string text_;
@@ -171,8 +170,8 @@ class SearchCollector final : private SearchTokenSink {
     std::uint32_t id = 0xffffffffu;
   };
   static_assert(sizeof(WordSlot) == 8);
-  // 12 bytes, not 16: at a million messages the pairs' table is the
-  // biggest of the collector's.
+  // 12 bytes, not 16: at a million messages the pairs' table is one of the
+  // collector's biggest.
   struct [[gnu::packed, gnu::aligned(4)]] PairSlot {
     std::uint64_t key = 0;
     std::uint32_t id = 0xffffffffu;
