@@ -150,8 +150,11 @@ bool sjis_to_utf16(std::string_view sjis, std::u16string& out) {
 }
 
 // The normal form of each character of code page 932, as an entry: a tag in
-// the top byte and a code point (or an index into multi) below it.
+// the top byte and a code point (or an index into multi) in the low 21 bits;
+// an entry of one code point has its class (Kind) in the three bits between.
 constexpr std::uint32_t kTagMask = 0xFF000000u;
+constexpr std::uint32_t kPointMask = 0x1FFFFFu;
+constexpr unsigned kKindShift = 21;
 constexpr std::uint32_t kOne = 1u << 24;      // one code point
 constexpr std::uint32_t kMany = 2u << 24;     // the code points multi[index]
 constexpr std::uint32_t kCompose = 3u << 24;  // a mark, composed with the one before if it can
@@ -224,21 +227,40 @@ std::uint32_t entry_for(NormalTables& t, UChar32 c) {
   return kMany | static_cast<std::uint32_t>(t.multi.size() - 1);
 }
 
+// entry_for with the class of the code point of an entry of one.
+std::uint32_t classed_entry_for(NormalTables& t, UChar32 c) {
+  const std::uint32_t e = entry_for(t, c);
+  if ((e & kTagMask) != kOne) return e;
+  return e | static_cast<std::uint32_t>(kind_of(static_cast<UChar32>(e & kPointMask))) << kKindShift;
+}
+
 const NormalTables& normal_tables() {
   static const auto tables = [] {
     auto t = std::make_unique<NormalTables>();
     UErrorCode err = U_ZERO_ERROR;
     t->nfkc = icu::Normalizer2::getNFKCInstance(err);
     if (U_FAILURE(err)) throw std::runtime_error(std::string("NFKC: ") + u_errorName(err));
-    for (unsigned b = 0; b < 0x80; ++b) t->bytes[b] = entry_for(*t, static_cast<UChar32>(b));
-    for (unsigned b = 0xA1; b <= 0xDF; ++b) t->bytes[b] = entry_for(*t, static_cast<UChar32>(0xFF61 + (b - 0xA1)));
+    for (unsigned b = 0; b < 0x80; ++b) t->bytes[b] = classed_entry_for(*t, static_cast<UChar32>(b));
+    for (unsigned b = 0xA1; b <= 0xDF; ++b)
+      t->bytes[b] = classed_entry_for(*t, static_cast<UChar32>(0xFF61 + (b - 0xA1)));
     const std::array<char16_t, 0x10000>& pairs = pair_chars();
     for (std::size_t k = 0; k < pairs.size(); ++k)
-      if (pairs[k] != 0) t->pairs[k] = entry_for(*t, pairs[k]);
+      if (pairs[k] != 0) t->pairs[k] = classed_entry_for(*t, pairs[k]);
     return t;
   }();
   return *tables;
 }
+
+// The entry of the character at i, which i then passes; 0 for a lead byte
+// that ends the text.
+inline std::uint32_t sjis_entry(const NormalTables& t, std::string_view s, std::size_t& i) {
+  const auto b = static_cast<unsigned char>(s[i++]);
+  if (b < 0x80 || (b >= 0xA1 && b <= 0xDF)) return t.bytes[b];
+  if (i >= s.size()) return 0;
+  return t.pairs[b << 8 | static_cast<unsigned char>(s[i++])];
+}
+
+Kind kind_of_entry(std::uint32_t e) { return static_cast<Kind>((e >> kKindShift) & 7); }
 
 // Where the run of Japanese text goes on after the line break at i: the
 // position of the Japanese character after one line break, or 0.
@@ -256,6 +278,7 @@ struct Runs {
   std::string& word;
   std::u32string& run;
   bool every_character;
+  std::size_t handed = 0;  // words and runs handed to the sink
 
   void japanese(char32_t c) {
     end_word();
@@ -271,10 +294,12 @@ struct Runs {
   [[gnu::noinline]] void hand_word() {
     sink.take(word);
     word.clear();
+    ++handed;
   }
   [[gnu::noinline]] void hand_run() {
     sink.take_run(run, every_character);
     run.clear();
+    ++handed;
   }
   void end_both() {
     end_word();
@@ -365,14 +390,9 @@ bool normal_form_into(std::string_view sjis, PointBuffer& out) {
   const NormalTables& t = normal_tables();
   out.clear();
   out.make_room(sjis.size());
-  for (std::size_t i = 0; i < sjis.size(); ++i) {
-    const auto b = static_cast<unsigned char>(sjis[i]);
-    std::uint32_t e = t.bytes[b];
-    if (b >= 0x80 && (b < 0xA1 || b > 0xDF)) {
-      if (++i >= sjis.size()) return false;
-      e = t.pairs[b << 8 | static_cast<unsigned char>(sjis[i])];
-    }
-    const char32_t c = e & ~kTagMask;
+  for (std::size_t i = 0; i < sjis.size();) {
+    const std::uint32_t e = sjis_entry(t, sjis, i);
+    const char32_t c = e & kPointMask;
     switch (e & kTagMask) {
       case kOne:
         out.put(c);
@@ -390,6 +410,77 @@ bool normal_form_into(std::string_view sjis, PointBuffer& out) {
   }
   return true;
 }
+
+// The tokens of Shift_JIS text in one pass, each character's normal form
+// and class read from its entry, as split() would find them in the text's
+// normal form. False at the first character whose entry is not one code
+// point (the tables' normal form, or ICU, must then read the text from its
+// start), and at a line break inside a Japanese run that such a character
+// follows; the words and runs that ended before it are handed over.
+bool split_sjis(std::string_view sjis, Runs& runs) {
+  const NormalTables& t = normal_tables();
+  for (std::size_t i = 0; i < sjis.size();) {
+    const std::uint32_t e = sjis_entry(t, sjis, i);
+    if ((e & kTagMask) != kOne) return false;
+    const char32_t c = e & kPointMask;
+    switch (kind_of_entry(e)) {
+      case Kind::japanese:
+        runs.japanese(c);
+        break;
+      case Kind::word:
+        runs.end_japanese();
+        if (c < 0x80)
+          runs.word += static_cast<char>(c);
+        else
+          put_utf8(runs.word, c);
+        break;
+      case Kind::mark:
+        if (runs.word.empty()) runs.end_japanese();
+        if (!runs.word.empty()) put_utf8(runs.word, c);
+        break;
+      case Kind::line_break:
+        if (!runs.run.empty()) {
+          std::size_t j = i;
+          if (c == '\r' && j < sjis.size() && sjis[j] == '\n') ++j;
+          if (j < sjis.size()) {
+            std::size_t k = j;
+            const std::uint32_t next = sjis_entry(t, sjis, k);
+            if ((next & kTagMask) != kOne) return false;
+            if (kind_of_entry(next) == Kind::japanese) {
+              i = j;
+              continue;
+            }
+          }
+        }
+        runs.end_both();
+        break;
+      case Kind::other:
+        runs.end_both();
+        break;
+    }
+  }
+  runs.end_both();
+  return true;
+}
+
+// Passes on what a sink is handed but the first skip words and runs.
+struct SkippingSink final : SearchTokenSink {
+  SkippingSink(SearchTokenSink& s, std::size_t n) : to(s), skip(n) {}
+  void take(std::string_view token) override {
+    if (skip > 0)
+      --skip;
+    else
+      to.take(token);
+  }
+  void take_run(std::u32string_view run, bool every_character) override {
+    if (skip > 0)
+      --skip;
+    else
+      to.take_run(run, every_character);
+  }
+  SearchTokenSink& to;
+  std::size_t skip;
+};
 
 }  // namespace
 
@@ -447,8 +538,22 @@ SearchTokeniser::~SearchTokeniser() = default;
 
 void SearchTokeniser::add_sjis(std::string_view sjis, SearchTokenSink& sink) {
   if (sjis::is_ascii(sjis)) return add_ascii(sjis, buf_->word, sink);
+  buf_->word.clear();
+  buf_->run.clear();
+  Runs quick{sink, buf_->word, buf_->run, every_japanese_character_};
+  if (split_sjis(sjis, quick)) return;
+  // Read from the start another way; what the quick pass handed over is
+  // handed over again, alike, and skipped. What it left open is read anew.
+  buf_->word.clear();
+  buf_->run.clear();
+  SkippingSink rest(sink, quick.handed);
+  add_sjis_slowly(sjis, rest);
+}
+
+void SearchTokeniser::add_sjis_slowly(std::string_view sjis, SearchTokenSink& sink) {
   if (normal_form_into(sjis, buf_->normal_points)) {
     buf_->word.clear();
+    buf_->run.clear();
     Runs runs{sink, buf_->word, buf_->run, every_japanese_character_};
     return split(buf_->normal_points.view(), runs);
   }

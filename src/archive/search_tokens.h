@@ -72,6 +72,7 @@ class SearchTokeniser {
   void add_utf8(std::string_view utf8, std::vector<std::string>& out);
 
  private:
+  void add_sjis_slowly(std::string_view sjis, SearchTokenSink& sink);
   void add_icu(SearchTokenSink& sink);
   struct Buffers;
   std::unique_ptr<Buffers> buf_;

@@ -199,6 +199,12 @@ TEST(SearchTokens, ShiftJisOddCases) {
       {"lone_lead_byte_at_end", "abc \x82", {"abc"}},
       // The capital sigma lower-cases by letters beyond the full stop.
       {"sigma_across_separator", *cp932::from_utf8_exact("ΑΣ.Α"), {"ασ", "α"}},
+      // Words and runs that end before a character the tables alone cannot
+      // read are handed over once, not again when the text is read anew.
+      {"words_before_a_voiced_mark", "abc \x93\x8C\x8B\x9E \xB6\xDE\xBD", {"abc", "東京", "ガス"}},
+      {"break_then_a_voiced_mark", "\x93\x8C\x8B\x9E\r\n\xDE", {"東京"}},
+      {"words_before_a_square_era_name", "abc \x87\x7E", {"abc", "平成"}},
+      {"run_open_at_a_lone_lead_byte", "abc \x93\x8C\x8B\x9E\x82", {"abc", "東京"}},
   };
   SearchTokeniser tokeniser;
   for (const auto& r : rows) {
