@@ -261,7 +261,9 @@ const DecodeTable& decode_table() {
 // unspecified) at the first byte it does not know, which iconv then takes.
 bool table_to_utf8(std::string_view sjis, std::string& out) {
   const DecodeTable& t = decode_table();
-  out.reserve(sjis.size() + sjis.size() / 2);
+  // A byte gives at most three bytes of UTF-8 (a half-width katakana).
+  out.resize(sjis.size() * 3);
+  char* w = out.data();
   for (std::size_t i = 0; i < sjis.size();) {
     const auto c = static_cast<unsigned char>(sjis[i]);
     char32_t cp = kNoChar;
@@ -272,12 +274,10 @@ bool table_to_utf8(std::string_view sjis, std::string& out) {
       n = 1;
     }
     if (cp == kNoChar) return false;
-    if (cp < 0x80)
-      out += static_cast<char>(cp);
-    else
-      put_utf8(out, cp);
+    w += put_utf8(w, cp);
     i += n;
   }
+  out.resize(static_cast<std::size_t>(w - out.data()));
   return true;
 }
 
