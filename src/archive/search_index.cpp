@@ -17,7 +17,7 @@
 #include "archive/search_collect.h"
 #include "archive/search_files.h"
 #include "archive/search_pages.h"
-#include "codec/cp932.h"
+#include "codec/charsets.h"
 #include "codec/sjis_text.h"
 #include "core/archive_files.h"
 #include "core/atomic_out.h"
@@ -126,7 +126,8 @@ void remove_search_leftovers(const std::string& folder) {
 
 namespace {
 
-std::string utf8(std::string_view sjis) { return cp932::to_utf8(sjis); }
+// The text as the page shows it: references read as their characters.
+std::string utf8(std::string_view sjis) { return sjis_refs_to_utf8(sjis); }
 
 // "yyyy-mm-dd hh:mm:ss" as "yyyymmddhhmmss"; a date of another form (the
 // raw text of a date the reader could not read, or none) sorts first.

@@ -11,9 +11,11 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 
+#include "codec/charsets.h"
 #include "codec/cp932.h"
 #include "codec/sjis_text.h"
 #include "codec/utf8_out.h"
@@ -537,6 +539,11 @@ SearchTokeniser::SearchTokeniser(bool every_japanese_character)
 SearchTokeniser::~SearchTokeniser() = default;
 
 void SearchTokeniser::add_sjis(std::string_view sjis, SearchTokenSink& sink) {
+  // A character that code page 932 lacks stands as its reference: the
+  // page shows the character, and the text is found by it. ("&" is never
+  // a byte of a double-byte character.)
+  if (std::memchr(sjis.data(), '&', sjis.size()) != nullptr && sjis.find("&#") != std::string_view::npos)
+    return add_utf8(sjis_refs_to_utf8(sjis), sink);
   if (sjis::is_ascii(sjis)) return add_ascii(sjis, buf_->word, sink);
   buf_->word.clear();
   buf_->run.clear();

@@ -17,6 +17,10 @@
 //   end their run: mail is wrapped anywhere, also inside a word. Any other
 //   line break separates.
 //
+// In the archive's Shift_JIS text a character that code page 932 lacks
+// stands as its numeric reference ("&#233;", codec/charsets.h), which the
+// page shows as the character: the tokeniser reads it so too.
+//
 // Shift_JIS text, the archive's own, takes a quick way: each character's
 // normal form comes from a table made once with ICU, which is exact because
 // every character of code page 932 but the half-width voiced sound marks

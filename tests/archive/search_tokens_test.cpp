@@ -204,6 +204,12 @@ TEST(SearchTokens, ShiftJisOddCases) {
       {"words_before_a_voiced_mark", "abc \x93\x8C\x8B\x9E \xB6\xDE\xBD", {"abc", "東京", "ガス"}},
       {"break_then_a_voiced_mark", "\x93\x8C\x8B\x9E\r\n\xDE", {"東京"}},
       {"words_before_a_square_era_name", "abc \x87\x7E", {"abc", "平成"}},
+      // Characters that code page 932 lacks stand as references.
+      {"references_inside_words", "Caf&#233; M&#252;ller", {"caf\u00e9", "m\u00fcller"}},
+      {"reference_to_an_emoji_separates", "a&#128512;b", {"a", "b"}},
+      {"hangul_by_reference", "&#54620;&#44397;", {"\ud55c\uad6d"}},
+      {"ampersand_before_a_hash_is_text", "&#38;#233;", {"233"}},
+      {"reference_beside_kanji", "\x93\x8C&#12354;", {"東\u3042"}},
       {"run_open_at_a_lone_lead_byte", "abc \x93\x8C\x8B\x9E\x82", {"abc", "東京"}},
   };
   SearchTokeniser tokeniser;

@@ -418,4 +418,57 @@ TEST(SearchIndex, SwitchedOnForAnArchiveItIndexesTheMessagesAlreadyThere) {
                   });
 }
 
+// Mail in UTF-8 whose characters code page 932 lacks: the archive's text
+// holds them as references ("caf&#233;"), the pages show the characters, and
+// the index finds the message by them and lists it with them, whether it
+// reads the message as the walk hands it over or from its page.
+const char kUtf8Mail[] =
+    "From: =?UTF-8?Q?Jos=C3=A9?= <jose@example.com>\r\n"
+    "Subject: =?UTF-8?Q?R=C3=A9union_caf=C3=A9?=\r\n"
+    "Date: Mon, 05 Jan 2004 10:00:00 +0900\r\n"
+    "Message-ID: <u1@example.com>\r\n"
+    "MIME-Version: 1.0\r\n"
+    "Content-Type: multipart/mixed; boundary=\"b1\"\r\n\r\n"
+    "--b1\r\nContent-Type: text/plain; charset=UTF-8\r\nContent-Transfer-Encoding: 8bit\r\n\r\n"
+    "M\xC3\xBCller \xED\x95\x9C\xEA\xB5\xAD\xEC\x96\xB4 na\xC3\xAFve &#233; \xF0\x9F\x98\x80ok\r\n"
+    "--b1\r\nContent-Type: application/octet-stream\r\n"
+    "Content-Disposition: attachment; filename=\"=?UTF-8?Q?r=C3=A9sum=C3=A9.pdf?=\"\r\n"
+    "Content-Transfer-Encoding: base64\r\n\r\nAAECAw==\r\n--b1--\r\n.\r\n";
+
+void expect_utf8_mail_found(const Archive& a, unsigned page) {
+  expect_finds(a, {
+                      {"subject", {"r\u00e9union", "caf\u00e9"}, {page}},
+                      {"sender", {"jos\u00e9"}, {page}},
+                      {"latin_word", {"m\u00fcller"}, {page}},
+                      {"hangul_word", {"\ud55c\uad6d\uc5b4"}, {page}},
+                      {"word_with_a_diaeresis", {"na\u00efve"}, {page}},
+                      {"attachment_name", {"r\u00e9sum\u00e9", "pdf"}, {page}},
+                      {"emoji_separates", {"ok"}, {page}},
+                      // "&#233;" as the mail wrote it is text, not an "é".
+                      {"literal_reference", {"233"}, {page}},
+                      {"no_fragment", {"caf"}, {}},
+                      {"no_code_point", {"252"}, {}},
+                  });
+}
+
+TEST(SearchIndex, CharactersOutsideCodePage932AreFoundAndListedAsThePageShowsThem) {
+  Archive a;
+  const std::string box = a.t.write("utf8.mbx", kUtf8Mail);
+  ASSERT_EQ(a.p.run({"-i", box, "-o", a.out}).status, 0);
+  ASSERT_NE(ProgramCopy::slurp(a.out + "/m0000001.htm").find("caf&#233;"), std::string::npos);
+  expect_utf8_mail_found(a, 1);
+  const std::string docs = ProgramCopy::slurp(a.out + "/srch/0001_d0.js");
+  EXPECT_NE(docs.find("\"R\\u00e9union caf\\u00e9\",\"Jos\\u00e9 <jose@example.com>\""), std::string::npos) << docs;
+  EXPECT_EQ(docs.find("&#"), std::string::npos) << docs;
+}
+
+TEST(SearchIndex, CharactersOutsideCodePage932AreFoundInPagesReadBack) {
+  Archive a(false);
+  const std::string box = a.t.write("utf8.mbx", kUtf8Mail);
+  ASSERT_EQ(a.p.run({"-i", box, "-o", a.out}).status, 0);
+  a.p.settings(settings_file(true));
+  a.run({{"a4@example.jp", "Bob <bob@example.com>", "later", "Thu, 08 Jan 2004 10:00:00 +0900", "new text"}});
+  expect_utf8_mail_found(a, 1);
+}
+
 }  // namespace
