@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <stdexcept>
 
@@ -160,6 +159,7 @@ constexpr unsigned kKindShift = 21;
 constexpr std::uint32_t kOne = 1u << 24;      // one code point
 constexpr std::uint32_t kMany = 2u << 24;     // the code points multi[index]
 constexpr std::uint32_t kCompose = 3u << 24;  // a mark, composed with the one before if it can
+constexpr std::uint32_t kAmpersand = 4u << 24;  // "&", where a reference may start
 // 0: the tables cannot say (no character, or ICU's way needed)
 
 struct NormalTables {
@@ -205,16 +205,18 @@ std::u32string code_points(const icu::UnicodeString& s) {
   return out;
 }
 
-std::uint32_t entry_for(NormalTables& t, UChar32 c) {
+// The entry of c; the code points of an entry of several go to many, or,
+// without it, the entry is 0.
+std::uint32_t char_entry(const icu::Normalizer2& nfkc, UChar32 c, std::u32string* many) {
   // Most characters: no mapping, no neighbour to join, no lower case.
-  if (t.nfkc->isInert(c) && !u_hasBinaryProperty(c, UCHAR_CHANGES_WHEN_LOWERCASED))
+  if (nfkc.isInert(c) && !u_hasBinaryProperty(c, UCHAR_CHANGES_WHEN_LOWERCASED))
     return kOne | static_cast<std::uint32_t>(c);
   UErrorCode err = U_ZERO_ERROR;
   icu::UnicodeString normal;
-  t.nfkc->normalize(icu::UnicodeString(c), normal, err);
+  nfkc.normalize(icu::UnicodeString(c), normal, err);
   if (U_FAILURE(err)) return 0;
   const std::u32string points = code_points(normal);
-  if (!t.nfkc->hasBoundaryBefore(c)) {
+  if (!nfkc.hasBoundaryBefore(c)) {
     // A combining mark (the half-width voiced sound marks): it may join the
     // character before it, which the tables cannot know.
     const bool mark = points.size() == 1 && u_getCombiningClass(static_cast<UChar32>(points[0])) != 0 &&
@@ -225,16 +227,26 @@ std::uint32_t entry_for(NormalTables& t, UChar32 c) {
   if (points.find(U'\u03A3') != std::u32string::npos) return 0;
   const std::u32string lower = code_points(normal.toLower(icu::Locale::getRoot()));
   if (lower.size() == 1) return kOne | lower[0];
-  t.multi.push_back(lower);
+  if (many == nullptr) return 0;
+  *many = lower;
+  return kMany;
+}
+
+std::uint32_t entry_for(NormalTables& t, UChar32 c) {
+  std::u32string many;
+  const std::uint32_t e = char_entry(*t.nfkc, c, &many);
+  if (e != kMany) return e;
+  t.multi.push_back(many);
   return kMany | static_cast<std::uint32_t>(t.multi.size() - 1);
 }
 
-// entry_for with the class of the code point of an entry of one.
-std::uint32_t classed_entry_for(NormalTables& t, UChar32 c) {
-  const std::uint32_t e = entry_for(t, c);
+// An entry of one code point with that code point's class; any other as it is.
+std::uint32_t with_class(std::uint32_t e) {
   if ((e & kTagMask) != kOne) return e;
   return e | static_cast<std::uint32_t>(kind_of(static_cast<UChar32>(e & kPointMask))) << kKindShift;
 }
+
+std::uint32_t classed_entry_for(NormalTables& t, UChar32 c) { return with_class(entry_for(t, c)); }
 
 const NormalTables& normal_tables() {
   static const auto tables = [] {
@@ -243,6 +255,7 @@ const NormalTables& normal_tables() {
     t->nfkc = icu::Normalizer2::getNFKCInstance(err);
     if (U_FAILURE(err)) throw std::runtime_error(std::string("NFKC: ") + u_errorName(err));
     for (unsigned b = 0; b < 0x80; ++b) t->bytes[b] = classed_entry_for(*t, static_cast<UChar32>(b));
+    t->bytes['&'] = kAmpersand | '&';
     for (unsigned b = 0xA1; b <= 0xDF; ++b)
       t->bytes[b] = classed_entry_for(*t, static_cast<UChar32>(0xFF61 + (b - 0xA1)));
     const std::array<char16_t, 0x10000>& pairs = pair_chars();
@@ -263,6 +276,26 @@ inline std::uint32_t sjis_entry(const NormalTables& t, std::string_view s, std::
 }
 
 Kind kind_of_entry(std::uint32_t e) { return static_cast<Kind>((e >> kKindShift) & 7); }
+
+// After the "&" before i: the entry of the character of a reference
+// "&#N;" (N decimal, as codec/charsets.h writes it), i then past it; else
+// that of "&".
+[[gnu::noinline]] std::uint32_t after_ampersand(const NormalTables& t, std::string_view s, std::size_t& i) {
+  std::size_t k = i + 1;
+  char32_t cp = 0;
+  if (i < s.size() && s[i] == '#')
+    while (k < s.size() && k < i + 8 && s[k] >= '0' && s[k] <= '9') cp = cp * 10 + static_cast<char32_t>(s[k++] - '0');
+  if (k == i + 1 || k >= s.size() || s[k] != ';' || cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000))
+    return with_class(kOne | '&');
+  i = k + 1;
+  return with_class(char_entry(*t.nfkc, static_cast<UChar32>(cp), nullptr));
+}
+
+// The entry of the character at i, reading references, which i then passes.
+inline std::uint32_t text_entry(const NormalTables& t, std::string_view s, std::size_t& i) {
+  const std::uint32_t e = sjis_entry(t, s, i);
+  return (e & kTagMask) == kAmpersand ? after_ampersand(t, s, i) : e;
+}
 
 // Where the run of Japanese text goes on after the line break at i: the
 // position of the Japanese character after one line break, or 0.
@@ -393,7 +426,7 @@ bool normal_form_into(std::string_view sjis, PointBuffer& out) {
   out.clear();
   out.make_room(sjis.size());
   for (std::size_t i = 0; i < sjis.size();) {
-    const std::uint32_t e = sjis_entry(t, sjis, i);
+    const std::uint32_t e = text_entry(t, sjis, i);
     const char32_t c = e & kPointMask;
     switch (e & kTagMask) {
       case kOne:
@@ -422,7 +455,7 @@ bool normal_form_into(std::string_view sjis, PointBuffer& out) {
 bool split_sjis(std::string_view sjis, Runs& runs) {
   const NormalTables& t = normal_tables();
   for (std::size_t i = 0; i < sjis.size();) {
-    const std::uint32_t e = sjis_entry(t, sjis, i);
+    const std::uint32_t e = text_entry(t, sjis, i);
     if ((e & kTagMask) != kOne) return false;
     const char32_t c = e & kPointMask;
     switch (kind_of_entry(e)) {
@@ -446,7 +479,7 @@ bool split_sjis(std::string_view sjis, Runs& runs) {
           if (c == '\r' && j < sjis.size() && sjis[j] == '\n') ++j;
           if (j < sjis.size()) {
             std::size_t k = j;
-            const std::uint32_t next = sjis_entry(t, sjis, k);
+            const std::uint32_t next = text_entry(t, sjis, k);
             if ((next & kTagMask) != kOne) return false;
             if (kind_of_entry(next) == Kind::japanese) {
               i = j;
@@ -539,12 +572,11 @@ SearchTokeniser::SearchTokeniser(bool every_japanese_character)
 SearchTokeniser::~SearchTokeniser() = default;
 
 void SearchTokeniser::add_sjis(std::string_view sjis, SearchTokenSink& sink) {
-  // A character that code page 932 lacks stands as its reference: the
-  // page shows the character, and the text is found by it. ("&" is never
-  // a byte of a double-byte character.)
-  if (std::memchr(sjis.data(), '&', sjis.size()) != nullptr && sjis.find("&#") != std::string_view::npos)
-    return add_utf8(sjis_refs_to_utf8(sjis), sink);
-  if (sjis::is_ascii(sjis)) return add_ascii(sjis, buf_->word, sink);
+  // A character that code page 932 lacks stands as its reference, which
+  // the page shows as the character: the text is found by it. ("&" is
+  // never a byte of a double-byte character.)
+  const bool references = sjis.find("&#") != std::string_view::npos;
+  if (!references && sjis::is_ascii(sjis)) return add_ascii(sjis, buf_->word, sink);
   buf_->word.clear();
   buf_->run.clear();
   Runs quick{sink, buf_->word, buf_->run, every_japanese_character_};
@@ -564,6 +596,7 @@ void SearchTokeniser::add_sjis_slowly(std::string_view sjis, SearchTokenSink& si
     Runs runs{sink, buf_->word, buf_->run, every_japanese_character_};
     return split(buf_->normal_points.view(), runs);
   }
+  if (sjis.find("&#") != std::string_view::npos) return add_utf8(sjis_refs_to_utf8(sjis), sink);
   if (!sjis_to_utf16(sjis, buf_->utf16)) return add_utf8(cp932::to_utf8(sjis), sink);
   buf_->text.setTo(buf_->utf16.data(), static_cast<int32_t>(buf_->utf16.size()));
   add_icu(sink);

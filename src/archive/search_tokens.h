@@ -92,6 +92,6 @@ std::vector<std::string> search_tokens(std::string_view utf8);
 char search_char_class(char32_t c);
 
 // The normal form (NFKC, then lower case) of Shift_JIS text by the tables
-// alone, as code points in out; false (out unspecified) for text they cannot
+// alone, references read as their characters, as code points in out; false (out unspecified) for text they cannot
 // do, which the tokeniser hands to ICU.
 bool sjis_normal_form(std::string_view sjis, std::u32string& out);

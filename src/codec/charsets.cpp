@@ -617,6 +617,7 @@ std::string raw_text_charset(std::string_view bytes, std::string_view fallback) 
 }
 
 std::string sjis_refs_to_utf8(std::string_view sjis) {
+  if (sjis.find("&#") == std::string_view::npos) return cp932::to_utf8(sjis);
   std::string out;
   std::size_t from = 0;  // start of the Shift_JIS not yet converted
   // "&" is never the second byte of a Shift_JIS character.

@@ -210,6 +210,11 @@ TEST(SearchTokens, ShiftJisOddCases) {
       {"hangul_by_reference", "&#54620;&#44397;", {"\ud55c\uad6d"}},
       {"ampersand_before_a_hash_is_text", "&#38;#233;", {"233"}},
       {"reference_beside_kanji", "\x93\x8C&#12354;", {"東\u3042"}},
+      {"reference_before_a_voiced_mark", "Caf&#233; \xB6\xDE", {"caf\u00e9", "ガ"}},
+      {"voiced_mark_joins_a_referenced_kana", "&#12358;\xDE", {"\u3094"}},
+      {"referenced_mark_joins_the_letter", "Cafe&#769;", {"caf\u00e9"}},
+      {"reference_of_several_letters", "&#64257;x", {"fix"}},
+      {"not_a_reference", "&#; &#x41; &#0; &#55296; &#12345678;", {"x41", "0", "55296", "12345678"}},
       {"run_open_at_a_lone_lead_byte", "abc \x93\x8C\x8B\x9E\x82", {"abc", "東京"}},
   };
   SearchTokeniser tokeniser;
