@@ -156,9 +156,9 @@ bool sjis_to_utf16(std::string_view sjis, std::u16string& out) {
 constexpr std::uint32_t kTagMask = 0xFF000000u;
 constexpr std::uint32_t kPointMask = 0x1FFFFFu;
 constexpr unsigned kKindShift = 21;
-constexpr std::uint32_t kOne = 1u << 24;      // one code point
-constexpr std::uint32_t kMany = 2u << 24;     // the code points multi[index]
-constexpr std::uint32_t kCompose = 3u << 24;  // a mark, composed with the one before if it can
+constexpr std::uint32_t kOne = 1u << 24;        // one code point
+constexpr std::uint32_t kMany = 2u << 24;       // the code points multi[index]
+constexpr std::uint32_t kCompose = 3u << 24;    // a mark, composed with the one before if it can
 constexpr std::uint32_t kAmpersand = 4u << 24;  // "&", where a reference may start
 // 0: the tables cannot say (no character, or ICU's way needed)
 
