@@ -82,6 +82,9 @@ class SearchCollector final : private SearchTokenSink {
   }
   template <typename F>
   void for_each_entry(std::size_t t, F f) const;
+  // How many entries for_each_entry hands over, not counting attachments'
+  // names.
+  std::size_t entry_count(std::size_t t) const { return info_[t].count; }
   // Every token, those of a shard next to each other for every number of
   // shards that is a power of two up to kMaxShards.
   std::vector<std::uint32_t> tokens_in_order() const;

@@ -333,6 +333,7 @@ void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<New
       held = k;
     }
     std::vector<std::uint32_t> list;
+    list.reserve(c.entry_count(t));
     c.for_each_entry(t, [&](std::uint32_t e) {
       if (doc_of[e] != kNoDoc) list.push_back(doc_of[e]);
     });
