@@ -263,9 +263,14 @@ TEST(SearchFiles, VersionOneManifestIsRead) {
 }
 
 TEST(SearchFiles, PageTableFoundByBinarySearch) {
-  const std::vector<PageDoc> rows = {{3, 1, 0xabc}, {9, 0, 1}, {12, 2, 0xffffffffffffffffull}};
+  const std::vector<PageDoc> rows = {
+      {3, 1, 0xabc}, {9, 0, 1}, {12, 2, 0xffffffffffffffffull}, {9876543, 1234567, 0xfedcba9876543210ull}};
   const std::string table = page_table_text(rows);
-  EXPECT_EQ(table.substr(0, 33), "0000003 0000001 0000000000000abc\n");
+  EXPECT_EQ(table,
+            "0000003 0000001 0000000000000abc\n"
+            "0000009 0000000 0000000000000001\n"
+            "0000012 0000002 ffffffffffffffff\n"
+            "9876543 1234567 fedcba9876543210\n");
   for (const PageDoc& r : rows) {
     const std::optional<PageDoc> p = find_page(table, r.page);
     ASSERT_TRUE(p);
