@@ -446,6 +446,21 @@ bool normal_form_into(std::string_view sjis, PointBuffer& out) {
   return true;
 }
 
+// Appends the ASCII letters and digits from at on to word, lower-cased
+// (their normal form); where they end.
+std::size_t add_ascii_word(std::string_view s, std::size_t at, std::string& word) {
+  std::size_t end = at;
+  while (end < s.size() && ascii_word(static_cast<unsigned char>(s[end]))) ++end;
+  const std::size_t from = word.size();
+  word.resize(from + (end - at));
+  char* w = word.data() + from;
+  for (std::size_t k = at; k < end; ++k) {
+    const auto b = static_cast<unsigned char>(s[k]);
+    *w++ = static_cast<char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
+  }
+  return end;
+}
+
 // The tokens of Shift_JIS text in one pass, each character's normal form
 // and class read from its entry, as split() would find them in the text's
 // normal form. False at the first character whose entry is not one code
@@ -455,6 +470,7 @@ bool normal_form_into(std::string_view sjis, PointBuffer& out) {
 bool split_sjis(std::string_view sjis, Runs& runs) {
   const NormalTables& t = normal_tables();
   for (std::size_t i = 0; i < sjis.size();) {
+    const std::size_t at = i;
     const std::uint32_t e = text_entry(t, sjis, i);
     if ((e & kTagMask) != kOne) return false;
     const char32_t c = e & kPointMask;
@@ -464,8 +480,8 @@ bool split_sjis(std::string_view sjis, Runs& runs) {
         break;
       case Kind::word:
         runs.end_japanese();
-        if (c < 0x80)
-          runs.word += static_cast<char>(c);
+        if (i == at + 1 && c < 0x80)  // an ASCII letter or digit
+          i = add_ascii_word(sjis, at, runs.word);
         else
           put_utf8(runs.word, c);
         break;
