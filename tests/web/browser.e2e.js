@@ -208,6 +208,22 @@ if (require.main === module && process.argv.length === 4) {
     }
   });
 
+  test("mail with characters code page 932 lacks is found and listed by them", {skip: !process.env.VORN_HTM}, () => {
+    const a = program_archive(true);
+    try {
+      a.run([...kMails, {id: "u1@example.com", from: "=?UTF-8?B?" + Buffer.from("José").toString("base64") +
+          "?= <jose@example.com>", subject: "Réunion café", date: "Thu, 08 Jan 2004 10:00:00 +0900",
+        body: "Müller 한국어 naïve 😀"}]);
+      const got = open_search(a.out, "CAFÉ 한국어");
+      assert.deepStrictEqual([got.state, got.pages], ["done", [4]]);
+      assert.match(got.html, /Réunion café<\/a> \[José &lt;jose@example.com&gt;\]/);
+      assert.deepStrictEqual(open_search(a.out, "müller naïve").pages, [4]);
+      assert.deepStrictEqual(open_search(a.out, "233").pages, []);
+    } finally {
+      a.remove();
+    }
+  });
+
   test("an archive built with the key off holds nothing of the search", {skip: !process.env.VORN_HTM}, () => {
     const a = program_archive(false);
     try {
