@@ -36,7 +36,23 @@ function fnv(s) {
   for (const b of Buffer.from(s, "utf8")) { h ^= b; h = Math.imul(h, 16777619) >>> 0; }
   return h >>> 0;
 }
-function gaps(t) { const out = []; let total = 0; if (!t) return out; for (const g of t.split(",")) { total += parseInt(g, 36); out.push(total); } return out; }
+// A doc list in either spelling the writer uses: gaps in base 36, or "~",
+// the first doc in base 36, "." and six docs a character (bit 32 the next).
+const BITMAP = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
+function gaps(t) {
+  const out = []; let total = 0; if (!t) return out;
+  if (t[0] === "~") {
+    const dot = t.indexOf("."), first = parseInt(t.slice(1, dot), 36);
+    out.push(first);
+    for (let k = dot + 1; k < t.length; k++) {
+      const v = BITMAP.indexOf(t[k]);
+      for (let b = 0; b < 6; b++) if (v & (32 >> b)) out.push(first + 6 * (k - dot - 1) + 1 + b);
+    }
+    return out;
+  }
+  for (const g of t.split(",")) { total += parseInt(g, 36); out.push(total); }
+  return out;
+}
 
 // The files, loaded as the page loads them: scripts that call a function.
 let got;
@@ -77,7 +93,7 @@ function shown(row) {
   // The message's own text starts after the header block's rule.
   const rule = t.indexOf("-".repeat(50));
   if (rule >= 0) t = t.slice(rule + 50);
-  t = t.replace(/<[^>]*>/g, "").replace(/&lt;/g, "<").replace(/&gt;/g, ">").replace(/&quot;/g, '"').replace(/&amp;/g, "&");
+  t = t.replace(/<[^>]*>/g, "").replace(/&#(\d+);/g, (m, n) => (Number(n) > 0 && Number(n) <= 0x10ffff ? String.fromCodePoint(Number(n)) : m)).replace(/&lt;/g, "<").replace(/&gt;/g, ">").replace(/&quot;/g, '"').replace(/&amp;/g, "&");
   t = (t + "\n" + row[3] + "\n" + row[4]).normalize("NFKC").toLowerCase();
   return t.replace(/([\p{Script=Han}\p{Script=Hiragana}\p{Script=Katakana}々〆ヶー])\r?\n(?=[\p{Script=Han}\p{Script=Hiragana}\p{Script=Katakana}々〆ヶー])/gu, "$1");
 }

@@ -340,6 +340,26 @@ struct Runs {
     end_word();
     end_japanese();
   }
+  // A character of its class; a line break here ends both runs.
+  void add(Kind kind, char32_t c) {
+    switch (kind) {
+      case Kind::japanese:
+        japanese(c);
+        break;
+      case Kind::word:
+        end_japanese();
+        put_utf8(word, c);
+        break;
+      case Kind::mark:
+        if (word.empty()) end_japanese();
+        if (!word.empty()) put_utf8(word, c);
+        break;
+      case Kind::line_break:
+      case Kind::other:
+        end_both();
+        break;
+    }
+  }
 };
 
 // The tokens of normalised, lower-cased text.
@@ -347,31 +367,14 @@ void split(std::u32string_view s, Runs& runs) {
   const std::array<std::uint8_t, 0x10000>& kinds = bmp_kinds();
   for (std::size_t i = 0; i < s.size(); ++i) {
     const char32_t c = s[i];
-    switch (c < 0x10000 ? static_cast<Kind>(kinds[c] & 0x7F) : kind_by_properties(static_cast<UChar32>(c))) {
-      case Kind::japanese:
-        runs.japanese(c);
-        break;
-      case Kind::word:
-        runs.end_japanese();
-        put_utf8(runs.word, c);
-        break;
-      case Kind::mark:
-        if (runs.word.empty()) runs.end_japanese();
-        if (!runs.word.empty()) put_utf8(runs.word, c);
-        break;
-      case Kind::line_break:
-        if (!runs.run.empty()) {
-          if (const std::size_t j = joined_after_break(s, i); j > 0) {
-            i = j - 1;  // the loop steps on to the character after the break
-            continue;
-          }
-        }
-        runs.end_both();
-        break;
-      case Kind::other:
-        runs.end_both();
-        break;
+    const Kind kind = c < 0x10000 ? static_cast<Kind>(kinds[c] & 0x7F) : kind_by_properties(static_cast<UChar32>(c));
+    if (kind == Kind::line_break && !runs.run.empty()) {
+      if (const std::size_t j = joined_after_break(s, i); j > 0) {
+        i = j - 1;  // the loop steps on to the character after the break
+        continue;
+      }
     }
+    runs.add(kind, c);
   }
   runs.end_both();
 }
@@ -474,41 +477,26 @@ bool split_sjis(std::string_view sjis, Runs& runs) {
     const std::uint32_t e = text_entry(t, sjis, i);
     if ((e & kTagMask) != kOne) return false;
     const char32_t c = e & kPointMask;
-    switch (kind_of_entry(e)) {
-      case Kind::japanese:
-        runs.japanese(c);
-        break;
-      case Kind::word:
-        runs.end_japanese();
-        if (i == at + 1 && c < 0x80)  // an ASCII letter or digit
-          i = add_ascii_word(sjis, at, runs.word);
-        else
-          put_utf8(runs.word, c);
-        break;
-      case Kind::mark:
-        if (runs.word.empty()) runs.end_japanese();
-        if (!runs.word.empty()) put_utf8(runs.word, c);
-        break;
-      case Kind::line_break:
-        if (!runs.run.empty()) {
-          std::size_t j = i;
-          if (c == '\r' && j < sjis.size() && sjis[j] == '\n') ++j;
-          if (j < sjis.size()) {
-            std::size_t k = j;
-            const std::uint32_t next = text_entry(t, sjis, k);
-            if ((next & kTagMask) != kOne) return false;
-            if (kind_of_entry(next) == Kind::japanese) {
-              i = j;
-              continue;
-            }
-          }
-        }
-        runs.end_both();
-        break;
-      case Kind::other:
-        runs.end_both();
-        break;
+    const Kind kind = kind_of_entry(e);
+    if (kind == Kind::word && i == at + 1 && c < 0x80) {  // an ASCII letter or digit
+      runs.end_japanese();
+      i = add_ascii_word(sjis, at, runs.word);
+      continue;
     }
+    if (kind == Kind::line_break && !runs.run.empty()) {
+      std::size_t j = i;
+      if (c == '\r' && j < sjis.size() && sjis[j] == '\n') ++j;
+      if (j < sjis.size()) {
+        std::size_t k = j;
+        const std::uint32_t next = text_entry(t, sjis, k);
+        if ((next & kTagMask) != kOne) return false;
+        if (kind_of_entry(next) == Kind::japanese) {
+          i = j;
+          continue;
+        }
+      }
+    }
+    runs.add(kind, c);
   }
   runs.end_both();
   return true;
