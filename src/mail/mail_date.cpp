@@ -234,14 +234,16 @@ void put_number(std::string& out, long long v, int width) {
     out += buf;
     return;
   }
+  // The digits from the right end of the buffer, then one append.
   char digits[24];
-  int n = 0;
+  int at = sizeof digits;
   do {
-    digits[n++] = static_cast<char>('0' + v % 10);
+    digits[--at] = static_cast<char>('0' + v % 10);
     v /= 10;
   } while (v > 0);
-  for (int k = n; k < width; ++k) out += '0';
-  while (n > 0) out += digits[--n];
+  const int n = static_cast<int>(sizeof digits) - at;
+  if (width > n) out.append(static_cast<std::size_t>(width - n), '0');
+  out.append(digits + at, static_cast<std::size_t>(n));
 }
 
 // Length of the run of letter c (either case) at s[i], at most max.
@@ -325,6 +327,24 @@ DateTime add_minutes(const DateTime& d, long long minutes) {
 DateTime add_hours(const DateTime& d, int hours) { return add_minutes(d, static_cast<long long>(hours) * 60); }
 
 std::string stamp_date(const DateTime& d) {
+  // Every date a mail gives: written in place.
+  const auto fits = [](int v, int max) { return v >= 0 && v <= max; };
+  if (fits(d.year, 9999) && fits(d.month, 99) && fits(d.day, 99) && fits(d.hour, 99) && fits(d.minute, 99) &&
+      fits(d.second, 99)) {
+    char s[] = "0000-00-00 00:00:00";
+    const auto two = [&s](std::size_t at, int v) {
+      s[at] = static_cast<char>('0' + v / 10);
+      s[at + 1] = static_cast<char>('0' + v % 10);
+    };
+    two(0, d.year / 100);
+    two(2, d.year % 100);
+    two(5, d.month);
+    two(8, d.day);
+    two(11, d.hour);
+    two(14, d.minute);
+    two(17, d.second);
+    return std::string(s, 19);
+  }
   std::string out;
   out.reserve(19);
   put_number(out, d.year, 4);

@@ -95,6 +95,26 @@ TEST(AddHours, CrossesCalendarBoundaries) {
   EXPECT_EQ(stamp_date(add_minutes(at(2001, 1, 1, 0, 10, 0), -30)), "2000-12-31 23:40:00");
 }
 
+// Each field zero-padded to its width, a year of any size whole.
+TEST(StampDate, FieldsPaddedToTheirWidths) {
+  const struct {
+    const char* name;
+    DateTime d;
+    const char* expected;
+  } rows[] = {
+      {"usual", at(2024, 1, 2, 3, 4, 5), "2024-01-02 03:04:05"},
+      {"short_year", at(5, 12, 31, 23, 59, 60), "0005-12-31 23:59:60"},
+      {"year_of_two_digits", at(99, 10, 10, 10, 10, 10), "0099-10-10 10:10:10"},
+      {"last_year_of_four", at(9999, 12, 31, 0, 0, 0), "9999-12-31 00:00:00"},
+      {"year_of_five_digits", at(12345, 1, 1, 0, 0, 0), "12345-01-01 00:00:00"},
+      {"negative_year", at(-1, 1, 1, 0, 0, 0), "-001-01-01 00:00:00"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(stamp_date(r.d), r.expected);
+  }
+}
+
 TEST(FormatDate, Tokens) {
   // 2001-02-03 was a Saturday.
   const DateTime d = at(2001, 2, 3, 14, 5, 9);
