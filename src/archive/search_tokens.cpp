@@ -278,17 +278,10 @@ inline std::uint32_t sjis_entry(const NormalTables& t, std::string_view s, std::
 Kind kind_of_entry(std::uint32_t e) { return static_cast<Kind>((e >> kKindShift) & 7); }
 
 // After the "&" before i: the entry of the character of a reference
-// "&#N;" (N decimal, as codec/charsets.h writes it), i then past it; else
-// that of "&".
+// "&#N;" (as codec/charsets.h writes it), i then past it; else that of "&".
 [[gnu::noinline]] std::uint32_t after_ampersand(const NormalTables& t, std::string_view s, std::size_t& i) {
-  std::size_t k = i + 1;
-  char32_t cp = 0;
-  if (i < s.size() && s[i] == '#')
-    while (k < s.size() && k < i + 8 && s[k] >= '0' && s[k] <= '9') cp = cp * 10 + static_cast<char32_t>(s[k++] - '0');
-  if (k == i + 1 || k >= s.size() || s[k] != ';' || cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000))
-    return with_class(kOne | '&');
-  i = k + 1;
-  return with_class(char_entry(*t.nfkc, static_cast<UChar32>(cp), nullptr));
+  const char32_t cp = sjis_reference_at(s, i - 1, i);
+  return with_class(cp == 0 ? kOne | '&' : char_entry(*t.nfkc, static_cast<UChar32>(cp), nullptr));
 }
 
 // The entry of the character at i, reading references, which i then passes.

@@ -616,21 +616,30 @@ std::string raw_text_charset(std::string_view bytes, std::string_view fallback) 
   return std::string(detect_charset(bytes));
 }
 
+char32_t sjis_reference_at(std::string_view s, std::size_t at, std::size_t& end) {
+  if (s.substr(at, 2) != "&#") return 0;
+  std::size_t k = at + 2;
+  char32_t cp = 0;
+  while (k < s.size() && k < at + 9 && s[k] >= '0' && s[k] <= '9') cp = cp * 10 + static_cast<char32_t>(s[k++] - '0');
+  if (k == at + 2 || k >= s.size() || s[k] != ';' || cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000))
+    return 0;
+  end = k + 1;
+  return cp;
+}
+
 std::string sjis_refs_to_utf8(std::string_view sjis) {
   if (sjis.find("&#") == std::string_view::npos) return cp932::to_utf8(sjis);
   std::string out;
   std::size_t from = 0;  // start of the Shift_JIS not yet converted
   // "&" is never the second byte of a Shift_JIS character.
   for (std::size_t at = sjis.find("&#"); at != std::string_view::npos; at = sjis.find("&#", at + 1)) {
-    std::size_t k = at + 2;
-    char32_t cp = 0;
-    while (k < sjis.size() && k < at + 9 && sjis[k] >= '0' && sjis[k] <= '9') cp = cp * 10 + (sjis[k++] - '0');
-    if (k == at + 2 || k >= sjis.size() || sjis[k] != ';' || cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000))
-      continue;
+    std::size_t end = 0;
+    const char32_t cp = sjis_reference_at(sjis, at, end);
+    if (cp == 0) continue;
     out += cp932::to_utf8(sjis.substr(from, at - from));
     put_utf8(out, cp);
-    from = k + 1;
-    at = k;  // the search goes on after the ";"
+    from = end;
+    at = end - 1;  // the search goes on after the ";"
   }
   out += cp932::to_utf8(sjis.substr(from));
   return out;

@@ -15,6 +15,7 @@
 // byte never costs the rest of its line.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -96,3 +97,7 @@ std::string raw_text_charset(std::string_view bytes, std::string_view fallback);
 // value) becoming its character, "&#38;" the "&" before a literal "#".
 // Anything else that looks like a reference stays as written.
 std::string sjis_refs_to_utf8(std::string_view sjis);
+// The reference at s[at] as sjis_refs_to_utf8 reads it ("&#", one to seven
+// digits, ";", a Unicode scalar value other than 0): its character, and end
+// set past its ";"; 0 (end unchanged) where none starts there.
+char32_t sjis_reference_at(std::string_view s, std::size_t at, std::size_t& end);
