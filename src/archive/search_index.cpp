@@ -25,6 +25,7 @@
 #include "core/file_info.h"
 #include "core/file_read.h"
 #include "core/file_write.h"
+#include "core/page_writer.h"
 #include "core/vb_error.h"
 #include "core/workspace.h"
 #include "mail/header_fields.h"
@@ -309,27 +310,36 @@ void write_new_docs(const std::string& dir, SegmentInfo& seg, const std::vector<
   });
 }
 
-// The segment of this run's docs (seg.gone already noted): its shards here,
-// its docs on a second thread meanwhile.
+// The segment of this run's docs (seg.gone already noted): the entry lists
+// read here into doc lists a shard at a time, each shard's part rendered and
+// written on a second thread meanwhile, and the docs on a third.
 void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<NewDoc>& docs, const SearchCollector& c,
                        std::uint32_t shards, const Settings& set) {
   std::sort(docs.begin(), docs.end(), new_doc_before);
   std::future<void> docs_written = std::async(std::launch::async, [&] { write_new_docs(dir, seg, docs, set); });
+  PageWriter parts_out;
+  const auto hand_over = [&](std::uint32_t k, std::vector<Posting>& postings) {
+    if (postings.empty()) return;
+    std::size_t bytes = 0;
+    for (const Posting& p : postings) bytes += p.first.size() + p.second.size() * 4 + 8;
+    parts_out.run([&dir, id = seg.id, k, postings = std::move(postings)]() mutable { write_part(dir, id, k, postings); },
+                  bytes);
+    postings.clear();
+  };
   constexpr std::uint32_t kNoDoc = 0xffffffffu;  // docs are fewer than entries
   std::vector<std::uint32_t> doc_of(c.entries(), kNoDoc);
   for (std::size_t k = 0; k < docs.size(); ++k) doc_of[docs[k].entry] = static_cast<std::uint32_t>(k);
   std::vector<std::uint64_t> bits((docs.size() + 63) / 64);
-  // The tokens come a shard after another, so a shard's part is written as
-  // soon as the next one starts; for a number of shards they do not group
-  // (an index of an unknown writer's), every part waits for the end.
+  // The tokens come a shard after another, so a shard's part goes as soon
+  // as the next one starts; for a number of shards they do not group (an
+  // index of an unknown writer's), every part waits for the end.
   const bool grouped = shards <= kMaxShards && std::has_single_bit(shards);
   std::vector<std::vector<Posting>> parts(grouped ? 1 : shards);
   std::uint32_t held = 0;  // the shard of parts[0] when grouped
   for (const std::uint32_t t : c.tokens_in_order()) {
     const std::uint32_t k = shard_of(c.token(t), shards);
     if (grouped && k != held) {
-      write_part(dir, seg.id, held, parts[0]);
-      parts[0].clear();
+      hand_over(held, parts[0]);
       held = k;
     }
     std::vector<std::uint32_t> list;
@@ -342,8 +352,9 @@ void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<New
     list.erase(std::unique(list.begin(), list.end()), list.end());
     parts[grouped ? 0 : k].emplace_back(c.token(t), std::move(list));
   }
-  for (std::uint32_t k = 0; k < parts.size(); ++k) write_part(dir, seg.id, grouped ? held : k, parts[k]);
+  for (std::uint32_t k = 0; k < parts.size(); ++k) hand_over(grouped ? held : k, parts[k]);
   if (!c.lists_read()) throw VbError(57, "search index: entry lists left unread");
+  parts_out.finish();
   docs_written.get();
 }
 
