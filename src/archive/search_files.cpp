@@ -203,19 +203,16 @@ void put_bitmap(std::string& out, std::span<const std::uint32_t> docs) {
   out += '.';
   const std::uint32_t first = docs[0];
   const std::size_t at = out.size();
-  out.append((std::size_t{docs.back() - first} + 5) / 6, kBitmapDigits[0]);
-  unsigned value = 0;
-  std::size_t chr = 0;
+  // Each character's six bits gathered in place first, then spelt: no
+  // branch per doc (a dense list's next doc falls in the same character
+  // about as often as not).
+  out.append((std::size_t{docs.back() - first} + 5) / 6, '\0');
+  char* const bits = out.data() + at;
   for (std::size_t k = 1; k < docs.size(); ++k) {
     const std::size_t bit = std::size_t{docs[k] - first} - 1;
-    if (bit / 6 != chr) {
-      out[at + chr] = kBitmapDigits[value];
-      chr = bit / 6;
-      value = 0;
-    }
-    value |= 32u >> (bit % 6);
+    bits[bit / 6] = static_cast<char>(bits[bit / 6] | (32u >> (bit % 6)));
   }
-  if (docs.size() > 1) out[at + chr] = kBitmapDigits[value];
+  for (char* c = bits; c != out.data() + out.size(); ++c) *c = kBitmapDigits[static_cast<unsigned char>(*c)];
 }
 
 void put_doc_list(std::string& out, std::span<const std::uint32_t> docs) {
