@@ -113,10 +113,11 @@ void grow(std::vector<Slot>& slots) {
 }  // namespace
 
 // The hash of a message's tokens is a sum of the tokens' own hashes, so that
-// it does not depend on their order.
-inline void SearchCollector::note(std::uint32_t id) {
+// it does not depend on their order. True when the message had not held the
+// token yet.
+[[gnu::always_inline]] inline bool SearchCollector::note(std::uint32_t id) {
   std::uint32_t& last = last_[id];
-  if (last == entry_) return;
+  if (last == entry_) return false;
   Token& k = info_[id];
   hash_ += hash_of_[id] * 0x9E3779B97F4A7C15ull + 1;
   if (k.count++ == 0) {
@@ -126,6 +127,7 @@ inline void SearchCollector::note(std::uint32_t id) {
     append(k, entry_ - last);
   }
   last = entry_;
+  return true;
 }
 
 // Puts gap at the end of the token's entries, in a new block when the last
@@ -245,13 +247,21 @@ std::uint32_t SearchCollector::id_of_japanese(char32_t first, char32_t second) {
   return id;
 }
 
-// Every character of the run and every two adjacent ones.
+inline std::uint32_t SearchCollector::single(char32_t c) {
+  return c < 0x10000 && singles_[c] != kNone ? singles_[c] : id_of_japanese(c, 0);
+}
+
+// Every character of the run and every two adjacent ones. A character that
+// begins a pair is noted when the pair is first noted in the message: where
+// the pair was there before, so was the character (most pairs of a message
+// come more than once, and this saves their first characters' lookups).
 void SearchCollector::take_run(std::u32string_view run, bool) {
+  if (run.empty()) return;
   if (singles_.empty()) singles_.assign(0x10000, kNone);
-  for (std::size_t i = 0; i < run.size(); ++i) {
-    note(run[i] < 0x10000 && singles_[run[i]] != kNone ? singles_[run[i]] : id_of_japanese(run[i], 0));
-    if (i + 1 < run.size()) note(recent_pair(run[i], run[i + 1]));
-  }
+  const std::size_t last = run.size() - 1;
+  for (std::size_t i = 0; i < last; ++i)
+    if (note(recent_pair(run[i], run[i + 1]))) note(single(run[i]));
+  note(single(run[last]));
 }
 
 std::uint32_t SearchCollector::new_token(std::string_view token) {

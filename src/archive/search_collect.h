@@ -102,7 +102,8 @@ class SearchCollector final : private SearchTokenSink {
   void take(std::string_view token) override;
   void take_japanese(char32_t first, char32_t second) override;
   void take_run(std::u32string_view run, bool every_character) override;
-  void note(std::uint32_t id);
+  bool note(std::uint32_t id);
+  std::uint32_t single(char32_t c);
   std::uint32_t new_token(std::string_view token);
   std::uint32_t id_of(std::string_view token);
   std::uint32_t id_of_pair(char32_t first, char32_t second);

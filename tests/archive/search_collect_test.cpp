@@ -96,6 +96,40 @@ TEST(SearchCollector, CollectsAlikeOnItsOwnThreadAndOnTheCallers) {
   EXPECT_NE(hashes[true][0], hashes[true][3]);
 }
 
+// Each character of a run is on the list of every message that holds it,
+// also where the pair it begins comes again in the message, or only later,
+// or where it only ends a run.
+TEST(SearchCollector, EveryCharacterOfARunIsListedWhereItsPairsRepeat) {
+  const std::vector<std::vector<std::string>> bodies = {
+      {"会議会議"},      // the pair 会議 twice
+      {"議会", "会議"},  // wrapped: 議会会議, one run
+      {"ああ"},          // a pair of one character twice
+      {"議"},            // a run of one
+      {"会議。議会"},    // two runs
+      {"議会"},          // 会 only ends the run
+  };
+  SearchCollector c(false);
+  for (std::uint32_t e = 0; e < bodies.size(); ++e) {
+    TextLines lines;
+    for (const std::string& l : bodies[e]) lines.push_back(cp932::from_utf8(l));
+    c.add(e + 1, "", "", lines, attach_list({""}));
+  }
+  c.settle();
+  Collected got;
+  for (std::size_t t = 0; t < c.tokens(); ++t)
+    c.for_each_entry(t, [&](std::uint32_t e) { got[std::string(c.token(t))].push_back(e); });
+  const Collected expected = {
+      {"会", {0, 1, 4, 5}}, {"議", {0, 1, 3, 4, 5}}, {"会議", {0, 1, 4}}, {"議会", {0, 1, 4, 5}}, {"会会", {1}},
+      {"あ", {2}},          {"ああ", {2}},
+  };
+  for (const auto& [token, entries] : expected) {
+    SCOPED_TRACE(token);
+    ASSERT_TRUE(got.count(token));
+    EXPECT_EQ(got.at(token), entries);
+  }
+  EXPECT_EQ(got.size(), expected.size());
+}
+
 // Entry i holds the word "w<j>" for each j of these that divides i, and
 // "far" only first and last: steps of one byte and of two, lists that miss
 // many runs of the spill file, and one across all of them.
