@@ -63,6 +63,25 @@ TEST(Base64DecodeReference, NamedCases) {
   }
 }
 
+// Every byte value at every place of a run of sixteen characters (which
+// the decoder takes eight at a time), amid whole lines before and after: a
+// data character decodes in place, anything else as the reference reads it.
+TEST(Base64DecodeReference, EveryByteAtEveryPlaceOfSixteen) {
+  std::string line;
+  for (std::size_t k = 0; k < 76; ++k) line += kBase64Alphabet[(k * 7) % 64];
+  for (int place = 0; place < 16; ++place) {
+    for (int byte = 0; byte < 256; ++byte) {
+      std::string block;
+      for (int k = 0; k < 40; ++k) block += kBase64Alphabet[(k * 5 + byte) % 64];
+      block[static_cast<std::size_t>(place)] = static_cast<char>(byte);
+      const std::string in = line + "\r\n" + block + "\r\n" + line;
+      SCOPED_TRACE(::testing::Message() << "place " << place << ", byte " << byte);
+      ASSERT_EQ(base64_decode(in), reference(in));
+      ASSERT_EQ(base64_decode(block), reference(block));
+    }
+  }
+}
+
 TEST(Base64DecodeReference, SeededRandomText) {
   std::mt19937 rng(20261208);
   for (int round = 0; round < 4000; ++round) {
