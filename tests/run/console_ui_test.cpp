@@ -348,6 +348,9 @@ TEST(ConsoleUi, MessageKeepsTheStatusLineBelowIt) {
 // Records the typed calls of a run.
 struct RecordingUi : SilentUi {
   void step(Step kind, std::int64_t num, std::int64_t total) override { steps.push_back({kind, num, total}); }
+  void progress(Label label, std::int64_t num, std::int64_t total) override {
+    if (label == Label::Syosai_no && !steps.empty()) details.push_back({steps.back().kind, num, total});
+  }
   void read_progress(const ReadProgress& p) override { reads.push_back(p); }
   void deleted(std::int64_t files) override { deletions.push_back(files); }
   void finished(const RunSummary& s) override { summaries.push_back(s); }
@@ -356,6 +359,7 @@ struct RecordingUi : SilentUi {
     std::int64_t num, total;
   };
   std::vector<StepCall> steps;
+  std::vector<StepCall> details;  // Syosai_no, with the step it came in
   std::vector<ReadProgress> reads;
   std::vector<std::int64_t> deletions;
   std::vector<RunSummary> summaries;
@@ -509,6 +513,27 @@ TEST(RunSummary, StepsAndTheirNumbersFollowTheSettings) {
       EXPECT_EQ(a.ui.steps[k].num, c.numbers[k]);
       EXPECT_EQ(a.ui.steps[k].total, c.total);
     }
+  }
+}
+
+// The search index's step shows how far it is, from none to all of its
+// tokens, like the steps before it.
+TEST(RunSummary, TheSearchIndexStepShowsItsProgress) {
+  Archive a;
+  a.ws.set.SRCH_IX = true;
+  a.ws.set.KB_THRE = false;
+  const std::string mbox = a.in.write("a.mbx", Mail(1, "<1@x>", "\n") + Mail(2, "<2@x>", "\n"));
+  ASSERT_TRUE(run_conversion(a.ws, a.out.path(), {mbox}, "test"));
+  std::vector<RecordingUi::StepCall> search;
+  for (const RecordingUi::StepCall& d : a.ui.details)
+    if (d.kind == Step::Search) search.push_back(d);
+  ASSERT_GE(search.size(), 2u);
+  EXPECT_EQ(search.front().num, 0);
+  EXPECT_GT(search.back().total, 0);
+  EXPECT_EQ(search.back().num, search.back().total);
+  for (std::size_t k = 1; k < search.size(); ++k) {
+    EXPECT_GE(search[k].num, search[k - 1].num);
+    EXPECT_EQ(search[k].total, search.back().total);
   }
 }
 
