@@ -169,17 +169,6 @@ std::size_t base36_length(std::uint32_t n) {
   return k;
 }
 
-// The length of docs as gaps, or a length above limit when it is more.
-std::size_t gaps_length(std::span<const std::uint32_t> docs, std::size_t limit) {
-  if (docs.empty()) return 0;
-  std::size_t n = base36_length(docs[0]);
-  for (std::size_t k = 1; k < docs.size() && n <= limit; ++k) {
-    const std::uint32_t gap = docs[k] - docs[k - 1];
-    n += gap < 36 ? 2 : 1 + base36_length(gap);
-  }
-  return n;
-}
-
 std::size_t bitmap_length(std::span<const std::uint32_t> docs) {
   if (docs.empty()) return 0;
   return 2 + base36_length(docs[0]) + (std::size_t{docs.back() - docs[0]} + 5) / 6;
@@ -215,12 +204,21 @@ void put_bitmap(std::string& out, std::span<const std::uint32_t> docs) {
   for (char* c = bits; c != out.data() + out.size(); ++c) *c = kBitmapDigits[static_cast<unsigned char>(*c)];
 }
 
+// The gaps are written until they pass the bitmap's length (known at once),
+// which then takes their place: one pass over a list in either spelling.
 void put_doc_list(std::string& out, std::span<const std::uint32_t> docs) {
+  if (docs.empty()) return;
   const std::size_t bitmap = bitmap_length(docs);
-  if (bitmap < gaps_length(docs, bitmap))
-    put_bitmap(out, docs);
-  else
-    put_gaps(out, docs);
+  const std::size_t at = out.size();
+  put_base36(out, docs[0]);
+  for (std::size_t k = 1; k < docs.size(); ++k) {
+    out += ',';
+    put_base36(out, docs[k] - docs[k - 1]);
+    if (out.size() - at > bitmap) {
+      out.resize(at);
+      return put_bitmap(out, docs);
+    }
+  }
 }
 
 std::vector<std::uint32_t> read_gaps(std::string_view gaps) {
@@ -421,19 +419,30 @@ std::vector<DocRow> parse_docs(std::string_view text) {
   return rows;
 }
 
-std::string part_text(std::string_view id, std::uint32_t shard, std::span<const Posting> postings) {
+std::string part_text(std::string_view id, std::uint32_t shard, std::span<const PostingView> postings) {
   std::string out = "vorn_part(";
+  // Room for the usual list: a token's text as escapes, a byte or two a doc.
+  std::size_t room = 32;
+  for (const PostingView& p : postings) room += p.token.size() * 2 + p.docs.size() * 2 + 8;
+  out.reserve(room);
   put_js_string(out, id);
   out += "," + std::to_string(shard) + ",{";
   for (std::size_t k = 0; k < postings.size(); ++k) {
     out += k == 0 ? "\n" : ",\n";
-    put_js_string(out, postings[k].first);
+    put_js_string(out, postings[k].token);
     out += ":\"";
-    put_doc_list(out, postings[k].second);
+    put_doc_list(out, postings[k].docs);
     out += '"';
   }
   out += "})\n";
   return out;
+}
+
+std::string part_text(std::string_view id, std::uint32_t shard, std::span<const Posting> postings) {
+  std::vector<PostingView> views;
+  views.reserve(postings.size());
+  for (const Posting& p : postings) views.push_back({p.first, p.second});
+  return part_text(id, shard, views);
 }
 
 std::vector<Posting> parse_part(std::string_view text) {

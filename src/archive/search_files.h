@@ -114,8 +114,14 @@ std::vector<DocRow> parse_docs(std::string_view text);
 
 // A token (UTF-8) and its docs.
 using Posting = std::pair<std::string, std::vector<std::uint32_t>>;
+// The same, held elsewhere.
+struct PostingView {
+  std::string_view token;
+  std::span<const std::uint32_t> docs;
+};
 // postings sorted by token.
 std::string part_text(std::string_view id, std::uint32_t shard, std::span<const Posting> postings);
+std::string part_text(std::string_view id, std::uint32_t shard, std::span<const PostingView> postings);
 std::vector<Posting> parse_part(std::string_view text);
 
 struct PageDoc {
