@@ -284,17 +284,24 @@ void write_part(const std::string& dir, std::string_view id, std::uint32_t k, st
   write_file(join_path(dir, part_name(id, k)), part_text(id, k, postings));
 }
 
-// Sorts doc numbers below bits.size() * 64: through a bitmap where they are
+// Sorts doc numbers below bits.size() * 64 and drops the doubles; gives
+// how many are left at the front of list. Through a bitmap where they are
 // many (a common word's list), else by comparing. bits is all zero before
 // and after.
-void sort_docs(std::vector<std::uint32_t>& list, std::vector<std::uint64_t>& bits) {
-  if (std::is_sorted(list.begin(), list.end())) return;
-  if (list.size() * 8 < bits.size()) return std::sort(list.begin(), list.end());
-  for (const std::uint32_t d : list) bits[d >> 6] |= std::uint64_t{1} << (d & 63);
-  list.clear();
-  for (std::size_t w = 0; w < bits.size(); ++w)
-    for (; bits[w] != 0; bits[w] &= bits[w] - 1)
-      list.push_back(static_cast<std::uint32_t>(w * 64 + static_cast<std::size_t>(std::countr_zero(bits[w]))));
+std::size_t sort_docs(std::span<std::uint32_t> list, std::vector<std::uint64_t>& bits) {
+  if (!std::is_sorted(list.begin(), list.end())) {
+    if (list.size() * 8 < bits.size()) {
+      std::sort(list.begin(), list.end());
+    } else {
+      for (const std::uint32_t d : list) bits[d >> 6] |= std::uint64_t{1} << (d & 63);
+      std::size_t n = 0;
+      for (std::size_t w = 0; w < bits.size(); ++w)
+        for (; bits[w] != 0; bits[w] &= bits[w] - 1)
+          list[n++] = static_cast<std::uint32_t>(w * 64 + static_cast<std::size_t>(std::countr_zero(bits[w])));
+      return n;
+    }
+  }
+  return static_cast<std::size_t>(std::unique(list.begin(), list.end()) - list.begin());
 }
 
 // The docs files and page table of this run's docs, in doc order.
@@ -310,21 +317,42 @@ void write_new_docs(const std::string& dir, SegmentInfo& seg, const std::vector<
   });
 }
 
+// The doc lists of one shard's tokens, one after another in docs.
+struct ShardLists {
+  struct Piece {
+    std::string_view token;
+    std::size_t from, size;
+  };
+  std::vector<Piece> pieces;
+  std::vector<std::uint32_t> docs;
+};
+
+void write_part(const std::string& dir, std::string_view id, std::uint32_t k, ShardLists& lists) {
+  if (lists.pieces.empty()) return;
+  std::sort(lists.pieces.begin(), lists.pieces.end(),
+            [](const ShardLists::Piece& a, const ShardLists::Piece& b) { return a.token < b.token; });
+  std::vector<PostingView> postings;
+  postings.reserve(lists.pieces.size());
+  for (const ShardLists::Piece& p : lists.pieces)
+    postings.push_back({p.token, std::span(lists.docs).subspan(p.from, p.size)});
+  write_file(join_path(dir, part_name(id, k)), part_text(id, k, postings));
+}
+
 // The segment of this run's docs (seg.gone already noted): the entry lists
-// read here into doc lists a shard at a time, each shard's part rendered and
-// written on a second thread meanwhile, and the docs on a third.
+// read here into doc lists a shard at a time, each shard's part written on a
+// second thread meanwhile, and the docs on a third.
 void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<NewDoc>& docs, const SearchCollector& c,
                        std::uint32_t shards, Workspace& ws) {
   std::sort(docs.begin(), docs.end(), new_doc_before);
   std::future<void> docs_written = std::async(std::launch::async, [&] { write_new_docs(dir, seg, docs, ws.set); });
   PageWriter parts_out;
-  const auto hand_over = [&](std::uint32_t k, std::vector<Posting>& postings) {
-    if (postings.empty()) return;
-    std::size_t bytes = 0;
-    for (const Posting& p : postings) bytes += p.first.size() + p.second.size() * 4 + 8;
-    parts_out.run(
-        [&dir, id = seg.id, k, postings = std::move(postings)]() mutable { write_part(dir, id, k, postings); }, bytes);
-    postings.clear();
+  const auto hand_over = [&](std::uint32_t k, ShardLists& lists) {
+    if (lists.pieces.empty()) return;
+    const std::size_t bytes = lists.docs.size() * 4 + lists.pieces.size() * 32;
+    const std::size_t room = lists.docs.size();
+    parts_out.run([&dir, id = seg.id, k, lists = std::move(lists)]() mutable { write_part(dir, id, k, lists); }, bytes);
+    lists = ShardLists{};
+    lists.docs.reserve(room);
   };
   constexpr std::uint32_t kNoDoc = 0xffffffffu;  // docs are fewer than entries
   std::vector<std::uint32_t> doc_of(c.entries(), kNoDoc);
@@ -334,7 +362,7 @@ void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<New
   // as the next one starts; for a number of shards they do not group (an
   // index of an unknown writer's), every part waits for the end.
   const bool grouped = shards <= kMaxShards && std::has_single_bit(shards);
-  std::vector<std::vector<Posting>> parts(grouped ? 1 : shards);
+  std::vector<ShardLists> parts(grouped ? 1 : shards);
   std::uint32_t held = 0;  // the shard of parts[0] when grouped
   const std::vector<std::uint32_t> order = c.tokens_in_order();
   const auto tokens = static_cast<std::int64_t>(order.size());
@@ -347,15 +375,15 @@ void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<New
       hand_over(held, parts[0]);
       held = k;
     }
-    std::vector<std::uint32_t> list;
-    list.reserve(c.entry_count(t));
+    ShardLists& lists = parts[grouped ? 0 : k];
+    const std::size_t from = lists.docs.size();
     c.for_each_entry(t, [&](std::uint32_t e) {
-      if (doc_of[e] != kNoDoc) list.push_back(doc_of[e]);
+      if (doc_of[e] != kNoDoc) lists.docs.push_back(doc_of[e]);
     });
-    if (list.empty()) continue;
-    sort_docs(list, bits);
-    list.erase(std::unique(list.begin(), list.end()), list.end());
-    parts[grouped ? 0 : k].emplace_back(c.token(t), std::move(list));
+    if (lists.docs.size() == from) continue;
+    const std::size_t size = sort_docs(std::span(lists.docs).subspan(from), bits);
+    lists.docs.resize(from + size);
+    lists.pieces.push_back({c.token(t), from, size});
   }
   for (std::uint32_t k = 0; k < parts.size(); ++k) hand_over(grouped ? held : k, parts[k]);
   if (!c.lists_read()) throw VbError(57, "search index: entry lists left unread");
