@@ -421,9 +421,13 @@ std::vector<DocRow> parse_docs(std::string_view text) {
 
 std::string part_text(std::string_view id, std::uint32_t shard, std::span<const PostingView> postings) {
   std::string out = "vorn_part(";
-  // Room for the usual list: a token's text as escapes, a byte or two a doc.
+  // Room for the usual list: a token's text as escapes, a byte or two a doc,
+  // or a sixth of a byte a doc of its span as a bitmap.
   std::size_t room = 32;
-  for (const PostingView& p : postings) room += p.token.size() * 2 + p.docs.size() * 2 + 8;
+  for (const PostingView& p : postings) {
+    room += p.token.size() * 2 + 8;
+    if (!p.docs.empty()) room += std::min<std::size_t>(p.docs.size() * 2, (p.docs.back() - p.docs.front()) / 6 + 16);
+  }
   out.reserve(room);
   put_js_string(out, id);
   out += "," + std::to_string(shard) + ",{";

@@ -348,7 +348,9 @@ void write_new_segment(const std::string& dir, SegmentInfo& seg, std::vector<New
   PageWriter parts_out;
   const auto hand_over = [&](std::uint32_t k, ShardLists& lists) {
     if (lists.pieces.empty()) return;
-    const std::size_t bytes = lists.docs.size() * 4 + lists.pieces.size() * 32;
+    // What the lists hold, so that no more than the writer's few megabytes wait.
+    const std::size_t bytes =
+        lists.docs.capacity() * sizeof(std::uint32_t) + lists.pieces.capacity() * sizeof(ShardLists::Piece);
     const std::size_t room = lists.docs.size();
     parts_out.run([&dir, id = seg.id, k, lists = std::move(lists)]() mutable { write_part(dir, id, k, lists); }, bytes);
     lists = ShardLists{};
