@@ -3,13 +3,16 @@
 // appends, re-sent messages and a rebuild, and nothing of it with the key off.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "archive/search_files.h"
 #include "codec/cp932.h"
 #include "support/program_copy.h"
 #include "support/search_reader.h"
@@ -308,6 +311,47 @@ TEST(SearchIndex, AnIndexOfAnotherVersionIsMadeAnewWithNothingOfItLeft) {
   EXPECT_EQ(SearchReader(a.out).segments(), 1u);
   EXPECT_EQ(a.find({token}), Pages{});
   EXPECT_EQ(a.find({"x", "y"}), Pages{1});
+}
+
+// A manifest may name any number of shards (another writer's choice): an
+// append to an index of three writes its segment in three shards too, each
+// part once all tokens are read, and finds what it adds as well as what was
+// there.
+TEST(SearchIndex, AnIndexOfShardsNotAPowerOfTwoTakesAppends) {
+  Archive a;
+  a.run(kBase);
+  const std::string dir = a.out + "/srch/";
+  const unsigned long shards = SearchReader(a.out).shards();
+  // The segment's parts dealt again into three shards.
+  std::map<std::uint32_t, std::vector<Posting>> dealt;
+  for (unsigned long k = 0; k < shards; ++k) {
+    const std::string path = dir + "0001_" + std::to_string(k) + ".js";
+    if (!fs::exists(path)) continue;
+    for (Posting& p : parse_part(ProgramCopy::slurp(path))) dealt[shard_of(p.first, 3)].push_back(std::move(p));
+    fs::remove(path);
+  }
+  ASSERT_EQ(dealt.size(), 3u);
+  for (auto& [k, postings] : dealt) {
+    std::sort(postings.begin(), postings.end());
+    std::ofstream(dir + "0001_" + std::to_string(k) + ".js", std::ios::binary) << part_text("0001", k, postings);
+  }
+  std::string ix = ProgramCopy::slurp(dir + "ix.js");
+  const std::string was = "\"shards\":" + std::to_string(shards) + ",";
+  ASSERT_NE(ix.find(was), std::string::npos);
+  ix.replace(ix.find(was), was.size(), "\"shards\":3,");
+  std::ofstream(dir + "ix.js", std::ios::binary) << ix;
+  expect_finds(a, {{"dealt_again", {"offline", "meeting"}, {2}}});
+
+  a.run({{"b1@example.jp", "Bob <bob@example.jp>", "夏祭り", "Thu, 08 Jan 2004 10:00:00 +0900", "花火大会 fireworks"}});
+  EXPECT_EQ(SearchReader(a.out).shards(), 3u);
+  EXPECT_EQ(SearchReader(a.out).segments(), 2u);
+  expect_finds(a, {
+                      {"appended", {"花火", "火大", "大会"}, {4}},
+                      {"appended_word", {"fireworks"}, {4}},
+                      {"appended_subject", {"夏祭", "祭り"}, {4}},
+                      {"earlier", {"offline", "meeting"}, {2}},
+                      {"in_all", {"example"}, {1, 2, 3, 4}},
+                  });
 }
 
 // A segment of more than 500 docs keeps them in files of 64, which the
