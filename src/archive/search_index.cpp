@@ -185,19 +185,35 @@ bool new_doc_before(const NewDoc& a, const NewDoc& b) { return a.key != b.key ? 
 // The docs of this run: every message read by it whose tokens were
 // gathered, one per page, and the pages read back from their files.
 std::vector<NewDoc> new_docs(Workspace& ws, const SearchCollector& c, const std::vector<MessageRecord>& read_back) {
-  std::vector<NewDoc> docs;
+  struct Picked {
+    const MessageRecord* record;
+    std::uint32_t page, entry;
+  };
+  std::vector<Picked> picked;
   std::vector<char> seen(c.entries(), 0);
-  const auto add = [&](const MessageRecord& r) {
+  const auto pick = [&](const MessageRecord& r) {
     const std::uint32_t page = search_page_number(r.page_name());
     const std::int64_t entry = page == 0 ? -1 : c.entry_of(page);
     if (entry < 0 || seen[static_cast<std::size_t>(entry)]) return;
     seen[static_cast<std::size_t>(entry)] = 1;
-    docs.push_back(new_doc(r, page, static_cast<std::uint32_t>(entry), c, ws.set));
+    picked.push_back({&r, page, static_cast<std::uint32_t>(entry)});
   };
   ws.work_list.settle();
   for (std::size_t i = 0; i < ws.work_list.count(); ++i)
-    if (ws.work_list.at(i).from_this_run()) add(ws.work_list.at(i));
-  for (const MessageRecord& r : read_back) add(r);
+    if (ws.work_list.at(i).from_this_run()) pick(ws.work_list.at(i));
+  for (const MessageRecord& r : read_back) pick(r);
+  // Each doc's row is made to be hashed: most of a second at a million
+  // docs, so on two threads where they are many.
+  std::vector<NewDoc> docs(picked.size());
+  const auto make = [&](std::size_t from, std::size_t to) {
+    for (std::size_t k = from; k < to; ++k)
+      docs[k] = new_doc(*picked[k].record, picked[k].page, picked[k].entry, c, ws.set);
+  };
+  const std::size_t mid = picked.size() < 64 ? picked.size() : picked.size() / 2;
+  std::future<void> rest;
+  if (mid < picked.size()) rest = std::async(std::launch::async, make, mid, picked.size());
+  make(0, mid);
+  if (rest.valid()) rest.get();
   return docs;
 }
 
