@@ -150,13 +150,26 @@ std::uint32_t small(std::uint64_t n, std::string_view what) {
 
 }  // namespace
 
-void put_gaps(std::string& out, std::span<const std::uint32_t> docs) {
+namespace {
+
+// Writes docs as gaps while they take at most limit characters; false,
+// with what was written left in out, as soon as they take more.
+bool put_gaps_within(std::string& out, std::span<const std::uint32_t> docs, std::size_t limit) {
+  const std::size_t at = out.size();
   std::uint32_t previous = 0;
   for (std::size_t k = 0; k < docs.size(); ++k) {
     if (k > 0) out += ',';
     put_base36(out, k == 0 ? docs[k] : docs[k] - previous);
     previous = docs[k];
+    if (out.size() - at > limit) return false;
   }
+  return true;
+}
+
+}  // namespace
+
+void put_gaps(std::string& out, std::span<const std::uint32_t> docs) {
+  put_gaps_within(out, docs, static_cast<std::size_t>(-1));
 }
 
 namespace {
@@ -207,18 +220,10 @@ void put_bitmap(std::string& out, std::span<const std::uint32_t> docs) {
 // The gaps are written until they pass the bitmap's length (known at once),
 // which then takes their place: one pass over a list in either spelling.
 void put_doc_list(std::string& out, std::span<const std::uint32_t> docs) {
-  if (docs.empty()) return;
-  const std::size_t bitmap = bitmap_length(docs);
   const std::size_t at = out.size();
-  put_base36(out, docs[0]);
-  for (std::size_t k = 1; k < docs.size(); ++k) {
-    out += ',';
-    put_base36(out, docs[k] - docs[k - 1]);
-    if (out.size() - at > bitmap) {
-      out.resize(at);
-      return put_bitmap(out, docs);
-    }
-  }
+  if (put_gaps_within(out, docs, bitmap_length(docs))) return;
+  out.resize(at);
+  put_bitmap(out, docs);
 }
 
 std::vector<std::uint32_t> read_gaps(std::string_view gaps) {
